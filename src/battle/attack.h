@@ -1,0 +1,14 @@
+// Blows: the hero's on the target, one enemy's on the hero, the enemies' turn.
+#pragma once
+
+#include "core/game_state.h"
+
+namespace rf {
+
+enum BattleResult : int { kContinue = 0, kEnemyFell = 2, kVictory = 3, kHeroFell = 4 };
+
+int HeroBlow(EnemyStatus& enemy);
+int EnemyBlow(EnemyStatus& enemy);
+int EnemiesTurn(EnemyStatus& enemy);
+
+}  // namespace rf

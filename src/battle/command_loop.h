@@ -1,0 +1,9 @@
+#pragma once
+
+#include "core/game_state.h"
+
+namespace rf {
+
+int BattleCommandLoop(EnemyStatus& enemy);
+
+}  // namespace rf

@@ -1,0 +1,10 @@
+#pragma once
+
+namespace rf {
+
+void ClearLevelUpPanel();
+void DrawLevelUpFrame();
+void ShowLevelUpIncreases();
+void ShowLevelUpValues();
+
+}  // namespace rf

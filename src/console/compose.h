@@ -1,0 +1,13 @@
+// Battle messages with a number or a name put into a template's first space.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace rf {
+
+std::string ComposeWithNumber(std::string_view templ, std::int16_t value);
+std::string ComposeWithName(std::string_view templ, std::string_view name);
+
+}  // namespace rf

@@ -1,0 +1,43 @@
+#include "console.h"
+
+#include <string>
+
+#include "core/game_state.h"
+#include "platform/platform.h"
+
+namespace rf {
+
+void HideCursor() { platform::SetCursorVisible(false); }
+void ShowCursor() { platform::SetCursorVisible(true); }
+
+void SetTextAttribute(std::uint16_t attribute) {
+    console.attribute = attribute;
+    platform::SetAttribute(attribute);
+}
+
+void Highlight() { SetTextAttribute(static_cast<std::uint16_t>(console.attribute | kIntensity)); }
+
+void MoveTo(int x, int y) {
+    console.x = static_cast<std::int16_t>(x);
+    console.y = static_cast<std::int16_t>(y);
+    platform::SetCursorPosition(x, y);
+}
+
+void Write(std::string_view text) { platform::Write(text); }
+
+void WriteNumber(long long value) { platform::Write(std::to_string(value)); }
+
+void WriteLine(std::string_view text) {
+    platform::Write(text);
+    platform::Write("\n");
+}
+
+void WriteSpaces(int count) {
+    if (count > 0) platform::Write(std::string(static_cast<std::size_t>(count), ' '));
+}
+
+bool KeyWaiting() { return platform::KeyWaiting(); }
+int ReadKey() { return platform::ReadKey(); }
+void Pause(std::uint32_t milliseconds) { platform::Sleep(milliseconds); }
+
+}  // namespace rf

@@ -1,0 +1,80 @@
+#include "message_window.h"
+
+#include "console.h"
+#include "core/game_state.h"
+
+namespace rf {
+namespace {
+
+int MessageLeft() { return battleLeft + 2; }
+
+}  // namespace
+
+void PushMessage() {
+    for (int n = 3; n >= 0; --n) messageWindow.history[n + 1] = messageWindow.history[n];
+}
+
+void SetNewestMessage(std::string_view text) { messageWindow.history[0] = std::string(text); }
+
+void ShowMessages() {
+    ShowCursor();
+    for (int n = 4; n >= 1; --n) {
+        const std::string& text = messageWindow.history[n];
+        if (!text.empty() && text[0] != ' ') {
+            MoveTo(MessageLeft(), kMessageTop - 1 + n);
+            WriteSpaces(kMessageWidth);
+            // The bottom line is blanked too, so no tail of a longer text stays there.
+            if (n == 4) {
+                MoveTo(MessageLeft(), kMessageTop + 4);
+                WriteSpaces(kMessageWidth);
+            }
+        }
+        MoveTo(MessageLeft(), kMessageTop + n);
+        Write(text);
+    }
+    MoveTo(MessageLeft(), kMessageTop);
+    const std::string text = messageWindow.history[0];
+    bool pausing = true;
+    for (char byte : text) {
+        Write(std::string_view(&byte, 1));
+        // Once the player has hurried the text, the rest goes out at once and
+        // further keys stay queued for the acknowledgement.
+        if (!pausing) continue;
+        if (KeyWaiting() && IsAcknowledgeKey(ReadKey())) pausing = false;
+        if (pausing) Pause(kTypingDelayMs);
+    }
+}
+
+void ClearMessageLine(int line) {
+    if (line < 1 || line > 5) return;
+    MoveTo(MessageLeft(), kMessageTop - 1 + line);
+    WriteSpaces(kMessageWidth);
+    messageWindow.history[line - 1] = " ";
+}
+
+void ClearAllMessageLines() {
+    for (int line = 1; line <= 5; ++line) ClearMessageLine(line);
+}
+
+bool IsAcknowledgeKey(int code) { return code == kKeyEnter || code == kKeyRight || code == kKeyDown; }
+
+void WaitForAcknowledge() {
+    for (;;) {
+        if (KeyWaiting() && IsAcknowledgeKey(ReadKey())) return;
+    }
+}
+
+void ShowMessageAndWait(std::string_view text) {
+    SetNewestMessage(text);
+    ShowMessages();
+    WaitForAcknowledge();
+    HideCursor();
+}
+
+void ShowMessage(std::string_view text) {
+    PushMessage();
+    SetNewestMessage(text);
+    ShowMessages();
+}
+
+}  // namespace rf

@@ -1,0 +1,28 @@
+// The five-line message window of the battle screen: texts typed out at
+// 50 ms a byte and acknowledged with Enter, Right or Down.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace rf {
+
+inline constexpr int kMessageTop = 13;      // row of line 1
+inline constexpr int kMessageWidth = 51;    // cells per line
+inline constexpr int kTypingDelayMs = 50;
+
+// Moves the history one slot down; slot 0 then takes the new text.
+void PushMessage();
+void SetNewestMessage(std::string_view text);
+// Redraws lines 2 to 5 from the history and types slot 0 on line 1.
+void ShowMessages();
+// Blanks line 1 to 5 and empties its history slot.
+void ClearMessageLine(int line);
+void ClearAllMessageLines();
+bool IsAcknowledgeKey(int code);
+void WaitForAcknowledge();
+void ShowMessageAndWait(std::string_view text);
+// Push, put the text in slot 0 and show it, without waiting for a key.
+void ShowMessage(std::string_view text);
+
+}  // namespace rf

@@ -1,0 +1,64 @@
+#include "command_line.h"
+
+#include <string>
+#include <string_view>
+
+#include "game_state.h"
+#include "platform/platform.h"
+#include "startup.h"
+
+#ifndef RANKS_VERSION
+#define RANKS_VERSION "0.0.0"
+#endif
+
+namespace rf {
+namespace {
+
+constexpr std::string_view kUsage = "usage: ranks [--world DIR] [--help] [--version]\n";
+
+constexpr std::string_view kHelp =
+    "Ranks & Files - a role-playing game for the text console.\n"
+    "\n"
+    "usage: ranks [--world DIR] [--help] [--version]\n"
+    "\n"
+    "  --world DIR  play the world whose data folders are in DIR\n"
+    "  --help       show this text and exit\n"
+    "  --version    show the version and exit\n"
+    "\n"
+    "Without --world the game plays the working directory when it holds the\n"
+    "data folders (Hero_Info, Enemy_Info, Abilities, map_form, map_info,\n"
+    "mini_map), otherwise the default world installed beside the program.\n"
+    "\n"
+    "Keys: arrow keys walk and choose, Enter or Right confirms, Space or\n"
+    "Left goes back, Enter, Right or Down acknowledges a message.\n"
+    "Ctrl+C quits.\n";
+
+}  // namespace
+
+int Main(int argc, char** argv) {
+    std::string world;
+    for (int i = 1; i < argc; ++i) {
+        std::string_view arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            platform::PrintOut(kHelp);
+            return 0;
+        }
+        if (arg == "--version") {
+            platform::PrintOut("ranks " RANKS_VERSION "\n");
+            return 0;
+        }
+        if (arg == "--world" && i + 1 < argc) {
+            world = argv[++i];
+            continue;
+        }
+        platform::PrintError("ranks: unknown argument '" + std::string(arg) + "'\n");
+        platform::PrintError(kUsage);
+        return 2;
+    }
+    dataRoot = ChooseDataRoot(world);
+    platform::Open();
+    StartUp();
+    MainLoop();
+}
+
+}  // namespace rf

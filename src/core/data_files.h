@@ -1,0 +1,27 @@
+// The status files of the hero, the enemy kinds and the abilities, and the
+// missing-file stop that ends the game when a map file is absent.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+#include "game_state.h"
+
+namespace rf {
+
+// Joins directory and file names under dataRoot with the platform's separator.
+std::string DataPath(std::initializer_list<std::string_view> parts);
+
+int LoadHeroStatus();
+int LoadEnemyStatus(EnemyStatus& record, const std::string& path);
+int LoadAllEnemyStatus();
+int LoadAbilityInfo(AbilityInfo& record, const std::string& path);
+int LoadAllAbilities();
+
+[[noreturn]] void StopForMissingFile();
+
+// The first `limit` bytes of a name token, never ending inside a double-byte character.
+std::string CutName(std::string_view token, std::size_t limit);
+
+}  // namespace rf

@@ -1,0 +1,43 @@
+#include "game_state.h"
+
+namespace rf {
+
+HeroStatus hero;
+EnemyTable enemyTable;
+AbilityTable abilityTable;
+WorldGrid worldGrid;
+WorldInfo worldInfo;
+FieldEnemyList fieldEnemies;
+MiniMapText miniMapText;
+BattleState battle;
+ItemEffectState itemEffects;
+BattleRandom battleRandom;
+HeroStatus heroSnapshot;
+ConsoleState console;
+MessageWindow messageWindow;
+std::int16_t battleLeft = kBattleLeftRest;
+std::int16_t heroPanelLeft = kHeroPanelLeftRest;
+std::int16_t menuTop = 0;
+std::string dataRoot;
+
+void ResetGameState() {
+    hero = {};
+    enemyTable = {};
+    abilityTable = {};
+    worldGrid = {};
+    worldInfo = {};
+    fieldEnemies = {};
+    miniMapText = {};
+    battle = {};
+    itemEffects = {};
+    battleRandom = {};
+    heroSnapshot = {};
+    console = {};
+    messageWindow = {};
+    battleLeft = kBattleLeftRest;
+    heroPanelLeft = kHeroPanelLeftRest;
+    menuTop = 0;
+    dataRoot.clear();
+}
+
+}  // namespace rf

@@ -1,0 +1,190 @@
+// The game's process-wide records. Every operation reads and changes them
+// in place; ResetGameState() puts all of them back to their start-up values
+// (used once at start-up and by every test).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace rf {
+
+struct ItemSlot {
+    std::int16_t number = 0;
+    std::int16_t count = 0;
+};
+
+enum ItemIndex : int { kPotion = 0, kProtein = 1, kBuckler = 2 };
+
+struct HeroStatus {
+    char name[16] = {};  // at most 15 bytes and a terminator
+    std::int16_t maxHp = 0;
+    std::int16_t attack = 0;
+    std::int16_t defence = 0;
+    std::int16_t magicAttack = 0;
+    std::int16_t magicDefence = 0;
+    std::int16_t speed = 0;
+    std::uint32_t nextExp = 0;
+    std::uint32_t exp = 0;
+    std::int16_t level = 0;
+    std::int16_t reserved[4] = {};
+    ItemSlot items[3] = {};
+    std::int16_t fieldX = 0;
+    std::int16_t fieldY = 0;
+    // Working state, not in the hero file.
+    std::int16_t mapNumber = 0;
+    std::int16_t hp = 0;
+    std::int16_t savedAttack = 0;
+    std::int16_t savedDefence = 0;
+};
+
+enum EnemyKind : int { kPawn = 1, kKnight = 2, kBishop = 3, kRook = 4, kQueen = 5, kKing = 6 };
+
+struct EnemyStatus {
+    char name[20] = {};  // at most 19 bytes and a terminator
+    std::int16_t kind = 0;
+    char symbol[4] = {};  // at most 3 bytes and a terminator
+    std::int16_t reserved = 0;
+    std::int16_t target = 0;
+    std::int16_t maxHp = 0;
+    std::int16_t attack = 0;
+    std::int16_t defence = 0;
+    std::int16_t magicAttack = 0;
+    std::int16_t magicDefence = 0;
+    std::int16_t speed = 0;
+    std::int16_t ability = 0;
+    std::int16_t hpSlots[7] = {};
+};
+
+struct AbilityInfo {
+    char name[20] = {};
+    std::int16_t reserved = 0;
+    std::int16_t power = 0;
+    std::int16_t accuracy = 0;
+};
+
+// Index kind - 1: Pawn, Knight, Bishop, Rook, Queen, King.
+struct EnemyTable {
+    EnemyStatus kinds[6];
+};
+
+enum AbilityIndex : int { kSwordCut = 0, kFlame = 1, kBigRevolveSword = 2, kHellFlame = 3, kAbsoluteObedience = 4 };
+
+struct AbilityTable {
+    AbilityInfo abilities[5];
+};
+
+// The nine map pictures side by side: 60 rows of 180 cells.
+struct WorldGrid {
+    static constexpr int kRows = 60;
+    static constexpr int kColumns = 180;
+    unsigned char cells[kRows][kColumns] = {};
+};
+
+struct PieceMark {
+    std::int16_t map = 0;
+    std::int16_t x = 0;  // counted from 1
+    std::int16_t y = 0;  // counted from 1
+};
+
+struct OpeningStrip {
+    std::int16_t map = 0;
+    std::int16_t x = 0;  // counted from 1
+    std::int16_t unused = 0;
+};
+
+struct WorldInfo {
+    PieceMark queenMark;
+    PieceMark kingMark;
+    OpeningStrip opening;
+};
+
+struct FieldEnemy {
+    std::int32_t kind = 0;
+    std::int32_t groupSize = 0;
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+};
+
+struct FieldEnemyList {
+    static constexpr int kCapacity = 5;
+    FieldEnemy entries[kCapacity];
+    std::int16_t count = 0;
+};
+
+struct MiniMapText {
+    static constexpr int kRows = 9;
+    static constexpr int kColumns = 20;
+    unsigned char text[kRows][kColumns] = {};
+};
+
+struct BattleState {
+    std::int16_t remaining = 0;
+    std::int16_t actionCount = 0;
+    std::int16_t defeatedCount = 0;
+    std::int16_t itemsUsed = 0;
+    std::int16_t defeated[7] = {};
+    std::int16_t commandCursor = 0;
+    std::int16_t abilityCursor = 0;
+    std::int16_t itemCursor = 0;
+};
+
+struct EffectSlot {
+    std::int16_t turnsLeft = -1;  // -1 when free
+    std::int16_t row = 0;
+};
+
+struct ItemEffectState {
+    EffectSlot proteinSlots[3];
+    EffectSlot bucklerSlots[3];
+    std::int16_t rowInUse[3] = {};
+    std::int16_t activeEffects = 0;
+};
+
+// The battle's generator; nothing else draws from it.
+struct BattleRandom {
+    std::uint32_t state = 0;
+};
+
+struct ConsoleState {
+    std::int16_t x = 0;
+    std::int16_t y = 0;
+    std::uint16_t attribute = 7;
+};
+
+// The five-line battle message window; slot 0 is the newest message.
+// Slots hold their own copy of the text, so a composed message stays valid
+// for as long as the window can draw it.
+struct MessageWindow {
+    std::string history[5] = {" ", " ", " ", " ", " "};
+};
+
+extern HeroStatus hero;
+extern EnemyTable enemyTable;
+extern AbilityTable abilityTable;
+extern WorldGrid worldGrid;
+extern WorldInfo worldInfo;
+extern FieldEnemyList fieldEnemies;
+extern MiniMapText miniMapText;
+extern BattleState battle;
+extern ItemEffectState itemEffects;
+extern BattleRandom battleRandom;
+extern HeroStatus heroSnapshot;
+extern ConsoleState console;
+extern MessageWindow messageWindow;
+
+// Origins of the battle screen; animations move them and leave them at rest.
+inline constexpr std::int16_t kBattleLeftRest = 25;
+inline constexpr std::int16_t kHeroPanelLeftRest = 1;
+extern std::int16_t battleLeft;
+extern std::int16_t heroPanelLeft;
+extern std::int16_t menuTop;
+
+// The world number selects the data files; it never changes.
+inline constexpr std::int16_t worldNumber = 1;
+
+// The folder that holds the data directories (empty: the working directory).
+extern std::string dataRoot;
+
+void ResetGameState();
+
+}  // namespace rf

@@ -1,0 +1,21 @@
+// The game's start-up sequence and its main loop.
+#pragma once
+
+#include <string>
+
+namespace rf {
+
+// Picks the folder holding the data: `requested` when given, else the
+// working directory when it holds the game's data folders, else the default
+// world the build placed beside the executable.
+std::string ChooseDataRoot(const std::string& requested);
+
+void StartUp();
+// One pass of the main loop.
+void MainLoopPass();
+[[noreturn]] void MainLoop();
+
+// Blanks 30 rows of 80 cells from the top-left cell.
+void ClearScreen();
+
+}  // namespace rf

@@ -1,0 +1,41 @@
+// Whitespace-separated tokens of a data file, read the way the game's
+// loaders need them: a failed read leaves the field as it was.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace rf {
+
+class TokenReader {
+public:
+    // Opens the file; Opened() tells whether it could be read.
+    explicit TokenReader(const std::string& path);
+    bool Opened() const { return opened_; }
+
+    // The next token, or nothing at the end of the file.
+    std::optional<std::string_view> Next();
+    // The next token as an optionally signed decimal integer, kept modulo
+    // 2^64 so the low bits of any number in the file are exact. Nothing
+    // when the file ends or the token is not a number; either way reading
+    // should stop.
+    std::optional<std::uint64_t> NextNumber();
+
+private:
+    std::string bytes_;
+    std::size_t pos_ = 0;
+    bool opened_ = false;
+};
+
+// Parses a whole token as an optionally signed decimal integer (modulo 2^64).
+std::optional<std::uint64_t> ParseNumber(std::string_view token);
+
+// Reads the next number into a 16-bit or 32-bit field, keeping its low
+// bits; false (field untouched) when the reading has to stop.
+bool ReadInto(TokenReader& reader, std::int16_t& field);
+bool ReadInto(TokenReader& reader, std::uint32_t& field);
+bool ReadInto(TokenReader& reader, std::int32_t& field);
+
+}  // namespace rf

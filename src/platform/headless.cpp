@@ -1,0 +1,146 @@
+#include "headless.h"
+
+#include <deque>
+#include <filesystem>
+
+#include "cp932_unicode.h"
+#include "platform.h"
+
+namespace rf::headless {
+namespace {
+
+struct ScriptedKey {
+    std::int64_t atMs;
+    int code;
+};
+
+// The headless backend's whole state, reset by Reset().
+struct HeadlessState {
+    platform::VirtualConsole screen;
+    std::deque<ScriptedKey> keys;
+    std::int64_t nowMs = 0;
+    std::int64_t baseSeconds = 1'000'000;
+    std::int64_t runUntilMs = 0;
+    std::int64_t sleptMs = 0;
+    std::uint64_t polls = 0;
+    std::uint64_t maxPolls = 200'000'000;
+    std::int64_t maxMs = 24LL * 3600 * 1000;
+    int idlePollsInARow = 0;
+    std::string executableDirectory;
+    std::string printedOut;
+    std::string printedError;
+};
+
+HeadlessState state;
+
+void CheckWatchdog() {
+    if (state.polls > state.maxPolls) throw Watchdog{"too many key polls"};
+    if (state.nowMs > state.maxMs) throw Watchdog{"virtual time limit"};
+}
+
+}  // namespace
+
+void Reset(std::int64_t seconds) {
+    state = HeadlessState{};
+    state.baseSeconds = seconds;
+    state.screen.Reset();
+}
+
+void Key(int code, std::int64_t atMs) { state.keys.push_back({atMs, code}); }
+
+void Keys(std::initializer_list<int> codes) {
+    for (int c : codes) Key(c);
+}
+
+void Arrow(int scanCode, std::int64_t atMs) {
+    Key(kPrefix, atMs);
+    Key(scanCode, atMs);
+}
+
+void RunUntil(std::int64_t ms) { state.runUntilMs = ms; }
+
+void SetLimits(std::uint64_t maxPolls, std::int64_t maxMs) {
+    state.maxPolls = maxPolls;
+    state.maxMs = maxMs;
+}
+
+platform::VirtualConsole& Screen() { return state.screen; }
+std::int64_t NowMs() { return state.nowMs; }
+std::size_t KeysLeft() { return state.keys.size(); }
+std::uint64_t Polls() { return state.polls; }
+std::int64_t SleptMs() { return state.sleptMs; }
+void SetExecutableDirectory(const std::string& dir) { state.executableDirectory = dir; }
+const std::string& PrintedOut() { return state.printedOut; }
+const std::string& PrintedError() { return state.printedError; }
+
+std::string RowUtf8(int y, int x0, int count) {
+    return platform::Cp932ToUtf8(state.screen.Text(x0, y, count));
+}
+
+}  // namespace rf::headless
+
+namespace rf::platform {
+
+using headless::state;
+
+void Open() {}
+void SetCursorPosition(int x, int y) { state.screen.SetCursor(x, y); }
+void SetAttribute(std::uint16_t attribute) { state.screen.SetAttribute(attribute); }
+void Write(std::string_view bytes) { state.screen.Write(bytes); }
+void SetCursorVisible(bool visible) { state.screen.SetCursorVisible(visible); }
+bool CursorVisible() { return state.screen.CursorVisible(); }
+
+void Sleep(std::uint32_t ms) {
+    state.nowMs += ms;
+    state.sleptMs += ms;
+    state.idlePollsInARow = 0;
+    headless::CheckWatchdog();
+}
+
+bool KeyWaiting() {
+    ++state.polls;
+    headless::CheckWatchdog();
+    if (!state.keys.empty()) {
+        const auto& key = state.keys.front();
+        // A timed key waits for its time; an untimed one for the game to wait for a key.
+        bool available = key.atMs >= 0 ? key.atMs <= state.nowMs : state.idlePollsInARow >= 1;
+        if (available) {
+            state.idlePollsInARow = 0;
+            return true;
+        }
+    }
+    // Two idle polls with no sleep between them: the game is waiting for a key.
+    if (++state.idlePollsInARow >= 2) {
+        if (state.keys.empty() && state.nowMs >= state.runUntilMs) throw headless::ScriptEnded{};
+        // A waiting terminal backend blocks about a millisecond per idle poll.
+        state.nowMs += 1;
+    }
+    return false;
+}
+
+int ReadKey() {
+    ++state.polls;
+    headless::CheckWatchdog();
+    if (state.keys.empty()) throw headless::ScriptEnded{};
+    auto key = state.keys.front();
+    state.keys.pop_front();
+    if (key.atMs > state.nowMs) state.nowMs = key.atMs;  // a blocking read waits for it
+    state.idlePollsInARow = 0;
+    return key.code;
+}
+
+std::int64_t ClockSeconds() { return state.baseSeconds + state.nowMs / 1000; }
+
+void Exit(int status) { throw headless::ExitCalled{status}; }
+
+void PrintOut(std::string_view text) { state.printedOut += text; }
+void PrintError(std::string_view text) { state.printedError += text; }
+
+char PathSeparator() { return '/'; }
+std::string ExecutableDirectory() { return state.executableDirectory; }
+bool DirectoryExists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_directory(path, ec);
+}
+
+}  // namespace rf::platform

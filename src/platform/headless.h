@@ -1,0 +1,61 @@
+// The backend for tests: the console model alone, a virtual clock that
+// sleeping advances at once, and a script of keys, each available from a
+// given virtual time. When the script is used up and the game waits for a
+// key, the run ends by throwing ScriptEnded; a watchdog turns a runaway
+// loop into Watchdog instead of a hang.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "virtual_console.h"
+
+namespace rf::headless {
+
+struct ScriptEnded {};
+struct Watchdog {
+    std::string why;
+};
+struct ExitCalled {
+    int status;
+};
+
+// Key codes as one read returns them.
+inline constexpr int kPrefix = 224;
+inline constexpr int kUp = 72, kDown = 80, kLeft = 75, kRight = 77, kEnter = 13, kSpace = 32;
+
+// Fresh console, clock at virtual 0 ms (wall clock `seconds`), empty script.
+void Reset(std::int64_t seconds = 1'000'000);
+
+// Queues a key code available from virtual time `atMs`. Without a time the
+// key is handed over only when the game waits for one (two polls in a row
+// with no sleep between), so a typed-out message does not swallow it.
+void Key(int code, std::int64_t atMs = -1);
+void Keys(std::initializer_list<int> codes);
+// Queues an arrow key: the prefix 224, then its scan code.
+void Arrow(int scanCode, std::int64_t atMs = -1);
+// Keeps the run going until this virtual time even when no key is left.
+void RunUntil(std::int64_t ms);
+// Limits before the watchdog fires.
+void SetLimits(std::uint64_t maxPolls, std::int64_t maxMs);
+
+platform::VirtualConsole& Screen();
+std::int64_t NowMs();
+std::size_t KeysLeft();
+std::uint64_t Polls();
+// Total milliseconds the game has asked to sleep.
+std::int64_t SleptMs();
+
+// The visible text of row y as UTF-8, for readable assertions.
+std::string RowUtf8(int y, int x0 = 0, int count = platform::VirtualConsole::kWidth);
+
+// What the game printed on standard output and standard error.
+const std::string& PrintedOut();
+const std::string& PrintedError();
+
+// Sets what ExecutableDirectory reports.
+void SetExecutableDirectory(const std::string& dir);
+
+}  // namespace rf::headless

@@ -1,0 +1,49 @@
+// The only door from the game to the operating system: the effects of the
+// legacy console (cursor, attribute, write, cursor visibility), sleeping,
+// the keyboard and the clock. The backend is chosen when the program is
+// linked: the terminal or Windows console for the game, headless for tests.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace rf::platform {
+
+// Takes over the console for the game (raw keys, hidden cursor, the
+// alternate screen on a terminal). Every way out restores it.
+void Open();
+
+// Console output. Bytes are code page 932.
+void SetCursorPosition(int x, int y);
+void SetAttribute(std::uint16_t attribute);
+void Write(std::string_view bytes);
+void SetCursorVisible(bool visible);
+bool CursorVisible();
+
+// Pauses.
+void Sleep(std::uint32_t milliseconds);
+
+// Keyboard: a test that never blocks, and an unechoed read of one key code
+// (an extended key arrives as a prefix 0 or 224 and then its scan code).
+bool KeyWaiting();
+int ReadKey();
+
+// Wall-clock time in whole seconds since the epoch.
+std::int64_t ClockSeconds();
+
+// Ends the process with the terminal restored.
+[[noreturn]] void Exit(int status);
+
+// Plain UTF-8 text on standard output or standard error, for the command
+// line (used before the console is taken over).
+void PrintOut(std::string_view text);
+void PrintError(std::string_view text);
+
+// Files: the separator between directory and file names, the directory
+// holding the executable, and whether a directory exists.
+char PathSeparator();
+std::string ExecutableDirectory();
+bool DirectoryExists(const std::string& path);
+
+}  // namespace rf::platform

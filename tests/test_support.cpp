@@ -1,0 +1,41 @@
+#include "test_support.h"
+
+#include <fstream>
+#include <random>
+
+namespace rf::test {
+
+std::string ToCp932(std::string_view utf8) {
+    std::string in(utf8);
+    in.push_back('\0');
+    std::string out;
+    std::size_t i = 0;
+    while (i + 1 < in.size()) {
+        std::uint16_t code = sjis_detail::Encode(sjis_detail::NextCodePoint(in.data(), i));
+        if (code > 0xFF) out += static_cast<char>(code >> 8);
+        out += static_cast<char>(code & 0xFF);
+    }
+    return out;
+}
+
+TempDir::TempDir() {
+    std::random_device rd;
+    path_ = std::filesystem::temp_directory_path() / ("ranks-test-" + std::to_string(rd()) + std::to_string(rd()));
+    std::filesystem::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+void TempDir::Write(const std::string& relative, std::string_view bytes) const {
+    auto full = path_ / relative;
+    std::filesystem::create_directories(full.parent_path());
+    std::ofstream out(full, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void TempDir::WriteText(const std::string& relative, std::string_view utf8) const { Write(relative, ToCp932(utf8)); }
+
+}  // namespace rf::test

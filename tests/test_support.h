@@ -1,0 +1,58 @@
+// Shared pieces of the tests: a clean game for every test, a temporary
+// world directory, and readable access to the headless screen.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "core/game_state.h"
+#include "core/sjis.h"
+#include "platform/headless.h"
+
+namespace rf::test {
+
+// Converts UTF-8 text to code page 932 at run time (for test data files).
+std::string ToCp932(std::string_view utf8);
+
+// A directory that is removed when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& Path() const { return path_; }
+    // Writes `bytes` to the relative path, creating folders on the way.
+    void Write(const std::string& relative, std::string_view bytes) const;
+    // The same, with the text given in UTF-8 and stored in code page 932.
+    void WriteText(const std::string& relative, std::string_view utf8) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+// Every test starts from a clean game and a fresh headless console.
+class GameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetGameState();
+        headless::Reset();
+    }
+    platform::VirtualConsole& Screen() { return headless::Screen(); }
+    // Visible text of a row (or part of it) as UTF-8.
+    std::string Row(int y, int x0 = 0, int count = 80) { return headless::RowUtf8(y, x0, count); }
+    std::uint16_t AttrAt(int x, int y) { return Screen().At(x, y).attribute; }
+    // Runs `body` until the key script is used up.
+    template <typename F>
+    void RunScript(F body) {
+        try {
+            body();
+        } catch (const headless::ScriptEnded&) {
+        }
+    }
+};
+
+}  // namespace rf::test

@@ -1,0 +1,25 @@
+// The hero, enemy and ability files: any bytes load without reading or
+// writing outside the records, and names stay within their fields.
+#include <cstring>
+
+#include "core/data_files.h"
+#include "core/game_state.h"
+#include "support.h"
+#include "platform/headless.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace rf;
+    ResetGameState();
+    headless::Reset();
+    dataRoot = fuzz::ScratchRoot();
+    fuzz::WriteScratchFile("Hero_Info/Hero_Status_Info.txt", data, size);
+    LoadHeroStatus();
+    if (std::strlen(hero.name) > 15) __builtin_trap();
+    fuzz::WriteScratchFile("Enemy_Info/Pawn_Status_Info.txt", data, size);
+    LoadEnemyStatus(enemyTable.kinds[0], DataPath({"Enemy_Info", "Pawn_Status_Info.txt"}));
+    if (std::strlen(enemyTable.kinds[0].name) > 19 || std::strlen(enemyTable.kinds[0].symbol) > 3) __builtin_trap();
+    fuzz::WriteScratchFile("Abilities/SwordCut.txt", data, size);
+    LoadAbilityInfo(abilityTable.abilities[0], DataPath({"Abilities", "SwordCut.txt"}));
+    if (std::strlen(abilityTable.abilities[0].name) > 19) __builtin_trap();
+    return 0;
+}

@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <utility>
 
 #include "cp932_unicode.h"
 #include "platform.h"
@@ -29,6 +30,7 @@ struct HeadlessState {
     std::string executableDirectory;
     std::string printedOut;
     std::string printedError;
+    std::function<void()> keyObserver;
 };
 
 HeadlessState state;
@@ -70,6 +72,7 @@ std::size_t KeysLeft() { return state.keys.size(); }
 std::uint64_t Polls() { return state.polls; }
 std::int64_t SleptMs() { return state.sleptMs; }
 void SetExecutableDirectory(const std::string& dir) { state.executableDirectory = dir; }
+void SetKeyObserver(std::function<void()> observer) { state.keyObserver = std::move(observer); }
 const std::string& PrintedOut() { return state.printedOut; }
 const std::string& PrintedError() { return state.printedError; }
 
@@ -126,6 +129,7 @@ int ReadKey() {
     state.keys.pop_front();
     if (key.atMs > state.nowMs) state.nowMs = key.atMs;  // a blocking read waits for it
     state.idlePollsInARow = 0;
+    if (state.keyObserver) state.keyObserver();
     return key.code;
 }
 

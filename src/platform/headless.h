@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -54,6 +55,10 @@ std::string RowUtf8(int y, int x0 = 0, int count = platform::VirtualConsole::kWi
 // What the game printed on standard output and standard error.
 const std::string& PrintedOut();
 const std::string& PrintedError();
+
+// Called each time the game reads a key, before the key is returned (for
+// tests that check invariants after every key).
+void SetKeyObserver(std::function<void()> observer);
 
 // Sets what ExecutableDirectory reports.
 void SetExecutableDirectory(const std::string& dir);

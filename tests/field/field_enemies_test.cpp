@@ -185,14 +185,5 @@ TEST_F(FieldEnemiesTest, WipesFillThenClearTheFieldArea) {
     EXPECT_EQ(headless::SleptMs(), 1200);
 }
 
-TEST_F(FieldEnemiesTest, TouchesHeroOnlyOnItsRowWithinOneColumn) {
-    EXPECT_TRUE(TouchesHero(19, 10));
-    EXPECT_TRUE(TouchesHero(20, 10));
-    EXPECT_TRUE(TouchesHero(21, 10));
-    EXPECT_FALSE(TouchesHero(22, 10));
-    EXPECT_FALSE(TouchesHero(18, 10));
-    EXPECT_FALSE(TouchesHero(20, 11));
-}
-
 }  // namespace
 }  // namespace rf

@@ -19,7 +19,7 @@ namespace {
 bool Wait() {
     const std::uint32_t loads = fieldEnemies.loads;
     for (int i = 0; i < kWaitPolls; ++i) {
-        if (KeyWaiting()) MoveHero(ReadKey());
+        PollHeroKey();
         Pause(kWaitPollMs);
     }
     return fieldEnemies.loads == loads;

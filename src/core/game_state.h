@@ -109,6 +109,8 @@ struct FieldEnemyList {
     static constexpr int kCapacity = 5;
     FieldEnemy entries[kCapacity];
     std::int16_t count = 0;
+    // Raised by every reload, so an enemy's turn can tell that its list was replaced.
+    std::uint32_t loads = 0;
 };
 
 struct MiniMapText {

@@ -2,6 +2,10 @@
 
 #include "console/console.h"
 #include "data_files.h"
+#include "field/field_enemies.h"
+#include "field/field_view.h"
+#include "field/hero_movement.h"
+#include "field/map_files.h"
 #include "game_state.h"
 #include "platform/platform.h"
 
@@ -33,10 +37,44 @@ void StartUp() {
     LoadHeroStatus();
     LoadAllEnemyStatus();
     LoadAllAbilities();
+    // A start cell off the field would put the hero where no step can reach.
+    ClampHeroCell();
+    LoadMapForms(worldNumber);
+    LoadMapEnemies(worldNumber);
+    DrawField();
+    DrawMiniMapFrame();
+    // The mini-map text is read between its frame and its content.
+    LoadMiniMap(worldNumber);
+    DrawMiniMap();
+    DrawMiniMapMark();
+    DrawLegend();
+}
+
+void PollHeroKey() {
+    if (KeyWaiting()) MoveHero(ReadKey());
+}
+
+void DrawFieldScreen() {
+    DrawField();
+    DrawMiniMapFrame();
+    DrawMiniMap();
+    DrawMiniMapMark();
+    DrawLegend();
 }
 
 void MainLoopPass() {
-    if (KeyWaiting()) ReadKey();
+    PollHeroKey();
+    // The count is read again every time: a battle or a map change alters it.
+    for (std::int16_t i = 0; i < fieldEnemies.count && i < FieldEnemyList::kCapacity; ++i) {
+        FieldEnemy& e = fieldEnemies.entries[i];
+        if (EnemyTurn(e.kind, e.x, e.y, e.groupSize) == kBattleFought) {
+            RemoveFieldEnemy(i);
+            ClearScreen();
+            MoveTo(0, 0);
+            DrawFieldScreen();
+        }
+        PollHeroKey();
+    }
 }
 
 void MainLoop() {

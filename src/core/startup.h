@@ -11,6 +11,10 @@ namespace rf {
 std::string ChooseDataRoot(const std::string& requested);
 
 void StartUp();
+// If a key is waiting, hands it to the hero.
+void PollHeroKey();
+// The whole field screen: field, mini-map frame, content and mark, legend.
+void DrawFieldScreen();
 // One pass of the main loop.
 void MainLoopPass();
 [[noreturn]] void MainLoop();

@@ -1,0 +1,29 @@
+// The field screen: the current map with its enemies and the hero, the
+// mini-map window, the key legend, the Queen and King marks and the
+// frames of the scroll between maps.
+#pragma once
+
+#include <string_view>
+
+#include "core/game_state.h"
+
+namespace rf {
+
+void DrawField();
+void DrawMiniMapFrame();
+void DrawMiniMap();
+void DrawMiniMapMark();
+void DrawLegend();
+void DrawSymbolAt(std::string_view text, int x, int y);
+// Draws the mark highlighted and opens the strip.
+void DrawPieceMark(std::string_view symbol, const PieceMark& mark);
+void OpenStrip();
+// One frame of the sideways scroll, shift -59 to 59, from the cursor at (0, 0).
+void DrawScrollColumns(int shift);
+// One frame of the up-and-down scroll, shift -19 to 19.
+void DrawScrollRows(int shift);
+
+// The enemies of the current list, drawn with their kinds' symbols.
+void DrawFieldEnemies();
+
+}  // namespace rf

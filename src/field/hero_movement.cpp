@@ -1,0 +1,113 @@
+#include "hero_movement.h"
+
+#include <algorithm>
+
+#include "console/console.h"
+#include "core/game_state.h"
+#include "core/sjis.h"
+#include "field_view.h"
+#include "map_files.h"
+
+namespace rf {
+namespace {
+
+// Cell (x, y) of the current map; off its edges it reaches into the
+// neighbours, and beyond the world it is a wall.
+bool Wall(int x, int y) {
+    return GridCell(OriginColumn(hero.mapNumber) + x, OriginRow(hero.mapNumber) + y) != ' ';
+}
+
+}  // namespace
+
+int TestStep(int key, int x, int y) {
+    switch (key) {
+        case kKeyUp:
+            if (Wall(x, y - 1) || Wall(x + 1, y - 1)) return kStepBlocked;
+            return y == 0 ? kStepLeavesMap : kStepFull;
+        case kKeyDown:
+            if (Wall(x, y + 1) || Wall(x + 1, y + 1)) return kStepBlocked;
+            return y == kMapRows - 1 ? kStepLeavesMap : kStepFull;
+        case kKeyLeft:
+            if (Wall(x - 1, y)) return kStepBlocked;
+            if (Wall(x - 2, y)) return kStepShort;
+            if (x == 1) return kStepShort;
+            if (x == 0) return kStepLeavesMap;
+            return kStepFull;
+        case kKeyRight:
+            if (Wall(x + 2, y)) return kStepBlocked;
+            if (Wall(x + 3, y)) return kStepShort;
+            if (x == 56) return kStepShort;
+            if (x == 57) return kStepLeavesMap;
+            return kStepFull;
+        default:
+            return kStepFull;
+    }
+}
+
+void MoveHero(int key) {
+    const int r = TestStep(key, hero.fieldX, hero.fieldY);
+    if (r == kStepBlocked) return;
+    int x = hero.fieldX;
+    int y = hero.fieldY;
+    if (r != kStepLeavesMap) {
+        if (key == kKeyUp) y -= 1;
+        if (key == kKeyDown) y += 1;
+        if (key == kKeyLeft) x -= r == kStepShort ? 1 : 2;
+        if (key == kKeyRight) x += r == kStepShort ? 1 : 2;
+        // The hero leaves a map only by passing to its neighbour.
+        if (x < 0 || x > kLastHeroColumn || y < 0 || y >= kMapRows) return;
+    }
+    MoveTo(hero.fieldX, hero.fieldY);
+    WriteLine("  ");
+    if (r == kStepLeavesMap && (key == kKeyUp || key == kKeyDown || key == kKeyLeft || key == kKeyRight)) {
+        EnterNeighbourMap(key);
+        return;
+    }
+    hero.fieldX = static_cast<std::int16_t>(x);
+    hero.fieldY = static_cast<std::int16_t>(y);
+    MoveTo(hero.fieldX, hero.fieldY);
+    WriteLine("●"_sj);
+}
+
+void EnterNeighbourMap(int direction) {
+    const bool sideways = direction == kKeyLeft || direction == kKeyRight;
+    int delta = 0;
+    int firstShift = 0;
+    if (direction == kKeyRight) delta = 1, firstShift = -(kMapColumns - 1);
+    if (direction == kKeyLeft) delta = -1, firstShift = kMapColumns - 1;
+    if (direction == kKeyDown) delta = 3, firstShift = -(kMapRows - 1);
+    if (direction == kKeyUp) delta = -3, firstShift = kMapRows - 1;
+    hero.mapNumber = static_cast<std::int16_t>(hero.mapNumber + delta);
+    LoadMapEnemies(worldNumber);
+    DrawMiniMap();
+    DrawMiniMapMark();
+    MoveTo(0, 0);
+    const int step = firstShift < 0 ? 1 : -1;
+    for (int s = firstShift;; s += step) {
+        if (sideways)
+            DrawScrollColumns(s);
+        else
+            DrawScrollRows(s);
+        MoveTo(0, 0);
+        Pause(sideways ? kScrollColumnFrameMs : kScrollRowFrameMs);
+        if (s == 0) break;
+    }
+    if (direction == kKeyRight) hero.fieldX = 0;
+    if (direction == kKeyLeft) hero.fieldX = 57;
+    if (direction == kKeyDown) hero.fieldY = 0;
+    if (direction == kKeyUp) hero.fieldY = kMapRows - 1;
+    MoveTo(hero.fieldX, hero.fieldY);
+    WriteLine("●"_sj);
+    DrawFieldEnemies();
+    if (hero.mapNumber == worldInfo.queenMark.map)
+        DrawPieceMark(enemyTable.kinds[kQueen - 1].symbol, worldInfo.queenMark);
+    else if (hero.mapNumber == worldInfo.kingMark.map)
+        DrawPieceMark(enemyTable.kinds[kKing - 1].symbol, worldInfo.kingMark);
+}
+
+void ClampHeroCell() {
+    hero.fieldX = std::clamp<std::int16_t>(hero.fieldX, 0, kLastHeroColumn);
+    hero.fieldY = std::clamp<std::int16_t>(hero.fieldY, 0, kMapRows - 1);
+}
+
+}  // namespace rf

@@ -1,0 +1,23 @@
+// The hero's steps on the field and the passage to a neighbouring map.
+#pragma once
+
+namespace rf {
+
+inline constexpr int kStepBlocked = 0;
+inline constexpr int kStepFull = 1;
+inline constexpr int kStepShort = 2;
+inline constexpr int kStepLeavesMap = 3;
+
+// Sleep after each scroll frame, so the change of map can be seen.
+inline constexpr unsigned kScrollColumnFrameMs = 10;  // 60 frames
+inline constexpr unsigned kScrollRowFrameMs = 30;     // 20 frames
+
+// Passability of a step by direction key for a mover at (x, y) of the current map.
+int TestStep(int key, int x, int y);
+void MoveHero(int key);
+// Direction as the arrow's scan code.
+void EnterNeighbourMap(int direction);
+// Keeps the hero's cell within the field.
+void ClampHeroCell();
+
+}  // namespace rf

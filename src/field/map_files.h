@@ -1,0 +1,40 @@
+// The world's files: the nine map pictures, the world info, the enemy list
+// of the current map and the mini-map picture, and where each map lies in
+// the world grid.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/game_state.h"
+
+namespace rf {
+
+inline constexpr int kMapRows = 20;
+inline constexpr int kMapColumns = 60;
+inline constexpr int kLastHeroColumn = 58;  // the last column where a two-cell mark fits
+
+// Map n lies in map row (n - 1) / 3 and map column (n - 1) % 3 of the world.
+int MapRowOf(int map);
+int MapColumnOf(int map);
+// Grid origin of map n.
+int OriginRow(int map);
+int OriginColumn(int map);
+bool IsMapNumber(int map);
+
+// A grid cell; anything beyond the world reads as a wall.
+unsigned char GridCell(int gridX, int gridY);
+
+void LoadMapForms(std::int16_t world);
+void LoadWorldInfo(const std::string& path);
+void LoadMapEnemies(std::int16_t world);
+void LoadMiniMap(std::int16_t world);
+
+EnemyStatus& EnemyRecordOf(std::int32_t kind);
+std::string_view EnemySymbolOf(std::int32_t kind);
+
+// An entry at (0, 0) stands for nobody.
+bool IsEmptyEntry(const FieldEnemy& entry);
+
+}  // namespace rf

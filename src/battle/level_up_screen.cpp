@@ -1,0 +1,10 @@
+#include "battle/level_up_screen.h"
+
+namespace rf {
+
+void ClearLevelUpPanel() {}
+void DrawLevelUpFrame() {}
+void ShowLevelUpIncreases() {}
+void ShowLevelUpValues() {}
+
+}  // namespace rf

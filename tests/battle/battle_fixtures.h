@@ -78,4 +78,50 @@ inline EnemyStatus MakePawn() {
     return e;
 }
 
+// What the next blow will do, learned from the real formulas; the generator
+// is put back so the blow itself draws the same numbers.
+struct BlowForecast {
+    bool evaded;
+    int damage;
+};
+
+inline BlowForecast ForecastHeroBlow(const EnemyStatus& e) {
+    BattleRandom saved = battleRandom;
+    const AbilityInfo& a = abilityTable.abilities[battle.abilityCursor];
+    BlowForecast f{EvadeCheck(e.speed, hero.speed, a.accuracy) == 1, 0};
+    if (!f.evaded) f.damage = HeroDamage(hero, e, a);
+    battleRandom = saved;
+    return f;
+}
+
+inline BlowForecast ForecastEnemyBlow(const EnemyStatus& e) {
+    BattleRandom saved = battleRandom;
+    const AbilityInfo& a = abilityTable.abilities[e.ability];
+    BlowForecast f{EvadeCheck(hero.speed, e.speed, a.accuracy) == 1, 0};
+    if (!f.evaded) f.damage = EnemyDamage(hero, e, a);
+    battleRandom = saved;
+    return f;
+}
+
+// Seeds the generator with the first seed from 1 on for which `wanted` holds.
+template <typename F>
+std::uint32_t SeedWhere(F wanted) {
+    for (std::uint32_t seed = 1; seed < 100000; ++seed) {
+        SeedBattleRandom(seed);
+        if (wanted()) {
+            SeedBattleRandom(seed);
+            return seed;
+        }
+    }
+    ADD_FAILURE() << "no seed found";
+    return 0;
+}
+
+// A battle of n enemies as RunBattle leaves it before the first command.
+inline void OpenGroup(EnemyStatus& e, int n) {
+    battle.remaining = static_cast<std::int16_t>(n);
+    e.target = 1;
+    for (auto& slot : e.hpSlots) slot = e.maxHp;
+}
+
 }  // namespace rf::test

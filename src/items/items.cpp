@@ -116,6 +116,7 @@ void UseItem(int kind) {
 }
 
 int ItemCommand(EnemyStatus& enemy) {
+    battle.itemCursor = 0;
     OpenItemMenu();
     DrawItemCountLine();
     for (;;) {

@@ -224,7 +224,8 @@ void SlideInBanner(BannerKind kind, const EnemyStatus* enemy) {
 void ClearTitleRow() {
     // The target-choice title rests one column left of L, so that column
     // goes too.
-    SpacesAt(battleLeft - 1, 7, 27);
+    const int from = battleLeft > 0 ? battleLeft - 1 : 0;
+    SpacesAt(from, 7, battleLeft + 26 - from);
 }
 
 }  // namespace rf

@@ -245,21 +245,6 @@ TEST_F(BattleFlowTest, BucklerEndingInTheSecondAgingStepOfADefendTurn) {
     EXPECT_EQ(hero.defence, 20);  // not 22
 }
 
-TEST_F(BattleFlowTest, PotionInBattleAtFullHp) {
-    pawn.speed = 0;
-    hero.speed = 1000;
-    Down(2);
-    Enter(1);  // item
-    Enter(1);  // potion
-    Enter(2);  // the heal message, the enemy's blow
-    Run(1);
-    EXPECT_EQ(hero.items[kPotion].count, 2);
-    EXPECT_EQ(hero.hp, 100);
-    EXPECT_EQ(battle.itemsUsed, 1);
-    EXPECT_EQ(Row(9, 25 + 11 - 2, 4), "Hero");  // the hero's banner
-    EXPECT_EQ(Row(10, 65, 1), "2");
-}
-
 TEST_F(BattleFlowTest, PotionInBattleAfterABlowOfFive) {
     hero.speed = 0;
     pawn.speed = 100;

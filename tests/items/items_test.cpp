@@ -94,16 +94,6 @@ TEST_F(ItemsTest, BucklerRaisesDefenceAndEndsAfterElevenSteps) {
     EXPECT_EQ(headless::KeysLeft(), 0u);
 }
 
-TEST_F(ItemsTest, BarShrinksWithEveryAgingStep) {
-    Acks(1);
-    UseItem(kItemProtein);
-    const int expected[] = {18, 16, 14, 12, 10, 9, 7, 5, 3, 1};
-    for (int cells : expected) {
-        AgeItemEffects();
-        EXPECT_EQ(Row(16, 5, 18), std::string(static_cast<std::size_t>(cells), '-') + std::string(18 - static_cast<std::size_t>(cells), ' '));
-    }
-}
-
 TEST_F(ItemsTest, ThreeProteinsEndTwoStepsApartInTheOrderStarted) {
     hero.attack = 30;
     Acks(3);
@@ -149,15 +139,6 @@ TEST_F(ItemsTest, ProteinMessagesComeBeforeBucklerMessagesInOneStep) {
     AgeItemEffects();
     EXPECT_EQ(Line(1), "バックラーの効果が切れました。");
     EXPECT_EQ(Line(2), "プロテインの効果が切れました。");
-}
-
-TEST_F(ItemsTest, ProteinPassLeavesBucklersAlone) {
-    Acks(2);
-    UseItem(kItemBuckler);
-    UseItem(kItemProtein);
-    AgeProteinEffects();
-    EXPECT_EQ(itemEffects.proteinSlots[0].turnsLeft, 10);
-    EXPECT_EQ(itemEffects.bucklerSlots[0].turnsLeft, 11);
 }
 
 TEST_F(ItemsTest, FreedRowIsTakenByTheNextEffect) {

@@ -161,7 +161,9 @@ TEST_F(BattleFlowTest, FailedFlightCostsATurn) {
     Down(1);
     Enter(1);  // flee
     Enter(1);  // the enemy's blow
-    Run(1);    // ends at the last acknowledgement of the failed flight
+    Enter(1);  // the failed flight's own acknowledgement, not a second flight
+    Run(1);
+    EXPECT_EQ(headless::KeysLeft(), 0u);
     EXPECT_EQ(battle.commandCursor, 3);
     EXPECT_EQ(battle.actionCount, 4);  // item, blow, failed flight, blow
     EXPECT_EQ(itemEffects.proteinSlots[0].turnsLeft, 7);

@@ -262,11 +262,14 @@ TEST_F(BattleFlowTest, PotionInBattleAfterABlowOfFive) {
     Down(1);
     Enter(2);  // defend, the blow
     Down(1);
-    Enter(1);  // item: potion
-    Enter(1);  // the heal message
+    Enter(1);  // item
+    Enter(1);  // potion; stops at the heal message
     Run(1);
     EXPECT_EQ(hero.hp, 100);
     EXPECT_EQ(Line(1), "Heroの体力が5回復しました。");
+    EXPECT_EQ(Row(9, 34, 4), "Hero");  // the hero's banner, from 25 + 11 - 4 / 2
+    EXPECT_EQ(Row(7, 24, 26), "＜　対　象　の　選　択　＞");
+    EXPECT_EQ(Row(0, 54, 20), "________Item________");
 }
 
 TEST_F(BattleFlowTest, LeavingMenusWithSpaceAndLeft) {

@@ -1,12 +1,52 @@
 #include "battle_driver.h"
 
-namespace rf {
+#include "battle/battle_state.h"
+#include "battle/command_loop.h"
+#include "battle/formulas.h"
+#include "console/battle_screen.h"
+#include "console/console.h"
+#include "console/message_window.h"
+#include "console/status_display.h"
+#include "core/sjis.h"
+#include "platform/platform.h"
 
-// Placeholder until the battle lands: the encounter is over at once.
+namespace rf {
+namespace {
+
+std::uint32_t ClockSeed() { return static_cast<std::uint32_t>(static_cast<std::uint64_t>(platform::ClockSeconds()) & 0xFFFFFFFFu); }
+
+}  // namespace
+
 int RunBattle(EnemyStatus& enemy, std::int16_t size) {
-    (void)enemy;
-    (void)size;
+    // The formation, the hit points and the fallen flags hold seven at most,
+    // and a group of none would have nobody to fight.
+    const std::int16_t group = size < 1 ? std::int16_t{1} : size > 7 ? std::int16_t{7} : size;
+    SetTextAttribute(kPlain);
     hero.hp = hero.maxHp;
+    hero.savedAttack = hero.attack;
+    hero.savedDefence = hero.defence;
+    SeedBattleRandom(ClockSeed());
+    enemy.target = 1;
+    battle.remaining = group;
+    for (std::int16_t& slot : enemy.hpSlots) slot = enemy.maxHp;
+
+    SlideInCommandBoxes();
+    DrawCommandLabels();
+    DrawEnemyView();
+    DrawFormation(enemy, group);
+    DrawMessageFrame();
+    DrawHpGauge();
+    DrawLevel();
+    DrawEffectFrames();
+
+    int outcome = BattleCommandLoop(enemy);
+
+    ClearAllMessageLines();
+    PushMessage();
+    if (outcome == 3) ShowMessageAndWait("バトルに勝ちました。"_sj);
+    else if (outcome == 4) ShowMessageAndWait("バトルに負けました。"_sj);
+    else ShowMessageAndWait("にげることに成功しました。"_sj);
+    ResetBattleState();
     return 0;
 }
 

@@ -18,7 +18,8 @@ int EvadeCheck(int defenderSpeed, int attackerSpeed, int accuracy);
 std::int16_t FleeWeight(const EnemyStatus& e, int remaining);
 int FleeCheck(int heroSpeed, int fleeWeight, int level);
 std::int16_t KillExperience(const EnemyStatus& e);
-std::int16_t VictoryExperience(std::int16_t killExperience, const BattleState& b);
+// Never below 0: items cannot cost more than the battle brought.
+std::uint16_t VictoryExperience(std::int16_t killExperience, const BattleState& b);
 void NextExpThreshold(HeroStatus& h);
 void LevelUpGrowth(HeroStatus& h);
 

@@ -1,0 +1,130 @@
+#include "attack.h"
+
+#include <cstring>
+#include <string_view>
+
+#include "battle/battle_state.h"
+#include "battle/formulas.h"
+#include "battle/level_up_screen.h"
+#include "console/battle_screen.h"
+#include "console/compose.h"
+#include "console/console.h"
+#include "console/message_window.h"
+#include "console/status_display.h"
+#include "core/sjis.h"
+
+namespace rf {
+namespace {
+
+int Clamp(int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v; }
+
+// A broken file may give an ability outside the table; such an enemy
+// strikes with the first one.
+const AbilityInfo& EnemyAbility(const EnemyStatus& enemy) {
+    int i = enemy.ability >= 0 && enemy.ability <= 4 ? enemy.ability : 0;
+    return abilityTable.abilities[i];
+}
+
+std::string_view NameOf(const char* name, std::size_t capacity) {
+    const void* end = std::memchr(name, 0, capacity);
+    return std::string_view(name, end ? static_cast<std::size_t>(static_cast<const char*>(end) - name) : capacity);
+}
+
+// A blow never heals: a negative damage lands as 0.
+std::int16_t AtLeastZero(std::int16_t d) { return d < 0 ? std::int16_t{0} : d; }
+
+void Victory(const EnemyStatus& enemy) {
+    hero.attack = hero.savedAttack;
+    hero.defence = hero.savedDefence;
+    heroSnapshot = hero;
+    ShowMessage("戦闘に勝ちました。"_sj);
+    std::uint16_t gained = VictoryExperience(KillExperience(enemy), battle);
+    hero.exp += gained;
+    ShowMessage(ComposeWithNumber("経験値 を得ました。"_sj, static_cast<std::int16_t>(gained)));
+    if (hero.exp < hero.nextExp) {
+        WaitForAcknowledge();
+        HideCursor();
+        return;
+    }
+    heroSnapshot.exp = gained;
+    while (hero.exp >= hero.nextExp) {
+        ++hero.level;
+        std::uint32_t beyond = hero.exp - hero.nextExp;
+        LevelUpGrowth(hero);
+        NextExpThreshold(hero);
+        hero.exp = beyond;
+    }
+    ShowMessage("主人公がレベルアップしました。"_sj);
+    hero.hp = hero.maxHp;
+    DrawLevel();
+    DrawHpGauge();
+    ClearLevelUpPanel();
+    DrawLevelUpFrame();
+    ShowLevelUpIncreases();
+    ShowLevelUpValues();
+}
+
+}  // namespace
+
+int HeroBlow(EnemyStatus& enemy) {
+    ++battle.actionCount;
+    ClearAllMessageLines();
+    const AbilityInfo& ability = abilityTable.abilities[Clamp(battle.abilityCursor, 0, 4)];
+    if (EvadeCheck(enemy.speed, hero.speed, ability.accuracy)) {
+        ShowMessage("攻撃を回避されました。"_sj);
+    } else {
+        std::int16_t damage = AtLeastZero(HeroDamage(hero, enemy, ability));
+        ShowMessage(ComposeWithNumber("相手に のダメージ!!"_sj, damage));
+        // target stays within the seven slots whatever the record held.
+        int slot = Clamp(enemy.target, 1, 7) - 1;
+        enemy.hpSlots[slot] = static_cast<std::int16_t>(enemy.hpSlots[slot] - damage);
+        if (enemy.hpSlots[slot] <= 0) {
+            ShowMessage("相手を倒しました。"_sj);
+            --battle.remaining;
+            ++battle.defeatedCount;
+            battle.defeated[slot] = 1;
+            battle.abilityCursor = 0;
+            EraseTarget(enemy, GroupSize());
+            if (battle.remaining != 0) return kEnemyFell;
+            Victory(enemy);
+            return kVictory;
+        }
+    }
+    WaitForAcknowledge();
+    ClearAllMessageLines();
+    return kContinue;
+}
+
+int EnemyBlow(EnemyStatus& enemy) {
+    ++battle.actionCount;
+    ClearAllMessageLines();
+    ShowMessage(ComposeWithName(" の攻撃!!"_sj, NameOf(enemy.name, sizeof enemy.name)));
+    const AbilityInfo& ability = EnemyAbility(enemy);
+    if (EvadeCheck(hero.speed, enemy.speed, ability.accuracy)) {
+        ShowMessage("攻撃を回避しました。"_sj);
+    } else {
+        std::int16_t damage = AtLeastZero(EnemyDamage(hero, enemy, ability));
+        CountDownHp(damage);
+        ShowMessage(ComposeWithNumber("主人公に のダメージ!!"_sj, damage));
+        if (hero.hp <= 0) {
+            ShowMessage("相手に敗れました。"_sj);
+            ShowMessage("GAME OVER");
+            WaitForAcknowledge();
+            HideCursor();
+            return kHeroFell;
+        }
+    }
+    WaitForAcknowledge();
+    HideCursor();
+    ClearAllMessageLines();
+    return kContinue;
+}
+
+int EnemiesTurn(EnemyStatus& enemy) {
+    for (int i = 0; i < battle.remaining; ++i) {
+        if (EnemyBlow(enemy) == kHeroFell) return kHeroFell;
+    }
+    return kContinue;
+}
+
+}  // namespace rf

@@ -1,0 +1,116 @@
+#include "command_loop.h"
+
+#include "battle/attack.h"
+#include "battle/formulas.h"
+#include "battle/target_selection.h"
+#include "console/battle_screen.h"
+#include "console/console.h"
+#include "console/message_window.h"
+#include "core/sjis.h"
+#include "items/items.h"
+#include "items/menus.h"
+
+namespace rf {
+namespace {
+
+int RunningBucklers() {
+    int n = 0;
+    for (const EffectSlot& slot : itemEffects.bucklerSlots)
+        if (slot.turnsLeft != -1) ++n;
+    return n;
+}
+
+std::int16_t Doubled(int value) { return static_cast<std::int16_t>(value * 2); }
+
+// The doubling is undone from the value before the turn rather than by
+// halving, so neither a buckler ending inside the turn (its 5 would come
+// off the doubled figure) nor a 16-bit wrap of the doubling leaves a trace.
+// A buckler that ends in the first aging step also stops counting for the
+// enemies' blows: they meet the doubled defence without it.
+int Defend(EnemyStatus& enemy) {
+    SetTextAttribute(kPlain);
+    SlideTargetBanner();
+    SlideInBanner(BannerKind::EnemyAttack);
+    const std::int16_t before = hero.defence;
+    const int bucklersBefore = RunningBucklers();
+    hero.defence = Doubled(before);
+    ++battle.actionCount;
+    AgeItemEffects();
+    auto undoubled = [&] { return static_cast<std::int16_t>(before - 5 * (bucklersBefore - RunningBucklers())); };
+    hero.defence = Doubled(undoubled());
+    if (EnemiesTurn(enemy) == kHeroFell) {
+        hero.defence = undoubled();
+        return kHeroFell;
+    }
+    AgeItemEffects();
+    hero.defence = undoubled();
+    return kContinue;
+}
+
+int Flee(EnemyStatus& enemy) {
+    SetTextAttribute(kPlain);
+    ClearAllMessageLines();
+    ShowMessage("主人公の「にげる」.........."_sj);
+    std::int16_t weight = FleeWeight(enemy, battle.remaining);
+    if (FleeCheck(hero.speed, weight, hero.level)) {
+        ShowMessage("成功しました。"_sj);
+        return kContinue;  // fled
+    }
+    ShowMessage("失敗しました。"_sj);
+    ++battle.actionCount;
+    AgeItemEffects();
+    if (EnemiesTurn(enemy) == kHeroFell) return kHeroFell;
+    AgeItemEffects();
+    WaitForAcknowledge();
+    ClearAllMessageLines();
+    return -1;  // the battle goes on
+}
+
+void MoveCommand(int delta) {
+    SetTextAttribute(kPlain);
+    DrawCommandBox(battle.commandCursor + 1);
+    battle.commandCursor = static_cast<std::int16_t>(battle.commandCursor + delta);
+    Highlight();
+    DrawCommandBox(battle.commandCursor + 1);
+}
+
+}  // namespace
+
+int BattleCommandLoop(EnemyStatus& enemy) {
+    for (;;) {
+        if (!KeyWaiting()) continue;
+        int code = ReadKey();
+        if (code == kKeyUp) {
+            if (battle.commandCursor != 0) MoveCommand(-1);
+        } else if (code == kKeyDown) {
+            if (battle.commandCursor != 3) MoveCommand(1);
+        } else if (code == kKeyEnter || code == kKeyRight) {
+            switch (battle.commandCursor) {
+                case 0: {
+                    SetTextAttribute(kPlain);
+                    int r = SelectTarget(enemy);
+                    if (r == kVictory || r == kHeroFell) return r;
+                    break;
+                }
+                case 1:
+                    if (Defend(enemy) == kHeroFell) return kHeroFell;
+                    break;
+                case 2:
+                    SetTextAttribute(kPlain);
+                    SlideTargetBanner();
+                    SlideInBanner(BannerKind::HeroName);
+                    if (ItemCommand(enemy) == kHeroFell) return kHeroFell;
+                    break;
+                case 3: {
+                    int r = Flee(enemy);
+                    if (r != -1) return r;
+                    break;
+                }
+                default:
+                    break;
+            }
+        }
+    }
+}
+
+}  // namespace rf

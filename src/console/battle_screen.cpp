@@ -1,0 +1,231 @@
+#include "console/battle_screen.h"
+
+#include <cstring>
+#include <string_view>
+
+#include "console/console.h"
+#include "core/sjis.h"
+
+namespace rf {
+namespace {
+
+// Enemy t of a formation of n stands at kFormation[n - 1][t - 1].
+constexpr FormationCell kFormation[7][7] = {
+    {{11, 3}},
+    {{9, 3}, {13, 3}},
+    {{9, 2}, {13, 2}, {11, 4}},
+    {{9, 2}, {13, 2}, {9, 4}, {13, 4}},
+    {{8, 2}, {14, 2}, {11, 3}, {8, 4}, {14, 4}},
+    {{7, 2}, {11, 2}, {15, 2}, {7, 4}, {11, 4}, {15, 4}},
+    {{5, 2}, {9, 2}, {13, 2}, {17, 2}, {7, 4}, {11, 4}, {15, 4}},
+};
+
+bool InFormation(int n, int t) { return n >= 1 && n <= 7 && t >= 1 && t <= n; }
+
+// A record's text field, up to its terminator or the end of the field.
+std::string_view FieldText(const char* text, std::size_t capacity) {
+    const void* end = std::memchr(text, 0, capacity);
+    return std::string_view(text, end ? static_cast<std::size_t>(static_cast<const char*>(end) - text) : capacity);
+}
+
+void WriteAt(int x, int y, std::string_view text) {
+    MoveTo(x, y);
+    Write(text);
+}
+
+void SpacesAt(int x, int y, int count) {
+    MoveTo(x, y);
+    WriteSpaces(count);
+}
+
+void Repeat(std::string_view piece, int times) {
+    for (int i = 0; i < times; ++i) Write(piece);
+}
+
+int BoxLeft(int n) { return heroPanelLeft + 2 * (4 - n); }
+int BoxTop(int n) { return 3 * (n - 1); }
+
+void WriteSymbolOf(const EnemyStatus& enemy, int n) {
+    if (!InFormation(n, enemy.target)) return;
+    FormationCell cell = FormationCellOf(n, enemy.target);
+    WriteAt(battleLeft + cell.column, cell.row, FieldText(enemy.symbol, sizeof enemy.symbol));
+}
+
+}  // namespace
+
+FormationCell FormationCellOf(int n, int t) {
+    if (!InFormation(n, t)) return {0, 0};
+    return kFormation[n - 1][t - 1];
+}
+
+void DrawCommandBox(int n) {
+    if (n < 1 || n > 4) return;
+    int x0 = BoxLeft(n);
+    int y0 = BoxTop(n);
+    WriteAt(x0 + 2, y0, "＿＿＿＿＿＿"_sj);
+    WriteAt(x0, y0 + 1, "／"_sj);
+    WriteAt(x0 + 12, y0 + 1, "／"_sj);
+    WriteAt(x0, y0 + 2, "￣￣￣￣￣￣"_sj);
+}
+
+void EraseCommandBox(int n) {
+    if (n < 1 || n > 4) return;
+    int x0 = BoxLeft(n);
+    int y0 = BoxTop(n);
+    SpacesAt(x0 + 2, y0, 12);
+    SpacesAt(x0, y0 + 1, 14);
+    SpacesAt(x0, y0 + 2, 12);
+}
+
+void SlideInCommandBoxes() {
+    heroPanelLeft = static_cast<std::int16_t>(heroPanelLeft + 48);
+    Highlight();
+    for (int n = 1; n <= 4; ++n) {
+        if (n > 1) {
+            SetTextAttribute(kPlain);
+            heroPanelLeft = static_cast<std::int16_t>(heroPanelLeft + 50);
+        }
+        for (int step = 0; step < 25; ++step) {
+            DrawCommandBox(n);
+            Pause(1);
+            if (heroPanelLeft != kHeroPanelLeftRest) EraseCommandBox(n);
+            heroPanelLeft = static_cast<std::int16_t>(heroPanelLeft - 2);
+        }
+    }
+    heroPanelLeft = static_cast<std::int16_t>(heroPanelLeft + 2);
+}
+
+void DrawCommandLabels() {
+    WriteAt(10, 1, "たたかう"_sj);
+    Pause(100);
+    WriteAt(8, 4, "ぼうぎょ"_sj);
+    Pause(100);
+    WriteAt(6, 7, "アイテム"_sj);
+    Pause(100);
+    WriteAt(4, 10, " にげる"_sj);
+    Pause(100);
+}
+
+void DrawEnemyView() {
+    WriteAt(battleLeft, 0, " ___Enemy View_________");
+    for (int y = 1; y <= 5; ++y) WriteAt(battleLeft, y, "|                      |");
+    WriteAt(battleLeft, 6, " ￣￣￣￣￣￣￣￣￣￣￣"_sj);
+}
+
+void DrawFormation(const EnemyStatus& enemy, int n) {
+    if (n < 1 || n > 7) return;
+    SetTextAttribute(kPlain);
+    const std::string_view s = FieldText(enemy.symbol, sizeof enemy.symbol);
+    const int l = battleLeft;
+    // Each row is one write, the symbols spaced as the table places them.
+    auto row = [&](int x, int y, int count, std::string_view gap) {
+        MoveTo(l + x, y);
+        for (int i = 0; i < count; ++i) {
+            if (i > 0) Write(gap);
+            Write(s);
+        }
+    };
+    switch (n) {
+        case 1: row(11, 3, 1, ""); break;
+        case 2: row(9, 3, 2, "  "); break;
+        case 3: row(9, 2, 2, "  "); row(11, 4, 1, ""); break;
+        case 4: row(9, 2, 2, "  "); row(9, 4, 2, "  "); break;
+        case 5: row(8, 2, 2, "    "); row(11, 3, 1, ""); row(8, 4, 2, "    "); break;
+        case 6: row(7, 2, 3, "  "); row(7, 4, 3, "  "); break;
+        default: row(5, 2, 4, "  "); row(7, 4, 3, "  "); break;
+    }
+}
+
+void HighlightTarget(const EnemyStatus& enemy, int n) {
+    if (!InFormation(n, enemy.target)) return;
+    FormationCell cell = FormationCellOf(n, enemy.target);
+    MoveTo(battleLeft + cell.column, cell.row);
+    Highlight();
+    Write(FieldText(enemy.symbol, sizeof enemy.symbol));
+    SetTextAttribute(kPlain);
+}
+
+void PlainTarget(const EnemyStatus& enemy, int n) {
+    SetTextAttribute(kPlain);
+    WriteSymbolOf(enemy, n);
+}
+
+void EraseTarget(const EnemyStatus& enemy, int n) {
+    if (!InFormation(n, enemy.target)) return;
+    FormationCell cell = FormationCellOf(n, enemy.target);
+    WriteAt(battleLeft + cell.column, cell.row, "  ");
+}
+
+void DrawMessageFrame() {
+    const int l = battleLeft;
+    MoveTo(l + 1, 12);
+    Repeat("￣"_sj, 26);
+    for (int y = 12; y <= 18; ++y) {
+        WriteAt(l, y, "|");
+        WriteAt(l + 53, y, "|");
+    }
+    MoveTo(l + 1, 18);
+    Repeat("＿"_sj, 26);
+}
+
+void DrawBanner(BannerKind kind, const EnemyStatus* enemy, int origin) {
+    const int b = origin;
+    WriteAt(b + 3, 8, "＿＿＿＿＿＿＿＿＿＿"_sj);
+    if (kind == BannerKind::HeroName) {
+        WriteAt(b + 1, 9, "／                  ／"_sj);
+    } else {
+        WriteAt(b + 1, 9, "／　　　　  　　　　／"_sj);
+    }
+    switch (kind) {
+        case BannerKind::EnemyAttack:
+            WriteAt(b + 8, 9, "敵の攻撃"_sj);
+            break;
+        case BannerKind::HeroName: {
+            std::string_view name = FieldText(hero.name, sizeof hero.name);
+            WriteAt(b + 11 - static_cast<int>(name.size() / 2), 9, name);
+            break;
+        }
+        case BannerKind::EnemyName: {
+            if (enemy == nullptr) break;
+            int x = -1;
+            switch (enemy->kind) {
+                case kPawn: case kKnight: case kRook: case kKing: x = b + 9; break;
+                case kQueen: x = b + 8; break;
+                case kBishop: x = b + 7; break;
+                default: break;
+            }
+            if (x >= 0) WriteAt(x, 9, FieldText(enemy->name, sizeof enemy->name));
+            break;
+        }
+    }
+    WriteAt(b + 1, 10, "￣￣￣￣￣￣￣￣￣￣"_sj);
+}
+
+void EraseBanner() {
+    SpacesAt(battleLeft + 3, 8, 20);
+    MoveTo(battleLeft + 1, 9);
+    Repeat("　"_sj, 12);
+    MoveTo(battleLeft + 1, 10);
+    Repeat("　"_sj, 10);
+}
+
+void SlideInBanner(BannerKind kind, const EnemyStatus* enemy) {
+    battleLeft = static_cast<std::int16_t>(battleLeft + 9);
+    for (int frame = 1; frame <= 10; ++frame) {
+        DrawBanner(kind, enemy, battleLeft);
+        Pause(1);
+        if (frame < 10) {
+            EraseBanner();
+            battleLeft = static_cast<std::int16_t>(battleLeft - 1);
+        }
+    }
+}
+
+void ClearTitleRow() {
+    // The target-choice title rests one column left of L, so that column
+    // goes too.
+    const int from = battleLeft > 0 ? battleLeft - 1 : 0;
+    SpacesAt(from, 7, battleLeft + 26 - from);
+}
+
+}  // namespace rf

@@ -1,0 +1,58 @@
+#include "console/compose.h"
+
+namespace rf {
+namespace {
+
+// Texts end at their terminator, as the records hold them.
+std::string_view UpToTerminator(std::string_view text) {
+    std::size_t end = text.find('\0');
+    return end == std::string_view::npos ? text : text.substr(0, end);
+}
+
+struct Split {
+    std::string_view head;
+    std::string_view tail;
+};
+
+// The first space is the gap; it belongs to neither side.
+Split SplitAtGap(std::string_view templ) {
+    templ = UpToTerminator(templ);
+    std::size_t gap = templ.find(' ');
+    if (gap == std::string_view::npos) return {templ, {}};
+    return {templ.substr(0, gap), templ.substr(gap + 1)};
+}
+
+std::string Join(Split parts, std::string_view middle) {
+    std::string out;
+    out.reserve(parts.head.size() + middle.size() + parts.tail.size());
+    out.append(parts.head);
+    out.append(middle);
+    out.append(parts.tail);
+    return out;
+}
+
+}  // namespace
+
+std::string ComposeWithNumber(std::string_view templ, std::int16_t value) {
+    // Callers pass no negative values; one that slips through reads as none.
+    const int v = value < 0 ? 0 : value;
+    int count = 1;
+    for (int k = 1, q = v; k <= 5; ++k) {
+        q /= 10;
+        if (q == 0) {
+            count = k;
+            break;
+        }
+    }
+    std::string digits;
+    int power = 1;
+    for (int p = 1; p < count; ++p) power *= 10;
+    for (int p = count; p >= 1; --p, power /= 10) digits.push_back(static_cast<char>('0' + (v / power) % 10));
+    return Join(SplitAtGap(templ), digits);
+}
+
+std::string ComposeWithName(std::string_view templ, std::string_view name) {
+    return Join(SplitAtGap(templ), UpToTerminator(name));
+}
+
+}  // namespace rf

@@ -1,0 +1,143 @@
+#include "console/status_display.h"
+
+#include <cstdint>
+#include <limits>
+
+#include "console/console.h"
+#include "core/game_state.h"
+
+namespace rf {
+namespace {
+
+constexpr int kBarCells = 18;
+
+// The hero file's maximum is an unsigned 16-bit number.
+int HeroMaxHp() { return static_cast<std::uint16_t>(hero.maxHp); }
+
+void WriteBarCells(int count) {
+    for (int i = 0; i < count; ++i) Write("-");
+}
+
+}  // namespace
+
+int HpBarLength(int hp, int maxHp) {
+    // Without a positive maximum there is no quotient: the bar is empty.
+    if (maxHp <= 0 || hp <= 0) return 0;
+    double cells = hp * (18.0 / maxHp);
+    if (cells >= kBarCells) return kBarCells;
+    return static_cast<int>(cells);
+}
+
+int EffectBarLength(int turnsLeft) {
+    if (turnsLeft == 11) return kBarCells;
+    if (turnsLeft <= 0) return 0;
+    double cells = turnsLeft * 1.8;
+    if (cells >= kBarCells) return kBarCells;
+    return static_cast<int>(cells);
+}
+
+void DrawLevel() {
+    MoveTo(heroPanelLeft + 6, 12);
+    Write("Lv : ");
+    WriteNumber(hero.level);
+}
+
+void DrawHpGauge() {
+    const int x = heroPanelLeft;
+    MoveTo(x + 3, 12);
+    Write("|");
+    MoveTo(x + 3, 14);
+    Write("|");
+    MoveTo(x, 13);
+    Write("---+");
+    const int n = HpBarLength(hero.hp, HeroMaxHp());
+    MoveTo(x + 4, 13);
+    for (int i = 0; i < n; ++i) {
+        Write("-");
+        Pause(30);
+    }
+    // A longer bar from before (a new maximum may give a shorter full bar)
+    // must not leave its tail standing.
+    WriteSpaces(kBarCells - n);
+    MoveTo(x + 6, 14);
+    SetTextAttribute(kPlain);
+    Write("HP : ");
+    Highlight();
+    WriteNumber(hero.hp);
+    SetTextAttribute(kPlain);
+    Write(" / ");
+    WriteNumber(HeroMaxHp());
+}
+
+void RedrawHpBar() {
+    const int x = heroPanelLeft;
+    MoveTo(x + 4, 13);
+    WriteSpaces(kBarCells);
+    MoveTo(x + 4, 13);
+    WriteBarCells(HpBarLength(hero.hp, HeroMaxHp()));
+}
+
+void CountDownHp(std::int16_t damage) {
+    // A hero already down has nothing left to take.
+    if (damage <= 0 || hero.hp <= 0) return;
+    const int x = heroPanelLeft;
+    MoveTo(x + 11, 14);
+    Highlight();
+    for (int i = 0; i < damage; ++i) {
+        hero.hp = static_cast<std::int16_t>(hero.hp - 1);
+        WriteNumber(hero.hp);
+        Write(" ");
+        SetTextAttribute(kPlain);
+        RedrawHpBar();
+        Highlight();
+        if (hero.hp <= 0) break;
+        MoveTo(x + 11, 14);
+        Pause(20);
+    }
+    SetTextAttribute(kPlain);
+}
+
+void CountUpHp(std::int16_t limit) {
+    const int x = heroPanelLeft;
+    for (int i = 0; i < limit; ++i) {
+        if (hero.hp + 1 > HeroMaxHp() || hero.hp == std::numeric_limits<std::int16_t>::max()) break;
+        MoveTo(x + 11, 14);
+        hero.hp = static_cast<std::int16_t>(hero.hp + 1);
+        WriteNumber(hero.hp);
+        // A number that gains a digit would run into " / max": write it
+        // again after the number.
+        Write(" / ");
+        WriteNumber(HeroMaxHp());
+        RedrawHpBar();
+        Pause(20);
+    }
+}
+
+void DrawEffectFrames() {
+    SetTextAttribute(kPlain);
+    for (int row = 16; row <= 18; ++row) {
+        MoveTo(heroPanelLeft + 3, row);
+        Write("+");
+        Pause(10);
+    }
+}
+
+void DrawEffectGauge(std::int16_t turnsLeft, int row) {
+    if (row < 0 || row > 2) return;
+    const int x = heroPanelLeft;
+    const int y = 16 + row;
+    SetTextAttribute(kPlain);
+    MoveTo(x + 4, y);
+    WriteSpaces(kBarCells);
+    MoveTo(x + 4, y);
+    if (turnsLeft == 11) {
+        for (int i = 0; i < kBarCells; ++i) {
+            Write("-");
+            Pause(5);
+        }
+    } else {
+        WriteBarCells(EffectBarLength(turnsLeft));
+    }
+}
+
+}  // namespace rf

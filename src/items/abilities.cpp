@@ -1,0 +1,49 @@
+#include "abilities.h"
+
+#include "battle/attack.h"
+#include "console/console.h"
+#include "items/items.h"
+#include "items/menus.h"
+
+namespace rf {
+
+int AvailableAbilities(int level) {
+    int n = 2;
+    if (level >= 12) ++n;
+    if (level >= 18) ++n;
+    if (level >= 25) ++n;
+    return n;
+}
+
+int AbilityCommand(EnemyStatus& enemy) {
+    battle.abilityCursor = 0;
+    OpenAbilityMenu();
+    for (;;) {
+        if (!KeyWaiting()) continue;
+        int code = ReadKey();
+        if (code == kKeyUp) {
+            MoveAbilitySelection(-1);
+        } else if (code == kKeyDown) {
+            MoveAbilitySelection(1);
+        } else if (code == kKeySpace) {
+            CloseMenu(MenuKind::Ability);
+            return 0;
+        } else if (code == kKeyLeft) {
+            CloseMenu(MenuKind::Ability);
+            return 1;
+        } else if (code == kKeyEnter || code == kKeyRight) {
+            int r = HeroBlow(enemy);
+            if (r == kEnemyFell) {
+                // The turn ends with the fall: only the protein effects age.
+                AgeProteinEffects();
+                return kEnemyFell;
+            }
+            if (r == kVictory) return kVictory;
+            AgeItemEffects();
+            if (EnemiesTurn(enemy) == kHeroFell) return kHeroFell;
+            AgeItemEffects();
+        }
+    }
+}
+
+}  // namespace rf

@@ -1,0 +1,156 @@
+#include "items.h"
+
+#include <cstring>
+#include <string_view>
+
+#include "battle/attack.h"
+#include "console/compose.h"
+#include "console/console.h"
+#include "console/message_window.h"
+#include "console/status_display.h"
+#include "core/sjis.h"
+#include "items/menus.h"
+
+namespace rf {
+namespace {
+
+constexpr std::int16_t kEffectTurns = 11;
+constexpr std::int16_t kEffectBonus = 5;
+constexpr int kEffectTop = 16;
+
+std::string_view HeroName() {
+    const void* end = std::memchr(hero.name, 0, sizeof hero.name);
+    return std::string_view(hero.name, end ? static_cast<std::size_t>(static_cast<const char*>(end) - hero.name)
+                                           : sizeof hero.name);
+}
+
+void ShowAndWait(std::string_view text) {
+    PushMessage();
+    ShowMessageAndWait(text);
+}
+
+EffectSlot* FirstSlotWith(EffectSlot (&slots)[3], std::int16_t turnsLeft) {
+    for (EffectSlot& slot : slots)
+        if (slot.turnsLeft == turnsLeft) return &slot;
+    return nullptr;
+}
+
+void StartEffect(EffectSlot (&slots)[3], std::int16_t& stat, std::string_view mark) {
+    EffectSlot* slot = FirstSlotWith(slots, -1);
+    if (slot == nullptr) return;
+    stat = static_cast<std::int16_t>(stat + kEffectBonus);
+    slot->turnsLeft = kEffectTurns;
+    std::int16_t row = 0;
+    while (row < 2 && itemEffects.rowInUse[row] != 0) ++row;
+    slot->row = row;
+    MoveTo(heroPanelLeft, kEffectTop + row);
+    Highlight();
+    Write(mark);
+    SetTextAttribute(kPlain);
+    itemEffects.rowInUse[row] = 1;
+}
+
+void EndEffect(EffectSlot (&slots)[3], std::int16_t& stat) {
+    EffectSlot* slot = FirstSlotWith(slots, 0);
+    if (slot == nullptr) return;
+    stat = static_cast<std::int16_t>(stat - kEffectBonus);
+    slot->turnsLeft = -1;
+    itemEffects.rowInUse[slot->row] = 0;
+    MoveTo(heroPanelLeft, kEffectTop + slot->row);
+    Write("  ");
+    slot->row = 0;
+    --itemEffects.activeEffects;
+}
+
+void AgeEffects(EffectSlot (&slots)[3], void (*end)(), std::string_view expired) {
+    for (int i = 2; i >= 0; --i) {
+        EffectSlot& slot = slots[i];
+        if (slot.turnsLeft == -1) continue;
+        --slot.turnsLeft;
+        DrawEffectGauge(slot.turnsLeft, slot.row);
+        if (slot.turnsLeft == 0) {
+            end();
+            ShowAndWait(expired);
+        }
+    }
+}
+
+void UseEffectItem(int slotIndex, void (*start)(), EffectSlot (&slots)[3], std::string_view templ) {
+    ++itemEffects.activeEffects;
+    --hero.items[slotIndex].count;
+    start();
+    if (EffectSlot* slot = FirstSlotWith(slots, kEffectTurns)) DrawEffectGauge(kEffectTurns, slot->row);
+    ShowAndWait(ComposeWithName(templ, HeroName()));
+}
+
+}  // namespace
+
+void StartProteinEffect() { StartEffect(itemEffects.proteinSlots, hero.attack, "SA"); }
+void StartBucklerEffect() { StartEffect(itemEffects.bucklerSlots, hero.defence, "SD"); }
+void EndProteinEffect() { EndEffect(itemEffects.proteinSlots, hero.attack); }
+void EndBucklerEffect() { EndEffect(itemEffects.bucklerSlots, hero.defence); }
+
+void AgeProteinEffects() { AgeEffects(itemEffects.proteinSlots, EndProteinEffect, "プロテインの効果が切れました。"_sj); }
+void AgeBucklerEffects() { AgeEffects(itemEffects.bucklerSlots, EndBucklerEffect, "バックラーの効果が切れました。"_sj); }
+
+void AgeItemEffects() {
+    AgeProteinEffects();
+    AgeBucklerEffects();
+}
+
+void UseItem(int kind) {
+    if (kind < kItemPotion || kind > kItemBuckler) return;
+    ClearAllMessageLines();
+    ++battle.itemsUsed;
+    if (kind == kItemPotion) {
+        --hero.items[kPotion].count;
+        std::int16_t before = hero.hp;
+        CountUpHp(20);
+        auto healed = static_cast<std::int16_t>(hero.hp - before);
+        ShowAndWait(ComposeWithNumber(ComposeWithName(" の体力が 回復しました。"_sj, HeroName()), healed));
+    } else if (kind == kItemProtein) {
+        UseEffectItem(kProtein, StartProteinEffect, itemEffects.proteinSlots, " の攻撃力がアップした。"_sj);
+    } else {
+        UseEffectItem(kBuckler, StartBucklerEffect, itemEffects.bucklerSlots, " の防御力がアップした。"_sj);
+    }
+}
+
+int ItemCommand(EnemyStatus& enemy) {
+    battle.itemCursor = 0;
+    OpenItemMenu();
+    DrawItemCountLine();
+    for (;;) {
+        if (!KeyWaiting()) continue;
+        int code = ReadKey();
+        if (code == kKeyUp) {
+            MoveItemSelection(-1);
+        } else if (code == kKeyDown) {
+            MoveItemSelection(1);
+        } else if (code == kKeySpace || code == kKeyLeft) {
+            CloseMenu(MenuKind::Item);
+            return kContinue;
+        } else if (code == kKeyEnter || code == kKeyRight) {
+            int s = battle.itemCursor;
+            if (s < 0 || s > 2) continue;
+            // A count below 0 from a broken file counts as none.
+            if (hero.items[s].count <= 0) {
+                ShowAndWait("そのアイテムは持っていません。"_sj);
+                continue;
+            }
+            if (itemEffects.activeEffects >= 3 && s != kPotion) {
+                ShowAndWait("アイテムは同時に３つまでしか使えません。"_sj);
+                continue;
+            }
+            UseItem(s + 1);
+            ++battle.actionCount;
+            AgeItemEffects();
+            Highlight();
+            DrawItemCount(s + 1);
+            SetTextAttribute(kPlain);
+            if (EnemiesTurn(enemy) == kHeroFell) return kHeroFell;
+            AgeItemEffects();
+        }
+    }
+}
+
+}  // namespace rf

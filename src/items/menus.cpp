@@ -1,0 +1,188 @@
+#include "items/menus.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "console/battle_screen.h"
+#include "console/console.h"
+#include "core/game_state.h"
+#include "core/sjis.h"
+
+namespace rf {
+namespace {
+
+constexpr int kMenuLeft = 54;
+constexpr int kMenuWidth = 20;
+constexpr int kCountColumn = 65;
+// From the count to the right mark at column 71.
+constexpr int kCountCells = 6;
+constexpr int kScreenWidth = 80;
+
+constexpr std::string_view kItemNames[3] = {"ポーション"_sj, "プロテイン"_sj, "バックラー"_sj};
+constexpr int kAbilityColumns[5] = {62, 60, 59, 62, 60};
+
+int ScreenRow(int row) { return menuTop + 2 * row; }
+
+// Rows the hero's level allows in the ability menu (2 to 5).
+int AbilityRows() {
+    if (hero.level >= 25) return 5;
+    if (hero.level >= 18) return 4;
+    if (hero.level >= 12) return 3;
+    return 2;
+}
+
+// One frame of a sliding row: marks first, then the name.
+void DrawMenuRow(MenuKind kind, int row) {
+    if (row == 1) Highlight();
+    DrawCursorMarks(row);
+    SetTextAttribute(kPlain);
+    if (kind == MenuKind::Item) {
+        DrawItemName(row);
+    } else {
+        DrawAbilityName(row);
+    }
+}
+
+// Row n drops from screen row 0 to its place, screen row 2n.
+void SlideRowIn(MenuKind kind, int row) {
+    menuTop = static_cast<std::int16_t>(-2 * row);
+    const int frames = 2 * row + 1;
+    for (int frame = 1; frame <= frames; ++frame) {
+        DrawMenuRow(kind, row);
+        Pause(1);
+        if (frame < frames) EraseMenuRow(row);
+        menuTop = static_cast<std::int16_t>(menuTop + 1);
+    }
+}
+
+}  // namespace
+
+void DrawCursorMarks(int row) {
+    MoveTo(55, ScreenRow(row));
+    Write("＜"_sj);
+    MoveTo(71, ScreenRow(row));
+    Write("＞"_sj);
+}
+
+void DrawItemName(int row) {
+    if (row < 1 || row > 3) return;
+    MoveTo(59, ScreenRow(row));
+    Write(kItemNames[row - 1]);
+}
+
+void DrawAbilityName(int row) {
+    if (row < 1 || row > 5) return;
+    const char* name = abilityTable.abilities[row - 1].name;
+    const std::size_t capacity = sizeof abilityTable.abilities[row - 1].name;
+    const void* end = std::memchr(name, 0, capacity);
+    MoveTo(kAbilityColumns[row - 1], ScreenRow(row));
+    Write(std::string_view(name, end ? static_cast<std::size_t>(static_cast<const char*>(end) - name) : capacity));
+}
+
+void DrawItemCount(int row) {
+    if (row < 1 || row > 3) return;
+    // A negative count is none; the cells after the digits are blanked so a
+    // shorter count leaves nothing of the one before.
+    const int count = std::max<int>(0, hero.items[row - 1].count);
+    std::string text = std::to_string(count);
+    if (text.size() < kCountCells) text.append(kCountCells - text.size(), ' ');
+    MoveTo(kCountColumn, ScreenRow(5));
+    Write(text);
+}
+
+void EraseMenuRow(int row) {
+    MoveTo(kMenuLeft, ScreenRow(row));
+    WriteSpaces(kMenuWidth);
+}
+
+void DrawItemTitle() {
+    MoveTo(kMenuLeft, 0);
+    Write("________Item________");
+}
+
+void DrawAbilityTitle() {
+    MoveTo(kMenuLeft, 0);
+    Write("______Ability_______");
+}
+
+void EraseMenuTitle() {
+    MoveTo(kMenuLeft, 0);
+    WriteSpaces(kMenuWidth);
+}
+
+void OpenItemMenu() {
+    SetTextAttribute(kPlain);
+    for (int row = 3; row >= 1; --row) SlideRowIn(MenuKind::Item, row);
+    menuTop = static_cast<std::int16_t>(menuTop - 1);
+    DrawItemTitle();
+}
+
+void OpenAbilityMenu() {
+    SetTextAttribute(kPlain);
+    for (int row = AbilityRows(); row >= 1; --row) SlideRowIn(MenuKind::Ability, row);
+    menuTop = static_cast<std::int16_t>(menuTop - 1);
+    DrawAbilityTitle();
+}
+
+void DrawItemCountLine() {
+    SetTextAttribute(kPlain);
+    DrawCursorMarks(5);
+    MoveTo(62, ScreenRow(5));
+    Write("×"_sj);
+    Highlight();
+    DrawItemCount(std::clamp<int>(battle.itemCursor, 0, 2) + 1);
+    SetTextAttribute(kPlain);
+}
+
+void MoveItemSelection(int delta) {
+    const int next = battle.itemCursor + delta;
+    if (delta == 0 || next < 0 || next > 2) return;
+    SetTextAttribute(kPlain);
+    DrawCursorMarks(battle.itemCursor + 1);
+    battle.itemCursor = static_cast<std::int16_t>(next);
+    Highlight();
+    DrawCursorMarks(next + 1);
+    DrawItemCount(next + 1);
+    SetTextAttribute(kPlain);
+}
+
+void MoveAbilitySelection(int delta) {
+    const int next = battle.abilityCursor + delta;
+    if (delta == 0 || next < 0 || next > AbilityRows() - 1) return;
+    SetTextAttribute(kPlain);
+    DrawCursorMarks(battle.abilityCursor + 1);
+    battle.abilityCursor = static_cast<std::int16_t>(next);
+    Highlight();
+    DrawCursorMarks(next + 1);
+    SetTextAttribute(kPlain);
+}
+
+void SlideTargetBanner() {
+    for (int frame = 0; frame < 8; ++frame) {
+        const int x = battleLeft + 6 - frame;
+        MoveTo(x, 7);
+        Write("＜　対　象　の　選　択　＞"_sj);
+        Pause(1);
+        // The trailing blanks stop at the screen's edge rather than wrap
+        // onto the next row.
+        MoveTo(x + 26, 7);
+        WriteSpaces(std::min(26, kScreenWidth - (x + 26)));
+    }
+}
+
+void CloseMenu(MenuKind kind) {
+    for (int row = 1; row <= 5; ++row) EraseMenuRow(row);
+    EraseMenuTitle();
+    if (kind == MenuKind::Item) {
+        ClearTitleRow();
+        EraseBanner();
+        battle.itemCursor = 0;
+    } else {
+        battle.abilityCursor = 0;
+    }
+}
+
+}  // namespace rf

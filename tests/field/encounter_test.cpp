@@ -43,9 +43,11 @@ protected:
         for (int x = 0; x < 60; ++x) Wall(5, x, 0);
         headless::RunUntil(600'000);
     }
-    // Fight, choose the target, strike, acknowledge the experience and the victory.
-    void QueueBattleKeys() {
-        for (int i = 0; i < 5; ++i) headless::Key(kKeyEnter);
+    // For each foe: fight, choose the target, strike; then acknowledge the
+    // experience and the victory. One more Enter for the field's own poll
+    // before the turn, which only redraws the hero in place.
+    void QueueBattleKeys(int groupSize) {
+        for (int i = 0; i < 3 * groupSize + 3; ++i) headless::Key(kKeyEnter);
     }
     void ExpectFieldScreen() {
         EXPECT_EQ(Row(0, 0, 59), std::string(59, '#'));
@@ -60,7 +62,7 @@ protected:
 TEST_F(EncounterTest, StepOntoTheHerosRowStartsTheBattle) {
     SetEnemies({{1, 2, 24, 10}});
     DrawField();
-    QueueBattleKeys();
+    QueueBattleKeys(2);
     FieldEnemy& e = fieldEnemies.entries[0];
     // Two columns apart: no contact yet.
     EXPECT_EQ(EnemyTurn(e.kind, e.x, e.y, e.groupSize), kTurnDone);
@@ -77,7 +79,7 @@ TEST_F(EncounterTest, StepOntoTheHerosRowStartsTheBattle) {
 TEST_F(EncounterTest, ThreeEnemiesFirstFoughtLaterOnesShiftDownAndTheNewSecondMoves) {
     SetEnemies({{1, 1, 22, 10}, {2, 3, 40, 5}, {3, 4, 40, 15}});
     DrawField();
-    QueueBattleKeys();
+    QueueBattleKeys(1);
     MainLoopPass();
     ASSERT_EQ(fieldEnemies.count, 2);
     EXPECT_EQ(fieldEnemies.entries[0].kind, 2);
@@ -100,7 +102,7 @@ TEST_F(EncounterTest, ThreeEnemiesFirstFoughtLaterOnesShiftDownAndTheNewSecondMo
 TEST_F(EncounterTest, LastEnemyFoughtLeavesAnEmptyMapWhereKeysMoveAtOnce) {
     SetEnemies({{4, 7, 21, 10}});
     DrawField();
-    QueueBattleKeys();
+    QueueBattleKeys(7);
     MainLoopPass();
     EXPECT_EQ(fieldEnemies.count, 0);
     ExpectFieldScreen();
@@ -123,7 +125,7 @@ TEST_F(EncounterTest, RedrawAfterABattleLeavesOutThePieceMarks) {
     SetEnemies({{1, 1, 22, 11}, {2, 1, 50, 18}});
     hero.fieldY = 11;
     DrawField();
-    QueueBattleKeys();
+    QueueBattleKeys(1);
     MainLoopPass();
     EXPECT_EQ(fieldEnemies.count, 1);
     EXPECT_EQ(At(30, 5), "  ");

@@ -29,6 +29,14 @@
 namespace rf::platform {
 namespace {
 
+static_assert(console_mode::kProcessedInput == ENABLE_PROCESSED_INPUT && console_mode::kMouseInput == ENABLE_MOUSE_INPUT &&
+              console_mode::kQuickEdit == ENABLE_QUICK_EDIT_MODE && console_mode::kExtendedFlags == ENABLE_EXTENDED_FLAGS &&
+              console_mode::kVirtualTerminalInput == ENABLE_VIRTUAL_TERMINAL_INPUT);
+static_assert(console_mode::kProcessedOutput == ENABLE_PROCESSED_OUTPUT &&
+              console_mode::kWrapAtEol == ENABLE_WRAP_AT_EOL_OUTPUT &&
+              console_mode::kVirtualTerminalOutput == ENABLE_VIRTUAL_TERMINAL_PROCESSING &&
+              console_mode::kNoAutoReturn == DISABLE_NEWLINE_AUTO_RETURN);
+
 // The backend's whole state. The lock guards the console against the Ctrl+C
 // handler, which the system runs on a thread of its own.
 struct WindowsConsole {
@@ -39,6 +47,10 @@ struct WindowsConsole {
     bool timerRaised = false;
     HANDLE shellOutput = nullptr;  // the buffer the game was started in
     HANDLE gameOutput = nullptr;   // the buffer the game draws in, if one was made
+    HANDLE input = nullptr;        // the console input, when its mode was changed
+    DWORD inputMode = 0;
+    DWORD shellOutputMode = 0;     // restored when the game draws in the shell's buffer
+    bool shellOutputModeSet = false;
     bool cursorVisible = true;
     LeadByteJoiner joiner;
     WindowsKeyDecoder keys;
@@ -83,6 +95,8 @@ void Restore() {
     HANDLE h = Output();
     SetConsoleTextAttribute(h, 7);
     ApplyCursorVisible(h, true);
+    if (win.shellOutputModeSet) SetConsoleMode(h, win.shellOutputMode);
+    if (win.input != nullptr) SetConsoleMode(win.input, win.inputMode);
     if (win.gameOutput != nullptr) {
         SetConsoleActiveScreenBuffer(win.shellOutput);
         SetStdHandle(STD_OUTPUT_HANDLE, win.shellOutput);
@@ -143,6 +157,24 @@ void UseOwnScreenBuffer() {
     win.gameOutput = buffer;
 }
 
+void SetConsoleModes() {
+    HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+    DWORD mode = 0;
+    if (in != nullptr && in != INVALID_HANDLE_VALUE && GetConsoleMode(in, &mode)) {
+        win.input = in;
+        win.inputMode = mode;
+        SetConsoleMode(in, GameInputMode(mode));
+    }
+    HANDLE out = Output();
+    if (GetConsoleMode(out, &mode)) {
+        if (win.gameOutput == nullptr) {
+            win.shellOutputMode = mode;
+            win.shellOutputModeSet = true;
+        }
+        SetConsoleMode(out, GameOutputMode(mode));
+    }
+}
+
 void ReadOneUnit() {
     win.keys.Feed(static_cast<std::uint32_t>(_getwch()));
     if (win.keys.QuitRequested()) EndOnControl();
@@ -176,6 +208,7 @@ void Open() {
     // Sleep(1) would otherwise last a whole 15.6 ms system tick.
     win.timerRaised = timeBeginPeriod(1) == TIMERR_NOERROR;
     UseOwnScreenBuffer();
+    SetConsoleModes();
     SetConsoleCtrlHandler(OnControl, TRUE);
     std::atexit(RestoreAtExit);
     std::set_terminate(RestoreAndAbort);

@@ -13,6 +13,16 @@ CodePagePlan PlanCodePages(CodePages previous) {
     return plan;
 }
 
+std::uint32_t GameInputMode(std::uint32_t previous) {
+    using namespace console_mode;
+    return (previous | kExtendedFlags | kProcessedInput) & ~(kQuickEdit | kMouseInput | kVirtualTerminalInput);
+}
+
+std::uint32_t GameOutputMode(std::uint32_t previous) {
+    using namespace console_mode;
+    return (previous & ~(kVirtualTerminalOutput | kNoAutoReturn)) | kProcessedOutput | kWrapAtEol;
+}
+
 std::uint32_t KeptCursorSize(std::uint32_t size) { return size >= 1 && size <= 100 ? size : 25; }
 
 std::string LeadByteJoiner::Prepare(std::string_view bytes) {

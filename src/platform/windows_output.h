@@ -28,6 +28,26 @@ struct CodePagePlan {
 
 CodePagePlan PlanCodePages(CodePages previous);
 
+// Console mode bits, with the values the console API gives them.
+namespace console_mode {
+inline constexpr std::uint32_t kProcessedInput = 0x0001;
+inline constexpr std::uint32_t kMouseInput = 0x0010;
+inline constexpr std::uint32_t kQuickEdit = 0x0040;
+inline constexpr std::uint32_t kExtendedFlags = 0x0080;
+inline constexpr std::uint32_t kVirtualTerminalInput = 0x0200;
+inline constexpr std::uint32_t kProcessedOutput = 0x0001;
+inline constexpr std::uint32_t kWrapAtEol = 0x0002;
+inline constexpr std::uint32_t kVirtualTerminalOutput = 0x0004;
+inline constexpr std::uint32_t kNoAutoReturn = 0x0008;
+}  // namespace console_mode
+
+// The input mode while the game runs: Ctrl+C still a signal; arrows as
+// keys, not escape sequences; no mouse selection that would freeze output.
+std::uint32_t GameInputMode(std::uint32_t previous);
+// The output mode of the game's buffer: the legacy console's own handling
+// of LF, CR and wrapping, with no escape sequences interpreted.
+std::uint32_t GameOutputMode(std::uint32_t previous);
+
 // The console refuses a cursor size outside 1 to 100; a size read from a
 // failed query is replaced by the console's usual 25.
 std::uint32_t KeptCursorSize(std::uint32_t size);

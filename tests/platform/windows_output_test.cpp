@@ -34,6 +34,28 @@ TEST(WindowsCodePages, NothingToDoWithoutAConsoleOrWhenAlready932) {
     EXPECT_FALSE(plan.setOutput);
 }
 
+TEST(WindowsConsoleModes, InputKeepsCtrlCAndDropsWhatWouldDisturbKeyReads) {
+    using namespace console_mode;
+    // A shell's usual mode: processed, line, echo, mouse, insert, quick edit, extended.
+    std::uint32_t shell = 0x01F7;
+    std::uint32_t game = GameInputMode(shell);
+    EXPECT_EQ(game & kProcessedInput, kProcessedInput);
+    EXPECT_EQ(game & (kQuickEdit | kMouseInput), 0u);
+    EXPECT_EQ(game & kExtendedFlags, kExtendedFlags);  // needed for quick edit to be switched off
+    EXPECT_EQ(game & 0x0026u, 0x0026u);               // line, echo and insert left as they were
+    // A shell that left escape-sequence input on would turn arrows into ESC [ A.
+    EXPECT_EQ(GameInputMode(0x0200 | 0x0001) & kVirtualTerminalInput, 0u);
+    EXPECT_EQ(GameInputMode(0) & kProcessedInput, kProcessedInput);
+}
+
+TEST(WindowsConsoleModes, OutputIsTheLegacyConsoles) {
+    using namespace console_mode;
+    EXPECT_EQ(GameOutputMode(0), kProcessedOutput | kWrapAtEol);
+    EXPECT_EQ(GameOutputMode(kProcessedOutput | kWrapAtEol | kVirtualTerminalOutput | kNoAutoReturn),
+              kProcessedOutput | kWrapAtEol);
+    EXPECT_EQ(GameOutputMode(0x0010), 0x0010u | kProcessedOutput | kWrapAtEol);  // other bits kept
+}
+
 TEST(WindowsCursor, SizeIsKeptUnlessTheConsoleWouldRefuseIt) {
     EXPECT_EQ(KeptCursorSize(1), 1u);
     EXPECT_EQ(KeptCursorSize(25), 25u);

@@ -175,10 +175,8 @@ void SetConsoleModes() {
     }
 }
 
-void ReadOneUnit() {
-    win.keys.Feed(static_cast<std::uint32_t>(_getwch()));
-    if (win.keys.QuitRequested()) EndOnControl();
-}
+bool ConsoleKeyHit() { return _kbhit() != 0; }
+std::uint32_t ConsoleReadUnit() { return static_cast<std::uint32_t>(_getwch()); }
 
 void Print(DWORD which, std::string_view utf8) {
     HANDLE h = GetStdHandle(which);
@@ -248,8 +246,9 @@ void Sleep(std::uint32_t milliseconds) {
 }
 
 bool KeyWaiting() {
-    while (!win.keys.HasCode() && _kbhit()) ReadOneUnit();
-    if (win.keys.HasCode()) {
+    bool ready = FillWaiting(win.keys, ConsoleKeyHit, ConsoleReadUnit);
+    if (win.keys.QuitRequested()) EndOnControl();
+    if (ready) {
         win.pacer.Busy();
         return true;
     }
@@ -258,7 +257,8 @@ bool KeyWaiting() {
 }
 
 int ReadKey() {
-    while (!win.keys.HasCode()) ReadOneUnit();
+    FillBlocking(win.keys, ConsoleReadUnit);
+    if (win.keys.QuitRequested()) EndOnControl();
     win.pacer.Busy();
     return win.keys.TakeCode();
 }

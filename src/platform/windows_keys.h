@@ -29,6 +29,22 @@ private:
     bool quit_ = false;
 };
 
+// Reads units while none of a key is ready and the console has more. The
+// console runtime keeps an extended key's scan code to itself once it has
+// handed out the prefix, and its key-hit test does not count it, so after a
+// prefix the scan code is read without asking. Stops at Ctrl+C.
+template <typename KeyHit, typename ReadUnit>
+bool FillWaiting(WindowsKeyDecoder& keys, KeyHit keyHit, ReadUnit readUnit) {
+    while (!keys.HasCode() && !keys.QuitRequested() && (keys.AwaitingScanCode() || keyHit())) keys.Feed(readUnit());
+    return keys.HasCode();
+}
+
+// Reads units until a key code is ready (blocking) or Ctrl+C came.
+template <typename ReadUnit>
+void FillBlocking(WindowsKeyDecoder& keys, ReadUnit readUnit) {
+    while (!keys.HasCode() && !keys.QuitRequested()) keys.Feed(readUnit());
+}
+
 // The key-waiting test polls without pause, as the game expects; from the
 // second idle poll in a row the backend may block a millisecond so a waiting
 // game does not spin a core.

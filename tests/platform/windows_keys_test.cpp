@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <initializer_list>
 #include <vector>
 
@@ -77,6 +78,72 @@ TEST(WindowsKeys, CtrlCRequestsTheEndAndReset) {
     EXPECT_FALSE(d.QuitRequested());
     EXPECT_FALSE(d.AwaitingScanCode());
     EXPECT_EQ(Decode(d, {72}), std::vector<int>{72});
+}
+
+// The console runtime as _kbhit and _getwch show it: after handing out a
+// prefix it keeps the scan code and its key-hit test no longer reports it.
+struct FakeRuntime {
+    std::deque<std::uint32_t> events;  // units of keys not yet touched
+    int stashed = -1;
+    int reads = 0;
+    bool Hit() const { return !events.empty(); }
+    std::uint32_t Read() {
+        ++reads;
+        if (stashed >= 0) {
+            auto u = static_cast<std::uint32_t>(stashed);
+            stashed = -1;
+            return u;
+        }
+        auto u = events.front();
+        events.pop_front();
+        if ((u == 0 || u == 0xE0) && !events.empty()) {
+            stashed = static_cast<int>(events.front());
+            events.pop_front();
+        }
+        return u;
+    }
+};
+
+TEST(WindowsKeys, AnArrowIsWaitingWholeThoughTheRuntimeHidesItsScanCode) {
+    FakeRuntime rt{{0xE0, 72}};
+    WindowsKeyDecoder d;
+    auto hit = [&] { return rt.Hit(); };
+    auto read = [&] { return rt.Read(); };
+    ASSERT_TRUE(FillWaiting(d, hit, read));
+    EXPECT_EQ(d.TakeCode(), 224);
+    // The second code is ready at once, before any further key is pressed.
+    ASSERT_TRUE(FillWaiting(d, hit, read));
+    EXPECT_EQ(d.TakeCode(), 72);
+    EXPECT_FALSE(FillWaiting(d, hit, read));
+    EXPECT_EQ(rt.reads, 2);
+}
+
+TEST(WindowsKeys, WaitingTestReadsOnlyWhatIsThere) {
+    FakeRuntime rt{{0x3042, 'a', 'b'}};  // a dropped character, then two keys
+    WindowsKeyDecoder d;
+    auto hit = [&] { return rt.Hit(); };
+    auto read = [&] { return rt.Read(); };
+    ASSERT_TRUE(FillWaiting(d, hit, read));
+    EXPECT_EQ(d.TakeCode(), 'a');
+    EXPECT_EQ(rt.events.size(), 1u);  // 'b' stays with the console until asked for
+    FakeRuntime empty;
+    WindowsKeyDecoder e;
+    EXPECT_FALSE(FillWaiting(e, [&] { return empty.Hit(); }, [&] { return empty.Read(); }));
+    EXPECT_EQ(empty.reads, 0);
+}
+
+TEST(WindowsKeys, BlockingReadSkipsDroppedCharactersAndStopsAtCtrlC) {
+    FakeRuntime rt{{0x6F22, 0, 59, 3, 'z'}};
+    WindowsKeyDecoder d;
+    auto read = [&] { return rt.Read(); };
+    FillBlocking(d, read);
+    EXPECT_EQ(d.TakeCode(), 0);
+    EXPECT_EQ(d.TakeCode(), 59);
+    FillBlocking(d, read);
+    EXPECT_TRUE(d.QuitRequested());
+    EXPECT_FALSE(d.HasCode());
+    EXPECT_EQ(rt.events.size(), 1u);  // nothing is read past Ctrl+C
+    EXPECT_FALSE(FillWaiting(d, [&] { return rt.Hit(); }, read));
 }
 
 TEST(WindowsKeys, IdlePacerWaitsFromTheSecondIdlePollInARow) {

@@ -12,6 +12,9 @@ namespace {
 
 using namespace rf;
 
+// Through a parameter: clang 14 crashes on a std::string built in place from a literal.
+std::string Bytes(std::string_view cp932) { return std::string(cp932); }
+
 TEST(WindowsCodePages, SwitchesTo932AndGivesThePreviousOnesBack) {
     CodePagePlan plan = PlanCodePages({437, 850});
     EXPECT_TRUE(plan.setInput);
@@ -70,18 +73,18 @@ protected:
 };
 
 TEST_F(LeadByteJoinerTest, Cp932TextPassesUnchanged) {
-    std::string text(" たたかう ％d 100% ｱｲｳ ◎△○□ΩΨ×～"_sj);
+    std::string text = Bytes(" たたかう ％d 100% ｱｲｳ ◎△○□ΩΨ×～"_sj);
     text += "\n\r\t";
     EXPECT_EQ(j.Prepare(text), text);
     EXPECT_FALSE(j.Holding());
     // Trail bytes that look like ASCII ('\\', '@', '|') are part of their glyph.
-    std::string tricky("ソ表能―"_sj);
+    std::string tricky = Bytes("ソ表能―"_sj);
     EXPECT_EQ(j.Prepare(tricky), tricky);
     EXPECT_EQ(j.Prepare(""), "");
 }
 
 TEST_F(LeadByteJoinerTest, TypingByteByByteJoinsEachFullWidthCharacter) {
-    std::string text("あAい"_sj);
+    std::string text = Bytes("あAい"_sj);
     std::string sent;
     for (char c : text) {
         std::string part = j.Prepare(std::string_view(&c, 1));
@@ -111,7 +114,7 @@ TEST_F(LeadByteJoinerTest, ConsoleFedThroughTheJoinerMatchesTheModel) {
     VirtualConsole model, console;
     model.Reset();
     console.Reset();
-    std::string text("戦闘開始！"_sj);
+    std::string text = Bytes("戦闘開始！"_sj);
     text += "\x83\nZ";
     for (char c : text) {
         model.Write(std::string_view(&c, 1));

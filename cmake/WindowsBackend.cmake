@@ -1,0 +1,11 @@
+# The Windows console backend and the game's executable.
+add_library(ranks_platform_windows STATIC src/platform/windows_backend.cpp)
+target_link_libraries(ranks_platform_windows PUBLIC ranks_platform_model winmm)
+
+add_executable(ranks src/core/main.cpp)
+target_include_directories(ranks PRIVATE src/core)
+target_link_libraries(ranks PRIVATE ranks_game ranks_platform_windows)
+if(MINGW)
+  # One file to copy: no libstdc++, libgcc or winpthread DLLs beside it.
+  target_link_options(ranks PRIVATE -static)
+endif()

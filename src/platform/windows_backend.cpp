@@ -1,0 +1,297 @@
+// The game on the Windows console: the console API itself, writing code
+// page 932 bytes, in a screen buffer of its own so the shell's screen comes
+// back untouched when the game ends.
+#include "platform.h"
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+// After windows.h, which they need.
+#include <conio.h>
+#include <mmsystem.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <ctime>
+#include <exception>
+#include <mutex>
+#include <string>
+
+#include "virtual_console.h"
+#include "windows_keys.h"
+#include "windows_output.h"
+
+namespace rf::platform {
+namespace {
+
+static_assert(console_mode::kProcessedInput == ENABLE_PROCESSED_INPUT && console_mode::kMouseInput == ENABLE_MOUSE_INPUT &&
+              console_mode::kQuickEdit == ENABLE_QUICK_EDIT_MODE && console_mode::kExtendedFlags == ENABLE_EXTENDED_FLAGS &&
+              console_mode::kVirtualTerminalInput == ENABLE_VIRTUAL_TERMINAL_INPUT);
+static_assert(console_mode::kProcessedOutput == ENABLE_PROCESSED_OUTPUT &&
+              console_mode::kWrapAtEol == ENABLE_WRAP_AT_EOL_OUTPUT &&
+              console_mode::kVirtualTerminalOutput == ENABLE_VIRTUAL_TERMINAL_PROCESSING &&
+              console_mode::kNoAutoReturn == DISABLE_NEWLINE_AUTO_RETURN);
+
+// The backend's whole state. The lock guards the console against the Ctrl+C
+// handler, which the system runs on a thread of its own.
+struct WindowsConsole {
+    std::recursive_mutex lock;
+    bool opened = false;
+    bool restored = false;
+    CodePagePlan codePages;
+    bool timerRaised = false;
+    HANDLE shellOutput = nullptr;  // the buffer the game was started in
+    HANDLE gameOutput = nullptr;   // the buffer the game draws in, if one was made
+    HANDLE input = nullptr;        // the console input, when its mode was changed
+    DWORD inputMode = 0;
+    DWORD shellOutputMode = 0;     // restored when the game draws in the shell's buffer
+    bool shellOutputModeSet = false;
+    bool cursorVisible = true;
+    LeadByteJoiner joiner;
+    WindowsKeyDecoder keys;
+    IdlePollPacer pacer;
+};
+
+WindowsConsole win;
+
+HANDLE Output() { return GetStdHandle(STD_OUTPUT_HANDLE); }
+
+bool IsConsole(HANDLE h) {
+    DWORD mode = 0;
+    return h != nullptr && h != INVALID_HANDLE_VALUE && GetConsoleMode(h, &mode) != 0;
+}
+
+void WriteAll(HANDLE h, std::string_view bytes) {
+    bool console = IsConsole(h);
+    while (!bytes.empty()) {
+        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 16384));
+        DWORD done = 0;
+        BOOL ok = console ? WriteConsoleA(h, bytes.data(), chunk, &done, nullptr)
+                          : WriteFile(h, bytes.data(), chunk, &done, nullptr);
+        if (!ok || done == 0) return;
+        bytes.remove_prefix(done);
+    }
+}
+
+void ApplyCursorVisible(HANDLE h, bool visible) {
+    CONSOLE_CURSOR_INFO info{};
+    if (!GetConsoleCursorInfo(h, &info)) info.dwSize = 0;
+    info.dwSize = KeptCursorSize(info.dwSize);
+    info.bVisible = visible ? TRUE : FALSE;
+    SetConsoleCursorInfo(h, &info);
+}
+
+// Gives the console back as it was: attribute 7, cursor shown, the shell's
+// screen buffer, the code pages and the timer resolution. Safe to call twice.
+void Restore() {
+    std::lock_guard<std::recursive_mutex> guard(win.lock);
+    if (!win.opened || win.restored) return;
+    win.restored = true;
+    HANDLE h = Output();
+    SetConsoleTextAttribute(h, 7);
+    ApplyCursorVisible(h, true);
+    if (win.shellOutputModeSet) SetConsoleMode(h, win.shellOutputMode);
+    if (win.input != nullptr) SetConsoleMode(win.input, win.inputMode);
+    if (win.gameOutput != nullptr) {
+        SetConsoleActiveScreenBuffer(win.shellOutput);
+        SetStdHandle(STD_OUTPUT_HANDLE, win.shellOutput);
+        CloseHandle(win.gameOutput);
+        win.gameOutput = nullptr;
+    }
+    if (win.codePages.setOutput) SetConsoleOutputCP(win.codePages.restore.output);
+    if (win.codePages.setInput) SetConsoleCP(win.codePages.restore.input);
+    if (win.timerRaised) timeEndPeriod(1);
+}
+
+// Ctrl+C and its like end the game as the console would, with the console
+// restored. The lock stays held so the game writes nothing more.
+[[noreturn]] void EndOnControl() {
+    win.lock.lock();
+    Restore();
+    ExitProcess(STATUS_CONTROL_C_EXIT);
+}
+
+BOOL WINAPI OnControl(DWORD event) {
+    switch (event) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+    case CTRL_CLOSE_EVENT:
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT: EndOnControl();
+    default: return FALSE;
+    }
+}
+
+void RestoreAtExit() { Restore(); }
+
+[[noreturn]] void RestoreAndAbort() {
+    Restore();
+    std::abort();
+}
+
+// A screen buffer of the game's own, at least as large as the game's
+// console model, so drawing at row 0 never lands in the shell's scrollback.
+void UseOwnScreenBuffer() {
+    HANDLE shell = Output();
+    if (!IsConsole(shell)) return;
+    HANDLE buffer = CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                              nullptr, CONSOLE_TEXTMODE_BUFFER, nullptr);
+    if (buffer == INVALID_HANDLE_VALUE) return;
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (GetConsoleScreenBufferInfo(buffer, &info)) {
+        COORD size{std::max<SHORT>(info.dwSize.X, VirtualConsole::kWidth),
+                   std::max<SHORT>(info.dwSize.Y, VirtualConsole::kHeight)};
+        SetConsoleScreenBufferSize(buffer, size);
+    }
+    if (!SetConsoleActiveScreenBuffer(buffer)) {
+        CloseHandle(buffer);
+        return;
+    }
+    SetStdHandle(STD_OUTPUT_HANDLE, buffer);
+    win.shellOutput = shell;
+    win.gameOutput = buffer;
+}
+
+void SetConsoleModes() {
+    HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+    DWORD mode = 0;
+    if (in != nullptr && in != INVALID_HANDLE_VALUE && GetConsoleMode(in, &mode)) {
+        win.input = in;
+        win.inputMode = mode;
+        SetConsoleMode(in, GameInputMode(mode));
+    }
+    HANDLE out = Output();
+    if (GetConsoleMode(out, &mode)) {
+        if (win.gameOutput == nullptr) {
+            win.shellOutputMode = mode;
+            win.shellOutputModeSet = true;
+        }
+        SetConsoleMode(out, GameOutputMode(mode));
+    }
+}
+
+bool ConsoleKeyHit() { return _kbhit() != 0; }
+std::uint32_t ConsoleReadUnit() { return static_cast<std::uint32_t>(_getwch()); }
+
+void Print(DWORD which, std::string_view utf8) {
+    HANDLE h = GetStdHandle(which);
+    if (!IsConsole(h) || utf8.empty()) {
+        WriteAll(h, utf8);
+        return;
+    }
+    // A console shows UTF-8 only in code page 65001; wide output works in any.
+    int length = static_cast<int>(utf8.size());
+    int wide = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0);
+    if (wide <= 0) return;
+    std::wstring text(static_cast<std::size_t>(wide), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, text.data(), wide);
+    DWORD done = 0;
+    WriteConsoleW(h, text.data(), static_cast<DWORD>(text.size()), &done, nullptr);
+}
+
+}  // namespace
+
+void Open() {
+    std::lock_guard<std::recursive_mutex> guard(win.lock);
+    if (win.opened) return;
+    win.opened = true;
+    win.codePages = PlanCodePages({GetConsoleCP(), GetConsoleOutputCP()});
+    if (win.codePages.setOutput) SetConsoleOutputCP(kGameCodePage);
+    if (win.codePages.setInput) SetConsoleCP(kGameCodePage);
+    // Sleep(1) would otherwise last a whole 15.6 ms system tick.
+    win.timerRaised = timeBeginPeriod(1) == TIMERR_NOERROR;
+    UseOwnScreenBuffer();
+    SetConsoleModes();
+    SetConsoleCtrlHandler(OnControl, TRUE);
+    std::atexit(RestoreAtExit);
+    std::set_terminate(RestoreAndAbort);
+    HANDLE h = Output();
+    SetConsoleTextAttribute(h, 7);
+    ApplyCursorVisible(h, false);
+    win.cursorVisible = false;
+}
+
+void SetCursorPosition(int x, int y) {
+    if (x < 0 || y < 0 || x > SHRT_MAX || y > SHRT_MAX) return;  // refused, as the console does
+    std::lock_guard<std::recursive_mutex> guard(win.lock);
+    SetConsoleCursorPosition(Output(), COORD{static_cast<SHORT>(x), static_cast<SHORT>(y)});
+}
+
+void SetAttribute(std::uint16_t attribute) {
+    std::lock_guard<std::recursive_mutex> guard(win.lock);
+    SetConsoleTextAttribute(Output(), attribute);
+}
+
+void Write(std::string_view bytes) {
+    std::lock_guard<std::recursive_mutex> guard(win.lock);
+    WriteAll(Output(), win.joiner.Prepare(bytes));
+}
+
+void SetCursorVisible(bool visible) {
+    std::lock_guard<std::recursive_mutex> guard(win.lock);
+    ApplyCursorVisible(Output(), visible);
+    win.cursorVisible = visible;
+}
+
+bool CursorVisible() { return win.cursorVisible; }
+
+void Sleep(std::uint32_t milliseconds) {
+    win.pacer.Busy();
+    ::Sleep(milliseconds);
+}
+
+bool KeyWaiting() {
+    bool ready = FillWaiting(win.keys, ConsoleKeyHit, ConsoleReadUnit);
+    if (win.keys.QuitRequested()) EndOnControl();
+    if (ready) {
+        win.pacer.Busy();
+        return true;
+    }
+    if (win.pacer.Idle()) ::Sleep(1);
+    return false;
+}
+
+int ReadKey() {
+    FillBlocking(win.keys, ConsoleReadUnit);
+    if (win.keys.QuitRequested()) EndOnControl();
+    win.pacer.Busy();
+    return win.keys.TakeCode();
+}
+
+std::int64_t ClockSeconds() { return static_cast<std::int64_t>(std::time(nullptr)); }
+
+void Exit(int status) {
+    Restore();
+    std::exit(status);
+}
+
+void PrintOut(std::string_view text) { Print(STD_OUTPUT_HANDLE, text); }
+void PrintError(std::string_view text) { Print(STD_ERROR_HANDLE, text); }
+
+char PathSeparator() { return '\\'; }
+
+std::string ExecutableDirectory() {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return {};
+        if (n < path.size()) {
+            path.resize(n);
+            return DirectoryOf(path);
+        }
+        if (path.size() >= 32768) return {};
+        path.resize(path.size() * 2);  // the name was cut short
+    }
+}
+
+bool DirectoryExists(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+}  // namespace rf::platform

@@ -1,0 +1,73 @@
+#include "windows_keys.h"
+
+namespace rf::platform {
+namespace {
+
+constexpr std::uint32_t kCtrlC = 3;
+constexpr std::uint32_t kIdeographicSpace = 0x3000;
+constexpr std::uint32_t kFullWidthFirst = 0xFF01;  // full-width '!'
+constexpr std::uint32_t kFullWidthLast = 0xFF5E;   // full-width '~'
+constexpr std::uint32_t kFullWidthOffset = 0xFEE0;
+
+// The numeric keypad (NumLock off) sends Home, arrows, PgUp ... with the
+// prefix 0; the gray keys send the same scan codes with 224.
+bool IsKeypadNavigation(std::uint32_t scan) {
+    switch (scan) {
+    case 71: case 72: case 73: case 75: case 77: case 79: case 80: case 81: case 82: case 83: return true;
+    default: return false;
+    }
+}
+
+}  // namespace
+
+void WindowsKeyDecoder::Feed(std::uint32_t unit) {
+    if (prefix_ >= 0) {
+        int prefix = prefix_ == 0 && IsKeypadNavigation(unit) ? 224 : prefix_;
+        prefix_ = -1;
+        codes_.push_back(prefix);
+        codes_.push_back(static_cast<int>(unit & 0xFF));
+        return;
+    }
+    if (unit == 0 || unit == 0xE0) {
+        prefix_ = static_cast<int>(unit);
+        return;
+    }
+    if (unit == kCtrlC) {
+        quit_ = true;
+        return;
+    }
+    if (unit == '\n') {  // Ctrl+Enter
+        codes_.push_back(13);
+        return;
+    }
+    if (unit < 0x80) {
+        codes_.push_back(static_cast<int>(unit));
+        return;
+    }
+    // With a Japanese input method on, the space bar and the letter keys give
+    // full-width forms; the game knows only their ASCII codes.
+    if (unit == kIdeographicSpace) {
+        codes_.push_back(' ');
+        return;
+    }
+    if (unit >= kFullWidthFirst && unit <= kFullWidthLast) {
+        codes_.push_back(static_cast<int>(unit - kFullWidthOffset));
+        return;
+    }
+    // Any other character means nothing to the game and is dropped here, so
+    // that no byte of it can pass for a prefix or an arrow's scan code.
+}
+
+int WindowsKeyDecoder::TakeCode() {
+    int code = codes_.front();
+    codes_.pop_front();
+    return code;
+}
+
+void WindowsKeyDecoder::Reset() {
+    codes_.clear();
+    prefix_ = -1;
+    quit_ = false;
+}
+
+}  // namespace rf::platform

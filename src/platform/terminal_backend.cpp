@@ -156,8 +156,13 @@ void InstallHandlers() {
     fatal.sa_handler = OnFatalSignal;
     sigemptyset(&fatal.sa_mask);
     fatal.sa_flags = SA_RESETHAND | SA_NODEFER | SA_ONSTACK;
-    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
-        ::sigaction(sig, &fatal, nullptr);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+        // A signal that the caller chose to ignore (nohup, a background job) stays ignored.
+        struct sigaction before{};
+        ::sigaction(sig, nullptr, &before);
+        if (before.sa_handler != SIG_IGN) ::sigaction(sig, &fatal, nullptr);
+    }
+    for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) ::sigaction(sig, &fatal, nullptr);
 
     struct sigaction other{};
     sigemptyset(&other.sa_mask);
@@ -237,7 +242,8 @@ void WaitForSize() {
     while (!LargeEnough(columns, rows)) {
         if (!noticed || resized) {
             resized = 0;
-            std::string notice = "\x1b[0m\x1b[H\x1b[2JRanks & Files needs a terminal of at least " +
+            // Short lines, so that even a narrow terminal shows it whole.
+            std::string notice = "\x1b[0m\x1b[H\x1b[2JRanks & Files needs a terminal\r\nof at least " +
                                  std::to_string(kMinColumns) + "x" + std::to_string(kMinRows) +
                                  "; this one is " + std::to_string(columns) + "x" +
                                  std::to_string(rows) + ".\r\nPlease enlarge it to go on.";

@@ -113,9 +113,9 @@ void TerminalSession::Resize(int columns, int rows) {
     Tmux("resize-window -x " + std::to_string(columns) + " -y " + std::to_string(rows));
 }
 
-std::vector<std::string> TerminalSession::Capture() {
+std::vector<std::string> TerminalSession::Capture(bool withAttributes) {
     std::vector<std::string> lines;
-    std::istringstream in(Tmux("capture-pane -p"));
+    std::istringstream in(Tmux(withAttributes ? "capture-pane -p -e" : "capture-pane -p"));
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
 }

@@ -32,8 +32,9 @@ public:
     void SendText(const std::string& text);
     void Resize(int columns, int rows);
 
-    // The visible screen as UTF-8 lines (trailing blanks dropped by tmux).
-    std::vector<std::string> Capture();
+    // The visible screen as UTF-8 lines (trailing blanks dropped by tmux);
+    // with attributes, tmux's own SGR sequences are kept in the text.
+    std::vector<std::string> Capture(bool withAttributes = false);
     bool ScreenContains(const std::string& utf8);
     // A tmux format of the pane, such as "#{alternate_on}".
     std::string Format(const std::string& format);

@@ -105,9 +105,10 @@ void TakeTerminal() {
     raw.c_cflag |= CS8;
     raw.c_cc[VMIN] = 0;
     raw.c_cc[VTIME] = 0;
+    // Marked first: a signal from here on puts the terminal back.
+    terminalTaken = 1;
     ::tcsetattr(kIn, TCSADRAIN, &raw);
     WriteAll(kOut, kEnter, sizeof kEnter - 1);
-    terminalTaken = 1;
     state.renderer.Invalidate();
 }
 
@@ -191,6 +192,14 @@ void InstallHandlers() {
 // Ctrl+Z: stop the job as the terminal would; OnStopSignal restores first.
 void Suspend() { ::kill(0, SIGTSTP); }
 
+// The terminal went away: end as a hang-up does.
+[[noreturn]] void EndByHangUp() {
+    RestoreTerminal();
+    ::signal(SIGHUP, SIG_DFL);
+    ::raise(SIGHUP);
+    ::_exit(129);
+}
+
 // Reads what the terminal has sent so far, without waiting.
 void ReadInput() {
     if (!terminalTaken) return;
@@ -202,6 +211,8 @@ void ReadInput() {
             if (n < static_cast<ssize_t>(sizeof buffer)) break;
         } else if (n < 0 && errno == EINTR) {
             continue;
+        } else if (n < 0 && errno == EIO) {
+            EndByHangUp();
         } else {
             break;
         }
@@ -215,16 +226,11 @@ void ReadInput() {
 bool WaitForInput(int timeoutMs) {
     pollfd p{kIn, POLLIN, 0};
     int r = ::poll(&p, 1, timeoutMs);
-    if (r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) && !(p.revents & POLLIN)) return false;
+    // A terminal that hung up stays "readable" for ever: that must end the game, not spin.
+    if (r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) return false;
     return true;
 }
 
-[[noreturn]] void EndByHangUp() {
-    RestoreTerminal();
-    ::signal(SIGHUP, SIG_DFL);
-    ::raise(SIGHUP);
-    ::_exit(129);
-}
 
 bool LargeEnough(int& columns, int& rows) {
     winsize ws{};

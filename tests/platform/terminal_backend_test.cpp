@@ -142,5 +142,70 @@ TEST_F(TerminalTest, StartingTooSmallWaitsWithTheNoticeAndCtrlCStillQuits) {
     EXPECT_TRUE(s.TerminalRestored());
 }
 
+#ifdef RANKS_TERMINAL_PROBE
+// The backend alone (no game yet draws much): what it puts on the screen
+// and what keys it reads.
+class ProbeTest : public TerminalTest {
+protected:
+    void StartProbe(TerminalSession& s, const std::vector<std::string>& args) {
+        ASSERT_TRUE(s.StartProgram(RANKS_TERMINAL_PROBE, world.Path(), args));
+        ASSERT_TRUE(TerminalSession::WaitUntil([&] { return s.AlternateScreen(); }));
+    }
+};
+
+TEST_F(ProbeTest, ScreenShowsTheModelInUtf8WithAmbiguousGlyphsOnTheirFirstCell) {
+    TerminalSession s;
+    StartProbe(s, {"keys"});
+    ASSERT_TRUE(s.WaitForText("bottom"));
+    auto lines = s.Capture();
+    ASSERT_EQ(lines.size(), 25u);
+    // tmux draws ambiguous glyphs one cell wide: each is followed by its blanked second cell.
+    EXPECT_EQ(lines[0], "たたかう● ○ □ △ ◎ ■ Ω Ψ × ｱｲｳ end");
+    EXPECT_EQ(lines[1], "HIGHLIGHT plain");
+    EXPECT_EQ(lines[2], "[･･･\\~～]");
+    EXPECT_EQ(lines[3], std::string(79, ' ') + "X");
+    EXPECT_EQ(lines[24], "bottom");
+    EXPECT_FALSE(s.CursorVisible());
+    // The highlight is bold, and "plain" is not.
+    std::string row1 = s.Capture(true)[1];
+    EXPECT_EQ(row1.rfind("\x1b[1mHIGHLIGHT", 0), 0u) << row1;
+    EXPECT_LT(row1.find("\x1b[0m"), row1.find("plain")) << row1;
+    s.SendKeys({"q"});
+    ASSERT_EQ(s.WaitForExit(), 0);
+    EXPECT_TRUE(s.TerminalRestored());
+}
+
+TEST_F(ProbeTest, KeysFromTheTerminalArriveAsTheConsoleCodes) {
+    TerminalSession s;
+    StartProbe(s, {"keys"});
+    ASSERT_TRUE(s.WaitForText("keys:"));
+    s.SendKeys({"Up", "Down", "Left", "Right", "Enter", "Space", "Escape", "F1", "F10", "Home", "NPage", "DC", "M"});
+    s.SendText("あ");  // text from an input method is not a key
+    s.SendKeys({"a"});
+    const std::string want =
+        "keys: 224 72 224 80 224 75 224 77 13 32 27 0 59 0 68 224 71 224 81 224 83 77 97";
+    EXPECT_TRUE(s.WaitForText(want)) << s.Capture()[5];
+    s.SendKeys({"q"});
+    ASSERT_EQ(s.WaitForExit(), 0);
+    EXPECT_TRUE(s.TerminalRestored());
+}
+
+TEST_F(ProbeTest, ExitStatusMinusOneBecomes255WithTheTerminalRestored) {
+    TerminalSession s;
+    ASSERT_TRUE(s.StartProgram(RANKS_TERMINAL_PROBE, world.Path(), {"exit", "-1"}));
+    ASSERT_EQ(s.WaitForExit(), 255);
+    EXPECT_TRUE(s.TerminalRestored());
+}
+
+TEST_F(ProbeTest, UncaughtExceptionRestoresTheTerminalBeforeAborting) {
+    TerminalSession s;
+    ASSERT_TRUE(s.StartProgram(RANKS_TERMINAL_PROBE, world.Path(), {"throw"}));
+    ASSERT_EQ(s.WaitForExit(), 128 + SIGABRT);
+    EXPECT_TRUE(s.TerminalRestored());
+    // The runtime's own report lands on the main screen, readable.
+    EXPECT_TRUE(s.WaitForText("probe"));
+}
+#endif
+
 }  // namespace
 }  // namespace rf::test

@@ -30,6 +30,17 @@ double CpuMs() {
             static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000.0);
 }
 
+std::string Escaped(const std::string& bytes) {
+    std::string out;
+    for (unsigned char c : bytes) {
+        if (c == 0x1b) out += "\\e";
+        else if (c == '\b') out += "\\b";
+        else if (c < 0x20) out += "^" + std::string(1, static_cast<char>(c + 64));
+        else out += static_cast<char>(c);
+    }
+    return out;
+}
+
 void RendererFigures() {
     VirtualConsole vc;
     vc.Reset();
@@ -51,16 +62,18 @@ void RendererFigures() {
     vc.SetCursorVisible(false);
     TerminalRenderer r;
     std::size_t full = r.Frame(vc).size();
-    vc.SetCursor(40, 12);
-    vc.SetAttribute(7);
-    vc.Write("X");
-    std::size_t one = r.Frame(vc).size();
-    vc.SetCursor(40, 13);
-    vc.Write("あ"_sj);
-    std::size_t wide = r.Frame(vc).size();
-    vc.SetCursor(40, 14);
-    vc.Write("●"_sj);
-    std::size_t ambiguous = r.Frame(vc).size();
+    // Each change lands on a cell of the same attribute that shows something else.
+    auto change = [&](int x, int y, std::string_view bytes) {
+        vc.SetCursor(x, y);
+        vc.SetAttribute(vc.At(x, y).attribute);
+        vc.Write(bytes);
+        std::string frame = r.Frame(vc);
+        std::fprintf(stderr, "  frame: %s\n", Escaped(frame).c_str());
+        return frame.size();
+    };
+    std::size_t one = change(40, 12, "X");
+    std::size_t wide = change(40, 13, "漢"_sj);
+    std::size_t ambiguous = change(40, 14, "※"_sj);
     std::size_t idle = r.Frame(vc).size();
     std::fprintf(stderr,
                  "full repaint of 80x25 mixed text: %zu bytes\n"
@@ -98,6 +111,13 @@ void IdleFigures(int seconds) {
     double wall = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     std::fprintf(stderr, "idle key poll over %.1f s: %ld polls (%.0f per second), CPU %.1f ms (%.2f%% of one core)\n",
                  wall / 1000.0, polls, static_cast<double>(polls) / wall * 1000.0, cpu, cpu / wall * 100.0);
+    // The slide animations pace themselves with Sleep(1).
+    constexpr int kSleeps = 500;
+    auto sleepStart = std::chrono::steady_clock::now();
+    for (int i = 0; i < kSleeps; ++i) platform::Sleep(1);
+    double perSleep =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - sleepStart).count() / kSleeps;
+    std::fprintf(stderr, "Sleep(1) takes %.3f ms on average over %d calls\n", perSleep, kSleeps);
     platform::Exit(0);
 }
 

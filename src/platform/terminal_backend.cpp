@@ -60,11 +60,13 @@ volatile std::sig_atomic_t resumed = 0;
 // Room for the crash handlers when the stack itself overflowed.
 alignas(16) char alternateStack[64 * 1024];
 
-std::int64_t NowMs() {
+std::int64_t NowNs() {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<std::int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1'000'000;
+    return static_cast<std::int64_t>(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
 }
+
+std::int64_t NowMs() { return NowNs() / 1'000'000; }
 
 // Async-signal-safe: the whole buffer, through partial writes and interruptions.
 void WriteAll(int fd, const char* data, std::size_t size) {
@@ -169,7 +171,9 @@ void InstallHandlers() {
     sigemptyset(&other.sa_mask);
     other.sa_flags = SA_RESTART;
     other.sa_handler = OnStopSignal;
-    ::sigaction(SIGTSTP, &other, nullptr);
+    struct sigaction before{};
+    ::sigaction(SIGTSTP, nullptr, &before);
+    if (before.sa_handler != SIG_IGN) ::sigaction(SIGTSTP, &other, nullptr);
     other.sa_handler = OnContinue;
     ::sigaction(SIGCONT, &other, nullptr);
     other.sa_handler = OnResize;
@@ -222,13 +226,13 @@ void ReadInput() {
     if (state.decoder.TakeSuspend()) Suspend();
 }
 
-// Waits up to timeoutMs (-1 for ever) for input; false when the terminal hung up.
+// Waits up to timeoutMs (-1 for ever) for input; false when none came.
 bool WaitForInput(int timeoutMs) {
     pollfd p{kIn, POLLIN, 0};
     int r = ::poll(&p, 1, timeoutMs);
     // A terminal that hung up stays "readable" for ever: that must end the game, not spin.
-    if (r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) return false;
-    return true;
+    if (r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) EndByHangUp();
+    return r != 0;
 }
 
 
@@ -256,7 +260,7 @@ void WaitForSize() {
             WriteAll(kOut, notice);
             noticed = true;
         }
-        if (!WaitForInput(200)) EndByHangUp();
+        WaitForInput(200);
         ReadInput();
         if (resumed) return;
     }
@@ -321,16 +325,16 @@ bool CursorVisible() { return state.model.CursorVisible(); }
 void Sleep(std::uint32_t milliseconds) {
     Service();
     state.lastPollIdle = false;
-    // Long pauses are cut in slices so that Ctrl+C and a resize are seen at once.
-    constexpr std::uint32_t kSlice = 100;
-    std::uint32_t left = milliseconds;
-    while (left > 0) {
-        std::uint32_t slice = left < kSlice ? left : kSlice;
-        timespec request{static_cast<time_t>(slice / 1000), static_cast<long>(slice % 1000) * 1'000'000L};
+    // Long pauses are cut in slices so that Ctrl+C and a resize are seen at
+    // once; the end is fixed up front so the slices add up to the pause.
+    constexpr std::int64_t kSliceNs = 100'000'000;
+    const std::int64_t end = NowNs() + static_cast<std::int64_t>(milliseconds) * 1'000'000;
+    for (std::int64_t left = end - NowNs(); left > 0; left = end - NowNs()) {
+        std::int64_t slice = left < kSliceNs ? left : kSliceNs;
+        timespec request{static_cast<time_t>(slice / 1'000'000'000), static_cast<long>(slice % 1'000'000'000)};
         timespec remaining{};
         while (::nanosleep(&request, &remaining) != 0 && errno == EINTR) request = remaining;
-        left -= slice;
-        if (left > 0) {
+        if (end - NowNs() > 0) {
             ReadInput();
             Service();
         }
@@ -346,8 +350,8 @@ bool KeyWaiting() {
     }
     if (state.lastPollIdle && terminalTaken) {
         // The game is waiting for a key: block a moment instead of spinning.
-        if (!WaitForInput(1)) EndByHangUp();
-        ReadInput();
+        if (WaitForInput(1)) ReadInput();
+        else state.decoder.Tick(NowMs());
         if (state.decoder.HasKey()) {
             state.lastPollIdle = false;
             return true;
@@ -366,7 +370,7 @@ int ReadKey() {
         std::int64_t settle = state.decoder.MsUntilSettled(NowMs());
         int timeout = settle < 0 ? -1 : static_cast<int>(settle) + 1;
         if (!terminalTaken) timeout = 100;  // stopped and not yet taken back
-        if (!WaitForInput(timeout)) EndByHangUp();
+        WaitForInput(timeout);
     }
 }
 

@@ -57,7 +57,8 @@ TerminalSession::~TerminalSession() {
 }
 
 std::string TerminalSession::Tmux(const std::string& arguments) {
-    return Run("tmux -f /dev/null -L " + Quote(socket_) + " " + arguments + " 2>/dev/null");
+    // Not nested in a tmux the tests may run in.
+    return Run("env -u TMUX tmux -f /dev/null -L " + Quote(socket_) + " " + arguments + " 2>/dev/null");
 }
 
 bool TerminalSession::Start(const std::filesystem::path& workingDir, const std::vector<std::string>& args) {

@@ -20,6 +20,9 @@
 #if defined(__APPLE__)
 #include <mach-o/dyld.h>
 #endif
+#if defined(__linux__)
+#include <sys/prctl.h>
+#endif
 
 #include "key_decoder.h"
 #include "platform.h"
@@ -309,6 +312,10 @@ void Open() {
         std::exit(1);
     }
     ::tcgetattr(kIn, &originalModes);
+#if defined(__linux__)
+    // The default 50 us of timer slack would stretch every Sleep(1) of an animation by 5 %.
+    ::prctl(PR_SET_TIMERSLACK, 1000UL, 0UL, 0UL, 0UL);
+#endif
     InstallHandlers();
     state.opened = true;
     TakeTerminal();

@@ -190,6 +190,25 @@ TEST_F(ProbeTest, KeysFromTheTerminalArriveAsTheConsoleCodes) {
     EXPECT_TRUE(s.TerminalRestored());
 }
 
+TEST_F(ProbeTest, AfterTheSizeNoticeTheWholeScreenIsDrawnAgain) {
+    TerminalSession s;
+    StartProbe(s, {"keys"});
+    ASSERT_TRUE(s.WaitForText("bottom"));
+    s.Resize(79, 25);
+    ASSERT_TRUE(s.WaitForText("this one is 79x25."));
+    s.SendKeys({"Enter"});  // typed while waiting: kept for the game
+    s.Resize(90, 30);
+    ASSERT_TRUE(s.WaitForText("keys: 13"));
+    auto lines = s.Capture();
+    ASSERT_EQ(lines.size(), 30u);
+    EXPECT_EQ(lines[0], "たたかう● ○ □ △ ◎ ■ Ω Ψ × ｱｲｳ end");
+    EXPECT_EQ(lines[24], "bottom");
+    EXPECT_FALSE(s.ScreenContains("needs a terminal"));
+    s.SendKeys({"q"});
+    ASSERT_EQ(s.WaitForExit(), 0);
+    EXPECT_TRUE(s.TerminalRestored());
+}
+
 TEST_F(ProbeTest, ExitStatusMinusOneBecomes255WithTheTerminalRestored) {
     TerminalSession s;
     ASSERT_TRUE(s.StartProgram(RANKS_TERMINAL_PROBE, world.Path(), {"exit", "-1"}));

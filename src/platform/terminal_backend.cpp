@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/select.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -231,11 +232,20 @@ void ReadInput() {
 
 // Waits up to timeoutMs (-1 for ever) for input; false when none came.
 bool WaitForInput(int timeoutMs) {
+#if defined(__APPLE__)
+    // poll() does not take terminal devices there.
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(kIn, &readable);
+    timeval tv{timeoutMs / 1000, static_cast<suseconds_t>(timeoutMs % 1000) * 1000};
+    return ::select(kIn + 1, &readable, nullptr, nullptr, timeoutMs < 0 ? nullptr : &tv) != 0;
+#else
     pollfd p{kIn, POLLIN, 0};
     int r = ::poll(&p, 1, timeoutMs);
     // A terminal that hung up stays "readable" for ever: that must end the game, not spin.
     if (r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) EndByHangUp();
     return r != 0;
+#endif
 }
 
 

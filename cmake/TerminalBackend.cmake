@@ -1,0 +1,16 @@
+# The game on a POSIX terminal (Linux, macOS, BSD).
+file(GLOB RANKS_TERMINAL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/terminal_backend*.cpp)
+add_library(ranks_platform_terminal STATIC ${RANKS_TERMINAL_SOURCES})
+target_link_libraries(ranks_platform_terminal PUBLIC ranks_platform_model)
+
+add_executable(ranks src/core/main.cpp)
+target_link_libraries(ranks PRIVATE ranks_game ranks_platform_terminal)
+
+# Figures of the renderer and of the idle key poll; run by hand.
+add_executable(ranks_bench_terminal bench/terminal_bench.cpp)
+target_link_libraries(ranks_bench_terminal PRIVATE ranks_platform_terminal)
+
+# The backend on its own, for the real-terminal tests.
+add_executable(ranks_terminal_probe tools/terminal_probe.cpp)
+target_include_directories(ranks_terminal_probe PRIVATE src src/core)
+target_link_libraries(ranks_terminal_probe PRIVATE ranks_platform_terminal)

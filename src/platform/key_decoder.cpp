@@ -1,0 +1,237 @@
+#include "key_decoder.h"
+
+namespace rf::platform {
+namespace {
+
+constexpr int kPrefix = 224;
+constexpr int kFunction = 0;
+constexpr int kHome = 71, kUp = 72, kPgUp = 73, kLeft = 75, kRight = 77, kEnd = 79, kDown = 80,
+              kPgDn = 81, kIns = 82, kDel = 83;
+constexpr int kF1 = 59;  // F1 to F10 are 59 to 68
+constexpr int kF11 = 133, kF12 = 134;
+// Longer "sequences" are junk: drop them rather than hold input forever.
+constexpr std::size_t kMaxParams = 16;
+
+int ArrowOrEdge(unsigned char final) {
+    switch (final) {
+    case 'A': return kUp;
+    case 'B': return kDown;
+    case 'C': return kRight;
+    case 'D': return kLeft;
+    case 'H': return kHome;
+    case 'F': return kEnd;
+    default: return -1;
+    }
+}
+
+// The first number of a parameter string such as "15;2".
+int FirstParam(const std::string& params) {
+    int n = 0;
+    bool any = false;
+    for (char c : params) {
+        if (c < '0' || c > '9') break;
+        n = n * 10 + (c - '0');
+        any = true;
+        if (n > 1000) return -1;
+    }
+    return any ? n : -1;
+}
+
+}  // namespace
+
+void KeyDecoder::Feed(std::string_view bytes, std::int64_t nowMs) {
+    for (char c : bytes) Byte(static_cast<unsigned char>(c));
+    if (!bytes.empty()) lastByteMs_ = nowMs;
+}
+
+void KeyDecoder::Tick(std::int64_t nowMs) {
+    if (mode_ == Mode::Ground || nowMs - lastByteMs_ < kEscapeTimeoutMs) return;
+    // A lone ESC is the Escape key; a sequence cut short is dropped.
+    if (mode_ == Mode::Escape) Push(27);
+    mode_ = Mode::Ground;
+    params_.clear();
+    utf8Left_ = 0;
+}
+
+std::int64_t KeyDecoder::MsUntilSettled(std::int64_t nowMs) const {
+    if (mode_ == Mode::Ground) return -1;
+    std::int64_t left = lastByteMs_ + kEscapeTimeoutMs - nowMs;
+    return left > 0 ? left : 0;
+}
+
+int KeyDecoder::NextKey() {
+    if (codes_.empty()) return -1;
+    int code = codes_.front();
+    codes_.pop_front();
+    return code;
+}
+
+bool KeyDecoder::TakeInterrupt() {
+    bool was = interrupt_;
+    interrupt_ = false;
+    return was;
+}
+
+bool KeyDecoder::TakeSuspend() {
+    bool was = suspend_;
+    suspend_ = false;
+    return was;
+}
+
+void KeyDecoder::Clear() { *this = KeyDecoder{}; }
+
+void KeyDecoder::Byte(unsigned char b) {
+    switch (mode_) {
+    case Mode::Ground: Ground(b); return;
+    case Mode::Escape:
+        if (b == '[') {
+            mode_ = Mode::Csi;
+            params_.clear();
+        } else if (b == 'O') {
+            mode_ = Mode::Ss3;
+        } else {
+            // ESC and then a key (Alt+key, or Escape typed twice): both count.
+            Push(27);
+            mode_ = Mode::Ground;
+            Ground(b);
+        }
+        return;
+    case Mode::Csi:
+        if (b == '[' && params_.empty()) {
+            mode_ = Mode::CsiBracket;  // the Linux console's F1 to F5
+            return;
+        }
+        if (b >= 0x20 && b <= 0x3F) {
+            params_ += static_cast<char>(b);
+            if (params_.size() > kMaxParams) mode_ = Mode::Skip;
+            return;
+        }
+        mode_ = Mode::Ground;
+        if (b >= 0x40 && b <= 0x7E) {
+            FinishCsi(b);
+        } else {
+            Ground(b);  // a control byte or ESC breaks the sequence off
+        }
+        return;
+    case Mode::CsiBracket:
+        mode_ = Mode::Ground;
+        if (b >= 'A' && b <= 'E') Pair(kFunction, kF1 + (b - 'A'));
+        else if (b < 0x20 || b >= 0x7F) Ground(b);
+        return;
+    case Mode::Ss3:
+        mode_ = Mode::Ground;
+        if (b >= 0x40 && b <= 0x7E) FinishSs3(b);
+        else Ground(b);
+        return;
+    case Mode::Skip:
+        if (b >= 0x20 && b <= 0x3F) return;
+        mode_ = Mode::Ground;
+        if (b < 0x20 || b > 0x7E) Ground(b);
+        return;
+    case Mode::Utf8:
+        if ((b & 0xC0) == 0x80) {
+            if (--utf8Left_ == 0) mode_ = Mode::Ground;
+            return;
+        }
+        mode_ = Mode::Ground;
+        Ground(b);
+        return;
+    }
+}
+
+void KeyDecoder::Ground(unsigned char b) {
+    bool wasCr = afterCr_;
+    afterCr_ = false;
+    if (b == 0x1B) {
+        mode_ = Mode::Escape;
+        return;
+    }
+    if (b == '\r') {
+        afterCr_ = true;
+        Push(13);
+        return;
+    }
+    if (b == '\n') {
+        if (!wasCr) Push(13);  // CR LF is one Enter
+        return;
+    }
+    if (b == 3) {
+        interrupt_ = true;
+        return;
+    }
+    if (b == 26) {
+        suspend_ = true;
+        return;
+    }
+    if (b == 0x7F) {
+        Push(8);  // Backspace, as the Windows console reads it
+        return;
+    }
+    if (b == 0) return;  // Ctrl+Space: would pose as the function-key prefix
+    if (b < 0x80) {
+        Push(b);
+        return;
+    }
+    // Text typed through an input method arrives as UTF-8: the game has no
+    // use for it, so the whole character is skipped, as are stray bytes.
+    if (b >= 0xC2 && b <= 0xDF) utf8Left_ = 1;
+    else if (b >= 0xE0 && b <= 0xEF) utf8Left_ = 2;
+    else if (b >= 0xF0 && b <= 0xF4) utf8Left_ = 3;
+    else return;
+    mode_ = Mode::Utf8;
+}
+
+void KeyDecoder::FinishCsi(unsigned char final) {
+    int key = ArrowOrEdge(final);
+    if (key >= 0) {
+        Pair(kPrefix, key);
+        return;
+    }
+    if (final >= 'P' && final <= 'S') {
+        // xterm's F1 to F4 with a modifier: ESC [ 1 ; 2 P
+        Pair(kFunction, kF1 + (final - 'P'));
+        return;
+    }
+    if (final != '~') return;  // focus reports and the like are not keys
+    switch (FirstParam(params_)) {
+    case 1: case 7: Pair(kPrefix, kHome); return;
+    case 2: Pair(kPrefix, kIns); return;
+    case 3: Pair(kPrefix, kDel); return;
+    case 4: case 8: Pair(kPrefix, kEnd); return;
+    case 5: Pair(kPrefix, kPgUp); return;
+    case 6: Pair(kPrefix, kPgDn); return;
+    case 11: case 12: case 13: case 14: case 15:
+        Pair(kFunction, kF1 + FirstParam(params_) - 11);
+        return;
+    case 17: case 18: case 19: case 20: case 21:
+        Pair(kFunction, kF1 + 5 + FirstParam(params_) - 17);
+        return;
+    case 23: Pair(kPrefix, kF11); return;
+    case 24: Pair(kPrefix, kF12); return;
+    default: return;
+    }
+}
+
+void KeyDecoder::FinishSs3(unsigned char final) {
+    int key = ArrowOrEdge(final);
+    if (key >= 0) {
+        Pair(kPrefix, key);
+        return;
+    }
+    if (final >= 'P' && final <= 'S') {
+        Pair(kFunction, kF1 + (final - 'P'));
+        return;
+    }
+    // The keypad in application mode: Enter and the characters on its keys.
+    if (final == 'M') {
+        Push(13);
+        return;
+    }
+    if (final >= 'j' && final <= 'y') {
+        Push("*+,-./0123456789"[final - 'j']);
+        return;
+    }
+    if (final == 'X') Push('=');
+}
+
+}  // namespace rf::platform

@@ -1,0 +1,432 @@
+// The game on a POSIX terminal: raw keys, the alternate screen, and the
+// console model drawn by TerminalRenderer whenever the game waits.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/select.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <exception>
+#include <string>
+
+#if defined(__APPLE__)
+#include <mach-o/dyld.h>
+#endif
+#if defined(__linux__)
+#include <sys/prctl.h>
+#endif
+
+#include "key_decoder.h"
+#include "platform.h"
+#include "terminal_renderer.h"
+#include "virtual_console.h"
+
+namespace rf::platform {
+namespace {
+
+constexpr int kIn = STDIN_FILENO;
+constexpr int kOut = STDOUT_FILENO;
+constexpr int kMinColumns = VirtualConsole::kWidth;
+constexpr int kMinRows = VirtualConsole::kVisibleRows;
+
+// What leaving the game sends: plain attributes, the cursor, the main screen.
+constexpr char kLeave[] = "\x1b[0m\x1b[?25h\x1b[?1049l";
+constexpr char kEnter[] = "\x1b[?1049h\x1b[?25l";
+
+struct TerminalState {
+    VirtualConsole model;
+    TerminalRenderer renderer;
+    KeyDecoder decoder;
+    std::uint64_t presentedVersion = 0;
+    bool presentedOnce = false;
+    bool opened = false;
+    bool lastPollIdle = false;
+    std::terminate_handler previousTerminate = nullptr;
+};
+
+TerminalState state;
+
+// Shared with the signal handlers: written before they are installed, or
+// of type sig_atomic_t.
+struct termios originalModes;
+volatile std::sig_atomic_t terminalTaken = 0;
+volatile std::sig_atomic_t resized = 0;
+volatile std::sig_atomic_t resumed = 0;
+// Room for the crash handlers when the stack itself overflowed.
+alignas(16) char alternateStack[64 * 1024];
+
+std::int64_t NowNs() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<std::int64_t>(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
+
+std::int64_t NowMs() { return NowNs() / 1'000'000; }
+
+// Async-signal-safe: the whole buffer, through partial writes and interruptions.
+void WriteAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        ssize_t n = ::write(fd, data, size);
+        if (n > 0) {
+            data += n;
+            size -= static_cast<std::size_t>(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else if (n < 0 && errno == EAGAIN) {
+            pollfd p{fd, POLLOUT, 0};
+            ::poll(&p, 1, 100);
+        } else {
+            return;  // the terminal is gone; nothing more can be shown
+        }
+    }
+}
+
+void WriteAll(int fd, std::string_view text) { WriteAll(fd, text.data(), text.size()); }
+
+// Async-signal-safe: puts the terminal back as the game found it.
+void RestoreTerminal() {
+    if (!terminalTaken) return;
+    terminalTaken = 0;
+    int saved = errno;
+    WriteAll(kOut, kLeave, sizeof kLeave - 1);
+    ::tcsetattr(kIn, TCSANOW, &originalModes);
+    errno = saved;
+}
+
+void TakeTerminal() {
+    struct termios raw = originalModes;
+    // No echo, no line editing, and Ctrl+C, Ctrl+Z and Ctrl+S arrive as
+    // bytes; output processing stays as the user had it.
+    raw.c_lflag &= ~static_cast<tcflag_t>(ECHO | ICANON | ISIG | IEXTEN);
+    raw.c_iflag &= ~static_cast<tcflag_t>(IXON | ICRNL | INLCR | IGNCR | ISTRIP | BRKINT | INPCK);
+    raw.c_cflag |= CS8;
+    raw.c_cc[VMIN] = 0;
+    raw.c_cc[VTIME] = 0;
+    // Marked first: a signal from here on puts the terminal back.
+    terminalTaken = 1;
+    ::tcsetattr(kIn, TCSADRAIN, &raw);
+    WriteAll(kOut, kEnter, sizeof kEnter - 1);
+    state.renderer.Invalidate();
+}
+
+void OnFatalSignal(int sig) {
+    RestoreTerminal();
+    // The handler was reset on entry: the default action ends the process.
+    ::raise(sig);
+}
+
+void OnStopSignal(int) {
+    int saved = errno;
+    RestoreTerminal();
+    struct sigaction dfl{};
+    dfl.sa_handler = SIG_DFL;
+    sigemptyset(&dfl.sa_mask);
+    struct sigaction mine{};
+    ::sigaction(SIGTSTP, &dfl, &mine);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGTSTP);
+    ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
+    ::raise(SIGTSTP);  // stops here until continued
+    ::sigaction(SIGTSTP, &mine, nullptr);
+    resumed = 1;
+    errno = saved;
+}
+
+void OnContinue(int) { resumed = 1; }
+void OnResize(int) { resized = 1; }
+
+void OnTerminate() {
+    RestoreTerminal();
+    if (state.previousTerminate) state.previousTerminate();
+    std::abort();
+}
+
+void RestoreAtExit() { RestoreTerminal(); }
+
+void InstallHandlers() {
+    stack_t stack{};
+    stack.ss_sp = alternateStack;
+    stack.ss_size = sizeof alternateStack;
+    ::sigaltstack(&stack, nullptr);
+
+    struct sigaction fatal{};
+    fatal.sa_handler = OnFatalSignal;
+    sigemptyset(&fatal.sa_mask);
+    fatal.sa_flags = SA_RESETHAND | SA_NODEFER | SA_ONSTACK;
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+        // A signal that the caller chose to ignore (nohup, a background job) stays ignored.
+        struct sigaction before{};
+        ::sigaction(sig, nullptr, &before);
+        if (before.sa_handler != SIG_IGN) ::sigaction(sig, &fatal, nullptr);
+    }
+    for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) ::sigaction(sig, &fatal, nullptr);
+
+    struct sigaction other{};
+    sigemptyset(&other.sa_mask);
+    other.sa_flags = SA_RESTART;
+    other.sa_handler = OnStopSignal;
+    struct sigaction before{};
+    ::sigaction(SIGTSTP, nullptr, &before);
+    if (before.sa_handler != SIG_IGN) ::sigaction(SIGTSTP, &other, nullptr);
+    other.sa_handler = OnContinue;
+    ::sigaction(SIGCONT, &other, nullptr);
+    other.sa_handler = OnResize;
+    ::sigaction(SIGWINCH, &other, nullptr);
+
+    state.previousTerminate = std::set_terminate(OnTerminate);
+    std::atexit(RestoreAtExit);
+}
+
+// Ctrl+C ends the game as it does in the Windows console: the terminal put
+// back, then the end the shell expects from an interrupt.
+[[noreturn]] void EndByInterrupt() {
+    std::fflush(nullptr);
+    RestoreTerminal();
+    ::signal(SIGINT, SIG_DFL);
+    ::raise(SIGINT);
+    ::_exit(130);
+}
+
+// Ctrl+Z: stop the job as the terminal would; OnStopSignal restores first.
+void Suspend() { ::kill(0, SIGTSTP); }
+
+// The terminal went away: end as a hang-up does.
+[[noreturn]] void EndByHangUp() {
+    RestoreTerminal();
+    ::signal(SIGHUP, SIG_DFL);
+    ::raise(SIGHUP);
+    ::_exit(129);
+}
+
+// Reads what the terminal has sent so far, without waiting.
+void ReadInput() {
+    if (!terminalTaken) return;
+    char buffer[256];
+    for (;;) {
+        ssize_t n = ::read(kIn, buffer, sizeof buffer);
+        if (n > 0) {
+            state.decoder.Feed(std::string_view(buffer, static_cast<std::size_t>(n)), NowMs());
+            if (n < static_cast<ssize_t>(sizeof buffer)) break;
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else if (n < 0 && errno == EIO) {
+            EndByHangUp();
+        } else {
+            break;
+        }
+    }
+    state.decoder.Tick(NowMs());
+    if (state.decoder.TakeInterrupt()) EndByInterrupt();
+    if (state.decoder.TakeSuspend()) Suspend();
+}
+
+// Waits up to timeoutMs (-1 for ever) for input; false when none came.
+bool WaitForInput(int timeoutMs) {
+#if defined(__APPLE__)
+    // poll() does not take terminal devices there.
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(kIn, &readable);
+    timeval tv{timeoutMs / 1000, static_cast<suseconds_t>(timeoutMs % 1000) * 1000};
+    return ::select(kIn + 1, &readable, nullptr, nullptr, timeoutMs < 0 ? nullptr : &tv) != 0;
+#else
+    pollfd p{kIn, POLLIN, 0};
+    int r = ::poll(&p, 1, timeoutMs);
+    // A terminal that hung up stays "readable" for ever: that must end the game, not spin.
+    if (r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) EndByHangUp();
+    return r != 0;
+#endif
+}
+
+
+bool LargeEnough(int& columns, int& rows) {
+    winsize ws{};
+    if (::ioctl(kOut, TIOCGWINSZ, &ws) != 0 || ws.ws_col == 0 || ws.ws_row == 0) return true;
+    columns = ws.ws_col;
+    rows = ws.ws_row;
+    return columns >= kMinColumns && rows >= kMinRows;
+}
+
+// A terminal smaller than the game's screen gets a notice, and the game
+// waits here until the terminal is large enough.
+void WaitForSize() {
+    int columns = 0, rows = 0;
+    bool noticed = false;
+    while (!LargeEnough(columns, rows)) {
+        if (!noticed || resized) {
+            resized = 0;
+            // Short lines, so that even a narrow terminal shows it whole.
+            std::string notice = "\x1b[0m\x1b[H\x1b[2JRanks & Files needs a terminal\r\nof at least " +
+                                 std::to_string(kMinColumns) + "x" + std::to_string(kMinRows) +
+                                 "; this one is " + std::to_string(columns) + "x" +
+                                 std::to_string(rows) + ".\r\nPlease enlarge it to go on.";
+            WriteAll(kOut, notice);
+            noticed = true;
+        }
+        WaitForInput(200);
+        ReadInput();
+        if (resumed) return;
+    }
+    if (noticed) state.renderer.Invalidate();
+}
+
+void Present() {
+    if (!terminalTaken) return;
+    if (state.presentedOnce && !state.renderer.RepaintPending() &&
+        state.model.Version() == state.presentedVersion)
+        return;
+    std::string frame = state.renderer.Frame(state.model);
+    WriteAll(kOut, frame);
+    state.presentedVersion = state.model.Version();
+    state.presentedOnce = true;
+}
+
+// Every call that lets time pass comes here first: signals noticed,
+// the terminal brought up to date.
+void Service() {
+    if (!state.opened) return;
+    for (;;) {
+        if (resumed) {
+            resumed = 0;
+            if (!terminalTaken) TakeTerminal();
+            state.renderer.Invalidate();
+            resized = 1;
+        }
+        if (resized) {
+            resized = 0;
+            state.renderer.Invalidate();
+            WaitForSize();
+            if (resumed) continue;
+        }
+        break;
+    }
+    Present();
+}
+
+}  // namespace
+
+void Open() {
+    if (state.opened) return;
+    if (!::isatty(kIn) || !::isatty(kOut)) {
+        PrintError("ranks: standard input and output must be a terminal\n");
+        std::exit(1);
+    }
+    ::tcgetattr(kIn, &originalModes);
+#if defined(__linux__)
+    // The default 50 us of timer slack would stretch every Sleep(1) of an animation by 5 %.
+    ::prctl(PR_SET_TIMERSLACK, 1000UL, 0UL, 0UL, 0UL);
+#endif
+    InstallHandlers();
+    state.opened = true;
+    TakeTerminal();
+    resized = 1;  // checks the size before the first frame
+    Service();
+}
+
+void SetCursorPosition(int x, int y) { state.model.SetCursor(x, y); }
+void SetAttribute(std::uint16_t attribute) { state.model.SetAttribute(attribute); }
+void Write(std::string_view bytes) { state.model.Write(bytes); }
+void SetCursorVisible(bool visible) { state.model.SetCursorVisible(visible); }
+bool CursorVisible() { return state.model.CursorVisible(); }
+
+void Sleep(std::uint32_t milliseconds) {
+    Service();
+    state.lastPollIdle = false;
+    // Long pauses are cut in slices so that Ctrl+C and a resize are seen at
+    // once; the end is fixed up front so the slices add up to the pause.
+    constexpr std::int64_t kSliceNs = 100'000'000;
+    const std::int64_t end = NowNs() + static_cast<std::int64_t>(milliseconds) * 1'000'000;
+    for (std::int64_t left = end - NowNs(); left > 0; left = end - NowNs()) {
+        std::int64_t slice = left < kSliceNs ? left : kSliceNs;
+        timespec request{static_cast<time_t>(slice / 1'000'000'000), static_cast<long>(slice % 1'000'000'000)};
+        timespec remaining{};
+        while (::nanosleep(&request, &remaining) != 0 && errno == EINTR) request = remaining;
+        if (end - NowNs() > 0) {
+            ReadInput();
+            Service();
+        }
+    }
+}
+
+bool KeyWaiting() {
+    Service();
+    ReadInput();
+    if (state.decoder.HasKey()) {
+        state.lastPollIdle = false;
+        return true;
+    }
+    if (state.lastPollIdle && terminalTaken) {
+        // The game is waiting for a key: block a moment instead of spinning.
+        if (WaitForInput(1)) ReadInput();
+        else state.decoder.Tick(NowMs());
+        if (state.decoder.HasKey()) {
+            state.lastPollIdle = false;
+            return true;
+        }
+    }
+    state.lastPollIdle = true;
+    return false;
+}
+
+int ReadKey() {
+    state.lastPollIdle = false;
+    for (;;) {
+        Service();
+        ReadInput();
+        if (state.decoder.HasKey()) return state.decoder.NextKey();
+        std::int64_t settle = state.decoder.MsUntilSettled(NowMs());
+        int timeout = settle < 0 ? -1 : static_cast<int>(settle) + 1;
+        if (!terminalTaken) timeout = 100;  // stopped and not yet taken back
+        WaitForInput(timeout);
+    }
+}
+
+std::int64_t ClockSeconds() { return static_cast<std::int64_t>(std::time(nullptr)); }
+
+void Exit(int status) {
+    Present();
+    std::fflush(nullptr);
+    RestoreTerminal();
+    std::exit(status & 0xFF);
+}
+
+void PrintOut(std::string_view text) { WriteAll(kOut, text); }
+void PrintError(std::string_view text) { WriteAll(STDERR_FILENO, text); }
+
+char PathSeparator() { return '/'; }
+
+std::string ExecutableDirectory() {
+    std::string path;
+#if defined(__APPLE__)
+    char buffer[4096];
+    std::uint32_t size = sizeof buffer;
+    if (_NSGetExecutablePath(buffer, &size) == 0) {
+        char resolved[PATH_MAX];
+        path = ::realpath(buffer, resolved) ? resolved : buffer;
+    }
+#else
+    char buffer[4096];
+    ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n > 0) path.assign(buffer, static_cast<std::size_t>(n));
+#endif
+    std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return "";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool DirectoryExists(const std::string& path) {
+    struct stat st{};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace rf::platform

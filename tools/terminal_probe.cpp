@@ -1,0 +1,53 @@
+// Drives the terminal backend without the game, for the real-terminal
+// tests: a screen of test glyphs and the key codes read so far, or one of
+// the ways out.
+//   terminal_probe keys       draw, then show every key code; 'q' ends
+//   terminal_probe exit N     end through Exit(N)
+//   terminal_probe throw      end through an uncaught exception
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "core/sjis.h"
+#include "platform/platform.h"
+
+using namespace rf;
+
+namespace {
+
+void Put(int x, int y, std::string_view bytes, std::uint16_t attribute = 7) {
+    platform::SetCursorPosition(x, y);
+    platform::SetAttribute(attribute);
+    platform::Write(bytes);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string mode = argc > 1 ? argv[1] : "keys";
+    platform::Open();
+    platform::SetCursorVisible(false);
+    Put(0, 0, "たたかう●○□△◎■ΩΨ×ｱｲｳ end"_sj);
+    Put(0, 1, "HIGHLIGHT"_sj, 15);
+    Put(10, 1, "plain"_sj);
+    Put(0, 2, std::string_view("[\x80\xa0\xfd\\~\x81\x60]", 9));
+    Put(79, 3, "X"_sj);
+    Put(0, 24, "bottom"_sj);
+    if (mode == "exit") {
+        platform::Sleep(20);
+        platform::Exit(argc > 2 ? std::stoi(argv[2]) : 0);
+    }
+    if (mode == "throw") {
+        platform::Sleep(20);
+        throw std::runtime_error("probe");
+    }
+    std::string codes = "keys:";
+    Put(0, 5, codes);
+    for (;;) {
+        if (!platform::KeyWaiting()) continue;
+        int code = platform::ReadKey();
+        if (code == 'q') platform::Exit(0);
+        codes += " " + std::to_string(code);
+        Put(0, 5, codes);
+    }
+}

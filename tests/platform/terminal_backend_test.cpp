@@ -36,7 +36,7 @@ Ran RunBinary(const std::string& args) {
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(out), slurp(err)};
 }
 
-TEST(CommandLineTest, HelpAndVersionPrintToStandardOutput) {
+TEST(RealBinaryCommandLine, HelpAndVersionPrintToStandardOutput) {
     Ran help = RunBinary("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("usage: ranks"), std::string::npos);
@@ -46,14 +46,14 @@ TEST(CommandLineTest, HelpAndVersionPrintToStandardOutput) {
     EXPECT_EQ(version.out.rfind("ranks ", 0), 0u);
 }
 
-TEST(CommandLineTest, UnknownArgumentGivesUsageOnStandardErrorAndStatusTwo) {
+TEST(RealBinaryCommandLine, UnknownArgumentGivesUsageOnStandardErrorAndStatusTwo) {
     Ran bad = RunBinary("--bogus");
     EXPECT_EQ(bad.status, 2);
     EXPECT_EQ(bad.out, "");
     EXPECT_NE(bad.err.find("usage: ranks"), std::string::npos);
 }
 
-TEST(CommandLineTest, WithoutATerminalTheGameRefusesPlainly) {
+TEST(RealBinaryCommandLine, WithoutATerminalTheGameRefusesPlainly) {
     Ran ran = RunBinary("");
     EXPECT_EQ(ran.status, 1);
     EXPECT_EQ(ran.out, "") << "no escape sequences into a file";

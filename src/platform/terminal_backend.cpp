@@ -50,6 +50,7 @@ struct TerminalState {
     bool presentedOnce = false;
     bool opened = false;
     bool lastPollIdle = false;
+    int idleStreak = 0;
     std::terminate_handler previousTerminate = nullptr;
 };
 
@@ -366,13 +367,18 @@ bool KeyWaiting() {
         return true;
     }
     if (state.lastPollIdle && terminalTaken) {
-        // The game is waiting for a key: block a moment instead of spinning.
-        if (WaitForInput(1)) ReadInput();
+        // The game is waiting for a key: block a moment instead of spinning,
+        // longer once the wait has gone on (a key still wakes it at once).
+        if (state.idleStreak < 1000) ++state.idleStreak;
+        if (WaitForInput(state.idleStreak < 20 ? 1 : 10)) ReadInput();
         else state.decoder.Tick(NowMs());
         if (state.decoder.HasKey()) {
             state.lastPollIdle = false;
+            state.idleStreak = 0;
             return true;
         }
+    } else {
+        state.idleStreak = 0;
     }
     state.lastPollIdle = true;
     return false;

@@ -31,6 +31,7 @@ struct HeadlessState {
     std::string printedOut;
     std::string printedError;
     std::function<void()> keyObserver;
+    std::function<void()> presentObserver;
 };
 
 HeadlessState state;
@@ -72,6 +73,7 @@ std::size_t KeysLeft() { return state.keys.size(); }
 std::uint64_t Polls() { return state.polls; }
 std::int64_t SleptMs() { return state.sleptMs; }
 void SetExecutableDirectory(const std::string& dir) { state.executableDirectory = dir; }
+void SetPresentObserver(std::function<void()> observer) { state.presentObserver = std::move(observer); }
 void SetKeyObserver(std::function<void()> observer) { state.keyObserver = std::move(observer); }
 const std::string& PrintedOut() { return state.printedOut; }
 const std::string& PrintedError() { return state.printedError; }
@@ -94,6 +96,7 @@ void SetCursorVisible(bool visible) { state.screen.SetCursorVisible(visible); }
 bool CursorVisible() { return state.screen.CursorVisible(); }
 
 void Sleep(std::uint32_t ms) {
+    if (state.presentObserver) state.presentObserver();
     state.nowMs += ms;
     state.sleptMs += ms;
     state.idlePollsInARow = 0;
@@ -101,6 +104,7 @@ void Sleep(std::uint32_t ms) {
 }
 
 bool KeyWaiting() {
+    if (state.presentObserver) state.presentObserver();
     ++state.polls;
     headless::CheckWatchdog();
     if (!state.keys.empty()) {

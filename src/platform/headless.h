@@ -60,6 +60,10 @@ const std::string& PrintedError();
 // tests that check invariants after every key).
 void SetKeyObserver(std::function<void()> observer);
 
+// Called whenever a terminal backend would present a frame: at every sleep
+// and every key poll (for benchmarks of what a terminal would be sent).
+void SetPresentObserver(std::function<void()> observer);
+
 // Sets what ExecutableDirectory reports.
 void SetExecutableDirectory(const std::string& dir);
 

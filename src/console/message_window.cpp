@@ -20,7 +20,7 @@ void ShowMessages() {
     ShowCursor();
     for (int n = 4; n >= 1; --n) {
         const std::string& text = messageWindow.history[n];
-        if (!text.empty() && text[0] != ' ') {
+        if (text.empty() || text[0] != ' ') {
             MoveTo(MessageLeft(), kMessageTop - 1 + n);
             WriteSpaces(kMessageWidth);
             // The bottom line is blanked too, so no tail of a longer text stays there.
@@ -37,9 +37,6 @@ void ShowMessages() {
     bool pausing = true;
     for (char byte : text) {
         Write(std::string_view(&byte, 1));
-        // Once the player has hurried the text, the rest goes out at once and
-        // further keys stay queued for the acknowledgement.
-        if (!pausing) continue;
         if (KeyWaiting() && IsAcknowledgeKey(ReadKey())) pausing = false;
         if (pausing) Pause(kTypingDelayMs);
     }

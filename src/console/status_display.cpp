@@ -104,10 +104,6 @@ void CountUpHp(std::int16_t limit) {
         MoveTo(x + 11, 14);
         hero.hp = static_cast<std::int16_t>(hero.hp + 1);
         WriteNumber(hero.hp);
-        // A number that gains a digit would run into " / max": write it
-        // again after the number.
-        Write(" / ");
-        WriteNumber(HeroMaxHp());
         RedrawHpBar();
         Pause(20);
     }

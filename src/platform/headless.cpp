@@ -27,6 +27,7 @@ struct HeadlessState {
     std::uint64_t maxPolls = 200'000'000;
     std::int64_t maxMs = 24LL * 3600 * 1000;
     int idlePollsInARow = 0;
+    std::uint64_t versionAtLastPoll = 0;
     std::string executableDirectory;
     std::string printedOut;
     std::string printedError;
@@ -107,6 +108,9 @@ bool KeyWaiting() {
     if (state.presentObserver) state.presentObserver();
     ++state.polls;
     headless::CheckWatchdog();
+    // Output since the last poll means the game is busy, not waiting.
+    if (state.screen.Version() != state.versionAtLastPoll) state.idlePollsInARow = 0;
+    state.versionAtLastPoll = state.screen.Version();
     if (!state.keys.empty()) {
         const auto& key = state.keys.front();
         // A timed key waits for its time; an untimed one for the game to wait for a key.
@@ -116,7 +120,8 @@ bool KeyWaiting() {
             return true;
         }
     }
-    // Two idle polls with no sleep between them: the game is waiting for a key.
+    // Two idle polls with nothing between them, neither a sleep nor any
+    // output: the game is waiting for a key.
     if (++state.idlePollsInARow >= 2) {
         if (state.keys.empty() && state.nowMs >= state.runUntilMs) throw headless::ScriptEnded{};
         // A waiting terminal backend blocks about a millisecond per idle poll.

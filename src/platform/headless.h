@@ -32,7 +32,8 @@ void Reset(std::int64_t seconds = 1'000'000);
 
 // Queues a key code available from virtual time `atMs`. Without a time the
 // key is handed over only when the game waits for one (two polls in a row
-// with no sleep between), so a typed-out message does not swallow it.
+// with neither a sleep nor any output between), so a typed-out message
+// does not swallow it.
 void Key(int code, std::int64_t atMs = -1);
 void Keys(std::initializer_list<int> codes);
 // Queues an arrow key: the prefix 224, then its scan code.

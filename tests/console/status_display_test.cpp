@@ -135,8 +135,9 @@ TEST_F(StatusDisplayTest, NoDamageOrAFallenHeroChangesNothing) {
 }
 
 TEST_F(StatusDisplayTest, CountingUpStopsAtTheMaximum) {
-    SetHp(95, 100);
-    DrawHpGauge();
+    SetHp(100, 100);
+    DrawHpGauge();  // a battle draws the gauge at full hp
+    CountDownHp(5);
     const auto before = headless::SleptMs();
     CountUpHp(20);
     EXPECT_EQ(hero.hp, 100);
@@ -154,11 +155,18 @@ TEST_F(StatusDisplayTest, CountingUpAtTheMaximumWritesNothing) {
     EXPECT_EQ(headless::SleptMs(), 0);
 }
 
-TEST_F(StatusDisplayTest, CountingUpPastAWholeDigitKeepsTheSlashClear) {
-    SetHp(9, 100);
+TEST_F(StatusDisplayTest, CountingDownAndUpAgainKeepsTheMaximumWhereItWas) {
+    SetHp(100, 100);
     DrawHpGauge();
+    CountDownHp(50);
+    EXPECT_EQ(Row(14, 7, 14), "HP : 50  / 100");
     CountUpHp(1);
-    EXPECT_EQ(Row(14, 7, 13), "HP : 10 / 100");
+    EXPECT_EQ(Row(14, 7, 14), "HP : 51  / 100");
+    CountDownHp(45);
+    CountUpHp(2);
+    EXPECT_EQ(Row(14, 7, 14), "HP : 8   / 100");
+    CountUpHp(20);
+    EXPECT_EQ(Row(14, 7, 14), "HP : 28  / 100");
 }
 
 TEST_F(StatusDisplayTest, CountingUpIsLimited) {

@@ -40,7 +40,7 @@ void Victory(const EnemyStatus& enemy) {
     ShowMessage("戦闘に勝ちました。"_sj);
     std::uint16_t gained = VictoryExperience(KillExperience(enemy), battle);
     hero.exp += gained;
-    ShowMessage(ComposeWithNumber("経験値 を得ました。"_sj, static_cast<std::int16_t>(gained)));
+    ShowMessage(ComposeWithNumber("経験値 を得ました。"_sj, static_cast<std::int32_t>(gained)));
     if (hero.exp < hero.nextExp) {
         WaitForAcknowledge();
         HideCursor();

@@ -33,9 +33,10 @@ std::string Join(Split parts, std::string_view middle) {
 
 }  // namespace
 
-std::string ComposeWithNumber(std::string_view templ, std::int16_t value) {
+std::string ComposeWithNumber(std::string_view templ, std::int32_t value) {
     // Callers pass no negative values; one that slips through reads as none.
-    const int v = value < 0 ? 0 : value;
+    // An experience gain is unsigned 16-bit, so values up to 65535 are shown whole.
+    const int v = value < 0 ? 0 : value > 65535 ? 65535 : static_cast<int>(value);
     int count = 1;
     for (int k = 1, q = v; k <= 5; ++k) {
         q /= 10;

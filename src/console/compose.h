@@ -7,7 +7,7 @@
 
 namespace rf {
 
-std::string ComposeWithNumber(std::string_view templ, std::int16_t value);
+std::string ComposeWithNumber(std::string_view templ, std::int32_t value);
 std::string ComposeWithName(std::string_view templ, std::string_view name);
 
 }  // namespace rf

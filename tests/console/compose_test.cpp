@@ -21,6 +21,9 @@ TEST(ComposeWithNumberTest, DigitsFillTheGapWithNothingAround) {
     EXPECT_EQ(ComposeWithNumber(templ, 10000), Sj("相手に10000のダメージ!!"_sj));
     EXPECT_EQ(ComposeWithNumber(templ, 32767), Sj("相手に32767のダメージ!!"_sj));
     EXPECT_EQ(ComposeWithNumber("経験値 を得ました。"_sj, 1205), Sj("経験値1205を得ました。"_sj));
+    // An experience gain is unsigned 16-bit: beyond 32767 it is still shown whole.
+    EXPECT_EQ(ComposeWithNumber("経験値 を得ました。"_sj, 40000), Sj("経験値40000を得ました。"_sj));
+    EXPECT_EQ(ComposeWithNumber("a b", 65535), "a65535b");
 }
 
 TEST(ComposeWithNumberTest, NegativeValueIsWrittenAsZero) {

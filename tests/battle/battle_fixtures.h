@@ -2,6 +2,7 @@
 // abilities, and ways to put the battle generator where a test needs it.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -12,52 +13,36 @@
 
 namespace rf::test {
 
-// The sequence the generator must follow, kept apart from the game's code.
-struct ReferenceRandom {
-    std::uint32_t state;
-    int Next() {
-        state = state * 214013u + 2531011u;
-        return static_cast<int>((state >> 16) & 0x7FFF);
-    }
-};
-
 // Seeds the generator so that its next draw is r (0..32767).
 inline void SeedSoNextDrawIs(int r) {
     constexpr std::uint32_t kInverse = 3115528533u;  // 214013 * kInverse = 1 mod 2^32
-    std::uint32_t after = static_cast<std::uint32_t>(r) << 16;
-    SeedBattleRandom((after - 2531011u) * kInverse);
+    SeedBattleRandom(((static_cast<std::uint32_t>(r) << 16) - 2531011u) * kInverse);
 }
 
 inline void SetName(char* field, std::size_t capacity, std::string_view bytes) {
     std::memset(field, 0, capacity);
-    std::memcpy(field, bytes.data(), bytes.size() < capacity - 1 ? bytes.size() : capacity - 1);
+    std::memcpy(field, bytes.data(), std::min(bytes.size(), capacity - 1));
 }
 
 inline void SetUpHero() {
     SetName(hero.name, sizeof hero.name, "Hero");
-    hero.maxHp = 100;
-    hero.hp = 100;
-    hero.attack = 10;
-    hero.defence = 10;
-    hero.magicAttack = 5;
-    hero.magicDefence = 5;
-    hero.speed = 10;
+    hero.maxHp = hero.hp = 100;
+    hero.attack = hero.defence = hero.speed = hero.savedAttack = hero.savedDefence = 10;
+    hero.magicAttack = hero.magicDefence = 5;
     hero.level = 1;
     hero.exp = 0;
     hero.nextExp = 60;
     hero.items[kPotion] = {1, 3};
     hero.items[kProtein] = {2, 3};
     hero.items[kBuckler] = {3, 3};
-    hero.savedAttack = hero.attack;
-    hero.savedDefence = hero.defence;
 }
 
 inline void SetUpAbilities() {
     const char* names[] = {"SwordCut", "Flame", "BigRevolveSword", "HellFlame", "AbsoluteObedience"};
     for (int i = 0; i < 5; ++i) {
-        SetName(abilityTable.abilities[i].name, sizeof abilityTable.abilities[i].name, names[i]);
-        abilityTable.abilities[i].power = static_cast<std::int16_t>(i + 1);
-        abilityTable.abilities[i].accuracy = static_cast<std::int16_t>(i + 1);
+        AbilityInfo& a = abilityTable.abilities[i];
+        SetName(a.name, sizeof a.name, names[i]);
+        a.power = a.accuracy = static_cast<std::int16_t>(i + 1);
     }
 }
 
@@ -68,12 +53,8 @@ inline EnemyStatus MakePawn() {
     e.kind = kPawn;
     e.target = 1;
     e.maxHp = 20;
-    e.attack = 5;
-    e.defence = 5;
-    e.magicAttack = 2;
-    e.magicDefence = 2;
-    e.speed = 5;
-    e.ability = 0;
+    e.attack = e.defence = e.speed = 5;
+    e.magicAttack = e.magicDefence = 2;
     for (auto& slot : e.hpSlots) slot = e.maxHp;
     return e;
 }
@@ -85,36 +66,24 @@ struct BlowForecast {
     int damage;
 };
 
-inline BlowForecast ForecastHeroBlow(const EnemyStatus& e) {
+inline BlowForecast Forecast(bool heroStrikes, const EnemyStatus& e) {
     BattleRandom saved = battleRandom;
-    const AbilityInfo& a = abilityTable.abilities[battle.abilityCursor];
-    BlowForecast f{EvadeCheck(e.speed, hero.speed, a.accuracy) == 1, 0};
-    if (!f.evaded) f.damage = HeroDamage(hero, e, a);
-    battleRandom = saved;
-    return f;
-}
-
-inline BlowForecast ForecastEnemyBlow(const EnemyStatus& e) {
-    BattleRandom saved = battleRandom;
-    const AbilityInfo& a = abilityTable.abilities[e.ability];
-    BlowForecast f{EvadeCheck(hero.speed, e.speed, a.accuracy) == 1, 0};
-    if (!f.evaded) f.damage = EnemyDamage(hero, e, a);
+    const AbilityInfo& a = abilityTable.abilities[heroStrikes ? battle.abilityCursor : e.ability];
+    BlowForecast f{(heroStrikes ? EvadeCheck(e.speed, hero.speed, a.accuracy)
+                                : EvadeCheck(hero.speed, e.speed, a.accuracy)) == 1, 0};
+    if (!f.evaded) f.damage = heroStrikes ? HeroDamage(hero, e, a) : EnemyDamage(hero, e, a);
     battleRandom = saved;
     return f;
 }
 
 // Seeds the generator with the first seed from 1 on for which `wanted` holds.
 template <typename F>
-std::uint32_t SeedWhere(F wanted) {
+void SeedWhere(F wanted) {
     for (std::uint32_t seed = 1; seed < 100000; ++seed) {
         SeedBattleRandom(seed);
-        if (wanted()) {
-            SeedBattleRandom(seed);
-            return seed;
-        }
+        if (wanted()) return SeedBattleRandom(seed);
     }
     ADD_FAILURE() << "no seed found";
-    return 0;
 }
 
 // A battle of n enemies as RunBattle leaves it before the first command.
@@ -123,5 +92,22 @@ inline void OpenGroup(EnemyStatus& e, int n) {
     e.target = 1;
     for (auto& slot : e.hpSlots) slot = e.maxHp;
 }
+
+class BattleTest : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        SetUpHero();
+        SetUpAbilities();
+        pawn = MakePawn();
+    }
+    // Message line n (1 newest) as UTF-8 without trailing blanks.
+    std::string Line(int n) {
+        std::string row = Row(12 + n, 27, 51);
+        std::size_t end = row.find_last_not_of(' ');
+        return end == std::string::npos ? "" : row.substr(0, end + 1);
+    }
+    EnemyStatus pawn;
+};
 
 }  // namespace rf::test

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 #include "battle/formulas.h"
-#include "core/game_state.h"
-#include "core/sjis.h"
+#include "console/console.h"
 #include "test_support.h"
 
 namespace rf::test {
@@ -59,21 +59,17 @@ inline EnemyStatus MakePawn() {
     return e;
 }
 
-// What the next blow will do, learned from the real formulas; the generator
-// is put back so the blow itself draws the same numbers.
-struct BlowForecast {
-    bool evaded;
-    int damage;
-};
-
-inline BlowForecast Forecast(bool heroStrikes, const EnemyStatus& e) {
-    BattleRandom saved = battleRandom;
+// The damage of the next blow (none when evaded), learned from the real
+// formulas; the generator is put back so the blow itself draws the same numbers.
+inline std::optional<int> Forecast(bool heroStrikes, const EnemyStatus& e) {
+    const BattleRandom saved = battleRandom;
     const AbilityInfo& a = abilityTable.abilities[heroStrikes ? battle.abilityCursor : e.ability];
-    BlowForecast f{(heroStrikes ? EvadeCheck(e.speed, hero.speed, a.accuracy)
-                                : EvadeCheck(hero.speed, e.speed, a.accuracy)) == 1, 0};
-    if (!f.evaded) f.damage = heroStrikes ? HeroDamage(hero, e, a) : EnemyDamage(hero, e, a);
+    const int evaded = heroStrikes ? EvadeCheck(e.speed, hero.speed, a.accuracy)
+                                   : EvadeCheck(hero.speed, e.speed, a.accuracy);
+    std::optional<int> damage;
+    if (!evaded) damage = heroStrikes ? HeroDamage(hero, e, a) : EnemyDamage(hero, e, a);
     battleRandom = saved;
-    return f;
+    return damage;
 }
 
 // Seeds the generator with the first seed from 1 on for which `wanted` holds.

@@ -1,5 +1,7 @@
 #include "battle/formulas.h"
 
+#include <vector>
+
 #include "battle_fixtures.h"
 
 namespace rf {
@@ -30,37 +32,27 @@ TEST_F(FormulasTest, SpreadForMZero) {
 }
 
 TEST_F(FormulasTest, DamageOfBothSides) {
-    struct Case {
-        bool enemyStrikes;
-        int attack, level, defence, magicDefence, power, accuracy, draw, expected;
-        std::uint32_t exp;
-    } cases[] = {
-        {false, 10, 1, 4, 5, 2, 3, 51, 8, 40},  // 23 / 4 + 40 / 20 + 1, cut from 8.75
-        {false, 10, 0, 2, 2, 0, 1, 0, -3, 0},   // 0.5 - 4: cut toward zero
-        {false, 16384, 0, 1, 2, 4, 0, 40, 0, 0},  // 65536 is cut to 16 bits
-        {false, 16384, 0, 1, 2, 4, -32768, 40, -32768, 0},
-        {false, 10, 0, 0, 7, 2, 3, 40, 63, 40},  // zero divisors count as 1
-        {false, 10, 0, 3, 0, 2, 3, 40, 47, 40},
-        {true, 6, 3, 2, 5, 2, 1, 0, 4, 30},     // 6.5 + 20 / 10 - 4
-        {true, 6, 3, 4, 5, 2, 1, 104, 10, 30},  // a doubled defence halves both terms
-        {true, 4, 0, 0, 0, 2, 3, 40, 13, 3},
-        {true, 0, 0, 1, 1, 0, 0, 40, 2, 0x80000003u},  // doubled, the experience wraps to 6
+    // Striker's attack, level, experience; defender's defences; the ability; the draw.
+    auto hit = [&](bool enemy, int atk, int level, std::uint32_t exp, int def, int mdef, int power, int acc, int draw) {
+        hero.level = static_cast<std::int16_t>(level);
+        hero.exp = exp;
+        (enemy ? pawn.attack : hero.attack) = static_cast<std::int16_t>(atk);
+        (enemy ? hero.defence : pawn.defence) = static_cast<std::int16_t>(def);
+        (enemy ? hero.magicDefence : pawn.magicDefence) = static_cast<std::int16_t>(mdef);
+        const AbilityInfo a{{}, 0, static_cast<std::int16_t>(power), static_cast<std::int16_t>(acc)};
+        SeedSoNextDrawIs(draw);
+        return enemy ? EnemyDamage(hero, pawn, a) : HeroDamage(hero, pawn, a);
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.expected);
-        hero.level = static_cast<std::int16_t>(c.level);
-        hero.exp = c.exp;
-        AbilityInfo a{};
-        a.power = static_cast<std::int16_t>(c.power);
-        a.accuracy = static_cast<std::int16_t>(c.accuracy);
-        const auto atk = static_cast<std::int16_t>(c.attack);
-        const auto def = static_cast<std::int16_t>(c.defence);
-        const auto mdef = static_cast<std::int16_t>(c.magicDefence);
-        if (c.enemyStrikes) std::tie(pawn.attack, hero.defence, hero.magicDefence) = std::tie(atk, def, mdef);
-        else std::tie(hero.attack, pawn.defence, pawn.magicDefence) = std::tie(atk, def, mdef);
-        SeedSoNextDrawIs(c.draw);
-        EXPECT_EQ(c.enemyStrikes ? EnemyDamage(hero, pawn, a) : HeroDamage(hero, pawn, a), c.expected);
-    }
+    EXPECT_EQ(hit(false, 10, 1, 40, 4, 5, 2, 3, 51), 8);  // 23 / 4 + 40 / 20 + 1, cut from 8.75
+    EXPECT_EQ(hit(false, 10, 0, 0, 2, 2, 0, 1, 0), -3);   // 0.5 - 4: cut toward zero
+    EXPECT_EQ(hit(false, 16384, 0, 0, 1, 2, 4, 0, 40), 0);  // 65536 is cut to 16 bits
+    EXPECT_EQ(hit(false, 16384, 0, 0, 1, 2, 4, -32768, 40), -32768);
+    EXPECT_EQ(hit(false, 10, 0, 40, 0, 7, 2, 3, 40), 63);  // zero divisors count as 1
+    EXPECT_EQ(hit(false, 10, 0, 40, 3, 0, 2, 3, 40), 47);
+    EXPECT_EQ(hit(true, 4, 0, 3, 0, 0, 2, 3, 40), 13);
+    EXPECT_EQ(hit(true, 6, 3, 30, 2, 5, 2, 1, 0), 4);     // 6.5 + 20 / 10 - 4
+    EXPECT_EQ(hit(true, 6, 3, 30, 4, 5, 2, 1, 104), 10);  // a doubled defence halves both terms
+    EXPECT_EQ(hit(true, 0, 0, 0x80000003u, 1, 1, 0, 0, 40), 2);  // doubled, the experience wraps to 6
 }
 
 TEST_F(FormulasTest, EvadeAndFlee) {
@@ -82,10 +74,8 @@ TEST_F(FormulasTest, EvadeAndFlee) {
     }
     EXPECT_GT(fled, 0);
     EXPECT_LT(fled, 100);
-    pawn.speed = 10;
-    EXPECT_EQ(FleeWeight(pawn, 3), 22);
-    pawn.speed = 20000;
-    EXPECT_EQ(FleeWeight(pawn, 7), static_cast<std::int16_t>(105000 - 131072));
+    pawn.speed = 20000;  // 105000 wraps in 16 bits
+    EXPECT_EQ(FleeWeight(pawn, 7), 105000 - 131072);
 }
 
 TEST_F(FormulasTest, KillExperienceRange) {
@@ -98,20 +88,15 @@ TEST_F(FormulasTest, KillExperienceRange) {
 }
 
 TEST_F(FormulasTest, VictoryExperience) {
-    struct Case {
-        int kill, defeated, actions, items, expected;
-    } cases[] = {
-        {100, 3, 39, 0, 300}, {100, 3, 40, 0, 272}, {100, 3, 85, 0, 136}, {100, 3, 10, 2, 290},
-        {30000, 3, 0, 0, 24464},  // the product is 16-bit
-        {70, 1, 0, 20, 0}, {70, 1, 0, 14, 0}, {70, 1, 0, 13, 5},  // never below 0
-    };
-    for (const Case& c : cases) {
-        BattleState b;
-        b.defeatedCount = static_cast<std::int16_t>(c.defeated);
-        b.actionCount = static_cast<std::int16_t>(c.actions);
-        b.itemsUsed = static_cast<std::int16_t>(c.items);
-        EXPECT_EQ(VictoryExperience(static_cast<std::int16_t>(c.kill), b), c.expected) << c.actions << " " << c.items;
-    }
+    // BattleState{remaining, actions, defeated, items}
+    EXPECT_EQ(VictoryExperience(100, {0, 39, 3, 0}), 300);
+    EXPECT_EQ(VictoryExperience(100, {0, 40, 3, 0}), 272);  // / 1.1
+    EXPECT_EQ(VictoryExperience(100, {0, 85, 3, 0}), 136);  // / 2.2
+    EXPECT_EQ(VictoryExperience(100, {0, 10, 3, 2}), 290);
+    EXPECT_EQ(VictoryExperience(30000, {0, 0, 3, 0}), 24464);  // the product is 16-bit
+    EXPECT_EQ(VictoryExperience(70, {0, 0, 1, 20}), 0);  // never below 0
+    EXPECT_EQ(VictoryExperience(70, {0, 0, 1, 14}), 0);
+    EXPECT_EQ(VictoryExperience(70, {0, 0, 1, 13}), 5);
 }
 
 TEST_F(FormulasTest, NextExpThresholdRounding) {
@@ -130,27 +115,28 @@ TEST_F(FormulasTest, NextExpThresholdRounding) {
 TEST_F(FormulasTest, LevelUpGrowth) {
     constexpr std::int16_t HeroStatus::*kFields[] = {&HeroStatus::maxHp, &HeroStatus::attack,
         &HeroStatus::defence, &HeroStatus::magicAttack, &HeroStatus::magicDefence, &HeroStatus::speed};
-    struct Case {
-        std::uint32_t beyond;
-        int growth[6];
-    } cases[] = {{0, {4, 1, 1, 1, 1, 1}}, {299, {5, 2, 1, 2, 2, 1}}, {750, {4, 2, 1, 1, 1, 1}}};
-    for (const Case& c : cases) {
-        hero.exp = hero.nextExp + c.beyond;  // only the remainder of 300 gives a bonus
+    auto grow = [&](std::uint32_t beyond) {
+        hero.exp = hero.nextExp + beyond;  // only the remainder of 300 gives a bonus
         const HeroStatus before = hero;
-        SeedBattleRandom(1);
         LevelUpGrowth(hero);
-        for (int i = 0; i < 6; ++i) EXPECT_EQ(hero.*kFields[i] - before.*kFields[i], c.growth[i]) << c.beyond;
+        std::vector<int> growth;
+        for (auto field : kFields) growth.push_back(hero.*field - before.*field);
+        return growth;
+    };
+    const std::pair<std::uint32_t, std::vector<int>> cases[] = {
+        {0, {4, 1, 1, 1, 1, 1}}, {299, {5, 2, 1, 2, 2, 1}}, {750, {4, 2, 1, 1, 1, 1}}};
+    for (const auto& [beyond, growth] : cases) {
+        SeedBattleRandom(1);
+        EXPECT_EQ(grow(beyond), growth) << beyond;
         EXPECT_EQ(DrawBattleRandom(), 23281);  // twelve draws taken
     }
     SeedBattleRandom(12345);
     for (std::uint32_t i = 0; i < 500; ++i) {
-        hero.exp = hero.nextExp + i;
-        const HeroStatus before = hero;
-        LevelUpGrowth(hero);
-        for (int f = 0; f < 6; ++f) {
-            ASSERT_GE(hero.*kFields[f] - before.*kFields[f], f == 0 ? 3 : 1);
-            ASSERT_LE(hero.*kFields[f] - before.*kFields[f], f == 0 ? 8 : 3);
-        }
+        const std::vector<int> growth = grow(i);
+        ASSERT_GE(growth[0], 3);
+        ASSERT_LE(growth[0], 8);
+        for (int g : growth) ASSERT_GE(g, 1);
+        ASSERT_LE(*std::max_element(growth.begin() + 1, growth.end()), 3);
     }
 }
 

@@ -15,12 +15,10 @@ class LevelUpScreenTest : public test::GameTest {
 protected:
     void SetUp() override {
         GameTest::SetUp();
-        std::strcpy(hero.name, "Maximilian");
-        heroSnapshot = hero;
+        std::strcpy(heroSnapshot.name, "Maximilian");
         heroSnapshot.level = 4;
         heroSnapshot.maxHp = 60;
         heroSnapshot.attack = 10;
-        heroSnapshot.defence = 9;
         heroSnapshot.exp = 25;  // gained in this battle
         hero = heroSnapshot;
         hero.level = 5;
@@ -45,7 +43,6 @@ TEST_F(LevelUpScreenTest, WholePanelSlidesItsRowsIn) {
     // The title at L+6..L+40 blanks the other half of the line glyph it covers;
     // the clearing stops at L+52.
     EXPECT_EQ(Row(0, L + 1, 53), "＿＿ Maximilian - LEVEL UP + STATUS UP -＿＿＿＿＿＿#");
-    EXPECT_EQ(Row(2, L, 54), "| レベル         <==         +1" + Blank(7) + ":     5" + Blank(8) + "|");
     EXPECT_EQ(Row(4, L, 54), "| 攻撃力         <==         +3" + Blank(7) + ":     13" + Blank(7) + "|");
     EXPECT_EQ(Row(9, L, 54), "| 経験値         <==         +25" + Blank(6) + ":     12" + Blank(7) + "|");
     EXPECT_EQ(Row(10, L, 54), "|＿＿＿＿＿＿＿＿＿＿＿＿＿＿＿＿＿＿＿＿＿＿＿＿＿＿|");

@@ -3,7 +3,6 @@
 #include "battle/battle_state.h"
 #include "battle_fixtures.h"
 #include "console/battle_screen.h"
-#include "console/console.h"
 
 namespace rf {
 namespace {
@@ -21,8 +20,7 @@ protected:
         DrawFormation(pawn, n);
     }
     std::uint16_t SymbolAttr(int t) {
-        const FormationCell c = FormationCellOf(GroupSize(), t);
-        return AttrAt(25 + c.column, c.row);
+        return AttrAt(25 + FormationCellOf(7, t).column, FormationCellOf(7, t).row);
     }
 };
 

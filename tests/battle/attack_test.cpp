@@ -77,6 +77,7 @@ TEST_F(AttackTest, VictoryWithLevelUps) {
     for (std::uint32_t exp : {90u, 5000u}) {
         SCOPED_TRACE(exp);
         test::SetUpHero();
+        battle = {};
         test::OpenGroup(pawn, 1);
         pawn.speed = 0;
         pawn.hpSlots[0] = 1;

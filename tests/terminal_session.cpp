@@ -14,10 +14,7 @@ namespace {
 
 std::string Quote(const std::string& s) {
     std::string out = "'";
-    for (char c : s) {
-        if (c == '\'') out += "'\\''";
-        else out += c;
-    }
+    for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return out + "'";
 }
 
@@ -26,8 +23,7 @@ std::string Run(const std::string& command) {
     FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe) return out;
     std::array<char, 4096> buffer{};
-    std::size_t n;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
+    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) out.append(buffer.data(), n);
     ::pclose(pipe);
     return out;
 }
@@ -40,8 +36,6 @@ std::string Trim(std::string s) {
 int sessionCount = 0;
 
 }  // namespace
-
-bool TmuxAvailable() { return std::system("tmux -V >/dev/null 2>&1") == 0; }
 
 TerminalSession::TerminalSession(int columns, int rows) : columns_(columns), rows_(rows) {
     std::string id = std::to_string(::getpid()) + "-" + std::to_string(++sessionCount);
@@ -62,37 +56,24 @@ std::string TerminalSession::Tmux(const std::string& arguments) {
 }
 
 bool TerminalSession::Start(const std::filesystem::path& workingDir, const std::vector<std::string>& args) {
-    return StartProgram(RANKS_BINARY, workingDir, args);
-}
-
-bool TerminalSession::StartProgram(const std::string& program, const std::filesystem::path& workingDir,
-                                   const std::vector<std::string>& args) {
     std::string d = dir_.string() + "/";
     std::string pid = Quote(d + "pid");
     std::ofstream script(dir_ / "run.sh");
-    // Job control, as in a login shell, so that a stopped program really
-    // stops and is continued in the foreground when the test says so; the
-    // shell itself survives the interrupt that ends the program (a trap, not
-    // an ignore, so the program gets the default).
-    script << "ulimit -c 0 2>/dev/null\n"
-           << "trap : INT QUIT\n"
+    // Job control, so that a stopped program really stops and is continued
+    // in the foreground when the test says so; the shell survives the
+    // interrupt that ends the program (a trap, so the program gets the default).
+    script << "ulimit -c 0 2>/dev/null\ntrap : INT QUIT\n"
            << "stty -g > " << Quote(d + "before") << "\n"
-           << "cd " << Quote(workingDir.string()) << " || exit 99\n"
-           << "set -m\n"
-           << "sh -c 'echo $$ > \"$0\"; shift; exec \"$@\"' " << pid << " _ " << Quote(program);
+           << "cd " << Quote(workingDir.string()) << " || exit 99\nset -m\n"
+           << "sh -c 'echo $$ > \"$0\"; shift; exec \"$@\"' " << pid << " _ " << Quote(RANKS_BINARY);
     for (const auto& a : args) script << " " << Quote(a);
-    script << "\n"
-           << "st=$?\n"
+    script << "\nst=$?\n"
            << "while [ $st -gt 128 ] && kill -0 $(cat " << pid << ") 2>/dev/null; do\n"
            << "  while [ ! -e " << Quote(d + "go") << " ]; do sleep 0.02; done\n"
-           << "  rm -f " << Quote(d + "go") << "\n"
-           << "  fg >/dev/null\n"
-           << "  st=$?\n"
-           << "done\n"
+           << "  rm -f " << Quote(d + "go") << "; fg >/dev/null; st=$?\ndone\n"
            << "echo $st > " << Quote(d + "status.part") << "\n"
            << "stty -g > " << Quote(d + "after") << "\n"
-           << "mv " << Quote(d + "status.part") << " " << Quote(d + "status") << "\n"
-           << "exec sleep 600\n";
+           << "mv " << Quote(d + "status.part") << " " << Quote(d + "status") << "\nexec sleep 600\n";
     script.close();
     Tmux("new-session -d -x " + std::to_string(columns_) + " -y " + std::to_string(rows_) + " " +
          Quote("sh " + Quote(d + "run.sh")));
@@ -108,15 +89,13 @@ void TerminalSession::SendKeys(const std::vector<std::string>& keys) {
     Tmux(line);
 }
 
-void TerminalSession::SendText(const std::string& text) { Tmux("send-keys -l " + Quote(text)); }
-
 void TerminalSession::Resize(int columns, int rows) {
     Tmux("resize-window -x " + std::to_string(columns) + " -y " + std::to_string(rows));
 }
 
-std::vector<std::string> TerminalSession::Capture(bool withAttributes) {
+std::vector<std::string> TerminalSession::Capture() {
     std::vector<std::string> lines;
-    std::istringstream in(Tmux(withAttributes ? "capture-pane -p -e" : "capture-pane -p"));
+    std::istringstream in(Tmux("capture-pane -p"));
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
 }
@@ -130,6 +109,8 @@ bool TerminalSession::ScreenContains(const std::string& utf8) {
 std::string TerminalSession::Format(const std::string& format) {
     return Trim(Tmux("display-message -p " + Quote(format)));
 }
+
+bool TerminalSession::Playing() { return Format("#{alternate_on}#{cursor_flag}") == "10"; }
 
 bool TerminalSession::WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
     auto end = std::chrono::steady_clock::now() + timeout;
@@ -159,11 +140,9 @@ std::optional<int> TerminalSession::WaitForExit(std::chrono::milliseconds timeou
     return std::stoi(Trim(ReadFile("status")));
 }
 
-std::string TerminalSession::SttyBefore() const { return Trim(ReadFile("before")); }
-std::string TerminalSession::SttyAfter() const { return Trim(ReadFile("after")); }
-
 bool TerminalSession::TerminalRestored() {
-    return !AlternateScreen() && CursorVisible() && !SttyBefore().empty() && SttyBefore() == SttyAfter();
+    std::string before = Trim(ReadFile("before"));
+    return Format("#{alternate_on}#{cursor_flag}") == "01" && !before.empty() && before == Trim(ReadFile("after"));
 }
 
 std::string TerminalSession::ReadFile(const std::string& name) const {
@@ -171,6 +150,23 @@ std::string TerminalSession::ReadFile(const std::string& name) const {
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+void TerminalTest::SetUp() {
+    if (std::system("tmux -V >/dev/null 2>&1") != 0) GTEST_SKIP() << "tmux is not installed";
+}
+
+void TerminalTest::StartGame(TerminalSession& s, const std::vector<std::string>& args, bool field) {
+    ASSERT_TRUE(s.Start(dir.Path(), args));
+    if (field) { ASSERT_TRUE(s.WaitForText("_____MiniMap_____")); }
+    ASSERT_TRUE(TerminalSession::WaitUntil([&] { return s.Playing(); }));
+}
+
+void TerminalTest::ExpectEnd(TerminalSession& s, std::optional<int> status, std::chrono::milliseconds timeout) {
+    auto ended = s.WaitForExit(timeout);
+    ASSERT_TRUE(ended.has_value());
+    if (status) { EXPECT_EQ(*ended, *status); }
+    EXPECT_TRUE(s.TerminalRestored());
 }
 
 }  // namespace rf::test

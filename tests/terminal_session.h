@@ -1,7 +1,9 @@
-// Runs a program in a real terminal: a pane of a private tmux server, so
+// Runs the game in a real terminal: a pane of a private tmux server, so
 // tests can type keys, read the screen and check that the terminal is
 // left as it was found. Tests skip when tmux is not installed.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
@@ -10,9 +12,9 @@
 #include <string>
 #include <vector>
 
-namespace rf::test {
+#include "test_support.h"
 
-bool TmuxAvailable();
+namespace rf::test {
 
 class TerminalSession {
 public:
@@ -21,55 +23,51 @@ public:
     TerminalSession(const TerminalSession&) = delete;
     TerminalSession& operator=(const TerminalSession&) = delete;
 
-    // Starts `program` (the game by default) with `args` in `workingDir`.
-    // The pane records `stty -g` before and after, and the exit status.
+    // Starts the game with `args` in `workingDir`; the pane records
+    // `stty -g` before and after, and the exit status.
     bool Start(const std::filesystem::path& workingDir, const std::vector<std::string>& args = {});
-    bool StartProgram(const std::string& program, const std::filesystem::path& workingDir,
-                      const std::vector<std::string>& args = {});
-
-    // Keys by tmux name ("Up", "Enter", "C-c", "Escape"), or literal text.
+    // Keys by tmux name ("Up", "Enter", "C-c").
     void SendKeys(const std::vector<std::string>& keys);
-    void SendText(const std::string& text);
     void Resize(int columns, int rows);
-
-    // The visible screen as UTF-8 lines (trailing blanks dropped by tmux);
-    // with attributes, tmux's own SGR sequences are kept in the text.
-    std::vector<std::string> Capture(bool withAttributes = false);
+    // The visible screen as UTF-8 lines (trailing blanks dropped by tmux).
+    std::vector<std::string> Capture();
     bool ScreenContains(const std::string& utf8);
-    // A tmux format of the pane, such as "#{alternate_on}".
-    std::string Format(const std::string& format);
-    bool AlternateScreen() { return Format("#{alternate_on}") == "1"; }
-    bool CursorVisible() { return Format("#{cursor_flag}") == "1"; }
+    bool Playing();  // alternate screen, cursor hidden
 
-    // Polls `condition` every 20 ms until it holds or the time is up.
     static bool WaitUntil(const std::function<bool()>& condition,
                           std::chrono::milliseconds timeout = std::chrono::seconds(3));
     bool WaitForText(const std::string& utf8, std::chrono::milliseconds timeout = std::chrono::seconds(3));
 
-    // The process id of the program (it replaces the small shell that starts it).
-    int ProgramPid();
     bool Signal(int signal);
-    // After the program stopped (Ctrl+Z, SIGTSTP): its shell puts it back
-    // in the foreground, as `fg` does.
+    // After the program stopped: its shell puts it back in the foreground.
     void Continue();
-    // Waits for the program to end: its exit status as the shell reports it
-    // (128 + n after signal n), or nothing on timeout.
+    // The exit status as the shell reports it (128 + n after signal n).
     std::optional<int> WaitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(3));
-
-    std::string SttyBefore() const;
-    std::string SttyAfter() const;
     // Main screen, visible cursor and the terminal modes as they were.
     bool TerminalRestored();
 
 private:
     std::string Tmux(const std::string& arguments);
+    std::string Format(const std::string& format);
     std::string ReadFile(const std::string& name) const;
+    int ProgramPid();
 
     std::string socket_;
     std::filesystem::path dir_;
     int columns_;
     int rows_;
     bool started_ = false;
+};
+
+class TerminalTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    // The game up and drawing (`field`: the field screen as well).
+    void StartGame(TerminalSession& s, const std::vector<std::string>& args = {}, bool field = false);
+    // Ends with `status` (any when empty), the terminal as it was found.
+    void ExpectEnd(TerminalSession& s, std::optional<int> status,
+                   std::chrono::milliseconds timeout = std::chrono::seconds(3));
+    TempDir dir;  // the game's working directory
 };
 
 }  // namespace rf::test

@@ -50,12 +50,12 @@ TEST_F(GameInTerminal, ArrowKeysMoveTheHeroExactlyAsHeadless) {
     TerminalSession s;
     StartGame(s, {}, true);
     for (const auto& k : keys) s.SendKeys({k});
-    EXPECT_TRUE(TerminalSession::WaitUntil([&] {
+    WaitUntil([&] {
         shown.clear();
         for (auto& line : s.Capture()) shown.push_back(line.erase(line.find_last_not_of(' ') + 1));
         return shown == expected;
-    }));
-    for (std::size_t y = 0; y < expected.size() && y < shown.size(); ++y) EXPECT_EQ(shown[y], expected[y]) << y;
+    });
+    EXPECT_EQ(shown, expected);
     s.SendKeys({"C-c"});
     ExpectEnd(s, std::nullopt);
 }
@@ -68,7 +68,7 @@ TEST_F(GameInTerminal, ContactShowsTheBattleAndTheFieldComesBack) {
     EXPECT_TRUE(s.WaitForText("HP : "));
     EXPECT_TRUE(s.ScreenContains("たたかう"));
     // Fight with Enter until the battle is over, won or lost.
-    EXPECT_TRUE(TerminalSession::WaitUntil(
+    EXPECT_TRUE(WaitUntil(
         [&] {
             s.SendKeys({"Enter"});
             return s.ScreenContains("_____MiniMap_____") && !s.ScreenContains("Enemy View");
@@ -86,9 +86,10 @@ TEST_F(GameInTerminal, MissingMapFileShowsTheNoticeAndExits255ThirtySecondsLater
     ASSERT_TRUE(s.Start(dir.Path()));
     ASSERT_TRUE(s.WaitForText("ファイルが存在しないため情報の初期化に失敗しました。"));
     auto lines = s.Capture();
-    EXPECT_EQ(lines[1], "ファイルが実行ファイルと同じディレクトリ内にあるか確認してください。");
-    EXPECT_EQ(lines[2], "ファイルが見つからない場合はもう一度ダウンロードしてください。");
-    EXPECT_EQ(lines[3], " 30 秒後に強制終了しますので手動で閉じないでください。");
+    EXPECT_EQ(std::vector(lines.begin() + 1, lines.begin() + 4),
+              (std::vector<std::string>{"ファイルが実行ファイルと同じディレクトリ内にあるか確認してください。",
+                                        "ファイルが見つからない場合はもう一度ダウンロードしてください。",
+                                        " 30 秒後に強制終了しますので手動で閉じないでください。"}));
     s.SendKeys({"Enter", "x", "Up"});  // keys change nothing
     ExpectEnd(s, 255, 40s);
     EXPECT_GE(std::chrono::steady_clock::now() - start, 29s);

@@ -1,12 +1,6 @@
 // The real game binary, outside a terminal and in one (a tmux pane).
 #include <gtest/gtest.h>
 
-#include <signal.h>
-
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-
 #include "terminal_session.h"
 
 namespace rf::test {
@@ -14,32 +8,22 @@ namespace {
 
 TEST(RealBinaryCommandLine, StatusAndWhichStreamCarriesTheText) {
     struct Case {
-        const char* args;
+        const char *args, *out, *err;  // a part of each stream; "" for none at all
         int status;
-        const char* out;  // part of standard output
-        const char* err;  // part of standard error
     };
-    const Case cases[] = {
-        {"--help", 0, "usage: ranks", ""},
-        {"--version", 0, "ranks ", ""},
-        {"--bogus", 2, "", "usage: ranks"},
-        {"", 1, "", "terminal"},  // no escape sequences into a file
-    };
-    for (const auto& c : cases) {
+    for (const Case c : {Case{"--help", "usage: ranks", "", 0}, Case{"--version", "ranks ", "", 0},
+                         Case{"--bogus", "", "usage: ranks", 2}, Case{"--world", "", "usage: ranks", 2},
+                         Case{"", "", "terminal", 1}}) {  // no escape sequences into a file
         SCOPED_TRACE(c.args);
         TempDir dir;
-        auto out = dir.Path() / "out", err = dir.Path() / "err";
-        std::string command = "cd '" + dir.Path().string() + "' && '" RANKS_BINARY "' " + c.args + " > '" +
-                              out.string() + "' 2> '" + err.string() + "' < /dev/null";
-        int raw = std::system(command.c_str());
-        std::stringstream o, e;
-        o << std::ifstream(out).rdbuf();
-        e << std::ifstream(err).rdbuf();
+        std::string d = Quote(dir.Path().string());
+        int raw = std::system(("cd " + d + " && " + Quote(RANKS_BINARY) + " " + c.args + " > out 2> err < /dev/null").c_str());
         EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, c.status);
-        EXPECT_NE(o.str().find(c.out), std::string::npos) << o.str();
-        if (*c.out == '\0') { EXPECT_EQ(o.str(), ""); }
-        EXPECT_NE(e.str().find(c.err), std::string::npos) << e.str();
-        if (*c.err == '\0') { EXPECT_EQ(e.str(), ""); }
+        for (auto [file, part] : {std::pair{"out", c.out}, std::pair{"err", c.err}}) {
+            std::stringstream s;
+            s << std::ifstream(dir.Path() / file).rdbuf();
+            EXPECT_TRUE(*part ? s.str().find(part) != std::string::npos : s.str().empty()) << file << ": " << s.str();
+        }
     }
 }
 
@@ -53,39 +37,29 @@ TEST_F(TerminalTest, EverySignalThatEndsTheGameRestoresTheTerminal) {
     }
 }
 
-TEST_F(TerminalTest, CtrlCEndsTheGame) {
-    TerminalSession s;
-    StartGame(s);
-    s.SendKeys({"Up", "Enter", "x", "C-c"});
-    ExpectEnd(s, 128 + SIGINT);
-}
-
-TEST_F(TerminalTest, SuspendRestoresAndContinueTakesTheTerminalBack) {
+TEST_F(TerminalTest, SuspendRestoresContinueTakesTheTerminalBackAndCtrlCEnds) {
     TerminalSession s;
     StartGame(s);
     for (bool typed : {false, true}) {
         SCOPED_TRACE(typed ? "Ctrl+Z" : "SIGTSTP");
-        if (typed) {
-            s.SendKeys({"C-z"});
-        } else {
-            ASSERT_TRUE(s.Signal(SIGTSTP));
-        }
-        EXPECT_TRUE(TerminalSession::WaitUntil([&] { return !s.Playing(); }));
+        EXPECT_TRUE(typed ? (s.SendKeys({"C-z"}), true) : s.Signal(SIGTSTP));
+        EXPECT_TRUE(WaitUntil([&] { return !s.Playing(); }));
         s.Continue();
-        EXPECT_TRUE(TerminalSession::WaitUntil([&] { return s.Playing(); }));
+        EXPECT_TRUE(WaitUntil([&] { return s.Playing(); }));
     }
     // Raw mode is back: Ctrl+C arrives as a key and ends the game cleanly.
-    s.SendKeys({"C-c"});
+    s.SendKeys({"Up", "x", "C-c"});
     ExpectEnd(s, 128 + SIGINT);
 }
 
-TEST_F(TerminalTest, TooSmallATerminalGetsANoticeUntilItGrows) {
+TEST_F(TerminalTest, TooSmallATerminalGetsANoticeUntilItGrowsThenTheWholeScreen) {
     TerminalSession s;
-    StartGame(s);
+    StartGame(s, {}, true);
     s.Resize(60, 20);
     EXPECT_TRUE(s.WaitForText("of at least 80x25; this one is 60x20."));
     s.Resize(80, 25);
-    EXPECT_TRUE(TerminalSession::WaitUntil([&] { return !s.ScreenContains("needs a terminal"); }));
+    // The whole screen is drawn again, not just what changes next.
+    EXPECT_TRUE(WaitUntil([&] { return !s.ScreenContains("needs a terminal") && s.ScreenContains("_____MiniMap_____"); }));
     s.SendKeys({"C-c"});
     ExpectEnd(s, 128 + SIGINT);
 }

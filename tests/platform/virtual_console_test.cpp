@@ -9,80 +9,54 @@ namespace {
 
 using namespace rf;
 
-class VirtualConsoleTest : public ::testing::Test {
-protected:
-    void SetUp() override { vc.Reset(); }
-    void Expect(int x, int y, std::uint16_t code, std::uint8_t half) {
-        EXPECT_EQ(vc.At(x, y).code, code) << x << "," << y;
-        EXPECT_EQ(vc.At(x, y).half, half) << x << "," << y;
+TEST(VirtualConsoleTest, WritesGiveTheseCellsAndCursor) {
+    constexpr int kLast = VirtualConsole::kHeight - 1;
+    const std::string blanks(30 * 80, ' ');
+    struct Write {
+        int x, y;  // x < 0: where the last write left the cursor
+        std::string_view bytes;
+    };
+    struct Expect {
+        int x, y;
+        std::uint16_t code;
+        std::uint8_t half;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Write> writes;
+        std::vector<Expect> cells;
+        int cursorX, cursorY;
+    };
+    const Case cases[] = {
+        {"lead byte held across writes", {{0, 0, "\x82"}, {-1, 0, "\xA0"}, {-1, 0, "\x82"}, {-1, 0, "\nA"}},
+         {{0, 0, 0x82A0, 1}, {1, 0, 0x82A0, 2}, {2, 0, ' ', 0}, {0, 1, 'A', 0}}, 1, 1},
+        {"immediate wrap", {{78, 0, "xy"}}, {{79, 0, 'y', 0}}, 0, 1},
+        {"double glyph at the last column", {{79, 2, "■"_sj}}, {{79, 2, ' ', 0}, {0, 3, 0x81A1, 1}}, 2, 3},
+        {"overwriting halves", {{0, 0, "●●"_sj}, {1, 0, "○"_sj}, {2, 0, "x"}},
+         {{0, 0, ' ', 0}, {1, 0, ' ', 0}, {2, 0, 'x', 0}, {3, 0, ' ', 0}}, 3, 0},
+        {"TAB, CR, LF, NUL", {{0, 0, "ab\tc\rZ\nQ"}, {-1, 0, std::string_view("\0", 1)}},
+         {{8, 0, 'c', 0}, {5, 0, ' ', 0}, {0, 0, 'Z', 0}, {0, 1, 'Q', 0}, {1, 1, ' ', 0}}, 2, 1},
+        {"thirty rows of blanks do not scroll", {{5, 0, "top"}, {0, 0, blanks}}, {{5, 0, ' ', 0}}, 0, 30},
+        {"past the bottom", {{0, 0, "top"}, {0, kLast, "last\n"}}, {{0, 0, ' ', 0}, {0, kLast - 1, 'l', 0}, {0, kLast, ' ', 0}}, 0, kLast},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        VirtualConsole vc;
+        vc.Reset();
+        vc.SetAttribute(15);
+        for (const auto& w : c.writes) {
+            if (w.x >= 0) vc.SetCursor(w.x, w.y);
+            vc.Write(w.bytes);
+        }
+        for (const auto& e : c.cells) {
+            EXPECT_EQ(vc.At(e.x, e.y).code, e.code) << e.x << "," << e.y;
+            EXPECT_EQ(vc.At(e.x, e.y).half, e.half) << e.x << "," << e.y;
+            // Glyphs, both halves, and a row scrolled in take the attribute.
+            EXPECT_TRUE((e.code == ' ' && e.y != kLast) || vc.At(e.x, e.y).attribute == 15) << e.x << "," << e.y;
+        }
+        EXPECT_EQ(vc.CursorX(), c.cursorX);
+        EXPECT_EQ(vc.CursorY(), c.cursorY);
     }
-    VirtualConsole vc;
-};
-
-TEST_F(VirtualConsoleTest, LeadByteHeldAcrossTwoWritesJoinsIntoOneGlyph) {
-    auto a = "あ"_sj;
-    vc.SetAttribute(15);
-    vc.Write(a.substr(0, 1));
-    Expect(0, 0, ' ', 0);  // nothing shown until the pair is complete
-    vc.Write(a.substr(1, 1));
-    Expect(0, 0, 0x82A0, 1);
-    Expect(1, 0, 0x82A0, 2);
-    EXPECT_EQ(vc.At(1, 0).attribute, 15);
-    EXPECT_EQ(vc.CursorX(), 2);
-    vc.Write("\x82");  // dropped before a control byte
-    vc.Write("\nA");
-    Expect(2, 0, ' ', 0);
-    Expect(0, 1, 'A', 0);
-}
-
-TEST_F(VirtualConsoleTest, WrapsAtOnceAndADoubleGlyphAtTheLastColumnMovesDown) {
-    vc.SetCursor(78, 0);
-    vc.Write("xy");
-    EXPECT_EQ(vc.CursorX(), 0);
-    EXPECT_EQ(vc.CursorY(), 1);
-    vc.SetCursor(79, 2);
-    vc.Write("■"_sj);
-    Expect(79, 2, ' ', 0);
-    Expect(0, 3, 0x81A1, 1);
-    EXPECT_EQ(vc.CursorX(), 2);
-}
-
-TEST_F(VirtualConsoleTest, OverwritingHalfAGlyphBlanksTheOtherHalf) {
-    vc.Write("●●"_sj);  // cells 0..3
-    vc.SetCursor(1, 0);
-    vc.Write("○"_sj);  // straddles both
-    Expect(0, 0, ' ', 0);
-    Expect(1, 0, 0x819B, 1);
-    Expect(3, 0, ' ', 0);
-    vc.SetCursor(2, 0);
-    vc.Write("x");
-    Expect(1, 0, ' ', 0);
-}
-
-TEST_F(VirtualConsoleTest, ControlBytes) {
-    vc.Write("ab\tc\rZ\nQ");
-    Expect(8, 0, 'c', 0);
-    Expect(5, 0, ' ', 0);
-    Expect(0, 0, 'Z', 0);
-    Expect(0, 1, 'Q', 0);
-    vc.Write(std::string_view("\0", 1));  // NUL takes a blank cell
-    Expect(1, 1, ' ', 0);
-    EXPECT_EQ(vc.CursorX(), 2);
-}
-
-TEST_F(VirtualConsoleTest, ScrollingPastTheBottomButNotForThirtyRowsOfBlanks) {
-    vc.Write("top");
-    for (int i = 0; i < 30; ++i) vc.Write(std::string(80, ' '));
-    EXPECT_EQ(vc.CursorY(), 30);  // the buffer is taller than the blanked area
-    vc.SetCursor(0, 0);
-    vc.Write("top");
-    vc.SetCursor(0, VirtualConsole::kHeight - 1);
-    vc.SetAttribute(15);
-    vc.Write("last\n");
-    Expect(0, 0, ' ', 0);  // "top" scrolled away
-    Expect(0, VirtualConsole::kHeight - 2, 'l', 0);
-    EXPECT_EQ(vc.At(0, VirtualConsole::kHeight - 1).attribute, 15);
-    EXPECT_EQ(vc.CursorY(), VirtualConsole::kHeight - 1);
 }
 
 }  // namespace

@@ -122,10 +122,8 @@ protected:
 };
 
 TEST_F(TerminalRendererTest, OneCellChangeIsTheGlyphOneMoveAndOneAttributeChange) {
-    Put(0, 0, std::string_view("\x80\xfd\xff\x85\x40\x81\x20\\~\x01 "), 15);  // codes without a character
-    Put(12, 0, "たたかう ●○ ｱｲｳ"_sj);
+    Put(0, 0, "たたかう ●○ ｱｲｳ"_sj);
     Frame();
-    ExpectBothShow();
     EXPECT_EQ(Frame(), "") << "nothing changed, nothing sent";
     narrow.motionCount = narrow.sgrCount = 0;
     Put(10, 5, "Q", 15);
@@ -138,7 +136,8 @@ TEST_F(TerminalRendererTest, OneCellChangeIsTheGlyphOneMoveAndOneAttributeChange
 
 TEST_F(TerminalRendererTest, ManyRandomChangesStayInStepOnBothKindsOfTerminal) {
     const std::string_view texts[] = {"A"_sj, "xyz"_sj, "あ"_sj, "●"_sj, "×○"_sj, "漢字"_sj, "  "_sj,
-                                      "Ω"_sj, "ｶﾅ"_sj, "ーー"_sj, "\\~"_sj, "\x85\x40\xfd"};
+                                      "Ω"_sj, "ｶﾅ"_sj, "ーー"_sj, "\\~"_sj,
+                                      "\x85\x40\xfd\x80\xff\x81\x20\x01"};  // codes without a character
     std::uint32_t seed = 7;
     auto next = [&seed](std::uint32_t n) {
         seed = seed * 1664525u + 1013904223u;

@@ -98,6 +98,15 @@ TEST_F(DataFilesTest, EnemyFilesFillSlotsForTheFourFightingKindsOnly) {
     for (int k = 1; k < 6; ++k) EXPECT_STREQ(enemyTable.kinds[k].name, "") << k;
 }
 
+TEST_F(DataFilesTest, AbilitiesLoadInTableOrderAndStopAtTheFirstMissingFile) {
+    for (const char* line : {"SwordCut 0 3 2", "Flame 0 4 1", "HellFlame 0 9 1"})
+        dir.WriteText(std::string("Abilities/") + std::string(line).substr(0, std::strcspn(line, " ")) + ".txt", line);
+    EXPECT_EQ(LoadAllAbilities(), 0);
+    EXPECT_EQ(abilityTable.abilities[0].power, 3);
+    EXPECT_EQ(abilityTable.abilities[1].accuracy, 1);
+    EXPECT_STREQ(abilityTable.abilities[3].name, "");  // after the missing BigRevolveSword
+}
+
 TEST_F(DataFilesTest, MissingFileStopShowsFourLinesAndExitsAfterThirtySeconds) {
     for (int i = 0; i < 50; ++i) headless::Key('x', i * 100);  // keys change nothing
     int status = 0;

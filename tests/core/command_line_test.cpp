@@ -1,39 +1,12 @@
 #include "core/command_line.h"
-
-#include <vector>
-
 #include "core/startup.h"
+
 #include "test_support.h"
 
 namespace rf {
 namespace {
 
-class CommandLineTest : public test::GameTest {
-protected:
-    int Run(std::vector<std::string> args) {
-        args.insert(args.begin(), "ranks");
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        return Main(static_cast<int>(argv.size()), argv.data());
-    }
-};
-
-TEST_F(CommandLineTest, HelpAndVersionPrintAndExitWithoutTouchingTheConsole) {
-    EXPECT_EQ(Run({"--help"}), 0);
-    EXPECT_NE(headless::PrintedOut().find("usage: ranks"), std::string::npos);
-    EXPECT_NE(headless::PrintedOut().find("--world"), std::string::npos);
-    EXPECT_EQ(Run({"--version"}), 0);
-    EXPECT_NE(headless::PrintedOut().find("ranks "), std::string::npos);
-    EXPECT_TRUE(headless::PrintedError().empty());
-    EXPECT_EQ(Row(0), std::string(80, ' '));
-}
-
-TEST_F(CommandLineTest, UnknownArgumentsAreRefusedWithUsage) {
-    EXPECT_EQ(Run({"--frobnicate"}), 2);
-    EXPECT_NE(headless::PrintedError().find("usage: ranks"), std::string::npos);
-    EXPECT_EQ(Run({"--world"}), 2);  // the folder is missing
-    EXPECT_TRUE(headless::PrintedOut().empty());
-}
+using CommandLineTest = test::GameTest;
 
 TEST_F(CommandLineTest, DataRootPrefersTheRequestThenTheWorkingDirectoryThenTheInstalledWorld) {
     test::TempDir installed;

@@ -9,127 +9,54 @@ namespace {
 
 using namespace rf;
 
-class VirtualConsoleTest : public ::testing::Test {
-protected:
-    void SetUp() override { vc.Reset(); }
-    VirtualConsole vc;
-};
-
-TEST_F(VirtualConsoleTest, LeadByteHeldAcrossTwoWritesJoinsIntoOneGlyph) {
-    auto a = "あ"_sj;
-    vc.SetAttribute(15);
-    vc.Write(a.substr(0, 1));
-    EXPECT_EQ(vc.At(0, 0).code, ' ');  // nothing shown until the pair is complete
-    vc.Write(a.substr(1, 1));
-    EXPECT_EQ(vc.At(0, 0).code, 0x82A0);
-    EXPECT_EQ(vc.At(0, 0).half, 1);
-    EXPECT_EQ(vc.At(1, 0).half, 2);
-    EXPECT_EQ(vc.At(0, 0).attribute, 15);
-    EXPECT_EQ(vc.At(1, 0).attribute, 15);
-    EXPECT_EQ(vc.CursorX(), 2);
-}
-
-TEST_F(VirtualConsoleTest, HeldLeadByteIsDroppedBeforeAControlByte) {
-    vc.Write("\x82");
-    vc.Write("\nA");
-    EXPECT_EQ(vc.At(0, 1).code, 'A');
-    EXPECT_EQ(vc.At(0, 0).code, ' ');
-}
-
-TEST_F(VirtualConsoleTest, DoubleGlyphAtLastColumnMovesToNextRow) {
-    vc.SetCursor(78, 0);
-    vc.Write("xy");  // fills 78 and 79, wraps at once
-    EXPECT_EQ(vc.CursorX(), 0);
-    EXPECT_EQ(vc.CursorY(), 1);
-    vc.SetCursor(79, 2);
-    vc.Write("■"_sj);
-    EXPECT_EQ(vc.At(79, 2).code, ' ');
-    EXPECT_EQ(vc.At(0, 3).half, 1);
-    EXPECT_EQ(vc.At(1, 3).half, 2);
-    EXPECT_EQ(vc.CursorX(), 2);
-    EXPECT_EQ(vc.CursorY(), 3);
-}
-
-TEST_F(VirtualConsoleTest, OverwritingEitherHalfBlanksTheOther) {
-    vc.Write("●●"_sj);  // cells 0..3
-    vc.SetCursor(1, 0);
-    vc.Write("x");
-    EXPECT_EQ(vc.At(0, 0).code, ' ');
-    EXPECT_EQ(vc.At(1, 0).code, 'x');
-    EXPECT_EQ(vc.At(2, 0).half, 1);
-    vc.SetCursor(2, 0);
-    vc.Write("y");
-    EXPECT_EQ(vc.At(3, 0).code, ' ');
-    EXPECT_EQ(vc.At(3, 0).half, 0);
-    // A double glyph straddling two others blanks both outer halves.
-    vc.Reset();
-    vc.Write("●●"_sj);
-    vc.SetCursor(1, 0);
-    vc.Write("○"_sj);
-    EXPECT_EQ(vc.At(0, 0).code, ' ');
-    EXPECT_EQ(vc.At(3, 0).code, ' ');
-    EXPECT_EQ(vc.At(1, 0).half, 1);
-}
-
-TEST_F(VirtualConsoleTest, ControlBytes) {
-    vc.Write("ab\tc");
-    EXPECT_EQ(vc.At(8, 0).code, 'c');
-    EXPECT_EQ(vc.At(5, 0).code, ' ');
-    vc.Write("\rZ");
-    EXPECT_EQ(vc.At(0, 0).code, 'Z');
-    vc.Write("\nQ");
-    EXPECT_EQ(vc.At(0, 1).code, 'Q');
-    vc.SetCursor(10, 2);
-    vc.Write("x");
-    vc.Write(std::string_view("\0", 1));
-    EXPECT_EQ(vc.At(11, 2).code, ' ');
-    EXPECT_EQ(vc.CursorX(), 12);
-    vc.SetCursor(6, 3);
-    vc.Write("\t");
-    EXPECT_EQ(vc.CursorX(), 8);
-}
-
-TEST_F(VirtualConsoleTest, WritingPastTheBottomScrollsAndBlankRowTakesAttribute) {
-    vc.SetCursor(0, 0);
-    vc.Write("top");
-    vc.SetCursor(0, VirtualConsole::kHeight - 1);
-    vc.SetAttribute(15);
-    vc.Write("last\n");
-    EXPECT_EQ(vc.At(0, 0).code, ' ');  // "top" scrolled away
-    EXPECT_EQ(vc.At(0, VirtualConsole::kHeight - 2).code, 'l');
-    EXPECT_EQ(vc.At(0, VirtualConsole::kHeight - 1).attribute, 15);
-    EXPECT_EQ(vc.CursorY(), VirtualConsole::kHeight - 1);
-}
-
-TEST_F(VirtualConsoleTest, BlankingThirtyRowsOfEightyDoesNotScroll) {
-    vc.SetCursor(5, 5);
-    vc.Write("keep?");
-    vc.SetCursor(0, 0);
-    for (int i = 0; i < 30; ++i) vc.Write(std::string(80, ' '));
-    EXPECT_EQ(vc.At(5, 5).code, ' ');
-    vc.SetCursor(0, 0);
-    vc.Write("top");
-    vc.SetCursor(0, 0);
-    for (int i = 0; i < 30; ++i) vc.Write(std::string(80, ' '));
-    EXPECT_EQ(vc.CursorY(), 30);  // the buffer is taller than the blanked area
-    vc.SetCursor(0, 0);
-    EXPECT_EQ(vc.At(0, 0).code, ' ');
-}
-
-TEST_F(VirtualConsoleTest, PositionOutsideTheBufferIsRefused) {
-    vc.SetCursor(3, 4);
-    vc.SetCursor(80, 0);
-    vc.SetCursor(-1, 2);
-    vc.SetCursor(0, VirtualConsole::kHeight);
-    EXPECT_EQ(vc.CursorX(), 3);
-    EXPECT_EQ(vc.CursorY(), 4);
-}
-
-TEST_F(VirtualConsoleTest, TextReadsBackCp932) {
-    vc.Write("A"_sj);
-    vc.Write("あい"_sj);
-    EXPECT_EQ(vc.Text(0, 0, 5), std::string("Aあい"_sj));
-    EXPECT_EQ(vc.Text(2, 0, 2), "  ");  // halves cut off by the range read as blanks
+TEST(VirtualConsoleTest, WritesGiveTheseCellsAndCursor) {
+    constexpr int kLast = VirtualConsole::kHeight - 1;
+    const std::string blanks(30 * 80, ' ');
+    struct Write {
+        int x, y;  // x < 0: where the last write left the cursor
+        std::string_view bytes;
+    };
+    struct Expect {
+        int x, y;
+        std::uint16_t code;
+        std::uint8_t half;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Write> writes;
+        std::vector<Expect> cells;
+        int cursorX, cursorY;
+    };
+    const Case cases[] = {
+        {"lead byte held across writes", {{0, 0, "\x82"}, {-1, 0, "\xA0"}, {-1, 0, "\x82"}, {-1, 0, "\nA"}},
+         {{0, 0, 0x82A0, 1}, {1, 0, 0x82A0, 2}, {2, 0, ' ', 0}, {0, 1, 'A', 0}}, 1, 1},
+        {"immediate wrap", {{78, 0, "xy"}}, {{79, 0, 'y', 0}}, 0, 1},
+        {"double glyph at the last column", {{79, 2, "■"_sj}}, {{79, 2, ' ', 0}, {0, 3, 0x81A1, 1}}, 2, 3},
+        {"overwriting halves", {{0, 0, "●●"_sj}, {1, 0, "○"_sj}, {2, 0, "x"}},
+         {{0, 0, ' ', 0}, {1, 0, ' ', 0}, {2, 0, 'x', 0}, {3, 0, ' ', 0}}, 3, 0},
+        {"TAB, CR, LF, NUL", {{0, 0, "ab\tc\rZ\nQ"}, {-1, 0, std::string_view("\0", 1)}},
+         {{8, 0, 'c', 0}, {5, 0, ' ', 0}, {0, 0, 'Z', 0}, {0, 1, 'Q', 0}, {1, 1, ' ', 0}}, 2, 1},
+        {"thirty rows of blanks do not scroll", {{5, 0, "top"}, {0, 0, blanks}}, {{5, 0, ' ', 0}}, 0, 30},
+        {"past the bottom", {{0, 0, "top"}, {0, kLast, "last\n"}}, {{0, 0, ' ', 0}, {0, kLast - 1, 'l', 0}, {0, kLast, ' ', 0}}, 0, kLast},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        VirtualConsole vc;
+        vc.Reset();
+        vc.SetAttribute(15);
+        for (const auto& w : c.writes) {
+            if (w.x >= 0) vc.SetCursor(w.x, w.y);
+            vc.Write(w.bytes);
+        }
+        for (const auto& e : c.cells) {
+            EXPECT_EQ(vc.At(e.x, e.y).code, e.code) << e.x << "," << e.y;
+            EXPECT_EQ(vc.At(e.x, e.y).half, e.half) << e.x << "," << e.y;
+            // Glyphs, both halves, and a row scrolled in take the attribute.
+            EXPECT_TRUE((e.code == ' ' && e.y != kLast) || vc.At(e.x, e.y).attribute == 15) << e.x << "," << e.y;
+        }
+        EXPECT_EQ(vc.CursorX(), c.cursorX);
+        EXPECT_EQ(vc.CursorY(), c.cursorY);
+    }
 }
 
 }  // namespace

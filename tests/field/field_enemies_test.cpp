@@ -1,8 +1,11 @@
+// Enemy turns on the field, encounters and the main loop.
 #include "field/field_enemies.h"
 
+#include <array>
 #include <string>
 
 #include "console/console.h"
+#include "core/startup.h"
 #include "field/field_view.h"
 #include "field_support.h"
 
@@ -11,11 +14,9 @@ namespace {
 
 class FieldEnemiesTest : public test::FieldTest {
 protected:
-    int Turn(int i) {
-        FieldEnemy& e = fieldEnemies.entries[i];
-        return EnemyTurn(e.kind, e.x, e.y, e.groupSize);
-    }
-    std::string Pos(int i) { return std::to_string(fieldEnemies.entries[i].x) + "," + std::to_string(fieldEnemies.entries[i].y); }
+    int Turn(int i) { return EnemyTurn(Of(i).kind, Of(i).x, Of(i).y, Of(i).groupSize); }
+    std::string Pos(int i) { return std::to_string(Of(i).x) + "," + std::to_string(Of(i).y); }
+    FieldEnemy& Of(int i) { return fieldEnemies.entries[i]; }
 };
 
 // The hero stands at (20, 10).
@@ -46,7 +47,7 @@ TEST_F(FieldEnemiesTest, ChaseRuleWithBlockedSteps) {
         EXPECT_EQ(Turn(0), kTurnDone);
         EXPECT_EQ(Pos(0), c.after);
         EXPECT_EQ(headless::SleptMs(), c.slept);
-        if (c.slept) { EXPECT_EQ(At(fieldEnemies.entries[0].x, fieldEnemies.entries[0].y), c.symbol); }
+        if (c.slept) { EXPECT_EQ(At(Of(0).x, Of(0).y), c.symbol); }
     }
 }
 
@@ -91,6 +92,67 @@ TEST_F(FieldEnemiesTest, MapChangeDuringAWaitEndsTheTurn) {
     // The new map's Bishop stays where its file puts it.
     EXPECT_EQ(Pos(0), "30,10");
     EXPECT_EQ(At(30, 10) + At(40, 10), "○  ");
+}
+
+// Every battle ends with the first blow and its keys are queued, so these
+// tests hold whatever battle runs behind RunBattle.
+class EncounterTest : public test::FieldTest {
+protected:
+    void SetUp() override {
+        FieldTest::SetUp();
+        hero.mapNumber = 5;
+        hero.maxHp = hero.hp = 30, hero.attack = 50, hero.level = 1, hero.nextExp = 4'000'000'000u;
+        hero.defence = hero.magicDefence = hero.speed = 10;
+        abilityTable.abilities[0] = AbilityInfo{"Sword", 0, 1, 1};
+        for (int k = 0; k < 4; ++k) {
+            EnemyStatus& e = enemyTable.kinds[k];
+            e.maxHp = e.attack = e.defence = e.magicDefence = 1;
+            for (auto& slot : e.hpSlots) slot = 1;
+        }
+        for (int x = 0; x < 60; ++x) Wall(5, x, 0);  // tells a redraw from what was there
+        headless::RunUntil(600'000);
+    }
+    // Per foe: fight, target, strike; then experience and victory, and one
+    // more for the field's own poll before the turn.
+    void QueueBattleKeys(int groupSize) { for (int i = 0; i < 3 * groupSize + 3; ++i) headless::Key(kKeyEnter); }
+    void ExpectFieldScreen() {
+        EXPECT_EQ(Row(0, 10, 49) + Row(3, 69, 3) + Row(21, 0, 3) + At(20, 10), std::string(49, '#') + "_|_＞+●");
+    }
+};
+
+TEST_F(EncounterTest, ContactAtZeroColumnsApartNotTwo) {
+    SetEnemies({{1, 2, 24, 10}});
+    DrawField();
+    QueueBattleKeys(2);
+    FieldEnemy& e = fieldEnemies.entries[0];
+    EXPECT_EQ(EnemyTurn(e.kind, e.x, e.y, e.groupSize), kTurnDone);  // two columns apart
+    EXPECT_EQ(EnemyTurn(e.kind, e.x, e.y, e.groupSize), kBattleFought);
+    EXPECT_EQ(Row(10), std::string(80, ' '));  // the battle's screen was cleared away
+}
+
+TEST_F(EncounterTest, FirstOfThreeFoughtShiftsTheListAndThePassGoesOn) {
+    SetEnemies({{1, 1, 22, 10}, {2, 3, 40, 5}, {3, 4, 40, 15}});
+    DrawField();
+    QueueBattleKeys(1);
+    MainLoopPass();
+    ASSERT_EQ(fieldEnemies.count, 2);
+    const FieldEnemy* e = fieldEnemies.entries;
+    // The former entry 1 waits in slot 0; the new entry 1 took its turn.
+    EXPECT_EQ((std::array{e[0].kind, e[0].x, e[0].y, e[1].kind, e[1].x, e[1].y}), (std::array{2, 40, 5, 3, 38, 15}));
+    ExpectFieldScreen();
+    EXPECT_EQ(At(40, 5) + At(38, 15) + At(40, 15), "△○  ");
+}
+
+TEST_F(EncounterTest, LastEnemyFoughtAndTheRedrawLeavesOutThePieceMarks) {
+    worldInfo.queenMark = {5, 31, 6}, worldInfo.opening = {5, 1, 0};
+    DrawPieceMark("Ω"_sj, worldInfo.queenMark);
+    SetEnemies({{4, 7, 21, 10}});
+    QueueBattleKeys(7);
+    MainLoopPass();
+    EXPECT_EQ(fieldEnemies.count, 0);
+    ExpectFieldScreen();
+    EXPECT_EQ(At(30, 5), "  ");
+    EXPECT_EQ(Cell(5, 5, 0), ' ');  // the strip stays open
 }
 
 }  // namespace

@@ -19,12 +19,12 @@ namespace {
 
 class MapFilesTest : public test::FieldTest {
 protected:
-    // Nine blank map form files, except map `special`.
-    void WriteForms(int special = 0, const std::string& bytes = "") {
+    // Nine blank map form files, except map `chosen`.
+    void WriteForms(int chosen = 0, const std::string& bytes = "") {
         std::string blank;
         for (int y = 0; y < 20; ++y) blank += std::string(59, ' ') + "\n";
         for (int n = 1; n <= 9; ++n)
-            dir.Write("map_form/map1/" + std::to_string(n) + ".txt", n == special ? bytes : blank);
+            dir.Write("map_form/map1/" + std::to_string(n) + ".txt", n == chosen ? bytes : blank);
         dir.Write("map_info/map1.txt", "5 31 10\n9 11 6\n8 21 1\n2\n");
     }
     std::string GridText(int map, int y) {

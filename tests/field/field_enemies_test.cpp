@@ -1,10 +1,12 @@
+// Enemy turns on the field, encounters and the main loop.
 #include "field/field_enemies.h"
 
+#include <array>
 #include <string>
 
 #include "console/console.h"
+#include "core/startup.h"
 #include "field/field_view.h"
-#include "field/hero_movement.h"
 #include "field_support.h"
 
 namespace rf {
@@ -12,102 +14,49 @@ namespace {
 
 class FieldEnemiesTest : public test::FieldTest {
 protected:
-    void SetUp() override {
-        FieldTest::SetUp();
-        hero.mapNumber = 5;
-        hero.fieldX = 20;
-        hero.fieldY = 10;
-    }
-    // Runs the turn of list entry i.
-    int Turn(int i) {
-        FieldEnemy& e = fieldEnemies.entries[i];
-        return EnemyTurn(e.kind, e.x, e.y, e.groupSize);
-    }
-    void ExpectAt(int i, int x, int y) {
-        EXPECT_EQ(fieldEnemies.entries[i].x, x);
-        EXPECT_EQ(fieldEnemies.entries[i].y, y);
-    }
+    int Turn(int i) { return EnemyTurn(Of(i).kind, Of(i).x, Of(i).y, Of(i).groupSize); }
+    std::string Pos(int i) { return std::to_string(Of(i).x) + "," + std::to_string(Of(i).y); }
+    FieldEnemy& Of(int i) { return fieldEnemies.entries[i]; }
 };
 
-TEST_F(FieldEnemiesTest, ChaseRule) {
+// The hero stands at (20, 10).
+TEST_F(FieldEnemiesTest, ChaseRuleWithBlockedSteps) {
     struct Case {
-        int x, y, nx, ny;
+        int kind, x, y, wallX, wallY;
+        const char* after;
         std::int64_t slept;
+        const char* symbol;
     };
-    for (Case c : {Case{30, 10, 28, 10, 130},   // dx 10, dy 0: one step left
-                   Case{30, 16, 28, 15, 260},   // h 5, dy 6: left, then up
-                   Case{30, 14, 28, 14, 130},   // h 5, dy 4: left only
-                   Case{20, 14, 20, 13, 130},   // dx 0: up
-                   Case{10, 4, 12, 5, 260},     // from above left: right, then down
-                   Case{21, 11, 19, 11, 130}})  // one column off: across, no vertical step
-    {
+    const Case cases[] = {
+        {4, 30, 10, 0, 0, "28,10", 130, "□"},   // dx 10, dy 0: one step left
+        {4, 30, 16, 0, 0, "28,15", 260, "□"},   // dx 10, dy 6: left, then up
+        {0, 30, 14, 0, 0, "28,14", 130, "△"},   // dy 4: left only; kind 0 walks as a Knight
+        {7, 20, 14, 0, 0, "20,13", 130, "□"},   // dx 0: up; kind 7 as a Rook
+        {1, 30, 16, 29, 16, "30,14", 260, "◎"},  // left blocked: up instead
+        {1, 22, 16, 20, 15, "18,16", 260, "◎"},  // up blocked: left again
+        {1, 20, 10, 0, 0, "20,10", 0, "◎"},     // on the hero's cell: stays
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
         headless::Reset();
-        SetEnemies({{4, 1, c.x, c.y}});
+        Cell(5, 29, 16) = Cell(5, 20, 15) = ' ';
+        if (c.wallX) Wall(5, c.wallX, c.wallY);
+        SetEnemies({{c.kind, 1, c.x, c.y}});
+        hero.mapNumber = 5;
         DrawField();
         EXPECT_EQ(Turn(0), kTurnDone);
-        ExpectAt(0, c.nx, c.ny);
-        EXPECT_EQ(headless::SleptMs(), c.slept) << c.x << "," << c.y;
-        EXPECT_EQ(At(c.nx, c.ny), "□");
-        EXPECT_EQ(At(c.x, c.y), "  ");
+        EXPECT_EQ(Pos(0), c.after);
+        EXPECT_EQ(headless::SleptMs(), c.slept);
+        if (c.slept) { EXPECT_EQ(At(Of(0).x, Of(0).y), c.symbol); }
     }
 }
 
 TEST_F(FieldEnemiesTest, EnemyOneColumnOffCrossesBackAndForth) {
     SetEnemies({{1, 1, 21, 11}});
-    for (int turn = 0; turn < 4; ++turn) {
+    for (const char* after : {"19,11", "21,11", "19,11"}) {
         EXPECT_EQ(Turn(0), kTurnDone);
-        ExpectAt(0, turn % 2 == 0 ? 19 : 21, 11);
+        EXPECT_EQ(Pos(0), after);
     }
-}
-
-TEST_F(FieldEnemiesTest, EnemyOnTheHerosCellStaysAndFightsNot) {
-    SetEnemies({{1, 1, 20, 10}});
-    EXPECT_EQ(Turn(0), kTurnDone);
-    ExpectAt(0, 20, 10);
-    EXPECT_EQ(headless::SleptMs(), 0);
-}
-
-TEST_F(FieldEnemiesTest, BlockedStepIsReplacedByTheOtherAxis) {
-    // Left blocked, enemy below: up at once, then the vertical part waits and goes up again.
-    Wall(5, 29, 16);
-    SetEnemies({{1, 1, 30, 16}});
-    EXPECT_EQ(Turn(0), kTurnDone);
-    ExpectAt(0, 30, 14);
-    EXPECT_EQ(headless::SleptMs(), 260);
-
-    // Up blocked in the vertical part: one more step left instead, without a wait.
-    headless::Reset();
-    Wall(5, 20, 15);
-    SetEnemies({{1, 1, 22, 16}});
-    EXPECT_EQ(Turn(0), kTurnDone);
-    ExpectAt(0, 18, 16);
-    EXPECT_EQ(headless::SleptMs(), 260);
-
-    // Both ways shut: the enemy stays.
-    headless::Reset();
-    Wall(5, 39, 12);
-    Wall(5, 40, 11);
-    SetEnemies({{1, 1, 40, 12}});
-    EXPECT_EQ(Turn(0), kTurnDone);
-    ExpectAt(0, 40, 12);
-}
-
-TEST_F(FieldEnemiesTest, StepsOffTheMapAreBlockedEvenThroughAFreeEdge) {
-    hero.fieldX = 40;
-    hero.fieldY = 0;
-    SetEnemies({{1, 1, 58, 0}});
-    // A right step from 58 would end at 60; the enemy below the hero's row at row 19 would leave downwards.
-    FieldEnemy& e = fieldEnemies.entries[0];
-    EXPECT_EQ(EnemyStep(kKeyRight, e.kind, e.x, e.y, e.groupSize), 0);
-    EXPECT_EQ(EnemyStep(kKeyUp, e.kind, e.x, e.y, e.groupSize), 0);
-    e.y = 19;
-    EXPECT_EQ(EnemyStep(kKeyDown, e.kind, e.x, e.y, e.groupSize), 0);
-    ExpectAt(0, 58, 19);
-    // A wall beside a free cell: the enemy still makes its full step.
-    Wall(5, 56, 19);
-    EXPECT_EQ(TestStep(kKeyLeft, 58, 19), kStepShort);
-    EXPECT_EQ(EnemyStep(kKeyLeft, e.kind, e.x, e.y, e.groupSize), kTurnDone);
-    ExpectAt(0, 56, 19);
 }
 
 TEST_F(FieldEnemiesTest, TwoEnemiesPassThroughEachOther) {
@@ -115,24 +64,11 @@ TEST_F(FieldEnemiesTest, TwoEnemiesPassThroughEachOther) {
     SetEnemies({{1, 1, 30, 10}, {4, 1, 28, 10}});
     DrawField();
     Turn(0);
-    ExpectAt(0, 28, 10);
-    EXPECT_EQ(At(28, 10), "◎");
     Turn(1);
-    ExpectAt(1, 26, 10);
-    // The Rook's erasing blanked the Pawn that stood on its old cell.
-    EXPECT_EQ(At(28, 10), "  ");
-    EXPECT_EQ(At(26, 10), "□");
+    // The Rook's erasing blanked the Pawn on its old cell.
+    EXPECT_EQ(Pos(0) + " " + Pos(1) + " " + At(28, 10) + At(26, 10), "28,10 26,10   □");
     Turn(0);
-    ExpectAt(0, 26, 10);
     EXPECT_EQ(At(26, 10), "◎");
-}
-
-TEST_F(FieldEnemiesTest, KindsZeroAndSevenWalkAsKnightAndRook) {
-    SetEnemies({{0, 1, 30, 10}, {7, 1, 30, 12}});
-    Turn(0);
-    Turn(1);
-    EXPECT_EQ(At(28, 10), "△");
-    EXPECT_EQ(At(28, 12), "□");
 }
 
 TEST_F(FieldEnemiesTest, EmptyEntryNeitherMovesNorBlanksTheTopLeft) {
@@ -140,14 +76,11 @@ TEST_F(FieldEnemiesTest, EmptyEntryNeitherMovesNorBlanksTheTopLeft) {
     MoveTo(0, 0);
     Write("##");
     EXPECT_EQ(Turn(0), kTurnDone);
-    ExpectAt(0, 0, 0);
-    EXPECT_EQ(At(0, 0), "##");
+    EXPECT_EQ(Pos(0) + At(0, 0), "0,0##");
 }
 
 TEST_F(FieldEnemiesTest, MapChangeDuringAWaitEndsTheTurn) {
-    hero.mapNumber = 1;
     hero.fieldX = 57;
-    hero.fieldY = 10;
     EnemyList(2, "1\n3 2 30 10\n");
     SetEnemies({{4, 1, 40, 10}});
     DrawField();
@@ -155,34 +88,69 @@ TEST_F(FieldEnemiesTest, MapChangeDuringAWaitEndsTheTurn) {
     EXPECT_EQ(Turn(0), kTurnDone);
     EXPECT_EQ(hero.mapNumber, 2);
     ASSERT_EQ(fieldEnemies.count, 1);
-    // The new map's Bishop stands where its file puts it, drawn as a Bishop.
-    EXPECT_EQ(fieldEnemies.entries[0].kind, 3);
-    ExpectAt(0, 30, 10);
-    EXPECT_EQ(At(30, 10), "○");
-    EXPECT_EQ(At(40, 10), "  ");
-    EXPECT_EQ(At(0, 10), "●");
+    // The new map's Bishop stays where its file puts it.
+    EXPECT_EQ(Pos(0) + At(30, 10) + At(40, 10), "30,10○  ");
 }
 
-TEST_F(FieldEnemiesTest, HeroMovesDuringTheWait) {
-    SetEnemies({{1, 1, 40, 10}});
+// Every battle ends with the first blow and its keys are queued, so these
+// tests hold whatever battle runs behind RunBattle.
+class EncounterTest : public test::FieldTest {
+protected:
+    void SetUp() override {
+        FieldTest::SetUp();
+        hero.mapNumber = 5;
+        hero.maxHp = hero.hp = 30, hero.attack = 50, hero.level = 1, hero.nextExp = 4'000'000'000u;
+        hero.defence = hero.magicDefence = hero.speed = 10;
+        abilityTable.abilities[0] = AbilityInfo{"Sword", 0, 1, 1};
+        for (int k = 0; k < 4; ++k) {
+            EnemyStatus& e = enemyTable.kinds[k];
+            e.maxHp = e.attack = e.defence = e.magicDefence = 1;
+            for (auto& slot : e.hpSlots) slot = 1;
+        }
+        for (int x = 0; x < 60; ++x) Wall(5, x, 0);  // tells a redraw from what was there
+        headless::RunUntil(600'000);
+    }
+    // Per foe: fight, target, strike; then experience and victory, and one
+    // more for the field's own poll before the turn.
+    void QueueBattleKeys(int groupSize) { for (int i = 0; i < 3 * groupSize + 3; ++i) headless::Key(kKeyEnter); }
+    void ExpectFieldScreen() {
+        EXPECT_EQ(Row(0, 10, 49) + Row(3, 69, 3) + Row(21, 0, 3) + At(20, 10), std::string(49, '#') + "_|_＞+●");
+    }
+};
+
+TEST_F(EncounterTest, ContactAtZeroColumnsApartNotTwo) {
+    SetEnemies({{1, 2, 24, 10}});
     DrawField();
-    headless::Arrow(kKeyUp, 20);
-    Turn(0);
-    EXPECT_EQ(hero.fieldY, 9);
-    EXPECT_EQ(At(20, 9), "●");
-    ExpectAt(0, 38, 10);
+    QueueBattleKeys(2);
+    FieldEnemy& e = fieldEnemies.entries[0];
+    EXPECT_EQ(EnemyTurn(e.kind, e.x, e.y, e.groupSize), kTurnDone);  // two columns apart
+    EXPECT_EQ(EnemyTurn(e.kind, e.x, e.y, e.groupSize), kBattleFought);
+    EXPECT_EQ(Row(10), std::string(80, ' '));  // the battle's screen was cleared away
 }
 
-TEST_F(FieldEnemiesTest, WipesFillThenClearTheFieldArea) {
-    MoveTo(0, 20);
-    Write("row twenty stays");
-    WipeIn();
-    for (int y = 0; y < 20; ++y) EXPECT_EQ(Row(y, 0, 60), std::string("■■■■■■■■■■■■■■■■■■■■■■■■■■■■■■")) << y;
-    EXPECT_EQ(headless::SleptMs(), 600);
-    WipeOut();
-    for (int y = 0; y < 20; ++y) EXPECT_EQ(Row(y, 0, 60), std::string(60, ' ')) << y;
-    EXPECT_EQ(Row(20, 0, 16), "row twenty stays");
-    EXPECT_EQ(headless::SleptMs(), 1200);
+TEST_F(EncounterTest, FirstOfThreeFoughtShiftsTheListAndThePassGoesOn) {
+    SetEnemies({{1, 1, 22, 10}, {2, 3, 40, 5}, {3, 4, 40, 15}});
+    DrawField();
+    QueueBattleKeys(1);
+    MainLoopPass();
+    ASSERT_EQ(fieldEnemies.count, 2);
+    const FieldEnemy* e = fieldEnemies.entries;
+    // The former entry 1 waits in slot 0; the new entry 1 took its turn.
+    EXPECT_EQ((std::array{e[0].kind, e[0].x, e[0].y, e[1].kind, e[1].x, e[1].y}), (std::array{2, 40, 5, 3, 38, 15}));
+    ExpectFieldScreen();
+    EXPECT_EQ(At(40, 5) + At(38, 15) + At(40, 15), "△○  ");
+}
+
+TEST_F(EncounterTest, LastEnemyFoughtAndTheRedrawLeavesOutThePieceMarks) {
+    worldInfo.queenMark = {5, 31, 6}, worldInfo.opening = {5, 1, 0};
+    DrawPieceMark("Ω"_sj, worldInfo.queenMark);
+    SetEnemies({{4, 7, 21, 10}});
+    QueueBattleKeys(7);
+    MainLoopPass();
+    EXPECT_EQ(fieldEnemies.count, 0);
+    ExpectFieldScreen();
+    EXPECT_EQ(At(30, 5), "  ");
+    EXPECT_EQ(Cell(5, 5, 0), ' ');  // the strip stays open
 }
 
 }  // namespace

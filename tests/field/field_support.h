@@ -25,9 +25,7 @@ protected:
             enemyTable.kinds[k].kind = static_cast<std::int16_t>(k + 1);
         }
         for (int n = 1; n <= 9; ++n) EnemyList(n, "0\n");
-        hero.mapNumber = 1;
-        hero.fieldX = 20;
-        hero.fieldY = 10;
+        hero.mapNumber = 1, hero.fieldX = 20, hero.fieldY = 10;
     }
 
     void EnemyList(int map, const std::string& text) { dir.Write("map_info/map1/" + std::to_string(map) + ".txt", text); }

@@ -1,187 +1,151 @@
+// The field screen and the hero's steps on it.
 #include "field/field_view.h"
 
+#include <array>
 #include <string>
 
 #include "console/console.h"
+#include "field/hero_movement.h"
 #include "field_support.h"
 
 namespace rf {
 namespace {
 
-class FieldViewTest : public test::FieldTest {
-protected:
-    void MiniMapLetters() {
-        // Each text cell names its row and column, so the window's part is visible.
-        for (int y = 0; y < 9; ++y)
-            for (int x = 0; x < 20; ++x) miniMapText.text[y][x] = static_cast<unsigned char>(x < 10 ? 'a' + x : 'A' + x - 10);
-        for (int y = 0; y < 9; ++y) miniMapText.text[y][0] = static_cast<unsigned char>('0' + y);
-    }
-};
+using FieldViewTest = test::FieldTest;
 
-TEST_F(FieldViewTest, FieldOfMapFiveShowsItsPartOfTheGrid) {
+TEST_F(FieldViewTest, FieldOfMapFiveSkipsEmptyEntriesAndDrawsTheHeroLast) {
     hero.mapNumber = 5;
     worldGrid.cells[20][61] = '#';
-    worldGrid.cells[39][119] = '%';
     worldGrid.cells[19][61] = 'N';   // map 2, not shown
-    worldGrid.cells[20][120] = 'E';  // map 6, not shown
-    hero.fieldX = 30;
-    hero.fieldY = 5;
-    SetEnemies({{1, 1, 10, 3}, {7, 2, 30, 5}});
+    worldGrid.cells[39][119] = '%';  // the last cell of map 5
+    hero.fieldX = 30, hero.fieldY = 5;
+    SetEnemies({{0, 0, 0, 0}, {1, 1, 10, 3}, {7, 2, 30, 5}});
     DrawField();
-    EXPECT_EQ(At(0, 0), " #");
-    EXPECT_EQ(At(59, 19, 1), "%");
     EXPECT_EQ(Row(0, 0, 60), " #" + std::string(58, ' '));
-    EXPECT_EQ(At(10, 3), "◎");
-    // The hero is drawn last, over an enemy on its cell.
-    EXPECT_EQ(At(30, 5), "●");
-    EXPECT_EQ(Screen().At(60, 0).code, ' ');
-}
-
-TEST_F(FieldViewTest, EmptyEntryIsNotDrawnAtTheTopLeft) {
-    worldGrid.cells[0][0] = '#';
-    worldGrid.cells[0][1] = '#';
-    SetEnemies({{0, 0, 0, 0}, {3, 1, 12, 4}});
-    DrawField();
-    EXPECT_EQ(At(0, 0), "##");
-    EXPECT_EQ(At(12, 4), "○");
+    EXPECT_EQ(At(10, 3) + At(30, 5) + At(59, 19, 1), "◎●%");  // the hero is drawn over the Rook
 }
 
 TEST_F(FieldViewTest, MiniMapWindowAndMarkForMapsOneFiveNine) {
-    MiniMapLetters();
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 20; ++x) miniMapText.text[y][x] = static_cast<unsigned char>('a' + x + y);
     struct Case {
-        int map;
-        int textRow;
-        int textColumn;
-        int markX;
-        int markY;
+        int map, row, markX, markY;
     };
-    for (const Case& c : {Case{1, 0, 0, 64, 2}, Case{5, 2, 2, 69, 3}, Case{9, 4, 4, 74, 4}}) {
+    for (const Case& c : {Case{1, 0, 64, 2}, Case{5, 2, 69, 3}, Case{9, 4, 74, 4}}) {
+        SCOPED_TRACE(c.map);
         headless::Reset();
         hero.mapNumber = static_cast<std::int16_t>(c.map);
         DrawMiniMapFrame();
         DrawMiniMap();
-        for (int k = 0; k < 5; ++k) {
-            std::string expected(reinterpret_cast<const char*>(miniMapText.text[c.textRow + k]) + c.textColumn, 15);
-            EXPECT_EQ(Row(1 + k, 61, 19), "| " + expected + " |") << c.map << " row " << k;
-        }
-        SetTextAttribute(15);
+        const char* text = reinterpret_cast<const char*>(miniMapText.text[c.row]) + c.row;
+        EXPECT_EQ(Row(1, 61, 19), "| " + std::string(text, 15) + " |");
         DrawMiniMapMark();
-        EXPECT_EQ(Row(c.markY, c.markX, 3), "_|_") << c.map;
-        EXPECT_EQ(Row(c.markY + 1, c.markX, 3), "_|_") << c.map;
-        for (int i = 0; i < 3; ++i) EXPECT_EQ(AttrAt(c.markX + i, c.markY), 15) << c.map;
-        EXPECT_EQ(AttrAt(c.markX, c.markY + 1), 7);
-        EXPECT_EQ(AttrAt(c.markX + 1, c.markY + 1), 15);
-        EXPECT_EQ(AttrAt(c.markX + 2, c.markY + 1), 7);
-        EXPECT_EQ(AttrAt(c.markX + 3, c.markY), 7);
-        EXPECT_EQ(console.attribute, 7);
+        EXPECT_EQ(Row(c.markY, c.markX, 3) + Row(c.markY + 1, c.markX, 3), "_|__|_");
+        EXPECT_EQ(AttrAt(c.markX, c.markY) * 100 + AttrAt(c.markX, c.markY + 1), 1507);
     }
     EXPECT_EQ(Row(0, 61, 19), " _____MiniMap_____ ");
-    EXPECT_EQ(Row(6, 61, 19), " ￣￣￣￣￣￣￣￣￣");
 }
 
 TEST_F(FieldViewTest, LegendTextAndTabStops) {
     DrawLegend();
     EXPECT_EQ(Row(21, 0, 68), "＞+" + std::string(62, '-') + "+＜");
-    // 24 cells, then a tab to column 32.
-    EXPECT_EQ(Row(22, 0, 32), "メニュー ・・・ スペース        ");
-    EXPECT_EQ(Row(22, 32, 20), "移動 ・・・ 矢印キー");
-    // A tab from a text ending on a stop goes on to the next one.
-    EXPECT_EQ(Row(23, 0, 24), "◎ ・・・ ポーン        ");
-    EXPECT_EQ(Row(23, 24, 24), "△ ・・・ ナイト        ");
-    EXPECT_EQ(Row(23, 48, 20), "○ ・・・ ビショップ");
-    EXPECT_EQ(Row(24, 0, 24), "□ ・・・ ルーク        ");
-    EXPECT_EQ(Row(24, 24, 24), "Ω ・・・ クイーン      ");
-    EXPECT_EQ(Row(24, 48, 16), "Ψ ・・・ キング");
+    EXPECT_EQ(Row(22, 0, 52), "メニュー ・・・ スペース        移動 ・・・ 矢印キー");
+    // A text ending on a stop tabs on to the next one.
+    EXPECT_EQ(Row(23, 0, 68), "◎ ・・・ ポーン        △ ・・・ ナイト        ○ ・・・ ビショップ");
+    EXPECT_EQ(Row(24, 0, 64), "□ ・・・ ルーク        Ω ・・・ クイーン      Ψ ・・・ キング");
 }
 
-TEST_F(FieldViewTest, PieceMarkHighlightedOpensStripWithinItsMap) {
+TEST_F(FieldViewTest, PieceMarkHighlightedOpensStripClippedToItsMap) {
+    for (int x = 0; x < 60; ++x) Wall(8, x, 0), Wall(8, x, 1), Wall(7, x, 0), Wall(9, x, 0);
     worldInfo.opening = {8, 21, 1};
-    for (int x = 0; x < 60; ++x) {
-        Wall(8, x, 0);
-        Wall(8, x, 1);
-        Wall(8, x, 2);
-    }
     DrawPieceMark("Ω"_sj, PieceMark{5, 1, 1});
-    EXPECT_EQ(At(0, 0), "Ω");
-    EXPECT_EQ(AttrAt(0, 0), 15);
-    EXPECT_EQ(AttrAt(1, 0), 15);
-    EXPECT_EQ(console.attribute, 7);
-    for (int x = 0; x < 60; ++x) {
-        const bool open = x >= 20 && x <= 29;
-        EXPECT_EQ(worldGrid.cells[40][60 + x] == ' ', open) << x;
-        EXPECT_EQ(worldGrid.cells[41][60 + x] == ' ', open) << x;
-        EXPECT_EQ(worldGrid.cells[42][60 + x], '#');
-    }
-    // A strip reaching past either side of its map stops at the map's edge.
+    EXPECT_EQ(At(0, 0) + std::to_string(AttrAt(1, 0) * 100 + console.attribute), "Ω1507");
+    for (int x = 18; x <= 31; ++x) EXPECT_EQ(Cell(8, x, 1) == ' ', x >= 20 && x <= 29) << x;
     worldInfo.opening = {8, 55, 0};
     OpenStrip();
-    EXPECT_EQ(Cell(9, 0, 0), ' ');  // map 9 was free anyway; check it is untouched by a wall test
-    Wall(9, 0, 0);
-    OpenStrip();
-    EXPECT_EQ(Cell(9, 0, 0), '#');
-    EXPECT_EQ(Cell(8, 59, 1), ' ');
-    Wall(7, 59, 0);
     worldInfo.opening = {8, -3, 0};
     OpenStrip();
-    EXPECT_EQ(Cell(7, 59, 0), '#');
-    EXPECT_EQ(Cell(8, 0, 0), ' ');
-    EXPECT_EQ(Cell(8, 6, 0), '#');
-    // A strip on no map changes nothing.
-    worldInfo.opening = {0, 5, 0};
-    OpenStrip();
-    worldInfo.opening = {12, 5, 0};
-    OpenStrip();
-    EXPECT_EQ(Cell(8, 6, 0), '#');
+    // Both strips stop at the map's edges.
+    EXPECT_EQ((std::string{char(Cell(7, 59, 0)), char(Cell(8, 0, 0)), char(Cell(8, 59, 0)), char(Cell(9, 0, 0))}), "#  #");
 }
 
 TEST_F(FieldViewTest, PieceMarkOffTheFieldIsNotDrawn) {
     DrawMiniMapFrame();
     DrawLegend();
-    const std::string top = Row(0, 0, 80);
-    const std::string legend = Row(21, 0, 80);
-    for (PieceMark m : {PieceMark{5, 0, 5}, PieceMark{5, 61, 1}, PieceMark{5, 60, 2}, PieceMark{5, 10, 21},
-                        PieceMark{5, 10, 0}, PieceMark{5, -4, 22}})
+    const std::string top = Row(0, 0, 80), legend = Row(21, 0, 80);
+    for (PieceMark m : {PieceMark{5, 0, 5}, PieceMark{5, 60, 2}, PieceMark{5, 10, 21}, PieceMark{5, 10, 0}})
         DrawPieceMark("Ψ"_sj, m);
-    EXPECT_EQ(Row(0, 0, 80), top);
-    EXPECT_EQ(Row(21, 0, 80), legend);
-    for (int y = 0; y < 25; ++y)
-        for (int x = 0; x < 80; ++x) EXPECT_NE(AttrAt(x, y), 15) << x << "," << y;
+    EXPECT_EQ(Row(0, 0, 80) + Row(21, 0, 80), top + legend);
     DrawPieceMark("Ψ"_sj, PieceMark{5, 59, 20});
     EXPECT_EQ(At(58, 19), "Ψ");
 }
 
-TEST_F(FieldViewTest, ScrollColumnFrameHalfwayThroughAChangeToTheRight) {
-    hero.mapNumber = 2;  // the map just entered from map 1
-    for (int y = 0; y < 20; ++y) {
-        Cell(1, 30, y) = 'L';
-        Cell(2, 0, y) = 'R';
-        Cell(2, 29, y) = 'r';
-    }
+TEST_F(FieldViewTest, ScrollFrameHalfwayThroughAChange) {
+    hero.mapNumber = 2;  // just entered from map 1
+    for (int y = 0; y < 20; ++y) Cell(1, 30, y) = 'L', Cell(2, 0, y) = 'R', Cell(2, 29, y) = 'r';
     MoveTo(0, 0);
     DrawScrollColumns(-30);
-    for (int y = 0; y < 20; ++y) {
-        EXPECT_EQ(At(0, y, 1), "L");
-        EXPECT_EQ(At(30, y, 1), "R");
-        EXPECT_EQ(At(59, y, 1), "r");
+    for (int y : {0, 19}) EXPECT_EQ(Row(y, 0, 1) + Row(y, 30, 1) + Row(y, 59, 1), "LRr") << y;
+}
+
+class HeroMovementTest : public test::FieldTest {
+protected:
+    void Place(int map, int x, int y) {
+        hero.mapNumber = static_cast<std::int16_t>(map), hero.fieldX = static_cast<std::int16_t>(x);
+        hero.fieldY = static_cast<std::int16_t>(y);
+        DrawField();
+    }
+    void ExpectHero(int map, int x, int y) {
+        EXPECT_EQ((std::array<int, 3>{hero.mapNumber, hero.fieldX, hero.fieldY}), (std::array{map, x, y}));
+        EXPECT_EQ(At(x, y), "●");
+    }
+};
+
+// Walls at (wx, wy) on the hero's map; 0, 0 for none.
+TEST_F(HeroMovementTest, PassagesShortStepsAndTheBlockedOuterBorder) {
+    struct Case {
+        int map, key, x, y, wx, wy, nmap, nx, ny;
+        std::int64_t ms;
+    };
+    const std::int64_t side = 60 * kScrollColumnFrameMs, vertical = 20 * kScrollRowFrameMs;
+    const Case cases[] = {
+        {5, kKeyRight, 57, 8, 0, 0, 6, 0, 8, side}, {5, kKeyLeft, 0, 8, 0, 0, 4, 57, 8, side},
+        {5, kKeyDown, 30, 19, 0, 0, 8, 30, 0, vertical}, {5, kKeyUp, 30, 0, 0, 0, 2, 30, 19, vertical},
+        {4, kKeyLeft, 0, 5, 0, 0, 4, 0, 5, 0},      {2, kKeyUp, 10, 0, 0, 0, 2, 10, 0, 0},
+        {8, kKeyDown, 10, 19, 0, 0, 8, 10, 19, 0},  {6, kKeyRight, 58, 5, 0, 0, 6, 58, 5, 0},
+        {5, kKeyRight, 20, 10, 23, 10, 5, 21, 10, 0},  // short step
+        {5, kKeyRight, 20, 10, 22, 10, 5, 20, 10, 0},  // wall right beside the mark
+        {5, kKeyUp, 20, 10, 21, 9, 5, 20, 10, 0},      // a vertical step looks at both cells
+        {5, 'K', 20, 10, 0, 0, 5, 18, 10, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.map << " key " << c.key << " wall " << c.wx);
+        headless::Reset();
+        Cell(5, 23, 10) = Cell(5, 22, 10) = Cell(5, 21, 9) = ' ';
+        if (c.wx) Wall(c.map, c.wx, c.wy);
+        Place(c.map, c.x, c.y);
+        MoveHero(c.key);
+        ExpectHero(c.nmap, c.nx, c.ny);
+        EXPECT_EQ(headless::SleptMs(), c.ms);
+        if (c.ms) { EXPECT_EQ(AttrAt(64 + 5 * ((c.nmap - 1) % 3), (c.nmap - 1) / 3 + 2), 15); }  // mark follows
     }
 }
 
-TEST_F(FieldViewTest, ScrollRowFrameShowsTheMapAboveAndBlanksRowTwenty) {
-    hero.mapNumber = 4;
-    for (int x = 0; x < 60; ++x) {
-        Cell(1, x, 1) = 'a';
-        Cell(1, x, 19) = 'z';
-        Cell(4, x, 0) = '0';
-        Cell(4, x, 1) = '1';
-    }
-    MoveTo(0, 20);
-    Write(std::string(60, 'x'));
+TEST_F(HeroMovementTest, ArrowPrefixRedrawsInPlace) {
+    Place(5, 20, 10);
     MoveTo(0, 0);
-    DrawScrollRows(-19);
-    EXPECT_EQ(Row(0, 0, 60), std::string(60, 'a'));
-    EXPECT_EQ(Row(18, 0, 60), std::string(60, 'z'));
-    EXPECT_EQ(Row(19, 0, 60), std::string(60, '0'));
-    EXPECT_EQ(Row(20, 0, 60), std::string(60, ' '));
+    MoveHero(headless::kPrefix);
+    ExpectHero(5, 20, 10);
+    EXPECT_EQ(console.x, 20);
+}
+
+TEST_F(HeroMovementTest, StartCellOffTheFieldIsClamped) {
+    hero.fieldX = 70, hero.fieldY = -2;
+    ClampHeroCell();
+    EXPECT_EQ(hero.fieldX * 100 + hero.fieldY, 5800);
+    hero.fieldX = -1, hero.fieldY = 20;
+    ClampHeroCell();
+    EXPECT_EQ(hero.fieldX * 100 + hero.fieldY, 19);
 }
 
 }  // namespace

@@ -1,8 +1,17 @@
+// Map files, and the default world they ship as.
 #include "field/map_files.h"
 
+#include <array>
+#include <deque>
+#include <set>
 #include <string>
+#include <tuple>
 
+#include "console/console.h"
 #include "core/data_files.h"
+#include "core/startup.h"
+#include "field/field_view.h"
+#include "field/hero_movement.h"
 #include "field_support.h"
 
 namespace rf {
@@ -10,12 +19,12 @@ namespace {
 
 class MapFilesTest : public test::FieldTest {
 protected:
-    // Nine map form files of blank lines, except those given.
-    void WriteForms(int special = 0, const std::string& bytes = "") {
+    // Nine blank map form files, except map `chosen`.
+    void WriteForms(int chosen = 0, const std::string& bytes = "") {
         std::string blank;
         for (int y = 0; y < 20; ++y) blank += std::string(59, ' ') + "\n";
         for (int n = 1; n <= 9; ++n)
-            dir.Write("map_form/map1/" + std::to_string(n) + ".txt", n == special ? bytes : blank);
+            dir.Write("map_form/map1/" + std::to_string(n) + ".txt", n == chosen ? bytes : blank);
         dir.Write("map_info/map1.txt", "5 31 10\n9 11 6\n8 21 1\n2\n");
     }
     std::string GridText(int map, int y) {
@@ -25,63 +34,28 @@ protected:
     }
 };
 
-TEST_F(MapFilesTest, FullPictureFillsItsMapAndLeavesColumn59Blank) {
-    std::string pic;
-    for (int y = 0; y < 20; ++y) pic += std::string(59, static_cast<char>('A' + y)) + "\n";
-    WriteForms(5, pic);
-    LoadMapForms(worldNumber);
-    for (int y = 0; y < 20; ++y) EXPECT_EQ(GridText(5, y), std::string(59, static_cast<char>('A' + y)) + " ") << y;
-    EXPECT_EQ(Cell(4, 59, 0), ' ');
-    EXPECT_EQ(Cell(6, 0, 0), ' ');
-}
-
-TEST_F(MapFilesTest, SixtyCharacterLineShiftsEveryLaterRow) {
+TEST_F(MapFilesTest, SixtyCharacterLineShiftsLaterRowsAndEmptyPictureIsFree) {
     std::string pic;
     for (int y = 0; y < 20; ++y) pic += std::string(y == 3 ? 60 : 59, static_cast<char>('A' + y)) + "\n";
     WriteForms(1, pic);
+    Cell(2, 10, 10) = '#';
     LoadMapForms(worldNumber);
     EXPECT_EQ(GridText(1, 2), std::string(59, 'C') + " ");
     EXPECT_EQ(GridText(1, 3), std::string(60, 'D'));
-    // The line feed of row 3 lands in column 0 of row 4; later rows start one cell late.
-    EXPECT_EQ(GridText(1, 4), " " + std::string(59, 'E'));
+    // Row 3's line feed lands in column 0 of row 4.
     EXPECT_EQ(GridText(1, 19), " " + std::string(59, 'T'));
-}
-
-TEST_F(MapFilesTest, EmptyPictureIsAllFreeAndCarriageReturnsAndByte255AreDropped) {
     WriteForms(2, "");
-    Cell(2, 10, 10) = '#';
     LoadMapForms(worldNumber);
-    for (int y = 0; y < 20; ++y) EXPECT_EQ(GridText(2, y), std::string(60, ' '));
-
-    WriteForms(3, "ab\r\ncd\xff" "e\r\n");
-    LoadMapForms(worldNumber);
-    EXPECT_EQ(GridText(3, 0).substr(0, 8), "ab cd e ");
-    EXPECT_EQ(GridText(3, 0).substr(8), std::string(52, ' '));
+    for (int y = 0; y < 20; ++y) EXPECT_EQ(GridText(2, y), std::string(60, ' ')) << y;
 }
 
-TEST_F(MapFilesTest, WorldInfoExample) {
+TEST_F(MapFilesTest, WorldInfoExampleAndStartMapOutsideTheWorld) {
     WriteForms();
     LoadMapForms(worldNumber);
-    EXPECT_EQ(worldInfo.queenMark.map, 5);
-    EXPECT_EQ(worldInfo.queenMark.x, 31);
-    EXPECT_EQ(worldInfo.queenMark.y, 10);
-    EXPECT_EQ(worldInfo.kingMark.map, 9);
-    EXPECT_EQ(worldInfo.kingMark.x, 11);
-    EXPECT_EQ(worldInfo.kingMark.y, 6);
-    EXPECT_EQ(worldInfo.opening.map, 8);
-    EXPECT_EQ(worldInfo.opening.x, 21);
-    EXPECT_EQ(worldInfo.opening.unused, 1);
-    EXPECT_EQ(hero.mapNumber, 2);
-}
-
-TEST_F(MapFilesTest, WorldInfoStopsAtBadTokenAndStartMapOutsideWorldBecomesMapOne) {
-    dir.Write("map_info/map1.txt", "5 31 10\n9 x 6\n");
-    worldInfo.kingMark.x = 44;
-    LoadWorldInfo(DataPath({"map_info", "map1.txt"}));
-    EXPECT_EQ(worldInfo.kingMark.map, 9);
-    EXPECT_EQ(worldInfo.kingMark.x, 44);
-    EXPECT_EQ(hero.mapNumber, 1);
-
+    EXPECT_EQ((std::array{worldInfo.queenMark.map, worldInfo.queenMark.x, worldInfo.queenMark.y,
+                          worldInfo.kingMark.map, worldInfo.kingMark.x, worldInfo.kingMark.y,
+                          worldInfo.opening.map, worldInfo.opening.x, worldInfo.opening.unused, hero.mapNumber}),
+              (std::array<std::int16_t, 10>{5, 31, 10, 9, 11, 6, 8, 21, 1, 2}));
     for (const char* start : {"0", "10", "-3", "65537"}) {
         dir.Write("map_info/map1.txt", std::string("5 31 10 9 11 6 8 21 1 ") + start);
         LoadWorldInfo(DataPath({"map_info", "map1.txt"}));
@@ -89,102 +63,108 @@ TEST_F(MapFilesTest, WorldInfoStopsAtBadTokenAndStartMapOutsideWorldBecomesMapOn
     }
 }
 
-TEST_F(MapFilesTest, MissingMapFormStopsTheGameAfterTheFilesBeforeIt) {
-    WriteForms(5, "X");
-    std::filesystem::remove(dir.Path() / "map_form/map1/6.txt");
-    EXPECT_THROW(LoadMapForms(worldNumber), headless::ExitCalled);
-    EXPECT_EQ(Cell(5, 0, 0), 'X');
-    EXPECT_EQ(Row(0, 0, 52), "ファイルが存在しないため情報の初期化に失敗しました。");
-}
-
-TEST_F(MapFilesTest, EnemyListsShortLongAndExample) {
-    hero.mapNumber = 4;
-    EnemyList(4, "2\n1 3 10 5\n4 1 30 12\n");
-    LoadMapEnemies(worldNumber);
-    ASSERT_EQ(fieldEnemies.count, 2);
-    EXPECT_EQ(fieldEnemies.entries[0].kind, 1);
-    EXPECT_EQ(fieldEnemies.entries[0].groupSize, 3);
-    EXPECT_EQ(fieldEnemies.entries[0].x, 10);
-    EXPECT_EQ(fieldEnemies.entries[0].y, 5);
-    EXPECT_EQ(fieldEnemies.entries[1].kind, 4);
-    EXPECT_EQ(fieldEnemies.entries[1].x, 30);
-    EXPECT_EQ(fieldEnemies.entries[1].y, 12);
-
-    EnemyList(4, "3\n1 3 10 5\n4 1 30 12\n");
-    LoadMapEnemies(worldNumber);
-    EXPECT_EQ(fieldEnemies.count, 3);
-    EXPECT_EQ(fieldEnemies.entries[2].kind, 0);
-    EXPECT_EQ(fieldEnemies.entries[2].x, 0);
-    EXPECT_EQ(fieldEnemies.entries[2].y, 0);
-
-    EnemyList(4, "0\n");
-    LoadMapEnemies(worldNumber);
-    EXPECT_EQ(fieldEnemies.count, 0);
-    EXPECT_EQ(fieldEnemies.entries[0].kind, 0);
-}
-
-TEST_F(MapFilesTest, EnemyCountIsKeptWithinTheList) {
-    std::string seven = "7\n";
-    for (int i = 0; i < 7; ++i) seven += "1 1 " + std::to_string(10 + 2 * i) + " 3\n";
-    EnemyList(1, seven);
-    LoadMapEnemies(worldNumber);
-    ASSERT_EQ(fieldEnemies.count, 5);
-    EXPECT_EQ(fieldEnemies.entries[4].x, 18);
-
-    EnemyList(1, "-2\n1 1 10 3\n");
-    LoadMapEnemies(worldNumber);
-    EXPECT_EQ(fieldEnemies.count, 0);
-    EXPECT_EQ(fieldEnemies.entries[0].x, 0);
-}
-
-TEST_F(MapFilesTest, EnemiesOffTheFieldAreClampedAndGroupsKeptToSeven) {
-    EnemyList(1, "4\n1 2 70 3\n2 0 -6 25\n3 9 59 -1\n4 -4 0 0\n");
-    LoadMapEnemies(worldNumber);
-    ASSERT_EQ(fieldEnemies.count, 4);
-    const FieldEnemy* e = fieldEnemies.entries;
-    EXPECT_EQ(e[0].x, 58);
-    EXPECT_EQ(e[0].y, 3);
-    EXPECT_EQ(e[1].x, 0);
-    EXPECT_EQ(e[1].y, 19);
-    EXPECT_EQ(e[1].groupSize, 1);
-    EXPECT_EQ(e[2].x, 58);
-    EXPECT_EQ(e[2].y, 0);
-    EXPECT_EQ(e[2].groupSize, 7);
-    // An empty entry stays as it is.
-    EXPECT_EQ(e[3].groupSize, -4);
-}
-
-TEST_F(MapFilesTest, MissingEnemyListStops) {
-    std::filesystem::remove(dir.Path() / "map_info/map1/3.txt");
-    hero.mapNumber = 3;
-    EXPECT_THROW(LoadMapEnemies(worldNumber), headless::ExitCalled);
-}
-
-TEST_F(MapFilesTest, KindLookup) {
-    EXPECT_EQ(&EnemyRecordOf(1), &enemyTable.kinds[0]);
-    EXPECT_EQ(&EnemyRecordOf(2), &enemyTable.kinds[1]);
-    EXPECT_EQ(&EnemyRecordOf(0), &enemyTable.kinds[1]);
-    EXPECT_EQ(&EnemyRecordOf(-5), &enemyTable.kinds[1]);
-    EXPECT_EQ(&EnemyRecordOf(3), &enemyTable.kinds[2]);
-    EXPECT_EQ(&EnemyRecordOf(4), &enemyTable.kinds[3]);
-    EXPECT_EQ(&EnemyRecordOf(7), &enemyTable.kinds[3]);
-    // Taken as 16 bits: 65537 is 1, 65536 is 0.
-    EXPECT_EQ(&EnemyRecordOf(65537), &enemyTable.kinds[0]);
-    EXPECT_EQ(&EnemyRecordOf(65536), &enemyTable.kinds[1]);
-    EXPECT_EQ(EnemySymbolOf(7), "□"_sj);
-    EXPECT_EQ(EnemySymbolOf(0), "△"_sj);
-}
-
-TEST_F(MapFilesTest, MiniMapPictureIsNineRowsOfTwentyCells) {
-    std::string pic;
-    for (int y = 0; y < 9; ++y) pic += std::string(19, static_cast<char>('a' + y)) + "\n";
-    dir.Write("mini_map/map1.txt", pic);
-    LoadMiniMap(worldNumber);
-    for (int y = 0; y < 9; ++y) {
-        EXPECT_EQ(miniMapText.text[y][0], 'a' + y);
-        EXPECT_EQ(miniMapText.text[y][18], 'a' + y);
-        EXPECT_EQ(miniMapText.text[y][19], ' ');
+TEST_F(MapFilesTest, EnemyListsShortLongAndOffTheMap) {
+    struct Case {
+        const char* text;
+        int count;
+        FieldEnemy last;  // entry count-1, or entry 0 when empty
+    };
+    const Case cases[] = {
+        {"3\n1 3 10 5\n4 1 30 12\n", 3, {0, 0, 0, 0}},                        // missing entry stays empty
+        {"7\n1 1 10 3\n1 1 12 3\n1 1 14 3\n1 1 16 3\n1 1 18 3\n1 1 20 3\n", 5, {1, 1, 18, 3}},
+        {"-2\n1 1 10 3\n", 0, {0, 0, 0, 0}},
+        {"1\n1 2 70 3\n", 1, {1, 2, 58, 3}},                                   // clamped onto the field
+        {"1\n2 0 -6 25\n", 1, {2, 1, 0, 19}},
+        {"1\n3 9 59 -1\n", 1, {3, 7, 58, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EnemyList(1, c.text);
+        LoadMapEnemies(worldNumber);
+        ASSERT_EQ(fieldEnemies.count, c.count);
+        const FieldEnemy& e = fieldEnemies.entries[c.count > 0 ? c.count - 1 : 0];
+        EXPECT_EQ((std::array{e.kind, e.groupSize, e.x, e.y}),
+                  (std::array{c.last.kind, c.last.groupSize, c.last.x, c.last.y}));
     }
+}
+
+TEST_F(MapFilesTest, KindsZeroAndSevenAreKnightAndRook) {
+    EXPECT_EQ(std::string(EnemySymbolOf(0)) + std::string(EnemySymbolOf(7)), test::ToCp932("△□"));
+    EXPECT_EQ(&EnemyRecordOf(65537), &enemyTable.kinds[0]);  // taken as 16 bits
+}
+
+// The world that ships with the game: every map can be reached once the
+// Queen opens the strip, and a whole encounter plays from start-up.
+class DefaultWorldTest : public test::GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        dataRoot = RANKS_WORLD_DIR;
+        LoadHeroStatus();
+        LoadAllEnemyStatus();
+        LoadMapForms(worldNumber);
+    }
+    // Maps whose cells the hero can reach from the start, grid as it stands.
+    std::set<int> ReachableMaps() {
+        std::set<std::tuple<int, int, int>> seen{{hero.mapNumber, hero.fieldX, hero.fieldY}};
+        std::deque<std::tuple<int, int, int>> todo(seen.begin(), seen.end());
+        std::set<int> maps;
+        const std::int16_t keep = hero.mapNumber;
+        for (; !todo.empty(); todo.pop_front()) {
+            auto [m, x, y] = todo.front();
+            maps.insert(m);
+            for (int key : {kKeyUp, kKeyDown, kKeyLeft, kKeyRight}) {
+                hero.mapNumber = static_cast<std::int16_t>(m);
+                const int t = TestStep(key, x, y);
+                if (t == kStepBlocked) continue;
+                const int dx = (key == kKeyRight) - (key == kKeyLeft), dy = (key == kKeyDown) - (key == kKeyUp);
+                std::tuple<int, int, int> n{m, x + dx * (t == kStepShort ? 1 : 2), y + dy};
+                if (t == kStepLeavesMap)
+                    n = {m + dx + 3 * dy, dx ? (dx > 0 ? 0 : 57) : x, dy ? (dy > 0 ? 0 : 19) : y};
+                if (seen.insert(n).second) todo.push_back(n);
+            }
+        }
+        hero.mapNumber = keep;
+        return maps;
+    }
+};
+
+TEST_F(DefaultWorldTest, EveryMapIsReachableOnceTheStripOpens) {
+    std::set<int> before = ReachableMaps();
+    EXPECT_EQ(before.count(worldInfo.queenMark.map), 1u);
+    EXPECT_EQ(before.count(worldInfo.opening.map), 0u);
+    EXPECT_EQ(before.size(), 8u);
+    OpenStrip();
+    EXPECT_EQ(ReachableMaps(), (std::set<int>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
+}
+
+TEST_F(DefaultWorldTest, EveryKindAndGroupSizeIsPresent) {
+    std::set<int> kinds, sizes;
+    for (int m = 1; m <= 9; ++m) {
+        hero.mapNumber = static_cast<std::int16_t>(m);
+        LoadMapEnemies(worldNumber);
+        for (int i = 0; i < fieldEnemies.count; ++i)
+            kinds.insert(fieldEnemies.entries[i].kind), sizes.insert(fieldEnemies.entries[i].groupSize);
+    }
+    EXPECT_EQ(kinds, (std::set<int>{1, 2, 3, 4}));
+    EXPECT_EQ(sizes, (std::set<int>{1, 2, 3, 4, 5, 6, 7}));
+}
+
+TEST_F(DefaultWorldTest, WalkGetCaughtWinAndComeBackToTheField) {
+    StartUp();
+    const std::string top = Row(0, 0, 59);
+    ASSERT_EQ(fieldEnemies.count, 3);
+    const int chaserY = fieldEnemies.entries[0].y;
+    headless::Arrow(kKeyRight, 0);
+    for (int i = 0; i < 80; ++i) headless::Key(kKeyEnter);  // a whole battle against one Pawn
+    headless::RunUntil(3'600'000);
+    for (int passes = 0; fieldEnemies.count == 3 && passes < 200; ++passes) MainLoopPass();
+    ASSERT_EQ(fieldEnemies.count, 2);
+    EXPECT_EQ(hero.fieldX, 10);
+    for (int i = 0; i < fieldEnemies.count; ++i) EXPECT_NE(fieldEnemies.entries[i].y, chaserY) << i;
+    EXPECT_EQ(Row(0, 0, 59), top);
+    EXPECT_EQ(Row(hero.fieldY, hero.fieldX, 2), "●");
+    EXPECT_EQ(Row(2, 64, 3) + Row(21, 0, 3) + Row(24, 48, 16), "_|_＞+Ψ ・・・ キング");
 }
 
 }  // namespace

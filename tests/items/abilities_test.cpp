@@ -1,6 +1,6 @@
 #include "items/abilities.h"
 
-#include "../battle/battle_fixtures.h"
+#include "item_battle_fixture.h"
 #include "battle/attack.h"
 #include "console/console.h"
 #include "items/items.h"
@@ -8,17 +8,11 @@
 namespace rf {
 namespace {
 
-class AbilitiesTest : public test::GameTest {
+class AbilitiesTest : public test::ItemBattleTest {
 protected:
     void SetUp() override {
-        GameTest::SetUp();
-        test::SetUpHero();
-        test::SetUpAbilities();
-        pawn = test::MakePawn();
-        pawn.speed = 0;      // the hero's blows always land
-        hero.speed = 1000;   // and the enemies' never do
-        test::OpenGroup(pawn, 2);
-        SeedBattleRandom(1);
+        ItemBattleTest::SetUp();
+        Open(2);
     }
     int Run() {
         int r = -1;
@@ -30,7 +24,6 @@ protected:
         for (auto& a : abilityTable.abilities) a.power = 0;
         abilityTable.abilities[i].power = 1000;
     }
-    EnemyStatus pawn;
 };
 
 TEST_F(AbilitiesTest, LevelRule) {

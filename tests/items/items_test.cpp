@@ -1,6 +1,6 @@
 #include "items/items.h"
 
-#include "../battle/battle_fixtures.h"
+#include "item_battle_fixture.h"
 #include "battle/attack.h"
 #include "console/console.h"
 #include "console/message_window.h"
@@ -8,18 +8,11 @@
 namespace rf {
 namespace {
 
-class ItemsTest : public test::GameTest {
+class ItemsTest : public test::ItemBattleTest {
 protected:
     void SetUp() override {
-        GameTest::SetUp();
-        test::SetUpHero();
-        test::SetUpAbilities();
-        pawn = test::MakePawn();
-        // The enemy never lands a blow: each of its turns is one message to acknowledge.
-        pawn.speed = 0;
-        hero.speed = 1000;
-        test::OpenGroup(pawn, 1);
-        SeedBattleRandom(1);
+        ItemBattleTest::SetUp();
+        Open(1);
     }
     std::string Line(int n) {
         std::string row = Row(12 + n, 27, 51);
@@ -33,7 +26,6 @@ protected:
         RunScript([&] { r = ItemCommand(pawn); });
         return r;
     }
-    EnemyStatus pawn;
 };
 
 TEST_F(ItemsTest, PotionHealsUpToFullAndCountDrops) {

@@ -56,9 +56,10 @@ public:
     TerminalSession(const TerminalSession&) = delete;
     TerminalSession& operator=(const TerminalSession&) = delete;
 
-    bool Start(const std::filesystem::path& workingDir, const std::vector<std::string>& args = {}) {
+    bool Start(const std::filesystem::path& workingDir, const std::vector<std::string>& args = {},
+               const std::string& program = RANKS_BINARY) {
         std::string line = "sh " + Quote((dir_.Path() / "run.sh").string()) + " " + Quote(dir_.Path().string()) +
-                           " " + Quote(workingDir.string()) + " " + Quote(RANKS_BINARY);
+                           " " + Quote(workingDir.string()) + " " + Quote(program);
         for (const auto& a : args) line += " " + Quote(a);
         Tmux("new-session -d -x " + std::to_string(columns_) + " -y " + std::to_string(rows_) + " " + Quote(line));
         return WaitUntil([this] { return Pid() > 0; });

@@ -58,11 +58,17 @@ TEST_F(BattleScreenTest, EveryFormationSizeDrawsExactlyItsCells) {
         DrawFormation(pawn, n);
         std::string expected[7];
         for (int y = 1; y <= 5; ++y) expected[y] = "|" + Blank(22) + "|";
-        // Two cells per symbol: put the glyph's first byte pair in place.
-        for (int t = 1; t <= n; ++t) {
-            FormationCell c = FormationCellOf(n, t);
-            expected[c.row].replace(static_cast<std::size_t>(c.column), 2, "@@");
-        }
+        // The formation layout, column offset and row of every enemy.
+        static constexpr int kCells[7][7][2] = {
+            {{11, 3}},
+            {{9, 3}, {13, 3}},
+            {{9, 2}, {13, 2}, {11, 4}},
+            {{9, 2}, {13, 2}, {9, 4}, {13, 4}},
+            {{8, 2}, {14, 2}, {11, 3}, {8, 4}, {14, 4}},
+            {{7, 2}, {11, 2}, {15, 2}, {7, 4}, {11, 4}, {15, 4}},
+            {{5, 2}, {9, 2}, {13, 2}, {17, 2}, {7, 4}, {11, 4}, {15, 4}}};
+        for (int t = 0; t < n; ++t)
+            expected[kCells[n - 1][t][1]].replace(static_cast<std::size_t>(kCells[n - 1][t][0]), 2, "@@");
         for (int y = 1; y <= 5; ++y) {
             std::string shown;
             for (int x = 25; x < 49; ++x) {

@@ -1,7 +1,12 @@
 #include "items/items.h"
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "item_battle_fixture.h"
 #include "battle/attack.h"
+#include "battle/battle_state.h"
 #include "console/console.h"
 #include "console/message_window.h"
 
@@ -129,13 +134,37 @@ TEST_F(ItemsTest, FourthEffectRefusedWhilePotionStillAccepted) {
     Acks(2);
     headless::Key(kKeySpace);
     battle.itemsUsed = 0;
+    std::vector<std::string> shown;
+    headless::SetKeyObserver([&] { shown.push_back(messageWindow.history[0]); });
     EXPECT_EQ(RunItemCommand(), 0);
+    const std::string refusal(std::string("アイテムは同時に３つまでしか使えません。"_sj));
+    EXPECT_NE(std::find(shown.begin(), shown.end(), refusal), shown.end());
     EXPECT_EQ(headless::KeysLeft(), 0u);
     EXPECT_EQ(hero.items[kProtein].count, 3);
     EXPECT_EQ(hero.items[kBuckler].count, 2);
     EXPECT_EQ(hero.items[kPotion].count, 2);
     EXPECT_EQ(battle.itemsUsed, 1);
     EXPECT_EQ(Line(1), "");
+}
+
+TEST_F(ItemsTest, EffectsCarryOverIntoTheNextBattle) {
+    const std::int16_t attack = hero.attack;
+    Acks(1);
+    UseItem(kItemProtein);
+    AgeItemEffects();
+    const ItemEffectState running = itemEffects;
+    ResetBattleState();  // the battle ends; the effect runs on
+    EXPECT_EQ(itemEffects.proteinSlots[0].turnsLeft, running.proteinSlots[0].turnsLeft);
+    EXPECT_EQ(itemEffects.activeEffects, 1);
+    EXPECT_EQ(hero.attack, attack + 5);
+    // The next battle ages it on, and its end takes the bonus off.
+    for (int i = 0; i < 9; ++i) AgeItemEffects();
+    EXPECT_EQ(itemEffects.proteinSlots[0].turnsLeft, 1);
+    Acks(1);
+    AgeItemEffects();
+    EXPECT_EQ(itemEffects.activeEffects, 0);
+    EXPECT_EQ(hero.attack, attack);
+    EXPECT_EQ(Line(1), "プロテインの効果が切れました。");
 }
 
 }  // namespace

@@ -37,6 +37,12 @@ TEST_F(TerminalTest, EverySignalThatEndsTheGameRestoresTheTerminal) {
     }
 }
 
+TEST_F(TerminalTest, AnUncaughtExceptionRestoresTheTerminalBeforeAborting) {
+    TerminalSession s;
+    ASSERT_TRUE(s.Start(dir.Path(), {"throw"}, RANKS_TERMINAL_PROBE));
+    ExpectEnd(s, 128 + SIGABRT);
+}
+
 TEST_F(TerminalTest, SuspendRestoresContinueTakesTheTerminalBackAndCtrlCEnds) {
     TerminalSession s;
     StartGame(s);

@@ -199,9 +199,9 @@ void WriteHostileWorld(const TempDir& dir) {
     // highest level, 32767 potions, counts above 5 and below 0, a start cell
     // on the edge.
     dir.WriteText("Hero_Info/Hero_Status_Info.txt",
-                  "アレンアレンアレンx\n1 32767 0 0 0 0\n0 4294967295 32767\n0 0 0 0\n"
+                  "アレンアレンアx\n1 32767 0 0 0 0\n0 4294967295 32767\n0 0 0 0\n"
                   "1 32767 2 9 3 -3\n58 10\n");
-    dir.WriteText("Enemy_Info/Pawn_Status_Info.txt", "ポーンポーンポーンポー1 1 ◎x 0 7 0 0 0 0 0 0 0\n");
+    dir.WriteText("Enemy_Info/Pawn_Status_Info.txt", "ポーンポーンポーンx 1 ◎x 0 7 0 0 0 0 0 0 0\n");
     dir.WriteText("Enemy_Info/Knight_Status_Info.txt",
                   "ナイトナイトナイトナイ2 2 △△ 0 0 32767 32767 32767 32767 32767 32767 4\n");
     dir.WriteText("Enemy_Info/Bishop_Status_Info.txt", "ビショップビショップx 3 ○ 0 -4 5 3 0 0 0 0 9\n");

@@ -72,6 +72,7 @@ void CheckAlways() {
     Require(screen.CursorX() >= 0 && screen.CursorX() < platform::VirtualConsole::kWidth &&
                 screen.CursorY() >= 0 && screen.CursorY() < platform::VirtualConsole::kHeight,
             "screen cursor inside the buffer");
+    Require(console.x >= 0 && console.x < 80 && console.y >= 0 && console.y < 32, "the recorded cursor cell inside the buffer");
 }
 
 // A key is never read while an animation has moved an origin.

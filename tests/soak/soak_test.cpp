@@ -16,6 +16,9 @@ namespace {
 
 constexpr std::int64_t kMinute = 60'000;
 constexpr std::int64_t kHour = 60 * kMinute;
+// Far more than an hour of play needs (about ten million): a game that polls
+// without ever taking a key or sleeping is stuck.
+constexpr std::uint64_t kMaxPolls = 200'000'000;
 
 // Ends the run at the first broken rule.
 struct Broken {
@@ -34,6 +37,8 @@ struct Figures {
     std::uint64_t battleKeys = 0;
     std::uint32_t mapLoads = 0;
     std::uint64_t levelUps = 0;
+    std::uint64_t polls = 0;
+    std::size_t keysLeft = 0;
     double seconds = 0;
 };
 
@@ -128,7 +133,7 @@ Figures Soak(const char* label, const std::string& root, std::int64_t gameMs, un
     QueueKeys(rng, gameMs);
     headless::RunUntil(gameMs);
     // Enemies keep the game busy after the last key; a minute later the run stops.
-    headless::SetLimits(4'000'000'000ULL, gameMs + kMinute);
+    headless::SetLimits(kMaxPolls, gameMs + kMinute);
     Figures f;
     bool inBattle = false;
     std::int16_t level = 0;
@@ -162,13 +167,16 @@ Figures Soak(const char* label, const std::string& root, std::int64_t gameMs, un
     headless::SetKeyObserver(nullptr);
     f.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     f.gameMs = headless::NowMs();
+    f.polls = headless::Polls();
+    f.keysLeft = headless::KeysLeft();
     f.mapLoads = fieldEnemies.loads;
     std::printf("[ soak ] %s: %.1f min of game time, %llu keys (%llu in battle), %llu passes, %llu battles, %u enemy-list loads, "
-                "%llu level changes, %.1f s\n",
+                "%llu level changes, %llu polls, %zu keys left, %.1f s\n",
                 label, static_cast<double>(f.gameMs) / kMinute, static_cast<unsigned long long>(f.keysRead),
                 static_cast<unsigned long long>(f.battleKeys),
                 static_cast<unsigned long long>(f.passes), static_cast<unsigned long long>(f.battles), f.mapLoads,
-                static_cast<unsigned long long>(f.levelUps), f.seconds);
+                static_cast<unsigned long long>(f.levelUps), static_cast<unsigned long long>(f.polls), f.keysLeft,
+                f.seconds);
     return f;
 }
 
@@ -253,6 +261,8 @@ void ExpectPlayed(const Figures& f, std::int64_t gameMs) {
     EXPECT_GT(f.keysRead, static_cast<std::uint64_t>(gameMs / 1000));
     EXPECT_GT(f.battles, 0u);
     EXPECT_GT(f.mapLoads, 1u);
+    // Every key was taken: no part of the game stopped reading them.
+    EXPECT_EQ(f.keysLeft, 0u);
 }
 
 // An hour of game time for each seed; a run takes well under a second.

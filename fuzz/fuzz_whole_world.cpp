@@ -33,10 +33,15 @@ void PlaceFile(const std::string& name, const std::vector<std::string_view>& pie
 }
 
 // One key byte: its low nibble picks the key, its high nibble the pause
-// before it, in steps of 40 ms of game time.
-void QueueKey(unsigned char b, std::int64_t& at) {
+// before it, in steps of 40 ms of game time; 15 holds the key back until the
+// game waits for one.
+void QueueKey(unsigned char b, std::int64_t& clock) {
     using namespace rf::headless;
-    at += (b >> 4) * 40;
+    std::int64_t at = -1;
+    if ((b >> 4) != 15) {
+        clock += (b >> 4) * 40;
+        at = clock;
+    }
     static constexpr int kScans[] = {kUp, kDown, kLeft, kRight};
     const int pick = b & 0x0F;
     if (pick < 4) {

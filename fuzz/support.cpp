@@ -4,6 +4,9 @@
 #include <fstream>
 #include <random>
 
+#include "core/game_state.h"
+#include "platform/headless.h"
+
 namespace rf::fuzz {
 namespace {
 
@@ -15,6 +18,10 @@ std::string MakeScratchRoot() {
 
 const std::string scratchRoot = MakeScratchRoot();
 
+void Require(bool ok) {
+    if (!ok) __builtin_trap();
+}
+
 }  // namespace
 
 const std::string& ScratchRoot() { return scratchRoot; }
@@ -24,6 +31,76 @@ void WriteScratchFile(const std::string& relative, const std::uint8_t* data, std
     std::filesystem::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+}
+
+void WriteScratchFile(const std::string& relative, std::string_view bytes) {
+    WriteScratchFile(relative, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+}
+
+void RemoveScratchFile(const std::string& relative) {
+    std::error_code ec;
+    std::filesystem::remove(std::filesystem::path(scratchRoot) / relative, ec);
+}
+
+void FreshGame() {
+    ResetGameState();
+    headless::Reset();
+    dataRoot = scratchRoot;
+}
+
+std::vector<std::string_view> SplitAtNul(const std::uint8_t* data, std::size_t size) {
+    std::vector<std::string_view> pieces;
+    std::string_view all(reinterpret_cast<const char*>(data), size);
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t end = all.find('\0', start);
+        if (end == std::string_view::npos) {
+            pieces.push_back(all.substr(start));
+            return pieces;
+        }
+        pieces.push_back(all.substr(start, end - start));
+        start = end + 1;
+    }
+}
+
+void CheckRecords(bool inBattle) {
+    Require(hero.mapNumber >= 1 && hero.mapNumber <= 9);
+    Require(hero.fieldX >= 0 && hero.fieldX <= 58 && hero.fieldY >= 0 && hero.fieldY <= 19);
+    Require(fieldEnemies.count >= 0 && fieldEnemies.count <= FieldEnemyList::kCapacity);
+    for (int i = 0; i < fieldEnemies.count; ++i) {
+        const FieldEnemy& e = fieldEnemies.entries[i];
+        Require((e.x == 0 && e.y == 0) || (e.x >= 0 && e.x <= 58 && e.y >= 0 && e.y <= 19));
+    }
+    // No animation runs while a key is read or between passes.
+    Require(battleLeft == kBattleLeftRest && heroPanelLeft == kHeroPanelLeftRest && menuTop == 0);
+    int running = 0;
+    for (const EffectSlot* slots : {itemEffects.proteinSlots, itemEffects.bucklerSlots})
+        for (int i = 0; i < 3; ++i) {
+            Require(slots[i].turnsLeft >= -1);
+            if (slots[i].turnsLeft != -1) {
+                ++running;
+                Require(slots[i].row >= 0 && slots[i].row <= 2 && itemEffects.rowInUse[slots[i].row] == 1);
+            }
+        }
+    Require(itemEffects.activeEffects == running && running <= 3);
+    int rowsInUse = 0;
+    for (std::int16_t r : itemEffects.rowInUse) {
+        Require(r == 0 || r == 1);
+        rowsInUse += r;
+    }
+    Require(rowsInUse == running);
+    Require(battle.commandCursor >= 0 && battle.commandCursor <= 3);
+    Require(battle.abilityCursor >= 0 && battle.abilityCursor <= 4);
+    Require(battle.itemCursor >= 0 && battle.itemCursor <= 2);
+    if (!inBattle) {
+        Require(battle.remaining == 0 && battle.actionCount == 0 && battle.defeatedCount == 0 &&
+                battle.itemsUsed == 0 && battle.commandCursor == 0 && battle.abilityCursor == 0 &&
+                battle.itemCursor == 0);
+        for (std::int16_t d : battle.defeated) Require(d == 0);
+    }
+    const auto& screen = headless::Screen();
+    Require(screen.CursorX() >= 0 && screen.CursorX() < platform::VirtualConsole::kWidth);
+    Require(screen.CursorY() >= 0 && screen.CursorY() < platform::VirtualConsole::kHeight);
 }
 
 }  // namespace rf::fuzz

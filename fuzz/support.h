@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace rf::fuzz {
 
@@ -11,5 +13,19 @@ namespace rf::fuzz {
 const std::string& ScratchRoot();
 // Writes the bytes to a file below the scratch root.
 void WriteScratchFile(const std::string& relative, const std::uint8_t* data, std::size_t size);
+void WriteScratchFile(const std::string& relative, std::string_view bytes);
+// Takes a file away, so that a missing file can be part of an input.
+void RemoveScratchFile(const std::string& relative);
+
+// A clean game and console with the scratch root as the data folder.
+void FreshGame();
+
+// The input cut at every NUL byte.
+std::vector<std::string_view> SplitAtNul(const std::uint8_t* data, std::size_t size);
+
+// The records and the screen as they must be whenever the game reads a key
+// or finishes a main-loop pass (`inBattle` lifts the rules that only hold
+// outside a battle). Traps when one is broken.
+void CheckRecords(bool inBattle);
 
 }  // namespace rf::fuzz

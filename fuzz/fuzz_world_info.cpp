@@ -1,0 +1,32 @@
+// The world info file: any bytes give a starting map inside the world, and
+// the Queen's and King's marks and the opening strip they open stay within
+// the screen and the grid wherever the file puts them.
+#include "core/data_files.h"
+#include "core/game_state.h"
+#include "field/field_view.h"
+#include "field/map_files.h"
+#include "platform/headless.h"
+#include "support.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace rf;
+    fuzz::FreshGame();
+    fuzz::WriteScratchFile("map_info/map1.txt", data, size);
+    for (auto& row : worldGrid.cells)
+        for (unsigned char& c : row) c = '#';
+    LoadWorldInfo(DataPath({"map_info", "map1.txt"}));
+    if (hero.mapNumber < 1 || hero.mapNumber > 9) __builtin_trap();
+    DrawPieceMark("Ω", worldInfo.queenMark);
+    DrawPieceMark("Ψ", worldInfo.kingMark);
+    // Only rows 0 and 1 of one map may have opened, at most ten cells each.
+    int opened = 0;
+    for (int y = 0; y < WorldGrid::kRows; ++y)
+        for (int x = 0; x < WorldGrid::kColumns; ++x)
+            if (worldGrid.cells[y][x] == ' ') {
+                ++opened;
+                if (y % kMapRows > 1) __builtin_trap();
+            }
+    if (opened > 20) __builtin_trap();
+    fuzz::CheckRecords(false);
+    return 0;
+}

@@ -48,10 +48,7 @@ stty -g > "$D/after"; echo $st > "$D/status.part"; mv "$D/status.part" "$D/statu
 
 class TerminalSession {
 public:
-    explicit TerminalSession(int columns = 80, int rows = 25) : columns_(columns), rows_(rows) {
-        socket_ = "ranks-test-" + dir_.Path().filename().string();
-        dir_.Write("run.sh", kRunScript);
-    }
+    TerminalSession() { dir_.Write("run.sh", kRunScript); }
     ~TerminalSession() { Tmux("kill-server"); }
     TerminalSession(const TerminalSession&) = delete;
     TerminalSession& operator=(const TerminalSession&) = delete;
@@ -61,7 +58,7 @@ public:
         std::string line = "sh " + Quote((dir_.Path() / "run.sh").string()) + " " + Quote(dir_.Path().string()) +
                            " " + Quote(workingDir.string()) + " " + Quote(program);
         for (const auto& a : args) line += " " + Quote(a);
-        Tmux("new-session -d -x " + std::to_string(columns_) + " -y " + std::to_string(rows_) + " " + Quote(line));
+        Tmux("new-session -d -x 80 -y 25 " + Quote(line));
         return WaitUntil([this] { return Pid() > 0; });
     }
     // Keys by tmux name ("Up", "Enter", "C-c").
@@ -69,9 +66,6 @@ public:
         std::string line = "send-keys";
         for (const auto& k : keys) line += " " + Quote(k);
         Tmux(line);
-    }
-    void Resize(int columns, int rows) {
-        Tmux("resize-window -x " + std::to_string(columns) + " -y " + std::to_string(rows));
     }
     // The visible screen as UTF-8 lines (trailing blanks dropped by tmux).
     std::vector<std::string> Capture() {
@@ -84,7 +78,9 @@ public:
     bool WaitForText(const std::string& utf8, std::chrono::milliseconds timeout = std::chrono::seconds(3)) {
         return WaitUntil([&] { return ScreenContains(utf8); }, timeout);
     }
-    bool Playing() { return Tmux("display-message -p '#{alternate_on}#{cursor_flag}'") == "10\n"; }
+    // Alternate screen on and cursor hidden: "10"; as found: "01".
+    std::string Modes() { return Tmux("display-message -p '#{alternate_on}#{cursor_flag}'"); }
+    bool Playing() { return Modes() == "10\n"; }
     bool Signal(int sig) { return Pid() > 0 && ::kill(Pid(), sig) == 0; }
     // After the game stopped: its shell puts it back in the foreground.
     void Continue() { dir_.Write("go", "\n"); }
@@ -95,11 +91,9 @@ public:
     }
     // Main screen, visible cursor and the terminal modes as they were.
     bool TerminalRestored() {
-        return Tmux("display-message -p '#{alternate_on}#{cursor_flag}'") == "01\n" && !Read("before").empty() &&
-               Read("before") == Read("after");
+        return Modes() == "01\n" && !Read("before").empty() && Read("before") == Read("after");
     }
 
-private:
     std::string Tmux(const std::string& arguments) {
         // Not nested in a tmux the tests may run in.
         std::string command = "env -u TMUX tmux -f /dev/null -L " + socket_ + " " + arguments + " 2>/dev/null";
@@ -111,6 +105,7 @@ private:
         }
         return out;
     }
+private:
     std::string Read(const std::string& name) const {
         std::stringstream s;
         s << std::ifstream(dir_.Path() / name).rdbuf();
@@ -119,8 +114,7 @@ private:
     int Pid() const { return Read("pid").empty() ? 0 : std::stoi(Read("pid")); }
 
     TempDir dir_;
-    std::string socket_;
-    int columns_, rows_;
+    const std::string socket_ = "ranks-test-" + dir_.Path().filename().string();
 };
 
 class TerminalTest : public ::testing::Test {

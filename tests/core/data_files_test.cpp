@@ -18,14 +18,6 @@ protected:
         dir.Write("Hero_Info/Hero_Status_Info.txt", bytes);
         return LoadHeroStatus();
     }
-    void WriteAllEnemiesBut(const std::string& missing) {
-        const char* names[] = {"Pawn", "Knight", "Bishop", "Rook", "Queen", "King"};
-        for (int k = 0; k < 6; ++k)
-            if (names[k] != missing)
-                dir.WriteText(std::string("Enemy_Info/") + names[k] + "_Status_Info.txt",
-                              std::string(names[k]) + " " + std::to_string(k + 1) + " ◎ 0 7 " +
-                                  std::to_string(10 * (k + 1)) + " 5 4 3 2 1 0\n");
-    }
     test::TempDir dir;
 };
 
@@ -82,17 +74,19 @@ TEST_F(DataFilesTest, HostileFilesNeverCrashAndNamesAreCutOutsideDoubleByteChara
 }
 
 TEST_F(DataFilesTest, EnemyFilesFillSlotsForTheFourFightingKindsOnly) {
-    WriteAllEnemiesBut("");
+    const char* names[] = {"Pawn", "Knight", "Bishop", "Rook", "Queen", "King"};
+    for (int k = 0; k < 6; ++k)
+        dir.WriteText(std::string("Enemy_Info/") + names[k] + "_Status_Info.txt",
+                      std::string(names[k]) + " " + std::to_string(k + 1) + " ◎ 0 7 " + std::to_string(10 * (k + 1)) +
+                          " 5 4 3 2 1 0\n");
     ASSERT_EQ(LoadAllEnemyStatus(), 1);
     for (int k = 0; k < 6; ++k)
         for (int s = 0; s < 7; ++s) EXPECT_EQ(enemyTable.kinds[k].hpSlots[s], k < 4 ? 10 * (k + 1) : 0);
     EXPECT_EQ(enemyTable.kinds[0].target, 7);
     EXPECT_STREQ(enemyTable.kinds[5].name, "King");
     // Without the Knight the list stops there.
-    ResetGameState();
-    dataRoot = dir.Path().string();
-    std::filesystem::remove_all(dir.Path() / "Enemy_Info");
-    WriteAllEnemiesBut("Knight");
+    enemyTable = {};
+    std::filesystem::remove(dir.Path() / "Enemy_Info/Knight_Status_Info.txt");
     EXPECT_EQ(LoadAllEnemyStatus(), 0);
     EXPECT_EQ(enemyTable.kinds[0].hpSlots[6], 10);
     for (int k = 1; k < 6; ++k) EXPECT_STREQ(enemyTable.kinds[k].name, "") << k;

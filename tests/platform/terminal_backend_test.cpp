@@ -61,9 +61,9 @@ TEST_F(TerminalTest, SuspendRestoresContinueTakesTheTerminalBackAndCtrlCEnds) {
 TEST_F(TerminalTest, TooSmallATerminalGetsANoticeUntilItGrowsThenTheWholeScreen) {
     TerminalSession s;
     StartGame(s, {}, true);
-    s.Resize(60, 20);
+    s.Tmux("resize-window -x 60 -y 20");
     EXPECT_TRUE(s.WaitForText("of at least 80x25; this one is 60x20."));
-    s.Resize(80, 25);
+    s.Tmux("resize-window -x 80 -y 25");
     // The whole screen is drawn again, not just what changes next.
     EXPECT_TRUE(WaitUntil([&] { return !s.ScreenContains("needs a terminal") && s.ScreenContains("_____MiniMap_____"); }));
     s.SendKeys({"C-c"});

@@ -73,7 +73,7 @@ TEST_F(DataFilesTest, HostileFilesNeverCrashAndNamesAreCutOutsideDoubleByteChara
     EXPECT_EQ(hero.maxHp, 100);
 }
 
-TEST_F(DataFilesTest, EnemyFilesFillSlotsForTheFourFightingKindsOnly) {
+TEST_F(DataFilesTest, EnemySlotsForTheFourFightingKindsOnlyAndTablesStopAtAMissingFile) {
     const char* names[] = {"Pawn", "Knight", "Bishop", "Rook", "Queen", "King"};
     for (int k = 0; k < 6; ++k)
         dir.WriteText(std::string("Enemy_Info/") + names[k] + "_Status_Info.txt",
@@ -90,9 +90,7 @@ TEST_F(DataFilesTest, EnemyFilesFillSlotsForTheFourFightingKindsOnly) {
     EXPECT_EQ(LoadAllEnemyStatus(), 0);
     EXPECT_EQ(enemyTable.kinds[0].hpSlots[6], 10);
     for (int k = 1; k < 6; ++k) EXPECT_STREQ(enemyTable.kinds[k].name, "") << k;
-}
-
-TEST_F(DataFilesTest, AbilitiesLoadInTableOrderAndStopAtTheFirstMissingFile) {
+    // Abilities too load in table order and stop at the first missing file.
     for (const char* line : {"SwordCut 0 3 2", "Flame 0 4 1", "HellFlame 0 9 1"})
         dir.WriteText(std::string("Abilities/") + std::string(line).substr(0, std::strcspn(line, " ")) + ".txt", line);
     EXPECT_EQ(LoadAllAbilities(), 0);

@@ -35,7 +35,7 @@ TEST(KeyDecoderTest, BytesThatCameTogether) {
     }
 }
 
-TEST(KeyDecoderTest, APairIsHandedOverOneCodePerReadAndCtrlKeysAreRequests) {
+TEST(KeyDecoderTest, OnePairCodePerReadCtrlKeysAsRequestsAndTheQuietTime) {
     KeyDecoder d;
     d.Feed("\x1b[C\x03\x1a", 0);
     EXPECT_EQ(d.NextKey(), 224);
@@ -46,10 +46,7 @@ TEST(KeyDecoderTest, APairIsHandedOverOneCodePerReadAndCtrlKeysAreRequests) {
     EXPECT_TRUE(d.TakeInterrupt());
     EXPECT_FALSE(d.TakeInterrupt());
     EXPECT_TRUE(d.TakeSuspend());
-}
-
-TEST(KeyDecoderTest, TimingOfEscapeAndSplitReads) {
-    KeyDecoder d;
+    // A lone ESC is a key only after the quiet time.
     d.Feed("\x1b", 100);
     d.Tick(100 + KeyDecoder::kEscapeTimeoutMs - 1);
     EXPECT_FALSE(d.HasKey());

@@ -87,24 +87,19 @@ TEST_F(BattleScreenTest, TheThreeBanners) {
     EXPECT_EQ(headless::SleptMs(), 10);
     EXPECT_EQ(Row(8, 25, 55), "   ＿＿＿＿＿＿＿＿＿＿" + Blank(32));
     EXPECT_EQ(Row(9, 25, 23), " ／　　 敵の攻撃 　　／");
-    // The hero's name is centred by its byte length.
-    const struct { const char* name; int column; } heroes[] = {{"Braver", 33}, {"Alberto", 33}, {"Maximilian", 31}};
-    for (const auto& c : heroes) {
-        SCOPED_TRACE(c.name);
+    // The hero's name is centred by its byte length, an enemy's placed by its kind.
+    const struct { BannerKind kind; const char* hero; int enemy, column; const char* shown; } cases[] = {
+        {BannerKind::HeroName, "Braver", kPawn, 33, "Braver"}, {BannerKind::HeroName, "Alberto", kPawn, 33, "Alberto"},
+        {BannerKind::HeroName, "Maximilian", kPawn, 31, "Maximilian"}, {BannerKind::EnemyName, "", kPawn, 34, "ポーン"},
+        {BannerKind::EnemyName, "", kQueen, 33, "ポーン"}, {BannerKind::EnemyName, "", kBishop, 32, "ポーン"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.hero << " " << c.enemy);
         headless::Reset();
-        std::strncpy(hero.name, c.name, sizeof hero.name - 1);
-        SlideInBanner(BannerKind::HeroName);
-        const int tail = 46 - c.column - static_cast<int>(std::strlen(c.name));
-        EXPECT_EQ(Row(9, 26, 22), "／" + Blank(c.column - 28) + c.name + Blank(tail) + "／");
-    }
-    // An enemy's name is placed by its kind.
-    const struct { int kind; int column; } enemies[] = {{kPawn, 34}, {kQueen, 33}, {kBishop, 32}};
-    for (const auto& c : enemies) {
-        SCOPED_TRACE(c.kind);
-        headless::Reset();
-        pawn.kind = static_cast<std::int16_t>(c.kind);
-        SlideInBanner(BannerKind::EnemyName, &pawn);
-        EXPECT_EQ(Row(9, c.column, 6), "ポーン");
+        std::strncpy(hero.name, c.hero, sizeof hero.name - 1);
+        pawn.kind = static_cast<std::int16_t>(c.enemy);
+        SlideInBanner(c.kind, &pawn);
+        const int cells = c.kind == BannerKind::HeroName ? static_cast<int>(std::strlen(c.hero)) : 6;
+        EXPECT_EQ(Row(9, c.column - 1, cells + 2), " " + std::string(c.shown) + " ");
     }
 }
 

@@ -6,15 +6,12 @@
 namespace rf {
 namespace {
 
-class MessageWindowTest : public test::GameTest {
-protected:
-    const std::string_view twenty = "あいうえおかきくけこさしすせそたちつてと"_sj;
-};
+using MessageWindowTest = test::GameTest;
 
 TEST_F(MessageWindowTest, TwentyFullWidthCharactersTakeTwoSeconds) {
     ClearAllMessageLines();
     PushMessage();
-    SetNewestMessage(twenty);
+    SetNewestMessage("あいうえおかきくけこさしすせそたちつてと"_sj);
     ShowMessages();
     EXPECT_EQ(headless::NowMs(), 2000);
     EXPECT_EQ(Row(13, 27, 40), "あいうえおかきくけこさしすせそたちつてと");
@@ -24,7 +21,7 @@ TEST_F(MessageWindowTest, TwentyFullWidthCharactersTakeTwoSeconds) {
 TEST_F(MessageWindowTest, EnterDuringTypingWritesTheRestAndStillWaits) {
     headless::Key(kKeyEnter, 100);  // after the first character
     headless::Key(kKeyEnter);        // the acknowledgement
-    ShowMessageAndWait(twenty);
+    ShowMessageAndWait("あいうえおかきくけこさしすせそたちつてと"_sj);
     EXPECT_EQ(headless::KeysLeft(), 0u);
     EXPECT_LT(headless::NowMs(), 200);
     EXPECT_EQ(Row(13, 27, 40), "あいうえおかきくけこさしすせそたちつてと");

@@ -10,10 +10,6 @@ namespace {
 class StatusDisplayTest : public test::GameTest {
 protected:
     std::string Bar(int n) { return std::string(static_cast<std::size_t>(n), '-') + std::string(static_cast<std::size_t>(18 - n), ' '); }
-    void SetHp(int hp, int maxHp) {
-        hero.hp = static_cast<std::int16_t>(hp);
-        hero.maxHp = static_cast<std::int16_t>(maxHp);
-    }
 };
 
 TEST(BarLengthTest, TruncatesTheDoubleProduct) {
@@ -28,7 +24,7 @@ TEST(BarLengthTest, TruncatesTheDoubleProduct) {
 }
 
 TEST_F(StatusDisplayTest, GaugeShowsBarAndHighlightedHp) {
-    SetHp(100, 100);
+    hero.hp = hero.maxHp = 100;
     DrawHpGauge();
     EXPECT_EQ(headless::SleptMs(), 18 * 30);
     EXPECT_EQ(Row(13, 1, 22), "---+" + Bar(18));
@@ -38,15 +34,16 @@ TEST_F(StatusDisplayTest, GaugeShowsBarAndHighlightedHp) {
 }
 
 TEST_F(StatusDisplayTest, CountingDownLeavesNoStaleDigitAndStopsAtZero) {
-    struct Case { int hp, damage; const char* line; int bar, sleptMs; };
+    struct Case { std::int16_t hp, damage; const char* line; int bar, sleptMs; };
     const Case cases[] = {{10, 1, "HP : 9  / 100", 1, 20}, {3, 5, "HP : 0 / 100 ", 0, 2 * 20}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.hp);
         headless::Reset();
-        SetHp(c.hp, 100);
+        hero.maxHp = 100;
+        hero.hp = c.hp;
         DrawHpGauge();
         const auto before = headless::SleptMs();
-        CountDownHp(static_cast<std::int16_t>(c.damage));
+        CountDownHp(c.damage);
         EXPECT_EQ(Row(14, 7, 13), c.line);
         EXPECT_EQ(Row(13, 5, 18), Bar(c.bar));
         EXPECT_EQ(headless::SleptMs() - before, c.sleptMs);  // no wait after the last point
@@ -54,7 +51,7 @@ TEST_F(StatusDisplayTest, CountingDownLeavesNoStaleDigitAndStopsAtZero) {
 }
 
 TEST_F(StatusDisplayTest, CountingUpStopsAtTheMaximumAndKeepsItWhereItWas) {
-    SetHp(100, 100);
+    hero.hp = hero.maxHp = 100;
     CountUpHp(20);  // at full nothing is written
     EXPECT_EQ(Row(14), std::string(80, ' '));
     DrawHpGauge();

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "console/console.h"
 #include "../battle/battle_fixtures.h"
@@ -72,13 +73,11 @@ TEST_F(BattleScreenTest, HighlightLightsOnlyTheTarget) {
 
 TEST_F(BattleScreenTest, MessageFrame) {
     DrawMessageFrame();
-    std::string over, under;
-    for (int i = 0; i < 26; ++i) {
-        over += "￣";
-        under += "＿";
+    for (const auto& [y, edge] : {std::pair{12, "￣"}, std::pair{18, "＿"}}) {
+        std::string line = "|";
+        for (int i = 0; i < 26; ++i) line += edge;
+        EXPECT_EQ(Row(y, 25, 54), line + "|");
     }
-    EXPECT_EQ(Row(12, 25, 54), "|" + over + "|");
-    EXPECT_EQ(Row(18, 25, 54), "|" + under + "|");
 }
 
 TEST_F(BattleScreenTest, TheThreeBanners) {

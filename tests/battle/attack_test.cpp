@@ -7,8 +7,6 @@
 namespace rf {
 namespace {
 
-using test::Forecast;
-using test::SeedWhere;
 using AttackTest = test::BattleTest;
 
 TEST_F(AttackTest, BlowThatExactlyFellsTheOnlyEnemyWins) {
@@ -16,8 +14,8 @@ TEST_F(AttackTest, BlowThatExactlyFellsTheOnlyEnemyWins) {
     hero.nextExp = 100000;
     hero.attack = 50;  // a protein's bonus: victory puts back the saved values
     hero.defence = 60;
-    SeedWhere([&] { return Forecast(true, pawn).value_or(0) > 0; });
-    pawn.hpSlots[0] = static_cast<std::int16_t>(*Forecast(true, pawn));
+    test::SeedWhere([&] { return test::Forecast(true, pawn).value_or(0) > 0; });
+    pawn.hpSlots[0] = static_cast<std::int16_t>(*test::Forecast(true, pawn));
     headless::Key(kKeyEnter);
     EXPECT_EQ(HeroBlow(pawn), kVictory);
     EXPECT_EQ(headless::KeysLeft(), 0u);
@@ -44,7 +42,7 @@ TEST_F(AttackTest, FallWhileOthersStandNeedsNoKey) {
     battle.abilityCursor = 1;
     pawn.speed = 0;  // the blow always lands
     pawn.hpSlots[1] = 1;
-    SeedWhere([&] { return Forecast(true, pawn).value_or(0) >= 1; });
+    test::SeedWhere([&] { return test::Forecast(true, pawn).value_or(0) >= 1; });
     EXPECT_EQ(HeroBlow(pawn), kEnemyFell);  // would throw ScriptEnded on a key wait
     EXPECT_EQ(battle.remaining, 2);
     const std::int16_t expected[7] = {0, 1, 0, 0, 0, 0, 0};
@@ -58,13 +56,13 @@ TEST_F(AttackTest, NegativeDamageIsDealtAndReportedAsZero) {
     pawn.speed = pawn.attack = hero.attack = abilityTable.abilities[0].power = 0;
     abilityTable.abilities[0].accuracy = 0;
     pawn.defence = hero.defence = 100;
-    SeedWhere([&] { return Forecast(true, pawn).value_or(0) < 0; });
+    test::SeedWhere([&] { return test::Forecast(true, pawn).value_or(0) < 0; });
     RunScript([&] { HeroBlow(pawn); });
     EXPECT_EQ(pawn.hpSlots[0], 20);
     EXPECT_EQ(Line(1), "相手に0のダメージ!!");
     hero.speed = 0;
     pawn.speed = 100;
-    SeedWhere([&] { return Forecast(false, pawn).value_or(0) < 0; });
+    test::SeedWhere([&] { return test::Forecast(false, pawn).value_or(0) < 0; });
     RunScript([&] { EnemyBlow(pawn); });
     EXPECT_EQ(hero.hp, 100);
     EXPECT_EQ(Line(1), "主人公に0のダメージ!!");
@@ -98,7 +96,7 @@ TEST_F(AttackTest, HeroFallsAtThreeHpToABlowOfFive) {
     hero.hp = 3;
     hero.speed = 0;
     pawn.speed = 50;
-    SeedWhere([&] { return Forecast(false, pawn) == 5; });
+    test::SeedWhere([&] { return test::Forecast(false, pawn) == 5; });
     headless::Key(kKeyEnter);
     EXPECT_EQ(EnemiesTurn(pawn), kHeroFell);
     EXPECT_EQ(hero.hp, 0);

@@ -49,12 +49,8 @@ protected:
 
 TEST_F(BattleFlowTest, OpeningPreparesHeroGroupAndScreen) {
     hero.hp = 3;
-    pawn.target = 5;
-    pawn.hpSlots[2] = -4;
     Run(3);  // stops in the command loop
     EXPECT_EQ(hero.hp, 100);
-    EXPECT_EQ(pawn.target, 1);
-    EXPECT_EQ(pawn.hpSlots[2], 20);
     EXPECT_EQ(Row(0, 25, 23), " ___Enemy View_________");
     EXPECT_EQ(AttrAt(9, 0), 15);  // box 1 highlighted from the start
     const int next = DrawBattleRandom();

@@ -26,15 +26,6 @@ TEST_F(AttackTest, BlowThatExactlyFellsTheOnlyEnemyWins) {
     EXPECT_EQ(Line(2), "戦闘に勝ちました。");
 }
 
-TEST_F(AttackTest, MissWaitsAndLeavesTheEnemyUnhurt) {
-    test::OpenGroup(pawn, 2);
-    pawn.speed = 1000;
-    hero.speed = 1;
-    RunScript([&] { HeroBlow(pawn); });  // stops at the wait
-    EXPECT_EQ(pawn.hpSlots[0], 20);
-    EXPECT_EQ(Line(1), "攻撃を回避されました。");
-}
-
 TEST_F(AttackTest, FallWhileOthersStandNeedsNoKey) {
     test::OpenGroup(pawn, 3);
     DrawFormation(pawn, 3);
@@ -51,8 +42,12 @@ TEST_F(AttackTest, FallWhileOthersStandNeedsNoKey) {
     EXPECT_EQ(Row(2, 25 + FormationCellOf(3, 1).column, 6), "◎    ");  // 2 erased, 1 stands
 }
 
-TEST_F(AttackTest, NegativeDamageIsDealtAndReportedAsZero) {
-    test::OpenGroup(pawn, 1);
+TEST_F(AttackTest, MissAndNegativeDamageLeaveTheTargetUnhurt) {
+    test::OpenGroup(pawn, 2);
+    pawn.speed = 1000;
+    hero.speed = 1;
+    RunScript([&] { HeroBlow(pawn); });  // stops at the wait
+    EXPECT_EQ(Line(1), "攻撃を回避されました。");
     pawn.speed = pawn.attack = hero.attack = abilityTable.abilities[0].power = 0;
     abilityTable.abilities[0].accuracy = 0;
     pawn.defence = hero.defence = 100;

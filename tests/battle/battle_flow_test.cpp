@@ -94,27 +94,22 @@ TEST_F(BattleFlowTest, FailedFlightCostsATurn) {
     EXPECT_EQ(battle.actionCount, 4);  // item, blow, failed flight, blow
 }
 
-TEST_F(BattleFlowTest, DefendDoublesDefenceForTheBlowsAndRestoresIt) {
-    hero.defence = 20;
-    const int damage = BlowAgainst(40);
-    Run(1, "vee");  // defend, the blow
-    EXPECT_EQ(hero.hp, 100 - damage);
-    EXPECT_EQ(hero.defence, 20);
-    EXPECT_EQ(battle.actionCount, 2);
-}
-
-TEST_F(BattleFlowTest, BucklerEndingInsideADefendTurnLeavesNoTrace) {
-    // Ending in the turn's first aging step the blow meets 2 x 20, in the second 2 x 25.
-    for (auto [turnsLeft, defenceMet] : {std::pair{1, 40}, {2, 50}}) {
+TEST_F(BattleFlowTest, DefendDoublesDefenceAndABucklerEndingInsideItLeavesNoTrace) {
+    // No buckler: the blow meets 2 x 20; one ending in the turn's first aging
+    // step: 2 x 20 too, in the second: 2 x 25.
+    for (auto [turnsLeft, defenceMet] : {std::pair{0, 40}, {1, 40}, {2, 50}}) {
         SCOPED_TRACE(turnsLeft);
         SetUp();
         hero.defence = 20;
-        headless::Key(kKeyEnter);
-        UseItem(kItemBuckler);
-        itemEffects.bucklerSlots[0].turnsLeft = static_cast<std::int16_t>(turnsLeft);
+        if (turnsLeft > 0) {
+            headless::Key(kKeyEnter);
+            UseItem(kItemBuckler);
+            itemEffects.bucklerSlots[0].turnsLeft = static_cast<std::int16_t>(turnsLeft);
+        }
         const int damage = BlowAgainst(defenceMet);
         headless::Reset(kSecond);
-        Run(1, "veee");  // defend, the blow and the buckler's end in either order
+        Run(1, turnsLeft > 0 ? "veee" : "vee");  // defend, the blow and the buckler's end in either order
+        EXPECT_EQ(battle.actionCount, 2);
         EXPECT_EQ(headless::KeysLeft(), 0u);
         EXPECT_EQ(hero.hp, 100 - damage);
         EXPECT_EQ(hero.defence, 20);

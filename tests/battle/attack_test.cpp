@@ -66,15 +66,13 @@ TEST_F(AttackTest, MissAndNegativeDamageLeaveTheTargetUnhurt) {
 TEST_F(AttackTest, VictoryWithLevelUps) {
     for (std::uint32_t exp : {90u, 5000u}) {
         SCOPED_TRACE(exp);
-        test::SetUpHero();
-        battle = {};
+        SetUp();
         test::OpenGroup(pawn, 1);
         pawn.speed = 0;
         pawn.hpSlots[0] = 1;
         hero.exp = exp;
         hero.hp = 40;
         SeedBattleRandom(77);
-        headless::Reset();
         headless::Key(kKeyEnter);
         RunScript([&] { EXPECT_EQ(HeroBlow(pawn), kVictory); });
         EXPECT_EQ(headless::KeysLeft(), 1u);  // no key wait after the level-up panel

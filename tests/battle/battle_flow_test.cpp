@@ -33,17 +33,14 @@ protected:
         const BattleState clear{};
         return std::memcmp(&battle, &clear, sizeof battle) == 0;
     }
-    // The first enemy blow of the battle, met with the given defence.
+    // The first enemy blow of the battle, met with the given defence; the test sets its own after.
     int BlowAgainst(int defence) {
-        const std::int16_t kept = hero.defence;
         hero.speed = 0;
         pawn.speed = 100;  // every blow lands
         pawn.attack = 400;
         SeedBattleRandom(static_cast<std::uint32_t>(kSecond));
         hero.defence = static_cast<std::int16_t>(defence);
-        const int damage = test::Forecast(false, pawn).value_or(0);
-        hero.defence = kept;
-        return damage;
+        return test::Forecast(false, pawn).value_or(0);
     }
 };
 
@@ -100,13 +97,13 @@ TEST_F(BattleFlowTest, DefendDoublesDefenceAndABucklerEndingInsideItLeavesNoTrac
     for (auto [turnsLeft, defenceMet] : {std::pair{0, 40}, {1, 40}, {2, 50}}) {
         SCOPED_TRACE(turnsLeft);
         SetUp();
+        const int damage = BlowAgainst(defenceMet);
         hero.defence = 20;
         if (turnsLeft > 0) {
             headless::Key(kKeyEnter);
             UseItem(kItemBuckler);
             itemEffects.bucklerSlots[0].turnsLeft = static_cast<std::int16_t>(turnsLeft);
         }
-        const int damage = BlowAgainst(defenceMet);
         headless::Reset(kSecond);
         Run(1, turnsLeft > 0 ? "veee" : "vee");  // defend, the blow and the buckler's end in either order
         EXPECT_EQ(battle.actionCount, 2);

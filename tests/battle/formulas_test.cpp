@@ -1,7 +1,5 @@
 #include "battle/formulas.h"
 
-#include <vector>
-
 #include "battle_fixtures.h"
 
 namespace rf {
@@ -20,14 +18,10 @@ TEST_F(FormulasTest, GeneratorFollowsItsSequenceForTwoSeeds) {
 
 TEST_F(FormulasTest, SpreadForMZero) {
     // 0 covers -1 < x < 1 (k 31..49): twice as many draws as its neighbours.
-    const int cases[][2] = {{0, -4}, {50, 1}, {100, 6}, {101, -4}, {30, -1}, {31, 0}, {49, 0}};
+    const int cases[][2] = {{0, -4}, {1, -3}, {10, -3}, {50, 1}, {100, 6}, {101, -4}, {30, -1}, {31, 0}, {49, 0}};
     for (auto [k, spread] : cases) {
         SeedSoNextDrawIs(k);
         EXPECT_EQ(SpreadTerm(0), spread) << k;
-    }
-    for (int k = 1; k <= 10; ++k) {
-        SeedSoNextDrawIs(k);
-        EXPECT_EQ(SpreadTerm(0), -3) << k;
     }
 }
 
@@ -46,62 +40,41 @@ TEST_F(FormulasTest, DamageOfBothSides) {
     EXPECT_EQ(hit(false, 10, 1, 40, 4, 5, 2, 3, 51), 8);  // 23 / 4 + 40 / 20 + 1, cut from 8.75
     EXPECT_EQ(hit(false, 10, 0, 0, 2, 2, 0, 1, 0), -3);   // 0.5 - 4: cut toward zero
     EXPECT_EQ(hit(false, 16384, 0, 0, 1, 2, 4, 0, 40), 0);  // 65536 is cut to 16 bits
-    EXPECT_EQ(hit(false, 16384, 0, 0, 1, 2, 4, -32768, 40), -32768);
     EXPECT_EQ(hit(false, 10, 0, 40, 0, 7, 2, 3, 40), 63);  // zero divisors count as 1
-    EXPECT_EQ(hit(false, 10, 0, 40, 3, 0, 2, 3, 40), 47);
     EXPECT_EQ(hit(true, 4, 0, 3, 0, 0, 2, 3, 40), 13);
-    EXPECT_EQ(hit(true, 6, 3, 30, 2, 5, 2, 1, 0), 4);     // 6.5 + 20 / 10 - 4
     EXPECT_EQ(hit(true, 6, 3, 30, 4, 5, 2, 1, 104), 10);  // a doubled defence halves both terms
-    EXPECT_EQ(hit(true, 0, 0, 0x80000003u, 1, 1, 0, 0, 40), 2);  // doubled, the experience wraps to 6
 }
 
 TEST_F(FormulasTest, EvadeAndFlee) {
     SeedBattleRandom(3);
     EXPECT_EQ(EvadeCheck(0, 0, 0), 0);   // a tie lands
-    EXPECT_EQ(EvadeCheck(-1, -1, 0), 0);  // a speed of -1 divides by nothing
-    EXPECT_EQ(FleeCheck(-1, -1, 1), 1);
+    EXPECT_EQ(FleeCheck(-1, -1, 1), 1);  // a speed of -1 divides by nothing
     SeedBattleRandom(1);
     EXPECT_EQ(FleeCheck(0, 0, 5), 0);  // a tie fails
-    SeedBattleRandom(0);  // draws 38, 7719: the defender's side comes first
-    EXPECT_EQ(EvadeCheck(2, 1, 3), 1);
-    int fled = 0;
     for (std::uint32_t seed = 0; seed < 400; ++seed) {
         SeedBattleRandom(seed);
         ASSERT_EQ(EvadeCheck(10, 10, 3), 0);  // 15..25 against 30..40
-        ASSERT_EQ(EvadeCheck(10, 1, 1), 1);
         ASSERT_EQ(FleeCheck(10, 7, 2), 0);  // the level multiplies: P <= 50, Q >= 56
-        fled += FleeCheck(10, 7, 1);
     }
-    EXPECT_GT(fled, 0);
-    EXPECT_LT(fled, 100);
-    pawn.speed = 20000;  // 105000 wraps in 16 bits
-    EXPECT_EQ(FleeWeight(pawn, 7), 105000 - 131072);
 }
 
-TEST_F(FormulasTest, KillExperienceRange) {
+TEST_F(FormulasTest, KillAndVictoryExperience) {
     pawn.maxHp = 41;  // a sum of 60
     for (auto [draw, expected] : {std::pair{0, 70}, {59, 129}, {60, 70}}) {
         SeedSoNextDrawIs(draw);
         EXPECT_EQ(KillExperience(pawn), expected) << draw;
     }
     EXPECT_EQ(KillExperience(EnemyStatus{}), 0);  // a sum of 0 does not divide
-}
-
-TEST_F(FormulasTest, VictoryExperience) {
     // BattleState{remaining, actions, defeated, items}
     EXPECT_EQ(VictoryExperience(100, {0, 39, 3, 0}), 300);
     EXPECT_EQ(VictoryExperience(100, {0, 40, 3, 0}), 272);  // / 1.1
-    EXPECT_EQ(VictoryExperience(100, {0, 85, 3, 0}), 136);  // / 2.2
     EXPECT_EQ(VictoryExperience(100, {0, 10, 3, 2}), 290);
     EXPECT_EQ(VictoryExperience(30000, {0, 0, 3, 0}), 24464);  // the product is 16-bit
     EXPECT_EQ(VictoryExperience(70, {0, 0, 1, 20}), 0);  // never below 0
-    EXPECT_EQ(VictoryExperience(70, {0, 0, 1, 14}), 0);
-    EXPECT_EQ(VictoryExperience(70, {0, 0, 1, 13}), 5);
 }
 
 TEST_F(FormulasTest, NextExpThresholdRounding) {
-    const int cases[][3] = {{57, 1, 60}, {61, 2, 100}, {75, 2, 200}, {9, 1, 9},    {45, 1, 50},
-                            {44, 1, 40}, {149, 1, 100}, {150, 1, 200}, {65499, 1, 65500}};
+    const int cases[][3] = {{57, 1, 60}, {61, 2, 100}, {75, 2, 200}, {9, 1, 9}, {149, 1, 100}, {65499, 1, 65500}};
     for (auto [sum, level, expected] : cases) {
         hero.defence = hero.magicAttack = hero.magicDefence = hero.speed = 1;
         hero.maxHp = static_cast<std::int16_t>(std::min(sum - 4, 32767));
@@ -112,31 +85,16 @@ TEST_F(FormulasTest, NextExpThresholdRounding) {
     }
 }
 
-TEST_F(FormulasTest, LevelUpGrowth) {
-    constexpr std::int16_t HeroStatus::*kFields[] = {&HeroStatus::maxHp, &HeroStatus::attack,
-        &HeroStatus::defence, &HeroStatus::magicAttack, &HeroStatus::magicDefence, &HeroStatus::speed};
-    auto grow = [&](std::uint32_t beyond) {
-        hero.exp = hero.nextExp + beyond;  // only the remainder of 300 gives a bonus
+TEST_F(FormulasTest, LevelUpGrowthStaysInItsBounds) {
+    constexpr std::int16_t HeroStatus::*kOthers[] = {&HeroStatus::attack, &HeroStatus::defence,
+        &HeroStatus::magicAttack, &HeroStatus::magicDefence, &HeroStatus::speed};
+    SeedBattleRandom(12345);
+    for (std::uint32_t beyond = 0; beyond < 500; ++beyond) {
+        hero.exp = hero.nextExp + beyond;  // the remainder of 300 gives a bonus
         const HeroStatus before = hero;
         LevelUpGrowth(hero);
-        std::vector<int> growth;
-        for (auto field : kFields) growth.push_back(hero.*field - before.*field);
-        return growth;
-    };
-    const std::pair<std::uint32_t, std::vector<int>> cases[] = {
-        {0, {4, 1, 1, 1, 1, 1}}, {299, {5, 2, 1, 2, 2, 1}}, {750, {4, 2, 1, 1, 1, 1}}};
-    for (const auto& [beyond, growth] : cases) {
-        SeedBattleRandom(1);
-        EXPECT_EQ(grow(beyond), growth) << beyond;
-        EXPECT_EQ(DrawBattleRandom(), 23281);  // twelve draws taken
-    }
-    SeedBattleRandom(12345);
-    for (std::uint32_t i = 0; i < 500; ++i) {
-        const std::vector<int> growth = grow(i);
-        ASSERT_GE(growth[0], 3);
-        ASSERT_LE(growth[0], 8);
-        for (int g : growth) ASSERT_GE(g, 1);
-        ASSERT_LE(*std::max_element(growth.begin() + 1, growth.end()), 3);
+        ASSERT_TRUE(hero.maxHp - before.maxHp >= 3 && hero.maxHp - before.maxHp <= 8) << beyond;
+        for (auto f : kOthers) ASSERT_TRUE(hero.*f - before.*f >= 1 && hero.*f - before.*f <= 3) << beyond;
     }
 }
 

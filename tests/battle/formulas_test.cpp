@@ -96,6 +96,19 @@ TEST_F(FormulasTest, LevelUpGrowthStaysInItsBounds) {
         ASSERT_TRUE(hero.maxHp - before.maxHp >= 3 && hero.maxHp - before.maxHp <= 8) << beyond;
         for (auto f : kOthers) ASSERT_TRUE(hero.*f - before.*f >= 1 && hero.*f - before.*f <= 3) << beyond;
     }
+    // Experience just at the threshold gives no bonus; 299 beyond it nearly always does.
+    for (std::uint32_t beyond : {0u, 299u}) {
+        int maxHpBonuses = 0, statBonuses = 0;
+        for (int i = 0; i < 200; ++i) {
+            hero.exp = hero.nextExp + beyond;
+            const HeroStatus before = hero;
+            LevelUpGrowth(hero);
+            maxHpBonuses += hero.maxHp - before.maxHp == 8;
+            for (auto f : kOthers) statBonuses += hero.*f - before.*f == 3;
+        }
+        if (beyond == 0) EXPECT_EQ(maxHpBonuses + statBonuses, 0);
+        else EXPECT_TRUE(maxHpBonuses > 10 && statBonuses > 50) << maxHpBonuses << " " << statBonuses;
+    }
 }
 
 }  // namespace

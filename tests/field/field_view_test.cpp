@@ -27,19 +27,17 @@ TEST_F(FieldViewTest, FieldOfMapFiveSkipsEmptyEntriesAndDrawsTheHeroLast) {
 TEST_F(FieldViewTest, MiniMapWindowAndMarkForMapsOneFiveNine) {
     for (int y = 0; y < 9; ++y)
         for (int x = 0; x < 20; ++x) miniMapText.text[y][x] = static_cast<unsigned char>('a' + x + y);
-    struct Case {
-        int map, row, markX, markY;
-    };
     DrawMiniMapFrame();
-    for (const Case& c : {Case{1, 0, 64, 2}, Case{5, 2, 69, 3}, Case{9, 4, 74, 4}}) {
-        SCOPED_TRACE(c.map);
-        hero.mapNumber = static_cast<std::int16_t>(c.map);
+    // Map, the first mini-map row shown, and the mark's cell.
+    for (auto [map, row, markX, markY] : {std::array{1, 0, 64, 2}, std::array{5, 2, 69, 3}, std::array{9, 4, 74, 4}}) {
+        SCOPED_TRACE(map);
+        hero.mapNumber = static_cast<std::int16_t>(map);
         DrawMiniMap();
-        const char* text = reinterpret_cast<const char*>(miniMapText.text[c.row]) + c.row;
+        const char* text = reinterpret_cast<const char*>(miniMapText.text[row]) + row;
         EXPECT_EQ(Row(1, 61, 19), "| " + std::string(text, 15) + " |");
         DrawMiniMapMark();
-        EXPECT_EQ(Row(c.markY + 1, c.markX, 3), "_|_");
-        EXPECT_EQ(AttrAt(c.markX, c.markY) * 100 + AttrAt(c.markX, c.markY + 1), 1507);
+        EXPECT_EQ(Row(markY + 1, markX, 3), "_|_");
+        EXPECT_EQ(AttrAt(markX, markY) * 100 + AttrAt(markX, markY + 1), 1507);
     }
 }
 

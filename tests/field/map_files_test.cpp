@@ -4,7 +4,6 @@
 #include <array>
 #include <deque>
 #include <set>
-#include <string>
 #include <tuple>
 
 #include "console/console.h"
@@ -88,7 +87,6 @@ protected:
         GameTest::SetUp();
         dataRoot = RANKS_WORLD_DIR;
         LoadHeroStatus();
-        LoadAllEnemyStatus();
         LoadMapForms(worldNumber);
     }
     // Maps whose cells the hero can reach from the start, grid as it stands.

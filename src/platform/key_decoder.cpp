@@ -181,17 +181,23 @@ void KeyDecoder::Ground(unsigned char b) {
     mode_ = Mode::Utf8;
 }
 
-void KeyDecoder::FinishCsi(unsigned char final) {
+// Arrows, Home and End, and F1 to F4 end both kinds of sequence alike.
+bool KeyDecoder::FinishArrowOrF1ToF4(unsigned char final) {
     int key = ArrowOrEdge(final);
     if (key >= 0) {
         Pair(kPrefix, key);
-        return;
+        return true;
     }
     if (final >= 'P' && final <= 'S') {
-        // xterm's F1 to F4 with a modifier: ESC [ 1 ; 2 P
+        // ESC O P, or xterm's F1 to F4 with a modifier: ESC [ 1 ; 2 P
         Pair(kFunction, kF1 + (final - 'P'));
-        return;
+        return true;
     }
+    return false;
+}
+
+void KeyDecoder::FinishCsi(unsigned char final) {
+    if (FinishArrowOrF1ToF4(final)) return;
     if (final != '~') return;  // focus reports and the like are not keys
     switch (FirstParam(params_)) {
     case 1: case 7: Pair(kPrefix, kHome); return;
@@ -213,15 +219,7 @@ void KeyDecoder::FinishCsi(unsigned char final) {
 }
 
 void KeyDecoder::FinishSs3(unsigned char final) {
-    int key = ArrowOrEdge(final);
-    if (key >= 0) {
-        Pair(kPrefix, key);
-        return;
-    }
-    if (final >= 'P' && final <= 'S') {
-        Pair(kFunction, kF1 + (final - 'P'));
-        return;
-    }
+    if (FinishArrowOrF1ToF4(final)) return;
     // The keypad in application mode: Enter and the characters on its keys.
     if (final == 'M') {
         Push(13);

@@ -36,6 +36,7 @@ public:
 private:
     void Byte(unsigned char b);
     void Ground(unsigned char b);
+    bool FinishArrowOrF1ToF4(unsigned char final);
     void FinishCsi(unsigned char final);
     void FinishSs3(unsigned char final);
     void Push(int code) { codes_.push_back(code); }

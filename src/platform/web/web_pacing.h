@@ -1,0 +1,69 @@
+// How the web backend lets time pass. A browser cannot block: every pause
+// hands control back to it, and its timers wait at least about 4 ms once
+// chained, so a run of 1 ms frames handed back one by one would last four
+// times too long. Instead the pauses are kept as an account of time owed,
+// and the browser gets control only when the debt reaches the timers'
+// granularity; a late timer is paid back by the pauses after it.
+#pragma once
+
+#include <cstdint>
+
+namespace rf::platform {
+
+class PauseAccount {
+public:
+    // Below this a browser timer cannot wait exactly.
+    static constexpr double kGranularityMs = 4.0;
+    // Further behind than this (a key wait, a slow load, a hidden tab) the
+    // account starts afresh instead of rushing the frames to catch up.
+    static constexpr double kCarryMs = 50.0;
+    // The page is given a chance to draw at least this often, even when the
+    // game's own work leaves no time owed.
+    static constexpr double kLongestHoldMs = 100.0;
+
+    // A pause of `ms` asked for at `nowMs`: how long to hand control to the
+    // browser now (0: not yet).
+    double Pause(double nowMs, std::uint32_t ms) {
+        if (!running_ || nowMs - end_ > kCarryMs) {
+            end_ = nowMs;
+            lastYieldMs_ = nowMs;
+            running_ = true;
+        }
+        end_ += ms;
+        double owed = end_ - nowMs;
+        if (owed >= kGranularityMs) return owed;
+        if (nowMs - lastYieldMs_ >= kLongestHoldMs) return owed > 0 ? owed : 0.01;
+        return 0;
+    }
+    // What is still owed at `nowMs` (the last frame of an animation stays
+    // up that long before the game waits for a key).
+    double Owed(double nowMs) const { return running_ && end_ > nowMs ? end_ - nowMs : 0; }
+    void Yielded(double nowMs) { lastYieldMs_ = nowMs; }
+    // The game waited for a key: the next pause counts from its own start.
+    void Forget() { running_ = false; }
+
+private:
+    bool running_ = false;
+    double end_ = 0;
+    double lastYieldMs_ = 0;
+};
+
+// The game polls for keys without pause in the loops that only wait for
+// one, and also a few times in a row between the steps of a chase. Only a
+// long run of idle polls, with neither a pause nor any output between
+// them, is taken as waiting; from then on a poll blocks until input.
+class IdleRun {
+public:
+    static constexpr int kBlockFrom = 20;
+
+    bool Idle() {
+        if (run_ < kBlockFrom) ++run_;
+        return run_ >= kBlockFrom;
+    }
+    void Busy() { run_ = 0; }
+
+private:
+    int run_ = 0;
+};
+
+}  // namespace rf::platform

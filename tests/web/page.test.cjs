@@ -1,0 +1,116 @@
+// The web page in headless Chromium: the field, walking and changing maps,
+// a whole battle against the headless backend's screens, and a world with
+// a missing map file.
+'use strict';
+const assert = require('node:assert/strict');
+const fs = require('node:fs');
+const path = require('node:path');
+const { after, before, test } = require('node:test');
+const { launch, press, screen, serve, waitForKeyWait } = require('./browser.cjs');
+const { headlessScreens, makeWorld, quietWorld, defaultWorld } = require('./worlds.cjs');
+
+const kLegend = '移動 ・・・ 矢印キー';
+const kPlaywrightKeys = { Up: 'ArrowUp', Down: 'ArrowDown', Left: 'ArrowLeft', Right: 'ArrowRight', Enter: 'Enter', Space: ' ' };
+
+let server;
+let browser;
+before(async () => {
+  server = await serve();
+  browser = await launch();
+});
+after(async () => {
+  await browser.close();
+  await server.close();
+});
+
+async function freshPage() {
+  for (const p of browser.context.pages()) await p.close();
+  const page = await browser.context.newPage();
+  page.on('pageerror', (e) => console.error('page error:', e.message));
+  return page;
+}
+
+// Loads a world folder through the page's own button and picker.
+async function openWorld(page, dir) {
+  const chooser = page.waitForEvent('filechooser');
+  await page.click('#open-world');
+  await (await chooser).setFiles(dir);
+}
+
+test('the default world: the field appears with its legend, the terminal has focus', async () => {
+  const page = await freshPage();
+  await page.goto(server.url);
+  await page.waitForFunction((legend) => window.ranks && window.ranks.screenText().some((r) => r.includes(legend)),
+    kLegend, { timeout: 20000 });
+  const rows = await screen(page);
+  assert.equal(rows.length, 25);
+  assert.match(rows[0], /MiniMap/);
+  assert.ok(rows.some((r) => r.includes('●')), 'the hero is on the field');
+  assert.ok(await page.evaluate(() => document.activeElement.classList.contains('xterm-helper-textarea')));
+});
+
+test('arrow keys walk the hero and change maps, as the headless backend shows', async () => {
+  const world = quietWorld(54, 4);
+  const keys = ['Up', 'Down', 'Left', 'Right', 'Right', 'Right', 'Right'];
+  const expected = headlessScreens(world, 1000000, keys);
+  assert.equal(expected.keysLeft, 0);
+
+  const page = await freshPage();
+  await page.goto(server.url + '?clock=1000000');
+  await page.waitForFunction(() => window.ranks);
+  await openWorld(page, world);
+  await page.waitForFunction(() => window.ranks.waits() === 1 && window.ranks.waiting());
+  await page.evaluate(() => window.ranks.flushed());
+
+  const shown = [];
+  for (const key of keys) {
+    shown.push(await screen(page));
+    await press(page, kPlaywrightKeys[key]);
+  }
+  shown.push(await screen(page));
+  assert.deepEqual(shown, expected.screens);
+  // The last steps left the first map: its top wall is gone.
+  assert.notEqual(shown[0][0], shown[shown.length - 1][0]);
+  assert.notEqual(shown[0].findIndex((r) => r.includes('●')), -1);
+});
+
+test('a battle played to its end shows the headless backend\'s screens', async () => {
+  const keys = ['Down', 'Down', 'Up', 'Up', ...Array(24).fill('Enter')];
+  const expected = headlessScreens(defaultWorld, 1000000, keys);
+  assert.equal(expected.keysLeft, 0, 'the battle takes every key');
+  assert.equal(expected.waitingAtEnd, false, 'the game is back on the field, chased');
+
+  const page = await freshPage();
+  await page.goto(server.url + '?clock=1000000');
+  await waitForKeyWait(page, 0, 30000);
+  const shown = [];
+  for (const key of keys) {
+    shown.push(await screen(page));
+    const waits = await page.evaluate(() => window.ranks.waits());
+    await page.keyboard.press(kPlaywrightKeys[key]);
+    if (shown.length < keys.length) await waitForKeyWait(page, waits);
+  }
+  for (let i = 0; i < keys.length; ++i) assert.deepEqual(shown[i], expected.screens[i], `screen at key ${i}`);
+  assert.ok(shown.some((rows) => rows.some((r) => r.includes('LEVEL UP'))), 'the battle ends in a level-up');
+  await page.waitForFunction((legend) => window.ranks.screenText().some((r) => r.includes(legend)), kLegend);
+});
+
+test('a world without a map file shows the stop, then ends and says what was wrong', async () => {
+  const world = makeWorld('broken', (dir) => fs.rmSync(path.join(dir, 'map_form', 'map1', '5.txt')));
+  const page = await freshPage();
+  await page.goto(server.url);
+  await page.waitForFunction(() => window.ranks);
+  await openWorld(page, world);
+  await page.waitForFunction(() => window.ranks.screenText()[0].includes('ファイルが存在しないため'));
+  const rows = await screen(page);
+  assert.match(rows[3], /30 秒後に強制終了しますので手動で閉じないでください。/);
+  // The stop lasts 30 seconds of the clock, then the game ends.
+  await page.waitForFunction(() => window.ranks.ended() !== null, null, { timeout: 45000 });
+  assert.ok(await page.isVisible('#ended'));
+  assert.match(await page.textContent('#world-name'), /broken/);
+  const errors = await page.evaluate(() => window.ranks.errors());
+  if (errors !== '') assert.ok(await page.isVisible('#errors'));
+  // Playing again starts the same world over.
+  await page.click('#again');
+  await page.waitForFunction(() => window.ranks.ended() === null && window.ranks.screenText()[0].includes('ファイル'));
+});

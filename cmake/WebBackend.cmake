@@ -27,8 +27,8 @@ set_property(TARGET ranks APPEND PROPERTY LINK_DEPENDS ${RANKS_WORLD_OUTPUTS})
 set(RANKS_NPM_DIR ${CMAKE_BINARY_DIR}/npm)
 set(RANKS_XTERM ${RANKS_NPM_DIR}/node_modules/@xterm/xterm)
 find_program(RANKS_NPM npm REQUIRED)
+file(MAKE_DIRECTORY ${RANKS_NPM_DIR})
 add_custom_command(OUTPUT ${RANKS_XTERM}/lib/xterm.js ${RANKS_XTERM}/css/xterm.css ${RANKS_XTERM}/LICENSE
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${RANKS_NPM_DIR}
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/web/package.json ${CMAKE_SOURCE_DIR}/web/package-lock.json ${RANKS_NPM_DIR}
   COMMAND ${RANKS_NPM} ci --omit=dev --no-audit --no-fund --loglevel=error
   COMMAND ${CMAKE_COMMAND} -E touch ${RANKS_XTERM}/lib/xterm.js

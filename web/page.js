@@ -9,6 +9,8 @@
   const params = new URLSearchParams(location.search);
   // For reproducible battles in tests: the clock stands still at this second.
   const fixedClock = params.has('clock') ? Number(params.get('clock')) : null;
+  // For the benchmark: every pause and every wait for a key, with its time.
+  const timeline = params.has('timeline');
 
   const $ = (id) => document.getElementById(id);
 
@@ -39,6 +41,7 @@
     this.waits = 0;
     this.ended = null;
     this.errors = '';
+    this.timeline = [];
   }
   Session.prototype.push = function (bytes) {
     this.input.push(bytes);
@@ -107,9 +110,11 @@
         if (session.input.length > 0) { resolve(); return; }
         session.waiting = true;
         session.waits++;
+        if (timeline) session.timeline.push(['wait', performance.now()]);
         session.wake = done;
         if (timeoutMs >= 0) timer = setTimeout(done, timeoutMs);
       }),
+      ranksPausing: timeline ? (ms) => session.timeline.push([ms, performance.now()]) : null,
       ranksClockSeconds: () => fixedClock !== null ? fixedClock : Math.floor(Date.now() / 1000),
       ranksPrinted: (error, text) => {
         if (!error) { console.log(text); return; }
@@ -205,6 +210,8 @@
     waits: () => (game ? game.waits : 0),
     ended: () => (game ? game.ended : null),
     errors: () => (game ? game.errors : ''),
+    // Pauses [ms, time] and key waits ['wait', time] so far (with ?timeline).
+    timeline: () => (game ? game.timeline : []),
     terminal: term,
   };
 

@@ -26,6 +26,10 @@ EM_JS(int, web_take_input, (char* buffer, int capacity), {
 EM_ASYNC_JS(void, web_wait_input, (int timeoutMs), {
     await Module.ranksWaitInput(timeoutMs);
 });
+// Each pause as the game asks for it (the page's benchmark times them).
+EM_JS(void, web_pausing, (unsigned milliseconds), {
+    if (Module.ranksPausing) Module.ranksPausing(milliseconds);
+});
 EM_JS(double, web_clock_seconds, (), { return Module.ranksClockSeconds(); });
 EM_JS(void, web_printed, (int error, const char* text, int size), {
     Module.ranksPrinted(error !== 0, UTF8ToString(text, size));
@@ -118,6 +122,7 @@ bool CursorVisible() { return state.model.CursorVisible(); }
 
 void Sleep(std::uint32_t milliseconds) {
     Present();
+    web_pausing(milliseconds);
     state.idle.Busy();
     double yieldMs = state.pauses.Pause(NowMs(), milliseconds);
     if (yieldMs > 0) {

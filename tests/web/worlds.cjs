@@ -30,6 +30,15 @@ function quietWorld(x, y) {
   });
 }
 
+// Nine empty maps with no enemies, the hero on map 5 at column x, row y.
+function emptyWorld(x, y) {
+  const dir = quietWorld(x, y);
+  const blank = (' '.repeat(59) + '\n').repeat(20);
+  for (let map = 1; map <= 9; ++map) fs.writeFileSync(path.join(dir, 'map_form', 'map1', `${map}.txt`), blank);
+  fs.writeFileSync(path.join(dir, 'map_info', 'map1.txt'), '0 1 1\n0 1 1\n0 1 0\n5\n');
+  return dir;
+}
+
 // The headless backend's screens: one each time the game takes a key, and
 // the last when the keys are used up.
 function headlessScreens(world, clock, keys) {
@@ -37,4 +46,4 @@ function headlessScreens(world, clock, keys) {
   return JSON.parse(out);
 }
 
-module.exports = { defaultWorld, makeWorld, quietWorld, headlessScreens };
+module.exports = { defaultWorld, makeWorld, quietWorld, emptyWorld, headlessScreens };

@@ -96,12 +96,14 @@ void WaitForInput() {
     // The last frame of an animation stays up for its whole pause first.
     if (double owed = state.pauses.Owed(NowMs()); owed >= 0.5) {
         emscripten_sleep(static_cast<unsigned>(owed + 0.5));
+        state.pauses.Yielded(NowMs());
         ReadInput();
         if (state.decoder.HasKey()) return;
     }
     std::int64_t settle = state.decoder.MsUntilSettled(static_cast<std::int64_t>(NowMs()));
     web_wait_input(settle < 0 ? -1 : static_cast<int>(settle) + 1);
     state.pauses.Forget();
+    state.pauses.Yielded(NowMs());
     ReadInput();
 }
 

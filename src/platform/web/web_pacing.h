@@ -26,7 +26,6 @@ public:
     double Pause(double nowMs, std::uint32_t ms) {
         if (!running_ || nowMs - end_ > kCarryMs) {
             end_ = nowMs;
-            lastYieldMs_ = nowMs;
             running_ = true;
         }
         end_ += ms;

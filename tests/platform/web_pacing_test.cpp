@@ -46,19 +46,22 @@ TEST(WebPacing, RunsOfFramesLastWhatTheyState) {
 }
 
 TEST(WebPacing, AWaitOrALongStallStartsTheAccountAfresh) {
+    constexpr double kStall = 100 + PauseAccount::kCarryMs + 1;
     PauseAccount account;
     account.Yielded(0);
-    EXPECT_EQ(account.Pause(0, 100), 100);
+    // Timers are asked to end a little early.
+    EXPECT_EQ(account.Pause(0, 100), 100 - PauseAccount::kTimerLateMs);
     account.Yielded(100);
     // Well behind the last pause's end: this pause counts from now.
-    EXPECT_EQ(account.Pause(100 + PauseAccount::kCarryMs + 1, 10), 10);
-    account.Yielded(161);
+    EXPECT_EQ(account.Pause(kStall, 10), 10 - PauseAccount::kTimerLateMs);
+    account.Yielded(kStall + 10);
     // Slightly behind: the lateness is taken from this pause.
-    EXPECT_EQ(account.Pause(161 + 8, 10), 0);
-    EXPECT_DOUBLE_EQ(account.Owed(169), 2);
+    EXPECT_EQ(account.Pause(kStall + 18, 10), 0);
+    EXPECT_DOUBLE_EQ(account.Owed(kStall + 18), 2);
     account.Forget();
-    EXPECT_EQ(account.Owed(169), 0);
-    EXPECT_EQ(account.Pause(169, 4), 4);
+    EXPECT_EQ(account.Owed(kStall + 18), 0);
+    EXPECT_EQ(account.Pause(kStall + 18, 4), 0);
+    EXPECT_DOUBLE_EQ(account.Owed(kStall + 18), 4);
 }
 
 TEST(WebPacing, ThePageDrawsEvenWhenNothingIsOwed) {

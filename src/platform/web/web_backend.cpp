@@ -93,10 +93,15 @@ void ReadInput() {
 // Blocks until input arrives, or until a held ESC would settle.
 void WaitForInput() {
     Present();
-    // The last frame of an animation stays up for its whole pause first.
-    if (double owed = state.pauses.Owed(NowMs()); owed >= 0.5) {
-        emscripten_sleep(static_cast<unsigned>(owed + 0.5));
-        state.pauses.Yielded(NowMs());
+    // The last frame of an animation stays up for its whole pause first: a
+    // timer for most of it, then the clock for the rest.
+    if (double owed = state.pauses.Owed(NowMs()); owed > 0) {
+        if (owed >= PauseAccount::kGranularityMs + PauseAccount::kTimerLateMs) {
+            emscripten_sleep(static_cast<unsigned>(owed - PauseAccount::kTimerLateMs));
+            state.pauses.Yielded(NowMs());
+        }
+        while (state.pauses.Owed(NowMs()) > 0) {
+        }
         ReadInput();
         if (state.decoder.HasKey()) return;
     }
@@ -128,7 +133,7 @@ void Sleep(std::uint32_t milliseconds) {
     state.idle.Busy();
     double yieldMs = state.pauses.Pause(NowMs(), milliseconds);
     if (yieldMs > 0) {
-        emscripten_sleep(static_cast<unsigned>(yieldMs + 0.5));
+        emscripten_sleep(static_cast<unsigned>(yieldMs));
         state.pauses.Yielded(NowMs());
         ReadInput();
     }

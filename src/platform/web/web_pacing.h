@@ -3,7 +3,10 @@
 // chained, so a run of 1 ms frames handed back one by one would last four
 // times too long. Instead the pauses are kept as an account of time owed,
 // and the browser gets control only when the debt reaches the timers'
-// granularity; a late timer is paid back by the pauses after it.
+// granularity; a late timer is paid back by the pauses after it. Timers
+// are asked to end a little early, and the last frame of an animation is
+// held for the rest of its pause by the clock alone, since no later pause
+// would pay a late timer back.
 #pragma once
 
 #include <cstdint>
@@ -14,9 +17,11 @@ class PauseAccount {
 public:
     // Below this a browser timer cannot wait exactly.
     static constexpr double kGranularityMs = 4.0;
+    // How late a browser timer usually fires.
+    static constexpr double kTimerLateMs = 1.0;
     // Further behind than this (a key wait, a slow load, a hidden tab) the
     // account starts afresh instead of rushing the frames to catch up.
-    static constexpr double kCarryMs = 50.0;
+    static constexpr double kCarryMs = 250.0;
     // The page is given a chance to draw at least this often, even when the
     // game's own work leaves no time owed.
     static constexpr double kLongestHoldMs = 100.0;
@@ -30,7 +35,7 @@ public:
         }
         end_ += ms;
         double owed = end_ - nowMs;
-        if (owed >= kGranularityMs) return owed;
+        if (owed >= kGranularityMs + kTimerLateMs) return owed - kTimerLateMs;
         if (nowMs - lastYieldMs_ >= kLongestHoldMs) return owed > 0 ? owed : 0.01;
         return 0;
     }

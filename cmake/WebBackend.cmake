@@ -26,12 +26,14 @@ set_property(TARGET ranks APPEND PROPERTY LINK_DEPENDS ${RANKS_WORLD_OUTPUTS})
 # build tree so the sources stay untouched.
 set(RANKS_NPM_DIR ${CMAKE_BINARY_DIR}/npm)
 set(RANKS_XTERM ${RANKS_NPM_DIR}/node_modules/@xterm/xterm)
+set(RANKS_XTERM_CANVAS ${RANKS_NPM_DIR}/node_modules/@xterm/addon-canvas)
 find_program(RANKS_NPM npm REQUIRED)
 file(MAKE_DIRECTORY ${RANKS_NPM_DIR})
 add_custom_command(OUTPUT ${RANKS_XTERM}/lib/xterm.js ${RANKS_XTERM}/css/xterm.css ${RANKS_XTERM}/LICENSE
+                          ${RANKS_XTERM_CANVAS}/lib/addon-canvas.js
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/web/package.json ${CMAKE_SOURCE_DIR}/web/package-lock.json ${RANKS_NPM_DIR}
   COMMAND ${RANKS_NPM} ci --omit=dev --no-audit --no-fund --loglevel=error
-  COMMAND ${CMAKE_COMMAND} -E touch ${RANKS_XTERM}/lib/xterm.js
+  COMMAND ${CMAKE_COMMAND} -E touch ${RANKS_XTERM}/lib/xterm.js ${RANKS_XTERM_CANVAS}/lib/addon-canvas.js
   WORKING_DIRECTORY ${RANKS_NPM_DIR}
   DEPENDS ${CMAKE_SOURCE_DIR}/web/package.json ${CMAKE_SOURCE_DIR}/web/package-lock.json
   VERBATIM)
@@ -43,7 +45,8 @@ foreach(item IN ITEMS
     "${CMAKE_SOURCE_DIR}/web/page.css|page.css"
     "${RANKS_XTERM}/lib/xterm.js|xterm.js"
     "${RANKS_XTERM}/css/xterm.css|xterm.css"
-    "${RANKS_XTERM}/LICENSE|xterm-LICENSE.txt")
+    "${RANKS_XTERM}/LICENSE|xterm-LICENSE.txt"
+    "${RANKS_XTERM_CANVAS}/lib/addon-canvas.js|addon-canvas.js")
   string(REPLACE "|" ";" pair "${item}")
   list(GET pair 0 from)
   list(GET pair 1 to)

@@ -28,6 +28,9 @@
     theme: { background: '#000000', foreground: '#c0c0c0', cursor: '#c0c0c0' },
   });
   term.open($('terminal'));
+  // Drawn on a canvas, every glyph sits on the cell grid (the default
+  // renderer lets a row with the cursor in it drift by a cell).
+  term.loadAddon(new CanvasAddon.CanvasAddon());
 
   const encoder = new TextEncoder();
   let game = null;  // the running instance's page side

@@ -98,16 +98,6 @@ TEST_F(AttackTest, HeroFallsAtThreeHpToABlowOfFive) {
     EXPECT_EQ(Line(2), "相手に敗れました。");
 }
 
-TEST_F(AttackTest, FourEnemiesStrikeInTurnEachWithItsOwnWait) {
-    test::OpenGroup(pawn, 4);
-    hero.defence = 1000;
-    SeedBattleRandom(21);
-    headless::Keys({kKeyEnter, kKeyEnter, kKeyEnter, kKeyEnter});
-    EXPECT_EQ(EnemiesTurn(pawn), kContinue);  // throws on a fifth wait
-    EXPECT_EQ(headless::KeysLeft(), 0u);
-    EXPECT_EQ(battle.actionCount, 4);
-}
-
 TEST_F(AttackTest, AbilityOutsideTheTableStrikesWithTheFirst) {
     test::OpenGroup(pawn, 1);
     hero.speed = 0;

@@ -60,25 +60,6 @@ TEST_F(BattleScreenTest, EveryFormationSizeDrawsExactlyItsCells) {
     }
 }
 
-TEST_F(BattleScreenTest, HighlightLightsOnlyTheTarget) {
-    DrawFormation(pawn, 5);
-    pawn.target = 3;
-    HighlightTarget(pawn, 5);
-    EXPECT_TRUE(AllAttr(3, 36, 2, 15));
-    EXPECT_TRUE(AllAttr(2, 33, 8, 7));
-    PlainTarget(pawn, 5);
-    EXPECT_TRUE(AllAttr(3, 36, 2, 7));
-}
-
-TEST_F(BattleScreenTest, MessageFrame) {
-    DrawMessageFrame();
-    for (const auto& [y, edge] : {std::pair{12, "￣"}, std::pair{18, "＿"}}) {
-        std::string line = "|";
-        for (int i = 0; i < 26; ++i) line += edge;
-        EXPECT_EQ(Row(y, 25, 54), line + "|");
-    }
-}
-
 TEST_F(BattleScreenTest, TheThreeBanners) {
     SlideInBanner(BannerKind::EnemyAttack);
     EXPECT_EQ(battleLeft, 25);

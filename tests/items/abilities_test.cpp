@@ -48,7 +48,7 @@ TEST_F(AbilitiesTest, FellingOneOfTwoAgesOnlyTheProteinsAndFellingTheLastNothing
     const struct { int pawns, result; std::int16_t proteinLeft; } cases[] = {{2, kEnemyFell, 10}, {1, kVictory, 11}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pawns);
-        ResetGameState();
+        SetUp();
         Open(c.pawns);
         hero.nextExp = 100000;
         Prepare(0, {kItemProtein, kItemBuckler});

@@ -58,6 +58,34 @@ TEST_F(TerminalTest, SuspendRestoresContinueTakesTheTerminalBackAndCtrlCEnds) {
     ExpectEnd(s, 128 + SIGINT);
 }
 
+TEST_F(TerminalTest, ColoursFollowTheEnvironmentOverTheWholeScreenAndLeaveWithTheGame) {
+    struct Case {
+        const char *setting, *bright, *plain;
+    };
+    for (const Case c : {Case{"COLORTERM=truecolor", "\x1b[38;2;255;255;255mHIGHLIGHT", "\x1b[38;2;192;192;192mplain"},
+                         Case{"COLORTERM=", "\x1b[97mHIGHLIGHT", "\x1b[37mplain"},
+                         Case{"NO_COLOR=1", "\x1b[7mHIGHLIGHT", " plain"}}) {
+        SCOPED_TRACE(c.setting);
+        TerminalSession s;
+        ASSERT_TRUE(s.Start(dir.Path(), {"-u", "NO_COLOR", c.setting, RANKS_TERMINAL_PROBE}, "/usr/bin/env"));
+        ASSERT_TRUE(s.WaitForText("bottom"));
+        // Every cell of the screen, trailing blanks included.
+        std::string screen = s.Tmux("capture-pane -e -N -p");
+        EXPECT_NE(screen.find(c.bright), std::string::npos) << screen;
+        EXPECT_NE(screen.find(c.plain), std::string::npos) << screen;
+        // With colours no cell falls back to the terminal's own background.
+        EXPECT_TRUE(*c.plain == ' ' || screen.find("49m") == std::string::npos) << screen;
+        s.SendKeys({"q"});
+        ExpectEnd(s, 0);
+        // What the shell shows next comes in the user's own colours.
+        s.SendKeys({"zz"});
+        ASSERT_TRUE(s.WaitForText("zz"));
+        std::string after = s.Tmux("capture-pane -e -p");
+        std::size_t at = after.find("zz");
+        EXPECT_EQ(after.rfind('\x1b', at), std::string::npos) << after;
+    }
+}
+
 TEST_F(TerminalTest, TooSmallATerminalGetsANoticeUntilItGrowsThenTheWholeScreen) {
     TerminalSession s;
     StartGame(s, {}, true);

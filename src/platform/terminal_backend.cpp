@@ -343,20 +343,21 @@ bool CursorVisible() { return state.model.CursorVisible(); }
 
 void Sleep(std::uint32_t milliseconds) {
     Service();
+    // Keys typed since the last look are taken in (they stay queued for the
+    // game): a Ctrl+C among them ends the game now, not after the animation.
+    ReadInput();
     state.lastPollIdle = false;
     // Long pauses are cut in slices so that Ctrl+C and a resize are seen at
     // once; the end is fixed up front so the slices add up to the pause.
-    constexpr std::int64_t kSliceNs = 100'000'000;
+    constexpr std::int64_t kSliceNs = 50'000'000;
     const std::int64_t end = NowNs() + static_cast<std::int64_t>(milliseconds) * 1'000'000;
     for (std::int64_t left = end - NowNs(); left > 0; left = end - NowNs()) {
         std::int64_t slice = left < kSliceNs ? left : kSliceNs;
         timespec request{static_cast<time_t>(slice / 1'000'000'000), static_cast<long>(slice % 1'000'000'000)};
         timespec remaining{};
         while (::nanosleep(&request, &remaining) != 0 && errno == EINTR) request = remaining;
-        if (end - NowNs() > 0) {
-            ReadInput();
-            Service();
-        }
+        ReadInput();
+        if (end - NowNs() > 0) Service();
     }
 }
 

@@ -9,13 +9,18 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <langinfo.h>
+
 #include <cerrno>
 #include <csignal>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <clocale>
 #include <exception>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #if defined(__APPLE__)
@@ -28,6 +33,7 @@
 #include "key_decoder.h"
 #include "platform.h"
 #include "terminal_renderer.h"
+#include "terminal_requirements.h"
 #include "virtual_console.h"
 
 namespace rf::platform {
@@ -266,11 +272,15 @@ void WaitForSize() {
     while (!LargeEnough(columns, rows)) {
         if (!noticed || resized) {
             resized = 0;
-            // Short lines, so that even a narrow terminal shows it whole.
-            std::string notice = "\x1b[0m\x1b[H\x1b[2JRanks & Files needs a terminal\r\nof at least " +
-                                 std::to_string(kMinColumns) + "x" + std::to_string(kMinRows) +
-                                 "; this one is " + std::to_string(columns) + "x" +
-                                 std::to_string(rows) + ".\r\nPlease enlarge it to go on.";
+            // Short lines, so that even a narrow terminal shows it whole;
+            // Japanese first, as every text of the game, and the English below.
+            const std::string need = std::to_string(kMinColumns) + "x" + std::to_string(kMinRows);
+            const std::string now = std::to_string(columns) + "x" + std::to_string(rows);
+            std::string notice = "\x1b[0m\x1b[H\x1b[2J"
+                                 "端末が小さすぎます（いまは " + now + "）。\r\n" +
+                                 need + " 以上に広げると続きます。\r\n\r\n"
+                                 "The terminal is too small (" + now + ").\r\n"
+                                 "Enlarge it to " + need + " or more to go on.";
             WriteAll(kOut, notice);
             noticed = true;
         }
@@ -314,12 +324,46 @@ void Service() {
     Present();
 }
 
+// What the environment says about the terminal: its type, what terminfo
+// knows of it, and the locale's character set.
+TerminalFacts GatherFacts() {
+    TerminalFacts facts;
+    if (const char* term = std::getenv("TERM")) facts.term = term;
+    for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) {
+            facts.localeVariable = name;
+            facts.localeValue = value;
+            break;
+        }
+    }
+    // Only asked, then put back: the game itself runs in the C locale.
+    if (std::setlocale(LC_CTYPE, "")) facts.codeset = ::nl_langinfo(CODESET);
+    std::setlocale(LC_CTYPE, "C");
+    if (facts.term) {
+        for (const std::string& path :
+             TermInfoPaths(*facts.term, std::getenv("TERMINFO"), std::getenv("HOME"), std::getenv("TERMINFO_DIRS"))) {
+            std::ifstream file(path, std::ios::binary);
+            if (!file) continue;
+            std::string entry(std::istreambuf_iterator<char>(file), {});
+            facts.cursorAddressing = TermInfoCanAddressCursor(entry);
+            if (facts.cursorAddressing) break;
+        }
+    }
+    return facts;
+}
+
 }  // namespace
 
 void Open() {
     if (state.opened) return;
     if (!::isatty(kIn) || !::isatty(kOut)) {
         PrintError("ranks: standard input and output must be a terminal\n");
+        std::exit(1);
+    }
+    // A terminal the game cannot draw on is left untouched.
+    if (std::string refusal = TerminalRefusal(GatherFacts()); !refusal.empty()) {
+        PrintError(refusal + "\n");
         std::exit(1);
     }
     ::tcgetattr(kIn, &originalModes);

@@ -1,11 +1,11 @@
-#include "platform/terminal_renderer.h"
+#include "platform/model/terminal_renderer.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "core/sjis.h"
-#include "platform/cp932_unicode.h"
+#include "platform/model/cp932_unicode.h"
 
 namespace rf::platform {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/terminal_requirements.h"
+#include "platform/model/terminal_requirements.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "terminal_requirements.h"
+#include "platform/model/terminal_requirements.h"
 
 #include <cctype>
 #include <cstdint>
 
-#include "platform.h"
+#include "platform/platform.h"
 
 namespace rf::platform {
 namespace {

@@ -2,7 +2,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform.h"
+#include "platform/platform.h"
 
 namespace rf::platform {
 

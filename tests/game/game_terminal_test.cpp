@@ -76,6 +76,23 @@ TEST_F(GameInTerminal, ContactShowsTheBattleAndTheFieldComesBack) {
     ExpectEnd(s, std::nullopt);
 }
 
+TEST_F(GameInTerminal, TheInstalledGamePlaysItsWorldFromAnyWorkingDirectory) {
+    TempDir prefix;
+    std::string install = Quote(RANKS_CMAKE) + " --install " + Quote(RANKS_BUILD_DIR) + " --prefix " +
+                          Quote(prefix.Path().string()) + " > /dev/null";
+    ASSERT_EQ(std::system(install.c_str()), 0);
+    for (const char* file : {"bin/ranks", "share/ranks/world/map_form/map1/1.txt", "share/man/man6/ranks.6"})
+        EXPECT_TRUE(std::filesystem::exists(prefix.Path() / file)) << file;
+    // The working directory is empty: the world is found from the program's own place.
+    TerminalSession s;
+    ASSERT_TRUE(s.Start(dir.Path(), {}, (prefix.Path() / "bin/ranks").string()));
+    EXPECT_TRUE(s.WaitForText("ビショップ"));
+    EXPECT_TRUE(s.WaitForText("_____MiniMap_____"));
+    EXPECT_FALSE(s.ScreenContains("ファイルが存在しない"));
+    s.SendKeys({"C-c"});
+    ExpectEnd(s, 128 + SIGINT);
+}
+
 TEST_F(GameInTerminal, MissingMapFileShowsTheNoticeAndExits255ThirtySecondsLaterOrAtCtrlC) {
     dir.WriteText("Hero_Info/Hero_Status_Info.txt", "Hero 10 1 1 1 1 1 10 0 1 0 0 0 0 1 1 2 1 3 1 5 5");
     for (bool interrupted : {true, false}) {

@@ -10,7 +10,7 @@ const fs = require('node:fs');
 const path = require('node:path');
 const zlib = require('node:zlib');
 const { launch, pageDir, press, serve, waitForKeyWait } = require('../tests/web/browser.cjs');
-const { emptyWorld } = require('../tests/web/worlds.cjs');
+const { battleWorld, emptyWorld } = require('../tests/web/worlds.cjs');
 
 const kLegend = '移動 ・・・ 矢印キー';
 const runs = Number(process.env.RUNS || 3);
@@ -94,10 +94,12 @@ async function mapChanges(page, world) {
   await walk('ArrowUp', 'map change vertical');
 }
 
-// The encounter and a battle on the default world, with the item menu and
-// the ability menu opened, to its end with the level-up panel.
+// The encounter and a battle against two pawns, with the item menu and the
+// ability menu opened, to its end with the level-up panel.
 async function battle(page, url) {
   await page.goto(url + '?clock=1000000&timeline');
+  await page.waitForFunction(() => window.ranks);
+  await openWorld(page, battleWorld(1, 2));
   await waitForKeyWait(page, 0, 30000);
   let t = await timelineOf(page);
   const wipes = t.findIndex(([ms]) => ms === 30);

@@ -7,7 +7,7 @@ const fs = require('node:fs');
 const path = require('node:path');
 const { after, before, test } = require('node:test');
 const { launch, press, screen, serve, waitForKeyWait } = require('./browser.cjs');
-const { headlessScreens, makeWorld, quietWorld, defaultWorld } = require('./worlds.cjs');
+const { battleWorld, headlessScreens, makeWorld, quietWorld } = require('./worlds.cjs');
 
 const kLegend = '移動 ・・・ 矢印キー';
 const kPlaywrightKeys = { Up: 'ArrowUp', Down: 'ArrowDown', Left: 'ArrowLeft', Right: 'ArrowRight', Enter: 'Enter', Space: ' ' };
@@ -75,24 +75,30 @@ test('arrow keys walk the hero and change maps, as the headless backend shows', 
 });
 
 test('a battle played to its end shows the headless backend\'s screens', async () => {
-  const keys = ['Down', 'Down', 'Up', 'Up', ...Array(24).fill('Enter')];
-  const expected = headlessScreens(defaultWorld, 1000000, keys);
+  // Two pawns a few steps from the hero: the battle begins at once, and
+  // ends in a victory with a level-up.
+  const world = battleWorld(1, 2);
+  const keys = ['Down', 'Down', 'Up', 'Up', ...Array(32).fill('Enter')];
+  const expected = headlessScreens(world, 1000000, keys);
   assert.equal(expected.keysLeft, 0, 'the battle takes every key');
-  assert.equal(expected.waitingAtEnd, false, 'the game is back on the field, chased');
+  assert.equal(expected.waitingAtEnd, true, 'the game is back on the field, waiting');
 
   const page = await freshPage();
   await page.goto(server.url + '?clock=1000000');
-  await waitForKeyWait(page, 0, 30000);
+  await page.waitForFunction(() => window.ranks);
+  await openWorld(page, world);
+  await page.waitForFunction(() => window.ranks.waits() === 1 && window.ranks.waiting(), null, { timeout: 30000 });
+  await page.evaluate(() => window.ranks.flushed());
   const shown = [];
   for (const key of keys) {
     shown.push(await screen(page));
-    const waits = await page.evaluate(() => window.ranks.waits());
-    await page.keyboard.press(kPlaywrightKeys[key]);
-    if (shown.length < keys.length) await waitForKeyWait(page, waits);
+    await press(page, kPlaywrightKeys[key]);
   }
-  for (let i = 0; i < keys.length; ++i) assert.deepEqual(shown[i], expected.screens[i], `screen at key ${i}`);
+  shown.push(await screen(page));
+  assert.equal(shown.length, expected.screens.length);
+  for (let i = 0; i < shown.length; ++i) assert.deepEqual(shown[i], expected.screens[i], `screen at key ${i}`);
   assert.ok(shown.some((rows) => rows.some((r) => r.includes('LEVEL UP'))), 'the battle ends in a level-up');
-  await page.waitForFunction((legend) => window.ranks.screenText().some((r) => r.includes(legend)), kLegend);
+  assert.ok(shown[shown.length - 1].some((r) => r.includes(kLegend)), 'back on the field');
 });
 
 test('a world without a map file shows the stop, then ends and says what was wrong', async () => {

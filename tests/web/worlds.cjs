@@ -39,6 +39,14 @@ function emptyWorld(x, y) {
   return dir;
 }
 
+// The empty world with one enemy group (kind 1 to 4, of `size`) on the
+// hero's row, a few steps to his right: a battle begins at once.
+function battleWorld(kind, size) {
+  const dir = emptyWorld(26, 10);
+  fs.writeFileSync(path.join(dir, 'map_info', 'map1', '5.txt'), `1\n${kind} ${size} 34 10\n`);
+  return dir;
+}
+
 // The headless backend's screens: one each time the game takes a key, and
 // the last when the keys are used up.
 function headlessScreens(world, clock, keys) {
@@ -46,4 +54,4 @@ function headlessScreens(world, clock, keys) {
   return JSON.parse(out);
 }
 
-module.exports = { defaultWorld, makeWorld, quietWorld, emptyWorld, headlessScreens };
+module.exports = { defaultWorld, makeWorld, quietWorld, emptyWorld, battleWorld, headlessScreens };

@@ -46,7 +46,8 @@ namespace {
 
 struct WebState {
     VirtualConsole model;
-    TerminalRenderer renderer;
+    // The widget takes 24-bit colours: the console's own grey and white.
+    TerminalRenderer renderer{Colours::kExact};
     KeyDecoder decoder;
     PauseAccount pauses;
     IdleRun idle;

@@ -9,7 +9,7 @@
 const fs = require('node:fs');
 const path = require('node:path');
 const zlib = require('node:zlib');
-const { launch, pageDir, press, serve, waitForKeyWait } = require('../tests/web/browser.cjs');
+const { launch, openWorld, pageDir, press, serve, waitForKeyWait } = require('../tests/web/browser.cjs');
 const { battleWorld, emptyWorld } = require('../tests/web/worlds.cjs');
 
 const kLegend = '移動 ・・・ 矢印キー';
@@ -58,13 +58,6 @@ function report() {
 }
 
 async function timelineOf(page) { return page.evaluate(() => window.ranks.timeline()); }
-
-async function openWorld(page, dir) {
-  const chooser = page.waitForEvent('filechooser');
-  await page.click('#open-world');
-  await (await chooser).setFiles(dir);
-  await page.waitForFunction(() => window.ranks.waits() === 0);
-}
 
 async function loadTime(context, url) {
   const page = await context.newPage();

@@ -35,6 +35,7 @@
   const encoder = new TextEncoder();
   let game = null;  // the running instance's page side
   let userWorld = null;  // [{path, data}] of the chosen folder, or null
+  let starts = 0;
 
   // One run of the game: its keyboard queue and its end.
   function Session() {
@@ -57,9 +58,15 @@
   }
 
   function start() {
-    if (game) game.ended = game.ended === null ? 'replaced' : game.ended;
+    if (game) {
+      // The old game stops at its next pause or wait.
+      game.module.ranksReplaced = true;
+      if (game.wake) game.wake();
+      if (game.ended === null) game.ended = 'replaced';
+    }
     const session = new Session();
     game = session;
+    ++starts;
     const current = () => game === session;
     term.reset();
     term.write('\x1b[?25l');
@@ -126,7 +133,9 @@
         showErrors(session.errors);
       },
       ranksEnded: (status) => { if (current()) ended(session, status); },
+      ranksReplaced: false,
     };
+    session.module = module;
     RanksGame(module);
   }
 
@@ -209,6 +218,8 @@
     },
     // Resolves once the terminal has drawn everything written so far.
     flushed: () => new Promise((resolve) => term.write('', resolve)),
+    // How many games the page has started (a world opened, play again).
+    starts: () => starts,
     waiting: () => game !== null && game.waiting,
     waits: () => (game ? game.waits : 0),
     ended: () => (game ? game.ended : null),

@@ -74,6 +74,16 @@ async function press(page, key) {
   await waitForKeyWait(page, before);
 }
 
+// Loads a world folder through the page's own button and picker, and waits
+// until the game has started on it.
+async function openWorld(page, dir) {
+  const starts = await page.evaluate(() => window.ranks.starts());
+  const chooser = page.waitForEvent('filechooser');
+  await page.click('#open-world');
+  await (await chooser).setFiles(dir);
+  await page.waitForFunction((n) => window.ranks.starts() > n, starts);
+}
+
 const screen = (page) => page.evaluate(() => window.ranks.screenText());
 
-module.exports = { root, pageDir, serve, launch, open, press, screen, waitForKeyWait };
+module.exports = { root, pageDir, serve, launch, open, openWorld, press, screen, waitForKeyWait };

@@ -6,7 +6,7 @@ const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
 const { after, before, test } = require('node:test');
-const { launch, press, screen, serve, waitForKeyWait } = require('./browser.cjs');
+const { launch, openWorld, press, screen, serve, waitForKeyWait } = require('./browser.cjs');
 const { battleWorld, headlessScreens, makeWorld, quietWorld } = require('./worlds.cjs');
 
 const kLegend = '移動 ・・・ 矢印キー';
@@ -28,13 +28,6 @@ async function freshPage() {
   const page = await browser.context.newPage();
   page.on('pageerror', (e) => console.error('page error:', e.message));
   return page;
-}
-
-// Loads a world folder through the page's own button and picker.
-async function openWorld(page, dir) {
-  const chooser = page.waitForEvent('filechooser');
-  await page.click('#open-world');
-  await (await chooser).setFiles(dir);
 }
 
 test('the default world: the field appears with its legend, the terminal has focus', async () => {
@@ -59,8 +52,7 @@ test('arrow keys walk the hero and change maps, as the headless backend shows', 
   await page.goto(server.url + '?clock=1000000');
   await page.waitForFunction(() => window.ranks);
   await openWorld(page, world);
-  await page.waitForFunction(() => window.ranks.waits() === 1 && window.ranks.waiting());
-  await page.evaluate(() => window.ranks.flushed());
+  await waitForKeyWait(page, 0);
 
   const shown = [];
   for (const key of keys) {
@@ -87,8 +79,7 @@ test('a battle played to its end shows the headless backend\'s screens', async (
   await page.goto(server.url + '?clock=1000000');
   await page.waitForFunction(() => window.ranks);
   await openWorld(page, world);
-  await page.waitForFunction(() => window.ranks.waits() === 1 && window.ranks.waiting(), null, { timeout: 30000 });
-  await page.evaluate(() => window.ranks.flushed());
+  await waitForKeyWait(page, 0, 30000);
   const shown = [];
   for (const key of keys) {
     shown.push(await screen(page));

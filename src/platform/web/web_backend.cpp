@@ -40,6 +40,10 @@ EM_ASYNC_JS(void, web_end, (int status), {
     Module.ranksEnded(status);
     await new Promise(function() {});
 });
+// Whether the page has started another game (another world, play again):
+// this one then stops where it is, at its next pause or wait.
+EM_JS(int, web_replaced, (), { return Module.ranksReplaced ? 1 : 0; });
+EM_ASYNC_JS(void, web_halt, (), { await new Promise(function() {}); });
 
 namespace rf::platform {
 namespace {
@@ -76,6 +80,10 @@ void Present() {
     __builtin_unreachable();
 }
 
+void HaltIfReplaced() {
+    if (web_replaced()) web_halt();
+}
+
 // Takes what the page has queued from the keyboard.
 void ReadInput() {
     char buffer[256];
@@ -99,6 +107,7 @@ void WaitForInput() {
     if (double owed = state.pauses.Owed(NowMs()); owed > 0) {
         if (owed >= PauseAccount::kGranularityMs + PauseAccount::kTimerLateMs) {
             emscripten_sleep(static_cast<unsigned>(owed - PauseAccount::kTimerLateMs));
+            HaltIfReplaced();
             state.pauses.Yielded(NowMs());
         }
         while (state.pauses.Owed(NowMs()) > 0) {
@@ -108,6 +117,7 @@ void WaitForInput() {
     }
     std::int64_t settle = state.decoder.MsUntilSettled(static_cast<std::int64_t>(NowMs()));
     web_wait_input(settle < 0 ? -1 : static_cast<int>(settle) + 1);
+    HaltIfReplaced();
     state.pauses.Forget();
     state.pauses.Yielded(NowMs());
     ReadInput();
@@ -135,6 +145,7 @@ void Sleep(std::uint32_t milliseconds) {
     double yieldMs = state.pauses.Pause(NowMs(), milliseconds);
     if (yieldMs > 0) {
         emscripten_sleep(static_cast<unsigned>(yieldMs));
+        HaltIfReplaced();
         state.pauses.Yielded(NowMs());
         ReadInput();
     }

@@ -30,7 +30,7 @@ async function freshPage() {
   return page;
 }
 
-test('the default world: the field appears with its legend, the terminal has focus', async () => {
+test('the default world: the field appears with its legend and the terminal has focus; Ctrl+C ends, play again restarts', async () => {
   const page = await freshPage();
   await page.goto(server.url);
   await page.waitForFunction((legend) => window.ranks && window.ranks.screenText().some((r) => r.includes(legend)),
@@ -40,6 +40,14 @@ test('the default world: the field appears with its legend, the terminal has foc
   assert.match(rows[0], /MiniMap/);
   assert.ok(rows.some((r) => r.includes('●')), 'the hero is on the field');
   assert.ok(await page.evaluate(() => document.activeElement.classList.contains('xterm-helper-textarea')));
+
+  await page.keyboard.press('Control+C');
+  await page.waitForFunction(() => window.ranks.ended() === 130);
+  assert.ok(await page.isVisible('#ended'));
+  await page.click('#again');
+  await page.waitForFunction((legend) => window.ranks.ended() === null && window.ranks.starts() === 2 &&
+    window.ranks.screenText().some((r) => r.includes(legend)), kLegend);
+  assert.ok(!(await page.isVisible('#ended')));
 });
 
 test('arrow keys walk the hero and change maps, as the headless backend shows', async () => {

@@ -15,7 +15,7 @@ double Play(PauseAccount& account, double now, int frames, std::uint32_t ms, dou
         now += 0.05;  // drawing the frame
         double wait = account.Pause(now, ms);
         if (wait > 0) {
-            EXPECT_GE(wait, PauseAccount::kGranularityMs);
+            EXPECT_GE(wait, PauseAccount::kYieldFromMs - PauseAccount::kTimerLateMs);
             now += wait + lateMs;
             account.Yielded(now);
             ++*yields;
@@ -53,15 +53,16 @@ TEST(WebPacing, AWaitOrALongStallStartsTheAccountAfresh) {
     EXPECT_EQ(account.Pause(0, 100), 100 - PauseAccount::kTimerLateMs);
     account.Yielded(100);
     // Well behind the last pause's end: this pause counts from now.
-    EXPECT_EQ(account.Pause(kStall, 10), 10 - PauseAccount::kTimerLateMs);
-    account.Yielded(kStall + 10);
-    // Slightly behind: the lateness is taken from this pause.
-    EXPECT_EQ(account.Pause(kStall + 18, 10), 0);
-    EXPECT_DOUBLE_EQ(account.Owed(kStall + 18), 2);
+    EXPECT_EQ(account.Pause(kStall, 20), 20 - PauseAccount::kTimerLateMs);
+    account.Yielded(kStall + 20);
+    // Slightly behind: the lateness is taken from this pause, and the rest
+    // is too short for a timer.
+    EXPECT_EQ(account.Pause(kStall + 28, 10), 0);
+    EXPECT_DOUBLE_EQ(account.Owed(kStall + 28), 2);
     account.Forget();
-    EXPECT_EQ(account.Owed(kStall + 18), 0);
-    EXPECT_EQ(account.Pause(kStall + 18, 4), 0);
-    EXPECT_DOUBLE_EQ(account.Owed(kStall + 18), 4);
+    EXPECT_EQ(account.Owed(kStall + 28), 0);
+    EXPECT_EQ(account.Pause(kStall + 28, 4), 0);
+    EXPECT_DOUBLE_EQ(account.Owed(kStall + 28), 4);
 }
 
 TEST(WebPacing, ThePageDrawsEvenWhenNothingIsOwed) {

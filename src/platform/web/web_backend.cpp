@@ -105,7 +105,7 @@ void WaitForInput() {
     // The last frame of an animation stays up for its whole pause first: a
     // timer for most of it, then the clock for the rest.
     if (double owed = state.pauses.Owed(NowMs()); owed > 0) {
-        if (owed >= PauseAccount::kGranularityMs + PauseAccount::kTimerLateMs) {
+        if (owed >= PauseAccount::kYieldFromMs) {
             emscripten_sleep(static_cast<unsigned>(owed - PauseAccount::kTimerLateMs));
             HaltIfReplaced();
             state.pauses.Yielded(NowMs());

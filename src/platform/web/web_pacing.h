@@ -2,11 +2,11 @@
 // hands control back to it, and its timers wait at least about 4 ms once
 // chained, so a run of 1 ms frames handed back one by one would last four
 // times too long. Instead the pauses are kept as an account of time owed,
-// and the browser gets control only when the debt reaches the timers'
-// granularity; a late timer is paid back by the pauses after it. Timers
-// are asked to end a little early, and the last frame of an animation is
-// held for the rest of its pause by the clock alone, since no later pause
-// would pay a late timer back.
+// and the browser gets control only when the debt is about a display
+// frame; a late timer is paid back by the pauses after it. Timers are
+// asked to end a little early, and the last frame of an animation is held
+// for the rest of its pause by the clock alone (a short menu slide
+// entirely), since no later pause would pay a late timer back.
 #pragma once
 
 #include <cstdint>
@@ -15,10 +15,11 @@ namespace rf::platform {
 
 class PauseAccount {
 public:
-    // Below this a browser timer cannot wait exactly.
-    static constexpr double kGranularityMs = 4.0;
+    // Time owed is handed to a browser timer from this much on: well above
+    // the timers' 4 ms granularity, below a display frame.
+    static constexpr double kYieldFromMs = 12.0;
     // How late a browser timer usually fires.
-    static constexpr double kTimerLateMs = 1.0;
+    static constexpr double kTimerLateMs = 2.0;
     // Further behind than this (a key wait, a slow load, a hidden tab) the
     // account starts afresh instead of rushing the frames to catch up.
     static constexpr double kCarryMs = 250.0;
@@ -35,7 +36,7 @@ public:
         }
         end_ += ms;
         double owed = end_ - nowMs;
-        if (owed >= kGranularityMs + kTimerLateMs) return owed - kTimerLateMs;
+        if (owed >= kYieldFromMs) return owed - kTimerLateMs;
         if (nowMs - lastYieldMs_ >= kLongestHoldMs) return owed > 0 ? owed : 0.01;
         return 0;
     }

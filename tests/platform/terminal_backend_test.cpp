@@ -91,8 +91,8 @@ TEST_F(TerminalTest, ColoursFollowTheEnvironmentOverTheWholeScreenAndLeaveWithTh
     struct Case {
         const char *setting, *bright, *plain;
     };
-    for (const Case c : {Case{"COLORTERM=truecolor", "\x1b[38;2;255;255;255mHIGHLIGHT", "\x1b[38;2;192;192;192mplain"},
-                         Case{"COLORTERM=", "\x1b[97mHIGHLIGHT", "\x1b[37mplain"},
+    for (const Case c : {Case{"COLORTERM=truecolor", "\x1b[1m\x1b[38;2;255;255;255mHIGHLIGHT", "\x1b[0m\x1b[38;2;192;192;192m\x1b[48;2;0;0;0mplain"},
+                         Case{"COLORTERM=", "\x1b[1m\x1b[97mHIGHLIGHT", "\x1b[0m\x1b[37m\x1b[40mplain"},
                          Case{"NO_COLOR=1", "\x1b[7mHIGHLIGHT", " plain"}}) {
         SCOPED_TRACE(c.setting);
         TerminalSession s;

@@ -24,8 +24,10 @@ cleanup() {
 trap cleanup EXIT
 
 # The default world, with a hero one point of experience short of his
-# next level and strong enough to win his first battle at once.
+# next level and strong enough to win his first battle at once, and a
+# single Pawn in his room.
 cp -r "$bin/world" "$work/world"
+printf '1\n1 1 28 6\n' > "$work/world/map_info/map1/1.txt"
 sed -e 's/^40 8 6 5 5 8$/40 99 6 5 5 8/' -e 's/^70 0 1$/70 69 1/' "$(dirname "$0")/../world/Hero_Info/Hero_Status_Info.txt" |
     iconv -f UTF-8 -t CP932 > "$work/world/Hero_Info/Hero_Status_Info.txt"
 
@@ -69,7 +71,7 @@ for setting in ${RANKS_SHOTS:-exact palette nocolor}; do
     done
 
     wait_for "_____MiniMap_____"
-    shot field 1
+    shot field 0.3
     wait_for "Enemy View"
     wait_for "にげる"
     shot command-fight 2
@@ -88,7 +90,7 @@ for setting in ${RANKS_SHOTS:-exact palette nocolor}; do
         keys Enter
     done
     wait_for "経験値"
-    shot level-up 3
+    shot level-up 8
 
     tmux kill-server 2>/dev/null || true
     wait "$term" 2>/dev/null || true

@@ -115,6 +115,26 @@ TEST_F(TerminalTest, ColoursFollowTheEnvironmentOverTheWholeScreenAndLeaveWithTh
     }
 }
 
+TEST_F(TerminalTest, CtrlCEndsAPauseAtOnceAndOtherKeysWaitForTheGame) {
+    for (bool interrupt : {false, true}) {
+        SCOPED_TRACE(interrupt ? "Ctrl+C" : "keys");
+        TerminalSession s;
+        ASSERT_TRUE(s.Start(dir.Path(), {"pause"}, RANKS_TERMINAL_PROBE));
+        ASSERT_TRUE(s.WaitForText("bottom"));
+        auto sent = std::chrono::steady_clock::now();
+        s.SendKeys(interrupt ? std::vector<std::string>{"C-c"} : std::vector<std::string>{"x", "Up"});
+        if (interrupt) {
+            ExpectEnd(s, 128 + SIGINT);
+            // The pauses last five seconds and more.
+            EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(2));
+        } else {
+            EXPECT_TRUE(s.WaitForText("keys: 120 224 72", std::chrono::seconds(10)));
+            s.SendKeys({"q"});
+            ExpectEnd(s, 0);
+        }
+    }
+}
+
 TEST_F(TerminalTest, TooSmallATerminalGetsANoticeUntilItGrowsThenTheWholeScreen) {
     TerminalSession s;
     StartGame(s, {}, true);

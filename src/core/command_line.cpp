@@ -55,6 +55,12 @@ int Main(int argc, char** argv) {
         platform::PrintError(kUsage);
         return 2;
     }
+    if (!world.empty()) {
+        if (std::string problem = WorldFolderProblem(world); !problem.empty()) {
+            platform::PrintError("ranks: " + problem + "\n");
+            return 2;
+        }
+    }
     dataRoot = ChooseDataRoot(world);
     platform::Open();
     StartUp();

@@ -64,7 +64,7 @@ TEST_F(DataFilesTest, HostileFilesNeverCrashAndNamesAreCutOutsideDoubleByteChara
         EXPECT_LE(std::strlen(enemyTable.kinds[0].name), 19u);
         EXPECT_LE(std::strlen(enemyTable.kinds[0].symbol), 3u);
     }
-    LoadHero(std::string(1 << 20, 'N') + " 5");
+    LoadHero(std::string(60000, 'N') + " 5");
     EXPECT_EQ(std::string(hero.name), std::string(15, 'N'));
     EXPECT_EQ(hero.maxHp, 5);
     // 8 full-width characters are 16 bytes: the hero keeps 7, not half of the 8th.

@@ -147,7 +147,10 @@ int ReadKey() {
 
 std::int64_t ClockSeconds() { return state.baseSeconds + state.nowMs / 1000; }
 
-void Exit(int status) { throw headless::ExitCalled{status}; }
+void Exit(int status) {
+    state.printedError += TakeFarewell();
+    throw headless::ExitCalled{status};
+}
 
 }  // namespace
 

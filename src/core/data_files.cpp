@@ -117,6 +117,7 @@ int LoadAllAbilities() {
 }
 
 void StopForMissingFile(const WorldFile& file) {
+    Remark(file, 0, Severity::kError, std::string(ProblemText(file.problem)) + ": the game stops here");
     platform::SetFarewell("ranks: " + file.name + ": " + std::string(ProblemText(file.problem)) + "\n");
     StopForMissingFile();
 }

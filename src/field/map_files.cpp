@@ -150,13 +150,15 @@ unsigned char GridCell(int gridX, int gridY) {
     return worldGrid.cells[gridY][gridX];
 }
 
+void LoadMapForm(std::int16_t world, int n) {
+    const int top = OriginRow(n);
+    const int left = OriginColumn(n);
+    ReadPicture(DataPath({"map_form", WorldName(world), Digit(n) + ".txt"}), kMapRows, kMapColumns,
+                [&](int x, int y) -> unsigned char& { return worldGrid.cells[top + y][left + x]; });
+}
+
 void LoadMapForms(std::int16_t world) {
-    for (int n = 1; n <= 9; ++n) {
-        const int top = OriginRow(n);
-        const int left = OriginColumn(n);
-        ReadPicture(DataPath({"map_form", WorldName(world), Digit(n) + ".txt"}), kMapRows, kMapColumns,
-                    [&](int x, int y) -> unsigned char& { return worldGrid.cells[top + y][left + x]; });
-    }
+    for (int n = 1; n <= 9; ++n) LoadMapForm(world, n);
     LoadWorldInfo(DataPath({"map_info", WorldName(world) + ".txt"}));
 }
 

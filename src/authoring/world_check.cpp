@@ -181,6 +181,15 @@ CheckResult CheckWorld(const std::string& dir) {
 
     CheckResult result;
     result.remarks = loadLog.remarks;
+    // File by file in the order they were read, each from top to bottom.
+    std::vector<std::string> order;
+    for (const LoadRemark& r : result.remarks)
+        if (std::find(order.begin(), order.end(), r.file) == order.end()) order.push_back(r.file);
+    auto rank = [&](const LoadRemark& r) { return std::find(order.begin(), order.end(), r.file) - order.begin(); };
+    std::stable_sort(result.remarks.begin(), result.remarks.end(), [&](const LoadRemark& a, const LoadRemark& b) {
+        if (rank(a) != rank(b)) return rank(a) < rank(b);
+        return a.line != b.line ? a.line < b.line : a.column < b.column;
+    });
     for (const LoadRemark& r : result.remarks)
         (r.severity == Severity::kError ? result.errors : r.severity == Severity::kWarning ? result.warnings : result.notes)++;
     loadLog.enabled = false;

@@ -23,7 +23,7 @@ bool ReadName(TokenReader& reader, char (&field)[N], const char* what = "name") 
     }
     std::string cut = CutName(*token, N - 1);
     if (Remarking() && cut.size() < token->size())
-        reader.Remark(Severity::kError, "the " + std::string(what) + " is " + std::to_string(token->size()) +
+        Remark(reader.File(), reader.TokenStart() + cut.size(), Severity::kError, "the " + std::string(what) + " is " + std::to_string(token->size()) +
                                             " bytes, longer than the " + std::to_string(N - 1) +
                                             " its field holds: the game keeps the first " +
                                             std::to_string(cut.size()));

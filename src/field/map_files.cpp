@@ -79,7 +79,7 @@ void RemarkPicture(const WorldFile& file, const std::string& bytes, int rows, in
     }
     if (lines < rows)
         Remark(file, raw.size(), Severity::kWarning,
-               "the picture has " + std::to_string(lines) + " lines, fewer than " + std::to_string(rows) + ": " +
+               "the picture has " + std::to_string(lines) + (lines == 1 ? " line" : " lines") + ", fewer than " + std::to_string(rows) + ": " +
                    RowRange(lines + 1, rows) + " are left free");
     else if (lines > rows && bytes.size() > static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns))
         Remark(file, rawOffset, Severity::kWarning,

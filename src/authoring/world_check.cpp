@@ -52,8 +52,9 @@ bool Survives(F load) {
     }
 }
 
-void CheckStatusFiles() {
-    LoadHeroStatus();
+// False when the hero file could not be read.
+bool CheckStatusFiles() {
+    const bool heroRead = LoadHeroStatus() == 1;
     // The game stops at the first kind or ability it cannot read; the files
     // after it are checked all the same, into records of their own.
     if (!LoadAllEnemyStatus())
@@ -74,6 +75,7 @@ void CheckStatusFiles() {
                 }
                 break;
             }
+    return heroRead;
 }
 
 void CheckHeroStart(bool worldInfoRead) {
@@ -161,11 +163,17 @@ CheckResult CheckWorld(const std::string& dir) {
     dataRoot = dir;
     loadLog.enabled = true;
 
-    CheckStatusFiles();
+    const bool heroRead = CheckStatusFiles();
     bool formsRead = true;
-    for (int n = 1; n <= 9; ++n) formsRead = Survives([n] { LoadMapForm(worldNumber, n); }) && formsRead;
+    for (int n = 1; n <= 9; ++n) {
+        if (Survives([n] { LoadMapForm(worldNumber, n); })) continue;
+        formsRead = false;
+        // The game stops on this map: the checks after it take it as free, reporting nothing more about it.
+        for (int y = 0; y < kMapRows; ++y)
+            for (int x = 0; x < kMapColumns; ++x) worldGrid.cells[OriginRow(n) + y][OriginColumn(n) + x] = ' ';
+    }
     const bool infoRead = Survives([] { LoadWorldInfo(DataPath({"map_info", "map1.txt"})); });
-    CheckHeroStart(infoRead && formsRead);
+    if (heroRead) CheckHeroStart(infoRead && formsRead);
     if (infoRead) CheckMarks();
     FieldEnemyList lists[10];
     bool listRead[10] = {};
@@ -177,7 +185,7 @@ CheckResult CheckWorld(const std::string& dir) {
     }
     hero.mapNumber = start;
     Survives([] { LoadMiniMap(worldNumber); });
-    if (infoRead && formsRead) CheckReach(lists, listRead);
+    if (heroRead && infoRead && formsRead) CheckReach(lists, listRead);
 
     CheckResult result;
     result.remarks = loadLog.remarks;

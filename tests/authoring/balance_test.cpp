@@ -2,6 +2,7 @@
 // run, with a row per level and encounter and the three estimates.
 #include "authoring/balance.h"
 
+#include <cstdio>
 #include <sstream>
 
 #include "authoring/commands.h"

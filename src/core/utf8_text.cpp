@@ -33,7 +33,6 @@ std::size_t Utf8Char(std::string_view bytes, std::size_t i, std::uint32_t& cp) {
     return n;
 }
 
-bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 bool IsTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
 
 }  // namespace

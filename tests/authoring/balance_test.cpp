@@ -44,6 +44,24 @@ TEST_F(BalanceTest, SameReportEveryRunWithARowPerLevelAndEncounter) {
     EXPECT_NE(report.find("   25  Pawn        1    100.0%             1.0"), std::string::npos) << report;
 }
 
+// The policy drinks its potions: without them the level-12 hero loses to
+// three Rooks that he mostly beats with them.
+TEST_F(BalanceTest, PotionsChangeTheOutcomeOfLongBattles) {
+    test::TempDir dir;
+    std::filesystem::copy(RANKS_WORLD_DIR, dir.Path(), std::filesystem::copy_options::recursive);
+    auto row = [](const std::string& report) {
+        const std::size_t at = report.find("   12  Rook        3");
+        return at == std::string::npos ? std::string() : report.substr(at, report.find('\n', at) - at);
+    };
+    const std::string with = row(Report(RANKS_WORLD_DIR, "10"));
+    dir.WriteText("Hero_Info/Hero_Status_Info.txt", "アレン 40 8 6 5 5 8 70 0 1 0 0 0 0 1 0 2 0 3 0 8 4");
+    const std::string without = row(Report(dir.Path().string(), "10"));
+    ASSERT_FALSE(with.empty());
+    EXPECT_NE(with.find("%"), std::string::npos);
+    EXPECT_NE(without.find("   0.0%"), std::string::npos) << without;
+    EXPECT_EQ(with.find("   0.0%"), std::string::npos) << with;
+}
+
 TEST_F(BalanceTest, AWorldWithoutAHeroIsRefused) {
     test::TempDir dir;
     std::filesystem::copy(RANKS_WORLD_DIR, dir.Path(), std::filesystem::copy_options::recursive);

@@ -114,6 +114,7 @@ const Case kCases[] = {
 TEST_F(WorldCheckTest, TheDefaultWorldPassesAndItsUtf8SourcesOnlyGetNotes) {
     auto result = authoring::CheckWorld(root());
     EXPECT_EQ(result.errors + result.warnings, 0) << Check();
+    EXPECT_EQ(result.notes, 1) << Check();  // the strip: no code page 932 file is taken for UTF-8
     result = authoring::CheckWorld(RANKS_SOURCE_WORLD_DIR);
     EXPECT_EQ(result.errors + result.warnings, 0);
     EXPECT_GE(result.notes, 13);  // the strip, and every file written in UTF-8 beyond ASCII

@@ -189,9 +189,10 @@ double Median(std::vector<T> v) {
     return n % 2 ? static_cast<double>(v[n / 2]) : (static_cast<double>(v[n / 2 - 1]) + static_cast<double>(v[n / 2])) / 2;
 }
 
-double Mean(const std::vector<int>& v) {
+template <typename T>
+double Mean(const std::vector<T>& v) {
     double sum = 0;
-    for (int x : v) sum += x;
+    for (T x : v) sum += static_cast<double>(x);
     return v.empty() ? 0 : sum / static_cast<double>(v.size());
 }
 
@@ -293,15 +294,15 @@ int RunBalance(const std::string& dir, int battles) {
            " s per key pressed; walking not counted):\n";
     double seconds = 0;
     bool reachable = true;
-    for (int band = 0; band + 1 < static_cast<int>(levels.size()) + 1 && reachable; ++band) {
+    for (std::size_t band = 0; band < levels.size() && reachable; ++band) {
         // From this measured level up to the next one, at this level's rates.
         const int from = levels[band];
-        const int to = band + 1 < static_cast<int>(levels.size()) ? levels[band + 1] : 25;
+        const int to = band + 1 < levels.size() ? levels[band + 1] : 25;
         if (from >= to) break;
         double time = 0, experience = 0;
         for (const Row& r : rows) {
             if (r.level != from) continue;
-            const double perBattle = Mean(std::vector<int>(r.gameMs.begin(), r.gameMs.end())) / 1000.0 + wipes +
+            const double perBattle = Mean(r.gameMs) / 1000.0 + wipes +
                                      kPerKeySeconds * Mean(r.keys);
             time += r.encounter.weight * perBattle;
             experience += r.encounter.weight * r.experience / battles;
@@ -313,7 +314,6 @@ int RunBalance(const std::string& dir, int battles) {
                 out += "  to level " + std::to_string(target) + ": " + (reachable ? Duration(seconds) : "never (no battle won)") + "\n";
     }
     platform::PrintOut(out);
-    (void)played;
     return 0;
 }
 

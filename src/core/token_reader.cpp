@@ -7,7 +7,7 @@ namespace {
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
-// The token's value when it is an integer within [low, high].
+// Whether the number token's exact value lies within [low, high].
 bool Fits(std::string_view token, long long low, long long high) {
     std::size_t i = token[0] == '+' || token[0] == '-' ? 1 : 0;
     while (i + 1 < token.size() && token[i] == '0') ++i;

@@ -23,11 +23,11 @@ WorldFile ReadWorldFile(const std::string& path, std::size_t usable) {
     for (std::size_t at : unmappable)
         Remark(file, at, Severity::kWarning, "this character has no code page 932 form: the game shows \"\xE3\x83\xBB\"");
     if (!file.utf8)
-        for (std::size_t at : InvalidCp932(file.bytes))
-            Remark(file, at, Severity::kWarning,
-                   "byte 0x" + std::string(1, "0123456789ABCDEF"[static_cast<unsigned char>(file.bytes[at]) >> 4]) +
-                       std::string(1, "0123456789ABCDEF"[static_cast<unsigned char>(file.bytes[at]) & 15]) +
-                       " is not code page 932 text");
+        for (std::size_t at : InvalidCp932(file.bytes)) {
+            const auto b = static_cast<unsigned char>(file.bytes[at]);
+            const char hex[] = {"0123456789ABCDEF"[b >> 4], "0123456789ABCDEF"[b & 15], '\0'};
+            Remark(file, at, Severity::kWarning, "byte 0x" + std::string(hex) + " is not code page 932 text");
+        }
     if (raw.cut)
         Remark(file, file.bytes.size(), Severity::kWarning,
                "the file is longer than the game reads: everything from here on is ignored");

@@ -5,7 +5,7 @@ set(RANKS_WEB_DIR ${CMAKE_BINARY_DIR}/web)
 
 add_library(ranks_platform_web STATIC
   ${CMAKE_SOURCE_DIR}/src/platform/web/web_backend.cpp ${CMAKE_SOURCE_DIR}/src/platform/platform.cpp)
-target_link_libraries(ranks_platform_web PUBLIC ranks_platform_model ranks_platform_headless_session)
+target_link_libraries(ranks_platform_web PUBLIC ranks_platform_model ranks_platform_headless_session ranks_platform_os)
 
 add_executable(ranks src/core/main.cpp)
 target_include_directories(ranks PRIVATE src/core)

@@ -76,6 +76,8 @@ void Present() {
 
 [[noreturn]] void End(int status) {
     Present();
+    // What the game has to say on its way out (a missing file's name).
+    if (std::string farewell = TakeFarewell(); !farewell.empty()) PrintError(farewell);
     web_end(status);
     __builtin_unreachable();
 }

@@ -159,11 +159,8 @@ TEST_F(WorldCheckTest, Utf8SourcesPlayAsTheConvertedWorld) {
         LoadAllAbilities();
         LoadMapForms(worldNumber);
         LoadMiniMap(worldNumber);
-        return std::string(reinterpret_cast<const char*>(&hero), sizeof hero) +
-               std::string(reinterpret_cast<const char*>(&enemyTable), sizeof enemyTable) +
-               std::string(reinterpret_cast<const char*>(&abilityTable), sizeof abilityTable) +
-               std::string(reinterpret_cast<const char*>(&worldGrid), sizeof worldGrid) +
-               std::string(reinterpret_cast<const char*>(&miniMapText), sizeof miniMapText);
+        auto bytes = [](const auto& record) { return std::string(reinterpret_cast<const char*>(&record), sizeof record); };
+        return bytes(hero) + bytes(enemyTable) + bytes(abilityTable) + bytes(worldGrid) + bytes(miniMapText);
     };
     EXPECT_EQ(load(RANKS_SOURCE_WORLD_DIR), load(RANKS_WORLD_DIR));
 }

@@ -6,6 +6,7 @@
 
 #include "cp932_unicode.h"
 #include "platform.h"
+#include "waiting.h"
 
 namespace rf::headless {
 namespace {
@@ -27,6 +28,7 @@ struct HeadlessState {
     std::uint64_t maxPolls = 200'000'000;
     std::int64_t maxMs = 24LL * 3600 * 1000;
     int idlePollsInARow = 0;
+    platform::IdlePolls idle;
     std::uint64_t versionAtLastPoll = 0;
     std::string executableDirectory;
     std::string printedOut;
@@ -101,6 +103,7 @@ void Sleep(std::uint32_t ms) {
     state.nowMs += ms;
     state.sleptMs += ms;
     state.idlePollsInARow = 0;
+    state.idle.Busy();
     headless::CheckWatchdog();
 }
 
@@ -109,7 +112,10 @@ bool KeyWaiting() {
     ++state.polls;
     headless::CheckWatchdog();
     // Output since the last poll means the game is busy, not waiting.
-    if (state.screen.Version() != state.versionAtLastPoll) state.idlePollsInARow = 0;
+    if (state.screen.Version() != state.versionAtLastPoll) {
+        state.idlePollsInARow = 0;
+        state.idle.Busy();
+    }
     state.versionAtLastPoll = state.screen.Version();
     if (!state.keys.empty()) {
         const auto& key = state.keys.front();
@@ -117,15 +123,20 @@ bool KeyWaiting() {
         bool available = key.atMs >= 0 ? key.atMs <= state.nowMs : state.idlePollsInARow >= 1;
         if (available) {
             state.idlePollsInARow = 0;
+            state.idle.Busy();
             return true;
         }
     }
     // Two idle polls with nothing between them, neither a sleep nor any
     // output: the game is waiting for a key.
-    if (++state.idlePollsInARow >= 2) {
-        if (state.keys.empty() && state.nowMs >= state.runUntilMs) throw headless::ScriptEnded{};
-        // A waiting terminal backend blocks about a millisecond per idle poll.
-        state.nowMs += 1;
+    if (++state.idlePollsInARow >= 2 && state.keys.empty() && state.nowMs >= state.runUntilMs)
+        throw headless::ScriptEnded{};
+    // Where a terminal backend would block until input, time jumps to the
+    // next key (or the end of the run): a screen that still moves then
+    // visibly stops moving.
+    if (state.idle.Idle()) {
+        std::int64_t until = state.keys.empty() ? state.runUntilMs : state.keys.front().atMs;
+        if (until > state.nowMs) state.nowMs = until;
     }
     return false;
 }
@@ -138,6 +149,7 @@ int ReadKey() {
     state.keys.pop_front();
     if (key.atMs > state.nowMs) state.nowMs = key.atMs;  // a blocking read waits for it
     state.idlePollsInARow = 0;
+    state.idle.Busy();
     if (state.keyObserver) state.keyObserver();
     return key.code;
 }

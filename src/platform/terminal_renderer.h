@@ -26,6 +26,15 @@ public:
     void Invalidate() { repaint_ = true; }
     bool RepaintPending() const { return repaint_; }
 
+    // How many cells the terminal gives a glyph of ambiguous East Asian
+    // width (learned at start-up); 0 while unknown, which draws them so
+    // that terminals of both kinds look right.
+    void SetAmbiguousWidth(int cells) {
+        ambiguousWidth_ = cells == 1 || cells == 2 ? cells : 0;
+        Invalidate();
+    }
+    int AmbiguousWidth() const { return ambiguousWidth_; }
+
     // The escape sequence that selects a console attribute.
     static std::string AttributeCode(std::uint16_t attribute);
     // Whether a code point is drawn two cells wide by every terminal. Other
@@ -42,6 +51,7 @@ private:
 
     Cell shown_[kRows][kColumns];
     bool repaint_ = true;
+    int ambiguousWidth_ = 0;
     // The terminal's cursor; -1 when unknown (after a glyph of uncertain
     // width, or a write into the last column).
     int cursorX_ = -1;

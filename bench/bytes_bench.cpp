@@ -1,0 +1,158 @@
+// Bytes a terminal is sent for the game's real frame sequences: our
+// renderer against ncurses drawing the very same console-model frames.
+//   ranks_bench_bytes WORLD_DIR
+// Both render every frame at every point where the terminal backend
+// presents one. A glyph of ambiguous width is drawn by ncurses as the
+// C library measures it (one cell) followed by a blank, as a terminal of
+// one-cell ambiguous glyphs shows it; ours is measured with the width
+// unknown (the fallback), one cell and two cells.
+#define NCURSES_WIDECHAR 1
+#include <curses.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <cstdio>
+#include <cwchar>
+#include <filesystem>
+#include <string>
+
+#include "game_scenarios.h"
+#include "platform/cp932_unicode.h"
+#include "platform/terminal_renderer.h"
+
+namespace {
+
+using namespace rf;
+using platform::Cell;
+using platform::TerminalRenderer;
+
+// ncurses drawing the console model through curses calls, into a file.
+class CursesSink {
+public:
+    explicit CursesSink(bool scrolling) {
+        out_ = std::tmpfile();
+        in_ = std::fopen("/dev/null", "r");
+        screen_ = newterm("xterm-256color", out_, in_);
+        set_term(screen_);
+        start_color();
+        use_default_colors();
+        idlok(stdscr, scrolling ? TRUE : FALSE);
+        idcok(stdscr, TRUE);
+        leaveok(stdscr, FALSE);
+    }
+    ~CursesSink() {
+        endwin();
+        delscreen(screen_);
+        std::fclose(out_);
+        std::fclose(in_);
+    }
+    long Bytes() {
+        set_term(screen_);
+        std::fflush(out_);
+        struct stat st{};
+        fstat(fileno(out_), &st);
+        return static_cast<long>(st.st_size);
+    }
+    void Frame(const platform::VirtualConsole& m) {
+        set_term(screen_);
+        for (int y = 0; y < 25; ++y) {
+            for (int x = 0; x < 80; ++x) {
+                const Cell& c = m.At(x, y);
+                if (c.half == 2) continue;
+                std::uint32_t cp;
+                if (c.half == 1 && x < 79) {
+                    cp = platform::Cp932ToUnicode(c.code);
+                    if (cp == 0) cp = 0x30FB;
+                } else {
+                    std::uint16_t code = c.half == 0 ? c.code : ' ';
+                    cp = code < 0x20 || code == 0x7F ? ' ' : platform::Cp932ToUnicode(code);
+                    if (cp == 0) cp = 0xFF65;
+                }
+                Put(y, x, cp, c.attribute);
+                if (c.half == 1 && x < 79 && wcwidth(static_cast<wchar_t>(cp)) != 2) Put(y, x + 1, ' ', c.attribute);
+            }
+        }
+        bool cursor = m.CursorVisible() && m.CursorY() < 25;
+        curs_set(cursor ? 1 : 0);
+        if (cursor) move(m.CursorY(), m.CursorX());
+        refresh();
+    }
+
+private:
+    // The console attribute as ncurses attributes, the same colours ours selects.
+    attr_t Attributes(std::uint16_t a, short& pair) {
+        auto ansi = [](int w) { return static_cast<short>((w & 2) | (w & 1) << 2 | (w & 4) >> 2); };
+        short fg = (a & 7) == 7 ? -1 : ansi(a & 7);
+        short bg = (a & 0xF0) == 0 ? -1 : static_cast<short>(ansi(a >> 4 & 7) + ((a & 0x80) ? 8 : 0));
+        pair = 0;
+        if (fg != -1 || bg != -1) {
+            pair = static_cast<short>(1 + (fg + 1) * 17 + (bg + 1));
+            init_pair(pair, fg, bg);
+        }
+        attr_t at = A_NORMAL;
+        if (a & 0x08) at |= A_BOLD;
+        if (a & 0x4000) at |= A_REVERSE;
+        if (a & 0x8000) at |= A_UNDERLINE;
+        return at;
+    }
+    void Put(int y, int x, std::uint32_t cp, std::uint16_t attribute) {
+        short pair = 0;
+        attr_t at = Attributes(attribute, pair);
+        wchar_t w[2] = {static_cast<wchar_t>(cp), 0};
+        cchar_t cc;
+        setcchar(&cc, w, at, pair, nullptr);
+        mvadd_wch(y, x, &cc);
+    }
+
+    FILE* out_;
+    FILE* in_;
+    SCREEN* screen_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: ranks_bench_bytes WORLD_DIR\n");
+        return 2;
+    }
+    std::setlocale(LC_ALL, "C.UTF-8");
+    const std::filesystem::path world = argv[1];
+    const auto scratch = std::filesystem::temp_directory_path() / ("ranks-bytes-" + std::to_string(::getpid()));
+    std::printf("| scenario | frames | ours, width unknown | ours, ambiguous 1 cell | ours, 2 cells | ncurses | ncurses, scrolling | ours/ncurses |\n");
+    std::printf("| --- | ---: | ---: | ---: | ---: | ---: | ---: | ---: |\n");
+    for (const auto& s : scenario::All()) {
+        TerminalRenderer ours[3];
+        ours[1].SetAmbiguousWidth(1);
+        ours[2].SetAmbiguousWidth(2);
+        long bytes[3] = {0, 0, 0};
+        CursesSink curses(false), scrolling(true);
+        long cursesBefore = 0, scrollingBefore = 0;
+        long frames = 0;
+        bool wasCounted = false;
+        scenario::Play(s, world, scratch, [&](bool counted) {
+            const auto& m = headless::Screen();
+            if (counted && !wasCounted) {
+                cursesBefore = curses.Bytes();
+                scrollingBefore = scrolling.Bytes();
+            }
+            wasCounted = counted;
+            bool any = false;
+            for (int k = 0; k < 3; ++k) {
+                std::string f = ours[k].Frame(m);
+                if (counted) bytes[k] += static_cast<long>(f.size());
+                any = any || !f.empty();
+            }
+            if (counted && any) ++frames;
+            curses.Frame(m);
+            scrolling.Frame(m);
+        });
+        long nc = curses.Bytes() - cursesBefore, ns = scrolling.Bytes() - scrollingBefore;
+        long best = nc < ns ? nc : ns;
+        std::printf("| %s | %ld | %ld | %ld | %ld | %ld | %ld | %.2f |\n", s.name, frames, bytes[0], bytes[1], bytes[2], nc, ns,
+                    best > 0 ? static_cast<double>(bytes[1]) / static_cast<double>(best) : 0.0);
+    }
+    std::filesystem::remove_all(scratch);
+    return 0;
+}

@@ -18,8 +18,8 @@
 #include <string>
 
 #include "game_scenarios.h"
-#include "platform/cp932_unicode.h"
-#include "platform/terminal_renderer.h"
+#include "platform/model/cp932_unicode.h"
+#include "platform/model/terminal_renderer.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include "core/game_state.h"
 #include "core/startup.h"
 #include "field/hero_movement.h"
-#include "platform/headless.h"
-#include "platform/terminal_renderer.h"
+#include "platform/headless/headless.h"
+#include "platform/model/terminal_renderer.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 
 #include "core/sjis.h"
 #include "platform/platform.h"
-#include "platform/terminal_renderer.h"
-#include "platform/virtual_console.h"
+#include "platform/model/terminal_renderer.h"
+#include "platform/model/virtual_console.h"
 
 using namespace rf;
 using rf::platform::TerminalRenderer;

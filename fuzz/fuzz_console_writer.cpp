@@ -1,6 +1,6 @@
 // The console model: any byte sequence written in pieces at any cell keeps
 // the cursor inside the buffer and every double-cell glyph whole.
-#include "platform/virtual_console.h"
+#include "platform/model/virtual_console.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using rf::platform::VirtualConsole;

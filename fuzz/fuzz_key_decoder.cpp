@@ -4,9 +4,9 @@
 // the data reaching the terminal.
 #include <string>
 
-#include "platform/key_decoder.h"
-#include "platform/terminal_renderer.h"
-#include "platform/virtual_console.h"
+#include "platform/model/key_decoder.h"
+#include "platform/model/terminal_renderer.h"
+#include "platform/model/virtual_console.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace rf::platform;

@@ -7,7 +7,7 @@
 #include "field/field_enemies.h"
 #include "field/field_view.h"
 #include "field/map_files.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

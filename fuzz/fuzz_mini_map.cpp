@@ -3,7 +3,7 @@
 #include "core/game_state.h"
 #include "field/field_view.h"
 #include "field/map_files.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "support.h"
 
 namespace {

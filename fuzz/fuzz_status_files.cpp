@@ -5,7 +5,7 @@
 #include "core/data_files.h"
 #include "core/game_state.h"
 #include "support.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace rf;

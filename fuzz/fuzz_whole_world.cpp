@@ -10,7 +10,7 @@
 
 #include "core/game_state.h"
 #include "core/startup.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "support.h"
 
 namespace {

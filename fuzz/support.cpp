@@ -5,7 +5,7 @@
 #include <random>
 
 #include "core/game_state.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 
 namespace rf::fuzz {
 namespace {

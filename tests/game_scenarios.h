@@ -12,7 +12,7 @@
 
 #include "core/game_state.h"
 #include "core/startup.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 
 namespace rf::scenario {
 

@@ -10,7 +10,7 @@
 
 #include "core/game_state.h"
 #include "core/sjis.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 
 namespace rf::test {
 

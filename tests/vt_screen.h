@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/terminal_renderer.h"
+#include "platform/model/terminal_renderer.h"
 
 namespace rf::test {
 

@@ -1,7 +1,9 @@
 // The only door from the game to the operating system: the effects of the
 // legacy console (cursor, attribute, write, cursor visibility), sleeping,
-// the keyboard and the clock. The backend is chosen when the program is
-// linked: the terminal or Windows console for the game, headless for tests.
+// the keyboard and the clock. The native backend is chosen when the program
+// is linked: the terminal or Windows console for the game, headless for
+// tests; the console session can be switched to the headless one at run
+// time (platform/backend.h).
 #pragma once
 
 #include <cstdint>

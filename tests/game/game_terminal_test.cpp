@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "core/startup.h"
-#include "platform/cp932_unicode.h"
-#include "platform/terminal_renderer.h"
+#include "platform/model/cp932_unicode.h"
+#include "platform/model/terminal_renderer.h"
 #include "terminal_session.h"
 
 namespace rf::test {

@@ -1,4 +1,4 @@
-#include "platform/key_decoder.h"
+#include "platform/model/key_decoder.h"
 
 #include <gtest/gtest.h>
 

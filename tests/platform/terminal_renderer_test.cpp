@@ -1,4 +1,4 @@
-#include "platform/terminal_renderer.h"
+#include "platform/model/terminal_renderer.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 
 #include "core/sjis.h"
 #include "game_scenarios.h"
-#include "platform/cp932_unicode.h"
+#include "platform/model/cp932_unicode.h"
 #include "test_support.h"
 #include "vt_screen.h"
 

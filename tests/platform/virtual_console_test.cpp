@@ -1,4 +1,4 @@
-#include "platform/virtual_console.h"
+#include "platform/model/virtual_console.h"
 
 #include <gtest/gtest.h>
 

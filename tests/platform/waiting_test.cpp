@@ -1,7 +1,7 @@
 // When a key poll may block, and where pauses end; then the whole game with
 // no key pressed, where a poll that blocked too early would freeze a chase
 // or stretch a battle (headless time jumps where a terminal would block).
-#include "platform/waiting.h"
+#include "platform/model/waiting.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/windows_keys.h"
+#include "platform/windows/windows_keys.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "platform/windows_output.h"
+#include "platform/windows/windows_output.h"
 
 #include <gtest/gtest.h>
 
 #include "core/sjis.h"
-#include "platform/virtual_console.h"
+#include "platform/model/virtual_console.h"
 
 namespace rf::platform {
 namespace {

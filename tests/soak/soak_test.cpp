@@ -9,7 +9,7 @@
 
 #include "core/game_state.h"
 #include "core/startup.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "test_support.h"
 
 namespace rf::test {

@@ -1,4 +1,4 @@
-#include "virtual_console.h"
+#include "platform/model/virtual_console.h"
 
 namespace rf::platform {
 

@@ -1,4 +1,4 @@
-#include "cp932_unicode.h"
+#include "platform/model/cp932_unicode.h"
 
 #include <algorithm>
 #include <iterator>

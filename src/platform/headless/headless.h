@@ -1,4 +1,4 @@
-// The backend for tests: the console model alone, a virtual clock that
+// The headless backend: the console model alone, a virtual clock that
 // sleeping advances at once, and a script of keys, each available from a
 // given virtual time. When the script is used up and the game waits for a
 // key, the run ends by throwing ScriptEnded; a watchdog turns a runaway
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "virtual_console.h"
+#include "platform/model/virtual_console.h"
 
 namespace rf::headless {
 
@@ -67,5 +67,9 @@ void SetPresentObserver(std::function<void()> observer);
 
 // Sets what ExecutableDirectory reports.
 void SetExecutableDirectory(const std::string& dir);
+
+// For the test programs' own platform services (headless_system.cpp).
+std::string& Printed(bool error);
+const std::string& ExecutableDirectoryForTests();
 
 }  // namespace rf::headless

@@ -1,4 +1,4 @@
-#include "windows_keys.h"
+#include "platform/windows/windows_keys.h"
 
 namespace rf::platform {
 namespace {

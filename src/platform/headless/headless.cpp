@@ -1,12 +1,12 @@
-#include "headless.h"
+#include "platform/headless/headless.h"
 
 #include <deque>
 #include <filesystem>
 #include <utility>
 
-#include "cp932_unicode.h"
-#include "platform.h"
-#include "waiting.h"
+#include "platform/model/cp932_unicode.h"
+#include "platform/backend.h"
+#include "platform/model/waiting.h"
 
 namespace rf::headless {
 namespace {
@@ -80,6 +80,8 @@ void SetPresentObserver(std::function<void()> observer) { state.presentObserver 
 void SetKeyObserver(std::function<void()> observer) { state.keyObserver = std::move(observer); }
 const std::string& PrintedOut() { return state.printedOut; }
 const std::string& PrintedError() { return state.printedError; }
+std::string& Printed(bool error) { return error ? state.printedError : state.printedOut; }
+const std::string& ExecutableDirectoryForTests() { return state.executableDirectory; }
 
 std::string RowUtf8(int y, int x0, int count) {
     return platform::Cp932ToUtf8(state.screen.Text(x0, y, count));
@@ -88,6 +90,7 @@ std::string RowUtf8(int y, int x0, int count) {
 }  // namespace rf::headless
 
 namespace rf::platform {
+namespace {
 
 using headless::state;
 
@@ -158,14 +161,13 @@ std::int64_t ClockSeconds() { return state.baseSeconds + state.nowMs / 1000; }
 
 void Exit(int status) { throw headless::ExitCalled{status}; }
 
-void PrintOut(std::string_view text) { state.printedOut += text; }
-void PrintError(std::string_view text) { state.printedError += text; }
+}  // namespace
 
-char PathSeparator() { return '/'; }
-std::string ExecutableDirectory() { return state.executableDirectory; }
-bool DirectoryExists(const std::string& path) {
-    std::error_code ec;
-    return std::filesystem::is_directory(path, ec);
+const Backend& HeadlessBackend() {
+    static constexpr Backend kHeadless{Open,         SetCursorPosition, SetAttribute, Write,
+                                       SetCursorVisible, CursorVisible, Sleep,        KeyWaiting,
+                                       ReadKey,      ClockSeconds,      Exit};
+    return kHeadless;
 }
 
 }  // namespace rf::platform

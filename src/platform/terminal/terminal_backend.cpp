@@ -25,11 +25,12 @@
 #include <sys/prctl.h>
 #endif
 
-#include "key_decoder.h"
-#include "platform.h"
-#include "terminal_renderer.h"
-#include "virtual_console.h"
-#include "waiting.h"
+#include "platform/model/key_decoder.h"
+#include "platform/backend.h"
+#include "platform/platform.h"
+#include "platform/model/terminal_renderer.h"
+#include "platform/model/virtual_console.h"
+#include "platform/model/waiting.h"
 
 namespace rf::platform {
 namespace {
@@ -351,6 +352,8 @@ void Service() {
 
 }  // namespace
 
+namespace terminal {
+
 void Open() {
     if (state.opened) return;
     if (!::isatty(kIn) || !::isatty(kOut)) {
@@ -449,6 +452,16 @@ void Exit(int status) {
     std::fflush(nullptr);
     RestoreTerminal();
     std::exit(status & 0xFF);
+}
+
+}  // namespace terminal
+
+const Backend& NativeBackend() {
+    static constexpr Backend kTerminal{terminal::Open,       terminal::SetCursorPosition, terminal::SetAttribute,
+                                       terminal::Write,      terminal::SetCursorVisible,  terminal::CursorVisible,
+                                       terminal::Sleep,      terminal::KeyWaiting,        terminal::ReadKey,
+                                       terminal::ClockSeconds, terminal::Exit};
+    return kTerminal;
 }
 
 void PrintOut(std::string_view text) { WriteAll(kOut, text); }

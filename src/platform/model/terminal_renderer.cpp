@@ -1,6 +1,6 @@
-#include "terminal_renderer.h"
+#include "platform/model/terminal_renderer.h"
 
-#include "cp932_unicode.h"
+#include "platform/model/cp932_unicode.h"
 
 namespace rf::platform {
 namespace {

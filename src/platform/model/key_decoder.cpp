@@ -1,4 +1,4 @@
-#include "key_decoder.h"
+#include "platform/model/key_decoder.h"
 
 namespace rf::platform {
 namespace {

@@ -1,7 +1,8 @@
 // The game on the Windows console: the console API itself, writing code
 // page 932 bytes, in a screen buffer of its own so the shell's screen comes
 // back untouched when the game ends.
-#include "platform.h"
+#include "platform/backend.h"
+#include "platform/platform.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -22,10 +23,10 @@
 #include <mutex>
 #include <string>
 
-#include "virtual_console.h"
-#include "waiting.h"
-#include "windows_keys.h"
-#include "windows_output.h"
+#include "platform/model/virtual_console.h"
+#include "platform/model/waiting.h"
+#include "platform/windows/windows_keys.h"
+#include "platform/windows/windows_output.h"
 
 namespace rf::platform {
 namespace {
@@ -257,6 +258,8 @@ void Print(DWORD which, std::string_view utf8) {
 
 }  // namespace
 
+namespace wincon {
+
 void Open() {
     std::lock_guard<std::recursive_mutex> guard(win.lock);
     if (win.opened) return;
@@ -338,6 +341,16 @@ std::int64_t ClockSeconds() { return static_cast<std::int64_t>(std::time(nullptr
 void Exit(int status) {
     Restore();
     std::exit(status);
+}
+
+}  // namespace wincon
+
+const Backend& NativeBackend() {
+    static constexpr Backend kConsole{wincon::Open,       wincon::SetCursorPosition, wincon::SetAttribute,
+                                      wincon::Write,      wincon::SetCursorVisible,  wincon::CursorVisible,
+                                      wincon::Sleep,      wincon::KeyWaiting,        wincon::ReadKey,
+                                      wincon::ClockSeconds, wincon::Exit};
+    return kConsole;
 }
 
 void PrintOut(std::string_view text) { Print(STD_OUTPUT_HANDLE, text); }

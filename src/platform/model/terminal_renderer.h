@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "virtual_console.h"
+#include "platform/model/virtual_console.h"
 
 namespace rf::platform {
 

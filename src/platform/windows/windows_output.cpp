@@ -1,6 +1,6 @@
-#include "windows_output.h"
+#include "platform/windows/windows_output.h"
 
-#include "virtual_console.h"
+#include "platform/model/virtual_console.h"
 
 namespace rf::platform {
 

@@ -1,0 +1,36 @@
+// What a backend provides: the console session the game plays in (the
+// screen, pauses, the keyboard, the clock and the way out). The program is
+// linked with one native backend; a tool that plays the game without a
+// terminal (a replay, a balance run) switches the session to the headless
+// one at run time.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace rf::platform {
+
+struct Backend {
+    void (*open)();
+    void (*setCursorPosition)(int x, int y);
+    void (*setAttribute)(std::uint16_t attribute);
+    void (*write)(std::string_view bytes);
+    void (*setCursorVisible)(bool visible);
+    bool (*cursorVisible)();
+    void (*sleep)(std::uint32_t milliseconds);
+    bool (*keyWaiting)();
+    int (*readKey)();
+    std::int64_t (*clockSeconds)();
+    void (*exit)(int status);  // never returns
+};
+
+// The backend the program was built with.
+const Backend& NativeBackend();
+// The model alone, in virtual time (platform/headless).
+const Backend& HeadlessBackend();
+
+// Where the platform calls go from now on (the native backend until set).
+void UseBackend(const Backend& backend);
+const Backend& ActiveBackend();
+
+}  // namespace rf::platform

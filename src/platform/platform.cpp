@@ -1,0 +1,33 @@
+#include "platform/platform.h"
+
+#include <cstdlib>
+
+#include "platform/backend.h"
+
+namespace rf::platform {
+namespace {
+
+const Backend* active = nullptr;
+
+}  // namespace
+
+void UseBackend(const Backend& backend) { active = &backend; }
+const Backend& ActiveBackend() { return active ? *active : NativeBackend(); }
+
+void Open() { ActiveBackend().open(); }
+void SetCursorPosition(int x, int y) { ActiveBackend().setCursorPosition(x, y); }
+void SetAttribute(std::uint16_t attribute) { ActiveBackend().setAttribute(attribute); }
+void Write(std::string_view bytes) { ActiveBackend().write(bytes); }
+void SetCursorVisible(bool visible) { ActiveBackend().setCursorVisible(visible); }
+bool CursorVisible() { return ActiveBackend().cursorVisible(); }
+void Sleep(std::uint32_t milliseconds) { ActiveBackend().sleep(milliseconds); }
+bool KeyWaiting() { return ActiveBackend().keyWaiting(); }
+int ReadKey() { return ActiveBackend().readKey(); }
+std::int64_t ClockSeconds() { return ActiveBackend().clockSeconds(); }
+
+void Exit(int status) {
+    ActiveBackend().exit(status);
+    std::abort();  // a backend's exit does not come back
+}
+
+}  // namespace rf::platform

@@ -13,6 +13,7 @@
 
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 #include <filesystem>
 #include <string>
@@ -53,6 +54,12 @@ public:
         struct stat st{};
         fstat(fileno(out_), &st);
         return static_cast<long>(st.st_size);
+    }
+    std::string Tail(long n) {
+        std::fflush(out_);
+        std::string t(static_cast<std::size_t>(n), '\0');
+        pread(fileno(out_), t.data(), t.size(), Bytes() - n);
+        return t;
     }
     void Frame(const platform::VirtualConsole& m) {
         set_term(screen_);
@@ -112,7 +119,20 @@ private:
 
 }  // namespace
 
+std::string Escaped(const std::string& bytes) {
+    std::string out;
+    for (unsigned char c : bytes) {
+        if (c == 0x1b) out += "\\e";
+        else if (c == '\b') out += "\\b";
+        else if (c < 0x20) out += "^" + std::string(1, static_cast<char>(c + 64));
+        else out += static_cast<char>(c);
+    }
+    return out;
+}
+
 int main(int argc, char** argv) {
+    const char* dumpName = std::getenv("RANKS_DUMP");
+    const long dumpFrame = std::getenv("RANKS_DUMP_FRAME") ? std::atol(std::getenv("RANKS_DUMP_FRAME")) : 5;
     if (argc < 2) {
         std::fprintf(stderr, "usage: ranks_bench_bytes WORLD_DIR\n");
         return 2;
@@ -130,6 +150,7 @@ int main(int argc, char** argv) {
         CursesSink curses(false), scrolling(true);
         long cursesBefore = 0, scrollingBefore = 0;
         long frames = 0;
+        const bool dump = dumpName && std::string(dumpName) == s.name;
         bool wasCounted = false;
         scenario::Play(s, world, scratch, [&](bool counted) {
             const auto& m = headless::Screen();
@@ -139,14 +160,17 @@ int main(int argc, char** argv) {
             }
             wasCounted = counted;
             bool any = false;
+            long before = curses.Bytes();
             for (int k = 0; k < 3; ++k) {
                 std::string f = ours[k].Frame(m);
+                if (k == 1 && dump && counted && frames == dumpFrame) std::fprintf(stderr, "OURS %zu: %s\n", f.size(), Escaped(f).c_str());
                 if (counted) bytes[k] += static_cast<long>(f.size());
                 any = any || !f.empty();
             }
             if (counted && any) ++frames;
             curses.Frame(m);
             scrolling.Frame(m);
+            if (dump && counted && frames == dumpFrame + 1) std::fprintf(stderr, "NCURSES %ld: %s\n", curses.Bytes() - before, Escaped(curses.Tail(curses.Bytes() - before)).c_str());
         });
         long nc = curses.Bytes() - cursesBefore, ns = scrolling.Bytes() - scrollingBefore;
         long best = nc < ns ? nc : ns;

@@ -142,9 +142,12 @@ void TerminalRenderer::Draw(std::string& out, const VirtualConsole& model, int x
     if (cp == 0) cp = 0x30FB;  // no character: a full-width middle dot
     MoveTo(out, x, y);
     UseAttribute(out, cell.attribute);
-    if (IsWide(cp)) {
+    if (IsWide(cp) || ambiguousWidth_ == 2) {
         AppendUtf8(out, cp);
-        cursorX_ = x + 2 < kColumns ? x + 2 : -1;
+    } else if (ambiguousWidth_ == 1) {
+        // One cell on this terminal: the glyph, then its second cell blank.
+        AppendUtf8(out, cp);
+        out += ' ';
     } else {
         // One cell or two, depending on the terminal: blank both, put the
         // glyph at the first, and leave the cursor's column unknown.
@@ -153,9 +156,42 @@ void TerminalRenderer::Draw(std::string& out, const VirtualConsole& model, int x
         MoveTo(out, x, y);
         AppendUtf8(out, cp);
         cursorX_ = -1;
+        shown_[y][x] = cell;
+        shown_[y][x + 1] = model.At(x + 1, y);
+        return;
     }
+    cursorX_ = x + 2 < kColumns ? x + 2 : -1;
     shown_[y][x] = cell;
     shown_[y][x + 1] = model.At(x + 1, y);
+}
+
+bool TerminalRenderer::Erasable(const Cell& c) const {
+    // Erasing keeps the background only: no reverse, no underline.
+    return c.code == ' ' && c.half == 0 && (c.attribute & 0xC000) == 0;
+}
+
+int TerminalRenderer::EraseRun(std::string& out, const VirtualConsole& model, int x, int y) {
+    const Cell& first = model.At(x, y);
+    if (!Erasable(first)) return 0;
+    int end = x, lastChanged = x;
+    while (end < kColumns && Erasable(model.At(end, y)) &&
+           ((model.At(end, y).attribute ^ first.attribute) & kBlankLook) == 0) {
+        if (!Same(shown_[y][end], model.At(end, y))) lastChanged = end;
+        ++end;
+    }
+    // A blank run that reaches the row's end is one erase to the end;
+    // otherwise erase the cells up to the last that differs.
+    const int count = lastChanged - x + 1;
+    std::string code = end == kColumns ? "\x1b[K" : count == 1 ? "\x1b[X" : "\x1b[" + Num(count) + "X";
+    // Writing the blanks costs a byte each (and the cursor moves with them).
+    if (code.size() + 1 >= static_cast<std::size_t>(count)) return 0;
+    MoveTo(out, x, y);
+    if (attribute_ < 0 || ((attribute_ ^ first.attribute) & kBlankLook) != 0 || (attribute_ & 0xC000) != 0)
+        UseAttribute(out, first.attribute);
+    out += code;
+    const int erased = end == kColumns ? kColumns : lastChanged + 1;
+    for (int i = x; i < erased; ++i) shown_[y][i] = Cell{' ', 0, static_cast<std::uint16_t>(attribute_)};
+    return erased - x;
 }
 
 std::string TerminalRenderer::Frame(const VirtualConsole& model) {
@@ -169,21 +205,29 @@ std::string TerminalRenderer::Frame(const VirtualConsole& model) {
         cursorState_ = -1;
         repaint_ = false;
     }
+    const bool wantCursor = model.CursorVisible() && model.CursorY() < kRows;
     for (int y = 0; y < kRows; ++y) {
         for (int x = 0; x < kColumns;) {
             const Cell& m = model.At(x, y);
             int width = m.half == 1 && x + 1 < kColumns ? 2 : 1;
             bool changed = !Same(shown_[y][x], m) || (width == 2 && !Same(shown_[y][x + 1], model.At(x + 1, y)));
-            if (changed) {
-                // The cursor is hidden while drawing.
-                if (cursorState_ != 0) out += "\x1b[?25l";
-                cursorState_ = 0;
-                Draw(out, model, x, y);
+            if (!changed) {
+                x += width;
+                continue;
             }
+            // A cursor that stays shown stays; otherwise it is hidden while drawing.
+            if (cursorState_ != 0 && !(wantCursor && cursorState_ == 1)) {
+                out += "\x1b[?25l";
+                cursorState_ = 0;
+            }
+            if (int erased = EraseRun(out, model, x, y)) {
+                x += erased;
+                continue;
+            }
+            Draw(out, model, x, y);
             x += width;
         }
     }
-    bool wantCursor = model.CursorVisible() && model.CursorY() < kRows;
     if (wantCursor) {
         MoveTo(out, model.CursorX(), model.CursorY());
         if (cursorState_ != 1) out += "\x1b[?25h";

@@ -46,6 +46,10 @@ private:
     void MoveTo(std::string& out, int x, int y);
     void UseAttribute(std::string& out, std::uint16_t attribute);
     void Draw(std::string& out, const VirtualConsole& model, int x, int y);
+    // Erases the blanks from (x, y) on when that is shorter than writing
+    // them; the number of cells erased, or 0.
+    int EraseRun(std::string& out, const VirtualConsole& model, int x, int y);
+    bool Erasable(const Cell& c) const;
     // Whether the terminal's cell already looks like the model's.
     bool Same(const Cell& shown, const Cell& wanted) const;
 

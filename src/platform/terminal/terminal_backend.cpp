@@ -286,6 +286,41 @@ bool WaitForInput(int timeoutMs) {
 #endif
 }
 
+// How many cells the terminal gives a glyph of ambiguous East Asian width
+// (one in most Western set-ups, two in CJK ones): write one and ask where
+// the cursor went. 0 when the terminal does not answer in time; the
+// renderer then draws them in a form right for both. Keys typed meanwhile
+// go to the decoder as usual.
+int ProbeAmbiguousWidth() {
+    constexpr int kRow = 5, kColumn = 10;  // an answer no key sequence looks like
+    constexpr std::int64_t kWaitMs = 300;
+    WriteAll(kOut, "\x1b[5;10H\xe2\x96\xa0\x1b[6n");  // U+25A0, then the position query
+    const std::string prefix = "\x1b[" + std::to_string(kRow) + ";";
+    std::string got;
+    int width = 0;
+    const std::int64_t end = NowMs() + kWaitMs;
+    for (;;) {
+        std::size_t at = got.find(prefix);
+        if (at != std::string::npos) {
+            std::size_t r = got.find('R', at);
+            if (r != std::string::npos) {
+                int column = std::atoi(got.c_str() + at + prefix.size());
+                if (column == kColumn + 1 || column == kColumn + 2) width = column - kColumn;
+                got.erase(at, r + 1 - at);
+                break;
+            }
+        }
+        std::int64_t left = end - NowMs();
+        if (left <= 0 || !WaitForInput(static_cast<int>(left))) break;
+        char buffer[256];
+        ssize_t n = ::read(kIn, buffer, sizeof buffer);
+        if (n > 0) got.append(buffer, static_cast<std::size_t>(n));
+        else if (n < 0 && errno != EINTR && errno != EAGAIN) break;
+    }
+    if (!got.empty()) state.decoder.Feed(got, NowMs());
+    return width;
+}
+
 bool LargeEnough(int& columns, int& rows) {
     winsize ws{};
     if (::ioctl(kOut, TIOCGWINSZ, &ws) != 0 || ws.ws_col == 0 || ws.ws_row == 0) return true;
@@ -376,6 +411,7 @@ void Open() {
     InstallHandlers();
     state.opened = true;
     TakeTerminal();
+    state.renderer.SetAmbiguousWidth(ProbeAmbiguousWidth());
     resized = 1;  // checks the size before the first frame
     Service();
 }

@@ -37,8 +37,8 @@ struct Scenario {
     const char* name;
     World world;
     int heroX, heroY;      // where the hero starts
-    const char* keys;      // before the counted part: R L U D for arrows, E for Enter
-    const char* counted;   // the counted part's keys ('*' : Enter whenever asked)
+    const char* keys;      // before the counted part: R L U D arrows, E Enter, ' ' Space
+    const char* counted;   // the counted part's keys; a '*' after them: Enter whenever asked
     bool untilBattle;      // the counted part ends when the battle screen shows
 };
 
@@ -60,8 +60,13 @@ inline bool OnField() { return headless::RowUtf8(0, 61, 18) == " _____MiniMap___
 
 inline void QueueKeys(const char* keys) {
     for (const char* k = keys; *k; ++k) {
-        if (*k == 'E') headless::Key(13);
-        else headless::Arrow(*k == 'R' ? 77 : *k == 'L' ? 75 : *k == 'U' ? 72 : 80);
+        if (*k == '*') {
+            for (int i = 0; i < 600; ++i) headless::Key(13);
+        } else if (*k == 'E' || *k == ' ') {
+            headless::Key(*k == 'E' ? 13 : 32);
+        } else {
+            headless::Arrow(*k == 'R' ? 77 : *k == 'L' ? 75 : *k == 'U' ? 72 : 80);
+        }
     }
 }
 
@@ -74,9 +79,13 @@ inline void Play(const Scenario& s, const std::filesystem::path& defaultWorld, c
     headless::Reset(1'700'000'000);
     dataRoot = scratch.string();
     bool counted = false, fought = false;
-    const bool battle = std::string(s.counted) == "*";
+    const bool battle = std::string(s.counted).find('*') != std::string::npos;
     headless::SetPresentObserver([&] {
-        if (battle && InBattle()) counted = true;
+        if (battle && !counted && InBattle()) {
+            // The battle's keys from its first screen on.
+            counted = true;
+            QueueKeys(s.counted);
+        }
         frame(counted);
         fought = fought || InBattle();
         if (s.untilBattle && InBattle()) throw headless::ScriptEnded{};
@@ -94,13 +103,9 @@ inline void Play(const Scenario& s, const std::filesystem::path& defaultWorld, c
     QueueKeys(s.keys);
     run();
     counted = !battle;
-    if (battle) {
-        // Nobody moves: the nearest enemy walks up; then Enter for every question.
-        for (int i = 0; i < 600; ++i) headless::Key(13);
-        headless::SetLimits(50'000'000, 600'000);
-    } else {
-        QueueKeys(s.counted);
-    }
+    // In a battle nobody moves: the nearest enemy walks up.
+    if (battle) headless::SetLimits(50'000'000, 600'000);
+    else QueueKeys(s.counted);
     if (s.untilBattle || battle) headless::RunUntil(120'000);
     run();
     headless::SetPresentObserver(nullptr);

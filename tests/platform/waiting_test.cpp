@@ -36,11 +36,12 @@ TEST(PauseDeadlines, EachPauseEndsItsStatedTimeAfterThePreviousEndWhileTheGameKe
         {110 * ms + 300'000, 10, 120 * ms},  // drawing took 0.3 ms: not added
         {124 * ms, 1, 121 * ms},            // already late: the next end is past, so it returns at once
         {125 * ms, 1, 122 * ms},
-        {133 * ms, 20, 153 * ms},           // more than 5 ms late (a wait, a load): from now
+        {140 * ms, 2, 124 * ms},            // 18 ms without the processor: still caught up
+        {150 * ms, 20, 170 * ms},           // more than 25 ms late (a wait, a load): from now
     };
     for (const Step& s : steps) EXPECT_EQ(d.End(s.nowNs, s.pause), s.end) << s.nowNs;
     d.Forget();
-    EXPECT_EQ(d.End(154 * ms, 5), 159 * ms);
+    EXPECT_EQ(d.End(171 * ms, 5), 176 * ms);
 }
 
 class IdleGameTest : public test::GameTest {

@@ -30,14 +30,17 @@ private:
     int run_ = 0;
 };
 
-// Where each pause ends. A pause that starts within a few milliseconds of
-// the previous pause's end is counted from that end, not from now, so the
-// time spent drawing and writing between two frames, and any lateness of
-// the sleep itself, is not added to the animation. After a longer gap (a
-// wait for a key, a slow load) the pause counts from now.
+// Where each pause ends. A pause that starts soon after the previous
+// pause's end is counted from that end, not from now, so the time spent
+// drawing and writing between two frames, any lateness of the sleep itself
+// and a moment without the processor on a busy machine are not added to
+// the animation (the next frames catch up). After a wait for a key or a
+// longer gap the pause counts from now.
 class PauseDeadlines {
 public:
-    static constexpr std::int64_t kCarryNs = 5'000'000;
+    // Longer than the scheduler's delays on a loaded machine, far shorter
+    // than any wait for a player.
+    static constexpr std::int64_t kCarryNs = 25'000'000;
 
     // The end of a pause of `ms` asked for at `nowNs` (a monotonic clock).
     std::int64_t End(std::int64_t nowNs, std::uint32_t ms) {

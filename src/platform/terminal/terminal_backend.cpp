@@ -459,6 +459,7 @@ bool KeyWaiting() {
         int timeout = settle < 0 ? -1 : static_cast<int>(settle) + 1;
         if (!terminalTaken) timeout = 100;  // stopped and not yet taken back
         WaitForInput(timeout);
+        state.pauses.Forget();
         ReadInput();
         if (state.decoder.HasKey()) {
             state.idle.Busy();
@@ -470,6 +471,7 @@ bool KeyWaiting() {
 
 int ReadKey() {
     state.idle.Busy();
+    state.pauses.Forget();
     for (;;) {
         Service();
         ReadInput();

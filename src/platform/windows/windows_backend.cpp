@@ -325,7 +325,10 @@ bool KeyWaiting() {
     }
     if (win.outputs != win.outputsAtLastPoll) win.idle.Busy();
     win.outputsAtLastPoll = win.outputs;
-    if (win.idle.Idle()) WaitForConsoleInput();
+    if (win.idle.Idle()) {
+        WaitForConsoleInput();
+        win.pauses.Forget();
+    }
     return false;
 }
 
@@ -333,6 +336,7 @@ int ReadKey() {
     FillBlocking(win.keys, ConsoleReadUnit);
     if (win.keys.QuitRequested()) EndOnControl();
     win.idle.Busy();
+    win.pauses.Forget();
     return win.keys.TakeCode();
 }
 

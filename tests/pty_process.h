@@ -82,14 +82,15 @@ public:
     int Pid() const { return pid_; }
     // The exit status (128 + n after signal n), or -1 when still running after `ms`.
     int Wait(int ms) {
-        for (int waited = 0; waited <= ms; waited += 10) {
+        auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        do {
             int status = 0;
             if (::waitpid(pid_, &status, WNOHANG) == pid_) {
                 pid_ = -1;
                 return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
             }
-            Read(10);  // keep the terminal drained
-        }
+            if (Read(10).empty()) ::usleep(10'000);  // keep the terminal drained
+        } while (std::chrono::steady_clock::now() < end);
         return -1;
     }
 

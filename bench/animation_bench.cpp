@@ -68,7 +68,7 @@ std::vector<Plan> Plans() {
          {{"sideways map change (60 x 10 ms)", {}, {}}}},
         {{"vertical map change", scenario::World::kNoEnemies, 8, 18, "D", "D", false},
          {{"vertical map change (20 x 30 ms)", {}, {}}}},
-        {{"battle", scenario::World::kLevelUpSoon, 8, 4, "", "DDE UU*", false},
+        {{"battle", scenario::World::kLevelUpSoon, 8, 10, "", "DDE UU*", false},
          {
              {"wipes (2 x 20 x 30 ms)", [](const VtScreen& t) { return t.cells[0][0].cp == U'■'; }, Shows("＿＿＿＿＿＿")},
              {"command boxes slide (100 x 1 ms)", Shows("＿＿＿＿＿＿"), Shows("たたかう")},

@@ -3,21 +3,21 @@
 # in an 80x25 tmux pane, from /proc over a number of seconds:
 #   bench/idle.sh build/bin/ranks build/bin/world [seconds]
 # Cases: the field without enemies; the field with an enemy that walks and
-# then stays stuck behind a wall (its turns still pause); the battle's
-# command loop. A wake-up is a voluntary context switch.
+# then stays stuck outside the start room (its turns still pause); the
+# battle's command loop after a Pawn reached the hero. A wake-up is a
+# voluntary context switch.
 set -euo pipefail
 binary="$(realpath "$1")"; world="$(realpath "$2")"; seconds="${3:-10}"
 scratch="$(mktemp -d)"
 sock="ranks-idle-$$"
 trap 'tmux -L "$sock" kill-server 2>/dev/null || true; rm -rf "$scratch"' EXIT
 
-variant() {  # name, enemy list for map 1 (empty: the world as built)
+variant() {  # name, enemy list for map 1, the hero's start row (column 8)
     local dir="$scratch/$1"
     cp -r "$world" "$dir"
-    if [ -n "$2" ]; then
-        for n in 1 2 3 4 5 6 7 8 9; do printf '0\n' > "$dir/map_info/map1/$n.txt"; done
-        printf '%b' "$2" > "$dir/map_info/map1/1.txt"
-    fi
+    for n in 1 2 3 4 5 6 7 8 9; do printf '0\n' > "$dir/map_info/map1/$n.txt"; done
+    printf '%b' "$2" > "$dir/map_info/map1/1.txt"
+    sed -i "\$ s/.*/8 $3/" "$dir/Hero_Info/Hero_Status_Info.txt"
     echo "$dir"
 }
 
@@ -41,6 +41,7 @@ measure() {  # label, world dir, text to wait for, extra settling seconds
 
 echo "| case | wake-ups per second | CPU, share of one core |"
 echo "| --- | ---: | ---: |"
-measure "field without enemies" "$(variant calm '0\n')" "_____MiniMap_____" 1
-measure "field with an enemy walking (stuck behind a wall)" "$(variant stuck '1\n1 1 50 12\n')" "_____MiniMap_____" 3
-measure "battle command loop" "$(variant battle '')" "Enemy View" 3
+measure "field without enemies" "$(variant calm '0\n' 4)" "_____MiniMap_____" 1
+# The start room is closed to enemies: this one walks up to it and stays.
+measure "field with an enemy walking (stuck behind a wall)" "$(variant stuck '1\n1 1 50 12\n' 4)" "_____MiniMap_____" 3
+measure "battle command loop" "$(variant battle '1\n1 1 30 10\n' 10)" "Enemy View" 3

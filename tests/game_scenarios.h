@@ -16,8 +16,10 @@
 
 namespace rf::scenario {
 
-// Copies of the default world.
-enum class World { kAsBuilt, kNoEnemies, kLevelUpSoon };
+// Copies of the default world: without enemies; with one Pawn on the
+// first map that walks up to a hero standing outside the start room; the
+// same with the hero one point of experience short of a level.
+enum class World { kNoEnemies, kOnePawn, kLevelUpSoon };
 
 inline void WriteHero(const std::filesystem::path& world, int nextExp, int x, int y) {
     std::ofstream(world / "Hero_Info" / "Hero_Status_Info.txt", std::ios::binary)
@@ -27,9 +29,9 @@ inline void WriteHero(const std::filesystem::path& world, int nextExp, int x, in
 inline void MakeWorld(const std::filesystem::path& from, const std::filesystem::path& to, World kind, int x = 8, int y = 4) {
     std::filesystem::remove_all(to);
     std::filesystem::copy(from, to, std::filesystem::copy_options::recursive);
-    if (kind == World::kNoEnemies)
-        for (int n = 1; n <= 9; ++n)
-            std::ofstream(to / "map_info" / "map1" / (std::to_string(n) + ".txt"), std::ios::binary) << "0\n";
+    for (int n = 1; n <= 9; ++n)
+        std::ofstream(to / "map_info" / "map1" / (std::to_string(n) + ".txt"), std::ios::binary)
+            << (n == 1 && kind != World::kNoEnemies ? "1\n1 1 30 10\n" : "0\n");
     WriteHero(to, kind == World::kLevelUpSoon ? 1 : 70, x, y);
 }
 
@@ -44,13 +46,13 @@ struct Scenario {
 
 inline const std::vector<Scenario>& All() {
     static const std::vector<Scenario> kAll = {
-        {"start-up", World::kAsBuilt, 8, 4, "", "", false},
-        {"ten steps", World::kNoEnemies, 8, 4, "", "RRRDDDLLUU", false},
+        {"start-up", World::kNoEnemies, 8, 4, "", "", false},
+        {"ten steps", World::kNoEnemies, 8, 4, "", "RRRDDLLLUU", false},
         {"sideways map change", World::kNoEnemies, 56, 4, "R", "R", false},
         {"vertical map change", World::kNoEnemies, 8, 18, "D", "D", false},
-        {"chase and wipes", World::kAsBuilt, 8, 4, "", "", true},
-        {"battle", World::kAsBuilt, 8, 4, "", "*", false},
-        {"battle with level-up", World::kLevelUpSoon, 8, 4, "", "*", false},
+        {"chase and wipes", World::kOnePawn, 8, 10, "", "", true},
+        {"battle", World::kOnePawn, 8, 10, "", "*", false},
+        {"battle with level-up", World::kLevelUpSoon, 8, 10, "", "*", false},
     };
     return kAll;
 }

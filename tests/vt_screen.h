@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/model/terminal_renderer.h"
+#include "platform/model/terminal_renderer.h"  // which glyphs are wide
 
 namespace rf::test {
 
@@ -21,8 +21,9 @@ public:
     static constexpr int kRows = 25, kColumns = 80;
 
     // What SGR has selected; erased cells take the background only.
+    // Colours: -1 the terminal's own, 0 to 15 the palette, 0x1000000 | RGB exact.
     struct Pen {
-        int fg = -1, bg = -1;  // -1: the terminal's default colour
+        int fg = -1, bg = -1;
         bool bold = false, underline = false, reverse = false;
         bool operator==(const Pen&) const = default;
     };
@@ -39,7 +40,10 @@ public:
     bool pendingWrap = false, cursorVisible = true;
     Pen pen;
     Glyph cells[kRows][kColumns];
+    // Sequences it does not know, and moves whose result differs between
+    // terminals (a backspace from a pending wrap).
     int unknown = 0;
+    int sgrCount = 0, motionCount = 0;
     // Answers a cursor-position query (ESC [ 6 n), as a terminal would.
     std::function<void(const std::string&)> reply;
 
@@ -55,7 +59,7 @@ public:
                 Escape(s, i);
             } else if (b < 0x20) {
                 if (b == '\r') x = 0;
-                if (b == '\b') x = std::max(0, x - 1);
+                if (b == '\b') unknown += pendingWrap, x = std::max(0, x - 1);
                 if (b == '\n') y = std::min(kRows - 1, y + 1);
                 pendingWrap = false;
             } else {
@@ -80,22 +84,6 @@ public:
         std::string out;
         for (int r = 0; r < kRows; ++r) out += Row(r) + "\n";
         return out;
-    }
-
-    // The pen that the renderer's code for a console attribute selects.
-    static Pen PenOf(std::uint16_t attribute) {
-        static std::vector<std::pair<std::uint16_t, Pen>> known;
-        for (const auto& [a, p] : known)
-            if (a == attribute) return p;
-        std::string code = platform::TerminalRenderer::AttributeCode(attribute);
-        std::vector<int> params{0};
-        for (std::size_t i = 2; i + 1 < code.size(); ++i)
-            code[i] == ';' ? params.push_back(0) : void(params.back() = params.back() * 10 + (code[i] - '0'));
-        Pen pen;
-        int unknown = 0;
-        ApplySgr(pen, params, unknown);
-        known.emplace_back(attribute, pen);
-        return pen;
     }
 
 private:
@@ -141,9 +129,15 @@ private:
         pendingWrap = x + w >= kColumns;
         x = std::min(kColumns - 1, x + w);
     }
-    void Sgr(const std::vector<int>& p) { ApplySgr(pen, p, unknown); }
-    static void ApplySgr(Pen& pen, const std::vector<int>& p, int& unknown) {
-        for (int v : p) {
+    void Sgr(const std::vector<int>& p) {
+        ++sgrCount;
+        for (std::size_t k = 0; k < p.size(); ++k) {
+            int v = p[k];
+            if ((v == 38 || v == 48) && k + 4 < p.size() && p[k + 1] == 2) {
+                (v == 38 ? pen.fg : pen.bg) = 0x1000000 | p[k + 2] << 16 | p[k + 3] << 8 | p[k + 4];
+                k += 4;
+                continue;
+            }
             if (v == 0) pen = Pen{};
             else if (v == 1) pen.bold = true;
             else if (v == 22) pen.bold = false;
@@ -205,6 +199,7 @@ private:
         case 'B': y = std::min(kRows - 1, y + n); break;
         default: ++unknown; return;
         }
+        if (std::string_view("HfGCDAB").find(f) != std::string_view::npos) ++motionCount;
         pendingWrap = false;
     }
 };

@@ -51,7 +51,7 @@ int Main(int argc, char** argv) {
             world = argv[++i];
             continue;
         }
-        platform::PrintError("ranks: unknown argument '" + std::string(arg) + "'\n");
+        platform::PrintError("ranks: unknown argument '" + platform::Escaped(arg) + "'\n");
         platform::PrintError(kUsage);
         return 2;
     }

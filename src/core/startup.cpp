@@ -1,5 +1,8 @@
 #include "startup.h"
 
+#include <string>
+#include <string_view>
+
 #include "console/console.h"
 #include "data_files.h"
 #include "field/field_enemies.h"
@@ -8,6 +11,10 @@
 #include "field/map_files.h"
 #include "game_state.h"
 #include "platform/platform.h"
+
+#ifndef RANKS_WORLD_FROM_BIN
+#define RANKS_WORLD_FROM_BIN "../share/ranks/world"
+#endif
 
 namespace rf {
 namespace {
@@ -24,8 +31,11 @@ std::string ChooseDataRoot(const std::string& requested) {
     if (HoldsGameData("")) return "";
     std::string exeDir = platform::ExecutableDirectory();
     if (!exeDir.empty()) {
-        std::string world = exeDir + platform::PathSeparator() + "world";
-        if (HoldsGameData(world)) return world;
+        // Beside the program in a build tree; where `cmake --install` puts it otherwise.
+        for (std::string_view where : {std::string_view("world"), std::string_view(RANKS_WORLD_FROM_BIN)}) {
+            std::string world = exeDir + platform::PathSeparator() + std::string(where);
+            if (HoldsGameData(world)) return world;
+        }
     }
     return "";
 }
@@ -72,6 +82,8 @@ void MainLoopPass() {
             ClearScreen();
             MoveTo(0, 0);
             DrawFieldScreen();
+            // The marks belong to the map; the strip they open is open already.
+            DrawCurrentPieceMark();
         }
         PollHeroKey();
     }

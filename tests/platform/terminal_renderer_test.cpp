@@ -15,10 +15,24 @@ namespace {
 
 using namespace rf;
 
+using Pen = test::VtScreen::Pen;
+
+// The pen of attribute 7 or 15: light grey or bright white on black;
+// without colours, 15 in reverse (blanks never).
+Pen Expected(Colours colours, std::uint16_t attribute, bool blank) {
+    bool bright = (attribute & 8) != 0;
+    switch (colours) {
+        case Colours::kExact: return {bright ? 0x1FFFFFF : 0x1C0C0C0, 0x1000000};
+        case Colours::kPalette: return {bright ? 15 : 7, 0};
+        case Colours::kNone: break;
+    }
+    return {-1, -1, false, false, bright && !blank};
+}
+
 // Where terminal `t` does not show model `vc` (empty when it shows it all):
-// each glyph, the look of each cell, the cursor. Codes without a character
-// show as middle dots.
-std::string Mismatch(const test::VtScreen& t, const VirtualConsole& vc) {
+// each glyph and its pen, the cursor. Codes without a character show as
+// middle dots.
+std::string Mismatch(const test::VtScreen& t, const VirtualConsole& vc, Colours colours) {
     auto expected = [](const Cell& c) -> std::uint32_t {
         if (c.half == 0 && (c.code < 0x20 || c.code == 0x7F)) return ' ';
         std::uint32_t cp = Cp932ToUnicode(c.code);
@@ -35,21 +49,20 @@ std::string Mismatch(const test::VtScreen& t, const VirtualConsole& vc) {
                 continue;
             }
             if (s.cp != expected(c)) return where() + "glyph";
-            auto want = test::VtScreen::PenOf(c.attribute);
-            bool blank = s.cp == U' ' && c.half == 0;
-            if (blank ? (s.pen.bg != want.bg || s.pen.reverse != want.reverse || s.pen.underline != want.underline)
-                      : s.pen != want)
-                return where() + "look";
+            bool blank = s.cp == U' ';
+            Pen want = Expected(colours, c.attribute, blank), got = s.pen;
+            if (blank) got.fg = want.fg;  // no glyph shows it
+            if (!(got == want)) return where() + "pen";
         }
     }
     bool cursor = vc.CursorVisible() && vc.CursorY() < 25;
     if (t.cursorVisible != cursor) return "cursor visibility";
     if (cursor && (t.x != vc.CursorX() || t.y != vc.CursorY())) return "cursor position";
-    if (t.unknown) return "unknown sequences";
+    if (t.unknown) return "sequences a terminal may not take";
     return "";
 }
 
-class TerminalRendererTest : public ::testing::Test {
+class TerminalRendererTest : public ::testing::TestWithParam<Colours> {
 protected:
     void SetUp() override { vc.Reset(), vc.SetCursorVisible(false); }
     std::string Frame() {
@@ -57,31 +70,33 @@ protected:
         narrow.Feed(out), wide.Feed(out);
         return out;
     }
-    void ExpectBothShow() {
-        EXPECT_EQ(Mismatch(narrow, vc), "");
-        EXPECT_EQ(Mismatch(wide, vc), "");
-    }
     void Put(int x, int y, std::string_view bytes, std::uint16_t attribute = 7) {
         vc.SetCursor(x, y), vc.SetAttribute(attribute), vc.Write(bytes);
     }
+    // Both kinds of terminal show exactly what the model holds.
+    void ExpectBothShow() {
+        EXPECT_EQ(Mismatch(narrow, vc, GetParam()), "");
+        EXPECT_EQ(Mismatch(wide, vc, GetParam()), "");
+    }
     VirtualConsole vc;
-    TerminalRenderer r;
+    TerminalRenderer r{GetParam()};
     test::VtScreen narrow{1}, wide{2};
 };
 
-TEST_F(TerminalRendererTest, OneCellChangeIsTheGlyphOneMoveAndOneAttributeChange) {
+TEST_P(TerminalRendererTest, OneCellChangeIsTheGlyphOneMoveAndOneAttributeChange) {
     Put(0, 0, "たたかう ●○ ｱｲｳ"_sj);
     Frame();
     EXPECT_EQ(Frame(), "") << "nothing changed, nothing sent";
+    narrow.motionCount = narrow.sgrCount = 0;
     Put(10, 5, "Q", 15);
     std::string out = Frame();
     EXPECT_NE(out.find('Q'), std::string::npos);
-    // A move and an attribute (and hiding the cursor while drawing, at most).
-    EXPECT_LE(std::count(out.begin(), out.end(), '\x1b'), 3) << out;
+    EXPECT_EQ(narrow.motionCount, 1) << out;
+    EXPECT_LE(narrow.sgrCount, 1) << out;
     ExpectBothShow();
 }
 
-TEST_F(TerminalRendererTest, ManyRandomChangesStayInStepOnBothKindsOfTerminal) {
+TEST_P(TerminalRendererTest, ManyRandomChangesStayInStepOnBothKindsOfTerminal) {
     const std::string_view texts[] = {"A"_sj, "xyz"_sj, "あ"_sj, "●"_sj, "×○"_sj, "漢字"_sj, "  "_sj,
                                       "Ω"_sj, "ｶﾅ"_sj, "ーー"_sj, "\\~"_sj,
                                       "\x85\x40\xfd\x80\xff\x81\x20\x01"};  // codes without a character
@@ -107,7 +122,7 @@ TEST_F(TerminalRendererTest, ManyRandomChangesStayInStepOnBothKindsOfTerminal) {
 // The game's own frame sequences, rendered for terminals that draw
 // ambiguous glyphs in one cell or two: with the width unknown (the safe
 // form both take) and with the width the start-up query learned.
-TEST(RendererReplay, EveryFrameOfTheGamesScenariosShowsExactlyTheModel) {
+TEST_P(TerminalRendererTest, EveryFrameOfTheGamesScenariosShowsExactlyTheModel) {
     test::TempDir dir;
     for (const auto& s : scenario::All()) {
         SCOPED_TRACE(s.name);
@@ -115,7 +130,7 @@ TEST(RendererReplay, EveryFrameOfTheGamesScenariosShowsExactlyTheModel) {
             TerminalRenderer r;
             test::VtScreen t;
         };
-        std::vector<Pair> pairs(4, Pair{TerminalRenderer{}, test::VtScreen{1}});
+        std::vector<Pair> pairs(4, Pair{TerminalRenderer{GetParam()}, test::VtScreen{1}});
         pairs[1].t.ambiguous = pairs[3].t.ambiguous = 2;
         pairs[2].r.SetAmbiguousWidth(1);
         pairs[3].r.SetAmbiguousWidth(2);
@@ -126,7 +141,7 @@ TEST(RendererReplay, EveryFrameOfTheGamesScenariosShowsExactlyTheModel) {
             ++frames;
             for (auto& p : pairs) {
                 p.t.Feed(p.r.Frame(headless::Screen()));
-                failure = Mismatch(p.t, headless::Screen());
+                failure = Mismatch(p.t, headless::Screen(), GetParam());
                 if (!failure.empty()) {
                     failure += " at frame " + std::to_string(frames) + " ambiguous " + std::to_string(p.t.ambiguous);
                     break;
@@ -135,6 +150,37 @@ TEST(RendererReplay, EveryFrameOfTheGamesScenariosShowsExactlyTheModel) {
         });
         EXPECT_EQ(failure, "");
         EXPECT_GT(frames, 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryColourMode, TerminalRendererTest,
+                         ::testing::Values(Colours::kExact, Colours::kPalette, Colours::kNone));
+
+TEST(TerminalColours, TheEnvironmentChoosesAndEachModeSendsItsOwnCodes) {
+    EXPECT_EQ(ColoursFor(nullptr, "truecolor"), Colours::kExact);
+    EXPECT_EQ(ColoursFor(nullptr, "24bit"), Colours::kExact);
+    EXPECT_EQ(ColoursFor(nullptr, "yes"), Colours::kPalette);
+    EXPECT_EQ(ColoursFor(nullptr, nullptr), Colours::kPalette);
+    EXPECT_EQ(ColoursFor("", nullptr), Colours::kPalette);  // empty is unset
+    EXPECT_EQ(ColoursFor("1", "truecolor"), Colours::kNone);
+    // The clear, then 15 and back to 7: each a change of foreground alone.
+    struct Case {
+        Colours colours;
+        const char *clear, *bright, *plain;
+    };
+    for (const Case c : {Case{Colours::kExact, "\x1b[0;38;2;192;192;192;48;2;0;0;0m\x1b[2J", "\x1b[38;2;255;255;255m",
+                              "\x1b[38;2;192;192;192m"},
+                         Case{Colours::kPalette, "\x1b[0;37;40m\x1b[2J", "\x1b[97m", "\x1b[37m"},
+                         Case{Colours::kNone, "\x1b[0m\x1b[2J", "\x1b[7m", "\x1b[27m"}}) {
+        VirtualConsole vc;
+        vc.Reset();
+        vc.SetCursorVisible(false);
+        vc.SetAttribute(15);
+        vc.Write("AB");
+        vc.SetAttribute(7);
+        vc.Write("C");
+        std::string out = TerminalRenderer(c.colours).Frame(vc);
+        EXPECT_EQ(out, std::string(c.clear) + "\x1b[?25l\x1b[H" + c.bright + "AB" + c.plain + "C") << static_cast<int>(c.colours);
     }
 }
 

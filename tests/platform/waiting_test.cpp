@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "core/startup.h"
+#include "game_scenarios.h"
 #include "test_support.h"
 
 namespace rf {
@@ -46,12 +47,15 @@ TEST(PauseDeadlines, EachPauseEndsItsStatedTimeAfterThePreviousEndWhileTheGameKe
 
 class IdleGameTest : public test::GameTest {
 protected:
+    // A Pawn walks up to the hero, who stands outside the start room.
     void SetUp() override {
         GameTest::SetUp();
-        dataRoot = RANKS_WORLD_DIR;
+        scenario::MakeWorld(RANKS_WORLD_DIR, dir.Path() / "w", scenario::World::kOnePawn, 8, 10);
+        dataRoot = (dir.Path() / "w").string();
         StartUp();
     }
-    static bool InBattle() { return headless::RowUtf8(0, 25, 20).find("Enemy View") != std::string::npos; }
+    static bool InBattle() { return scenario::InBattle(); }
+    test::TempDir dir;
     // Time the game spent blocked in a key poll rather than pausing.
     static std::int64_t Blocked() { return headless::NowMs() - headless::SleptMs(); }
 };
@@ -89,7 +93,7 @@ TEST_F(IdleGameTest, KeysFarApartAreTakenTheMomentTheyComeAndNoPauseIsCutShort) 
             sleptAtBlock = headless::SleptMs();
             blockedBefore = Blocked();
         }
-        if (fought && !InBattle() && headless::RowUtf8(0, 61, 18) == " _____MiniMap_____") throw headless::ScriptEnded{};
+        if (fought && !InBattle() && scenario::OnField()) throw headless::ScriptEnded{};
     });
     int keysRead = 0;
     headless::SetKeyObserver([&] {

@@ -5,7 +5,8 @@
 // presents one. A glyph of ambiguous width is drawn by ncurses as the
 // C library measures it (one cell) followed by a blank, as a terminal of
 // one-cell ambiguous glyphs shows it; ours is measured with the width
-// unknown (the fallback), one cell and two cells.
+// unknown (the fallback), one cell and two cells. Both use the sixteen-colour
+// palette (light grey or bright white on black).
 #define NCURSES_WIDECHAR 1
 #include <curses.h>
 #include <sys/stat.h>
@@ -31,16 +32,22 @@ using platform::TerminalRenderer;
 // ncurses drawing the console model through curses calls, into a file.
 class CursesSink {
 public:
-    explicit CursesSink(bool scrolling) {
+    // `ownColours`: the terminal's default colours for plain text and
+    // bold for the highlight, the cheapest ncurses can do.
+    explicit CursesSink(bool ownColours) : ownColours_(ownColours) {
         out_ = std::tmpfile();
         in_ = std::fopen("/dev/null", "r");
         screen_ = newterm("xterm-256color", out_, in_);
         set_term(screen_);
         start_color();
         use_default_colors();
-        idlok(stdscr, scrolling ? TRUE : FALSE);
+        idlok(stdscr, TRUE);
         idcok(stdscr, TRUE);
         leaveok(stdscr, FALSE);
+        // Blank cells light grey on black, as ours clears the screen.
+        short pair = 0;
+        Attributes(7, pair);
+        if (pair) bkgdset(COLOR_PAIR(pair));
     }
     ~CursesSink() {
         endwin();
@@ -87,18 +94,21 @@ public:
     }
 
 private:
-    // The console attribute as ncurses attributes, the same colours ours selects.
+    // The console attribute as ncurses colours, the palette ours selects:
+    // the sixteen colours for foreground and background.
     attr_t Attributes(std::uint16_t a, short& pair) {
-        auto ansi = [](int w) { return static_cast<short>((w & 2) | (w & 1) << 2 | (w & 4) >> 2); };
-        short fg = (a & 7) == 7 ? -1 : ansi(a & 7);
-        short bg = (a & 0xF0) == 0 ? -1 : static_cast<short>(ansi(a >> 4 & 7) + ((a & 0x80) ? 8 : 0));
-        pair = 0;
-        if (fg != -1 || bg != -1) {
-            pair = static_cast<short>(1 + (fg + 1) * 17 + (bg + 1));
+        if (ownColours_) {
+            pair = 0;
+            return (a & 0x08 ? A_BOLD : A_NORMAL) | (a & 0x4000 ? A_REVERSE : A_NORMAL) | (a & 0x8000 ? A_UNDERLINE : A_NORMAL);
+        }
+        auto ansi = [](int c) { return static_cast<short>((c & 2) | (c & 1) << 2 | (c & 4) >> 2 | (c & 8)); };
+        short fg = ansi(a & 0x0F), bg = ansi(a >> 4 & 0x0F);
+        pair = static_cast<short>(1 + fg * 16 + bg);
+        if (!inited_[pair]) {
             init_pair(pair, fg, bg);
+            inited_[pair] = true;
         }
         attr_t at = A_NORMAL;
-        if (a & 0x08) at |= A_BOLD;
         if (a & 0x4000) at |= A_REVERSE;
         if (a & 0x8000) at |= A_UNDERLINE;
         return at;
@@ -112,6 +122,8 @@ private:
         mvadd_wch(y, x, &cc);
     }
 
+    bool ownColours_;
+    bool inited_[260] = {};
     FILE* out_;
     FILE* in_;
     SCREEN* screen_;
@@ -140,15 +152,15 @@ int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "C.UTF-8");
     const std::filesystem::path world = argv[1];
     const auto scratch = std::filesystem::temp_directory_path() / ("ranks-bytes-" + std::to_string(::getpid()));
-    std::printf("| scenario | frames | ours, width unknown | ours, ambiguous 1 cell | ours, 2 cells | ncurses | ncurses, scrolling | ours/ncurses |\n");
-    std::printf("| --- | ---: | ---: | ---: | ---: | ---: | ---: | ---: |\n");
+    std::printf("| scenario | frames | ours, width unknown | ours, ambiguous 1 cell | ours, 2 cells | ncurses, same colours | ncurses, terminal's colours | ours 1 cell / ncurses same colours | ours 1 cell / ncurses terminal's colours |\n");
+    std::printf("| --- | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: |\n");
     for (const auto& s : scenario::All()) {
         TerminalRenderer ours[3];
         ours[1].SetAmbiguousWidth(1);
         ours[2].SetAmbiguousWidth(2);
         long bytes[3] = {0, 0, 0};
-        CursesSink curses(false), scrolling(true);
-        long cursesBefore = 0, scrollingBefore = 0;
+        CursesSink curses(false), plainSink(true);  // plainSink: the terminal's own colours
+        long cursesBefore = 0, plainBefore = 0;
         long frames = 0;
         const bool dump = dumpName && std::string(dumpName) == s.name;
         bool wasCounted = false;
@@ -156,7 +168,7 @@ int main(int argc, char** argv) {
             const auto& m = headless::Screen();
             if (counted && !wasCounted) {
                 cursesBefore = curses.Bytes();
-                scrollingBefore = scrolling.Bytes();
+                plainBefore = plainSink.Bytes();
             }
             wasCounted = counted;
             bool any = false;
@@ -169,13 +181,13 @@ int main(int argc, char** argv) {
             }
             if (counted && any) ++frames;
             curses.Frame(m);
-            scrolling.Frame(m);
+            plainSink.Frame(m);
             if (dump && counted && frames == dumpFrame + 1) std::fprintf(stderr, "NCURSES %ld: %s\n", curses.Bytes() - before, Escaped(curses.Tail(curses.Bytes() - before)).c_str());
         });
-        long nc = curses.Bytes() - cursesBefore, ns = scrolling.Bytes() - scrollingBefore;
-        long best = nc < ns ? nc : ns;
-        std::printf("| %s | %ld | %ld | %ld | %ld | %ld | %ld | %.2f |\n", s.name, frames, bytes[0], bytes[1], bytes[2], nc, ns,
-                    best > 0 ? static_cast<double>(bytes[1]) / static_cast<double>(best) : 0.0);
+        long nc = curses.Bytes() - cursesBefore, ns = plainSink.Bytes() - plainBefore;
+        auto ratio = [](long a, long b) { return b > 0 ? static_cast<double>(a) / static_cast<double>(b) : 0.0; };
+        std::printf("| %s | %ld | %ld | %ld | %ld | %ld | %ld | %.2f | %.2f |\n", s.name, frames, bytes[0], bytes[1],
+                    bytes[2], nc, ns, ratio(bytes[1], nc), ratio(bytes[1], ns));
     }
     std::filesystem::remove_all(scratch);
     return 0;

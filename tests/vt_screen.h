@@ -37,6 +37,7 @@ public:
 
     int ambiguous;
     int x = 0, y = 0;
+    int top = 0, bottom = kRows - 1;  // the scroll region
     bool pendingWrap = false, cursorVisible = true;
     Pen pen;
     Glyph cells[kRows][kColumns];
@@ -60,7 +61,7 @@ public:
             } else if (b < 0x20) {
                 if (b == '\r') x = 0;
                 if (b == '\b') unknown += pendingWrap, x = std::max(0, x - 1);
-                if (b == '\n') y = std::min(kRows - 1, y + 1);
+                if (b == '\n') LineFeed();
                 pendingWrap = false;
             } else {
                 int len = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
@@ -154,7 +155,41 @@ private:
             else ++unknown;
         }
     }
+    // Scrolls rows top..bottom up (n > 0) or down; the row coming in is blank.
+    void Scroll(int n) {
+        if (n > 0) {
+            for (int r = top; r < bottom; ++r) std::copy(cells[r + 1], cells[r + 1] + kColumns, cells[r]);
+            for (auto& c : cells[bottom]) c = Blank();
+        } else {
+            for (int r = bottom; r > top; --r) std::copy(cells[r - 1], cells[r - 1] + kColumns, cells[r]);
+            for (auto& c : cells[top]) c = Blank();
+        }
+    }
+    void LineFeed() {
+        if (y == bottom) Scroll(1);
+        else y = std::min(kRows - 1, y + 1);
+    }
+    // Inserting or deleting characters must not cut a glyph of two cells.
+    void InsertOrDelete(int n, bool insert) {
+        auto& row = cells[y];
+        if (row[x].continuation || (!insert && x + n < kColumns && row[x + n].continuation)) ++unknown;
+        if (insert) {
+            if (row[kColumns - n].continuation) ++unknown;  // a glyph pushed half off the row
+            std::copy_backward(row + x, row + kColumns - n, row + kColumns);
+            for (int c = x; c < x + n; ++c) row[c] = Blank();
+        } else {
+            std::copy(row + x + n, row + kColumns, row + x);
+            for (int c = kColumns - n; c < kColumns; ++c) row[c] = Blank();
+        }
+    }
     void Escape(std::string_view s, std::size_t& i) {
+        if (i < s.size() && s[i] == 'M') {  // reverse index
+            ++i;
+            if (y == top) Scroll(-1);
+            else y = std::max(0, y - 1);
+            pendingWrap = false;
+            return;
+        }
         if (i >= s.size() || s[i] != '[') return void(++unknown);
         ++i;
         bool priv = i < s.size() && s[i] == '?';
@@ -191,6 +226,14 @@ private:
             else Erase(y, 0, kColumns);
             break;
         case 'X': Erase(y, x, x + n); break;
+        case '@': InsertOrDelete(std::min(n, kColumns - x), true); break;
+        case 'P': InsertOrDelete(std::min(n, kColumns - x), false); break;
+        case 'r':
+            top = p[0] > 0 ? p[0] - 1 : 0;
+            bottom = p.size() > 1 && p[1] > 0 ? std::min(p[1], kRows) - 1 : kRows - 1;
+            if (top >= bottom) top = 0, bottom = kRows - 1;
+            x = y = 0;
+            break;
         case 'H': case 'f': y = std::clamp(n, 1, kRows) - 1, x = std::clamp(p.size() > 1 ? p[1] : 1, 1, kColumns) - 1; break;
         case 'G': x = std::clamp(n, 1, kColumns) - 1; break;
         case 'C': x = std::min(kColumns - 1, x + n); break;

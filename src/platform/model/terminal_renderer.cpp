@@ -1,5 +1,7 @@
 #include "platform/model/terminal_renderer.h"
 
+#include <algorithm>
+
 #include "platform/model/cp932_unicode.h"
 
 namespace rf::platform {
@@ -254,6 +256,125 @@ int TerminalRenderer::EraseRun(std::string& out, const VirtualConsole& model, in
     return erased - x;
 }
 
+int TerminalRenderer::RowCost(const VirtualConsole& model, int y, int from) const {
+    static const Cell kBlank{' ', 0, kPlain};
+    int n = 0;
+    for (int x = 0; x < kColumns; ++x) n += !Same(from < 0 ? kBlank : shown_[from][x], model.At(x, y));
+    return n;
+}
+
+void TerminalRenderer::ScrollRows(std::string& out, const VirtualConsole& model) {
+    // For each direction, the region [top, bottom] that saves the most
+    // cells: row y shows the terminal's row y + d after the scroll, and the
+    // row that comes in is blank.
+    int now[kRows];
+    for (int y = 0; y < kRows; ++y) now[y] = RowCost(model, y, y);
+    int bestGain = 0, bestTop = 0, bestBottom = 0, bestD = 0;
+    for (int d : {1, -1}) {
+        int moved[kRows];
+        for (int y = 0; y < kRows; ++y) {
+            int from = y + d;
+            moved[y] = from >= 0 && from < kRows ? RowCost(model, y, from) : kColumns;
+        }
+        for (int top = 0; top < kRows; ++top) {
+            int gain = 0;
+            for (int bottom = top + 1; bottom < kRows; ++bottom) {
+                // Rows top..bottom: all but the incoming one take a neighbour's content.
+                int inner = 0;
+                for (int y = top; y <= bottom; ++y) {
+                    bool incoming = d > 0 ? y == bottom : y == top;
+                    inner += now[y] - (incoming ? RowCost(model, y, -1) : moved[y]);
+                }
+                gain = inner;
+                if (gain > bestGain) bestGain = gain, bestTop = top, bestBottom = bottom, bestD = d;
+            }
+        }
+    }
+    // The region, the move to its edge, the scroll and the region's end cost
+    // about two dozen bytes, and each saved cell about one.
+    if (bestD == 0 || bestGain < 32) return;
+    UseAttribute(out, kPlain);  // the incoming row is blank in plain colours
+    out += "\x1b[" + Num(bestTop + 1) + ";" + Num(bestBottom + 1) + "r";
+    if (bestD > 0) out += "\x1b[" + Num(bestBottom + 1) + "H\n";
+    else out += (bestTop == 0 ? std::string("\x1b[H") : "\x1b[" + Num(bestTop + 1) + "H") + "\x1bM";
+    out += "\x1b[r";  // the whole screen again; the cursor goes home
+    cursorX_ = cursorY_ = 0;
+    if (bestD > 0) {
+        for (int y = bestTop; y < bestBottom; ++y) std::copy(shown_[y + 1], shown_[y + 1] + kColumns, shown_[y]);
+    } else {
+        for (int y = bestBottom; y > bestTop; --y) std::copy(shown_[y - 1], shown_[y - 1] + kColumns, shown_[y]);
+    }
+    Cell* incoming = shown_[bestD > 0 ? bestBottom : bestTop];
+    std::fill(incoming, incoming + kColumns, Cell{' ', 0, kPlain});
+}
+
+void TerminalRenderer::ShiftCells(std::string& out, const VirtualConsole& model, int y) {
+    // Shifting cells a .. e one to the left: delete a character at a, which
+    // pulls the rest of the row left, then insert one at e, which pushes
+    // what follows e back; e becomes blank. To the right: insert at a, then
+    // delete at e + 1; a becomes blank and the row's last cell is lost. A
+    // run that reaches the row's end needs the first step alone.
+    static const Cell kBlank{' ', 0, kPlain};
+    const Cell* r = shown_[y];
+    auto fixes = [&](const Cell& c, int x) { return static_cast<int>(Same(c, model.At(x, y))); };
+    int bestGain = 0, bestA = 0, bestE = 0, bestD = 0;
+    bool bestToEnd = false;
+    for (int d : {1, -1}) {
+        int g[kColumns];
+        for (int x = 0; x < kColumns; ++x) {
+            int from = x + d;
+            g[x] = fixes(from >= 0 && from < kColumns ? r[from] : kBlank, x) - fixes(r[x], x);
+        }
+        // A run inside the row (Kadane), worth its two steps.
+        int run = 0, start = 0;
+        for (int x = 0; x < kColumns; ++x) {
+            if (run <= 0) run = 0, start = x;
+            run += g[x];
+            if (run - 12 > bestGain) bestGain = run - 12, bestA = start, bestE = x, bestD = d, bestToEnd = false;
+        }
+        // A run to the row's end, one step.
+        int suffix = 0;
+        for (int x = kColumns - 1; x >= 0; --x) {
+            suffix += g[x];
+            if (suffix - 6 > bestGain) bestGain = suffix - 6, bestA = x, bestE = kColumns - 1, bestD = d, bestToEnd = true;
+        }
+    }
+    if (bestD == 0) return;
+    // Where a character is deleted or inserted no glyph of two cells may be
+    // cut, nor may one be pushed off the row's end.
+    int a = bestD > 0 ? bestA : bestA - 1, e = bestD > 0 ? bestE + 1 : bestE;
+    if (a < 0) return;
+    if (bestToEnd) e = kColumns;
+    if (bestD > 0 ? r[a].half != 0 || (e + 1 < kColumns && r[e + 1].half == 2)
+                  : r[a].half == 2 || (e < kColumns && r[e].half != 0) || r[kColumns - 1].half != 0)
+        return;
+    if (!bestToEnd && e >= kColumns) return;
+    UseAttribute(out, kPlain);  // inserted cells are blank in plain colours
+    Cell* row = shown_[y];
+    if (bestD > 0) {
+        MoveTo(out, a, y);
+        out += "\x1b[P";
+        const int last = e < kColumns ? e : kColumns - 1;
+        std::copy(row + a + 1, row + last + 1, row + a);
+        row[last] = kBlank;
+        if (e < kColumns) {
+            MoveTo(out, e, y);
+            out += "\x1b[@";
+        }
+    } else {
+        MoveTo(out, a, y);
+        out += "\x1b[@";
+        const int last = e < kColumns ? e : kColumns - 1;
+        std::copy_backward(row + a, row + last, row + last + 1);
+        row[a] = kBlank;
+        if (e + 1 < kColumns) {
+            MoveTo(out, e + 1, y);
+            out += "\x1b[P";
+            row[kColumns - 1] = kBlank;
+        }
+    }
+}
+
 std::string TerminalRenderer::Frame(const VirtualConsole& model) {
     std::string out;
     if (repaint_) {
@@ -267,6 +388,15 @@ std::string TerminalRenderer::Frame(const VirtualConsole& model) {
         repaint_ = false;
     }
     const bool wantCursor = model.CursorVisible() && model.CursorY() < kRows;
+    // Moving cells may show them for a moment where they end up anyway;
+    // the cursor is hidden first all the same.
+    const std::size_t before = out.size();
+    ScrollRows(out, model);
+    for (int y = 0; y < kRows; ++y) ShiftCells(out, model, y);
+    if (out.size() != before && cursorState_ != 0) {
+        out.insert(before, "\x1b[?25l");
+        cursorState_ = 0;
+    }
     for (int y = 0; y < kRows; ++y) {
         for (int x = 0; x < kColumns;) {
             const Cell& m = model.At(x, y);

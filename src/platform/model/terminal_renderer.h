@@ -64,6 +64,15 @@ private:
     // them; the number of cells erased, or 0.
     int EraseRun(std::string& out, const VirtualConsole& model, int x, int y);
     bool Erasable(const Cell& c) const;
+    // Moves what the terminal shows instead of drawing it again, where that
+    // is shorter: rows scrolled inside a scroll region (a map changing
+    // vertically), and a run of cells in a row shifted by deleting and
+    // inserting a character (a map changing sideways).
+    void ScrollRows(std::string& out, const VirtualConsole& model);
+    void ShiftCells(std::string& out, const VirtualConsole& model, int y);
+    // How many cells of row y differ from the model if the terminal's row
+    // `from` stood there (-1: a blank row).
+    int RowCost(const VirtualConsole& model, int y, int from) const;
     // Whether the terminal's cell already looks like the model's.
     bool Same(const Cell& shown, const Cell& wanted) const;
 

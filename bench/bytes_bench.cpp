@@ -172,17 +172,20 @@ int main(int argc, char** argv) {
             }
             wasCounted = counted;
             bool any = false;
-            long before = curses.Bytes();
+            long before = plainSink.Bytes();
+            long oursThis = 0;
             for (int k = 0; k < 3; ++k) {
                 std::string f = ours[k].Frame(m);
-                if (k == 1 && dump && counted && frames == dumpFrame) std::fprintf(stderr, "OURS %zu: %s\n", f.size(), Escaped(f).c_str());
+                if (k == 1) oursThis = static_cast<long>(f.size());
+                if (k == 1 && dump && counted && frames == dumpFrame && !f.empty()) std::fprintf(stderr, "OURS %zu: %s\n", f.size(), Escaped(f).c_str());
                 if (counted) bytes[k] += static_cast<long>(f.size());
                 any = any || !f.empty();
             }
             if (counted && any) ++frames;
             curses.Frame(m);
             plainSink.Frame(m);
-            if (dump && counted && frames == dumpFrame + 1) std::fprintf(stderr, "NCURSES %ld: %s\n", curses.Bytes() - before, Escaped(curses.Tail(curses.Bytes() - before)).c_str());
+            if (dump && counted && frames == dumpFrame + 1 && oursThis) std::fprintf(stderr, "NCURSES %ld: %s\n", plainSink.Bytes() - before, Escaped(plainSink.Tail(plainSink.Bytes() - before)).c_str());
+            if (dump && counted && !dumpFrame) std::fprintf(stderr, "frame %ld: ours %ld ncurses %ld\n", frames, oursThis, plainSink.Bytes() - before);
         });
         long nc = curses.Bytes() - cursesBefore, ns = plainSink.Bytes() - plainBefore;
         auto ratio = [](long a, long b) { return b > 0 ? static_cast<double>(a) / static_cast<double>(b) : 0.0; };

@@ -1,6 +1,7 @@
 #include "platform/model/terminal_renderer.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/model/cp932_unicode.h"
 
@@ -267,25 +268,35 @@ void TerminalRenderer::ScrollRows(std::string& out, const VirtualConsole& model)
     // For each direction, the region [top, bottom] that saves the most
     // cells: row y shows the terminal's row y + d after the scroll, and the
     // row that comes in is blank.
-    int now[kRows];
-    for (int y = 0; y < kRows; ++y) now[y] = RowCost(model, y, y);
+    int now[kRows], blank[kRows];
+    bool any = false;
+    for (int y = 0; y < kRows; ++y) {
+        now[y] = RowCost(model, y, y);
+        any = any || now[y] > 0;
+    }
+    if (!any) return;
+    for (int y = 0; y < kRows; ++y) blank[y] = RowCost(model, y, -1);
     int bestGain = 0, bestTop = 0, bestBottom = 0, bestD = 0;
     for (int d : {1, -1}) {
-        int moved[kRows];
+        // kept[y]: the saving of row y taking its neighbour's content.
+        int kept[kRows];
         for (int y = 0; y < kRows; ++y) {
             int from = y + d;
-            moved[y] = from >= 0 && from < kRows ? RowCost(model, y, from) : kColumns;
+            kept[y] = now[y] - (from >= 0 && from < kRows ? RowCost(model, y, from) : kColumns);
         }
         for (int top = 0; top < kRows; ++top) {
-            int gain = 0;
+            int sum = 0;  // kept over the rows that take a neighbour's content
             for (int bottom = top + 1; bottom < kRows; ++bottom) {
-                // Rows top..bottom: all but the incoming one take a neighbour's content.
-                int inner = 0;
-                for (int y = top; y <= bottom; ++y) {
-                    bool incoming = d > 0 ? y == bottom : y == top;
-                    inner += now[y] - (incoming ? RowCost(model, y, -1) : moved[y]);
+                // Up: rows top .. bottom - 1 move, bottom comes in blank.
+                // Down: rows top + 1 .. bottom move, top comes in blank.
+                int gain;
+                if (d > 0) {
+                    sum += kept[bottom - 1];
+                    gain = sum + now[bottom] - blank[bottom];
+                } else {
+                    sum += kept[bottom];
+                    gain = sum + now[top] - blank[top];
                 }
-                gain = inner;
                 if (gain > bestGain) bestGain = gain, bestTop = top, bestBottom = bottom, bestD = d;
             }
         }
@@ -308,70 +319,103 @@ void TerminalRenderer::ScrollRows(std::string& out, const VirtualConsole& model)
     std::fill(incoming, incoming + kColumns, Cell{' ', 0, kPlain});
 }
 
+namespace {
+
+const Cell kBlankCell{' ', 0, kPlain};
+
+// What deleting or inserting n characters at `at` does to a row on the
+// terminal (blanks come in plain colours); false where it would cut a
+// glyph of two cells or push one half off the row.
+bool DeleteChars(Cell* row, int columns, int at, int n) {
+    if (at < 0 || at + n > columns || row[at].half == 2 || (at + n < columns && row[at + n].half == 2)) return false;
+    std::copy(row + at + n, row + columns, row + at);
+    std::fill(row + columns - n, row + columns, kBlankCell);
+    return true;
+}
+
+bool InsertChars(Cell* row, int columns, int at, int n) {
+    if (at < 0 || at + n > columns || row[at].half == 2 || row[columns - n].half == 2) return false;
+    std::copy_backward(row + at, row + columns - n, row + columns);
+    std::fill(row + at, row + at + n, kBlankCell);
+    return true;
+}
+
+std::string CharCode(int n, char final) { return n == 1 ? std::string("\x1b[") + final : "\x1b[" + Num(n) + final; }
+
+}  // namespace
+
 void TerminalRenderer::ShiftCells(std::string& out, const VirtualConsole& model, int y) {
-    // Shifting cells a .. e one to the left: delete a character at a, which
-    // pulls the rest of the row left, then insert one at e, which pushes
-    // what follows e back; e becomes blank. To the right: insert at a, then
-    // delete at e + 1; a becomes blank and the row's last cell is lost. A
-    // run that reaches the row's end needs the first step alone.
-    static const Cell kBlank{' ', 0, kPlain};
-    const Cell* r = shown_[y];
-    auto fixes = [&](const Cell& c, int x) { return static_cast<int>(Same(c, model.At(x, y))); };
-    int bestGain = 0, bestA = 0, bestE = 0, bestD = 0;
-    bool bestToEnd = false;
-    for (int d : {1, -1}) {
+    // A run of cells shifted left by n: delete n characters at its start,
+    // which pulls the rest of the row left, then insert n after its end,
+    // which pushes what follows back. Shifted right: insert, then delete.
+    // A run that reaches the row's end needs the first step alone.
+    struct Step {
+        bool insert;
+        int at, n;
+    };
+    // Roughly the bytes that drawing the differences costs: a byte a cell
+    // and a move for each run of them.
+    auto cost = [&](const Cell* row) {
+        int n = 0;
+        bool inRun = false;
+        for (int x = 0; x < kColumns; ++x) {
+            const bool differs = !Same(row[x], model.At(x, y));
+            n += differs ? (inRun ? 1 : 5) : 0;
+            inRun = differs;
+        }
+        return n;
+    };
+    const int before = cost(shown_[y]);
+    if (before == 0) return;
+    int bestSaving = 0;
+    std::vector<Step> best;
+    for (int d : {1, 2, -1, -2}) {
+        const int n = d > 0 ? d : -d;
         int g[kColumns];
         for (int x = 0; x < kColumns; ++x) {
-            int from = x + d;
-            g[x] = fixes(from >= 0 && from < kColumns ? r[from] : kBlank, x) - fixes(r[x], x);
+            const int from = x + d;
+            const Cell& moved = from >= 0 && from < kColumns ? shown_[y][from] : kBlankCell;
+            g[x] = static_cast<int>(Same(moved, model.At(x, y))) - static_cast<int>(Same(shown_[y][x], model.At(x, y)));
         }
-        // A run inside the row (Kadane), worth its two steps.
-        int run = 0, start = 0;
+        // The best run inside the row (Kadane) and the best run to its end.
+        int run = 0, start = 0, runA = -1, runE = -1, runBest = 0;
         for (int x = 0; x < kColumns; ++x) {
             if (run <= 0) run = 0, start = x;
             run += g[x];
-            if (run - 12 > bestGain) bestGain = run - 12, bestA = start, bestE = x, bestD = d, bestToEnd = false;
+            if (run > runBest) runBest = run, runA = start, runE = x;
         }
-        // A run to the row's end, one step.
-        int suffix = 0;
+        int suffix = 0, suffixA = -1, suffixBest = 0;
         for (int x = kColumns - 1; x >= 0; --x) {
             suffix += g[x];
-            if (suffix - 6 > bestGain) bestGain = suffix - 6, bestA = x, bestE = kColumns - 1, bestD = d, bestToEnd = true;
+            if (suffix > suffixBest) suffixBest = suffix, suffixA = x;
+        }
+        std::vector<std::vector<Step>> candidates;
+        if (runA >= 0) {
+            if (d > 0) candidates.push_back({{false, runA, n}, {true, runE + 1, n}});
+            else candidates.push_back({{true, runA - n, n}, {false, runE + 1, n}});
+        }
+        if (suffixA >= 0) candidates.push_back({{d < 0, d > 0 ? suffixA : suffixA - n, n}});
+        for (auto& steps : candidates) {
+            if (steps.size() == 2 && steps[1].at >= kColumns) steps.pop_back();
+            Cell row[kColumns];
+            std::copy(shown_[y], shown_[y] + kColumns, row);
+            bool ok = true;
+            int bytes = 0;
+            for (const Step& st : steps) {
+                ok = ok && (st.insert ? InsertChars(row, kColumns, st.at, st.n) : DeleteChars(row, kColumns, st.at, st.n));
+                bytes += 4 + static_cast<int>(CharCode(st.n, 'P').size());  // a move and the sequence
+            }
+            const int saving = ok ? before - cost(row) - bytes : 0;
+            if (saving > bestSaving) bestSaving = saving, best = steps;
         }
     }
-    if (bestD == 0) return;
-    // Where a character is deleted or inserted no glyph of two cells may be
-    // cut, nor may one be pushed off the row's end.
-    int a = bestD > 0 ? bestA : bestA - 1, e = bestD > 0 ? bestE + 1 : bestE;
-    if (a < 0) return;
-    if (bestToEnd) e = kColumns;
-    if (bestD > 0 ? r[a].half != 0 || (e + 1 < kColumns && r[e + 1].half == 2)
-                  : r[a].half == 2 || (e < kColumns && r[e].half != 0) || r[kColumns - 1].half != 0)
-        return;
-    if (!bestToEnd && e >= kColumns) return;
+    if (best.empty()) return;
     UseAttribute(out, kPlain);  // inserted cells are blank in plain colours
-    Cell* row = shown_[y];
-    if (bestD > 0) {
-        MoveTo(out, a, y);
-        out += "\x1b[P";
-        const int last = e < kColumns ? e : kColumns - 1;
-        std::copy(row + a + 1, row + last + 1, row + a);
-        row[last] = kBlank;
-        if (e < kColumns) {
-            MoveTo(out, e, y);
-            out += "\x1b[@";
-        }
-    } else {
-        MoveTo(out, a, y);
-        out += "\x1b[@";
-        const int last = e < kColumns ? e : kColumns - 1;
-        std::copy_backward(row + a, row + last, row + last + 1);
-        row[a] = kBlank;
-        if (e + 1 < kColumns) {
-            MoveTo(out, e + 1, y);
-            out += "\x1b[P";
-            row[kColumns - 1] = kBlank;
-        }
+    for (const Step& st : best) {
+        MoveTo(out, st.at, y);
+        out += CharCode(st.n, st.insert ? '@' : 'P');
+        if (st.insert) InsertChars(shown_[y], kColumns, st.at, st.n);
+        else DeleteChars(shown_[y], kColumns, st.at, st.n);
     }
 }
 

@@ -1,6 +1,8 @@
 // Bytes a terminal is sent for the game's real frame sequences: our
 // renderer against ncurses drawing the very same console-model frames.
 //   ranks_bench_bytes WORLD_DIR
+// RANKS_DUMP=<scenario> RANKS_DUMP_FRAME=<n> prints frame n both ways
+// (n 0: the bytes of every frame).
 // Both render every frame at every point where the terminal backend
 // presents one. A glyph of ambiguous width is drawn by ncurses as the
 // C library measures it (one cell) followed by a blank, as a terminal of
@@ -12,6 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -152,8 +155,8 @@ int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "C.UTF-8");
     const std::filesystem::path world = argv[1];
     const auto scratch = std::filesystem::temp_directory_path() / ("ranks-bytes-" + std::to_string(::getpid()));
-    std::printf("| scenario | frames | ours, width unknown | ours, ambiguous 1 cell | ours, 2 cells | ncurses, same colours | ncurses, terminal's colours | ours 1 cell / ncurses same colours | ours 1 cell / ncurses terminal's colours |\n");
-    std::printf("| --- | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: |\n");
+    std::printf("| scenario | frames | ours, width unknown | ours, ambiguous 1 cell | ours, 2 cells | ncurses, same colours | ncurses, terminal's colours | ours 1 cell / ncurses same colours | ours 1 cell / ncurses terminal's colours | ours, us per frame |\n");
+    std::printf("| --- | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: |\n");
     for (const auto& s : scenario::All()) {
         TerminalRenderer ours[3];
         ours[1].SetAmbiguousWidth(1);
@@ -162,6 +165,7 @@ int main(int argc, char** argv) {
         CursesSink curses(false), plainSink(true);  // plainSink: the terminal's own colours
         long cursesBefore = 0, plainBefore = 0;
         long frames = 0;
+        double renderNs = 0;
         const bool dump = dumpName && std::string(dumpName) == s.name;
         bool wasCounted = false;
         scenario::Play(s, world, scratch, [&](bool counted) {
@@ -175,7 +179,9 @@ int main(int argc, char** argv) {
             long before = plainSink.Bytes();
             long oursThis = 0;
             for (int k = 0; k < 3; ++k) {
+                auto t0 = std::chrono::steady_clock::now();
                 std::string f = ours[k].Frame(m);
+                if (k == 1 && counted) renderNs += std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - t0).count();
                 if (k == 1) oursThis = static_cast<long>(f.size());
                 if (k == 1 && dump && counted && frames == dumpFrame && !f.empty()) std::fprintf(stderr, "OURS %zu: %s\n", f.size(), Escaped(f).c_str());
                 if (counted) bytes[k] += static_cast<long>(f.size());
@@ -189,8 +195,8 @@ int main(int argc, char** argv) {
         });
         long nc = curses.Bytes() - cursesBefore, ns = plainSink.Bytes() - plainBefore;
         auto ratio = [](long a, long b) { return b > 0 ? static_cast<double>(a) / static_cast<double>(b) : 0.0; };
-        std::printf("| %s | %ld | %ld | %ld | %ld | %ld | %ld | %.2f | %.2f |\n", s.name, frames, bytes[0], bytes[1],
-                    bytes[2], nc, ns, ratio(bytes[1], nc), ratio(bytes[1], ns));
+        std::printf("| %s | %ld | %ld | %ld | %ld | %ld | %ld | %.2f | %.2f | %.0f |\n", s.name, frames, bytes[0], bytes[1],
+                    bytes[2], nc, ns, ratio(bytes[1], nc), ratio(bytes[1], ns), frames ? renderNs / 1000.0 / static_cast<double>(frames) : 0.0);
     }
     std::filesystem::remove_all(scratch);
     return 0;

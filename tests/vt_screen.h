@@ -18,7 +18,7 @@ namespace rf::test {
 
 class VtScreen {
 public:
-    static constexpr int kRows = 25, kColumns = 80;
+    static constexpr int kRows = 25, kMaxColumns = 100;
 
     // What SGR has selected; erased cells take the background only.
     // Colours: -1 the terminal's own, 0 to 15 the palette, 0x1000000 | RGB exact.
@@ -33,14 +33,17 @@ public:
         bool continuation = false;  // the right half of a two-cell glyph
     };
 
-    explicit VtScreen(int ambiguousWidth) : ambiguous(ambiguousWidth) { Clear(); }
+    // A terminal wider than the game's 80 columns shows what the game sends
+    // beyond them, which must stay blank.
+    explicit VtScreen(int ambiguousWidth, int width = 80) : ambiguous(ambiguousWidth), columns(width) { Clear(); }
 
     int ambiguous;
+    int columns;
     int x = 0, y = 0;
     int top = 0, bottom = kRows - 1;  // the scroll region
     bool pendingWrap = false, cursorVisible = true;
     Pen pen;
-    Glyph cells[kRows][kColumns];
+    Glyph cells[kRows][kMaxColumns];
     // Sequences it does not know, and moves whose result differs between
     // terminals (a backspace from a pending wrap).
     int unknown = 0;
@@ -75,11 +78,18 @@ public:
     // A row's glyphs as UTF-8, continuation cells left out.
     std::string Row(int row) const {
         std::string out;
-        for (int c = 0; c < kColumns; ++c) {
+        for (int c = 0; c < std::min(columns, 80); ++c) {
             const Glyph& g = cells[row][c];
             if (!g.continuation) Append(out, g.cp);
         }
         return out;
+    }
+    // Whether everything beyond the game's 80 columns is blank.
+    bool BeyondIsBlank() const {
+        for (int r = 0; r < kRows; ++r)
+            for (int c = 80; c < columns; ++c)
+                if (cells[r][c].cp != ' ' || cells[r][c].continuation) return false;
+        return true;
     }
     std::string Text() const {
         std::string out;
@@ -112,23 +122,23 @@ private:
     }
     // A glyph partly overwritten or erased is gone.
     void Split(int row, int at) {
-        if (at < 0 || at >= kColumns) return;
+        if (at < 0 || at >= columns) return;
         if (cells[row][at].continuation && at > 0) cells[row][at - 1] = Blank(), cells[row][at] = Blank();
-        if (at + 1 < kColumns && cells[row][at + 1].continuation) cells[row][at + 1] = Blank();
+        if (at + 1 < columns && cells[row][at + 1].continuation) cells[row][at + 1] = Blank();
     }
     void Erase(int row, int from, int to) {  // [from, to)
-        from = std::clamp(from, 0, kColumns), to = std::clamp(to, 0, kColumns);
+        from = std::clamp(from, 0, columns), to = std::clamp(to, 0, columns);
         if (from >= to) return;
         Split(row, from), Split(row, to - 1);
         for (int c = from; c < to; ++c) cells[row][c] = Blank();
     }
     void Put(std::uint32_t cp, int w) {
-        if (pendingWrap || x + w > kColumns) x = 0, y = std::min(kRows - 1, y + 1);
+        if (pendingWrap || x + w > columns) x = 0, y = std::min(kRows - 1, y + 1);
         for (int at = x; at < x + w; ++at) Split(y, at);
         cells[y][x] = {cp, pen, false};
         if (w == 2) cells[y][x + 1] = {' ', pen, true};
-        pendingWrap = x + w >= kColumns;
-        x = std::min(kColumns - 1, x + w);
+        pendingWrap = x + w >= columns;
+        x = std::min(columns - 1, x + w);
     }
     void Sgr(const std::vector<int>& p) {
         ++sgrCount;
@@ -158,10 +168,10 @@ private:
     // Scrolls rows top..bottom up (n > 0) or down; the row coming in is blank.
     void Scroll(int n) {
         if (n > 0) {
-            for (int r = top; r < bottom; ++r) std::copy(cells[r + 1], cells[r + 1] + kColumns, cells[r]);
+            for (int r = top; r < bottom; ++r) std::copy(cells[r + 1], cells[r + 1] + kMaxColumns, cells[r]);
             for (auto& c : cells[bottom]) c = Blank();
         } else {
-            for (int r = bottom; r > top; --r) std::copy(cells[r - 1], cells[r - 1] + kColumns, cells[r]);
+            for (int r = bottom; r > top; --r) std::copy(cells[r - 1], cells[r - 1] + kMaxColumns, cells[r]);
             for (auto& c : cells[top]) c = Blank();
         }
     }
@@ -172,14 +182,14 @@ private:
     // Inserting or deleting characters must not cut a glyph of two cells.
     void InsertOrDelete(int n, bool insert) {
         auto& row = cells[y];
-        if (row[x].continuation || (!insert && x + n < kColumns && row[x + n].continuation)) ++unknown;
+        if (row[x].continuation || (!insert && x + n < columns && row[x + n].continuation)) ++unknown;
         if (insert) {
-            if (row[kColumns - n].continuation) ++unknown;  // a glyph pushed half off the row
-            std::copy_backward(row + x, row + kColumns - n, row + kColumns);
+            if (row[columns - n].continuation) ++unknown;  // a glyph pushed half off the row
+            std::copy_backward(row + x, row + columns - n, row + columns);
             for (int c = x; c < x + n; ++c) row[c] = Blank();
         } else {
-            std::copy(row + x + n, row + kColumns, row + x);
-            for (int c = kColumns - n; c < kColumns; ++c) row[c] = Blank();
+            std::copy(row + x + n, row + columns, row + x);
+            for (int c = columns - n; c < columns; ++c) row[c] = Blank();
         }
     }
     void Escape(std::string_view s, std::size_t& i) {
@@ -216,27 +226,27 @@ private:
         case 'J':
             if (p[0] == 2) Clear();
             else if (p[0] == 0) {
-                Erase(y, x, kColumns);
-                for (int r = y + 1; r < kRows; ++r) Erase(r, 0, kColumns);
+                Erase(y, x, columns);
+                for (int r = y + 1; r < kRows; ++r) Erase(r, 0, columns);
             } else ++unknown;
             break;
         case 'K':
-            if (p[0] == 0) Erase(y, x, kColumns);
+            if (p[0] == 0) Erase(y, x, columns);
             else if (p[0] == 1) Erase(y, 0, x + 1);
-            else Erase(y, 0, kColumns);
+            else Erase(y, 0, columns);
             break;
         case 'X': Erase(y, x, x + n); break;
-        case '@': InsertOrDelete(std::min(n, kColumns - x), true); break;
-        case 'P': InsertOrDelete(std::min(n, kColumns - x), false); break;
+        case '@': InsertOrDelete(std::min(n, columns - x), true); break;
+        case 'P': InsertOrDelete(std::min(n, columns - x), false); break;
         case 'r':
             top = p[0] > 0 ? p[0] - 1 : 0;
             bottom = p.size() > 1 && p[1] > 0 ? std::min(p[1], kRows) - 1 : kRows - 1;
             if (top >= bottom) top = 0, bottom = kRows - 1;
             x = y = 0;
             break;
-        case 'H': case 'f': y = std::clamp(n, 1, kRows) - 1, x = std::clamp(p.size() > 1 ? p[1] : 1, 1, kColumns) - 1; break;
-        case 'G': x = std::clamp(n, 1, kColumns) - 1; break;
-        case 'C': x = std::min(kColumns - 1, x + n); break;
+        case 'H': case 'f': y = std::clamp(n, 1, kRows) - 1, x = std::clamp(p.size() > 1 ? p[1] : 1, 1, columns) - 1; break;
+        case 'G': x = std::clamp(n, 1, columns) - 1; break;
+        case 'C': x = std::min(columns - 1, x + n); break;
         case 'D': x = std::max(0, x - n); break;
         case 'A': y = std::max(0, y - n); break;
         case 'B': y = std::min(kRows - 1, y + n); break;

@@ -59,6 +59,7 @@ std::string Mismatch(const test::VtScreen& t, const VirtualConsole& vc, Colours 
     if (t.cursorVisible != cursor) return "cursor visibility";
     if (cursor && (t.x != vc.CursorX() || t.y != vc.CursorY())) return "cursor position";
     if (t.unknown) return "sequences a terminal may not take";
+    if (!t.BeyondIsBlank()) return "a glyph beyond the game's columns";
     return "";
 }
 
@@ -67,7 +68,7 @@ protected:
     void SetUp() override { vc.Reset(), vc.SetCursorVisible(false); }
     std::string Frame() {
         std::string out = r.Frame(vc);
-        narrow.Feed(out), wide.Feed(out);
+        narrow.Feed(out), wide.Feed(out), broad.Feed(out);
         return out;
     }
     void Put(int x, int y, std::string_view bytes, std::uint16_t attribute = 7) {
@@ -77,10 +78,11 @@ protected:
     void ExpectBothShow() {
         EXPECT_EQ(Mismatch(narrow, vc, GetParam()), "");
         EXPECT_EQ(Mismatch(wide, vc, GetParam()), "");
+        EXPECT_EQ(Mismatch(broad, vc, GetParam()), "");
     }
     VirtualConsole vc;
     TerminalRenderer r{GetParam()};
-    test::VtScreen narrow{1}, wide{2};
+    test::VtScreen narrow{1}, wide{2}, broad{1, 100};
 };
 
 TEST_P(TerminalRendererTest, OneCellChangeIsTheGlyphOneMoveAndOneAttributeChange) {
@@ -94,6 +96,31 @@ TEST_P(TerminalRendererTest, OneCellChangeIsTheGlyphOneMoveAndOneAttributeChange
     EXPECT_EQ(narrow.motionCount, 1) << out;
     EXPECT_LE(narrow.sgrCount, 1) << out;
     ExpectBothShow();
+}
+
+// Text moved by a cell or two is shifted on the terminal, not drawn again,
+// except where the shift would push a glyph past the game's last column.
+TEST_P(TerminalRendererTest, ShiftedTextIsMovedInPlace) {
+    const std::string text = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    struct Case {
+        int from, to;
+        bool edge;  // a border in the last column
+        bool shifted;
+    };
+    for (const Case c : {Case{10, 11, true, true}, Case{10, 8, true, true}, Case{30, 32, false, true},
+                         Case{44, 45, false, false}}) {
+        SCOPED_TRACE(c.to - c.from);
+        vc.Reset(), vc.SetCursorVisible(false);
+        Put(c.from, 3, text);
+        if (c.edge && c.from + static_cast<int>(text.size()) < 79) Put(79, 3, "|");
+        Frame();
+        Put(0, 3, std::string(80, ' '));
+        Put(c.to, 3, text.substr(0, std::min<std::size_t>(text.size(), 80 - c.to)));
+        if (c.edge && c.to + static_cast<int>(text.size()) < 79) Put(79, 3, "|");
+        std::string out = Frame();
+        EXPECT_EQ(out.size() < 30u, c.shifted) << out;
+        ExpectBothShow();
+    }
 }
 
 TEST_P(TerminalRendererTest, ManyRandomChangesStayInStepOnBothKindsOfTerminal) {
@@ -121,7 +148,8 @@ TEST_P(TerminalRendererTest, ManyRandomChangesStayInStepOnBothKindsOfTerminal) {
 
 // The game's own frame sequences, rendered for terminals that draw
 // ambiguous glyphs in one cell or two: with the width unknown (the safe
-// form both take) and with the width the start-up query learned.
+// form both take) and with the width the start-up query learned; and for a
+// terminal wider than the game, where nothing may show beyond its columns.
 TEST_P(TerminalRendererTest, EveryFrameOfTheGamesScenariosShowsExactlyTheModel) {
     test::TempDir dir;
     for (const auto& s : scenario::All()) {
@@ -130,10 +158,13 @@ TEST_P(TerminalRendererTest, EveryFrameOfTheGamesScenariosShowsExactlyTheModel) 
             TerminalRenderer r;
             test::VtScreen t;
         };
-        std::vector<Pair> pairs(4, Pair{TerminalRenderer{GetParam()}, test::VtScreen{1}});
+        // Width unknown on both kinds, each width known, and a terminal wider than the game.
+        std::vector<Pair> pairs(5, Pair{TerminalRenderer{GetParam()}, test::VtScreen{1}});
         pairs[1].t.ambiguous = pairs[3].t.ambiguous = 2;
         pairs[2].r.SetAmbiguousWidth(1);
         pairs[3].r.SetAmbiguousWidth(2);
+        pairs[4].r.SetAmbiguousWidth(1);
+        pairs[4].t = test::VtScreen{1, 100};
         int frames = 0;
         std::string failure;
         scenario::Play(s, RANKS_WORLD_DIR, dir.Path() / "world", [&](bool) {

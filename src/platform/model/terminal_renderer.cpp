@@ -325,7 +325,7 @@ const Cell kBlankCell{' ', 0, kPlain};
 
 // What deleting or inserting n characters at `at` does to a row on the
 // terminal (blanks come in plain colours); false where it would cut a
-// glyph of two cells or push one half off the row.
+// glyph of two cells.
 bool DeleteChars(Cell* row, int columns, int at, int n) {
     if (at < 0 || at + n > columns || row[at].half == 2 || (at + n < columns && row[at + n].half == 2)) return false;
     std::copy(row + at + n, row + columns, row + at);
@@ -340,6 +340,42 @@ bool InsertChars(Cell* row, int columns, int at, int n) {
     return true;
 }
 
+bool PlainBlanks(const Cell* cells, int n) {
+    for (int i = 0; i < n; ++i)
+        if (cells[i].code != ' ' || cells[i].half != 0 || (cells[i].attribute & kBlankLook) != (kPlain & kBlankLook))
+            return false;
+    return true;
+}
+
+// Inserting pushes the row's last cells past the game's columns: a terminal
+// of exactly 80 loses them, a wider one keeps them there, and a delete
+// after the insert brings them back. So an insert alone may push out plain
+// blanks only; after an insert and a delete those cells are either, and
+// are marked to be drawn again.
+const Cell kEitherCell{0xFFFF, 0, 0};
+
+struct Step {
+    bool insert;
+    int at, n;
+};
+
+bool ApplySteps(Cell* row, int columns, const std::vector<Step>& steps) {
+    bool pushedOut = false;
+    int pushed = 0;
+    for (const Step& st : steps) {
+        if (st.insert) {
+            pushed = st.n;
+            pushedOut = !PlainBlanks(row + columns - st.n, st.n);
+            if (pushedOut && steps.size() == 1) return false;
+            if (!InsertChars(row, columns, st.at, st.n)) return false;
+        } else if (!DeleteChars(row, columns, st.at, st.n)) {
+            return false;
+        }
+    }
+    if (pushedOut) std::fill(row + columns - pushed, row + columns, kEitherCell);
+    return true;
+}
+
 std::string CharCode(int n, char final) { return n == 1 ? std::string("\x1b[") + final : "\x1b[" + Num(n) + final; }
 
 }  // namespace
@@ -349,10 +385,6 @@ void TerminalRenderer::ShiftCells(std::string& out, const VirtualConsole& model,
     // which pulls the rest of the row left, then insert n after its end,
     // which pushes what follows back. Shifted right: insert, then delete.
     // A run that reaches the row's end needs the first step alone.
-    struct Step {
-        bool insert;
-        int at, n;
-    };
     // Roughly the bytes that drawing the differences costs: a byte a cell
     // and a move for each run of them.
     auto cost = [&](const Cell* row) {
@@ -399,12 +431,9 @@ void TerminalRenderer::ShiftCells(std::string& out, const VirtualConsole& model,
             if (steps.size() == 2 && steps[1].at >= kColumns) steps.pop_back();
             Cell row[kColumns];
             std::copy(shown_[y], shown_[y] + kColumns, row);
-            bool ok = true;
+            const bool ok = ApplySteps(row, kColumns, steps);
             int bytes = 0;
-            for (const Step& st : steps) {
-                ok = ok && (st.insert ? InsertChars(row, kColumns, st.at, st.n) : DeleteChars(row, kColumns, st.at, st.n));
-                bytes += 4 + static_cast<int>(CharCode(st.n, 'P').size());  // a move and the sequence
-            }
+            for (const Step& st : steps) bytes += 4 + static_cast<int>(CharCode(st.n, 'P').size());  // a move and the sequence
             const int saving = ok ? before - cost(row) - bytes : 0;
             if (saving > bestSaving) bestSaving = saving, best = steps;
         }
@@ -414,9 +443,8 @@ void TerminalRenderer::ShiftCells(std::string& out, const VirtualConsole& model,
     for (const Step& st : best) {
         MoveTo(out, st.at, y);
         out += CharCode(st.n, st.insert ? '@' : 'P');
-        if (st.insert) InsertChars(shown_[y], kColumns, st.at, st.n);
-        else DeleteChars(shown_[y], kColumns, st.at, st.n);
     }
+    ApplySteps(shown_[y], kColumns, best);
 }
 
 std::string TerminalRenderer::Frame(const VirtualConsole& model) {

@@ -9,8 +9,8 @@
 set -euo pipefail
 binary="$(realpath "$1")"; world="$(realpath "$2")"; seconds="${3:-10}"
 scratch="$(mktemp -d)"
-sock="ranks-idle-$$"
-trap 'tmux -L "$sock" kill-server 2>/dev/null || true; rm -rf "$scratch"' EXIT
+sock=""
+trap '[ -z "$sock" ] || tmux -L "$sock" kill-server 2>/dev/null || true; rm -rf "$scratch"' EXIT
 
 variant() {  # name, enemy list for map 1, the hero's start row (column 8)
     local dir="$scratch/$1"
@@ -24,7 +24,8 @@ variant() {  # name, enemy list for map 1, the hero's start row (column 8)
 screen_has() { tmux -L "$sock" capture-pane -p | grep -q "$1"; }
 
 measure() {  # label, world dir, text to wait for, extra settling seconds
-    tmux -L "$sock" kill-server 2>/dev/null || true
+    [ -z "$sock" ] || tmux -L "$sock" kill-server 2>/dev/null || true
+    sock="ranks-idle-$$-$RANDOM"  # a server of its own for each case
     tmux -L "$sock" -f /dev/null new-session -d -x 80 -y 25 "$binary --world '$2'"
     for _ in $(seq 200); do screen_has "$3" && break; sleep 0.1; done
     sleep "$4"

@@ -80,7 +80,7 @@ std::vector<Plan> Plans() {
              {"target banner slide (7 x 1 ms)", Shows("＜　対　象"),
               [](const VtScreen& t, const std::string&) { return t.cells[7][24].cp == U'＜'; }},
              {"item menu slide (15 x 1 ms)", Shows("バックラー"), Shows("Item____")},
-             {"target banner and item menu slides (8 + 15 x 1 ms)", Shows("＜　対　象"), Shows("Item____")},
+             {"banner, target banner and item menu slides (33 x 1 ms)", Shows("＜　対　象"), Shows("Item____")},
              {"typed message 戦闘に勝ちました。 (16 x 50 ms)", Shows("戦"), Shows("戦闘に勝ちました。")},
              {"level-up labels (8 x 50 ms)", Shows("レベル         <=="), RowShows(2, "<==         +")},
              {"level-up values (35 x 5 ms)", Shows(":     "), labels},

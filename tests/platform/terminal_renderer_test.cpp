@@ -17,13 +17,13 @@ using namespace rf;
 
 using Pen = test::VtScreen::Pen;
 
-// The pen of attribute 7 or 15: light grey or bright white on black;
-// without colours, 15 in reverse (blanks never).
+// The pen of attribute 7 or 15: light grey, or bright white and bold, on
+// black; without colours, 15 in reverse (blanks never).
 Pen Expected(Colours colours, std::uint16_t attribute, bool blank) {
     bool bright = (attribute & 8) != 0;
     switch (colours) {
-        case Colours::kExact: return {bright ? 0x1FFFFFF : 0x1C0C0C0, 0x1000000};
-        case Colours::kPalette: return {bright ? 15 : 7, 0};
+        case Colours::kExact: return {bright ? 0x1FFFFFF : 0x1C0C0C0, 0x1000000, bright && !blank};
+        case Colours::kPalette: return {bright ? 15 : 7, 0, bright && !blank};
         case Colours::kNone: break;
     }
     return {-1, -1, false, false, bright && !blank};
@@ -51,7 +51,7 @@ std::string Mismatch(const test::VtScreen& t, const VirtualConsole& vc, Colours 
             if (s.cp != expected(c)) return where() + "glyph";
             bool blank = s.cp == U' ';
             Pen want = Expected(colours, c.attribute, blank), got = s.pen;
-            if (blank) got.fg = want.fg;  // no glyph shows it
+            if (blank) got.fg = want.fg, got.bold = want.bold;  // no glyph shows them
             if (!(got == want)) return where() + "pen";
         }
     }
@@ -194,14 +194,14 @@ TEST(TerminalColours, TheEnvironmentChoosesAndEachModeSendsItsOwnCodes) {
     EXPECT_EQ(ColoursFor(nullptr, nullptr), Colours::kPalette);
     EXPECT_EQ(ColoursFor("", nullptr), Colours::kPalette);  // empty is unset
     EXPECT_EQ(ColoursFor("1", "truecolor"), Colours::kNone);
-    // The clear, then 15 and back to 7: each a change of foreground alone.
+    // The clear, then 15 and back to 7: the foreground and the weight alone.
     struct Case {
         Colours colours;
         const char *clear, *bright, *plain;
     };
-    for (const Case c : {Case{Colours::kExact, "\x1b[0;38;2;192;192;192;48;2;0;0;0m\x1b[2J", "\x1b[38;2;255;255;255m",
-                              "\x1b[38;2;192;192;192m"},
-                         Case{Colours::kPalette, "\x1b[0;37;40m\x1b[2J", "\x1b[97m", "\x1b[37m"},
+    for (const Case c : {Case{Colours::kExact, "\x1b[0;38;2;192;192;192;48;2;0;0;0m\x1b[2J", "\x1b[38;2;255;255;255;1m",
+                              "\x1b[38;2;192;192;192;22m"},
+                         Case{Colours::kPalette, "\x1b[0;37;40m\x1b[2J", "\x1b[97;1m", "\x1b[37;22m"},
                          Case{Colours::kNone, "\x1b[0m\x1b[2J", "\x1b[7m", "\x1b[27m"}}) {
         VirtualConsole vc;
         vc.Reset();

@@ -327,6 +327,21 @@ int ProbeAmbiguousWidth() {
     return width;
 }
 
+// Sleeps `ns` nanoseconds, or less when a key arrives first (a Ctrl+C is
+// then seen at once; the key stays queued).
+void NapUnlessInput(std::int64_t ns) {
+    timespec request{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
+#if defined(__linux__)
+    if (terminalTaken) {
+        pollfd p{kIn, POLLIN, 0};
+        if (::ppoll(&p, 1, &request, nullptr) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) EndByHangUp();
+        return;
+    }
+#endif
+    timespec remaining{};
+    while (::nanosleep(&request, &remaining) != 0 && errno == EINTR) request = remaining;
+}
+
 bool LargeEnough(int& columns, int& rows) {
     winsize ws{};
     if (::ioctl(kOut, TIOCGWINSZ, &ws) != 0 || ws.ws_col == 0 || ws.ws_row == 0) return true;
@@ -479,12 +494,9 @@ void Sleep(std::uint32_t milliseconds) {
     constexpr std::int64_t kSliceNs = 50'000'000;
     const std::int64_t end = state.pauses.End(NowNs(), milliseconds);
     for (std::int64_t now = NowNs(); now < end; now = NowNs()) {
-        std::int64_t until = end - now < kSliceNs ? end : now + kSliceNs;
-        timespec at{static_cast<time_t>(until / 1'000'000'000), static_cast<long>(until % 1'000'000'000)};
-        while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
-        }
+        NapUnlessInput(end - now < kSliceNs ? end - now : kSliceNs);
         ReadInput();
-        if (until < end) Service();
+        if (NowNs() < end) Service();
     }
 }
 

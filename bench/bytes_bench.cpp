@@ -8,7 +8,8 @@
 // C library measures it (one cell) followed by a blank, as a terminal of
 // one-cell ambiguous glyphs shows it; ours is measured with the width
 // unknown (the fallback), one cell and two cells. Both use the sixteen-colour
-// palette (light grey or bright white on black).
+// palette (light grey, or bright white and bold, on black); ncurses is also
+// measured with the terminal's own colours and bold, its cheapest form.
 #define NCURSES_WIDECHAR 1
 #include <curses.h>
 #include <sys/stat.h>
@@ -111,7 +112,7 @@ private:
             init_pair(pair, fg, bg);
             inited_[pair] = true;
         }
-        attr_t at = A_NORMAL;
+        attr_t at = (a & 0x08) ? A_BOLD : A_NORMAL;  // bright white is bold too, as ours draws it
         if (a & 0x4000) at |= A_REVERSE;
         if (a & 0x8000) at |= A_UNDERLINE;
         return at;

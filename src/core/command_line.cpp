@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "authoring/commands.h"
 #include "game_state.h"
 #include "platform/platform.h"
 #include "startup.h"
@@ -14,7 +15,9 @@
 namespace rf {
 namespace {
 
-constexpr std::string_view kUsage = "usage: ranks [--world DIR] [--help] [--version]\n";
+constexpr std::string_view kUsage =
+    "usage: ranks [--world DIR] [--help] [--version]\n"
+    "       ranks check [DIR] | ranks balance [DIR] [--battles N]\n";
 
 constexpr std::string_view kHelp =
     "Ranks & Files - a role-playing game for the text console.\n"
@@ -24,6 +27,11 @@ constexpr std::string_view kHelp =
     "  --world DIR  play the world whose data folders are in DIR\n"
     "  --help       show this text and exit\n"
     "  --version    show the version and exit\n"
+    "\n"
+    "For world authors:\n"
+    "  ranks check [DIR]                  report what the game makes of a world\n"
+    "  ranks balance [DIR] [--battles N]  play battles at several levels and\n"
+    "                                     print win rates and play time\n"
     "\n"
     "Without --world the game plays the working directory when it holds the\n"
     "data folders (Hero_Info, Enemy_Info, Abilities, map_form, map_info,\n"
@@ -36,6 +44,8 @@ constexpr std::string_view kHelp =
 }  // namespace
 
 int Main(int argc, char** argv) {
+    // `ranks check` and `ranks balance`, the tools for world authors.
+    if (int status = authoring::RunAuthoringCommand(argc, argv); status >= 0) return status;
     std::string world;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
@@ -54,6 +64,12 @@ int Main(int argc, char** argv) {
         platform::PrintError("ranks: unknown argument '" + platform::Escaped(arg) + "'\n");
         platform::PrintError(kUsage);
         return 2;
+    }
+    if (!world.empty()) {
+        if (std::string problem = WorldFolderProblem(world); !problem.empty()) {
+            platform::PrintError("ranks: " + problem + "\n");
+            return 2;
+        }
     }
     dataRoot = ChooseDataRoot(world);
     platform::Open();

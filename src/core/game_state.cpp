@@ -19,6 +19,7 @@ std::int16_t battleLeft = kBattleLeftRest;
 std::int16_t heroPanelLeft = kHeroPanelLeftRest;
 std::int16_t menuTop = 0;
 std::string dataRoot;
+LoadLog loadLog;
 
 void ResetGameState() {
     hero = {};
@@ -38,6 +39,7 @@ void ResetGameState() {
     heroPanelLeft = kHeroPanelLeftRest;
     menuTop = 0;
     dataRoot.clear();
+    loadLog = {};
 }
 
 }  // namespace rf

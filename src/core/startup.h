@@ -9,6 +9,9 @@ namespace rf {
 // working directory when it holds the game's data folders, else the default
 // world the build placed beside the executable.
 std::string ChooseDataRoot(const std::string& requested);
+// Why `dir` cannot be a world (not a folder, or none of the six data
+// folders in it); empty when it can.
+std::string WorldFolderProblem(const std::string& dir);
 
 void StartUp();
 // If a key is waiting, hands it to the hero.

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace rf::platform {
@@ -32,5 +33,9 @@ const Backend& HeadlessBackend();
 // Where the platform calls go from now on (the native backend until set).
 void UseBackend(const Backend& backend);
 const Backend& ActiveBackend();
+
+// The farewell line set for Exit, handed over once (a backend's exit
+// prints it on standard error after restoring the terminal).
+std::string TakeFarewell();
 
 }  // namespace rf::platform

@@ -35,6 +35,7 @@ struct HeadlessState {
     std::string printedError;
     std::function<void()> keyObserver;
     std::function<void()> presentObserver;
+    std::function<void()> keySupplier;
 };
 
 HeadlessState state;
@@ -78,6 +79,7 @@ std::int64_t SleptMs() { return state.sleptMs; }
 void SetExecutableDirectory(const std::string& dir) { state.executableDirectory = dir; }
 void SetPresentObserver(std::function<void()> observer) { state.presentObserver = std::move(observer); }
 void SetKeyObserver(std::function<void()> observer) { state.keyObserver = std::move(observer); }
+void SetKeySupplier(std::function<void()> supplier) { state.keySupplier = std::move(supplier); }
 const std::string& PrintedOut() { return state.printedOut; }
 const std::string& PrintedError() { return state.printedError; }
 std::string& Printed(bool error) { return error ? state.printedError : state.printedOut; }
@@ -132,8 +134,13 @@ bool KeyWaiting() {
     }
     // Two idle polls with nothing between them, neither a sleep nor any
     // output: the game is waiting for a key.
-    if (++state.idlePollsInARow >= 2 && state.keys.empty() && state.nowMs >= state.runUntilMs)
-        throw headless::ScriptEnded{};
+    if (++state.idlePollsInARow >= 2) {
+        if (state.keys.empty() && state.keySupplier) {
+            state.keySupplier();
+            if (!state.keys.empty()) return false;  // handed over at the next poll
+        }
+        if (state.keys.empty() && state.nowMs >= state.runUntilMs) throw headless::ScriptEnded{};
+    }
     // Where a terminal backend would block until input, time jumps to the
     // next key (or the end of the run): a screen that still moves then
     // visibly stops moving.
@@ -159,7 +166,10 @@ int ReadKey() {
 
 std::int64_t ClockSeconds() { return state.baseSeconds + state.nowMs / 1000; }
 
-void Exit(int status) { throw headless::ExitCalled{status}; }
+void Exit(int status) {
+    state.printedError += TakeFarewell();
+    throw headless::ExitCalled{status};
+}
 
 }  // namespace
 

@@ -1,6 +1,6 @@
 // Figures of the terminal backend: the bytes of a full repaint and of small
-// changes, and the processor time an idle key-poll loop costs.
-// Usage: ranks_bench_terminal [idle-seconds]
+// changes, and how long a pause of 1 ms lasts.
+// Usage: ranks_bench_terminal [--no-pauses]
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
@@ -22,13 +22,6 @@ using rf::platform::TerminalRenderer;
 using rf::platform::VirtualConsole;
 
 namespace {
-
-double CpuMs() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return (static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000.0 +
-            static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000.0);
-}
 
 std::string Escaped(const std::string& bytes) {
     std::string out;
@@ -84,8 +77,9 @@ void RendererFigures() {
                  full, one, wide, ambiguous, idle);
 }
 
-// Runs the real backend's key poll on a private pseudo-terminal.
-void IdleFigures(int seconds) {
+// The real backend's pauses on a private pseudo-terminal (its idle key
+// polls block until a key: bench/idle.sh measures them on the game).
+void PauseFigures() {
     int master = posix_openpt(O_RDWR | O_NOCTTY);
     if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
         std::fprintf(stderr, "idle poll: no pseudo-terminal available\n");
@@ -99,22 +93,10 @@ void IdleFigures(int seconds) {
     dup2(slave, STDIN_FILENO);
     dup2(slave, STDOUT_FILENO);
     platform::Open();
-    double cpu0 = CpuMs();
-    auto start = std::chrono::steady_clock::now();
-    auto end = start + std::chrono::seconds(seconds);
-    long polls = 0;
-    while (std::chrono::steady_clock::now() < end) {
-        if (platform::KeyWaiting()) platform::ReadKey();
-        ++polls;
-    }
-    double cpu = CpuMs() - cpu0;
-    double wall = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    std::fprintf(stderr, "idle key poll over %.1f s: %ld polls (%.0f per second), CPU %.1f ms (%.2f%% of one core)\n",
-                 wall / 1000.0, polls, static_cast<double>(polls) / wall * 1000.0, cpu, cpu / wall * 100.0);
     // The slide animations pace themselves with Sleep(1).
     constexpr int kSleeps = 500;
     auto sleepStart = std::chrono::steady_clock::now();
-    for (int i = 0; i < kSleeps; ++i) platform::Sleep(1);
+    for (int i = 0; i < kSleeps; ++i) platform::Sleep(1);  // each counted from the previous end
     double perSleep =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - sleepStart).count() / kSleeps;
     std::fprintf(stderr, "Sleep(1) takes %.3f ms on average over %d calls\n", perSleep, kSleeps);
@@ -124,8 +106,7 @@ void IdleFigures(int seconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
     RendererFigures();
-    if (seconds > 0) IdleFigures(seconds);
+    if (argc < 2 || std::string(argv[1]) != "--no-pauses") PauseFigures();
     return 0;
 }

@@ -14,3 +14,9 @@ target_link_libraries(ranks_bench_terminal PRIVATE ranks_platform_terminal)
 add_executable(ranks_terminal_probe tools/terminal_probe.cpp)
 target_include_directories(ranks_terminal_probe PRIVATE src src/core)
 target_link_libraries(ranks_terminal_probe PRIVATE ranks_platform_terminal)
+
+# Each animation's duration on the real binary on a pseudo-terminal; run by hand:
+#   build/bin/ranks_bench_animations build/bin/ranks build/bin/world
+add_executable(ranks_bench_animations bench/animation_bench.cpp)
+target_include_directories(ranks_bench_animations PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+target_link_libraries(ranks_bench_animations PRIVATE ranks_game ranks_platform_headless)

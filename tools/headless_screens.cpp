@@ -21,7 +21,7 @@
 #include "platform/headless/headless.h"
 #include "platform/model/cp932_unicode.h"
 #include "platform/model/terminal_renderer.h"
-#include "platform/web/web_pacing.h"
+#include "platform/model/waiting.h"
 
 namespace {
 
@@ -68,7 +68,7 @@ void Capture() {
 
 // The codes of the script not yet read, and whether the game waits.
 std::deque<int> script;
-rf::platform::IdleRun idle;
+rf::platform::IdlePolls idle;
 std::uint64_t versionAtLastPoll = 0;
 bool afterPrefix = false;
 // A game that goes on this long without waiting for a key (a chase on the

@@ -5,161 +5,84 @@
 #include <algorithm>
 
 #include "core/sjis.h"
+#include "game_scenarios.h"
 #include "platform/model/cp932_unicode.h"
+#include "test_support.h"
+#include "vt_screen.h"
 
 namespace rf::platform {
 namespace {
 
 using namespace rf;
 
-// The colours and marks a terminal draws a cell with: colours -1 for the
-// terminal's own, 0 to 15 from the palette, 0x1000000 | RGB exact.
-struct Pen {
-    int fg = -1, bg = -1;
-    bool bold = false, underline = false, reverse = false;
-    bool operator==(const Pen&) const = default;
-};
+using Pen = test::VtScreen::Pen;
 
-// Enough of xterm to replay what the renderer sends. Glyphs that are
-// neither wide nor plainly narrow take `ambiguous` cells.
-struct FakeTerminal {
-    struct Shown {
-        std::uint32_t cp = ' ';
-        Pen pen;
-        bool continuation = false;
+// The pen of attribute 7 or 15: light grey, or bright white and bold, on
+// black; without colours, 15 in reverse (blanks never).
+Pen Expected(Colours colours, std::uint16_t attribute, bool blank) {
+    bool bright = (attribute & 8) != 0;
+    switch (colours) {
+        case Colours::kExact: return {bright ? 0x1FFFFFF : 0x1C0C0C0, 0x1000000, bright && !blank};
+        case Colours::kPalette: return {bright ? 15 : 7, 0, bright && !blank};
+        case Colours::kNone: break;
+    }
+    return {-1, -1, false, false, bright && !blank};
+}
+
+// Where terminal `t` does not show model `vc` (empty when it shows it all):
+// each glyph and its pen, the cursor. Codes without a character show as
+// middle dots.
+std::string Mismatch(const test::VtScreen& t, const VirtualConsole& vc, Colours colours) {
+    auto expected = [](const Cell& c) -> std::uint32_t {
+        if (c.half == 0 && (c.code < 0x20 || c.code == 0x7F)) return ' ';
+        std::uint32_t cp = Cp932ToUnicode(c.code);
+        return cp ? cp : c.half == 0 ? 0xFF65 : 0x30FB;
     };
-    explicit FakeTerminal(int ambiguousWidth) : ambiguous(ambiguousWidth) {}
-    int ambiguous, x = 0, y = 0, sgrCount = 0, motionCount = 0;
-    bool pendingWrap = false, cursorVisible = true;
-    Pen pen;
-    Shown cells[25][80];
-
-    void Feed(const std::string& s) {
-        for (std::size_t i = 0; i < s.size();) {
-            auto b = static_cast<unsigned char>(s[i++]);
-            if (b == 0x1b) {
-                Escape(s, i);
-            } else if (b < 0x20) {
-                ASSERT_FALSE(b == '\b' && pendingWrap) << "backspace from a pending wrap differs between terminals";
-                x = b == '\r' ? 0 : b == '\b' ? std::max(0, x - 1) : x;
-                y = b == '\n' ? std::min(24, y + 1) : y;
-                pendingWrap = false;
-            } else {
-                int len = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-                std::uint32_t cp = len == 1 ? b : b & (0x3Fu >> (len - 1));
-                for (int k = 1; k < len; ++k) cp = cp << 6 | (static_cast<unsigned char>(s[i++]) & 0x3Fu);
-                Put(cp, cp < 0x80 || (cp >= 0xFF61 && cp <= 0xFF9F) ? 1 : TerminalRenderer::IsWide(cp) ? 2 : ambiguous);
+    for (int y = 0; y < 25; ++y) {
+        for (int x = 0; x < 80; ++x) {
+            const Cell& c = vc.At(x, y);
+            const auto& s = t.cells[y][x];
+            auto where = [&] { return std::to_string(x) + "," + std::to_string(y) + ": "; };
+            if (c.half == 2) {
+                bool second = t.WidthOf(expected(vc.At(x - 1, y))) == 2;
+                if (second ? !s.continuation : s.cp != U' ') return where() + "second half";
+                continue;
             }
+            if (s.cp != expected(c)) return where() + "glyph";
+            bool blank = s.cp == U' ';
+            Pen want = Expected(colours, c.attribute, blank), got = s.pen;
+            if (blank) got.fg = want.fg, got.bold = want.bold;  // no glyph shows them
+            if (!(got == want)) return where() + "pen";
         }
     }
-    void Put(std::uint32_t cp, int w) {
-        if (pendingWrap || x + w > 80) x = 0, y = std::min(24, y + 1);
-        for (int at = x; at < x + w; ++at) {  // a glyph partly overwritten is gone
-            if (cells[y][at].continuation) cells[y][at - 1] = {};
-            if (at < 79 && cells[y][at + 1].continuation) cells[y][at + 1] = {};
-        }
-        cells[y][x] = {cp, pen, false};
-        if (w == 2) cells[y][x + 1] = {' ', pen, true};
-        pendingWrap = x + w >= 80;
-        x = std::min(79, x + w);
-    }
-    void Escape(const std::string& s, std::size_t& i) {
-        EXPECT_EQ(s[i++], '[');
-        bool priv = s[i] == '?';
-        std::vector<int> p{0};
-        for (i += priv; s[i] == ';' || (s[i] >= '0' && s[i] <= '9'); ++i)
-            s[i] == ';' ? p.push_back(0) : void(p.back() = p.back() * 10 + (s[i] - '0'));
-        char f = s[i++];
-        int n = std::max(1, p[0]);
-        if (priv) return void(cursorVisible = f == 'h');
-        if (f == 'm') {
-            for (std::size_t k = 0; k < p.size(); ++k) {
-                int v = p[k];
-                if ((v == 38 || v == 48) && k + 4 < p.size() && p[k + 1] == 2) {
-                    (v == 38 ? pen.fg : pen.bg) = 0x1000000 | p[k + 2] << 16 | p[k + 3] << 8 | p[k + 4];
-                    k += 4;
-                    continue;
-                }
-                if (v == 0) pen = Pen{};
-                if (v == 1 || v == 22) pen.bold = v == 1;
-                if (v == 4 || v == 24) pen.underline = v == 4;
-                if (v == 7 || v == 27) pen.reverse = v == 7;
-                if (v >= 30 && v <= 37) pen.fg = v - 30;
-                if (v >= 90 && v <= 97) pen.fg = v - 90 + 8;
-                if (v >= 40 && v <= 47) pen.bg = v - 40;
-                if (v >= 100 && v <= 107) pen.bg = v - 100 + 8;
-            }
-            return void(++sgrCount);
-        }
-        // Erasing fills with the current background, as xterm does.
-        if (f == 'J') return void(std::fill(&cells[0][0], &cells[0][0] + 25 * 80, Shown{' ', Pen{-1, pen.bg}}));
-        ASSERT_NE(std::string("HGCDAB").find(f), std::string::npos) << "unexpected sequence " << f;
-        if (f == 'H') y = n - 1, x = std::max(1, p.size() > 1 ? p[1] : 1) - 1;
-        if (f == 'G') x = n - 1;
-        if (f == 'C' || f == 'D') x = std::clamp(x + (f == 'C' ? n : -n), 0, 79);
-        if (f == 'A' || f == 'B') y = std::clamp(y + (f == 'B' ? n : -n), 0, 24);
-        pendingWrap = false;
-        ++motionCount;
-    }
-};
+    bool cursor = vc.CursorVisible() && vc.CursorY() < 25;
+    if (t.cursorVisible != cursor) return "cursor visibility";
+    if (cursor && (t.x != vc.CursorX() || t.y != vc.CursorY())) return "cursor position";
+    if (t.unknown) return "sequences a terminal may not take";
+    if (!t.BeyondIsBlank()) return "a glyph beyond the game's columns";
+    return "";
+}
 
 class TerminalRendererTest : public ::testing::TestWithParam<Colours> {
 protected:
-    // The pen of attribute 7 or 15: light grey or bright white on black;
-    // without colours, 15 in reverse (blanks never).
-    Pen Expected(std::uint16_t attribute, bool blank) const {
-        bool bright = (attribute & 8) != 0;
-        switch (GetParam()) {
-            case Colours::kExact: return {bright ? 0x1FFFFFF : 0x1C0C0C0, 0x1000000, bright && !blank};
-            case Colours::kPalette: return {bright ? 15 : 7, 0, bright && !blank};
-            case Colours::kNone: break;
-        }
-        return {-1, -1, false, false, bright && !blank};
-    }
     void SetUp() override { vc.Reset(), vc.SetCursorVisible(false); }
     std::string Frame() {
         std::string out = r.Frame(vc);
-        narrow.Feed(out), wide.Feed(out);
+        narrow.Feed(out), wide.Feed(out), broad.Feed(out);
         return out;
     }
     void Put(int x, int y, std::string_view bytes, std::uint16_t attribute = 7) {
         vc.SetCursor(x, y), vc.SetAttribute(attribute), vc.Write(bytes);
     }
-    // Both kinds of terminal show exactly what the model holds; codes
-    // without a character as middle dots.
+    // Both kinds of terminal show exactly what the model holds.
     void ExpectBothShow() {
-        auto expected = [](const Cell& c) -> std::uint32_t {
-            if (c.half == 0 && (c.code < 0x20 || c.code == 0x7F)) return ' ';
-            std::uint32_t cp = Cp932ToUnicode(c.code);
-            return cp ? cp : c.half == 0 ? 0xFF65 : 0x30FB;
-        };
-        for (const auto* t : {&narrow, &wide}) {
-            for (int y = 0; y < 25; ++y) {
-                for (int x = 0; x < 80; ++x) {
-                    const Cell& c = vc.At(x, y);
-                    const auto& s = t->cells[y][x];
-                    // Where, only when it matters: a trace per cell would cost more than the check.
-                    auto at = [&] { return ::testing::Message() << x << "," << y << " ambiguous " << t->ambiguous; };
-                    if (c.half == 2) {
-                        bool second = TerminalRenderer::IsWide(expected(vc.At(x - 1, y))) || t->ambiguous == 2;
-                        ASSERT_TRUE(second ? s.continuation : s.cp == U' ') << at();
-                    } else {
-                        ASSERT_EQ(s.cp, expected(c)) << at();
-                        bool blank = s.cp == U' ';
-                        Pen want = Expected(c.attribute, blank), got = s.pen;
-                        if (blank) got.fg = want.fg, got.bold = want.bold;  // no glyph shows them
-                        ASSERT_TRUE(got == want) << at() << ": " << got.fg << " " << got.bg << " " << got.reverse;
-                    }
-                }
-            }
-            bool cursor = vc.CursorVisible() && vc.CursorY() < 25;
-            EXPECT_EQ(t->cursorVisible, cursor);
-            EXPECT_TRUE(!cursor || (t->x == vc.CursorX() && t->y == vc.CursorY()));
-        }
+        EXPECT_EQ(Mismatch(narrow, vc, GetParam()), "");
+        EXPECT_EQ(Mismatch(wide, vc, GetParam()), "");
+        EXPECT_EQ(Mismatch(broad, vc, GetParam()), "");
     }
     VirtualConsole vc;
     TerminalRenderer r{GetParam()};
-    FakeTerminal narrow{1}, wide{2};
+    test::VtScreen narrow{1}, wide{2}, broad{1, 100};
 };
 
 TEST_P(TerminalRendererTest, OneCellChangeIsTheGlyphOneMoveAndOneAttributeChange) {
@@ -173,6 +96,31 @@ TEST_P(TerminalRendererTest, OneCellChangeIsTheGlyphOneMoveAndOneAttributeChange
     EXPECT_EQ(narrow.motionCount, 1) << out;
     EXPECT_LE(narrow.sgrCount, 1) << out;
     ExpectBothShow();
+}
+
+// Text moved by a cell or two is shifted on the terminal, not drawn again,
+// except where the shift would push a glyph past the game's last column.
+TEST_P(TerminalRendererTest, ShiftedTextIsMovedInPlace) {
+    const std::string text = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    struct Case {
+        int from, to;
+        bool edge;  // a border in the last column
+        bool shifted;
+    };
+    for (const Case c : {Case{10, 11, true, true}, Case{10, 8, true, true}, Case{30, 32, false, true},
+                         Case{44, 45, false, false}}) {
+        SCOPED_TRACE(c.to - c.from);
+        vc.Reset(), vc.SetCursorVisible(false);
+        Put(c.from, 3, text);
+        if (c.edge && c.from + static_cast<int>(text.size()) < 79) Put(79, 3, "|");
+        Frame();
+        Put(0, 3, std::string(80, ' '));
+        Put(c.to, 3, text.substr(0, std::min<std::size_t>(text.size(), 80 - c.to)));
+        if (c.edge && c.to + static_cast<int>(text.size()) < 79) Put(79, 3, "|");
+        std::string out = Frame();
+        EXPECT_EQ(out.size() < 30u, c.shifted) << out;
+        ExpectBothShow();
+    }
 }
 
 TEST_P(TerminalRendererTest, ManyRandomChangesStayInStepOnBothKindsOfTerminal) {
@@ -195,6 +143,44 @@ TEST_P(TerminalRendererTest, ManyRandomChangesStayInStepOnBothKindsOfTerminal) {
         vc.SetCursor(next(80), next(27));
         Frame();
         ExpectBothShow();
+    }
+}
+
+// The game's own frame sequences, rendered for terminals that draw
+// ambiguous glyphs in one cell or two: with the width unknown (the safe
+// form both take) and with the width the start-up query learned; and for a
+// terminal wider than the game, where nothing may show beyond its columns.
+TEST_P(TerminalRendererTest, EveryFrameOfTheGamesScenariosShowsExactlyTheModel) {
+    test::TempDir dir;
+    for (const auto& s : scenario::All()) {
+        SCOPED_TRACE(s.name);
+        struct Pair {
+            TerminalRenderer r;
+            test::VtScreen t;
+        };
+        // Width unknown on both kinds, each width known, and a terminal wider than the game.
+        std::vector<Pair> pairs(5, Pair{TerminalRenderer{GetParam()}, test::VtScreen{1}});
+        pairs[1].t.ambiguous = pairs[3].t.ambiguous = 2;
+        pairs[2].r.SetAmbiguousWidth(1);
+        pairs[3].r.SetAmbiguousWidth(2);
+        pairs[4].r.SetAmbiguousWidth(1);
+        pairs[4].t = test::VtScreen{1, 100};
+        int frames = 0;
+        std::string failure;
+        scenario::Play(s, RANKS_WORLD_DIR, dir.Path() / "world", [&](bool) {
+            if (!failure.empty()) return;
+            ++frames;
+            for (auto& p : pairs) {
+                p.t.Feed(p.r.Frame(headless::Screen()));
+                failure = Mismatch(p.t, headless::Screen(), GetParam());
+                if (!failure.empty()) {
+                    failure += " at frame " + std::to_string(frames) + " ambiguous " + std::to_string(p.t.ambiguous);
+                    break;
+                }
+            }
+        });
+        EXPECT_EQ(failure, "");
+        EXPECT_GT(frames, 0);
     }
 }
 

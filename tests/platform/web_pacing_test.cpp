@@ -74,13 +74,5 @@ TEST(WebPacing, ThePageDrawsEvenWhenNothingIsOwed) {
     EXPECT_GT(account.Pause(PauseAccount::kLongestHoldMs, 1), 0);
 }
 
-TEST(WebPacing, OnlyALongRunOfIdlePollsIsAWait) {
-    IdleRun idle;
-    for (int i = 1; i < IdleRun::kBlockFrom; ++i) EXPECT_FALSE(idle.Idle());
-    EXPECT_TRUE(idle.Idle());
-    idle.Busy();
-    EXPECT_FALSE(idle.Idle());
-}
-
 }  // namespace
 }  // namespace rf::platform

@@ -6,6 +6,7 @@
 
 #include "platform/model/cp932_unicode.h"
 #include "platform/backend.h"
+#include "platform/model/waiting.h"
 
 namespace rf::headless {
 namespace {
@@ -27,6 +28,7 @@ struct HeadlessState {
     std::uint64_t maxPolls = 200'000'000;
     std::int64_t maxMs = 24LL * 3600 * 1000;
     int idlePollsInARow = 0;
+    platform::IdlePolls idle;
     std::uint64_t versionAtLastPoll = 0;
     std::string executableDirectory;
     std::string printedOut;
@@ -106,6 +108,7 @@ void Sleep(std::uint32_t ms) {
     state.nowMs += ms;
     state.sleptMs += ms;
     state.idlePollsInARow = 0;
+    state.idle.Busy();
     headless::CheckWatchdog();
 }
 
@@ -114,7 +117,10 @@ bool KeyWaiting() {
     ++state.polls;
     headless::CheckWatchdog();
     // Output since the last poll means the game is busy, not waiting.
-    if (state.screen.Version() != state.versionAtLastPoll) state.idlePollsInARow = 0;
+    if (state.screen.Version() != state.versionAtLastPoll) {
+        state.idlePollsInARow = 0;
+        state.idle.Busy();
+    }
     state.versionAtLastPoll = state.screen.Version();
     if (!state.keys.empty()) {
         const auto& key = state.keys.front();
@@ -122,6 +128,7 @@ bool KeyWaiting() {
         bool available = key.atMs >= 0 ? key.atMs <= state.nowMs : state.idlePollsInARow >= 1;
         if (available) {
             state.idlePollsInARow = 0;
+            state.idle.Busy();
             return true;
         }
     }
@@ -133,8 +140,13 @@ bool KeyWaiting() {
             if (!state.keys.empty()) return false;  // handed over at the next poll
         }
         if (state.keys.empty() && state.nowMs >= state.runUntilMs) throw headless::ScriptEnded{};
-        // A waiting terminal backend blocks about a millisecond per idle poll.
-        state.nowMs += 1;
+    }
+    // Where a terminal backend would block until input, time jumps to the
+    // next key (or the end of the run): a screen that still moves then
+    // visibly stops moving.
+    if (state.idle.Idle()) {
+        std::int64_t until = state.keys.empty() ? state.runUntilMs : state.keys.front().atMs;
+        if (until > state.nowMs) state.nowMs = until;
     }
     return false;
 }
@@ -147,6 +159,7 @@ int ReadKey() {
     state.keys.pop_front();
     if (key.atMs > state.nowMs) state.nowMs = key.atMs;  // a blocking read waits for it
     state.idlePollsInARow = 0;
+    state.idle.Busy();
     if (state.keyObserver) state.keyObserver();
     return key.code;
 }

@@ -2,7 +2,9 @@
 // sleeping advances at once, and a script of keys, each available from a
 // given virtual time. When the script is used up and the game waits for a
 // key, the run ends by throwing ScriptEnded; a watchdog turns a runaway
-// loop into Watchdog instead of a hang.
+// loop into Watchdog instead of a hang. Where a terminal backend would block
+// until input (a long run of idle key polls), the clock jumps to the next
+// timed key or the end of the run.
 #pragma once
 
 #include <cstdint>

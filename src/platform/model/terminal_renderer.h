@@ -36,6 +36,15 @@ public:
     void Invalidate() { repaint_ = true; }
     bool RepaintPending() const { return repaint_; }
 
+    // How many cells the terminal gives a glyph of ambiguous East Asian
+    // width (learned at start-up); 0 while unknown, which draws them so
+    // that terminals of both kinds look right.
+    void SetAmbiguousWidth(int cells) {
+        ambiguousWidth_ = cells == 1 || cells == 2 ? cells : 0;
+        Invalidate();
+    }
+    int AmbiguousWidth() const { return ambiguousWidth_; }
+
     Colours colours() const { return colours_; }
     // Whether a code point is drawn two cells wide by every terminal. Other
     // glyphs that the console gives two cells (the ambiguous ones) are drawn
@@ -51,12 +60,26 @@ private:
     // How a blank cell of the model should look.
     std::uint16_t WantedBlank(std::uint16_t attribute) const;
     void Draw(std::string& out, const VirtualConsole& model, int x, int y);
+    // Erases the blanks from (x, y) on when that is shorter than writing
+    // them; the number of cells erased, or 0.
+    int EraseRun(std::string& out, const VirtualConsole& model, int x, int y);
+    bool Erasable(const Cell& c) const;
+    // Moves what the terminal shows instead of drawing it again, where that
+    // is shorter: rows scrolled inside a scroll region (a map changing
+    // vertically), and a run of cells in a row shifted by deleting and
+    // inserting a character (a map changing sideways).
+    void ScrollRows(std::string& out, const VirtualConsole& model);
+    void ShiftCells(std::string& out, const VirtualConsole& model, int y);
+    // How many cells of row y differ from the model if the terminal's row
+    // `from` stood there (-1: a blank row).
+    int RowCost(const VirtualConsole& model, int y, int from) const;
     // Whether the terminal's cell already looks like the model's.
     bool Same(const Cell& shown, const Cell& wanted) const;
 
     Colours colours_;
     Cell shown_[kRows][kColumns];
     bool repaint_ = true;
+    int ambiguousWidth_ = 0;
     // The terminal's cursor; -1 when unknown (after a glyph of uncertain
     // width, or a write into the last column).
     int cursorX_ = -1;

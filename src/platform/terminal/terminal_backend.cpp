@@ -36,6 +36,7 @@
 #include "platform/model/terminal_renderer.h"
 #include "platform/model/terminal_requirements.h"
 #include "platform/model/virtual_console.h"
+#include "platform/model/waiting.h"
 
 namespace rf::platform {
 namespace {
@@ -56,8 +57,9 @@ struct TerminalState {
     std::uint64_t presentedVersion = 0;
     bool presentedOnce = false;
     bool opened = false;
-    bool lastPollIdle = false;
-    int idleStreak = 0;
+    IdlePolls idle;
+    std::uint64_t versionAtLastPoll = 0;
+    PauseDeadlines pauses;
     std::terminate_handler previousTerminate = nullptr;
 };
 
@@ -69,8 +71,20 @@ struct termios originalModes;
 volatile std::sig_atomic_t terminalTaken = 0;
 volatile std::sig_atomic_t resized = 0;
 volatile std::sig_atomic_t resumed = 0;
+// A byte on this pipe wakes a poll that blocks until input: the signal
+// handlers write it, so a resize during a long wait is seen at once.
+int wakePipe[2] = {-1, -1};
 // Room for the crash handlers when the stack itself overflowed.
 alignas(16) char alternateStack[64 * 1024];
+
+// Async-signal-safe.
+void Wake() {
+    if (wakePipe[1] < 0) return;
+    int saved = errno;
+    char b = 1;
+    [[maybe_unused]] ssize_t n = ::write(wakePipe[1], &b, 1);  // a full pipe already wakes
+    errno = saved;
+}
 
 std::int64_t NowNs() {
     timespec ts{};
@@ -147,11 +161,18 @@ void OnStopSignal(int) {
     ::raise(SIGTSTP);  // stops here until continued
     ::sigaction(SIGTSTP, &mine, nullptr);
     resumed = 1;
+    Wake();
     errno = saved;
 }
 
-void OnContinue(int) { resumed = 1; }
-void OnResize(int) { resized = 1; }
+void OnContinue(int) {
+    resumed = 1;
+    Wake();
+}
+void OnResize(int) {
+    resized = 1;
+    Wake();
+}
 
 void OnTerminate() {
     RestoreTerminal();
@@ -238,22 +259,72 @@ void ReadInput() {
     if (state.decoder.TakeSuspend()) Suspend();
 }
 
-// Waits up to timeoutMs (-1 for ever) for input; false when none came.
+void DrainWakePipe() {
+    char buffer[64];
+    while (wakePipe[0] >= 0 && ::read(wakePipe[0], buffer, sizeof buffer) > 0) {
+    }
+}
+
+// Waits up to timeoutMs (-1 for ever) for input or a signal's wake-up;
+// false when neither came.
 bool WaitForInput(int timeoutMs) {
 #if defined(__APPLE__)
     // poll() does not take terminal devices there.
     fd_set readable;
     FD_ZERO(&readable);
     FD_SET(kIn, &readable);
+    int top = kIn;
+    if (wakePipe[0] >= 0) {
+        FD_SET(wakePipe[0], &readable);
+        if (wakePipe[0] > top) top = wakePipe[0];
+    }
     timeval tv{timeoutMs / 1000, static_cast<suseconds_t>(timeoutMs % 1000) * 1000};
-    return ::select(kIn + 1, &readable, nullptr, nullptr, timeoutMs < 0 ? nullptr : &tv) != 0;
+    int r = ::select(top + 1, &readable, nullptr, nullptr, timeoutMs < 0 ? nullptr : &tv);
+    if (r > 0 && wakePipe[0] >= 0 && FD_ISSET(wakePipe[0], &readable)) DrainWakePipe();
+    return r != 0;
 #else
-    pollfd p{kIn, POLLIN, 0};
-    int r = ::poll(&p, 1, timeoutMs);
+    pollfd p[2] = {{kIn, POLLIN, 0}, {wakePipe[0], POLLIN, 0}};
+    int r = ::poll(p, wakePipe[0] >= 0 ? 2 : 1, timeoutMs);
     // A terminal that hung up stays "readable" for ever: that must end the game, not spin.
-    if (r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) EndByHangUp();
+    if (r > 0 && (p[0].revents & (POLLHUP | POLLERR | POLLNVAL))) EndByHangUp();
+    if (r > 0 && p[1].revents) DrainWakePipe();
     return r != 0;
 #endif
+}
+
+// How many cells the terminal gives a glyph of ambiguous East Asian width
+// (one in most Western set-ups, two in CJK ones): write one and ask where
+// the cursor went. 0 when the terminal does not answer in time; the
+// renderer then draws them in a form right for both. Keys typed meanwhile
+// go to the decoder as usual.
+int ProbeAmbiguousWidth() {
+    constexpr int kRow = 5, kColumn = 10;  // an answer no key sequence looks like
+    constexpr std::int64_t kWaitMs = 300;
+    WriteAll(kOut, "\x1b[5;10H\xe2\x96\xa0\x1b[6n");  // U+25A0, then the position query
+    const std::string prefix = "\x1b[" + std::to_string(kRow) + ";";
+    std::string got;
+    int width = 0;
+    const std::int64_t end = NowMs() + kWaitMs;
+    for (;;) {
+        std::size_t at = got.find(prefix);
+        if (at != std::string::npos) {
+            std::size_t r = got.find('R', at);
+            if (r != std::string::npos) {
+                int column = std::atoi(got.c_str() + at + prefix.size());
+                if (column == kColumn + 1 || column == kColumn + 2) width = column - kColumn;
+                got.erase(at, r + 1 - at);
+                break;
+            }
+        }
+        std::int64_t left = end - NowMs();
+        if (left <= 0 || !WaitForInput(static_cast<int>(left))) break;
+        char buffer[256];
+        ssize_t n = ::read(kIn, buffer, sizeof buffer);
+        if (n > 0) got.append(buffer, static_cast<std::size_t>(n));
+        else if (n < 0 && errno != EINTR && errno != EAGAIN) break;
+    }
+    if (!got.empty()) state.decoder.Feed(got, NowMs());
+    return width;
 }
 
 // Sleeps `ns` nanoseconds, or less when a key arrives first (a Ctrl+C is
@@ -384,6 +455,14 @@ void Open() {
         std::exit(1);
     }
     ::tcgetattr(kIn, &originalModes);
+    if (::pipe(wakePipe) == 0) {
+        for (int fd : wakePipe) {
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+            ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        }
+    } else {
+        wakePipe[0] = wakePipe[1] = -1;
+    }
 #if defined(__linux__)
     // The default 50 us of timer slack would stretch every Sleep(1) of an animation by 5 %.
     ::prctl(PR_SET_TIMERSLACK, 1000UL, 0UL, 0UL, 0UL);
@@ -392,6 +471,7 @@ void Open() {
     InstallHandlers();
     state.opened = true;
     TakeTerminal();
+    state.renderer.SetAmbiguousWidth(ProbeAmbiguousWidth());
     resized = 1;  // checks the size before the first frame
     Service();
 }
@@ -407,16 +487,16 @@ void Sleep(std::uint32_t milliseconds) {
     // Keys typed since the last look are taken in (they stay queued for the
     // game): a Ctrl+C among them ends the game now, not after the animation.
     ReadInput();
-    state.lastPollIdle = false;
-    // Long pauses are cut in slices so that Ctrl+C and a resize are seen at
-    // once; the end is fixed up front so the slices add up to the pause.
+    state.idle.Busy();
+    // The end is fixed from the previous pause's end, so drawing and writing
+    // the frame do not lengthen the animation. Long pauses are cut in slices
+    // so that Ctrl+C and a resize are seen at once.
     constexpr std::int64_t kSliceNs = 50'000'000;
-    const std::int64_t end = NowNs() + static_cast<std::int64_t>(milliseconds) * 1'000'000;
-    for (std::int64_t left = end - NowNs(); left > 0; left = end - NowNs()) {
-        std::int64_t slice = left < kSliceNs ? left : kSliceNs;
-        NapUnlessInput(slice);
+    const std::int64_t end = state.pauses.End(NowNs(), milliseconds);
+    for (std::int64_t now = NowNs(); now < end; now = NowNs()) {
+        NapUnlessInput(end - now < kSliceNs ? end - now : kSliceNs);
         ReadInput();
-        if (end - NowNs() > 0) Service();
+        if (NowNs() < end) Service();
     }
 }
 
@@ -424,29 +504,32 @@ bool KeyWaiting() {
     Service();
     ReadInput();
     if (state.decoder.HasKey()) {
-        state.lastPollIdle = false;
+        state.idle.Busy();
         return true;
     }
-    if (state.lastPollIdle && terminalTaken) {
-        // The game is waiting for a key: block a moment instead of spinning,
-        // longer once the wait has gone on (a key still wakes it at once).
-        if (state.idleStreak < 1000) ++state.idleStreak;
-        if (WaitForInput(state.idleStreak < 20 ? 1 : 10)) ReadInput();
-        else state.decoder.Tick(NowMs());
+    // Output since the last poll means the game is busy, not waiting.
+    if (state.model.Version() != state.versionAtLastPoll) state.idle.Busy();
+    state.versionAtLastPoll = state.model.Version();
+    if (state.idle.Idle()) {
+        // Only waiting for a key: sleep until one, a resize or a signal comes
+        // (or a lone Escape settles into a key of its own).
+        std::int64_t settle = state.decoder.MsUntilSettled(NowMs());
+        int timeout = settle < 0 ? -1 : static_cast<int>(settle) + 1;
+        if (!terminalTaken) timeout = 100;  // stopped and not yet taken back
+        WaitForInput(timeout);
+        state.pauses.Forget();
+        ReadInput();
         if (state.decoder.HasKey()) {
-            state.lastPollIdle = false;
-            state.idleStreak = 0;
+            state.idle.Busy();
             return true;
         }
-    } else {
-        state.idleStreak = 0;
     }
-    state.lastPollIdle = true;
     return false;
 }
 
 int ReadKey() {
-    state.lastPollIdle = false;
+    state.idle.Busy();
+    state.pauses.Forget();
     for (;;) {
         Service();
         ReadInput();

@@ -13,6 +13,7 @@
 #include "platform/model/terminal_renderer.h"
 #include "platform/model/virtual_console.h"
 #include "platform/platform.h"
+#include "platform/model/waiting.h"
 #include "platform/web/web_pacing.h"
 
 // The page's side (web/page.js sets these on the module object).
@@ -54,7 +55,7 @@ struct WebState {
     TerminalRenderer renderer{Colours::kExact};
     KeyDecoder decoder;
     PauseAccount pauses;
-    IdleRun idle;
+    IdlePolls idle;
     std::uint64_t presentedVersion = 0;
     std::uint64_t versionAtLastPoll = 0;
     bool presentedOnce = false;
@@ -130,6 +131,8 @@ void WaitForInput() {
 namespace web {
 
 void Open() {
+    // xterm.js gives the ambiguous glyphs (■ ● ◎ ...) one cell.
+    state.renderer.SetAmbiguousWidth(1);
     state.renderer.Invalidate();
     Present();
 }

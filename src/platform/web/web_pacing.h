@@ -53,22 +53,4 @@ private:
     double lastYieldMs_ = 0;
 };
 
-// The game polls for keys without pause in the loops that only wait for
-// one, and also a few times in a row between the steps of a chase. Only a
-// long run of idle polls, with neither a pause nor any output between
-// them, is taken as waiting; from then on a poll blocks until input.
-class IdleRun {
-public:
-    static constexpr int kBlockFrom = 20;
-
-    bool Idle() {
-        if (run_ < kBlockFrom) ++run_;
-        return run_ >= kBlockFrom;
-    }
-    void Busy() { run_ = 0; }
-
-private:
-    int run_ = 0;
-};
-
 }  // namespace rf::platform

@@ -24,6 +24,7 @@
 #include <string>
 
 #include "platform/model/virtual_console.h"
+#include "platform/model/waiting.h"
 #include "platform/windows/windows_keys.h"
 #include "platform/windows/windows_output.h"
 
@@ -55,7 +56,12 @@ struct WindowsConsole {
     bool cursorVisible = true;
     LeadByteJoiner joiner;
     WindowsKeyDecoder keys;
-    IdlePollPacer pacer;
+    IdlePolls idle;
+    std::uint64_t outputs = 0;       // grows with every change to the screen
+    std::uint64_t outputsAtLastPoll = 0;
+    PauseDeadlines pauses;
+    LARGE_INTEGER frequency{};
+    HANDLE timer = nullptr;          // a high-resolution waitable timer, where the system has one
 };
 
 WindowsConsole win;
@@ -176,6 +182,61 @@ void SetConsoleModes() {
     }
 }
 
+#ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
+#define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
+#endif
+
+std::int64_t NowNs() {
+    LARGE_INTEGER now{};
+    QueryPerformanceCounter(&now);
+    const std::int64_t f = win.frequency.QuadPart > 0 ? win.frequency.QuadPart : 1;
+    return now.QuadPart / f * 1'000'000'000 + now.QuadPart % f * 1'000'000'000 / f;
+}
+
+void SleepUntil(std::int64_t endNs) {
+    for (std::int64_t left = endNs - NowNs(); left > 0; left = endNs - NowNs()) {
+        if (win.timer != nullptr) {
+            LARGE_INTEGER due{};
+            due.QuadPart = -std::max<std::int64_t>(1, left / 100);  // relative, in 100 ns
+            if (SetWaitableTimer(win.timer, &due, 0, nullptr, nullptr, FALSE) &&
+                WaitForSingleObject(win.timer, INFINITE) == WAIT_OBJECT_0)
+                continue;
+        }
+        ::Sleep(static_cast<DWORD>(std::max<std::int64_t>(1, left / 1'000'000)));
+    }
+}
+
+// Whether the console runtime's key test could count this event; what it
+// skips (releases, mouse, focus, size changes, a lone Shift) stays in the
+// input buffer and keeps it signalled.
+bool MayBeAKey(const INPUT_RECORD& r) {
+    if (r.EventType != KEY_EVENT || !r.Event.KeyEvent.bKeyDown) return false;
+    if (r.Event.KeyEvent.uChar.UnicodeChar != 0) return true;
+    switch (r.Event.KeyEvent.wVirtualKeyCode) {
+    case VK_SHIFT: case VK_CONTROL: case VK_MENU: case VK_CAPITAL: case VK_NUMLOCK:
+    case VK_SCROLL: case VK_LWIN: case VK_RWIN: case VK_APPS: return false;
+    default: return true;
+    }
+}
+
+// The game only waits for a key: sleep until the console has input (Ctrl+C
+// arrives on the handler's thread and ends the process from there).
+void WaitForConsoleInput() {
+    if (win.input == nullptr || WaitForSingleObject(win.input, INFINITE) != WAIT_OBJECT_0) {
+        ::Sleep(10);
+        return;
+    }
+    if (_kbhit()) return;
+    INPUT_RECORD records[64];
+    DWORD n = 0;
+    if (!PeekConsoleInputW(win.input, records, 64, &n) || n == 0) return;
+    DWORD skip = 0;
+    while (skip < n && !MayBeAKey(records[skip])) ++skip;
+    DWORD read = 0;
+    if (skip > 0) ReadConsoleInputW(win.input, records, skip, &read);
+    else ::Sleep(10);  // a key the runtime does not report: do not spin on it
+}
+
 bool ConsoleKeyHit() { return _kbhit() != 0; }
 std::uint32_t ConsoleReadUnit() { return static_cast<std::uint32_t>(_getwch()); }
 
@@ -208,6 +269,8 @@ void Open() {
     if (win.codePages.setInput) SetConsoleCP(kGameCodePage);
     // Sleep(1) would otherwise last a whole 15.6 ms system tick.
     win.timerRaised = timeBeginPeriod(1) == TIMERR_NOERROR;
+    QueryPerformanceFrequency(&win.frequency);
+    win.timer = CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS);
     UseOwnScreenBuffer();
     SetConsoleModes();
     SetConsoleCtrlHandler(OnControl, TRUE);
@@ -223,6 +286,7 @@ void SetCursorPosition(int x, int y) {
     if (x < 0 || y < 0 || x > SHRT_MAX || y > SHRT_MAX) return;  // refused, as the console does
     std::lock_guard<std::recursive_mutex> guard(win.lock);
     SetConsoleCursorPosition(Output(), COORD{static_cast<SHORT>(x), static_cast<SHORT>(y)});
+    ++win.outputs;
 }
 
 void SetAttribute(std::uint16_t attribute) {
@@ -233,36 +297,46 @@ void SetAttribute(std::uint16_t attribute) {
 void Write(std::string_view bytes) {
     std::lock_guard<std::recursive_mutex> guard(win.lock);
     WriteAll(Output(), win.joiner.Prepare(bytes));
+    ++win.outputs;
 }
 
 void SetCursorVisible(bool visible) {
     std::lock_guard<std::recursive_mutex> guard(win.lock);
     ApplyCursorVisible(Output(), visible);
     win.cursorVisible = visible;
+    ++win.outputs;
 }
 
 bool CursorVisible() { return win.cursorVisible; }
 
 void Sleep(std::uint32_t milliseconds) {
-    win.pacer.Busy();
-    ::Sleep(milliseconds);
+    win.idle.Busy();
+    // Counted from the previous pause's end, so writing a frame does not
+    // lengthen the animation.
+    SleepUntil(win.pauses.End(NowNs(), milliseconds));
 }
 
 bool KeyWaiting() {
     bool ready = FillWaiting(win.keys, ConsoleKeyHit, ConsoleReadUnit);
     if (win.keys.QuitRequested()) EndOnControl();
     if (ready) {
-        win.pacer.Busy();
+        win.idle.Busy();
         return true;
     }
-    if (win.pacer.Idle()) ::Sleep(1);
+    if (win.outputs != win.outputsAtLastPoll) win.idle.Busy();
+    win.outputsAtLastPoll = win.outputs;
+    if (win.idle.Idle()) {
+        WaitForConsoleInput();
+        win.pauses.Forget();
+    }
     return false;
 }
 
 int ReadKey() {
     FillBlocking(win.keys, ConsoleReadUnit);
     if (win.keys.QuitRequested()) EndOnControl();
-    win.pacer.Busy();
+    win.idle.Busy();
+    win.pauses.Forget();
     return win.keys.TakeCode();
 }
 

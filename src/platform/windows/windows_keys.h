@@ -45,18 +45,4 @@ void FillBlocking(WindowsKeyDecoder& keys, ReadUnit readUnit) {
     while (!keys.HasCode() && !keys.QuitRequested()) keys.Feed(readUnit());
 }
 
-// The key-waiting test polls without pause, as the game expects; from the
-// second idle poll in a row the backend may block a millisecond so a waiting
-// game does not spin a core.
-class IdlePollPacer {
-public:
-    // Reports an idle poll; true when the backend should wait a little.
-    bool Idle() { return ++idleInARow_ >= 2; }
-    // A key was found or the game slept.
-    void Busy() { idleInARow_ = 0; }
-
-private:
-    int idleInARow_ = 0;
-};
-
 }  // namespace rf::platform

@@ -1,8 +1,6 @@
 #include "platform/platform.h"
 
 #include <cstdlib>
-#include <string>
-#include <utility>
 
 #include "platform/backend.h"
 
@@ -10,7 +8,6 @@ namespace rf::platform {
 namespace {
 
 const Backend* active = nullptr;
-std::string farewell;
 
 }  // namespace
 
@@ -27,9 +24,6 @@ void Sleep(std::uint32_t milliseconds) { ActiveBackend().sleep(milliseconds); }
 bool KeyWaiting() { return ActiveBackend().keyWaiting(); }
 int ReadKey() { return ActiveBackend().readKey(); }
 std::int64_t ClockSeconds() { return ActiveBackend().clockSeconds(); }
-
-void SetFarewell(std::string_view text) { farewell = text; }
-std::string TakeFarewell() { return std::exchange(farewell, std::string()); }
 
 void Exit(int status) {
     ActiveBackend().exit(status);

@@ -5,6 +5,7 @@
 
 #include "game_state.h"
 #include "platform/platform.h"
+#include "session.h"
 #include "startup.h"
 
 #ifndef RANKS_VERSION
@@ -14,16 +15,25 @@
 namespace rf {
 namespace {
 
-constexpr std::string_view kUsage = "usage: ranks [--world DIR] [--help] [--version]\n";
+constexpr std::string_view kUsage =
+    "usage: ranks [--world DIR] [--continue [FILE]] [--saves] [--record FILE]\n"
+    "             [--replay FILE [--speed N|max] [--headless]] [--help] [--version]\n";
 
 constexpr std::string_view kHelp =
     "Ranks & Files - a role-playing game for the text console.\n"
     "\n"
-    "usage: ranks [--world DIR] [--help] [--version]\n"
+    "usage: ranks [--world DIR] [--continue [FILE]] [--saves] [--record FILE]\n"
+    "             [--replay FILE [--speed N|max] [--headless]] [--help] [--version]\n"
     "\n"
-    "  --world DIR  play the world whose data folders are in DIR\n"
-    "  --help       show this text and exit\n"
-    "  --version    show the version and exit\n"
+    "  --world DIR        play the world whose data folders are in DIR\n"
+    "  --continue [FILE]  resume the most recent saved game of the world, or FILE\n"
+    "  --saves            list the saved games and exit\n"
+    "  --record FILE      record this game to FILE as well\n"
+    "  --replay FILE      play a recording back (Space pauses, Ctrl+C quits)\n"
+    "  --speed N|max      replay N times faster, or without pauses\n"
+    "  --headless         replay without a terminal and print the last screen\n"
+    "  --help             show this text and exit\n"
+    "  --version          show the version and exit\n"
     "\n"
     "Without --world the game plays the working directory when it holds the\n"
     "data folders (Hero_Info, Enemy_Info, Abilities, map_form, map_info,\n"
@@ -31,12 +41,16 @@ constexpr std::string_view kHelp =
     "\n"
     "Keys: arrow keys walk and choose, Enter or Right confirms, Space or\n"
     "Left goes back, Enter, Right or Down acknowledges a message.\n"
-    "Ctrl+C quits.\n";
+    "Ctrl+C quits.\n"
+    "\n"
+    "Every game is saved as it goes, and recorded beside its save, in the\n"
+    "user's data folder (ranks --saves shows where).\n";
 
 }  // namespace
 
 int Main(int argc, char** argv) {
     std::string world;
+    SessionOptions session;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -51,14 +65,16 @@ int Main(int argc, char** argv) {
             world = argv[++i];
             continue;
         }
+        if (int used = TakeSessionOption(argc, argv, i, session); used > 0) {
+            i += used - 1;
+            continue;
+        }
         platform::PrintError("ranks: unknown argument '" + std::string(arg) + "'\n");
         platform::PrintError(kUsage);
         return 2;
     }
     dataRoot = ChooseDataRoot(world);
-    platform::Open();
-    StartUp();
-    MainLoop();
+    return RunSession(session, world);
 }
 
 }  // namespace rf

@@ -8,6 +8,7 @@
 #include "field/map_files.h"
 #include "game_state.h"
 #include "platform/platform.h"
+#include "saves/autosave.h"
 
 namespace rf {
 namespace {
@@ -51,7 +52,9 @@ void StartUp() {
 }
 
 void PollHeroKey() {
-    if (KeyWaiting()) MoveHero(ReadKey());
+    if (!KeyWaiting()) return;
+    MoveHero(ReadKey());
+    SaveIfMapChanged();
 }
 
 void DrawFieldScreen() {
@@ -72,6 +75,7 @@ void MainLoopPass() {
             ClearScreen();
             MoveTo(0, 0);
             DrawFieldScreen();
+            SaveAfterBattle();
         }
         PollHeroKey();
     }

@@ -10,6 +10,7 @@
 #include "core/startup.h"
 #include "hero_movement.h"
 #include "map_files.h"
+#include "saves/autosave.h"
 
 namespace rf {
 namespace {
@@ -87,6 +88,7 @@ int EnemyStep(int direction, std::int32_t kind, std::int32_t& x, std::int32_t& y
     MoveTo(nx, ny);
     WriteLine(EnemySymbolOf(kind));
     if (TouchesHero(nx, ny)) {
+        NoteEncounter();
         ClearScreen();
         WipeIn();
         WipeOut();

@@ -63,6 +63,10 @@ struct termios originalModes;
 volatile std::sig_atomic_t terminalTaken = 0;
 volatile std::sig_atomic_t resized = 0;
 volatile std::sig_atomic_t resumed = 0;
+// A request to end (SIGTERM, SIGHUP, SIGINT from outside), acted on at the
+// backend's next call: the game's before-exit hook (a save) must not run
+// inside a signal handler.
+volatile std::sig_atomic_t quitSignal = 0;
 // Room for the crash handlers when the stack itself overflowed.
 alignas(16) char alternateStack[64 * 1024];
 
@@ -145,6 +149,7 @@ void OnStopSignal(int) {
 }
 
 void OnContinue(int) { resumed = 1; }
+void OnQuitSignal(int sig) { quitSignal = sig; }
 void OnResize(int) { resized = 1; }
 
 void OnTerminate() {
@@ -165,11 +170,15 @@ void InstallHandlers() {
     fatal.sa_handler = OnFatalSignal;
     sigemptyset(&fatal.sa_mask);
     fatal.sa_flags = SA_RESETHAND | SA_NODEFER | SA_ONSTACK;
+    // No SA_RESTART: a blocking wait returns, so the quit is seen at once.
+    struct sigaction quit{};
+    quit.sa_handler = OnQuitSignal;
+    sigemptyset(&quit.sa_mask);
     for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
         // A signal that the caller chose to ignore (nohup, a background job) stays ignored.
         struct sigaction before{};
         ::sigaction(sig, nullptr, &before);
-        if (before.sa_handler != SIG_IGN) ::sigaction(sig, &fatal, nullptr);
+        if (before.sa_handler != SIG_IGN) ::sigaction(sig, sig == SIGQUIT ? &fatal : &quit, nullptr);
     }
     for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) ::sigaction(sig, &fatal, nullptr);
 
@@ -192,6 +201,7 @@ void InstallHandlers() {
 // Ctrl+C ends the game as it does in the Windows console: the terminal put
 // back, then the end the shell expects from an interrupt.
 [[noreturn]] void EndByInterrupt() {
+    RunBeforeExit();
     std::fflush(nullptr);
     RestoreTerminal();
     ::signal(SIGINT, SIG_DFL);
@@ -204,10 +214,22 @@ void Suspend() { ::kill(0, SIGTSTP); }
 
 // The terminal went away: end as a hang-up does.
 [[noreturn]] void EndByHangUp() {
+    RunBeforeExit();
     RestoreTerminal();
     ::signal(SIGHUP, SIG_DFL);
     ::raise(SIGHUP);
     ::_exit(129);
+}
+
+// A quit requested by a signal: the game's last word, then the end the
+// signal would have made.
+[[noreturn]] void EndBySignal(int sig) {
+    RunBeforeExit();
+    std::fflush(nullptr);
+    RestoreTerminal();
+    ::signal(sig, SIG_DFL);
+    ::raise(sig);
+    ::_exit(128 + sig);
 }
 
 // Reads what the terminal has sent so far, without waiting.
@@ -275,8 +297,9 @@ void WaitForSize() {
             WriteAll(kOut, notice);
             noticed = true;
         }
-        WaitForInput(200);
+        WaitForInput(100);
         ReadInput();
+        if (quitSignal) EndBySignal(quitSignal);
         if (resumed) return;
     }
     if (noticed) state.renderer.Invalidate();
@@ -297,6 +320,7 @@ void Present() {
 // the terminal brought up to date.
 void Service() {
     if (!state.opened) return;
+    if (quitSignal) EndBySignal(quitSignal);
     for (;;) {
         if (resumed) {
             resumed = 0;
@@ -394,8 +418,8 @@ int ReadKey() {
         ReadInput();
         if (state.decoder.HasKey()) return state.decoder.NextKey();
         std::int64_t settle = state.decoder.MsUntilSettled(NowMs());
-        int timeout = settle < 0 ? -1 : static_cast<int>(settle) + 1;
-        if (!terminalTaken) timeout = 100;  // stopped and not yet taken back
+        // At most 100 ms, so a quit signal is seen in time.
+        int timeout = settle < 0 || settle >= 100 ? 100 : static_cast<int>(settle) + 1;
         WaitForInput(timeout);
     }
 }

@@ -16,6 +16,7 @@
 #include <mmsystem.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstdlib>
 #include <ctime>
@@ -59,6 +60,12 @@ struct WindowsConsole {
 };
 
 WindowsConsole win;
+
+// Set by the console's control handler (its own thread); the game's thread
+// acts on it at the backend's next call, so the before-exit hook (a save)
+// runs where the game's records are safe to read.
+std::atomic<bool> quitRequested{false};
+std::atomic<bool> quitDone{false};
 
 HANDLE Output() { return GetStdHandle(STD_OUTPUT_HANDLE); }
 
@@ -112,9 +119,15 @@ void Restore() {
 // Ctrl+C and its like end the game as the console would, with the console
 // restored. The lock stays held so the game writes nothing more.
 [[noreturn]] void EndOnControl() {
+    RunBeforeExit();
+    quitDone = true;
     win.lock.lock();
     Restore();
     ExitProcess(STATUS_CONTROL_C_EXIT);
+}
+
+void QuitIfRequested() {
+    if (quitRequested) EndOnControl();
 }
 
 BOOL WINAPI OnControl(DWORD event) {
@@ -123,7 +136,14 @@ BOOL WINAPI OnControl(DWORD event) {
     case CTRL_BREAK_EVENT:
     case CTRL_CLOSE_EVENT:
     case CTRL_LOGOFF_EVENT:
-    case CTRL_SHUTDOWN_EVENT: EndOnControl();
+    case CTRL_SHUTDOWN_EVENT:
+        quitRequested = true;
+        // The system ends the process about five seconds after a close;
+        // until then the game's thread gets its chance to save and leave.
+        for (int waited = 0; waited < 4000 && !quitDone; waited += 10) ::Sleep(10);
+        win.lock.lock();
+        Restore();
+        ExitProcess(STATUS_CONTROL_C_EXIT);
     default: return FALSE;
     }
 }
@@ -245,10 +265,18 @@ bool CursorVisible() { return win.cursorVisible; }
 
 void Sleep(std::uint32_t milliseconds) {
     win.pacer.Busy();
-    ::Sleep(milliseconds);
+    QuitIfRequested();
+    // In slices, so a quit is seen within 100 ms.
+    for (std::uint32_t left = milliseconds; left > 0;) {
+        std::uint32_t slice = std::min<std::uint32_t>(left, 100);
+        ::Sleep(slice);
+        left -= slice;
+        QuitIfRequested();
+    }
 }
 
 bool KeyWaiting() {
+    QuitIfRequested();
     bool ready = FillWaiting(win.keys, ConsoleKeyHit, ConsoleReadUnit);
     if (win.keys.QuitRequested()) EndOnControl();
     if (ready) {
@@ -260,7 +288,11 @@ bool KeyWaiting() {
 }
 
 int ReadKey() {
-    FillBlocking(win.keys, ConsoleReadUnit);
+    // Polled rather than blocking, so a quit from the control handler is seen.
+    while (!FillWaiting(win.keys, ConsoleKeyHit, ConsoleReadUnit) && !win.keys.QuitRequested()) {
+        QuitIfRequested();
+        ::Sleep(5);
+    }
     if (win.keys.QuitRequested()) EndOnControl();
     win.pacer.Busy();
     return win.keys.TakeCode();

@@ -1,0 +1,62 @@
+#include "platform/recording/session_events.h"
+
+#include <cstdint>
+
+namespace rf::platform {
+
+void AppendEvent(std::string& out, const SessionEvent& event) {
+    if (!out.empty() && out.back() != '\n') out += ' ';
+    out += static_cast<char>(event.kind);
+    if (event.kind != SessionEvent::kKeyWaiting) out += std::to_string(event.value);
+}
+
+bool ParseEvents(std::string_view text, std::vector<SessionEvent>& events, std::string& error) {
+    std::size_t end = text.rfind('\n');
+    text = end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1);
+    std::size_t i = 0;
+    std::size_t line = 1;
+    while (i < text.size()) {
+        char c = text[i];
+        if (c == ' ' || c == '\n' || c == '\r') {
+            if (c == '\n') ++line;
+            ++i;
+            continue;
+        }
+        SessionEvent e{static_cast<SessionEvent::Kind>(c)};
+        ++i;
+        if (c == 'y') {
+            events.push_back(e);
+            continue;
+        }
+        if (c != 'n' && c != '+' && c != 'r' && c != 'c' && c != 't') {
+            error = "unknown event on line " + std::to_string(line);
+            return false;
+        }
+        bool negative = i < text.size() && text[i] == '-' && c == 'c';
+        if (negative) ++i;
+        std::size_t digits = 0;
+        std::int64_t value = 0;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+            if (value > (INT64_MAX - 9) / 10) {
+                error = "number too large on line " + std::to_string(line);
+                return false;
+            }
+            value = value * 10 + (text[i] - '0');
+            ++i;
+            ++digits;
+        }
+        if (digits == 0 || (i < text.size() && text[i] != ' ' && text[i] != '\n' && text[i] != '\r')) {
+            error = "damaged event on line " + std::to_string(line);
+            return false;
+        }
+        if ((c == '+' || c == 'r') && value > 0xFFFF) {
+            error = "key code out of range on line " + std::to_string(line);
+            return false;
+        }
+        e.value = negative ? -value : value;
+        events.push_back(e);
+    }
+    return true;
+}
+
+}  // namespace rf::platform

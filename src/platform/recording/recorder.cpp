@@ -32,6 +32,7 @@ struct RecorderState {
 };
 
 RecorderState rec;
+bool flushRegistered = false;  // the exit handler, once per process
 
 std::int64_t MsSince(Clock::time_point t) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count();
@@ -132,6 +133,11 @@ void FlushRecording() {
 }
 
 bool StartRecording(const std::vector<std::string>& paths, std::string_view header) {
+    FlushRecording();
+    for (std::FILE* f : rec.files) std::fclose(f);
+    const Backend* inner = &ActiveBackend() == &kRecorder ? rec.inner : &ActiveBackend();
+    rec = RecorderState{};
+    rec.inner = inner;
     for (const std::string& path : paths) {
         std::FILE* f = std::fopen(path.c_str(), "wb");
         if (f == nullptr) return false;
@@ -139,12 +145,10 @@ bool StartRecording(const std::vector<std::string>& paths, std::string_view head
         std::fflush(f);
         rec.files.push_back(f);
     }
-    if (rec.inner == nullptr) {
-        rec.inner = &ActiveBackend();
-        rec.lastKey = rec.lastWrite = Clock::now();
-        UseBackend(kRecorder);
-        std::atexit(FlushAtExit);
-    }
+    rec.lastKey = rec.lastWrite = Clock::now();
+    UseBackend(kRecorder);
+    if (!flushRegistered) std::atexit(FlushAtExit);
+    flushRegistered = true;
     return true;
 }
 

@@ -4,7 +4,24 @@
 
 namespace rf::platform {
 
+namespace {
+
+constexpr int kExtendedPrefix = 224;
+
+}  // namespace
+
 void AppendEvent(std::string& out, const SessionEvent& event) {
+    // A prefix just written and its scan code go together as one token.
+    constexpr std::string_view kPrefixToken = "+224";
+    if (event.kind == SessionEvent::kKey && out.size() >= kPrefixToken.size() &&
+        std::string_view(out).substr(out.size() - kPrefixToken.size()) == kPrefixToken &&
+        (out.size() == kPrefixToken.size() || out[out.size() - kPrefixToken.size() - 1] == ' ' ||
+         out[out.size() - kPrefixToken.size() - 1] == '\n')) {
+        out.resize(out.size() - kPrefixToken.size());
+        out += 'a';
+        out += std::to_string(event.value);
+        return;
+    }
     if (!out.empty() && out.back() != '\n') out += ' ';
     out += static_cast<char>(event.kind);
     if (event.kind != SessionEvent::kKeyWaiting) out += std::to_string(event.value);
@@ -28,7 +45,7 @@ bool ParseEvents(std::string_view text, std::vector<SessionEvent>& events, std::
             events.push_back(e);
             continue;
         }
-        if (c != 'n' && c != '+' && c != 'r' && c != 'c' && c != 't') {
+        if (c != 'n' && c != '+' && c != 'a' && c != 'r' && c != 'c' && c != 't') {
             error = "unknown event on line " + std::to_string(line);
             return false;
         }
@@ -49,11 +66,15 @@ bool ParseEvents(std::string_view text, std::vector<SessionEvent>& events, std::
             error = "damaged event on line " + std::to_string(line);
             return false;
         }
-        if ((c == '+' || c == 'r') && value > 0xFFFF) {
+        if ((c == '+' || c == 'a' || c == 'r') && value > 0xFFFF) {
             error = "key code out of range on line " + std::to_string(line);
             return false;
         }
         e.value = negative ? -value : value;
+        if (c == 'a') {
+            events.push_back({SessionEvent::kKey, kExtendedPrefix});
+            e.kind = SessionEvent::kKey;
+        }
         events.push_back(e);
     }
     return true;

@@ -2,6 +2,7 @@
 // small text of tokens separated by blanks, one line per write.
 //   nN   N key tests in a row that found no key
 //   +C   a key test that found a key, and the read that returned code C
+//   aC   the same for an extended key: +224 and then +C
 //   y    a key test that found a key not read at once
 //   rC   a key read not announced by a key test, returning C
 //   cS   a clock reading of S seconds

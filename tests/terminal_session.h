@@ -98,8 +98,8 @@ public:
     }
 
     std::string Tmux(const std::string& arguments) {
-        // Not nested in a tmux the tests may run in.
-        std::string command = "env -u TMUX tmux -f /dev/null -L " + socket_ + " " + arguments + " 2>/dev/null";
+        // Not nested in a tmux the tests may run in; the game needs a UTF-8 locale.
+        std::string command = "env -u TMUX LC_ALL=C.UTF-8 tmux -f /dev/null -L " + socket_ + " " + arguments + " 2>/dev/null";
         std::string out;
         if (FILE* pipe = ::popen(command.c_str(), "r")) {
             char buffer[4096];

@@ -69,7 +69,7 @@ int Main(int argc, char** argv) {
             i += used - 1;
             continue;
         }
-        platform::PrintError("ranks: unknown argument '" + std::string(arg) + "'\n");
+        platform::PrintError("ranks: unknown argument '" + platform::Escaped(arg) + "'\n");
         platform::PrintError(kUsage);
         return 2;
     }

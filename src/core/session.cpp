@@ -30,17 +30,18 @@ void PrintFinalScreen() {
 
 int Replay(const SessionOptions& options, const std::string& world) {
     const std::string& file = options.replayFile;
+    const std::string shown = platform::Escaped(file);
     std::string text, error;
     std::string_view events;
     RecordingHeader header;
-    if (!platform::ReadWholeFile(file, text)) return Refuse(file + ": cannot be read");
-    if (!ParseRecording(text, header, events, error)) return Refuse(file + ": cannot be replayed: " + error);
+    if (!platform::ReadWholeFile(file, text)) return Refuse(shown + ": cannot be read");
+    if (!ParseRecording(text, header, events, error)) return Refuse(shown + ": cannot be replayed: " + error);
     if (world.empty() && platform::DirectoryExists(WorldFolderOf(header.world))) dataRoot = WorldFolderOf(header.world);
     if (WorldDigest() != header.worldDigest)
-        return Refuse(file + ": recorded on another world (its files differ from " +
+        return Refuse(shown + ": recorded on another world (its files differ from " +
                       (dataRoot.empty() ? std::string(".") : dataRoot) + "); give that world with --world DIR");
     if (!platform::StartReplay(events, options.speed, options.headless, error))
-        return Refuse(file + ": cannot be replayed: " + error);
+        return Refuse(shown + ": cannot be replayed: " + error);
     if (options.headless) platform::SetBeforeExit(PrintFinalScreen);
     else platform::Open();
     if (header.resumed) ResumeGame(header.save);
@@ -52,7 +53,7 @@ int Replay(const SessionOptions& options, const std::string& world) {
 int FindSave(const SessionOptions& options, const std::string& folder, SaveEntry& entry) {
     if (!options.continueFile.empty()) {
         entry = ReadSaveFile(options.continueFile);
-        if (!entry.readable) return Refuse(options.continueFile + ": cannot be resumed: " + entry.error);
+        if (!entry.readable) return Refuse(platform::Escaped(options.continueFile) + ": cannot be resumed: " + entry.error);
         return 0;
     }
     const std::string world = SavedWorldName();
@@ -77,6 +78,10 @@ int Play(const SessionOptions& options, const std::string& world) {
         platform::PrintError("ranks: warning: the world's files have changed since this game was saved\n");
         platform::Sleep(2000);
     }
+    if (!options.recordFile.empty() && !platform::WriteFileAtomically(options.recordFile, ""))
+        return Refuse("cannot write the recording " + platform::Escaped(options.recordFile));
+    // The terminal first: when it cannot be used, no file is left behind.
+    platform::Open();
     saveKeeping.world = SavedWorldName();
     saveKeeping.worldDigest = digest;
     saveKeeping.startedAt = options.continueGame ? resumed.data.startedAt : platform::WallClockSeconds();
@@ -90,10 +95,8 @@ int Play(const SessionOptions& options, const std::string& world) {
         std::string beside = RecordingPathFor(saveKeeping.path);
         if (!beside.empty()) recordings.push_back(beside);
     }
-    if (!platform::StartRecording(recordings, ComposeRecordingHeader(header)))
-        return Refuse("cannot write the recording " + options.recordFile);
     platform::SetBeforeExit(SaveOnQuit);
-    platform::Open();
+    platform::StartRecording(recordings, ComposeRecordingHeader(header));
     if (options.continueGame) ResumeGame(resumed.data);
     else StartUp();
     WriteSave();

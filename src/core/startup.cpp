@@ -1,5 +1,8 @@
 #include "startup.h"
 
+#include <string>
+#include <string_view>
+
 #include "console/console.h"
 #include "data_files.h"
 #include "field/field_enemies.h"
@@ -9,6 +12,10 @@
 #include "game_state.h"
 #include "platform/platform.h"
 #include "saves/autosave.h"
+
+#ifndef RANKS_WORLD_FROM_BIN
+#define RANKS_WORLD_FROM_BIN "../share/ranks/world"
+#endif
 
 namespace rf {
 namespace {
@@ -20,15 +27,21 @@ bool HoldsGameData(const std::string& dir) {
 
 }  // namespace
 
-std::string ChooseDataRoot(const std::string& requested) {
-    if (!requested.empty()) return requested;
-    if (HoldsGameData("")) return "";
+std::string InstalledWorld() {
     std::string exeDir = platform::ExecutableDirectory();
-    if (!exeDir.empty()) {
-        std::string world = exeDir + platform::PathSeparator() + "world";
+    if (exeDir.empty()) return "";
+    // Beside the program in a build tree; where `cmake --install` puts it otherwise.
+    for (std::string_view where : {std::string_view("world"), std::string_view(RANKS_WORLD_FROM_BIN)}) {
+        std::string world = exeDir + platform::PathSeparator() + std::string(where);
         if (HoldsGameData(world)) return world;
     }
     return "";
+}
+
+std::string ChooseDataRoot(const std::string& requested) {
+    if (!requested.empty()) return requested;
+    if (HoldsGameData("")) return "";
+    return InstalledWorld();
 }
 
 void StartUp() {

@@ -9,6 +9,8 @@ namespace rf {
 // working directory when it holds the game's data folders, else the default
 // world the build placed beside the executable.
 std::string ChooseDataRoot(const std::string& requested);
+// The default world installed with the program (empty when there is none).
+std::string InstalledWorld();
 
 void StartUp();
 // If a key is waiting, hands it to the hero.

@@ -5,6 +5,7 @@
 #include "core/data_files.h"
 #include "core/digest.h"
 #include "core/game_state.h"
+#include "core/startup.h"
 #include "platform/platform.h"
 
 namespace rf {
@@ -13,9 +14,8 @@ namespace {
 constexpr std::string_view kDefault = "default";
 
 std::string DefaultWorldFolder() {
-    std::string exeDir = platform::ExecutableDirectory();
-    if (exeDir.empty()) return "";
-    return platform::AbsolutePath(exeDir + platform::PathSeparator() + "world");
+    std::string world = InstalledWorld();
+    return world.empty() ? "" : platform::AbsolutePath(world);
 }
 
 }  // namespace

@@ -12,7 +12,8 @@ TEST(RealBinaryCommandLine, StatusAndWhichStreamCarriesTheText) {
         int status;
     };
     for (const Case c : {Case{"--help", "usage: ranks", "", 0}, Case{"--version", "ranks ", "", 0},
-                         Case{"--bogus", "", "usage: ranks", 2}, Case{"--world", "", "usage: ranks", 2},
+                         Case{"--bogus", "", "usage: ranks", 2}, Case{"'\x1b]0;t\x07'", "", "'\\x1b]0;t\\x07'", 2},
+                         Case{"--world", "", "usage: ranks", 2},
                          Case{"", "", "terminal", 1}}) {  // no escape sequences into a file
         SCOPED_TRACE(c.args);
         TempDir dir;
@@ -24,6 +25,34 @@ TEST(RealBinaryCommandLine, StatusAndWhichStreamCarriesTheText) {
             s << std::ifstream(dir.Path() / file).rdbuf();
             EXPECT_TRUE(*part ? s.str().find(part) != std::string::npos : s.str().empty()) << file << ": " << s.str();
         }
+    }
+}
+
+TEST_F(TerminalTest, ATerminalTheGameCannotUseIsRefusedInOneLineBeforeItIsTouched) {
+    struct Case {
+        std::vector<std::string> env;
+        const char* says;
+    };
+    // A type that terminfo knows without cursor addressing.
+    std::filesystem::create_directories(dir.Path() / "terminfo/t");
+    std::filesystem::copy_file("/lib/terminfo/d/dumb", dir.Path() / "terminfo/t/teletype");
+    for (const Case& c : {Case{{"-u", "TERM"}, "ranks: TERM is not set"}, Case{{"TERM=dumb"}, "TERM=dumb cannot place"},
+                          Case{{"TERMINFO=" + (dir.Path() / "terminfo").string(), "TERM=teletype"}, "TERM=teletype cannot place"},
+                          Case{{"-u", "LC_ALL", "LANG=C"}, "is ANSI_X3.4-1968, not UTF-8 (LANG=C)"},
+                          Case{{"LC_ALL=POSIX"}, "set LC_ALL=C.UTF-8"}}) {
+        SCOPED_TRACE(c.says);
+        TerminalSession s;
+        std::vector<std::string> args = c.env;
+        args.push_back(RANKS_BINARY);
+        ASSERT_TRUE(s.Start(dir.Path(), args, "/usr/bin/env"));
+        ExpectEnd(s, 1);
+        // One line on standard error, and nothing else on the screen.
+        std::vector<std::string> lines;
+        for (const auto& line : s.Capture())
+            if (!line.empty()) lines.push_back(line);
+        ASSERT_FALSE(lines.empty());
+        EXPECT_NE((lines[0] + (lines.size() > 1 ? lines[1] : "")).find(c.says), std::string::npos) << lines[0];
+        EXPECT_LE(lines.size(), 3u) << "one line, wrapped at most twice by the 80 columns";
     }
 }
 
@@ -58,14 +87,43 @@ TEST_F(TerminalTest, SuspendRestoresContinueTakesTheTerminalBackAndCtrlCEnds) {
     ExpectEnd(s, 128 + SIGINT);
 }
 
+TEST_F(TerminalTest, ColoursFollowTheEnvironmentOverTheWholeScreenAndLeaveWithTheGame) {
+    struct Case {
+        const char *setting, *bright, *plain;
+    };
+    for (const Case c : {Case{"COLORTERM=truecolor", "\x1b[38;2;255;255;255mHIGHLIGHT", "\x1b[38;2;192;192;192mplain"},
+                         Case{"COLORTERM=", "\x1b[97mHIGHLIGHT", "\x1b[37mplain"},
+                         Case{"NO_COLOR=1", "\x1b[7mHIGHLIGHT", " plain"}}) {
+        SCOPED_TRACE(c.setting);
+        TerminalSession s;
+        ASSERT_TRUE(s.Start(dir.Path(), {"-u", "NO_COLOR", c.setting, RANKS_TERMINAL_PROBE}, "/usr/bin/env"));
+        ASSERT_TRUE(s.WaitForText("bottom"));
+        // Every cell of the screen, trailing blanks included.
+        std::string screen = s.Tmux("capture-pane -e -N -p");
+        EXPECT_NE(screen.find(c.bright), std::string::npos) << screen;
+        EXPECT_NE(screen.find(c.plain), std::string::npos) << screen;
+        // With colours no cell falls back to the terminal's own background.
+        EXPECT_TRUE(*c.plain == ' ' || screen.find("49m") == std::string::npos) << screen;
+        s.SendKeys({"q"});
+        ExpectEnd(s, 0);
+        // What the shell shows next comes in the user's own colours.
+        s.SendKeys({"zz"});
+        ASSERT_TRUE(s.WaitForText("zz"));
+        std::string after = s.Tmux("capture-pane -e -p");
+        std::size_t at = after.find("zz");
+        EXPECT_EQ(after.rfind('\x1b', at), std::string::npos) << after;
+    }
+}
+
 TEST_F(TerminalTest, TooSmallATerminalGetsANoticeUntilItGrowsThenTheWholeScreen) {
     TerminalSession s;
     StartGame(s, {}, true);
     s.Tmux("resize-window -x 60 -y 20");
-    EXPECT_TRUE(s.WaitForText("of at least 80x25; this one is 60x20."));
+    EXPECT_TRUE(s.WaitForText("端末が小さすぎます（いまは 60x20）。"));
+    EXPECT_TRUE(s.ScreenContains("The terminal is too small (60x20)."));
     s.Tmux("resize-window -x 80 -y 25");
     // The whole screen is drawn again, not just what changes next.
-    EXPECT_TRUE(WaitUntil([&] { return !s.ScreenContains("needs a terminal") && s.ScreenContains("_____MiniMap_____"); }));
+    EXPECT_TRUE(WaitUntil([&] { return !s.ScreenContains("too small") && s.ScreenContains("_____MiniMap_____"); }));
     s.SendKeys({"C-c"});
     ExpectEnd(s, 128 + SIGINT);
 }

@@ -12,16 +12,26 @@ namespace {
 
 using namespace rf;
 
+// The colours and marks a terminal draws a cell with: colours -1 for the
+// terminal's own, 0 to 15 from the palette, 0x1000000 | RGB exact.
+struct Pen {
+    int fg = -1, bg = -1;
+    bool bold = false, underline = false, reverse = false;
+    bool operator==(const Pen&) const = default;
+};
+
 // Enough of xterm to replay what the renderer sends. Glyphs that are
 // neither wide nor plainly narrow take `ambiguous` cells.
 struct FakeTerminal {
     struct Shown {
         std::uint32_t cp = ' ';
-        bool bold = false, continuation = false;
+        Pen pen;
+        bool continuation = false;
     };
     explicit FakeTerminal(int ambiguousWidth) : ambiguous(ambiguousWidth) {}
     int ambiguous, x = 0, y = 0, sgrCount = 0, motionCount = 0;
-    bool pendingWrap = false, bold = false, cursorVisible = true;
+    bool pendingWrap = false, cursorVisible = true;
+    Pen pen;
     Shown cells[25][80];
 
     void Feed(const std::string& s) {
@@ -48,8 +58,8 @@ struct FakeTerminal {
             if (cells[y][at].continuation) cells[y][at - 1] = {};
             if (at < 79 && cells[y][at + 1].continuation) cells[y][at + 1] = {};
         }
-        cells[y][x] = {cp, bold, false};
-        if (w == 2) cells[y][x + 1] = {' ', bold, true};
+        cells[y][x] = {cp, pen, false};
+        if (w == 2) cells[y][x + 1] = {' ', pen, true};
         pendingWrap = x + w >= 80;
         x = std::min(79, x + w);
     }
@@ -63,10 +73,26 @@ struct FakeTerminal {
         int n = std::max(1, p[0]);
         if (priv) return void(cursorVisible = f == 'h');
         if (f == 'm') {
-            for (int v : p) bold = v == 1 || (bold && v != 0);
+            for (std::size_t k = 0; k < p.size(); ++k) {
+                int v = p[k];
+                if ((v == 38 || v == 48) && k + 4 < p.size() && p[k + 1] == 2) {
+                    (v == 38 ? pen.fg : pen.bg) = 0x1000000 | p[k + 2] << 16 | p[k + 3] << 8 | p[k + 4];
+                    k += 4;
+                    continue;
+                }
+                if (v == 0) pen = Pen{};
+                if (v == 1) pen.bold = true;
+                if (v == 4 || v == 24) pen.underline = v == 4;
+                if (v == 7 || v == 27) pen.reverse = v == 7;
+                if (v >= 30 && v <= 37) pen.fg = v - 30;
+                if (v >= 90 && v <= 97) pen.fg = v - 90 + 8;
+                if (v >= 40 && v <= 47) pen.bg = v - 40;
+                if (v >= 100 && v <= 107) pen.bg = v - 100 + 8;
+            }
             return void(++sgrCount);
         }
-        if (f == 'J') return void(std::fill(&cells[0][0], &cells[0][0] + 25 * 80, Shown{}));
+        // Erasing fills with the current background, as xterm does.
+        if (f == 'J') return void(std::fill(&cells[0][0], &cells[0][0] + 25 * 80, Shown{' ', Pen{-1, pen.bg}}));
         ASSERT_NE(std::string("HGCDAB").find(f), std::string::npos) << "unexpected sequence " << f;
         if (f == 'H') y = n - 1, x = std::max(1, p.size() > 1 ? p[1] : 1) - 1;
         if (f == 'G') x = n - 1;
@@ -77,8 +103,19 @@ struct FakeTerminal {
     }
 };
 
-class TerminalRendererTest : public ::testing::Test {
+class TerminalRendererTest : public ::testing::TestWithParam<Colours> {
 protected:
+    // The pen of attribute 7 or 15: light grey or bright white on black;
+    // without colours, 15 in reverse (blanks never).
+    Pen Expected(std::uint16_t attribute, bool blank) const {
+        bool bright = (attribute & 8) != 0;
+        switch (GetParam()) {
+            case Colours::kExact: return {bright ? 0x1FFFFFF : 0x1C0C0C0, 0x1000000};
+            case Colours::kPalette: return {bright ? 15 : 7, 0};
+            case Colours::kNone: break;
+        }
+        return {-1, -1, false, false, bright && !blank};
+    }
     void SetUp() override { vc.Reset(), vc.SetCursorVisible(false); }
     std::string Frame() {
         std::string out = r.Frame(vc);
@@ -107,7 +144,10 @@ protected:
                         ASSERT_TRUE(second ? s.continuation : s.cp == U' ');
                     } else {
                         ASSERT_EQ(s.cp, expected(c));
-                        ASSERT_TRUE(c.code == ' ' || s.bold == ((c.attribute & 8) != 0));
+                        bool blank = s.cp == U' ';
+                        Pen want = Expected(c.attribute, blank), got = s.pen;
+                        if (blank) got.fg = want.fg;  // no glyph shows it
+                        ASSERT_TRUE(got == want) << got.fg << " " << got.bg << " " << got.reverse;
                     }
                 }
             }
@@ -117,11 +157,11 @@ protected:
         }
     }
     VirtualConsole vc;
-    TerminalRenderer r;
+    TerminalRenderer r{GetParam()};
     FakeTerminal narrow{1}, wide{2};
 };
 
-TEST_F(TerminalRendererTest, OneCellChangeIsTheGlyphOneMoveAndOneAttributeChange) {
+TEST_P(TerminalRendererTest, OneCellChangeIsTheGlyphOneMoveAndOneAttributeChange) {
     Put(0, 0, "たたかう ●○ ｱｲｳ"_sj);
     Frame();
     EXPECT_EQ(Frame(), "") << "nothing changed, nothing sent";
@@ -134,7 +174,7 @@ TEST_F(TerminalRendererTest, OneCellChangeIsTheGlyphOneMoveAndOneAttributeChange
     ExpectBothShow();
 }
 
-TEST_F(TerminalRendererTest, ManyRandomChangesStayInStepOnBothKindsOfTerminal) {
+TEST_P(TerminalRendererTest, ManyRandomChangesStayInStepOnBothKindsOfTerminal) {
     const std::string_view texts[] = {"A"_sj, "xyz"_sj, "あ"_sj, "●"_sj, "×○"_sj, "漢字"_sj, "  "_sj,
                                       "Ω"_sj, "ｶﾅ"_sj, "ーー"_sj, "\\~"_sj,
                                       "\x85\x40\xfd\x80\xff\x81\x20\x01"};  // codes without a character
@@ -154,6 +194,37 @@ TEST_F(TerminalRendererTest, ManyRandomChangesStayInStepOnBothKindsOfTerminal) {
         vc.SetCursor(next(80), next(27));
         Frame();
         ExpectBothShow();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryColourMode, TerminalRendererTest,
+                         ::testing::Values(Colours::kExact, Colours::kPalette, Colours::kNone));
+
+TEST(TerminalColours, TheEnvironmentChoosesAndEachModeSendsItsOwnCodes) {
+    EXPECT_EQ(ColoursFor(nullptr, "truecolor"), Colours::kExact);
+    EXPECT_EQ(ColoursFor(nullptr, "24bit"), Colours::kExact);
+    EXPECT_EQ(ColoursFor(nullptr, "yes"), Colours::kPalette);
+    EXPECT_EQ(ColoursFor(nullptr, nullptr), Colours::kPalette);
+    EXPECT_EQ(ColoursFor("", nullptr), Colours::kPalette);  // empty is unset
+    EXPECT_EQ(ColoursFor("1", "truecolor"), Colours::kNone);
+    // The clear, then 15 and back to 7: each a change of foreground alone.
+    struct Case {
+        Colours colours;
+        const char *clear, *bright, *plain;
+    };
+    for (const Case c : {Case{Colours::kExact, "\x1b[0;38;2;192;192;192;48;2;0;0;0m\x1b[2J", "\x1b[38;2;255;255;255m",
+                              "\x1b[38;2;192;192;192m"},
+                         Case{Colours::kPalette, "\x1b[0;37;40m\x1b[2J", "\x1b[97m", "\x1b[37m"},
+                         Case{Colours::kNone, "\x1b[0m\x1b[2J", "\x1b[7m", "\x1b[27m"}}) {
+        VirtualConsole vc;
+        vc.Reset();
+        vc.SetCursorVisible(false);
+        vc.SetAttribute(15);
+        vc.Write("AB");
+        vc.SetAttribute(7);
+        vc.Write("C");
+        std::string out = TerminalRenderer(c.colours).Frame(vc);
+        EXPECT_EQ(out, std::string(c.clear) + "\x1b[?25l\x1b[H" + c.bright + "AB" + c.plain + "C") << static_cast<int>(c.colours);
     }
 }
 

@@ -17,32 +17,79 @@ std::uint32_t SingleGlyph(std::uint16_t code) {
     return cp != 0 ? cp : 0xFF65;
 }
 
-// Windows colour bits are blue 1, green 2, red 4; ANSI numbers run red 1, green 2, blue 4.
-int AnsiColour(int windows) { return (windows & 2) | (windows & 1) << 2 | (windows & 4) >> 2; }
+constexpr std::uint16_t kIntensity = 0x08;
+constexpr std::uint16_t kReverse = 0x4000;
+constexpr std::uint16_t kUnderline = 0x8000;
 
-// The SGR parameters of an attribute beyond plain light grey on black.
-std::string SgrParams(std::uint16_t a) {
-    std::string p;
-    auto add = [&p](const std::string& s) {
-        if (!p.empty()) p += ';';
-        p += s;
-    };
-    // Bold rather than a fixed colour, so the highlight reads on light and dark themes.
-    if (a & 0x08) add("1");
-    if ((a & 0x07) != 7) add("3" + std::to_string(AnsiColour(a & 7)));
-    if (a & 0x70 || a & 0x80) add(((a & 0x80) ? "10" : "4") + std::to_string(AnsiColour(a >> 4 & 7)));
-    if (a & 0x8000) add("4");
-    if (a & 0x4000) add("7");
-    return p;
-}
+// The classic console's sixteen colours, by console colour number.
+constexpr std::uint8_t kRgb[16][3] = {
+    {0, 0, 0},     {0, 0, 128},   {0, 128, 0},   {0, 128, 128},   {128, 0, 0},   {128, 0, 128},
+    {128, 128, 0}, {192, 192, 192}, {128, 128, 128}, {0, 0, 255}, {0, 255, 0}, {0, 255, 255},
+    {255, 0, 0},   {255, 0, 255}, {255, 255, 0}, {255, 255, 255},
+};
+
+// Console colour bits are blue 1, green 2, red 4; ANSI numbers run red 1, green 2, blue 4.
+int AnsiColour(int console) { return (console & 2) | (console & 1) << 2 | (console & 4) >> 2; }
 
 std::string Num(int n) { return std::to_string(n); }
 
+// What an attribute asks of the terminal, as SGR parameters.
+struct Look {
+    std::string foreground, background;
+    bool underline = false, reverse = false;
+};
+
+Look LookOf(Colours colours, std::uint16_t a) {
+    Look look;
+    look.underline = (a & kUnderline) != 0;
+    look.reverse = (a & kReverse) != 0;
+    const int fg = a & 0x0F, bg = a >> 4 & 0x0F;
+    switch (colours) {
+        case Colours::kExact: {
+            auto rgb = [](int c) { return Num(kRgb[c][0]) + ";" + Num(kRgb[c][1]) + ";" + Num(kRgb[c][2]); };
+            look.foreground = "38;2;" + rgb(fg);
+            look.background = "48;2;" + rgb(bg);
+            break;
+        }
+        case Colours::kPalette:
+            look.foreground = (fg & 8 ? "9" : "3") + Num(AnsiColour(fg & 7));
+            look.background = (bg & 8 ? "10" : "4") + Num(AnsiColour(bg & 7));
+            break;
+        case Colours::kNone:
+            // Reverse shows on every font and theme, and on the underscores
+            // and overlines of the command boxes, where an underline would not.
+            look.reverse = look.reverse || (a & kIntensity) != 0;
+            break;
+    }
+    return look;
+}
+
+// The SGR sequence that takes the terminal from attribute `from` (-1:
+// unknown) to `to`; only what differs, empty when nothing does.
+std::string Transition(Colours colours, int from, std::uint16_t to) {
+    const Look want = LookOf(colours, to);
+    const bool reset = from < 0;
+    const Look had = reset ? Look{} : LookOf(colours, static_cast<std::uint16_t>(from));
+    std::string p = reset ? "0" : "";
+    auto add = [&p](const std::string& s) {
+        if (s.empty()) return;
+        if (!p.empty()) p += ';';
+        p += s;
+    };
+    if (reset || want.foreground != had.foreground) add(want.foreground);
+    if (reset || want.background != had.background) add(want.background);
+    if (want.underline != had.underline) add(want.underline ? "4" : "24");
+    if (want.reverse != had.reverse) add(want.reverse ? "7" : "27");
+    return p.empty() ? "" : "\x1b[" + p + "m";
+}
+
 }  // namespace
 
-std::string TerminalRenderer::AttributeCode(std::uint16_t attribute) {
-    std::string p = SgrParams(attribute);
-    return p.empty() ? "\x1b[0m" : "\x1b[0;" + p + "m";
+Colours ColoursFor(const char* noColor, const char* colorTerm) {
+    // NO_COLOR counts when it is set and not empty.
+    if (noColor && *noColor) return Colours::kNone;
+    std::string_view ct = colorTerm ? colorTerm : "";
+    return ct == "truecolor" || ct == "24bit" ? Colours::kExact : Colours::kPalette;
 }
 
 bool TerminalRenderer::IsWide(std::uint32_t cp) {
@@ -87,7 +134,8 @@ void TerminalRenderer::MoveTo(std::string& out, int x, int y) {
                 bool plain = true;
                 for (int i = cx; i < x && plain; ++i) {
                     const Cell& c = shown_[y][i];
-                    bool blank = c.code == ' ' && ((c.attribute ^ attribute_) & kBlankLook) == 0;
+                    bool blank = c.code == ' ' && attribute_ >= 0 &&
+                                 BlankLook(static_cast<std::uint16_t>(attribute_)) == WantedBlank(c.attribute);
                     plain = c.half == 0 && c.code >= 0x20 && c.code < 0x7F &&
                             (blank || c.attribute == attribute_);
                     again += static_cast<char>(c.code);
@@ -117,11 +165,19 @@ void TerminalRenderer::MoveTo(std::string& out, int x, int y) {
     cursorY_ = y;
 }
 
-void TerminalRenderer::UseAttribute(std::string& out, std::uint16_t attribute) {
+void TerminalRenderer::UseAttribute(std::string& out, int attribute) {
     if (attribute_ == attribute) return;
-    if (attribute_ == kPlain) out += "\x1b[" + SgrParams(attribute) + "m";
-    else out += AttributeCode(attribute);
+    out += Transition(colours_, attribute_, static_cast<std::uint16_t>(attribute));
     attribute_ = attribute;
+}
+
+std::uint16_t TerminalRenderer::BlankLook(std::uint16_t attribute) const {
+    if (colours_ != Colours::kNone) return attribute & kBlankLook;
+    return (attribute & kUnderline) | ((attribute & (kIntensity | kReverse)) ? kReverse : 0);
+}
+
+std::uint16_t TerminalRenderer::WantedBlank(std::uint16_t attribute) const {
+    return BlankLook(colours_ == Colours::kNone ? attribute & ~kIntensity : attribute);
 }
 
 void TerminalRenderer::Draw(std::string& out, const VirtualConsole& model, int x, int y) {
@@ -130,10 +186,14 @@ void TerminalRenderer::Draw(std::string& out, const VirtualConsole& model, int x
         // A one-cell glyph (or a stray right half, drawn as a blank).
         std::uint16_t code = cell.half == 0 ? cell.code : ' ';
         MoveTo(out, x, y);
-        bool blankLooksRight = code == ' ' && attribute_ >= 0 &&
-                               ((attribute_ ^ cell.attribute) & kBlankLook) == 0;
-        if (!blankLooksRight) UseAttribute(out, cell.attribute);
-        AppendUtf8(out, SingleGlyph(code));
+        const std::uint32_t glyph = SingleGlyph(code);
+        const bool blank = glyph == ' ';
+        bool blankLooksRight = blank && attribute_ >= 0 &&
+                               BlankLook(static_cast<std::uint16_t>(attribute_)) == WantedBlank(cell.attribute);
+        // Without colours a blank never takes the intensity's mark.
+        if (!blankLooksRight)
+            UseAttribute(out, blank && colours_ == Colours::kNone ? cell.attribute & ~kIntensity : cell.attribute);
+        AppendUtf8(out, glyph);
         shown_[y][x] = Cell{code, 0, cell.attribute};
         if (++cursorX_ >= kColumns) cursorX_ = -1;  // the wrap is pending: position again
         return;
@@ -161,7 +221,8 @@ void TerminalRenderer::Draw(std::string& out, const VirtualConsole& model, int x
 std::string TerminalRenderer::Frame(const VirtualConsole& model) {
     std::string out;
     if (repaint_) {
-        out += "\x1b[0m\x1b[2J";
+        // The screen cleared in plain colours (black where there are colours).
+        out += Transition(colours_, -1, kPlain) + "\x1b[2J";
         for (auto& row : shown_)
             for (auto& c : row) c = Cell{' ', 0, kPlain};
         attribute_ = kPlain;

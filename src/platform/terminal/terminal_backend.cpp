@@ -9,13 +9,18 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <langinfo.h>
+
 #include <cerrno>
 #include <csignal>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <clocale>
 #include <exception>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #if defined(__APPLE__)
@@ -29,6 +34,7 @@
 #include "platform/backend.h"
 #include "platform/platform.h"
 #include "platform/model/terminal_renderer.h"
+#include "platform/model/terminal_requirements.h"
 #include "platform/model/virtual_console.h"
 
 namespace rf::platform {
@@ -289,11 +295,15 @@ void WaitForSize() {
     while (!LargeEnough(columns, rows)) {
         if (!noticed || resized) {
             resized = 0;
-            // Short lines, so that even a narrow terminal shows it whole.
-            std::string notice = "\x1b[0m\x1b[H\x1b[2JRanks & Files needs a terminal\r\nof at least " +
-                                 std::to_string(kMinColumns) + "x" + std::to_string(kMinRows) +
-                                 "; this one is " + std::to_string(columns) + "x" +
-                                 std::to_string(rows) + ".\r\nPlease enlarge it to go on.";
+            // Short lines, so that even a narrow terminal shows it whole;
+            // Japanese first, as every text of the game, and the English below.
+            const std::string need = std::to_string(kMinColumns) + "x" + std::to_string(kMinRows);
+            const std::string now = std::to_string(columns) + "x" + std::to_string(rows);
+            std::string notice = "\x1b[0m\x1b[H\x1b[2J"
+                                 "端末が小さすぎます（いまは " + now + "）。\r\n" +
+                                 need + " 以上に広げると続きます。\r\n\r\n"
+                                 "The terminal is too small (" + now + ").\r\n"
+                                 "Enlarge it to " + need + " or more to go on.";
             WriteAll(kOut, notice);
             noticed = true;
         }
@@ -339,6 +349,35 @@ void Service() {
     Present();
 }
 
+// What the environment says about the terminal: its type, what terminfo
+// knows of it, and the locale's character set.
+TerminalFacts GatherFacts() {
+    TerminalFacts facts;
+    if (const char* term = std::getenv("TERM")) facts.term = term;
+    for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) {
+            facts.localeVariable = name;
+            facts.localeValue = value;
+            break;
+        }
+    }
+    // Only asked, then put back: the game itself runs in the C locale.
+    if (std::setlocale(LC_CTYPE, "")) facts.codeset = ::nl_langinfo(CODESET);
+    std::setlocale(LC_CTYPE, "C");
+    if (facts.term) {
+        for (const std::string& path :
+             TermInfoPaths(*facts.term, std::getenv("TERMINFO"), std::getenv("HOME"), std::getenv("TERMINFO_DIRS"))) {
+            std::ifstream file(path, std::ios::binary);
+            if (!file) continue;
+            std::string entry(std::istreambuf_iterator<char>(file), {});
+            facts.cursorAddressing = TermInfoCanAddressCursor(entry);
+            if (facts.cursorAddressing) break;
+        }
+    }
+    return facts;
+}
+
 }  // namespace
 
 namespace terminal {
@@ -349,11 +388,17 @@ void Open() {
         PrintError("ranks: standard input and output must be a terminal\n");
         std::exit(1);
     }
+    // A terminal the game cannot draw on is left untouched.
+    if (std::string refusal = TerminalRefusal(GatherFacts()); !refusal.empty()) {
+        PrintError(refusal + "\n");
+        std::exit(1);
+    }
     ::tcgetattr(kIn, &originalModes);
 #if defined(__linux__)
     // The default 50 us of timer slack would stretch every Sleep(1) of an animation by 5 %.
     ::prctl(PR_SET_TIMERSLACK, 1000UL, 0UL, 0UL, 0UL);
 #endif
+    state.renderer = TerminalRenderer(ColoursFor(std::getenv("NO_COLOR"), std::getenv("COLORTERM")));
     InstallHandlers();
     state.opened = true;
     TakeTerminal();
@@ -369,20 +414,21 @@ bool CursorVisible() { return state.model.CursorVisible(); }
 
 void Sleep(std::uint32_t milliseconds) {
     Service();
+    // Keys typed since the last look are taken in (they stay queued for the
+    // game): a Ctrl+C among them ends the game now, not after the animation.
+    ReadInput();
     state.lastPollIdle = false;
     // Long pauses are cut in slices so that Ctrl+C and a resize are seen at
     // once; the end is fixed up front so the slices add up to the pause.
-    constexpr std::int64_t kSliceNs = 100'000'000;
+    constexpr std::int64_t kSliceNs = 50'000'000;
     const std::int64_t end = NowNs() + static_cast<std::int64_t>(milliseconds) * 1'000'000;
     for (std::int64_t left = end - NowNs(); left > 0; left = end - NowNs()) {
         std::int64_t slice = left < kSliceNs ? left : kSliceNs;
         timespec request{static_cast<time_t>(slice / 1'000'000'000), static_cast<long>(slice % 1'000'000'000)};
         timespec remaining{};
         while (::nanosleep(&request, &remaining) != 0 && errno == EINTR) request = remaining;
-        if (end - NowNs() > 0) {
-            ReadInput();
-            Service();
-        }
+        ReadInput();
+        if (end - NowNs() > 0) Service();
     }
 }
 

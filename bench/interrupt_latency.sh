@@ -1,0 +1,45 @@
+#!/bin/sh
+# How long Ctrl+C takes to end the game, measured in a real terminal (a tmux
+# pane): at moments spread over the first seconds of the default world (the
+# chase, the encounter wipe, the battle's slide-in) and during the stop for
+# a missing map file.
+#   bench/interrupt_latency.sh build/bin/ranks [runs]
+set -eu
+game=$(realpath "$1")
+runs=${2:-12}
+sock=ranks-latency-$$
+work=$(mktemp -d)
+trap 'tmux -L $sock kill-server 2>/dev/null; rm -rf "$work"' EXIT
+mkdir -p "$work/broken/Hero_Info"
+echo "Hero 10 1 1 1 1 1 10 0 1 0 0 0 0 1 1 2 1 3 1 5 5" > "$work/broken/Hero_Info/Hero_Status_Info.txt"
+
+now_ms() { date +%s%3N; }
+
+# measure DIR DELAY_S: starts the game in DIR, sends Ctrl+C after DELAY_S,
+# prints the milliseconds until the process is gone.
+measure() {
+    rm -f "$work/pid"
+    env -u TMUX tmux -f /dev/null -L $sock new-session -d -x 80 -y 25 \
+        "cd '$1' && sh -c 'echo \$\$ > $work/pid; exec $game'; sleep 5"
+    while [ ! -s "$work/pid" ]; do sleep 0.01; done
+    pid=$(cat "$work/pid")
+    sleep "$2"
+    start=$(now_ms)
+    env -u TMUX tmux -L $sock send-keys C-c
+    while kill -0 "$pid" 2>/dev/null; do :; done
+    echo $(( $(now_ms) - start ))
+    env -u TMUX tmux -L $sock kill-server 2>/dev/null || true
+}
+
+for what in play stop; do
+    worst=0 total=0
+    i=0
+    while [ $i -lt "$runs" ]; do
+        delay=$(awk -v i=$i -v n="$runs" 'BEGIN { printf "%.2f", 1.0 + 5.0 * i / n }')
+        if [ $what = play ]; then ms=$(measure "$(dirname "$game")/world" "$delay")
+        else ms=$(measure "$work/broken" "$delay"); fi
+        total=$((total + ms)); [ "$ms" -gt "$worst" ] && worst=$ms
+        i=$((i + 1))
+    done
+    echo "$what: Ctrl+C ends the game in $((total / runs)) ms on average, $worst ms at worst ($runs runs, tmux's send-keys included)"
+done

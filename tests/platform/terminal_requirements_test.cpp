@@ -1,0 +1,86 @@
+#include "platform/model/terminal_requirements.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/platform.h"
+
+namespace rf::platform {
+namespace {
+
+// A compiled terminfo entry with eleven string capabilities, cursor_address
+// (the last) present or not, in the 16-bit or the 32-bit format.
+std::string Entry(bool cursorAddress, bool wideNumbers, int numbers = 1) {
+    std::string e;
+    auto put = [&e](int v) { e += static_cast<char>(v & 0xFF), e += static_cast<char>(v >> 8 & 0xFF); };
+    put(wideNumbers ? 01036 : 0432), put(4), put(1), put(numbers), put(11), put(3);
+    e += std::string("abc\0", 4) + '\1';  // names, one boolean: 17 bytes, padded to 18
+    e += '\0';
+    e += std::string(static_cast<std::size_t>(numbers) * (wideNumbers ? 4 : 2), '\x50');
+    for (int i = 0; i < 10; ++i) put(-1);
+    put(cursorAddress ? 0 : -2);
+    return e + "x\0\0";
+}
+
+TEST(TerminalRequirements, CursorAddressingReadFromEitherTerminfoFormat) {
+    for (bool wide : {false, true}) {
+        EXPECT_EQ(TermInfoCanAddressCursor(Entry(true, wide)), true);
+        EXPECT_EQ(TermInfoCanAddressCursor(Entry(false, wide, 3)), false);
+        EXPECT_EQ(TermInfoCanAddressCursor(Entry(true, wide).substr(0, 30)), std::nullopt);  // cut short
+    }
+    EXPECT_EQ(TermInfoCanAddressCursor("#!/bin/sh\necho not terminfo\n"), std::nullopt);
+    EXPECT_EQ(TermInfoCanAddressCursor(""), std::nullopt);
+}
+
+TEST(TerminalRequirements, TermInfoIsLookedForWhereCursesLooks) {
+    auto paths = TermInfoPaths("xterm", "/mine", "/home/u", "/extra::/more");
+    ASSERT_GE(paths.size(), 8u);
+    EXPECT_EQ(paths[0], "/mine/x/xterm");
+    EXPECT_EQ(paths[1], "/mine/78/xterm");
+    EXPECT_EQ(paths[2], "/home/u/.terminfo/x/xterm");
+    EXPECT_EQ(paths[4], "/extra/x/xterm");
+    EXPECT_EQ(paths[6], "/etc/terminfo/x/xterm");  // the empty part: the system's folders
+    EXPECT_EQ(paths.back(), "/more/78/xterm");
+    EXPECT_TRUE(TermInfoPaths("../../etc/passwd", nullptr, nullptr, nullptr).empty());
+}
+
+TEST(TerminalRequirements, EachRefusalSaysWhatIsWrongAndWhatToSet) {
+    struct Case {
+        TerminalFacts facts;
+        const char* says;  // "" when the terminal is fine
+    };
+    const Case cases[] = {
+        {{"xterm-256color", "LANG", "C.UTF-8", "UTF-8", true}, ""},
+        {{"xterm", "LANG", "ja_JP.UTF-8", "", std::nullopt}, ""},  // not installed, judged by its name
+        {{"screen", "LC_ALL", "en_US.utf8", "UTF-8", std::nullopt}, ""},
+        {{std::nullopt, "LANG", "C.UTF-8", "UTF-8", {}}, "TERM is not set"},
+        {{"", "LANG", "C.UTF-8", "UTF-8", {}}, "TERM is not set"},
+        {{"dumb", "LANG", "C.UTF-8", "UTF-8", {}}, "TERM=dumb cannot place the cursor"},
+        {{"adm3\x1b[2J", "LANG", "C.UTF-8", "UTF-8", false}, "TERM=adm3\\x1b[2J cannot"},
+        {{"xterm", "LANG", "C", "ANSI_X3.4-1968", true}, "is ANSI_X3.4-1968, not UTF-8 (LANG=C); the game's Japanese texts need UTF-8: set LANG=C.UTF-8"},
+        {{"xterm", "", "", "ANSI_X3.4-1968", true}, "(no LANG, LC_CTYPE or LC_ALL is set)"},
+        {{"xterm", "LC_CTYPE", "ja_JP.eucJP", "", true}, "set LC_CTYPE=C.UTF-8"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.says);
+        std::string refusal = TerminalRefusal(c.facts);
+        if (*c.says == '\0') EXPECT_EQ(refusal, "");
+        else EXPECT_NE(refusal.find(c.says), std::string::npos) << refusal;
+        EXPECT_EQ(refusal.find('\n'), std::string::npos);
+    }
+}
+
+TEST(TerminalRequirements, EchoedTextHasItsControlsEscaped) {
+    const std::pair<std::string_view, std::string_view> cases[] = {
+        {"--world", "--world"},
+        {"日本語 ok", "日本語 ok"},
+        {"\x1b]0;title\x07", "\\x1b]0;title\\x07"},
+        {"a\tb\nc\x7f", "a\\x09b\\x0ac\\x7f"},
+        {"\xc2\x9b" "2J", "\\u009b2J"},         // C1 introducer as UTF-8
+        {"\x9b\xff\xc0\xaf", "\\x9b\\xff\\xc0\\xaf"},  // not UTF-8 (an overlong slash among them)
+        {"\xe3\x81", "\\xe3\\x81"},              // cut short
+    };
+    for (auto [in, out] : cases) EXPECT_EQ(Escaped(in), out);
+}
+
+}  // namespace
+}  // namespace rf::platform

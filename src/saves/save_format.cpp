@@ -274,6 +274,19 @@ bool ParseSave(std::string_view text, SaveData& save, std::string& error) {
         for (int k = 0; k < 3; ++k) e.rowInUse[k] = i16(static_cast<std::size_t>(k));
         e.activeEffects = i16(3);
     }
+    // The effects as the battle keeps them: each running one on a row of its own.
+    int running = 0, rows = 0;
+    for (const EffectSlot* slots : {e.proteinSlots, e.bucklerSlots})
+        for (int k = 0; k < 3; ++k)
+            if (slots[k].turnsLeft != -1) {
+                ++running;
+                if (slots[k].row < 0 || slots[k].row > 2 || e.rowInUse[slots[k].row] != 1) bad = "effect-rows";
+            }
+    for (std::int16_t r : e.rowInUse) {
+        if (r != 0 && r != 1) bad = "effect-rows";
+        rows += r;
+    }
+    if (running != e.activeEffects || rows != running || running > 3) bad = bad.empty() ? "effect-rows" : bad;
     if (!bad.empty()) {
         error = "damaged (field '" + bad + "')";
         return false;

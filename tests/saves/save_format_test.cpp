@@ -80,6 +80,8 @@ TEST(SaveFormat, DamagedCutShortOrForeignSavesAreRefusedWithAReason) {
         {replaced("world-digest 0123456789abcdef", "world-digest 0123"), "'world-digest'"},
         {replaced("saved 2026-11-30 01:54:21 UTC", "saved 2026-13-30 01:54:21 UTC"), "'saved'"},
         {replaced("marks-shown king", "marks-shown rook"), "'marks-shown'"},
+        {replaced("effect-rows 0 1 0 1", "effect-rows 0 0 0 1"), "'effect-rows'"},
+        {replaced("protein-effects -1 0 4 2", "protein-effects -1 0 4 7"), "'effect-rows'"},
         {replaced("speed", "speed 1\nspeed"), "damaged"},
     };
     for (const auto& c : cases) {

@@ -29,7 +29,7 @@ SaveData Sample() {
     s.hero.fieldX = 58;
     s.hero.fieldY = 19;
     s.effects.proteinSlots[1] = {4, 2};
-    s.effects.rowInUse[1] = 1;
+    s.effects.rowInUse[2] = 1;
     s.effects.activeEffects = 1;
     s.kingMarkShown = true;
     return s;
@@ -80,7 +80,7 @@ TEST(SaveFormat, DamagedCutShortOrForeignSavesAreRefusedWithAReason) {
         {replaced("world-digest 0123456789abcdef", "world-digest 0123"), "'world-digest'"},
         {replaced("saved 2026-11-30 01:54:21 UTC", "saved 2026-13-30 01:54:21 UTC"), "'saved'"},
         {replaced("marks-shown king", "marks-shown rook"), "'marks-shown'"},
-        {replaced("effect-rows 0 1 0 1", "effect-rows 0 0 0 1"), "'effect-rows'"},
+        {replaced("effect-rows 0 0 1 1", "effect-rows 0 1 0 1"), "'effect-rows'"},
         {replaced("protein-effects -1 0 4 2", "protein-effects -1 0 4 7"), "'effect-rows'"},
         {replaced("speed", "speed 1\nspeed"), "damaged"},
     };

@@ -65,9 +65,14 @@ int Main(int argc, char** argv) {
             world = argv[++i];
             continue;
         }
-        if (int used = TakeSessionOption(argc, argv, i, session); used > 0) {
-            i += used - 1;
-            continue;
+        if (int used = TakeSessionOption(argc, argv, i, session); used != 0) {
+            if (used > 0) {
+                i += used - 1;
+                continue;
+            }
+            platform::PrintError("ranks: '" + platform::Escaped(arg) + "' needs a value\n");
+            platform::PrintError(kUsage);
+            return 2;
         }
         platform::PrintError("ranks: unknown argument '" + platform::Escaped(arg) + "'\n");
         platform::PrintError(kUsage);

@@ -129,7 +129,14 @@ std::int64_t ClockSeconds() {
     return e->value;
 }
 
-void Exit(int status) { rp.screen->exit(status); }
+// The game ending by itself (the missing-file stop) ends the replay as well.
+void Exit(int status) {
+    if (rp.headless) {
+        RunBeforeExit();
+        NativeBackend().exit(status);
+    }
+    rp.screen->exit(status);
+}
 
 constexpr Backend kReplay{Open, SetCursorPosition, SetAttribute, Write, SetCursorVisible, CursorVisible,
                           Sleep, KeyWaiting, ReadKey, ClockSeconds, Exit};

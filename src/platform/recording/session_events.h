@@ -1,5 +1,6 @@
 // What the console session answered the game, as a recording keeps it: a
-// small text of tokens separated by blanks, one line per write.
+// small text of tokens, each a letter and a number, one line per write
+// (older recordings put blanks between the tokens; both read alike).
 //   nN   N key tests in a row that found no key
 //   +C   a key test that found a key, and the read that returned code C
 //   aC   the same for an extended key: +224 and then +C

@@ -72,11 +72,12 @@ void Start(const std::string& root) {
     dataRoot = root;
 }
 
-// Runs the main loop until the key script is used up.
+// Runs the main loop until the key script is used up or the time limit.
 void RunLoop() {
     try {
         for (;;) MainLoopPass();
     } catch (const headless::ScriptEnded&) {
+    } catch (const headless::Watchdog&) {
     }
 }
 
@@ -121,8 +122,10 @@ void ChaseAndBattle(const std::string& world) {
     meter.Attach();
     StartUp();
     meter.Mark();
-    // No keys: the nearest enemy walks up to the hero.
-    headless::RunUntil(60'000);
+    // No keys: does an enemy walk up to the hero, and when?
+    constexpr std::int64_t kIdleMs = 600'000;
+    headless::RunUntil(kIdleMs);
+    headless::SetLimits(1'000'000'000, kIdleMs);
     std::int64_t contact = -1;
     long long chaseBytes = 0;
     headless::SetPresentObserver([&] {
@@ -138,12 +141,20 @@ void ChaseAndBattle(const std::string& world) {
     if (contact > 0)
         std::printf("chase until contact: %lld ms, %lld bytes (%.0f bytes/s)\n", static_cast<long long>(contact),
                     chaseBytes, 1000.0 * static_cast<double>(chaseBytes) / static_cast<double>(contact));
+    else
+        std::printf("chase until contact: no enemy reaches an idle hero within %lld s\n",
+                    static_cast<long long>(kIdleMs / 1000));
 
-    // The whole encounter with Enter for every question, from a fresh start.
+    // The whole encounter with Enter for every question, from a fresh start,
+    // the first enemy set four columns from the hero.
     Start(world);
     meter = Meter{};
     meter.Attach();
     StartUp();
+    if (fieldEnemies.count > 0) {
+        fieldEnemies.entries[0].x = hero.fieldX + 4;
+        fieldEnemies.entries[0].y = hero.fieldY;
+    }
     for (int i = 0; i < 400; ++i) headless::Key(13);
     std::int64_t battleStart = -1, battleEnd = -1;
     long long bytesAtStart = 0;

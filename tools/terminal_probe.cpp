@@ -2,6 +2,8 @@
 // tests: a screen of test glyphs and the key codes read so far, or one of
 // the ways out.
 //   terminal_probe keys       draw, then show every key code; 'q' ends
+//   terminal_probe pause      as keys, after an animation of 3000 one-millisecond
+//                             pauses and a pause of 2 s
 //   terminal_probe exit N     end through Exit(N)
 //   terminal_probe throw      end through an uncaught exception
 #include <stdexcept>
@@ -40,6 +42,10 @@ int main(int argc, char** argv) {
     if (mode == "throw") {
         platform::Sleep(20);
         throw std::runtime_error("probe");
+    }
+    if (mode == "pause") {
+        for (int i = 0; i < 3000; ++i) platform::Sleep(1);
+        platform::Sleep(2000);
     }
     std::string codes = "keys:";
     Put(0, 5, codes);

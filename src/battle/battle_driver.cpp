@@ -38,6 +38,9 @@ int RunBattle(EnemyStatus& enemy, std::int16_t size) {
     DrawHpGauge();
     DrawLevel();
     DrawEffectFrames();
+    // Only keys pressed once the screen stands act: those typed on the field
+    // or during the wipes and the opening were meant for walking.
+    DiscardWaitingKeys();
 
     int outcome = BattleCommandLoop(enemy);
 

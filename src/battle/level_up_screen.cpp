@@ -121,10 +121,9 @@ void ShowLevelUpIncreases() {
         WriteNumber(i);
         Pause(1);
         if (KeyWaiting()) {
-            // An arrow is one key: its second code goes with its prefix, so
-            // it cannot acknowledge the next message.
-            int code = ReadKey();
-            if ((code == kKeyPrefix || code == kKeyPrefixFunction) && KeyWaiting()) ReadKey();
+            // One code only: what is left of an arrow is read while the next
+            // message types, where it cuts the pauses but acknowledges nothing.
+            ReadKey();
             MoveTo(l + 30, kExpRow);
             WriteNumber(gained);
             break;

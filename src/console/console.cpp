@@ -38,6 +38,10 @@ void WriteSpaces(int count) {
 
 bool KeyWaiting() { return platform::KeyWaiting(); }
 int ReadKey() { return platform::ReadKey(); }
+
+void DiscardWaitingKeys() {
+    while (platform::KeyWaiting()) platform::ReadKey();
+}
 void Pause(std::uint32_t milliseconds) { platform::Sleep(milliseconds); }
 
 }  // namespace rf

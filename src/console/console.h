@@ -36,6 +36,8 @@ void WriteSpaces(int count);
 // The keyboard and pauses, as the game uses them.
 bool KeyWaiting();
 int ReadKey();
+// Reads and drops every key typed so far.
+void DiscardWaitingKeys();
 void Pause(std::uint32_t milliseconds);
 
 }  // namespace rf

@@ -8,6 +8,13 @@
 #include <cstdint>
 #include <string_view>
 
+namespace rf {
+
+// The first byte of a two-byte (full-width) character.
+inline constexpr bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+}  // namespace rf
+
 namespace rf::sjis_detail {
 
 struct CodePair {

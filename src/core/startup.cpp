@@ -88,6 +88,8 @@ void MainLoopPass() {
             ClearScreen();
             MoveTo(0, 0);
             DrawFieldScreen();
+            // The marks belong to the map; the strip they open is open already.
+            DrawCurrentPieceMark();
             SaveAfterBattle();
         }
         PollHeroKey();

@@ -8,6 +8,7 @@
 #include "core/game_state.h"
 #include "core/sjis.h"
 #include "core/startup.h"
+#include "field_view.h"
 #include "hero_movement.h"
 #include "map_files.h"
 #include "saves/autosave.h"
@@ -81,10 +82,11 @@ int EnemyStep(int direction, std::int32_t kind, std::int32_t& x, std::int32_t& y
     if (nx < 0 || nx > kLastHeroColumn || ny < 0 || ny >= kMapRows) return 0;
     // An empty entry is nobody: nothing to erase, nothing to move.
     if (x == 0 && y == 0) return kTurnDone;
-    MoveTo(ix, iy);
-    WriteLine("  ");
     x = nx;
     y = ny;
+    // The old cells show what is there without this enemy: a wall it
+    // stood half over stays on the screen, as does anyone standing there.
+    RestoreFieldCells(ix, iy);
     MoveTo(nx, ny);
     WriteLine(EnemySymbolOf(kind));
     if (TouchesHero(nx, ny)) {

@@ -1,5 +1,6 @@
 #include "field_view.h"
 
+#include <algorithm>
 #include <string>
 
 #include "console/console.h"
@@ -19,6 +20,34 @@ std::string GridRow(int gx, int gy) {
 int CurrentTop() { return OriginRow(hero.mapNumber); }
 int CurrentLeft() { return OriginColumn(hero.mapNumber); }
 
+// The mark entering the current map draws, and its symbol; none when the
+// map holds neither piece. The Queen wins when both share a map.
+const PieceMark* CurrentPieceMark(std::string_view& symbol) {
+    const PieceMark* marks[] = {&worldInfo.queenMark, &worldInfo.kingMark};
+    for (int i = 0; i < 2; ++i) {
+        if (hero.mapNumber != marks[i]->map) continue;
+        symbol = enemyTable.kinds[(i == 0 ? kQueen : kKing) - 1].symbol;
+        return marks[i];
+    }
+    return nullptr;
+}
+
+// A mark off the field would land in the mini-map or the legend: it is not
+// drawn, but the way it stands for still opens.
+void DrawMarkSymbol(std::string_view symbol, const PieceMark& mark) {
+    const bool onField = mark.x >= 1 && mark.x - 1 <= kLastHeroColumn && mark.y >= 1 && mark.y <= kMapRows;
+    if (!onField) return;
+    MoveTo(mark.x - 1, mark.y - 1);
+    SetTextAttribute(kPlain);
+    Highlight();
+    Write(symbol);
+    SetTextAttribute(kPlain);
+}
+
+bool Overlaps(int x, int width, int from, int to) { return x <= to && x + width - 1 >= from; }
+
+int SymbolWidth(std::string_view symbol) { return std::max(2, static_cast<int>(symbol.size())); }
+
 }  // namespace
 
 void DrawFieldEnemies() {
@@ -28,6 +57,42 @@ void DrawFieldEnemies() {
         if (IsEmptyEntry(e)) continue;
         DrawSymbolAt(EnemySymbolOf(e.kind), e.x, e.y);
     }
+}
+
+void DrawCurrentPieceMark() {
+    std::string_view symbol;
+    if (const PieceMark* mark = CurrentPieceMark(symbol)) DrawPieceMark(symbol, *mark);
+}
+
+void RestoreFieldCells(int x, int y, int width) {
+    if (y < 0 || y >= kMapRows) return;
+    const std::string row = GridRow(CurrentLeft(), CurrentTop() + y);
+    // Widen the span to whole characters, as the row's bytes fall from column 0.
+    int from = -1, to = -1, lastLength = 1;
+    for (int c = 0; c < kMapColumns && c <= x + width - 1;) {
+        const bool lead = IsLeadByte(static_cast<unsigned char>(row[static_cast<std::size_t>(c)]));
+        const int length = lead && c + 1 < kMapColumns ? 2 : 1;
+        if (from < 0 && c + length > x) from = c;
+        to = c + length - 1;
+        lastLength = length;
+        c += length;
+    }
+    if (from < 0) return;
+    std::string cells = row.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from + 1));
+    // A lead byte without its second byte shows as nothing.
+    if (lastLength == 1 && IsLeadByte(static_cast<unsigned char>(cells.back()))) cells.back() = ' ';
+    MoveTo(from, y);
+    Write(cells);
+    std::string_view symbol;
+    const PieceMark* mark = CurrentPieceMark(symbol);
+    if (mark && mark->y - 1 == y && Overlaps(mark->x - 1, SymbolWidth(symbol), from, to)) DrawMarkSymbol(symbol, *mark);
+    for (int i = 0; i < fieldEnemies.count && i < FieldEnemyList::kCapacity; ++i) {
+        const FieldEnemy& e = fieldEnemies.entries[i];
+        const std::string_view s = EnemySymbolOf(e.kind);
+        if (!IsEmptyEntry(e) && e.y == y && Overlaps(static_cast<int>(e.x), SymbolWidth(s), from, to))
+            DrawSymbolAt(s, static_cast<int>(e.x), y);
+    }
+    if (hero.fieldY == y && Overlaps(hero.fieldX, 2, from, to)) DrawSymbolAt("●"_sj, hero.fieldX, y);
 }
 
 void DrawField() {
@@ -101,16 +166,7 @@ void DrawSymbolAt(std::string_view text, int x, int y) {
 }
 
 void DrawPieceMark(std::string_view symbol, const PieceMark& mark) {
-    // A mark off the field would land in the mini-map or the legend: it is not drawn,
-    // but the way it stands for still opens.
-    const bool onField = mark.x >= 1 && mark.x - 1 <= kLastHeroColumn && mark.y >= 1 && mark.y <= kMapRows;
-    if (onField) {
-        MoveTo(mark.x - 1, mark.y - 1);
-        SetTextAttribute(kPlain);
-        Highlight();
-        Write(symbol);
-        SetTextAttribute(kPlain);
-    }
+    DrawMarkSymbol(symbol, mark);
     OpenStrip();
 }
 

@@ -57,14 +57,18 @@ void MoveHero(int key) {
         // The hero leaves a map only by passing to its neighbour.
         if (x < 0 || x > kLastHeroColumn || y < 0 || y >= kMapRows) return;
     }
-    MoveTo(hero.fieldX, hero.fieldY);
-    WriteLine("  ");
     if (r == kStepLeavesMap && (key == kKeyUp || key == kKeyDown || key == kKeyLeft || key == kKeyRight)) {
+        MoveTo(hero.fieldX, hero.fieldY);
+        WriteLine("  ");
         EnterNeighbourMap(key);
         return;
     }
+    const int oldX = hero.fieldX;
+    const int oldY = hero.fieldY;
     hero.fieldX = static_cast<std::int16_t>(x);
     hero.fieldY = static_cast<std::int16_t>(y);
+    // What the hero stood on (an enemy, a piece mark) shows again.
+    RestoreFieldCells(oldX, oldY);
     MoveTo(hero.fieldX, hero.fieldY);
     WriteLine("●"_sj);
 }
@@ -99,10 +103,7 @@ void EnterNeighbourMap(int direction) {
     MoveTo(hero.fieldX, hero.fieldY);
     WriteLine("●"_sj);
     DrawFieldEnemies();
-    if (hero.mapNumber == worldInfo.queenMark.map)
-        DrawPieceMark(enemyTable.kinds[kQueen - 1].symbol, worldInfo.queenMark);
-    else if (hero.mapNumber == worldInfo.kingMark.map)
-        DrawPieceMark(enemyTable.kinds[kKing - 1].symbol, worldInfo.kingMark);
+    DrawCurrentPieceMark();
 }
 
 void ClampHeroCell() {

@@ -25,13 +25,9 @@ void ResumeGame(const SaveData& save) {
     DrawMiniMap();
     DrawMiniMapMark();
     DrawLegend();
-    if (hero.mapNumber == worldInfo.queenMark.map) {
-        DrawPieceMark(enemyTable.kinds[kQueen - 1].symbol, worldInfo.queenMark);
-        saveKeeping.queenMarkShown = true;
-    } else if (hero.mapNumber == worldInfo.kingMark.map) {
-        DrawPieceMark(enemyTable.kinds[kKing - 1].symbol, worldInfo.kingMark);
-        saveKeeping.kingMarkShown = true;
-    }
+    DrawCurrentPieceMark();
+    if (hero.mapNumber == worldInfo.queenMark.map) saveKeeping.queenMarkShown = true;
+    else if (hero.mapNumber == worldInfo.kingMark.map) saveKeeping.kingMarkShown = true;
 }
 
 }  // namespace rf

@@ -9,37 +9,55 @@ namespace {
 
 using AttackTest = test::BattleTest;
 
-TEST_F(AttackTest, BlowThatExactlyFellsTheOnlyEnemyWins) {
-    test::OpenGroup(pawn, 1);
-    hero.nextExp = 100000;
-    hero.attack = 50;  // a protein's bonus: victory puts back the saved values
-    hero.defence = 60;
-    test::SeedWhere([&] { return test::Forecast(true, pawn).value_or(0) > 0; });
-    pawn.hpSlots[0] = static_cast<std::int16_t>(*test::Forecast(true, pawn));
-    headless::Key(kKeyEnter);
-    EXPECT_EQ(HeroBlow(pawn), kVictory);
-    EXPECT_EQ(headless::KeysLeft(), 0u);
-    EXPECT_EQ(battle.defeated[0], 1);
-    EXPECT_EQ(hero.attack, 10);
-    EXPECT_EQ(hero.defence, 10);
-    EXPECT_EQ(Line(1), "経験値" + std::to_string(hero.exp) + "を得ました。");
-    EXPECT_EQ(Line(2), "戦闘に勝ちました。");
-}
-
-TEST_F(AttackTest, FallWhileOthersStandNeedsNoKey) {
-    test::OpenGroup(pawn, 3);
-    DrawFormation(pawn, 3);
-    pawn.target = 2;
-    battle.abilityCursor = 1;
-    pawn.speed = 0;  // the blow always lands
-    pawn.hpSlots[1] = 1;
-    test::SeedWhere([&] { return test::Forecast(true, pawn).value_or(0) >= 1; });
-    EXPECT_EQ(HeroBlow(pawn), kEnemyFell);  // would throw ScriptEnded on a key wait
-    EXPECT_EQ(battle.remaining, 2);
-    const std::int16_t expected[7] = {0, 1, 0, 0, 0, 0, 0};
-    EXPECT_TRUE(std::equal(expected, expected + 7, battle.defeated));
+// A blow of exactly the target's hit points fells it: the last one wins,
+// any other fells without a key and ends the turn.
+TEST_F(AttackTest, BlowOfExactlyTheHitPointsFells) {
+    for (int size : {1, 3}) {
+        SCOPED_TRACE(size);
+        SetUp();
+        test::OpenGroup(pawn, size);
+        DrawFormation(pawn, size);
+        pawn.target = static_cast<std::int16_t>(size == 1 ? 1 : 2);
+        hero.nextExp = 100000;
+        battle.abilityCursor = 1;
+        test::SeedWhere([&] { return test::Forecast(true, pawn).value_or(0) > 0; });
+        pawn.hpSlots[pawn.target - 1] = static_cast<std::int16_t>(*test::Forecast(true, pawn));
+        if (size == 1) headless::Key(kKeyEnter);
+        EXPECT_EQ(HeroBlow(pawn), size == 1 ? kVictory : kEnemyFell);  // a key wait would throw
+        EXPECT_EQ(headless::KeysLeft(), 0u);
+        EXPECT_EQ(battle.defeated[pawn.target - 1], 1);
+        EXPECT_EQ(battle.remaining, size - 1);
+    }
     EXPECT_EQ(battle.abilityCursor, 0);
     EXPECT_EQ(Row(2, 25 + FormationCellOf(3, 1).column, 6), "◎    ");  // 2 erased, 1 stands
+}
+
+TEST_F(AttackTest, VictoryPutsBackTheSavedValuesAndLevelsUpWithoutAKeyAfterThePanel) {
+    for (std::uint32_t exp : {0u, 90u, 5000u}) {
+        SCOPED_TRACE(exp);
+        SetUp();
+        test::OpenGroup(pawn, 1);
+        pawn.speed = 0;
+        pawn.hpSlots[0] = 1;
+        hero.nextExp = exp == 0 ? 100000 : hero.nextExp;
+        hero.exp = exp;
+        hero.hp = 40;
+        hero.attack = 50, hero.defence = 60;  // a protein's and a buckler's bonus
+        SeedBattleRandom(77);
+        headless::Key(kKeyEnter);
+        RunScript([&] { EXPECT_EQ(HeroBlow(pawn), kVictory); });
+        if (exp == 0) {
+            EXPECT_EQ(hero.attack * 100 + hero.defence, 1010);
+            EXPECT_EQ(headless::KeysLeft(), 0u);
+            EXPECT_EQ(Line(1) + Line(2), "経験値" + std::to_string(hero.exp) + "を得ました。戦闘に勝ちました。");
+            continue;
+        }
+        EXPECT_EQ(headless::KeysLeft(), 1u);  // no key wait after the level-up panel
+        EXPECT_GE(hero.level, exp > 1000 ? 4 : 2);
+        EXPECT_LT(hero.exp, hero.nextExp);
+        EXPECT_EQ(hero.hp, hero.maxHp);
+        EXPECT_EQ(Line(1) + Line(2), "主人公がレベルアップしました。経験値" + std::to_string(heroSnapshot.exp) + "を得ました。");
+    }
 }
 
 TEST_F(AttackTest, MissAndNegativeDamageLeaveTheTargetUnhurt) {
@@ -63,28 +81,7 @@ TEST_F(AttackTest, MissAndNegativeDamageLeaveTheTargetUnhurt) {
     EXPECT_EQ(Line(1), "主人公に0のダメージ!!");
 }
 
-TEST_F(AttackTest, VictoryWithLevelUps) {
-    for (std::uint32_t exp : {90u, 5000u}) {
-        SCOPED_TRACE(exp);
-        SetUp();
-        test::OpenGroup(pawn, 1);
-        pawn.speed = 0;
-        pawn.hpSlots[0] = 1;
-        hero.exp = exp;
-        hero.hp = 40;
-        SeedBattleRandom(77);
-        headless::Key(kKeyEnter);
-        RunScript([&] { EXPECT_EQ(HeroBlow(pawn), kVictory); });
-        EXPECT_EQ(headless::KeysLeft(), 1u);  // no key wait after the level-up panel
-        EXPECT_GE(hero.level, exp > 1000 ? 4 : 2);
-        EXPECT_LT(hero.exp, hero.nextExp);
-        EXPECT_EQ(hero.hp, hero.maxHp);
-        EXPECT_EQ(Line(1), "主人公がレベルアップしました。");
-        EXPECT_EQ(Line(2), "経験値" + std::to_string(heroSnapshot.exp) + "を得ました。");
-    }
-}
-
-TEST_F(AttackTest, HeroFallsAtThreeHpToABlowOfFive) {
+TEST_F(AttackTest, HeroFallsAtThreeHpToABlowOfFiveAndTheOthersDoNotStrike) {
     test::OpenGroup(pawn, 3);
     hero.hp = 3;
     hero.speed = 0;
@@ -92,20 +89,8 @@ TEST_F(AttackTest, HeroFallsAtThreeHpToABlowOfFive) {
     test::SeedWhere([&] { return test::Forecast(false, pawn) == 5; });
     headless::Key(kKeyEnter);
     EXPECT_EQ(EnemiesTurn(pawn), kHeroFell);
-    EXPECT_EQ(hero.hp, 0);
-    EXPECT_EQ(battle.actionCount, 1);  // the other two did not strike
-    EXPECT_EQ(Line(1), "GAME OVER");
-    EXPECT_EQ(Line(2), "相手に敗れました。");
-}
-
-TEST_F(AttackTest, FourEnemiesStrikeInTurnEachWithItsOwnWait) {
-    test::OpenGroup(pawn, 4);
-    hero.defence = 1000;
-    SeedBattleRandom(21);
-    headless::Keys({kKeyEnter, kKeyEnter, kKeyEnter, kKeyEnter});
-    EXPECT_EQ(EnemiesTurn(pawn), kContinue);  // throws on a fifth wait
-    EXPECT_EQ(headless::KeysLeft(), 0u);
-    EXPECT_EQ(battle.actionCount, 4);
+    EXPECT_EQ(hero.hp * 10 + battle.actionCount, 1);
+    EXPECT_EQ(Line(1) + Line(2), "GAME OVER相手に敗れました。");
 }
 
 TEST_F(AttackTest, AbilityOutsideTheTableStrikesWithTheFirst) {

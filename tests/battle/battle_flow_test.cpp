@@ -1,8 +1,5 @@
 // Whole battles through RunBattle, driven by scripted keys with the clock
 // fixed, so the generator's seed is known.
-#include <tuple>
-#include <vector>
-
 #include "battle/battle_driver.h"
 #include "battle_fixtures.h"
 #include "items/items.h"
@@ -44,40 +41,39 @@ protected:
     }
 };
 
-TEST_F(BattleFlowTest, OpeningPreparesHeroGroupAndScreen) {
-    hero.hp = 3;
-    Run(3);  // stops in the command loop
-    EXPECT_EQ(hero.hp, 100);
-    EXPECT_EQ(Row(0, 25, 23), " ___Enemy View_________");
+TEST_F(BattleFlowTest, OpeningPreparesHeroGroupAndScreenWithTheGroupClampedToOneToSeven) {
+    for (auto [size, group] : {std::pair{3, 3}, {9, 7}, {0, 1}}) {
+        SetUp();
+        hero.hp = 3;
+        Run(size);  // stops in the command loop
+        EXPECT_EQ(battle.remaining * 1000 + hero.hp, group * 1000 + 100) << size;
+    }
+    EXPECT_EQ(Row(0, 25, 23) + Row(3, 36, 2), " ___Enemy View_________◎");
     EXPECT_EQ(AttrAt(9, 0), 15);  // box 1 highlighted from the start
     const int next = DrawBattleRandom();
     SeedBattleRandom(static_cast<std::uint32_t>(kSecond));  // seeded with the clock's second
     EXPECT_EQ(next, DrawBattleRandom());
 }
 
-TEST_F(BattleFlowTest, FlightThenAVictoryStartingOnFight) {
-    pawn.speed = 0;
-    hero.speed = 1000;  // P = 2000 and more against Q = 0
-    EXPECT_TRUE(Run(1, "vvvee"));  // flee, the outcome
-    EXPECT_EQ(Line(1), "にげることに成功しました。");
-    EXPECT_TRUE(BattleStateIsClear());
-    for (auto& a : abilityTable.abilities) a.power = 1000;
-    headless::Reset(kSecond);
-    EXPECT_TRUE(Run(1, "eeeee"));  // fight, target, strike, experience, outcome
-    EXPECT_GT(hero.exp, 0u);
-    EXPECT_EQ(Line(1), "バトルに勝ちました。");
-    EXPECT_TRUE(BattleStateIsClear());
-}
-
-TEST_F(BattleFlowTest, DefeatShowsItsOutcomeOnce) {
-    pawn.attack = 10000;
-    pawn.speed = 100;
-    hero.speed = 0;
-    EXPECT_TRUE(Run(2, "veee"));  // defend, GAME OVER, the outcome
+TEST_F(BattleFlowTest, EachOutcomeShowsItsMessageOnceAndClearsTheBattle) {
+    const struct { const char *keys, *message; int heroSpeed, pawnSpeed, pawnAttack, power; } cases[] = {
+        {"vvvee", "にげることに成功しました。", 1000, 0, 5, 1},  // flee (P 2000 and more against Q 0), the outcome
+        {"eeeee", "バトルに勝ちました。", 1000, 0, 5, 1000},     // fight, target, strike, experience, outcome
+        {"veee", "バトルに負けました。", 0, 100, 10000, 1},      // defend, GAME OVER, the outcome
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        SetUp();
+        hero.speed = static_cast<std::int16_t>(c.heroSpeed);
+        pawn.speed = static_cast<std::int16_t>(c.pawnSpeed);
+        pawn.attack = static_cast<std::int16_t>(c.pawnAttack);
+        for (auto& a : abilityTable.abilities) a.power = static_cast<std::int16_t>(c.power);
+        EXPECT_TRUE(Run(c.heroSpeed == 0 ? 2 : 1, c.keys));
+        EXPECT_EQ(Line(1), c.message);
+        EXPECT_TRUE(BattleStateIsClear());
+    }
     EXPECT_EQ(hero.hp, 0);
     EXPECT_EQ(hero.defence, 10);  // the doubling is undone also on a fall
-    EXPECT_EQ(Line(1), "バトルに負けました。");
-    EXPECT_TRUE(BattleStateIsClear());
 }
 
 TEST_F(BattleFlowTest, FailedFlightCostsATurn) {
@@ -120,29 +116,6 @@ TEST_F(BattleFlowTest, LeavingMenusClearsTheirTitles) {
     EXPECT_EQ(battle.actionCount + battle.commandCursor, 0);
     EXPECT_EQ(Row(0, 54, 20), std::string(20, ' '));
     EXPECT_EQ(Row(7, 25, 26), std::string(26, ' '));
-}
-
-TEST_F(BattleFlowTest, GroupSizeOutsideOneToSevenIsClamped) {
-    for (auto [size, clamped] : {std::pair{9, 7}, {0, 1}, {-3, 1}}) {
-        SetUp();
-        Run(size);
-        EXPECT_EQ(battle.remaining, clamped) << size;
-    }
-    EXPECT_EQ(Row(3, 36, 2), "◎");
-}
-
-TEST_F(BattleFlowTest, SameSecondAndSameKeysRunIdentically) {
-    auto play = [&]() {
-        SetUp();
-        Run(3, "veeee^" + std::string(42, 'e'));
-        std::vector<platform::Cell> cells;
-        for (int y = 0; y < 25; ++y)
-            for (int x = 0; x < 80; ++x) cells.push_back(Screen().At(x, y));
-        return std::tuple{cells, hero.hp, hero.exp, pawn.hpSlots[0], headless::NowMs()};
-    };
-    const auto first = play();
-    EXPECT_TRUE(first == play());
-    EXPECT_LT(std::get<3>(first), 20);  // the battle did something
 }
 
 }  // namespace

@@ -7,10 +7,7 @@
 namespace rf {
 namespace {
 
-class StatusDisplayTest : public test::GameTest {
-protected:
-    std::string Bar(int n) { return std::string(static_cast<std::size_t>(n), '-') + std::string(static_cast<std::size_t>(18 - n), ' '); }
-};
+using StatusDisplayTest = test::GameTest;
 
 TEST(BarLengthTest, TruncatesTheDoubleProduct) {
     // The quotient first: for 519, 1038 and 1065 a full bar falls just short of 18.
@@ -23,45 +20,23 @@ TEST(BarLengthTest, TruncatesTheDoubleProduct) {
     for (int t = 0; t <= 11; ++t) EXPECT_EQ(EffectBarLength(t), expected[t]) << t;
 }
 
-TEST_F(StatusDisplayTest, GaugeShowsBarAndHighlightedHp) {
+// Counting leaves no stale digit, stops at 0 and at the maximum, and does
+// not wait after the last point.
+TEST_F(StatusDisplayTest, CountingDownAndUpKeepTheGaugeTrue) {
     hero.hp = hero.maxHp = 100;
     DrawHpGauge();
-    EXPECT_EQ(headless::SleptMs(), 18 * 30);
-    EXPECT_EQ(Row(13, 1, 22), "---+" + Bar(18));
-    EXPECT_EQ(Row(14, 1, 20), "   |  HP : 100 / 100");
-    EXPECT_EQ(AttrAt(12, 14), 15);
-    EXPECT_EQ(AttrAt(15, 14), 7);
-}
-
-TEST_F(StatusDisplayTest, CountingDownLeavesNoStaleDigitAndStopsAtZero) {
-    struct Case { std::int16_t hp, damage; const char* line; int bar, sleptMs; };
-    const Case cases[] = {{10, 1, "HP : 9  / 100", 1, 20}, {3, 5, "HP : 0 / 100 ", 0, 2 * 20}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.hp);
-        headless::Reset();
-        hero.maxHp = 100;
-        hero.hp = c.hp;
-        DrawHpGauge();
-        const auto before = headless::SleptMs();
-        CountDownHp(c.damage);
-        EXPECT_EQ(Row(14, 7, 13), c.line);
-        EXPECT_EQ(Row(13, 5, 18), Bar(c.bar));
-        EXPECT_EQ(headless::SleptMs() - before, c.sleptMs);  // no wait after the last point
-    }
-}
-
-TEST_F(StatusDisplayTest, CountingUpStopsAtTheMaximumAndKeepsItWhereItWas) {
-    hero.hp = hero.maxHp = 100;
-    CountUpHp(20);  // at full nothing is written
-    EXPECT_EQ(Row(14), std::string(80, ' '));
-    DrawHpGauge();
-    CountDownHp(95);
+    EXPECT_EQ(Row(14, 1, 20) + std::to_string(AttrAt(12, 14)), "   |  HP : 100 / 10015");
+    CountDownHp(90);
+    auto before = headless::SleptMs();
+    CountDownHp(1);
+    EXPECT_EQ(Row(14, 7, 14) + Row(13, 4, 4), "HP : 9   / 100+-  ");
+    CountDownHp(50);
+    EXPECT_EQ(Row(14, 7, 14) + Row(13, 4, 4), "HP : 0   / 100+   ");
+    EXPECT_EQ(headless::SleptMs() - before, 20 + 8 * 20);  // no wait on reaching 0
     CountUpHp(3);
-    EXPECT_EQ(Row(14, 7, 14), "HP : 8   / 100");
-    const auto before = headless::SleptMs();
+    EXPECT_EQ(Row(14, 7, 14), "HP : 3   / 100");
     CountUpHp(200);
     EXPECT_EQ(Row(14, 7, 14), "HP : 100 / 100");
-    EXPECT_EQ(headless::SleptMs() - before, 92 * 20);
 }
 
 }  // namespace

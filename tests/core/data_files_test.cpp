@@ -52,18 +52,8 @@ TEST_F(DataFilesTest, NumbersKeepTheirLowBitsAndReadingStopsAtANonNumber) {
     }
 }
 
-TEST_F(DataFilesTest, HostileFilesNeverCrashAndNamesAreCutOutsideDoubleByteCharacters) {
-    std::string junk;
-    for (int i = 0; i < 4096; ++i) junk += static_cast<char>((i * 131 + 7) & 0xFF);
-    for (const std::string& content : {std::string(), std::string("Hero"), std::string("\x82"), junk,
-                                       std::string(1 << 20, '9'), std::string("\xFF\xFE\x00\x81", 4)}) {
-        EXPECT_EQ(LoadHero(content), 1);
-        EXPECT_LE(std::strlen(hero.name), 15u);
-        dir.Write("Enemy_Info/Pawn_Status_Info.txt", content);
-        EXPECT_EQ(LoadEnemyStatus(enemyTable.kinds[0], DataPath({"Enemy_Info", "Pawn_Status_Info.txt"})), 1);
-        EXPECT_LE(std::strlen(enemyTable.kinds[0].name), 19u);
-        EXPECT_LE(std::strlen(enemyTable.kinds[0].symbol), 3u);
-    }
+// Any bytes load safely (the status-file fuzz target); names are cut to their fields.
+TEST_F(DataFilesTest, NamesAreCutOutsideDoubleByteCharacters) {
     LoadHero(std::string(1 << 20, 'N') + " 5");
     EXPECT_EQ(std::string(hero.name), std::string(15, 'N'));
     EXPECT_EQ(hero.maxHp, 5);

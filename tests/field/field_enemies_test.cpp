@@ -6,6 +6,7 @@
 #include "console/console.h"
 #include "core/startup.h"
 #include "field/field_view.h"
+#include "field/hero_movement.h"
 #include "field_support.h"
 
 namespace rf {
@@ -52,16 +53,38 @@ TEST_F(FieldEnemiesTest, ChaseRuleWithBlockedSteps) {
     }
 }
 
-TEST_F(FieldEnemiesTest, TwoEnemiesPassThroughEachOther) {
-    hero.fieldX = 10;
-    SetEnemies({{1, 1, 30, 10}, {4, 1, 28, 10}});
-    DrawField();
-    Turn(0);
-    Turn(1);
-    // The Rook's erasing blanked the Pawn on its old cell.
-    EXPECT_EQ(Pos(0) + " " + Pos(1) + " " + At(28, 10) + At(26, 10), "28,10 26,10   □");
-    Turn(0);
-    EXPECT_EQ(At(26, 10), "◎");
+// An enemy's or the hero's old cells show what is there without it.
+TEST_F(FieldEnemiesTest, OldCellsShowWhatTheFieldHolds) {
+    struct Case {
+        const char* what;
+        std::initializer_list<FieldEnemy> enemies;
+        int heroX, heroY, mover;  // mover -1: the hero steps left
+        int x, y;                 // the old cells, checked afterwards
+        const char* shown;
+    };
+    const Case cases[] = {
+        // Left blocked, it steps down off the right half of ■ and the # beside it.
+        {"a wall half under it", {{1, 1, 30, 10}}, 20, 11, 0, 29, 10, "■# "},
+        {"another enemy", {{1, 1, 28, 10}, {4, 1, 28, 10}}, 10, 10, 1, 28, 10, "◎"},
+        {"an enemy under the hero", {{1, 1, 30, 11}}, 30, 11, -1, 30, 11, "◎"},
+        {"the Queen's mark under the hero", {}, 30, 5, -1, 30, 5, "Ω"},
+    };
+    hero.mapNumber = 5;
+    worldInfo.queenMark = {5, 31, 6};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        headless::Reset();
+        Cell(5, 29, 10) = 0x81, Cell(5, 30, 10) = 0xA1, Cell(5, 31, 10) = '#';  // ■ then #
+        SetEnemies(c.enemies);
+        hero.fieldX = static_cast<std::int16_t>(c.heroX), hero.fieldY = static_cast<std::int16_t>(c.heroY);
+        DrawField();
+        DrawCurrentPieceMark();
+        DrawSymbolAt("●"_sj, hero.fieldX, hero.fieldY);  // the hero on top, as after walking there
+        if (c.mover < 0) MoveHero(kKeyLeft);
+        else Turn(c.mover);
+        EXPECT_EQ(At(c.x, c.y, static_cast<int>(test::ToCp932(c.shown).size())), c.shown);
+    }
+    EXPECT_EQ(AttrAt(30, 5), 15);
 }
 
 TEST_F(FieldEnemiesTest, MapChangeDuringAWaitEndsTheTurn) {
@@ -113,7 +136,7 @@ TEST_F(EncounterTest, ContactAtZeroColumnsNotTwoAndTheFirstOfThreeFought) {
     EXPECT_EQ(At(38, 5) + At(36, 15) + At(38, 15), "△○  ");
 }
 
-TEST_F(EncounterTest, LastEnemyFoughtAndTheRedrawLeavesOutThePieceMarks) {
+TEST_F(EncounterTest, LastEnemyFoughtAndTheRedrawShowsThePieceMarkAgain) {
     worldInfo.queenMark = {5, 31, 6}, worldInfo.opening = {5, 1, 0};
     DrawPieceMark("Ω"_sj, worldInfo.queenMark);
     SetEnemies({{4, 7, 21, 10}});
@@ -121,8 +144,23 @@ TEST_F(EncounterTest, LastEnemyFoughtAndTheRedrawLeavesOutThePieceMarks) {
     MainLoopPass();
     EXPECT_EQ(fieldEnemies.count, 0);
     ExpectFieldScreen();
-    EXPECT_EQ(At(30, 5), "  ");
+    EXPECT_EQ(At(30, 5) + std::to_string(AttrAt(30, 5)), "Ω15");
     EXPECT_EQ(Cell(5, 5, 0), ' ');  // the strip stays open
+}
+
+// Keys typed during the wipes and the opening were meant for walking: Down
+// Down Right Right there would have used a potion at full hit points.
+TEST_F(EncounterTest, KeysTypedBeforeTheBattleScreenStandsAreDropped) {
+    SetEnemies({{1, 1, 22, 10}});
+    hero.items[kPotion] = {1, 3};
+    for (std::int64_t at : {130, 900, 1900})
+        for (int scan : {kKeyDown, kKeyDown, kKeyRight, kKeyRight}) headless::Arrow(scan, at);
+    QueueBattleKeys(1);
+    MainLoopPass();
+    EXPECT_EQ(fieldEnemies.count, 0);
+    EXPECT_EQ(hero.items[kPotion].count, 3);
+    EXPECT_EQ(headless::KeysLeft(), 1u);  // the field's own poll
+    ExpectFieldScreen();
 }
 
 }  // namespace

@@ -95,6 +95,7 @@ TEST_F(HeroMovementTest, PassagesShortStepsAndTheBlockedOuterBorder) {
         {5, kKeyRight, 20, 10, 22, 10, 5, 20, 10, 0},  // wall right beside the mark
         {5, kKeyUp, 20, 10, 21, 9, 5, 20, 10, 0},      // a vertical step looks at both cells
         {5, 'K', 20, 10, 0, 0, 5, 18, 10, 0},
+        {5, headless::kPrefix, 20, 10, 0, 0, 5, 20, 10, 0},  // an arrow's prefix redraws in place
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.map << " key " << c.key << " wall " << c.wx);
@@ -108,13 +109,6 @@ TEST_F(HeroMovementTest, PassagesShortStepsAndTheBlockedOuterBorder) {
         EXPECT_EQ(headless::SleptMs(), c.ms);
         if (c.ms) { EXPECT_EQ(AttrAt(64 + 5 * ((c.nmap - 1) % 3), (c.nmap - 1) / 3 + 2), 15); }  // mark follows
     }
-}
-
-TEST_F(HeroMovementTest, ArrowPrefixRedrawsInPlace) {
-    DrawField();
-    MoveTo(0, 0);
-    MoveHero(headless::kPrefix);
-    EXPECT_EQ(At(20, 10) + std::to_string(console.x * 100 + console.y), "●2010");
 }
 
 TEST_F(HeroMovementTest, StartCellOffTheFieldIsClamped) {

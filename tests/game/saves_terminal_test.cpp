@@ -20,9 +20,10 @@ std::vector<std::string> Names(const std::filesystem::path& folder) {
 }
 
 TEST_F(SavesInTerminal, SigtermInBattleSavesTheFieldBeforeItAndContinueResumes) {
+    // The world of the recordings: the pawn beside the start comes to the hero.
+    const std::vector<std::string> world = {"--world", RANKS_RECORDINGS_WORLD};
     TerminalSession first;
-    StartGame(first, {}, true);
-    // The pawn beside the start comes to the hero.
+    StartGame(first, world, true);
     ASSERT_TRUE(first.WaitForText("Enemy View", std::chrono::seconds(15)));
     first.Signal(SIGTERM);
     ExpectEnd(first, 128 + SIGTERM);
@@ -32,12 +33,14 @@ TEST_F(SavesInTerminal, SigtermInBattleSavesTheFieldBeforeItAndContinueResumes) 
     SaveEntry saved = ReadSaveFile((first.SaveFolder() / names[1]).string());
     ASSERT_TRUE(saved.readable) << saved.error;
     EXPECT_EQ(saved.data.hero.hp, 0);  // the battle had filled it
-    EXPECT_EQ(saved.data.world, "default");
+    EXPECT_EQ(saved.data.world, std::filesystem::canonical(RANKS_RECORDINGS_WORLD).string());
 
     TerminalSession second;
     std::filesystem::create_directories(second.SaveFolder());
     std::filesystem::copy(first.SaveFolder(), second.SaveFolder(), std::filesystem::copy_options::recursive);
-    StartGame(second, {"--continue"}, true);
+    std::vector<std::string> resume = world;
+    resume.push_back("--continue");
+    StartGame(second, resume, true);
     const auto& hero = saved.data.hero;
     ASSERT_TRUE(WaitUntil([&] { return second.Capture().at(hero.fieldY).find("●") == static_cast<std::size_t>(hero.fieldX); }));
     second.SendKeys({"C-c"});

@@ -21,11 +21,6 @@ protected:
     }
 };
 
-TEST_F(AbilitiesTest, LevelRule) {
-    const int table[][2] = {{1, 2}, {11, 2}, {12, 3}, {17, 3}, {18, 4}, {24, 4}, {25, 5}, {99, 5}};
-    for (const auto& row : table) EXPECT_EQ(AvailableAbilities(row[0]), row[1]) << row[0];
-}
-
 TEST_F(AbilitiesTest, SpaceReturnsZeroAndLeftReturnsOneBothErasingTheMenu) {
     for (int key : {kKeySpace, kKeyLeft}) {
         SCOPED_TRACE(key);
@@ -53,7 +48,7 @@ TEST_F(AbilitiesTest, FellingOneOfTwoAgesOnlyTheProteinsAndFellingTheLastNothing
     const struct { int pawns, result; std::int16_t proteinLeft; } cases[] = {{2, kEnemyFell, 10}, {1, kVictory, 11}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pawns);
-        ResetGameState();
+        SetUp();
         Open(c.pawns);
         hero.nextExp = 100000;
         Prepare(0, {kItemProtein, kItemBuckler});

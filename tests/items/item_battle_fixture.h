@@ -5,20 +5,16 @@
 #include <string>
 
 #include "../battle/battle_fixtures.h"
-#include "console/console.h"
 
 namespace rf::test {
 
-class ItemBattleTest : public GameTest {
+class ItemBattleTest : public BattleTest {
 protected:
     void SetUp() override {
-        GameTest::SetUp();
+        BattleTest::SetUp();
         Open(1);
     }
     void Open(int pawns) {
-        SetUpHero();
-        SetUpAbilities();
-        pawn = MakePawn();
         pawn.speed = 0;
         hero.speed = 1000;
         OpenGroup(pawn, pawns);
@@ -36,7 +32,6 @@ protected:
         RunScript([&] { r = command(); });
         return r;
     }
-    EnemyStatus pawn;
 };
 
 }  // namespace rf::test

@@ -9,19 +9,15 @@ namespace {
 
 using ItemsTest = test::ItemBattleTest;
 
-TEST_F(ItemsTest, PotionHealsUpToFullAndCountDrops) {
-    struct Case { std::int16_t hp; std::string_view message; };
-    const Case cases[] = {{95, "Heroの体力が5回復しました。"_sj}, {100, "Heroの体力が0回復しました。"_sj}};
-    std::int16_t count = hero.items[kPotion].count;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.hp);
-        hero.hp = c.hp;
+TEST_F(ItemsTest, PotionHealsUpToFullAndCountDropsEvenAtFull) {
+    for (int hp : {95, 100}) {
+        hero.hp = static_cast<std::int16_t>(hp);
         Acks(1);
         UseItem(kItemPotion);
         EXPECT_EQ(hero.hp, 100);
-        EXPECT_EQ(hero.items[kPotion].count, --count);
-        EXPECT_EQ(messageWindow.history[0], c.message);
+        EXPECT_EQ(messageWindow.history[0], test::ToCp932("Heroの体力が" + std::to_string(100 - hp) + "回復しました。"));
     }
+    EXPECT_EQ(hero.items[kPotion].count, 1);
 }
 
 TEST_F(ItemsTest, ThreeProteinsEndTwoStepsApartEvenInTheNextBattle) {

@@ -91,8 +91,8 @@ TEST_F(TerminalTest, ColoursFollowTheEnvironmentOverTheWholeScreenAndLeaveWithTh
     struct Case {
         const char *setting, *bright, *plain;
     };
-    for (const Case c : {Case{"COLORTERM=truecolor", "\x1b[38;2;255;255;255mHIGHLIGHT", "\x1b[38;2;192;192;192mplain"},
-                         Case{"COLORTERM=", "\x1b[97mHIGHLIGHT", "\x1b[37mplain"},
+    for (const Case c : {Case{"COLORTERM=truecolor", "\x1b[1m\x1b[38;2;255;255;255mHIGHLIGHT", "\x1b[0m\x1b[38;2;192;192;192m\x1b[48;2;0;0;0mplain"},
+                         Case{"COLORTERM=", "\x1b[1m\x1b[97mHIGHLIGHT", "\x1b[0m\x1b[37m\x1b[40mplain"},
                          Case{"NO_COLOR=1", "\x1b[7mHIGHLIGHT", " plain"}}) {
         SCOPED_TRACE(c.setting);
         TerminalSession s;
@@ -112,6 +112,26 @@ TEST_F(TerminalTest, ColoursFollowTheEnvironmentOverTheWholeScreenAndLeaveWithTh
         std::string after = s.Tmux("capture-pane -e -p");
         std::size_t at = after.find("zz");
         EXPECT_EQ(after.rfind('\x1b', at), std::string::npos) << after;
+    }
+}
+
+TEST_F(TerminalTest, CtrlCEndsAPauseAtOnceAndOtherKeysWaitForTheGame) {
+    for (bool interrupt : {false, true}) {
+        SCOPED_TRACE(interrupt ? "Ctrl+C" : "keys");
+        TerminalSession s;
+        ASSERT_TRUE(s.Start(dir.Path(), {"pause"}, RANKS_TERMINAL_PROBE));
+        ASSERT_TRUE(s.WaitForText("bottom"));
+        auto sent = std::chrono::steady_clock::now();
+        s.SendKeys(interrupt ? std::vector<std::string>{"C-c"} : std::vector<std::string>{"x", "Up"});
+        if (interrupt) {
+            ExpectEnd(s, 128 + SIGINT);
+            // The pauses last five seconds and more.
+            EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(2));
+        } else {
+            EXPECT_TRUE(s.WaitForText("keys: 120 224 72", std::chrono::seconds(10)));
+            s.SendKeys({"q"});
+            ExpectEnd(s, 0);
+        }
     }
 }
 

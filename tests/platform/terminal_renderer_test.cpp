@@ -81,7 +81,7 @@ struct FakeTerminal {
                     continue;
                 }
                 if (v == 0) pen = Pen{};
-                if (v == 1) pen.bold = true;
+                if (v == 1 || v == 22) pen.bold = v == 1;
                 if (v == 4 || v == 24) pen.underline = v == 4;
                 if (v == 7 || v == 27) pen.reverse = v == 7;
                 if (v >= 30 && v <= 37) pen.fg = v - 30;
@@ -110,8 +110,8 @@ protected:
     Pen Expected(std::uint16_t attribute, bool blank) const {
         bool bright = (attribute & 8) != 0;
         switch (GetParam()) {
-            case Colours::kExact: return {bright ? 0x1FFFFFF : 0x1C0C0C0, 0x1000000};
-            case Colours::kPalette: return {bright ? 15 : 7, 0};
+            case Colours::kExact: return {bright ? 0x1FFFFFF : 0x1C0C0C0, 0x1000000, bright && !blank};
+            case Colours::kPalette: return {bright ? 15 : 7, 0, bright && !blank};
             case Colours::kNone: break;
         }
         return {-1, -1, false, false, bright && !blank};
@@ -138,16 +138,17 @@ protected:
                 for (int x = 0; x < 80; ++x) {
                     const Cell& c = vc.At(x, y);
                     const auto& s = t->cells[y][x];
-                    SCOPED_TRACE(::testing::Message() << x << "," << y << " ambiguous " << t->ambiguous);
+                    // Where, only when it matters: a trace per cell would cost more than the check.
+                    auto at = [&] { return ::testing::Message() << x << "," << y << " ambiguous " << t->ambiguous; };
                     if (c.half == 2) {
                         bool second = TerminalRenderer::IsWide(expected(vc.At(x - 1, y))) || t->ambiguous == 2;
-                        ASSERT_TRUE(second ? s.continuation : s.cp == U' ');
+                        ASSERT_TRUE(second ? s.continuation : s.cp == U' ') << at();
                     } else {
-                        ASSERT_EQ(s.cp, expected(c));
+                        ASSERT_EQ(s.cp, expected(c)) << at();
                         bool blank = s.cp == U' ';
                         Pen want = Expected(c.attribute, blank), got = s.pen;
-                        if (blank) got.fg = want.fg;  // no glyph shows it
-                        ASSERT_TRUE(got == want) << got.fg << " " << got.bg << " " << got.reverse;
+                        if (blank) got.fg = want.fg, got.bold = want.bold;  // no glyph shows them
+                        ASSERT_TRUE(got == want) << at() << ": " << got.fg << " " << got.bg << " " << got.reverse;
                     }
                 }
             }
@@ -207,14 +208,14 @@ TEST(TerminalColours, TheEnvironmentChoosesAndEachModeSendsItsOwnCodes) {
     EXPECT_EQ(ColoursFor(nullptr, nullptr), Colours::kPalette);
     EXPECT_EQ(ColoursFor("", nullptr), Colours::kPalette);  // empty is unset
     EXPECT_EQ(ColoursFor("1", "truecolor"), Colours::kNone);
-    // The clear, then 15 and back to 7: each a change of foreground alone.
+    // The clear, then 15 and back to 7: the foreground and the weight alone.
     struct Case {
         Colours colours;
         const char *clear, *bright, *plain;
     };
-    for (const Case c : {Case{Colours::kExact, "\x1b[0;38;2;192;192;192;48;2;0;0;0m\x1b[2J", "\x1b[38;2;255;255;255m",
-                              "\x1b[38;2;192;192;192m"},
-                         Case{Colours::kPalette, "\x1b[0;37;40m\x1b[2J", "\x1b[97m", "\x1b[37m"},
+    for (const Case c : {Case{Colours::kExact, "\x1b[0;38;2;192;192;192;48;2;0;0;0m\x1b[2J", "\x1b[38;2;255;255;255;1m",
+                              "\x1b[38;2;192;192;192;22m"},
+                         Case{Colours::kPalette, "\x1b[0;37;40m\x1b[2J", "\x1b[97;1m", "\x1b[37;22m"},
                          Case{Colours::kNone, "\x1b[0m\x1b[2J", "\x1b[7m", "\x1b[27m"}}) {
         VirtualConsole vc;
         vc.Reset();

@@ -10,22 +10,6 @@ namespace {
 
 using namespace rf;
 
-TEST(WindowsCodePages, SwitchesOnlyWhatIsNot932AndGivesThePreviousBack) {
-    struct Case {
-        std::uint32_t input, output;
-        bool setInput, setOutput;
-    };  // 0: no console
-    for (const Case c : {Case{437, 850, true, true}, Case{65001, 932, true, false}, Case{932, 932, false, false},
-                         Case{0, 0, false, false}}) {
-        SCOPED_TRACE(c.input);
-        CodePagePlan plan = PlanCodePages({c.input, c.output});
-        EXPECT_EQ(plan.setInput, c.setInput);
-        EXPECT_EQ(plan.setOutput, c.setOutput);
-        EXPECT_EQ(plan.restore.input, c.input);
-        EXPECT_EQ(plan.restore.output, c.output);
-    }
-}
-
 TEST(WindowsOutput, ConsoleFedThroughTheJoinerMatchesTheModel) {
     // Written byte by byte, the console gets no lead byte alone and ends
     // with the cells the model shows (a lead byte before a control dropped).

@@ -20,7 +20,8 @@ class SavedGameTest : public GameTest {
 protected:
     void SetUp() override {
         GameTest::SetUp();
-        std::filesystem::copy(RANKS_WORLD_DIR, world.Path(), std::filesystem::copy_options::recursive);
+        // The world of the recordings, where a pawn comes to the hero at once.
+        std::filesystem::copy(RANKS_RECORDINGS_WORLD, world.Path(), std::filesystem::copy_options::recursive);
         dataRoot = world.Path().string();
         saveKeeping.enabled = true;
         saveKeeping.world = "default";

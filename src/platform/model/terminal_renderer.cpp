@@ -36,7 +36,7 @@ std::string Num(int n) { return std::to_string(n); }
 // What an attribute asks of the terminal, as SGR parameters.
 struct Look {
     std::string foreground, background;
-    bool underline = false, reverse = false;
+    bool bold = false, underline = false, reverse = false;
 };
 
 Look LookOf(Colours colours, std::uint16_t a) {
@@ -45,13 +45,18 @@ Look LookOf(Colours colours, std::uint16_t a) {
     look.reverse = (a & kReverse) != 0;
     const int fg = a & 0x0F, bg = a >> 4 & 0x0F;
     switch (colours) {
+        // Bright white is also bold: on the thin strokes of an anti-aliased
+        // font, and in palettes whose white is nearly bright white, the
+        // colour alone hardly shows.
         case Colours::kExact: {
             auto rgb = [](int c) { return Num(kRgb[c][0]) + ";" + Num(kRgb[c][1]) + ";" + Num(kRgb[c][2]); };
+            look.bold = (fg & 8) != 0;
             look.foreground = "38;2;" + rgb(fg);
             look.background = "48;2;" + rgb(bg);
             break;
         }
         case Colours::kPalette:
+            look.bold = (fg & 8) != 0;
             look.foreground = (fg & 8 ? "9" : "3") + Num(AnsiColour(fg & 7));
             look.background = (bg & 8 ? "10" : "4") + Num(AnsiColour(bg & 7));
             break;
@@ -78,6 +83,7 @@ std::string Transition(Colours colours, int from, std::uint16_t to) {
     };
     if (reset || want.foreground != had.foreground) add(want.foreground);
     if (reset || want.background != had.background) add(want.background);
+    if (want.bold != had.bold) add(want.bold ? "1" : "22");
     if (want.underline != had.underline) add(want.underline ? "4" : "24");
     if (want.reverse != had.reverse) add(want.reverse ? "7" : "27");
     return p.empty() ? "" : "\x1b[" + p + "m";

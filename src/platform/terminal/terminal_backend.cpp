@@ -278,6 +278,20 @@ bool WaitForInput(int timeoutMs) {
 #endif
 }
 
+// Sleeps `ns` nanoseconds, or less when a key arrives first (a Ctrl+C is
+// then seen at once; the key stays queued).
+void NapUnlessInput(std::int64_t ns) {
+    timespec request{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
+#if defined(__linux__)
+    if (terminalTaken) {
+        pollfd p{kIn, POLLIN, 0};
+        if (::ppoll(&p, 1, &request, nullptr) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) EndByHangUp();
+        return;
+    }
+#endif
+    timespec remaining{};
+    while (::nanosleep(&request, &remaining) != 0 && errno == EINTR) request = remaining;
+}
 
 bool LargeEnough(int& columns, int& rows) {
     winsize ws{};
@@ -424,9 +438,7 @@ void Sleep(std::uint32_t milliseconds) {
     const std::int64_t end = NowNs() + static_cast<std::int64_t>(milliseconds) * 1'000'000;
     for (std::int64_t left = end - NowNs(); left > 0; left = end - NowNs()) {
         std::int64_t slice = left < kSliceNs ? left : kSliceNs;
-        timespec request{static_cast<time_t>(slice / 1'000'000'000), static_cast<long>(slice % 1'000'000'000)};
-        timespec remaining{};
-        while (::nanosleep(&request, &remaining) != 0 && errno == EINTR) request = remaining;
+        NapUnlessInput(slice);
         ReadInput();
         if (end - NowNs() > 0) Service();
     }

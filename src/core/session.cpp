@@ -15,9 +15,11 @@
 namespace rf {
 namespace {
 
-int Refuse(const std::string& line) {
+// One line on standard error; the status is 1 for a file that cannot be
+// used, 2 for nothing to use.
+int Refuse(const std::string& line, int status = 1) {
     platform::PrintError("ranks: " + line + "\n");
-    return line.rfind("no saved game", 0) == 0 ? 2 : 1;
+    return status;
 }
 
 // The end of a headless replay: the last screen and the records' digest.
@@ -62,7 +64,7 @@ int FindSave(const SessionOptions& options, const std::string& folder, SaveEntry
         entry = s;
         return 0;
     }
-    return Refuse("no saved game of this world to continue" + (folder.empty() ? std::string() : " in " + folder));
+    return Refuse("no saved game of this world to continue" + (folder.empty() ? std::string() : " in " + folder), 2);
 }
 
 int Play(const SessionOptions& options, const std::string& world) {
@@ -147,7 +149,7 @@ int RunSession(const SessionOptions& options, const std::string& world) {
         return 0;
     }
     if (!options.replayFile.empty()) return Replay(options, world);
-    if (options.headless || options.speed != 1) return Refuse("--headless and --speed go with --replay FILE");
+    if (options.headless || options.speed != 1) return Refuse("--headless and --speed go with --replay FILE", 2);
     return Play(options, world);
 }
 

@@ -9,6 +9,8 @@
 
 namespace rf {
 
+// Raised whenever the events or the game's rules change, so an older
+// recording is refused rather than replayed into a different game.
 inline constexpr int kRecordingVersion = 1;
 
 struct RecordingHeader {

@@ -61,11 +61,20 @@ void LookAtPlayer() {
     rp.lastLook = Clock::now();
 }
 
+// A pause on screen, at the replay's speed, in slices so Space is seen at once.
+void Pace(std::int64_t ms) {
+    if (rp.speed == 0) return;
+    for (std::int64_t left = ms / rp.speed; left > 0; left -= kLookEveryMs) {
+        rp.screen->sleep(static_cast<std::uint32_t>(left < kLookEveryMs ? left : kLookEveryMs));
+        LookAtPlayer();
+    }
+}
+
 // Plays the player's pauses and returns the next event that answers a call.
 const SessionEvent* Next() {
     LookAtPlayer();
     while (rp.next < rp.events.size() && rp.events[rp.next].kind == SessionEvent::kTime) {
-        if (!rp.headless && rp.speed > 0) rp.screen->sleep(static_cast<std::uint32_t>(rp.events[rp.next].value / rp.speed));
+        if (!rp.headless) Pace(rp.events[rp.next].value);
         ++rp.next;
     }
     return rp.next < rp.events.size() ? &rp.events[rp.next] : nullptr;
@@ -80,11 +89,12 @@ bool CursorVisible() { return rp.screen->cursorVisible(); }
 
 void Sleep(std::uint32_t ms) {
     if (rp.headless) rp.screen->sleep(ms);
-    else if (rp.speed > 0) rp.screen->sleep(ms / static_cast<std::uint32_t>(rp.speed));
+    else Pace(ms);
     LookAtPlayer();
 }
 
 bool KeyWaiting() {
+    LookAtPlayer();
     if (rp.noKeysLeft > 0) {
         --rp.noKeysLeft;
         if (rp.noKeysLeft == 0) ++rp.next;

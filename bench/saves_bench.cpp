@@ -1,12 +1,11 @@
 // Figures of saved games and replays, run by hand:
-//   build/bin/ranks_bench_saves FOLDER [RECORDING...]
+//   build/bin/ranks_bench_saves FOLDER [WORLD RECORDING...]
 // the size of a save and the time to write one atomically (flushed to disk)
-// in FOLDER, and for each recording the time to read it and replay it
+// in FOLDER, and for each recording made on WORLD the time to replay it
 // headless without pauses.
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 #include "core/startup.h"
@@ -28,7 +27,7 @@ double MsSince(Clock::time_point t) { return std::chrono::duration<double, std::
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: ranks_bench_saves FOLDER [RECORDING...]\n");
+        std::fprintf(stderr, "usage: ranks_bench_saves FOLDER [WORLD RECORDING...]\n");
         return 2;
     }
     SaveData save;
@@ -44,7 +43,7 @@ int main(int argc, char** argv) {
     std::printf("save: %zu bytes, %.2f ms to write atomically (mean of %d)\n", text.size(), MsSince(start) / kWrites, kWrites);
     std::remove(path.c_str());
 
-    for (int i = 2; i < argc; ++i) {
+    for (int i = 3; i < argc; ++i) {
         std::string bytes, error;
         std::string_view events;
         RecordingHeader header;
@@ -54,8 +53,7 @@ int main(int argc, char** argv) {
         }
         ResetGameState();
         headless::Reset();
-        headless::SetExecutableDirectory(std::filesystem::absolute(argv[0]).parent_path().string());
-        dataRoot = InstalledWorld();
+        dataRoot = argv[2];
         start = Clock::now();
         platform::StartReplay(events, 0, true, error);
         try {

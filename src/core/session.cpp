@@ -131,8 +131,9 @@ int TakeSessionOption(int argc, char** argv, int i, SessionOptions& options) {
         } else {
             int n = 0;
             for (char c : value) {
-                if (c < '0' || c > '9' || n >= 10000) return -1;
+                if (c < '0' || c > '9') return -1;
                 n = n * 10 + (c - '0');
+                if (n > 10000) return -1;
             }
             if (n <= 0) return -1;
             options.speed = n;

@@ -34,8 +34,8 @@ void UseBackend(const Backend& backend);
 const Backend& ActiveBackend();
 
 // A backend that is about to end the process on a quit (Ctrl+C, a request
-// to end, the console closing) calls this first: the game's before-exit
-// hook, once, then the recording's last events to disk.
+// to end, the console closing) calls this once the console is restored:
+// the game's before-exit hook, once, then the recording's last events.
 void RunBeforeExit();
 // Writes out what the recording still holds (platform/recording).
 void FlushRecording();

@@ -42,6 +42,8 @@ void SaveAfterBattle() {
     WriteSave();
 }
 
-void SaveOnQuit() { WriteSave(); }
+void SaveOnQuit() {
+    if (!WriteSave()) platform::PrintError("ranks: the game could not be saved to " + platform::Escaped(saveKeeping.path) + "\n");
+}
 
 }  // namespace rf

@@ -207,9 +207,10 @@ void InstallHandlers() {
 // Ctrl+C ends the game as it does in the Windows console: the terminal put
 // back, then the end the shell expects from an interrupt.
 [[noreturn]] void EndByInterrupt() {
-    RunBeforeExit();
     std::fflush(nullptr);
     RestoreTerminal();
+    // After the terminal is back, so what the hook says is seen.
+    RunBeforeExit();
     ::signal(SIGINT, SIG_DFL);
     ::raise(SIGINT);
     ::_exit(130);
@@ -220,8 +221,8 @@ void Suspend() { ::kill(0, SIGTSTP); }
 
 // The terminal went away: end as a hang-up does.
 [[noreturn]] void EndByHangUp() {
-    RunBeforeExit();
     RestoreTerminal();
+    RunBeforeExit();
     ::signal(SIGHUP, SIG_DFL);
     ::raise(SIGHUP);
     ::_exit(129);
@@ -230,9 +231,9 @@ void Suspend() { ::kill(0, SIGTSTP); }
 // A quit requested by a signal: the game's last word, then the end the
 // signal would have made.
 [[noreturn]] void EndBySignal(int sig) {
-    RunBeforeExit();
     std::fflush(nullptr);
     RestoreTerminal();
+    RunBeforeExit();
     ::signal(sig, SIG_DFL);
     ::raise(sig);
     ::_exit(128 + sig);

@@ -119,10 +119,11 @@ void Restore() {
 // Ctrl+C and its like end the game as the console would, with the console
 // restored. The lock stays held so the game writes nothing more.
 [[noreturn]] void EndOnControl() {
-    RunBeforeExit();
-    quitDone = true;
     win.lock.lock();
     Restore();
+    // After the console is back, so what the hook says is seen.
+    RunBeforeExit();
+    quitDone = true;
     ExitProcess(STATUS_CONTROL_C_EXIT);
 }
 

@@ -13,13 +13,17 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace rf;
     if (size < 3) return 0;
-    fuzz::FreshGame();
+    fuzz::FreshGame(size);
     // The first bytes: the map the list belongs to and the hero's cell.
     hero.mapNumber = static_cast<std::int16_t>(data[0] % 9 + 1);
     hero.fieldX = static_cast<std::int16_t>(data[1] % 59);
     hero.fieldY = static_cast<std::int16_t>(data[2] % 20);
     fuzz::WriteScratchFile("map_info/map1/" + std::to_string(hero.mapNumber) + ".txt", data + 3, size - 3);
-    LoadMapEnemies(worldNumber);
+    try {
+        LoadMapEnemies(worldNumber);
+    } catch (const headless::ExitCalled&) {
+        return 0;  // the missing-file stop: not a data file
+    }
     if (fieldEnemies.count < 0 || fieldEnemies.count > FieldEnemyList::kCapacity) __builtin_trap();
     for (int i = 0; i < fieldEnemies.count; ++i) {
         const FieldEnemy& e = fieldEnemies.entries[i];

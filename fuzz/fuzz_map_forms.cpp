@@ -12,14 +12,14 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace rf;
     if (size < 9) return 0;
-    fuzz::FreshGame();
+    fuzz::FreshGame(size);
     // The first nine bytes give each file's share of the rest, in 16-byte
-    // steps; 255 leaves the file out.
+    // steps; 255 leaves the file out, 250 to 254 put an odd file there.
     std::size_t next = 9;
     for (int n = 1; n <= 9; ++n) {
         const std::string name = "map_form/map1/" + std::to_string(n) + ".txt";
-        if (data[n - 1] == 255) {
-            fuzz::RemoveScratchFile(name);
+        if (data[n - 1] >= 250) {
+            fuzz::PlaceOddFile(name, data[n - 1] == 255 ? 0 : data[n - 1] - 250);
             continue;
         }
         std::size_t share = std::min<std::size_t>(static_cast<std::size_t>(data[n - 1]) * 16, size - next);

@@ -9,9 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace rf;
-    ResetGameState();
-    headless::Reset();
-    dataRoot = fuzz::ScratchRoot();
+    fuzz::FreshGame(size);
     fuzz::WriteScratchFile("Hero_Info/Hero_Status_Info.txt", data, size);
     LoadHeroStatus();
     if (std::strlen(hero.name) > 15) __builtin_trap();

@@ -65,7 +65,7 @@ void QueueKey(unsigned char b, std::int64_t& clock) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace rf;
-    fuzz::FreshGame();
+    fuzz::FreshGame(size);
     const auto pieces = fuzz::SplitAtNul(data, size);
     for (std::size_t i = 0; i < kStatusCount; ++i) PlaceFile(kStatusFiles[i], pieces, i);
     for (int m = 1; m <= 9; ++m)

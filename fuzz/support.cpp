@@ -1,5 +1,7 @@
 #include "support.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -26,8 +28,29 @@ void Require(bool ok) {
 
 const std::string& ScratchRoot() { return scratchRoot; }
 
-void WriteScratchFile(const std::string& relative, const std::uint8_t* data, std::size_t size) {
+void PlaceOddFile(const std::string& relative, int kind) {
     auto path = std::filesystem::path(scratchRoot) / relative;
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+    std::filesystem::create_directories(path.parent_path(), ec);
+    switch (kind % 5) {
+        case 0: break;  // missing
+        case 1: std::filesystem::create_directory(path, ec); break;
+        case 2: ::mkfifo(path.c_str(), 0600); break;
+        case 3: std::filesystem::create_symlink("/dev/zero", path, ec); break;
+        default: std::filesystem::create_symlink("/dev/urandom", path, ec); break;
+    }
+}
+
+void WriteScratchFile(const std::string& relative, const std::uint8_t* data, std::size_t size) {
+    if (size == 2 && data[0] == 0xFF) {
+        PlaceOddFile(relative, data[1]);
+        return;
+    }
+    auto path = std::filesystem::path(scratchRoot) / relative;
+    std::error_code ec;
+    // Whatever stood there before goes first: writing into a FIFO would wait for a reader.
+    std::filesystem::remove_all(path, ec);
     std::filesystem::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
@@ -39,13 +62,19 @@ void WriteScratchFile(const std::string& relative, std::string_view bytes) {
 
 void RemoveScratchFile(const std::string& relative) {
     std::error_code ec;
-    std::filesystem::remove(std::filesystem::path(scratchRoot) / relative, ec);
+    std::filesystem::remove_all(std::filesystem::path(scratchRoot) / relative, ec);
 }
 
 void FreshGame() {
     ResetGameState();
     headless::Reset();
     dataRoot = scratchRoot;
+}
+
+void FreshGame(std::size_t size) {
+    FreshGame();
+    // Every other input also runs the remarks the world checker collects.
+    loadLog.enabled = size % 2 == 1;
 }
 
 std::vector<std::string_view> SplitAtNul(const std::uint8_t* data, std::size_t size) {

@@ -47,13 +47,7 @@ void Victory(const EnemyStatus& enemy) {
         return;
     }
     heroSnapshot.exp = gained;
-    while (hero.exp >= hero.nextExp) {
-        ++hero.level;
-        std::uint32_t beyond = hero.exp - hero.nextExp;
-        LevelUpGrowth(hero);
-        NextExpThreshold(hero);
-        hero.exp = beyond;
-    }
+    GainLevels(hero);
     ShowMessage("主人公がレベルアップしました。"_sj);
     hero.hp = hero.maxHp;
     DrawLevel();
@@ -65,6 +59,16 @@ void Victory(const EnemyStatus& enemy) {
 }
 
 }  // namespace
+
+void GainLevels(HeroStatus& h) {
+    while (h.exp >= h.nextExp) {
+        ++h.level;
+        std::uint32_t beyond = h.exp - h.nextExp;
+        LevelUpGrowth(h);
+        NextExpThreshold(h);
+        h.exp = beyond;
+    }
+}
 
 int HeroBlow(EnemyStatus& enemy) {
     ++battle.actionCount;

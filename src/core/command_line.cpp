@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "authoring/commands.h"
 #include "game_state.h"
 #include "platform/platform.h"
 #include "session.h"
@@ -17,7 +18,8 @@ namespace {
 
 constexpr std::string_view kUsage =
     "usage: ranks [--world DIR] [--continue [FILE]] [--saves] [--record FILE]\n"
-    "             [--replay FILE [--speed N|max] [--headless]] [--help] [--version]\n";
+    "             [--replay FILE [--speed N|max] [--headless]] [--help] [--version]\n"
+    "       ranks check [DIR] | ranks balance [DIR] [--battles N]\n";
 
 constexpr std::string_view kHelp =
     "Ranks & Files - a role-playing game for the text console.\n"
@@ -35,6 +37,11 @@ constexpr std::string_view kHelp =
     "  --help             show this text and exit\n"
     "  --version          show the version and exit\n"
     "\n"
+    "For world authors:\n"
+    "  ranks check [DIR]                  report what the game makes of a world\n"
+    "  ranks balance [DIR] [--battles N]  play battles at several levels and\n"
+    "                                     print win rates and play time\n"
+    "\n"
     "Without --world the game plays the working directory when it holds the\n"
     "data folders (Hero_Info, Enemy_Info, Abilities, map_form, map_info,\n"
     "mini_map), otherwise the default world installed beside the program.\n"
@@ -49,6 +56,8 @@ constexpr std::string_view kHelp =
 }  // namespace
 
 int Main(int argc, char** argv) {
+    // `ranks check` and `ranks balance`, the tools for world authors.
+    if (int status = authoring::RunAuthoringCommand(argc, argv); status >= 0) return status;
     std::string world;
     SessionOptions session;
     for (int i = 1; i < argc; ++i) {
@@ -77,6 +86,12 @@ int Main(int argc, char** argv) {
         platform::PrintError("ranks: unknown argument '" + platform::Escaped(arg) + "'\n");
         platform::PrintError(kUsage);
         return 2;
+    }
+    if (!world.empty()) {
+        if (std::string problem = WorldFolderProblem(world); !problem.empty()) {
+            platform::PrintError("ranks: " + problem + "\n");
+            return 2;
+        }
     }
     dataRoot = ChooseDataRoot(world);
     return RunSession(session, world);

@@ -13,13 +13,29 @@ namespace {
 bool IsLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 template <std::size_t N>
-bool ReadName(TokenReader& reader, char (&field)[N]) {
+bool ReadName(TokenReader& reader, char (&field)[N], const char* what = "name") {
     auto token = reader.Next();
-    if (!token) return false;
+    if (!token) {
+        if (Remarking())
+            reader.Remark(Severity::kError, "the file ends before the " + std::string(what) +
+                                                ": it and the fields after it are not read");
+        return false;
+    }
     std::string cut = CutName(*token, N - 1);
+    if (Remarking() && cut.size() < token->size())
+        Remark(reader.File(), reader.TokenStart() + cut.size(), Severity::kError, "the " + std::string(what) + " is " + std::to_string(token->size()) +
+                                            " bytes, longer than the " + std::to_string(N - 1) +
+                                            " its field holds: the game keeps the first " +
+                                            std::to_string(cut.size()));
     std::memset(field, 0, N);
     std::memcpy(field, cut.data(), cut.size());
     return true;
+}
+
+// A status file that cannot be read: its record stays as it was.
+int Unreadable(const TokenReader& reader, const char* consequence) {
+    Remark(reader.File(), 0, Severity::kError, std::string(ProblemText(reader.File().problem)) + ": " + consequence);
+    return 0;
 }
 
 // Reads the fields in order and stops at the first that does not fit.
@@ -56,7 +72,7 @@ std::string DataPath(std::initializer_list<std::string_view> parts) {
 
 int LoadHeroStatus() {
     TokenReader reader(DataPath({"Hero_Info", "Hero_Status_Info.txt"}));
-    if (!reader.Opened()) return 0;
+    if (!reader.Opened()) return Unreadable(reader, "the hero's record stays empty");
     HeroStatus& h = hero;
     if (!ReadName(reader, h.name)) return 1;
     ReadAll(reader, h.maxHp, h.attack, h.defence, h.magicAttack, h.magicDefence, h.speed, h.nextExp, h.exp, h.level,
@@ -67,10 +83,10 @@ int LoadHeroStatus() {
 
 int LoadEnemyStatus(EnemyStatus& e, const std::string& path) {
     TokenReader reader(path);
-    if (!reader.Opened()) return 0;
+    if (!reader.Opened()) return Unreadable(reader, "this kind's record and those of the kinds after it stay empty");
     if (!ReadName(reader, e.name)) return 1;
     if (!ReadInto(reader, e.kind)) return 1;
-    if (!ReadName(reader, e.symbol)) return 1;
+    if (!ReadName(reader, e.symbol, "symbol")) return 1;
     ReadAll(reader, e.reserved, e.target, e.maxHp, e.attack, e.defence, e.magicAttack, e.magicDefence, e.speed,
             e.ability);
     return 1;
@@ -88,7 +104,7 @@ int LoadAllEnemyStatus() {
 
 int LoadAbilityInfo(AbilityInfo& a, const std::string& path) {
     TokenReader reader(path);
-    if (!reader.Opened()) return 0;
+    if (!reader.Opened()) return Unreadable(reader, "this ability's record and those after it stay empty");
     if (!ReadName(reader, a.name)) return 1;
     ReadAll(reader, a.reserved, a.power, a.accuracy);
     return 1;
@@ -98,6 +114,12 @@ int LoadAllAbilities() {
     for (int k = 0; k < 5; ++k)
         if (!LoadAbilityInfo(abilityTable.abilities[k], DataPath({"Abilities", kAbilityFiles[k]}))) return 0;
     return 1;
+}
+
+void StopForMissingFile(const WorldFile& file) {
+    Remark(file, 0, Severity::kError, std::string(ProblemText(file.problem)) + ": the game stops here");
+    platform::SetFarewell("ranks: " + file.name + ": " + std::string(ProblemText(file.problem)) + "\n");
+    StopForMissingFile();
 }
 
 void StopForMissingFile() {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "game_state.h"
+#include "world_file.h"
 
 namespace rf {
 
@@ -20,6 +21,9 @@ int LoadAbilityInfo(AbilityInfo& record, const std::string& path);
 int LoadAllAbilities();
 
 [[noreturn]] void StopForMissingFile();
+// The same, and once the terminal is back, a line on standard error naming
+// the file and why it could not be read.
+[[noreturn]] void StopForMissingFile(const WorldFile& file);
 
 // The first `limit` bytes of a name token, never ending inside a double-byte character.
 std::string CutName(std::string_view token, std::size_t limit);

@@ -20,6 +20,7 @@ std::int16_t battleLeft = kBattleLeftRest;
 std::int16_t heroPanelLeft = kHeroPanelLeftRest;
 std::int16_t menuTop = 0;
 std::string dataRoot;
+LoadLog loadLog;
 
 void ResetGameState() {
     hero = {};
@@ -40,6 +41,7 @@ void ResetGameState() {
     heroPanelLeft = kHeroPanelLeftRest;
     menuTop = 0;
     dataRoot.clear();
+    loadLog = {};
 }
 
 }  // namespace rf

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace rf {
 
@@ -205,6 +207,30 @@ inline constexpr std::int16_t worldNumber = 1;
 
 // The folder that holds the data directories (empty: the working directory).
 extern std::string dataRoot;
+
+// What the loaders noticed about the files, kept only when `enabled` (for
+// the world checker): each remark at a line and column of a file named by
+// its path under the world folder. Columns count cells, as the game shows
+// the text (a full-width character is two).
+enum class Severity { kError, kWarning, kNote };
+struct LoadRemark {
+    std::string file;
+    int line = 0;
+    int column = 0;
+    Severity severity = Severity::kError;
+    std::string message;
+};
+struct LoadToken {
+    int line = 0;
+    int column = 0;
+};
+struct LoadLog {
+    bool enabled = false;
+    std::vector<LoadRemark> remarks;
+    // Where each token of each token file stood, by file name.
+    std::vector<std::pair<std::string, std::vector<LoadToken>>> tokens;
+};
+extern LoadLog loadLog;
 
 void ResetGameState();
 

@@ -1,6 +1,7 @@
 #include "session.h"
 
 #include <string_view>
+#include <utility>
 
 #include "game_state.h"
 #include "platform/platform.h"
@@ -36,7 +37,10 @@ int Replay(const SessionOptions& options, const std::string& world) {
     std::string text, error;
     std::string_view events;
     RecordingHeader header;
-    if (!platform::ReadWholeFile(file, text)) return Refuse(shown + ": cannot be read");
+    // Bounded and never waiting, whatever the path names.
+    platform::DataFileBytes read = platform::ReadDataFile(file, std::size_t{1} << 30);
+    if (read.problem != platform::FileProblem::kNone) return Refuse(shown + ": cannot be read");
+    text = std::move(read.bytes);
     if (!ParseRecording(text, header, events, error)) return Refuse(shown + ": cannot be replayed: " + error);
     if (world.empty() && platform::DirectoryExists(WorldFolderOf(header.world))) dataRoot = WorldFolderOf(header.world);
     if (WorldDigest() != header.worldDigest)

@@ -44,17 +44,23 @@ constexpr std::uint32_t NextCodePoint(const char* text, std::size_t& i) {
     return cp;
 }
 
-constexpr std::uint16_t Encode(std::uint32_t cp) {
-    if (cp < 0x80) return static_cast<std::uint16_t>(cp);
+// The code page 932 code of a code point, or -1 when it has none.
+constexpr int TryEncode(std::uint32_t cp) {
+    if (cp < 0x80) return static_cast<int>(cp);
     std::size_t lo = 0, hi = sizeof(kEncodeTable) / sizeof(kEncodeTable[0]);
     while (lo < hi) {
         std::size_t mid = (lo + hi) / 2;
         if (kEncodeTable[mid].unicode < cp) lo = mid + 1;
         else hi = mid;
     }
-    if (lo == sizeof(kEncodeTable) / sizeof(kEncodeTable[0]) || kEncodeTable[lo].unicode != cp)
-        throw "character has no code page 932 form";  // a compile error in a constant expression
+    if (lo == sizeof(kEncodeTable) / sizeof(kEncodeTable[0]) || kEncodeTable[lo].unicode != cp) return -1;
     return kEncodeTable[lo].cp932;
+}
+
+constexpr std::uint16_t Encode(std::uint32_t cp) {
+    const int code = TryEncode(cp);
+    if (code < 0) throw "character has no code page 932 form";  // a compile error in a constant expression
+    return static_cast<std::uint16_t>(code);
 }
 
 template <Utf8Literal S>

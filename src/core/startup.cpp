@@ -25,6 +25,8 @@ bool HoldsGameData(const std::string& dir) {
     return platform::DirectoryExists(prefix + "Hero_Info") || platform::DirectoryExists(prefix + "map_form");
 }
 
+constexpr const char* kDataFolders[] = {"Hero_Info", "Enemy_Info", "Abilities", "map_form", "map_info", "mini_map"};
+
 }  // namespace
 
 std::string InstalledWorld() {
@@ -36,6 +38,14 @@ std::string InstalledWorld() {
         if (HoldsGameData(world)) return world;
     }
     return "";
+}
+
+std::string WorldFolderProblem(const std::string& dir) {
+    if (!platform::DirectoryExists(dir)) return dir + " is not a folder";
+    const std::string prefix = dir + platform::PathSeparator();
+    for (const char* folder : kDataFolders)
+        if (platform::DirectoryExists(prefix + folder)) return "";
+    return dir + " holds none of the data folders Hero_Info, Enemy_Info, Abilities, map_form, map_info, mini_map";
 }
 
 std::string ChooseDataRoot(const std::string& requested) {

@@ -11,6 +11,9 @@ namespace rf {
 std::string ChooseDataRoot(const std::string& requested);
 // The default world installed with the program (empty when there is none).
 std::string InstalledWorld();
+// Why `dir` cannot be a world (not a folder, or none of the six data
+// folders in it); empty when it can.
+std::string WorldFolderProblem(const std::string& dir);
 
 void StartUp();
 // If a key is waiting, hands it to the hero.

@@ -7,13 +7,19 @@
 #include <string>
 #include <string_view>
 
+#include "world_file.h"
+
 namespace rf {
+
+// A token file holds a few dozen tokens; this is plenty for any of them.
+inline constexpr std::size_t kTokenFileBytes = 1024;
 
 class TokenReader {
 public:
-    // Opens the file; Opened() tells whether it could be read.
+    // Reads the file (bounded, see world_file.h); Opened() tells whether it could be read.
     explicit TokenReader(const std::string& path);
-    bool Opened() const { return opened_; }
+    bool Opened() const { return file_.Readable(); }
+    const WorldFile& File() const { return file_; }
 
     // The next token, or nothing at the end of the file.
     std::optional<std::string_view> Next();
@@ -23,10 +29,20 @@ public:
     // should stop.
     std::optional<std::uint64_t> NextNumber();
 
+    // Offset of the last token read (the end of the file after it ran out).
+    std::size_t TokenStart() const { return start_; }
+    // The last token read (empty after the end of the file).
+    std::string_view LastToken() const;
+    // Numbers read so far.
+    int NumbersRead() const { return numbers_; }
+    // A remark at the last token (see world_file.h).
+    void Remark(Severity severity, std::string message) const;
+
 private:
-    std::string bytes_;
+    WorldFile file_;
     std::size_t pos_ = 0;
-    bool opened_ = false;
+    std::size_t start_ = 0;
+    int numbers_ = 0;
 };
 
 // Parses a whole token as an optionally signed decimal integer (modulo 2^64).

@@ -1,11 +1,11 @@
 #include "map_files.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+#include <vector>
 
 #include "core/data_files.h"
 #include "core/token_reader.h"
+#include "core/world_file.h"
 
 namespace rf {
 namespace {
@@ -14,12 +14,8 @@ std::string Digit(int number) { return std::string(1, static_cast<char>('0' + nu
 
 std::string WorldName(std::int16_t world) { return "map" + Digit(world); }
 
-// The file's bytes as a text-mode read gives them (CR before LF dropped);
-// a file that cannot be opened ends the game.
-std::string ReadPictureBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) StopForMissingFile();
-    std::string raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+// The file's bytes as a text-mode read gives them (CR before LF dropped).
+std::string DropCarriageReturns(const std::string& raw) {
     std::string bytes;
     bytes.reserve(raw.size());
     for (std::size_t i = 0; i < raw.size(); ++i) {
@@ -29,11 +25,76 @@ std::string ReadPictureBytes(const std::string& path) {
     return bytes;
 }
 
+std::string RowRange(int first, int last) {
+    return first == last ? "row " + std::to_string(first) : "rows " + std::to_string(first) + " to " + std::to_string(last);
+}
+
+// For the world checker: lines of the wrong length and the rows they shift,
+// too few or too many lines, and characters that are no picture.
+void RemarkPicture(const WorldFile& file, const std::string& bytes, int rows, int columns) {
+    // Where each line starts in the bytes the reader takes.
+    std::vector<std::size_t> lineStarts{0};
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        if (bytes[i] == '\n' && i + 1 < bytes.size()) lineStarts.push_back(i + 1);
+    const int lines = bytes.empty() ? 0 : static_cast<int>(lineStarts.size());
+    // Row r is shifted when it does not begin where line r + 1 begins.
+    std::vector<bool> shifted(static_cast<std::size_t>(rows), false);
+    for (int r = 0; r < rows; ++r) {
+        const std::size_t start = static_cast<std::size_t>(r) * static_cast<std::size_t>(columns);
+        shifted[r] = start < bytes.size() && (r >= lines || lineStarts[r] != start);
+    }
+    std::size_t rawOffset = 0;  // offsets in the file's own bytes, for the remarks
+    const std::string& raw = file.bytes;
+    for (int line = 0; line < lines && line < rows; ++line) {
+        const std::size_t end = raw.find('\n', rawOffset);
+        std::size_t length = (end == std::string::npos ? raw.size() : end) - rawOffset;
+        if (length > 0 && raw[rawOffset + length - 1] == '\r') --length;
+        for (std::size_t i = 0; i < length; ++i) {
+            const auto c = static_cast<unsigned char>(raw[rawOffset + i]);
+            if (c < 0x20 || c == 0x7F) {
+                Remark(file, rawOffset + i, Severity::kWarning,
+                       c == '\t' ? "a tab is one wall cell that the terminal does not draw as one: use blanks"
+                                 : "a control character is a wall cell that cannot be drawn");
+                break;
+            }
+        }
+        int next = line + 1;
+        while (next < rows && !shifted[next]) ++next;
+        int last = next;
+        while (last + 1 < rows && shifted[last + 1]) ++last;
+        const bool shifts = next < rows && next == line + 1;
+        const auto want = static_cast<std::size_t>(columns - 1);
+        const std::string said = "line is " + std::to_string(length) + " characters long, ";
+        if (length > want)
+            Remark(file, rawOffset + want, Severity::kError,
+                   said + "more than the " + std::to_string(want) + " a row holds: " +
+                       (shifts ? RowRange(next + 1, last + 1) + " are shifted"
+                               : "the characters from here on are not shown"));
+        else if (length < want && shifts)
+            Remark(file, rawOffset + length, Severity::kError,
+                   said + "fewer than the " + std::to_string(want) + " a row holds: " + RowRange(next + 1, last + 1) +
+                       " are shifted");
+        if (end == std::string::npos) break;
+        rawOffset = end + 1;
+    }
+    if (lines < rows)
+        Remark(file, raw.size(), Severity::kWarning,
+               "the picture has " + std::to_string(lines) + (lines == 1 ? " line" : " lines") + ", fewer than " + std::to_string(rows) + ": " +
+                   RowRange(lines + 1, rows) + " are left free");
+    else if (lines > rows && bytes.size() > static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns))
+        Remark(file, rawOffset, Severity::kWarning,
+               "the picture has more than " + std::to_string(rows) + " lines: the lines from here on are not read");
+}
+
 // Fills rows x columns cells character by character, without regard to
 // lines: a line feed, byte 255 and everything past the end become blanks.
+// A file that cannot be read ends the game.
 template <typename Cell>
 void ReadPicture(const std::string& path, int rows, int columns, Cell cell) {
-    const std::string bytes = ReadPictureBytes(path);
+    // A CR LF pair takes two bytes for one cell.
+    const WorldFile file = ReadWorldFile(path, static_cast<std::size_t>(rows * columns * 2));
+    if (!file.Readable()) StopForMissingFile(file);
+    const std::string bytes = DropCarriageReturns(file.bytes);
     std::size_t next = 0;
     for (int y = 0; y < rows; ++y) {
         for (int x = 0; x < columns; ++x) {
@@ -45,6 +106,35 @@ void ReadPicture(const std::string& path, int rows, int columns, Cell cell) {
             cell(x, y) = c;
         }
     }
+    if (Remarking()) RemarkPicture(file, bytes, rows, columns);
+}
+
+const char* const kKindNames[] = {"Pawn", "Knight", "Bishop", "Rook"};
+
+// For the world checker: an enemy as its file gives it, against what the game makes of it.
+void RemarkEnemy(const WorldFile& file, const FieldEnemy& written, const FieldEnemy& played, const std::size_t (&at)[4]) {
+    if (written.kind < kPawn || written.kind > kRook) {
+        const int record = static_cast<int>(&EnemyRecordOf(written.kind) - enemyTable.kinds);
+        Remark(file, at[0], Severity::kError,
+               "kind " + std::to_string(written.kind) + " is not 1 to 4 (Pawn, Knight, Bishop, Rook): the game makes it a " +
+                   kKindNames[record]);
+    }
+    if (written.groupSize != played.groupSize)
+        Remark(file, at[1], Severity::kError,
+               "group size " + std::to_string(written.groupSize) + " is outside 1 to 7: the game puts up " +
+                   std::to_string(played.groupSize));
+    if (written.x != played.x || written.y != played.y) {
+        Remark(file, at[written.x != played.x ? 2 : 3], Severity::kError,
+               "the cell (" + std::to_string(written.x) + ", " + std::to_string(written.y) +
+                   ") is outside the map (columns 0 to 58, rows 0 to 19): the game places the enemy at (" +
+                   std::to_string(played.x) + ", " + std::to_string(played.y) + ")");
+        return;
+    }
+    const int top = OriginRow(hero.mapNumber);
+    const int left = OriginColumn(hero.mapNumber);
+    if (GridCell(left + played.x, top + played.y) != ' ' || GridCell(left + played.x + 1, top + played.y) != ' ')
+        Remark(file, at[2], Severity::kWarning,
+               "the enemy at (" + std::to_string(played.x) + ", " + std::to_string(played.y) + ") stands on a wall");
 }
 
 }  // namespace
@@ -60,26 +150,34 @@ unsigned char GridCell(int gridX, int gridY) {
     return worldGrid.cells[gridY][gridX];
 }
 
+void LoadMapForm(std::int16_t world, int n) {
+    const int top = OriginRow(n);
+    const int left = OriginColumn(n);
+    ReadPicture(DataPath({"map_form", WorldName(world), Digit(n) + ".txt"}), kMapRows, kMapColumns,
+                [&](int x, int y) -> unsigned char& { return worldGrid.cells[top + y][left + x]; });
+}
+
 void LoadMapForms(std::int16_t world) {
-    for (int n = 1; n <= 9; ++n) {
-        const int top = OriginRow(n);
-        const int left = OriginColumn(n);
-        ReadPicture(DataPath({"map_form", WorldName(world), Digit(n) + ".txt"}), kMapRows, kMapColumns,
-                    [&](int x, int y) -> unsigned char& { return worldGrid.cells[top + y][left + x]; });
-    }
+    for (int n = 1; n <= 9; ++n) LoadMapForm(world, n);
     LoadWorldInfo(DataPath({"map_info", WorldName(world) + ".txt"}));
 }
 
 void LoadWorldInfo(const std::string& path) {
     TokenReader reader(path);
-    if (!reader.Opened()) StopForMissingFile();
+    if (!reader.Opened()) StopForMissingFile(reader.File());
     WorldInfo& w = worldInfo;
-    (void)(ReadInto(reader, w.queenMark.map) && ReadInto(reader, w.queenMark.x) && ReadInto(reader, w.queenMark.y) &&
-           ReadInto(reader, w.kingMark.map) && ReadInto(reader, w.kingMark.x) && ReadInto(reader, w.kingMark.y) &&
-           ReadInto(reader, w.opening.map) && ReadInto(reader, w.opening.x) && ReadInto(reader, w.opening.unused) &&
-           ReadInto(reader, hero.mapNumber));
+    const bool all =
+        ReadInto(reader, w.queenMark.map) && ReadInto(reader, w.queenMark.x) && ReadInto(reader, w.queenMark.y) &&
+        ReadInto(reader, w.kingMark.map) && ReadInto(reader, w.kingMark.x) && ReadInto(reader, w.kingMark.y) &&
+        ReadInto(reader, w.opening.map) && ReadInto(reader, w.opening.x) && ReadInto(reader, w.opening.unused) &&
+        ReadInto(reader, hero.mapNumber);
     // No file exists for a map outside the world: start on map 1 instead of stopping.
-    if (!IsMapNumber(hero.mapNumber)) hero.mapNumber = 1;
+    if (!IsMapNumber(hero.mapNumber)) {
+        if (all && Remarking())
+            reader.Remark(Severity::kError, "the start map " + std::to_string(hero.mapNumber) +
+                                                " is not 1 to 9: the game starts on map 1");
+        hero.mapNumber = 1;
+    }
 }
 
 void LoadMapEnemies(std::int16_t world) {
@@ -88,23 +186,44 @@ void LoadMapEnemies(std::int16_t world) {
     list.count = 0;
     ++list.loads;
     TokenReader reader(DataPath({"map_info", WorldName(world), Digit(hero.mapNumber) + ".txt"}));
-    if (!reader.Opened()) StopForMissingFile();
+    if (!reader.Opened()) StopForMissingFile(reader.File());
     if (!ReadInto(reader, list.count)) return;
+    const std::size_t countAt = reader.TokenStart();
+    const std::int16_t given = list.count;
     // The list holds five; a longer file gives its first five, a negative count none.
     list.count = std::clamp<std::int16_t>(list.count, 0, FieldEnemyList::kCapacity);
+    if (Remarking() && list.count != given)
+        Remark(reader.File(), countAt, Severity::kError,
+               "the count " + std::to_string(given) + " is outside 0 to 5: the game reads " +
+                   std::to_string(list.count) + (list.count == 0 ? " enemies" : " of them"));
+    std::size_t at[FieldEnemyList::kCapacity][4] = {};  // where each number stood, for remarks
     for (int i = 0; i < list.count; ++i) {
         FieldEnemy& e = list.entries[i];
-        if (!(ReadInto(reader, e.kind) && ReadInto(reader, e.groupSize) && ReadInto(reader, e.x) &&
-              ReadInto(reader, e.y)))
-            break;
+        std::int32_t* fields[4] = {&e.kind, &e.groupSize, &e.x, &e.y};
+        bool complete = true;
+        for (int f = 0; f < 4 && complete; ++f) {
+            complete = ReadInto(reader, *fields[f]);
+            at[i][f] = reader.TokenStart();
+        }
+        if (!complete) break;
     }
+    if (Remarking() && reader.Next())
+        reader.Remark(Severity::kWarning, "the count is " + std::to_string(given) +
+                                              " but more numbers follow: the game does not read them");
     for (int i = 0; i < list.count; ++i) {
         FieldEnemy& e = list.entries[i];
-        if (IsEmptyEntry(e)) continue;
+        if (IsEmptyEntry(e)) {
+            if (Remarking() && at[i][3] != 0)
+                Remark(reader.File(), at[i][2], Severity::kWarning,
+                       "an enemy at (0, 0) counts as nobody: it is never drawn and never moves");
+            continue;
+        }
+        const FieldEnemy asWritten = e;
         // Keep every enemy on the field and every group within the battle's seven places.
         e.x = std::clamp(e.x, 0, kLastHeroColumn);
         e.y = std::clamp(e.y, 0, kMapRows - 1);
         e.groupSize = std::clamp(e.groupSize, 1, 7);
+        if (Remarking()) RemarkEnemy(reader.File(), asWritten, e, at[i]);
     }
 }
 

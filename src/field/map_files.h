@@ -27,6 +27,8 @@ bool IsMapNumber(int map);
 unsigned char GridCell(int gridX, int gridY);
 
 void LoadMapForms(std::int16_t world);
+// One map picture of LoadMapForms.
+void LoadMapForm(std::int16_t world, int n);
 void LoadWorldInfo(const std::string& path);
 void LoadMapEnemies(std::int16_t world);
 void LoadMiniMap(std::int16_t world);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace rf::platform {
@@ -39,5 +40,8 @@ const Backend& ActiveBackend();
 void RunBeforeExit();
 // Writes out what the recording still holds (platform/recording).
 void FlushRecording();
+// The farewell line set for Exit, handed over once (a backend's exit
+// prints it on standard error after restoring the terminal).
+std::string TakeFarewell();
 
 }  // namespace rf::platform

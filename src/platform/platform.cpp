@@ -1,6 +1,8 @@
 #include "platform/platform.h"
 
 #include <cstdlib>
+#include <string>
+#include <utility>
 
 #include "platform/backend.h"
 
@@ -10,6 +12,7 @@ namespace {
 const Backend* active = nullptr;
 void (*beforeExit)() = nullptr;
 bool beforeExitRan = false;
+std::string farewell;
 
 }  // namespace
 
@@ -36,6 +39,9 @@ void Sleep(std::uint32_t milliseconds) { ActiveBackend().sleep(milliseconds); }
 bool KeyWaiting() { return ActiveBackend().keyWaiting(); }
 int ReadKey() { return ActiveBackend().readKey(); }
 std::int64_t ClockSeconds() { return ActiveBackend().clockSeconds(); }
+
+void SetFarewell(std::string_view text) { farewell = text; }
+std::string TakeFarewell() { return std::exchange(farewell, std::string()); }
 
 void Exit(int status) {
     ActiveBackend().exit(status);

@@ -6,6 +6,7 @@
 // time (platform/backend.h).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -37,6 +38,9 @@ std::int64_t ClockSeconds();
 
 // Ends the process with the terminal restored.
 [[noreturn]] void Exit(int status);
+// A line for standard error that Exit prints once the terminal is back
+// (why the game had to stop); empty for none.
+void SetFarewell(std::string_view text);
 
 // Plain UTF-8 text on standard output or standard error, for the command
 // line (used before the console is taken over).
@@ -99,5 +103,17 @@ bool StartRecording(const std::vector<std::string>& paths, std::string_view head
 bool StartReplay(std::string_view events, int speed, bool headless, std::string& error);
 // The headless session's screen as 25 lines of UTF-8, trailing blanks cut.
 std::vector<std::string> HeadlessScreenLines();
+// Why a data file could not be read.
+enum class FileProblem { kNone, kMissing, kDirectory, kNotRegular, kNoPermission, kUnreadable };
+
+struct DataFileBytes {
+    FileProblem problem = FileProblem::kNone;
+    std::string bytes;
+    bool cut = false;  // the file holds more than `limit` bytes
+};
+
+// The first `limit` bytes of a regular file. Never blocks and never reads
+// more, whatever the path names (a FIFO, a device, a directory).
+DataFileBytes ReadDataFile(const std::string& path, std::size_t limit);
 
 }  // namespace rf::platform

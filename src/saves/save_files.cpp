@@ -22,9 +22,11 @@ bool EndsWith(std::string_view s, std::string_view tail) {
 SaveEntry ReadSaveFile(const std::string& path) {
     SaveEntry entry;
     entry.path = path;
-    std::string text;
-    if (!platform::ReadWholeFile(path, text)) entry.error = "cannot be read";
-    else entry.readable = ParseSave(text, entry.data, entry.error);
+    // Bounded and never waiting, whatever the path names; a save is far smaller.
+    platform::DataFileBytes file = platform::ReadDataFile(path, 1 << 16);
+    if (file.problem != platform::FileProblem::kNone) entry.error = "cannot be read";
+    else if (file.cut) entry.error = "too large to be a saved game";
+    else entry.readable = ParseSave(file.bytes, entry.data, entry.error);
     return entry;
 }
 

@@ -12,6 +12,8 @@ namespace rf {
 namespace {
 
 constexpr std::string_view kDefault = "default";
+// Larger than any file a world holds; what lies beyond only counts by its being there.
+constexpr std::size_t kLargestFile = 1 << 20;
 
 std::string DefaultWorldFolder() {
     std::string world = InstalledWorld();
@@ -29,12 +31,13 @@ std::string WorldDigest() {
         "map_info/map1.txt", "mini_map/map1.txt"};
     Digest digest;
     auto add = [&](std::string_view relative, const std::string& path) {
-        std::string bytes;
         // Names with '/' whatever the system, so the digest is the same everywhere.
         digest.Add(relative);
-        if (platform::ReadWholeFile(path, bytes)) {
-            digest.AddNumber(static_cast<std::int64_t>(bytes.size()));
-            digest.Add(bytes);
+        // Read as the loaders read: bounded, and never waiting on what is not a file.
+        platform::DataFileBytes file = platform::ReadDataFile(path, kLargestFile);
+        if (file.problem == platform::FileProblem::kNone) {
+            digest.AddNumber(static_cast<std::int64_t>(file.bytes.size()) + (file.cut ? 1 : 0));
+            digest.Add(file.bytes);
         } else {
             digest.AddNumber(-1);
         }

@@ -24,5 +24,24 @@ TEST_F(CommandLineTest, DataRootPrefersTheRequestThenTheWorkingDirectoryThenTheI
     EXPECT_EQ(ChooseDataRoot(""), "");
 }
 
+TEST_F(CommandLineTest, AWorldThatIsNoFolderOrHoldsNoDataFolderIsRefusedAtOnce) {
+    test::TempDir dir;
+    dir.Write("file.txt", "");
+    dir.Write("empty/readme.txt", "");
+    const std::string root = dir.Path().string();
+    const std::pair<std::string, std::string> cases[] = {
+        {root + "/nowhere", " is not a folder\n"},
+        {root + "/file.txt", " is not a folder\n"},
+        {root + "/empty", " holds none of the data folders Hero_Info, Enemy_Info, Abilities, map_form, map_info, mini_map\n"}};
+    for (const auto& [world, why] : cases) {
+        headless::Reset();
+        std::string arg = world;
+        char* argv[] = {const_cast<char*>("ranks"), const_cast<char*>("--world"), arg.data(), nullptr};
+        EXPECT_EQ(Main(3, argv), 2);
+        EXPECT_EQ(headless::PrintedError(), "ranks: " + world + why);
+        EXPECT_EQ(headless::NowMs(), 0);  // at once, not after the thirty seconds
+    }
+}
+
 }  // namespace
 }  // namespace rf

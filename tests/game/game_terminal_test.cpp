@@ -157,6 +157,8 @@ TEST_F(GameInTerminal, MissingMapFileShowsTheNoticeAndExits255ThirtySecondsLater
         } else {
             ExpectEnd(s, 255, 40s);
             EXPECT_GE(std::chrono::steady_clock::now() - start, 29s);
+            // Below the shell's restored screen, the file and why.
+            EXPECT_TRUE(s.ScreenContains("ranks: map_form/map1/1.txt: missing")) << s.Tmux("capture-pane -p");
         }
     }
 }

@@ -34,6 +34,7 @@ struct HeadlessState {
     std::string printedError;
     std::function<void()> keyObserver;
     std::function<void()> presentObserver;
+    std::function<void()> keySupplier;
 };
 
 HeadlessState state;
@@ -77,6 +78,7 @@ std::int64_t SleptMs() { return state.sleptMs; }
 void SetExecutableDirectory(const std::string& dir) { state.executableDirectory = dir; }
 void SetPresentObserver(std::function<void()> observer) { state.presentObserver = std::move(observer); }
 void SetKeyObserver(std::function<void()> observer) { state.keyObserver = std::move(observer); }
+void SetKeySupplier(std::function<void()> supplier) { state.keySupplier = std::move(supplier); }
 const std::string& PrintedOut() { return state.printedOut; }
 const std::string& PrintedError() { return state.printedError; }
 std::string& Printed(bool error) { return error ? state.printedError : state.printedOut; }
@@ -127,6 +129,10 @@ bool KeyWaiting() {
     // Two idle polls with nothing between them, neither a sleep nor any
     // output: the game is waiting for a key.
     if (++state.idlePollsInARow >= 2) {
+        if (state.keys.empty() && state.keySupplier) {
+            state.keySupplier();
+            if (!state.keys.empty()) return false;  // handed over at the next poll
+        }
         if (state.keys.empty() && state.nowMs >= state.runUntilMs) throw headless::ScriptEnded{};
         // A waiting terminal backend blocks about a millisecond per idle poll.
         state.nowMs += 1;
@@ -148,7 +154,10 @@ int ReadKey() {
 
 std::int64_t ClockSeconds() { return state.baseSeconds + state.nowMs / 1000; }
 
-void Exit(int status) { throw headless::ExitCalled{status}; }
+void Exit(int status) {
+    state.printedError += TakeFarewell();
+    throw headless::ExitCalled{status};
+}
 
 }  // namespace
 

@@ -61,6 +61,11 @@ const std::string& PrintedError();
 // tests that check invariants after every key).
 void SetKeyObserver(std::function<void()> observer);
 
+// Called when the game waits for a key and the script is empty, so a
+// player program can choose keys from the state (Key() queues them); the
+// run ends as without it when the supplier queues none.
+void SetKeySupplier(std::function<void()> supplier);
+
 // Called whenever a terminal backend would present a frame: at every sleep
 // and every key poll (for benchmarks of what a terminal would be sent).
 void SetPresentObserver(std::function<void()> observer);

@@ -489,6 +489,7 @@ void Exit(int status) {
     Present();
     std::fflush(nullptr);
     RestoreTerminal();
+    WriteAll(STDERR_FILENO, TakeFarewell());
     std::exit(status & 0xFF);
 }
 

@@ -303,6 +303,7 @@ std::int64_t ClockSeconds() { return static_cast<std::int64_t>(std::time(nullptr
 
 void Exit(int status) {
     Restore();
+    Print(STD_ERROR_HANDLE, TakeFarewell());
     std::exit(status);
 }
 

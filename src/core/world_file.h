@@ -1,0 +1,43 @@
+// A data file of the world as every loader takes it: read through the
+// platform with a bound on its size, never blocking, and converted from
+// UTF-8 when the author wrote it so. Remarks for the world checker are
+// kept here too (only when the load log is enabled).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "game_state.h"
+#include "platform/platform.h"
+
+namespace rf {
+
+// What the loaders read beyond the bytes a format can use.
+inline constexpr std::size_t kReadMargin = 64 * 1024;
+
+struct WorldFile {
+    std::string name;  // the path under the world folder
+    platform::FileProblem problem = platform::FileProblem::kNone;
+    std::string bytes;  // code page 932
+    bool utf8 = false;
+    bool Readable() const { return problem == platform::FileProblem::kNone; }
+};
+
+// Reads the file at `path` (under dataRoot), at most `usable` plus the margin.
+WorldFile ReadWorldFile(const std::string& path, std::size_t usable);
+
+// "missing", "a directory", "not a regular file", "no permission", "unreadable".
+std::string_view ProblemText(platform::FileProblem problem);
+
+// `path` without the world folder in front.
+std::string WorldRelative(const std::string& path);
+
+// Line and column (both from 1) of a byte offset of the file's text.
+LoadToken PositionOf(std::string_view bytes, std::size_t offset);
+
+// Adds a remark at a byte offset of the file, when the load log is on.
+void Remark(const WorldFile& file, std::size_t offset, Severity severity, std::string message);
+inline bool Remarking() { return loadLog.enabled; }
+
+}  // namespace rf

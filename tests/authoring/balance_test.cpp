@@ -1,0 +1,76 @@
+// The balance report: real battles on the default world, the same on every
+// run, with a row per level and encounter and the three estimates.
+#include "authoring/balance.h"
+
+#include <cstdio>
+#include <sstream>
+
+#include "authoring/commands.h"
+#include "test_support.h"
+
+namespace rf {
+namespace {
+
+using BalanceTest = test::GameTest;
+
+std::string Report(const std::string& world, const char* battles) {
+    headless::Reset();
+    std::string w = world;
+    char* argv[] = {const_cast<char*>("ranks"), const_cast<char*>("balance"), w.data(), const_cast<char*>("--battles"),
+                    const_cast<char*>(battles), nullptr};
+    EXPECT_EQ(authoring::RunAuthoringCommand(5, argv), 0);
+    return headless::PrintedOut();
+}
+
+TEST_F(BalanceTest, SameReportEveryRunWithARowPerLevelAndEncounter) {
+    const std::string report = Report(RANKS_WORLD_DIR, "3");
+    EXPECT_EQ(Report(RANKS_WORLD_DIR, "3"), report);
+    std::istringstream lines(report);
+    std::string line;
+    int rows = 0;
+    std::string levels;
+    while (std::getline(lines, line)) {
+        int level = 0;
+        if (std::sscanf(line.c_str(), "%d", &level) == 1) {
+            ++rows;
+            if (levels.find(" " + std::to_string(level) + " ") == std::string::npos) levels += " " + std::to_string(level) + " ";
+        }
+    }
+    EXPECT_EQ(levels, " 1  5  12  18  25 ");
+    EXPECT_EQ(rows % 5, 0);
+    for (const char* estimate : {"to level 12: ", "to level 18: ", "to level 25: "})
+        EXPECT_NE(report.find(estimate), std::string::npos) << report;
+    // The level-25 hero beats a lone Pawn every time, in one blow.
+    EXPECT_NE(report.find("   25  Pawn        1    100.0%             1.0"), std::string::npos) << report;
+}
+
+// The policy drinks its potions: without them the level-12 hero loses to
+// three Rooks that he mostly beats with them.
+TEST_F(BalanceTest, PotionsChangeTheOutcomeOfLongBattles) {
+    test::TempDir dir;
+    std::filesystem::copy(RANKS_WORLD_DIR, dir.Path(), std::filesystem::copy_options::recursive);
+    auto row = [](const std::string& report) {
+        const std::size_t at = report.find("   12  Rook        3");
+        return at == std::string::npos ? std::string() : report.substr(at, report.find('\n', at) - at);
+    };
+    const std::string with = row(Report(RANKS_WORLD_DIR, "10"));
+    dir.WriteText("Hero_Info/Hero_Status_Info.txt", "アレン 40 8 6 5 5 8 70 0 1 0 0 0 0 1 0 2 0 3 0 8 4");
+    const std::string without = row(Report(dir.Path().string(), "10"));
+    ASSERT_FALSE(with.empty());
+    EXPECT_NE(with.find("%"), std::string::npos);
+    EXPECT_NE(without.find("   0.0%"), std::string::npos) << without;
+    EXPECT_EQ(with.find("   0.0%"), std::string::npos) << with;
+}
+
+TEST_F(BalanceTest, AWorldWithoutAHeroIsRefused) {
+    test::TempDir dir;
+    std::filesystem::copy(RANKS_WORLD_DIR, dir.Path(), std::filesystem::copy_options::recursive);
+    std::filesystem::remove(dir.Path() / "Hero_Info/Hero_Status_Info.txt");
+    std::string w = dir.Path().string();
+    char* argv[] = {const_cast<char*>("ranks"), const_cast<char*>("balance"), w.data(), nullptr};
+    EXPECT_EQ(authoring::RunAuthoringCommand(3, argv), 2);
+    EXPECT_EQ(headless::PrintedError(), "ranks balance: the hero has no hit points (see ranks check)\n");
+}
+
+}  // namespace
+}  // namespace rf

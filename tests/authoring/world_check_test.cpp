@@ -1,0 +1,172 @@
+// The world checker on the default world and on one hostile change of it
+// per kind of report, each found at its exact line and column.
+#include "authoring/world_check.h"
+
+#include "authoring/commands.h"
+#include "core/data_files.h"
+#include "core/startup.h"
+#include "field/map_files.h"
+#include "test_support.h"
+
+namespace rf {
+namespace {
+
+class WorldCheckTest : public test::GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        std::filesystem::copy(RANKS_WORLD_DIR, dir.Path(), std::filesystem::copy_options::recursive);
+    }
+    std::string Check() { return authoring::FormatCheck(authoring::CheckWorld(root()), root()); }
+    std::string root() const { return dir.Path().string(); }
+    test::TempDir dir;
+};
+
+std::string Rows(int count, const std::string& row) {
+    std::string text;
+    for (int i = 0; i < count; ++i) text += row + "\n";
+    return text;
+}
+
+// Map 1 walled in, with a box of two free cells in row 10 at columns 21 and 22.
+std::string BoxedMap() {
+    std::string text = std::string(59, '#') + "\n";
+    for (int y = 1; y < 19; ++y) {
+        std::string row = "#" + std::string(57, ' ') + "#";
+        if (y >= 9 && y <= 11) row.replace(20, 4, y == 10 ? "#  #" : "####");
+        text += row + "\n";
+    }
+    return text + std::string(59, '#') + "\n";
+}
+
+struct Case {
+    const char* file;
+    std::string content;  // "<dir>" makes a folder, "<none>" takes the file away
+    const char* line;     // expected in the report
+};
+
+const char* const kHero = "Hero\n40 8 6 5 5 8\n70 0 1\n0 0 0 0\n1 5 2 3 3 3\n";
+const char* const kMarks = "7 21 8\n9 29 13\n9 31 1\n";
+
+const Case kCases[] = {
+    {"map_form/map1/6.txt", "<none>", "map_form/map1/6.txt:1:1: error: missing: the game stops here"},
+    {"Abilities/Flame.txt", "<dir>",
+     "Abilities/Flame.txt:1:1: error: a directory: this ability's record and those after it stay empty"},
+    {"Enemy_Info/Rook_Status_Info.txt", "",
+     "Enemy_Info/Rook_Status_Info.txt:1:1: error: the file ends before the name: it and the fields after it are not read"},
+    {"Enemy_Info/Pawn_Status_Info.txt", "Pawn 1 \x81 0 1 14 6 4 3 3 5 0",
+     "Enemy_Info/Pawn_Status_Info.txt:1:8: warning: byte 0x81 is not code page 932 text"},
+    {"Abilities/SwordCut.txt", "剣\xF0\x9F\x98\x80 0 2 3",
+     "Abilities/SwordCut.txt:1:3: warning: this character has no code page 932 form: the game shows \"・\""},
+    {"Abilities/SwordCut.txt", "剣 0 2 3", "Abilities/SwordCut.txt:1:1: note: read as UTF-8 and converted to code page 932"},
+    {"Hero_Info/Hero_Status_Info.txt", "Hero 40 8 6 5 5 99999 70 0 1 0 0 0 0 1 5 2 3 3 3 8 4",
+     "Hero_Info/Hero_Status_Info.txt:1:17: error: this number does not fit in 16 bits: the game reads it as -31073"},
+    {"map_info/map1.txt", "7 21 8\n9 29 13\n9 31\n",
+     "map_info/map1.txt:4:1: error: the file ends after 8 numbers: the fields after them are not read"},
+    {"map_info/map1.txt", "7 21 8\n9 29 x\n",
+     "map_info/map1.txt:2:6: error: a number was expected here: reading stops, and this field and the ones after it are "
+     "not read"},
+    {"Enemy_Info/Knight_Status_Info.txt", "Abcdefghijklmnopqrstuvwxyz 2 ◎ 0 1 14 6 4 3 3 5 0",
+     "Enemy_Info/Knight_Status_Info.txt:1:20: error: the name is 26 bytes, longer than the 19 its field holds: the game "
+     "keeps the first 19"},
+    {"Enemy_Info/Knight_Status_Info.txt", "Knight 2 ◎◎ 0 1 14 6 4 3 3 5 0",
+     "Enemy_Info/Knight_Status_Info.txt:1:12: error: the symbol is 4 bytes, longer than the 3 its field holds: the game "
+     "keeps the first 2"},
+    {"map_form/map1/2.txt", Rows(3, std::string(59, ' ')) + std::string(61, '#') + "\n" + Rows(16, std::string(59, ' ')),
+     "map_form/map1/2.txt:4:60: error: line is 61 characters long, more than the 59 a row holds: rows 5 to 20 are shifted"},
+    {"map_form/map1/2.txt", Rows(19, std::string(59, ' ')) + std::string(62, '#') + "\n",
+     "map_form/map1/2.txt:20:60: error: line is 62 characters long, more than the 59 a row holds: the characters from "
+     "here on are not shown"},
+    {"map_form/map1/3.txt", Rows(10, std::string(59, ' ')),
+     "map_form/map1/3.txt:11:1: warning: the picture has 10 lines, fewer than 20: rows 11 to 20 are left free"},
+    {"map_form/map1/4.txt", Rows(5, std::string(59, ' ')) + "\t" + std::string(58, ' ') + "\n" + Rows(14, std::string(59, ' ')),
+     "map_form/map1/4.txt:6:1: warning: a tab is one wall cell that the terminal does not draw as one: use blanks"},
+    {"mini_map/map1.txt", Rows(3, std::string(19, '.')) + std::string(18, '.') + "\n" + Rows(5, std::string(19, '.')),
+     "mini_map/map1.txt:4:19: error: line is 18 characters long, fewer than the 19 a row holds: rows 5 to 9 are shifted"},
+    {"map_info/map1/3.txt", "6\n1 1 10 4\n", "map_info/map1/3.txt:1:1: error: the count 6 is outside 0 to 5: the game reads 5 of them"},
+    {"map_info/map1/2.txt", "1\n1 2 20 4\n1 3 30 10\n",
+     "map_info/map1/2.txt:3:1: warning: the count is 1 but more numbers follow: the game does not read them"},
+    {"map_info/map1/2.txt", "1\n7 2 20 4\n",
+     "map_info/map1/2.txt:2:1: error: kind 7 is not 1 to 4 (Pawn, Knight, Bishop, Rook): the game makes it a Rook"},
+    {"map_info/map1/2.txt", "1\n1 9 20 4\n", "map_info/map1/2.txt:2:3: error: group size 9 is outside 1 to 7: the game puts up 7"},
+    {"map_info/map1/1.txt", "1\n1 2 21 0\n", "map_info/map1/1.txt:2:5: warning: the enemy at (21, 0) stands on a wall"},
+    {"map_info/map1/1.txt", "1\n1 2 70 4\n",
+     "map_info/map1/1.txt:2:5: error: the cell (70, 4) is outside the map (columns 0 to 58, rows 0 to 19): the game "
+     "places the enemy at (58, 4)"},
+    {"Hero_Info/Hero_Status_Info.txt", std::string(kHero) + "0 0\n",
+     "Hero_Info/Hero_Status_Info.txt:6:1: error: the hero starts on a wall at (0, 0) of map 1"},
+    {"Hero_Info/Hero_Status_Info.txt", std::string(kHero) + "8 25\n",
+     "Hero_Info/Hero_Status_Info.txt:6:3: error: the start cell (8, 25) is outside the map (columns 0 to 58, rows 0 to "
+     "19): the game puts the hero at (8, 19)"},
+    {"map_info/map1.txt", std::string(kMarks) + "12\n",
+     "map_info/map1.txt:4:1: error: the start map 12 is not 1 to 9: the game starts on map 1"},
+    {"map_info/map1.txt", "7 61 8\n9 29 13\n9 31 1\n1\n",
+     "map_info/map1.txt:1:3: error: the Queen's mark (61, 8) is outside the field (columns 1 to 59, rows 1 to 20): it is "
+     "never drawn"},
+    {"map_info/map1.txt", std::string(kMarks) + "1\n",
+     "map_info/map1.txt:3:1: note: the strip opens rows 1 and 2 of map 9, columns 31 to 40 (20 wall cells freed), when "
+     "the hero enters map 7 or map 9"},
+    {"map_form/map1/3.txt", Rows(20, std::string(59, '#')),
+     "map_form/map1/3.txt:1:1: warning: the hero can never reach map 3"},
+    {"map_form/map1/1.txt", BoxedMap(), "map_info/map1/1.txt:2:1: warning: the enemy at (21, 10) can never reach the hero"},
+};
+
+TEST_F(WorldCheckTest, TheDefaultWorldPassesAndItsUtf8SourcesOnlyGetNotes) {
+    auto result = authoring::CheckWorld(root());
+    EXPECT_EQ(result.errors + result.warnings, 0) << Check();
+    EXPECT_EQ(result.notes, 1) << Check();  // the strip: no code page 932 file is taken for UTF-8
+    result = authoring::CheckWorld(RANKS_SOURCE_WORLD_DIR);
+    EXPECT_EQ(result.errors + result.warnings, 0);
+    EXPECT_GE(result.notes, 13);  // the strip, and every file written in UTF-8 beyond ASCII
+}
+
+TEST_F(WorldCheckTest, EveryKindOfReportAtItsLineAndColumn) {
+    for (const Case& c : kCases) {
+        test::TempDir world;
+        std::filesystem::copy(RANKS_WORLD_DIR, world.Path(), std::filesystem::copy_options::recursive);
+        const auto path = world.Path() / c.file;
+        std::filesystem::remove_all(path);
+        if (c.content == "<dir>") std::filesystem::create_directory(path);
+        else if (c.content != "<none>") world.Write(c.file, c.content);
+        if (std::string(c.file) == "map_form/map1/1.txt") world.Write("map_info/map1/1.txt", "1\n1 2 21 10\n");
+        const std::string report = authoring::FormatCheck(authoring::CheckWorld(world.Path().string()), "w");
+        EXPECT_NE(report.find(std::string(c.line) + "\n"), std::string::npos) << c.line << "\n" << report;
+    }
+}
+
+TEST_F(WorldCheckTest, ExitStatusTellsCleanFromErrorsFromNoWorld) {
+    auto run = [](std::string world) {
+        char* argv[] = {const_cast<char*>("ranks"), const_cast<char*>("check"), world.data(), nullptr};
+        return authoring::RunAuthoringCommand(3, argv);
+    };
+    EXPECT_EQ(run(root()), 0);
+    EXPECT_NE(headless::PrintedOut().find(root() + ": 0 errors, 0 warnings, 1 note\n"), std::string::npos);
+    dir.Write("map_info/map1/5.txt", "9\n");
+    EXPECT_EQ(run(root()), 1);
+    EXPECT_EQ(run(root() + "/Hero_Info"), 2);
+    EXPECT_EQ(headless::PrintedError(), "ranks check: " + root() + "/Hero_Info holds none of the data folders Hero_Info, "
+                                                                   "Enemy_Info, Abilities, map_form, map_info, mini_map\n");
+}
+
+// The repository's UTF-8 sources load into exactly the records that the
+// build's code page 932 world gives.
+TEST_F(WorldCheckTest, Utf8SourcesPlayAsTheConvertedWorld) {
+    auto load = [](const std::string& root) {
+        ResetGameState();
+        dataRoot = root;
+        LoadHeroStatus();
+        LoadAllEnemyStatus();
+        LoadAllAbilities();
+        LoadMapForms(worldNumber);
+        LoadMiniMap(worldNumber);
+        return std::string(reinterpret_cast<const char*>(&hero), sizeof hero) +
+               std::string(reinterpret_cast<const char*>(&enemyTable), sizeof enemyTable) +
+               std::string(reinterpret_cast<const char*>(&abilityTable), sizeof abilityTable) +
+               std::string(reinterpret_cast<const char*>(&worldGrid), sizeof worldGrid) +
+               std::string(reinterpret_cast<const char*>(&miniMapText), sizeof miniMapText);
+    };
+    EXPECT_EQ(load(RANKS_SOURCE_WORLD_DIR), load(RANKS_WORLD_DIR));
+}
+
+}  // namespace
+}  // namespace rf

@@ -37,8 +37,13 @@ int Replay(const SessionOptions& options, const std::string& world) {
     std::string text, error;
     std::string_view events;
     RecordingHeader header;
-    // Bounded and never waiting, whatever the path names.
-    platform::DataFileBytes read = platform::ReadDataFile(file, std::size_t{1} << 30);
+    // Bounded and never waiting, whatever the path names; the room grows with
+    // the recording (ten hours of play fit in the first).
+    platform::DataFileBytes read;
+    for (std::size_t room = std::size_t{1} << 20; room <= std::size_t{1} << 30; room <<= 4) {
+        read = platform::ReadDataFile(file, room);
+        if (read.problem != platform::FileProblem::kNone || !read.cut) break;
+    }
     if (read.problem != platform::FileProblem::kNone) return Refuse(shown + ": cannot be read");
     text = std::move(read.bytes);
     if (!ParseRecording(text, header, events, error)) return Refuse(shown + ": cannot be replayed: " + error);

@@ -12,8 +12,8 @@ namespace rf {
 namespace {
 
 constexpr std::string_view kDefault = "default";
-// Larger than any file a world holds; what lies beyond only counts by its being there.
-constexpr std::size_t kLargestFile = 1 << 20;
+// Larger than any file a world holds; what lies beyond counts by its being there.
+constexpr std::size_t kLargestFile = 1 << 18;
 
 std::string DefaultWorldFolder() {
     std::string world = InstalledWorld();

@@ -1,7 +1,9 @@
 // The save reader: any bytes are refused or give a save that reads back the
-// same when written again, and whose records hold as the game keeps them.
+// same when written again, whose records hold as the game keeps them, and
+// whose hero the status panel draws within the screen.
 #include <string>
 
+#include "console/status_display.h"
 #include "core/game_state.h"
 #include "replay/recording_file.h"
 #include "saves/save_format.h"
@@ -19,6 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!ParseSave(again, back, error) || ComposeSave(back) != again) __builtin_trap();
         hero = save.hero;
         itemEffects = save.effects;
+        DrawLevel();
+        DrawHpGauge();
+        DrawEffectFrames();
         fuzz::CheckRecords(false);
     } else if (error.empty()) {
         __builtin_trap();  // a refusal always says why

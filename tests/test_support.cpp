@@ -3,20 +3,11 @@
 #include <fstream>
 #include <random>
 
+#include "core/utf8_text.h"
+
 namespace rf::test {
 
-std::string ToCp932(std::string_view utf8) {
-    std::string in(utf8);
-    in.push_back('\0');
-    std::string out;
-    std::size_t i = 0;
-    while (i + 1 < in.size()) {
-        std::uint16_t code = sjis_detail::Encode(sjis_detail::NextCodePoint(in.data(), i));
-        if (code > 0xFF) out += static_cast<char>(code >> 8);
-        out += static_cast<char>(code & 0xFF);
-    }
-    return out;
-}
+std::string ToCp932(std::string_view utf8) { return Utf8ToCp932(utf8, nullptr); }
 
 TempDir::TempDir() {
     std::random_device rd;

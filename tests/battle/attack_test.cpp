@@ -81,18 +81,6 @@ TEST_F(AttackTest, MissAndNegativeDamageLeaveTheTargetUnhurt) {
     EXPECT_EQ(Line(1), "主人公に0のダメージ!!");
 }
 
-TEST_F(AttackTest, HeroFallsAtThreeHpToABlowOfFiveAndTheOthersDoNotStrike) {
-    test::OpenGroup(pawn, 3);
-    hero.hp = 3;
-    hero.speed = 0;
-    pawn.speed = 50;
-    test::SeedWhere([&] { return test::Forecast(false, pawn) == 5; });
-    headless::Key(kKeyEnter);
-    EXPECT_EQ(EnemiesTurn(pawn), kHeroFell);
-    EXPECT_EQ(hero.hp * 10 + battle.actionCount, 1);
-    EXPECT_EQ(Line(1) + Line(2), "GAME OVER相手に敗れました。");
-}
-
 TEST_F(AttackTest, AbilityOutsideTheTableStrikesWithTheFirst) {
     test::OpenGroup(pawn, 1);
     hero.speed = 0;

@@ -59,7 +59,8 @@ TEST_F(BattleFlowTest, EachOutcomeShowsItsMessageOnceAndClearsTheBattle) {
     const struct { const char *keys, *message; int heroSpeed, pawnSpeed, pawnAttack, power; } cases[] = {
         {"vvvee", "にげることに成功しました。", 1000, 0, 5, 1},  // flee (P 2000 and more against Q 0), the outcome
         {"eeeee", "バトルに勝ちました。", 1000, 0, 5, 1000},     // fight, target, strike, experience, outcome
-        {"veee", "バトルに負けました。", 0, 100, 10000, 1},      // defend, GAME OVER, the outcome
+        // Defend, GAME OVER, the outcome; the second Pawn does not strike after the fall.
+        {"veee", "バトルに負けました。", 0, 100, 10000, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
@@ -110,11 +111,12 @@ TEST_F(BattleFlowTest, DefendDoublesDefenceAndABucklerEndingInsideItLeavesNoTrac
     }
 }
 
-TEST_F(BattleFlowTest, LeavingMenusClearsTheirTitles) {
-    // Item and out, fight, ability menu and back to the targets, again and out with Space.
-    Run(2, "vve<^^ee<es");
-    EXPECT_EQ(battle.actionCount + battle.commandCursor, 0);
-    EXPECT_EQ(Row(0, 54, 20), std::string(20, ' '));
+TEST_F(BattleFlowTest, LeavingMenusClearsTheirTitlesAndTakesNoTurn) {
+    // Item and out, fight, ability menu, down and back to the targets with
+    // Left, again, down and out with Space: the cursor goes back to the first.
+    Run(2, "vve<^^eev<evs");
+    EXPECT_EQ(battle.actionCount + battle.commandCursor + battle.abilityCursor, 0);
+    EXPECT_EQ(Row(0, 54, 20) + Row(2, 54, 20), std::string(40, ' '));
     EXPECT_EQ(Row(7, 25, 26), std::string(26, ' '));
 }
 

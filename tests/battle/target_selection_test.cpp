@@ -51,7 +51,6 @@ TEST_F(TargetSelectionTest, RightStepsOverTheFallenAndSpaceGoesBackWithTargetOne
     RunScript([&] { SelectTarget(pawn); });
     EXPECT_EQ(pawn.target, 6);
     EXPECT_EQ(SymbolAttr(6), 15);
-    EXPECT_EQ(Row(7, 24, 26), "＜　対　象　の　選　択　＞");
     headless::Key(kKeySpace);
     EXPECT_EQ(SelectTarget(pawn), 0);
     EXPECT_EQ(pawn.target, 1);

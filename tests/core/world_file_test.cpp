@@ -143,7 +143,7 @@ TEST(Utf8TextTest, OnlyUtf8WithACharacterBeyondAsciiIsConverted) {
     for (const Case& c : cases) EXPECT_EQ(IsUtf8Text(c.bytes, false), c.utf8) << c.bytes;
     std::vector<std::size_t> unmappable;
     EXPECT_EQ(Utf8ToCp932("\xEF\xBB\xBF\xE5\x8B\x87\xE8\x80\x85\xF0\x9F\x98\x80!", &unmappable),
-              test::ToCp932("勇者・!"));
+              std::string("勇者・!"_sj));
     EXPECT_EQ(unmappable, std::vector<std::size_t>{4});
 }
 

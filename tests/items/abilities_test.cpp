@@ -21,19 +21,6 @@ protected:
     }
 };
 
-TEST_F(AbilitiesTest, SpaceReturnsZeroAndLeftReturnsOneBothErasingTheMenu) {
-    for (int key : {kKeySpace, kKeyLeft}) {
-        SCOPED_TRACE(key);
-        headless::Reset();
-        headless::Arrow(kKeyDown);
-        if (key == kKeyLeft) headless::Arrow(key);
-        else headless::Key(key);
-        EXPECT_EQ(Run(), key == kKeyLeft ? 1 : 0);
-        EXPECT_EQ(battle.abilityCursor, 0);
-        EXPECT_EQ(Row(2, 54, 20), std::string(20, ' '));
-    }
-}
-
 TEST_F(AbilitiesTest, TwoStrikesEachWithTheEnemiesTurnAndTwoAgingSteps) {
     Open(2);
     Prepare(4, {kItemProtein});  // SwordCut does no harm

@@ -8,11 +8,23 @@ namespace rf::platform {
 namespace {
 
 const Backend* active = nullptr;
+void (*beforeExit)() = nullptr;
+bool beforeExitRan = false;
 
 }  // namespace
 
 void UseBackend(const Backend& backend) { active = &backend; }
 const Backend& ActiveBackend() { return active ? *active : NativeBackend(); }
+
+void SetBeforeExit(void (*hook)()) { beforeExit = hook; }
+
+void RunBeforeExit() {
+    if (!beforeExitRan) {
+        beforeExitRan = true;
+        if (beforeExit) beforeExit();
+    }
+    FlushRecording();
+}
 
 void Open() { ActiveBackend().open(); }
 void SetCursorPosition(int x, int y) { ActiveBackend().setCursorPosition(x, y); }

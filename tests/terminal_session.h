@@ -55,12 +55,15 @@ public:
 
     bool Start(const std::filesystem::path& workingDir, const std::vector<std::string>& args = {},
                const std::string& program = RANKS_BINARY) {
-        std::string line = "sh " + Quote((dir_.Path() / "run.sh").string()) + " " + Quote(dir_.Path().string()) +
+        // Saved games go to a folder of the session's own.
+        std::string line = "env XDG_DATA_HOME=" + Quote(DataHome().string()) + " sh " + Quote((dir_.Path() / "run.sh").string()) + " " + Quote(dir_.Path().string()) +
                            " " + Quote(workingDir.string()) + " " + Quote(program);
         for (const auto& a : args) line += " " + Quote(a);
         Tmux("new-session -d -x 80 -y 25 " + Quote(line));
         return WaitUntil([this] { return Pid() > 0; });
     }
+    std::filesystem::path DataHome() const { return dir_.Path() / "data"; }
+    std::filesystem::path SaveFolder() const { return DataHome() / "ranks-and-files"; }
     // Keys by tmux name ("Up", "Enter", "C-c").
     void SendKeys(const std::vector<std::string>& keys) {
         std::string line = "send-keys";

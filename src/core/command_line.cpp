@@ -6,6 +6,7 @@
 #include "authoring/commands.h"
 #include "game_state.h"
 #include "platform/platform.h"
+#include "session.h"
 #include "startup.h"
 
 #ifndef RANKS_VERSION
@@ -16,17 +17,25 @@ namespace rf {
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: ranks [--world DIR] [--help] [--version]\n"
+    "usage: ranks [--world DIR] [--continue [FILE]] [--saves] [--record FILE]\n"
+    "             [--replay FILE [--speed N|max] [--headless]] [--help] [--version]\n"
     "       ranks check [DIR] | ranks balance [DIR] [--battles N]\n";
 
 constexpr std::string_view kHelp =
     "Ranks & Files - a role-playing game for the text console.\n"
     "\n"
-    "usage: ranks [--world DIR] [--help] [--version]\n"
+    "usage: ranks [--world DIR] [--continue [FILE]] [--saves] [--record FILE]\n"
+    "             [--replay FILE [--speed N|max] [--headless]] [--help] [--version]\n"
     "\n"
-    "  --world DIR  play the world whose data folders are in DIR\n"
-    "  --help       show this text and exit\n"
-    "  --version    show the version and exit\n"
+    "  --world DIR        play the world whose data folders are in DIR\n"
+    "  --continue [FILE]  resume the most recent saved game of the world, or FILE\n"
+    "  --saves            list the saved games and exit\n"
+    "  --record FILE      record this game to FILE as well\n"
+    "  --replay FILE      play a recording back (Space pauses, Ctrl+C quits)\n"
+    "  --speed N|max      replay N times faster, or without pauses\n"
+    "  --headless         replay without a terminal and print the last screen\n"
+    "  --help             show this text and exit\n"
+    "  --version          show the version and exit\n"
     "\n"
     "For world authors:\n"
     "  ranks check [DIR]                  report what the game makes of a world\n"
@@ -39,7 +48,10 @@ constexpr std::string_view kHelp =
     "\n"
     "Keys: arrow keys walk and choose, Enter or Right confirms, Space or\n"
     "Left goes back, Enter, Right or Down acknowledges a message.\n"
-    "Ctrl+C quits.\n";
+    "Ctrl+C quits.\n"
+    "\n"
+    "Every game is saved as it goes, and recorded beside its save, in the\n"
+    "user's data folder (ranks --saves shows where).\n";
 
 }  // namespace
 
@@ -47,6 +59,7 @@ int Main(int argc, char** argv) {
     // `ranks check` and `ranks balance`, the tools for world authors.
     if (int status = authoring::RunAuthoringCommand(argc, argv); status >= 0) return status;
     std::string world;
+    SessionOptions session;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -61,6 +74,15 @@ int Main(int argc, char** argv) {
             world = argv[++i];
             continue;
         }
+        if (int used = TakeSessionOption(argc, argv, i, session); used != 0) {
+            if (used > 0) {
+                i += used - 1;
+                continue;
+            }
+            platform::PrintError("ranks: '" + platform::Escaped(arg) + "' needs a value\n");
+            platform::PrintError(kUsage);
+            return 2;
+        }
         platform::PrintError("ranks: unknown argument '" + platform::Escaped(arg) + "'\n");
         platform::PrintError(kUsage);
         return 2;
@@ -72,9 +94,7 @@ int Main(int argc, char** argv) {
         }
     }
     dataRoot = ChooseDataRoot(world);
-    platform::Open();
-    StartUp();
-    MainLoop();
+    return RunSession(session, world);
 }
 
 }  // namespace rf

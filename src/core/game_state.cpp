@@ -15,6 +15,7 @@ BattleRandom battleRandom;
 HeroStatus heroSnapshot;
 ConsoleState console;
 MessageWindow messageWindow;
+SaveKeeping saveKeeping;
 std::int16_t battleLeft = kBattleLeftRest;
 std::int16_t heroPanelLeft = kHeroPanelLeftRest;
 std::int16_t menuTop = 0;
@@ -35,6 +36,7 @@ void ResetGameState() {
     heroSnapshot = {};
     console = {};
     messageWindow = {};
+    saveKeeping = {};
     battleLeft = kBattleLeftRest;
     heroPanelLeft = kHeroPanelLeftRest;
     menuTop = 0;

@@ -162,6 +162,24 @@ struct MessageWindow {
     std::string history[5] = {" ", " ", " ", " ", " "};
 };
 
+// What the saved game keeps track of besides the hero and the item effects.
+struct SaveKeeping {
+    bool enabled = false;  // this run writes its save file
+    // Marks shown on entering their maps; their strip stays open.
+    bool queenMarkShown = false;
+    bool kingMarkShown = false;
+    // Between an encounter and the end of its battle the save holds the
+    // field state from just before the encounter.
+    bool inBattle = false;
+    HeroStatus heroBeforeBattle;
+    ItemEffectState effectsBeforeBattle;
+    std::uint32_t loadsAtSave = 0;  // fieldEnemies.loads when last saved
+    std::string path;               // the save file
+    std::string world;              // the world as the save names it
+    std::string worldDigest;
+    std::int64_t startedAt = 0;     // when the game was begun
+};
+
 extern HeroStatus hero;
 extern EnemyTable enemyTable;
 extern AbilityTable abilityTable;
@@ -175,6 +193,7 @@ extern BattleRandom battleRandom;
 extern HeroStatus heroSnapshot;
 extern ConsoleState console;
 extern MessageWindow messageWindow;
+extern SaveKeeping saveKeeping;
 
 // Origins of the battle screen; animations move them and leave them at rest.
 inline constexpr std::int16_t kBattleLeftRest = 25;

@@ -11,6 +11,7 @@
 #include "field/map_files.h"
 #include "game_state.h"
 #include "platform/platform.h"
+#include "saves/autosave.h"
 
 #ifndef RANKS_WORLD_FROM_BIN
 #define RANKS_WORLD_FROM_BIN "../share/ranks/world"
@@ -28,6 +29,17 @@ constexpr const char* kDataFolders[] = {"Hero_Info", "Enemy_Info", "Abilities", 
 
 }  // namespace
 
+std::string InstalledWorld() {
+    std::string exeDir = platform::ExecutableDirectory();
+    if (exeDir.empty()) return "";
+    // Beside the program in a build tree; where `cmake --install` puts it otherwise.
+    for (std::string_view where : {std::string_view("world"), std::string_view(RANKS_WORLD_FROM_BIN)}) {
+        std::string world = exeDir + platform::PathSeparator() + std::string(where);
+        if (HoldsGameData(world)) return world;
+    }
+    return "";
+}
+
 std::string WorldFolderProblem(const std::string& dir) {
     if (!platform::DirectoryExists(dir)) return dir + " is not a folder";
     const std::string prefix = dir + platform::PathSeparator();
@@ -39,15 +51,7 @@ std::string WorldFolderProblem(const std::string& dir) {
 std::string ChooseDataRoot(const std::string& requested) {
     if (!requested.empty()) return requested;
     if (HoldsGameData("")) return "";
-    std::string exeDir = platform::ExecutableDirectory();
-    if (!exeDir.empty()) {
-        // Beside the program in a build tree; where `cmake --install` puts it otherwise.
-        for (std::string_view where : {std::string_view("world"), std::string_view(RANKS_WORLD_FROM_BIN)}) {
-            std::string world = exeDir + platform::PathSeparator() + std::string(where);
-            if (HoldsGameData(world)) return world;
-        }
-    }
-    return "";
+    return InstalledWorld();
 }
 
 void StartUp() {
@@ -71,7 +75,9 @@ void StartUp() {
 }
 
 void PollHeroKey() {
-    if (KeyWaiting()) MoveHero(ReadKey());
+    if (!KeyWaiting()) return;
+    MoveHero(ReadKey());
+    SaveIfMapChanged();
 }
 
 void DrawFieldScreen() {
@@ -94,6 +100,7 @@ void MainLoopPass() {
             DrawFieldScreen();
             // The marks belong to the map; the strip they open is open already.
             DrawCurrentPieceMark();
+            SaveAfterBattle();
         }
         PollHeroKey();
     }

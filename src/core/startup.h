@@ -9,6 +9,8 @@ namespace rf {
 // working directory when it holds the game's data folders, else the default
 // world the build placed beside the executable.
 std::string ChooseDataRoot(const std::string& requested);
+// The default world installed with the program (empty when there is none).
+std::string InstalledWorld();
 // Why `dir` cannot be a world (not a folder, or none of the six data
 // folders in it); empty when it can.
 std::string WorldFolderProblem(const std::string& dir);

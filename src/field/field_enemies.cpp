@@ -11,6 +11,7 @@
 #include "field_view.h"
 #include "hero_movement.h"
 #include "map_files.h"
+#include "saves/autosave.h"
 
 namespace rf {
 namespace {
@@ -89,6 +90,7 @@ int EnemyStep(int direction, std::int32_t kind, std::int32_t& x, std::int32_t& y
     MoveTo(nx, ny);
     WriteLine(EnemySymbolOf(kind));
     if (TouchesHero(nx, ny)) {
+        NoteEncounter();
         ClearScreen();
         WipeIn();
         WipeOut();

@@ -34,6 +34,12 @@ const Backend& HeadlessBackend();
 void UseBackend(const Backend& backend);
 const Backend& ActiveBackend();
 
+// A backend that is about to end the process on a quit (Ctrl+C, a request
+// to end, the console closing) calls this once the console is restored:
+// the game's before-exit hook, once, then the recording's last events.
+void RunBeforeExit();
+// Writes out what the recording still holds (platform/recording).
+void FlushRecording();
 // The farewell line set for Exit, handed over once (a backend's exit
 // prints it on standard error after restoring the terminal).
 std::string TakeFarewell();

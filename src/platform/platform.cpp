@@ -1,8 +1,6 @@
 #include "platform/platform.h"
 
 #include <cstdlib>
-#include <string>
-#include <utility>
 
 #include "platform/backend.h"
 
@@ -10,12 +8,23 @@ namespace rf::platform {
 namespace {
 
 const Backend* active = nullptr;
-std::string farewell;
+void (*beforeExit)() = nullptr;
+bool beforeExitRan = false;
 
 }  // namespace
 
 void UseBackend(const Backend& backend) { active = &backend; }
 const Backend& ActiveBackend() { return active ? *active : NativeBackend(); }
+
+void SetBeforeExit(void (*hook)()) { beforeExit = hook; }
+
+void RunBeforeExit() {
+    if (!beforeExitRan) {
+        beforeExitRan = true;
+        if (beforeExit) beforeExit();
+    }
+    FlushRecording();
+}
 
 void Open() { ActiveBackend().open(); }
 void SetCursorPosition(int x, int y) { ActiveBackend().setCursorPosition(x, y); }
@@ -27,9 +36,6 @@ void Sleep(std::uint32_t milliseconds) { ActiveBackend().sleep(milliseconds); }
 bool KeyWaiting() { return ActiveBackend().keyWaiting(); }
 int ReadKey() { return ActiveBackend().readKey(); }
 std::int64_t ClockSeconds() { return ActiveBackend().clockSeconds(); }
-
-void SetFarewell(std::string_view text) { farewell = text; }
-std::string TakeFarewell() { return std::exchange(farewell, std::string()); }
 
 void Exit(int status) {
     ActiveBackend().exit(status);

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace rf::platform {
 
@@ -57,6 +58,51 @@ char PathSeparator();
 std::string ExecutableDirectory();
 bool DirectoryExists(const std::string& path);
 
+// The files the game keeps for the player (saved games, recordings), one
+// implementation per operating system.
+// The per-user data folder of the game, made when missing; empty when the
+// system offers none.
+std::string UserDataDirectory();
+// Replaces `path` with `bytes` so that a crash or a power loss at any moment
+// leaves either the old file or the new one whole: a temporary file in the
+// same folder, flushed to disk, renamed over the old one.
+bool WriteFileAtomically(const std::string& path, std::string_view bytes);
+// Creates `path` only when nothing has that name yet (a new game never
+// takes an older one's name).
+bool CreateNewFile(const std::string& path);
+bool ReadWholeFile(const std::string& path, std::string& bytes);
+// The names of the plain files in a folder.
+std::vector<std::string> FilesIn(const std::string& directory);
+bool FileExists(const std::string& path);
+std::string AbsolutePath(const std::string& path);
+// The wall clock for dates on files; unlike ClockSeconds it is not part of
+// what the game sees, so reading it changes no recording.
+std::int64_t WallClockSeconds();
+// For the tests: the next atomic write ends the process abruptly at a
+// stage (1: halfway through the temporary file, 2: flushed, not yet renamed).
+void InjectWriteFault(int stage);
+
+// Quitting. Ctrl+C, a request to end (SIGTERM, a hang-up, the console
+// window closing) and the end of a replay run this hook once, on the game's
+// own thread, at the backend's next call, and then the process ends as it
+// would have without it. The platform calls back here, against the flow of
+// the game, because only the backend knows that the process is about to end.
+void SetBeforeExit(void (*hook)());
+
+// Recording: from now on every answer the console session gives the game
+// (each key test, key read and clock reading) is appended to each file
+// after `header`. False when a file cannot be made.
+bool StartRecording(const std::vector<std::string>& paths, std::string_view header);
+
+// Replay: `events` (a recording's event part) answer the game's key tests,
+// key reads and clock readings. On screen the pace is the recording's own,
+// `speed` times faster (0: no pauses at all); Space pauses, Ctrl+C quits.
+// Headless, the game runs in virtual time without a terminal. When the
+// events are used up the before-exit hook runs and the process ends with
+// status 0. False (with the reason) when the events cannot be read.
+bool StartReplay(std::string_view events, int speed, bool headless, std::string& error);
+// The headless session's screen as 25 lines of UTF-8, trailing blanks cut.
+std::vector<std::string> HeadlessScreenLines();
 // Why a data file could not be read.
 enum class FileProblem { kNone, kMissing, kDirectory, kNotRegular, kNoPermission, kUnreadable };
 

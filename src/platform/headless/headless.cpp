@@ -1,6 +1,7 @@
 #include "platform/headless/headless.h"
 
 #include <deque>
+#include <vector>
 #include <filesystem>
 #include <utility>
 
@@ -172,6 +173,16 @@ void Exit(int status) {
 }
 
 }  // namespace
+
+std::vector<std::string> HeadlessScreenLines() {
+    std::vector<std::string> lines;
+    for (int y = 0; y < VirtualConsole::kVisibleRows; ++y) {
+        std::string line = headless::RowUtf8(y);
+        line.erase(line.find_last_not_of(' ') + 1);
+        lines.push_back(line);
+    }
+    return lines;
+}
 
 const Backend& HeadlessBackend() {
     static constexpr Backend kHeadless{Open,         SetCursorPosition, SetAttribute, Write,

@@ -74,6 +74,10 @@ volatile std::sig_atomic_t resumed = 0;
 // A byte on this pipe wakes a poll that blocks until input: the signal
 // handlers write it, so a resize during a long wait is seen at once.
 int wakePipe[2] = {-1, -1};
+// A request to end (SIGTERM, SIGHUP, SIGINT from outside), acted on at the
+// backend's next call: the game's before-exit hook (a save) must not run
+// inside a signal handler.
+volatile std::sig_atomic_t quitSignal = 0;
 // Room for the crash handlers when the stack itself overflowed.
 alignas(16) char alternateStack[64 * 1024];
 
@@ -169,6 +173,10 @@ void OnContinue(int) {
     resumed = 1;
     Wake();
 }
+void OnQuitSignal(int sig) {
+    quitSignal = sig;
+    Wake();
+}
 void OnResize(int) {
     resized = 1;
     Wake();
@@ -192,11 +200,15 @@ void InstallHandlers() {
     fatal.sa_handler = OnFatalSignal;
     sigemptyset(&fatal.sa_mask);
     fatal.sa_flags = SA_RESETHAND | SA_NODEFER | SA_ONSTACK;
+    // No SA_RESTART: a blocking wait returns, so the quit is seen at once.
+    struct sigaction quit{};
+    quit.sa_handler = OnQuitSignal;
+    sigemptyset(&quit.sa_mask);
     for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
         // A signal that the caller chose to ignore (nohup, a background job) stays ignored.
         struct sigaction before{};
         ::sigaction(sig, nullptr, &before);
-        if (before.sa_handler != SIG_IGN) ::sigaction(sig, &fatal, nullptr);
+        if (before.sa_handler != SIG_IGN) ::sigaction(sig, sig == SIGQUIT ? &fatal : &quit, nullptr);
     }
     for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) ::sigaction(sig, &fatal, nullptr);
 
@@ -221,6 +233,8 @@ void InstallHandlers() {
 [[noreturn]] void EndByInterrupt() {
     std::fflush(nullptr);
     RestoreTerminal();
+    // After the terminal is back, so what the hook says is seen.
+    RunBeforeExit();
     ::signal(SIGINT, SIG_DFL);
     ::raise(SIGINT);
     ::_exit(130);
@@ -232,9 +246,21 @@ void Suspend() { ::kill(0, SIGTSTP); }
 // The terminal went away: end as a hang-up does.
 [[noreturn]] void EndByHangUp() {
     RestoreTerminal();
+    RunBeforeExit();
     ::signal(SIGHUP, SIG_DFL);
     ::raise(SIGHUP);
     ::_exit(129);
+}
+
+// A quit requested by a signal: the game's last word, then the end the
+// signal would have made.
+[[noreturn]] void EndBySignal(int sig) {
+    std::fflush(nullptr);
+    RestoreTerminal();
+    RunBeforeExit();
+    ::signal(sig, SIG_DFL);
+    ::raise(sig);
+    ::_exit(128 + sig);
 }
 
 // Reads what the terminal has sent so far, without waiting.
@@ -370,8 +396,9 @@ void WaitForSize() {
             WriteAll(kOut, notice);
             noticed = true;
         }
-        WaitForInput(200);
+        WaitForInput(100);
         ReadInput();
+        if (quitSignal) EndBySignal(quitSignal);
         if (resumed) return;
     }
     if (noticed) state.renderer.Invalidate();
@@ -392,6 +419,7 @@ void Present() {
 // the terminal brought up to date.
 void Service() {
     if (!state.opened) return;
+    if (quitSignal) EndBySignal(quitSignal);
     for (;;) {
         if (resumed) {
             resumed = 0;
@@ -535,6 +563,7 @@ int ReadKey() {
         ReadInput();
         if (state.decoder.HasKey()) return state.decoder.NextKey();
         std::int64_t settle = state.decoder.MsUntilSettled(NowMs());
+        // A quit signal wakes the wait through the pipe, so it may last.
         int timeout = settle < 0 ? -1 : static_cast<int>(settle) + 1;
         if (!terminalTaken) timeout = 100;  // stopped and not yet taken back
         WaitForInput(timeout);

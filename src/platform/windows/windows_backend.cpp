@@ -16,6 +16,7 @@
 #include <mmsystem.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstdlib>
 #include <ctime>
@@ -62,9 +63,16 @@ struct WindowsConsole {
     PauseDeadlines pauses;
     LARGE_INTEGER frequency{};
     HANDLE timer = nullptr;          // a high-resolution waitable timer, where the system has one
+    HANDLE quitEvent = nullptr;      // set with quitRequested, so a wait for input ends at once
 };
 
 WindowsConsole win;
+
+// Set by the console's control handler (its own thread); the game's thread
+// acts on it at the backend's next call, so the before-exit hook (a save)
+// runs where the game's records are safe to read.
+std::atomic<bool> quitRequested{false};
+std::atomic<bool> quitDone{false};
 
 HANDLE Output() { return GetStdHandle(STD_OUTPUT_HANDLE); }
 
@@ -120,7 +128,14 @@ void Restore() {
 [[noreturn]] void EndOnControl() {
     win.lock.lock();
     Restore();
+    // After the console is back, so what the hook says is seen.
+    RunBeforeExit();
+    quitDone = true;
     ExitProcess(STATUS_CONTROL_C_EXIT);
+}
+
+void QuitIfRequested() {
+    if (quitRequested) EndOnControl();
 }
 
 BOOL WINAPI OnControl(DWORD event) {
@@ -129,7 +144,15 @@ BOOL WINAPI OnControl(DWORD event) {
     case CTRL_BREAK_EVENT:
     case CTRL_CLOSE_EVENT:
     case CTRL_LOGOFF_EVENT:
-    case CTRL_SHUTDOWN_EVENT: EndOnControl();
+    case CTRL_SHUTDOWN_EVENT:
+        quitRequested = true;
+        if (win.quitEvent != nullptr) SetEvent(win.quitEvent);
+        // The system ends the process about five seconds after a close;
+        // until then the game's thread gets its chance to save and leave.
+        for (int waited = 0; waited < 4000 && !quitDone; waited += 10) ::Sleep(10);
+        win.lock.lock();
+        Restore();
+        ExitProcess(STATUS_CONTROL_C_EXIT);
     default: return FALSE;
     }
 }
@@ -222,7 +245,10 @@ bool MayBeAKey(const INPUT_RECORD& r) {
 // The game only waits for a key: sleep until the console has input (Ctrl+C
 // arrives on the handler's thread and ends the process from there).
 void WaitForConsoleInput() {
-    if (win.input == nullptr || WaitForSingleObject(win.input, INFINITE) != WAIT_OBJECT_0) {
+    const HANDLE handles[2] = {win.input, win.quitEvent};
+    const DWORD count = win.quitEvent != nullptr ? 2 : 1;
+    if (win.input == nullptr || WaitForMultipleObjects(count, handles, FALSE, INFINITE) != WAIT_OBJECT_0) {
+        QuitIfRequested();
         ::Sleep(10);
         return;
     }
@@ -271,6 +297,7 @@ void Open() {
     win.timerRaised = timeBeginPeriod(1) == TIMERR_NOERROR;
     QueryPerformanceFrequency(&win.frequency);
     win.timer = CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS);
+    win.quitEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     UseOwnScreenBuffer();
     SetConsoleModes();
     SetConsoleCtrlHandler(OnControl, TRUE);
@@ -311,12 +338,18 @@ bool CursorVisible() { return win.cursorVisible; }
 
 void Sleep(std::uint32_t milliseconds) {
     win.idle.Busy();
+    QuitIfRequested();
     // Counted from the previous pause's end, so writing a frame does not
-    // lengthen the animation.
-    SleepUntil(win.pauses.End(NowNs(), milliseconds));
+    // lengthen the animation; in slices, so a quit is seen within 100 ms.
+    const std::int64_t end = win.pauses.End(NowNs(), milliseconds);
+    for (std::int64_t now = NowNs(); now < end; now = NowNs()) {
+        SleepUntil(std::min<std::int64_t>(end, now + 100'000'000));
+        QuitIfRequested();
+    }
 }
 
 bool KeyWaiting() {
+    QuitIfRequested();
     bool ready = FillWaiting(win.keys, ConsoleKeyHit, ConsoleReadUnit);
     if (win.keys.QuitRequested()) EndOnControl();
     if (ready) {
@@ -333,7 +366,11 @@ bool KeyWaiting() {
 }
 
 int ReadKey() {
-    FillBlocking(win.keys, ConsoleReadUnit);
+    // Blocks in the wait for input, which a quit from the control handler ends too.
+    while (!FillWaiting(win.keys, ConsoleKeyHit, ConsoleReadUnit) && !win.keys.QuitRequested()) {
+        QuitIfRequested();
+        WaitForConsoleInput();
+    }
     if (win.keys.QuitRequested()) EndOnControl();
     win.idle.Busy();
     win.pauses.Forget();

@@ -1,0 +1,71 @@
+// Figures of saved games and replays, run by hand:
+//   build/bin/ranks_bench_saves FOLDER [WORLD RECORDING...]
+// the size of a save and the time to write one atomically (flushed to disk)
+// in FOLDER, and for each recording made on WORLD the time to replay it
+// headless without pauses.
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "core/startup.h"
+#include "platform/backend.h"
+#include "platform/headless/headless.h"
+#include "platform/platform.h"
+#include "replay/recording_file.h"
+#include "saves/autosave.h"
+#include "saves/resume.h"
+
+namespace {
+
+using namespace rf;
+using Clock = std::chrono::steady_clock;
+
+double MsSince(Clock::time_point t) { return std::chrono::duration<double, std::milli>(Clock::now() - t).count(); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: ranks_bench_saves FOLDER [WORLD RECORDING...]\n");
+        return 2;
+    }
+    SaveData save;
+    save.world = "default";
+    save.worldDigest = "137394241a87819a";
+    save.hero.mapNumber = 5;
+    std::memcpy(save.hero.name, "Hero", 5);
+    const std::string text = ComposeSave(save);
+    const std::string path = std::string(argv[1]) + "/bench.save";
+    constexpr int kWrites = 50;
+    auto start = Clock::now();
+    for (int i = 0; i < kWrites; ++i) platform::WriteFileAtomically(path, ComposeSave(save));
+    std::printf("save: %zu bytes, %.2f ms to write atomically (mean of %d)\n", text.size(), MsSince(start) / kWrites, kWrites);
+    std::remove(path.c_str());
+
+    for (int i = 3; i < argc; ++i) {
+        std::string bytes, error;
+        std::string_view events;
+        RecordingHeader header;
+        if (!platform::ReadWholeFile(argv[i], bytes) || !ParseRecording(bytes, header, events, error)) {
+            std::printf("%s: cannot be read %s\n", argv[i], error.c_str());
+            continue;
+        }
+        ResetGameState();
+        headless::Reset();
+        dataRoot = argv[2];
+        start = Clock::now();
+        platform::StartReplay(events, 0, true, error);
+        try {
+            if (header.resumed) ResumeGame(header.save);
+            else StartUp();
+            MainLoop();
+        } catch (const headless::ExitCalled&) {
+        }
+        const double ms = MsSince(start);
+        std::printf("%s: %zu bytes, %.1f s of game time replayed in %.1f ms (%.0fx)\n", argv[i], bytes.size(),
+                    static_cast<double>(headless::NowMs()) / 1000.0, ms, static_cast<double>(headless::NowMs()) / ms);
+        platform::UseBackend(platform::HeadlessBackend());
+    }
+    return 0;
+}

@@ -1,0 +1,155 @@
+// Recording: a backend that passes every call to the one it wraps and
+// writes down what the game was answered.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/backend.h"
+#include "platform/recording/session_events.h"
+
+namespace rf::platform {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Shorter idle gaps are not worth their bytes.
+constexpr std::int64_t kSmallestGapMs = 20;
+// Written out at least this often, so a killed game loses little.
+constexpr std::int64_t kWriteEveryMs = 1000;
+constexpr std::size_t kLineLength = 72;
+
+struct RecorderState {
+    const Backend* inner = nullptr;
+    std::vector<std::FILE*> files;
+    std::string line;
+    std::int64_t noKeys = 0;
+    bool keyAnnounced = false;
+    Clock::time_point lastKey;
+    Clock::time_point lastWrite;
+    std::int64_t sleptSinceKey = 0;
+};
+
+RecorderState rec;
+bool flushRegistered = false;  // the exit handler, once per process
+
+std::int64_t MsSince(Clock::time_point t) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count();
+}
+
+void Emit(SessionEvent::Kind kind, std::int64_t value = 0) { AppendEvent(rec.line, {kind, value}); }
+
+void EmitNoKeys() {
+    if (rec.noKeys > 0) Emit(SessionEvent::kNoKeys, rec.noKeys);
+    rec.noKeys = 0;
+}
+
+void WriteLine() {
+    if (rec.line.empty()) return;
+    rec.line += '\n';
+    for (std::FILE* f : rec.files) {
+        std::fwrite(rec.line.data(), 1, rec.line.size(), f);
+        std::fflush(f);
+    }
+    rec.line.clear();
+    rec.lastWrite = Clock::now();
+}
+
+void MaybeWrite() {
+    if (rec.line.size() >= kLineLength || MsSince(rec.lastWrite) >= kWriteEveryMs) WriteLine();
+}
+
+// The player's own time since the last key, beyond what the game slept.
+void EmitGap() {
+    std::int64_t gap = MsSince(rec.lastKey) - rec.sleptSinceKey;
+    if (gap >= kSmallestGapMs) Emit(SessionEvent::kTime, gap);
+    rec.lastKey = Clock::now();
+    rec.sleptSinceKey = 0;
+}
+
+void Open() { rec.inner->open(); }
+void SetCursorPosition(int x, int y) { rec.inner->setCursorPosition(x, y); }
+void SetAttribute(std::uint16_t attribute) { rec.inner->setAttribute(attribute); }
+void Write(std::string_view bytes) { rec.inner->write(bytes); }
+void SetCursorVisible(bool visible) { rec.inner->setCursorVisible(visible); }
+bool CursorVisible() { return rec.inner->cursorVisible(); }
+
+void Sleep(std::uint32_t ms) {
+    rec.sleptSinceKey += ms;
+    rec.inner->sleep(ms);
+}
+
+bool KeyWaiting() {
+    bool waiting = rec.inner->keyWaiting();
+    if (!waiting) {
+        ++rec.noKeys;
+        return false;
+    }
+    EmitNoKeys();
+    if (rec.keyAnnounced) Emit(SessionEvent::kKeyWaiting);
+    rec.keyAnnounced = true;
+    return true;
+}
+
+int ReadKey() {
+    int code = rec.inner->readKey();
+    EmitNoKeys();
+    EmitGap();
+    Emit(rec.keyAnnounced ? SessionEvent::kKey : SessionEvent::kRead, code);
+    rec.keyAnnounced = false;
+    MaybeWrite();
+    return code;
+}
+
+std::int64_t ClockSeconds() {
+    std::int64_t seconds = rec.inner->clockSeconds();
+    EmitNoKeys();
+    if (rec.keyAnnounced) Emit(SessionEvent::kKeyWaiting);
+    rec.keyAnnounced = false;
+    Emit(SessionEvent::kClock, seconds);
+    MaybeWrite();
+    return seconds;
+}
+
+void Exit(int status) {
+    FlushRecording();
+    rec.inner->exit(status);
+}
+
+constexpr Backend kRecorder{Open, SetCursorPosition, SetAttribute, Write, SetCursorVisible, CursorVisible,
+                            Sleep, KeyWaiting, ReadKey, ClockSeconds, Exit};
+
+void FlushAtExit() { FlushRecording(); }
+
+}  // namespace
+
+void FlushRecording() {
+    if (rec.files.empty()) return;
+    EmitNoKeys();
+    if (rec.keyAnnounced) Emit(SessionEvent::kKeyWaiting);
+    rec.keyAnnounced = false;
+    WriteLine();
+}
+
+bool StartRecording(const std::vector<std::string>& paths, std::string_view header) {
+    FlushRecording();
+    for (std::FILE* f : rec.files) std::fclose(f);
+    const Backend* inner = &ActiveBackend() == &kRecorder ? rec.inner : &ActiveBackend();
+    rec = RecorderState{};
+    rec.inner = inner;
+    for (const std::string& path : paths) {
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        if (f == nullptr) return false;
+        std::fwrite(header.data(), 1, header.size(), f);
+        std::fflush(f);
+        rec.files.push_back(f);
+    }
+    rec.lastKey = rec.lastWrite = Clock::now();
+    UseBackend(kRecorder);
+    if (!flushRegistered) std::atexit(FlushAtExit);
+    flushRegistered = true;
+    return true;
+}
+
+}  // namespace rf::platform

@@ -1,0 +1,73 @@
+#include "recording_file.h"
+
+namespace rf {
+namespace {
+
+constexpr std::string_view kMagic = "ranks-and-files recording ";
+
+// The next line without its break; false at the end of the text.
+bool NextLine(std::string_view text, std::size_t& pos, std::string_view& line) {
+    std::size_t nl = text.find('\n', pos);
+    if (nl == std::string_view::npos) return false;
+    line = text.substr(pos, nl - pos);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    pos = nl + 1;
+    return true;
+}
+
+bool Field(std::string_view line, std::string_view key, std::string& value) {
+    if (line.size() <= key.size() + 1 || line.substr(0, key.size()) != key || line[key.size()] != ' ') return false;
+    value = std::string(line.substr(key.size() + 1));
+    return true;
+}
+
+}  // namespace
+
+std::string ComposeRecordingHeader(const RecordingHeader& header) {
+    std::string out = std::string(kMagic) + std::to_string(kRecordingVersion) + "\n";
+    out += "world " + header.world + "\n";
+    out += "world-digest " + header.worldDigest + "\n";
+    if (header.resumed) out += "begins saved\n" + ComposeSave(header.save);
+    else out += "begins new\n";
+    out += "events\n";
+    return out;
+}
+
+bool ParseRecording(std::string_view text, RecordingHeader& header, std::string_view& events, std::string& error) {
+    header = RecordingHeader{};
+    std::size_t pos = 0;
+    std::string_view line;
+    if (text.substr(0, kMagic.size()) != kMagic || !NextLine(text, pos, line)) {
+        error = "not a recording";
+        return false;
+    }
+    if (line.substr(kMagic.size()) != std::to_string(kRecordingVersion)) {
+        error = "recorded by another version of the game (format " + std::string(line.substr(kMagic.size())) + ")";
+        return false;
+    }
+    std::string begins;
+    if (!NextLine(text, pos, line) || !Field(line, "world", header.world) || !NextLine(text, pos, line) ||
+        !Field(line, "world-digest", header.worldDigest) || !NextLine(text, pos, line) || !Field(line, "begins", begins) ||
+        (begins != "new" && begins != "saved")) {
+        error = "damaged header";
+        return false;
+    }
+    header.resumed = begins == "saved";
+    if (header.resumed) {
+        std::size_t start = pos;
+        while (NextLine(text, pos, line) && line != "end") {
+        }
+        if (line != "end" || !ParseSave(text.substr(start, pos - start), header.save, error)) {
+            error = "damaged starting state" + (error.empty() ? std::string() : ": " + error);
+            return false;
+        }
+    }
+    if (!NextLine(text, pos, line) || line != "events") {
+        error = "damaged header";
+        return false;
+    }
+    events = text.substr(pos);
+    return true;
+}
+
+}  // namespace rf

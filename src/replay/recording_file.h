@@ -1,0 +1,28 @@
+// A recording as a file: a short readable header (version, world, the
+// state the game began from) and then the console session's events.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "saves/save_format.h"
+
+namespace rf {
+
+// Raised whenever the events or the game's rules change, so an older
+// recording is refused rather than replayed into a different game.
+inline constexpr int kRecordingVersion = 1;
+
+struct RecordingHeader {
+    std::string world;
+    std::string worldDigest;
+    bool resumed = false;  // began from `save` rather than as a new game
+    SaveData save;
+};
+
+std::string ComposeRecordingHeader(const RecordingHeader& header);
+// Splits a recording into its header and its events; false, with the reason,
+// when it is not a recording this version can play.
+bool ParseRecording(std::string_view text, RecordingHeader& header, std::string_view& events, std::string& error);
+
+}  // namespace rf

@@ -1,0 +1,332 @@
+#include "save_format.h"
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <vector>
+
+#include "core/sjis.h"
+
+namespace rf {
+namespace {
+
+constexpr std::string_view kMagic = "ranks-and-files save ";
+
+// Code page 932 to UTF-8 and back through the game's own table; a name
+// that does not come back byte for byte is kept in hexadecimal instead.
+bool NameToUtf8(std::string_view cp932, std::string& out) {
+    for (std::size_t i = 0; i < cp932.size(); ++i) {
+        auto b = static_cast<unsigned char>(cp932[i]);
+        std::uint16_t code = b;
+        if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) {
+            if (i + 1 >= cp932.size()) return false;
+            code = static_cast<std::uint16_t>(b << 8 | static_cast<unsigned char>(cp932[++i]));
+        } else if (b < 0x20 || b == 0x7F || (b >= 0x80 && b < 0xA1) || b > 0xDF) {
+            return false;
+        }
+        std::uint32_t cp = 0;
+        if (code < 0x80) cp = code;
+        for (const auto& pair : sjis_detail::kEncodeTable)
+            if (cp == 0 && pair.cp932 == code) cp = pair.unicode;
+        if (cp == 0) return false;
+        char buffer[5] = {};
+        if (cp < 0x80) buffer[0] = static_cast<char>(cp);
+        else if (cp < 0x800) buffer[0] = static_cast<char>(0xC0 | cp >> 6), buffer[1] = static_cast<char>(0x80 | (cp & 0x3F));
+        else
+            buffer[0] = static_cast<char>(0xE0 | cp >> 12), buffer[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
+            buffer[2] = static_cast<char>(0x80 | (cp & 0x3F));
+        out += buffer;
+    }
+    return true;
+}
+
+bool NameFromUtf8(std::string_view utf8, std::string& out) {
+    std::string text(utf8);
+    text.push_back('\0');
+    for (std::size_t i = 0; i + 1 < text.size();) {
+        auto b = static_cast<unsigned char>(text[i]);
+        std::size_t length = b < 0x80 ? 1 : b >= 0xC2 && b < 0xE0 ? 2 : b >= 0xE0 && b < 0xF0 ? 3 : b >= 0xF0 && b < 0xF5 ? 4 : 0;
+        if (length == 0 || i + length >= text.size()) return false;
+        for (std::size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        std::uint16_t code;
+        try {
+            code = sjis_detail::Encode(sjis_detail::NextCodePoint(text.data(), i));
+        } catch (const char*) {
+            return false;
+        }
+        if (code > 0xFF) out += static_cast<char>(code >> 8);
+        out += static_cast<char>(code & 0xFF);
+    }
+    return true;
+}
+
+std::string Hex(std::string_view bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned char b : bytes) {
+        out += kDigits[b >> 4];
+        out += kDigits[b & 15];
+    }
+    return out;
+}
+
+bool FromHex(std::string_view hex, std::string& out) {
+    if (hex.size() % 2 != 0) return false;
+    auto nibble = [](char c) { return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1; };
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        int hi = nibble(hex[i]), lo = nibble(hex[i + 1]);
+        if (hi < 0 || lo < 0) return false;
+        out += static_cast<char>(hi << 4 | lo);
+    }
+    return true;
+}
+
+// Whole decimal numbers separated by single blanks, each within [lo, hi].
+bool Numbers(std::string_view text, std::vector<std::int64_t>& out, std::size_t count, std::int64_t lo, std::int64_t hi) {
+    out.clear();
+    std::size_t i = 0;
+    while (out.size() < count) {
+        if (out.size() > 0) {
+            if (i >= text.size() || text[i] != ' ') return false;
+            ++i;
+        }
+        bool negative = i < text.size() && text[i] == '-';
+        if (negative) ++i;
+        std::size_t start = i;
+        std::int64_t v = 0;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9' && i - start < 12) v = v * 10 + (text[i++] - '0');
+        if (i == start || (i < text.size() && text[i] != ' ')) return false;
+        v = negative ? -v : v;
+        if (v < lo || v > hi) return false;
+        out.push_back(v);
+    }
+    return i == text.size();
+}
+
+constexpr std::int64_t kI16Min = -32768, kI16Max = 32767, kU32Max = 4294967295LL;
+
+}  // namespace
+
+std::string UtcText(std::int64_t seconds) {
+    // Days to a civil date (proleptic Gregorian), so no time-zone database is needed.
+    std::int64_t days = seconds >= 0 ? seconds / 86400 : (seconds - 86399) / 86400;
+    std::int64_t rest = seconds - days * 86400;
+    days += 719468;
+    std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    std::int64_t doe = days - era * 146097;
+    std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    std::int64_t mp = (5 * doy + 2) / 153;
+    std::int64_t day = doy - (153 * mp + 2) / 5 + 1;
+    std::int64_t month = mp < 10 ? mp + 3 : mp - 9;
+    std::int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+    char text[160];
+    std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld %02lld:%02lld:%02lld UTC", static_cast<long long>(year),
+                  static_cast<long long>(month), static_cast<long long>(day), static_cast<long long>(rest / 3600),
+                  static_cast<long long>(rest / 60 % 60), static_cast<long long>(rest % 60));
+    return text;
+}
+
+bool ParseUtcText(std::string_view text, std::int64_t& seconds) {
+    int y, mo, d, h, mi, s;
+    char tail[8] = {};
+    std::string copy(text);
+    if (copy.size() != 23 || std::sscanf(copy.c_str(), "%4d-%2d-%2d %2d:%2d:%2d %3s", &y, &mo, &d, &h, &mi, &s, tail) != 7 ||
+        std::strcmp(tail, "UTC") != 0 || mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59 || y < 1970)
+        return false;
+    std::int64_t yy = mo <= 2 ? y - 1 : y;
+    std::int64_t era = yy / 400;
+    std::int64_t yoe = yy - era * 400;
+    std::int64_t doy = (153 * (mo + (mo > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    seconds = (era * 146097 + doe - 719468) * 86400 + h * 3600 + mi * 60 + s;
+    return UtcText(seconds) == text;
+}
+
+std::string ComposeSave(const SaveData& save) {
+    const HeroStatus& h = save.hero;
+    const ItemEffectState& e = save.effects;
+    std::string out;
+    auto line = [&](std::string_view key, const std::string& value) {
+        out += key;
+        out += ' ';
+        out += value;
+        out += '\n';
+    };
+    auto nums = [](std::initializer_list<std::int64_t> values) {
+        std::string s;
+        for (std::int64_t v : values) s += (s.empty() ? "" : " ") + std::to_string(v);
+        return s;
+    };
+    out += std::string(kMagic) + std::to_string(kSaveVersion) + "\n";
+    line("world", save.world);
+    line("world-digest", save.worldDigest);
+    line("started", UtcText(save.startedAt));
+    line("saved", UtcText(save.savedAt));
+    std::string name(h.name, strnlen(h.name, sizeof h.name - 1));
+    std::string utf8;
+    if (NameToUtf8(name, utf8) && utf8.find_first_of(" \t\r\n") == std::string::npos) line("name", utf8);
+    else line("name-bytes", Hex(name));
+    line("level", nums({h.level}));
+    line("exp", nums({h.exp}));
+    line("next-exp", nums({h.nextExp}));
+    line("hp", nums({h.hp, h.maxHp}));
+    line("attack", nums({h.attack}));
+    line("defence", nums({h.defence}));
+    line("magic-attack", nums({h.magicAttack}));
+    line("magic-defence", nums({h.magicDefence}));
+    line("speed", nums({h.speed}));
+    line("battle-saved", nums({h.savedAttack, h.savedDefence}));
+    line("reserved", nums({h.reserved[0], h.reserved[1], h.reserved[2], h.reserved[3]}));
+    line("potion", nums({h.items[0].number, h.items[0].count}));
+    line("protein", nums({h.items[1].number, h.items[1].count}));
+    line("buckler", nums({h.items[2].number, h.items[2].count}));
+    line("map", nums({h.mapNumber}));
+    line("cell", nums({h.fieldX, h.fieldY}));
+    line("protein-effects", nums({e.proteinSlots[0].turnsLeft, e.proteinSlots[0].row, e.proteinSlots[1].turnsLeft,
+                                  e.proteinSlots[1].row, e.proteinSlots[2].turnsLeft, e.proteinSlots[2].row}));
+    line("buckler-effects", nums({e.bucklerSlots[0].turnsLeft, e.bucklerSlots[0].row, e.bucklerSlots[1].turnsLeft,
+                                  e.bucklerSlots[1].row, e.bucklerSlots[2].turnsLeft, e.bucklerSlots[2].row}));
+    line("effect-rows", nums({e.rowInUse[0], e.rowInUse[1], e.rowInUse[2], e.activeEffects}));
+    std::string marks = std::string(save.queenMarkShown ? "queen" : "") + (save.queenMarkShown && save.kingMarkShown ? " " : "") +
+                        (save.kingMarkShown ? "king" : "");
+    line("marks-shown", marks.empty() ? "none" : marks);
+    out += "end\n";
+    return out;
+}
+
+bool ParseSave(std::string_view text, SaveData& save, std::string& error) {
+    save = SaveData{};
+    if (text.substr(0, kMagic.size()) != kMagic) {
+        error = "not a saved game";
+        return false;
+    }
+    std::map<std::string, std::string, std::less<>> fields;
+    std::size_t pos = 0;
+    bool ended = false;
+    bool first = true;
+    while (pos < text.size()) {
+        std::size_t nl = text.find('\n', pos);
+        if (nl == std::string_view::npos) break;  // a last line cut short
+        std::string_view line = text.substr(pos, nl - pos);
+        pos = nl + 1;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (first) {
+            first = false;
+            if (line.substr(kMagic.size()) != std::to_string(kSaveVersion)) {
+                error = "saved by another version of the game (format " + std::string(line.substr(kMagic.size())) + ")";
+                return false;
+            }
+            continue;
+        }
+        if (line == "end") {
+            ended = true;
+            break;
+        }
+        std::size_t space = line.find(' ');
+        if (space == std::string_view::npos || !fields.emplace(std::string(line.substr(0, space)), std::string(line.substr(space + 1))).second) {
+            error = "damaged (line '" + std::string(line.substr(0, 40)) + "')";
+            return false;
+        }
+    }
+    if (!ended) {
+        error = "damaged or cut short (no end line)";
+        return false;
+    }
+    std::vector<std::int64_t> v;
+    std::string bad;
+    auto get = [&](const char* key, std::size_t count, std::int64_t lo, std::int64_t hi) {
+        auto it = fields.find(key);
+        if (!bad.empty()) return false;
+        if (it == fields.end() || !Numbers(it->second, v, count, lo, hi)) {
+            bad = key;
+            return false;
+        }
+        return true;
+    };
+    HeroStatus& h = save.hero;
+    auto i16 = [&](std::size_t k) { return static_cast<std::int16_t>(v[k]); };
+    if (get("level", 1, kI16Min, kI16Max)) h.level = i16(0);
+    if (get("exp", 1, 0, kU32Max)) h.exp = static_cast<std::uint32_t>(v[0]);
+    if (get("next-exp", 1, 0, kU32Max)) h.nextExp = static_cast<std::uint32_t>(v[0]);
+    if (get("hp", 2, kI16Min, kI16Max)) h.hp = i16(0), h.maxHp = i16(1);
+    if (get("attack", 1, kI16Min, kI16Max)) h.attack = i16(0);
+    if (get("defence", 1, kI16Min, kI16Max)) h.defence = i16(0);
+    if (get("magic-attack", 1, kI16Min, kI16Max)) h.magicAttack = i16(0);
+    if (get("magic-defence", 1, kI16Min, kI16Max)) h.magicDefence = i16(0);
+    if (get("speed", 1, kI16Min, kI16Max)) h.speed = i16(0);
+    if (get("battle-saved", 2, kI16Min, kI16Max)) h.savedAttack = i16(0), h.savedDefence = i16(1);
+    if (get("reserved", 4, kI16Min, kI16Max))
+        for (int k = 0; k < 4; ++k) h.reserved[k] = i16(static_cast<std::size_t>(k));
+    const char* items[3] = {"potion", "protein", "buckler"};
+    for (int k = 0; k < 3; ++k)
+        if (get(items[k], 2, kI16Min, kI16Max)) h.items[k].number = i16(0), h.items[k].count = i16(1);
+    if (get("map", 1, 1, 9)) h.mapNumber = i16(0);
+    if (get("cell", 2, 0, 58) && v[1] <= 19) h.fieldX = i16(0), h.fieldY = i16(1);
+    else if (bad.empty()) bad = "cell";
+    ItemEffectState& e = save.effects;
+    if (get("protein-effects", 6, -1, kI16Max))
+        for (int k = 0; k < 3; ++k) e.proteinSlots[k] = {i16(2 * k), i16(2 * k + 1)};
+    if (get("buckler-effects", 6, -1, kI16Max))
+        for (int k = 0; k < 3; ++k) e.bucklerSlots[k] = {i16(2 * k), i16(2 * k + 1)};
+    if (get("effect-rows", 4, kI16Min, kI16Max)) {
+        for (int k = 0; k < 3; ++k) e.rowInUse[k] = i16(static_cast<std::size_t>(k));
+        e.activeEffects = i16(3);
+    }
+    // The effects as the battle keeps them: each running one on a row of its own.
+    int running = 0, rows = 0;
+    for (const EffectSlot* slots : {e.proteinSlots, e.bucklerSlots})
+        for (int k = 0; k < 3; ++k)
+            if (slots[k].turnsLeft != -1) {
+                ++running;
+                if (slots[k].row < 0 || slots[k].row > 2 || e.rowInUse[slots[k].row] != 1) bad = "effect-rows";
+            }
+    for (std::int16_t r : e.rowInUse) {
+        if (r != 0 && r != 1) bad = "effect-rows";
+        rows += r;
+    }
+    if (running != e.activeEffects || rows != running || running > 3) bad = bad.empty() ? "effect-rows" : bad;
+    if (!bad.empty()) {
+        error = "damaged (field '" + bad + "')";
+        return false;
+    }
+    std::string name;
+    if (auto it = fields.find("name"); it != fields.end()) {
+        if (!NameFromUtf8(it->second, name)) bad = "name";
+    } else if (auto hex = fields.find("name-bytes"); hex != fields.end()) {
+        if (!FromHex(hex->second, name)) bad = "name-bytes";
+    } else {
+        bad = "name";
+    }
+    if (bad.empty() && name.size() >= sizeof h.name) bad = "name";
+    if (bad.empty()) std::memcpy(h.name, name.data(), name.size());
+    auto marks = fields.find("marks-shown");
+    if (bad.empty() && marks != fields.end()) {
+        const std::string& m = marks->second;
+        save.queenMarkShown = m == "queen" || m == "queen king";
+        save.kingMarkShown = m == "king" || m == "queen king";
+        if (!save.queenMarkShown && !save.kingMarkShown && m != "none") bad = "marks-shown";
+    } else if (bad.empty()) {
+        bad = "marks-shown";
+    }
+    auto world = fields.find("world");
+    auto digest = fields.find("world-digest");
+    auto started = fields.find("started");
+    auto saved = fields.find("saved");
+    if (bad.empty() && (world == fields.end() || world->second.empty())) bad = "world";
+    if (bad.empty() && (digest == fields.end() || digest->second.size() != 16 ||
+                        digest->second.find_first_not_of("0123456789abcdef") != std::string::npos))
+        bad = "world-digest";
+    if (bad.empty() && (started == fields.end() || !ParseUtcText(started->second, save.startedAt))) bad = "started";
+    if (bad.empty() && (saved == fields.end() || !ParseUtcText(saved->second, save.savedAt))) bad = "saved";
+    if (!bad.empty()) {
+        error = "damaged (field '" + bad + "')";
+        return false;
+    }
+    save.world = world->second;
+    save.worldDigest = digest->second;
+    return true;
+}
+
+}  // namespace rf

@@ -1,0 +1,33 @@
+// The saved game as a file: small, versioned plain text, one field a line.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/game_state.h"
+
+namespace rf {
+
+inline constexpr int kSaveVersion = 1;
+
+struct SaveData {
+    std::string world;        // "default" or the world folder's absolute path
+    std::string worldDigest;  // 16 hexadecimal digits
+    std::int64_t savedAt = 0;
+    std::int64_t startedAt = 0;
+    HeroStatus hero;
+    ItemEffectState effects;
+    bool queenMarkShown = false;
+    bool kingMarkShown = false;
+};
+
+std::string ComposeSave(const SaveData& save);
+// False, with the reason, for anything that is not a whole save of this version.
+bool ParseSave(std::string_view text, SaveData& save, std::string& error);
+
+// Seconds since the epoch as "2026-12-07 03:17:04 UTC", and back.
+std::string UtcText(std::int64_t seconds);
+bool ParseUtcText(std::string_view text, std::int64_t& seconds);
+
+}  // namespace rf

@@ -1,0 +1,46 @@
+// The options of saved games, recordings and replays on the command line.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "core/session.h"
+
+namespace rf {
+namespace {
+
+// Takes the options of `args` in order; the values used, or -1 at a refusal.
+int Take(std::vector<const char*> args, SessionOptions& options) {
+    args.insert(args.begin(), "ranks");
+    int i = 1;
+    while (i < static_cast<int>(args.size())) {
+        int used = TakeSessionOption(static_cast<int>(args.size()), const_cast<char**>(args.data()), i, options);
+        if (used <= 0) return used;
+        i += used;
+    }
+    return i - 1;
+}
+
+TEST(SessionOptions, ValuesAndRefusals) {
+    SessionOptions o;
+    EXPECT_EQ(Take({"--continue", "--saves"}, o), 2);
+    EXPECT_TRUE(o.continueGame && o.continueFile.empty() && o.listSaves);
+    o = {};
+    EXPECT_EQ(Take({"--continue", "my.save", "--record", "r.rec"}, o), 4);
+    EXPECT_EQ(o.continueFile, "my.save");
+    EXPECT_EQ(o.recordFile, "r.rec");
+    o = {};
+    EXPECT_EQ(Take({"--replay", "r.rec", "--speed", "max", "--headless"}, o), 5);
+    EXPECT_TRUE(o.replayFile == "r.rec" && o.speed == 0 && o.headless);
+    o = {};
+    EXPECT_EQ(Take({"--speed", "16"}, o), 2);
+    EXPECT_EQ(o.speed, 16);
+    for (std::vector<const char*> bad : {std::vector<const char*>{"--speed", "0"}, {"--speed", "fast"},
+                                          {"--speed", "99999"}, {"--record"}, {"--replay"}}) {
+        o = {};
+        EXPECT_EQ(Take(bad, o), -1) << bad[0];
+    }
+    EXPECT_EQ(Take({"--world", "w"}, o), 0);  // not one of these
+}
+
+}  // namespace
+}  // namespace rf

@@ -1,0 +1,57 @@
+// Saved games with the real binary in a real terminal: a request to end in
+// the middle of a battle saves the field state from before it, and
+// --continue brings the hero back.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include "saves/save_files.h"
+#include "terminal_session.h"
+
+namespace rf::test {
+namespace {
+
+using SavesInTerminal = TerminalTest;
+
+std::vector<std::string> Names(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(SavesInTerminal, SigtermInBattleSavesTheFieldBeforeItAndContinueResumes) {
+    // The world of the recordings: the pawn beside the start comes to the hero.
+    const std::vector<std::string> world = {"--world", RANKS_RECORDINGS_WORLD};
+    TerminalSession first;
+    StartGame(first, world, true);
+    ASSERT_TRUE(first.WaitForText("Enemy View", std::chrono::seconds(15)));
+    first.Signal(SIGTERM);
+    ExpectEnd(first, 128 + SIGTERM);
+    const auto names = Names(first.SaveFolder());
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_TRUE(names[0].ends_with(".rec") && names[1].ends_with(".save"));
+    SaveEntry saved = ReadSaveFile((first.SaveFolder() / names[1]).string());
+    ASSERT_TRUE(saved.readable) << saved.error;
+    EXPECT_EQ(saved.data.hero.hp, 0);  // the battle had filled it
+    EXPECT_EQ(saved.data.world, std::filesystem::canonical(RANKS_RECORDINGS_WORLD).string());
+
+    TerminalSession second;
+    std::filesystem::create_directories(second.SaveFolder());
+    std::filesystem::copy(first.SaveFolder(), second.SaveFolder(), std::filesystem::copy_options::recursive);
+    std::vector<std::string> resume = world;
+    resume.push_back("--continue");
+    StartGame(second, resume, true);
+    const auto& hero = saved.data.hero;
+    ASSERT_TRUE(WaitUntil([&] { return second.Capture().at(hero.fieldY).find("●") == static_cast<std::size_t>(hero.fieldX); }));
+    second.SendKeys({"C-c"});
+    ExpectEnd(second, 130);
+    // The same save, and a second recording beside it.
+    EXPECT_EQ(Names(second.SaveFolder()).size(), 3u);
+
+    TerminalSession none;
+    ASSERT_TRUE(none.Start(dir.Path(), {"--continue"}));
+    EXPECT_EQ(none.WaitForExit(), 2);
+}
+
+}  // namespace
+}  // namespace rf::test

@@ -1,0 +1,117 @@
+// Recordings: the event text, and a game recorded and replayed in-process
+// ends on the same screen and records.
+#include <gtest/gtest.h>
+
+#include "core/startup.h"
+#include "platform/backend.h"
+#include "platform/platform.h"
+#include "platform/recording/session_events.h"
+#include "replay/recording_file.h"
+#include "replay/state_digest.h"
+#include "test_support.h"
+
+namespace rf::test {
+namespace {
+
+using platform::SessionEvent;
+
+TEST(SessionEvents, TokensAndTheirRefusals) {
+    std::vector<SessionEvent> events;
+    std::string error;
+    ASSERT_TRUE(platform::ParseEvents("n12 +224 t40 +77\ny r13 c1796000000\nn3 +2", events, error)) << error;
+    std::string again;
+    for (const SessionEvent& e : events) platform::AppendEvent(again, e);
+    EXPECT_EQ(again, "n12+224t40+77yr13c1796000000");  // the line cut short is left out
+    // An extended key read in one go is one token, and reads back as two keys.
+    again.clear();
+    for (int code : {224, 72, 13}) platform::AppendEvent(again, {SessionEvent::kKey, code});
+    EXPECT_EQ(again, "a72+13");
+    events.clear();
+    ASSERT_TRUE(platform::ParseEvents(again + "\n", events, error));
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[0].value, 224);
+    EXPECT_EQ(events[1].value, 72);
+    const std::pair<const char*, const char*> bad[] = {
+        {"n12 x3\n", "unknown event on line 1"},   {"n\n", "damaged event"},
+        {"+77x\n", "unknown event"},               {"\n+70000\n", "key code out of range on line 2"},
+        {"n99999999999999999999\n", "too large"},
+    };
+    for (auto [text, reason] : bad) {
+        events.clear();
+        EXPECT_FALSE(platform::ParseEvents(text, events, error)) << text;
+        EXPECT_NE(error.find(reason), std::string::npos) << error;
+    }
+}
+
+TEST(RecordingFile, HeaderRoundTripAndRefusals) {
+    RecordingHeader h{"default", "0123456789abcdef", true, {}};
+    h.save.world = "default";
+    h.save.worldDigest = "0123456789abcdef";
+    h.save.hero.mapNumber = 3;
+    std::string text = ComposeRecordingHeader(h) + "n5 +13\n";
+    RecordingHeader back;
+    std::string_view events;
+    std::string error;
+    ASSERT_TRUE(ParseRecording(text, back, events, error)) << error;
+    EXPECT_TRUE(back.resumed);
+    EXPECT_EQ(back.save.hero.mapNumber, 3);
+    EXPECT_EQ(events, "n5 +13\n");
+    const std::pair<std::string, const char*> bad[] = {
+        {"ranks-and-files recording 9\n", "another version"},
+        {"ranks-and-files save 1\n", "not a recording"},
+        {text.substr(0, text.find("events")), "damaged header"},
+        {text.substr(0, text.find("end\n")), "damaged starting state"},
+    };
+    for (const auto& [t, reason] : bad) {
+        EXPECT_FALSE(ParseRecording(t, back, events, error));
+        EXPECT_NE(error.find(reason), std::string::npos) << error;
+    }
+}
+
+class RecordAndReplay : public GameTest {
+protected:
+    void TearDown() override { platform::UseBackend(platform::HeadlessBackend()); }
+    // Plays the default world with `keys` and returns the last screen and digest.
+    std::string Run() {
+        dataRoot = RANKS_WORLD_DIR;
+        try {
+            StartUp();
+            MainLoop();
+        } catch (const headless::ScriptEnded&) {
+        } catch (const headless::ExitCalled&) {
+        }
+        std::string out;
+        for (const std::string& line : platform::HeadlessScreenLines()) out += line + "\n";
+        return out + StateDigest();
+    }
+};
+
+TEST_F(RecordAndReplay, AReplayEndsWhereTheGameEnded) {
+    TempDir dir;
+    const std::string path = (dir.Path() / "game.rec").string();
+    ASSERT_TRUE(platform::StartRecording({path}, "events\n"));
+    // Into the first battle: fight the pawn with the sword, then walk on.
+    for (int k : {headless::kEnter, headless::kEnter, headless::kEnter}) headless::Key(k);
+    for (int i = 0; i < 40; ++i) headless::Key(headless::kEnter);
+    for (int i = 0; i < 6; ++i) headless::Arrow(headless::kDown);
+    const std::string played = Run();
+    platform::FlushRecording();
+
+    std::string recording;
+    ASSERT_TRUE(platform::ReadWholeFile(path, recording));
+    EXPECT_LT(recording.size(), 2000u);
+    ResetGameState();
+    headless::Reset();
+    std::string error;
+    ASSERT_TRUE(platform::StartReplay(recording.substr(7), 0, true, error)) << error;
+    EXPECT_EQ(Run(), played);
+    // Cut short in the middle of a line: the replay stops at the last whole line.
+    const std::size_t cut = recording.rfind('\n', recording.size() - 2) + 3;
+    ResetGameState();
+    headless::Reset();
+    ASSERT_TRUE(platform::StartReplay(recording.substr(7, cut - 7), 0, true, error)) << error;
+    EXPECT_NO_THROW(Run());
+}
+
+}  // namespace
+}  // namespace rf::test

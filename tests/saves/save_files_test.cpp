@@ -1,0 +1,81 @@
+// Save files on disk: never overwriting another game, surviving a kill in
+// the middle of a write, and the listing.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "platform/platform.h"
+#include "saves/save_files.h"
+#include "test_support.h"
+
+namespace rf::test {
+namespace {
+
+std::string Read(const std::filesystem::path& p) {
+    std::string bytes;
+    platform::ReadWholeFile(p.string(), bytes);
+    return bytes;
+}
+
+SaveData Save(int level, std::int64_t savedAt, const std::string& world = "default") {
+    SaveData s;
+    s.world = world;
+    s.worldDigest = "00000000000000aa";
+    s.savedAt = s.startedAt = savedAt;
+    s.hero.level = static_cast<std::int16_t>(level);
+    s.hero.mapNumber = 2;
+    return s;
+}
+
+TEST(SaveFiles, AKillInTheMiddleOfASaveLeavesThePreviousSaveWhole) {
+    TempDir dir;
+    const std::string path = (dir.Path() / "game.save").string();
+    const std::string before = ComposeSave(Save(3, 1'800'000'000));
+    ASSERT_TRUE(platform::WriteFileAtomically(path, before));
+    const std::string after = ComposeSave(Save(4, 1'800'000'100));
+    for (int stage : {1, 2}) {
+        EXPECT_EXIT(
+            {
+                platform::InjectWriteFault(stage);
+                platform::WriteFileAtomically(path, after);
+                std::exit(0);
+            },
+            ::testing::ExitedWithCode(137), "");
+        EXPECT_EQ(Read(path), before) << "stage " << stage;
+        // The torn temporary file is not taken for a save.
+        ASSERT_EQ(SavesIn(dir.Path().string()).size(), 1u);
+        EXPECT_TRUE(SavesIn(dir.Path().string())[0].readable);
+    }
+    ASSERT_TRUE(platform::WriteFileAtomically(path, after));
+    EXPECT_EQ(Read(path), after);
+}
+
+TEST(SaveFiles, NewGamesNeverTakeAnOlderName) {
+    TempDir dir;
+    const std::string folder = dir.Path().string();
+    std::string first = NewSavePath(folder, 1'796'003'661);
+    std::string second = NewSavePath(folder, 1'796'003'661);
+    EXPECT_EQ(first.substr(first.find_last_of("/\\") + 1), "game-2026-11-30-015421.save");
+    EXPECT_EQ(second.substr(second.find_last_of("/\\") + 1), "game-2026-11-30-015421-2.save");
+    std::string rec1 = RecordingPathFor(first), rec2 = RecordingPathFor(first);
+    EXPECT_EQ(rec1.substr(rec1.find_last_of("/\\") + 1), "game-2026-11-30-015421.rec");
+    EXPECT_EQ(rec2.substr(rec2.find_last_of("/\\") + 1), "game-2026-11-30-015421.2.rec");
+}
+
+TEST(SaveFiles, ListingShowsTheMostRecentFirstAndWhatCannotBeResumed) {
+    TempDir dir;
+    dir.Write("a.save", ComposeSave(Save(2, 1'800'000'000)));
+    dir.Write("b.save", ComposeSave(Save(9, 1'800'000'500, "/games/other")));
+    dir.Write("c.save", "ranks-and-files save 7\n");
+    dir.Write("notes.txt", "not a save");
+    std::string listing = SavesListing(dir.Path().string());
+    std::size_t b = listing.find("  b.save  level 9, map 2, saved 2027-01-15 08:08:20 UTC, world /games/other\n");
+    std::size_t a = listing.find("  a.save  level 2, map 2, saved 2027-01-15 08:00:00 UTC, world default\n");
+    std::size_t c = listing.find("  c.save  cannot be resumed: saved by another version of the game (format 7)\n");
+    EXPECT_TRUE(b != std::string::npos && a != std::string::npos && c != std::string::npos) << listing;
+    EXPECT_TRUE(b < a && a < c) << listing;
+    EXPECT_EQ(listing.find("notes"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace rf::test

@@ -1,0 +1,107 @@
+// The save file: what goes in comes back, and anything else is refused
+// with a reason.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "saves/save_format.h"
+#include "test_support.h"
+
+namespace rf::test {
+namespace {
+
+SaveData Sample() {
+    SaveData s;
+    s.world = "default";
+    s.worldDigest = "0123456789abcdef";
+    s.startedAt = 1'796'000'000;
+    s.savedAt = 1'796'003'661;
+    std::string name = ToCp932("アレン");
+    std::memcpy(s.hero.name, name.data(), name.size());
+    s.hero.level = 7;
+    s.hero.exp = 4'000'000'000u;
+    s.hero.nextExp = 1234;
+    s.hero.hp = -3;
+    s.hero.maxHp = 120;
+    s.hero.attack = 30;
+    s.hero.items[kBuckler] = {3, 1};
+    s.hero.mapNumber = 9;
+    s.hero.fieldX = 58;
+    s.hero.fieldY = 19;
+    s.effects.proteinSlots[1] = {4, 2};
+    s.effects.rowInUse[2] = 1;
+    s.effects.activeEffects = 1;
+    s.kingMarkShown = true;
+    return s;
+}
+
+TEST(SaveFormat, WhatIsWrittenIsReadBackAndReadable) {
+    SaveData in = Sample();
+    std::string text = ComposeSave(in);
+    EXPECT_NE(text.find("name アレン\n"), std::string::npos);
+    EXPECT_NE(text.find("saved 2026-11-30 01:54:21 UTC\n"), std::string::npos);
+    EXPECT_NE(text.find("marks-shown king\n"), std::string::npos);
+    SaveData out;
+    std::string error;
+    ASSERT_TRUE(ParseSave(text, out, error)) << error;
+    EXPECT_EQ(ComposeSave(out), text);
+    EXPECT_STREQ(out.hero.name, in.hero.name);
+    EXPECT_EQ(out.hero.exp, in.hero.exp);
+    EXPECT_EQ(out.hero.hp, -3);
+    EXPECT_EQ(out.effects.proteinSlots[1].turnsLeft, 4);
+    // A name with no exact UTF-8 form is kept byte for byte.
+    std::memcpy(in.hero.name, "a b\x81", 5);
+    text = ComposeSave(in);
+    EXPECT_NE(text.find("name-bytes 61206281\n"), std::string::npos);
+    ASSERT_TRUE(ParseSave(text, out, error)) << error;
+    EXPECT_STREQ(out.hero.name, "a b\x81");
+}
+
+TEST(SaveFormat, DamagedCutShortOrForeignSavesAreRefusedWithAReason) {
+    const std::string good = ComposeSave(Sample());
+    auto replaced = [&](const std::string& from, const std::string& to) {
+        std::string s = good;
+        return s.replace(s.find(from), from.size(), to);
+    };
+    const struct {
+        std::string text;
+        std::string reason;
+    } cases[] = {
+        {"", "not a saved game"},
+        {"hello\n", "not a saved game"},
+        {replaced("save 1\n", "save 2\n"), "another version"},
+        {good.substr(0, good.size() - 4), "cut short"},
+        {good.substr(0, good.size() / 2), "cut short"},
+        {replaced("map 9", "map 10"), "'map'"},
+        {replaced("cell 58 19", "cell 58 20"), "'cell'"},
+        {replaced("level 7", "level 7x"), "'level'"},
+        {replaced("level 7", "level 40000"), "'level'"},
+        {replaced("exp 4000000000", "exp -1"), "'exp'"},
+        {replaced("world-digest 0123456789abcdef", "world-digest 0123"), "'world-digest'"},
+        {replaced("saved 2026-11-30 01:54:21 UTC", "saved 2026-13-30 01:54:21 UTC"), "'saved'"},
+        {replaced("marks-shown king", "marks-shown rook"), "'marks-shown'"},
+        {replaced("effect-rows 0 0 1 1", "effect-rows 0 1 0 1"), "'effect-rows'"},
+        {replaced("protein-effects -1 0 4 2", "protein-effects -1 0 4 7"), "'effect-rows'"},
+        {replaced("speed", "speed 1\nspeed"), "damaged"},
+    };
+    for (const auto& c : cases) {
+        SaveData out;
+        std::string error;
+        EXPECT_FALSE(ParseSave(c.text, out, error)) << c.text;
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+    }
+}
+
+TEST(SaveFormat, DatesAreUtcCivilTime) {
+    const std::pair<std::int64_t, const char*> cases[] = {
+        {0, "1970-01-01 00:00:00 UTC"}, {951'782'400, "2000-02-29 00:00:00 UTC"}, {4'102'444'799, "2099-12-31 23:59:59 UTC"}};
+    for (auto [seconds, text] : cases) {
+        EXPECT_EQ(UtcText(seconds), text);
+        std::int64_t back = -1;
+        EXPECT_TRUE(ParseUtcText(text, back));
+        EXPECT_EQ(back, seconds);
+    }
+}
+
+}  // namespace
+}  // namespace rf::test

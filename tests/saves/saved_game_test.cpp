@@ -1,0 +1,111 @@
+// A saved game through the real loops: saved at map changes, after a
+// battle and on a quit in battle (the state from before the encounter),
+// and resumed as if the hero had just entered his map.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "console/console.h"
+#include "core/startup.h"
+#include "platform/platform.h"
+#include "saves/autosave.h"
+#include "saves/resume.h"
+#include "saves/save_files.h"
+#include "test_support.h"
+
+namespace rf::test {
+namespace {
+
+class SavedGameTest : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        // The world of the recordings, where a pawn comes to the hero at once.
+        std::filesystem::copy(RANKS_RECORDINGS_WORLD, world.Path(), std::filesystem::copy_options::recursive);
+        dataRoot = world.Path().string();
+        saveKeeping.enabled = true;
+        saveKeeping.world = "default";
+        saveKeeping.worldDigest = "0000000000000000";
+        saveKeeping.path = (folder.Path() / "game.save").string();
+    }
+    SaveData Saved() {
+        SaveEntry entry = ReadSaveFile(saveKeeping.path);
+        EXPECT_TRUE(entry.readable) << entry.error;
+        return entry.data;
+    }
+    void Play() {
+        try {
+            StartUp();
+            WriteSave();
+            MainLoop();
+        } catch (const headless::ScriptEnded&) {
+        } catch (const headless::Watchdog&) {
+        }
+    }
+    TempDir world, folder;
+};
+
+TEST_F(SavedGameTest, AQuitInBattleKeepsTheStateBeforeTheEncounterAndTheBattleIsSavedWhenOver) {
+    // The pawn beside the start reaches the hero; he strikes once, hard.
+    headless::SetLimits(200'000'000, 120'000);
+    SaveData quitInBattle;
+    bool quit = false;
+    headless::SetKeyObserver([&] {
+        if (quit || !saveKeeping.inBattle) return;
+        quit = true;
+        hero.attack = 999;
+        SaveOnQuit();
+        quitInBattle = Saved();
+    });
+    for (int i = 0; i < 60; ++i) headless::Key(kKeyEnter);
+    Play();
+    ASSERT_TRUE(quit);
+    EXPECT_EQ(quitInBattle.hero.hp, 0);  // as before the battle filled it
+    EXPECT_EQ(quitInBattle.hero.level, 1);
+    EXPECT_EQ(quitInBattle.hero.attack, 8);
+    const SaveData after = Saved();
+    EXPECT_EQ(after.hero.level, 2);
+    EXPECT_EQ(after.hero.hp, hero.hp);
+    EXPECT_EQ(after.hero.exp, hero.exp);
+    EXPECT_FALSE(saveKeeping.inBattle);
+}
+
+TEST_F(SavedGameTest, MapChangesAreSavedAndAResumedHeroStandsAsIfHeHadJustEntered) {
+    for (int n = 1; n <= 9; ++n) world.Write("map_info/map1/" + std::to_string(n) + ".txt", "0\n");
+    std::string blank;
+    for (int y = 0; y < 20; ++y) blank += std::string(59, ' ') + "\n";
+    for (int n = 1; n <= 9; ++n) world.Write("map_form/map1/" + std::to_string(n) + ".txt", blank);
+    // Down into map 4, then into map 7, the Queen's.
+    std::vector<SaveData> saves;
+    headless::SetKeyObserver([&] { saves.push_back(Saved()); });
+    for (int i = 0; i < 36; ++i) headless::Arrow(kKeyDown);
+    Play();
+    ASSERT_EQ(hero.mapNumber, 7);
+    const SaveData last = Saved();
+    EXPECT_EQ(last.hero.mapNumber, 7);
+    EXPECT_EQ(last.hero.fieldY, 0);
+    EXPECT_TRUE(last.queenMarkShown);
+    EXPECT_FALSE(last.kingMarkShown);
+    // Saved at the start, on entering map 4 and on entering map 7, no more.
+    saves.push_back(last);
+    int writes = 1;
+    for (std::size_t i = 1; i < saves.size(); ++i) writes += saves[i].hero.mapNumber != saves[i - 1].hero.mapNumber;
+    EXPECT_EQ(writes, 3);
+
+    // Save at the moment he entered map 7 and compare with the resumed screen.
+    std::vector<std::string> entered;
+    for (int y = 0; y < 25; ++y) entered.push_back(Row(y));
+    const SaveData& atEntry = last;
+    const WorldGrid grid = worldGrid;
+    ResetGameState();
+    headless::Reset();
+    dataRoot = world.Path().string();
+    ResumeGame(atEntry);
+    for (int y = 0; y < 25; ++y) EXPECT_EQ(Row(y), entered[y]) << "row " << y;
+    EXPECT_EQ(AttrAt(20, 7), 15);  // the Queen's mark, highlighted
+    EXPECT_EQ(std::memcmp(&grid, &worldGrid, sizeof grid), 0);  // the strip is open again
+    EXPECT_EQ(fieldEnemies.loads, 1u);
+}
+
+}  // namespace
+}  // namespace rf::test

@@ -16,7 +16,9 @@ target_link_options(ranks PRIVATE
   # Pauses and key waits hand control back to the browser.
   -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536
   -sMODULARIZE -sEXPORT_NAME=RanksGame -sENVIRONMENT=web
-  -sEXPORTED_RUNTIME_METHODS=FS -sFORCE_FILESYSTEM
+  -sEXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency -sFORCE_FILESYSTEM
+  # Saved games live in the browser's IndexedDB.
+  -lidbfs.js
   # A world read from the user's disk may be larger than the default one.
   -sALLOW_MEMORY_GROWTH
   --preload-file ${CMAKE_BINARY_DIR}/bin/world@/game/world)

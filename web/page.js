@@ -6,6 +6,9 @@
 
   const kDataFolders = ['Hero_Info', 'Enemy_Info', 'Abilities', 'map_form', 'map_info', 'mini_map'];
   const kUserWorld = '/user-world';
+  // The game's data folder for the player (saved games), kept in IndexedDB.
+  const kPlayerFiles = '/home/web_user/.local/share/ranks-and-files';
+  const kDefaultWorld = '/game/world';
   const params = new URLSearchParams(location.search);
   // For reproducible battles in tests: the clock stands still at this second.
   const fixedClock = params.has('clock') ? Number(params.get('clock')) : null;
@@ -57,7 +60,33 @@
     $('errors').hidden = text === '';
   }
 
-  function start() {
+  // The most recently written saved game of a world, or null.
+  function newestSave(FS, world) {
+    let best = null;
+    let bestTime = -1;
+    for (const name of FS.readdir(kPlayerFiles)) {
+      if (!name.endsWith('.save')) continue;
+      const path = kPlayerFiles + '/' + name;
+      const text = new TextDecoder('latin1').decode(FS.readFile(path));
+      if (!text.split('\n').includes('world ' + world)) continue;
+      const time = FS.stat(path).mtime.getTime();
+      if (time > bestTime) { best = path; bestTime = time; }
+    }
+    return best;
+  }
+
+  // Writes the player's files to IndexedDB (one write at a time, and once
+  // more if asked again meanwhile).
+  function persist(session) {
+    if (session.syncing) { session.syncAgain = true; return; }
+    session.syncing = true;
+    session.module.FS.syncfs(false, () => {
+      session.syncing = false;
+      if (session.syncAgain) { session.syncAgain = false; persist(session); }
+    });
+  }
+
+  function start(resume) {
     if (game) {
       // The old game stops at its next pause or wait.
       game.module.ranksReplaced = true;
@@ -71,13 +100,27 @@
     term.reset();
     term.write('\x1b[?25l');
     showErrors('');
+    $('continue').hidden = true;
     $('ended').hidden = true;
     $('status').hidden = true;
     term.focus();
 
     const module = {
-      arguments: userWorld ? ['--world', kUserWorld] : [],
+      arguments: (userWorld ? ['--world', kUserWorld] : []).concat(resume ? ['--continue', resume] : []),
       preRun: [function () {
+        const FS = module.FS;
+        FS.mkdirTree(kPlayerFiles);
+        FS.mount(FS.filesystems.IDBFS, {}, kPlayerFiles);
+        module.addRunDependency('player-files');
+        FS.syncfs(true, (error) => {
+          if (error) console.warn('saved games could not be read:', error);
+          // The game this one would continue: the most recent save of this
+          // world made before it started (a new game saves at once, and
+          // would otherwise be the most recent itself).
+          session.resumable = newestSave(FS, userWorld ? kUserWorld : kDefaultWorld);
+          $('continue').hidden = session.resumable === null;
+          module.removeRunDependency('player-files');
+        });
         if (!userWorld) return;
         for (const file of userWorld) {
           const path = kUserWorld + '/' + file.path;
@@ -118,6 +161,8 @@
           resolve();
         };
         if (session.input.length > 0) { resolve(); return; }
+        // A game that waits for a key may just have saved.
+        persist(session);
         session.waiting = true;
         session.waits++;
         if (timeline) session.timeline.push(['wait', performance.now()]);
@@ -141,6 +186,7 @@
 
   function ended(session, status) {
     session.ended = status;
+    persist(session);
     session.waiting = false;
     let text = 'The game has ended.';
     if (session.errors !== '') text += ' It reported what is shown above.';
@@ -157,7 +203,8 @@
     game.push(bytes);
   });
 
-  $('again').addEventListener('click', start);
+  $('again').addEventListener('click', () => start());
+  $('continue').addEventListener('click', () => { if (game.resumable) start(game.resumable); });
 
   // A chosen folder: the world is where the data folders are, whether the
   // folder itself or one inside it was picked.
@@ -220,6 +267,12 @@
     flushed: () => new Promise((resolve) => term.write('', resolve)),
     // How many games the page has started (a world opened, play again).
     starts: () => starts,
+    // Resolves once the player's files are in IndexedDB.
+    persisted: () => new Promise((resolve) => {
+      const check = () => (game.syncing || game.syncAgain ? setTimeout(check, 20) : resolve());
+      persist(game);
+      check();
+    }),
     waiting: () => game !== null && game.waiting,
     waits: () => (game ? game.waits : 0),
     ended: () => (game ? game.ended : null),

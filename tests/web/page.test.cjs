@@ -7,7 +7,7 @@ const fs = require('node:fs');
 const path = require('node:path');
 const { after, before, test } = require('node:test');
 const { launch, openWorld, press, screen, serve, waitForKeyWait } = require('./browser.cjs');
-const { battleWorld, headlessScreens, makeWorld, quietWorld } = require('./worlds.cjs');
+const { battleWorld, emptyWorld, headlessScreens, makeWorld, quietWorld } = require('./worlds.cjs');
 
 const kLegend = '移動 ・・・ 矢印キー';
 const kPlaywrightKeys = { Up: 'ArrowUp', Down: 'ArrowDown', Left: 'ArrowLeft', Right: 'ArrowRight', Enter: 'Enter', Space: ' ' };
@@ -119,4 +119,36 @@ test('a world without a map file shows the stop, then ends and says what was wro
   // Playing again starts the same world over.
   await page.click('#again');
   await page.waitForFunction(() => window.ranks.ended() === null && window.ranks.screenText()[0].includes('ファイル'));
+});
+
+test('a saved game is kept in the browser and Continue resumes it after a reload', async () => {
+  const world = emptyWorld(54, 10);
+  const page = await freshPage();
+  await page.goto(server.url);
+  await page.waitForFunction(() => window.ranks);
+  await openWorld(page, world);
+  await waitForKeyWait(page, 0);
+  const start = await screen(page);
+  // Off the east edge: the game saves as it enters the next map.
+  for (let i = 0; i < 3; ++i) await press(page, 'ArrowRight');
+  const moved = await screen(page);
+  assert.notDeepEqual(moved.slice(0, 9).map((r) => r.slice(60)), start.slice(0, 9).map((r) => r.slice(60)), 'the mini-map mark moved');
+  await page.evaluate(() => window.ranks.persisted());
+
+  await page.reload();
+  await page.waitForFunction(() => window.ranks);
+  await openWorld(page, world);
+  await waitForKeyWait(page, 0);
+  assert.deepEqual(await screen(page), start, 'a new game starts where the world says');
+  await page.waitForSelector('#continue', { state: 'visible' });
+  const starts = await page.evaluate(() => window.ranks.starts());
+  await page.click('#continue');
+  await page.waitForFunction((n) => window.ranks.starts() > n, starts);
+  await waitForKeyWait(page, 0);
+  const resumed = await screen(page);
+  assert.deepEqual(resumed.slice(0, 9).map((r) => r.slice(60)), moved.slice(0, 9).map((r) => r.slice(60)), 'the mini-map shows the saved map');
+  assert.equal(resumed.findIndex((r) => r.includes('●')), moved.findIndex((r) => r.includes('●')));
+  await page.evaluate(async () => {
+    for (const db of await indexedDB.databases()) indexedDB.deleteDatabase(db.name);
+  });
 });

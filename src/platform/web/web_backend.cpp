@@ -97,8 +97,12 @@ void ReadInput() {
                            static_cast<std::int64_t>(NowMs()));
     }
     state.decoder.Tick(static_cast<std::int64_t>(NowMs()));
-    // Ctrl+C ends the game as in a terminal; there is no job to suspend.
-    if (state.decoder.TakeInterrupt()) End(130);
+    // Ctrl+C ends the game as in a terminal (the game saves on its way
+    // out); there is no job to suspend.
+    if (state.decoder.TakeInterrupt()) {
+        RunBeforeExit();
+        End(130);
+    }
     state.decoder.TakeSuspend();
 }
 

@@ -161,11 +161,11 @@
           resolve();
         };
         if (session.input.length > 0) { resolve(); return; }
-        // A game that waits for a key may just have saved.
-        persist(session);
         session.waiting = true;
         session.waits++;
         if (timeline) session.timeline.push(['wait', performance.now()]);
+        // A game that waits for a key may just have saved.
+        persist(session);
         session.wake = done;
         if (timeoutMs >= 0) timer = setTimeout(done, timeoutMs);
       }),

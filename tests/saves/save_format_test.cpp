@@ -58,7 +58,7 @@ TEST(SaveFormat, DamagedCutShortOrForeignSavesAreRefusedWithAReason) {
         return s.replace(s.find(from), from.size(), to);
     };
     const std::pair<std::string, std::string> cases[] = {
-        {"hello\n", "not a saved game"},
+        {"", "not a saved game"},
         {replaced("save 1\n", "save 2\n"), "another version"},
         {good.substr(0, good.size() - 4), "cut short"},
         {replaced("map 9", "map 10"), "'map'"},

@@ -1,10 +1,13 @@
-// The whole game in a real terminal (a tmux pane): installed, and stopped by a
-// missing file. What the screens show is checked headlessly and through the
-// terminal model (the renderer's tests).
+// The whole game in a real terminal (a tmux pane): what a player sees.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
+#include "core/startup.h"
+#include "platform/model/cp932_unicode.h"
+#include "platform/model/terminal_renderer.h"
 #include "terminal_session.h"
 
 namespace rf::test {
@@ -12,7 +15,106 @@ namespace {
 
 using namespace std::chrono_literals;
 
-using GameInTerminal = TerminalTest;
+class GameInTerminal : public TerminalTest {
+protected:
+    // The default world with map 1 replaced: open ground with a wall bar at
+    // columns 10 and 11 (rows 9 to 13), a thin wall "|" at column 20 of row
+    // 10 and a full-width "■" at columns 30 and 31 of row 12; the hero
+    // starts at (4, 10) and `enemies` is map 1's list.
+    void WriteWorld(const std::string& enemies) {
+        std::filesystem::copy(RANKS_WORLD_DIR, dir.Path(), std::filesystem::copy_options::recursive);
+        std::string picture;
+        for (int y = 0; y < 20; ++y) {
+            std::string row(59, ' ');
+            if (y >= 9 && y <= 13) row[10] = row[11] = '#';
+            if (y == 10) row[20] = '|';
+            if (y == 12) row.replace(30, 2, ToCp932("■"));
+            picture += row + "\n";
+        }
+        dir.Write("map_form/map1/1.txt", picture);
+        dir.Write("map_info/map1/1.txt", enemies);
+        dir.WriteText("Hero_Info/Hero_Status_Info.txt", "アレン 40 8 6 5 5 8 70 0 1 0 0 0 0 1 5 2 3 3 3 4 10\n");
+    }
+    // The headless screen as a terminal that draws ambiguous glyphs one cell
+    // wide shows it: such a glyph is followed by its blanked second cell.
+    static std::vector<std::string> HeadlessLines() {
+        std::vector<std::string> lines(25);
+        for (int y = 0; y < 25; ++y) {
+            for (int x = 0; x < 80; ++x) {
+                const auto& cell = headless::Screen().At(x, y);
+                if (cell.half == 2) continue;
+                std::uint32_t cp = platform::Cp932ToUnicode(cell.code);
+                platform::AppendUtf8(lines[y], cp == 0 ? ' ' : cp);
+                if (cell.half == 1 && !platform::TerminalRenderer::IsWide(cp)) lines[y] += ' ';
+            }
+            lines[y].erase(lines[y].find_last_not_of(' ') + 1);
+        }
+        return lines;
+    }
+    // Runs the headless game until `untilMs` of game time.
+    static void RunHeadlessUntil(std::int64_t untilMs) {
+        headless::RunUntil(untilMs);
+        headless::SetLimits(100'000'000, untilMs);
+        try {
+            MainLoop();
+        } catch (const headless::Watchdog&) {
+        }
+    }
+    bool Shows(TerminalSession& s, const std::vector<std::string>& expected) {
+        std::vector<std::string> shown;
+        for (auto& line : s.Capture()) shown.push_back(line.erase(line.find_last_not_of(' ') + 1));
+        return shown == expected;
+    }
+};
+
+// Two Pawns walk through the walls until the bar stops them: the thin wall
+// and the full-width one show again behind them, and the hero then walks.
+TEST_F(GameInTerminal, EnemiesCrossingWallsAndTheHerosStepsShowExactlyAsHeadless) {
+    WriteWorld("2\n1 1 24 10\n1 1 35 12\n");
+    ResetGameState();
+    headless::Reset();
+    dataRoot = dir.Path().string();
+    StartUp();
+    RunHeadlessUntil(8'000);
+    const auto settled = HeadlessLines();
+    ASSERT_EQ(settled[10] + "/" + settled[12], "    ●     ##◎       |/          ##                  ■");
+    const std::vector<std::string> keys = {"Left", "Left", "Right", "Right", "Right"};
+    std::int64_t at = 8'000;
+    for (const auto& k : keys) headless::Arrow(k == "Left" ? 75 : 77, at += 300);
+    RunHeadlessUntil(at + 2'000);
+    const auto walked = HeadlessLines();
+
+    TerminalSession s;
+    StartGame(s, {}, true);
+    EXPECT_TRUE(WaitUntil([&] { return Shows(s, settled); }, 15s));
+    for (const auto& k : keys) s.SendKeys({k});
+    EXPECT_TRUE(WaitUntil([&] { return Shows(s, walked); }, 5s));
+    s.SendKeys({"C-c"});
+    ExpectEnd(s, std::nullopt);
+}
+
+// Down Down Right Right typed during the wipes would use a potion at full
+// hit points; only keys pressed once the battle screen stands act.
+TEST_F(GameInTerminal, KeysTypedBeforeTheBattleScreenStandsAreDropped) {
+    WriteWorld("1\n1 1 8 10\n");
+    TerminalSession s;
+    StartGame(s);
+    // The first wipe fills the top row from the left.
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            auto lines = s.Capture();
+            return !lines.empty() && lines[0].find("■") != std::string::npos;
+        },
+        10s));
+    s.SendKeys({"Down", "Down", "Right", "Right"});
+    ASSERT_TRUE(s.WaitForText("HP : ", 5s));
+    std::this_thread::sleep_for(1s);
+    EXPECT_FALSE(s.ScreenContains("Item") || s.ScreenContains("回復"));
+    s.SendKeys({"Enter"});  // keys pressed now act: Fight
+    EXPECT_TRUE(s.WaitForText("対　象　の　選　択"));
+    s.SendKeys({"C-c"});
+    ExpectEnd(s, std::nullopt);
+}
 
 TEST_F(GameInTerminal, TheInstalledGamePlaysItsWorldFromAnyWorkingDirectory) {
     TempDir prefix;

@@ -1,5 +1,7 @@
 # The executable links exactly one console backend, chosen here.
-if(WIN32)
+if(EMSCRIPTEN)
+  include(cmake/WebBackend.cmake)
+elseif(WIN32)
   if(EXISTS ${CMAKE_SOURCE_DIR}/cmake/WindowsBackend.cmake)
     include(cmake/WindowsBackend.cmake)
   endif()

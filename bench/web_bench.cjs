@@ -1,0 +1,178 @@
+// Figures of the web page in headless Chromium, run by hand after the web
+// build and the native build (for its default world):
+//   node bench/web_bench.cjs
+// The build's sizes; the time from loading the page to the first field
+// frame; each animation's measured duration against the pauses it states
+// (from the page's timeline of pauses and key waits); the main thread's
+// load while the game waits on a field without enemies.
+'use strict';
+const fs = require('node:fs');
+const path = require('node:path');
+const zlib = require('node:zlib');
+const { launch, openWorld, pageDir, press, serve, waitForKeyWait } = require('../tests/web/browser.cjs');
+const { battleWorld, emptyWorld } = require('../tests/web/worlds.cjs');
+
+const kLegend = '移動 ・・・ 矢印キー';
+const runs = Number(process.env.RUNS || 3);
+
+function sizes() {
+  for (const name of ['ranks.wasm', 'ranks.js', 'ranks.data', 'xterm.js', 'page.js']) {
+    const data = fs.readFileSync(path.join(pageDir, name));
+    console.log(`${name.padEnd(11)} ${String(data.length).padStart(8)} bytes  ${String(zlib.gzipSync(data, { level: 9 }).length).padStart(8)} gzipped`);
+  }
+}
+
+// The pauses from `from` up to the next key wait, as one animation:
+// stated is their sum, measured the time from the first pause to the wait.
+function animation(timeline, from, accept = () => true) {
+  let stated = 0;
+  let start = null;
+  let pauses = 0;
+  for (let i = from; i < timeline.length; ++i) {
+    const [ms, t] = timeline[i];
+    if (ms === 'wait') return start === null ? null : { stated, measured: t - start, pauses, next: i + 1 };
+    if (!accept(ms)) {
+      if (start !== null) return { stated, measured: t - start, pauses, next: i };
+      continue;
+    }
+    if (start === null) start = t;
+    stated += ms;
+    ++pauses;
+  }
+  return null;
+}
+
+const figures = {};
+function record(name, a) {
+  if (!a) return;
+  (figures[name] = figures[name] || []).push(a);
+}
+
+function report() {
+  console.log('\nanimation                      stated ms   measured ms (min / median / max)   ratio (median)');
+  for (const [name, list] of Object.entries(figures)) {
+    const m = list.map((a) => a.measured).sort((x, y) => x - y);
+    const med = m[Math.floor(m.length / 2)];
+    console.log(`${name.padEnd(30)} ${String(list[0].stated).padStart(9)}   ${m[0].toFixed(1).padStart(8)} / ${med.toFixed(1).padStart(7)} / ${m[m.length - 1].toFixed(1).padStart(7)}   ${(med / list[0].stated).toFixed(3)}`);
+  }
+}
+
+async function timelineOf(page) { return page.evaluate(() => window.ranks.timeline()); }
+
+async function loadTime(context, url) {
+  const page = await context.newPage();
+  await page.goto(url + '?x=' + Math.random());
+  await page.waitForFunction((legend) => window.ranks && window.ranks.screenText().some((r) => r.includes(legend)),
+    kLegend, { polling: 'raf' });
+  const ms = await page.evaluate(() => performance.now());
+  await page.close();
+  return ms;
+}
+
+// The map changes: walking off the east edge and off the north edge of an
+// empty world.
+async function mapChanges(page, world) {
+  await openWorld(page, world);
+  await waitForKeyWait(page, 0);
+  const walk = async (key, name) => {
+    for (let i = 0; i < 30; ++i) {
+      const before = (await timelineOf(page)).length;
+      await press(page, key);
+      const a = animation(await timelineOf(page), before);
+      if (a) return record(name, a);
+    }
+    throw new Error('no map change walking ' + key);
+  };
+  await walk('ArrowRight', 'map change sideways');
+  await walk('ArrowUp', 'map change vertical');
+}
+
+// The encounter and a battle against two pawns, with the item menu and the
+// ability menu opened, to its end with the level-up panel.
+async function battle(page, url) {
+  await page.goto(url + '?clock=1000000&timeline');
+  await page.waitForFunction(() => window.ranks);
+  await openWorld(page, battleWorld(1, 2));
+  await waitForKeyWait(page, 0, 30000);
+  let t = await timelineOf(page);
+  const wipes = t.findIndex(([ms]) => ms === 30);
+  const wipe = animation(t, wipes, (ms) => ms === 30);
+  record('encounter wipes', wipe);
+  record('battle opening', animation(t, wipe.next));
+
+  const step = async (key, name, accept) => {
+    const from = (await timelineOf(page)).length;
+    await press(page, key);
+    if (name) record(name, animation(await timelineOf(page), from, accept));
+  };
+  await step('ArrowDown');
+  await step('ArrowDown');
+  await step('Enter', 'item menu slide in');
+  await step(' ', 'item menu slide out');
+  await step('ArrowUp');
+  await step('ArrowUp');
+  await step('Enter', 'target banner slide');
+  await step('Enter', 'ability menu slide in');
+  // The blow: its message is typed out a character at a time.
+  await step('Enter', 'typed message (the blow)');
+  // Acknowledge until the level-up panel has come and gone.
+  for (let i = 0; i < 30 && !(await page.evaluate(() => window.ranks.screenText().some((r) => r.includes('LEVEL UP')))); ++i) {
+    const from = (await timelineOf(page)).length;
+    await press(page, 'Enter');
+    t = await timelineOf(page);
+    if (t.slice(from).some(([ms]) => ms === 50) && !figures['typed message']) record('typed message', animation(t, from));
+    if (await page.evaluate(() => window.ranks.screenText().some((r) => r.includes('LEVEL UP'))))
+      record('level-up panel (to its first wait)', animation(t, from));
+  }
+}
+
+// The main thread's share of 10 s while the game waits on an empty field.
+async function idleLoad(context, url, world) {
+  const page = await context.newPage();
+  await page.goto(url);
+  await page.waitForFunction(() => window.ranks);
+  await openWorld(page, world);
+  await waitForKeyWait(page, 0);
+  const cdp = await context.newCDPSession(page);
+  await cdp.send('Performance.enable');
+  const metric = async () => {
+    const { metrics } = await cdp.send('Performance.getMetrics');
+    const get = (n) => metrics.find((m) => m.name === n).value;
+    return { task: get('TaskDuration'), script: get('ScriptDuration'), at: Date.now() };
+  };
+  await new Promise((r) => setTimeout(r, 1000));
+  const a = await metric();
+  await new Promise((r) => setTimeout(r, 10000));
+  const b = await metric();
+  const wall = (b.at - a.at) / 1000;
+  console.log(`idle on an empty field: main thread busy ${(100 * (b.task - a.task) / wall).toFixed(3)} % ` +
+    `(script ${(100 * (b.script - a.script) / wall).toFixed(3)} %) over ${wall.toFixed(1)} s`);
+  await page.close();
+}
+
+(async () => {
+  sizes();
+  const server = await serve();
+  const browser = await launch();
+  try {
+    const loads = [];
+    for (let i = 0; i < 5; ++i) loads.push(await loadTime(browser.context, server.url));
+    loads.sort((x, y) => x - y);
+    console.log(`load to first field frame: ${loads.map((x) => x.toFixed(0)).join(', ')} ms (median ${loads[2].toFixed(0)})`);
+
+    const edge = emptyWorld(54, 10);
+    for (let run = 0; run < runs; ++run) {
+      const page = await browser.context.newPage();
+      await page.goto(server.url + '?timeline');
+      await page.waitForFunction(() => window.ranks);
+      await mapChanges(page, edge);
+      await battle(page, server.url);
+      await page.close();
+    }
+    report();
+    await idleLoad(browser.context, server.url, emptyWorld(30, 10));
+  } finally {
+    await browser.close();
+    await server.close();
+  }
+})();

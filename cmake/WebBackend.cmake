@@ -1,0 +1,60 @@
+# The game in a web page (Emscripten): build-web/web/ is a static folder
+# with the page, the game's JavaScript and WebAssembly, the default world
+# and the terminal widget.
+set(RANKS_WEB_DIR ${CMAKE_BINARY_DIR}/web)
+
+add_library(ranks_platform_web STATIC
+  ${CMAKE_SOURCE_DIR}/src/platform/web/web_backend.cpp ${CMAKE_SOURCE_DIR}/src/platform/platform.cpp)
+target_link_libraries(ranks_platform_web PUBLIC ranks_platform_model ranks_platform_headless_session ranks_platform_os)
+
+add_executable(ranks src/core/main.cpp)
+target_include_directories(ranks PRIVATE src/core)
+target_link_libraries(ranks PRIVATE ranks_game ranks_platform_web)
+add_dependencies(ranks ranks_world)
+set_target_properties(ranks PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${RANKS_WEB_DIR} SUFFIX .js)
+target_link_options(ranks PRIVATE
+  # Pauses and key waits hand control back to the browser.
+  -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536
+  -sMODULARIZE -sEXPORT_NAME=RanksGame -sENVIRONMENT=web
+  -sEXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency -sFORCE_FILESYSTEM
+  # Saved games live in the browser's IndexedDB.
+  -lidbfs.js
+  # A world read from the user's disk may be larger than the default one.
+  -sALLOW_MEMORY_GROWTH
+  --preload-file ${CMAKE_BINARY_DIR}/bin/world@/game/world)
+set_property(TARGET ranks APPEND PROPERTY LINK_DEPENDS ${RANKS_WORLD_OUTPUTS})
+
+# The terminal widget, pinned by the committed lockfile, installed into the
+# build tree so the sources stay untouched.
+set(RANKS_NPM_DIR ${CMAKE_BINARY_DIR}/npm)
+set(RANKS_XTERM ${RANKS_NPM_DIR}/node_modules/@xterm/xterm)
+set(RANKS_XTERM_CANVAS ${RANKS_NPM_DIR}/node_modules/@xterm/addon-canvas)
+find_program(RANKS_NPM npm REQUIRED)
+file(MAKE_DIRECTORY ${RANKS_NPM_DIR})
+add_custom_command(OUTPUT ${RANKS_XTERM}/lib/xterm.js ${RANKS_XTERM}/css/xterm.css ${RANKS_XTERM}/LICENSE
+                          ${RANKS_XTERM_CANVAS}/lib/addon-canvas.js
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/web/package.json ${CMAKE_SOURCE_DIR}/web/package-lock.json ${RANKS_NPM_DIR}
+  COMMAND ${RANKS_NPM} ci --omit=dev --no-audit --no-fund --loglevel=error
+  COMMAND ${CMAKE_COMMAND} -E touch ${RANKS_XTERM}/lib/xterm.js ${RANKS_XTERM_CANVAS}/lib/addon-canvas.js
+  WORKING_DIRECTORY ${RANKS_NPM_DIR}
+  DEPENDS ${CMAKE_SOURCE_DIR}/web/package.json ${CMAKE_SOURCE_DIR}/web/package-lock.json
+  VERBATIM)
+
+set(RANKS_PAGE_OUTPUTS)
+foreach(item IN ITEMS
+    "${CMAKE_SOURCE_DIR}/web/index.html|index.html"
+    "${CMAKE_SOURCE_DIR}/web/page.js|page.js"
+    "${CMAKE_SOURCE_DIR}/web/page.css|page.css"
+    "${RANKS_XTERM}/lib/xterm.js|xterm.js"
+    "${RANKS_XTERM}/css/xterm.css|xterm.css"
+    "${RANKS_XTERM}/LICENSE|xterm-LICENSE.txt"
+    "${RANKS_XTERM_CANVAS}/lib/addon-canvas.js|addon-canvas.js")
+  string(REPLACE "|" ";" pair "${item}")
+  list(GET pair 0 from)
+  list(GET pair 1 to)
+  add_custom_command(OUTPUT ${RANKS_WEB_DIR}/${to}
+    COMMAND ${CMAKE_COMMAND} -E copy ${from} ${RANKS_WEB_DIR}/${to}
+    DEPENDS ${from} ${RANKS_XTERM}/lib/xterm.js VERBATIM)
+  list(APPEND RANKS_PAGE_OUTPUTS ${RANKS_WEB_DIR}/${to})
+endforeach()
+add_custom_target(ranks_page ALL DEPENDS ${RANKS_PAGE_OUTPUTS})

@@ -1,0 +1,217 @@
+// The game in a web page (Emscripten): the console model drawn by the
+// terminal renderer into the page's terminal widget, keys from the widget
+// through the same key decoder, pauses and key waits handed back to the
+// browser (ASYNCIFY) so the page stays alive while the game blocks.
+#include <emscripten.h>
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <string>
+
+#include "platform/backend.h"
+#include "platform/model/key_decoder.h"
+#include "platform/model/terminal_renderer.h"
+#include "platform/model/virtual_console.h"
+#include "platform/platform.h"
+#include "platform/model/waiting.h"
+#include "platform/web/web_pacing.h"
+
+// The page's side (web/page.js sets these on the module object).
+EM_JS(void, web_write, (const char* bytes, int size), {
+    Module.ranksWrite(HEAPU8.slice(bytes, bytes + size));
+});
+EM_JS(int, web_take_input, (char* buffer, int capacity), {
+    return Module.ranksTakeInput(HEAPU8.subarray(buffer, buffer + capacity));
+});
+// Resolves on the next input, or after timeoutMs (never when negative).
+EM_ASYNC_JS(void, web_wait_input, (int timeoutMs), {
+    await Module.ranksWaitInput(timeoutMs);
+});
+// Each pause as the game asks for it (the page's benchmark times them).
+EM_JS(void, web_pausing, (unsigned milliseconds), {
+    if (Module.ranksPausing) Module.ranksPausing(milliseconds);
+});
+EM_JS(double, web_clock_seconds, (), { return Module.ranksClockSeconds(); });
+EM_JS(void, web_printed, (int error, const char* text, int size), {
+    Module.ranksPrinted(error !== 0, UTF8ToString(text, size));
+});
+// Tells the page the game has ended, then never resumes: the page starts
+// a fresh instance to play again.
+EM_ASYNC_JS(void, web_end, (int status), {
+    Module.ranksEnded(status);
+    await new Promise(function() {});
+});
+// Whether the page has started another game (another world, play again):
+// this one then stops where it is, at its next pause or wait.
+EM_JS(int, web_replaced, (), { return Module.ranksReplaced ? 1 : 0; });
+EM_ASYNC_JS(void, web_halt, (), { await new Promise(function() {}); });
+
+namespace rf::platform {
+namespace {
+
+struct WebState {
+    VirtualConsole model;
+    // The widget takes 24-bit colours: the console's own grey and white.
+    TerminalRenderer renderer{Colours::kExact};
+    KeyDecoder decoder;
+    PauseAccount pauses;
+    IdlePolls idle;
+    std::uint64_t presentedVersion = 0;
+    std::uint64_t versionAtLastPoll = 0;
+    bool presentedOnce = false;
+};
+
+WebState state;
+
+double NowMs() { return emscripten_get_now(); }
+
+void Present() {
+    if (state.presentedOnce && !state.renderer.RepaintPending() &&
+        state.model.Version() == state.presentedVersion)
+        return;
+    std::string frame = state.renderer.Frame(state.model);
+    if (!frame.empty()) web_write(frame.data(), static_cast<int>(frame.size()));
+    state.presentedVersion = state.model.Version();
+    state.presentedOnce = true;
+}
+
+[[noreturn]] void End(int status) {
+    Present();
+    // What the game has to say on its way out (a missing file's name).
+    if (std::string farewell = TakeFarewell(); !farewell.empty()) PrintError(farewell);
+    web_end(status);
+    __builtin_unreachable();
+}
+
+void HaltIfReplaced() {
+    if (web_replaced()) web_halt();
+}
+
+// Takes what the page has queued from the keyboard.
+void ReadInput() {
+    char buffer[256];
+    for (;;) {
+        int n = web_take_input(buffer, sizeof buffer);
+        if (n <= 0) break;
+        state.decoder.Feed(std::string_view(buffer, static_cast<std::size_t>(n)),
+                           static_cast<std::int64_t>(NowMs()));
+    }
+    state.decoder.Tick(static_cast<std::int64_t>(NowMs()));
+    // Ctrl+C ends the game as in a terminal (the game saves on its way
+    // out); there is no job to suspend.
+    if (state.decoder.TakeInterrupt()) {
+        RunBeforeExit();
+        End(130);
+    }
+    state.decoder.TakeSuspend();
+}
+
+// Blocks until input arrives, or until a held ESC would settle.
+void WaitForInput() {
+    Present();
+    // The last frame of an animation stays up for its whole pause first: a
+    // timer for most of it, then the clock for the rest.
+    if (double owed = state.pauses.Owed(NowMs()); owed > 0) {
+        if (owed >= PauseAccount::kYieldFromMs) {
+            emscripten_sleep(static_cast<unsigned>(owed - PauseAccount::kTimerLateMs));
+            HaltIfReplaced();
+            state.pauses.Yielded(NowMs());
+        }
+        while (state.pauses.Owed(NowMs()) > 0) {
+        }
+        ReadInput();
+        if (state.decoder.HasKey()) return;
+    }
+    std::int64_t settle = state.decoder.MsUntilSettled(static_cast<std::int64_t>(NowMs()));
+    web_wait_input(settle < 0 ? -1 : static_cast<int>(settle) + 1);
+    HaltIfReplaced();
+    state.pauses.Forget();
+    state.pauses.Yielded(NowMs());
+    ReadInput();
+}
+
+}  // namespace
+
+namespace web {
+
+void Open() {
+    // xterm.js gives the ambiguous glyphs (■ ● ◎ ...) one cell.
+    state.renderer.SetAmbiguousWidth(1);
+    state.renderer.Invalidate();
+    Present();
+}
+
+void SetCursorPosition(int x, int y) { state.model.SetCursor(x, y); }
+void SetAttribute(std::uint16_t attribute) { state.model.SetAttribute(attribute); }
+void Write(std::string_view bytes) { state.model.Write(bytes); }
+void SetCursorVisible(bool visible) { state.model.SetCursorVisible(visible); }
+bool CursorVisible() { return state.model.CursorVisible(); }
+
+void Sleep(std::uint32_t milliseconds) {
+    Present();
+    web_pausing(milliseconds);
+    state.idle.Busy();
+    double yieldMs = state.pauses.Pause(NowMs(), milliseconds);
+    if (yieldMs > 0) {
+        emscripten_sleep(static_cast<unsigned>(yieldMs));
+        HaltIfReplaced();
+        state.pauses.Yielded(NowMs());
+        ReadInput();
+    }
+}
+
+bool KeyWaiting() {
+    Present();
+    ReadInput();
+    // Output since the last poll means the game is busy, not waiting.
+    if (state.model.Version() != state.versionAtLastPoll) state.idle.Busy();
+    state.versionAtLastPoll = state.model.Version();
+    if (state.decoder.HasKey()) {
+        state.idle.Busy();
+        return true;
+    }
+    if (state.idle.Idle()) {
+        WaitForInput();
+        if (state.decoder.HasKey()) {
+            state.idle.Busy();
+            return true;
+        }
+    }
+    return false;
+}
+
+int ReadKey() {
+    state.idle.Busy();
+    for (;;) {
+        ReadInput();
+        if (state.decoder.HasKey()) return state.decoder.NextKey();
+        WaitForInput();
+    }
+}
+
+std::int64_t ClockSeconds() { return static_cast<std::int64_t>(web_clock_seconds()); }
+
+void Exit(int status) { End(status); }
+
+}  // namespace web
+
+const Backend& NativeBackend() {
+    static constexpr Backend kWeb{web::Open,         web::SetCursorPosition, web::SetAttribute, web::Write,
+                                  web::SetCursorVisible, web::CursorVisible, web::Sleep,        web::KeyWaiting,
+                                  web::ReadKey,      web::ClockSeconds,      web::Exit};
+    return kWeb;
+}
+
+void PrintOut(std::string_view text) { web_printed(0, text.data(), static_cast<int>(text.size())); }
+void PrintError(std::string_view text) { web_printed(1, text.data(), static_cast<int>(text.size())); }
+
+char PathSeparator() { return '/'; }
+// The page's file system holds the default world under /game/world.
+std::string ExecutableDirectory() { return "/game"; }
+
+bool DirectoryExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace rf::platform

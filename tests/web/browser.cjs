@@ -1,0 +1,89 @@
+// Shared by the page's tests and benchmark: the built page served on
+// localhost, and Chromium driven headless through playwright-core.
+'use strict';
+const fs = require('node:fs');
+const http = require('node:http');
+const os = require('node:os');
+const path = require('node:path');
+
+const root = path.resolve(__dirname, '..', '..');
+const { chromium } = require(path.join(root, 'web', 'node_modules', 'playwright-core'));
+
+const pageDir = process.env.RANKS_WEB_DIR || path.join(root, 'build-web', 'web');
+const kTypes = {
+  '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css',
+  '.wasm': 'application/wasm', '.data': 'application/octet-stream', '.txt': 'text/plain',
+};
+
+// Serves a folder on a free port of 127.0.0.1; resolves to {url, close}.
+function serve(dir = pageDir) {
+  const server = http.createServer((req, res) => {
+    const name = decodeURIComponent(new URL(req.url, 'http://x').pathname);
+    const file = path.join(dir, name.endsWith('/') ? name + 'index.html' : name);
+    if (!file.startsWith(dir) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
+      res.writeHead(404);
+      res.end();
+      return;
+    }
+    res.writeHead(200, { 'Content-Type': kTypes[path.extname(file)] || 'application/octet-stream' });
+    fs.createReadStream(file).pipe(res);
+  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve({
+    url: `http://127.0.0.1:${server.address().port}/`,
+    close: () => new Promise((done) => { server.closeAllConnections(); server.close(done); }),
+  })));
+}
+
+// Debian's Chromium, headless, with a fresh profile.
+async function launch() {
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'ranks-chromium-'));
+  const context = await chromium.launchPersistentContext(profile, {
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    headless: true,
+    viewport: { width: 1100, height: 860 },
+    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+  });
+  const close = async () => {
+    await context.close();
+    fs.rmSync(profile, { recursive: true, force: true });
+  };
+  return { context, close };
+}
+
+// Opens the page and waits until the game waits for its first key.
+async function open(context, url) {
+  const page = context.pages()[0] || await context.newPage();
+  await page.goto(url);
+  await waitForKeyWait(page, 0);
+  return page;
+}
+
+// Waits until the game has blocked for a key more than `after` times, and
+// the terminal has drawn everything.
+async function waitForKeyWait(page, after, timeout = 20000) {
+  await page.waitForFunction((n) => window.ranks && window.ranks.waiting() && window.ranks.waits() > n,
+    after, { timeout, polling: 20 });
+  await page.evaluate(() => window.ranks.flushed());
+}
+
+// Presses a key once the game waits for one, then waits for its next wait.
+async function press(page, key) {
+  const before = await page.evaluate(() => window.ranks.waits());
+  await page.keyboard.press(key);
+  await waitForKeyWait(page, before);
+}
+
+// Loads a world folder through the page's own button and picker, and waits
+// until the game has started on it.
+async function openWorld(page, dir) {
+  const starts = await page.evaluate(() => window.ranks.starts());
+  const chooser = page.waitForEvent('filechooser');
+  await page.click('#open-world');
+  await (await chooser).setFiles(dir);
+  await page.waitForFunction((n) => window.ranks.starts() > n, starts);
+}
+
+const screen = (page) => page.evaluate(() => window.ranks.screenText());
+
+module.exports = { root, pageDir, serve, launch, open, openWorld, press, screen, waitForKeyWait };

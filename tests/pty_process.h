@@ -79,7 +79,6 @@ public:
         return all;
     }
     void Send(const std::string& bytes) { [[maybe_unused]] auto n = ::write(master_, bytes.data(), bytes.size()); }
-    int Pid() const { return pid_; }
     // The exit status (128 + n after signal n), or -1 when still running after `ms`.
     int Wait(int ms) {
         auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);

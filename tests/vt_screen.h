@@ -103,12 +103,9 @@ private:
             out += static_cast<char>(cp);
         } else if (cp < 0x800) {
             out += static_cast<char>(0xC0 | cp >> 6), out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
+        } else {  // the game's glyphs all lie in the basic plane
             out += static_cast<char>(0xE0 | cp >> 12), out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
             out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | cp >> 18), out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
-            out += static_cast<char>(0x80 | (cp >> 6 & 0x3F)), out += static_cast<char>(0x80 | (cp & 0x3F));
         }
     }
     Glyph Blank() const {
@@ -157,9 +154,7 @@ private:
             else if (v == 7) pen.reverse = true;
             else if (v == 27) pen.reverse = false;
             else if (v >= 30 && v <= 37) pen.fg = v - 30;
-            else if (v == 39) pen.fg = -1;
             else if (v >= 40 && v <= 47) pen.bg = v - 40;
-            else if (v == 49) pen.bg = -1;
             else if (v >= 90 && v <= 97) pen.fg = v - 90 + 8;
             else if (v >= 100 && v <= 107) pen.bg = v - 100 + 8;
             else ++unknown;
@@ -225,15 +220,11 @@ private:
             return;
         case 'J':
             if (p[0] == 2) Clear();
-            else if (p[0] == 0) {
-                Erase(y, x, columns);
-                for (int r = y + 1; r < kRows; ++r) Erase(r, 0, columns);
-            } else ++unknown;
+            else ++unknown;
             break;
         case 'K':
             if (p[0] == 0) Erase(y, x, columns);
-            else if (p[0] == 1) Erase(y, 0, x + 1);
-            else Erase(y, 0, columns);
+            else ++unknown;
             break;
         case 'X': Erase(y, x, x + n); break;
         case '@': InsertOrDelete(std::min(n, columns - x), true); break;
@@ -244,7 +235,7 @@ private:
             if (top >= bottom) top = 0, bottom = kRows - 1;
             x = y = 0;
             break;
-        case 'H': case 'f': y = std::clamp(n, 1, kRows) - 1, x = std::clamp(p.size() > 1 ? p[1] : 1, 1, columns) - 1; break;
+        case 'H': y = std::clamp(n, 1, kRows) - 1, x = std::clamp(p.size() > 1 ? p[1] : 1, 1, columns) - 1; break;
         case 'G': x = std::clamp(n, 1, columns) - 1; break;
         case 'C': x = std::min(columns - 1, x + n); break;
         case 'D': x = std::max(0, x - n); break;
@@ -252,7 +243,7 @@ private:
         case 'B': y = std::min(kRows - 1, y + n); break;
         default: ++unknown; return;
         }
-        if (std::string_view("HfGCDAB").find(f) != std::string_view::npos) ++motionCount;
+        if (std::string_view("HGCDAB").find(f) != std::string_view::npos) ++motionCount;
         pendingWrap = false;
     }
 };

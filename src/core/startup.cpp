@@ -65,6 +65,10 @@ void StartUp() {
     ClampHeroCell();
     LoadMapForms(worldNumber);
     LoadMapEnemies(worldNumber);
+    DrawFirstFieldScreen();
+}
+
+void DrawFirstFieldScreen() {
     DrawField();
     DrawMiniMapFrame();
     // The mini-map text is read between its frame and its content.

@@ -16,6 +16,9 @@ std::string InstalledWorld();
 std::string WorldFolderProblem(const std::string& dir);
 
 void StartUp();
+// The field screen as a game starts: the map, the mini-map (its text read
+// between frame and content) and the legend.
+void DrawFirstFieldScreen();
 // If a key is waiting, hands it to the hero.
 void PollHeroKey();
 // The whole field screen: field, mini-map frame, content and mark, legend.

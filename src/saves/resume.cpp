@@ -2,6 +2,7 @@
 
 #include "console/console.h"
 #include "core/data_files.h"
+#include "core/startup.h"
 #include "field/field_view.h"
 #include "field/map_files.h"
 
@@ -19,12 +20,7 @@ void ResumeGame(const SaveData& save) {
     saveKeeping.kingMarkShown = save.kingMarkShown;
     if (save.queenMarkShown || save.kingMarkShown) OpenStrip();
     LoadMapEnemies(worldNumber);
-    DrawField();
-    DrawMiniMapFrame();
-    LoadMiniMap(worldNumber);
-    DrawMiniMap();
-    DrawMiniMapMark();
-    DrawLegend();
+    DrawFirstFieldScreen();
     DrawCurrentPieceMark();
     if (hero.mapNumber == worldInfo.queenMark.map) saveKeeping.queenMarkShown = true;
     else if (hero.mapNumber == worldInfo.kingMark.map) saveKeeping.kingMarkShown = true;

@@ -24,12 +24,9 @@ struct HostileCase {
     const char* why;  // as the farewell line says it; empty when the file loads
 };
 
-const HostileCase kCases[] = {{"Missing", Hostile::kMissing, "missing"},
-                              {"Directory", Hostile::kDirectory, "a directory"},
-                              {"Fifo", Hostile::kFifo, "not a regular file"},
-                              {"DevZero", Hostile::kEndless, "not a regular file"},
-                              {"NoPermission", Hostile::kNoPermission, "no permission"},
-                              {"Huge", Hostile::kHuge, ""}};
+const HostileCase kCases[] = {{"Missing", Hostile::kMissing, "missing"}, {"Directory", Hostile::kDirectory, "a directory"},
+                              {"Fifo", Hostile::kFifo, "not a regular file"}, {"DevZero", Hostile::kEndless, "not a regular file"},
+                              {"NoPermission", Hostile::kNoPermission, "no permission"}, {"Huge", Hostile::kHuge, ""}};
 
 struct Loader {
     const char* file;
@@ -39,10 +36,8 @@ struct Loader {
 
 const Loader kLoaders[] = {
     {"Hero_Info/Hero_Status_Info.txt", false, [] { return LoadHeroStatus(); }},
-    {"Enemy_Info/Pawn_Status_Info.txt", false,
-     [] { return LoadEnemyStatus(enemyTable.kinds[0], DataPath({"Enemy_Info", "Pawn_Status_Info.txt"})); }},
-    {"Abilities/SwordCut.txt", false,
-     [] { return LoadAbilityInfo(abilityTable.abilities[0], DataPath({"Abilities", "SwordCut.txt"})); }},
+    {"Enemy_Info/Pawn_Status_Info.txt", false, [] { return LoadEnemyStatus(enemyTable.kinds[0], DataPath({"Enemy_Info", "Pawn_Status_Info.txt"})); }},
+    {"Abilities/SwordCut.txt", false, [] { return LoadAbilityInfo(abilityTable.abilities[0], DataPath({"Abilities", "SwordCut.txt"})); }},
     {"map_form/map1/1.txt", true, [] { return LoadMapForms(worldNumber), 1; }},
     {"map_info/map1.txt", true, [] { return LoadWorldInfo(DataPath({"map_info", "map1.txt"})), 1; }},
     {"map_info/map1/1.txt", true, [] { return hero.mapNumber = 1, LoadMapEnemies(worldNumber), 1; }},

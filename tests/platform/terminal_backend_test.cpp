@@ -38,10 +38,9 @@ TEST_F(TerminalTest, ATerminalTheGameCannotUseIsRefusedInOneLineBeforeItIsTouche
     // A type that terminfo knows without cursor addressing.
     std::filesystem::create_directories(dir.Path() / "terminfo/t");
     std::filesystem::copy_file("/lib/terminfo/d/dumb", dir.Path() / "terminfo/t/teletype");
-    for (const Case& c : {Case{{"-u", "TERM"}, "ranks: TERM is not set"}, Case{{"TERM=dumb"}, "TERM=dumb cannot place"},
-                          Case{{"TERMINFO=" + (dir.Path() / "terminfo").string(), "TERM=teletype"}, "TERM=teletype cannot place"},
-                          Case{{"-u", "LC_ALL", "LANG=C"}, "is ANSI_X3.4-1968, not UTF-8 (LANG=C)"},
-                          Case{{"LC_ALL=POSIX"}, "set LC_ALL=C.UTF-8"}}) {
+    // What each refusal says is checked headlessly; here the real terminfo lookup and locale.
+    for (const Case& c : {Case{{"TERMINFO=" + (dir.Path() / "terminfo").string(), "TERM=teletype"}, "TERM=teletype cannot place"},
+                          Case{{"-u", "LC_ALL", "LANG=C"}, "is ANSI_X3.4-1968, not UTF-8 (LANG=C)"}}) {
         SCOPED_TRACE(c.says);
         TerminalSession s;
         std::vector<std::string> args = c.env;

@@ -15,6 +15,10 @@ TempDir::TempDir() {
     std::filesystem::create_directories(path_);
 }
 
+TempDir::TempDir(const std::filesystem::path& copyOf) : TempDir() {
+    std::filesystem::copy(copyOf, path_, std::filesystem::copy_options::recursive);
+}
+
 TempDir::~TempDir() {
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);

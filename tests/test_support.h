@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/game_state.h"
 #include "core/sjis.h"
@@ -17,10 +18,12 @@ namespace rf::test {
 // Converts UTF-8 text to code page 932 at run time (for test data files).
 std::string ToCp932(std::string_view utf8);
 
-// A directory that is removed when the object goes.
+// A directory that is removed when the object goes; it may start as a copy
+// of a folder.
 class TempDir {
 public:
     TempDir();
+    explicit TempDir(const std::filesystem::path& copyOf);
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -33,6 +36,15 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// Calls `main`-like `f` with the words as its command line.
+template <typename F>
+int CallWith(F f, std::vector<std::string> words) {
+    std::vector<char*> argv;
+    for (auto& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    return f(static_cast<int>(words.size()), argv.data());
+}
 
 // Every test starts from a clean game and a fresh headless console.
 class GameTest : public ::testing::Test {

@@ -47,7 +47,6 @@ public:
     // Sequences it does not know, and moves whose result differs between
     // terminals (a backspace from a pending wrap).
     int unknown = 0;
-    int sgrCount = 0, motionCount = 0;
     // Answers a cursor-position query (ESC [ 6 n), as a terminal would.
     std::function<void(const std::string&)> reply;
 
@@ -138,7 +137,6 @@ private:
         x = std::min(columns - 1, x + w);
     }
     void Sgr(const std::vector<int>& p) {
-        ++sgrCount;
         for (std::size_t k = 0; k < p.size(); ++k) {
             int v = p[k];
             if ((v == 38 || v == 48) && k + 4 < p.size() && p[k + 1] == 2) {
@@ -243,7 +241,6 @@ private:
         case 'B': y = std::min(kRows - 1, y + n); break;
         default: ++unknown; return;
         }
-        if (std::string_view("HGCDAB").find(f) != std::string_view::npos) ++motionCount;
         pendingWrap = false;
     }
 };

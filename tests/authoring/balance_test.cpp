@@ -12,10 +12,7 @@ using BalanceTest = test::GameTest;
 
 std::string Report(const std::string& world, const char* battles) {
     headless::Reset();
-    std::string w = world;
-    char* argv[] = {const_cast<char*>("ranks"), const_cast<char*>("balance"), w.data(), const_cast<char*>("--battles"),
-                    const_cast<char*>(battles), nullptr};
-    EXPECT_EQ(authoring::RunAuthoringCommand(5, argv), 0);
+    EXPECT_EQ(test::CallWith(authoring::RunAuthoringCommand, {"ranks", "balance", world, "--battles", battles}), 0);
     return headless::PrintedOut();
 }
 
@@ -34,8 +31,7 @@ TEST_F(BalanceTest, SameReportEveryRunWithARowPerLevelAndEncounter) {
 // The policy drinks its potions: without them the level-12 hero loses to
 // three Rooks that he mostly beats with them.
 TEST_F(BalanceTest, PotionsChangeTheOutcomeOfLongBattles) {
-    test::TempDir dir;
-    std::filesystem::copy(RANKS_WORLD_DIR, dir.Path(), std::filesystem::copy_options::recursive);
+    test::TempDir dir{RANKS_WORLD_DIR};
     auto row = [](const std::string& report) {
         const std::size_t at = report.find("   12  Rook        3");
         return at == std::string::npos ? std::string() : report.substr(at, report.find('\n', at) - at);
@@ -50,12 +46,9 @@ TEST_F(BalanceTest, PotionsChangeTheOutcomeOfLongBattles) {
 }
 
 TEST_F(BalanceTest, AWorldWithoutAHeroIsRefused) {
-    test::TempDir dir;
-    std::filesystem::copy(RANKS_WORLD_DIR, dir.Path(), std::filesystem::copy_options::recursive);
+    test::TempDir dir{RANKS_WORLD_DIR};
     std::filesystem::remove(dir.Path() / "Hero_Info/Hero_Status_Info.txt");
-    std::string w = dir.Path().string();
-    char* argv[] = {const_cast<char*>("ranks"), const_cast<char*>("balance"), w.data(), nullptr};
-    EXPECT_EQ(authoring::RunAuthoringCommand(3, argv), 2);
+    EXPECT_EQ(test::CallWith(authoring::RunAuthoringCommand, {"ranks", "balance", dir.Path().string()}), 2);
     EXPECT_EQ(headless::PrintedError(), "ranks balance: the hero has no hit points (see ranks check)\n");
 }
 

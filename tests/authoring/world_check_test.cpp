@@ -13,13 +13,9 @@ namespace {
 
 class WorldCheckTest : public test::GameTest {
 protected:
-    void SetUp() override {
-        GameTest::SetUp();
-        std::filesystem::copy(RANKS_WORLD_DIR, dir.Path(), std::filesystem::copy_options::recursive);
-    }
     std::string Check() { return authoring::FormatCheck(authoring::CheckWorld(root()), root()); }
     std::string root() const { return dir.Path().string(); }
-    test::TempDir dir;
+    test::TempDir dir{RANKS_WORLD_DIR};
 };
 
 std::string Rows(int count, const std::string& row) {
@@ -91,8 +87,7 @@ TEST_F(WorldCheckTest, TheDefaultWorldPassesAndItsUtf8SourcesOnlyGetNotes) {
 
 TEST_F(WorldCheckTest, EveryKindOfReportAtItsLineAndColumn) {
     for (const Case& c : kCases) {
-        test::TempDir world;
-        std::filesystem::copy(RANKS_WORLD_DIR, world.Path(), std::filesystem::copy_options::recursive);
+        test::TempDir world{RANKS_WORLD_DIR};
         const auto path = world.Path() / c.file;
         std::filesystem::remove_all(path);
         if (c.content == "<dir>") std::filesystem::create_directory(path);
@@ -104,10 +99,7 @@ TEST_F(WorldCheckTest, EveryKindOfReportAtItsLineAndColumn) {
 }
 
 TEST_F(WorldCheckTest, ExitStatusTellsCleanFromErrorsFromNoWorld) {
-    auto run = [](std::string world) {
-        char* argv[] = {const_cast<char*>("ranks"), const_cast<char*>("check"), world.data(), nullptr};
-        return authoring::RunAuthoringCommand(3, argv);
-    };
+    auto run = [](const std::string& world) { return test::CallWith(authoring::RunAuthoringCommand, {"ranks", "check", world}); };
     EXPECT_EQ(run(root()), 0);
     EXPECT_NE(headless::PrintedOut().find(root() + ": 0 errors, 0 warnings, 1 note\n"), std::string::npos);
     dir.Write("map_info/map1/5.txt", "9\n");

@@ -31,9 +31,7 @@ TEST_F(CommandLineTest, AWorldThatIsNoFolderOrHoldsNoDataFolderIsRefusedAtOnce) 
         {root + "/empty", " holds none of the data folders Hero_Info, Enemy_Info, Abilities, map_form, map_info, mini_map\n"}};
     for (const auto& [world, why] : cases) {
         headless::Reset();
-        std::string arg = world;
-        char* argv[] = {const_cast<char*>("ranks"), const_cast<char*>("--world"), arg.data(), nullptr};
-        EXPECT_EQ(Main(3, argv), 2);
+        EXPECT_EQ(test::CallWith(Main, {"ranks", "--world", world}), 2);
         EXPECT_EQ(headless::PrintedError(), "ranks: " + world + why);
         EXPECT_EQ(headless::NowMs(), 0);  // at once, not after the thirty seconds
     }

@@ -89,23 +89,5 @@ TEST_F(DataFilesTest, EnemySlotsForTheFourFightingKindsOnlyAndTablesStopAtAMissi
     EXPECT_STREQ(abilityTable.abilities[3].name, "");  // after the missing BigRevolveSword
 }
 
-TEST_F(DataFilesTest, MissingFileStopShowsFourLinesAndExitsAfterThirtySeconds) {
-    for (int i = 0; i < 50; ++i) headless::Key('x', i * 100);  // keys change nothing
-    int status = 0;
-    try {
-        StopForMissingFile();
-    } catch (const headless::ExitCalled& e) {
-        status = e.status;
-    }
-    EXPECT_EQ(status, -1);
-    EXPECT_NEAR(static_cast<double>(headless::NowMs()), 30000, 1000);
-    EXPECT_EQ(Row(0, 0, 52) + Row(1, 0, 68) + Row(2, 0, 62) + Row(3, 0, 54),
-              "ファイルが存在しないため情報の初期化に失敗しました。"
-              "ファイルが実行ファイルと同じディレクトリ内にあるか確認してください。"
-              "ファイルが見つからない場合はもう一度ダウンロードしてください。"
-              " 30 秒後に強制終了しますので手動で閉じないでください。");
-    EXPECT_LT(headless::Polls(), 10u);  // it sleeps, it does not poll the keyboard
-}
-
 }  // namespace
 }  // namespace rf

@@ -37,13 +37,6 @@ TEST_F(FieldViewTest, MiniMapWindowForMapsOneFiveNine) {
     }
 }
 
-TEST_F(FieldViewTest, LegendTextAndTabStops) {
-    DrawLegend();
-    EXPECT_EQ(Row(22, 0, 52), "メニュー ・・・ スペース        移動 ・・・ 矢印キー");
-    // A text ending on a stop tabs on to the next one.
-    EXPECT_EQ(Row(23, 0, 68), "◎ ・・・ ポーン        △ ・・・ ナイト        ○ ・・・ ビショップ");
-}
-
 TEST_F(FieldViewTest, PieceMarkOnlyOnTheFieldHighlightedAndOpeningAStripClippedToItsMap) {
     for (PieceMark m : {PieceMark{5, 0, 5}, PieceMark{5, 60, 2}, PieceMark{5, 10, 21}, PieceMark{5, 10, 0}})
         DrawPieceMark("Ψ"_sj, m);
@@ -104,14 +97,6 @@ TEST_F(HeroMovementTest, PassagesShortStepsAndTheBlockedOuterBorder) {
         EXPECT_EQ(At(c.nx, c.ny), "●");
         EXPECT_EQ(headless::SleptMs(), c.ms);
         if (c.ms) { EXPECT_EQ(AttrAt(64 + 5 * ((c.nmap - 1) % 3), (c.nmap - 1) / 3 + 2), 15); }  // mark follows
-    }
-}
-
-TEST_F(HeroMovementTest, StartCellOffTheFieldIsClamped) {
-    for (auto [x, y, want] : {std::array{70, -2, 5800}, std::array{-1, 20, 19}}) {
-        hero.fieldX = static_cast<std::int16_t>(x), hero.fieldY = static_cast<std::int16_t>(y);
-        ClampHeroCell();
-        EXPECT_EQ(hero.fieldX * 100 + hero.fieldY, want);
     }
 }
 

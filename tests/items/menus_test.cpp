@@ -1,6 +1,5 @@
 #include "items/menus.h"
 
-#include <cstring>
 #include <string>
 
 #include "console/battle_screen.h"
@@ -40,21 +39,6 @@ TEST_F(MenusTest, ItemMenuDropsInAndMovesDown) {
     EXPECT_EQ(AttrAt(65, 10) * 100 + console.attribute, 1507);
     MoveItemSelection(1);  // a count below 0 is none
     EXPECT_EQ(Row(10, 62, 6), "× 0  ");
-    // Names are centred in the row.
-    std::strcpy(abilityTable.abilities[2].name, "BigRevolve");
-    DrawCursorMarks(3);
-    DrawAbilityName(3);
-    EXPECT_EQ(Row(6, 54, 20), " ＜  BigRevolve  ＞ ");
-}
-
-TEST_F(MenusTest, TargetBannerSlidesToColumnTwentyFour) {
-    MoveTo(0, 8);
-    Write("###");
-    SlideTargetBanner();
-    EXPECT_EQ(headless::SleptMs(), 8);
-    EXPECT_EQ(Row(7), std::string(24, ' ') + "＜　対　象　の　選　択　＞" + std::string(30, ' '));
-    // The blanks after the first frames stop at the edge of the row.
-    EXPECT_EQ(Row(8, 0, 3), "###");
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
 // The real game binary, outside a terminal and in one (a tmux pane).
 #include <gtest/gtest.h>
 
-#include "pty_process.h"
 #include "terminal_session.h"
-#include "vt_screen.h"
 
 namespace rf::test {
 namespace {
@@ -147,34 +145,6 @@ TEST_F(TerminalTest, TooSmallATerminalGetsANoticeUntilItGrowsThenTheWholeScreen)
     EXPECT_TRUE(WaitUntil([&] { return !s.ScreenContains("too small") && s.ScreenContains("_____MiniMap_____"); }));
     s.SendKeys({"C-c"});
     ExpectEnd(s, 128 + SIGINT);
-}
-
-// The width of ambiguous glyphs is asked once at start-up: a terminal that
-// answers gets them drawn plainly for that width, one that stays silent
-// gets the form that is right for both.
-TEST(AmbiguousWidthProbe, TheAnswerDecidesHowAmbiguousGlyphsAreDrawn) {
-    struct Case {
-        const char* answer;
-        int width;
-        bool safeForm;
-    };
-    for (const Case c : {Case{"\x1b[5;11R", 1, false}, Case{"\x1b[5;12R", 2, false}, Case{nullptr, 1, true}}) {
-        SCOPED_TRACE(c.width);
-        PtyProcess p;
-        ASSERT_TRUE(p.Start({RANKS_TERMINAL_PROBE, "keys"}));
-        std::string out = p.ReadUntil("\x1b[6n", 3000);
-        ASSERT_NE(out.find("\x1b[5;10H\xe2\x96\xa0\x1b[6n"), std::string::npos);
-        if (c.answer) p.Send(c.answer);
-        out += p.ReadUntil("keys:", 3000);
-        EXPECT_EQ(out.find("  \b\b") != std::string::npos, c.safeForm);
-        VtScreen t(c.width);
-        t.Feed(out);
-        std::string row = t.Row(0);
-        row.erase(row.find_last_not_of(' ') + 1);
-        EXPECT_EQ(row, c.width == 1 ? "たたかう● ○ □ △ ◎ ■ Ω Ψ × ｱｲｳ end" : "たたかう●○□△◎■ΩΨ×ｱｲｳ end");
-        p.Send("q");
-        EXPECT_EQ(p.Wait(3000), 0);
-    }
 }
 
 }  // namespace

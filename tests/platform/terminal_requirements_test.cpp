@@ -82,5 +82,15 @@ TEST(TerminalRequirements, EchoedTextHasItsControlsEscaped) {
     for (auto [in, out] : cases) EXPECT_EQ(Escaped(in), out);
 }
 
+// The real round trip runs in every terminal test: a wrong width would show there.
+TEST(TerminalRequirements, TheAmbiguousWidthAnswerIsTakenOutAndTheKeysAroundItStay) {
+    const struct { std::string in; std::optional<int> width; std::string left; } cases[] = {
+        {"\x1b[5;11R", 1, ""}, {"a\x1b[5;12Rb", 2, "ab"}, {"\x1b[5;1R", 0, ""}, {"\x1b[A\x1b[5;1", std::nullopt, "\x1b[A\x1b[5;1"}};
+    for (auto c : cases) {
+        EXPECT_EQ(TakeAmbiguousWidthAnswer(c.in), c.width);
+        EXPECT_EQ(c.in, c.left);
+    }
+}
+
 }  // namespace
 }  // namespace rf::platform

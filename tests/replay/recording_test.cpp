@@ -1,5 +1,6 @@
 // Recordings: the event text, and a game recorded and replayed in-process
-// ends on the same screen and records.
+// ends on the same screen and records. (Damaged and cut recordings are the
+// replay fuzz target's.)
 #include <gtest/gtest.h>
 
 #include "core/startup.h"
@@ -91,8 +92,7 @@ TEST_F(RecordAndReplay, AReplayEndsWhereTheGameEnded) {
     const std::string path = (dir.Path() / "game.rec").string();
     ASSERT_TRUE(platform::StartRecording({path}, "events\n"));
     // Into the first battle: fight the pawn with the sword, then walk on.
-    for (int k : {headless::kEnter, headless::kEnter, headless::kEnter}) headless::Key(k);
-    for (int i = 0; i < 40; ++i) headless::Key(headless::kEnter);
+    for (int i = 0; i < 43; ++i) headless::Key(headless::kEnter);
     for (int i = 0; i < 6; ++i) headless::Arrow(headless::kDown);
     const std::string played = Run();
     platform::FlushRecording();
@@ -105,12 +105,6 @@ TEST_F(RecordAndReplay, AReplayEndsWhereTheGameEnded) {
     std::string error;
     ASSERT_TRUE(platform::StartReplay(recording.substr(7), 0, true, error)) << error;
     EXPECT_EQ(Run(), played);
-    // Cut short in the middle of a line: the replay stops at the last whole line.
-    const std::size_t cut = recording.rfind('\n', recording.size() - 2) + 3;
-    ResetGameState();
-    headless::Reset();
-    ASSERT_TRUE(platform::StartReplay(recording.substr(7, cut - 7), 0, true, error)) << error;
-    EXPECT_NO_THROW(Run());
 }
 
 }  // namespace

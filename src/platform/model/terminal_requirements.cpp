@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdint>
+#include <cstdlib>
 
 #include "platform/platform.h"
 
@@ -92,6 +93,16 @@ std::string TerminalRefusal(const TerminalFacts& facts) {
                "); the game's Japanese texts need UTF-8: set " + variable + "=C.UTF-8 or another UTF-8 locale";
     }
     return "";
+}
+
+std::optional<int> TakeAmbiguousWidthAnswer(std::string& input) {
+    constexpr std::string_view kPrefix = "\x1b[5;";
+    const std::size_t at = input.find(kPrefix);
+    const std::size_t r = at == std::string::npos ? at : input.find('R', at);
+    if (r == std::string::npos) return std::nullopt;
+    const int column = std::atoi(input.c_str() + at + kPrefix.size());
+    input.erase(at, r + 1 - at);
+    return column == 11 || column == 12 ? column - 10 : 0;
 }
 
 }  // namespace rf::platform

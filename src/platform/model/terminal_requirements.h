@@ -34,4 +34,14 @@ struct TerminalFacts {
 // empty when the game can use the terminal.
 std::string TerminalRefusal(const TerminalFacts& facts);
 
+// How many cells the terminal gives a glyph of ambiguous East Asian width
+// (one in most Western set-ups, two in CJK ones) is learned by writing one
+// and asking where the cursor went. The question, at a place whose answer
+// no key sequence looks like:
+inline constexpr std::string_view kAmbiguousWidthQuery = "\x1b[5;10H\xe2\x96\xa0\x1b[6n";  // U+25A0
+// The answer taken out of what the terminal sent (keys typed meanwhile stay
+// in `input`): 1 or 2, or 0 for an answer that fits neither; nothing while
+// no whole answer has come.
+std::optional<int> TakeAmbiguousWidthAnswer(std::string& input);
+
 }  // namespace rf::platform

@@ -318,30 +318,15 @@ bool WaitForInput(int timeoutMs) {
 #endif
 }
 
-// How many cells the terminal gives a glyph of ambiguous East Asian width
-// (one in most Western set-ups, two in CJK ones): write one and ask where
-// the cursor went. 0 when the terminal does not answer in time; the
-// renderer then draws them in a form right for both. Keys typed meanwhile
-// go to the decoder as usual.
+// The width of ambiguous glyphs, or 0 when the terminal does not answer in
+// time; the renderer then draws them in a form right for both. Keys typed
+// meanwhile go to the decoder as usual.
 int ProbeAmbiguousWidth() {
-    constexpr int kRow = 5, kColumn = 10;  // an answer no key sequence looks like
     constexpr std::int64_t kWaitMs = 300;
-    WriteAll(kOut, "\x1b[5;10H\xe2\x96\xa0\x1b[6n");  // U+25A0, then the position query
-    const std::string prefix = "\x1b[" + std::to_string(kRow) + ";";
+    WriteAll(kOut, kAmbiguousWidthQuery);
     std::string got;
-    int width = 0;
-    const std::int64_t end = NowMs() + kWaitMs;
-    for (;;) {
-        std::size_t at = got.find(prefix);
-        if (at != std::string::npos) {
-            std::size_t r = got.find('R', at);
-            if (r != std::string::npos) {
-                int column = std::atoi(got.c_str() + at + prefix.size());
-                if (column == kColumn + 1 || column == kColumn + 2) width = column - kColumn;
-                got.erase(at, r + 1 - at);
-                break;
-            }
-        }
+    std::optional<int> width;
+    for (const std::int64_t end = NowMs() + kWaitMs; !(width = TakeAmbiguousWidthAnswer(got));) {
         std::int64_t left = end - NowMs();
         if (left <= 0 || !WaitForInput(static_cast<int>(left))) break;
         char buffer[256];
@@ -350,7 +335,7 @@ int ProbeAmbiguousWidth() {
         else if (n < 0 && errno != EINTR && errno != EAGAIN) break;
     }
     if (!got.empty()) state.decoder.Feed(got, NowMs());
-    return width;
+    return width.value_or(0);
 }
 
 // Sleeps `ns` nanoseconds, or less when a key arrives first (a Ctrl+C is

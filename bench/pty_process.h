@@ -1,5 +1,5 @@
-// A program on a pseudo-terminal of its own, 80x25, for tests and
-// benchmarks that read exactly what the game writes and when.
+// A program on a pseudo-terminal of its own, 80x25, for benchmarks that
+// read exactly what the game writes and when.
 #pragma once
 
 #include <fcntl.h>

@@ -1,5 +1,5 @@
-// Shared set-up of the battle tests: a hero, a kind to fight, the five
-// abilities, and ways to put the battle generator where a test needs it.
+// Shared set-up of the battle tests: a hero, a kind to fight, five
+// abilities of rising power, and ways to put the battle generator where a test needs it.
 #pragma once
 
 #include <algorithm>
@@ -22,28 +22,6 @@ inline void SeedSoNextDrawIs(int r) {
 inline void SetName(char* field, std::size_t capacity, std::string_view bytes) {
     std::memset(field, 0, capacity);
     std::memcpy(field, bytes.data(), std::min(bytes.size(), capacity - 1));
-}
-
-inline void SetUpHero() {
-    SetName(hero.name, sizeof hero.name, "Hero");
-    hero.maxHp = hero.hp = 100;
-    hero.attack = hero.defence = hero.speed = hero.savedAttack = hero.savedDefence = 10;
-    hero.magicAttack = hero.magicDefence = 5;
-    hero.level = 1;
-    hero.exp = 0;
-    hero.nextExp = 60;
-    hero.items[kPotion] = {1, 3};
-    hero.items[kProtein] = {2, 3};
-    hero.items[kBuckler] = {3, 3};
-}
-
-inline void SetUpAbilities() {
-    const char* names[] = {"SwordCut", "Flame", "BigRevolveSword", "HellFlame", "AbsoluteObedience"};
-    for (int i = 0; i < 5; ++i) {
-        AbilityInfo& a = abilityTable.abilities[i];
-        SetName(a.name, sizeof a.name, names[i]);
-        a.power = a.accuracy = static_cast<std::int16_t>(i + 1);
-    }
 }
 
 inline EnemyStatus MakePawn() {
@@ -93,8 +71,20 @@ class BattleTest : public GameTest {
 protected:
     void SetUp() override {
         GameTest::SetUp();
-        SetUpHero();
-        SetUpAbilities();
+        SetName(hero.name, sizeof hero.name, "Hero");
+        hero.maxHp = hero.hp = 100;
+        hero.attack = hero.defence = hero.speed = hero.savedAttack = hero.savedDefence = 10;
+        hero.magicAttack = hero.magicDefence = 5;
+        hero.level = 1;
+        hero.exp = 0;
+        hero.nextExp = 60;
+        hero.items[kPotion] = {1, 3};
+        hero.items[kProtein] = {2, 3};
+        hero.items[kBuckler] = {3, 3};
+        for (int i = 0; i < 5; ++i) {
+            AbilityInfo& a = abilityTable.abilities[i];
+            a.power = a.accuracy = static_cast<std::int16_t>(i + 1);
+        }
         pawn = MakePawn();
     }
     // Message line n (1 newest) as UTF-8 without trailing blanks.

@@ -29,36 +29,30 @@ protected:
     }
 };
 
-TEST_F(LevelUpScreenTest, WholePanelSlidesItsRowsIn) {
+// Two levels and a thousand hit points: wide counts and values leave no stray digits.
+TEST_F(LevelUpScreenTest, WholePanelSlidesItsRowsInWithNoStrayDigits) {
     for (int y = 0; y <= 11; ++y) {
         MoveTo(0, y);
         Write(std::string(80, '#'));
     }
+    hero.level = 6;
+    hero.maxHp = 60 + 1000;
     ClearLevelUpPanel();
     DrawLevelUpFrame();
     ShowLevelUpIncreases();
-    ShowLevelUpValues();
-    // Labels, 16 sliding counts, 26 experience steps, 36 rising rows.
-    EXPECT_EQ(headless::SleptMs(), 400 + 16 * 21 + 26 + 36 * 5);
-    // The title at L+6..L+40 blanks the other half of the line glyph it covers;
-    // the clearing stops at L+52.
-    EXPECT_EQ(Row(0, L + 1, 53), "＿＿ Maximilian - LEVEL UP + STATUS UP -＿＿＿＿＿＿#");
-    EXPECT_EQ(Row(4, L, 54), "| 攻撃力         <==         +3       :     13       |");
-    EXPECT_EQ(Row(10, L - 1, 1) + Row(11, L, 3), "####");
-}
-
-TEST_F(LevelUpScreenTest, WideNumbersLeaveNoStrayDigits) {
-    hero.level = 6;  // two levels
-    hero.maxHp = 60 + 1000;
-    DrawLevelUpFrame();
-    ShowLevelUpIncreases();
-    EXPECT_EQ(Row(2, L + 29, 3), "+2 ");
-    EXPECT_EQ(Row(3, L + 29, 25), "+1000                   |");
     hero.maxHp = 12345;
     hero.exp = 0x10000u + 77u;  // the low sixteen bits
     ShowLevelUpValues();
-    EXPECT_EQ(Row(3, L + 38, 15), ":     12345    ");
+    // Labels, 1012 sliding counts (1001 of them the hit points'), 26 experience steps, 36 rising rows.
+    EXPECT_EQ(headless::SleptMs(), 400 + 1012 * 21 + 26 + 36 * 5);
+    // The title at L+6..L+40 blanks the other half of the line glyph it covers;
+    // the clearing stops at L+52.
+    EXPECT_EQ(Row(0, L + 1, 53), "＿＿ Maximilian - LEVEL UP + STATUS UP -＿＿＿＿＿＿#");
+    EXPECT_EQ(Row(2, L + 29, 3), "+2 ");
+    EXPECT_EQ(Row(3, L + 29, 25), "+1000    :     12345    |");
+    EXPECT_EQ(Row(4, L, 54), "| 攻撃力         <==         +3       :     13       |");
     EXPECT_EQ(Row(9, L + 38, 15), ":     77       ");
+    EXPECT_EQ(Row(10, L - 1, 1) + Row(11, L, 3), "####");
 }
 
 TEST_F(LevelUpScreenTest, KeyDuringTheExperienceCountWritesTheFullAmount) {

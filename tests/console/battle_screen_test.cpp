@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <string>
-#include <utility>
 
 #include "../battle/battle_fixtures.h"
 
@@ -11,15 +10,13 @@ namespace {
 
 class BattleScreenTest : public test::GameTest {
 protected:
-    std::string Blank(int n) { return std::string(static_cast<std::size_t>(n), ' '); }
     EnemyStatus pawn = test::MakePawn();
 };
 
 TEST_F(BattleScreenTest, TheThreeBanners) {
     SlideInBanner(BannerKind::EnemyAttack);
-    EXPECT_EQ(battleLeft, 25);
     EXPECT_EQ(headless::SleptMs(), 10);
-    EXPECT_EQ(Row(8, 25, 55), "   ＿＿＿＿＿＿＿＿＿＿" + Blank(32));
+    EXPECT_EQ(Row(8, 25, 55), "   ＿＿＿＿＿＿＿＿＿＿" + std::string(32, ' '));
     EXPECT_EQ(Row(9, 25, 23), " ／　　 敵の攻撃 　　／");
     // The hero's name is centred by its byte length, an enemy's placed by its kind.
     const struct { BannerKind kind; const char* hero; int enemy, column; const char* shown; } cases[] = {

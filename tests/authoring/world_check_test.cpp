@@ -3,9 +3,7 @@
 #include "authoring/world_check.h"
 
 #include "authoring/commands.h"
-#include "core/data_files.h"
 #include "core/startup.h"
-#include "field/map_files.h"
 #include "test_support.h"
 
 namespace rf {
@@ -102,12 +100,9 @@ TEST_F(WorldCheckTest, TheDefaultWorldsUtf8SourcesOnlyGetNotes) {
 TEST_F(WorldCheckTest, Utf8SourcesPlayAsTheConvertedWorld) {
     auto load = [](const std::string& root) {
         ResetGameState();
+        headless::Reset();
         dataRoot = root;
-        LoadHeroStatus();
-        LoadAllEnemyStatus();
-        LoadAllAbilities();
-        LoadMapForms(worldNumber);
-        LoadMiniMap(worldNumber);
+        StartUp();
         auto bytes = [](const auto& record) { return std::string(reinterpret_cast<const char*>(&record), sizeof record); };
         return bytes(hero) + bytes(enemyTable) + bytes(abilityTable) + bytes(worldGrid) + bytes(miniMapText);
     };

@@ -2,7 +2,6 @@
 #include "field/map_files.h"
 
 #include "console/console.h"
-#include "core/data_files.h"
 #include "core/startup.h"
 #include "field_support.h"
 

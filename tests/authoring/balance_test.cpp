@@ -16,12 +16,9 @@ std::string Report(const std::string& world, const char* battles) {
     return headless::PrintedOut();
 }
 
-TEST_F(BalanceTest, SameReportEveryRunWithARowPerLevelAndEncounter) {
+TEST_F(BalanceTest, SameReportEveryRunWithItsEstimates) {
     const std::string report = Report(RANKS_WORLD_DIR, "3");
     EXPECT_EQ(Report(RANKS_WORLD_DIR, "3"), report);
-    // A row per level and encounter; the lone Pawn's at each level.
-    for (const char* level : {"    1", "    5", "   12", "   18", "   25"})
-        EXPECT_NE(report.find("\n" + std::string(level) + "  Pawn        1  "), std::string::npos) << level;
     for (const char* estimate : {"to level 12: ", "to level 18: ", "to level 25: "})
         EXPECT_NE(report.find(estimate), std::string::npos) << report;
     // The level-25 hero beats a lone Pawn every time, in one blow.
@@ -40,7 +37,6 @@ TEST_F(BalanceTest, PotionsChangeTheOutcomeOfLongBattles) {
     dir.WriteText("Hero_Info/Hero_Status_Info.txt", "アレン 40 8 6 5 5 8 70 0 1 0 0 0 0 1 0 2 0 3 0 8 4");
     const std::string without = row(Report(dir.Path().string(), "10"));
     ASSERT_FALSE(with.empty());
-    EXPECT_NE(with.find("%"), std::string::npos);
     EXPECT_NE(without.find("   0.0%"), std::string::npos) << without;
     EXPECT_EQ(with.find("   0.0%"), std::string::npos) << with;
 }

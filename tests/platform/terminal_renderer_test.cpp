@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 
 #include "core/sjis.h"
 #include "game_scenarios.h"
@@ -63,84 +64,75 @@ std::string Mismatch(const test::VtScreen& t, const VirtualConsole& vc, Colours 
     return "";
 }
 
-class TerminalRendererTest : public ::testing::TestWithParam<Colours> {
-protected:
-    void SetUp() override { vc.Reset(), vc.SetCursorVisible(false); }
-    std::string Frame() {
-        std::string out = r.Frame(vc);
-        narrow.Feed(out), wide.Feed(out), broad.Feed(out);
-        return out;
-    }
-    void Put(int x, int y, std::string_view bytes, std::uint16_t attribute = 7) {
-        vc.SetCursor(x, y), vc.SetAttribute(attribute), vc.Write(bytes);
-    }
-    // Both kinds of terminal show exactly what the model holds.
-    void ExpectBothShow() {
-        EXPECT_EQ(Mismatch(narrow, vc, GetParam()), "");
-        EXPECT_EQ(Mismatch(wide, vc, GetParam()), "");
-        EXPECT_EQ(Mismatch(broad, vc, GetParam()), "");
-    }
-    VirtualConsole vc;
-    TerminalRenderer r{GetParam()};
-    test::VtScreen narrow{1}, wide{2}, broad{1, 100};
-};
-
-TEST_P(TerminalRendererTest, ManyRandomChangesStayInStepOnBothKindsOfTerminal) {
-    const std::string_view texts[] = {"A"_sj, "xyz"_sj, "あ"_sj, "●"_sj, "×○"_sj, "漢字"_sj, "  "_sj,
-                                      "Ω"_sj, "ｶﾅ"_sj, "ーー"_sj, "\\~"_sj,
-                                      "\x85\x40\xfd\x80\xff\x81\x20\x01"};  // codes without a character
-    std::uint32_t seed = 7;
-    auto next = [&seed](std::uint32_t n) {
-        seed = seed * 1664525u + 1013904223u;
-        return static_cast<int>((seed >> 8) % n);
+// Terminals that draw ambiguous glyphs in one cell or two, fed by renderers
+// that do not know the width (the safe form both take) or have learned it,
+// and a terminal wider than the game, where nothing may show beyond its
+// columns.
+struct Terminals {
+    struct Pair {
+        TerminalRenderer r;
+        test::VtScreen t;
     };
-    for (int frame = 0; frame < 300 && !HasFailure(); ++frame) {
-        SCOPED_TRACE(frame);
-        for (int i = next(6); i >= 0; --i) {
-            // Columns near the right edge on purpose: wraps and split glyphs.
-            int x = next(4) == 0 ? 76 + next(4) : next(80);
-            Put(x, next(25), texts[next(std::size(texts))], next(2) ? 7 : 15);
-        }
-        vc.SetCursorVisible(next(3) == 0);
-        vc.SetCursor(next(80), next(27));
-        Frame();
-        ExpectBothShow();
-        EXPECT_EQ(Frame(), "") << "nothing changed, nothing sent";
-    }
-}
-
-// The game's own frame sequences, rendered for terminals that draw
-// ambiguous glyphs in one cell or two: with the width unknown (the safe
-// form both take) and with the width the start-up query learned; and for a
-// terminal wider than the game, where nothing may show beyond its columns.
-TEST_P(TerminalRendererTest, EveryFrameOfTheGamesScenariosShowsExactlyTheModel) {
-    test::TempDir dir;
-    for (const auto& s : scenario::All()) {
-        SCOPED_TRACE(s.name);
-        struct Pair {
-            TerminalRenderer r;
-            test::VtScreen t;
-        };
-        // Width unknown on both kinds, each width known, and a terminal wider than the game.
-        std::vector<Pair> pairs(5, Pair{TerminalRenderer{GetParam()}, test::VtScreen{1}});
+    explicit Terminals(Colours c) : colours(c), pairs(5, Pair{TerminalRenderer{c}, test::VtScreen{1}}) {
         pairs[1].t.ambiguous = pairs[3].t.ambiguous = 2;
         pairs[2].r.SetAmbiguousWidth(1);
         pairs[3].r.SetAmbiguousWidth(2);
         pairs[4].r.SetAmbiguousWidth(1);
         pairs[4].t = test::VtScreen{1, 100};
+    }
+    // Sends each terminal its frame of `vc`; where the first fails to show
+    // it, or "" when all do.
+    std::string Show(const VirtualConsole& vc) {
+        for (auto& p : pairs) {
+            p.t.Feed(p.r.Frame(vc));
+            std::string failure = Mismatch(p.t, vc, colours);
+            if (failure.empty() && !p.r.Frame(vc).empty()) failure = "a frame sent again with nothing changed";
+            if (!failure.empty()) return failure + ", ambiguous " + std::to_string(p.t.ambiguous);
+        }
+        return "";
+    }
+    Colours colours;
+    std::vector<Pair> pairs;
+};
+
+using TerminalRendererTest = ::testing::TestWithParam<Colours>;
+
+TEST_P(TerminalRendererTest, ManyRandomChangesStayInStep) {
+    const std::string_view texts[] = {"A"_sj, "xyz"_sj, "あ"_sj, "●"_sj, "×○"_sj, "漢字"_sj, "  "_sj,
+                                      "Ω"_sj, "ｶﾅ"_sj, "ーー"_sj, "\\~"_sj,
+                                      "\x85\x40\xfd\x80\xff\x81\x20\x01"};  // codes without a character
+    std::minstd_rand random(7);
+    auto next = [&random](std::size_t n) { return static_cast<int>(random() % n); };
+    VirtualConsole vc;
+    vc.Reset();
+    Terminals terminals(GetParam());
+    for (int frame = 0; frame < 300; ++frame) {
+        for (int i = next(6); i >= 0; --i) {
+            // Columns near the right edge on purpose: wraps and split glyphs.
+            vc.SetCursor(next(4) == 0 ? 76 + next(4) : next(80), next(25));
+            vc.SetAttribute(next(2) ? 7 : 15);
+            vc.Write(texts[next(std::size(texts))]);
+        }
+        vc.SetCursorVisible(next(3) == 0);
+        vc.SetCursor(next(80), next(27));
+        std::string failure = terminals.Show(vc);
+        ASSERT_EQ(failure, "") << "frame " << frame;
+    }
+}
+
+// The game's own frame sequences.
+TEST_P(TerminalRendererTest, EveryFrameOfTheGamesScenariosShowsExactlyTheModel) {
+    test::TempDir dir;
+    for (const auto& s : scenario::All()) {
+        SCOPED_TRACE(s.name);
+        Terminals terminals(GetParam());
         int frames = 0;
         std::string failure;
         scenario::Play(s, RANKS_WORLD_DIR, dir.Path() / "world", [&](bool) {
             if (!failure.empty()) return;
             ++frames;
-            for (auto& p : pairs) {
-                p.t.Feed(p.r.Frame(headless::Screen()));
-                failure = Mismatch(p.t, headless::Screen(), GetParam());
-                if (!failure.empty()) {
-                    failure += " at frame " + std::to_string(frames) + " ambiguous " + std::to_string(p.t.ambiguous);
-                    break;
-                }
-            }
+            failure = terminals.Show(headless::Screen());
+            if (!failure.empty()) failure += " at frame " + std::to_string(frames);
         });
         EXPECT_EQ(failure, "");
         EXPECT_GT(frames, 0);
@@ -150,13 +142,10 @@ TEST_P(TerminalRendererTest, EveryFrameOfTheGamesScenariosShowsExactlyTheModel) 
 INSTANTIATE_TEST_SUITE_P(EveryColourMode, TerminalRendererTest,
                          ::testing::Values(Colours::kExact, Colours::kPalette, Colours::kNone));
 
-// What each mode sends is seen in a real terminal (the terminal backend test).
-TEST(TerminalColours, TheEnvironmentChooses) {
-    EXPECT_EQ(ColoursFor(nullptr, "truecolor"), Colours::kExact);
-    EXPECT_EQ(ColoursFor(nullptr, "24bit"), Colours::kExact);
-    EXPECT_EQ(ColoursFor(nullptr, "yes"), Colours::kPalette);
-    EXPECT_EQ(ColoursFor(nullptr, nullptr), Colours::kPalette);
-    EXPECT_EQ(ColoursFor("", nullptr), Colours::kPalette);  // empty is unset
+// The environment's usual choices are seen in a real terminal (the
+// terminal backend test); these are its edges.
+TEST(TerminalColours, AnEmptyNoColorIsUnsetAndASetOneWins) {
+    EXPECT_EQ(ColoursFor("", "truecolor"), Colours::kExact);
     EXPECT_EQ(ColoursFor("1", "truecolor"), Colours::kNone);
 }
 

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/model/cp932_unicode.h"
 #include "platform/model/terminal_renderer.h"  // which glyphs are wide
 
 namespace rf::test {
@@ -50,9 +51,9 @@ public:
     // Answers a cursor-position query (ESC [ 6 n), as a terminal would.
     std::function<void(const std::string&)> reply;
 
-    static bool Narrow(std::uint32_t cp) { return cp < 0x80 || (cp >= 0xFF61 && cp <= 0xFF9F) || cp == 0xFF65; }
     int WidthOf(std::uint32_t cp) const {
-        return Narrow(cp) ? 1 : platform::TerminalRenderer::IsWide(cp) ? 2 : ambiguous;
+        if (cp < 0x80 || (cp >= 0xFF61 && cp <= 0xFF9F)) return 1;  // ASCII, half-width kana
+        return platform::TerminalRenderer::IsWide(cp) ? 2 : ambiguous;
     }
 
     void Feed(std::string_view s) {
@@ -79,7 +80,7 @@ public:
         std::string out;
         for (int c = 0; c < std::min(columns, 80); ++c) {
             const Glyph& g = cells[row][c];
-            if (!g.continuation) Append(out, g.cp);
+            if (!g.continuation) platform::AppendUtf8(out, g.cp);
         }
         return out;
     }
@@ -97,16 +98,6 @@ public:
     }
 
 private:
-    static void Append(std::string& out, std::uint32_t cp) {
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | cp >> 6), out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {  // the game's glyphs all lie in the basic plane
-            out += static_cast<char>(0xE0 | cp >> 12), out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
     Glyph Blank() const {
         Glyph g;
         g.pen.bg = pen.bg;  // erasing keeps the background colour only

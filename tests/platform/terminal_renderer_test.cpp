@@ -70,16 +70,13 @@ std::string Mismatch(const test::VtScreen& t, const VirtualConsole& vc, Colours 
 // columns.
 struct Terminals {
     struct Pair {
+        Pair(Colours c, int learned, int ambiguous, int columns = 80) : r(c), t(ambiguous, columns) {
+            r.SetAmbiguousWidth(learned);
+        }
         TerminalRenderer r;
         test::VtScreen t;
     };
-    explicit Terminals(Colours c) : colours(c), pairs(5, Pair{TerminalRenderer{c}, test::VtScreen{1}}) {
-        pairs[1].t.ambiguous = pairs[3].t.ambiguous = 2;
-        pairs[2].r.SetAmbiguousWidth(1);
-        pairs[3].r.SetAmbiguousWidth(2);
-        pairs[4].r.SetAmbiguousWidth(1);
-        pairs[4].t = test::VtScreen{1, 100};
-    }
+    explicit Terminals(Colours c) : colours(c), pairs{{c, 0, 1}, {c, 0, 2}, {c, 1, 1}, {c, 2, 2}, {c, 1, 1, 100}} {}
     // Sends each terminal its frame of `vc`; where the first fails to show
     // it, or "" when all do.
     std::string Show(const VirtualConsole& vc) {

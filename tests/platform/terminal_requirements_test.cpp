@@ -51,7 +51,6 @@ TEST(TerminalRequirements, EachRefusalSaysWhatIsWrongAndWhatToSet) {
     const Case cases[] = {
         {{"xterm-256color", "LANG", "C.UTF-8", "UTF-8", true}, ""},
         {{"xterm", "LANG", "ja_JP.UTF-8", "", std::nullopt}, ""},  // not installed, judged by its name
-        {{"screen", "LC_ALL", "en_US.utf8", "UTF-8", std::nullopt}, ""},
         {{std::nullopt, "LANG", "C.UTF-8", "UTF-8", {}}, "TERM is not set"},
         {{"", "LANG", "C.UTF-8", "UTF-8", {}}, "TERM is not set"},
         {{"dumb", "LANG", "C.UTF-8", "UTF-8", {}}, "TERM=dumb cannot place the cursor"},
@@ -69,12 +68,11 @@ TEST(TerminalRequirements, EachRefusalSaysWhatIsWrongAndWhatToSet) {
     }
 }
 
+// That no control character is left is the fuzz target's; here, what is kept and the forms.
 TEST(TerminalRequirements, EchoedTextHasItsControlsEscaped) {
     const std::pair<std::string_view, std::string_view> cases[] = {
-        {"--world", "--world"},
         {"日本語 ok", "日本語 ok"},
         {"\x1b]0;title\x07", "\\x1b]0;title\\x07"},
-        {"a\tb\nc\x7f", "a\\x09b\\x0ac\\x7f"},
         {"\xc2\x9b" "2J", "\\u009b2J"},         // C1 introducer as UTF-8
         {"\x9b\xff\xc0\xaf", "\\x9b\\xff\\xc0\\xaf"},  // not UTF-8 (an overlong slash among them)
         {"\xe3\x81", "\\xe3\\x81"},              // cut short

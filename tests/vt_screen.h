@@ -64,7 +64,8 @@ public:
             } else if (b < 0x20) {
                 if (b == '\r') x = 0;
                 if (b == '\b') unknown += pendingWrap, x = std::max(0, x - 1);
-                if (b == '\n') LineFeed();
+                if (b == '\n' && y == bottom) Scroll(1);
+                else if (b == '\n') y = std::min(kRows - 1, y + 1);
                 pendingWrap = false;
             } else {
                 int len = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
@@ -83,13 +84,6 @@ public:
             if (!g.continuation) platform::AppendUtf8(out, g.cp);
         }
         return out;
-    }
-    // Whether everything beyond the game's 80 columns is blank.
-    bool BeyondIsBlank() const {
-        for (int r = 0; r < kRows; ++r)
-            for (int c = 80; c < columns; ++c)
-                if (cells[r][c].cp != ' ' || cells[r][c].continuation) return false;
-        return true;
     }
     std::string Text() const {
         std::string out;
@@ -158,10 +152,6 @@ private:
             for (int r = bottom; r > top; --r) std::copy(cells[r - 1], cells[r - 1] + kMaxColumns, cells[r]);
             for (auto& c : cells[top]) c = Blank();
         }
-    }
-    void LineFeed() {
-        if (y == bottom) Scroll(1);
-        else y = std::min(kRows - 1, y + 1);
     }
     // Inserting or deleting characters must not cut a glyph of two cells.
     void InsertOrDelete(int n, bool insert) {

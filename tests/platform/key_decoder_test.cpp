@@ -40,9 +40,8 @@ TEST(KeyDecoderTest, OnePairCodePerReadAndTheQuietTime) {
     KeyDecoder d;
     d.Feed("\x1b[C", 0);
     EXPECT_EQ(d.NextKey(), 224);
-    EXPECT_TRUE(d.HasKey());
-    EXPECT_EQ(d.NextKey(), 77);
-    EXPECT_FALSE(d.HasKey());
+    EXPECT_TRUE(d.HasKey()) << "the scan code waits with its prefix";
+    EXPECT_EQ(Drain(d), (Codes{77}));
     EXPECT_EQ(d.NextKey(), -1);
     // A lone ESC is a key only after the quiet time.
     d.Feed("\x1b", 100);

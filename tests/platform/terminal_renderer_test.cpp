@@ -72,19 +72,18 @@ struct Terminals {
         TerminalRenderer r;
         test::VtScreen t;
     };
-    explicit Terminals(Colours c) : colours(c), pairs{{c, 0, 1}, {c, 0, 2}, {c, 1, 1}, {c, 2, 2}, {c, 1, 1, 100}} {}
+    explicit Terminals(Colours c) : pairs{{c, 0, 1}, {c, 0, 2}, {c, 1, 1}, {c, 2, 2}, {c, 1, 1, 100}} {}
     // Sends each terminal its frame of `vc`; where the first fails to show
     // it, or "" when all do.
     std::string Show(const VirtualConsole& vc) {
         for (auto& p : pairs) {
             p.t.Feed(p.r.Frame(vc));
-            std::string failure = Mismatch(p.t, vc, colours);
+            std::string failure = Mismatch(p.t, vc, p.r.colours());
             if (failure.empty() && !p.r.Frame(vc).empty()) failure = "a frame sent again with nothing changed";
             if (!failure.empty()) return failure + ", ambiguous " + std::to_string(p.t.ambiguous);
         }
         return "";
     }
-    Colours colours;
     std::vector<Pair> pairs;
 };
 

@@ -130,12 +130,9 @@ private:
                 continue;
             }
             if (v == 0) pen = Pen{};
-            else if (v == 1) pen.bold = true;
-            else if (v == 22) pen.bold = false;
-            else if (v == 4) pen.underline = true;
-            else if (v == 24) pen.underline = false;
-            else if (v == 7) pen.reverse = true;
-            else if (v == 27) pen.reverse = false;
+            else if (v == 1 || v == 22) pen.bold = v == 1;
+            else if (v == 4 || v == 24) pen.underline = v == 4;
+            else if (v == 7 || v == 27) pen.reverse = v == 7;
             else if (v >= 30 && v <= 37) pen.fg = v - 30;
             else if (v >= 40 && v <= 47) pen.bg = v - 40;
             else if (v >= 90 && v <= 97) pen.fg = v - 90 + 8;

@@ -28,7 +28,6 @@ TEST(TerminalRequirements, CursorAddressingReadFromEitherTerminfoFormat) {
         EXPECT_EQ(TermInfoCanAddressCursor(Entry(true, wide).substr(0, 30)), std::nullopt);  // cut short
     }
     EXPECT_EQ(TermInfoCanAddressCursor("#!/bin/sh\necho not terminfo\n"), std::nullopt);
-    EXPECT_EQ(TermInfoCanAddressCursor(""), std::nullopt);
 }
 
 TEST(TerminalRequirements, TermInfoIsLookedForWhereCursesLooks) {

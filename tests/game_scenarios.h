@@ -78,7 +78,7 @@ inline void Play(const Scenario& s, const std::filesystem::path& defaultWorld, c
     ResetGameState();
     headless::Reset(1'700'000'000);
     dataRoot = scratch.string();
-    bool counted = false, fought = false;
+    bool counted = false;
     const bool battle = std::string(s.counted).find('*') != std::string::npos;
     headless::SetPresentObserver([&] {
         if (battle && !counted && InBattle()) {
@@ -87,9 +87,9 @@ inline void Play(const Scenario& s, const std::filesystem::path& defaultWorld, c
             QueueKeys(s.counted);
         }
         frame(counted);
-        fought = fought || InBattle();
         if (s.untilBattle && InBattle()) throw headless::ScriptEnded{};
-        if (battle && fought && !InBattle() && OnField()) throw headless::ScriptEnded{};
+        // A battle's keys are counted from its first screen: it is over back on the field.
+        if (battle && counted && !InBattle() && OnField()) throw headless::ScriptEnded{};
     });
     auto run = [] {
         try {

@@ -79,10 +79,8 @@ public:
     // A row's glyphs as UTF-8, continuation cells left out.
     std::string Row(int row) const {
         std::string out;
-        for (int c = 0; c < std::min(columns, 80); ++c) {
-            const Glyph& g = cells[row][c];
-            if (!g.continuation) platform::AppendUtf8(out, g.cp);
-        }
+        for (int c = 0; c < std::min(columns, 80); ++c)
+            if (!cells[row][c].continuation) platform::AppendUtf8(out, cells[row][c].cp);
         return out;
     }
     std::string Text() const {

@@ -61,7 +61,7 @@ std::string Mismatch(const test::VtScreen& t, const VirtualConsole& vc, Colours 
 
 // Terminals that draw ambiguous glyphs in one cell or two, fed by renderers
 // that do not know the width (the safe form both take) or have learned it,
-// and a terminal wider than the game, where nothing may show beyond its
+// and terminals wider than the game, where nothing may show beyond its
 // columns.
 struct Terminals {
     struct Pair {
@@ -71,7 +71,7 @@ struct Terminals {
         TerminalRenderer r;
         test::VtScreen t;
     };
-    explicit Terminals(Colours c) : pairs{{c, 0, 1}, {c, 0, 2}, {c, 1, 1}, {c, 2, 2}, {c, 1, 1, 100}} {}
+    explicit Terminals(Colours c) : pairs{{c, 0, 1}, {c, 0, 2}, {c, 1, 1}, {c, 2, 2}, {c, 0, 1, 100}, {c, 1, 1, 100}} {}
     // Sends each terminal its frame of `vc`; where the first fails to show
     // it, or "" when all do.
     std::string Show(const VirtualConsole& vc) {
@@ -79,7 +79,8 @@ struct Terminals {
             p.t.Feed(p.r.Frame(vc));
             std::string failure = Mismatch(p.t, vc, p.r.colours());
             if (failure.empty() && !p.r.Frame(vc).empty()) failure = "a frame sent again with nothing changed";
-            if (!failure.empty()) return failure + ", ambiguous " + std::to_string(p.t.ambiguous);
+            if (!failure.empty())
+                return failure + " (ambiguous " + std::to_string(p.t.ambiguous) + ", learned " + std::to_string(p.r.AmbiguousWidth()) + ", " + std::to_string(p.t.columns) + " columns)";
         }
         return "";
     }

@@ -16,7 +16,6 @@ TEST(WebPacing, RunsOfFramesLastWhatTheyState) {
     // The menu slides (1 ms frames), the level-up panel (5 ms), a map change
     // (10 ms), each with an exact and a late timer.
     for (Case c : {Case{15, 1, 0}, Case{15, 1, 1.5}, Case{60, 5, 1}, Case{60, 10, 3}, Case{200, 1, 0.5}}) {
-        SCOPED_TRACE(std::to_string(c.frames) + "x" + std::to_string(c.ms));
         PauseAccount account;
         double now = 1000;
         int yields = 0;
@@ -32,7 +31,8 @@ TEST(WebPacing, RunsOfFramesLastWhatTheyState) {
             }
         }
         double end = now + account.Owed(now);
-        EXPECT_NEAR(end - 1000, c.frames * static_cast<double>(c.ms), c.lateMs + 0.05 * c.frames / 2 + 0.01);
+        EXPECT_NEAR(end - 1000, c.frames * static_cast<double>(c.ms), c.lateMs + 0.05 * c.frames / 2 + 0.01)
+            << c.frames << "x" << c.ms << ", " << c.lateMs << " late";
         // 1 ms frames are handed to the browser in batches, not one by one.
         if (c.ms == 1) {
             EXPECT_LE(yields, c.frames / 3);

@@ -21,18 +21,16 @@ namespace rf::scenario {
 // same with the hero one point of experience short of a level.
 enum class World { kNoEnemies, kOnePawn, kLevelUpSoon };
 
-inline void WriteHero(const std::filesystem::path& world, int nextExp, int x, int y) {
-    std::ofstream(world / "Hero_Info" / "Hero_Status_Info.txt", std::ios::binary)
-        << "\x83\x41\x83\x8c\x83\x93\n40 8 6 5 5 8\n" << nextExp << " 0 1\n0 0 0 0\n1 5 2 3 3 3\n" << x << " " << y << "\n";
-}
-
 inline void MakeWorld(const std::filesystem::path& from, const std::filesystem::path& to, World kind, int x = 8, int y = 4) {
     std::filesystem::remove_all(to);
     std::filesystem::copy(from, to, std::filesystem::copy_options::recursive);
     for (int n = 1; n <= 9; ++n)
         std::ofstream(to / "map_info" / "map1" / (std::to_string(n) + ".txt"), std::ios::binary)
             << (n == 1 && kind != World::kNoEnemies ? "1\n1 1 30 10\n" : "0\n");
-    WriteHero(to, kind == World::kLevelUpSoon ? 1 : 70, x, y);
+    // The hero at (x, y), a point short of a level or far from one.
+    std::ofstream(to / "Hero_Info" / "Hero_Status_Info.txt", std::ios::binary)
+        << "\x83\x41\x83\x8c\x83\x93\n40 8 6 5 5 8\n" << (kind == World::kLevelUpSoon ? 1 : 70)
+        << " 0 1\n0 0 0 0\n1 5 2 3 3 3\n" << x << " " << y << "\n";
 }
 
 struct Scenario {
@@ -80,7 +78,7 @@ inline void Play(const Scenario& s, const std::filesystem::path& defaultWorld, c
     ResetGameState();
     headless::Reset(1'700'000'000);
     dataRoot = scratch.string();
-    bool counted = false, fought = false;
+    bool counted = false;
     const bool battle = std::string(s.counted).find('*') != std::string::npos;
     headless::SetPresentObserver([&] {
         if (battle && !counted && InBattle()) {
@@ -89,9 +87,9 @@ inline void Play(const Scenario& s, const std::filesystem::path& defaultWorld, c
             QueueKeys(s.counted);
         }
         frame(counted);
-        fought = fought || InBattle();
         if (s.untilBattle && InBattle()) throw headless::ScriptEnded{};
-        if (battle && fought && !InBattle() && OnField()) throw headless::ScriptEnded{};
+        // A battle's keys are counted from its first screen: it is over back on the field.
+        if (battle && counted && !InBattle() && OnField()) throw headless::ScriptEnded{};
     });
     auto run = [] {
         try {

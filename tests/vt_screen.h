@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/model/cp932_unicode.h"
 #include "platform/model/terminal_renderer.h"  // which glyphs are wide
 
 namespace rf::test {
@@ -50,9 +51,9 @@ public:
     // Answers a cursor-position query (ESC [ 6 n), as a terminal would.
     std::function<void(const std::string&)> reply;
 
-    static bool Narrow(std::uint32_t cp) { return cp < 0x80 || (cp >= 0xFF61 && cp <= 0xFF9F) || cp == 0xFF65; }
     int WidthOf(std::uint32_t cp) const {
-        return Narrow(cp) ? 1 : platform::TerminalRenderer::IsWide(cp) ? 2 : ambiguous;
+        if (cp < 0x80 || (cp >= 0xFF61 && cp <= 0xFF9F)) return 1;  // ASCII, half-width kana
+        return platform::TerminalRenderer::IsWide(cp) ? 2 : ambiguous;
     }
 
     void Feed(std::string_view s) {
@@ -63,7 +64,8 @@ public:
             } else if (b < 0x20) {
                 if (b == '\r') x = 0;
                 if (b == '\b') unknown += pendingWrap, x = std::max(0, x - 1);
-                if (b == '\n') LineFeed();
+                if (b == '\n' && y == bottom) Scroll(1);
+                else if (b == '\n') y = std::min(kRows - 1, y + 1);
                 pendingWrap = false;
             } else {
                 int len = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
@@ -77,18 +79,9 @@ public:
     // A row's glyphs as UTF-8, continuation cells left out.
     std::string Row(int row) const {
         std::string out;
-        for (int c = 0; c < std::min(columns, 80); ++c) {
-            const Glyph& g = cells[row][c];
-            if (!g.continuation) Append(out, g.cp);
-        }
+        for (int c = 0; c < std::min(columns, 80); ++c)
+            if (!cells[row][c].continuation) platform::AppendUtf8(out, cells[row][c].cp);
         return out;
-    }
-    // Whether everything beyond the game's 80 columns is blank.
-    bool BeyondIsBlank() const {
-        for (int r = 0; r < kRows; ++r)
-            for (int c = 80; c < columns; ++c)
-                if (cells[r][c].cp != ' ' || cells[r][c].continuation) return false;
-        return true;
     }
     std::string Text() const {
         std::string out;
@@ -97,16 +90,6 @@ public:
     }
 
 private:
-    static void Append(std::string& out, std::uint32_t cp) {
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | cp >> 6), out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {  // the game's glyphs all lie in the basic plane
-            out += static_cast<char>(0xE0 | cp >> 12), out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
     Glyph Blank() const {
         Glyph g;
         g.pen.bg = pen.bg;  // erasing keeps the background colour only
@@ -145,12 +128,9 @@ private:
                 continue;
             }
             if (v == 0) pen = Pen{};
-            else if (v == 1) pen.bold = true;
-            else if (v == 22) pen.bold = false;
-            else if (v == 4) pen.underline = true;
-            else if (v == 24) pen.underline = false;
-            else if (v == 7) pen.reverse = true;
-            else if (v == 27) pen.reverse = false;
+            else if (v == 1 || v == 22) pen.bold = v == 1;
+            else if (v == 4 || v == 24) pen.underline = v == 4;
+            else if (v == 7 || v == 27) pen.reverse = v == 7;
             else if (v >= 30 && v <= 37) pen.fg = v - 30;
             else if (v >= 40 && v <= 47) pen.bg = v - 40;
             else if (v >= 90 && v <= 97) pen.fg = v - 90 + 8;
@@ -167,10 +147,6 @@ private:
             for (int r = bottom; r > top; --r) std::copy(cells[r - 1], cells[r - 1] + kMaxColumns, cells[r]);
             for (auto& c : cells[top]) c = Blank();
         }
-    }
-    void LineFeed() {
-        if (y == bottom) Scroll(1);
-        else y = std::min(kRows - 1, y + 1);
     }
     // Inserting or deleting characters must not cut a glyph of two cells.
     void InsertOrDelete(int n, bool insert) {

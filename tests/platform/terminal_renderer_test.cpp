@@ -128,6 +128,24 @@ TEST_P(TerminalRendererTest, EveryFrameOfTheGamesScenariosShowsExactlyTheModel) 
     }
 }
 
+// Text moved by a cell or two is shifted on the terminal; a shift must not
+// push a glyph past the game's last column, where a wider terminal keeps it.
+TEST_P(TerminalRendererTest, ShiftedTextNeverLeavesAGlyphBeyondTheGamesColumns) {
+    const std::string text = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (auto [from, to] : {std::pair{10, 11}, {10, 8}, {44, 45}, {44, 43}}) {
+        VirtualConsole vc;
+        vc.Reset();
+        Terminals terminals(GetParam());
+        for (int at : {from, to}) {
+            vc.SetCursor(0, 3);
+            vc.Write(std::string(79, ' ') + "|");
+            vc.SetCursor(at, 3);
+            vc.Write(text.substr(0, std::min<std::size_t>(text.size(), 79 - at)));
+            ASSERT_EQ(terminals.Show(vc), "") << from << " to " << to;
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryColourMode, TerminalRendererTest,
                          ::testing::Values(Colours::kExact, Colours::kPalette, Colours::kNone));
 

@@ -58,6 +58,11 @@ TEST(SaveFormat, DamagedCutShortOrForeignSavesAreRefusedWithAReason) {
         {"", "not a saved game"},
         {replaced("save 1\n", "save 2\n"), "another version"},
         {good.substr(0, good.size() - 4), "cut short"},
+        // Out of range, these would lead the game outside its records.
+        {replaced("map 9", "map 10"), "'map'"},
+        {replaced("cell 58 19", "cell 58 20"), "'cell'"},
+        {replaced("effect-rows 0 0 1 1", "effect-rows 0 1 0 1"), "'effect-rows'"},
+        {replaced("protein-effects -1 0 4 2", "protein-effects -1 0 4 7"), "'effect-rows'"},
         {replaced("level 7", "level 7x"), "'level'"},
         {replaced("level 7", "level 40000"), "'level'"},
         {replaced("exp 4000000000", "exp -1"), "'exp'"},

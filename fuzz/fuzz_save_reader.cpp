@@ -1,6 +1,7 @@
-// The save reader: any bytes are refused or give a save that reads back the
-// same when written again, whose records hold as the game keeps them, and
-// whose hero the status panel draws within the screen.
+// The save and recording readers: any bytes are refused or give a save (or a
+// recording's header) that reads back the same when written again, whose
+// records hold as the game keeps them, and whose hero the status panel draws
+// within the screen.
 #include <string>
 
 #include "console/status_display.h"
@@ -30,6 +31,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     RecordingHeader header;
     std::string_view events;
-    if (!ParseRecording(text, header, events, error) && error.empty()) __builtin_trap();
+    if (ParseRecording(text, header, events, error)) {
+        const std::string again = ComposeRecordingHeader(header);
+        RecordingHeader back;
+        if (!ParseRecording(again, back, events, error) || ComposeRecordingHeader(back) != again) __builtin_trap();
+    } else if (error.empty()) {
+        __builtin_trap();
+    }
     return 0;
 }

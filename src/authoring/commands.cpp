@@ -19,14 +19,14 @@ constexpr std::string_view kUsage =
 bool PickWorld(const std::string& given, std::string_view tool, std::string& dir) {
     dir = given.empty() ? ChooseDataRoot("") : given;
     if (std::string problem = WorldFolderProblem(dir.empty() ? "." : dir); !problem.empty()) {
-        platform::PrintError("ranks " + std::string(tool) + ": " + problem + "\n");
+        platform::PrintError("ranks " + std::string(tool) + ": " + platform::Escaped(problem) + "\n");
         return false;
     }
     return true;
 }
 
 int Refuse(std::string_view tool, std::string_view arg) {
-    platform::PrintError("ranks " + std::string(tool) + ": unknown argument '" + std::string(arg) + "'\n");
+    platform::PrintError("ranks " + std::string(tool) + ": unknown argument '" + platform::Escaped(arg) + "'\n");
     platform::PrintError(kUsage);
     return 2;
 }

@@ -16,10 +16,10 @@
 namespace rf {
 namespace {
 
-// One line on standard error; the status is 1 for a file that cannot be
-// used, 2 for nothing to use.
+// One line on standard error, with whatever a file or path brought in made
+// harmless; the status is 1 for a file that cannot be used, 2 for nothing to use.
 int Refuse(const std::string& line, int status = 1) {
-    platform::PrintError("ranks: " + line + "\n");
+    platform::PrintError("ranks: " + platform::Escaped(line) + "\n");
     return status;
 }
 
@@ -33,7 +33,7 @@ void PrintFinalScreen() {
 
 int Replay(const SessionOptions& options, const std::string& world) {
     const std::string& file = options.replayFile;
-    const std::string shown = platform::Escaped(file);
+    const std::string& shown = file;
     std::string text, error;
     std::string_view events;
     RecordingHeader header;
@@ -64,7 +64,7 @@ int Replay(const SessionOptions& options, const std::string& world) {
 int FindSave(const SessionOptions& options, const std::string& folder, SaveEntry& entry) {
     if (!options.continueFile.empty()) {
         entry = ReadSaveFile(options.continueFile);
-        if (!entry.readable) return Refuse(platform::Escaped(options.continueFile) + ": cannot be resumed: " + entry.error);
+        if (!entry.readable) return Refuse(options.continueFile + ": cannot be resumed: " + entry.error);
         return 0;
     }
     const std::string world = SavedWorldName();
@@ -90,7 +90,7 @@ int Play(const SessionOptions& options, const std::string& world) {
         platform::Sleep(2000);
     }
     if (!options.recordFile.empty() && !platform::WriteFileAtomically(options.recordFile, ""))
-        return Refuse("cannot write the recording " + platform::Escaped(options.recordFile));
+        return Refuse("cannot write the recording " + options.recordFile);
     // The terminal first: when it cannot be used, no file is left behind.
     platform::Open();
     saveKeeping.world = SavedWorldName();

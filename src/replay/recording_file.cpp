@@ -21,11 +21,16 @@ bool Field(std::string_view line, std::string_view key, std::string& value) {
     return true;
 }
 
+bool WorldField(std::string_view line, std::string& world) {
+    const std::size_t space = line.find(' ');
+    return space != std::string_view::npos && WorldFromField(line.substr(0, space), line.substr(space + 1), world);
+}
+
 }  // namespace
 
 std::string ComposeRecordingHeader(const RecordingHeader& header) {
     std::string out = std::string(kMagic) + std::to_string(kRecordingVersion) + "\n";
-    out += "world " + header.world + "\n";
+    out += WorldLine(header.world);
     out += "world-digest " + header.worldDigest + "\n";
     if (header.resumed) out += "begins saved\n" + ComposeSave(header.save);
     else out += "begins new\n";
@@ -46,7 +51,7 @@ bool ParseRecording(std::string_view text, RecordingHeader& header, std::string_
         return false;
     }
     std::string begins;
-    if (!NextLine(text, pos, line) || !Field(line, "world", header.world) || !NextLine(text, pos, line) ||
+    if (!NextLine(text, pos, line) || !WorldField(line, header.world) || !NextLine(text, pos, line) ||
         !Field(line, "world-digest", header.worldDigest) || !NextLine(text, pos, line) || !Field(line, "begins", begins) ||
         (begins != "new" && begins != "saved")) {
         error = "damaged header";

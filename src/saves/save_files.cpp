@@ -66,17 +66,18 @@ std::string RecordingPathFor(const std::string& savePath) {
 
 std::string SavesListing(const std::string& folder) {
     std::vector<SaveEntry> saves = SavesIn(folder);
-    if (saves.empty()) return "No saved games in " + folder + "\n";
-    std::string out = "Saved games in " + folder + " (the most recent first):\n";
+    const std::string shown = platform::Escaped(folder);
+    if (saves.empty()) return "No saved games in " + shown + "\n";
+    std::string out = "Saved games in " + shown + " (the most recent first):\n";
     for (const SaveEntry& s : saves) {
-        std::string name = s.path.substr(s.path.find_last_of("/\\") + 1);
+        std::string name = platform::Escaped(s.path.substr(s.path.find_last_of("/\\") + 1));
         if (!s.readable) {
-            out += "  " + name + "  cannot be resumed: " + s.error + "\n";
+            out += "  " + name + "  cannot be resumed: " + platform::Escaped(s.error) + "\n";
             continue;
         }
         out += "  " + name + "  level " + std::to_string(s.data.hero.level) + ", map " +
                std::to_string(s.data.hero.mapNumber) + ", saved " + UtcText(s.data.savedAt) + ", world " +
-               s.data.world + "\n";
+               platform::Escaped(s.data.world) + "\n";
     }
     return out;
 }

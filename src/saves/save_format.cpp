@@ -104,9 +104,26 @@ bool Numbers(std::string_view text, std::vector<std::int64_t>& out, std::size_t 
     return i == text.size();
 }
 
+bool HasControlBytes(std::string_view text) {
+    for (unsigned char b : text)
+        if (b < 0x20 || b == 0x7F) return true;
+    return false;
+}
+
 constexpr std::int64_t kI16Min = -32768, kI16Max = 32767, kU32Max = 4294967295LL;
 
 }  // namespace
+
+std::string WorldLine(const std::string& world) {
+    return HasControlBytes(world) ? "world-bytes " + Hex(world) + "\n" : "world " + world + "\n";
+}
+
+bool WorldFromField(std::string_view key, std::string_view value, std::string& world) {
+    world.clear();
+    if (key == "world") world = value;
+    else if (key != "world-bytes" || !FromHex(value, world)) return false;
+    return !world.empty();
+}
 
 std::string UtcText(std::int64_t seconds) {
     // Days to a civil date (proleptic Gregorian), so no time-zone database is needed.
@@ -160,7 +177,7 @@ std::string ComposeSave(const SaveData& save) {
         return s;
     };
     out += std::string(kMagic) + std::to_string(kSaveVersion) + "\n";
-    line("world", save.world);
+    out += WorldLine(save.world);
     line("world-digest", save.worldDigest);
     line("started", UtcText(save.startedAt));
     line("saved", UtcText(save.savedAt));
@@ -311,10 +328,11 @@ bool ParseSave(std::string_view text, SaveData& save, std::string& error) {
         bad = "marks-shown";
     }
     auto world = fields.find("world");
+    if (world == fields.end()) world = fields.find("world-bytes");
     auto digest = fields.find("world-digest");
     auto started = fields.find("started");
     auto saved = fields.find("saved");
-    if (bad.empty() && (world == fields.end() || world->second.empty())) bad = "world";
+    if (bad.empty() && (world == fields.end() || !WorldFromField(world->first, world->second, save.world))) bad = "world";
     if (bad.empty() && (digest == fields.end() || digest->second.size() != 16 ||
                         digest->second.find_first_not_of("0123456789abcdef") != std::string::npos))
         bad = "world-digest";
@@ -324,7 +342,6 @@ bool ParseSave(std::string_view text, SaveData& save, std::string& error) {
         error = "damaged (field '" + bad + "')";
         return false;
     }
-    save.world = world->second;
     save.worldDigest = digest->second;
     return true;
 }

@@ -26,6 +26,12 @@ std::string ComposeSave(const SaveData& save);
 // False, with the reason, for anything that is not a whole save of this version.
 bool ParseSave(std::string_view text, SaveData& save, std::string& error);
 
+// The world's line of a header: its folder as it is, or in hexadecimal when
+// the folder's name holds bytes a line cannot carry; and back from a line's
+// key and value.
+std::string WorldLine(const std::string& world);
+bool WorldFromField(std::string_view key, std::string_view value, std::string& world);
+
 // Seconds since the epoch as "2026-12-07 03:17:04 UTC", and back.
 std::string UtcText(std::int64_t seconds);
 bool ParseUtcText(std::string_view text, std::int64_t& seconds);

@@ -36,7 +36,7 @@ TEST(SessionEvents, TokensAndTheirRefusals) {
 }
 
 TEST(RecordingFile, HeaderRoundTripAndRefusals) {
-    RecordingHeader h{"default", "0123456789abcdef", true, {}};
+    RecordingHeader h{"/worlds/two\nlines", "0123456789abcdef", true, {}};
     h.save.world = "default";
     h.save.worldDigest = "0123456789abcdef";
     h.save.hero.mapNumber = 3;
@@ -46,6 +46,7 @@ TEST(RecordingFile, HeaderRoundTripAndRefusals) {
     std::string error;
     ASSERT_TRUE(ParseRecording(text, back, events, error)) << error;
     EXPECT_TRUE(back.resumed);
+    EXPECT_EQ(back.world, h.world);
     EXPECT_EQ(back.save.hero.mapNumber, 3);
     EXPECT_EQ(events, "n5 +13\n");
     const std::pair<std::string, const char*> bad[] = {

@@ -33,7 +33,6 @@ void PrintFinalScreen() {
 
 int Replay(const SessionOptions& options, const std::string& world) {
     const std::string& file = options.replayFile;
-    const std::string& shown = file;
     std::string text, error;
     std::string_view events;
     RecordingHeader header;
@@ -44,15 +43,15 @@ int Replay(const SessionOptions& options, const std::string& world) {
         read = platform::ReadDataFile(file, room);
         if (read.problem != platform::FileProblem::kNone || !read.cut) break;
     }
-    if (read.problem != platform::FileProblem::kNone) return Refuse(shown + ": cannot be read");
+    if (read.problem != platform::FileProblem::kNone) return Refuse(file + ": cannot be read");
     text = std::move(read.bytes);
-    if (!ParseRecording(text, header, events, error)) return Refuse(shown + ": cannot be replayed: " + error);
+    if (!ParseRecording(text, header, events, error)) return Refuse(file + ": cannot be replayed: " + error);
     if (world.empty() && platform::DirectoryExists(WorldFolderOf(header.world))) dataRoot = WorldFolderOf(header.world);
     if (WorldDigest() != header.worldDigest)
-        return Refuse(shown + ": recorded on another world (its files differ from " +
+        return Refuse(file + ": recorded on another world (its files differ from " +
                       (dataRoot.empty() ? std::string(".") : dataRoot) + "); give that world with --world DIR");
     if (!platform::StartReplay(events, options.speed, options.headless, error))
-        return Refuse(shown + ": cannot be replayed: " + error);
+        return Refuse(file + ": cannot be replayed: " + error);
     if (options.headless) platform::SetBeforeExit(PrintFinalScreen);
     else platform::Open();
     if (header.resumed) ResumeGame(header.save);

@@ -162,10 +162,15 @@ private:
         }
     }
     void Escape(std::string_view s, std::size_t& i) {
-        if (i < s.size() && s[i] == 'M') {  // reverse index
-            ++i;
-            if (y == top) Scroll(-1);
-            else y = std::max(0, y - 1);
+        if (i < s.size() && (s[i] == 'M' || s[i] == 'D')) {  // reverse index, index
+            if (s[i++] == 'D') {
+                if (y == bottom) Scroll(1);
+                else y = std::min(kRows - 1, y + 1);
+            } else if (y == top) {
+                Scroll(-1);
+            } else {
+                y = std::max(0, y - 1);
+            }
             pendingWrap = false;
             return;
         }
@@ -198,6 +203,7 @@ private:
             break;
         case 'K':
             if (p[0] == 0) Erase(y, x, columns);
+            else if (p[0] == 1) Erase(y, 0, x + 1);
             else ++unknown;
             break;
         case 'X': Erase(y, x, x + n); break;

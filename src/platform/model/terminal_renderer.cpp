@@ -9,8 +9,17 @@ namespace rf::platform {
 namespace {
 
 constexpr std::uint16_t kPlain = 7;
+// The attribute of a blank the terminal made in its own colours.
+constexpr std::uint16_t kForeign = 0xFFFF;
 // Bits that change how a blank looks: the background, reverse and underline.
 constexpr std::uint16_t kBlankLook = 0xC0F0;
+
+// The glyph a double-byte cell shows; a code with no character shows as a
+// full-width middle dot.
+std::uint32_t DoubleGlyph(std::uint16_t code) {
+    std::uint32_t cp = Cp932ToUnicode(code);
+    return cp != 0 ? cp : 0x30FB;
+}
 
 // The glyph a single-byte cell shows. Control bytes draw as blanks; bytes
 // with no character draw as a one-cell middle dot.
@@ -89,16 +98,21 @@ std::string Transition(Colours colours, int from, std::uint16_t to) {
     if (want.bold != had.bold) add(want.bold ? "1" : "22");
     if (want.underline != had.underline) add(want.underline ? "4" : "24");
     if (want.reverse != had.reverse) add(want.reverse ? "7" : "27");
-    return p.empty() ? "" : "\x1b[" + p + "m";
+    if (p.empty()) return "";
+    // The reset on its own: mlterm ignores a whole SGR that starts with it
+    // and goes on with 24-bit colours.
+    if (reset && colours == Colours::kExact) return "\x1b[0m" + (p.size() > 1 ? "\x1b[" + p.substr(2) + "m" : "");
+    return "\x1b[" + p + "m";
 }
 
 }  // namespace
 
-Colours ColoursFor(const char* noColor, const char* colorTerm) {
+Colours ColoursFor(const char* noColor, const char* colorTerm, std::string_view term, bool directColour) {
     // NO_COLOR counts when it is set and not empty.
     if (noColor && *noColor) return Colours::kNone;
     std::string_view ct = colorTerm ? colorTerm : "";
-    return ct == "truecolor" || ct == "24bit" ? Colours::kExact : Colours::kPalette;
+    const bool asked = ct == "truecolor" || ct == "24bit";
+    return asked && (directColour || !term.starts_with("screen")) ? Colours::kExact : Colours::kPalette;
 }
 
 bool TerminalRenderer::IsWide(std::uint32_t cp) {
@@ -116,6 +130,7 @@ bool TerminalRenderer::IsWide(std::uint32_t cp) {
 }
 
 bool TerminalRenderer::Same(const Cell& shown, const Cell& wanted) const {
+    if (shown.attribute == kForeign) return false;
     if (shown.code != wanted.code || shown.half != wanted.half) return false;
     if (wanted.code == ' ' && wanted.half == 0)
         return (shown.attribute & kBlankLook) == (wanted.attribute & kBlankLook);
@@ -143,10 +158,12 @@ void TerminalRenderer::MoveTo(std::string& out, int x, int y) {
                 bool plain = true;
                 for (int i = cx; i < x && plain; ++i) {
                     const Cell& c = shown_[y][i];
-                    bool blank = c.code == ' ' && attribute_ >= 0 &&
+                    // A blank by its look alone (without colours the
+                    // intensity's attribute draws blanks in reverse).
+                    bool blank = c.code == ' ' && attribute_ >= 0 && c.attribute != kForeign &&
                                  BlankLook(static_cast<std::uint16_t>(attribute_)) == WantedBlank(c.attribute);
                     plain = c.half == 0 && c.code >= 0x20 && c.code < 0x7F &&
-                            (blank || c.attribute == attribute_);
+                            (c.code == ' ' ? blank : c.attribute == attribute_);
                     again += static_cast<char>(c.code);
                 }
                 if (plain) rel = again;
@@ -163,8 +180,10 @@ void TerminalRenderer::MoveTo(std::string& out, int x, int y) {
         if (h.size() < best.size()) best = h;
     } else if (cursorY_ >= 0) {
         int d = y - cursorY_;
-        std::string v = d > 0 ? (d == 1 ? "\x1b[B" : "\x1b[" + Num(d) + "B")
-                              : (d == -1 ? "\x1b[A" : "\x1b[" + Num(-d) + "A");
+        // A row down or up by index and reverse index: the scroll region is
+        // always the whole screen here, so neither scrolls.
+        std::string v = d > 0 ? (d == 1 ? "\x1b" "D" : "\x1b[" + Num(d) + "B")
+                              : (d == -1 ? "\x1bM" : "\x1b[" + Num(-d) + "A");
         std::string h = v + along(cursorX_);
         if (h.size() < best.size()) best = h;
         if (d == 1 && x == 0 && best.size() > 2) best = "\r\n";
@@ -189,8 +208,8 @@ std::uint16_t TerminalRenderer::WantedBlank(std::uint16_t attribute) const {
     return BlankLook(colours_ == Colours::kNone ? attribute & ~kIntensity : attribute);
 }
 
-void TerminalRenderer::Draw(std::string& out, const VirtualConsole& model, int x, int y) {
-    const Cell& cell = model.At(x, y);
+void TerminalRenderer::Draw(std::string& out, int x, int y) {
+    const Cell& cell = want_[y][x];
     if (cell.half != 1 || x + 1 >= kColumns) {
         // A one-cell glyph (or a stray right half, drawn as a blank).
         std::uint16_t code = cell.half == 0 ? cell.code : ' ';
@@ -207,31 +226,45 @@ void TerminalRenderer::Draw(std::string& out, const VirtualConsole& model, int x
         if (++cursorX_ >= kColumns) cursorX_ = -1;  // the wrap is pending: position again
         return;
     }
-    std::uint32_t cp = Cp932ToUnicode(cell.code);
-    if (cp == 0) cp = 0x30FB;  // no character: a full-width middle dot
+    const std::uint32_t cp = DoubleGlyph(cell.code);
     MoveTo(out, x, y);
-    UseAttribute(out, cell.attribute);
-    if (IsWide(cp) || ambiguousWidth_ == 2) {
-        AppendUtf8(out, cp);
-    } else if (ambiguousWidth_ == 1) {
-        // One cell on this terminal: the glyph, then its second cell blank.
-        AppendUtf8(out, cp);
-        out += ' ';
-    } else {
-        // One cell or two, depending on the terminal: blank both, put the
-        // glyph at the first, and leave the cursor's column unknown.
-        out += "  ";
-        cursorX_ = x + 2 < kColumns ? x + 2 : -1;
-        MoveTo(out, x, y);
+    if (!IsWide(cp) && ambiguousWidth_ == 0) {
+        // One cell or two, depending on the terminal: the second cell must
+        // be blank where it is one. Unless it already is, blank both first;
+        // the cursor's column is unknown after the glyph.
+        const Cell& next = shown_[y][x + 1];
+        const Cell& here = shown_[y][x];
+        const bool blankNext =
+            Same(next, Cell{' ', 0, cell.attribute}) ||
+            (next.half == 2 && here.half == 1 && !IsWide(DoubleGlyph(here.code)) &&
+             (here.attribute & kBlankLook) == (cell.attribute & kBlankLook));
+        UseAttribute(out, cell.attribute);
+        if (!blankNext) {
+            out += "  ";
+            cursorX_ = x + 2 < kColumns ? x + 2 : -1;
+            MoveTo(out, x, y);
+        }
         AppendUtf8(out, cp);
         cursorX_ = -1;
         shown_[y][x] = cell;
-        shown_[y][x + 1] = model.At(x + 1, y);
+        shown_[y][x + 1] = want_[y][x + 1];
+        return;
+    }
+    UseAttribute(out, cell.attribute);
+    AppendUtf8(out, cp);
+    shown_[y][x] = cell;
+    if (ambiguousWidth_ == 1 && !IsWide(cp)) {
+        // One cell on this terminal; its second cell is drawn as a blank of its own.
+        ++cursorX_;
         return;
     }
     cursorX_ = x + 2 < kColumns ? x + 2 : -1;
-    shown_[y][x] = cell;
-    shown_[y][x + 1] = model.At(x + 1, y);
+    shown_[y][x + 1] = want_[y][x + 1];
+}
+
+Cell TerminalRenderer::ForeignBlank() const {
+    // Without colours the game's blanks are in the terminal's own colours too.
+    return colours_ == Colours::kNone ? Cell{' ', 0, kPlain} : Cell{' ', 0, kForeign};
 }
 
 bool TerminalRenderer::Erasable(const Cell& c) const {
@@ -239,56 +272,84 @@ bool TerminalRenderer::Erasable(const Cell& c) const {
     return c.code == ' ' && c.half == 0 && (WantedBlank(c.attribute) & (kReverse | kUnderline)) == 0;
 }
 
-int TerminalRenderer::EraseRun(std::string& out, const VirtualConsole& model, int x, int y) {
-    const Cell& first = model.At(x, y);
+int TerminalRenderer::EraseRun(std::string& out, int x, int y) {
+    // Without bce erased cells show the terminal's own colours: right only
+    // where the game draws none.
+    if (!backgroundErase_ && colours_ != Colours::kNone) return 0;
+    const Cell& first = want_[y][x];
     if (!Erasable(first)) return 0;
     const std::uint16_t look = WantedBlank(first.attribute);
     int end = x, lastChanged = x;
-    while (end < kColumns && Erasable(model.At(end, y)) && WantedBlank(model.At(end, y).attribute) == look) {
-        if (!Same(shown_[y][end], model.At(end, y))) lastChanged = end;
+    while (end < kColumns && Erasable(want_[y][end]) && WantedBlank(want_[y][end].attribute) == look) {
+        if (!Same(shown_[y][end], want_[y][end])) lastChanged = end;
         ++end;
     }
-    // A blank run that reaches the row's end is one erase to the end;
-    // otherwise erase the cells up to the last that differs.
-    const int count = lastChanged - x + 1;
-    std::string code = end == kColumns ? "\x1b[K" : count == 1 ? "\x1b[X" : "\x1b[" + Num(count) + "X";
+    // A blank run that reaches the row's end is one erase to the end, one
+    // from the row's start an erase to the start; otherwise erase the cells
+    // up to the last that differs. Neither of the last two covers a glyph of
+    // two cells (mlterm erases too few cells over one).
+    int count = lastChanged - x + 1;
+    if (end < kColumns) {
+        for (int i = x; i < x + count; ++i)
+            if (shown_[y][i].half == 2 || (shown_[y][i].half == 1 && i + 1 < kColumns && shown_[y][i + 1].half == 2)) {
+                count = i - x;
+                break;
+            }
+    }
+    if (count == 0) return 0;
+    const bool toStart = x == 0 && end < kColumns && count > 1;
+    std::string code = end == kColumns ? "\x1b[K" : toStart ? "\x1b[1K" : count == 1 ? "\x1b[X" : "\x1b[" + Num(count) + "X";
     // Writing the blanks costs a byte each (and the cursor moves with them).
     if (code.size() + 1 >= static_cast<std::size_t>(count)) return 0;
-    MoveTo(out, x, y);
+    MoveTo(out, toStart ? count - 1 : x, y);
     if (attribute_ < 0 || BlankLook(static_cast<std::uint16_t>(attribute_)) != look)
         UseAttribute(out, colours_ == Colours::kNone ? first.attribute & ~kIntensity : first.attribute);
     out += code;
-    const int erased = end == kColumns ? kColumns : lastChanged + 1;
-    for (int i = x; i < erased; ++i) shown_[y][i] = model.At(i, y);
+    const int erased = end == kColumns ? kColumns : x + count;
+    for (int i = x; i < erased; ++i) shown_[y][i] = want_[y][i];
     return erased - x;
 }
 
-int TerminalRenderer::RowCost(const VirtualConsole& model, int y, int from) const {
-    static const Cell kBlank{' ', 0, kPlain};
+int TerminalRenderer::RowCost(int y, int from) const {
     int n = 0;
-    for (int x = 0; x < kColumns; ++x) n += !Same(from < 0 ? kBlank : shown_[from][x], model.At(x, y));
+    if (from >= 0) {
+        for (int x = 0; x < kColumns; ++x) n += !Same(shown_[from][x], want_[y][x]);
+        return n;
+    }
+    // Foreign blanks: every cell is drawn, a run of blanks erased at once
+    // where erasing keeps the game's colours.
+    const bool erase = backgroundErase_ || colours_ == Colours::kNone;
+    const Cell foreign = ForeignBlank();
+    bool inRun = false;
+    for (int x = 0; x < kColumns; ++x) {
+        const Cell& w = want_[y][x];
+        const bool erased = erase && Erasable(w);
+        if (!Same(foreign, w)) n += erased ? (inRun ? 0 : 4) : 1;
+        inRun = erased && !Same(foreign, w);
+    }
     return n;
 }
 
-void TerminalRenderer::ScrollRows(std::string& out, const VirtualConsole& model) {
+void TerminalRenderer::ScrollRows(std::string& out) {
     // For each direction, the region [top, bottom] that saves the most
     // cells: row y shows the terminal's row y + d after the scroll, and the
-    // row that comes in is blank.
+    // row that comes in is blank, in colours no terminal agrees on (the
+    // current background, or the terminal's own).
     int now[kRows], blank[kRows];
     bool any = false;
     for (int y = 0; y < kRows; ++y) {
-        now[y] = RowCost(model, y, y);
+        now[y] = RowCost(y, y);
         any = any || now[y] > 0;
     }
     if (!any) return;
-    for (int y = 0; y < kRows; ++y) blank[y] = RowCost(model, y, -1);
+    for (int y = 0; y < kRows; ++y) blank[y] = RowCost(y, -1);
     int bestGain = 0, bestTop = 0, bestBottom = 0, bestD = 0;
     for (int d : {1, -1}) {
         // kept[y]: the saving of row y taking its neighbour's content.
         int kept[kRows];
         for (int y = 0; y < kRows; ++y) {
             int from = y + d;
-            kept[y] = now[y] - (from >= 0 && from < kRows ? RowCost(model, y, from) : kColumns);
+            kept[y] = now[y] - (from >= 0 && from < kRows ? RowCost(y, from) : kColumns);
         }
         for (int top = 0; top < kRows; ++top) {
             int sum = 0;  // kept over the rows that take a neighbour's content
@@ -307,48 +368,51 @@ void TerminalRenderer::ScrollRows(std::string& out, const VirtualConsole& model)
             }
         }
     }
-    // The region, the move to its edge, the scroll and the region's end cost
-    // about two dozen bytes, and each saved cell about one.
+    // The region, the move to its edge, the scroll, the region's end and
+    // the move after it cost about two dozen bytes, and each saved cell
+    // about one.
     if (bestD == 0 || bestGain < 32) return;
-    UseAttribute(out, kPlain);  // the incoming row is blank in plain colours
     out += "\x1b[" + Num(bestTop + 1) + ";" + Num(bestBottom + 1) + "r";
     if (bestD > 0) out += "\x1b[" + Num(bestBottom + 1) + "H\n";
     else out += (bestTop == 0 ? std::string("\x1b[H") : "\x1b[" + Num(bestTop + 1) + "H") + "\x1bM";
-    out += "\x1b[r";  // the whole screen again; the cursor goes home
-    cursorX_ = cursorY_ = 0;
+    // The whole screen again. Where the cursor goes then differs (pyte
+    // leaves it), so the next move places it outright.
+    out += "\x1b[r";
+    cursorX_ = cursorY_ = -1;
     if (bestD > 0) {
         for (int y = bestTop; y < bestBottom; ++y) std::copy(shown_[y + 1], shown_[y + 1] + kColumns, shown_[y]);
     } else {
         for (int y = bestBottom; y > bestTop; --y) std::copy(shown_[y - 1], shown_[y - 1] + kColumns, shown_[y]);
     }
     Cell* incoming = shown_[bestD > 0 ? bestBottom : bestTop];
-    std::fill(incoming, incoming + kColumns, Cell{' ', 0, kPlain});
+    std::fill(incoming, incoming + kColumns, ForeignBlank());
 }
 
 namespace {
 
-const Cell kBlankCell{' ', 0, kPlain};
-
 // What deleting or inserting n characters at `at` does to a row on the
-// terminal (blanks come in plain colours); false where it would cut a
-// glyph of two cells.
-bool DeleteChars(Cell* row, int columns, int at, int n) {
+// terminal (blanks come in as `blank`); false where it would cut a glyph
+// of two cells.
+bool DeleteChars(Cell* row, int columns, int at, int n, const Cell& blank) {
     if (at < 0 || at + n > columns || row[at].half == 2 || (at + n < columns && row[at + n].half == 2)) return false;
     std::copy(row + at + n, row + columns, row + at);
-    std::fill(row + columns - n, row + columns, kBlankCell);
+    std::fill(row + columns - n, row + columns, blank);
     return true;
 }
 
-bool InsertChars(Cell* row, int columns, int at, int n) {
+bool InsertChars(Cell* row, int columns, int at, int n, const Cell& blank) {
     if (at < 0 || at + n > columns || row[at].half == 2 || row[columns - n].half == 2) return false;
     std::copy_backward(row + at, row + columns - n, row + columns);
-    std::fill(row + at, row + at + n, kBlankCell);
+    std::fill(row + at, row + at + n, blank);
     return true;
 }
 
+// Blanks in plain colours or the terminal's own, which may stand beyond
+// the game's columns.
 bool PlainBlanks(const Cell* cells, int n) {
     for (int i = 0; i < n; ++i)
-        if (cells[i].code != ' ' || cells[i].half != 0 || (cells[i].attribute & kBlankLook) != (kPlain & kBlankLook))
+        if (cells[i].code != ' ' || cells[i].half != 0 ||
+            (cells[i].attribute != kForeign && (cells[i].attribute & kBlankLook) != (kPlain & kBlankLook)))
             return false;
     return true;
 }
@@ -365,7 +429,7 @@ struct Step {
     int at, n;
 };
 
-bool ApplySteps(Cell* row, int columns, const std::vector<Step>& steps) {
+bool ApplySteps(Cell* row, int columns, const std::vector<Step>& steps, const Cell& blank) {
     bool pushedOut = false;
     int pushed = 0;
     for (const Step& st : steps) {
@@ -373,8 +437,8 @@ bool ApplySteps(Cell* row, int columns, const std::vector<Step>& steps) {
             pushed = st.n;
             pushedOut = !PlainBlanks(row + columns - st.n, st.n);
             if (pushedOut && steps.size() == 1) return false;
-            if (!InsertChars(row, columns, st.at, st.n)) return false;
-        } else if (!DeleteChars(row, columns, st.at, st.n)) {
+            if (!InsertChars(row, columns, st.at, st.n, blank)) return false;
+        } else if (!DeleteChars(row, columns, st.at, st.n, blank)) {
             return false;
         }
     }
@@ -386,18 +450,20 @@ std::string CharCode(int n, char final) { return n == 1 ? std::string("\x1b[") +
 
 }  // namespace
 
-void TerminalRenderer::ShiftCells(std::string& out, const VirtualConsole& model, int y) {
+void TerminalRenderer::ShiftCells(std::string& out, int y) {
     // A run of cells shifted left by n: delete n characters at its start,
     // which pulls the rest of the row left, then insert n after its end,
     // which pushes what follows back. Shifted right: insert, then delete.
-    // A run that reaches the row's end needs the first step alone.
+    // A run that reaches the row's end needs the first step alone. The
+    // blanks that come in may be in the terminal's own colours (Konsole,
+    // qterminal), so they are drawn again.
     // Roughly the bytes that drawing the differences costs: a byte a cell
     // and a move for each run of them.
     auto cost = [&](const Cell* row) {
         int n = 0;
         bool inRun = false;
         for (int x = 0; x < kColumns; ++x) {
-            const bool differs = !Same(row[x], model.At(x, y));
+            const bool differs = !Same(row[x], want_[y][x]);
             n += differs ? (inRun ? 1 : 5) : 0;
             inRun = differs;
         }
@@ -407,13 +473,14 @@ void TerminalRenderer::ShiftCells(std::string& out, const VirtualConsole& model,
     if (before == 0) return;
     int bestSaving = 0;
     std::vector<Step> best;
+    const Cell foreign = ForeignBlank();
     for (int d : {1, 2, -1, -2}) {
         const int n = d > 0 ? d : -d;
         int g[kColumns];
         for (int x = 0; x < kColumns; ++x) {
             const int from = x + d;
-            const Cell& moved = from >= 0 && from < kColumns ? shown_[y][from] : kBlankCell;
-            g[x] = static_cast<int>(Same(moved, model.At(x, y))) - static_cast<int>(Same(shown_[y][x], model.At(x, y)));
+            const Cell& moved = from >= 0 && from < kColumns ? shown_[y][from] : foreign;
+            g[x] = static_cast<int>(Same(moved, want_[y][x])) - static_cast<int>(Same(shown_[y][x], want_[y][x]));
         }
         // The best run inside the row (Kadane) and the best run to its end.
         int run = 0, start = 0, runA = -1, runE = -1, runBest = 0;
@@ -437,7 +504,7 @@ void TerminalRenderer::ShiftCells(std::string& out, const VirtualConsole& model,
             if (steps.size() == 2 && steps[1].at >= kColumns) steps.pop_back();
             Cell row[kColumns];
             std::copy(shown_[y], shown_[y] + kColumns, row);
-            const bool ok = ApplySteps(row, kColumns, steps);
+            const bool ok = ApplySteps(row, kColumns, steps, foreign);
             int bytes = 0;
             for (const Step& st : steps) bytes += 4 + static_cast<int>(CharCode(st.n, 'P').size());  // a move and the sequence
             const int saving = ok ? before - cost(row) - bytes : 0;
@@ -445,21 +512,28 @@ void TerminalRenderer::ShiftCells(std::string& out, const VirtualConsole& model,
         }
     }
     if (best.empty()) return;
-    UseAttribute(out, kPlain);  // inserted cells are blank in plain colours
     for (const Step& st : best) {
         MoveTo(out, st.at, y);
         out += CharCode(st.n, st.insert ? '@' : 'P');
     }
-    ApplySteps(shown_[y], kColumns, best);
+    ApplySteps(shown_[y], kColumns, best, foreign);
 }
 
 std::string TerminalRenderer::Frame(const VirtualConsole& model) {
+    for (int y = 0; y < kRows; ++y) {
+        for (int x = 0; x < kColumns; ++x) want_[y][x] = model.At(x, y);
+        if (ambiguousWidth_ != 1) continue;
+        for (int x = 0; x + 1 < kColumns; ++x)
+            if (want_[y][x].half == 1 && !IsWide(DoubleGlyph(want_[y][x].code)))
+                want_[y][x + 1] = Cell{' ', 0, want_[y][x].attribute};
+    }
     std::string out;
     if (repaint_) {
         // The screen cleared in plain colours (black where there are colours).
         out += Transition(colours_, -1, kPlain) + "\x1b[2J";
+        const Cell cleared = backgroundErase_ ? Cell{' ', 0, kPlain} : ForeignBlank();
         for (auto& row : shown_)
-            for (auto& c : row) c = Cell{' ', 0, kPlain};
+            for (auto& c : row) c = cleared;
         attribute_ = kPlain;
         cursorX_ = cursorY_ = -1;
         cursorState_ = -1;
@@ -469,17 +543,17 @@ std::string TerminalRenderer::Frame(const VirtualConsole& model) {
     // Moving cells may show them for a moment where they end up anyway;
     // the cursor is hidden first all the same.
     const std::size_t before = out.size();
-    ScrollRows(out, model);
-    for (int y = 0; y < kRows; ++y) ShiftCells(out, model, y);
+    ScrollRows(out);
+    for (int y = 0; y < kRows; ++y) ShiftCells(out, y);
     if (out.size() != before && cursorState_ != 0) {
         out.insert(before, "\x1b[?25l");
         cursorState_ = 0;
     }
     for (int y = 0; y < kRows; ++y) {
         for (int x = 0; x < kColumns;) {
-            const Cell& m = model.At(x, y);
-            int width = m.half == 1 && x + 1 < kColumns ? 2 : 1;
-            bool changed = !Same(shown_[y][x], m) || (width == 2 && !Same(shown_[y][x + 1], model.At(x + 1, y)));
+            const Cell& m = want_[y][x];
+            int width = m.half == 1 && x + 1 < kColumns && want_[y][x + 1].half == 2 ? 2 : 1;
+            bool changed = !Same(shown_[y][x], m) || (width == 2 && !Same(shown_[y][x + 1], want_[y][x + 1]));
             if (!changed) {
                 x += width;
                 continue;
@@ -489,11 +563,11 @@ std::string TerminalRenderer::Frame(const VirtualConsole& model) {
                 out += "\x1b[?25l";
                 cursorState_ = 0;
             }
-            if (int erased = EraseRun(out, model, x, y)) {
+            if (int erased = EraseRun(out, x, y)) {
                 x += erased;
                 continue;
             }
-            Draw(out, model, x, y);
+            Draw(out, x, y);
             x += width;
         }
     }

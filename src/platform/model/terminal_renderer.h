@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/model/virtual_console.h"
 
@@ -16,8 +17,10 @@ namespace rf::platform {
 enum class Colours { kExact, kPalette, kNone };
 
 // The colours a terminal asks for through its environment (the values of
-// NO_COLOR and COLORTERM; null when unset).
-Colours ColoursFor(const char* noColor, const char* colorTerm);
+// NO_COLOR and COLORTERM; null when unset), its type and whether its
+// terminfo entry takes 24-bit colours. GNU screen passes COLORTERM on from
+// the terminal around it but has no 24-bit colours of its own.
+Colours ColoursFor(const char* noColor, const char* colorTerm, std::string_view term = {}, bool directColour = false);
 
 class TerminalRenderer {
 public:
@@ -25,7 +28,11 @@ public:
     static constexpr int kColumns = VirtualConsole::kWidth;
 
     TerminalRenderer() : TerminalRenderer(Colours::kPalette) {}
-    explicit TerminalRenderer(Colours colours) : colours_(colours) { Invalidate(); }
+    // `backgroundErase`: erasing fills with the current background colour
+    // (terminfo's bce); without it erased cells take the terminal's own
+    // colours, so they are written as blanks where that is not what shows.
+    explicit TerminalRenderer(Colours colours, bool backgroundErase = true)
+        : colours_(colours), backgroundErase_(backgroundErase) { Invalidate(); }
 
     // The bytes that bring the terminal from what it shows to the model;
     // empty when nothing visible differs. Afterwards the terminal is taken
@@ -59,25 +66,34 @@ private:
     std::uint16_t BlankLook(std::uint16_t attribute) const;
     // How a blank cell of the model should look.
     std::uint16_t WantedBlank(std::uint16_t attribute) const;
-    void Draw(std::string& out, const VirtualConsole& model, int x, int y);
+    void Draw(std::string& out, int x, int y);
     // Erases the blanks from (x, y) on when that is shorter than writing
     // them; the number of cells erased, or 0.
-    int EraseRun(std::string& out, const VirtualConsole& model, int x, int y);
+    int EraseRun(std::string& out, int x, int y);
     bool Erasable(const Cell& c) const;
+    // What a blank made by the terminal and not written by us (inserted,
+    // scrolled in, or erased without bce) is taken to show: the terminal's
+    // own colours, which in the colour modes match no cell of the game.
+    Cell ForeignBlank() const;
     // Moves what the terminal shows instead of drawing it again, where that
     // is shorter: rows scrolled inside a scroll region (a map changing
     // vertically), and a run of cells in a row shifted by deleting and
     // inserting a character (a map changing sideways).
-    void ScrollRows(std::string& out, const VirtualConsole& model);
-    void ShiftCells(std::string& out, const VirtualConsole& model, int y);
+    void ScrollRows(std::string& out);
+    void ShiftCells(std::string& out, int y);
     // How many cells of row y differ from the model if the terminal's row
-    // `from` stood there (-1: a blank row).
-    int RowCost(const VirtualConsole& model, int y, int from) const;
+    // `from` stood there; for -1, about the bytes that drawing the row
+    // from foreign blanks costs.
+    int RowCost(int y, int from) const;
     // Whether the terminal's cell already looks like the model's.
     bool Same(const Cell& shown, const Cell& wanted) const;
 
     Colours colours_;
+    bool backgroundErase_;
     Cell shown_[kRows][kColumns];
+    // The model as the terminal should show it: on a terminal that draws
+    // ambiguous glyphs in one cell, their second cell is a blank of its own.
+    Cell want_[kRows][kColumns];
     bool repaint_ = true;
     int ambiguousWidth_ = 0;
     // The terminal's cursor; -1 when unknown (after a glyph of uncertain

@@ -401,8 +401,9 @@ void Present() {
 }
 
 // Every call that lets time pass comes here first: signals noticed,
-// the terminal brought up to date.
-void Service() {
+// the terminal brought up to date (unless `present` is false: the game has
+// not drawn its first screen yet, and the cursor it shows would flash).
+void Service(bool present = true) {
     if (!state.opened) return;
     if (quitSignal) EndBySignal(quitSignal);
     for (;;) {
@@ -420,7 +421,7 @@ void Service() {
         }
         break;
     }
-    Present();
+    if (present) Present();
 }
 
 // What the environment says about the terminal: its type, what terminfo
@@ -445,8 +446,12 @@ TerminalFacts GatherFacts() {
             std::ifstream file(path, std::ios::binary);
             if (!file) continue;
             std::string entry(std::istreambuf_iterator<char>(file), {});
-            facts.cursorAddressing = TermInfoCanAddressCursor(entry);
-            if (facts.cursorAddressing) break;
+            const std::optional<TermInfoAbilities> abilities = ReadTermInfo(entry);
+            if (!abilities) continue;
+            facts.cursorAddressing = abilities->cursorAddressing;
+            facts.backgroundColourErase = abilities->backgroundColourErase;
+            facts.directColour = abilities->directColour;
+            break;
         }
     }
     return facts;
@@ -463,7 +468,8 @@ void Open() {
         std::exit(1);
     }
     // A terminal the game cannot draw on is left untouched.
-    if (std::string refusal = TerminalRefusal(GatherFacts()); !refusal.empty()) {
+    const TerminalFacts facts = GatherFacts();
+    if (std::string refusal = TerminalRefusal(facts); !refusal.empty()) {
         PrintError(refusal + "\n");
         std::exit(1);
     }
@@ -480,13 +486,15 @@ void Open() {
     // The default 50 us of timer slack would stretch every Sleep(1) of an animation by 5 %.
     ::prctl(PR_SET_TIMERSLACK, 1000UL, 0UL, 0UL, 0UL);
 #endif
-    state.renderer = TerminalRenderer(ColoursFor(std::getenv("NO_COLOR"), std::getenv("COLORTERM")));
+    state.renderer = TerminalRenderer(
+        ColoursFor(std::getenv("NO_COLOR"), std::getenv("COLORTERM"), facts.term.value_or(""), facts.directColour),
+        facts.backgroundColourErase);
     InstallHandlers();
     state.opened = true;
     TakeTerminal();
     state.renderer.SetAmbiguousWidth(ProbeAmbiguousWidth());
     resized = 1;  // checks the size before the first frame
-    Service();
+    Service(false);
 }
 
 void SetCursorPosition(int x, int y) { state.model.SetCursor(x, y); }

@@ -2,10 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
+#include <filesystem>
 #include <random>
 
+#if RANKS_HAVE_VTERM
+#include <vterm.h>
+#endif
+
+#include "core/game_state.h"
 #include "core/sjis.h"
+#include "core/startup.h"
 #include "game_scenarios.h"
+#include "platform/backend.h"
+#include "platform/platform.h"
+#include "replay/recording_file.h"
+#include "saves/resume.h"
 #include "platform/model/cp932_unicode.h"
 #include "test_support.h"
 #include "vt_screen.h"
@@ -49,7 +61,10 @@ std::string Mismatch(const test::VtScreen& t, const VirtualConsole& vc, Colours 
                                                       : Pen{-1, -1, false, false, bright && !blank};
             Pen got = s.pen;
             if (blank) got.fg = want.fg, got.bold = want.bold;  // no glyph shows them
-            if (!(got == want)) return where() + "pen";
+            auto show = [](const Pen& p) {
+                return std::to_string(p.fg) + "/" + std::to_string(p.bg) + (p.bold ? " bold" : "") + (p.underline ? " underline" : "") + (p.reverse ? " reverse" : "");
+            };
+            if (!(got == want)) return where() + "pen " + show(got) + ", not " + show(want);
         }
     }
     bool cursor = vc.CursorVisible() && vc.CursorY() < 25;
@@ -59,32 +74,136 @@ std::string Mismatch(const test::VtScreen& t, const VirtualConsole& vc, Colours 
     return "";
 }
 
+#if RANKS_HAVE_VTERM
+// libvterm, a terminal emulation of its own (ambiguous glyphs in one cell),
+// read back into a VtScreen for the same comparison.
+class Vterm {
+public:
+    Vterm() : vt_(vterm_new(25, 80)), screen_(vterm_obtain_screen(vt_)), view_(1) {
+        vterm_set_utf8(vt_, 1);
+        static const VTermScreenCallbacks callbacks = [] {
+            VTermScreenCallbacks c{};
+            c.settermprop = [](VTermProp prop, VTermValue* val, void* self) {
+                if (prop == VTERM_PROP_CURSORVISIBLE) static_cast<Vterm*>(self)->view_.cursorVisible = val->boolean;
+                return 1;
+            };
+            return c;
+        }();
+        // Sequences libvterm does not know.
+        static const VTermParserCallbacks unknown = [] {
+            VTermParserCallbacks c{};
+            c.control = [](unsigned char, void* self) { return ++static_cast<Vterm*>(self)->view_.unknown, 1; };
+            c.escape = [](const char*, size_t, void* self) { return ++static_cast<Vterm*>(self)->view_.unknown, 1; };
+            c.csi = [](const char*, const long*, int, const char*, char, void* self) { return ++static_cast<Vterm*>(self)->view_.unknown, 1; };
+            return c;
+        }();
+        vterm_screen_set_callbacks(screen_, &callbacks, this);
+        vterm_screen_set_unrecognised_fallbacks(screen_, &unknown, this);
+        vterm_screen_reset(screen_, 1);
+    }
+    ~Vterm() { vterm_free(vt_); }
+    Vterm(const Vterm&) = delete;
+    const test::VtScreen& Feed(std::string_view bytes) {
+        vterm_input_write(vt_, bytes.data(), bytes.size());
+        auto colour = [](const VTermColor& c, bool bg) {
+            if (bg ? VTERM_COLOR_IS_DEFAULT_BG(&c) : VTERM_COLOR_IS_DEFAULT_FG(&c)) return -1;
+            if (VTERM_COLOR_IS_INDEXED(&c)) return static_cast<int>(c.indexed.idx);
+            return 0x1000000 | c.rgb.red << 16 | c.rgb.green << 8 | c.rgb.blue;
+        };
+        for (int y = 0; y < 25; ++y) {
+            for (int x = 0; x < 80; ++x) {
+                VTermScreenCell c{};
+                vterm_screen_get_cell(screen_, VTermPos{y, x}, &c);
+                auto& g = view_.cells[y][x];
+                g.continuation = c.chars[0] == static_cast<std::uint32_t>(-1);
+                g.cp = c.chars[0] == 0 || g.continuation ? U' ' : c.chars[0];
+                g.pen = {colour(c.fg, false), colour(c.bg, true), c.attrs.bold != 0, c.attrs.underline != 0, c.attrs.reverse != 0};
+            }
+        }
+        VTermPos at{};
+        vterm_state_get_cursorpos(vterm_obtain_state(vt_), &at);
+        view_.y = at.row, view_.x = at.col;
+        return view_;
+    }
+
+private:
+    VTerm* vt_;
+    VTermScreen* screen_;
+    test::VtScreen view_;
+};
+#endif
+
 // Terminals that draw ambiguous glyphs in one cell or two, fed by renderers
-// that do not know the width (the safe form both take) or have learned it,
-// and terminals wider than the game, where nothing may show beyond its
-// columns.
+// that do not know the width (the safe form both take) or have learned it;
+// terminals wider than the game, where nothing may show beyond its
+// columns; terminals that read some sequences otherwise than xterm; and
+// libvterm.
 struct Terminals {
+    using Quirks = test::VtScreen::Quirks;
     struct Pair {
-        Pair(Colours c, int learned, int ambiguous, int columns = 80) : r(c), t(ambiguous, columns) {
+        Pair(Colours c, int learned, int ambiguous, int columns = 80, Quirks q = {}, bool bce = true)
+            : r(c, bce), t(ambiguous, columns, q) {
             r.SetAmbiguousWidth(learned);
         }
         TerminalRenderer r;
         test::VtScreen t;
     };
-    explicit Terminals(Colours c) : pairs{{c, 0, 1}, {c, 0, 2}, {c, 1, 1}, {c, 2, 2}, {c, 0, 1, 100}, {c, 1, 1, 100}} {}
+    // `few`: one width for each kind of terminal, for long frame sequences.
+    explicit Terminals(Colours c, bool few = false)
+        : pairs{{c, 0, 2}, {c, 1, 1}} {
+        if (!few) {
+            for (Pair p : {Pair{c, 0, 1}, Pair{c, 2, 2}, Pair{c, 0, 1, 100}, Pair{c, 1, 1, 100}}) pairs.push_back(p);
+        }
+        struct Quirky {
+            Quirks quirks;
+            bool bce;  // as the terminal's terminfo says
+        };
+        const Quirky quirky[] = {
+            {{.shortErase = true, .rgbAfterReset = true}, true},  // mlterm
+            {{.foreignShifts = true}, true},                      // Konsole, qterminal
+            {{.foreignScrolls = true}, true},                     // kitty (were its bce read)
+            {{.noBce = true}, false},                             // GNU screen
+            {{.marginResetStays = true}, true},                   // pyte
+        };
+        for (const Quirky& q : quirky)
+            for (int width : {0, 1, 2})
+                if (!few || width == (q.quirks.shortErase ? 2 : 1)) pairs.emplace_back(c, width, width ? width : 2, 80, q.quirks, q.bce);
+#if RANKS_HAVE_VTERM
+        for (int learned : {0, 1})
+            if (!few || learned) vterms.emplace_back(c, learned);
+#endif
+    }
     // Sends each terminal its frame of `vc`; where the first fails to show
     // it, or "" when all do.
     std::string Show(const VirtualConsole& vc) {
         for (auto& p : pairs) {
             p.t.Feed(p.r.Frame(vc));
-            std::string failure = Mismatch(p.t, vc, p.r.colours());
-            if (failure.empty() && !p.r.Frame(vc).empty()) failure = "a frame sent again with nothing changed";
-            if (!failure.empty())
-                return failure + " (ambiguous " + std::to_string(p.t.ambiguous) + ", learned " + std::to_string(p.r.AmbiguousWidth()) + ", " + std::to_string(p.t.columns) + " columns)";
+            if (std::string failure = Check(p.r, p.t, vc); !failure.empty()) return failure;
         }
+#if RANKS_HAVE_VTERM
+        for (auto& [r, t] : vterms)
+            if (std::string failure = Check(r, t.Feed(r.Frame(vc)), vc); !failure.empty()) return "libvterm: " + failure;
+#endif
         return "";
     }
+    static std::string Check(TerminalRenderer& r, const test::VtScreen& t, const VirtualConsole& vc) {
+        std::string failure = Mismatch(t, vc, r.colours());
+        if (failure.empty() && !r.Frame(vc).empty()) failure = "a frame sent again with nothing changed";
+        if (failure.empty()) return "";
+        const auto& q = t.quirks;
+        return failure + " (ambiguous " + std::to_string(t.ambiguous) + ", learned " + std::to_string(r.AmbiguousWidth()) + ", " +
+               std::to_string(t.columns) + " columns, quirks " + std::to_string(q.shortErase) + std::to_string(q.rgbAfterReset) +
+               std::to_string(q.foreignShifts) + std::to_string(q.foreignScrolls) + std::to_string(q.noBce) + std::to_string(q.marginResetStays) + ")";
+    }
     std::vector<Pair> pairs;
+#if RANKS_HAVE_VTERM
+    struct VtermPair {
+        VtermPair(Colours c, int learned) : r(c) { r.SetAmbiguousWidth(learned); }
+        TerminalRenderer r;
+        Vterm t;
+    };
+    std::deque<VtermPair> vterms;
+#endif
 };
 
 using TerminalRendererTest = ::testing::TestWithParam<Colours>;
@@ -143,6 +262,41 @@ TEST_P(TerminalRendererTest, ShiftedTextNeverLeavesAGlyphBeyondTheGamesColumns) 
             vc.Write(text.substr(0, std::min<std::size_t>(text.size(), 79 - at)));
             ASSERT_EQ(terminals.Show(vc), "") << from << " to " << to;
         }
+    }
+}
+
+// The recorded games, every frame, in the colours most terminals differ on.
+TEST(TerminalRenderer, EveryFrameOfTheRecordedGamesShowsExactlyTheModel) {
+    for (const auto& entry : std::filesystem::directory_iterator(RANKS_RECORDINGS_DIR)) {
+        if (entry.path().extension() != ".rec") continue;
+        SCOPED_TRACE(entry.path().filename().string());
+        std::string text, error;
+        ASSERT_TRUE(ReadWholeFile(entry.path().string(), text));
+        RecordingHeader header;
+        std::string_view events;
+        ASSERT_TRUE(ParseRecording(text, header, events, error)) << error;
+        ResetGameState();
+        headless::Reset();
+        dataRoot = RANKS_RECORDINGS_WORLD;
+        ASSERT_TRUE(StartReplay(events, 0, true, error)) << error;
+        Terminals terminals(Colours::kExact, true);
+        int frames = 0;
+        std::string failure;
+        headless::SetPresentObserver([&] {
+            if (failure.empty()) failure = terminals.Show(headless::Screen());
+            if (failure.empty()) ++frames;
+        });
+        try {
+            if (header.resumed) ResumeGame(header.save);
+            else StartUp();
+            MainLoop();
+        } catch (const headless::ScriptEnded&) {
+        } catch (const headless::ExitCalled&) {
+        }
+        headless::SetPresentObserver(nullptr);
+        UseBackend(HeadlessBackend());
+        EXPECT_EQ(failure, "") << "at frame " << frames + 1;
+        EXPECT_GT(frames, 100);
     }
 }
 

@@ -262,6 +262,12 @@ void TerminalRenderer::Draw(std::string& out, int x, int y) {
     shown_[y][x + 1] = want_[y][x + 1];
 }
 
+void TerminalRenderer::UnmarkedBlanks(std::string& out) {
+    // Some terminals (libvterm) give reverse video to the blanks they make.
+    if (colours_ == Colours::kNone && (attribute_ < 0 || BlankLook(static_cast<std::uint16_t>(attribute_)) != 0))
+        UseAttribute(out, kPlain);
+}
+
 Cell TerminalRenderer::ForeignBlank() const {
     // Without colours the game's blanks are in the terminal's own colours too.
     return colours_ == Colours::kNone ? Cell{' ', 0, kPlain} : Cell{' ', 0, kForeign};
@@ -372,6 +378,7 @@ void TerminalRenderer::ScrollRows(std::string& out) {
     // the move after it cost about two dozen bytes, and each saved cell
     // about one.
     if (bestD == 0 || bestGain < 32) return;
+    UnmarkedBlanks(out);
     out += "\x1b[" + Num(bestTop + 1) + ";" + Num(bestBottom + 1) + "r";
     if (bestD > 0) out += "\x1b[" + Num(bestBottom + 1) + "H\n";
     else out += (bestTop == 0 ? std::string("\x1b[H") : "\x1b[" + Num(bestTop + 1) + "H") + "\x1bM";
@@ -512,6 +519,7 @@ void TerminalRenderer::ShiftCells(std::string& out, int y) {
         }
     }
     if (best.empty()) return;
+    UnmarkedBlanks(out);
     for (const Step& st : best) {
         MoveTo(out, st.at, y);
         out += CharCode(st.n, st.insert ? '@' : 'P');

@@ -75,6 +75,9 @@ private:
     // scrolled in, or erased without bce) is taken to show: the terminal's
     // own colours, which in the colour modes match no cell of the game.
     Cell ForeignBlank() const;
+    // Without colours, where blanks are trusted in the terminal's colours:
+    // no reverse or underline while the terminal makes them.
+    void UnmarkedBlanks(std::string& out);
     // Moves what the terminal shows instead of drawing it again, where that
     // is shorter: rows scrolled inside a scroll region (a map changing
     // vertically), and a run of cells in a row shifted by deleting and

@@ -155,6 +155,7 @@ int main(int argc, char** argv) {
         TerminalRenderer ours[3];
         ours[1].SetAmbiguousWidth(1);
         ours[2].SetAmbiguousWidth(2);
+        for (auto& r : ours) r.SetTerminalColumns(80);
         long bytes[3] = {0, 0, 0};
         CursesSink curses;
         long cursesBefore = 0;

@@ -239,6 +239,7 @@ private:
             break;
         case 'H': y = std::clamp(n, 1, kRows) - 1, x = std::clamp(p.size() > 1 ? p[1] : 1, 1, columns) - 1; break;
         case 'G': x = std::clamp(n, 1, columns) - 1; break;
+        case 'd': y = std::clamp(n, 1, kRows) - 1; break;
         case 'C': x = std::min(columns - 1, x + n); break;
         case 'D': x = std::max(0, x - n); break;
         case 'A': y = std::max(0, y - n); break;

@@ -144,6 +144,7 @@ struct Terminals {
         Pair(Colours c, int learned, int ambiguous, int columns = 80, Quirks q = {}, bool bce = true)
             : r(c, bce), t(ambiguous, columns, q) {
             r.SetAmbiguousWidth(learned);
+            r.SetTerminalColumns(columns);
         }
         TerminalRenderer r;
         test::VtScreen t;
@@ -151,6 +152,7 @@ struct Terminals {
     // `few`: one width for each kind of terminal, for long frame sequences.
     explicit Terminals(Colours c, bool few = false)
         : pairs{{c, 0, 2}, {c, 1, 1}} {
+        pairs[0].r.SetTerminalColumns(0);  // its width unknown
         if (!few) {
             for (Pair p : {Pair{c, 0, 1}, Pair{c, 2, 2}, Pair{c, 0, 1, 100}, Pair{c, 1, 1, 100}}) pairs.push_back(p);
         }
@@ -198,7 +200,10 @@ struct Terminals {
     std::vector<Pair> pairs;
 #if RANKS_HAVE_VTERM
     struct VtermPair {
-        VtermPair(Colours c, int learned) : r(c) { r.SetAmbiguousWidth(learned); }
+        VtermPair(Colours c, int learned) : r(c) {
+            r.SetAmbiguousWidth(learned);
+            r.SetTerminalColumns(80);
+        }
         TerminalRenderer r;
         Vterm t;
     };

@@ -175,17 +175,24 @@ void TerminalRenderer::MoveTo(std::string& out, int x, int y) {
         return rel.size() < s.size() ? rel : s;
     };
 
+    // After the last column of a terminal as wide as the game the wrap is
+    // pending: a move along the row from there differs between terminals,
+    // one up or down keeps the column.
+    const bool pending = cursorX_ == kColumns && terminalColumns_ == kColumns;
     if (cursorY_ == y) {
-        std::string h = along(cursorX_);
+        std::string h = along(pending ? -1 : cursorX_);
         if (h.size() < best.size()) best = h;
     } else if (cursorY_ >= 0) {
         int d = y - cursorY_;
+        const int column = pending ? kColumns - 1 : cursorX_;
         // A row down or up by index and reverse index: the scroll region is
         // always the whole screen here, so neither scrolls.
         std::string v = d > 0 ? (d == 1 ? "\x1b" "D" : "\x1b[" + Num(d) + "B")
                               : (d == -1 ? "\x1bM" : "\x1b[" + Num(-d) + "A");
-        std::string h = v + along(cursorX_);
-        if (h.size() < best.size()) best = h;
+        for (const std::string& row : {v, "\x1b[" + Num(y + 1) + "d"}) {
+            std::string h = row + along(column);
+            if (h.size() < best.size()) best = h;
+        }
         if (d == 1 && x == 0 && best.size() > 2) best = "\r\n";
     }
     out += best;
@@ -223,7 +230,8 @@ void TerminalRenderer::Draw(std::string& out, int x, int y) {
             UseAttribute(out, blank && colours_ == Colours::kNone ? cell.attribute & ~kIntensity : cell.attribute);
         AppendUtf8(out, glyph);
         shown_[y][x] = Cell{code, 0, cell.attribute};
-        if (++cursorX_ >= kColumns) cursorX_ = -1;  // the wrap is pending: position again
+        ++cursorX_;
+        AfterLastColumn();
         return;
     }
     const std::uint32_t cp = DoubleGlyph(cell.code);
@@ -241,7 +249,8 @@ void TerminalRenderer::Draw(std::string& out, int x, int y) {
         UseAttribute(out, cell.attribute);
         if (!blankNext) {
             out += "  ";
-            cursorX_ = x + 2 < kColumns ? x + 2 : -1;
+            cursorX_ = x + 2;
+            AfterLastColumn();
             MoveTo(out, x, y);
         }
         AppendUtf8(out, cp);
@@ -258,7 +267,9 @@ void TerminalRenderer::Draw(std::string& out, int x, int y) {
         ++cursorX_;
         return;
     }
-    cursorX_ = x + 2 < kColumns ? x + 2 : -1;
+    // A glyph of two cells that ends in the last column leaves the cursor
+    // where terminals differ (libvterm at its first cell).
+    cursorX_ = x + 2 < kColumns || terminalColumns_ > kColumns ? x + 2 : -1;
     shown_[y][x + 1] = want_[y][x + 1];
 }
 
@@ -266,6 +277,13 @@ void TerminalRenderer::UnmarkedBlanks(std::string& out) {
     // Some terminals (libvterm) give reverse video to the blanks they make.
     if (colours_ == Colours::kNone && (attribute_ < 0 || BlankLook(static_cast<std::uint16_t>(attribute_)) != 0))
         UseAttribute(out, kPlain);
+}
+
+void TerminalRenderer::AfterLastColumn() {
+    // The cursor is beyond the game's columns on a wider terminal, at the
+    // last with the wrap pending on one as wide; unknown when the terminal's
+    // width is.
+    if (cursorX_ == kColumns && terminalColumns_ < kColumns) cursorX_ = -1;
 }
 
 Cell TerminalRenderer::ForeignBlank() const {
@@ -566,6 +584,10 @@ std::string TerminalRenderer::Frame(const VirtualConsole& model) {
                 x += width;
                 continue;
             }
+            // A glyph drawn in one cell may spill into the next (xterm with a
+            // CJK font): that cell is drawn again when the glyph goes.
+            if (ambiguousWidth_ == 1 && shown_[y][x].half == 1 && x + 1 < kColumns && shown_[y][x + 1].half == 0)
+                shown_[y][x + 1] = Cell{' ', 0, kForeign};
             // A cursor that stays shown stays; otherwise it is hidden while drawing.
             if (cursorState_ != 0 && !(wantCursor && cursorState_ == 1)) {
                 out += "\x1b[?25l";

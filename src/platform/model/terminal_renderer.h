@@ -51,6 +51,9 @@ public:
         Invalidate();
     }
     int AmbiguousWidth() const { return ambiguousWidth_; }
+    // How many columns the terminal has (0 while unknown): where the cursor
+    // stands after a write into the game's last column.
+    void SetTerminalColumns(int columns) { terminalColumns_ = columns; }
 
     Colours colours() const { return colours_; }
     // Whether a code point is drawn two cells wide by every terminal. Other
@@ -78,6 +81,7 @@ private:
     // Without colours, where blanks are trusted in the terminal's colours:
     // no reverse or underline while the terminal makes them.
     void UnmarkedBlanks(std::string& out);
+    void AfterLastColumn();
     // Moves what the terminal shows instead of drawing it again, where that
     // is shorter: rows scrolled inside a scroll region (a map changing
     // vertically), and a run of cells in a row shifted by deleting and
@@ -99,8 +103,9 @@ private:
     Cell want_[kRows][kColumns];
     bool repaint_ = true;
     int ambiguousWidth_ = 0;
+    int terminalColumns_ = 0;
     // The terminal's cursor; -1 when unknown (after a glyph of uncertain
-    // width, or a write into the last column).
+    // width); the column kColumns after a write into the last column.
     int cursorX_ = -1;
     int cursorY_ = -1;
     int attribute_ = -1;

@@ -386,6 +386,7 @@ void WaitForSize() {
         if (quitSignal) EndBySignal(quitSignal);
         if (resumed) return;
     }
+    state.renderer.SetTerminalColumns(columns);
     if (noticed) state.renderer.Invalidate();
 }
 

@@ -566,6 +566,7 @@ std::string TerminalRenderer::Frame(const VirtualConsole& model) {
         repaint_ = false;
     }
     const bool wantCursor = model.CursorVisible() && model.CursorY() < kRows;
+    std::vector<std::pair<int, int>> unknownWidth;
     // Moving cells may show them for a moment where they end up anyway;
     // the cursor is hidden first all the same.
     const std::size_t before = out.size();
@@ -597,10 +598,18 @@ std::string TerminalRenderer::Frame(const VirtualConsole& model) {
                 x += erased;
                 continue;
             }
+            // A glyph of unknown width leaves the cursor's column unknown:
+            // drawn last, after the moves that need the column.
+            if (width == 2 && ambiguousWidth_ == 0 && !IsWide(DoubleGlyph(m.code))) {
+                unknownWidth.push_back({x, y});
+                x += width;
+                continue;
+            }
             Draw(out, x, y);
             x += width;
         }
     }
+    for (auto [x, y] : unknownWidth) Draw(out, x, y);
     if (wantCursor) {
         MoveTo(out, model.CursorX(), model.CursorY());
         if (cursorState_ != 1) out += "\x1b[?25h";

@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
         TerminalRenderer ours[3];
         ours[1].SetAmbiguousWidth(1);
         ours[2].SetAmbiguousWidth(2);
-        for (auto& r : ours) r.SetTerminalColumns(80);
+        for (auto& r : ours) r.SetTerminalSize(80, 25);
         long bytes[3] = {0, 0, 0};
         CursesSink curses;
         long cursesBefore = 0;

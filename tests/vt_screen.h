@@ -24,7 +24,7 @@ struct VtQuirks {
     bool foreignShifts = false;      // ICH and DCH blanks in the terminal's colours (Konsole, qterminal)
     bool foreignScrolls = false;     // rows scrolled into a region in the terminal's colours (kitty)
     bool noBce = false;              // every erase in the terminal's colours (GNU screen)
-    bool marginResetStays = false;   // a bare CSI r leaves the cursor where it was (pyte)
+    bool topMarginReset = false;     // a bare CSI r resets the top margin alone (pyte)
 };
 
 class VtScreen {
@@ -233,9 +233,9 @@ private:
         case 'P': InsertOrDelete(std::min(n, columns - x), false); break;
         case 'r':
             top = p[0] > 0 ? p[0] - 1 : 0;
-            bottom = p.size() > 1 && p[1] > 0 ? std::min(p[1], kRows) - 1 : kRows - 1;
+            if (!quirks.topMarginReset || p.size() > 1) bottom = p.size() > 1 && p[1] > 0 ? std::min(p[1], kRows) - 1 : kRows - 1;
             if (top >= bottom) top = 0, bottom = kRows - 1;
-            if (!(quirks.marginResetStays && p.size() == 1 && p[0] == 0)) x = y = 0;
+            x = y = 0;
             break;
         case 'H': y = std::clamp(n, 1, kRows) - 1, x = std::clamp(p.size() > 1 ? p[1] : 1, 1, columns) - 1; break;
         case 'G': x = std::clamp(n, 1, columns) - 1; break;

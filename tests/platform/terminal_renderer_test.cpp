@@ -144,7 +144,7 @@ struct Terminals {
         Pair(Colours c, int learned, int ambiguous, int columns = 80, Quirks q = {}, bool bce = true)
             : r(c, bce), t(ambiguous, columns, q) {
             r.SetAmbiguousWidth(learned);
-            r.SetTerminalColumns(columns);
+            r.SetTerminalSize(columns, 25);
         }
         TerminalRenderer r;
         test::VtScreen t;
@@ -152,7 +152,7 @@ struct Terminals {
     // `few`: one width for each kind of terminal, for long frame sequences.
     explicit Terminals(Colours c, bool few = false)
         : pairs{{c, 0, 2}, {c, 1, 1}} {
-        pairs[0].r.SetTerminalColumns(0);  // its width unknown
+        pairs[0].r.SetTerminalSize(0, 0);  // its size unknown
         if (!few) {
             for (Pair p : {Pair{c, 0, 1}, Pair{c, 2, 2}, Pair{c, 0, 1, 100}, Pair{c, 1, 1, 100}}) pairs.push_back(p);
         }
@@ -165,7 +165,7 @@ struct Terminals {
             {{.foreignShifts = true}, true},                      // Konsole, qterminal
             {{.foreignScrolls = true}, true},                     // kitty (were its bce read)
             {{.noBce = true}, false},                             // GNU screen
-            {{.marginResetStays = true}, true},                   // pyte
+            {{.topMarginReset = true}, true},                     // pyte
         };
         for (const Quirky& q : quirky)
             for (int width : {0, 1, 2})
@@ -195,14 +195,14 @@ struct Terminals {
         const auto& q = t.quirks;
         return failure + " (ambiguous " + std::to_string(t.ambiguous) + ", learned " + std::to_string(r.AmbiguousWidth()) + ", " +
                std::to_string(t.columns) + " columns, quirks " + std::to_string(q.shortErase) + std::to_string(q.rgbAfterReset) +
-               std::to_string(q.foreignShifts) + std::to_string(q.foreignScrolls) + std::to_string(q.noBce) + std::to_string(q.marginResetStays) + ")";
+               std::to_string(q.foreignShifts) + std::to_string(q.foreignScrolls) + std::to_string(q.noBce) + std::to_string(q.topMarginReset) + ")";
     }
     std::vector<Pair> pairs;
 #if RANKS_HAVE_VTERM
     struct VtermPair {
         VtermPair(Colours c, int learned) : r(c) {
             r.SetAmbiguousWidth(learned);
-            r.SetTerminalColumns(80);
+            r.SetTerminalSize(80, 25);
         }
         TerminalRenderer r;
         Vterm t;

@@ -400,9 +400,10 @@ void TerminalRenderer::ScrollRows(std::string& out) {
     out += "\x1b[" + Num(bestTop + 1) + ";" + Num(bestBottom + 1) + "r";
     if (bestD > 0) out += "\x1b[" + Num(bestBottom + 1) + "H\n";
     else out += (bestTop == 0 ? std::string("\x1b[H") : "\x1b[" + Num(bestTop + 1) + "H") + "\x1bM";
-    // The whole screen again. Where the cursor goes then differs (pyte
-    // leaves it), so the next move places it outright.
-    out += "\x1b[r";
+    // The whole screen again: pyte takes a bare reset for one of the top
+    // margin alone, so the bottom is given where the region ends above it.
+    const bool bareReset = terminalRows_ <= 0 || bestBottom == terminalRows_ - 1;
+    out += bareReset ? std::string("\x1b[r") : "\x1b[;" + Num(terminalRows_) + "r";
     cursorX_ = cursorY_ = -1;
     if (bestD > 0) {
         for (int y = bestTop; y < bestBottom; ++y) std::copy(shown_[y + 1], shown_[y + 1] + kColumns, shown_[y]);

@@ -51,9 +51,12 @@ public:
         Invalidate();
     }
     int AmbiguousWidth() const { return ambiguousWidth_; }
-    // How many columns the terminal has (0 while unknown): where the cursor
-    // stands after a write into the game's last column.
-    void SetTerminalColumns(int columns) { terminalColumns_ = columns; }
+    // The terminal's size (0 while unknown): where the cursor stands after a
+    // write into the game's last column, and how the scroll region is reset.
+    void SetTerminalSize(int columns, int rows) {
+        terminalColumns_ = columns;
+        terminalRows_ = rows;
+    }
 
     Colours colours() const { return colours_; }
     // Whether a code point is drawn two cells wide by every terminal. Other
@@ -104,6 +107,7 @@ private:
     bool repaint_ = true;
     int ambiguousWidth_ = 0;
     int terminalColumns_ = 0;
+    int terminalRows_ = 0;
     // The terminal's cursor; -1 when unknown (after a glyph of uncertain
     // width); the column kColumns after a write into the last column.
     int cursorX_ = -1;

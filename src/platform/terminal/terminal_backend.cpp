@@ -386,7 +386,7 @@ void WaitForSize() {
         if (quitSignal) EndBySignal(quitSignal);
         if (resumed) return;
     }
-    state.renderer.SetTerminalColumns(columns);
+    state.renderer.SetTerminalSize(columns, rows);
     if (noticed) state.renderer.Invalidate();
 }
 

@@ -25,6 +25,7 @@ struct VtQuirks {
     bool foreignScrolls = false;     // rows scrolled into a region in the terminal's colours (kitty)
     bool noBce = false;              // every erase in the terminal's colours (GNU screen)
     bool topMarginReset = false;     // a bare CSI r resets the top margin alone (pyte)
+    bool foreignClear = false;       // the screen cleared in the terminal's colours (pyte)
 };
 
 class VtScreen {
@@ -110,9 +111,9 @@ private:
         if (!foreign && !quirks.noBce) g.pen.bg = pen.bg;
         return g;
     }
-    void Clear() {
+    void Clear(bool foreign = false) {
         for (auto& row : cells)
-            for (auto& c : row) c = Blank();
+            for (auto& c : row) c = Blank(foreign);
     }
     // A glyph partly overwritten or erased is gone.
     void Split(int row, int at) {
@@ -214,7 +215,7 @@ private:
             if (p[0] == 6 && reply) reply("\x1b[" + std::to_string(y + 1) + ";" + std::to_string(x + 1) + "R");
             return;
         case 'J':
-            if (p[0] == 2) Clear();
+            if (p[0] == 2) Clear(quirks.foreignClear);
             else ++unknown;
             break;
         case 'K':

@@ -165,7 +165,7 @@ struct Terminals {
             {{.foreignShifts = true}, true},                      // Konsole, qterminal
             {{.foreignScrolls = true}, true},                     // kitty (were its bce read)
             {{.noBce = true}, false},                             // GNU screen
-            {{.topMarginReset = true}, true},                     // pyte
+            {{.topMarginReset = true, .foreignClear = true}, true},  // pyte
         };
         for (const Quirky& q : quirky)
             for (int width : {0, 1, 2})
@@ -195,7 +195,7 @@ struct Terminals {
         const auto& q = t.quirks;
         return failure + " (ambiguous " + std::to_string(t.ambiguous) + ", learned " + std::to_string(r.AmbiguousWidth()) + ", " +
                std::to_string(t.columns) + " columns, quirks " + std::to_string(q.shortErase) + std::to_string(q.rgbAfterReset) +
-               std::to_string(q.foreignShifts) + std::to_string(q.foreignScrolls) + std::to_string(q.noBce) + std::to_string(q.topMarginReset) + ")";
+               std::to_string(q.foreignShifts) + std::to_string(q.foreignScrolls) + std::to_string(q.noBce) + std::to_string(q.topMarginReset) + std::to_string(q.foreignClear) + ")";
     }
     std::vector<Pair> pairs;
 #if RANKS_HAVE_VTERM

@@ -556,14 +556,23 @@ std::string TerminalRenderer::Frame(const VirtualConsole& model) {
     }
     std::string out;
     if (repaint_) {
-        // The screen cleared in plain colours (black where there are colours).
-        out += Transition(colours_, -1, kPlain) + "\x1b[2J";
+        // The screen cleared in plain colours (black where there are
+        // colours). pyte clears it in its own colours whatever the SGR, but
+        // erases a row in the current one, so with colours each row of the
+        // game is erased too; without bce the cells are drawn one by one.
+        out += Transition(colours_, -1, kPlain) + "\x1b[?25l\x1b[2J";
+        const bool eraseRows = backgroundErase_ && colours_ != Colours::kNone;
+        if (eraseRows) {
+            out += "\x1b[H\x1b[K";
+            for (int y = 1; y < kRows; ++y) out += "\r\n\x1b[K";
+        }
         const Cell cleared = backgroundErase_ ? Cell{' ', 0, kPlain} : ForeignBlank();
         for (auto& row : shown_)
             for (auto& c : row) c = cleared;
         attribute_ = kPlain;
-        cursorX_ = cursorY_ = -1;
-        cursorState_ = -1;
+        cursorX_ = eraseRows ? 0 : -1;
+        cursorY_ = eraseRows ? kRows - 1 : -1;
+        cursorState_ = 0;
         repaint_ = false;
     }
     const bool wantCursor = model.CursorVisible() && model.CursorY() < kRows;

@@ -586,6 +586,14 @@ std::string TerminalRenderer::Frame(const VirtualConsole& model) {
         out.insert(before, "\x1b[?25l");
         cursorState_ = 0;
     }
+    // A glyph drawn in one cell may spill into the next (xterm draws ■ from
+    // a CJK font): that cell is drawn again when the glyph goes, however.
+    if (ambiguousWidth_ == 1) {
+        for (int y = 0; y < kRows; ++y)
+            for (int x = 0; x + 1 < kColumns; ++x)
+                if (shown_[y][x].half == 1 && shown_[y][x + 1].half == 0 && !Same(shown_[y][x], want_[y][x]))
+                    shown_[y][x + 1] = Cell{' ', 0, kForeign};  // drawn again
+    }
     for (int y = 0; y < kRows; ++y) {
         for (int x = 0; x < kColumns;) {
             const Cell& m = want_[y][x];
@@ -595,10 +603,6 @@ std::string TerminalRenderer::Frame(const VirtualConsole& model) {
                 x += width;
                 continue;
             }
-            // A glyph drawn in one cell may spill into the next (xterm with a
-            // CJK font): that cell is drawn again when the glyph goes.
-            if (ambiguousWidth_ == 1 && shown_[y][x].half == 1 && x + 1 < kColumns && shown_[y][x + 1].half == 0)
-                shown_[y][x + 1] = Cell{' ', 0, kForeign};
             // A cursor that stays shown stays; otherwise it is hidden while drawing.
             if (cursorState_ != 0 && !(wantCursor && cursorState_ == 1)) {
                 out += "\x1b[?25l";

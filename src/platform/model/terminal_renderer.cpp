@@ -325,7 +325,29 @@ int TerminalRenderer::EraseRun(std::string& out, int x, int y) {
     std::string code = end == kColumns ? "\x1b[K" : toStart ? "\x1b[1K" : count == 1 ? "\x1b[X" : "\x1b[" + Num(count) + "X";
     // Writing the blanks costs a byte each (and the cursor moves with them).
     if (code.size() + 1 >= static_cast<std::size_t>(count)) return 0;
-    MoveTo(out, toStart ? count - 1 : x, y);
+    // Where the erase may be done from: an erase to the row's end also from
+    // the blanks before x that already look right, one to the row's start
+    // also from those after its last cell; the cheapest move wins.
+    int at = toStart ? count - 1 : x;
+    if (end == kColumns || toStart) {
+        const auto right = [&](int i) { return Erasable(want_[y][i]) && WantedBlank(want_[y][i].attribute) == look && Same(shown_[y][i], want_[y][i]); };
+        int from = at, to = at;
+        if (toStart) {
+            while (to + 1 < kColumns && right(to + 1) && shown_[y][to + 1].half == 0) ++to;
+        } else {
+            while (from > 0 && right(from - 1)) --from;
+        }
+        std::size_t cheapest = std::string::npos;
+        const int savedX = cursorX_, savedY = cursorY_;
+        for (int c : {at, cursorX_, toStart ? to : from}) {
+            if (c < from || c > to) continue;
+            std::string move;
+            MoveTo(move, c, y);
+            cursorX_ = savedX, cursorY_ = savedY;
+            if (move.size() < cheapest) cheapest = move.size(), at = c;
+        }
+    }
+    MoveTo(out, at, y);
     if (attribute_ < 0 || BlankLook(static_cast<std::uint16_t>(attribute_)) != look)
         UseAttribute(out, colours_ == Colours::kNone ? first.attribute & ~kIntensity : first.attribute);
     out += code;
@@ -485,14 +507,22 @@ void TerminalRenderer::ShiftCells(std::string& out, int y) {
     // qterminal), so they are drawn again.
     // Roughly the bytes that drawing the differences costs: a byte a cell
     // and a move for each run of them.
+    // A glyph of two cells costs three bytes; a run at the row's end next
+    // to one at the end of the row above or below is reached by a short move.
+    auto endDiffers = [&](int row) {
+        return row >= 0 && row < kRows && !Same(shown_[row][kColumns - 1], want_[row][kColumns - 1]);
+    };
+    const bool endAbove = endDiffers(y - 1) || endDiffers(y + 1);
     auto cost = [&](const Cell* row) {
         int n = 0;
         bool inRun = false;
         for (int x = 0; x < kColumns; ++x) {
             const bool differs = !Same(row[x], want_[y][x]);
-            n += differs ? (inRun ? 1 : 5) : 0;
+            if (differs && !inRun) n += 4;
+            if (differs) n += want_[y][x].half == 0 ? 1 : want_[y][x].half == 1 ? 3 : 0;
             inRun = differs;
         }
+        if (inRun && endAbove) n -= 2;
         return n;
     };
     const int before = cost(shown_[y]);
@@ -581,7 +611,9 @@ std::string TerminalRenderer::Frame(const VirtualConsole& model) {
     // the cursor is hidden first all the same.
     const std::size_t before = out.size();
     ScrollRows(out);
-    for (int y = 0; y < kRows; ++y) ShiftCells(out, y);
+    // Twice: a row's shift may pay once the rows below it have shifted.
+    for (int pass = 0; pass < 2; ++pass)
+        for (int y = 0; y < kRows; ++y) ShiftCells(out, y);
     if (out.size() != before && cursorState_ != 0) {
         out.insert(before, "\x1b[?25l");
         cursorState_ = 0;

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/sjis.h"
+#include "text/sj_literal.h"
 #include "platform/platform.h"
 #include "platform/model/terminal_renderer.h"
 #include "platform/model/virtual_console.h"

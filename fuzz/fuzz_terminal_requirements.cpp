@@ -5,6 +5,7 @@
 
 #include "platform/model/terminal_requirements.h"
 #include "platform/platform.h"
+#include "text/escape.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace rf::platform;

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/sjis.h"
+#include "text/sj_literal.h"
 #include "platform/platform.h"
 
 using namespace rf;

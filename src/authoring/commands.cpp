@@ -7,6 +7,7 @@
 #include "authoring/world_check.h"
 #include "core/startup.h"
 #include "platform/platform.h"
+#include "text/escape.h"
 
 namespace rf::authoring {
 namespace {
@@ -19,14 +20,14 @@ constexpr std::string_view kUsage =
 bool PickWorld(const std::string& given, std::string_view tool, std::string& dir) {
     dir = given.empty() ? ChooseDataRoot("") : given;
     if (std::string problem = WorldFolderProblem(dir.empty() ? "." : dir); !problem.empty()) {
-        platform::PrintError("ranks " + std::string(tool) + ": " + platform::Escaped(problem) + "\n");
+        platform::PrintError("ranks " + std::string(tool) + ": " + Escaped(problem) + "\n");
         return false;
     }
     return true;
 }
 
 int Refuse(std::string_view tool, std::string_view arg) {
-    platform::PrintError("ranks " + std::string(tool) + ": unknown argument '" + platform::Escaped(arg) + "'\n");
+    platform::PrintError("ranks " + std::string(tool) + ": unknown argument '" + Escaped(arg) + "'\n");
     platform::PrintError(kUsage);
     return 2;
 }

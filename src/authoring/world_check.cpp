@@ -1,3 +1,4 @@
+#include "text/escape.h"
 #include "world_check.h"
 
 #include <algorithm>
@@ -209,10 +210,10 @@ std::string FormatCheck(const CheckResult& result, const std::string& dir) {
     std::string out;
     for (const LoadRemark& r : result.remarks) {
         const char* kind = r.severity == Severity::kError ? "error" : r.severity == Severity::kWarning ? "warning" : "note";
-        out += platform::Escaped(r.file) + ":" + std::to_string(r.line) + ":" + std::to_string(r.column) + ": " + kind + ": " + r.message + "\n";
+        out += Escaped(r.file) + ":" + std::to_string(r.line) + ":" + std::to_string(r.column) + ": " + kind + ": " + r.message + "\n";
     }
     auto count = [](int n, const char* what) { return std::to_string(n) + " " + what + (n == 1 ? "" : "s"); };
-    out += (dir.empty() ? std::string(".") : platform::Escaped(dir)) + ": " + count(result.errors, "error") + ", " +
+    out += (dir.empty() ? std::string(".") : Escaped(dir)) + ": " + count(result.errors, "error") + ", " +
            count(result.warnings, "warning") + ", " + count(result.notes, "note") + "\n";
     return out;
 }

@@ -8,7 +8,7 @@
 
 #include "console/console.h"
 #include "core/game_state.h"
-#include "core/sjis.h"
+#include "text/sj_literal.h"
 
 namespace rf {
 namespace {

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "console/console.h"
-#include "core/sjis.h"
+#include "text/sj_literal.h"
 
 namespace rf {
 namespace {

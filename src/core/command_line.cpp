@@ -8,6 +8,7 @@
 #include "platform/platform.h"
 #include "session.h"
 #include "startup.h"
+#include "text/escape.h"
 
 #ifndef RANKS_VERSION
 #define RANKS_VERSION "0.0.0"
@@ -79,11 +80,11 @@ int Main(int argc, char** argv) {
                 i += used - 1;
                 continue;
             }
-            platform::PrintError("ranks: '" + platform::Escaped(arg) + "' needs a value\n");
+            platform::PrintError("ranks: '" + Escaped(arg) + "' needs a value\n");
             platform::PrintError(kUsage);
             return 2;
         }
-        platform::PrintError("ranks: unknown argument '" + platform::Escaped(arg) + "'\n");
+        platform::PrintError("ranks: unknown argument '" + Escaped(arg) + "'\n");
         platform::PrintError(kUsage);
         return 2;
     }

@@ -4,13 +4,11 @@
 
 #include "console/console.h"
 #include "platform/platform.h"
-#include "sjis.h"
+#include "text/sj_literal.h"
 #include "token_reader.h"
 
 namespace rf {
 namespace {
-
-bool IsLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 template <std::size_t N>
 bool ReadName(TokenReader& reader, char (&field)[N], const char* what = "name") {
@@ -21,7 +19,7 @@ bool ReadName(TokenReader& reader, char (&field)[N], const char* what = "name") 
                                                 ": it and the fields after it are not read");
         return false;
     }
-    std::string cut = CutName(*token, N - 1);
+    const std::string_view cut = token->substr(0, WholeCharacters(*token, N - 1));
     if (Remarking() && cut.size() < token->size())
         Remark(reader.File(), reader.TokenStart() + cut.size(), Severity::kError, "the " + std::string(what) + " is " + std::to_string(token->size()) +
                                             " bytes, longer than the " + std::to_string(N - 1) +
@@ -50,16 +48,6 @@ constexpr const char* kAbilityFiles[5] = {"SwordCut.txt", "Flame.txt", "BigRevol
                                           "AbsoluteObedience.txt"};
 
 }  // namespace
-
-std::string CutName(std::string_view token, std::size_t limit) {
-    std::size_t n = 0;
-    while (n < token.size()) {
-        std::size_t width = IsLead(static_cast<unsigned char>(token[n])) && n + 1 < token.size() ? 2 : 1;
-        if (n + width > limit) break;
-        n += width;
-    }
-    return std::string(token.substr(0, n));
-}
 
 std::string DataPath(std::initializer_list<std::string_view> parts) {
     std::string path = dataRoot;

@@ -25,7 +25,5 @@ int LoadAllAbilities();
 // the file and why it could not be read.
 [[noreturn]] void StopForMissingFile(const WorldFile& file);
 
-// The first `limit` bytes of a name token, never ending inside a double-byte character.
-std::string CutName(std::string_view token, std::size_t limit);
 
 }  // namespace rf

@@ -12,6 +12,7 @@
 #include "saves/save_files.h"
 #include "saves/world_digest.h"
 #include "startup.h"
+#include "text/escape.h"
 
 namespace rf {
 namespace {
@@ -19,7 +20,7 @@ namespace {
 // One line on standard error, with whatever a file or path brought in made
 // harmless; the status is 1 for a file that cannot be used, 2 for nothing to use.
 int Refuse(const std::string& line, int status = 1) {
-    platform::PrintError("ranks: " + platform::Escaped(line) + "\n");
+    platform::PrintError("ranks: " + Escaped(line) + "\n");
     return status;
 }
 

@@ -1,6 +1,7 @@
 #include "world_file.h"
 
-#include "utf8_text.h"
+#include "text/cp932.h"
+#include "text/utf8.h"
 
 namespace rf {
 

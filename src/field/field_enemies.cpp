@@ -6,7 +6,7 @@
 #include "battle/battle_driver.h"
 #include "console/console.h"
 #include "core/game_state.h"
-#include "core/sjis.h"
+#include "text/sj_literal.h"
 #include "core/startup.h"
 #include "field_view.h"
 #include "hero_movement.h"

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "console/console.h"
-#include "core/sjis.h"
+#include "text/sj_literal.h"
 #include "map_files.h"
 
 namespace rf {

@@ -4,7 +4,7 @@
 
 #include "console/console.h"
 #include "core/game_state.h"
-#include "core/sjis.h"
+#include "text/sj_literal.h"
 #include "field_view.h"
 #include "map_files.h"
 

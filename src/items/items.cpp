@@ -8,7 +8,7 @@
 #include "console/console.h"
 #include "console/message_window.h"
 #include "console/status_display.h"
-#include "core/sjis.h"
+#include "text/sj_literal.h"
 #include "items/menus.h"
 
 namespace rf {

@@ -9,7 +9,7 @@
 #include "console/battle_screen.h"
 #include "console/console.h"
 #include "core/game_state.h"
-#include "core/sjis.h"
+#include "text/sj_literal.h"
 
 namespace rf {
 namespace {

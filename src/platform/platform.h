@@ -47,11 +47,6 @@ void SetFarewell(std::string_view text);
 void PrintOut(std::string_view text);
 void PrintError(std::string_view text);
 
-// Text from outside (an argument, an environment variable) as it may be
-// echoed: control characters and bytes that are not UTF-8 written as \xHH
-// (C1 characters as \u00HH), so that it cannot steer the terminal.
-std::string Escaped(std::string_view text);
-
 // Files: the separator between directory and file names, the directory
 // holding the executable, and whether a directory exists.
 char PathSeparator();

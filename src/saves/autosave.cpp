@@ -1,6 +1,7 @@
 #include "autosave.h"
 
 #include "platform/platform.h"
+#include "text/escape.h"
 
 namespace rf {
 
@@ -43,7 +44,7 @@ void SaveAfterBattle() {
 }
 
 void SaveOnQuit() {
-    if (!WriteSave()) platform::PrintError("ranks: the game could not be saved to " + platform::Escaped(saveKeeping.path) + "\n");
+    if (!WriteSave()) platform::PrintError("ranks: the game could not be saved to " + Escaped(saveKeeping.path) + "\n");
 }
 
 }  // namespace rf

@@ -9,7 +9,8 @@
 #include <fstream>
 
 #include "core/data_files.h"
-#include "core/utf8_text.h"
+#include "text/cp932.h"
+#include "text/utf8.h"
 #include "field/map_files.h"
 #include "test_support.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/game_state.h"
-#include "core/sjis.h"
+#include "text/sj_literal.h"
 #include "test_support.h"
 
 namespace rf::test {

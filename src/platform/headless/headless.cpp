@@ -5,7 +5,8 @@
 #include <filesystem>
 #include <utility>
 
-#include "platform/model/cp932_unicode.h"
+#include "text/cp932.h"
+#include "text/utf8.h"
 #include "platform/backend.h"
 #include "platform/model/waiting.h"
 
@@ -87,7 +88,7 @@ std::string& Printed(bool error) { return error ? state.printedError : state.pri
 const std::string& ExecutableDirectoryForTests() { return state.executableDirectory; }
 
 std::string RowUtf8(int y, int x0, int count) {
-    return platform::Cp932ToUtf8(state.screen.Text(x0, y, count));
+    return Cp932ToUtf8(state.screen.Text(x0, y, count));
 }
 
 }  // namespace rf::headless

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "platform/platform.h"
+#include "text/escape.h"
 
 namespace rf::platform {
 namespace {

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/cp932.h"
+
 namespace rf::platform {
 
 struct Cell {
@@ -17,8 +19,6 @@ struct Cell {
     std::uint16_t attribute = 7;
     bool operator==(const Cell&) const = default;
 };
-
-inline bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 class VirtualConsole {
 public:

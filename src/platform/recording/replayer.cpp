@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "platform/backend.h"
-#include "platform/model/cp932_unicode.h"
+#include "text/cp932.h"
+#include "text/utf8.h"
 #include "platform/recording/session_events.h"
 
 namespace rf::platform {

@@ -9,6 +9,12 @@
 
 namespace rf {
 
+// How many bytes the character begun by `lead` takes: 1 to 4, or 0 for a
+// byte that begins no well-formed character.
+constexpr std::size_t Utf8Length(unsigned char lead) {
+    return lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+}
+
 // The length of the well-formed, shortest UTF-8 character at text[i] (0 when
 // there is none: a stray byte, an overlong form, a surrogate, a cut end),
 // with its code point.
@@ -18,12 +24,11 @@ constexpr std::size_t DecodeUtf8(std::string_view text, std::size_t i, std::uint
         codePoint = b;
         return 1;
     }
-    std::size_t n = 0;
-    std::uint32_t least = 0;
-    if (b >= 0xC2 && b <= 0xDF) n = 2, least = 0x80, codePoint = b & 0x1Fu;
-    else if (b >= 0xE0 && b <= 0xEF) n = 3, least = 0x800, codePoint = b & 0x0Fu;
-    else if (b >= 0xF0 && b <= 0xF4) n = 4, least = 0x10000, codePoint = b & 0x07u;
-    else return 0;
+    const std::size_t n = Utf8Length(b);
+    if (n == 0) return 0;
+    constexpr std::uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+    const std::uint32_t least = kLeast[n];
+    codePoint = b & (0x7Fu >> n);
     if (i + n > text.size()) return 0;
     for (std::size_t k = 1; k < n; ++k) {
         const auto c = static_cast<unsigned char>(text[i + k]);

@@ -1,5 +1,7 @@
 #include "platform/model/key_decoder.h"
 
+#include "text/utf8.h"
+
 namespace rf::platform {
 namespace {
 
@@ -174,10 +176,9 @@ void KeyDecoder::Ground(unsigned char b) {
     }
     // Text typed through an input method arrives as UTF-8: the game has no
     // use for it, so the whole character is skipped, as are stray bytes.
-    if (b >= 0xC2 && b <= 0xDF) utf8Left_ = 1;
-    else if (b >= 0xE0 && b <= 0xEF) utf8Left_ = 2;
-    else if (b >= 0xF0 && b <= 0xF4) utf8Left_ = 3;
-    else return;
+    const std::size_t length = Utf8Length(b);
+    if (length == 0) return;
+    utf8Left_ = static_cast<int>(length) - 1;
     mode_ = Mode::Utf8;
 }
 

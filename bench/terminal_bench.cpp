@@ -13,7 +13,7 @@
 #include <string>
 
 #include "text/sj_literal.h"
-#include "platform/platform.h"
+#include "platform/console.h"
 #include "platform/model/terminal_renderer.h"
 #include "platform/model/virtual_console.h"
 

@@ -8,7 +8,7 @@
 #include "core/startup.h"
 #include "platform/backend.h"
 #include "platform/headless/headless.h"
-#include "platform/platform.h"
+#include "platform/recording.h"
 #include "platform/recording/session_events.h"
 #include "support.h"
 

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "platform/model/terminal_requirements.h"
-#include "platform/platform.h"
 #include "text/escape.h"
 #include "text/utf8.h"
 

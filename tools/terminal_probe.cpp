@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "text/sj_literal.h"
-#include "platform/platform.h"
+#include "platform/console.h"
 
 using namespace rf;
 

@@ -19,7 +19,7 @@
 #include "items/abilities.h"
 #include "platform/backend.h"
 #include "platform/headless/headless.h"
-#include "platform/platform.h"
+#include "platform/streams.h"
 
 namespace rf::authoring {
 namespace {

@@ -6,7 +6,7 @@
 #include "authoring/balance.h"
 #include "authoring/world_check.h"
 #include "core/startup.h"
-#include "platform/platform.h"
+#include "platform/streams.h"
 #include "text/escape.h"
 
 namespace rf::authoring {

@@ -11,7 +11,6 @@
 #include "field/map_files.h"
 #include "platform/backend.h"
 #include "platform/headless/headless.h"
-#include "platform/platform.h"
 
 namespace rf::authoring {
 namespace {

@@ -8,7 +8,7 @@
 #include "console/message_window.h"
 #include "console/status_display.h"
 #include "text/sj_literal.h"
-#include "platform/platform.h"
+#include "platform/console.h"
 
 namespace rf {
 namespace {

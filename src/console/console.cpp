@@ -3,7 +3,7 @@
 #include <string>
 
 #include "core/game_state.h"
-#include "platform/platform.h"
+#include "platform/console.h"
 
 namespace rf {
 

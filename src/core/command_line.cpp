@@ -5,7 +5,7 @@
 
 #include "authoring/commands.h"
 #include "game_state.h"
-#include "platform/platform.h"
+#include "platform/streams.h"
 #include "session.h"
 #include "startup.h"
 #include "text/escape.h"

@@ -3,7 +3,8 @@
 #include <cstring>
 
 #include "console/console.h"
-#include "platform/platform.h"
+#include "platform/console.h"
+#include "platform/files.h"
 #include "text/sj_literal.h"
 #include "token_reader.h"
 

@@ -4,7 +4,11 @@
 #include <utility>
 
 #include "game_state.h"
-#include "platform/platform.h"
+#include "platform/console.h"
+#include "platform/streams.h"
+#include "platform/files.h"
+#include "platform/player_files.h"
+#include "platform/recording.h"
 #include "replay/recording_file.h"
 #include "replay/state_digest.h"
 #include "saves/autosave.h"

@@ -10,7 +10,8 @@
 #include "field/hero_movement.h"
 #include "field/map_files.h"
 #include "game_state.h"
-#include "platform/platform.h"
+#include "platform/console.h"
+#include "platform/files.h"
 #include "saves/autosave.h"
 
 #ifndef RANKS_WORLD_FROM_BIN

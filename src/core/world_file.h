@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "game_state.h"
-#include "platform/platform.h"
+#include "platform/files.h"
 
 namespace rf {
 

@@ -1,6 +1,7 @@
 #include "autosave.h"
 
-#include "platform/platform.h"
+#include "platform/streams.h"
+#include "platform/player_files.h"
 #include "text/escape.h"
 
 namespace rf {

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "platform/platform.h"
+#include "platform/files.h"
+#include "platform/player_files.h"
 #include "text/escape.h"
 
 namespace rf {

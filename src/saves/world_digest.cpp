@@ -6,7 +6,8 @@
 #include "core/digest.h"
 #include "core/game_state.h"
 #include "core/startup.h"
-#include "platform/platform.h"
+#include "platform/files.h"
+#include "platform/player_files.h"
 
 namespace rf {
 namespace {

@@ -5,7 +5,8 @@
 
 #include "core/startup.h"
 #include "platform/backend.h"
-#include "platform/platform.h"
+#include "platform/player_files.h"
+#include "platform/recording.h"
 #include "platform/recording/session_events.h"
 #include "replay/recording_file.h"
 #include "replay/state_digest.h"

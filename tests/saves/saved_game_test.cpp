@@ -8,7 +8,7 @@
 
 #include "console/console.h"
 #include "core/startup.h"
-#include "platform/platform.h"
+#include "platform/console.h"
 #include "saves/autosave.h"
 #include "saves/resume.h"
 #include "saves/save_files.h"

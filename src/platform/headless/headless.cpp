@@ -76,7 +76,6 @@ void SetLimits(std::uint64_t maxPolls, std::int64_t maxMs) {
 platform::VirtualConsole& Screen() { return state.screen; }
 std::int64_t NowMs() { return state.nowMs; }
 std::size_t KeysLeft() { return state.keys.size(); }
-std::uint64_t Polls() { return state.polls; }
 std::int64_t SleptMs() { return state.sleptMs; }
 void SetExecutableDirectory(const std::string& dir) { state.executableDirectory = dir; }
 void SetPresentObserver(std::function<void()> observer) { state.presentObserver = std::move(observer); }

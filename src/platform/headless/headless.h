@@ -48,7 +48,6 @@ void SetLimits(std::uint64_t maxPolls, std::int64_t maxMs);
 platform::VirtualConsole& Screen();
 std::int64_t NowMs();
 std::size_t KeysLeft();
-std::uint64_t Polls();
 // Total milliseconds the game has asked to sleep.
 std::int64_t SleptMs();
 

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "platform/platform.h"
 #include "text/escape.h"
 
 namespace rf::platform {

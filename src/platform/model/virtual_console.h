@@ -37,7 +37,6 @@ public:
     const Cell& At(int x, int y) const { return cells_[y][x]; }
     int CursorX() const { return cursorX_; }
     int CursorY() const { return cursorY_; }
-    std::uint16_t Attribute() const { return attribute_; }
     bool CursorVisible() const { return cursorVisible_; }
     // Grows whenever anything visible changes, so a renderer can skip idle frames.
     std::uint64_t Version() const { return version_; }

@@ -1,4 +1,4 @@
-// Data files on POSIX systems: the type is checked before anything is
+// Folders and data files on POSIX systems. Data files: the type is checked before anything is
 // opened, so a FIFO or a device is never opened at all, and the open itself
 // cannot block.
 #include <fcntl.h>
@@ -7,7 +7,7 @@
 
 #include <cerrno>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 
 namespace rf::platform {
 namespace {
@@ -72,6 +72,11 @@ DataFileBytes ReadDataFile(const std::string& path, std::size_t limit) {
     ::close(fd);
     result.bytes.resize(result.problem == FileProblem::kNone ? got : 0);
     return result;
+}
+
+bool DirectoryExists(const std::string& path) {
+    struct stat st{};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 }  // namespace rf::platform

@@ -6,7 +6,7 @@
 #include <iterator>
 #include <system_error>
 
-#include "platform/platform.h"
+#include "platform/player_files.h"
 
 namespace rf::platform {
 
@@ -25,11 +25,6 @@ std::vector<std::string> FilesIn(const std::string& directory) {
         if (it->is_regular_file(typeError)) names.push_back(it->path().filename().string());
     }
     return names;
-}
-
-bool FileExists(const std::string& path) {
-    std::error_code ec;
-    return std::filesystem::exists(path, ec);
 }
 
 std::string AbsolutePath(const std::string& path) {

@@ -1,6 +1,6 @@
 // Data files on Windows: only a file on disk is read (a pipe, a console or
 // a device is refused), opened without waiting, and never beyond the limit.
-#include "platform/platform.h"
+#include "platform/files.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -77,6 +77,11 @@ DataFileBytes ReadDataFile(const std::string& path, std::size_t limit) {
     CloseHandle(h);
     result.bytes.resize(result.problem == FileProblem::kNone ? got : 0);
     return result;
+}
+
+bool DirectoryExists(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 }  // namespace rf::platform

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/player_files.h"
 
 namespace rf::platform {
 namespace {

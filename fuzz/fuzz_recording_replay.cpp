@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/game_state.h"
-#include "core/startup.h"
+#include "program/startup.h"
 #include "platform/backend.h"
 #include "platform/headless/headless.h"
 #include "platform/recording.h"

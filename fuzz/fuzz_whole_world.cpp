@@ -11,7 +11,7 @@
 #include <string>
 
 #include "core/game_state.h"
-#include "core/startup.h"
+#include "program/startup.h"
 #include "platform/headless/headless.h"
 #include "support.h"
 

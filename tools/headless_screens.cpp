@@ -16,7 +16,8 @@
 #include <vector>
 
 #include "core/game_state.h"
-#include "core/startup.h"
+#include "core/world_folder.h"
+#include "program/startup.h"
 #include "platform/backend.h"
 #include "platform/headless/headless.h"
 #include "text/cp932.h"

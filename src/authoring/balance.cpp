@@ -1,4 +1,4 @@
-#include "balance.h"
+#include "authoring/balance.h"
 
 #include <algorithm>
 #include <chrono>
@@ -14,6 +14,8 @@
 #include "console/message_window.h"
 #include "core/data_files.h"
 #include "core/game_state.h"
+#include "core/world_folder.h"
+#include "core/world_manifest.h"
 #include "field/field_enemies.h"
 #include "field/map_files.h"
 #include "items/abilities.h"

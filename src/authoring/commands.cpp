@@ -1,11 +1,11 @@
-#include "commands.h"
+#include "authoring/commands.h"
 
 #include <string>
 #include <string_view>
 
 #include "authoring/balance.h"
 #include "authoring/world_check.h"
-#include "core/startup.h"
+#include "core/world_folder.h"
 #include "platform/streams.h"
 #include "text/escape.h"
 

@@ -1,4 +1,4 @@
-#include "attack.h"
+#include "battle/attack.h"
 
 #include <cstring>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "battle_driver.h"
+#include "battle/battle_driver.h"
 
 #include "battle/battle_state.h"
 #include "battle/command_loop.h"

@@ -1,4 +1,4 @@
-#include "command_loop.h"
+#include "battle/command_loop.h"
 
 #include "battle/attack.h"
 #include "battle/formulas.h"

@@ -1,4 +1,4 @@
-#include "target_selection.h"
+#include "battle/target_selection.h"
 
 #include "battle/battle_state.h"
 #include "console/battle_screen.h"

@@ -32,6 +32,8 @@ void Write(std::string_view text);
 void WriteNumber(long long value);
 void WriteLine(std::string_view text);
 void WriteSpaces(int count);
+// Blanks 30 rows of 80 cells from the top-left cell.
+void ClearScreen();
 
 // The keyboard and pauses, as the game uses them.
 bool KeyWaiting();

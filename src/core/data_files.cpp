@@ -1,12 +1,14 @@
-#include "data_files.h"
+#include "core/data_files.h"
 
 #include <cstring>
 
-#include "console/console.h"
+#include "core/load_log.h"
+#include "core/world_manifest.h"
 #include "platform/console.h"
 #include "platform/files.h"
 #include "text/sj_literal.h"
-#include "token_reader.h"
+#include "core/token_reader.h"
+#include "core/world_folder.h"
 
 namespace rf {
 namespace {
@@ -43,24 +45,10 @@ void ReadAll(TokenReader& reader, Fields&... fields) {
     (void)(ReadInto(reader, fields) && ...);
 }
 
-constexpr const char* kEnemyFiles[6] = {"Pawn_Status_Info.txt",   "Knight_Status_Info.txt", "Bishop_Status_Info.txt",
-                                        "Rook_Status_Info.txt",   "Queen_Status_Info.txt",  "King_Status_Info.txt"};
-constexpr const char* kAbilityFiles[5] = {"SwordCut.txt", "Flame.txt", "BigRevolveSword.txt", "HellFlame.txt",
-                                          "AbsoluteObedience.txt"};
-
 }  // namespace
 
-std::string DataPath(std::initializer_list<std::string_view> parts) {
-    std::string path = dataRoot;
-    for (std::string_view part : parts) {
-        if (!path.empty() && path.back() != platform::PathSeparator()) path += platform::PathSeparator();
-        path += part;
-    }
-    return path;
-}
-
 int LoadHeroStatus() {
-    TokenReader reader(DataPath({"Hero_Info", "Hero_Status_Info.txt"}));
+    TokenReader reader(WorldFilePath({WorldFileKind::kHero}));
     if (!reader.Opened()) return Unreadable(reader, "the hero's record stays empty");
     HeroStatus& h = hero;
     if (!ReadName(reader, h.name)) return 1;
@@ -82,9 +70,9 @@ int LoadEnemyStatus(EnemyStatus& e, const std::string& path) {
 }
 
 int LoadAllEnemyStatus() {
-    for (int k = 0; k < 6; ++k) {
+    for (int k = 0; k < kEnemyKinds; ++k) {
         EnemyStatus& record = enemyTable.kinds[k];
-        if (!LoadEnemyStatus(record, DataPath({"Enemy_Info", kEnemyFiles[k]}))) return 0;
+        if (!LoadEnemyStatus(record, WorldFilePath({WorldFileKind::kEnemy, k}))) return 0;
         if (k < 4)
             for (auto& slot : record.hpSlots) slot = record.maxHp;
     }
@@ -100,26 +88,9 @@ int LoadAbilityInfo(AbilityInfo& a, const std::string& path) {
 }
 
 int LoadAllAbilities() {
-    for (int k = 0; k < 5; ++k)
-        if (!LoadAbilityInfo(abilityTable.abilities[k], DataPath({"Abilities", kAbilityFiles[k]}))) return 0;
+    for (int k = 0; k < kAbilities; ++k)
+        if (!LoadAbilityInfo(abilityTable.abilities[k], WorldFilePath({WorldFileKind::kAbility, k}))) return 0;
     return 1;
-}
-
-void StopForMissingFile(const WorldFile& file) {
-    Remark(file, 0, Severity::kError, std::string(ProblemText(file.problem)) + ": the game stops here");
-    platform::SetFarewell("ranks: " + file.name + ": " + std::string(ProblemText(file.problem)) + "\n");
-    StopForMissingFile();
-}
-
-void StopForMissingFile() {
-    WriteLine("ファイルが存在しないため情報の初期化に失敗しました。"_sj);
-    WriteLine("ファイルが実行ファイルと同じディレクトリ内にあるか確認してください。"_sj);
-    WriteLine("ファイルが見つからない場合はもう一度ダウンロードしてください。"_sj);
-    WriteLine(" 30 秒後に強制終了しますので手動で閉じないでください。"_sj);
-    const std::int64_t noted = platform::ClockSeconds();
-    // Keys are not read: the stop has no way back. Sleeping keeps the core idle.
-    while (platform::ClockSeconds() - noted < 30) platform::Sleep(100);
-    platform::Exit(-1);
 }
 
 }  // namespace rf

@@ -1,5 +1,7 @@
-#include "world_file.h"
+#include "core/world_file.h"
 
+#include "core/load_log.h"
+#include "core/world_folder.h"
 #include "text/cp932.h"
 #include "text/utf8.h"
 

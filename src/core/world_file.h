@@ -8,7 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "game_state.h"
+#include "core/game_state.h"
+#include "core/load_log.h"
 #include "platform/files.h"
 
 namespace rf {

@@ -1,4 +1,4 @@
-#include "abilities.h"
+#include "items/abilities.h"
 
 #include "battle/attack.h"
 #include "console/console.h"

@@ -1,4 +1,4 @@
-#include "items.h"
+#include "items/items.h"
 
 #include <cstring>
 #include <string_view>

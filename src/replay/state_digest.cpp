@@ -1,9 +1,10 @@
-#include "state_digest.h"
+#include "replay/state_digest.h"
 
 #include <cstring>
 
 #include "core/digest.h"
 #include "core/game_state.h"
+#include "core/save_keeping.h"
 
 namespace rf {
 namespace {

@@ -1,5 +1,6 @@
-#include "autosave.h"
+#include "saves/autosave.h"
 
+#include "core/save_keeping.h"
 #include "platform/streams.h"
 #include "platform/player_files.h"
 #include "text/escape.h"

@@ -1,4 +1,4 @@
-#include "save_files.h"
+#include "saves/save_files.h"
 
 #include <algorithm>
 

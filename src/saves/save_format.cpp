@@ -1,4 +1,4 @@
-#include "save_format.h"
+#include "saves/save_format.h"
 
 #include <cstdio>
 #include <cstring>

@@ -16,7 +16,7 @@ struct DecodePair {
 // The same mapping as the encode table, ordered for the other direction
 // (both made by tools/gen_cp932_tables.py).
 constexpr DecodePair kDecodeTable[] = {
-#include "cp932_decode_table.inc"
+#include "text/cp932_decode_table.inc"
 };
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";

@@ -27,7 +27,7 @@ struct EncodePair {
 };
 
 inline constexpr EncodePair kEncodeTable[] = {
-#include "cp932_encode_table.inc"
+#include "text/cp932_encode_table.inc"
 };
 
 }  // namespace cp932_detail

@@ -3,7 +3,8 @@
 #include "authoring/world_check.h"
 
 #include "authoring/commands.h"
-#include "core/startup.h"
+#include "core/world_folder.h"
+#include "program/startup.h"
 #include "test_support.h"
 
 namespace rf {

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "core/session.h"
+#include "program/session.h"
 
 namespace rf {
 namespace {

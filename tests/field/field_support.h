@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/game_state.h"
+#include "core/world_folder.h"
 #include "text/sj_literal.h"
 #include "test_support.h"
 

@@ -3,7 +3,8 @@
 // replay fuzz target's.)
 #include <gtest/gtest.h>
 
-#include "core/startup.h"
+#include "core/world_folder.h"
+#include "program/startup.h"
 #include "platform/backend.h"
 #include "platform/player_files.h"
 #include "platform/recording.h"

@@ -1,9 +1,21 @@
-// The game's start-up sequence and its main loop.
+// Where the world's files are: the folder the game plays, how it is chosen,
+// and the paths of the world's files in it.
 #pragma once
 
 #include <string>
+#include <string_view>
+
+#include "core/world_manifest.h"
 
 namespace rf {
+
+// The folder that holds the data folders (empty: the working directory).
+extern std::string dataRoot;
+
+// A path under dataRoot; `relative` separates folders with '/'.
+std::string DataPath(std::string_view relative);
+// A file of the world in dataRoot.
+std::string WorldFilePath(WorldFileId file, int world = 1);
 
 // Picks the folder holding the data: `requested` when given, else the
 // working directory when it holds the game's data folders, else the default
@@ -14,20 +26,5 @@ std::string InstalledWorld();
 // Why `dir` cannot be a world (not a folder, or none of the six data
 // folders in it); empty when it can.
 std::string WorldFolderProblem(const std::string& dir);
-
-void StartUp();
-// The field screen as a game starts: the map, the mini-map (its text read
-// between frame and content) and the legend.
-void DrawFirstFieldScreen();
-// If a key is waiting, hands it to the hero.
-void PollHeroKey();
-// The whole field screen: field, mini-map frame, content and mark, legend.
-void DrawFieldScreen();
-// One pass of the main loop.
-void MainLoopPass();
-[[noreturn]] void MainLoop();
-
-// Blanks 30 rows of 80 cells from the top-left cell.
-void ClearScreen();
 
 }  // namespace rf

@@ -1,8 +1,9 @@
-#include "resume.h"
+#include "program/resume.h"
 
 #include "console/console.h"
 #include "core/data_files.h"
-#include "core/startup.h"
+#include "core/save_keeping.h"
+#include "program/startup.h"
 #include "field/field_view.h"
 #include "field/map_files.h"
 

@@ -1,13 +1,14 @@
-#include "command_line.h"
+#include "program/command_line.h"
 
 #include <string>
 #include <string_view>
 
 #include "authoring/commands.h"
-#include "game_state.h"
+#include "core/game_state.h"
+#include "core/world_folder.h"
 #include "platform/streams.h"
-#include "session.h"
-#include "startup.h"
+#include "program/session.h"
+#include "program/startup.h"
 #include "text/escape.h"
 
 #ifndef RANKS_VERSION

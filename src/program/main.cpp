@@ -1,3 +1,3 @@
-#include "command_line.h"
+#include "program/command_line.h"
 
 int main(int argc, char** argv) { return rf::Main(argc, argv); }

@@ -3,7 +3,7 @@
 // entered it (its enemies read afresh, its marks drawn).
 #pragma once
 
-#include "save_format.h"
+#include "saves/save_format.h"
 
 namespace rf {
 

@@ -1,9 +1,11 @@
-#include "session.h"
+#include "program/session.h"
 
 #include <string_view>
 #include <utility>
 
-#include "game_state.h"
+#include "core/game_state.h"
+#include "core/save_keeping.h"
+#include "core/world_folder.h"
 #include "platform/console.h"
 #include "platform/streams.h"
 #include "platform/files.h"
@@ -12,10 +14,10 @@
 #include "replay/recording_file.h"
 #include "replay/state_digest.h"
 #include "saves/autosave.h"
-#include "saves/resume.h"
+#include "program/resume.h"
 #include "saves/save_files.h"
 #include "saves/world_digest.h"
-#include "startup.h"
+#include "program/startup.h"
 #include "text/escape.h"
 
 namespace rf {

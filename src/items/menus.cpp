@@ -8,6 +8,7 @@
 
 #include "console/battle_screen.h"
 #include "console/console.h"
+#include "core/fixed_text.h"
 #include "core/game_state.h"
 #include "text/sj_literal.h"
 
@@ -75,11 +76,8 @@ void DrawItemName(int row) {
 
 void DrawAbilityName(int row) {
     if (row < 1 || row > 5) return;
-    const char* name = abilityTable.abilities[row - 1].name;
-    const std::size_t capacity = sizeof abilityTable.abilities[row - 1].name;
-    const void* end = std::memchr(name, 0, capacity);
     MoveTo(kAbilityColumns[row - 1], ScreenRow(row));
-    Write(std::string_view(name, end ? static_cast<std::size_t>(static_cast<const char*>(end) - name) : capacity));
+    Write(FixedText(abilityTable.abilities[row - 1].name));
 }
 
 void DrawItemCount(int row) {

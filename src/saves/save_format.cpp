@@ -5,6 +5,7 @@
 #include <map>
 #include <vector>
 
+#include "core/fixed_text.h"
 #include "text/cp932.h"
 
 namespace rf {
@@ -132,7 +133,7 @@ std::string ComposeSave(const SaveData& save) {
     line("world-digest", save.worldDigest);
     line("started", UtcText(save.startedAt));
     line("saved", UtcText(save.savedAt));
-    std::string name(h.name, strnlen(h.name, sizeof h.name - 1));
+    const std::string name(FixedText(h.name));
     std::string utf8;
     if (Cp932ToUtf8Exactly(name, utf8) && utf8.find_first_of(" \t\r\n") == std::string::npos) line("name", utf8);
     else line("name-bytes", Hex(name));

@@ -1,16 +1,14 @@
 #include "platform/model/key_decoder.h"
 
+#include "platform/keys.h"
 #include "text/utf8.h"
 
 namespace rf::platform {
 namespace {
 
-constexpr int kPrefix = 224;
-constexpr int kFunction = 0;
-constexpr int kHome = 71, kUp = 72, kPgUp = 73, kLeft = 75, kRight = 77, kEnd = 79, kDown = 80,
-              kPgDn = 81, kIns = 82, kDel = 83;
-constexpr int kF1 = 59;  // F1 to F10 are 59 to 68
-constexpr int kF11 = 133, kF12 = 134;
+using namespace keys;
+constexpr int kFunction = kFunctionPrefix;
+constexpr int kPgUp = kPageUp, kPgDn = kPageDown, kIns = kInsert, kDel = kDelete;
 // Longer "sequences" are junk: drop them rather than hold input forever.
 constexpr std::size_t kMaxParams = 16;
 

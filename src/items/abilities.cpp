@@ -9,9 +9,8 @@ namespace rf {
 
 int AvailableAbilities(int level) {
     int n = 2;
-    if (level >= 12) ++n;
-    if (level >= 18) ++n;
-    if (level >= 25) ++n;
+    for (int a = 2; a < 5; ++a)
+        if (level >= kAbilityUnlockLevels[a]) n = a + 1;
     return n;
 }
 

@@ -4,7 +4,11 @@
 
 namespace rf {
 
-// How many abilities the hero's level allows (2 to 5).
+// The level from which each ability is offered, in the table's order
+// (SwordCut and Flame always).
+inline constexpr int kAbilityUnlockLevels[5] = {0, 0, 12, 18, 25};
+
+// How many abilities the hero's level allows (2 to 5): the ability menu's rows.
 int AvailableAbilities(int level);
 int AbilityCommand(EnemyStatus& enemy);
 

@@ -10,6 +10,7 @@
 #include "console/console.h"
 #include "core/fixed_text.h"
 #include "core/game_state.h"
+#include "items/abilities.h"
 #include "text/sj_literal.h"
 
 namespace rf {
@@ -27,13 +28,7 @@ constexpr int kAbilityColumns[5] = {62, 60, 59, 62, 60};
 
 int ScreenRow(int row) { return menuTop + 2 * row; }
 
-// Rows the hero's level allows in the ability menu (2 to 5).
-int AbilityRows() {
-    if (hero.level >= 25) return 5;
-    if (hero.level >= 18) return 4;
-    if (hero.level >= 12) return 3;
-    return 2;
-}
+int AbilityRows() { return AvailableAbilities(hero.level); }
 
 // One frame of a sliding row: marks first, then the name.
 void DrawMenuRow(MenuKind kind, int row) {

@@ -26,10 +26,10 @@ int AbilityCommand(EnemyStatus& enemy) {
             MoveAbilitySelection(1);
         } else if (code == kKeySpace) {
             CloseMenu(MenuKind::Ability);
-            return 0;
+            return kBackToCommands;
         } else if (code == kKeyLeft) {
             CloseMenu(MenuKind::Ability);
-            return 1;
+            return kBackToTargets;
         } else if (code == kKeyEnter || code == kKeyRight) {
             int r = HeroBlow(enemy);
             if (r == kEnemyFell) {

@@ -38,7 +38,8 @@ void PrintFinalScreen() {
     platform::PrintOut(out);
 }
 
-int Replay(const SessionOptions& options, const std::string& world) {
+int Replay(const Options& options) {
+    const std::string& world = options.world;
     const std::string& file = options.replayFile;
     std::string text, error;
     std::string_view events;
@@ -67,7 +68,7 @@ int Replay(const SessionOptions& options, const std::string& world) {
 }
 
 // The save to continue, or a refusal.
-int FindSave(const SessionOptions& options, const std::string& folder, SaveEntry& entry) {
+int FindSave(const Options& options, const std::string& folder, SaveEntry& entry) {
     if (!options.continueFile.empty()) {
         entry = ReadSaveFile(options.continueFile);
         if (!entry.readable) return Refuse(options.continueFile + ": cannot be resumed: " + entry.error);
@@ -82,7 +83,8 @@ int FindSave(const SessionOptions& options, const std::string& folder, SaveEntry
     return Refuse("no saved game of this world to continue" + (folder.empty() ? std::string() : " in " + folder), 2);
 }
 
-int Play(const SessionOptions& options, const std::string& world) {
+int Play(const Options& options) {
+    const std::string& world = options.world;
     const std::string folder = platform::UserDataDirectory();
     SaveEntry resumed;
     if (options.continueGame) {
@@ -122,51 +124,15 @@ int Play(const SessionOptions& options, const std::string& world) {
 
 }  // namespace
 
-int TakeSessionOption(int argc, char** argv, int i, SessionOptions& options) {
-    std::string_view arg = argv[i];
-    const bool hasValue = i + 1 < argc;
-    if (arg == "--continue") {
-        options.continueGame = true;
-        if (hasValue && std::string_view(argv[i + 1]).substr(0, 2) != "--") {
-            options.continueFile = argv[i + 1];
-            return 2;
-        }
-        return 1;
-    }
-    if (arg == "--saves") return options.listSaves = true, 1;
-    if (arg == "--headless") return options.headless = true, 1;
-    if (arg != "--record" && arg != "--replay" && arg != "--speed") return 0;
-    if (!hasValue) return -1;
-    std::string_view value = argv[i + 1];
-    if (arg == "--record") options.recordFile = value;
-    if (arg == "--replay") options.replayFile = value;
-    if (arg == "--speed") {
-        if (value == "max") {
-            options.speed = 0;
-        } else {
-            int n = 0;
-            for (char c : value) {
-                if (c < '0' || c > '9') return -1;
-                n = n * 10 + (c - '0');
-                if (n > 10000) return -1;
-            }
-            if (n <= 0) return -1;
-            options.speed = n;
-        }
-    }
-    return 2;
-}
-
-int RunSession(const SessionOptions& options, const std::string& world) {
+int RunSession(const Options& options) {
     if (options.listSaves) {
         std::string folder = platform::UserDataDirectory();
         if (folder.empty()) return Refuse("no folder for saved games on this system");
         platform::PrintOut(SavesListing(folder));
         return 0;
     }
-    if (!options.replayFile.empty()) return Replay(options, world);
-    if (options.headless || options.speed != 1) return Refuse("--headless and --speed go with --replay FILE", 2);
-    return Play(options, world);
+    if (!options.replayFile.empty()) return Replay(options);
+    return Play(options);
 }
 
 }  // namespace rf

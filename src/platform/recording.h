@@ -21,5 +21,7 @@ bool StartRecording(const std::vector<std::string>& paths, std::string_view head
 bool StartReplay(std::string_view events, int speed, bool headless, std::string& error);
 // The headless session's screen as 25 lines of UTF-8, trailing blanks cut.
 std::vector<std::string> HeadlessScreenLines();
+// A digest of every screen the headless session has shown.
+std::string HeadlessScreensDigest();
 
 }  // namespace rf::platform

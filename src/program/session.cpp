@@ -30,11 +30,13 @@ int Refuse(const std::string& line, int status = 1) {
     return status;
 }
 
-// The end of a headless replay: the last screen and the records' digest.
+// The end of a headless replay: the last screen, the records' digest and a
+// digest of every screen on the way.
 void PrintFinalScreen() {
     std::string out;
     for (const std::string& line : platform::HeadlessScreenLines()) out += line + "\n";
     out += "state: " + StateDigest() + "\n";
+    out += "screens: " + platform::HeadlessScreensDigest() + "\n";
     platform::PrintOut(out);
 }
 

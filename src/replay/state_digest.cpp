@@ -2,15 +2,15 @@
 
 #include <cstring>
 
-#include "core/digest.h"
 #include "core/fixed_text.h"
 #include "core/game_state.h"
 #include "core/save_keeping.h"
+#include "platform/model/digest.h"
 
 namespace rf {
 namespace {
 
-void AddHero(Digest& d, const HeroStatus& h) {
+void AddHero(platform::Digest& d, const HeroStatus& h) {
     d.Add(FixedText(h.name));
     for (std::int64_t v : {std::int64_t{h.maxHp}, std::int64_t{h.attack}, std::int64_t{h.defence},
                            std::int64_t{h.magicAttack}, std::int64_t{h.magicDefence}, std::int64_t{h.speed},
@@ -25,7 +25,7 @@ void AddHero(Digest& d, const HeroStatus& h) {
 }  // namespace
 
 std::string StateDigest() {
-    Digest d;
+    platform::Digest d;
     AddHero(d, hero);
     for (const EnemyStatus& e : enemyTable.kinds) {
         d.Add(FixedText(e.name));

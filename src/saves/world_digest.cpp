@@ -2,10 +2,10 @@
 
 #include <string_view>
 
-#include "core/digest.h"
 #include "core/world_folder.h"
 #include "core/world_manifest.h"
 #include "platform/files.h"
+#include "platform/model/digest.h"
 #include "platform/player_files.h"
 
 namespace rf {
@@ -23,7 +23,7 @@ std::string DefaultWorldFolder() {
 }  // namespace
 
 std::string WorldDigest() {
-    Digest digest;
+    platform::Digest digest;
     for (const WorldFileId& id : WorldFiles()) {
         // Names with '/' whatever the system, so the digest is the same everywhere.
         const std::string name = WorldFileName(id);

@@ -1,5 +1,6 @@
 // A 64-bit FNV-1a digest: the same bytes give the same digest on every
-// platform. Used for the world's files and the game records.
+// platform. Used for the world's files, the game records and the screens of
+// a headless run.
 #pragma once
 
 #include <cstdint>
@@ -7,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace rf {
+namespace rf::platform {
 
 class Digest {
 public:
@@ -35,4 +36,4 @@ private:
     std::uint64_t value_ = 0xcbf29ce484222325ULL;
 };
 
-}  // namespace rf
+}  // namespace rf::platform

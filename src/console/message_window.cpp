@@ -1,6 +1,6 @@
-#include "message_window.h"
+#include "console/message_window.h"
 
-#include "console.h"
+#include "console/console.h"
 #include "core/game_state.h"
 
 namespace rf {

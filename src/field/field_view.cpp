@@ -1,11 +1,11 @@
-#include "field_view.h"
+#include "field/field_view.h"
 
 #include <algorithm>
 #include <string>
 
 #include "console/console.h"
-#include "core/sjis.h"
-#include "map_files.h"
+#include "text/sj_literal.h"
+#include "field/map_files.h"
 
 namespace rf {
 namespace {

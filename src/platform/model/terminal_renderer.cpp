@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/model/cp932_unicode.h"
+#include "text/cp932.h"
+#include "text/utf8.h"
 
 namespace rf::platform {
 namespace {
@@ -17,7 +18,7 @@ constexpr std::uint16_t kBlankLook = 0xC0F0;
 // The glyph a double-byte cell shows; a code with no character shows as a
 // full-width middle dot.
 std::uint32_t DoubleGlyph(std::uint16_t code) {
-    std::uint32_t cp = Cp932ToUnicode(code);
+    std::uint32_t cp = UnicodeOf(code);
     return cp != 0 ? cp : 0x30FB;
 }
 
@@ -25,7 +26,7 @@ std::uint32_t DoubleGlyph(std::uint16_t code) {
 // with no character draw as a one-cell middle dot.
 std::uint32_t SingleGlyph(std::uint16_t code) {
     if (code < 0x20 || code == 0x7F) return ' ';
-    std::uint32_t cp = Cp932ToUnicode(code);
+    std::uint32_t cp = UnicodeOf(code);
     return cp != 0 ? cp : 0xFF65;
 }
 

@@ -1,6 +1,7 @@
 #include "platform/model/terminal_renderer.h"
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "text/cp932.h"
@@ -577,57 +578,11 @@ void TerminalRenderer::ShiftCells(std::string& out, int y) {
     ApplySteps(shown_[y], kColumns, best, foreign);
 }
 
-std::string TerminalRenderer::Frame(const VirtualConsole& model) {
-    for (int y = 0; y < kRows; ++y) {
-        for (int x = 0; x < kColumns; ++x) want_[y][x] = model.At(x, y);
-        if (ambiguousWidth_ != 1) continue;
-        for (int x = 0; x + 1 < kColumns; ++x)
-            if (want_[y][x].half == 1 && !IsWide(DoubleGlyph(want_[y][x].code)))
-                want_[y][x + 1] = Cell{' ', 0, want_[y][x].attribute};
-    }
-    std::string out;
-    if (repaint_) {
-        // The screen cleared in plain colours (black where there are
-        // colours). pyte clears it in its own colours whatever the SGR, but
-        // erases a row in the current one, so with colours each row of the
-        // game is erased too; without bce the cells are drawn one by one.
-        out += Transition(colours_, -1, kPlain) + "\x1b[?25l\x1b[2J";
-        const bool eraseRows = backgroundErase_ && colours_ != Colours::kNone;
-        if (eraseRows) {
-            out += "\x1b[H\x1b[K";
-            for (int y = 1; y < kRows; ++y) out += "\r\n\x1b[K";
-        }
-        const Cell cleared = backgroundErase_ ? Cell{' ', 0, kPlain} : ForeignBlank();
-        for (auto& row : shown_)
-            for (auto& c : row) c = cleared;
-        attribute_ = kPlain;
-        cursorX_ = eraseRows ? 0 : -1;
-        cursorY_ = eraseRows ? kRows - 1 : -1;
-        cursorState_ = 0;
-        repaint_ = false;
-    }
+void TerminalRenderer::DrawRows(std::string& out, bool upward, const VirtualConsole& model) {
     const bool wantCursor = model.CursorVisible() && model.CursorY() < kRows;
     std::vector<std::pair<int, int>> unknownWidth;
-    // Moving cells may show them for a moment where they end up anyway;
-    // the cursor is hidden first all the same.
-    const std::size_t before = out.size();
-    ScrollRows(out);
-    // Twice: a row's shift may pay once the rows below it have shifted.
-    for (int pass = 0; pass < 2; ++pass)
-        for (int y = 0; y < kRows; ++y) ShiftCells(out, y);
-    if (out.size() != before && cursorState_ != 0) {
-        out.insert(before, "\x1b[?25l");
-        cursorState_ = 0;
-    }
-    // A glyph drawn in one cell may spill into the next (xterm draws ■ from
-    // a CJK font): that cell is drawn again when the glyph goes, however.
-    if (ambiguousWidth_ == 1) {
-        for (int y = 0; y < kRows; ++y)
-            for (int x = 0; x + 1 < kColumns; ++x)
-                if (shown_[y][x].half == 1 && shown_[y][x + 1].half == 0 && !Same(shown_[y][x], want_[y][x]))
-                    shown_[y][x + 1] = Cell{' ', 0, kForeign};  // drawn again
-    }
-    for (int y = 0; y < kRows; ++y) {
+    for (int row = 0; row < kRows; ++row) {
+        const int y = upward ? kRows - 1 - row : row;
         for (int x = 0; x < kColumns;) {
             const Cell& m = want_[y][x];
             int width = m.half == 1 && x + 1 < kColumns && want_[y][x + 1].half == 2 ? 2 : 1;
@@ -665,7 +620,75 @@ std::string TerminalRenderer::Frame(const VirtualConsole& model) {
         out += "\x1b[?25l";
         cursorState_ = 0;
     }
-    return out;
+}
+
+std::string TerminalRenderer::Frame(const VirtualConsole& model) {
+    for (int y = 0; y < kRows; ++y) {
+        for (int x = 0; x < kColumns; ++x) want_[y][x] = model.At(x, y);
+        if (ambiguousWidth_ != 1) continue;
+        for (int x = 0; x + 1 < kColumns; ++x)
+            if (want_[y][x].half == 1 && !IsWide(DoubleGlyph(want_[y][x].code)))
+                want_[y][x + 1] = Cell{' ', 0, want_[y][x].attribute};
+    }
+    std::string out;
+    if (repaint_) {
+        // The screen cleared in plain colours (black where there are
+        // colours). pyte clears it in its own colours whatever the SGR, but
+        // erases a row in the current one, so with colours each row of the
+        // game is erased too; without bce the cells are drawn one by one.
+        out += Transition(colours_, -1, kPlain) + "\x1b[?25l\x1b[2J";
+        const bool eraseRows = backgroundErase_ && colours_ != Colours::kNone;
+        if (eraseRows) {
+            out += "\x1b[H\x1b[K";
+            for (int y = 1; y < kRows; ++y) out += "\r\n\x1b[K";
+        }
+        const Cell cleared = backgroundErase_ ? Cell{' ', 0, kPlain} : ForeignBlank();
+        for (auto& row : shown_)
+            for (auto& c : row) c = cleared;
+        attribute_ = kPlain;
+        cursorX_ = eraseRows ? 0 : -1;
+        cursorY_ = eraseRows ? kRows - 1 : -1;
+        cursorState_ = 0;
+        repaint_ = false;
+    }
+    // Moving cells may show them for a moment where they end up anyway;
+    // the cursor is hidden first all the same.
+    const std::size_t before = out.size();
+    ScrollRows(out);
+    // Twice: a row's shift may pay once the rows below it have shifted.
+    for (int pass = 0; pass < 2; ++pass)
+        for (int y = 0; y < kRows; ++y) ShiftCells(out, y);
+    if (out.size() != before && cursorState_ != 0) {
+        out.insert(before, "\x1b[?25l");
+        cursorState_ = 0;
+    }
+    // A glyph drawn in one cell may spill into the next (xterm draws ■ from
+    // a CJK font): that cell is drawn again when the glyph goes, however.
+    if (ambiguousWidth_ == 1) {
+        for (int y = 0; y < kRows; ++y)
+            for (int x = 0; x + 1 < kColumns; ++x)
+                if (shown_[y][x].half == 1 && shown_[y][x + 1].half == 0 && !Same(shown_[y][x], want_[y][x]))
+                    shown_[y][x + 1] = Cell{' ', 0, kForeign};  // drawn again
+    }
+    // Rows drawn top down, or bottom up where that is shorter (a glyph that
+    // moves up is drawn after the cell it leaves, from where that ends).
+    int changedRows = 0;
+    for (int y = 0; y < kRows; ++y)
+        changedRows += !std::equal(shown_[y], shown_[y] + kColumns, want_[y], [this](const Cell& a, const Cell& b) { return Same(a, b); });
+    if (changedRows < 2) {
+        DrawRows(out, false, model);
+        return out;
+    }
+    auto start = std::make_unique<Snapshot>(*this);
+    std::string down;
+    DrawRows(down, false, model);
+    auto afterDown = std::make_unique<Snapshot>(*this);
+    start->Restore(*this);
+    std::string up;
+    DrawRows(up, true, model);
+    if (up.size() < down.size()) return out + up;
+    afterDown->Restore(*this);
+    return out + down;
 }
 
 }  // namespace rf::platform

@@ -3,6 +3,7 @@
 // UTF-8 text.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -97,6 +98,22 @@ private:
     int RowCost(int y, int from) const;
     // Whether the terminal's cell already looks like the model's.
     bool Same(const Cell& shown, const Cell& wanted) const;
+    // Draws the cells that differ, rows top down or bottom up, and places
+    // the cursor.
+    void DrawRows(std::string& out, bool upward, const VirtualConsole& model);
+    // What the renderer takes the terminal to show, kept to try a frame two ways.
+    struct Snapshot {
+        explicit Snapshot(const TerminalRenderer& r)
+            : cursorX(r.cursorX_), cursorY(r.cursorY_), attribute(r.attribute_), cursorState(r.cursorState_) {
+            std::copy(&r.shown_[0][0], &r.shown_[0][0] + kRows * kColumns, &shown[0][0]);
+        }
+        void Restore(TerminalRenderer& r) const {
+            std::copy(&shown[0][0], &shown[0][0] + kRows * kColumns, &r.shown_[0][0]);
+            r.cursorX_ = cursorX, r.cursorY_ = cursorY, r.attribute_ = attribute, r.cursorState_ = cursorState;
+        }
+        Cell shown[kRows][kColumns];
+        int cursorX, cursorY, attribute, cursorState;
+    };
 
     Colours colours_;
     bool backgroundErase_;

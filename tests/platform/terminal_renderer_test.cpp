@@ -170,9 +170,12 @@ struct Terminals {
             {{.noBce = true}, false},                             // GNU screen
             {{.topMarginReset = true, .foreignClear = true}, true},  // pyte
         };
+        // Widths matter to mlterm's quirk (glyphs of two cells); the others
+        // are about colours.
         for (const Quirky& q : quirky)
             for (int width : {0, 1, 2})
-                if (!few || width == (q.quirks.shortErase ? 2 : 1)) pairs.emplace_back(c, width, width ? width : 2, 80, q.quirks, q.bce);
+                if (width == (q.quirks.shortErase ? 2 : 1) || (!few && q.quirks.shortErase))
+                    pairs.emplace_back(c, width, width ? width : 2, 80, q.quirks, q.bce);
 #if RANKS_HAVE_VTERM
         for (int learned : {0, 1})
             if (!few || learned) vterms.emplace_back(c, learned);

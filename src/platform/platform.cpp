@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "platform/backend.h"
+#include "platform/streams.h"
 
 namespace rf::platform {
 namespace {
@@ -21,6 +22,8 @@ void SetBeforeExit(void (*hook)()) { beforeExit = hook; }
 void RunBeforeExit() {
     if (!beforeExitRan) {
         beforeExitRan = true;
+        // Why the game had to stop, first: the hook may add where it is saved.
+        if (std::string farewell = TakeFarewell(); !farewell.empty()) PrintError(farewell);
         if (beforeExit) beforeExit();
     }
     FlushRecording();

@@ -14,7 +14,8 @@ using SavesInTerminal = TerminalTest;
 
 std::vector<std::string> Names(const std::filesystem::path& folder) {
     std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        if (!e.path().filename().string().starts_with(".")) names.push_back(e.path().filename().string());  // not the locks
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -17,7 +17,10 @@ bool beforeExitRan = false;
 void UseBackend(const Backend& backend) { active = &backend; }
 const Backend& ActiveBackend() { return active ? *active : NativeBackend(); }
 
-void SetBeforeExit(void (*hook)()) { beforeExit = hook; }
+void SetBeforeExit(void (*hook)()) {
+    beforeExit = hook;
+    beforeExitRan = false;
+}
 
 void RunBeforeExit() {
     if (!beforeExitRan) {

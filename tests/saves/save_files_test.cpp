@@ -46,6 +46,23 @@ TEST(SaveFiles, AKillInTheMiddleOfASaveLeavesThePreviousSaveWhole) {
     EXPECT_EQ(dir.Read("game.save"), after);
 }
 
+#ifndef _WIN32
+// A symlinked save is written through its link; a link planted where a
+// careless writer would put its temporary file is never followed.
+TEST(SaveFiles, WritesFollowNothingTheyDidNotMake) {
+    TempDir dir, elsewhere;
+    elsewhere.Write("real.save", "old");
+    elsewhere.Write("victim", "keep me");
+    std::filesystem::create_symlink(elsewhere.Path() / "real.save", dir.Path() / "game.save");
+    std::filesystem::create_symlink(elsewhere.Path() / "victim", dir.Path() / "game.save.tmp");
+    std::string problem;
+    ASSERT_TRUE(platform::WriteFileAtomically((dir.Path() / "game.save").string(), "new", problem)) << problem;
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.Path() / "game.save"));
+    EXPECT_EQ(elsewhere.Read("real.save"), "new");
+    EXPECT_EQ(elsewhere.Read("victim"), "keep me");
+}
+#endif
+
 TEST(SaveFiles, NewGamesNeverTakeAnOlderName) {
     TempDir dir;
     const std::string folder = dir.Path().string();

@@ -4,6 +4,8 @@
 
 #include <deque>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 
 #if RANKS_HAVE_VTERM
@@ -14,7 +16,6 @@
 #include "core/world_folder.h"
 #include "game_scenarios.h"
 #include "platform/backend.h"
-#include "platform/player_files.h"
 #include "platform/recording.h"
 #include "program/resume.h"
 #include "program/startup.h"
@@ -289,15 +290,16 @@ TEST(TerminalRenderer, EveryFrameOfTheRecordedGamesShowsExactlyTheModel) {
     for (const auto& entry : std::filesystem::directory_iterator(RANKS_RECORDINGS_DIR)) {
         if (entry.path().extension() != ".rec") continue;
         SCOPED_TRACE(entry.path().filename().string());
-        std::string text, error;
-        ASSERT_TRUE(ReadWholeFile(entry.path().string(), text));
+        std::ifstream file(entry.path(), std::ios::binary);
+        const std::string text{std::istreambuf_iterator<char>(file), {}};
+        std::string error;
         RecordingHeader header;
-        std::string_view events;
-        ASSERT_TRUE(ParseRecording(text, header, events, error)) << error;
+        std::size_t eventsAt = 0;
+        ASSERT_TRUE(ParseRecording(text, header, eventsAt, error)) << error;
         ResetGameState();
         headless::Reset();
         dataRoot = RANKS_RECORDINGS_WORLD;
-        ASSERT_TRUE(StartReplay(events, 0, true, error)) << error;
+        ASSERT_TRUE(StartReplay(entry.path().string(), eventsAt, 0, true, error)) << error;
         Terminals terminals(Colours::kExact, true);
         int frames = 0;
         std::string failure;

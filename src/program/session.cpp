@@ -40,9 +40,6 @@ void PrintFinalScreen() {
     platform::PrintOut(out);
 }
 
-// Longer recordings are refused: a replay of one would outlast anyone's patience.
-constexpr std::uint64_t kLargestRecording = std::uint64_t{1} << 30;
-
 int Replay(const Options& options) {
     const std::string& world = options.world;
     std::string problem;
@@ -52,8 +49,6 @@ int Replay(const Options& options) {
     const platform::DataFileBytes head = platform::ReadDataFile(file, kLongestRecordingHeader);
     if (head.problem != platform::FileProblem::kNone)
         return Refuse(file + ": cannot be read (" + std::string(platform::ProblemText(head.problem)) + ")");
-    if (head.cut && platform::ReadDataFile(file, kLargestRecording).cut)
-        return Refuse(file + ": cannot be replayed: larger than 1 GiB, more than any game records");
     RecordingHeader header;
     std::size_t eventsAt = 0;
     std::string error;

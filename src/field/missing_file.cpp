@@ -10,7 +10,7 @@
 namespace rf {
 
 void StopForMissingFile(const WorldFile& file) {
-    Remark(file, 0, Severity::kError, std::string(ProblemText(file.problem)) + ": the game stops here");
+    if (Remarking()) Remark(file, 0, Severity::kError, ProblemSaid(file) + ": the game stops here");
     platform::SetFarewell("ranks: " + file.name + ": " + std::string(ProblemText(file.problem)) + "\n");
     StopForMissingFile();
 }

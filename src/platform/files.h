@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace rf::platform {
 
@@ -12,6 +13,9 @@ namespace rf::platform {
 char PathSeparator();
 std::string ExecutableDirectory();
 bool DirectoryExists(const std::string& path);
+// The names in a directory (none when it cannot be read), for the world
+// checker's hints about names that differ only in case.
+std::vector<std::string> DirectoryNames(const std::string& path);
 
 // Why a data file could not be read.
 enum class FileProblem { kNone, kMissing, kDirectory, kNotRegular, kNoPermission, kUnreadable };

@@ -31,7 +31,7 @@ int RunAuthorsTool(const Options& options) {
                                                                      : authoring::ReportFormat::kText;
     if (options.command == Command::kBalance) return authoring::RunBalance({dir, options.battles, options.levels, format});
     const authoring::CheckResult result = authoring::CheckWorld(dir);
-    platform::PrintOut(authoring::FormatCheck(result, dir));
+    platform::PrintOut(authoring::FormatCheck(result, dir, format, options.notes));
     return result.errors > 0 ? 1 : 0;
 }
 

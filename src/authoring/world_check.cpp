@@ -420,6 +420,66 @@ CheckResult CheckWorld(const std::string& dir) {
     return result;
 }
 
+std::string ShowMap(int map) {
+    const platform::Backend& before = platform::ActiveBackend();
+    platform::UseBackend(platform::HeadlessBackend());
+    loadLog.enabled = false;
+    const HeroReach reach = FloodHero();
+    const std::int16_t start = hero.mapNumber;
+    hero.mapNumber = static_cast<std::int16_t>(map);
+    const bool listRead = Survives([] { LoadMapEnemies(worldNumber); });
+    // Each row as code page 932 bytes, one byte a cell: free cells the hero reaches become '.'.
+    std::string rows[kMapRows];
+    for (int y = 0; y < kMapRows; ++y)
+        for (int x = 0; x < kMapColumns; ++x) {
+            auto c = static_cast<char>(GridCell(OriginColumn(map) + x, OriginRow(map) + y));
+            const bool reached = (x <= kLastHeroColumn && reach.cells[map][CellIndex(x, y)]) ||
+                                 (x >= 1 && reach.cells[map][CellIndex(x - 1, y)]);
+            if (c == ' ' && reached) c = '.';
+            // A control character is a wall the terminal cannot draw: shown as '?'.
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+            rows[y] += c;
+        }
+    auto put = [&](std::string_view symbol, int x, int y) {
+        if (y < 0 || y >= kMapRows || x < 0 || x >= kMapColumns) return;
+        rows[y].replace(static_cast<std::size_t>(x), std::min(symbol.size(), rows[y].size() - static_cast<std::size_t>(x)), symbol);
+    };
+    for (int i = 0; listRead && i < fieldEnemies.count; ++i)
+        if (!IsEmptyEntry(fieldEnemies.entries[i]))
+            put(EnemySymbolOf(fieldEnemies.entries[i].kind), fieldEnemies.entries[i].x, fieldEnemies.entries[i].y);
+    if (worldInfo.queenMark.map == map) put(kLegendSymbols[kQueen - 1], worldInfo.queenMark.x - 1, worldInfo.queenMark.y - 1);
+    if (worldInfo.kingMark.map == map) put(kLegendSymbols[kKing - 1], worldInfo.kingMark.x - 1, worldInfo.kingMark.y - 1);
+    // The frame: where a step over the edge leads into the neighbour (^ v < >).
+    std::string top(kMapColumns, '-'), bottom(kMapColumns, '-');
+    std::string left(kMapRows, '|'), right(kMapRows, '|');
+    for (int x = 0; x <= kLastHeroColumn; ++x) {
+        // Where the hero can stand on the edge and the step leaves the map.
+        auto leaves = [&](int key, int cx, int cy) { return !WallUnder(map, cx, cy) && TestStep(key, cx, cy) == kStepLeavesMap; };
+        if (IsMapNumber(map - 3) && leaves(kKeyUp, x, 0)) top[x] = top[x + 1] = '^';
+        if (IsMapNumber(map + 3) && leaves(kKeyDown, x, kMapRows - 1)) bottom[x] = bottom[x + 1] = 'v';
+        if (x == 0)
+            for (int y = 0; y < kMapRows; ++y) {
+                if (MapColumnOf(map) > 0 && leaves(kKeyLeft, 0, y)) left[y] = '<';
+                if (MapColumnOf(map) < 2 && leaves(kKeyRight, 57, y)) right[y] = '>';
+            }
+    }
+    hero.mapNumber = start;
+    platform::UseBackend(before);
+    std::string out = "Map " + std::to_string(map) + " as the game reads it (" + Relative({WorldFileKind::kMapForm, map}) +
+                      "): . a free cell the hero can reach from the start, a blank one he cannot, ? a control character;\n"
+                      "the enemies and the piece marks where they stand; ^ v < > the passages to the next maps.\n";
+    if (!listRead) out += "(its enemy list is missing: the game stops on entering this map)\n";
+    out += "    " + std::string("0         1         2         3         4         5         ").substr(0, kMapColumns) + "\n";
+    out += "    " + std::string("0123456789012345678901234567890123456789012345678901234567890").substr(0, kMapColumns) + "\n";
+    out += "   +" + top + "+\n";
+    for (int y = 0; y < kMapRows; ++y) {
+        const std::string number = std::to_string(y);
+        out += std::string(2 - number.size(), ' ') + number + " " + left[y] + Cp932ToUtf8(rows[y]) + right[y] + "\n";
+    }
+    out += "   +" + bottom + "+\n";
+    return out;
+}
+
 std::string FormatCheck(const CheckResult& result, const std::string& dir, ReportFormat format, bool notes) {
     const std::string prefix = dir.empty() || dir.ends_with('/') || dir.back() == platform::PathSeparator() ? dir : dir + "/";
     std::string out;

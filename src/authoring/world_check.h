@@ -21,6 +21,12 @@ struct CheckResult {
 // session; leaves the game records as the load left them.
 CheckResult CheckWorld(const std::string& dir);
 
+// Map `map` of the world as the game reads it, after CheckWorld(dir): its
+// cells in UTF-8, those the hero can reach from the world's start marked,
+// the enemies where they stand, the piece marks, and the passages to the
+// neighbouring maps on the frame.
+std::string ShowMap(int map);
+
 // The report as printed: one line per remark, its path as `dir` was given
 // (so it opens from the working directory), then the summary; or one JSON
 // object per remark and line. Notes only when asked for.

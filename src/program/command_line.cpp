@@ -31,6 +31,7 @@ int RunAuthorsTool(const Options& options) {
                                                                      : authoring::ReportFormat::kText;
     if (options.command == Command::kBalance) return authoring::RunBalance({dir, options.battles, options.levels, format});
     const authoring::CheckResult result = authoring::CheckWorld(dir);
+    if (options.show > 0) platform::PrintOut(authoring::ShowMap(options.show) + "\n");
     platform::PrintOut(authoring::FormatCheck(result, dir, format, options.notes));
     return result.errors > 0 ? 1 : 0;
 }

@@ -125,8 +125,9 @@ bool Combinable(const Options& o, std::string& error) {
                 std::string(o.continueGame ? "--continue" : !o.replayFile.empty() ? "--replay" : "--saves");
         return false;
     }
-    if (o.noSave && (!o.replayFile.empty() || o.listSaves)) {
-        error = "--no-save goes with a game played: not with " + std::string(o.listSaves ? "--saves" : "--replay");
+    if (o.noSave && (!o.replayFile.empty() || o.listSaves || !o.recordFile.empty() || o.continueGame)) {
+        error = "--no-save plays a new game that leaves no file: it does not go with " +
+                std::string(o.listSaves ? "--saves" : !o.replayFile.empty() ? "--replay" : o.continueGame ? "--continue" : "--record");
         return false;
     }
     if (!o.replayFile.empty() && (o.continueGame || !o.recordFile.empty() || o.listSaves)) {

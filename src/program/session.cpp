@@ -106,8 +106,10 @@ int Play(const Options& options) {
     saveKeeping.world = SavedWorldName();
     saveKeeping.worldDigest = digest;
     saveKeeping.startedAt = options.continueGame ? resumed.data.startedAt : platform::WallClockSeconds();
-    saveKeeping.path = options.continueGame ? resumed.path : folder.empty() ? "" : NewSavePath(folder, saveKeeping.startedAt);
-    saveKeeping.enabled = !saveKeeping.path.empty();
+    saveKeeping.path = options.continueGame ? resumed.path
+                       : folder.empty() || options.noSave ? ""
+                                                          : NewSavePath(folder, saveKeeping.startedAt);
+    saveKeeping.enabled = !saveKeeping.path.empty() && !options.noSave;
 
     RecordingHeader header{saveKeeping.world, digest, options.continueGame, resumed.data};
     std::vector<std::string> recordings;
@@ -119,7 +121,7 @@ int Play(const Options& options) {
     platform::SetBeforeExit(SaveOnQuit);
     platform::StartRecording(recordings, ComposeRecordingHeader(header));
     if (options.continueGame) ResumeGame(resumed.data);
-    else StartUp();
+    else StartUp({options.startMap, options.startX, options.startY, options.level});
     WriteSave();
     MainLoop();
 }

@@ -115,6 +115,19 @@ TEST_F(WorldCheckTest, ExitStatusTellsCleanFromErrorsFromNoWorld) {
     EXPECT_EQ(headless::PrintedError().find("ranks check: " + root() + "/Hero_Info holds none of the data folders"), 0u);
 }
 
+// A map as the game reads it: the reached cells, the enemies, the passages,
+// and a gap that the checker reports shows no passage.
+TEST_F(WorldCheckTest, ShowDrawsTheMapAsRead) {
+    authoring::CheckWorld(root());
+    const std::string shown = authoring::ShowMap(5);
+    for (const char* part : {"   +------vvvv-----", "10 <.......", " 9 |#.........................#####.........△", " 5 |#.............|       |........"})
+        EXPECT_NE(shown.find(part), std::string::npos) << part << "\n" << shown;
+    dir.Write("map_form/map1/5.txt", Rows(19, std::string(59, ' ')) + std::string(20, '#') + "    " + std::string(35, '#') + "\n");
+    authoring::CheckWorld(root());
+    const std::string sealed = authoring::ShowMap(5);
+    EXPECT_NE(sealed.find("   +------------------------------------------------------------+\n"), std::string::npos) << sealed;
+}
+
 // Pictures written in UTF-8 are measured as the game reads them.
 TEST_F(WorldCheckTest, TheDefaultWorldsUtf8SourcesOnlyGetNotes) {
     const auto result = authoring::CheckWorld(RANKS_SOURCE_WORLD_DIR);

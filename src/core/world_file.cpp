@@ -131,21 +131,8 @@ WorldFile ReadWorldFile(const std::string& path, std::size_t usable) {
     return file;
 }
 
-std::string_view ProblemText(platform::FileProblem problem) {
-    using platform::FileProblem;
-    switch (problem) {
-        case FileProblem::kNone: return "readable";
-        case FileProblem::kMissing: return "missing";
-        case FileProblem::kDirectory: return "a directory";
-        case FileProblem::kNotRegular: return "not a regular file";
-        case FileProblem::kNoPermission: return "no permission";
-        case FileProblem::kUnreadable: return "unreadable";
-    }
-    return "unreadable";
-}
-
 std::string ProblemSaid(const WorldFile& file) {
-    std::string said(ProblemText(file.problem));
+    std::string said(platform::ProblemText(file.problem));
     if (file.problem != platform::FileProblem::kMissing) return said;
     // A name that differs only in case is found on some systems and not on others.
     auto lower = [](std::string text) {

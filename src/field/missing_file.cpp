@@ -5,17 +5,22 @@
 #include "console/console.h"
 #include "core/load_log.h"
 #include "platform/console.h"
+#include "saves/autosave.h"
 #include "text/sj_literal.h"
 
 namespace rf {
 
 void StopForMissingFile(const WorldFile& file) {
     if (Remarking()) Remark(file, 0, Severity::kError, ProblemSaid(file) + ": the game stops here");
-    platform::SetFarewell("ranks: " + file.name + ": " + std::string(ProblemText(file.problem)) + "\n");
+    platform::SetFarewell("ranks: " + file.name + ": " + std::string(platform::ProblemText(file.problem)) + "\n");
     StopForMissingFile();
 }
 
 void StopForMissingFile() {
+    // Whatever the player does now, the last save stays as it was; and the
+    // notice is seen even when the game stops before its terminal was taken.
+    NoteStop();
+    platform::Open();
     WriteLine("ファイルが存在しないため情報の初期化に失敗しました。"_sj);
     WriteLine("ファイルが実行ファイルと同じディレクトリ内にあるか確認してください。"_sj);
     WriteLine("ファイルが見つからない場合はもう一度ダウンロードしてください。"_sj);

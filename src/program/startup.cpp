@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "authoring/balance.h"
 #include "console/console.h"
 #include "core/data_files.h"
 #include "field/field_enemies.h"
@@ -16,7 +17,34 @@
 
 namespace rf {
 
-void StartUp() {
+namespace {
+
+// The play-test's start: the map and cell asked for, the hero grown to the
+// level asked for with the game's own level-ups, as the balance tool grows him.
+void PlaceForTest(const StartPlace& place) {
+    if (place.level > 0) authoring::GrowHero(hero, place.level);
+    if (place.map == 0) return;
+    hero.mapNumber = static_cast<std::int16_t>(place.map);
+    auto free = [&](int x, int y) {
+        return GridCell(OriginColumn(place.map) + x, OriginRow(place.map) + y) == ' ' &&
+               GridCell(OriginColumn(place.map) + x + 1, OriginRow(place.map) + y) == ' ';
+    };
+    if (place.x >= 0) {
+        hero.fieldX = static_cast<std::int16_t>(place.x);
+        hero.fieldY = static_cast<std::int16_t>(place.y);
+    }
+    // A cell on a wall: the first free one after it, row by row.
+    for (int i = hero.fieldY * (kLastHeroColumn + 1) + hero.fieldX; i < kMapRows * (kLastHeroColumn + 1); ++i)
+        if (free(i % (kLastHeroColumn + 1), i / (kLastHeroColumn + 1))) {
+            hero.fieldX = static_cast<std::int16_t>(i % (kLastHeroColumn + 1));
+            hero.fieldY = static_cast<std::int16_t>(i / (kLastHeroColumn + 1));
+            break;
+        }
+}
+
+}  // namespace
+
+void StartUp(const StartPlace& place) {
     SetTextAttribute(kPlain);
     HideCursor();
     // A status file that cannot be read leaves its record zero; start-up goes on.
@@ -26,6 +54,7 @@ void StartUp() {
     // A start cell off the field would put the hero where no step can reach.
     ClampHeroCell();
     LoadMapForms(worldNumber);
+    PlaceForTest(place);
     LoadMapEnemies(worldNumber);
     DrawFirstFieldScreen();
 }

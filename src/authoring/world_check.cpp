@@ -40,10 +40,7 @@ void Say(const std::string& file, LoadToken at, Severity severity, std::string m
                                std::move(message)});
 }
 
-bool WallUnder(int map, int x, int y) {
-    return GridCell(OriginColumn(map) + x, OriginRow(map) + y) != ' ' ||
-           GridCell(OriginColumn(map) + x + 1, OriginRow(map) + y) != ' ';
-}
+bool WallUnder(int map, int x, int y) { return !StandsFree(map, x, y); }
 
 // Whether reading the file stopped early: what its later fields would say is no finding of its own.
 bool Stopped(const std::string& file) {

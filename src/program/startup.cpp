@@ -19,27 +19,17 @@ namespace rf {
 
 namespace {
 
-// The play-test's start: the map and cell asked for, the hero grown to the
-// level asked for with the game's own level-ups, as the balance tool grows him.
+// The play-test's start: the map and cell asked for (on a wall, the nearest
+// free cell, as for a save), the hero grown to the level asked for with the
+// game's own level-ups, as the balance tool grows him.
 void PlaceForTest(const StartPlace& place) {
     if (place.level > 0) authoring::GrowHero(hero, place.level);
     if (place.map == 0) return;
     hero.mapNumber = static_cast<std::int16_t>(place.map);
-    auto free = [&](int x, int y) {
-        return GridCell(OriginColumn(place.map) + x, OriginRow(place.map) + y) == ' ' &&
-               GridCell(OriginColumn(place.map) + x + 1, OriginRow(place.map) + y) == ' ';
-    };
-    if (place.x >= 0) {
-        hero.fieldX = static_cast<std::int16_t>(place.x);
-        hero.fieldY = static_cast<std::int16_t>(place.y);
-    }
-    // A cell on a wall: the first free one after it, row by row.
-    for (int i = hero.fieldY * (kLastHeroColumn + 1) + hero.fieldX; i < kMapRows * (kLastHeroColumn + 1); ++i)
-        if (free(i % (kLastHeroColumn + 1), i / (kLastHeroColumn + 1))) {
-            hero.fieldX = static_cast<std::int16_t>(i % (kLastHeroColumn + 1));
-            hero.fieldY = static_cast<std::int16_t>(i / (kLastHeroColumn + 1));
-            break;
-        }
+    int x = place.x >= 0 ? place.x : hero.fieldX, y = place.x >= 0 ? place.y : hero.fieldY;
+    if (!StandsFree(place.map, x, y)) NearestFreeCell(place.map, x, y);
+    hero.fieldX = static_cast<std::int16_t>(x);
+    hero.fieldY = static_cast<std::int16_t>(y);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@ namespace rf {
 // level 0 keep the world's own start.
 struct StartPlace {
     int map = 0;
-    int x = -1, y = -1;  // -1: the hero file's cell, or the map's first free one
+    int x = -1, y = -1;  // -1: the hero file's cell (on a wall: the nearest free one)
     int level = 0;
 };
 

@@ -54,8 +54,8 @@ TEST_F(SavesInTerminal, SigtermInBattleSavesTheFieldBeforeItAndContinueResumes) 
     EXPECT_EQ(none.WaitForExit(), 2);
 }
 
-// Play-testing: the hero where --start puts him (the first free cell after
-// a wall asked for), at the --level asked, and --no-save leaves no file.
+// Play-testing: the hero where --start puts him (the nearest free cell to a
+// wall asked for), at the --level asked, and --no-save leaves no file.
 TEST_F(SavesInTerminal, StartLevelAndNoSavePlayTestAMapAndLeaveNothing) {
     TerminalSession s;
     StartGame(s, {"--world", RANKS_WORLD_DIR, "--start", "5,30,10", "--level", "9", "--no-save"}, true);

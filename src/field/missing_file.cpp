@@ -1,5 +1,6 @@
 #include "field/missing_file.h"
 
+#include <algorithm>
 #include <string>
 
 #include "console/console.h"
@@ -11,7 +12,7 @@
 namespace rf {
 
 void StopForMissingFile(const WorldFile& file) {
-    Remark(file, 0, Severity::kError, std::string(platform::ProblemText(file.problem)) + ": the game stops here");
+    if (Remarking()) Remark(file, 0, Severity::kError, ProblemSaid(file) + ": the game stops here");
     platform::SetFarewell("ranks: " + file.name + ": " + std::string(platform::ProblemText(file.problem)) + "\n");
     StopForMissingFile();
 }
@@ -26,8 +27,10 @@ void StopForMissingFile() {
     WriteLine("ファイルが見つからない場合はもう一度ダウンロードしてください。"_sj);
     WriteLine(" 30 秒後に強制終了しますので手動で閉じないでください。"_sj);
     const std::int64_t noted = platform::ClockSeconds();
-    // Keys are not read: the stop has no way back. Sleeping keeps the core idle.
-    while (platform::ClockSeconds() - noted < 30) platform::Sleep(100);
+    // Keys are not read: the stop has no way back. One sleep for what is left
+    // keeps the process from waking at all until then.
+    for (std::int64_t passed; (passed = platform::ClockSeconds() - noted) < 30;)
+        platform::Sleep(static_cast<std::uint32_t>(std::min<std::int64_t>(30 - passed, 30)) * 1000);
     platform::Exit(-1);
 }
 

@@ -40,9 +40,6 @@ void PrintFinalScreen() {
     platform::PrintOut(out);
 }
 
-// Longer recordings are refused: a replay of one would outlast anyone's patience.
-constexpr std::uint64_t kLargestRecording = std::uint64_t{1} << 30;
-
 int Replay(const Options& options) {
     const std::string& world = options.world;
     std::string problem;
@@ -52,8 +49,6 @@ int Replay(const Options& options) {
     const platform::DataFileBytes head = platform::ReadDataFile(file, kLongestRecordingHeader);
     if (head.problem != platform::FileProblem::kNone)
         return Refuse(file + ": cannot be read (" + std::string(platform::ProblemText(head.problem)) + ")");
-    if (head.cut && platform::ReadDataFile(file, kLargestRecording).cut)
-        return Refuse(file + ": cannot be replayed: larger than 1 GiB, more than any game records");
     RecordingHeader header;
     std::size_t eventsAt = 0;
     std::string error;
@@ -166,7 +161,7 @@ int Play(const Options& options) {
     platform::SetBeforeExit(SaveOnQuit);
     std::string moved;
     if (options.continueGame) moved = ResumeGame(resumed.data);
-    else StartUp();
+    else StartUp({options.startMap, options.startX, options.startY, options.level});
     if (!moved.empty()) {
         platform::PrintError("ranks: warning: " + Escaped(resumed.path) + " " + moved + "\n");
         platform::Sleep(2000);
@@ -176,7 +171,7 @@ int Play(const Options& options) {
     // The game has started: from now on it is saved and recorded.
     if (options.continueGame) {
         saveKeeping.path = resumed.path;
-    } else if (!folder.empty()) {
+    } else if (!folder.empty() && !options.noSave) {
         saveKeeping.path = WriteNewSave(folder, CurrentSave(), unavailable);
         if (saveKeeping.path.empty()) saveKeeping.unavailable = unavailable;
         else HoldSave(saveKeeping.path, unavailable);

@@ -211,12 +211,22 @@ constexpr Backend kReplay{Open, SetCursorPosition, SetAttribute, Write, SetCurso
 
 namespace {
 
+// Longer recordings are refused: no game records that much (an hour of
+// brisk walking takes 75 KB), and a replay of it would outlast anyone.
+constexpr std::uint64_t kLargestEvents = std::uint64_t{1} << 30;
+
 // Every line is checked before the replay begins, so a damaged recording is
 // refused at once rather than ended half-way.
 bool StartFrom(EventSource source, int speed, bool headless, std::string& error) {
     std::string line;
     std::vector<SessionEvent> scratch;
+    std::uint64_t bytes = 0;
     while (source.NextLine(line)) {
+        if ((bytes += line.size() + 1) > kLargestEvents) {
+            error = "larger than 1 GiB, more than any game records";
+            if (source.file) std::fclose(source.file);
+            return false;
+        }
         scratch.clear();
         if (!ParseEventLine(line, source.lineNumber, scratch, error)) {
             if (source.file) std::fclose(source.file);

@@ -6,6 +6,7 @@
 #include "console/console.h"
 #include "core/sjis.h"
 #include "map_files.h"
+#include "platform/platform.h"
 
 namespace rf {
 namespace {
@@ -158,7 +159,12 @@ void DrawLegend() {
     Write("Ω ・・・ クイーン"_sj);
     Write("\t");
     Write("Ψ ・・・ キング"_sj);
+    // The legend closes every whole field screen.
+    NarrateField();
 }
+
+// Every battle begins at full HP: that is the hero's HP on the field.
+void NarrateField() { platform::NarrateField(hero.mapNumber, hero.level, hero.maxHp); }
 
 void DrawSymbolAt(std::string_view text, int x, int y) {
     MoveTo(x, y);

@@ -104,6 +104,7 @@ void EnterNeighbourMap(int direction) {
     WriteLine("●"_sj);
     DrawFieldEnemies();
     DrawCurrentPieceMark();
+    NarrateField();
 }
 
 void ClampHeroCell() {

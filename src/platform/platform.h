@@ -42,6 +42,13 @@ std::int64_t ClockSeconds();
 // (why the game had to stop); empty for none.
 void SetFarewell(std::string_view text);
 
+// What the console shows, as text a screen reader can speak: the message
+// window's newest message (code page 932), and on the field the map, level
+// and the HP the hero will fight with. Only the web page mirrors it (in a live region); elsewhere nothing
+// happens, and the screen, recordings and replays never depend on it.
+void NarrateMessage(std::string_view text);
+void NarrateField(int map, int level, int hp);
+
 // Plain UTF-8 text on standard output or standard error, for the command
 // line (used before the console is taken over).
 void PrintOut(std::string_view text);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/backend.h"
+#include "platform/model/cp932_unicode.h"
 #include "platform/model/key_decoder.h"
 #include "platform/model/terminal_renderer.h"
 #include "platform/model/virtual_console.h"
@@ -35,6 +36,22 @@ EM_JS(double, web_clock_seconds, (), { return Module.ranksClockSeconds(); });
 EM_JS(void, web_printed, (int error, const char* text, int size), {
     Module.ranksPrinted(error !== 0, UTF8ToString(text, size));
 });
+// What a screen reader is given (the page's live region).
+EM_JS(void, web_narrate_message, (const char* text, int size), {
+    if (Module.ranksNarrate) Module.ranksNarrate({message: UTF8ToString(text, size)});
+});
+EM_JS(void, web_narrate_field, (int map, int level, int hp), {
+    if (Module.ranksNarrate) Module.ranksNarrate({map: map, level: level, hp: hp});
+});
+// The page asks for a save when it may be closed (hidden, or left), and
+// wakes the game; the game keeps what quitting would keep, tells the page,
+// and goes on where it was.
+EM_JS(int, web_take_save_request, (), {
+    var asked = Module.ranksSaveRequested;
+    Module.ranksSaveRequested = false;
+    return asked ? 1 : 0;
+});
+EM_JS(void, web_saved, (), { Module.ranksSaved(); });
 // Tells the page the game has ended, then never resumes: the page starts
 // a fresh instance to play again.
 EM_ASYNC_JS(void, web_end, (int status), {
@@ -59,6 +76,8 @@ struct WebState {
     std::uint64_t presentedVersion = 0;
     std::uint64_t versionAtLastPoll = 0;
     bool presentedOnce = false;
+    // The farewell line already handed to the page, which shows it at once.
+    std::string farewellShown;
 };
 
 WebState state;
@@ -66,6 +85,10 @@ WebState state;
 double NowMs() { return emscripten_get_now(); }
 
 void Present() {
+    if (const std::string& farewell = PendingFarewell(); farewell != state.farewellShown) {
+        state.farewellShown = farewell;
+        if (!farewell.empty()) PrintError(farewell);
+    }
     if (state.presentedOnce && !state.renderer.RepaintPending() &&
         state.model.Version() == state.presentedVersion)
         return;
@@ -78,7 +101,7 @@ void Present() {
 [[noreturn]] void End(int status) {
     Present();
     // What the game has to say on its way out (a missing file's name).
-    if (std::string farewell = TakeFarewell(); !farewell.empty()) PrintError(farewell);
+    if (std::string farewell = TakeFarewell(); !farewell.empty() && farewell != state.farewellShown) PrintError(farewell);
     web_end(status);
     __builtin_unreachable();
 }
@@ -97,6 +120,10 @@ void ReadInput() {
                            static_cast<std::int64_t>(NowMs()));
     }
     state.decoder.Tick(static_cast<std::int64_t>(NowMs()));
+    if (web_take_save_request()) {
+        RunBeforeExitHook();
+        web_saved();
+    }
     // Ctrl+C ends the game as in a terminal (the game saves on its way
     // out); there is no job to suspend.
     if (state.decoder.TakeInterrupt()) {
@@ -130,11 +157,21 @@ void WaitForInput() {
     ReadInput();
 }
 
+void ShowNarratedMessage(std::string_view cp932) {
+    std::string text = Cp932ToUtf8(std::string(cp932));
+    web_narrate_message(text.data(), static_cast<int>(text.size()));
+}
+
+void ShowNarratedField(int map, int level, int hp) { web_narrate_field(map, level, hp); }
+
+constexpr Narrator kNarrator{ShowNarratedMessage, ShowNarratedField};
+
 }  // namespace
 
 namespace web {
 
 void Open() {
+    SetNarrator(&kNarrator);
     // xterm.js gives the ambiguous glyphs (■ ● ◎ ...) one cell.
     state.renderer.SetAmbiguousWidth(1);
     state.renderer.Invalidate();

@@ -30,8 +30,6 @@ target_link_options(ranks PRIVATE
   -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536
   -sMODULARIZE -sEXPORT_NAME=RanksGame -sENVIRONMENT=web
   -sEXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency -sFORCE_FILESYSTEM
-  # Saved games live in the browser's IndexedDB.
-  -lidbfs.js
   # A world read from the user's disk may be larger than the default one.
   -sALLOW_MEMORY_GROWTH
   --preload-file ${CMAKE_BINARY_DIR}/bin/world@/game/world)
@@ -94,3 +92,4 @@ foreach(name IN ITEMS index.html page.js page.css xterm.js xterm.css addon-canva
   list(APPEND RANKS_COMPRESSED ${outputs})
 endforeach()
 add_custom_target(ranks_compressed ALL DEPENDS ${RANKS_COMPRESSED})
+add_dependencies(ranks_compressed ranks_page ranks)

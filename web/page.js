@@ -6,9 +6,12 @@
   'use strict';
 
   const kDataFolders = ['Hero_Info', 'Enemy_Info', 'Abilities', 'map_form', 'map_info', 'mini_map'];
-  // The game's data folder for the player (saves, recordings). Emscripten's
-  // IDBFS keeps it in the IndexedDB database of that name: one record per
-  // file in the store below, keyed by the file's path.
+  // The game's data folder for the player (saves, recordings), kept in the
+  // IndexedDB database of that name as Emscripten's IDBFS keeps a folder:
+  // one record per file in the store below, keyed by the file's path. The
+  // page reads and writes it itself, file by file: IDBFS would write the
+  // whole folder at every fsync, taking away what another tab or an upload
+  // put there meanwhile.
   const kPlayerFiles = '/home/web_user/.local/share/ranks-and-files';
   const kStore = 'FILE_DATA';
   const kStoreVersion = 21;
@@ -114,7 +117,7 @@
     if (database) return Promise.resolve(database);
     return new Promise((resolve, reject) => {
       const request = indexedDB.open(kPlayerFiles, kStoreVersion);
-      // As IDBFS makes it, for a first visit that lists before playing.
+      // As IDBFS made it for the pages before this one.
       request.onupgradeneeded = () => {
         if (!request.result.objectStoreNames.contains(kStore)) {
           request.result.createObjectStore(kStore).createIndex('timestamp', 'timestamp', { unique: false });
@@ -150,7 +153,7 @@
   async function storeFile(name, data) {
     const db = await openStore();
     const tx = db.transaction([kStore], 'readwrite');
-    // 0100644: a plain file, as the game's own would be.
+    // 0100644: a plain file.
     tx.objectStore(kStore).put({ timestamp: new Date(), mode: 0o100644, contents: data }, kPlayerFiles + '/' + name);
     await transactionDone(tx);
     filesChanged();
@@ -245,6 +248,9 @@
   }
   Session.prototype.push = function (bytes) {
     this.input.push(bytes);
+    // What a key changes is saved as the game next looks at the keyboard:
+    // a page closed at any moment loses nothing.
+    if (this.module) this.module.ranksSaveRequested = true;
     if (this.wake) this.wake();
   };
 
@@ -285,13 +291,14 @@
   }
 
   // Has the running game save as quitting would, and write it out: at once
-  // when it waits for a key, else as its pause ends (a tenth of a second).
+  // when it waits for a key, else as it next looks at the keyboard.
   // Resolves once the save is asked for and written (or after a second).
   function saveNow() {
     const session = game;
     if (!session || session.ended !== null || !session.saveKnown) return Promise.resolve();
     session.module.ranksSaveRequested = true;
     if (session.wake) session.wake();
+    if (session.interrupt) session.interrupt();
     return new Promise((resolve) => {
       session.onSaved = resolve;
       setTimeout(resolve, 1000);
@@ -302,6 +309,7 @@
     await saveNow();
     session.module.ranksReplaced = true;
     if (session.wake) session.wake();
+    if (session.interrupt) session.interrupt();
     if (session.ended === null) session.ended = 'replaced';
     await persist(session);
     await releaseLock(session);
@@ -342,10 +350,16 @@
       preRun: [function () {
         const FS = module.FS;
         FS.mkdirTree(kPlayerFiles);
-        FS.mount(FS.filesystems.IDBFS, {}, kPlayerFiles);
         module.addRunDependency('player-files');
-        FS.syncfs(true, (error) => {
-          if (error) console.warn('saved games could not be read:', error);
+        storedFiles().catch((error) => {
+          console.warn('saved games could not be read:', error);
+          return [];
+        }).then((files) => {
+          for (const file of files) {
+            FS.writeFile(file.path, file.data);
+            const time = file.time.getTime();
+            FS.utime(file.path, time, time);
+          }
           session.before = new Set(FS.readdir(kPlayerFiles).filter((n) => n.endsWith('.save')));
           session.stamps = new Map();
           for (const name of FS.readdir(kPlayerFiles)) {
@@ -407,6 +421,15 @@
         persist(session);
         session.wake = done;
         if (timeoutMs >= 0) timer = setTimeout(done, timeoutMs);
+      }),
+      ranksSleep: (ms) => new Promise((resolve) => {
+        const done = () => {
+          session.interrupt = null;
+          clearTimeout(timer);
+          resolve();
+        };
+        const timer = setTimeout(done, ms);
+        session.interrupt = done;
       }),
       ranksPausing: timeline ? (ms) => session.timeline.push([ms, performance.now()]) : null,
       ranksClockSeconds: () => fixedClock !== null ? fixedClock : Math.floor(Date.now() / 1000),

@@ -28,6 +28,11 @@ EM_JS(int, web_take_input, (char* buffer, int capacity), {
 EM_ASYNC_JS(void, web_wait_input, (int timeoutMs), {
     await Module.ranksWaitInput(timeoutMs);
 });
+// A pause handed to the browser; the page cuts it short only to have the
+// game save (a page being closed does not wait for a timer).
+EM_ASYNC_JS(void, web_sleep, (double milliseconds), {
+    await Module.ranksSleep(milliseconds);
+});
 // Each pause as the game asks for it (the page's benchmark times them).
 EM_JS(void, web_pausing, (unsigned milliseconds), {
     if (Module.ranksPausing) Module.ranksPausing(milliseconds);
@@ -43,9 +48,9 @@ EM_JS(void, web_narrate_message, (const char* text, int size), {
 EM_JS(void, web_narrate_field, (int map, int level, int hp), {
     if (Module.ranksNarrate) Module.ranksNarrate({map: map, level: level, hp: hp});
 });
-// The page asks for a save when it may be closed (hidden, or left), and
-// wakes the game; the game keeps what quitting would keep, tells the page,
-// and goes on where it was.
+// The page asks for a save after a key, and when it may be closed (hidden,
+// or left; it then wakes the game): the game keeps what quitting would
+// keep, tells the page, and goes on where it was.
 EM_JS(int, web_take_save_request, (), {
     var asked = Module.ranksSaveRequested;
     Module.ranksSaveRequested = false;
@@ -120,10 +125,6 @@ void ReadInput() {
                            static_cast<std::int64_t>(NowMs()));
     }
     state.decoder.Tick(static_cast<std::int64_t>(NowMs()));
-    if (web_take_save_request()) {
-        RunBeforeExitHook();
-        web_saved();
-    }
     // Ctrl+C ends the game as in a terminal (the game saves on its way
     // out); there is no job to suspend.
     if (state.decoder.TakeInterrupt()) {
@@ -133,6 +134,15 @@ void ReadInput() {
     state.decoder.TakeSuspend();
 }
 
+// Saves as quitting would when the page asks (a key was pressed since, or
+// the page may be closed). Only where the game looks at the keyboard: there
+// its records are whole, never halfway through a map change.
+void SaveIfAsked() {
+    if (!web_take_save_request()) return;
+    RunBeforeExitHook();
+    web_saved();
+}
+
 // Blocks until input arrives, or until a held ESC would settle.
 void WaitForInput() {
     Present();
@@ -140,7 +150,7 @@ void WaitForInput() {
     // timer for most of it, then the clock for the rest.
     if (double owed = state.pauses.Owed(NowMs()); owed > 0) {
         if (owed >= PauseAccount::kYieldFromMs) {
-            emscripten_sleep(static_cast<unsigned>(owed - PauseAccount::kTimerLateMs));
+            web_sleep(owed - PauseAccount::kTimerLateMs);
             HaltIfReplaced();
             state.pauses.Yielded(NowMs());
         }
@@ -149,6 +159,7 @@ void WaitForInput() {
         ReadInput();
         if (state.decoder.HasKey()) return;
     }
+    SaveIfAsked();
     std::int64_t settle = state.decoder.MsUntilSettled(static_cast<std::int64_t>(NowMs()));
     web_wait_input(settle < 0 ? -1 : static_cast<int>(settle) + 1);
     HaltIfReplaced();
@@ -190,7 +201,7 @@ void Sleep(std::uint32_t milliseconds) {
     state.idle.Busy();
     double yieldMs = state.pauses.Pause(NowMs(), milliseconds);
     if (yieldMs > 0) {
-        emscripten_sleep(static_cast<unsigned>(yieldMs));
+        web_sleep(yieldMs);
         HaltIfReplaced();
         state.pauses.Yielded(NowMs());
         ReadInput();
@@ -198,6 +209,7 @@ void Sleep(std::uint32_t milliseconds) {
 }
 
 bool KeyWaiting() {
+    SaveIfAsked();
     Present();
     ReadInput();
     // Output since the last poll means the game is busy, not waiting.
@@ -218,6 +230,7 @@ bool KeyWaiting() {
 }
 
 int ReadKey() {
+    SaveIfAsked();
     state.idle.Busy();
     for (;;) {
         ReadInput();

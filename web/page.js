@@ -205,6 +205,39 @@
   const isSave = (data) => new TextDecoder('latin1').decode(data.subarray(0, 22)) === 'ranks-and-files save 1';
   const worldLabel = (world) => world === 'default' ? 'default world' : (world || '?').split(/[\\/]/).filter(Boolean).pop() || world;
 
+  // ---- The game's code and its world, fetched and compiled once ----
+
+  // Every start (play again, another world, a replay) is a new instance of
+  // the same compiled module and the same world package: fetched again and
+  // compiled again, each left about a megabyte behind in the renderer.
+  let compiled = null;
+  let worldPackage = null;
+  function loadOnce() {
+    if (!compiled) {
+      compiled = fetch('ranks.wasm').then(async (response) => {
+        if (!response.ok) throw new Error('ranks.wasm: ' + response.status);
+        // Progress against the size when it is the file's own (not a compressed copy's).
+        const total = response.headers.get('content-encoding') ? 0 : Number(response.headers.get('content-length'));
+        const reader = response.body.getReader();
+        const chunks = [];
+        let got = 0;
+        for (;;) {
+          const { done, value } = await reader.read();
+          if (done) break;
+          chunks.push(value);
+          got += value.length;
+          loading(got, total);
+        }
+        const bytes = new Uint8Array(got);
+        let at = 0;
+        for (const c of chunks) { bytes.set(c, at); at += c.length; }
+        return WebAssembly.compile(bytes);
+      });
+      worldPackage = fetch('ranks.data').then((r) => r.arrayBuffer());
+    }
+    return Promise.all([compiled, worldPackage]);
+  }
+
   // ---- One game, one writer: a save played in a tab is locked there ----
 
   const lockName = (saveName) => 'ranks-save:' + saveName;
@@ -284,7 +317,9 @@
       const path = kPlayerFiles + '/' + name;
       const fields = readSave(FS.readFile(path));
       if (fields.world !== mine.world || fields['world-digest'] !== mine['world-digest']) continue;
-      if (!best || (fields.saved || '') > best.saved) best = { path, saved: fields.saved || '' };
+      // The file's time: the saved line has whole seconds only.
+      const time = FS.stat(path).mtime.getTime();
+      if (!best || time > best.time) best = { path, time };
     }
     session.resumable = best ? best.path : null;
     $('continue').hidden = best === null;
@@ -330,6 +365,16 @@
     if (game) await retire(game);
     if (token !== startToken) return;
     await openStore().catch((error) => console.warn('saved games cannot be kept:', error));
+    let code;
+    let world;
+    try {
+      [code, world] = await loadOnce();
+    } catch (error) {
+      compiled = null;
+      showErrors('The game could not be loaded (' + error.message + '); reload the page to try again.');
+      return;
+    }
+    if (token !== startToken) return;
     const session = new Session(how);
     game = session;
     ++starts;
@@ -375,7 +420,11 @@
           FS.writeFile(path, file.data);
         }
       }],
-      setStatus: (text) => loading(text),
+      instantiateWasm: (imports, receive) => {
+        WebAssembly.instantiate(code, imports).then((instance) => receive(instance, code));
+        return {};
+      },
+      getPreloadedPackage: () => world,
       print: (line) => console.log(line),
       printErr: (line) => {
         console.warn(line);
@@ -390,7 +439,7 @@
       ranksWrite: (bytes) => {
         if (!current()) return;
         term.write(bytes);
-        loading(null);
+        if (!$('loading').hidden) $('loading').hidden = true;
       },
       ranksTakeInput: (into) => {
         if (!session.saveKnown && current()) knowSave(session);
@@ -480,13 +529,14 @@
 
   // ---- Loading ----
 
-  function loading(text) {
-    if (text === null || text === '') { $('loading').hidden = true; return; }
-    // Emscripten reports the data file as "Downloading data... (got/total)".
-    const m = /\((\d+)\/(\d+)\)/.exec(text);
-    if (m) {
-      $('loading-bar').value = Number(m[1]) / Number(m[2]);
-      $('loading-text').textContent = `Loading the game… ${Math.round(Number(m[1]) / 1024)} of ${Math.round(Number(m[2]) / 1024)} KB`;
+  // The game's code as it arrives: of `total` bytes, or of a size not known.
+  function loading(got, total) {
+    const kb = (n) => Math.round(n / 1024);
+    if (total > 0) {
+      $('loading-bar').value = got / total;
+      $('loading-text').textContent = `Loading the game… ${kb(got)} of ${kb(total)} KB`;
+    } else {
+      $('loading-text').textContent = `Loading the game… ${kb(got)} KB`;
     }
   }
 
@@ -603,10 +653,11 @@
     }
     const list = Array.from(games.values()).map((g) => {
       g.fields = g.save ? readSave(g.save.data) : {};
+      g.time = (g.save || g.recordings[0]).time.getTime();
       g.when = g.fields.saved || (g.recordings[0] ? g.recordings[0].time.toISOString() : '');
       g.recordings.sort((a, b) => a.name.localeCompare(b.name, 'en', { numeric: true }));
       return g;
-    }).sort((a, b) => (a.when < b.when ? 1 : a.when > b.when ? -1 : 0));
+    }).sort((a, b) => b.time - a.time);
     const body = document.querySelector('#games-list tbody');
     body.textContent = '';
     for (const g of list) {

@@ -63,7 +63,7 @@ async function launch(options = {}) {
     await context.close();
     fs.rmSync(profile, { recursive: true, force: true });
   };
-  return { context, close };
+  return { context, close, profile };
 }
 
 // Opens the page and waits until the game waits for its first key.

@@ -311,6 +311,7 @@
     session.saveKnown = true;
     session.saveName = own;
     takeLock(session, own);
+    refreshGames();
     let best = null;
     for (const name of session.before) {
       if (!name.endsWith('.save') || name === own) continue;
@@ -505,7 +506,7 @@
   function ended(session, status) {
     session.ended = status;
     session.waiting = false;
-    persist(session).then(() => releaseLock(session));
+    persist(session).then(() => releaseLock(session)).then(refreshGames);
     let text = session.how.replay ? 'The recording has ended.' : 'The game has ended.';
     if (session.errors !== '') text += ' It reported what is shown above.';
     $('ended-text').textContent = text;
@@ -654,7 +655,9 @@
     const list = Array.from(games.values()).map((g) => {
       g.fields = g.save ? readSave(g.save.data) : {};
       g.time = (g.save || g.recordings[0]).time.getTime();
-      g.when = g.fields.saved || (g.recordings[0] ? g.recordings[0].time.toISOString() : '');
+      // A save says when in UTC to the second; a lone recording has its file's time.
+      g.when = g.fields.saved ? g.fields.saved.replace(/:\d\d UTC$/, ' UTC')
+        : g.recordings[0].time.toISOString().slice(0, 16).replace('T', ' ') + ' UTC';
       g.recordings.sort((a, b) => a.name.localeCompare(b.name, 'en', { numeric: true }));
       return g;
     }).sort((a, b) => b.time - a.time);
@@ -666,9 +669,11 @@
       row.insertCell().textContent = g.save ? worldLabel(g.fields.world) : '';
       row.insertCell().textContent = g.fields.level || '';
       row.insertCell().textContent = g.fields.map || '';
-      row.insertCell().textContent = g.when.replace(/:\d\d( UTC)?$/, '$1').replace('T', ' ').replace(/\.\d+Z$/, ' UTC');
+      row.insertCell().textContent = g.when;
       const actions = row.insertCell();
-      if (g.save) {
+      if (g.save && game && game.saveName === g.save.name && game.ended === null) {
+        actions.textContent = 'Playing now';
+      } else if (g.save) {
         actions.append(
           button('Continue', () => continueSave(g.save.path), 'Continue ' + title),
           button('Download', () => download(g.save.name, g.save.data), 'Download ' + title),
@@ -678,7 +683,8 @@
       for (const rec of g.recordings) {
         const part = document.createElement('span');
         part.className = 'recording';
-        part.append(rec.name.slice(g.stem.length + 1) + ': ',
+        // game-X.rec is the first part played, game-X.2.rec the second ...
+        part.append('Part ' + (/\.(\d+)\.rec$/.exec(rec.name.slice(g.stem.length)) || [0, 1])[1] + ': ',
           button('Watch', () => start({ replay: rec.path }), 'Watch ' + rec.name),
           button('4x', () => start({ replay: rec.path, speed: '4' }), 'Watch ' + rec.name + ' four times as fast'),
           button('End', () => start({ replay: rec.path, speed: 'max' }), 'Show the end of ' + rec.name),
@@ -813,7 +819,6 @@
     // Pauses [ms, time] and key waits ['wait', time] so far (with ?timeline).
     timeline: () => (game ? game.timeline : []),
     terminal: term,
-    saveNow: () => saveNow(),
   };
 
   fit();

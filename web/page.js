@@ -311,6 +311,8 @@
     session.saveKnown = true;
     session.saveName = own;
     takeLock(session, own);
+    // Written out at once: another tab now sees this game as the latest.
+    persist(session);
     refreshGames();
     let best = null;
     for (const name of session.before) {

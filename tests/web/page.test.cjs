@@ -222,7 +222,7 @@ test('saves and recordings go both ways between the terminal game and the page',
   });
 });
 
-test('Tab leaves the terminal and reaches every button, and comes back to the terminal', async () => {
+test('Tab leaves the terminal and reaches every button, and comes back to the terminal; F5 and Ctrl+R stay the browser\'s', async () => {
   const page = await freshPage();
   await page.goto(server.url);
   await onField(page);
@@ -237,13 +237,21 @@ test('Tab leaves the terminal and reaches every button, and comes back to the te
   const kTerminal = 'terminal';
   // Back to the header's buttons, forward to the terminal again, and on
   // through the buttons after it.
-  while (reached.length < 10 && await step('Shift+Tab') !== 'open-world');
+  while (reached.length < 10 && await step('Shift+Tab') !== '');
   while (reached.length < 20 && await step('Tab') !== kTerminal);
   assert.equal(reached[reached.length - 1], kTerminal, `Tab comes back to the terminal: ${reached}`);
   for (let i = 0; i < 60 && await step('Tab') !== ''; ++i);
   const buttons = await page.$$eval('button', (all, n) => all.filter((b) => b.offsetParent !== null).map(eval(n)), `(${name})`);
   assert.ok(buttons.length >= 5);
   for (const b of buttons) assert.ok(reached.includes(b), `Tab reaches ${b}: ${reached}`);
+  // The browser's own keys stay the browser's; the game's are the game's.
+  await page.focus('.xterm-helper-textarea');
+  await page.evaluate(() => {
+    window.sent = [];
+    window.ranks.terminal.onData((d) => window.sent.push(d));
+  });
+  for (const key of ['F5', 'Control+r', 'ArrowUp']) await page.keyboard.press(key);
+  assert.deepEqual(await page.evaluate(() => window.sent), ['\x1b[A'], 'F5 and Ctrl+R are left to the browser');
   assert.equal(await page.getAttribute('html', 'lang'), 'en');
   assert.equal(await page.getAttribute('#terminal', 'lang'), 'ja');
 });

@@ -24,7 +24,8 @@
 #include <string>
 
 #include "game_scenarios.h"
-#include "platform/model/cp932_unicode.h"
+#include "text/cp932.h"
+#include "text/utf8.h"
 #include "platform/model/terminal_renderer.h"
 
 namespace {
@@ -80,11 +81,11 @@ public:
                 if (c.half == 2) continue;
                 std::uint32_t cp;
                 if (c.half == 1 && x < 79) {
-                    cp = platform::Cp932ToUnicode(c.code);
+                    cp = UnicodeOf(c.code);
                     if (cp == 0) cp = 0x30FB;
                 } else {
                     std::uint16_t code = c.half == 0 ? c.code : ' ';
-                    cp = code < 0x20 || code == 0x7F ? ' ' : platform::Cp932ToUnicode(code);
+                    cp = code < 0x20 || code == 0x7F ? ' ' : UnicodeOf(code);
                     if (cp == 0) cp = 0xFF65;
                 }
                 Put(y, x, cp, c.attribute);

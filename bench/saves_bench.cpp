@@ -8,13 +8,15 @@
 #include <cstring>
 #include <string>
 
-#include "core/startup.h"
+#include "core/world_folder.h"
+#include "program/startup.h"
 #include "platform/backend.h"
 #include "platform/headless/headless.h"
-#include "platform/platform.h"
+#include "platform/player_files.h"
+#include "platform/recording.h"
 #include "replay/recording_file.h"
 #include "saves/autosave.h"
-#include "saves/resume.h"
+#include "program/resume.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/sjis.h"
-#include "platform/platform.h"
+#include "text/sj_literal.h"
+#include "platform/console.h"
 #include "platform/model/terminal_renderer.h"
 #include "platform/model/virtual_console.h"
 

@@ -1,9 +1,10 @@
 # The game on a POSIX terminal (Linux, macOS, BSD).
 file(GLOB RANKS_TERMINAL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/terminal/*.cpp)
-add_library(ranks_platform_terminal STATIC ${RANKS_TERMINAL_SOURCES} ${CMAKE_SOURCE_DIR}/src/platform/platform.cpp)
+add_library(ranks_platform_terminal STATIC ${RANKS_TERMINAL_SOURCES} ${CMAKE_SOURCE_DIR}/src/platform/platform.cpp
+  ${CMAKE_SOURCE_DIR}/src/platform/posix/program.cpp)
 target_link_libraries(ranks_platform_terminal PUBLIC ranks_platform_model ranks_platform_headless_session ranks_platform_os)
 
-add_executable(ranks src/core/main.cpp)
+add_executable(ranks src/program/main.cpp)
 target_link_libraries(ranks PRIVATE ranks_game ranks_platform_terminal)
 
 # Figures of the renderer and of the idle key poll; run by hand.
@@ -12,7 +13,7 @@ target_link_libraries(ranks_bench_terminal PRIVATE ranks_platform_terminal)
 
 # The backend on its own, for the real-terminal tests.
 add_executable(ranks_terminal_probe tools/terminal_probe.cpp)
-target_include_directories(ranks_terminal_probe PRIVATE src src/core)
+target_include_directories(ranks_terminal_probe PRIVATE src)
 target_link_libraries(ranks_terminal_probe PRIVATE ranks_platform_terminal)
 
 # Each animation's duration on the real binary on a pseudo-terminal; run by hand:

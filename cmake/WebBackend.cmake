@@ -20,8 +20,8 @@ add_library(ranks_platform_web STATIC
   ${CMAKE_SOURCE_DIR}/src/platform/web/web_backend.cpp ${CMAKE_SOURCE_DIR}/src/platform/platform.cpp)
 target_link_libraries(ranks_platform_web PUBLIC ranks_platform_model ranks_platform_headless_session ranks_platform_os)
 
-add_executable(ranks src/core/main.cpp)
-target_include_directories(ranks PRIVATE src/core)
+add_executable(ranks src/program/main.cpp)
+target_include_directories(ranks PRIVATE src)
 target_link_libraries(ranks PRIVATE ranks_game ranks_platform_web)
 add_dependencies(ranks ranks_world)
 set_target_properties(ranks PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${RANKS_WEB_DIR} SUFFIX .js)

@@ -4,7 +4,7 @@ if(CMAKE_CROSSCOMPILING)
   set(RANKS_CONVERT ${RANKS_ICONV})
 else()
   add_executable(cp932_convert tools/cp932_convert.cpp)
-  target_include_directories(cp932_convert PRIVATE src src/core)
+  target_link_libraries(cp932_convert PRIVATE ranks_text)
   set(RANKS_CONVERT $<TARGET_FILE:cp932_convert>)
 endif()
 

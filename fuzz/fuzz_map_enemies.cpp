@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/game_state.h"
+#include "core/world_manifest.h"
 #include "field/field_enemies.h"
 #include "field/field_view.h"
 #include "field/map_files.h"
@@ -18,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     hero.mapNumber = static_cast<std::int16_t>(data[0] % 9 + 1);
     hero.fieldX = static_cast<std::int16_t>(data[1] % 59);
     hero.fieldY = static_cast<std::int16_t>(data[2] % 20);
-    fuzz::WriteScratchFile("map_info/map1/" + std::to_string(hero.mapNumber) + ".txt", data + 3, size - 3);
+    fuzz::WriteScratchFile(WorldFileName({WorldFileKind::kEnemyList, hero.mapNumber}), data + 3, size - 3);
     try {
         LoadMapEnemies(worldNumber);
     } catch (const headless::ExitCalled&) {

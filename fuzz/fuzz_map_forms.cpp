@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/game_state.h"
+#include "core/world_manifest.h"
 #include "field/field_view.h"
 #include "field/map_files.h"
 #include "platform/headless/headless.h"
@@ -17,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // steps; 255 leaves the file out, 250 to 254 put an odd file there.
     std::size_t next = 9;
     for (int n = 1; n <= 9; ++n) {
-        const std::string name = "map_form/map1/" + std::to_string(n) + ".txt";
+        const std::string name = WorldFileName({WorldFileKind::kMapForm, n});
         if (data[n - 1] >= 250) {
             fuzz::PlaceOddFile(name, data[n - 1] == 255 ? 0 : data[n - 1] - 250);
             continue;
@@ -26,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::WriteScratchFile(name, data + next, share);
         next += share;
     }
-    fuzz::WriteScratchFile("map_info/map1.txt", data + next, size - next);
+    fuzz::WriteScratchFile(WorldFileName({WorldFileKind::kWorldInfo}), data + next, size - next);
     try {
         LoadMapForms(worldNumber);
     } catch (const headless::ExitCalled&) {

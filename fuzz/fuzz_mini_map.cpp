@@ -1,6 +1,7 @@
 // The mini-map picture: any bytes fill its text without a line feed or
 // byte 255, and its window and mark draw for every map inside the frame.
 #include "core/game_state.h"
+#include "core/world_manifest.h"
 #include "field/field_view.h"
 #include "field/map_files.h"
 #include "platform/headless/headless.h"
@@ -24,7 +25,7 @@ bool MovesCursor(int map) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace rf;
     fuzz::FreshGame(size);
-    fuzz::WriteScratchFile("mini_map/map1.txt", data, size);
+    fuzz::WriteScratchFile(WorldFileName({WorldFileKind::kMiniMap}), data, size);
     try {
         LoadMiniMap(worldNumber);
     } catch (const headless::ExitCalled&) {

@@ -5,33 +5,34 @@
 #include <vector>
 
 #include "core/game_state.h"
-#include "core/startup.h"
+#include "core/world_manifest.h"
+#include "program/startup.h"
 #include "platform/backend.h"
 #include "platform/headless/headless.h"
-#include "platform/platform.h"
+#include "platform/recording.h"
 #include "platform/recording/session_events.h"
 #include "support.h"
 
 namespace {
 
 void WriteWorld() {
+    using namespace rf;
     using rf::fuzz::WriteScratchFile;
-    WriteScratchFile("Hero_Info/Hero_Status_Info.txt", "Hero 40 8 6 5 5 8 70 0 1 0 0 0 0 1 5 2 3 3 3 8 4\n");
-    const char* kinds[] = {"Pawn", "Knight", "Bishop", "Rook", "Queen", "King"};
-    for (int k = 0; k < 6; ++k)
-        WriteScratchFile(std::string("Enemy_Info/") + kinds[k] + "_Status_Info.txt",
-                         std::string(kinds[k]) + " " + std::to_string(k + 1) + " " + "oxOXQK"[k] + " 0 1 12 6 4 3 3 5 " +
+    WriteScratchFile(WorldFileName({WorldFileKind::kHero}), "Hero 40 8 6 5 5 8 70 0 1 0 0 0 0 1 5 2 3 3 3 8 4\n");
+    for (int k = 0; k < kEnemyKinds; ++k)
+        WriteScratchFile(WorldFileName({WorldFileKind::kEnemy, k}),
+                         std::string(kKindNames[k]) + " " + std::to_string(k + 1) + " " + "oxOXQK"[k] + " 0 1 12 6 4 3 3 5 " +
                              std::to_string(k % 5) + "\n");
-    for (const char* a : {"SwordCut", "Flame", "BigRevolveSword", "HellFlame", "AbsoluteObedience"})
-        WriteScratchFile(std::string("Abilities/") + a + ".txt", std::string(a) + " 0 10 90\n");
+    for (int a = 0; a < kAbilities; ++a)
+        WriteScratchFile(WorldFileName({WorldFileKind::kAbility, a}), std::string(kAbilityNames[a]) + " 0 10 90\n");
     std::string blank;
     for (int y = 0; y < 20; ++y) blank += std::string(59, ' ') + "\n";
     for (int n = 1; n <= 9; ++n) {
-        WriteScratchFile("map_form/map1/" + std::to_string(n) + ".txt", blank);
-        WriteScratchFile("map_info/map1/" + std::to_string(n) + ".txt", n == 1 ? "2\n1 2 16 6\n2 1 40 12\n" : "1\n3 3 30 10\n");
+        WriteScratchFile(WorldFileName({WorldFileKind::kMapForm, n}), blank);
+        WriteScratchFile(WorldFileName({WorldFileKind::kEnemyList, n}), n == 1 ? "2\n1 2 16 6\n2 1 40 12\n" : "1\n3 3 30 10\n");
     }
-    WriteScratchFile("map_info/map1.txt", "7 21 8 9 29 13 9 31 1 1\n");
-    WriteScratchFile("mini_map/map1.txt", std::string("mini\n"));
+    WriteScratchFile(WorldFileName({WorldFileKind::kWorldInfo}), "7 21 8 9 29 13 9 31 1 1\n");
+    WriteScratchFile(WorldFileName({WorldFileKind::kMiniMap}), std::string("mini\n"));
 }
 
 }  // namespace

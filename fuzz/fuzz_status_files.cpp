@@ -3,21 +3,23 @@
 #include <cstring>
 
 #include "core/data_files.h"
+#include "core/world_folder.h"
 #include "core/game_state.h"
+#include "core/world_manifest.h"
 #include "support.h"
 #include "platform/headless/headless.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace rf;
     fuzz::FreshGame(size);
-    fuzz::WriteScratchFile("Hero_Info/Hero_Status_Info.txt", data, size);
+    fuzz::WriteScratchFile(WorldFileName({WorldFileKind::kHero}), data, size);
     LoadHeroStatus();
     if (std::strlen(hero.name) > 15) __builtin_trap();
-    fuzz::WriteScratchFile("Enemy_Info/Pawn_Status_Info.txt", data, size);
-    LoadEnemyStatus(enemyTable.kinds[0], DataPath({"Enemy_Info", "Pawn_Status_Info.txt"}));
+    fuzz::WriteScratchFile(WorldFileName({WorldFileKind::kEnemy, 0}), data, size);
+    LoadEnemyStatus(enemyTable.kinds[0], WorldFilePath({WorldFileKind::kEnemy, 0}));
     if (std::strlen(enemyTable.kinds[0].name) > 19 || std::strlen(enemyTable.kinds[0].symbol) > 3) __builtin_trap();
-    fuzz::WriteScratchFile("Abilities/SwordCut.txt", data, size);
-    LoadAbilityInfo(abilityTable.abilities[0], DataPath({"Abilities", "SwordCut.txt"}));
+    fuzz::WriteScratchFile(WorldFileName({WorldFileKind::kAbility, 0}), data, size);
+    LoadAbilityInfo(abilityTable.abilities[0], WorldFilePath({WorldFileKind::kAbility, 0}));
     if (std::strlen(abilityTable.abilities[0].name) > 19) __builtin_trap();
     return 0;
 }

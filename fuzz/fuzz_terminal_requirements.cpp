@@ -4,23 +4,21 @@
 #include <string>
 
 #include "platform/model/terminal_requirements.h"
-#include "platform/platform.h"
+#include "text/escape.h"
+#include "text/utf8.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace rf::platform;
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     TermInfoCanAddressCursor(bytes);
 
-    const std::string shown = Escaped(bytes);
+    // What is shown is whole UTF-8 with no control character, C0 or C1.
+    const std::string shown = rf::Escaped(bytes);
     for (std::size_t i = 0; i < shown.size();) {
-        auto b = static_cast<unsigned char>(shown[i]);
-        if (b < 0x20 || b == 0x7F) __builtin_trap();
-        std::size_t len = b < 0x80 ? 1 : b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC2 ? 2 : 0;
-        if (len == 0 || i + len > shown.size()) __builtin_trap();
-        for (std::size_t k = 1; k < len; ++k)
-            if ((static_cast<unsigned char>(shown[i + k]) & 0xC0) != 0x80) __builtin_trap();
-        if (b == 0xC2 && static_cast<unsigned char>(shown[i + 1]) < 0xA0) __builtin_trap();  // a C1 control
-        i += len;
+        std::uint32_t cp = 0;
+        const std::size_t n = rf::DecodeUtf8(shown, i, cp);
+        if (n == 0 || cp < 0x20 || (cp >= 0x7F && cp <= 0x9F)) __builtin_trap();
+        i += n;
     }
     return 0;
 }

@@ -9,22 +9,29 @@
 // keys, then the map pictures (the last one given stands for the rest, so a
 // world fits in a few kilobytes). A piece that is not there is a missing file.
 #include <string>
+#include <vector>
 
 #include "core/game_state.h"
-#include "core/startup.h"
+#include "core/world_manifest.h"
+#include "program/startup.h"
 #include "platform/headless/headless.h"
 #include "support.h"
 
 namespace {
 
-const char* const kStatusFiles[] = {
-    "Hero_Info/Hero_Status_Info.txt",    "Enemy_Info/Pawn_Status_Info.txt", "Enemy_Info/Knight_Status_Info.txt",
-    "Enemy_Info/Bishop_Status_Info.txt", "Enemy_Info/Rook_Status_Info.txt", "Enemy_Info/Queen_Status_Info.txt",
-    "Enemy_Info/King_Status_Info.txt",   "Abilities/SwordCut.txt",          "Abilities/Flame.txt",
-    "Abilities/BigRevolveSword.txt",     "Abilities/HellFlame.txt",         "Abilities/AbsoluteObedience.txt",
-    "map_info/map1.txt",                 "mini_map/map1.txt"};
-constexpr std::size_t kStatusCount = sizeof kStatusFiles / sizeof kStatusFiles[0];
-constexpr std::size_t kKeysPiece = kStatusCount + 9;
+// The files other than the maps' pictures and enemy lists, in the world's
+// own order: the hero, the six kinds, the five abilities, the world info and
+// the mini-map.
+std::vector<std::string> StatusFiles() {
+    std::vector<std::string> names;
+    for (const rf::WorldFileId& id : rf::WorldFiles())
+        if (id.kind != rf::WorldFileKind::kMapForm && id.kind != rf::WorldFileKind::kEnemyList)
+            names.push_back(rf::WorldFileName(id));
+    return names;
+}
+const std::vector<std::string> kStatusFiles = StatusFiles();
+const std::size_t kStatusCount = kStatusFiles.size();
+const std::size_t kKeysPiece = kStatusCount + rf::kMaps;
 constexpr std::size_t kMaxKeys = 200;
 
 void PlaceFile(const std::string& name, const std::vector<std::string_view>& pieces, std::size_t i) {
@@ -70,12 +77,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::FreshGame(size);
     const auto pieces = fuzz::SplitAtNul(data, size);
     for (std::size_t i = 0; i < kStatusCount; ++i) PlaceFile(kStatusFiles[i], pieces, i);
-    for (int m = 1; m <= 9; ++m)
-        PlaceFile("map_info/map1/" + std::to_string(m) + ".txt", pieces, kStatusCount + static_cast<std::size_t>(m) - 1);
-    for (int n = 1; n <= 9; ++n) {
+    for (int m = 1; m <= kMaps; ++m)
+        PlaceFile(WorldFileName({WorldFileKind::kEnemyList, m}), pieces, kStatusCount + static_cast<std::size_t>(m) - 1);
+    for (int n = 1; n <= kMaps; ++n) {
         std::size_t i = kKeysPiece + static_cast<std::size_t>(n);
         if (i >= pieces.size()) i = pieces.size() > kKeysPiece + 1 ? pieces.size() - 1 : pieces.size();
-        const std::string name = "map_form/map1/" + std::to_string(n) + ".txt";
+        const std::string name = WorldFileName({WorldFileKind::kMapForm, n});
         if (i < pieces.size())
             fuzz::WriteScratchFile(name, pieces[i]);
         else

@@ -2,7 +2,9 @@
 // the Queen's and King's marks and the opening strip they open stay within
 // the screen and the grid wherever the file puts them.
 #include "core/data_files.h"
+#include "core/world_folder.h"
 #include "core/game_state.h"
+#include "core/world_manifest.h"
 #include "field/field_view.h"
 #include "field/map_files.h"
 #include "platform/headless/headless.h"
@@ -15,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (auto& row : worldGrid.cells)
         for (unsigned char& c : row) c = '#';
     try {
-        LoadWorldInfo(DataPath({"map_info", "map1.txt"}));
+        LoadWorldInfo(WorldFilePath({WorldFileKind::kWorldInfo}));
     } catch (const headless::ExitCalled&) {
         return 0;  // the missing-file stop: not a data file
     }

@@ -1,3 +1,5 @@
+#include "core/load_log.h"
+#include "core/world_folder.h"
 #include "support.h"
 
 #include <sys/stat.h>

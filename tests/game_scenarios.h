@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "core/game_state.h"
-#include "core/startup.h"
+#include "core/world_folder.h"
+#include "program/startup.h"
 #include "platform/headless/headless.h"
 
 namespace rf::scenario {

@@ -3,7 +3,8 @@
 #include <fstream>
 #include <random>
 
-#include "core/utf8_text.h"
+#include "text/cp932.h"
+#include "text/utf8.h"
 
 namespace rf::test {
 

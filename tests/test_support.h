@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/game_state.h"
-#include "core/sjis.h"
+#include "text/sj_literal.h"
 #include "platform/headless/headless.h"
 
 namespace rf::test {

@@ -12,7 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/model/cp932_unicode.h"
+#include "text/cp932.h"
+#include "text/utf8.h"
 #include "platform/model/terminal_renderer.h"  // which glyphs are wide
 
 namespace rf::test {
@@ -80,7 +81,7 @@ public:
     std::string Row(int row) const {
         std::string out;
         for (int c = 0; c < std::min(columns, 80); ++c)
-            if (!cells[row][c].continuation) platform::AppendUtf8(out, cells[row][c].cp);
+            if (!cells[row][c].continuation) AppendUtf8(out, cells[row][c].cp);
         return out;
     }
     std::string Text() const {

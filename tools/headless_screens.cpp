@@ -16,16 +16,18 @@
 #include <vector>
 
 #include "core/game_state.h"
-#include "core/startup.h"
+#include "core/world_folder.h"
+#include "program/startup.h"
 #include "platform/backend.h"
 #include "platform/headless/headless.h"
-#include "platform/model/cp932_unicode.h"
+#include "text/cp932.h"
+#include "text/utf8.h"
 #include "platform/model/terminal_renderer.h"
 #include "platform/model/waiting.h"
 
 namespace {
 
-using rf::platform::Cp932ToUnicode;
+using rf::UnicodeOf;
 using rf::platform::VirtualConsole;
 
 std::int64_t fixedClock = 0;
@@ -38,13 +40,13 @@ std::string ShownRow(int y) {
         const rf::platform::Cell& cell = screen.At(x, y);
         if (cell.half == 2) continue;
         if (cell.half == 1) {
-            std::uint32_t cp = Cp932ToUnicode(cell.code);
-            rf::platform::AppendUtf8(row, cp != 0 ? cp : 0x30FB);
+            std::uint32_t cp = UnicodeOf(cell.code);
+            rf::AppendUtf8(row, cp != 0 ? cp : 0x30FB);
             if (!rf::platform::TerminalRenderer::IsWide(cp)) row += ' ';
             continue;
         }
-        std::uint32_t cp = cell.code < 0x20 || cell.code == 0x7F ? ' ' : Cp932ToUnicode(cell.code);
-        rf::platform::AppendUtf8(row, cp != 0 ? cp : 0xFF65);
+        std::uint32_t cp = cell.code < 0x20 || cell.code == 0x7F ? ' ' : UnicodeOf(cell.code);
+        rf::AppendUtf8(row, cp != 0 ? cp : 0xFF65);
     }
     return row;
 }

@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/sjis.h"
-#include "platform/platform.h"
+#include "text/sj_literal.h"
+#include "platform/console.h"
 
 using namespace rf;
 

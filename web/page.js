@@ -216,22 +216,19 @@
     if (!compiled) {
       compiled = fetch('ranks.wasm').then(async (response) => {
         if (!response.ok) throw new Error('ranks.wasm: ' + response.status);
-        // Progress against the size when it is the file's own (not a compressed copy's).
+        // Compiled as it arrives, and counted for the progress bar: against
+        // the size when it is the file's own (not a compressed copy's).
         const total = response.headers.get('content-encoding') ? 0 : Number(response.headers.get('content-length'));
-        const reader = response.body.getReader();
-        const chunks = [];
-        let got = 0;
-        for (;;) {
+        const [code, counted] = response.body.tee();
+        const compiling = WebAssembly.compileStreaming(new Response(code, { headers: { 'Content-Type': 'application/wasm' } }));
+        const reader = counted.getReader();
+        for (let got = 0; ;) {
           const { done, value } = await reader.read();
           if (done) break;
-          chunks.push(value);
           got += value.length;
           loading(got, total);
         }
-        const bytes = new Uint8Array(got);
-        let at = 0;
-        for (const c of chunks) { bytes.set(c, at); at += c.length; }
-        return WebAssembly.compile(bytes);
+        return compiling;
       });
       worldPackage = fetch('ranks.data').then((r) => r.arrayBuffer());
     }

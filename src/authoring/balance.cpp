@@ -1,4 +1,4 @@
-#include "balance.h"
+#include "authoring/balance.h"
 
 #include <algorithm>
 #include <chrono>
@@ -14,18 +14,20 @@
 #include "console/message_window.h"
 #include "core/data_files.h"
 #include "core/game_state.h"
+#include "core/world_folder.h"
+#include "core/world_manifest.h"
 #include "field/field_enemies.h"
 #include "field/map_files.h"
 #include "items/abilities.h"
 #include "platform/backend.h"
 #include "platform/headless/headless.h"
-#include "platform/platform.h"
+#include "platform/streams.h"
 
 namespace rf::authoring {
 namespace {
 
-constexpr int kLevels[] = {1, 5, 12, 18, 25};
-constexpr const char* kKindNames[] = {"Pawn", "Knight", "Bishop", "Rook"};
+// Levels 1 and 5, and each level that opens another ability.
+constexpr int kLevels[] = {1, 5, kAbilityUnlockLevels[2], kAbilityUnlockLevels[3], kAbilityUnlockLevels[4]};
 // What the estimate adds to a battle's own game time: the two wipes of an
 // encounter, and the player's reading and choosing, per key pressed.
 constexpr double kPerKeySeconds = 0.5;
@@ -281,7 +283,7 @@ int RunBalance(const std::string& dir, int battles) {
     for (const Row& r : rows) {
         char line[160];
         std::snprintf(line, sizeof line, "%5d  %-6s  %5d  %7.1f%%  %14.1f  %9.1f s  %10.1f\n", r.level,
-                      kKindNames[r.encounter.kind - 1], r.encounter.group, 100.0 * r.wins / battles, Median(r.actions),
+                      std::string(kKindNames[r.encounter.kind - 1]).c_str(), r.encounter.group, 100.0 * r.wins / battles, Median(r.actions),
                       Median(r.gameMs) / 1000.0, r.experience / battles);
         out += line;
     }

@@ -1,4 +1,4 @@
-#include "reachability.h"
+#include "authoring/reachability.h"
 
 #include <deque>
 #include <utility>

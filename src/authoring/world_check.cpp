@@ -1,26 +1,24 @@
-#include "world_check.h"
+#include "core/load_log.h"
+#include "core/world_manifest.h"
+#include "text/escape.h"
+#include "authoring/world_check.h"
 
 #include <algorithm>
 
 #include "authoring/reachability.h"
 #include "core/data_files.h"
 #include "core/world_file.h"
+#include "core/world_folder.h"
 #include "field/field_view.h"
 #include "field/hero_movement.h"
 #include "field/map_files.h"
 #include "platform/backend.h"
 #include "platform/headless/headless.h"
-#include "platform/platform.h"
 
 namespace rf::authoring {
 namespace {
 
-const char* const kEnemyFiles[6] = {"Pawn_Status_Info.txt",  "Knight_Status_Info.txt", "Bishop_Status_Info.txt",
-                                    "Rook_Status_Info.txt",  "Queen_Status_Info.txt",  "King_Status_Info.txt"};
-const char* const kAbilityFiles[5] = {"SwordCut.txt", "Flame.txt", "BigRevolveSword.txt", "HellFlame.txt",
-                                      "AbsoluteObedience.txt"};
-
-std::string Relative(std::initializer_list<std::string_view> parts) { return WorldRelative(DataPath(parts)); }
+std::string Relative(WorldFileId file) { return WorldRelative(WorldFilePath(file)); }
 
 // Where token `index` of a loaded token file stood (1:1 when unknown).
 LoadToken TokenAt(const std::string& file, std::size_t index) {
@@ -58,20 +56,20 @@ bool CheckStatusFiles() {
     // The game stops at the first kind or ability it cannot read; the files
     // after it are checked all the same, into records of their own.
     if (!LoadAllEnemyStatus())
-        for (int k = 0; k < 6; ++k)
+        for (int k = 0; k < kEnemyKinds; ++k)
             if (enemyTable.kinds[k].name[0] == '\0') {
-                for (int later = k + 1; later < 6; ++later) {
+                for (int later = k + 1; later < kEnemyKinds; ++later) {
                     EnemyStatus scratch;
-                    LoadEnemyStatus(scratch, DataPath({"Enemy_Info", kEnemyFiles[later]}));
+                    LoadEnemyStatus(scratch, WorldFilePath({WorldFileKind::kEnemy, later}));
                 }
                 break;
             }
     if (!LoadAllAbilities())
-        for (int a = 0; a < 5; ++a)
+        for (int a = 0; a < kAbilities; ++a)
             if (abilityTable.abilities[a].name[0] == '\0') {
-                for (int later = a + 1; later < 5; ++later) {
+                for (int later = a + 1; later < kAbilities; ++later) {
                     AbilityInfo scratch;
-                    LoadAbilityInfo(scratch, DataPath({"Abilities", kAbilityFiles[later]}));
+                    LoadAbilityInfo(scratch, WorldFilePath({WorldFileKind::kAbility, later}));
                 }
                 break;
             }
@@ -79,7 +77,7 @@ bool CheckStatusFiles() {
 }
 
 void CheckHeroStart(bool worldInfoRead) {
-    const std::string file = Relative({"Hero_Info", "Hero_Status_Info.txt"});
+    const std::string file = Relative({WorldFileKind::kHero});
     const int x = hero.fieldX, y = hero.fieldY;
     ClampHeroCell();
     // The start cell is the last two numbers of the hero file (tokens 20 and 21).
@@ -93,7 +91,7 @@ void CheckHeroStart(bool worldInfoRead) {
 }
 
 void CheckMarks() {
-    const std::string file = Relative({"map_info", "map1.txt"});
+    const std::string file = Relative({WorldFileKind::kWorldInfo});
     struct Mark {
         const char* who;
         const PieceMark& mark;
@@ -136,13 +134,13 @@ void CheckMarks() {
 void CheckReach(const FieldEnemyList (&lists)[10], const bool (&listRead)[10]) {
     const HeroReach reach = FloodHero();
     for (int m = 1; m <= 9; ++m) {
-        const std::string form = Relative({"map_form", "map1", std::to_string(m) + ".txt"});
+        const std::string form = Relative({WorldFileKind::kMapForm, m});
         if (reach.cells[m].none()) {
             Say(form, {1, 1}, Severity::kWarning, "the hero can never reach map " + std::to_string(m));
             continue;
         }
         if (!listRead[m]) continue;
-        const std::string file = Relative({"map_info", "map1", std::to_string(m) + ".txt"});
+        const std::string file = Relative({WorldFileKind::kEnemyList, m});
         for (int i = 0; i < lists[m].count; ++i) {
             const FieldEnemy& e = lists[m].entries[i];
             if (IsEmptyEntry(e)) continue;
@@ -172,7 +170,7 @@ CheckResult CheckWorld(const std::string& dir) {
         for (int y = 0; y < kMapRows; ++y)
             for (int x = 0; x < kMapColumns; ++x) worldGrid.cells[OriginRow(n) + y][OriginColumn(n) + x] = ' ';
     }
-    const bool infoRead = Survives([] { LoadWorldInfo(DataPath({"map_info", "map1.txt"})); });
+    const bool infoRead = Survives([] { LoadWorldInfo(WorldFilePath({WorldFileKind::kWorldInfo})); });
     if (heroRead) CheckHeroStart(infoRead && formsRead);
     if (infoRead) CheckMarks();
     FieldEnemyList lists[10];
@@ -209,10 +207,10 @@ std::string FormatCheck(const CheckResult& result, const std::string& dir) {
     std::string out;
     for (const LoadRemark& r : result.remarks) {
         const char* kind = r.severity == Severity::kError ? "error" : r.severity == Severity::kWarning ? "warning" : "note";
-        out += platform::Escaped(r.file) + ":" + std::to_string(r.line) + ":" + std::to_string(r.column) + ": " + kind + ": " + r.message + "\n";
+        out += Escaped(r.file) + ":" + std::to_string(r.line) + ":" + std::to_string(r.column) + ": " + kind + ": " + r.message + "\n";
     }
     auto count = [](int n, const char* what) { return std::to_string(n) + " " + what + (n == 1 ? "" : "s"); };
-    out += (dir.empty() ? std::string(".") : platform::Escaped(dir)) + ": " + count(result.errors, "error") + ", " +
+    out += (dir.empty() ? std::string(".") : Escaped(dir)) + ": " + count(result.errors, "error") + ", " +
            count(result.warnings, "warning") + ", " + count(result.notes, "note") + "\n";
     return out;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/game_state.h"
+#include "core/load_log.h"
 
 namespace rf::authoring {
 

@@ -1,4 +1,4 @@
-#include "attack.h"
+#include "battle/attack.h"
 
 #include <cstring>
 #include <string_view>
@@ -11,7 +11,8 @@
 #include "console/console.h"
 #include "console/message_window.h"
 #include "console/status_display.h"
-#include "core/sjis.h"
+#include "core/fixed_text.h"
+#include "text/sj_literal.h"
 
 namespace rf {
 namespace {
@@ -23,11 +24,6 @@ int Clamp(int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v; }
 const AbilityInfo& EnemyAbility(const EnemyStatus& enemy) {
     int i = enemy.ability >= 0 && enemy.ability <= 4 ? enemy.ability : 0;
     return abilityTable.abilities[i];
-}
-
-std::string_view NameOf(const char* name, std::size_t capacity) {
-    const void* end = std::memchr(name, 0, capacity);
-    return std::string_view(name, end ? static_cast<std::size_t>(static_cast<const char*>(end) - name) : capacity);
 }
 
 // A blow never heals: a negative damage lands as 0.
@@ -102,7 +98,7 @@ int HeroBlow(EnemyStatus& enemy) {
 int EnemyBlow(EnemyStatus& enemy) {
     ++battle.actionCount;
     ClearAllMessageLines();
-    ShowMessage(ComposeWithName(" の攻撃!!"_sj, NameOf(enemy.name, sizeof enemy.name)));
+    ShowMessage(ComposeWithName(" の攻撃!!"_sj, FixedText(enemy.name)));
     const AbilityInfo& ability = EnemyAbility(enemy);
     if (EvadeCheck(hero.speed, enemy.speed, ability.accuracy)) {
         ShowMessage("攻撃を回避しました。"_sj);

@@ -1,5 +1,6 @@
-#include "battle_driver.h"
+#include "battle/battle_driver.h"
 
+#include "battle/attack.h"
 #include "battle/battle_state.h"
 #include "battle/command_loop.h"
 #include "battle/formulas.h"
@@ -7,8 +8,8 @@
 #include "console/console.h"
 #include "console/message_window.h"
 #include "console/status_display.h"
-#include "core/sjis.h"
-#include "platform/platform.h"
+#include "text/sj_literal.h"
+#include "platform/console.h"
 
 namespace rf {
 namespace {
@@ -46,8 +47,8 @@ int RunBattle(EnemyStatus& enemy, std::int16_t size) {
 
     ClearAllMessageLines();
     PushMessage();
-    if (outcome == 3) ShowMessageAndWait("バトルに勝ちました。"_sj);
-    else if (outcome == 4) ShowMessageAndWait("バトルに負けました。"_sj);
+    if (outcome == kVictory) ShowMessageAndWait("バトルに勝ちました。"_sj);
+    else if (outcome == kHeroFell) ShowMessageAndWait("バトルに負けました。"_sj);
     else ShowMessageAndWait("にげることに成功しました。"_sj);
     ResetBattleState();
     return 0;

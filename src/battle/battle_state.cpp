@@ -1,4 +1,4 @@
-#include "battle_state.h"
+#include "battle/battle_state.h"
 
 #include "core/game_state.h"
 

@@ -1,4 +1,4 @@
-#include "command_loop.h"
+#include "battle/command_loop.h"
 
 #include "battle/attack.h"
 #include "battle/formulas.h"
@@ -6,7 +6,7 @@
 #include "console/battle_screen.h"
 #include "console/console.h"
 #include "console/message_window.h"
-#include "core/sjis.h"
+#include "text/sj_literal.h"
 #include "items/items.h"
 #include "items/menus.h"
 

@@ -1,4 +1,4 @@
-#include "formulas.h"
+#include "battle/formulas.h"
 
 #include <cmath>
 

@@ -7,8 +7,9 @@
 #include <string_view>
 
 #include "console/console.h"
+#include "core/fixed_text.h"
 #include "core/game_state.h"
-#include "core/sjis.h"
+#include "text/sj_literal.h"
 
 namespace rf {
 namespace {
@@ -21,12 +22,6 @@ constexpr std::string_view kLabels[8] = {
     "防御力         <==         "_sj, "魔法攻撃力     <==         "_sj, "魔法防御力     <==         "_sj,
     "素早さ         <==         "_sj, "経験値         <==         "_sj,
 };
-
-std::string_view HeroName() {
-    const void* end = std::memchr(hero.name, 0, sizeof hero.name);
-    return std::string_view(hero.name, end ? static_cast<std::size_t>(static_cast<const char*>(end) - hero.name)
-                                           : sizeof hero.name);
-}
 
 // The stat of row 2..8 in a record.
 std::int16_t StatOfRow(const HeroStatus& h, int row) {
@@ -89,7 +84,7 @@ void DrawLevelUpFrame() {
     const int l = battleLeft;
     UnderlineRow(0);
     MoveTo(l + 6, 0);
-    Write(HeroName());
+    Write(FixedText(hero.name));
     Write(" - LEVEL UP + STATUS UP -");
     for (int y = 1; y <= 10; ++y) {
         MoveTo(l, y);

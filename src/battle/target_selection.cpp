@@ -1,5 +1,6 @@
-#include "target_selection.h"
+#include "battle/target_selection.h"
 
+#include "battle/attack.h"
 #include "battle/battle_state.h"
 #include "console/battle_screen.h"
 #include "console/console.h"
@@ -63,7 +64,7 @@ int LeaveToCommands(EnemyStatus& enemy) {
     enemy.target = 1;
     ClearTitleRow();
     EraseBanner();
-    return 0;
+    return kContinue;
 }
 
 }  // namespace
@@ -92,8 +93,8 @@ int SelectTarget(EnemyStatus& enemy) {
         int code = ReadKey();
         if (code == kKeyEnter) {
             int r = AbilityCommand(enemy);
-            if (r == 0) return LeaveToCommands(enemy);
-            if (r == 2) {
+            if (r == kBackToCommands) return LeaveToCommands(enemy);
+            if (r == kEnemyFell) {
                 for (int row = 0; row <= 5; ++row) EraseMenuRow(row);
                 for (int t = 1; t <= n; ++t) {
                     if (Stands(t)) {
@@ -103,9 +104,9 @@ int SelectTarget(EnemyStatus& enemy) {
                 }
                 ClearTitleRow();
                 EraseBanner();
-                return 0;
+                return kContinue;
             }
-            if (r == 3 || r == 4) return r;
+            if (r == kVictory || r == kHeroFell) return r;
         } else if (code == kKeySpace) {
             return LeaveToCommands(enemy);
         } else if (code == kKeyUp) {

@@ -4,7 +4,8 @@
 #include <string_view>
 
 #include "console/console.h"
-#include "core/sjis.h"
+#include "core/fixed_text.h"
+#include "text/sj_literal.h"
 
 namespace rf {
 namespace {
@@ -21,12 +22,6 @@ constexpr FormationCell kFormation[7][7] = {
 };
 
 bool InFormation(int n, int t) { return n >= 1 && n <= 7 && t >= 1 && t <= n; }
-
-// A record's text field, up to its terminator or the end of the field.
-std::string_view FieldText(const char* text, std::size_t capacity) {
-    const void* end = std::memchr(text, 0, capacity);
-    return std::string_view(text, end ? static_cast<std::size_t>(static_cast<const char*>(end) - text) : capacity);
-}
 
 void WriteAt(int x, int y, std::string_view text) {
     MoveTo(x, y);
@@ -48,7 +43,7 @@ int BoxTop(int n) { return 3 * (n - 1); }
 void WriteSymbolOf(const EnemyStatus& enemy, int n) {
     if (!InFormation(n, enemy.target)) return;
     FormationCell cell = FormationCellOf(n, enemy.target);
-    WriteAt(battleLeft + cell.column, cell.row, FieldText(enemy.symbol, sizeof enemy.symbol));
+    WriteAt(battleLeft + cell.column, cell.row, FixedText(enemy.symbol));
 }
 
 }  // namespace
@@ -115,7 +110,7 @@ void DrawEnemyView() {
 void DrawFormation(const EnemyStatus& enemy, int n) {
     if (n < 1 || n > 7) return;
     SetTextAttribute(kPlain);
-    const std::string_view s = FieldText(enemy.symbol, sizeof enemy.symbol);
+    const std::string_view s = FixedText(enemy.symbol);
     const int l = battleLeft;
     // Each row is one write, the symbols spaced as the table places them.
     auto row = [&](int x, int y, int count, std::string_view gap) {
@@ -141,7 +136,7 @@ void HighlightTarget(const EnemyStatus& enemy, int n) {
     FormationCell cell = FormationCellOf(n, enemy.target);
     MoveTo(battleLeft + cell.column, cell.row);
     Highlight();
-    Write(FieldText(enemy.symbol, sizeof enemy.symbol));
+    Write(FixedText(enemy.symbol));
     SetTextAttribute(kPlain);
 }
 
@@ -181,7 +176,7 @@ void DrawBanner(BannerKind kind, const EnemyStatus* enemy, int origin) {
             WriteAt(b + 8, 9, "敵の攻撃"_sj);
             break;
         case BannerKind::HeroName: {
-            std::string_view name = FieldText(hero.name, sizeof hero.name);
+            std::string_view name = FixedText(hero.name);
             WriteAt(b + 11 - static_cast<int>(name.size() / 2), 9, name);
             break;
         }
@@ -194,7 +189,7 @@ void DrawBanner(BannerKind kind, const EnemyStatus* enemy, int origin) {
                 case kBishop: x = b + 7; break;
                 default: break;
             }
-            if (x >= 0) WriteAt(x, 9, FieldText(enemy->name, sizeof enemy->name));
+            if (x >= 0) WriteAt(x, 9, FixedText(enemy->name));
             break;
         }
     }

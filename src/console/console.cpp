@@ -1,9 +1,9 @@
-#include "console.h"
+#include "console/console.h"
 
 #include <string>
 
 #include "core/game_state.h"
-#include "platform/platform.h"
+#include "platform/console.h"
 
 namespace rf {
 
@@ -34,6 +34,11 @@ void WriteLine(std::string_view text) {
 
 void WriteSpaces(int count) {
     if (count > 0) platform::Write(std::string(static_cast<std::size_t>(count), ' '));
+}
+
+void ClearScreen() {
+    MoveTo(0, 0);
+    for (int i = 0; i < 30; ++i) WriteSpaces(80);
 }
 
 bool KeyWaiting() { return platform::KeyWaiting(); }

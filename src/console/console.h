@@ -5,20 +5,20 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/keys.h"
+
 namespace rf {
 
 inline constexpr std::uint16_t kPlain = 7;
 inline constexpr std::uint16_t kIntensity = 8;
 
-// Key codes as one read returns them.
-inline constexpr int kKeyPrefix = 224;
-inline constexpr int kKeyPrefixFunction = 0;
-inline constexpr int kKeyUp = 72;
-inline constexpr int kKeyDown = 80;
-inline constexpr int kKeyLeft = 75;
-inline constexpr int kKeyRight = 77;
-inline constexpr int kKeyEnter = 13;
-inline constexpr int kKeySpace = 32;
+// The keys the game looks at, as one read returns them (platform/keys.h).
+inline constexpr int kKeyUp = platform::keys::kUp;
+inline constexpr int kKeyDown = platform::keys::kDown;
+inline constexpr int kKeyLeft = platform::keys::kLeft;
+inline constexpr int kKeyRight = platform::keys::kRight;
+inline constexpr int kKeyEnter = platform::keys::kEnter;
+inline constexpr int kKeySpace = platform::keys::kSpace;
 
 void HideCursor();
 void ShowCursor();
@@ -32,6 +32,8 @@ void Write(std::string_view text);
 void WriteNumber(long long value);
 void WriteLine(std::string_view text);
 void WriteSpaces(int count);
+// Blanks 30 rows of 80 cells from the top-left cell.
+void ClearScreen();
 
 // The keyboard and pauses, as the game uses them.
 bool KeyWaiting();

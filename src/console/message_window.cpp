@@ -1,8 +1,8 @@
-#include "message_window.h"
+#include "console/message_window.h"
 
-#include "console.h"
+#include "console/console.h"
 #include "core/game_state.h"
-#include "platform/platform.h"
+#include "platform/narration.h"
 
 namespace rf {
 namespace {

@@ -1,16 +1,17 @@
-#include "data_files.h"
+#include "core/data_files.h"
 
 #include <cstring>
 
-#include "console/console.h"
-#include "platform/platform.h"
-#include "sjis.h"
-#include "token_reader.h"
+#include "core/load_log.h"
+#include "core/world_manifest.h"
+#include "platform/console.h"
+#include "platform/files.h"
+#include "text/sj_literal.h"
+#include "core/token_reader.h"
+#include "core/world_folder.h"
 
 namespace rf {
 namespace {
-
-bool IsLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 template <std::size_t N>
 bool ReadName(TokenReader& reader, char (&field)[N], const char* what = "name") {
@@ -21,7 +22,7 @@ bool ReadName(TokenReader& reader, char (&field)[N], const char* what = "name") 
                                                 ": it and the fields after it are not read");
         return false;
     }
-    std::string cut = CutName(*token, N - 1);
+    const std::string_view cut = token->substr(0, WholeCharacters(*token, N - 1));
     if (Remarking() && cut.size() < token->size())
         Remark(reader.File(), reader.TokenStart() + cut.size(), Severity::kError, "the " + std::string(what) + " is " + std::to_string(token->size()) +
                                             " bytes, longer than the " + std::to_string(N - 1) +
@@ -44,34 +45,10 @@ void ReadAll(TokenReader& reader, Fields&... fields) {
     (void)(ReadInto(reader, fields) && ...);
 }
 
-constexpr const char* kEnemyFiles[6] = {"Pawn_Status_Info.txt",   "Knight_Status_Info.txt", "Bishop_Status_Info.txt",
-                                        "Rook_Status_Info.txt",   "Queen_Status_Info.txt",  "King_Status_Info.txt"};
-constexpr const char* kAbilityFiles[5] = {"SwordCut.txt", "Flame.txt", "BigRevolveSword.txt", "HellFlame.txt",
-                                          "AbsoluteObedience.txt"};
-
 }  // namespace
 
-std::string CutName(std::string_view token, std::size_t limit) {
-    std::size_t n = 0;
-    while (n < token.size()) {
-        std::size_t width = IsLead(static_cast<unsigned char>(token[n])) && n + 1 < token.size() ? 2 : 1;
-        if (n + width > limit) break;
-        n += width;
-    }
-    return std::string(token.substr(0, n));
-}
-
-std::string DataPath(std::initializer_list<std::string_view> parts) {
-    std::string path = dataRoot;
-    for (std::string_view part : parts) {
-        if (!path.empty() && path.back() != platform::PathSeparator()) path += platform::PathSeparator();
-        path += part;
-    }
-    return path;
-}
-
 int LoadHeroStatus() {
-    TokenReader reader(DataPath({"Hero_Info", "Hero_Status_Info.txt"}));
+    TokenReader reader(WorldFilePath({WorldFileKind::kHero}));
     if (!reader.Opened()) return Unreadable(reader, "the hero's record stays empty");
     HeroStatus& h = hero;
     if (!ReadName(reader, h.name)) return 1;
@@ -93,9 +70,9 @@ int LoadEnemyStatus(EnemyStatus& e, const std::string& path) {
 }
 
 int LoadAllEnemyStatus() {
-    for (int k = 0; k < 6; ++k) {
+    for (int k = 0; k < kEnemyKinds; ++k) {
         EnemyStatus& record = enemyTable.kinds[k];
-        if (!LoadEnemyStatus(record, DataPath({"Enemy_Info", kEnemyFiles[k]}))) return 0;
+        if (!LoadEnemyStatus(record, WorldFilePath({WorldFileKind::kEnemy, k}))) return 0;
         if (k < 4)
             for (auto& slot : record.hpSlots) slot = record.maxHp;
     }
@@ -111,26 +88,9 @@ int LoadAbilityInfo(AbilityInfo& a, const std::string& path) {
 }
 
 int LoadAllAbilities() {
-    for (int k = 0; k < 5; ++k)
-        if (!LoadAbilityInfo(abilityTable.abilities[k], DataPath({"Abilities", kAbilityFiles[k]}))) return 0;
+    for (int k = 0; k < kAbilities; ++k)
+        if (!LoadAbilityInfo(abilityTable.abilities[k], WorldFilePath({WorldFileKind::kAbility, k}))) return 0;
     return 1;
-}
-
-void StopForMissingFile(const WorldFile& file) {
-    Remark(file, 0, Severity::kError, std::string(ProblemText(file.problem)) + ": the game stops here");
-    platform::SetFarewell("ranks: " + file.name + ": " + std::string(ProblemText(file.problem)) + "\n");
-    StopForMissingFile();
-}
-
-void StopForMissingFile() {
-    WriteLine("ファイルが存在しないため情報の初期化に失敗しました。"_sj);
-    WriteLine("ファイルが実行ファイルと同じディレクトリ内にあるか確認してください。"_sj);
-    WriteLine("ファイルが見つからない場合はもう一度ダウンロードしてください。"_sj);
-    WriteLine(" 30 秒後に強制終了しますので手動で閉じないでください。"_sj);
-    const std::int64_t noted = platform::ClockSeconds();
-    // Keys are not read: the stop has no way back. Sleeping keeps the core idle.
-    while (platform::ClockSeconds() - noted < 30) platform::Sleep(100);
-    platform::Exit(-1);
 }
 
 }  // namespace rf

@@ -1,4 +1,8 @@
-#include "game_state.h"
+#include "core/game_state.h"
+
+#include "core/load_log.h"
+#include "core/save_keeping.h"
+#include "core/world_folder.h"
 
 namespace rf {
 

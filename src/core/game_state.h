@@ -1,12 +1,9 @@
 // The game's process-wide records. Every operation reads and changes them
-// in place; ResetGameState() puts all of them back to their start-up values
-// (used once at start-up and by every test).
+// in place.
 #pragma once
 
 #include <cstdint>
 #include <string>
-#include <utility>
-#include <vector>
 
 namespace rf {
 
@@ -162,24 +159,6 @@ struct MessageWindow {
     std::string history[5] = {" ", " ", " ", " ", " "};
 };
 
-// What the saved game keeps track of besides the hero and the item effects.
-struct SaveKeeping {
-    bool enabled = false;  // this run writes its save file
-    // Marks shown on entering their maps; their strip stays open.
-    bool queenMarkShown = false;
-    bool kingMarkShown = false;
-    // Between an encounter and the end of its battle the save holds the
-    // field state from just before the encounter.
-    bool inBattle = false;
-    HeroStatus heroBeforeBattle;
-    ItemEffectState effectsBeforeBattle;
-    std::uint32_t loadsAtSave = 0;  // fieldEnemies.loads when last saved
-    std::string path;               // the save file
-    std::string world;              // the world as the save names it
-    std::string worldDigest;
-    std::int64_t startedAt = 0;     // when the game was begun
-};
-
 extern HeroStatus hero;
 extern EnemyTable enemyTable;
 extern AbilityTable abilityTable;
@@ -193,7 +172,6 @@ extern BattleRandom battleRandom;
 extern HeroStatus heroSnapshot;
 extern ConsoleState console;
 extern MessageWindow messageWindow;
-extern SaveKeeping saveKeeping;
 
 // Origins of the battle screen; animations move them and leave them at rest.
 inline constexpr std::int16_t kBattleLeftRest = 25;
@@ -205,33 +183,10 @@ extern std::int16_t menuTop;
 // The world number selects the data files; it never changes.
 inline constexpr std::int16_t worldNumber = 1;
 
-// The folder that holds the data directories (empty: the working directory).
-extern std::string dataRoot;
-
-// What the loaders noticed about the files, kept only when `enabled` (for
-// the world checker): each remark at a line and column of a file named by
-// its path under the world folder. Columns count cells, as the game shows
-// the text (a full-width character is two).
-enum class Severity { kError, kWarning, kNote };
-struct LoadRemark {
-    std::string file;
-    int line = 0;
-    int column = 0;
-    Severity severity = Severity::kError;
-    std::string message;
-};
-struct LoadToken {
-    int line = 0;
-    int column = 0;
-};
-struct LoadLog {
-    bool enabled = false;
-    std::vector<LoadRemark> remarks;
-    // Where each token of each token file stood, by file name.
-    std::vector<std::pair<std::string, std::vector<LoadToken>>> tokens;
-};
-extern LoadLog loadLog;
-
+// Puts every process-wide record back to its start-up value: the game's
+// records above, and the world folder, the load log and the save keeping
+// (core/world_folder.h, core/load_log.h, core/save_keeping.h). Used once at
+// start-up and by every test.
 void ResetGameState();
 
 }  // namespace rf

@@ -1,4 +1,5 @@
-#include "token_reader.h"
+#include "core/token_reader.h"
+#include "core/load_log.h"
 
 #include <limits>
 

@@ -7,7 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "world_file.h"
+#include "core/load_log.h"
+#include "core/world_file.h"
 
 namespace rf {
 

@@ -1,6 +1,9 @@
-#include "world_file.h"
+#include "core/world_file.h"
 
-#include "utf8_text.h"
+#include "core/load_log.h"
+#include "core/world_folder.h"
+#include "text/cp932.h"
+#include "text/utf8.h"
 
 namespace rf {
 

@@ -8,8 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "game_state.h"
-#include "platform/platform.h"
+#include "core/game_state.h"
+#include "core/load_log.h"
+#include "platform/files.h"
 
 namespace rf {
 

@@ -1,4 +1,4 @@
-#include "field_enemies.h"
+#include "field/field_enemies.h"
 
 #include <cstdlib>
 #include <string_view>
@@ -6,11 +6,10 @@
 #include "battle/battle_driver.h"
 #include "console/console.h"
 #include "core/game_state.h"
-#include "core/sjis.h"
-#include "core/startup.h"
-#include "field_view.h"
-#include "hero_movement.h"
-#include "map_files.h"
+#include "text/sj_literal.h"
+#include "field/field_view.h"
+#include "field/hero_movement.h"
+#include "field/map_files.h"
 #include "saves/autosave.h"
 
 namespace rf {

@@ -1,12 +1,12 @@
-#include "field_view.h"
+#include "field/field_view.h"
 
 #include <algorithm>
 #include <string>
 
 #include "console/console.h"
-#include "core/sjis.h"
-#include "map_files.h"
-#include "platform/platform.h"
+#include "field/map_files.h"
+#include "platform/narration.h"
+#include "text/sj_literal.h"
 
 namespace rf {
 namespace {

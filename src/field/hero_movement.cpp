@@ -1,12 +1,13 @@
-#include "hero_movement.h"
+#include "field/hero_movement.h"
 
 #include <algorithm>
 
 #include "console/console.h"
 #include "core/game_state.h"
-#include "core/sjis.h"
-#include "field_view.h"
-#include "map_files.h"
+#include "field/field_view.h"
+#include "field/map_files.h"
+#include "saves/autosave.h"
+#include "text/sj_literal.h"
 
 namespace rf {
 namespace {
@@ -71,6 +72,12 @@ void MoveHero(int key) {
     RestoreFieldCells(oldX, oldY);
     MoveTo(hero.fieldX, hero.fieldY);
     WriteLine("●"_sj);
+}
+
+void PollHeroKey() {
+    if (!KeyWaiting()) return;
+    MoveHero(ReadKey());
+    SaveIfMapChanged();
 }
 
 void EnterNeighbourMap(int direction) {

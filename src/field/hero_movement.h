@@ -15,6 +15,8 @@ inline constexpr unsigned kScrollRowFrameMs = 30;     // 20 frames
 // Passability of a step by direction key for a mover at (x, y) of the current map.
 int TestStep(int key, int x, int y);
 void MoveHero(int key);
+// If a key is waiting, hands it to the hero (and saves after a change of map).
+void PollHeroKey();
 // Direction as the arrow's scan code.
 void EnterNeighbourMap(int direction);
 // Keeps the hero's cell within the field.

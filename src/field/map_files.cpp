@@ -1,18 +1,18 @@
-#include "map_files.h"
+#include "field/map_files.h"
 
 #include <algorithm>
 #include <vector>
 
 #include "core/data_files.h"
+#include "core/load_log.h"
 #include "core/token_reader.h"
 #include "core/world_file.h"
+#include "core/world_folder.h"
+#include "field/missing_file.h"
+#include "core/world_manifest.h"
 
 namespace rf {
 namespace {
-
-std::string Digit(int number) { return std::string(1, static_cast<char>('0' + number)); }
-
-std::string WorldName(std::int16_t world) { return "map" + Digit(world); }
 
 // The file's bytes as a text-mode read gives them (CR before LF dropped).
 std::string DropCarriageReturns(const std::string& raw) {
@@ -109,15 +109,13 @@ void ReadPicture(const std::string& path, int rows, int columns, Cell cell) {
     if (Remarking()) RemarkPicture(file, bytes, rows, columns);
 }
 
-const char* const kKindNames[] = {"Pawn", "Knight", "Bishop", "Rook"};
-
 // For the world checker: an enemy as its file gives it, against what the game makes of it.
 void RemarkEnemy(const WorldFile& file, const FieldEnemy& written, const FieldEnemy& played, const std::size_t (&at)[4]) {
     if (written.kind < kPawn || written.kind > kRook) {
         const int record = static_cast<int>(&EnemyRecordOf(written.kind) - enemyTable.kinds);
         Remark(file, at[0], Severity::kError,
                "kind " + std::to_string(written.kind) + " is not 1 to 4 (Pawn, Knight, Bishop, Rook): the game makes it a " +
-                   kKindNames[record]);
+                   std::string(kKindNames[record]));
     }
     if (written.groupSize != played.groupSize)
         Remark(file, at[1], Severity::kError,
@@ -153,13 +151,13 @@ unsigned char GridCell(int gridX, int gridY) {
 void LoadMapForm(std::int16_t world, int n) {
     const int top = OriginRow(n);
     const int left = OriginColumn(n);
-    ReadPicture(DataPath({"map_form", WorldName(world), Digit(n) + ".txt"}), kMapRows, kMapColumns,
+    ReadPicture(WorldFilePath({WorldFileKind::kMapForm, n}, world), kMapRows, kMapColumns,
                 [&](int x, int y) -> unsigned char& { return worldGrid.cells[top + y][left + x]; });
 }
 
 void LoadMapForms(std::int16_t world) {
     for (int n = 1; n <= 9; ++n) LoadMapForm(world, n);
-    LoadWorldInfo(DataPath({"map_info", WorldName(world) + ".txt"}));
+    LoadWorldInfo(WorldFilePath({WorldFileKind::kWorldInfo}, world));
 }
 
 void LoadWorldInfo(const std::string& path) {
@@ -185,7 +183,7 @@ void LoadMapEnemies(std::int16_t world) {
     for (FieldEnemy& e : list.entries) e = FieldEnemy{};
     list.count = 0;
     ++list.loads;
-    TokenReader reader(DataPath({"map_info", WorldName(world), Digit(hero.mapNumber) + ".txt"}));
+    TokenReader reader(WorldFilePath({WorldFileKind::kEnemyList, hero.mapNumber}, world));
     if (!reader.Opened()) StopForMissingFile(reader.File());
     if (!ReadInto(reader, list.count)) return;
     const std::size_t countAt = reader.TokenStart();
@@ -228,7 +226,7 @@ void LoadMapEnemies(std::int16_t world) {
 }
 
 void LoadMiniMap(std::int16_t world) {
-    ReadPicture(DataPath({"mini_map", WorldName(world) + ".txt"}), MiniMapText::kRows, MiniMapText::kColumns,
+    ReadPicture(WorldFilePath({WorldFileKind::kMiniMap}, world), MiniMapText::kRows, MiniMapText::kColumns,
                 [](int x, int y) -> unsigned char& { return miniMapText.text[y][x]; });
 }
 

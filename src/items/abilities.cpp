@@ -1,4 +1,4 @@
-#include "abilities.h"
+#include "items/abilities.h"
 
 #include "battle/attack.h"
 #include "console/console.h"
@@ -9,9 +9,8 @@ namespace rf {
 
 int AvailableAbilities(int level) {
     int n = 2;
-    if (level >= 12) ++n;
-    if (level >= 18) ++n;
-    if (level >= 25) ++n;
+    for (int a = 2; a < 5; ++a)
+        if (level >= kAbilityUnlockLevels[a]) n = a + 1;
     return n;
 }
 
@@ -27,10 +26,10 @@ int AbilityCommand(EnemyStatus& enemy) {
             MoveAbilitySelection(1);
         } else if (code == kKeySpace) {
             CloseMenu(MenuKind::Ability);
-            return 0;
+            return kBackToCommands;
         } else if (code == kKeyLeft) {
             CloseMenu(MenuKind::Ability);
-            return 1;
+            return kBackToTargets;
         } else if (code == kKeyEnter || code == kKeyRight) {
             int r = HeroBlow(enemy);
             if (r == kEnemyFell) {

@@ -1,4 +1,4 @@
-#include "items.h"
+#include "items/items.h"
 
 #include <cstring>
 #include <string_view>
@@ -8,7 +8,8 @@
 #include "console/console.h"
 #include "console/message_window.h"
 #include "console/status_display.h"
-#include "core/sjis.h"
+#include "core/fixed_text.h"
+#include "text/sj_literal.h"
 #include "items/menus.h"
 
 namespace rf {
@@ -17,12 +18,6 @@ namespace {
 constexpr std::int16_t kEffectTurns = 11;
 constexpr std::int16_t kEffectBonus = 5;
 constexpr int kEffectTop = 16;
-
-std::string_view HeroName() {
-    const void* end = std::memchr(hero.name, 0, sizeof hero.name);
-    return std::string_view(hero.name, end ? static_cast<std::size_t>(static_cast<const char*>(end) - hero.name)
-                                           : sizeof hero.name);
-}
 
 void ShowAndWait(std::string_view text) {
     PushMessage();
@@ -80,7 +75,7 @@ void UseEffectItem(int slotIndex, void (*start)(), EffectSlot (&slots)[3], std::
     --hero.items[slotIndex].count;
     start();
     if (EffectSlot* slot = FirstSlotWith(slots, kEffectTurns)) DrawEffectGauge(kEffectTurns, slot->row);
-    ShowAndWait(ComposeWithName(templ, HeroName()));
+    ShowAndWait(ComposeWithName(templ, FixedText(hero.name)));
 }
 
 }  // namespace
@@ -107,7 +102,7 @@ void UseItem(int kind) {
         std::int16_t before = hero.hp;
         CountUpHp(20);
         auto healed = static_cast<std::int16_t>(hero.hp - before);
-        ShowAndWait(ComposeWithNumber(ComposeWithName(" の体力が 回復しました。"_sj, HeroName()), healed));
+        ShowAndWait(ComposeWithNumber(ComposeWithName(" の体力が 回復しました。"_sj, FixedText(hero.name)), healed));
     } else if (kind == kItemProtein) {
         UseEffectItem(kProtein, StartProteinEffect, itemEffects.proteinSlots, " の攻撃力がアップした。"_sj);
     } else {

@@ -8,8 +8,10 @@
 
 #include "console/battle_screen.h"
 #include "console/console.h"
+#include "core/fixed_text.h"
 #include "core/game_state.h"
-#include "core/sjis.h"
+#include "items/abilities.h"
+#include "text/sj_literal.h"
 
 namespace rf {
 namespace {
@@ -26,13 +28,7 @@ constexpr int kAbilityColumns[5] = {62, 60, 59, 62, 60};
 
 int ScreenRow(int row) { return menuTop + 2 * row; }
 
-// Rows the hero's level allows in the ability menu (2 to 5).
-int AbilityRows() {
-    if (hero.level >= 25) return 5;
-    if (hero.level >= 18) return 4;
-    if (hero.level >= 12) return 3;
-    return 2;
-}
+int AbilityRows() { return AvailableAbilities(hero.level); }
 
 // One frame of a sliding row: marks first, then the name.
 void DrawMenuRow(MenuKind kind, int row) {
@@ -75,11 +71,8 @@ void DrawItemName(int row) {
 
 void DrawAbilityName(int row) {
     if (row < 1 || row > 5) return;
-    const char* name = abilityTable.abilities[row - 1].name;
-    const std::size_t capacity = sizeof abilityTable.abilities[row - 1].name;
-    const void* end = std::memchr(name, 0, capacity);
     MoveTo(kAbilityColumns[row - 1], ScreenRow(row));
-    Write(std::string_view(name, end ? static_cast<std::size_t>(static_cast<const char*>(end) - name) : capacity));
+    Write(FixedText(abilityTable.abilities[row - 1].name));
 }
 
 void DrawItemCount(int row) {

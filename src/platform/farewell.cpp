@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "platform/backend.h"
-#include "platform/platform.h"
+#include "platform/console.h"
 
 namespace rf::platform {
 namespace {

@@ -1,4 +1,4 @@
-#include "recording_file.h"
+#include "replay/recording_file.h"
 
 namespace rf {
 namespace {

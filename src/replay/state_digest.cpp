@@ -1,15 +1,17 @@
-#include "state_digest.h"
+#include "replay/state_digest.h"
 
 #include <cstring>
 
-#include "core/digest.h"
+#include "core/fixed_text.h"
 #include "core/game_state.h"
+#include "core/save_keeping.h"
+#include "platform/model/digest.h"
 
 namespace rf {
 namespace {
 
-void AddHero(Digest& d, const HeroStatus& h) {
-    d.Add(std::string_view(h.name, strnlen(h.name, sizeof h.name)));
+void AddHero(platform::Digest& d, const HeroStatus& h) {
+    d.Add(FixedText(h.name));
     for (std::int64_t v : {std::int64_t{h.maxHp}, std::int64_t{h.attack}, std::int64_t{h.defence},
                            std::int64_t{h.magicAttack}, std::int64_t{h.magicDefence}, std::int64_t{h.speed},
                            std::int64_t{h.nextExp}, std::int64_t{h.exp}, std::int64_t{h.level}, std::int64_t{h.fieldX},
@@ -23,10 +25,10 @@ void AddHero(Digest& d, const HeroStatus& h) {
 }  // namespace
 
 std::string StateDigest() {
-    Digest d;
+    platform::Digest d;
     AddHero(d, hero);
     for (const EnemyStatus& e : enemyTable.kinds) {
-        d.Add(std::string_view(e.name, strnlen(e.name, sizeof e.name)));
+        d.Add(FixedText(e.name));
         for (std::int64_t v : {e.kind, e.target, e.maxHp, e.attack, e.defence, e.magicAttack, e.magicDefence, e.speed, e.ability})
             d.AddNumber(v);
         for (auto hp : e.hpSlots) d.AddNumber(hp);

@@ -1,6 +1,9 @@
-#include "autosave.h"
+#include "saves/autosave.h"
 
-#include "platform/platform.h"
+#include "core/save_keeping.h"
+#include "platform/streams.h"
+#include "platform/player_files.h"
+#include "text/escape.h"
 
 namespace rf {
 
@@ -43,7 +46,7 @@ void SaveAfterBattle() {
 }
 
 void SaveOnQuit() {
-    if (!WriteSave()) platform::PrintError("ranks: the game could not be saved to " + platform::Escaped(saveKeeping.path) + "\n");
+    if (!WriteSave()) platform::PrintError("ranks: the game could not be saved to " + Escaped(saveKeeping.path) + "\n");
 }
 
 }  // namespace rf

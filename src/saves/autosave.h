@@ -3,7 +3,7 @@
 // the field state from just before the encounter.
 #pragma once
 
-#include "save_format.h"
+#include "saves/save_format.h"
 
 namespace rf {
 

@@ -1,8 +1,10 @@
-#include "save_files.h"
+#include "saves/save_files.h"
 
 #include <algorithm>
 
-#include "platform/platform.h"
+#include "platform/files.h"
+#include "platform/player_files.h"
+#include "text/escape.h"
 
 namespace rf {
 namespace {
@@ -66,18 +68,18 @@ std::string RecordingPathFor(const std::string& savePath) {
 
 std::string SavesListing(const std::string& folder) {
     std::vector<SaveEntry> saves = SavesIn(folder);
-    const std::string shown = platform::Escaped(folder);
+    const std::string shown = Escaped(folder);
     if (saves.empty()) return "No saved games in " + shown + "\n";
     std::string out = "Saved games in " + shown + " (the most recent first):\n";
     for (const SaveEntry& s : saves) {
-        std::string name = platform::Escaped(s.path.substr(s.path.find_last_of("/\\") + 1));
+        std::string name = Escaped(s.path.substr(s.path.find_last_of("/\\") + 1));
         if (!s.readable) {
-            out += "  " + name + "  cannot be resumed: " + platform::Escaped(s.error) + "\n";
+            out += "  " + name + "  cannot be resumed: " + Escaped(s.error) + "\n";
             continue;
         }
         out += "  " + name + "  level " + std::to_string(s.data.hero.level) + ", map " +
                std::to_string(s.data.hero.mapNumber) + ", saved " + UtcText(s.data.savedAt) + ", world " +
-               platform::Escaped(s.data.world) + "\n";
+               Escaped(s.data.world) + "\n";
     }
     return out;
 }

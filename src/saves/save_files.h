@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "save_format.h"
+#include "saves/save_format.h"
 
 namespace rf {
 

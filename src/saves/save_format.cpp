@@ -1,65 +1,17 @@
-#include "save_format.h"
+#include "saves/save_format.h"
 
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <vector>
 
-#include "core/sjis.h"
+#include "core/fixed_text.h"
+#include "text/cp932.h"
 
 namespace rf {
 namespace {
 
 constexpr std::string_view kMagic = "ranks-and-files save ";
-
-// Code page 932 to UTF-8 and back through the game's own table; a name
-// that does not come back byte for byte is kept in hexadecimal instead.
-bool NameToUtf8(std::string_view cp932, std::string& out) {
-    for (std::size_t i = 0; i < cp932.size(); ++i) {
-        auto b = static_cast<unsigned char>(cp932[i]);
-        std::uint16_t code = b;
-        if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) {
-            if (i + 1 >= cp932.size()) return false;
-            code = static_cast<std::uint16_t>(b << 8 | static_cast<unsigned char>(cp932[++i]));
-        } else if (b < 0x20 || b == 0x7F || (b >= 0x80 && b < 0xA1) || b > 0xDF) {
-            return false;
-        }
-        std::uint32_t cp = 0;
-        if (code < 0x80) cp = code;
-        for (const auto& pair : sjis_detail::kEncodeTable)
-            if (cp == 0 && pair.cp932 == code) cp = pair.unicode;
-        if (cp == 0) return false;
-        char buffer[5] = {};
-        if (cp < 0x80) buffer[0] = static_cast<char>(cp);
-        else if (cp < 0x800) buffer[0] = static_cast<char>(0xC0 | cp >> 6), buffer[1] = static_cast<char>(0x80 | (cp & 0x3F));
-        else
-            buffer[0] = static_cast<char>(0xE0 | cp >> 12), buffer[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
-            buffer[2] = static_cast<char>(0x80 | (cp & 0x3F));
-        out += buffer;
-    }
-    return true;
-}
-
-bool NameFromUtf8(std::string_view utf8, std::string& out) {
-    std::string text(utf8);
-    text.push_back('\0');
-    for (std::size_t i = 0; i + 1 < text.size();) {
-        auto b = static_cast<unsigned char>(text[i]);
-        std::size_t length = b < 0x80 ? 1 : b >= 0xC2 && b < 0xE0 ? 2 : b >= 0xE0 && b < 0xF0 ? 3 : b >= 0xF0 && b < 0xF5 ? 4 : 0;
-        if (length == 0 || i + length >= text.size()) return false;
-        for (std::size_t k = 1; k < length; ++k)
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-        std::uint16_t code;
-        try {
-            code = sjis_detail::Encode(sjis_detail::NextCodePoint(text.data(), i));
-        } catch (const char*) {
-            return false;
-        }
-        if (code > 0xFF) out += static_cast<char>(code >> 8);
-        out += static_cast<char>(code & 0xFF);
-    }
-    return true;
-}
 
 std::string Hex(std::string_view bytes) {
     static constexpr char kDigits[] = "0123456789abcdef";
@@ -181,9 +133,9 @@ std::string ComposeSave(const SaveData& save) {
     line("world-digest", save.worldDigest);
     line("started", UtcText(save.startedAt));
     line("saved", UtcText(save.savedAt));
-    std::string name(h.name, strnlen(h.name, sizeof h.name - 1));
+    const std::string name(FixedText(h.name));
     std::string utf8;
-    if (NameToUtf8(name, utf8) && utf8.find_first_of(" \t\r\n") == std::string::npos) line("name", utf8);
+    if (Cp932ToUtf8Exactly(name, utf8) && utf8.find_first_of(" \t\r\n") == std::string::npos) line("name", utf8);
     else line("name-bytes", Hex(name));
     line("level", nums({h.level}));
     line("exp", nums({h.exp}));
@@ -310,7 +262,7 @@ bool ParseSave(std::string_view text, SaveData& save, std::string& error) {
     }
     std::string name;
     if (auto it = fields.find("name"); it != fields.end()) {
-        if (!NameFromUtf8(it->second, name)) bad = "name";
+        if (!Utf8ToCp932Exactly(it->second, name)) bad = "name";
     } else if (auto hex = fields.find("name-bytes"); hex != fields.end()) {
         if (!FromHex(hex->second, name)) bad = "name-bytes";
     } else {

@@ -2,7 +2,7 @@
 // run, with a row per level and encounter and the three estimates.
 #include "authoring/balance.h"
 
-#include "authoring/commands.h"
+#include "program/command_line.h"
 #include "test_support.h"
 
 namespace rf {
@@ -12,7 +12,7 @@ using BalanceTest = test::GameTest;
 
 std::string Report(const std::string& world, const char* battles) {
     headless::Reset();
-    EXPECT_EQ(test::CallWith(authoring::RunAuthoringCommand, {"ranks", "balance", world, "--battles", battles}), 0);
+    EXPECT_EQ(test::CallWith(Main, {"ranks", "balance", world, "--battles", battles}), 0);
     return headless::PrintedOut();
 }
 
@@ -44,7 +44,7 @@ TEST_F(BalanceTest, PotionsChangeTheOutcomeOfLongBattles) {
 TEST_F(BalanceTest, AWorldWithoutAHeroIsRefused) {
     test::TempDir dir{RANKS_WORLD_DIR};
     std::filesystem::remove(dir.Path() / "Hero_Info/Hero_Status_Info.txt");
-    EXPECT_EQ(test::CallWith(authoring::RunAuthoringCommand, {"ranks", "balance", dir.Path().string()}), 2);
+    EXPECT_EQ(test::CallWith(Main, {"ranks", "balance", dir.Path().string()}), 2);
     EXPECT_EQ(headless::PrintedError(), "ranks balance: the hero has no hit points (see ranks check)\n");
 }
 

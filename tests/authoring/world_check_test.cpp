@@ -2,8 +2,9 @@
 // per kind of report, each found at its exact line and column.
 #include "authoring/world_check.h"
 
-#include "authoring/commands.h"
-#include "core/startup.h"
+#include "program/command_line.h"
+#include "core/world_folder.h"
+#include "program/startup.h"
 #include "test_support.h"
 
 namespace rf {
@@ -78,7 +79,7 @@ TEST_F(WorldCheckTest, EveryKindOfReportAtItsLineAndColumn) {
 }
 
 TEST_F(WorldCheckTest, ExitStatusTellsCleanFromErrorsFromNoWorld) {
-    auto run = [](const std::string& world) { return test::CallWith(authoring::RunAuthoringCommand, {"ranks", "check", world}); };
+    auto run = [](const std::string& world) { return test::CallWith(Main, {"ranks", "check", world}); };
     EXPECT_EQ(run(root()), 0);
     // The default world's one note is the strip: no code page 932 file is taken for UTF-8.
     EXPECT_NE(headless::PrintedOut().find(root() + ": 0 errors, 0 warnings, 1 note\n"), std::string::npos) << headless::PrintedOut();

@@ -1,5 +1,6 @@
-#include "core/command_line.h"
-#include "core/startup.h"
+#include "core/world_folder.h"
+#include "program/command_line.h"
+#include "program/startup.h"
 
 #include "test_support.h"
 

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/world_folder.h"
 #include "test_support.h"
 
 namespace rf {

@@ -9,7 +9,10 @@
 #include <fstream>
 
 #include "core/data_files.h"
-#include "core/utf8_text.h"
+#include "core/world_folder.h"
+#include "core/world_manifest.h"
+#include "text/cp932.h"
+#include "text/utf8.h"
 #include "field/map_files.h"
 #include "test_support.h"
 
@@ -26,10 +29,10 @@ struct Loader {
 
 const Loader kLoaders[] = {
     {"Hero_Info/Hero_Status_Info.txt", false, [] { return LoadHeroStatus(); }},
-    {"Enemy_Info/Pawn_Status_Info.txt", false, [] { return LoadEnemyStatus(enemyTable.kinds[0], DataPath({"Enemy_Info", "Pawn_Status_Info.txt"})); }},
-    {"Abilities/SwordCut.txt", false, [] { return LoadAbilityInfo(abilityTable.abilities[0], DataPath({"Abilities", "SwordCut.txt"})); }},
+    {"Enemy_Info/Pawn_Status_Info.txt", false, [] { return LoadEnemyStatus(enemyTable.kinds[0], WorldFilePath({WorldFileKind::kEnemy, 0})); }},
+    {"Abilities/SwordCut.txt", false, [] { return LoadAbilityInfo(abilityTable.abilities[0], WorldFilePath({WorldFileKind::kAbility, 0})); }},
     {"map_form/map1/1.txt", true, [] { return LoadMapForms(worldNumber), 1; }},
-    {"map_info/map1.txt", true, [] { return LoadWorldInfo(DataPath({"map_info", "map1.txt"})), 1; }},
+    {"map_info/map1.txt", true, [] { return LoadWorldInfo(WorldFilePath({WorldFileKind::kWorldInfo})), 1; }},
     {"map_info/map1/1.txt", true, [] { return hero.mapNumber = 1, LoadMapEnemies(worldNumber), 1; }},
     {"mini_map/map1.txt", true, [] { return LoadMiniMap(worldNumber), 1; }},
 };

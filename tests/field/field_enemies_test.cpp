@@ -4,7 +4,7 @@
 #include <array>
 
 #include "console/console.h"
-#include "core/startup.h"
+#include "program/startup.h"
 #include "field/field_view.h"
 #include "field/hero_movement.h"
 #include "field_support.h"

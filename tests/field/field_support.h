@@ -6,7 +6,8 @@
 #include <string>
 
 #include "core/game_state.h"
-#include "core/sjis.h"
+#include "core/world_folder.h"
+#include "text/sj_literal.h"
 #include "test_support.h"
 
 namespace rf::test {

@@ -1,8 +1,9 @@
 // Map files, and the default world they ship as.
+#include "core/world_folder.h"
 #include "field/map_files.h"
 
 #include "console/console.h"
-#include "core/startup.h"
+#include "program/startup.h"
 #include "field_support.h"
 
 namespace rf {

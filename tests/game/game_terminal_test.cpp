@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "core/startup.h"
+#include "core/world_folder.h"
+#include "program/startup.h"
 #include "platform/model/terminal_renderer.h"
 #include "terminal_session.h"
 #include "vt_screen.h"

@@ -41,5 +41,22 @@ TEST_F(MenusTest, ItemMenuDropsInAndMovesDown) {
     EXPECT_EQ(Row(10, 62, 6), "× 0  ");
 }
 
+// The ability menu offers one more row at each unlock level, and not a level before.
+TEST_F(MenusTest, AbilityMenuGrowsAtItsUnlockLevels) {
+    const struct {
+        std::int16_t level;
+        int rows;
+    } cases[] = {{1, 2}, {11, 2}, {12, 3}, {17, 3}, {18, 4}, {24, 4}, {25, 5}, {99, 5}};
+    for (const auto& c : cases) {
+        hero.level = c.level;
+        headless::Screen().Reset();
+        OpenAbilityMenu();
+        int rows = 0;
+        for (int row = 1; row <= 5; ++row) rows += Row(2 * row, 55, 2) == "＜";
+        EXPECT_EQ(rows, c.rows) << "level " << c.level;
+        CloseMenu(MenuKind::Ability);
+    }
+}
+
 }  // namespace
 }  // namespace rf

@@ -4,9 +4,10 @@
 
 #include <random>
 
-#include "core/sjis.h"
+#include "text/sj_literal.h"
 #include "game_scenarios.h"
-#include "platform/model/cp932_unicode.h"
+#include "text/cp932.h"
+#include "text/utf8.h"
 #include "test_support.h"
 #include "vt_screen.h"
 
@@ -23,7 +24,7 @@ using Pen = test::VtScreen::Pen;
 std::string Mismatch(const test::VtScreen& t, const VirtualConsole& vc, Colours colours) {
     auto expected = [](const Cell& c) -> std::uint32_t {
         if (c.half == 0 && (c.code < 0x20 || c.code == 0x7F)) return ' ';
-        std::uint32_t cp = Cp932ToUnicode(c.code);
+        std::uint32_t cp = UnicodeOf(c.code);
         return cp ? cp : c.half == 0 ? 0xFF65 : 0x30FB;
     };
     for (int y = 0; y < 25; ++y) {

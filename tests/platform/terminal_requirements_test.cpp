@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/platform.h"
+#include "text/escape.h"
 
 namespace rf::platform {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/sjis.h"
+#include "text/sj_literal.h"
 
 namespace rf::platform {
 namespace {

@@ -1,13 +1,14 @@
 // Where pauses end; then the whole game with no key pressed during a chase,
 // where a poll that blocked too early would freeze it or stretch the battle
 // (headless time jumps where a terminal would block).
+#include "core/world_folder.h"
 #include "platform/model/waiting.h"
 
 #include <gtest/gtest.h>
 
 #include <tuple>
 
-#include "core/startup.h"
+#include "program/startup.h"
 #include "game_scenarios.h"
 #include "test_support.h"
 

@@ -1,5 +1,7 @@
 # Replays a recording headless and compares what it prints with the
-# expected output; with REFUSE set, expects a one-line refusal instead.
+# expected output (a differing output is left at ACTUAL for a look); with
+# REBLESS set, writes the output as the new expected one; with REFUSE set,
+# expects a one-line refusal instead.
 set(extra)
 if(WORLD)
   set(extra --world ${WORLD})
@@ -17,8 +19,13 @@ endif()
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "replay ended with status ${status}: ${err}")
 endif()
+if(REBLESS)
+  file(WRITE ${EXPECTED} "${out}")
+  message(STATUS "wrote ${EXPECTED}")
+  return()
+endif()
 file(READ ${EXPECTED} expected)
 if(NOT out STREQUAL expected)
-  file(WRITE ${RECORDING}.actual "${out}")
-  message(FATAL_ERROR "replay of ${RECORDING} differs from ${EXPECTED}:\n${out}")
+  file(WRITE ${ACTUAL} "${out}")
+  message(FATAL_ERROR "replay of ${RECORDING} differs from ${EXPECTED} (this replay's output: ${ACTUAL}):\n${out}")
 endif()

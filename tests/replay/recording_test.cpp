@@ -3,9 +3,11 @@
 // replay fuzz target's.)
 #include <gtest/gtest.h>
 
-#include "core/startup.h"
+#include "core/world_folder.h"
+#include "program/startup.h"
 #include "platform/backend.h"
-#include "platform/platform.h"
+#include "platform/player_files.h"
+#include "platform/recording.h"
 #include "platform/recording/session_events.h"
 #include "replay/recording_file.h"
 #include "replay/state_digest.h"

@@ -4,7 +4,8 @@
 
 #include <fstream>
 
-#include "platform/platform.h"
+#include "platform/console.h"
+#include "platform/player_files.h"
 #include "saves/save_files.h"
 #include "test_support.h"
 

@@ -7,10 +7,12 @@
 #include <cstring>
 
 #include "console/console.h"
-#include "core/startup.h"
-#include "platform/platform.h"
+#include "core/save_keeping.h"
+#include "core/world_folder.h"
+#include "program/startup.h"
+#include "platform/console.h"
 #include "saves/autosave.h"
-#include "saves/resume.h"
+#include "program/resume.h"
 #include "saves/save_files.h"
 #include "test_support.h"
 

@@ -5,8 +5,10 @@
 #include <filesystem>
 #include <utility>
 
-#include "platform/model/cp932_unicode.h"
+#include "text/cp932.h"
+#include "text/utf8.h"
 #include "platform/backend.h"
+#include "platform/model/digest.h"
 #include "platform/model/waiting.h"
 
 namespace rf::headless {
@@ -37,9 +39,25 @@ struct HeadlessState {
     std::function<void()> keyObserver;
     std::function<void()> presentObserver;
     std::function<void()> keySupplier;
+    // Every screen shown at a present point (a sleep or a key poll).
+    platform::Digest screens;
+    std::uint64_t versionSeen = ~std::uint64_t{0};
 };
 
 HeadlessState state;
+
+// Where a terminal backend would present a frame: the observer, and the
+// screen folded into the digest of screens when it changed.
+void Present() {
+    if (state.presentObserver) state.presentObserver();
+    if (state.screen.Version() == state.versionSeen) return;
+    state.versionSeen = state.screen.Version();
+    for (int y = 0; y < platform::VirtualConsole::kVisibleRows; ++y)
+        for (int x = 0; x < platform::VirtualConsole::kWidth; ++x) {
+            const platform::Cell& c = state.screen.At(x, y);
+            state.screens.AddNumber(c.code << 16 | c.half << 8 | c.attribute);
+        }
+}
 
 void CheckWatchdog() {
     if (state.polls > state.maxPolls) throw Watchdog{"too many key polls"};
@@ -75,7 +93,6 @@ void SetLimits(std::uint64_t maxPolls, std::int64_t maxMs) {
 platform::VirtualConsole& Screen() { return state.screen; }
 std::int64_t NowMs() { return state.nowMs; }
 std::size_t KeysLeft() { return state.keys.size(); }
-std::uint64_t Polls() { return state.polls; }
 std::int64_t SleptMs() { return state.sleptMs; }
 void SetExecutableDirectory(const std::string& dir) { state.executableDirectory = dir; }
 void SetPresentObserver(std::function<void()> observer) { state.presentObserver = std::move(observer); }
@@ -87,7 +104,7 @@ std::string& Printed(bool error) { return error ? state.printedError : state.pri
 const std::string& ExecutableDirectoryForTests() { return state.executableDirectory; }
 
 std::string RowUtf8(int y, int x0, int count) {
-    return platform::Cp932ToUtf8(state.screen.Text(x0, y, count));
+    return Cp932ToUtf8(state.screen.Text(x0, y, count));
 }
 
 }  // namespace rf::headless
@@ -105,7 +122,7 @@ void SetCursorVisible(bool visible) { state.screen.SetCursorVisible(visible); }
 bool CursorVisible() { return state.screen.CursorVisible(); }
 
 void Sleep(std::uint32_t ms) {
-    if (state.presentObserver) state.presentObserver();
+    headless::Present();
     state.nowMs += ms;
     state.sleptMs += ms;
     state.idlePollsInARow = 0;
@@ -114,7 +131,7 @@ void Sleep(std::uint32_t ms) {
 }
 
 bool KeyWaiting() {
-    if (state.presentObserver) state.presentObserver();
+    headless::Present();
     ++state.polls;
     headless::CheckWatchdog();
     // Output since the last poll means the game is busy, not waiting.
@@ -183,6 +200,8 @@ std::vector<std::string> HeadlessScreenLines() {
     }
     return lines;
 }
+
+std::string HeadlessScreensDigest() { return headless::state.screens.Hex(); }
 
 const Backend& HeadlessBackend() {
     static constexpr Backend kHeadless{Open,         SetCursorPosition, SetAttribute, Write,

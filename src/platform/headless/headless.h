@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/keys.h"
 #include "platform/model/virtual_console.h"
 
 namespace rf::headless {
@@ -25,9 +26,9 @@ struct ExitCalled {
     int status;
 };
 
-// Key codes as one read returns them.
-inline constexpr int kPrefix = 224;
-inline constexpr int kUp = 72, kDown = 80, kLeft = 75, kRight = 77, kEnter = 13, kSpace = 32;
+// Key codes as one read returns them, for the scripts.
+using platform::keys::kPrefix, platform::keys::kUp, platform::keys::kDown, platform::keys::kLeft,
+    platform::keys::kRight, platform::keys::kEnter, platform::keys::kSpace;
 
 // Fresh console, clock at virtual 0 ms (wall clock `seconds`), empty script.
 void Reset(std::int64_t seconds = 1'000'000);
@@ -48,7 +49,6 @@ void SetLimits(std::uint64_t maxPolls, std::int64_t maxMs);
 platform::VirtualConsole& Screen();
 std::int64_t NowMs();
 std::size_t KeysLeft();
-std::uint64_t Polls();
 // Total milliseconds the game has asked to sleep.
 std::int64_t SleptMs();
 

@@ -1,10 +1,9 @@
 // The rest of the platform for the test programs: headless is their native
 // backend, and what the game prints is kept for the tests to read.
-#include <filesystem>
-
 #include "platform/backend.h"
 #include "platform/headless/headless.h"
-#include "platform/platform.h"
+#include "platform/streams.h"
+#include "platform/files.h"
 
 namespace rf::platform {
 
@@ -15,9 +14,5 @@ void PrintError(std::string_view text) { headless::Printed(true) += text; }
 
 char PathSeparator() { return '/'; }
 std::string ExecutableDirectory() { return headless::ExecutableDirectoryForTests(); }
-bool DirectoryExists(const std::string& path) {
-    std::error_code ec;
-    return std::filesystem::is_directory(path, ec);
-}
 
 }  // namespace rf::platform

@@ -1,14 +1,14 @@
 #include "platform/model/key_decoder.h"
 
+#include "platform/keys.h"
+#include "text/utf8.h"
+
 namespace rf::platform {
 namespace {
 
-constexpr int kPrefix = 224;
-constexpr int kFunction = 0;
-constexpr int kHome = 71, kUp = 72, kPgUp = 73, kLeft = 75, kRight = 77, kEnd = 79, kDown = 80,
-              kPgDn = 81, kIns = 82, kDel = 83;
-constexpr int kF1 = 59;  // F1 to F10 are 59 to 68
-constexpr int kF11 = 133, kF12 = 134;
+using namespace keys;
+constexpr int kFunction = kFunctionPrefix;
+constexpr int kPgUp = kPageUp, kPgDn = kPageDown, kIns = kInsert, kDel = kDelete;
 // Longer "sequences" are junk: drop them rather than hold input forever.
 constexpr std::size_t kMaxParams = 16;
 
@@ -174,10 +174,9 @@ void KeyDecoder::Ground(unsigned char b) {
     }
     // Text typed through an input method arrives as UTF-8: the game has no
     // use for it, so the whole character is skipped, as are stray bytes.
-    if (b >= 0xC2 && b <= 0xDF) utf8Left_ = 1;
-    else if (b >= 0xE0 && b <= 0xEF) utf8Left_ = 2;
-    else if (b >= 0xF0 && b <= 0xF4) utf8Left_ = 3;
-    else return;
+    const std::size_t length = Utf8Length(b);
+    if (length == 0) return;
+    utf8Left_ = static_cast<int>(length) - 1;
     mode_ = Mode::Utf8;
 }
 

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/model/cp932_unicode.h"
+#include "text/cp932.h"
+#include "text/utf8.h"
 
 namespace rf::platform {
 namespace {
@@ -16,7 +17,7 @@ constexpr std::uint16_t kBlankLook = 0xC0F0;
 // with no character draw as a one-cell middle dot.
 std::uint32_t SingleGlyph(std::uint16_t code) {
     if (code < 0x20 || code == 0x7F) return ' ';
-    std::uint32_t cp = Cp932ToUnicode(code);
+    std::uint32_t cp = UnicodeOf(code);
     return cp != 0 ? cp : 0xFF65;
 }
 
@@ -207,7 +208,7 @@ void TerminalRenderer::Draw(std::string& out, const VirtualConsole& model, int x
         if (++cursorX_ >= kColumns) cursorX_ = -1;  // the wrap is pending: position again
         return;
     }
-    std::uint32_t cp = Cp932ToUnicode(cell.code);
+    std::uint32_t cp = UnicodeOf(cell.code);
     if (cp == 0) cp = 0x30FB;  // no character: a full-width middle dot
     MoveTo(out, x, y);
     UseAttribute(out, cell.attribute);

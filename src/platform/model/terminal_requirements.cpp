@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "platform/platform.h"
+#include "text/escape.h"
 
 namespace rf::platform {
 namespace {

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/cp932.h"
+
 namespace rf::platform {
 
 struct Cell {
@@ -17,8 +19,6 @@ struct Cell {
     std::uint16_t attribute = 7;
     bool operator==(const Cell&) const = default;
 };
-
-inline bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 class VirtualConsole {
 public:
@@ -37,7 +37,6 @@ public:
     const Cell& At(int x, int y) const { return cells_[y][x]; }
     int CursorX() const { return cursorX_; }
     int CursorY() const { return cursorY_; }
-    std::uint16_t Attribute() const { return attribute_; }
     bool CursorVisible() const { return cursorVisible_; }
     // Grows whenever anything visible changes, so a renderer can skip idle frames.
     std::uint64_t Version() const { return version_; }

@@ -24,7 +24,6 @@ public:
     }
     // A key was found, the game paused, or the screen changed.
     void Busy() { run_ = 0; }
-    bool Waiting() const { return run_ >= kBlockFrom; }
 
 private:
     int run_ = 0;

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "platform/backend.h"
-#include "platform/model/cp932_unicode.h"
+#include "platform/keys.h"
+#include "text/cp932.h"
+#include "text/utf8.h"
 #include "platform/recording/session_events.h"
 
 namespace rf::platform {
@@ -16,7 +18,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kSpace = 32;
+using keys::kSpace;
 // How often the player's own keys (Space, Ctrl+C) are looked at.
 constexpr std::int64_t kLookEveryMs = 25;
 

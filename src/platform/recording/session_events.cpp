@@ -2,20 +2,16 @@
 
 #include <cstdint>
 
+#include "platform/keys.h"
+
 namespace rf::platform {
-
-namespace {
-
-constexpr int kExtendedPrefix = 224;
-
-}  // namespace
 
 void AppendEvent(std::string& out, const SessionEvent& event) {
     // Every token begins with its letter, so none needs a separator. A prefix
     // just written and its scan code go together as one token.
-    constexpr std::string_view kPrefixToken = "+224";
-    if (event.kind == SessionEvent::kKey && std::string_view(out).ends_with(kPrefixToken)) {
-        out.resize(out.size() - kPrefixToken.size());
+    const std::string prefixToken = "+" + std::to_string(keys::kPrefix);
+    if (event.kind == SessionEvent::kKey && std::string_view(out).ends_with(prefixToken)) {
+        out.resize(out.size() - prefixToken.size());
         out += 'a';
         out += std::to_string(event.value);
         return;
@@ -69,7 +65,7 @@ bool ParseEvents(std::string_view text, std::vector<SessionEvent>& events, std::
         }
         e.value = negative ? -value : value;
         if (c == 'a') {
-            events.push_back({SessionEvent::kKey, kExtendedPrefix});
+            events.push_back({SessionEvent::kKey, keys::kPrefix});
             e.kind = SessionEvent::kKey;
         }
         events.push_back(e);

@@ -30,13 +30,14 @@
 #include <sys/prctl.h>
 #endif
 
-#include "platform/model/key_decoder.h"
 #include "platform/backend.h"
-#include "platform/platform.h"
-#include "platform/model/terminal_renderer.h"
+#include "platform/console.h"
+#include "platform/streams.h"
+#include "platform/files.h"
 #include "platform/model/terminal_requirements.h"
-#include "platform/model/virtual_console.h"
+#include "platform/model/drawn_console.h"
 #include "platform/model/waiting.h"
+#include "platform/posix/write_all.h"
 
 namespace rf::platform {
 namespace {
@@ -51,14 +52,8 @@ constexpr char kLeave[] = "\x1b[0m\x1b[?25h\x1b[?1049l";
 constexpr char kEnter[] = "\x1b[?1049h\x1b[?25l";
 
 struct TerminalState {
-    VirtualConsole model;
-    TerminalRenderer renderer;
-    KeyDecoder decoder;
-    std::uint64_t presentedVersion = 0;
-    bool presentedOnce = false;
+    DrawnConsole drawn;
     bool opened = false;
-    IdlePolls idle;
-    std::uint64_t versionAtLastPoll = 0;
     PauseDeadlines pauses;
     std::terminate_handler previousTerminate = nullptr;
 };
@@ -98,32 +93,13 @@ std::int64_t NowNs() {
 
 std::int64_t NowMs() { return NowNs() / 1'000'000; }
 
-// Async-signal-safe: the whole buffer, through partial writes and interruptions.
-void WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        ssize_t n = ::write(fd, data, size);
-        if (n > 0) {
-            data += n;
-            size -= static_cast<std::size_t>(n);
-        } else if (n < 0 && errno == EINTR) {
-            continue;
-        } else if (n < 0 && errno == EAGAIN) {
-            pollfd p{fd, POLLOUT, 0};
-            ::poll(&p, 1, 100);
-        } else {
-            return;  // the terminal is gone; nothing more can be shown
-        }
-    }
-}
-
-void WriteAll(int fd, std::string_view text) { WriteAll(fd, text.data(), text.size()); }
 
 // Async-signal-safe: puts the terminal back as the game found it.
 void RestoreTerminal() {
     if (!terminalTaken) return;
     terminalTaken = 0;
     int saved = errno;
-    WriteAll(kOut, kLeave, sizeof kLeave - 1);
+    WriteAll(kOut, std::string_view(kLeave, sizeof kLeave - 1));
     ::tcsetattr(kIn, TCSANOW, &originalModes);
     errno = saved;
 }
@@ -140,8 +116,8 @@ void TakeTerminal() {
     // Marked first: a signal from here on puts the terminal back.
     terminalTaken = 1;
     ::tcsetattr(kIn, TCSADRAIN, &raw);
-    WriteAll(kOut, kEnter, sizeof kEnter - 1);
-    state.renderer.Invalidate();
+    WriteAll(kOut, std::string_view(kEnter, sizeof kEnter - 1));
+    state.drawn.renderer.Invalidate();
 }
 
 void OnFatalSignal(int sig) {
@@ -270,7 +246,7 @@ void ReadInput() {
     for (;;) {
         ssize_t n = ::read(kIn, buffer, sizeof buffer);
         if (n > 0) {
-            state.decoder.Feed(std::string_view(buffer, static_cast<std::size_t>(n)), NowMs());
+            state.drawn.decoder.Feed(std::string_view(buffer, static_cast<std::size_t>(n)), NowMs());
             if (n < static_cast<ssize_t>(sizeof buffer)) break;
         } else if (n < 0 && errno == EINTR) {
             continue;
@@ -280,9 +256,9 @@ void ReadInput() {
             break;
         }
     }
-    state.decoder.Tick(NowMs());
-    if (state.decoder.TakeInterrupt()) EndByInterrupt();
-    if (state.decoder.TakeSuspend()) Suspend();
+    state.drawn.decoder.Tick(NowMs());
+    if (state.drawn.decoder.TakeInterrupt()) EndByInterrupt();
+    if (state.drawn.decoder.TakeSuspend()) Suspend();
 }
 
 void DrainWakePipe() {
@@ -334,7 +310,7 @@ int ProbeAmbiguousWidth() {
         if (n > 0) got.append(buffer, static_cast<std::size_t>(n));
         else if (n < 0 && errno != EINTR && errno != EAGAIN) break;
     }
-    if (!got.empty()) state.decoder.Feed(got, NowMs());
+    if (!got.empty()) state.drawn.decoder.Feed(got, NowMs());
     return width.value_or(0);
 }
 
@@ -386,18 +362,11 @@ void WaitForSize() {
         if (quitSignal) EndBySignal(quitSignal);
         if (resumed) return;
     }
-    if (noticed) state.renderer.Invalidate();
+    if (noticed) state.drawn.renderer.Invalidate();
 }
 
 void Present() {
-    if (!terminalTaken) return;
-    if (state.presentedOnce && !state.renderer.RepaintPending() &&
-        state.model.Version() == state.presentedVersion)
-        return;
-    std::string frame = state.renderer.Frame(state.model);
-    WriteAll(kOut, frame);
-    state.presentedVersion = state.model.Version();
-    state.presentedOnce = true;
+    if (terminalTaken) WriteAll(kOut, state.drawn.Frame());
 }
 
 // Every call that lets time pass comes here first: signals noticed,
@@ -409,12 +378,12 @@ void Service() {
         if (resumed) {
             resumed = 0;
             if (!terminalTaken) TakeTerminal();
-            state.renderer.Invalidate();
+            state.drawn.renderer.Invalidate();
             resized = 1;
         }
         if (resized) {
             resized = 0;
-            state.renderer.Invalidate();
+            state.drawn.renderer.Invalidate();
             WaitForSize();
             if (resumed) continue;
         }
@@ -480,27 +449,27 @@ void Open() {
     // The default 50 us of timer slack would stretch every Sleep(1) of an animation by 5 %.
     ::prctl(PR_SET_TIMERSLACK, 1000UL, 0UL, 0UL, 0UL);
 #endif
-    state.renderer = TerminalRenderer(ColoursFor(std::getenv("NO_COLOR"), std::getenv("COLORTERM")));
+    state.drawn.renderer = TerminalRenderer(ColoursFor(std::getenv("NO_COLOR"), std::getenv("COLORTERM")));
     InstallHandlers();
     state.opened = true;
     TakeTerminal();
-    state.renderer.SetAmbiguousWidth(ProbeAmbiguousWidth());
+    state.drawn.renderer.SetAmbiguousWidth(ProbeAmbiguousWidth());
     resized = 1;  // checks the size before the first frame
     Service();
 }
 
-void SetCursorPosition(int x, int y) { state.model.SetCursor(x, y); }
-void SetAttribute(std::uint16_t attribute) { state.model.SetAttribute(attribute); }
-void Write(std::string_view bytes) { state.model.Write(bytes); }
-void SetCursorVisible(bool visible) { state.model.SetCursorVisible(visible); }
-bool CursorVisible() { return state.model.CursorVisible(); }
+void SetCursorPosition(int x, int y) { state.drawn.model.SetCursor(x, y); }
+void SetAttribute(std::uint16_t attribute) { state.drawn.model.SetAttribute(attribute); }
+void Write(std::string_view bytes) { state.drawn.model.Write(bytes); }
+void SetCursorVisible(bool visible) { state.drawn.model.SetCursorVisible(visible); }
+bool CursorVisible() { return state.drawn.model.CursorVisible(); }
 
 void Sleep(std::uint32_t milliseconds) {
     Service();
     // Keys typed since the last look are taken in (they stay queued for the
     // game): a Ctrl+C among them ends the game now, not after the animation.
     ReadInput();
-    state.idle.Busy();
+    state.drawn.idle.Busy();
     // The end is fixed from the previous pause's end, so drawing and writing
     // the frame do not lengthen the animation. Long pauses are cut in slices
     // so that Ctrl+C and a resize are seen at once.
@@ -516,38 +485,26 @@ void Sleep(std::uint32_t milliseconds) {
 bool KeyWaiting() {
     Service();
     ReadInput();
-    if (state.decoder.HasKey()) {
-        state.idle.Busy();
-        return true;
-    }
-    // Output since the last poll means the game is busy, not waiting.
-    if (state.model.Version() != state.versionAtLastPoll) state.idle.Busy();
-    state.versionAtLastPoll = state.model.Version();
-    if (state.idle.Idle()) {
+    return state.drawn.KeyWaiting([] {
         // Only waiting for a key: sleep until one, a resize or a signal comes
         // (or a lone Escape settles into a key of its own).
-        std::int64_t settle = state.decoder.MsUntilSettled(NowMs());
+        std::int64_t settle = state.drawn.decoder.MsUntilSettled(NowMs());
         int timeout = settle < 0 ? -1 : static_cast<int>(settle) + 1;
         if (!terminalTaken) timeout = 100;  // stopped and not yet taken back
         WaitForInput(timeout);
         state.pauses.Forget();
         ReadInput();
-        if (state.decoder.HasKey()) {
-            state.idle.Busy();
-            return true;
-        }
-    }
-    return false;
+    });
 }
 
 int ReadKey() {
-    state.idle.Busy();
+    state.drawn.idle.Busy();
     state.pauses.Forget();
     for (;;) {
         Service();
         ReadInput();
-        if (state.decoder.HasKey()) return state.decoder.NextKey();
-        std::int64_t settle = state.decoder.MsUntilSettled(NowMs());
+        if (state.drawn.decoder.HasKey()) return state.drawn.decoder.NextKey();
+        std::int64_t settle = state.drawn.decoder.MsUntilSettled(NowMs());
         // A quit signal wakes the wait through the pipe, so it may last.
         int timeout = settle < 0 ? -1 : static_cast<int>(settle) + 1;
         if (!terminalTaken) timeout = 100;  // stopped and not yet taken back
@@ -573,35 +530,6 @@ const Backend& NativeBackend() {
                                        terminal::Sleep,      terminal::KeyWaiting,        terminal::ReadKey,
                                        terminal::ClockSeconds, terminal::Exit};
     return kTerminal;
-}
-
-void PrintOut(std::string_view text) { WriteAll(kOut, text); }
-void PrintError(std::string_view text) { WriteAll(STDERR_FILENO, text); }
-
-char PathSeparator() { return '/'; }
-
-std::string ExecutableDirectory() {
-    std::string path;
-#if defined(__APPLE__)
-    char buffer[4096];
-    std::uint32_t size = sizeof buffer;
-    if (_NSGetExecutablePath(buffer, &size) == 0) {
-        char resolved[PATH_MAX];
-        path = ::realpath(buffer, resolved) ? resolved : buffer;
-    }
-#else
-    char buffer[4096];
-    ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n > 0) path.assign(buffer, static_cast<std::size_t>(n));
-#endif
-    std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return "";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-bool DirectoryExists(const std::string& path) {
-    struct stat st{};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 }  // namespace rf::platform

@@ -3,19 +3,18 @@
 // through the same key decoder, pauses and key waits handed back to the
 // browser (ASYNCIFY) so the page stays alive while the game blocks.
 #include <emscripten.h>
-#include <sys/stat.h>
 
 #include <cstdint>
 #include <string>
 
 #include "platform/backend.h"
-#include "platform/model/cp932_unicode.h"
-#include "platform/model/key_decoder.h"
-#include "platform/model/terminal_renderer.h"
-#include "platform/model/virtual_console.h"
-#include "platform/platform.h"
+#include "platform/model/drawn_console.h"
+#include "platform/console.h"
+#include "platform/streams.h"
+#include "platform/files.h"
 #include "platform/model/waiting.h"
 #include "platform/web/web_pacing.h"
+#include "text/cp932.h"
 
 // The page's side (web/page.js sets these on the module object).
 EM_JS(void, web_write, (const char* bytes, int size), {
@@ -72,15 +71,8 @@ namespace rf::platform {
 namespace {
 
 struct WebState {
-    VirtualConsole model;
-    // The widget takes 24-bit colours: the console's own grey and white.
-    TerminalRenderer renderer{Colours::kExact};
-    KeyDecoder decoder;
+    DrawnConsole drawn;
     PauseAccount pauses;
-    IdlePolls idle;
-    std::uint64_t presentedVersion = 0;
-    std::uint64_t versionAtLastPoll = 0;
-    bool presentedOnce = false;
     // The farewell line already handed to the page, which shows it at once.
     std::string farewellShown;
 };
@@ -94,13 +86,8 @@ void Present() {
         state.farewellShown = farewell;
         if (!farewell.empty()) PrintError(farewell);
     }
-    if (state.presentedOnce && !state.renderer.RepaintPending() &&
-        state.model.Version() == state.presentedVersion)
-        return;
-    std::string frame = state.renderer.Frame(state.model);
+    std::string frame = state.drawn.Frame();
     if (!frame.empty()) web_write(frame.data(), static_cast<int>(frame.size()));
-    state.presentedVersion = state.model.Version();
-    state.presentedOnce = true;
 }
 
 [[noreturn]] void End(int status) {
@@ -121,17 +108,17 @@ void ReadInput() {
     for (;;) {
         int n = web_take_input(buffer, sizeof buffer);
         if (n <= 0) break;
-        state.decoder.Feed(std::string_view(buffer, static_cast<std::size_t>(n)),
+        state.drawn.decoder.Feed(std::string_view(buffer, static_cast<std::size_t>(n)),
                            static_cast<std::int64_t>(NowMs()));
     }
-    state.decoder.Tick(static_cast<std::int64_t>(NowMs()));
+    state.drawn.decoder.Tick(static_cast<std::int64_t>(NowMs()));
     // Ctrl+C ends the game as in a terminal (the game saves on its way
     // out); there is no job to suspend.
-    if (state.decoder.TakeInterrupt()) {
+    if (state.drawn.decoder.TakeInterrupt()) {
         RunBeforeExit();
         End(130);
     }
-    state.decoder.TakeSuspend();
+    state.drawn.decoder.TakeSuspend();
 }
 
 // Saves as quitting would when the page asks (a key was pressed since, or
@@ -157,10 +144,10 @@ void WaitForInput() {
         while (state.pauses.Owed(NowMs()) > 0) {
         }
         ReadInput();
-        if (state.decoder.HasKey()) return;
+        if (state.drawn.decoder.HasKey()) return;
     }
     SaveIfAsked();
-    std::int64_t settle = state.decoder.MsUntilSettled(static_cast<std::int64_t>(NowMs()));
+    std::int64_t settle = state.drawn.decoder.MsUntilSettled(static_cast<std::int64_t>(NowMs()));
     web_wait_input(settle < 0 ? -1 : static_cast<int>(settle) + 1);
     HaltIfReplaced();
     state.pauses.Forget();
@@ -169,7 +156,7 @@ void WaitForInput() {
 }
 
 void ShowNarratedMessage(std::string_view cp932) {
-    std::string text = Cp932ToUtf8(std::string(cp932));
+    std::string text = Cp932ToUtf8(cp932);
     web_narrate_message(text.data(), static_cast<int>(text.size()));
 }
 
@@ -183,22 +170,24 @@ namespace web {
 
 void Open() {
     SetNarrator(&kNarrator);
+    // The widget takes 24-bit colours: the console's own grey and white.
+    state.drawn.renderer = TerminalRenderer(Colours::kExact);
     // xterm.js gives the ambiguous glyphs (■ ● ◎ ...) one cell.
-    state.renderer.SetAmbiguousWidth(1);
-    state.renderer.Invalidate();
+    state.drawn.renderer.SetAmbiguousWidth(1);
+    state.drawn.renderer.Invalidate();
     Present();
 }
 
-void SetCursorPosition(int x, int y) { state.model.SetCursor(x, y); }
-void SetAttribute(std::uint16_t attribute) { state.model.SetAttribute(attribute); }
-void Write(std::string_view bytes) { state.model.Write(bytes); }
-void SetCursorVisible(bool visible) { state.model.SetCursorVisible(visible); }
-bool CursorVisible() { return state.model.CursorVisible(); }
+void SetCursorPosition(int x, int y) { state.drawn.model.SetCursor(x, y); }
+void SetAttribute(std::uint16_t attribute) { state.drawn.model.SetAttribute(attribute); }
+void Write(std::string_view bytes) { state.drawn.model.Write(bytes); }
+void SetCursorVisible(bool visible) { state.drawn.model.SetCursorVisible(visible); }
+bool CursorVisible() { return state.drawn.model.CursorVisible(); }
 
 void Sleep(std::uint32_t milliseconds) {
     Present();
     web_pausing(milliseconds);
-    state.idle.Busy();
+    state.drawn.idle.Busy();
     double yieldMs = state.pauses.Pause(NowMs(), milliseconds);
     if (yieldMs > 0) {
         web_sleep(yieldMs);
@@ -212,29 +201,15 @@ bool KeyWaiting() {
     SaveIfAsked();
     Present();
     ReadInput();
-    // Output since the last poll means the game is busy, not waiting.
-    if (state.model.Version() != state.versionAtLastPoll) state.idle.Busy();
-    state.versionAtLastPoll = state.model.Version();
-    if (state.decoder.HasKey()) {
-        state.idle.Busy();
-        return true;
-    }
-    if (state.idle.Idle()) {
-        WaitForInput();
-        if (state.decoder.HasKey()) {
-            state.idle.Busy();
-            return true;
-        }
-    }
-    return false;
+    return state.drawn.KeyWaiting(WaitForInput);
 }
 
 int ReadKey() {
     SaveIfAsked();
-    state.idle.Busy();
+    state.drawn.idle.Busy();
     for (;;) {
         ReadInput();
-        if (state.decoder.HasKey()) return state.decoder.NextKey();
+        if (state.drawn.decoder.HasKey()) return state.drawn.decoder.NextKey();
         WaitForInput();
     }
 }
@@ -258,10 +233,5 @@ void PrintError(std::string_view text) { web_printed(1, text.data(), static_cast
 char PathSeparator() { return '/'; }
 // The page's file system holds the default world under /game/world.
 std::string ExecutableDirectory() { return "/game"; }
-
-bool DirectoryExists(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 }  // namespace rf::platform

@@ -2,7 +2,9 @@
 // page 932 bytes, in a screen buffer of its own so the shell's screen comes
 // back untouched when the game ends.
 #include "platform/backend.h"
-#include "platform/platform.h"
+#include "platform/console.h"
+#include "platform/streams.h"
+#include "platform/files.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -28,6 +30,7 @@
 #include "platform/model/waiting.h"
 #include "platform/windows/windows_keys.h"
 #include "platform/windows/windows_output.h"
+#include "platform/windows/write_all.h"
 
 namespace rf::platform {
 namespace {
@@ -75,23 +78,6 @@ std::atomic<bool> quitRequested{false};
 std::atomic<bool> quitDone{false};
 
 HANDLE Output() { return GetStdHandle(STD_OUTPUT_HANDLE); }
-
-bool IsConsole(HANDLE h) {
-    DWORD mode = 0;
-    return h != nullptr && h != INVALID_HANDLE_VALUE && GetConsoleMode(h, &mode) != 0;
-}
-
-void WriteAll(HANDLE h, std::string_view bytes) {
-    bool console = IsConsole(h);
-    while (!bytes.empty()) {
-        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 16384));
-        DWORD done = 0;
-        BOOL ok = console ? WriteConsoleA(h, bytes.data(), chunk, &done, nullptr)
-                          : WriteFile(h, bytes.data(), chunk, &done, nullptr);
-        if (!ok || done == 0) return;
-        bytes.remove_prefix(done);
-    }
-}
 
 void ApplyCursorVisible(HANDLE h, bool visible) {
     CONSOLE_CURSOR_INFO info{};
@@ -266,22 +252,6 @@ void WaitForConsoleInput() {
 bool ConsoleKeyHit() { return _kbhit() != 0; }
 std::uint32_t ConsoleReadUnit() { return static_cast<std::uint32_t>(_getwch()); }
 
-void Print(DWORD which, std::string_view utf8) {
-    HANDLE h = GetStdHandle(which);
-    if (!IsConsole(h) || utf8.empty()) {
-        WriteAll(h, utf8);
-        return;
-    }
-    // A console shows UTF-8 only in code page 65001; wide output works in any.
-    int length = static_cast<int>(utf8.size());
-    int wide = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0);
-    if (wide <= 0) return;
-    std::wstring text(static_cast<std::size_t>(wide), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, text.data(), wide);
-    DWORD done = 0;
-    WriteConsoleW(h, text.data(), static_cast<DWORD>(text.size()), &done, nullptr);
-}
-
 }  // namespace
 
 namespace wincon {
@@ -381,7 +351,7 @@ std::int64_t ClockSeconds() { return static_cast<std::int64_t>(std::time(nullptr
 
 void Exit(int status) {
     Restore();
-    Print(STD_ERROR_HANDLE, TakeFarewell());
+    PrintError(TakeFarewell());
     std::exit(status);
 }
 
@@ -393,30 +363,6 @@ const Backend& NativeBackend() {
                                       wincon::Sleep,      wincon::KeyWaiting,        wincon::ReadKey,
                                       wincon::ClockSeconds, wincon::Exit};
     return kConsole;
-}
-
-void PrintOut(std::string_view text) { Print(STD_OUTPUT_HANDLE, text); }
-void PrintError(std::string_view text) { Print(STD_ERROR_HANDLE, text); }
-
-char PathSeparator() { return '\\'; }
-
-std::string ExecutableDirectory() {
-    std::string path(MAX_PATH, '\0');
-    for (;;) {
-        DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) return {};
-        if (n < path.size()) {
-            path.resize(n);
-            return DirectoryOf(path);
-        }
-        if (path.size() >= 32768) return {};
-        path.resize(path.size() * 2);  // the name was cut short
-    }
-}
-
-bool DirectoryExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 }  // namespace rf::platform

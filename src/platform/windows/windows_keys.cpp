@@ -1,9 +1,11 @@
 #include "platform/windows/windows_keys.h"
 
+#include "platform/keys.h"
+
 namespace rf::platform {
 namespace {
 
-constexpr std::uint32_t kCtrlC = 3;
+constexpr std::uint32_t kCtrlC = keys::kCtrlC;
 constexpr std::uint32_t kIdeographicSpace = 0x3000;
 constexpr std::uint32_t kFullWidthFirst = 0xFF01;  // full-width '!'
 constexpr std::uint32_t kFullWidthLast = 0xFF5E;   // full-width '~'
@@ -13,7 +15,8 @@ constexpr std::uint32_t kFullWidthOffset = 0xFEE0;
 // prefix 0; the gray keys send the same scan codes with 224.
 bool IsKeypadNavigation(std::uint32_t scan) {
     switch (scan) {
-    case 71: case 72: case 73: case 75: case 77: case 79: case 80: case 81: case 82: case 83: return true;
+    case keys::kHome: case keys::kUp: case keys::kPageUp: case keys::kLeft: case keys::kRight:
+    case keys::kEnd: case keys::kDown: case keys::kPageDown: case keys::kInsert: case keys::kDelete: return true;
     default: return false;
     }
 }
@@ -22,13 +25,13 @@ bool IsKeypadNavigation(std::uint32_t scan) {
 
 void WindowsKeyDecoder::Feed(std::uint32_t unit) {
     if (prefix_ >= 0) {
-        int prefix = prefix_ == 0 && IsKeypadNavigation(unit) ? 224 : prefix_;
+        int prefix = prefix_ == keys::kFunctionPrefix && IsKeypadNavigation(unit) ? keys::kPrefix : prefix_;
         prefix_ = -1;
         codes_.push_back(prefix);
         codes_.push_back(static_cast<int>(unit & 0xFF));
         return;
     }
-    if (unit == 0 || unit == 0xE0) {
+    if (unit == keys::kFunctionPrefix || unit == keys::kPrefix) {
         prefix_ = static_cast<int>(unit);
         return;
     }
@@ -37,7 +40,7 @@ void WindowsKeyDecoder::Feed(std::uint32_t unit) {
         return;
     }
     if (unit == '\n') {  // Ctrl+Enter
-        codes_.push_back(13);
+        codes_.push_back(keys::kEnter);
         return;
     }
     if (unit < 0x80) {

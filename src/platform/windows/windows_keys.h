@@ -39,10 +39,4 @@ bool FillWaiting(WindowsKeyDecoder& keys, KeyHit keyHit, ReadUnit readUnit) {
     return keys.HasCode();
 }
 
-// Reads units until a key code is ready (blocking) or Ctrl+C came.
-template <typename ReadUnit>
-void FillBlocking(WindowsKeyDecoder& keys, ReadUnit readUnit) {
-    while (!keys.HasCode() && !keys.QuitRequested()) keys.Feed(readUnit());
-}
-
 }  // namespace rf::platform

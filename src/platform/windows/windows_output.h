@@ -59,7 +59,6 @@ class LeadByteJoiner {
 public:
     // The bytes to hand to the console for this write.
     std::string Prepare(std::string_view bytes);
-    bool Holding() const { return held_ >= 0; }
     void Reset() { held_ = -1; }
 
 private:

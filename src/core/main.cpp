@@ -1,3 +1,0 @@
-#include "command_line.h"
-
-int main(int argc, char** argv) { return rf::Main(argc, argv); }

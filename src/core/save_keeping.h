@@ -1,0 +1,31 @@
+// What the saved game keeps track of while a game runs.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/game_state.h"
+
+namespace rf {
+
+// Besides the hero and the item effects.
+struct SaveKeeping {
+    bool enabled = false;  // this run writes its save file
+    // Marks shown on entering their maps; their strip stays open.
+    bool queenMarkShown = false;
+    bool kingMarkShown = false;
+    // Between an encounter and the end of its battle the save holds the
+    // field state from just before the encounter.
+    bool inBattle = false;
+    HeroStatus heroBeforeBattle;
+    ItemEffectState effectsBeforeBattle;
+    std::uint32_t loadsAtSave = 0;  // fieldEnemies.loads when last saved
+    std::string path;               // the save file
+    std::string world;              // the world as the save names it
+    std::string worldDigest;
+    std::int64_t startedAt = 0;     // when the game was begun
+};
+
+extern SaveKeeping saveKeeping;
+
+}  // namespace rf

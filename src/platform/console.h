@@ -1,0 +1,49 @@
+// The game's console session: the effects of the legacy console (cursor,
+// attribute, write, cursor visibility), sleeping, the keyboard, the clock
+// and the ways out. The native backend is chosen when the program is
+// linked: the terminal or Windows console for the game, headless for tests;
+// the session can be switched to the headless one at run time
+// (platform/backend.h).
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace rf::platform {
+
+// Takes over the console for the game (raw keys, hidden cursor, the
+// alternate screen on a terminal). Every way out restores it.
+void Open();
+
+// Console output. Bytes are code page 932.
+void SetCursorPosition(int x, int y);
+void SetAttribute(std::uint16_t attribute);
+void Write(std::string_view bytes);
+void SetCursorVisible(bool visible);
+bool CursorVisible();
+
+// Pauses.
+void Sleep(std::uint32_t milliseconds);
+
+// Keyboard: a test that never blocks, and an unechoed read of one key code
+// (an extended key arrives as a prefix 0 or 224 and then its scan code).
+bool KeyWaiting();
+int ReadKey();
+
+// Wall-clock time in whole seconds since the epoch.
+std::int64_t ClockSeconds();
+
+// Ends the process with the terminal restored.
+[[noreturn]] void Exit(int status);
+// A line for standard error that Exit prints once the terminal is back
+// (why the game had to stop); empty for none.
+void SetFarewell(std::string_view text);
+
+// Quitting. Ctrl+C, a request to end (SIGTERM, a hang-up, the console
+// window closing) and the end of a replay run this hook once, on the game's
+// own thread, at the backend's next call, and then the process ends as it
+// would have without it. The platform calls back here, against the flow of
+// the game, because only the backend knows that the process is about to end.
+void SetBeforeExit(void (*hook)());
+
+}  // namespace rf::platform

@@ -1,0 +1,29 @@
+// Files the game reads: paths, folders, and data files read bounded and
+// never blocking, whatever a path names.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace rf::platform {
+
+// The separator between directory and file names, the directory holding
+// the executable, and whether a directory exists.
+char PathSeparator();
+std::string ExecutableDirectory();
+bool DirectoryExists(const std::string& path);
+
+// Why a data file could not be read.
+enum class FileProblem { kNone, kMissing, kDirectory, kNotRegular, kNoPermission, kUnreadable };
+
+struct DataFileBytes {
+    FileProblem problem = FileProblem::kNone;
+    std::string bytes;
+    bool cut = false;  // the file holds more than `limit` bytes
+};
+
+// The first `limit` bytes of a regular file. Never blocks and never reads
+// more, whatever the path names (a FIFO, a device, a directory).
+DataFileBytes ReadDataFile(const std::string& path, std::size_t limit);
+
+}  // namespace rf::platform

@@ -1,0 +1,24 @@
+// The key codes one read of the console returns, as the legacy console
+// hands them over: an extended key arrives as a prefix (224, or 0 for the
+// function keys and the keypad) and then its scan code.
+#pragma once
+
+namespace rf::platform::keys {
+
+inline constexpr int kPrefix = 224;
+inline constexpr int kFunctionPrefix = 0;
+
+// Scan codes after a prefix.
+inline constexpr int kHome = 71, kUp = 72, kPageUp = 73, kLeft = 75, kRight = 77, kEnd = 79, kDown = 80,
+                     kPageDown = 81, kInsert = 82, kDelete = 83;
+inline constexpr int kF1 = 59;  // F1 to F10 are 59 to 68
+inline constexpr int kF11 = 133, kF12 = 134;
+
+// Plain codes.
+inline constexpr int kCtrlC = 3;
+inline constexpr int kBackspace = 8;
+inline constexpr int kEnter = 13;
+inline constexpr int kEscape = 27;
+inline constexpr int kSpace = 32;
+
+}  // namespace rf::platform::keys

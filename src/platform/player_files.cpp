@@ -1,0 +1,42 @@
+// The parts of the player's files that the standard library does alike on
+// every system: listing, reading, paths and the date.
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "platform/player_files.h"
+
+namespace rf::platform {
+
+bool ReadWholeFile(const std::string& path, std::string& bytes) {
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    if (!in) return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+std::vector<std::string> FilesIn(const std::string& directory) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(directory, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code typeError;
+        if (it->is_regular_file(typeError)) names.push_back(it->path().filename().string());
+    }
+    return names;
+}
+
+std::string AbsolutePath(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::path p = std::filesystem::weakly_canonical(std::filesystem::absolute(path.empty() ? "." : path, ec), ec);
+    if (ec) return path;
+    std::string s = p.string();
+    // "dir/" and "dir" are the same folder.
+    while (s.size() > 1 && (s.back() == '/' || s.back() == '\\') && s[s.size() - 2] != ':') s.pop_back();
+    return s;
+}
+
+std::int64_t WallClockSeconds() { return static_cast<std::int64_t>(std::time(nullptr)); }
+
+}  // namespace rf::platform

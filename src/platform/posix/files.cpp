@@ -1,0 +1,82 @@
+// Folders and data files on POSIX systems. Data files: the type is checked before anything is
+// opened, so a FIFO or a device is never opened at all, and the open itself
+// cannot block.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/files.h"
+
+namespace rf::platform {
+namespace {
+
+FileProblem ProblemOf(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR: return FileProblem::kMissing;
+        case EACCES:
+        case EPERM: return FileProblem::kNoPermission;
+        case EISDIR: return FileProblem::kDirectory;
+        default: return FileProblem::kUnreadable;
+    }
+}
+
+FileProblem TypeProblem(const struct stat& st) {
+    if (S_ISDIR(st.st_mode)) return FileProblem::kDirectory;
+    if (!S_ISREG(st.st_mode)) return FileProblem::kNotRegular;
+    return FileProblem::kNone;
+}
+
+}  // namespace
+
+DataFileBytes ReadDataFile(const std::string& path, std::size_t limit) {
+    DataFileBytes result;
+    struct stat st{};
+    if (::stat(path.c_str(), &st) != 0) {
+        result.problem = ProblemOf(errno);
+        return result;
+    }
+    if ((result.problem = TypeProblem(st)) != FileProblem::kNone) return result;
+    // Non-blocking in case the file was swapped for a FIFO since the stat.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        result.problem = ProblemOf(errno);
+        return result;
+    }
+    if (::fstat(fd, &st) != 0 || (result.problem = TypeProblem(st)) != FileProblem::kNone) {
+        if (result.problem == FileProblem::kNone) result.problem = FileProblem::kUnreadable;
+        ::close(fd);
+        return result;
+    }
+    result.bytes.resize(limit);
+    std::size_t got = 0;
+    for (;;) {
+        char probe;
+        const bool full = got == limit;
+        ssize_t n = full ? ::read(fd, &probe, 1) : ::read(fd, result.bytes.data() + got, limit - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            result.problem = ProblemOf(errno) == FileProblem::kDirectory ? FileProblem::kDirectory
+                                                                         : FileProblem::kUnreadable;
+            break;
+        }
+        if (n == 0) break;
+        if (full) {
+            result.cut = true;
+            break;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    result.bytes.resize(result.problem == FileProblem::kNone ? got : 0);
+    return result;
+}
+
+bool DirectoryExists(const std::string& path) {
+    struct stat st{};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace rf::platform

@@ -1,0 +1,87 @@
+// Data files on Windows: only a file on disk is read (a pipe, a console or
+// a device is refused), opened without waiting, and never beyond the limit.
+#include "platform/files.h"
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <algorithm>
+
+namespace rf::platform {
+namespace {
+
+FileProblem ProblemOf(DWORD error) {
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_NETPATH: return FileProblem::kMissing;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION: return FileProblem::kNoPermission;
+        default: return FileProblem::kUnreadable;
+    }
+}
+
+}  // namespace
+
+DataFileBytes ReadDataFile(const std::string& path, std::size_t limit) {
+    DataFileBytes result;
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        DWORD error = GetLastError();
+        // Devices such as CON or NUL have no attributes to give but may open.
+        if (error != ERROR_INVALID_PARAMETER && error != ERROR_PIPE_BUSY) {
+            result.problem = ProblemOf(error);
+            return result;
+        }
+    } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        result.problem = FileProblem::kDirectory;
+        return result;
+    }
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        result.problem = error == ERROR_PIPE_BUSY ? FileProblem::kNotRegular : ProblemOf(error);
+        return result;
+    }
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        result.problem = FileProblem::kNotRegular;
+        return result;
+    }
+    result.bytes.resize(limit);
+    std::size_t got = 0;
+    for (;;) {
+        char probe;
+        const bool full = got == limit;
+        DWORD want = full ? 1 : static_cast<DWORD>(std::min<std::size_t>(limit - got, 1u << 20));
+        DWORD n = 0;
+        if (!ReadFile(h, full ? &probe : result.bytes.data() + got, want, &n, nullptr)) {
+            result.problem = FileProblem::kUnreadable;
+            break;
+        }
+        if (n == 0) break;
+        if (full) {
+            result.cut = true;
+            break;
+        }
+        got += n;
+    }
+    CloseHandle(h);
+    result.bytes.resize(result.problem == FileProblem::kNone ? got : 0);
+    return result;
+}
+
+bool DirectoryExists(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+}  // namespace rf::platform

@@ -1,0 +1,76 @@
+// The program's place on Windows: its standard streams, the folder it was
+// started from, the path convention.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+
+#include "platform/files.h"
+#include "platform/streams.h"
+#include "platform/windows/windows_output.h"
+#include "platform/windows/write_all.h"
+
+namespace rf::platform {
+namespace {
+
+void Print(DWORD which, std::string_view utf8) {
+    HANDLE h = GetStdHandle(which);
+    if (!IsConsole(h) || utf8.empty()) {
+        WriteAll(h, utf8);
+        return;
+    }
+    // A console shows UTF-8 only in code page 65001; wide output works in any.
+    int length = static_cast<int>(utf8.size());
+    int wide = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0);
+    if (wide <= 0) return;
+    std::wstring text(static_cast<std::size_t>(wide), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, text.data(), wide);
+    DWORD done = 0;
+    WriteConsoleW(h, text.data(), static_cast<DWORD>(text.size()), &done, nullptr);
+}
+
+}  // namespace
+
+bool IsConsole(void* h) {
+    DWORD mode = 0;
+    return h != nullptr && h != INVALID_HANDLE_VALUE && GetConsoleMode(h, &mode) != 0;
+}
+
+void WriteAll(void* h, std::string_view bytes) {
+    const bool console = IsConsole(h);
+    while (!bytes.empty()) {
+        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 16384));
+        DWORD done = 0;
+        BOOL ok = console ? WriteConsoleA(h, bytes.data(), chunk, &done, nullptr)
+                          : WriteFile(h, bytes.data(), chunk, &done, nullptr);
+        if (!ok || done == 0) return;
+        bytes.remove_prefix(done);
+    }
+}
+
+void PrintOut(std::string_view text) { Print(STD_OUTPUT_HANDLE, text); }
+void PrintError(std::string_view text) { Print(STD_ERROR_HANDLE, text); }
+
+char PathSeparator() { return '\\'; }
+
+std::string ExecutableDirectory() {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return {};
+        if (n < path.size()) {
+            path.resize(n);
+            return DirectoryOf(path);
+        }
+        if (path.size() >= 32768) return {};
+        path.resize(path.size() * 2);  // the name was cut short
+    }
+}
+
+}  // namespace rf::platform

@@ -1,0 +1,63 @@
+#include "program/command_line.h"
+
+#include <string>
+
+#include "authoring/balance.h"
+#include "authoring/world_check.h"
+#include "core/world_folder.h"
+#include "platform/streams.h"
+#include "program/options.h"
+#include "program/session.h"
+#include "text/escape.h"
+
+#ifndef RANKS_VERSION
+#define RANKS_VERSION "0.0.0"
+#endif
+
+namespace rf {
+namespace {
+
+// `ranks check` and `ranks balance`, the tools for world authors: on the
+// folder given, else on the world the game would play.
+int RunAuthorsTool(const Options& options) {
+    const std::string tool = options.command == Command::kCheck ? "check" : "balance";
+    const std::string dir = options.world.empty() ? ChooseDataRoot("") : options.world;
+    if (std::string problem = WorldFolderProblem(dir.empty() ? "." : dir); !problem.empty()) {
+        platform::PrintError("ranks " + tool + ": " + Escaped(problem) + "\n");
+        return 2;
+    }
+    if (options.command == Command::kBalance) return authoring::RunBalance(dir, options.battles);
+    const authoring::CheckResult result = authoring::CheckWorld(dir);
+    platform::PrintOut(authoring::FormatCheck(result, dir));
+    return result.errors > 0 ? 1 : 0;
+}
+
+}  // namespace
+
+int Main(int argc, char** argv) {
+    Options options;
+    std::string error;
+    if (!ParseOptions(argc, argv, options, error)) {
+        platform::PrintError("ranks: " + Escaped(error) + "\n" + UsageText());
+        return 2;
+    }
+    if (options.help) {
+        platform::PrintOut(HelpText());
+        return 0;
+    }
+    if (options.version) {
+        platform::PrintOut("ranks " RANKS_VERSION "\n");
+        return 0;
+    }
+    if (options.command != Command::kPlay) return RunAuthorsTool(options);
+    if (!options.world.empty()) {
+        if (std::string problem = WorldFolderProblem(options.world); !problem.empty()) {
+            platform::PrintError("ranks: " + Escaped(problem) + "\n");
+            return 2;
+        }
+    }
+    dataRoot = ChooseDataRoot(options.world);
+    return RunSession(options);
+}
+
+}  // namespace rf

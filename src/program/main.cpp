@@ -1,0 +1,3 @@
+#include "program/command_line.h"
+
+int main(int argc, char** argv) { return rf::Main(argc, argv); }

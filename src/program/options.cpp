@@ -1,0 +1,189 @@
+#include "program/options.h"
+
+#include <string_view>
+
+namespace rf {
+namespace {
+
+constexpr unsigned kPlay = 1u << static_cast<unsigned>(Command::kPlay);
+constexpr unsigned kCheck = 1u << static_cast<unsigned>(Command::kCheck);
+constexpr unsigned kBalance = 1u << static_cast<unsigned>(Command::kBalance);
+constexpr unsigned kAll = kPlay | kCheck | kBalance;
+
+// A number within [low, high], or the word `word` standing for `wordValue`.
+bool Number(std::string_view text, int low, int high, int& out) {
+    if (text.empty() || text.size() > 9) return false;
+    int n = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        n = n * 10 + (c - '0');
+    }
+    if (n < low || n > high) return false;
+    out = n;
+    return true;
+}
+
+struct Spec {
+    std::string_view name;
+    // What follows it: "" nothing, "[X]" a value that may be left out, "X" a value.
+    std::string_view value;
+    unsigned commands;
+    std::string_view help;
+    // Takes the value; false when it is not one the option can use, with
+    // what it can in `wanted`.
+    bool (*take)(Options& o, std::string_view value);
+    std::string_view wanted = "";
+};
+
+constexpr Spec kSpecs[] = {
+    {"--world", "DIR", kPlay, "play the world whose data folders are in DIR",
+     [](Options& o, std::string_view v) { return o.world = v, true; }},
+    {"--continue", "[FILE]", kPlay, "resume the most recent saved game of the world, or FILE",
+     [](Options& o, std::string_view v) { return o.continueGame = true, o.continueFile = v, true; }},
+    {"--saves", "", kPlay, "list the saved games and exit",
+     [](Options& o, std::string_view) { return o.listSaves = true; }},
+    {"--record", "FILE", kPlay, "record this game to FILE as well",
+     [](Options& o, std::string_view v) { return o.recordFile = v, true; }},
+    {"--replay", "FILE", kPlay, "play a recording back (Space pauses, Ctrl+C quits)",
+     [](Options& o, std::string_view v) { return o.replayFile = v, true; }},
+    {"--speed", "N|max", kPlay, "replay N (1 to 10000) times faster, or without pauses",
+     [](Options& o, std::string_view v) { return v == "max" ? (o.speed = 0, true) : Number(v, 1, 10000, o.speed); },
+     "a whole number from 1 to 10000, or max"},
+    {"--headless", "", kPlay, "replay without a terminal and print the last screen",
+     [](Options& o, std::string_view) { return o.headless = true; }},
+    {"--battles", "N", kBalance, "battles per row of ranks balance (default 200)",
+     [](Options& o, std::string_view v) { return Number(v, 1, 100000, o.battles); }, "a whole number from 1 to 100000"},
+    {"--help", "", kAll, "show this text and exit", [](Options& o, std::string_view) { return o.help = true; }},
+    {"--version", "", kPlay, "show the version and exit", [](Options& o, std::string_view) { return o.version = true; }},
+};
+
+const Spec* Find(std::string_view name) {
+    if (name == "-h") name = "--help";
+    for (const Spec& s : kSpecs)
+        if (s.name == name) return &s;
+    return nullptr;
+}
+
+std::string_view CommandName(Command c) {
+    return c == Command::kCheck ? "ranks check" : c == Command::kBalance ? "ranks balance" : "ranks";
+}
+
+std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+
+// What the options ask for together that the game cannot do as asked.
+bool Combinable(const Options& o, std::string& error) {
+    if (o.command != Command::kPlay) return true;
+    if (!o.replayFile.empty() && (o.continueGame || !o.recordFile.empty() || o.listSaves)) {
+        error = "--replay plays a recording as it was made: it does not go with " +
+                std::string(o.continueGame ? "--continue" : !o.recordFile.empty() ? "--record" : "--saves");
+        return false;
+    }
+    if (o.replayFile.empty() && (o.headless || o.speed != 1)) {
+        error = "--headless and --speed go with --replay FILE";
+        return false;
+    }
+    if (o.listSaves && (o.continueGame || !o.recordFile.empty())) {
+        error = "--saves lists the saved games and plays none: it does not go with " +
+                std::string(o.continueGame ? "--continue" : "--record");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ParseOptions(int argc, const char* const* argv, Options& o, std::string& error) {
+    o = Options{};
+    int i = 1;
+    if (argc > 1 && std::string_view(argv[1]) == "check") o.command = Command::kCheck, i = 2;
+    else if (argc > 1 && std::string_view(argv[1]) == "balance") o.command = Command::kBalance, i = 2;
+    const unsigned mine = 1u << static_cast<unsigned>(o.command);
+    for (; i < argc; ++i) {
+        std::string_view arg = argv[i];
+        if (!arg.starts_with("-") || arg == "-") {
+            // The world folder of the authors' tools.
+            if (o.command != Command::kPlay && o.world.empty() && !arg.empty()) {
+                o.world = arg;
+                continue;
+            }
+            error = "unexpected argument " + Quoted(arg);
+            return false;
+        }
+        std::string_view value;
+        bool given = false;
+        if (const std::size_t eq = arg.find('='); arg.starts_with("--") && eq != std::string_view::npos) {
+            value = arg.substr(eq + 1);
+            arg = arg.substr(0, eq);
+            given = true;
+        }
+        const Spec* spec = Find(arg);
+        if (spec == nullptr) {
+            error = "unknown option " + Quoted(arg);
+            return false;
+        }
+        if ((spec->commands & mine) == 0) {
+            error = std::string(spec->name) + " does not go with " + std::string(CommandName(o.command));
+            return false;
+        }
+        const bool optional = spec->value.starts_with("[");
+        if (spec->value.empty() && given) {
+            error = std::string(spec->name) + " takes no value";
+            return false;
+        }
+        // A value is the next argument unless that is an option itself.
+        if (!spec->value.empty() && !given && i + 1 < argc && !std::string_view(argv[i + 1]).starts_with("--")) {
+            value = argv[++i];
+            given = true;
+        }
+        if (!spec->value.empty() && !optional && !given) {
+            error = std::string(spec->name) + " needs a value: " + std::string(spec->name) + " " + std::string(spec->value);
+            return false;
+        }
+        if (!spec->take(o, value)) {
+            error = std::string(spec->name) + ": " + Quoted(value) + " is not " + std::string(spec->wanted);
+            return false;
+        }
+    }
+    return Combinable(o, error);
+}
+
+std::string UsageText() {
+    return "usage: ranks [--world DIR] [--continue [FILE]] [--saves] [--record FILE]\n"
+           "             [--replay FILE [--speed N|max] [--headless]] [--help] [--version]\n"
+           "       ranks check [DIR] | ranks balance [DIR] [--battles N]\n";
+}
+
+std::string HelpText() {
+    std::string out = "Ranks & Files - a role-playing game for the text console.\n\n" + UsageText() + "\n";
+    for (const Spec& s : kSpecs) {
+        if ((s.commands & kPlay) == 0) continue;
+        std::string left = "  " + std::string(s.name) + (s.value.empty() ? "" : " " + std::string(s.value));
+        left.resize(left.size() < 21 ? 21 : left.size() + 1, ' ');
+        out += left + std::string(s.help) + "\n";
+    }
+    out += "\n"
+           "For world authors:\n"
+           "  ranks check [DIR]                  report what the game makes of a world\n"
+           "  ranks balance [DIR] [--battles N]  play battles at several levels and\n"
+           "                                     print win rates and play time\n"
+           "\n"
+           "Without --world the game plays the working directory when it holds the\n"
+           "data folders (Hero_Info, Enemy_Info, Abilities, map_form, map_info,\n"
+           "mini_map), otherwise the default world installed beside the program.\n"
+           "\n"
+           "Keys: arrow keys walk and choose, Enter or Right confirms, Space or\n"
+           "Left goes back, Enter, Right or Down acknowledges a message.\n"
+           "Ctrl+C quits.\n"
+           "\n"
+           "Every game is saved as it goes, and recorded beside its save, in the\n"
+           "user's data folder (ranks --saves shows where).\n";
+    return out;
+}
+
+std::string OptionNames() {
+    std::string out;
+    for (const Spec& s : kSpecs) out += std::string(s.name) + "\n";
+    return out;
+}
+
+}  // namespace rf

@@ -1,0 +1,73 @@
+#include "program/startup.h"
+
+#include <string>
+#include <string_view>
+
+#include "console/console.h"
+#include "core/data_files.h"
+#include "field/field_enemies.h"
+#include "field/field_view.h"
+#include "field/hero_movement.h"
+#include "field/map_files.h"
+#include "core/game_state.h"
+#include "platform/console.h"
+#include "platform/files.h"
+#include "saves/autosave.h"
+
+namespace rf {
+
+void StartUp() {
+    SetTextAttribute(kPlain);
+    HideCursor();
+    // A status file that cannot be read leaves its record zero; start-up goes on.
+    LoadHeroStatus();
+    LoadAllEnemyStatus();
+    LoadAllAbilities();
+    // A start cell off the field would put the hero where no step can reach.
+    ClampHeroCell();
+    LoadMapForms(worldNumber);
+    LoadMapEnemies(worldNumber);
+    DrawFirstFieldScreen();
+}
+
+void DrawFirstFieldScreen() {
+    DrawField();
+    DrawMiniMapFrame();
+    // The mini-map text is read between its frame and its content.
+    LoadMiniMap(worldNumber);
+    DrawMiniMap();
+    DrawMiniMapMark();
+    DrawLegend();
+}
+
+void DrawFieldScreen() {
+    DrawField();
+    DrawMiniMapFrame();
+    DrawMiniMap();
+    DrawMiniMapMark();
+    DrawLegend();
+}
+
+void MainLoopPass() {
+    PollHeroKey();
+    // The count is read again every time: a battle or a map change alters it.
+    for (std::int16_t i = 0; i < fieldEnemies.count && i < FieldEnemyList::kCapacity; ++i) {
+        FieldEnemy& e = fieldEnemies.entries[i];
+        if (EnemyTurn(e.kind, e.x, e.y, e.groupSize) == kBattleFought) {
+            RemoveFieldEnemy(i);
+            ClearScreen();
+            MoveTo(0, 0);
+            DrawFieldScreen();
+            // The marks belong to the map; the strip they open is open already.
+            DrawCurrentPieceMark();
+            SaveAfterBattle();
+        }
+        PollHeroKey();
+    }
+}
+
+void MainLoop() {
+    for (;;) MainLoopPass();
+}
+
+}  // namespace rf

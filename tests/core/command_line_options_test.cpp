@@ -1,0 +1,105 @@
+// The command line: each kind of mistake is said one way, whatever the
+// option, and --help, the manual and the README list the same options.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "program/options.h"
+
+namespace rf {
+namespace {
+
+std::string Parse(std::vector<const char*> args, Options& o) {
+    args.insert(args.begin(), "ranks");
+    std::string error;
+    return ParseOptions(static_cast<int>(args.size()), args.data(), o, error) ? "" : error;
+}
+
+TEST(CommandLineOptions, EachMistakeIsSaidOneWay) {
+    const struct {
+        std::vector<const char*> args;
+        const char* error;
+    } cases[] = {
+        {{"--world"}, "--world needs a value: --world DIR"},
+        {{"--record"}, "--record needs a value: --record FILE"},
+        {{"--replay", "--headless"}, "--replay needs a value: --replay FILE"},
+        {{"--replay", "r.rec", "--speed", "0"}, "--speed: '0' is not a whole number from 1 to 10000, or max"},
+        {{"--replay", "r.rec", "--speed", "10001"}, "--speed: '10001' is not a whole number from 1 to 10000, or max"},
+        {{"--replay", "r.rec", "--speed=1.5"}, "--speed: '1.5' is not a whole number from 1 to 10000, or max"},
+        {{"--wrold", "w"}, "unknown option '--wrold'"},
+        {{"world"}, "unexpected argument 'world'"},
+        {{"check", "a", "b"}, "unexpected argument 'b'"},
+        {{"check", "--battles", "3"}, "--battles does not go with ranks check"},
+        {{"--saves=yes"}, "--saves takes no value"},
+        {{"--speed", "4"}, "--headless and --speed go with --replay FILE"},
+        {{"--replay", "r.rec", "--continue"}, "--replay plays a recording as it was made: it does not go with --continue"},
+        {{"--replay", "r.rec", "--record", "x.rec"}, "--replay plays a recording as it was made: it does not go with --record"},
+        {{"--saves", "--continue"}, "--saves lists the saved games and plays none: it does not go with --continue"},
+    };
+    for (const auto& c : cases) {
+        Options o;
+        EXPECT_EQ(Parse(c.args, o), c.error) << c.args[0];
+    }
+    Options o;
+    EXPECT_EQ(Parse({"--continue", "my.save", "--record=r.rec"}, o), "");
+    EXPECT_TRUE(o.continueGame && o.continueFile == "my.save" && o.recordFile == "r.rec");
+    EXPECT_EQ(Parse({"balance", "w", "--battles", "7"}, o), "");
+    EXPECT_TRUE(o.command == Command::kBalance && o.world == "w" && o.battles == 7);
+    EXPECT_EQ(Parse({"--replay", "r.rec", "--speed", "max", "--headless"}, o), "");
+    EXPECT_TRUE(o.speed == 0 && o.headless);
+}
+
+std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The options a text names: in the manual every --word but the build's; in
+// the README those of the game's own command lines (from "ranks" to the end
+// of the command).
+std::set<std::string> Named(const std::string& text, bool onlyGameLines) {
+    std::set<std::string> names;
+    const std::regex option(R"(--[a-z][a-z-]*)");
+    std::size_t from = 0;
+    while (from < text.size()) {
+        std::size_t end = text.find('\n', from);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(from, end - from);
+        from = end + 1;
+        for (std::size_t p; (p = line.find("\\-")) != std::string::npos;) line.replace(p, 2, "-");
+        if (line.find("cmake ") != std::string::npos && !onlyGameLines) continue;
+        if (onlyGameLines) {
+            const std::size_t at = line.find("ranks ");
+            if (at == std::string::npos) continue;
+            line = line.substr(at, line.find("&&", at) - at);
+        }
+        for (std::sregex_iterator it(line.begin(), line.end(), option), stop; it != stop; ++it) names.insert(it->str());
+    }
+    return names;
+}
+
+TEST(CommandLineOptions, HelpManualAndReadmeNameTheSameOptions) {
+    std::set<std::string> table;
+    const std::string names = OptionNames();
+    for (std::size_t from = 0, end; (end = names.find('\n', from)) != std::string::npos; from = end + 1)
+        table.insert(names.substr(from, end - from));
+    const std::string help = HelpText();
+    const std::string manual = Read(RANKS_SOURCE_DIR "/man/ranks.6");
+    const std::string readme = Read(RANKS_SOURCE_DIR "/README.md");
+    ASSERT_FALSE(manual.empty());
+    for (const std::string& name : table) {
+        EXPECT_NE(help.find(name), std::string::npos) << name << " is not in --help";
+        EXPECT_TRUE(Named(manual, false).count(name)) << name << " is not in the manual";
+        EXPECT_TRUE(Named(readme, true).count(name)) << name << " is not in the README";
+    }
+    for (const std::string& name : Named(manual, false)) EXPECT_TRUE(table.count(name)) << "the manual names " << name;
+    for (const std::string& name : Named(readme, true)) EXPECT_TRUE(table.count(name)) << "the README names " << name;
+}
+
+}  // namespace
+}  // namespace rf

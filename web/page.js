@@ -89,13 +89,13 @@
       const [w, h] = screenSize();
       return w <= width && h <= height;
     };
-    let lo = 6;
-    let hi = 48;
-    while (lo < hi) {
-      const mid = Math.ceil((lo + hi) / 2);
-      if (fits(mid)) lo = mid; else hi = mid - 1;
-    }
-    fits(lo);
+    // Cells grow about in proportion to the font: a guess from the size now,
+    // then a step or two (each change of size redraws the terminal).
+    const [w0, h0] = screenSize();
+    let size = Math.max(6, Math.floor(term.options.fontSize * Math.min(width / w0, height / h0)));
+    while (size > 6 && !fits(size)) --size;
+    while (size < 48 && fits(size + 1)) ++size;
+    fits(size);
     // Below the smallest font the whole screen is scaled down, never cut.
     const [w, h] = screenSize();
     const scale = Math.min(1, width / w, height / h);
@@ -788,7 +788,7 @@
     };
     return draw('移') === draw('\u0378');
   }
-  $('font-notice').hidden = !japaneseFontMissing();
+  setTimeout(() => { $('font-notice').hidden = !japaneseFontMissing(); }, 1000);
 
   // For tests and benchmarks.
   window.ranks = {
@@ -820,7 +820,9 @@
     terminal: term,
   };
 
+  // The game's code is fetched from the start, alongside the rest.
+  loadOnce().catch(() => {});
   fit();
-  refreshGames();
   start();
+  refreshGames();
 })();

@@ -462,6 +462,7 @@
           if (timer !== null) clearTimeout(timer);
           resolve();
         };
+        session.suspended = true;
         if (session.input.length > 0) { resolve(); return; }
         session.waiting = true;
         session.waits++;
@@ -471,7 +472,11 @@
         session.wake = done;
         if (timeoutMs >= 0) timer = setTimeout(done, timeoutMs);
       }),
+      // A game that refuses to start (a save it cannot resume, a recording
+      // of a world not open) returns before it ever pauses or waits.
+      postRun: [() => { if (current() && !session.suspended && session.ended === null) ended(session, 'refused'); }],
       ranksSleep: (ms) => new Promise((resolve) => {
+        session.suspended = true;
         const done = () => {
           session.interrupt = null;
           clearTimeout(timer);
@@ -507,7 +512,9 @@
     session.waiting = false;
     persist(session).then(() => releaseLock(session)).then(refreshGames);
     let text = session.how.replay ? 'The recording has ended.' : 'The game has ended.';
+    if (status === 'refused') text = session.how.replay ? 'The recording cannot be watched here.' : 'The game could not start.';
     if (session.errors !== '') text += ' It reported what is shown above.';
+    if (/recorded on another world/.test(session.errors)) text += ' Open the world it was played on, then watch it again.';
     $('ended-text').textContent = text;
     $('ended').hidden = false;
     $('again').focus();
@@ -645,6 +652,7 @@
     try { files = await storedFiles(); } catch (error) { return; }
     const games = new Map();
     for (const file of files) {
+      if (!/\.(save|rec)$/.test(file.name)) continue;
       const stem = stemOf(file.name);
       if (!games.has(stem)) games.set(stem, { stem, save: null, recordings: [] });
       const entry = games.get(stem);
@@ -653,10 +661,11 @@
     }
     const list = Array.from(games.values()).map((g) => {
       g.fields = g.save ? readSave(g.save.data) : {};
-      g.time = (g.save || g.recordings[0]).time.getTime();
-      // A save says when in UTC to the second; a lone recording has its file's time.
+      const file = g.save || g.recordings[0];
+      g.time = file.time.getTime();
+      // A save says when in UTC to the second; else the file's own time.
       g.when = g.fields.saved ? g.fields.saved.replace(/:\d\d UTC$/, ' UTC')
-        : g.recordings[0].time.toISOString().slice(0, 16).replace('T', ' ') + ' UTC';
+        : file.time.toISOString().slice(0, 16).replace('T', ' ') + ' UTC';
       g.recordings.sort((a, b) => a.name.localeCompare(b.name, 'en', { numeric: true }));
       return g;
     }).sort((a, b) => b.time - a.time);

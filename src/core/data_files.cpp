@@ -35,7 +35,7 @@ bool ReadName(TokenReader& reader, char (&field)[N], const char* what = "name") 
 
 // A status file that cannot be read: its record stays as it was.
 int Unreadable(const TokenReader& reader, const char* consequence) {
-    Remark(reader.File(), 0, Severity::kError, std::string(ProblemText(reader.File().problem)) + ": " + consequence);
+    Remark(reader.File(), 0, Severity::kError, std::string(platform::ProblemText(reader.File().problem)) + ": " + consequence);
     return 0;
 }
 

@@ -37,19 +37,6 @@ WorldFile ReadWorldFile(const std::string& path, std::size_t usable) {
     return file;
 }
 
-std::string_view ProblemText(platform::FileProblem problem) {
-    using platform::FileProblem;
-    switch (problem) {
-        case FileProblem::kNone: return "readable";
-        case FileProblem::kMissing: return "missing";
-        case FileProblem::kDirectory: return "a directory";
-        case FileProblem::kNotRegular: return "not a regular file";
-        case FileProblem::kNoPermission: return "no permission";
-        case FileProblem::kUnreadable: return "unreadable";
-    }
-    return "unreadable";
-}
-
 std::string WorldRelative(const std::string& path) {
     if (dataRoot.empty() || path.size() <= dataRoot.size() || path.compare(0, dataRoot.size(), dataRoot) != 0)
         return path;

@@ -28,9 +28,6 @@ struct WorldFile {
 // Reads the file at `path` (under dataRoot), at most `usable` plus the margin.
 WorldFile ReadWorldFile(const std::string& path, std::size_t usable);
 
-// "missing", "a directory", "not a regular file", "no permission", "unreadable".
-std::string_view ProblemText(platform::FileProblem problem);
-
 // `path` without the world folder in front.
 std::string WorldRelative(const std::string& path);
 

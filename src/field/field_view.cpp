@@ -62,7 +62,9 @@ void DrawFieldEnemies() {
 
 void DrawCurrentPieceMark() {
     std::string_view symbol;
-    if (const PieceMark* mark = CurrentPieceMark(symbol)) DrawPieceMark(symbol, *mark);
+    const PieceMark* mark = CurrentPieceMark(symbol);
+    if (mark) DrawPieceMark(symbol, *mark);
+    pieceMarkOnScreen = mark != nullptr;
 }
 
 void RestoreFieldCells(int x, int y, int width) {
@@ -85,7 +87,7 @@ void RestoreFieldCells(int x, int y, int width) {
     MoveTo(from, y);
     Write(cells);
     std::string_view symbol;
-    const PieceMark* mark = CurrentPieceMark(symbol);
+    const PieceMark* mark = pieceMarkOnScreen ? CurrentPieceMark(symbol) : nullptr;
     if (mark && mark->y - 1 == y && Overlaps(mark->x - 1, SymbolWidth(symbol), from, to)) DrawMarkSymbol(symbol, *mark);
     for (int i = 0; i < fieldEnemies.count && i < FieldEnemyList::kCapacity; ++i) {
         const FieldEnemy& e = fieldEnemies.entries[i];

@@ -27,11 +27,13 @@ void DrawScrollRows(int shift);
 
 // The enemies of the current list, drawn with their kinds' symbols.
 void DrawFieldEnemies();
-// The current map's Queen or King mark, as entering the map draws it.
+// The current map's Queen or King mark, as entering the map draws it (and
+// opens the strip).
 void DrawCurrentPieceMark();
 // Draws `width` cells from (x, y) as the field holds them now: the map's
-// characters, a piece mark, the enemies and the hero standing there. A
-// mover erases its old cells with it, so nothing it passed over vanishes.
+// characters, the piece mark while it is on the screen, the enemies and the
+// hero standing there. A mover erases its old cells with it, so nothing it
+// passed over vanishes.
 void RestoreFieldCells(int x, int y, int width = 2);
 
 }  // namespace rf

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace rf::platform {
 
@@ -25,5 +27,9 @@ struct DataFileBytes {
 // The first `limit` bytes of a regular file. Never blocks and never reads
 // more, whatever the path names (a FIFO, a device, a directory).
 DataFileBytes ReadDataFile(const std::string& path, std::size_t limit);
+// The same file open for reading it in parts; null with the problem.
+std::FILE* OpenDataFile(const std::string& path, FileProblem& problem);
+// "missing", "a directory", "not a regular file", "no permission", "unreadable".
+std::string_view ProblemText(FileProblem problem);
 
 }  // namespace rf::platform

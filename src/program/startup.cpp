@@ -58,8 +58,8 @@ void MainLoopPass() {
             ClearScreen();
             MoveTo(0, 0);
             DrawFieldScreen();
-            // The marks belong to the map; the strip they open is open already.
-            DrawCurrentPieceMark();
+            // The redraw leaves the piece mark off, as after every battle.
+            pieceMarkOnScreen = false;
             SaveAfterBattle();
         }
         PollHeroKey();

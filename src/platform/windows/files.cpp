@@ -79,6 +79,16 @@ DataFileBytes ReadDataFile(const std::string& path, std::size_t limit) {
     return result;
 }
 
+std::FILE* OpenDataFile(const std::string& path, FileProblem& problem) {
+    // The same checks as a read: only a file on disk.
+    DataFileBytes probe = ReadDataFile(path, 0);
+    problem = probe.problem;
+    if (problem != FileProblem::kNone) return nullptr;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) problem = FileProblem::kUnreadable;
+    return file;
+}
+
 bool DirectoryExists(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;

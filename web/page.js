@@ -176,6 +176,9 @@
     if (!database || !session.stamps || !FS) return Promise.resolve();
     const changed = [];
     for (const name of FS.readdir(kPlayerFiles)) {
+      // A game's lock file (.NAME.lock) means nothing to another tab: the
+      // page locks the games it plays itself.
+      if (name.startsWith('.')) continue;
       const path = kPlayerFiles + '/' + name;
       const stat = FS.stat(path);
       if (!FS.isFile(stat.mode)) continue;

@@ -151,16 +151,22 @@ void DrawLegend() {
     Write("メニュー ・・・ スペース"_sj);
     Write("\t");
     WriteLine("移動 ・・・ 矢印キー"_sj);
-    Write("◎ ・・・ ポーン"_sj);
+    Write(kLegendSymbols[0]);
+    Write(" ・・・ ポーン"_sj);
     Write("\t");
-    Write("△ ・・・ ナイト"_sj);
+    Write(kLegendSymbols[1]);
+    Write(" ・・・ ナイト"_sj);
     Write("\t");
-    WriteLine("○ ・・・ ビショップ"_sj);
-    Write("□ ・・・ ルーク"_sj);
+    Write(kLegendSymbols[2]);
+    WriteLine(" ・・・ ビショップ"_sj);
+    Write(kLegendSymbols[3]);
+    Write(" ・・・ ルーク"_sj);
     Write("\t");
-    Write("Ω ・・・ クイーン"_sj);
+    Write(kLegendSymbols[4]);
+    Write(" ・・・ クイーン"_sj);
     Write("\t");
-    Write("Ψ ・・・ キング"_sj);
+    Write(kLegendSymbols[5]);
+    Write(" ・・・ キング"_sj);
     // The legend closes every whole field screen.
     NarrateField();
 }

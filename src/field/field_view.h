@@ -3,11 +3,17 @@
 // frames of the scroll between maps.
 #pragma once
 
+#include "text/sj_literal.h"
+
 #include <string_view>
 
 #include "core/game_state.h"
 
 namespace rf {
+
+// The symbols the key legend shows for Pawn, Knight, Bishop, Rook, Queen
+// and King (the field draws those of the enemy files).
+inline constexpr std::string_view kLegendSymbols[] = {"◎"_sj, "△"_sj, "○"_sj, "□"_sj, "Ω"_sj, "Ψ"_sj};
 
 void DrawField();
 void DrawMiniMapFrame();

@@ -121,10 +121,11 @@ bool StandsFree(int map, int x, int y) {
 }
 
 bool NearestFreeCell(int map, int& x, int& y) {
+    const int fromX = x, fromY = y;
     int best = -1;
     for (int cy = 0; cy < kMapRows; ++cy)
         for (int cx = 0; cx <= kLastHeroColumn; ++cx) {
-            const int distance = std::abs(cx - x) + std::abs(cy - y);
+            const int distance = std::abs(cx - fromX) + std::abs(cy - fromY);
             if (StandsFree(map, cx, cy) && (best < 0 || distance < best)) best = distance, x = cx, y = cy;
         }
     return best >= 0;

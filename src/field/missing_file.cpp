@@ -12,7 +12,7 @@
 namespace rf {
 
 void StopForMissingFile(const WorldFile& file) {
-    Remark(file, 0, Severity::kError, std::string(platform::ProblemText(file.problem)) + ": the game stops here");
+    if (Remarking()) Remark(file, 0, Severity::kError, ProblemSaid(file) + ": the game stops here");
     platform::SetFarewell("ranks: " + file.name + ": " + std::string(platform::ProblemText(file.problem)) + "\n");
     StopForMissingFile();
 }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <string>
+#include <vector>
 #include <string_view>
 
 namespace rf::platform {
@@ -14,6 +15,9 @@ namespace rf::platform {
 char PathSeparator();
 std::string ExecutableDirectory();
 bool DirectoryExists(const std::string& path);
+// The names in a directory (none when it cannot be read), for the world
+// checker's hints about names that differ only in case.
+std::vector<std::string> DirectoryNames(const std::string& path);
 
 // Why a data file could not be read.
 enum class FileProblem { kNone, kMissing, kDirectory, kNotRegular, kNoPermission, kUnreadable };

@@ -161,7 +161,7 @@ int Play(const Options& options) {
     platform::SetBeforeExit(SaveOnQuit);
     std::string moved;
     if (options.continueGame) moved = ResumeGame(resumed.data);
-    else StartUp();
+    else StartUp({options.startMap, options.startX, options.startY, options.level});
     if (!moved.empty()) {
         platform::PrintError("ranks: warning: " + Escaped(resumed.path) + " " + moved + "\n");
         platform::Sleep(2000);
@@ -171,7 +171,7 @@ int Play(const Options& options) {
     // The game has started: from now on it is saved and recorded.
     if (options.continueGame) {
         saveKeeping.path = resumed.path;
-    } else if (!folder.empty()) {
+    } else if (!folder.empty() && !options.noSave) {
         saveKeeping.path = WriteNewSave(folder, CurrentSave(), unavailable);
         if (saveKeeping.path.empty()) saveKeeping.unavailable = unavailable;
         else HoldSave(saveKeeping.path, unavailable);

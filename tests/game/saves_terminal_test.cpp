@@ -54,6 +54,17 @@ TEST_F(SavesInTerminal, SigtermInBattleSavesTheFieldBeforeItAndContinueResumes) 
     EXPECT_EQ(none.WaitForExit(), 2);
 }
 
+// Play-testing: the hero where --start puts him (the nearest free cell to a
+// wall asked for), at the --level asked, and --no-save leaves no file.
+TEST_F(SavesInTerminal, StartLevelAndNoSavePlayTestAMapAndLeaveNothing) {
+    TerminalSession s;
+    StartGame(s, {"--world", RANKS_WORLD_DIR, "--start", "5,30,10", "--level", "9", "--no-save"}, true);
+    ASSERT_TRUE(WaitUntil([&] { return s.Capture().at(10).find("#####●") != std::string::npos; })) << s.Capture().at(10);
+    s.SendKeys({"C-c"});
+    ExpectEnd(s, 130);
+    EXPECT_FALSE(std::filesystem::exists(s.SaveFolder()) && !Names(s.SaveFolder()).empty());
+}
+
 // A second window cannot continue the game the first is playing; every
 // signal that ends the game saves it and gives the terminal back; the
 // farewell says where it is saved and how to resume it.

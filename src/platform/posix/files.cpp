@@ -1,6 +1,7 @@
 // Folders and data files on POSIX systems. Data files: the type is checked before anything is
 // opened, so a FIFO or a device is never opened at all, and the open itself
 // cannot block.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -96,6 +97,18 @@ std::FILE* OpenDataFile(const std::string& path, FileProblem& problem) {
 bool DirectoryExists(const std::string& path) {
     struct stat st{};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::vector<std::string> DirectoryNames(const std::string& path) {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(path.empty() ? "." : path.c_str());
+    if (dir == nullptr) return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+    }
+    ::closedir(dir);
+    return names;
 }
 
 }  // namespace rf::platform

@@ -32,6 +32,10 @@ void RunBeforeExit() {
     FlushRecording();
 }
 
+void RunBeforeExitHook() {
+    if (beforeExit && !beforeExitRan) beforeExit();
+}
+
 void Open() { ActiveBackend().open(); }
 void SetCursorPosition(int x, int y) { ActiveBackend().setCursorPosition(x, y); }
 void SetAttribute(std::uint16_t attribute) { ActiveBackend().setAttribute(attribute); }

@@ -12,6 +12,7 @@
 #include "platform/console.h"
 #include "platform/streams.h"
 #include "platform/files.h"
+#include "platform/player_files.h"
 #include "platform/model/waiting.h"
 #include "platform/web/web_pacing.h"
 #include "text/cp932.h"
@@ -231,6 +232,9 @@ void PrintOut(std::string_view text) { web_printed(0, text.data(), static_cast<i
 void PrintError(std::string_view text) { web_printed(1, text.data(), static_cast<int>(text.size())); }
 
 char PathSeparator() { return '/'; }
+
+std::string HowToResume(const std::string&, bool) { return "Continue (in the list of your games)"; }
+
 // The page's file system holds the default world under /game/world.
 std::string ExecutableDirectory() { return "/game"; }
 

@@ -14,6 +14,8 @@
   const fixedClock = params.has('clock') ? Number(params.get('clock')) : null;
   // For the benchmark: every pause and every wait for a key, with its time.
   const timeline = params.has('timeline');
+  // ?look=console: highlights in the console's own bright white, not reversed.
+  const consoleLook = params.get('look') === 'console';
 
   const $ = (id) => document.getElementById(id);
 
@@ -106,7 +108,8 @@
     term.focus();
 
     const module = {
-      arguments: (userWorld ? ['--world', kUserWorld] : []).concat(resume ? ['--continue', resume] : []),
+      arguments: (userWorld ? ['--world', kUserWorld] : []).concat(resume ? ['--continue', resume] : [])
+        .concat(consoleLook ? ['--look', 'console'] : []),
       preRun: [function () {
         const FS = module.FS;
         FS.mkdirTree(kPlayerFiles);

@@ -10,6 +10,7 @@ namespace {
 const Backend* active = nullptr;
 void (*beforeExit)() = nullptr;
 bool beforeExitRan = false;
+bool consoleLook = false;
 
 }  // namespace
 
@@ -25,6 +26,9 @@ void RunBeforeExit() {
     }
     FlushRecording();
 }
+
+void UseConsoleLook(bool console) { consoleLook = console; }
+bool ConsoleLook() { return consoleLook; }
 
 void Open() { ActiveBackend().open(); }
 void SetCursorPosition(int x, int y) { ActiveBackend().setCursorPosition(x, y); }

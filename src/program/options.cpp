@@ -51,6 +51,9 @@ constexpr Spec kSpecs[] = {
      "a whole number from 1 to 10000, or max"},
     {"--headless", "", kPlay, "replay without a terminal and print the last screen",
      [](Options& o, std::string_view) { return o.headless = true; }},
+    {"--look", "marked|console", kPlay, "console: highlights in bright white as the original console drew them, not reversed",
+     [](Options& o, std::string_view v) { return o.consoleLook = v == "console", v == "console" || v == "marked"; },
+     "marked or console"},
     {"--battles", "N", kBalance, "battles per row of ranks balance (default 200)",
      [](Options& o, std::string_view v) { return Number(v, 1, 100000, o.battles); }, "a whole number from 1 to 100000"},
     {"--help", "", kAll, "show this text and exit", [](Options& o, std::string_view) { return o.help = true; }},
@@ -149,7 +152,8 @@ bool ParseOptions(int argc, const char* const* argv, Options& o, std::string& er
 
 std::string UsageText() {
     return "usage: ranks [--world DIR] [--continue [FILE]] [--saves] [--record FILE]\n"
-           "             [--replay FILE [--speed N|max] [--headless]] [--help] [--version]\n"
+           "             [--replay FILE [--speed N|max] [--headless]] [--look marked|console]\n"
+           "             [--help] [--version]\n"
            "       ranks check [DIR] | ranks balance [DIR] [--battles N]\n";
 }
 

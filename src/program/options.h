@@ -22,6 +22,7 @@ struct Options {
     std::string replayFile;
     int speed = 1;  // 0: as fast as it goes
     bool headless = false;
+    bool consoleLook = false;  // --look console
     int battles = 200;
 };
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 
 #include "text/sj_literal.h"
 #include "game_scenarios.h"
@@ -21,7 +22,7 @@ using Pen = test::VtScreen::Pen;
 // Where terminal `t` does not show model `vc` (empty when it shows it all):
 // each glyph and its pen, the cursor, and blanks beyond the game's columns.
 // Codes without a character show as middle dots.
-std::string Mismatch(const test::VtScreen& t, const VirtualConsole& vc, Colours colours) {
+std::string Mismatch(const test::VtScreen& t, const VirtualConsole& vc, Colours colours, ScreenLook look) {
     auto expected = [](const Cell& c) -> std::uint32_t {
         if (c.half == 0 && (c.code < 0x20 || c.code == 0x7F)) return ' ';
         std::uint32_t cp = UnicodeOf(c.code);
@@ -42,12 +43,14 @@ std::string Mismatch(const test::VtScreen& t, const VirtualConsole& vc, Colours 
                 continue;
             }
             if (s.cp != expected(c)) return where() + "glyph";
-            // Attribute 7 or 15: light grey, or bright white and bold, on
-            // black; without colours, 15 in reverse (blanks never).
+            // Attribute 7 or 15: light grey, or bright white on black; 15
+            // in reverse (blanks never), or in the console's look bold.
             bool blank = s.cp == U' ', bright = (c.attribute & 8) != 0;
-            Pen want = colours == Colours::kExact     ? Pen{bright ? 0x1FFFFFF : 0x1C0C0C0, 0x1000000, bright && !blank}
-                       : colours == Colours::kPalette ? Pen{bright ? 15 : 7, 0, bright && !blank}
-                                                      : Pen{-1, -1, false, false, bright && !blank};
+            bool marked = colours == Colours::kNone || look == ScreenLook::kMarked;
+            bool bold = bright && !blank && !marked, reverse = bright && !blank && marked;
+            Pen want = colours == Colours::kExact     ? Pen{bright ? 0x1FFFFFF : 0x1C0C0C0, 0x1000000, bold, false, reverse}
+                       : colours == Colours::kPalette ? Pen{bright ? 15 : 7, 0, bold, false, reverse}
+                                                      : Pen{-1, -1, false, false, reverse};
             Pen got = s.pen;
             if (blank) got.fg = want.fg, got.bold = want.bold;  // no glyph shows them
             if (!(got == want)) return where() + "pen";
@@ -66,19 +69,23 @@ std::string Mismatch(const test::VtScreen& t, const VirtualConsole& vc, Colours 
 // columns.
 struct Terminals {
     struct Pair {
-        Pair(Colours c, int learned, int ambiguous, int columns = 80) : r(c), t(ambiguous, columns) {
+        Pair(Colours c, ScreenLook l, int learned, int ambiguous, int columns = 80) : r(c, l), look(l), t(ambiguous, columns) {
             r.SetAmbiguousWidth(learned);
         }
         TerminalRenderer r;
+        ScreenLook look;
         test::VtScreen t;
     };
-    explicit Terminals(Colours c) : pairs{{c, 0, 1}, {c, 0, 2}, {c, 1, 1}, {c, 2, 2}, {c, 0, 1, 100}, {c, 1, 1, 100}} {}
+    explicit Terminals(std::tuple<Colours, ScreenLook> setting) {
+        const auto [c, l] = setting;
+        pairs = {{c, l, 0, 1}, {c, l, 0, 2}, {c, l, 1, 1}, {c, l, 2, 2}, {c, l, 0, 1, 100}, {c, l, 1, 1, 100}};
+    }
     // Sends each terminal its frame of `vc`; where the first fails to show
     // it, or "" when all do.
     std::string Show(const VirtualConsole& vc) {
         for (auto& p : pairs) {
             p.t.Feed(p.r.Frame(vc));
-            std::string failure = Mismatch(p.t, vc, p.r.colours());
+            std::string failure = Mismatch(p.t, vc, p.r.colours(), p.look);
             if (failure.empty() && !p.r.Frame(vc).empty()) failure = "a frame sent again with nothing changed";
             if (!failure.empty())
                 return failure + " (ambiguous " + std::to_string(p.t.ambiguous) + ", learned " + std::to_string(p.r.AmbiguousWidth()) + ", " + std::to_string(p.t.columns) + " columns)";
@@ -88,7 +95,7 @@ struct Terminals {
     std::vector<Pair> pairs;
 };
 
-using TerminalRendererTest = ::testing::TestWithParam<Colours>;
+using TerminalRendererTest = ::testing::TestWithParam<std::tuple<Colours, ScreenLook>>;
 
 TEST_P(TerminalRendererTest, ManyRandomChangesStayInStep) {
     const std::string_view texts[] = {"A"_sj, "xyz"_sj, "あ"_sj, "●"_sj, "×○"_sj, "漢字"_sj, "  "_sj,
@@ -147,8 +154,13 @@ TEST_P(TerminalRendererTest, ShiftedTextNeverLeavesAGlyphBeyondTheGamesColumns) 
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryColourMode, TerminalRendererTest,
-                         ::testing::Values(Colours::kExact, Colours::kPalette, Colours::kNone));
+// Without colours the console's look is the marked one.
+INSTANTIATE_TEST_SUITE_P(EveryColourModeAndLook, TerminalRendererTest,
+                         ::testing::Values(std::tuple{Colours::kExact, ScreenLook::kMarked},
+                                           std::tuple{Colours::kPalette, ScreenLook::kMarked},
+                                           std::tuple{Colours::kNone, ScreenLook::kMarked},
+                                           std::tuple{Colours::kExact, ScreenLook::kConsole},
+                                           std::tuple{Colours::kPalette, ScreenLook::kConsole}));
 
 // The environment's usual choices are seen in a real terminal (the
 // terminal backend test); these are its edges.

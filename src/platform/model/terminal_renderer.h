@@ -15,6 +15,13 @@ namespace rf::platform {
 // the intensity shown in reverse video).
 enum class Colours { kExact, kPalette, kNone };
 
+// How the highlight (attribute 15, the selected command, target or menu
+// line) shows. Marked: in reverse video, which stands out from plain text
+// at a glance in every colour setting. The console's own look: bright
+// white on black, as the original console drew it (a colour setting only:
+// without colours the highlight is always reversed).
+enum class ScreenLook { kMarked, kConsole };
+
 // The colours a terminal asks for through its environment (the values of
 // NO_COLOR and COLORTERM; null when unset).
 Colours ColoursFor(const char* noColor, const char* colorTerm);
@@ -25,7 +32,10 @@ public:
     static constexpr int kColumns = VirtualConsole::kWidth;
 
     TerminalRenderer() : TerminalRenderer(Colours::kPalette) {}
-    explicit TerminalRenderer(Colours colours) : colours_(colours) { Invalidate(); }
+    explicit TerminalRenderer(Colours colours, ScreenLook look = ScreenLook::kMarked)
+        : colours_(colours), reversed_(colours == Colours::kNone || look == ScreenLook::kMarked) {
+        Invalidate();
+    }
 
     // The bytes that bring the terminal from what it shows to the model;
     // empty when nothing visible differs. Afterwards the terminal is taken
@@ -77,6 +87,8 @@ private:
     bool Same(const Cell& shown, const Cell& wanted) const;
 
     Colours colours_;
+    // The highlight shows in reverse video (a blank never takes it).
+    bool reversed_;
     Cell shown_[kRows][kColumns];
     bool repaint_ = true;
     int ambiguousWidth_ = 0;

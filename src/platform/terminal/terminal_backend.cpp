@@ -94,12 +94,19 @@ std::int64_t NowNs() {
 std::int64_t NowMs() { return NowNs() / 1'000'000; }
 
 
+// Whether the game set the title (the user's is on the terminal's title stack).
+volatile std::sig_atomic_t titleSet = 0;
+
 // Async-signal-safe: puts the terminal back as the game found it.
 void RestoreTerminal() {
     if (!terminalTaken) return;
     terminalTaken = 0;
     int saved = errno;
     WriteAll(kOut, std::string_view(kLeave, sizeof kLeave - 1));
+    if (titleSet) {
+        WriteAll(kOut, "\x1b[23;0t");
+        titleSet = 0;
+    }
     ::tcsetattr(kIn, TCSANOW, &originalModes);
     errno = saved;
 }
@@ -449,7 +456,8 @@ void Open() {
     // The default 50 us of timer slack would stretch every Sleep(1) of an animation by 5 %.
     ::prctl(PR_SET_TIMERSLACK, 1000UL, 0UL, 0UL, 0UL);
 #endif
-    state.drawn.renderer = TerminalRenderer(ColoursFor(std::getenv("NO_COLOR"), std::getenv("COLORTERM")));
+    state.drawn.renderer = TerminalRenderer(ColoursFor(std::getenv("NO_COLOR"), std::getenv("COLORTERM")),
+                                            ConsoleLook() ? ScreenLook::kConsole : ScreenLook::kMarked);
     InstallHandlers();
     state.opened = true;
     TakeTerminal();
@@ -523,6 +531,15 @@ void Exit(int status) {
 }
 
 }  // namespace terminal
+
+void ShowTitle(std::string_view utf8) {
+    if (!terminalTaken) return;
+    // The user's title is pushed once, and popped on leaving.
+    std::string out = titleSet ? "\x1b]2;" : "\x1b[22;0t\x1b]2;";
+    titleSet = 1;
+    for (char c : utf8) out += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? ' ' : c;
+    WriteAll(kOut, out + "\x07");
+}
 
 const Backend& NativeBackend() {
     static constexpr Backend kTerminal{terminal::Open,       terminal::SetCursorPosition, terminal::SetAttribute,

@@ -12,6 +12,7 @@
 #include "program/startup.h"
 #include "platform/backend.h"
 #include "platform/headless/headless.h"
+#include "platform/files.h"
 #include "platform/player_files.h"
 #include "platform/recording.h"
 #include "replay/recording_file.h"
@@ -41,15 +42,17 @@ int main(int argc, char** argv) {
     const std::string path = std::string(argv[1]) + "/bench.save";
     constexpr int kWrites = 50;
     auto start = Clock::now();
-    for (int i = 0; i < kWrites; ++i) platform::WriteFileAtomically(path, ComposeSave(save));
+    std::string problem;
+    for (int i = 0; i < kWrites; ++i) platform::WriteFileAtomically(path, ComposeSave(save), problem);
     std::printf("save: %zu bytes, %.2f ms to write atomically (mean of %d)\n", text.size(), MsSince(start) / kWrites, kWrites);
     std::remove(path.c_str());
 
     for (int i = 3; i < argc; ++i) {
-        std::string bytes, error;
-        std::string_view events;
+        std::string error;
+        std::size_t eventsAt = 0;
         RecordingHeader header;
-        if (!platform::ReadWholeFile(argv[i], bytes) || !ParseRecording(bytes, header, events, error)) {
+        const platform::DataFileBytes head = platform::ReadDataFile(argv[i], kLongestRecordingHeader);
+        if (!ParseRecording(head.bytes, header, eventsAt, error)) {
             std::printf("%s: cannot be read %s\n", argv[i], error.c_str());
             continue;
         }
@@ -57,7 +60,10 @@ int main(int argc, char** argv) {
         headless::Reset();
         dataRoot = argv[2];
         start = Clock::now();
-        platform::StartReplay(events, 0, true, error);
+        if (!platform::StartReplay(argv[i], eventsAt, 0, true, error)) {
+            std::printf("%s: %s\n", argv[i], error.c_str());
+            continue;
+        }
         try {
             if (header.resumed) ResumeGame(header.save);
             else StartUp();
@@ -65,7 +71,7 @@ int main(int argc, char** argv) {
         } catch (const headless::ExitCalled&) {
         }
         const double ms = MsSince(start);
-        std::printf("%s: %zu bytes, %.1f s of game time replayed in %.1f ms (%.0fx)\n", argv[i], bytes.size(),
+        std::printf("%s: %.1f s of game time replayed in %.1f ms (%.0fx)\n", argv[i],
                     static_cast<double>(headless::NowMs()) / 1000.0, ms, static_cast<double>(headless::NowMs()) / ms);
         platform::UseBackend(platform::HeadlessBackend());
     }

@@ -34,4 +34,9 @@ void TempDir::Write(const std::string& relative, std::string_view bytes) const {
 
 void TempDir::WriteText(const std::string& relative, std::string_view utf8) const { Write(relative, ToCp932(utf8)); }
 
+std::string TempDir::Read(const std::string& relative) const {
+    std::ifstream in(path_ / relative, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 }  // namespace rf::test

@@ -32,6 +32,8 @@ public:
     void Write(const std::string& relative, std::string_view bytes) const;
     // The same, with the text given in UTF-8 and stored in code page 932.
     void WriteText(const std::string& relative, std::string_view utf8) const;
+    // The bytes of a file under it (empty when there is none).
+    std::string Read(const std::string& relative) const;
 
 private:
     std::filesystem::path path_;

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <functional>
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "authoring/world_check.h"
 #include "battle/attack.h"
 #include "battle/battle_driver.h"
 #include "battle/formulas.h"
@@ -26,8 +28,12 @@
 namespace rf::authoring {
 namespace {
 
-// Levels 1 and 5, and each level that opens another ability.
-constexpr int kLevels[] = {1, 5, kAbilityUnlockLevels[2], kAbilityUnlockLevels[3], kAbilityUnlockLevels[4]};
+// The levels of the rows by default: 1 and 5, and each level that opens another ability.
+constexpr int kRowLevels[] = {1, 5, kAbilityUnlockLevels[2], kAbilityUnlockLevels[3], kAbilityUnlockLevels[4]};
+// The levels a map's lowest level is sought among by default.
+constexpr int kTopLevel = kAbilityUnlockLevels[4];
+// A map is "won" at a level when this share of its battles is won.
+constexpr double kWinShare = 0.9;
 // What the estimate adds to a battle's own game time: the two wipes of an
 // encounter, and the player's reading and choosing, per key pressed.
 constexpr double kPerKeySeconds = 0.5;
@@ -37,17 +43,16 @@ constexpr std::int64_t kFirstBattleClock = 1'700'000'000;
 struct Encounter {
     int kind = 1;  // 1 Pawn to 4 Rook: the record the game fights
     int group = 1;
-    int weight = 0;  // how often the world's enemy lists hold it
+    bool operator==(const Encounter&) const = default;
 };
 
+std::string Named(const Encounter& e) { return std::string(kKindNames[e.kind - 1]) + " x" + std::to_string(e.group); }
+
 struct Row {
-    int level = 0;
-    Encounter encounter{};
     int wins = 0;
     std::vector<int> actions;
-    std::vector<std::int64_t> gameMs;
-    std::vector<int> keys;
-    double experience = 0;  // summed over all battles
+    std::vector<double> fightSeconds;  // the battle's game time, the wipes and the keys
+    double experience = 0;             // summed over all battles
 };
 
 // The fixed policy, as a player at the keyboard: strike with the strongest
@@ -130,57 +135,28 @@ int StrongestAbility(int level) {
     return best;
 }
 
-std::vector<Encounter> EncountersOfWorld() {
-    std::vector<Encounter> found;
-    for (int m = 1; m <= 9; ++m) {
-        hero.mapNumber = static_cast<std::int16_t>(m);
-        try {
-            LoadMapEnemies(worldNumber);
-        } catch (const headless::ExitCalled&) {
-            platform::TakeFarewell();
-            continue;  // the game would stop on entering this map
-        }
-        for (int i = 0; i < fieldEnemies.count; ++i) {
-            const FieldEnemy& e = fieldEnemies.entries[i];
-            if (IsEmptyEntry(e)) continue;
-            const int kind = static_cast<int>(&EnemyRecordOf(e.kind) - enemyTable.kinds) + 1;
-            auto it = std::find_if(found.begin(), found.end(),
-                                   [&](const Encounter& f) { return f.kind == kind && f.group == e.groupSize; });
-            if (it == found.end()) found.push_back({kind, e.groupSize, 1});
-            else ++it->weight;
-        }
-    }
-    std::sort(found.begin(), found.end(),
-              [](const Encounter& a, const Encounter& b) { return a.kind != b.kind ? a.kind < b.kind : a.group < b.group; });
-    return found;
-}
+struct MapEnemies {
+    bool loaded = false;  // false: the game stops on entering the map
+    std::vector<Encounter> groups;  // in the list's order, as the game clamps them
+};
 
-// One battle of the game against the encounter; the hero as grown, his
-// experience counted from zero with no level-up within the battle.
-void PlayBattle(const HeroStatus& grown, const Encounter& encounter, int ability, int index, Row& row) {
-    headless::Reset(kFirstBattleClock + index);
-    hero = grown;
-    hero.exp = 0;
-    hero.nextExp = 0xFFFFFFFFu;
-    battle = {};
-    itemEffects = {};
-    messageWindow = {};
-    console = {};
-    EnemyStatus& enemy = enemyTable.kinds[encounter.kind - 1];
-    Policy policy(ability);
-    headless::SetKeySupplier([&policy] { policy.Supply(); });
+MapEnemies EnemiesOfMap(int m) {
+    MapEnemies found;
+    hero.mapNumber = static_cast<std::int16_t>(m);
     try {
-        RunBattle(enemy, static_cast<std::int16_t>(encounter.group));
-    } catch (const headless::ScriptEnded&) {
-    } catch (const headless::Watchdog&) {
+        LoadMapEnemies(worldNumber);
+    } catch (const headless::ExitCalled&) {
+        platform::TakeFarewell();
+        return found;
     }
-    headless::SetKeySupplier(nullptr);
-    const bool won = hero.hp > 0 && hero.exp > 0;
-    row.wins += won ? 1 : 0;
-    row.experience += hero.exp;
-    row.actions.push_back(policy.actions);
-    row.keys.push_back(policy.keys);
-    row.gameMs.push_back(headless::NowMs());
+    found.loaded = true;
+    for (int i = 0; i < fieldEnemies.count; ++i) {
+        const FieldEnemy& e = fieldEnemies.entries[i];
+        if (IsEmptyEntry(e)) continue;
+        const int kind = static_cast<int>(&EnemyRecordOf(e.kind) - enemyTable.kinds) + 1;
+        found.groups.push_back({kind, e.groupSize});
+    }
+    return found;
 }
 
 template <typename T>
@@ -198,11 +174,7 @@ double Mean(const std::vector<T>& v) {
     return v.empty() ? 0 : sum / static_cast<double>(v.size());
 }
 
-std::string Format(const char* format, double a, double b = 0, double c = 0) {
-    char buffer[128];
-    std::snprintf(buffer, sizeof buffer, format, a, b, c);
-    return buffer;
-}
+std::string Percent(double share) { return Decimal(100.0 * share) + "%"; }
 
 std::string Duration(double seconds) {
     const long long s = static_cast<long long>(seconds + 0.5);
@@ -210,9 +182,122 @@ std::string Duration(double seconds) {
     return std::to_string(s / 3600) + " h " + std::to_string(s / 60 % 60) + " min";
 }
 
+std::string Padded(std::string text, std::size_t width, bool right = false) {
+    if (text.size() >= width) return text;
+    return right ? std::string(width - text.size(), ' ') + text : text + std::string(width - text.size(), ' ');
+}
+
+// Battles at one level against one encounter, each played once and kept.
+class Battles {
+public:
+    Battles(const BalanceRequest& request, const HeroStatus (&grown)[kHighestLevel + 1])
+        : request_(request), grown_(grown), lastReport_(std::chrono::steady_clock::now()) {}
+
+    const Row& At(int level, const Encounter& encounter) {
+        const auto key = std::make_tuple(level, encounter.kind, encounter.group);
+        auto it = rows_.find(key);
+        if (it != rows_.end()) return it->second;
+        Row& row = rows_[key];
+        const int ability = StrongestAbility(level);
+        for (int i = 0; i < request_.battles; ++i) Play(grown_[level], encounter, ability, i, row);
+        return row;
+    }
+
+    // The share of a map's battles won at a level, each group once.
+    double MapWins(int level, const std::vector<Encounter>& groups) {
+        double wins = 0;
+        for (const Encounter& e : groups) wins += At(level, e).wins;
+        return wins / (static_cast<double>(request_.battles) * static_cast<double>(groups.size()));
+    }
+
+    double MapFight(int level, const std::vector<Encounter>& groups) {
+        std::vector<double> all;
+        for (const Encounter& e : groups) {
+            const Row& r = At(level, e);
+            all.insert(all.end(), r.fightSeconds.begin(), r.fightSeconds.end());
+        }
+        return Median(all);
+    }
+
+private:
+    // One battle of the game against the encounter; the hero as grown, his
+    // experience counted from zero with no level-up within the battle.
+    void Play(const HeroStatus& h, const Encounter& encounter, int ability, int index, Row& row) {
+        headless::Reset(kFirstBattleClock + index);
+        headless::DigestScreens(false);
+        hero = h;
+        hero.exp = 0;
+        hero.nextExp = 0xFFFFFFFFu;
+        battle = {};
+        itemEffects = {};
+        messageWindow = {};
+        console = {};
+        EnemyStatus& enemy = enemyTable.kinds[encounter.kind - 1];
+        Policy policy(ability);
+        headless::SetKeySupplier([&policy] { policy.Supply(); });
+        bool ended = false;
+        try {
+            RunBattle(enemy, static_cast<std::int16_t>(encounter.group));
+            ended = true;
+        } catch (const headless::ScriptEnded&) {
+        } catch (const headless::Watchdog&) {
+        }
+        headless::SetKeySupplier(nullptr);
+        // The policy never flees: a battle that ended with the hero standing is won, whatever it brought.
+        row.wins += ended && hero.hp > 0 ? 1 : 0;
+        row.experience += hero.exp;
+        row.actions.push_back(policy.actions);
+        const double wipes = 2.0 * kMapRows * kWipeFrameMs / 1000.0;
+        row.fightSeconds.push_back(static_cast<double>(headless::NowMs()) / 1000.0 + wipes + kPerKeySeconds * policy.keys);
+        ++played_;
+        const auto now = std::chrono::steady_clock::now();
+        if (now - lastReport_ >= std::chrono::seconds(1)) {
+            lastReport_ = now;
+            platform::PrintError("ranks balance: " + std::to_string(played_) + " battles played\n");
+        }
+    }
+
+    const BalanceRequest& request_;
+    const HeroStatus (&grown_)[kHighestLevel + 1];
+    std::map<std::tuple<int, int, int>, Row> rows_;
+    long long played_ = 0;
+    std::chrono::steady_clock::time_point lastReport_;
+};
+
+struct MapResult {
+    int map = 0;
+    MapEnemies enemies;
+    int level = 0;  // 0: no level tried wins nine in ten
+    double wins = 0;
+    double fight = 0;
+    int bestLevel = 0;  // the highest level tried, when none wins
+};
+
 }  // namespace
 
-int RunBalance(const std::string& dir, int battles) {
+bool GrowHero(HeroStatus& h, int level) {
+    if (level < h.level || level > kHighestLevel) return false;
+    SeedBattleRandom(kGrowthSeed);
+    while (h.level < level) {
+        const int before = h.level;
+        h.exp = h.nextExp;
+        GainLevels(h);
+        if (h.level <= before) return false;  // wrapped around
+    }
+    h.exp = 0;
+    return h.level == level;
+}
+
+int RunBalance(const BalanceRequest& request) {
+    const std::string& dir = request.dir;
+    const std::string shown = dir.empty() ? std::string(".") : dir;
+    const CheckResult check = CheckWorld(dir);
+    const std::string warning =
+        check.errors == 0 ? ""
+                          : "ranks balance: warning: " + shown + " has " + std::to_string(check.errors) +
+                                (check.errors == 1 ? " error" : " errors") +
+                                " (see ranks check): the battles are played as the game reads the files\n";
+
     const platform::Backend& before = platform::ActiveBackend();
     platform::UseBackend(platform::HeadlessBackend());
     headless::Reset();
@@ -221,8 +306,13 @@ int RunBalance(const std::string& dir, int battles) {
     LoadHeroStatus();
     LoadAllEnemyStatus();
     LoadAllAbilities();
-    const std::vector<Encounter> encounters = EncountersOfWorld();
-    if (hero.maxHp <= 0 || encounters.empty()) {
+    MapEnemies maps[kMaps + 1];
+    bool anyEnemy = false;
+    for (int m = 1; m <= kMaps; ++m) {
+        maps[m] = EnemiesOfMap(m);
+        anyEnemy = anyEnemy || !maps[m].groups.empty();
+    }
+    if (hero.maxHp <= 0 || !anyEnemy) {
         platform::UseBackend(before);
         platform::PrintError(std::string("ranks balance: ") +
                              (hero.maxHp <= 0 ? "the hero has no hit points (see ranks check)\n"
@@ -230,90 +320,229 @@ int RunBalance(const std::string& dir, int battles) {
         return 2;
     }
 
-    // The hero grown level by level with the game's own level-up, from a
-    // fixed seed; the experience each level took is kept for the estimate.
-    SeedBattleRandom(kGrowthSeed);
-    HeroStatus grown[26] = {};
-    double experienceTo[26] = {};
-    const int startLevel = hero.level;
-    for (HeroStatus h = hero; h.level <= 25 && h.level >= 0;) {
-        grown[h.level] = h;
-        if (h.level == 25 || h.nextExp == 0) break;
-        const int level = h.level;
-        experienceTo[level + 1] = experienceTo[level] + h.nextExp;
-        h.exp = h.nextExp;
-        GainLevels(h);
-        if (h.level != level + 1) break;
+    // The hero at every level the growth reaches, and what each level asks.
+    const HeroStatus fromFile = hero;
+    const int startLevel = fromFile.level;
+    HeroStatus grown[kHighestLevel + 1] = {};
+    bool reached[kHighestLevel + 1] = {};
+    for (int level = std::max(0, startLevel); level <= kHighestLevel; ++level) {
+        HeroStatus h = fromFile;
+        reached[level] = GrowHero(h, level);
+        if (reached[level]) grown[level] = h;
+    }
+    // Why a level has no rows, or nothing.
+    auto missing = [&](int level) -> std::string {
+        if (level < startLevel) return "below the hero file's level " + std::to_string(startLevel);
+        if (!reached[level]) return "the game's level-ups pass over it";
+        return "";
+    };
+
+    std::vector<int> searched = request.levels;
+    if (searched.empty())
+        for (int level = 1; level <= kTopLevel; ++level) searched.push_back(level);
+    std::vector<int> rowLevels = request.levels;
+    if (rowLevels.empty()) rowLevels.assign(std::begin(kRowLevels), std::end(kRowLevels));
+    std::vector<int> playable;
+    for (int level : searched)
+        if (missing(level).empty()) playable.push_back(level);
+
+    Battles battles(request, grown);
+    // Each map: the lowest level that wins nine in ten, sought by halving (a
+    // grown hero is never weaker than at the level below).
+    std::vector<MapResult> results;
+    for (int m = 1; m <= kMaps; ++m) {
+        MapResult r{m, maps[m]};
+        if (r.enemies.groups.empty() || playable.empty()) {
+            results.push_back(r);
+            continue;
+        }
+        std::size_t low = 0, high = playable.size();
+        while (low < high) {
+            const std::size_t mid = (low + high) / 2;
+            if (battles.MapWins(playable[mid], r.enemies.groups) >= kWinShare) high = mid;
+            else low = mid + 1;
+        }
+        const int level = low < playable.size() ? playable[low] : playable.back();
+        r.level = low < playable.size() ? level : 0;
+        r.bestLevel = level;
+        r.wins = battles.MapWins(level, r.enemies.groups);
+        r.fight = battles.MapFight(level, r.enemies.groups);
+        results.push_back(r);
     }
 
-    std::vector<int> levels;
-    for (int level : kLevels)
-        if (level >= startLevel && grown[level].maxHp > 0) levels.push_back(level);
-    std::vector<Row> rows;
-    const long long total = static_cast<long long>(levels.size() * encounters.size()) * battles;
-    long long played = 0;
-    const auto started = std::chrono::steady_clock::now();
-    auto lastReport = started;
-    for (int level : levels) {
-        const int ability = StrongestAbility(level);
-        for (const Encounter& encounter : encounters) {
-            Row row;
-            row.level = level;
-            row.encounter = encounter;
-            for (int i = 0; i < battles; ++i) {
-                PlayBattle(grown[level], encounter, ability, i, row);
-                ++played;
-                const auto now = std::chrono::steady_clock::now();
-                if (now - lastReport >= std::chrono::seconds(1)) {
-                    lastReport = now;
-                    platform::PrintError("ranks balance: " + std::to_string(played) + " of " + std::to_string(total) +
-                                         " battles\n");
-                }
-            }
-            rows.push_back(std::move(row));
+    // Every kind and group size the lists hold, and how often.
+    std::vector<std::pair<Encounter, int>> weights;
+    for (int m = 1; m <= kMaps; ++m)
+        for (const Encounter& e : maps[m].groups) {
+            auto it = std::find_if(weights.begin(), weights.end(), [&](const auto& w) { return w.first == e; });
+            if (it == weights.end()) weights.push_back({e, 1});
+            else ++it->second;
         }
+    std::sort(weights.begin(), weights.end(), [](const auto& a, const auto& b) {
+        return a.first.kind != b.first.kind ? a.first.kind < b.first.kind : a.first.group < b.first.group;
+    });
+    std::vector<int> measured;
+    for (int level : rowLevels)
+        if (missing(level).empty()) measured.push_back(level);
+    for (int level : measured)
+        for (const auto& w : weights) battles.At(level, w.first);
+
+    // Play time from the lowest measured level: each level's experience at
+    // the rates of the highest measured level at or below it; encounters as
+    // often as the enemy lists hold them, each its whole fight.
+    struct Estimate {
+        int target;
+        double seconds;
+        std::string why;  // not empty: no estimate
+    };
+    std::vector<Estimate> estimates;
+    if (!measured.empty()) {
+        double seconds = 0;
+        std::string never;
+        int target = 0;
+        for (int level = measured.front(); level < kTopLevel && never.empty(); ++level) {
+            if (!reached[level + 1]) {
+                never = "the game's level-ups pass over level " + std::to_string(level + 1);
+                break;
+            }
+            int rate = measured.front();
+            for (int l : measured)
+                if (l <= level) rate = l;
+            double time = 0, experience = 0;
+            for (const auto& [e, weight] : weights) {
+                const Row& r = battles.At(rate, e);
+                time += weight * Mean(r.fightSeconds);
+                experience += weight * r.experience / request.battles;
+            }
+            const HeroStatus& h = grown[level];
+            const double needed = level == startLevel && h.nextExp > fromFile.exp ? h.nextExp - fromFile.exp
+                                  : level == startLevel                         ? 0
+                                                                                : h.nextExp;
+            if (needed > 0 && experience <= 0) never = "no battle at level " + std::to_string(rate) + " brings experience";
+            else if (needed > 0) seconds += time / experience * needed;
+            for (int t : {12, 18, 25})
+                if (t == level + 1) target = t, estimates.push_back({t, seconds, never});
+        }
+        for (int t : {12, 18, 25})
+            if (t > target && t > measured.front())
+                estimates.push_back({t, 0, never.empty() ? "not estimated" : never});
     }
     platform::UseBackend(before);
     ResetGameState();
+    // Before the report, where it is seen first.
+    if (!warning.empty()) platform::PrintError(warning);
 
-    std::string out = "Balance of " + (dir.empty() ? std::string(".") : dir) + ": " + std::to_string(battles) +
-                      " battles per row, fixed seeds; the hero grown with the game's level-ups.\n"
-                      "The policy: the strongest ability the level allows, a potion below a third of the hit points.\n\n";
-    out += "level  enemy   group  win rate  median actions  median time  exp/battle\n";
-    for (const Row& r : rows) {
-        char line[160];
-        std::snprintf(line, sizeof line, "%5d  %-6s  %5d  %7.1f%%  %14.1f  %9.1f s  %10.1f\n", r.level,
-                      std::string(kKindNames[r.encounter.kind - 1]).c_str(), r.encounter.group, 100.0 * r.wins / battles, Median(r.actions),
-                      Median(r.gameMs) / 1000.0, r.experience / battles);
-        out += line;
+    auto groupsText = [](const MapEnemies& e) {
+        if (!e.loaded) return std::string("its enemy list is missing: the game stops on entering it");
+        if (e.groups.empty()) return std::string("no enemies");
+        std::string text;
+        for (const Encounter& g : e.groups) text += (text.empty() ? "" : ", ") + Named(g);
+        return text;
+    };
+    auto levelText = [&](const MapResult& r) {
+        if (r.enemies.groups.empty()) return std::string("-");
+        if (r.bestLevel == 0) return std::string("no level to try");
+        return r.level > 0 ? std::to_string(r.level) : "none to " + std::to_string(r.bestLevel);
+    };
+    std::string out;
+    if (request.format == ReportFormat::kCsv) {
+        out = "map,enemy_groups,level_90,win_rate,typical_fight_s\n";
+        for (const MapResult& r : results) {
+            const bool fought = !r.enemies.groups.empty() && r.bestLevel > 0;
+            out += std::to_string(r.map) + "," + CsvField(groupsText(r.enemies)) + "," +
+                   (r.level > 0 ? std::to_string(r.level) : "") + "," + (fought ? Decimal(100 * r.wins) : "") + "," +
+                   (fought ? Decimal(r.fight) : "") + "\n";
+        }
+        platform::PrintOut(out);
+        return 0;
+    }
+    if (request.format == ReportFormat::kJson) {
+        out = "{\"world\": " + JsonString(shown) + ", \"battles\": " + std::to_string(request.battles) +
+              ", \"win_share\": " + Decimal(kWinShare, 2) + ",\n \"maps\": [";
+        for (const MapResult& r : results) {
+            out += std::string(r.map == 1 ? "" : ",") + "\n  {\"map\": " + std::to_string(r.map) +
+                   ", \"enemy_list_read\": " + (r.enemies.loaded ? "true" : "false") + ", \"groups\": [";
+            for (std::size_t i = 0; i < r.enemies.groups.size(); ++i)
+                out += std::string(i ? ", " : "") + "{\"kind\": " + JsonString(kKindNames[r.enemies.groups[i].kind - 1]) +
+                       ", \"group\": " + std::to_string(r.enemies.groups[i].group) + "}";
+            out += "], \"level\": " + (r.level > 0 ? std::to_string(r.level) : "null");
+            if (r.bestLevel > 0)
+                out += ", \"at_level\": " + std::to_string(r.bestLevel) + ", \"win_rate\": " + Decimal(r.wins, 3) +
+                       ", \"typical_fight_s\": " + Decimal(r.fight);
+            out += "}";
+        }
+        out += "\n ],\n \"rows\": [";
+        bool first = true;
+        for (int level : measured)
+            for (const auto& [e, weight] : weights) {
+                const Row& r = battles.At(level, e);
+                out += std::string(first ? "" : ",") + "\n  {\"level\": " + std::to_string(level) + ", \"kind\": " +
+                       JsonString(kKindNames[e.kind - 1]) + ", \"group\": " + std::to_string(e.group) +
+                       ", \"lists\": " + std::to_string(weight) + ", \"win_rate\": " +
+                       Decimal(static_cast<double>(r.wins) / request.battles, 3) + ", \"median_actions\": " +
+                       Decimal(Median(r.actions)) + ", \"median_fight_s\": " + Decimal(Median(r.fightSeconds)) +
+                       ", \"exp_per_battle\": " + Decimal(r.experience / request.battles) + "}";
+                first = false;
+            }
+        out += "\n ],\n \"levels_without_rows\": [";
+        first = true;
+        for (int level : rowLevels)
+            if (!missing(level).empty()) {
+                out += std::string(first ? "" : ", ") + "{\"level\": " + std::to_string(level) +
+                       ", \"why\": " + JsonString(missing(level)) + "}";
+                first = false;
+            }
+        out += "],\n \"estimates\": [";
+        for (std::size_t i = 0; i < estimates.size(); ++i)
+            out += std::string(i ? ", " : "") + "{\"level\": " + std::to_string(estimates[i].target) + ", " +
+                   (estimates[i].why.empty() ? "\"seconds\": " + Decimal(estimates[i].seconds, 0)
+                                             : "\"seconds\": null, \"why\": " + JsonString(estimates[i].why)) +
+                   "}";
+        out += "]}\n";
+        platform::PrintOut(out);
+        return 0;
     }
 
-    // Play time: the encounters come as often as the world's enemy lists
-    // hold them; each costs its battle, the two wipes and the player's keys.
-    const double wipes = 2.0 * kMapRows * kWipeFrameMs / 1000.0;
-    out += "\nEstimated play time (encounters as often as the enemy lists hold them; each battle's game\n"
-           "time, " + Format("%.1f", wipes) + " s of wipes and " + Format("%.1f", kPerKeySeconds) +
-           " s per key pressed; walking not counted):\n";
-    double seconds = 0;
-    bool reachable = true;
-    for (std::size_t band = 0; band < levels.size() && reachable; ++band) {
-        // From this measured level up to the next one, at this level's rates.
-        const int from = levels[band];
-        const int to = band + 1 < levels.size() ? levels[band + 1] : 25;
-        if (from >= to) break;
-        double time = 0, experience = 0;
-        for (const Row& r : rows) {
-            if (r.level != from) continue;
-            const double perBattle = Mean(r.gameMs) / 1000.0 + wipes +
-                                     kPerKeySeconds * Mean(r.keys);
-            time += r.encounter.weight * perBattle;
-            experience += r.encounter.weight * r.experience / battles;
+    out = "Balance of " + shown + ": " + std::to_string(request.battles) +
+          " battles per group and level, fixed seeds; the hero grown with the game's level-ups.\n"
+          "The policy: the strongest ability the level allows, a potion below a third of the hit points.\n"
+          "A typical fight is the median of the battle's game time, the encounter's wipes and " +
+          Decimal(kPerKeySeconds) + " s per key pressed.\n\n";
+    out += "By map: the lowest level " +
+           (request.levels.empty() ? std::string("(1 to ") + std::to_string(kTopLevel) + ")" : std::string("of --levels")) +
+           " that wins at least " + Decimal(100 * kWinShare, 0) + "% of the map's battles (each group once)\n";
+    out += "map  level  win rate  typical fight  enemy groups\n";
+    for (const MapResult& r : results) {
+        const bool fought = !r.enemies.groups.empty() && r.bestLevel > 0;
+        out += Padded(std::to_string(r.map), 3, true) + "  " + Padded(levelText(r), 5, true) + "  " +
+               Padded(fought ? Percent(r.wins) : "", 8, true) + "  " +
+               Padded(fought ? Decimal(r.fight) + " s" : "", 13, true) + "  " + groupsText(r.enemies) + "\n";
+    }
+    for (int level : searched)
+        if (!missing(level).empty()) out += "  level " + std::to_string(level) + " not played: " + missing(level) + "\n";
+
+    out += "\nBy enemy group, at each level of " + std::string(request.levels.empty() ? "1, 5, 12, 18, 25" : "--levels") + "\n";
+    out += "level  enemy   group  lists  win rate  median actions  typical fight  exp/battle\n";
+    for (int level : rowLevels) {
+        if (!missing(level).empty()) {
+            out += Padded(std::to_string(level), 5, true) + "  no rows: " + missing(level) + "\n";
+            continue;
         }
-        if (experience <= 0) reachable = false;
-        else seconds += time / experience * (experienceTo[to] - experienceTo[from]);
-        for (int target : {12, 18, 25})
-            if (target == to && target > startLevel)
-                out += "  to level " + std::to_string(target) + ": " + (reachable ? Duration(seconds) : "never (no battle won)") + "\n";
+        for (const auto& [e, weight] : weights) {
+            const Row& r = battles.At(level, e);
+            char line[160];
+            std::snprintf(line, sizeof line, "%5d  %-6s  %5d  %5d  %7.1f%%  %14.1f  %11.1f s  %10.1f\n", level,
+                          std::string(kKindNames[e.kind - 1]).c_str(), e.group, weight, 100.0 * r.wins / request.battles,
+                          Median(r.actions), Median(r.fightSeconds), r.experience / request.battles);
+            out += line;
+        }
+    }
+    if (!estimates.empty()) {
+        out += "\nEstimated play time from level " + std::to_string(measured.front()) +
+               " (encounters as often as the enemy lists hold them, each its whole fight; walking not counted):\n";
+        for (const Estimate& e : estimates)
+            out += "  to level " + std::to_string(e.target) + ": " +
+                   (e.why.empty() ? Duration(e.seconds) : "never (" + e.why + ")") + "\n";
     }
     platform::PrintOut(out);
     return 0;

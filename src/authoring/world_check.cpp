@@ -13,7 +13,12 @@
 #include "field/hero_movement.h"
 #include "field/map_files.h"
 #include "platform/backend.h"
+#include "platform/files.h"
 #include "platform/headless/headless.h"
+#include "battle/attack.h"
+#include "battle/formulas.h"
+#include "console/console.h"
+#include "text/cp932.h"
 
 namespace rf::authoring {
 namespace {
@@ -28,15 +33,204 @@ LoadToken TokenAt(const std::string& file, std::size_t index) {
 }
 
 void Say(const std::string& file, LoadToken at, Severity severity, std::string message) {
-    loadLog.remarks.push_back({file, at.line, at.column, severity, std::move(message)});
+    // One finding per cause: a value already reported at its place (a number that wrapped, say) is not reported again.
+    for (const LoadRemark& r : loadLog.remarks)
+        if (r.file == file && r.line == at.line && r.column == at.column && r.severity == Severity::kError) return;
+    loadLog.remarks.push_back({file, at.line, at.column, at.byteColumn == 0 ? at.column : at.byteColumn, severity,
+                               std::move(message)});
+}
+
+bool WallUnder(int map, int x, int y) { return !StandsFree(map, x, y); }
+
+// Whether reading the file stopped early: what its later fields would say is no finding of its own.
+bool Stopped(const std::string& file) {
+    return std::find(loadLog.stopped.begin(), loadLog.stopped.end(), file) != loadLog.stopped.end();
+}
+
+std::string Utf8(std::string_view cp932) { return Cp932ToUtf8(cp932); }
+
+// Runs `f` with the battle's generator on a fixed seed and puts it back after.
+template <typename F>
+auto WithBattleRandom(std::uint32_t seed, F f) {
+    const BattleRandom saved = battleRandom;
+    SeedBattleRandom(seed);
+    auto result = f();
+    battleRandom = saved;
+    return result;
+}
+
+// The most damage the game's own formula lets one blow of the kind land on the hero, over many draws.
+int MostDamage(const EnemyStatus& e) {
+    return WithBattleRandom(1, [&] {
+        int most = 0;
+        for (int i = 0; i < 64; ++i) most = std::max<int>(most, AtLeastZero(EnemyDamage(hero, e, EnemyAbility(e))));
+        return most;
+    });
+}
+
+bool Fights(int k) { return k < 4; }  // Pawn to Rook; the Queen and the King are only marks
+
+void CheckHeroValues() {
+    const std::string file = Relative({WorldFileKind::kHero});
+    if (Stopped(file) || hero.name[0] == '\0') return;
+    auto at = [&](int field) { return TokenAt(file, static_cast<std::size_t>(field)); };
+    auto named = [](int field, long long value) { return "the " + std::string(kHeroFields[field]) + " " + std::to_string(value); };
+    if (hero.maxHp <= 0)
+        Say(file, at(kHeroMaxHp), Severity::kError, named(kHeroMaxHp, hero.maxHp) + ": the hero falls at the first blow that lands");
+    // A defence of 0 or less: the game's own damage rule, run for every kind that fights.
+    std::string harmless;
+    for (int k = 0; k < 4 && hero.defence <= 0; ++k)
+        if (enemyTable.kinds[k].name[0] != '\0' && MostDamage(enemyTable.kinds[k]) == 0)
+            harmless += (harmless.empty() ? "the " : ", the ") + std::string(kKindNames[k]);
+    if (!harmless.empty())
+        Say(file, at(kHeroDefence), Severity::kError,
+            named(kHeroDefence, hero.defence) + " turns every blow of " + harmless + " into 0 damage (a blow never heals)");
+    const struct {
+        int field;
+        std::int16_t value;
+    } stats[] = {{kHeroAttack, hero.attack}, {kHeroDefence, hero.defence}, {kHeroMagicAttack, hero.magicAttack},
+                 {kHeroMagicDefence, hero.magicDefence}, {kHeroSpeed, hero.speed}};
+    for (const auto& st : stats)
+        if (st.value < 0)
+            Say(file, at(st.field), Severity::kWarning, named(st.field, st.value) + " is negative: the game computes with it as written");
+    // What the first win makes of the file's level and experience, by the game's own level-ups.
+    HeroStatus after = hero;
+    WithBattleRandom(1, [&] { return GainLevels(after), 0; });
+    if (after.level != hero.level) {
+        const bool level0 = hero.level <= 0;
+        Say(file, at(hero.nextExp == 0 || level0 ? kHeroNextExp : kHeroExp), Severity::kError,
+            named(kHeroExp, hero.exp) + " is not below " + named(kHeroNextExp, hero.nextExp) +
+                ": the first win raises the hero at once from level " + std::to_string(hero.level) + " to level " +
+                std::to_string(after.level) + " or beyond" +
+                (level0 ? " (is the line in the order next level's experience, experience, level?)" : ""));
+    } else if (hero.level <= 0) {
+        Say(file, at(kHeroLevel), Severity::kWarning,
+            named(kHeroLevel, hero.level) + " is below 1: the battle shows \"Lv : " + std::to_string(hero.level) + "\"");
+    }
+}
+
+void CheckEnemyValues() {
+    for (int k = 0; k < kEnemyKinds; ++k) {
+        const EnemyStatus& e = enemyTable.kinds[k];
+        const std::string file = Relative({WorldFileKind::kEnemy, k});
+        if (e.name[0] == '\0') continue;
+        auto at = [&](int field) { return TokenAt(file, static_cast<std::size_t>(field)); };
+        // The symbol against the legend and the other kinds: the field draws the file's, the legend its own.
+        const std::string_view symbol = e.symbol;
+        if (symbol != kLegendSymbols[k]) {
+            std::string also;
+            for (int other = 0; other < kEnemyKinds && also.empty(); ++other)
+                if (other != k && (symbol == std::string_view(enemyTable.kinds[other].symbol) || symbol == kLegendSymbols[other]))
+                    also = " (the " + std::string(kKindNames[other]) + "'s symbol)";
+            Say(file, at(kEnemySymbol), Severity::kWarning,
+                "the symbol " + Utf8(symbol) + also + " is not the legend's " + Utf8(kLegendSymbols[k]) + " for the " +
+                    std::string(kKindNames[k]) + ": the field draws " + Utf8(symbol) + ", the legend still says " +
+                    Utf8(kLegendSymbols[k]));
+        }
+        if (!Fights(k) || Stopped(file)) continue;
+        auto named = [](int field, long long value) { return "the " + std::string(kEnemyFields[field]) + " " + std::to_string(value); };
+        const int ability = static_cast<int>(&EnemyAbility(e) - abilityTable.abilities);
+        if (ability != e.ability)
+            Say(file, at(kEnemyAbility), Severity::kError,
+                named(kEnemyAbility, e.ability) + " is not 0 to 4: the game strikes with " + std::string(kAbilityNames[ability]));
+        if (e.maxHp <= 0)
+            Say(file, at(kEnemyMaxHp), Severity::kError,
+                named(kEnemyMaxHp, e.maxHp) + ": each of them falls at the first blow that lands");
+        const bool harmless = e.attack <= 0 && hero.defence > 0 && MostDamage(e) == 0;
+        if (harmless)
+            Say(file, at(kEnemyAttack), Severity::kError,
+                named(kEnemyAttack, e.attack) + ": every blow of the " + std::string(kKindNames[k]) +
+                    " does 0 damage (a blow never heals)");
+        const struct {
+            int field;
+            std::int16_t value;
+        } stats[] = {{kEnemyAttack, e.attack}, {kEnemyDefence, e.defence}, {kEnemyMagicAttack, e.magicAttack},
+                     {kEnemyMagicDefence, e.magicDefence}, {kEnemySpeed, e.speed}};
+        for (const auto& st : stats)
+            if (st.value < 0 && !(st.field == kEnemyAttack && harmless))
+                Say(file, at(st.field), Severity::kWarning, named(st.field, st.value) + " is negative: the game computes with it as written");
+    }
+}
+
+// Gaps in a map's edge that lead nowhere: the game's own step test from
+// every edge cell, against the neighbour as loaded and with its touching
+// cells freed; and passages that land the hero inside the neighbour's wall.
+// With the strip open: a gap that it opens later is no mistake.
+void CheckGaps() {
+    const WorldGrid closed = worldGrid;
+    if (IsMapNumber(worldInfo.opening.map)) OpenStrip();
+    struct Side {
+        int key, delta;
+        const char* edge;
+        const char* neighbourEdge;
+    };
+    const Side sides[] = {{kKeyRight, 1, "right edge", "left edge"},
+                          {kKeyLeft, -1, "left edge", "right edge"},
+                          {kKeyDown, 3, "bottom row", "top row"},
+                          {kKeyUp, -3, "top row", "bottom row"}};
+    const std::int16_t savedMap = hero.mapNumber;
+    for (int m = 1; m <= kMaps; ++m) {
+        const std::string form = Relative({WorldFileKind::kMapForm, m});
+        for (const Side& side : sides) {
+            const int n = m + side.delta;
+            const bool sideways = side.delta == 1 || side.delta == -1;
+            if (!IsMapNumber(n) || (sideways && MapRowOf(n) != MapRowOf(m))) continue;
+            hero.mapNumber = static_cast<std::int16_t>(m);
+            // The edge cells a hero can stand on, one per place along the edge.
+            const int places = sideways ? kMapRows : kLastHeroColumn;
+            int runStart = -1, runKind = 0;
+            auto flush = [&](int end) {
+                if (runStart < 0) return;
+                const int x = sideways ? (side.key == kKeyRight ? 57 : 0) : runStart;
+                const int y = sideways ? runStart : (side.key == kKeyDown ? kMapRows - 1 : 0);
+                const std::string along = sideways ? (runStart == end - 1 ? "row " + std::to_string(runStart + 1)
+                                                                          : "rows " + std::to_string(runStart + 1) + " to " + std::to_string(end))
+                                                   : "columns " + std::to_string(runStart + 1) + " to " + std::to_string(end + 1);
+                Say(form, {y + 1, x + 1, 0}, Severity::kWarning,
+                    "the gap in the " + std::string(side.edge) + " at " + along + " meets the wall of map " + std::to_string(n) +
+                        "'s " + side.neighbourEdge + ": " +
+                        (runKind == 1 ? "the hero stands in it and cannot pass" : "the hero passes into the wall"));
+                runStart = -1;
+            };
+            for (int p = 0; p < places; ++p) {
+                const int x = sideways ? (side.key == kKeyRight ? 57 : 0) : p;
+                const int y = sideways ? p : (side.key == kKeyDown ? kMapRows - 1 : 0);
+                int kind = 0;  // 1: blocked by the neighbour; 2: lands in its wall
+                if (!WallUnder(m, x, y)) {
+                    const int step = TestStep(side.key, x, y);
+                    if (step == kStepLeavesMap) {
+                        const int lx = side.key == kKeyRight ? 0 : side.key == kKeyLeft ? 57 : x;
+                        const int ly = side.key == kKeyDown ? 0 : side.key == kKeyUp ? kMapRows - 1 : y;
+                        if (WallUnder(n, lx, ly)) kind = 2;
+                    } else if (step != kStepFull) {
+                        // Free the neighbour's touching cells and ask again.
+                        const WorldGrid before = worldGrid;
+                        for (int c = -1; c <= 3; ++c) {
+                            const int gx = OriginColumn(m) + (sideways ? (side.key == kKeyRight ? kMapColumns : -1) : x + c);
+                            const int gy = OriginRow(m) + (sideways ? y : (side.key == kKeyDown ? kMapRows : -1));
+                            if (gx >= 0 && gx < WorldGrid::kColumns && gy >= 0 && gy < WorldGrid::kRows && (sideways ? c == 0 : c >= 0 && c <= 1))
+                                worldGrid.cells[gy][gx] = ' ';
+                        }
+                        int at = x;
+                        int freed = TestStep(side.key, at, y);
+                        // A short step first (toward the right edge) still leads out.
+                        if (freed == kStepShort && side.key == kKeyRight) freed = TestStep(side.key, ++at, y);
+                        worldGrid = before;
+                        if (freed == kStepLeavesMap) kind = 1;
+                    }
+                }
+                if (kind != runKind || kind == 0) flush(p);
+                if (kind != 0 && runStart < 0) runStart = p, runKind = kind;
+            }
+            flush(places);
+        }
+    }
+    hero.mapNumber = savedMap;
+    worldGrid = closed;
 }
 
 std::string Cell(int x, int y) { return "(" + std::to_string(x) + ", " + std::to_string(y) + ")"; }
 
-bool WallUnder(int map, int x, int y) {
-    return GridCell(OriginColumn(map) + x, OriginRow(map) + y) != ' ' ||
-           GridCell(OriginColumn(map) + x + 1, OriginRow(map) + y) != ' ';
-}
 
 // Runs a loader that may end in the missing-file stop; false when it did.
 template <typename F>
@@ -78,6 +272,7 @@ bool CheckStatusFiles() {
 
 void CheckHeroStart(bool worldInfoRead) {
     const std::string file = Relative({WorldFileKind::kHero});
+    if (Stopped(file)) return;
     const int x = hero.fieldX, y = hero.fieldY;
     ClampHeroCell();
     // The start cell is the last two numbers of the hero file (tokens 20 and 21).
@@ -180,13 +375,32 @@ CheckResult CheckWorld(const std::string& dir) {
         hero.mapNumber = static_cast<std::int16_t>(m);
         listRead[m] = Survives([] { LoadMapEnemies(worldNumber); });
         lists[m] = fieldEnemies;
+        // The game reads a map's enemy list when the hero enters the map.
+        const std::string list = Relative({WorldFileKind::kEnemyList, m});
+        for (LoadRemark& r : loadLog.remarks)
+            if (!listRead[m] && r.file == list && r.message.ends_with(": the game stops here"))
+                r.message.replace(r.message.size() - 4, 4,
+                                  m == start ? "at its start (the hero starts on map " + std::to_string(m) + ")"
+                                             : "when the hero enters map " + std::to_string(m));
     }
     hero.mapNumber = start;
     Survives([] { LoadMiniMap(worldNumber); });
-    if (heroRead && infoRead && formsRead) CheckReach(lists, listRead);
+    const bool infoWhole = infoRead && !Stopped(Relative({WorldFileKind::kWorldInfo}));
+    if (heroRead) CheckHeroValues();
+    CheckEnemyValues();
+    if (formsRead && infoWhole) CheckGaps();
+    if (heroRead && infoWhole && formsRead && !Stopped(Relative({WorldFileKind::kHero}))) CheckReach(lists, listRead);
 
     CheckResult result;
-    result.remarks = loadLog.remarks;
+    // A file in an encoding the game cannot read at all: its first remark says all.
+    for (const LoadRemark& r : loadLog.remarks) {
+        const bool unreadable = std::find(loadLog.unreadableText.begin(), loadLog.unreadableText.end(), r.file) !=
+                                loadLog.unreadableText.end();
+        if (unreadable && std::any_of(result.remarks.begin(), result.remarks.end(),
+                                      [&](const LoadRemark& kept) { return kept.file == r.file; }))
+            continue;
+        result.remarks.push_back(r);
+    }
     // File by file in the order they were read, each from top to bottom.
     std::vector<std::string> order;
     for (const LoadRemark& r : result.remarks)
@@ -203,15 +417,85 @@ CheckResult CheckWorld(const std::string& dir) {
     return result;
 }
 
-std::string FormatCheck(const CheckResult& result, const std::string& dir) {
+std::string ShowMap(int map) {
+    const platform::Backend& before = platform::ActiveBackend();
+    platform::UseBackend(platform::HeadlessBackend());
+    loadLog.enabled = false;
+    const HeroReach reach = FloodHero();
+    const std::int16_t start = hero.mapNumber;
+    hero.mapNumber = static_cast<std::int16_t>(map);
+    const bool listRead = Survives([] { LoadMapEnemies(worldNumber); });
+    // Each row as code page 932 bytes, one byte a cell: free cells the hero reaches become '.'.
+    std::string rows[kMapRows];
+    for (int y = 0; y < kMapRows; ++y)
+        for (int x = 0; x < kMapColumns; ++x) {
+            auto c = static_cast<char>(GridCell(OriginColumn(map) + x, OriginRow(map) + y));
+            const bool reached = (x <= kLastHeroColumn && reach.cells[map][CellIndex(x, y)]) ||
+                                 (x >= 1 && reach.cells[map][CellIndex(x - 1, y)]);
+            if (c == ' ' && reached) c = '.';
+            // A control character is a wall the terminal cannot draw: shown as '?'.
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+            rows[y] += c;
+        }
+    auto put = [&](std::string_view symbol, int x, int y) {
+        if (y < 0 || y >= kMapRows || x < 0 || x >= kMapColumns) return;
+        rows[y].replace(static_cast<std::size_t>(x), std::min(symbol.size(), rows[y].size() - static_cast<std::size_t>(x)), symbol);
+    };
+    for (int i = 0; listRead && i < fieldEnemies.count; ++i)
+        if (!IsEmptyEntry(fieldEnemies.entries[i]))
+            put(EnemySymbolOf(fieldEnemies.entries[i].kind), fieldEnemies.entries[i].x, fieldEnemies.entries[i].y);
+    if (worldInfo.queenMark.map == map) put(kLegendSymbols[kQueen - 1], worldInfo.queenMark.x - 1, worldInfo.queenMark.y - 1);
+    if (worldInfo.kingMark.map == map) put(kLegendSymbols[kKing - 1], worldInfo.kingMark.x - 1, worldInfo.kingMark.y - 1);
+    // The frame: where a step over the edge leads into the neighbour (^ v < >).
+    std::string top(kMapColumns, '-'), bottom(kMapColumns, '-');
+    std::string left(kMapRows, '|'), right(kMapRows, '|');
+    for (int x = 0; x <= kLastHeroColumn; ++x) {
+        // Where the hero can stand on the edge and the step leaves the map.
+        auto leaves = [&](int key, int cx, int cy) { return !WallUnder(map, cx, cy) && TestStep(key, cx, cy) == kStepLeavesMap; };
+        if (IsMapNumber(map - 3) && leaves(kKeyUp, x, 0)) top[x] = top[x + 1] = '^';
+        if (IsMapNumber(map + 3) && leaves(kKeyDown, x, kMapRows - 1)) bottom[x] = bottom[x + 1] = 'v';
+        if (x == 0)
+            for (int y = 0; y < kMapRows; ++y) {
+                if (MapColumnOf(map) > 0 && leaves(kKeyLeft, 0, y)) left[y] = '<';
+                if (MapColumnOf(map) < 2 && leaves(kKeyRight, 57, y)) right[y] = '>';
+            }
+    }
+    hero.mapNumber = start;
+    platform::UseBackend(before);
+    std::string out = "Map " + std::to_string(map) + " as the game reads it (" + Relative({WorldFileKind::kMapForm, map}) +
+                      "): . a free cell the hero can reach from the start, a blank one he cannot, ? a control character;\n"
+                      "the enemies and the piece marks where they stand; ^ v < > the passages to the next maps.\n";
+    if (!listRead) out += "(its enemy list is missing: the game stops on entering this map)\n";
+    out += "    " + std::string("0         1         2         3         4         5         ").substr(0, kMapColumns) + "\n";
+    out += "    " + std::string("0123456789012345678901234567890123456789012345678901234567890").substr(0, kMapColumns) + "\n";
+    out += "   +" + top + "+\n";
+    for (int y = 0; y < kMapRows; ++y) {
+        const std::string number = std::to_string(y);
+        out += std::string(2 - number.size(), ' ') + number + " " + left[y] + Cp932ToUtf8(rows[y]) + right[y] + "\n";
+    }
+    out += "   +" + bottom + "+\n";
+    return out;
+}
+
+std::string FormatCheck(const CheckResult& result, const std::string& dir, ReportFormat format, bool notes) {
+    const std::string prefix = dir.empty() || dir.ends_with('/') || dir.back() == platform::PathSeparator() ? dir : dir + "/";
     std::string out;
     for (const LoadRemark& r : result.remarks) {
+        if (r.severity == Severity::kNote && !notes) continue;
         const char* kind = r.severity == Severity::kError ? "error" : r.severity == Severity::kWarning ? "warning" : "note";
-        out += Escaped(r.file) + ":" + std::to_string(r.line) + ":" + std::to_string(r.column) + ": " + kind + ": " + r.message + "\n";
+        if (format == ReportFormat::kJson)
+            out += "{\"file\": " + JsonString(prefix + r.file) + ", \"line\": " + std::to_string(r.line) +
+                   ", \"column\": " + std::to_string(r.column) + ", \"byte_column\": " + std::to_string(r.byteColumn) +
+                   ", \"severity\": \"" + kind + "\", \"message\": " + JsonString(r.message) + "}\n";
+        else
+            out += Escaped(prefix + r.file) + ":" + std::to_string(r.line) + ":" + std::to_string(r.column) + ": " + kind +
+                   ": " + r.message + "\n";
     }
+    if (format == ReportFormat::kJson) return out;
     auto count = [](int n, const char* what) { return std::to_string(n) + " " + what + (n == 1 ? "" : "s"); };
     out += (dir.empty() ? std::string(".") : Escaped(dir)) + ": " + count(result.errors, "error") + ", " +
-           count(result.warnings, "warning") + ", " + count(result.notes, "note") + "\n";
+           count(result.warnings, "warning") + ", " + count(result.notes, "note") +
+           (result.notes > 0 && !notes ? " (--notes lists them)" : "") + "\n";
     return out;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/game_state.h"
+#include "authoring/report.h"
 #include "core/load_log.h"
 
 namespace rf::authoring {
@@ -20,7 +21,16 @@ struct CheckResult {
 // session; leaves the game records as the load left them.
 CheckResult CheckWorld(const std::string& dir);
 
-// The report as printed: one line per remark, then the summary.
-std::string FormatCheck(const CheckResult& result, const std::string& dir);
+// Map `map` of the world as the game reads it, after CheckWorld(dir): its
+// cells in UTF-8, those the hero can reach from the world's start marked,
+// the enemies where they stand, the piece marks, and the passages to the
+// neighbouring maps on the frame.
+std::string ShowMap(int map);
+
+// The report as printed: one line per remark, its path as `dir` was given
+// (so it opens from the working directory), then the summary; or one JSON
+// object per remark and line. Notes only when asked for.
+std::string FormatCheck(const CheckResult& result, const std::string& dir, ReportFormat format = ReportFormat::kText,
+                        bool notes = true);
 
 }  // namespace rf::authoring

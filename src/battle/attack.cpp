@@ -19,16 +19,6 @@ namespace {
 
 int Clamp(int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v; }
 
-// A broken file may give an ability outside the table; such an enemy
-// strikes with the first one.
-const AbilityInfo& EnemyAbility(const EnemyStatus& enemy) {
-    int i = enemy.ability >= 0 && enemy.ability <= 4 ? enemy.ability : 0;
-    return abilityTable.abilities[i];
-}
-
-// A blow never heals: a negative damage lands as 0.
-std::int16_t AtLeastZero(std::int16_t d) { return d < 0 ? std::int16_t{0} : d; }
-
 void Victory(const EnemyStatus& enemy) {
     hero.attack = hero.savedAttack;
     hero.defence = hero.savedDefence;
@@ -55,6 +45,13 @@ void Victory(const EnemyStatus& enemy) {
 }
 
 }  // namespace
+
+const AbilityInfo& EnemyAbility(const EnemyStatus& enemy) {
+    int i = enemy.ability >= 0 && enemy.ability <= 4 ? enemy.ability : 0;
+    return abilityTable.abilities[i];
+}
+
+std::int16_t AtLeastZero(std::int16_t d) { return d < 0 ? std::int16_t{0} : d; }
 
 void GainLevels(HeroStatus& h) {
     while (h.exp >= h.nextExp) {

@@ -17,6 +17,7 @@ template <std::size_t N>
 bool ReadName(TokenReader& reader, char (&field)[N], const char* what = "name") {
     auto token = reader.Next();
     if (!token) {
+        if (Remarking()) loadLog.stopped.push_back(reader.File().name);
         if (Remarking())
             reader.Remark(Severity::kError, "the file ends before the " + std::string(what) +
                                                 ": it and the fields after it are not read");
@@ -35,7 +36,7 @@ bool ReadName(TokenReader& reader, char (&field)[N], const char* what = "name") 
 
 // A status file that cannot be read: its record stays as it was.
 int Unreadable(const TokenReader& reader, const char* consequence) {
-    Remark(reader.File(), 0, Severity::kError, std::string(ProblemText(reader.File().problem)) + ": " + consequence);
+    Remark(reader.File(), 0, Severity::kError, ProblemSaid(reader.File()) + ": " + consequence);
     return 0;
 }
 
@@ -50,6 +51,7 @@ void ReadAll(TokenReader& reader, Fields&... fields) {
 int LoadHeroStatus() {
     TokenReader reader(WorldFilePath({WorldFileKind::kHero}));
     if (!reader.Opened()) return Unreadable(reader, "the hero's record stays empty");
+    reader.NameFields(kHeroFields);
     HeroStatus& h = hero;
     if (!ReadName(reader, h.name)) return 1;
     ReadAll(reader, h.maxHp, h.attack, h.defence, h.magicAttack, h.magicDefence, h.speed, h.nextExp, h.exp, h.level,
@@ -61,6 +63,7 @@ int LoadHeroStatus() {
 int LoadEnemyStatus(EnemyStatus& e, const std::string& path) {
     TokenReader reader(path);
     if (!reader.Opened()) return Unreadable(reader, "this kind's record and those of the kinds after it stay empty");
+    reader.NameFields(kEnemyFields);
     if (!ReadName(reader, e.name)) return 1;
     if (!ReadInto(reader, e.kind)) return 1;
     if (!ReadName(reader, e.symbol, "symbol")) return 1;
@@ -82,6 +85,7 @@ int LoadAllEnemyStatus() {
 int LoadAbilityInfo(AbilityInfo& a, const std::string& path) {
     TokenReader reader(path);
     if (!reader.Opened()) return Unreadable(reader, "this ability's record and those after it stay empty");
+    reader.NameFields(kAbilityFields);
     if (!ReadName(reader, a.name)) return 1;
     ReadAll(reader, a.reserved, a.power, a.accuracy);
     return 1;

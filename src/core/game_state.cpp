@@ -23,6 +23,7 @@ SaveKeeping saveKeeping;
 std::int16_t battleLeft = kBattleLeftRest;
 std::int16_t heroPanelLeft = kHeroPanelLeftRest;
 std::int16_t menuTop = 0;
+bool pieceMarkOnScreen = false;
 std::string dataRoot;
 LoadLog loadLog;
 
@@ -44,6 +45,7 @@ void ResetGameState() {
     battleLeft = kBattleLeftRest;
     heroPanelLeft = kHeroPanelLeftRest;
     menuTop = 0;
+    pieceMarkOnScreen = false;
     dataRoot.clear();
     loadLog = {};
 }

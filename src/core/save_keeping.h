@@ -11,6 +11,14 @@ namespace rf {
 // Besides the hero and the item effects.
 struct SaveKeeping {
     bool enabled = false;  // this run writes its save file
+    // Why this run keeps no save (no data folder, a folder that cannot be
+    // written); empty when it does or is not asked to.
+    std::string unavailable;
+    // Why the last write failed; empty after a good one.
+    std::string lastProblem;
+    // The game stopped for a missing map file in the middle of a change of
+    // map: the last save stays as it was.
+    bool stopped = false;
     // Marks shown on entering their maps; their strip stays open.
     bool queenMarkShown = false;
     bool kingMarkShown = false;
@@ -19,8 +27,10 @@ struct SaveKeeping {
     bool inBattle = false;
     HeroStatus heroBeforeBattle;
     ItemEffectState effectsBeforeBattle;
+    bool markOnScreenBeforeBattle = false;
     std::uint32_t loadsAtSave = 0;  // fieldEnemies.loads when last saved
     std::string path;               // the save file
+    bool defaultWorld = false;      // the world installed with the game
     std::string world;              // the world as the save names it
     std::string worldDigest;
     std::int64_t startedAt = 0;     // when the game was begun

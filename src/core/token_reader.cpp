@@ -19,23 +19,37 @@ bool Fits(std::string_view token, long long low, long long high) {
     return value >= low && value <= high;
 }
 
+// "the speed 99999" for a named field, else "this number".
+std::string Called(const TokenReader& reader) {
+    const std::string_view name = reader.FieldName();
+    return name.empty() ? std::string("this number") : "the " + std::string(name) + " " + std::string(reader.LastToken());
+}
+
 template <typename Field>
 bool ReadNumber(TokenReader& reader, Field& field, const char* width) {
     std::optional<std::uint64_t> v = reader.NextNumber();
     const std::string_view token = reader.LastToken();
     if (!v) {
-        if (Remarking())
-            reader.Remark(Severity::kError, !token.empty() ? "a number was expected here: reading stops, and this field and "
-                                                    "the ones after it are not read"
-                                                  : "the file ends after " + std::to_string(reader.NumbersRead()) +
-                                                        " numbers: the fields after them are not read");
+        if (Remarking()) {
+            loadLog.stopped.push_back(reader.File().name);
+            const std::string_view before = reader.PreviousFieldName();
+            const std::string what = reader.FieldName().empty() ? std::string("a number")
+                                                                : "the " + std::string(reader.FieldName()) + " (a number)";
+            reader.Remark(Severity::kError,
+                          !token.empty()
+                              ? what + " was expected here: reading stops, and this field and the ones after it are not read" +
+                                    (before == "name" || before == "symbol" ? "; a " + std::string(before) + " holds no blank" : "")
+                              : "the file ends after " + std::to_string(reader.NumbersRead()) +
+                                    " numbers: the fields after them are not read" +
+                                    (reader.FieldName().empty() ? "" : ", from the " + std::string(reader.FieldName()) + " on"));
+        }
         return false;
     }
     field = static_cast<Field>(static_cast<std::make_unsigned_t<Field>>(*v));
     if (Remarking() &&
         !Fits(token, static_cast<long long>(std::numeric_limits<Field>::min()),
               static_cast<long long>(std::numeric_limits<Field>::max())))
-        reader.Remark(Severity::kError, "this number does not fit in " + std::string(width) +
+        reader.Remark(Severity::kError, Called(reader) + " does not fit in " + std::string(width) +
                                             ": the game reads it as " + std::to_string(field));
     return true;
 }
@@ -46,14 +60,8 @@ TokenReader::TokenReader(const std::string& path) : file_(ReadWorldFile(path, kT
     if (!Remarking() || !Opened()) return;
     // Where every token stands, for remarks about values the loaders keep as they are.
     std::vector<LoadToken> tokens;
-    LoadToken at{1, 1};
-    bool inToken = false;
-    for (char c : file_.bytes) {
-        if (!IsSpace(c) && !inToken) tokens.push_back(at);
-        inToken = !IsSpace(c);
-        if (c == '\n') at = {at.line + 1, 1};
-        else if (c != '\r') ++at.column;
-    }
+    for (std::size_t i = 0; i < file_.bytes.size(); ++i)
+        if (!IsSpace(file_.bytes[i]) && (i == 0 || IsSpace(file_.bytes[i - 1]))) tokens.push_back(PositionIn(file_, i));
     loadLog.tokens.emplace_back(file_.name, std::move(tokens));
 }
 
@@ -61,12 +69,21 @@ std::optional<std::string_view> TokenReader::Next() {
     const std::string& bytes = file_.bytes;
     while (pos_ < bytes.size() && IsSpace(bytes[pos_])) ++pos_;
     start_ = pos_;
+    ++tokens_;
     if (pos_ >= bytes.size()) return std::nullopt;
     while (pos_ < bytes.size() && !IsSpace(bytes[pos_])) ++pos_;
     return LastToken();
 }
 
 std::string_view TokenReader::LastToken() const { return std::string_view(file_.bytes).substr(start_, pos_ - start_); }
+
+std::string_view TokenReader::FieldName() const {
+    return tokens_ >= 1 && static_cast<std::size_t>(tokens_) <= names_.size() ? names_[static_cast<std::size_t>(tokens_ - 1)] : "";
+}
+
+std::string_view TokenReader::PreviousFieldName() const {
+    return tokens_ >= 2 && static_cast<std::size_t>(tokens_ - 1) <= names_.size() ? names_[static_cast<std::size_t>(tokens_ - 2)] : "";
+}
 
 void TokenReader::Remark(Severity severity, std::string message) const {
     rf::Remark(file_, start_, severity, std::move(message));

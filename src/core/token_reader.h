@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -38,12 +39,19 @@ public:
     int NumbersRead() const { return numbers_; }
     // A remark at the last token (see world_file.h).
     void Remark(Severity severity, std::string message) const;
+    // The names of the file's fields in order, for remarks; FieldName() is
+    // the last token's ("" when unnamed).
+    void NameFields(std::span<const std::string_view> names) { names_ = names; }
+    std::string_view FieldName() const;
+    std::string_view PreviousFieldName() const;
 
 private:
     WorldFile file_;
     std::size_t pos_ = 0;
     std::size_t start_ = 0;
     int numbers_ = 0;
+    int tokens_ = 0;
+    std::span<const std::string_view> names_;
 };
 
 // Parses a whole token as an optionally signed decimal integer (modulo 2^64).

@@ -28,14 +28,14 @@ struct WorldFile {
 // Reads the file at `path` (under dataRoot), at most `usable` plus the margin.
 WorldFile ReadWorldFile(const std::string& path, std::size_t usable);
 
-// "missing", "a directory", "not a regular file", "no permission", "unreadable".
-std::string_view ProblemText(platform::FileProblem problem);
+// ProblemText, and for a missing file the name that differs only in case, if any.
+std::string ProblemSaid(const WorldFile& file);
 
 // `path` without the world folder in front.
 std::string WorldRelative(const std::string& path);
 
-// Line and column (both from 1) of a byte offset of the file's text.
-LoadToken PositionOf(std::string_view bytes, std::size_t offset);
+// Line, cell column and byte column (all from 1) of a byte offset of the file's text.
+LoadToken PositionIn(const WorldFile& file, std::size_t offset);
 
 // Adds a remark at a byte offset of the file, when the load log is on.
 void Remark(const WorldFile& file, std::size_t offset, Severity severity, std::string message);

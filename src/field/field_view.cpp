@@ -89,7 +89,9 @@ void DrawFieldEnemies() {
 
 void DrawCurrentPieceMark() {
     std::string_view symbol;
-    if (const PieceMark* mark = CurrentPieceMark(symbol)) DrawPieceMark(symbol, *mark);
+    const PieceMark* mark = CurrentPieceMark(symbol);
+    if (mark) DrawPieceMark(symbol, *mark);
+    pieceMarkOnScreen = mark != nullptr;
 }
 
 void RestoreFieldCells(int x, int y, int width) {
@@ -112,7 +114,7 @@ void RestoreFieldCells(int x, int y, int width) {
     MoveTo(from, y);
     Write(cells);
     std::string_view symbol;
-    const PieceMark* mark = CurrentPieceMark(symbol);
+    const PieceMark* mark = pieceMarkOnScreen ? CurrentPieceMark(symbol) : nullptr;
     if (mark && mark->y - 1 == y && Overlaps(mark->x - 1, SymbolWidth(symbol), from, to)) DrawMarkSymbol(symbol, *mark);
     for (int i = 0; i < fieldEnemies.count && i < FieldEnemyList::kCapacity; ++i) {
         const FieldEnemy& e = fieldEnemies.entries[i];
@@ -176,16 +178,22 @@ void DrawLegend() {
     Write("メニュー ・・・ スペース"_sj);
     Write("\t");
     WriteLine("移動 ・・・ 矢印キー"_sj);
-    Write("◎ ・・・ ポーン"_sj);
+    Write(kLegendSymbols[0]);
+    Write(" ・・・ ポーン"_sj);
     Write("\t");
-    Write("△ ・・・ ナイト"_sj);
+    Write(kLegendSymbols[1]);
+    Write(" ・・・ ナイト"_sj);
     Write("\t");
-    WriteLine("○ ・・・ ビショップ"_sj);
-    Write("□ ・・・ ルーク"_sj);
+    Write(kLegendSymbols[2]);
+    WriteLine(" ・・・ ビショップ"_sj);
+    Write(kLegendSymbols[3]);
+    Write(" ・・・ ルーク"_sj);
     Write("\t");
-    Write("Ω ・・・ クイーン"_sj);
+    Write(kLegendSymbols[4]);
+    Write(" ・・・ クイーン"_sj);
     Write("\t");
-    Write("Ψ ・・・ キング"_sj);
+    Write(kLegendSymbols[5]);
+    Write(" ・・・ キング"_sj);
 }
 
 void DrawSymbolAt(std::string_view text, int x, int y) {

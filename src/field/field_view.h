@@ -3,11 +3,17 @@
 // frames of the scroll between maps.
 #pragma once
 
+#include "text/sj_literal.h"
+
 #include <string_view>
 
 #include "core/game_state.h"
 
 namespace rf {
+
+// The symbols the key legend shows for Pawn, Knight, Bishop, Rook, Queen
+// and King (the field draws those of the enemy files).
+inline constexpr std::string_view kLegendSymbols[] = {"◎"_sj, "△"_sj, "○"_sj, "□"_sj, "Ω"_sj, "Ψ"_sj};
 
 void DrawField();
 void DrawMiniMapFrame();
@@ -25,11 +31,13 @@ void DrawScrollRows(int shift);
 
 // The enemies of the current list, drawn with their kinds' symbols.
 void DrawFieldEnemies();
-// The current map's Queen or King mark, as entering the map draws it.
+// The current map's Queen or King mark, as entering the map draws it (and
+// opens the strip).
 void DrawCurrentPieceMark();
 // Draws `width` cells from (x, y) as the field holds them now: the map's
-// characters, a piece mark, the enemies and the hero standing there. A
-// mover erases its old cells with it, so nothing it passed over vanishes.
+// characters, the piece mark while it is on the screen, the enemies and the
+// hero standing there. A mover erases its old cells with it, so nothing it
+// passed over vanishes.
 void RestoreFieldCells(int x, int y, int width = 2);
 
 }  // namespace rf

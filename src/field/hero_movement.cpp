@@ -1,6 +1,7 @@
 #include "field/hero_movement.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "console/console.h"
 #include "core/game_state.h"
@@ -111,6 +112,22 @@ void EnterNeighbourMap(int direction) {
     WriteLine("●"_sj);
     DrawFieldEnemies();
     DrawCurrentPieceMark();
+}
+
+bool StandsFree(int map, int x, int y) {
+    return GridCell(OriginColumn(map) + x, OriginRow(map) + y) == ' ' &&
+           GridCell(OriginColumn(map) + x + 1, OriginRow(map) + y) == ' ';
+}
+
+bool NearestFreeCell(int map, int& x, int& y) {
+    const int fromX = x, fromY = y;
+    int best = -1;
+    for (int cy = 0; cy < kMapRows; ++cy)
+        for (int cx = 0; cx <= kLastHeroColumn; ++cx) {
+            const int distance = std::abs(cx - fromX) + std::abs(cy - fromY);
+            if (StandsFree(map, cx, cy) && (best < 0 || distance < best)) best = distance, x = cx, y = cy;
+        }
+    return best >= 0;
 }
 
 void ClampHeroCell() {

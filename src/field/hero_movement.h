@@ -21,5 +21,10 @@ void PollHeroKey();
 void EnterNeighbourMap(int direction);
 // Keeps the hero's cell within the field.
 void ClampHeroCell();
+// Whether a two-cell mark stands free at (x, y) of map `map`.
+bool StandsFree(int map, int x, int y);
+// The free cell of map `map` nearest to (x, y), in steps; false when the
+// map has none.
+bool NearestFreeCell(int map, int& x, int& y);
 
 }  // namespace rf

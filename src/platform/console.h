@@ -51,6 +51,7 @@ void SetFarewell(std::string_view text);
 // own thread, at the backend's next call, and then the process ends as it
 // would have without it. The platform calls back here, against the flow of
 // the game, because only the backend knows that the process is about to end.
+// Setting a hook arms it (again).
 void SetBeforeExit(void (*hook)());
 
 }  // namespace rf::platform

@@ -3,7 +3,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <string>
+#include <vector>
+#include <string_view>
 
 namespace rf::platform {
 
@@ -12,6 +15,9 @@ namespace rf::platform {
 char PathSeparator();
 std::string ExecutableDirectory();
 bool DirectoryExists(const std::string& path);
+// The names in a directory (none when it cannot be read), for the world
+// checker's hints about names that differ only in case.
+std::vector<std::string> DirectoryNames(const std::string& path);
 
 // Why a data file could not be read.
 enum class FileProblem { kNone, kMissing, kDirectory, kNotRegular, kNoPermission, kUnreadable };
@@ -25,5 +31,9 @@ struct DataFileBytes {
 // The first `limit` bytes of a regular file. Never blocks and never reads
 // more, whatever the path names (a FIFO, a device, a directory).
 DataFileBytes ReadDataFile(const std::string& path, std::size_t limit);
+// The same file open for reading it in parts; null with the problem.
+std::FILE* OpenDataFile(const std::string& path, FileProblem& problem);
+// "missing", "a directory", "not a regular file", "no permission", "unreadable".
+std::string_view ProblemText(FileProblem problem);
 
 }  // namespace rf::platform

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "platform/backend.h"
+#include "platform/streams.h"
 
 namespace rf::platform {
 namespace {
@@ -17,11 +18,16 @@ bool consoleLook = false;
 void UseBackend(const Backend& backend) { active = &backend; }
 const Backend& ActiveBackend() { return active ? *active : NativeBackend(); }
 
-void SetBeforeExit(void (*hook)()) { beforeExit = hook; }
+void SetBeforeExit(void (*hook)()) {
+    beforeExit = hook;
+    beforeExitRan = false;
+}
 
 void RunBeforeExit() {
     if (!beforeExitRan) {
         beforeExitRan = true;
+        // Why the game had to stop, first: the hook may add where it is saved.
+        if (std::string farewell = TakeFarewell(); !farewell.empty()) PrintError(farewell);
         if (beforeExit) beforeExit();
     }
     FlushRecording();

@@ -1,21 +1,12 @@
 // The parts of the player's files that the standard library does alike on
-// every system: listing, reading, paths and the date.
+// every system: listing, paths and the date.
 #include <ctime>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "platform/player_files.h"
 
 namespace rf::platform {
-
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
 
 std::vector<std::string> FilesIn(const std::string& directory) {
     std::vector<std::string> names;

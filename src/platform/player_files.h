@@ -1,25 +1,54 @@
 // The files the game keeps for the player (saved games, recordings) in the
-// player's data folder, one implementation per operating system.
+// player's data folder, one implementation per operating system. Nothing
+// here writes anything but a regular file of the game's own.
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace rf::platform {
 
-// The per-user data folder of the game, made when missing; empty when the
-// system offers none.
-std::string UserDataDirectory();
-// Replaces `path` with `bytes` so that a crash or a power loss at any moment
-// leaves either the old file or the new one whole: a temporary file in the
-// same folder, flushed to disk, renamed over the old one.
-bool WriteFileAtomically(const std::string& path, std::string_view bytes);
-// Creates `path` only when nothing has that name yet (a new game never
-// takes an older one's name).
-bool CreateNewFile(const std::string& path);
-bool ReadWholeFile(const std::string& path, std::string& bytes);
+// The game's folder in the player's data folder, whether or not it exists
+// yet; empty, with the reason, when the system's settings name none (HOME
+// unset, empty or relative; a relative XDG_DATA_HOME counts as unset).
+std::string UserDataDirectory(std::string& problem);
+// Makes the folder (and those above it) when missing, and checks that the
+// game can make files in it; false, with the reason, when it cannot.
+bool PrepareUserDataDirectory(const std::string& folder, std::string& problem);
+
+// Replaces the file at `path` with `bytes` so that a crash or a power loss
+// at any moment leaves either the old file or the new one whole: a
+// temporary file of a new name in the same folder, flushed to disk, renamed
+// over the old one. When `path` is a symbolic link, the file it points to is
+// replaced and the link stays. False, with the reason, when it failed (the
+// old file is then as it was).
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& problem);
+// The same for a file that must not exist yet (a new game never takes an
+// older one's name): `taken` when the name was.
+bool WriteNewFileAtomically(const std::string& path, std::string_view bytes, bool& taken, std::string& problem);
+
+// A file to write a recording into, from its beginning: with `fresh` a new
+// file (`taken` when the name exists), otherwise a new file or a regular
+// file replaced. A symbolic link, a FIFO, a device or a folder is never
+// opened for writing: null, with the reason.
+std::FILE* OpenOutputFile(const std::string& path, bool fresh, bool& taken, std::string& problem);
+// Why OpenOutputFile(path, false) would refuse; empty when it would not.
+// Creates and changes nothing.
+std::string OutputFileProblem(const std::string& path);
+
+// One game, one writer: a lock held on `lockPath` until the process ends,
+// with `whoAmI` written into it. False when another process holds it;
+// `holder` is then what that process wrote.
+bool HoldLock(const std::string& lockPath, std::string_view whoAmI, std::string& holder);
+// Whether another process holds the lock, without taking it.
+bool LockHeld(const std::string& lockPath, std::string& holder);
+// This process, for another window to be told where the game is played:
+// "process 1234 on /dev/pts/3".
+std::string ThisProcess();
+
 // The names of the plain files in a folder.
 std::vector<std::string> FilesIn(const std::string& directory);
 std::string AbsolutePath(const std::string& path);

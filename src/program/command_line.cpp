@@ -27,9 +27,13 @@ int RunAuthorsTool(const Options& options) {
         platform::PrintError("ranks " + tool + ": " + Escaped(problem) + "\n");
         return 2;
     }
-    if (options.command == Command::kBalance) return authoring::RunBalance(dir, options.battles);
+    const authoring::ReportFormat format = options.format == "json"  ? authoring::ReportFormat::kJson
+                                           : options.format == "csv" ? authoring::ReportFormat::kCsv
+                                                                     : authoring::ReportFormat::kText;
+    if (options.command == Command::kBalance) return authoring::RunBalance({dir, options.battles, options.levels, format});
     const authoring::CheckResult result = authoring::CheckWorld(dir);
-    platform::PrintOut(authoring::FormatCheck(result, dir));
+    if (options.show > 0) platform::PrintOut(authoring::ShowMap(options.show) + "\n");
+    platform::PrintOut(authoring::FormatCheck(result, dir, format, options.notes));
     return result.errors > 0 ? 1 : 0;
 }
 

@@ -9,6 +9,7 @@ constexpr unsigned kPlay = 1u << static_cast<unsigned>(Command::kPlay);
 constexpr unsigned kCheck = 1u << static_cast<unsigned>(Command::kCheck);
 constexpr unsigned kBalance = 1u << static_cast<unsigned>(Command::kBalance);
 constexpr unsigned kAll = kPlay | kCheck | kBalance;
+constexpr unsigned kTools = kCheck | kBalance;
 
 // A number within [low, high], or the word `word` standing for `wordValue`.
 bool Number(std::string_view text, int low, int high, int& out) {
@@ -20,6 +21,32 @@ bool Number(std::string_view text, int low, int high, int& out) {
     }
     if (n < low || n > high) return false;
     out = n;
+    return true;
+}
+
+// Numbers separated by commas, each within [low, high].
+bool Numbers(std::string_view text, int low, int high, std::vector<int>& out) {
+    out.clear();
+    for (std::size_t from = 0;;) {
+        const std::size_t comma = text.find(',', from);
+        int n = 0;
+        if (!Number(text.substr(from, comma == std::string_view::npos ? std::string_view::npos : comma - from), low, high, n))
+            return false;
+        out.push_back(n);
+        if (comma == std::string_view::npos) return true;
+        from = comma + 1;
+    }
+}
+
+// MAP or MAP,X,Y: a map 1 to 9 and a cell of it.
+bool StartPlace(Options& o, std::string_view v) {
+    std::vector<int> n;
+    if (!Numbers(v, 0, 99, n) || (n.size() != 1 && n.size() != 3) || n[0] < 1 || n[0] > 9) return false;
+    if (n.size() == 3 && (n[1] > 58 || n[2] > 19)) return false;
+    o.start = v;
+    o.startMap = n[0];
+    o.startX = n.size() == 3 ? n[1] : -1;
+    o.startY = n.size() == 3 ? n[2] : -1;
     return true;
 }
 
@@ -54,8 +81,24 @@ constexpr Spec kSpecs[] = {
     {"--look", "marked|console", kPlay, "console: highlights in bright white as the original console drew them, not reversed",
      [](Options& o, std::string_view v) { return o.consoleLook = v == "console", v == "console" || v == "marked"; },
      "marked or console"},
-    {"--battles", "N", kBalance, "battles per row of ranks balance (default 200)",
+    {"--start", "MAP[,X,Y]", kPlay, "play-test: start a new game on map MAP (at column X, row Y)",
+     StartPlace, "a map 1 to 9, or MAP,X,Y with X 0 to 58 and Y 0 to 19"},
+    {"--level", "N", kPlay, "play-test: start at level N, grown as ranks balance grows the hero",
+     [](Options& o, std::string_view v) { return Number(v, 1, 99, o.level); }, "a whole number from 1 to 99"},
+    {"--no-save", "", kPlay, "play-test: keep neither a save nor a recording of this game",
+     [](Options& o, std::string_view) { return o.noSave = true; }},
+    {"--battles", "N", kBalance, "battles per group and level of ranks balance (default 200)",
      [](Options& o, std::string_view v) { return Number(v, 1, 100000, o.battles); }, "a whole number from 1 to 100000"},
+    {"--levels", "L1,L2,...", kBalance, "the levels ranks balance plays (default: 1 to 25 by map)",
+     [](Options& o, std::string_view v) { return Numbers(v, 1, 99, o.levels); },
+     "whole numbers from 1 to 99 separated by commas"},
+    {"--format", "FORMAT", kTools, "text (the default), json, or csv (balance only)",
+     [](Options& o, std::string_view v) { return (v == "text" || v == "json" || v == "csv") && (o.format = v, true); },
+     "text, json or csv"},
+    {"--notes", "", kCheck, "ranks check: list the notes too",
+     [](Options& o, std::string_view) { return o.notes = true; }},
+    {"--show", "N", kCheck, "ranks check: print map N as the game reads it",
+     [](Options& o, std::string_view v) { return Number(v, 1, 9, o.show); }, "a map number from 1 to 9"},
     {"--help", "", kAll, "show this text and exit", [](Options& o, std::string_view) { return o.help = true; }},
     {"--version", "", kPlay, "show the version and exit", [](Options& o, std::string_view) { return o.version = true; }},
 };
@@ -75,7 +118,21 @@ std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"
 
 // What the options ask for together that the game cannot do as asked.
 bool Combinable(const Options& o, std::string& error) {
+    if (o.command == Command::kCheck && o.format == "csv") {
+        error = "--format=csv goes with ranks balance; ranks check writes text or json";
+        return false;
+    }
     if (o.command != Command::kPlay) return true;
+    if ((!o.start.empty() || o.level != 0) && (o.continueGame || !o.replayFile.empty() || o.listSaves)) {
+        error = "--start and --level begin a new game: they do not go with " +
+                std::string(o.continueGame ? "--continue" : !o.replayFile.empty() ? "--replay" : "--saves");
+        return false;
+    }
+    if (o.noSave && (!o.replayFile.empty() || o.listSaves || !o.recordFile.empty() || o.continueGame)) {
+        error = "--no-save plays a new game that leaves no file: it does not go with " +
+                std::string(o.listSaves ? "--saves" : !o.replayFile.empty() ? "--replay" : o.continueGame ? "--continue" : "--record");
+        return false;
+    }
     if (!o.replayFile.empty() && (o.continueGame || !o.recordFile.empty() || o.listSaves)) {
         error = "--replay plays a recording as it was made: it does not go with " +
                 std::string(o.continueGame ? "--continue" : !o.recordFile.empty() ? "--record" : "--saves");
@@ -152,9 +209,11 @@ bool ParseOptions(int argc, const char* const* argv, Options& o, std::string& er
 
 std::string UsageText() {
     return "usage: ranks [--world DIR] [--continue [FILE]] [--saves] [--record FILE]\n"
+           "             [--start MAP[,X,Y]] [--level N] [--no-save]\n"
            "             [--replay FILE [--speed N|max] [--headless]] [--look marked|console]\n"
            "             [--help] [--version]\n"
-           "       ranks check [DIR] | ranks balance [DIR] [--battles N]\n";
+           "       ranks check [DIR] [--format=text|json] [--notes] [--show N]\n"
+           "       ranks balance [DIR] [--battles N] [--levels L1,L2,...] [--format=text|csv|json]\n";
 }
 
 std::string HelpText() {
@@ -168,9 +227,16 @@ std::string HelpText() {
     out += "\n"
            "For world authors:\n"
            "  ranks check [DIR]                  report what the game makes of a world\n"
-           "  ranks balance [DIR] [--battles N]  play battles at several levels and\n"
-           "                                     print win rates and play time\n"
-           "\n"
+           "  ranks balance [DIR]                play battles at several levels and print,\n"
+           "                                     per map, the level that wins and the time\n"
+           "                                     a fight takes\n";
+    for (const Spec& s : kSpecs) {
+        if ((s.commands & kPlay) != 0) continue;
+        std::string left = "  " + std::string(s.name) + (s.value.empty() ? "" : " " + std::string(s.value));
+        left.resize(left.size() < 21 ? 21 : left.size() + 1, ' ');
+        out += left + std::string(s.help) + "\n";
+    }
+    out += "\n"
            "Without --world the game plays the working directory when it holds the\n"
            "data folders (Hero_Info, Enemy_Info, Abilities, map_form, map_info,\n"
            "mini_map), otherwise the default world installed beside the program.\n"

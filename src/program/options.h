@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace rf {
 
@@ -24,6 +25,16 @@ struct Options {
     bool headless = false;
     bool consoleLook = false;  // --look console
     int battles = 200;
+    // Play-testing: where the game starts, at what level, and whether it keeps a save.
+    std::string start;  // MAP or MAP,X,Y (checked by the parser)
+    int startMap = 0, startX = -1, startY = -1;
+    int level = 0;  // 0: the hero file's
+    bool noSave = false;
+    // The authors' tools.
+    std::string format = "text";  // text, csv (balance) or json
+    bool notes = false;
+    int show = 0;  // ranks check --show N: map N as loaded
+    std::vector<int> levels;
 };
 
 // False on a mistake, with `error` saying it in one line (no "ranks: ").

@@ -3,13 +3,29 @@
 #include "console/console.h"
 #include "core/data_files.h"
 #include "core/save_keeping.h"
-#include "program/startup.h"
 #include "field/field_view.h"
+#include "field/hero_movement.h"
 #include "field/map_files.h"
+#include "program/startup.h"
 
 namespace rf {
+namespace {
 
-void ResumeGame(const SaveData& save) {
+// A hand-edited save may stand the hero on a wall, where no step can take
+// him away: he starts on the nearest free cell instead.
+std::string FreeTheHero() {
+    int x = hero.fieldX, y = hero.fieldY;
+    if (StandsFree(hero.mapNumber, x, y) || !NearestFreeCell(hero.mapNumber, x, y)) return "";
+    const std::string from = "(" + std::to_string(hero.fieldX) + ", " + std::to_string(hero.fieldY) + ")";
+    hero.fieldX = static_cast<std::int16_t>(x);
+    hero.fieldY = static_cast<std::int16_t>(y);
+    return "puts the hero on a wall at " + from + " of map " + std::to_string(hero.mapNumber) + ": he starts at (" +
+           std::to_string(x) + ", " + std::to_string(y) + ")";
+}
+
+}  // namespace
+
+std::string ResumeGame(const SaveData& save) {
     SetTextAttribute(kPlain);
     HideCursor();
     LoadAllEnemyStatus();
@@ -20,11 +36,16 @@ void ResumeGame(const SaveData& save) {
     saveKeeping.queenMarkShown = save.queenMarkShown;
     saveKeeping.kingMarkShown = save.kingMarkShown;
     if (save.queenMarkShown || save.kingMarkShown) OpenStrip();
+    const std::string moved = FreeTheHero();
     LoadMapEnemies(worldNumber);
     DrawFirstFieldScreen();
-    DrawCurrentPieceMark();
-    if (hero.mapNumber == worldInfo.queenMark.map) saveKeeping.queenMarkShown = true;
-    else if (hero.mapNumber == worldInfo.kingMark.map) saveKeeping.kingMarkShown = true;
+    // The mark as it was on the screen when the game was saved.
+    if (save.markOnScreen) {
+        DrawCurrentPieceMark();
+        if (hero.mapNumber == worldInfo.queenMark.map) saveKeeping.queenMarkShown = true;
+        else if (hero.mapNumber == worldInfo.kingMark.map) saveKeeping.kingMarkShown = true;
+    }
+    return moved;
 }
 
 }  // namespace rf

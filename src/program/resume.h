@@ -1,12 +1,16 @@
-// Resuming a saved game: start-up with the saved hero, item effects and
-// opened strip, the hero on his saved map and cell as if he had just
-// entered it (its enemies read afresh, its marks drawn).
+// Resuming a saved game: start-up with the saved hero, item effects, opened
+// strip and piece mark, the hero on his saved map and cell, its enemies
+// read afresh.
 #pragma once
+
+#include <string>
 
 #include "saves/save_format.h"
 
 namespace rf {
 
-void ResumeGame(const SaveData& save);
+// Empty, or what had to be changed to play the save (a hero saved on a wall
+// is moved to the nearest free cell).
+std::string ResumeGame(const SaveData& save);
 
 }  // namespace rf

@@ -42,25 +42,22 @@ void PrintFinalScreen() {
 
 int Replay(const Options& options) {
     const std::string& world = options.world;
-    const std::string& file = options.replayFile;
-    std::string text, error;
-    std::string_view events;
+    std::string problem;
+    const std::string file = InDataFolder(options.replayFile, platform::UserDataDirectory(problem));
+    // Bounded and never waiting, whatever the path names: the header is read
+    // first, the events a line at a time as the replay goes.
+    const platform::DataFileBytes head = platform::ReadDataFile(file, kLongestRecordingHeader);
+    if (head.problem != platform::FileProblem::kNone)
+        return Refuse(file + ": cannot be read (" + std::string(platform::ProblemText(head.problem)) + ")");
     RecordingHeader header;
-    // Bounded and never waiting, whatever the path names; the room grows with
-    // the recording (ten hours of play fit in the first).
-    platform::DataFileBytes read;
-    for (std::size_t room = std::size_t{1} << 20; room <= std::size_t{1} << 30; room <<= 4) {
-        read = platform::ReadDataFile(file, room);
-        if (read.problem != platform::FileProblem::kNone || !read.cut) break;
-    }
-    if (read.problem != platform::FileProblem::kNone) return Refuse(file + ": cannot be read");
-    text = std::move(read.bytes);
-    if (!ParseRecording(text, header, events, error)) return Refuse(file + ": cannot be replayed: " + error);
+    std::size_t eventsAt = 0;
+    std::string error;
+    if (!ParseRecording(head.bytes, header, eventsAt, error)) return Refuse(file + ": cannot be replayed: " + error);
     if (world.empty() && platform::DirectoryExists(WorldFolderOf(header.world))) dataRoot = WorldFolderOf(header.world);
     if (WorldDigest() != header.worldDigest)
         return Refuse(file + ": recorded on another world (its files differ from " +
                       (dataRoot.empty() ? std::string(".") : dataRoot) + "); give that world with --world DIR");
-    if (!platform::StartReplay(events, options.speed, options.headless, error))
+    if (!platform::StartReplay(file, eventsAt, options.speed, options.headless, error))
         return Refuse(file + ": cannot be replayed: " + error);
     if (options.headless) platform::SetBeforeExit(PrintFinalScreen);
     else platform::Open();
@@ -72,8 +69,9 @@ int Replay(const Options& options) {
 // The save to continue, or a refusal.
 int FindSave(const Options& options, const std::string& folder, SaveEntry& entry) {
     if (!options.continueFile.empty()) {
-        entry = ReadSaveFile(options.continueFile);
-        if (!entry.readable) return Refuse(options.continueFile + ": cannot be resumed: " + entry.error);
+        const std::string file = InDataFolder(options.continueFile, folder);
+        entry = ReadSaveFile(file);
+        if (!entry.readable) return Refuse(file + ": cannot be resumed: " + entry.error);
         return 0;
     }
     const std::string world = SavedWorldName();
@@ -85,41 +83,101 @@ int FindSave(const Options& options, const std::string& folder, SaveEntry& entry
     return Refuse("no saved game of this world to continue" + (folder.empty() ? std::string() : " in " + folder), 2);
 }
 
+// The world a continued game plays: its own, unless --world names another
+// folder holding the same files (a world that was moved).
+int ChooseResumedWorld(const Options& options, const SaveEntry& resumed) {
+    const std::string savedWorld = WorldFolderOf(resumed.data.world);
+    if (options.world.empty()) {
+        if (!options.continueFile.empty() && platform::DirectoryExists(savedWorld)) dataRoot = savedWorld;
+        return 0;
+    }
+    if (SavedWorldName() == resumed.data.world || WorldDigest() == resumed.data.worldDigest) return 0;
+    return Refuse(resumed.path + " was saved on the world " + resumed.data.world + ", whose files differ from " +
+                      options.world + ": continue it without --world, or give that world",
+                  2);
+}
+
+// A player's own file for --record: refused at once when it is not one the
+// game may write, before anything is written.
+int CheckRecordFile(const Options& options) {
+    if (options.recordFile.empty()) return 0;
+    const std::string problem = platform::OutputFileProblem(options.recordFile);
+    return problem.empty() ? 0 : Refuse("cannot record to " + options.recordFile + ": " + problem, 2);
+}
+
+// The recordings of this session, opened once the game has started: beside
+// the save, and the player's own. A recording that cannot be made is said
+// when the game ends.
+void StartRecordings(const Options& options, const RecordingHeader& header) {
+    std::vector<std::FILE*> files;
+    std::string farewell;
+    if (saveKeeping.enabled) {
+        std::string beside;
+        if (std::FILE* file = OpenRecordingBeside(saveKeeping.path, beside)) files.push_back(file);
+    }
+    if (!options.recordFile.empty()) {
+        bool taken = false;
+        std::string problem;
+        if (std::FILE* file = platform::OpenOutputFile(options.recordFile, false, taken, problem)) files.push_back(file);
+        else farewell = "ranks: the game was not recorded to " + Escaped(options.recordFile) + ": " + Escaped(problem) + "\n";
+    }
+    platform::SetFarewell(farewell);
+    platform::StartRecording(files, ComposeRecordingHeader(header));
+}
+
 int Play(const Options& options) {
-    const std::string& world = options.world;
-    const std::string folder = platform::UserDataDirectory();
+    // Where the game is saved, or why it cannot be.
+    std::string unavailable;
+    std::string folder = platform::UserDataDirectory(unavailable);
     SaveEntry resumed;
     if (options.continueGame) {
         if (int refused = FindSave(options, folder, resumed)) return refused;
-        const std::string savedWorld = WorldFolderOf(resumed.data.world);
-        if (world.empty() && !options.continueFile.empty() && platform::DirectoryExists(savedWorld)) dataRoot = savedWorld;
+        if (int refused = ChooseResumedWorld(options, resumed)) return refused;
+        if (std::string where; !HoldSave(resumed.path, where))
+            return Refuse(resumed.path + " is being played in another window (" + where +
+                              "): quit that game first, or start a new one",
+                          2);
+    }
+    if (int refused = CheckRecordFile(options)) return refused;
+    if (!options.continueGame && !folder.empty() && !platform::PrepareUserDataDirectory(folder, unavailable)) folder.clear();
+    if (!options.continueGame && folder.empty()) {
+        saveKeeping.unavailable = unavailable;
+        platform::PrintError("ranks: this game will not be saved: " + Escaped(unavailable) + "\n");
+        platform::Sleep(2000);
     }
     const std::string digest = WorldDigest();
     if (options.continueGame && digest != resumed.data.worldDigest) {
         platform::PrintError("ranks: warning: the world's files have changed since this game was saved\n");
         platform::Sleep(2000);
     }
-    if (!options.recordFile.empty() && !platform::WriteFileAtomically(options.recordFile, ""))
-        return Refuse("cannot write the recording " + options.recordFile);
-    // The terminal first: when it cannot be used, no file is left behind.
-    platform::Open();
     saveKeeping.world = SavedWorldName();
+    saveKeeping.defaultWorld = saveKeeping.world == WorldFolderOf("default") || saveKeeping.world == "default";
     saveKeeping.worldDigest = digest;
     saveKeeping.startedAt = options.continueGame ? resumed.data.startedAt : platform::WallClockSeconds();
-    saveKeeping.path = options.continueGame ? resumed.path : folder.empty() ? "" : NewSavePath(folder, saveKeeping.startedAt);
-    saveKeeping.enabled = !saveKeeping.path.empty();
 
-    RecordingHeader header{saveKeeping.world, digest, options.continueGame, resumed.data};
-    std::vector<std::string> recordings;
-    if (!options.recordFile.empty()) recordings.push_back(options.recordFile);
-    if (saveKeeping.enabled) {
-        std::string beside = RecordingPathFor(saveKeeping.path);
-        if (!beside.empty()) recordings.push_back(beside);
-    }
+    // Start-up loads the world before the terminal is taken: a game that
+    // cannot start (a missing map shows its notice, a console that is no
+    // terminal) never writes a file.
     platform::SetBeforeExit(SaveOnQuit);
-    platform::StartRecording(recordings, ComposeRecordingHeader(header));
-    if (options.continueGame) ResumeGame(resumed.data);
-    else StartUp();
+    std::string moved;
+    if (options.continueGame) moved = ResumeGame(resumed.data);
+    else StartUp({options.startMap, options.startX, options.startY, options.level});
+    if (!moved.empty()) {
+        platform::PrintError("ranks: warning: " + Escaped(resumed.path) + " " + moved + "\n");
+        platform::Sleep(2000);
+    }
+    platform::Open();
+
+    // The game has started: from now on it is saved and recorded.
+    if (options.continueGame) {
+        saveKeeping.path = resumed.path;
+    } else if (!folder.empty() && !options.noSave) {
+        saveKeeping.path = WriteNewSave(folder, CurrentSave(), unavailable);
+        if (saveKeeping.path.empty()) saveKeeping.unavailable = unavailable;
+        else HoldSave(saveKeeping.path, unavailable);
+    }
+    saveKeeping.enabled = !saveKeeping.path.empty();
+    StartRecordings(options, RecordingHeader{saveKeeping.world, digest, options.continueGame, resumed.data});
     WriteSave();
     MainLoop();
 }
@@ -128,9 +186,11 @@ int Play(const Options& options) {
 
 int RunSession(const Options& options) {
     if (options.listSaves) {
-        std::string folder = platform::UserDataDirectory();
-        if (folder.empty()) return Refuse("no folder for saved games on this system");
-        platform::PrintOut(SavesListing(folder));
+        std::string problem;
+        const std::string folder = platform::UserDataDirectory(problem);
+        if (folder.empty()) return Refuse("no folder for saved games: " + problem);
+        // Listing makes no folder: one that is not there holds no games.
+        platform::PrintOut(platform::DirectoryExists(folder) ? SavesListing(folder) : "No saved games in " + Escaped(folder) + "\n");
         return 0;
     }
     if (!options.replayFile.empty()) return Replay(options);

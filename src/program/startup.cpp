@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "authoring/balance.h"
 #include "console/console.h"
 #include "core/data_files.h"
 #include "field/field_enemies.h"
@@ -16,7 +17,24 @@
 
 namespace rf {
 
-void StartUp() {
+namespace {
+
+// The play-test's start: the map and cell asked for (on a wall, the nearest
+// free cell, as for a save), the hero grown to the level asked for with the
+// game's own level-ups, as the balance tool grows him.
+void PlaceForTest(const StartPlace& place) {
+    if (place.level > 0) authoring::GrowHero(hero, place.level);
+    if (place.map == 0) return;
+    hero.mapNumber = static_cast<std::int16_t>(place.map);
+    int x = place.x >= 0 ? place.x : hero.fieldX, y = place.x >= 0 ? place.y : hero.fieldY;
+    if (!StandsFree(place.map, x, y)) NearestFreeCell(place.map, x, y);
+    hero.fieldX = static_cast<std::int16_t>(x);
+    hero.fieldY = static_cast<std::int16_t>(y);
+}
+
+}  // namespace
+
+void StartUp(const StartPlace& place) {
     SetTextAttribute(kPlain);
     HideCursor();
     // A status file that cannot be read leaves its record zero; start-up goes on.
@@ -26,6 +44,7 @@ void StartUp() {
     // A start cell off the field would put the hero where no step can reach.
     ClampHeroCell();
     LoadMapForms(worldNumber);
+    PlaceForTest(place);
     LoadMapEnemies(worldNumber);
     DrawFirstFieldScreen();
 }
@@ -58,8 +77,8 @@ void MainLoopPass() {
             ClearScreen();
             MoveTo(0, 0);
             DrawFieldScreen();
-            // The marks belong to the map; the strip they open is open already.
-            DrawCurrentPieceMark();
+            // The redraw leaves the piece mark off, as after every battle.
+            pieceMarkOnScreen = false;
             SaveAfterBattle();
         }
         PollHeroKey();

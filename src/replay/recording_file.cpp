@@ -38,7 +38,7 @@ std::string ComposeRecordingHeader(const RecordingHeader& header) {
     return out;
 }
 
-bool ParseRecording(std::string_view text, RecordingHeader& header, std::string_view& events, std::string& error) {
+bool ParseRecording(std::string_view text, RecordingHeader& header, std::size_t& eventsAt, std::string& error) {
     header = RecordingHeader{};
     std::size_t pos = 0;
     std::string_view line;
@@ -71,7 +71,7 @@ bool ParseRecording(std::string_view text, RecordingHeader& header, std::string_
         error = "damaged header";
         return false;
     }
-    events = text.substr(pos);
+    eventsAt = pos;
     return true;
 }
 

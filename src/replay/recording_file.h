@@ -21,8 +21,11 @@ struct RecordingHeader {
 };
 
 std::string ComposeRecordingHeader(const RecordingHeader& header);
-// Splits a recording into its header and its events; false, with the reason,
-// when it is not a recording this version can play.
-bool ParseRecording(std::string_view text, RecordingHeader& header, std::string_view& events, std::string& error);
+// Reads a recording's header from the start of its text; `eventsAt` gets
+// where its events begin. False, with the reason, when it is not a
+// recording this version can play.
+bool ParseRecording(std::string_view text, RecordingHeader& header, std::size_t& eventsAt, std::string& error);
+// A recording's header is at most this long (it holds a save at most).
+inline constexpr std::size_t kLongestRecordingHeader = 64 * 1024;
 
 }  // namespace rf

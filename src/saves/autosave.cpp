@@ -1,11 +1,19 @@
 #include "saves/autosave.h"
 
 #include "core/save_keeping.h"
-#include "platform/streams.h"
 #include "platform/player_files.h"
+#include "platform/streams.h"
 #include "text/escape.h"
 
 namespace rf {
+namespace {
+
+std::string FileName(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
 
 SaveData CurrentSave() {
     SaveData save;
@@ -17,13 +25,15 @@ SaveData CurrentSave() {
     save.effects = saveKeeping.inBattle ? saveKeeping.effectsBeforeBattle : itemEffects;
     save.queenMarkShown = saveKeeping.queenMarkShown;
     save.kingMarkShown = saveKeeping.kingMarkShown;
+    save.markOnScreen = saveKeeping.inBattle ? saveKeeping.markOnScreenBeforeBattle : pieceMarkOnScreen;
     return save;
 }
 
 bool WriteSave() {
-    if (!saveKeeping.enabled) return true;
+    if (!saveKeeping.enabled || saveKeeping.stopped) return true;
     saveKeeping.loadsAtSave = fieldEnemies.loads;
-    return platform::WriteFileAtomically(saveKeeping.path, ComposeSave(CurrentSave()));
+    saveKeeping.lastProblem.clear();
+    return platform::WriteFileAtomically(saveKeeping.path, ComposeSave(CurrentSave()), saveKeeping.lastProblem);
 }
 
 void SaveIfMapChanged() {
@@ -37,6 +47,7 @@ void SaveIfMapChanged() {
 void NoteEncounter() {
     saveKeeping.heroBeforeBattle = hero;
     saveKeeping.effectsBeforeBattle = itemEffects;
+    saveKeeping.markOnScreenBeforeBattle = pieceMarkOnScreen;
     saveKeeping.inBattle = true;
 }
 
@@ -45,8 +56,23 @@ void SaveAfterBattle() {
     WriteSave();
 }
 
+void NoteStop() { saveKeeping.stopped = true; }
+
 void SaveOnQuit() {
-    if (!WriteSave()) platform::PrintError("ranks: the game could not be saved to " + Escaped(saveKeeping.path) + "\n");
+    if (!saveKeeping.unavailable.empty()) {
+        platform::PrintError("ranks: this game was not saved: " + Escaped(saveKeeping.unavailable) + "\n");
+        return;
+    }
+    if (!saveKeeping.enabled) return;
+    const std::string where = Escaped(saveKeeping.path);
+    if (!WriteSave()) {
+        platform::PrintError("ranks: the game could not be saved to " + where + ": " + Escaped(saveKeeping.lastProblem) + "\n");
+        return;
+    }
+    const std::string name = Escaped(FileName(saveKeeping.path));
+    const std::string how = saveKeeping.defaultWorld ? "ranks --continue" : "ranks --continue " + name;
+    platform::PrintError("ranks: the game is saved" + std::string(saveKeeping.stopped ? " as it was before that map" : "") +
+                         " (" + where + "); " + how + " resumes it\n");
 }
 
 }  // namespace rf

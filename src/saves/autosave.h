@@ -1,6 +1,6 @@
-// When the game is saved: at the start, after every map change, after every
-// battle, and on every way out the game controls. In battle the save keeps
-// the field state from just before the encounter.
+// When the game is saved: once it has started, after every map change,
+// after every battle, and on every way out the game controls. In battle the
+// save keeps the field state from just before the encounter.
 #pragma once
 
 #include "saves/save_format.h"
@@ -16,7 +16,11 @@ bool WriteSave();
 void SaveIfMapChanged();
 void NoteEncounter();
 void SaveAfterBattle();
-// The before-exit hook.
+// The game stopped for a missing map file: the save stays as it was last
+// written, whatever the player does now.
+void NoteStop();
+// The before-exit hook: saves, and says on standard error where the game
+// is saved and how to resume it (or why it is not saved).
 void SaveOnQuit();
 
 }  // namespace rf

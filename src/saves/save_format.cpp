@@ -161,6 +161,7 @@ std::string ComposeSave(const SaveData& save) {
     std::string marks = std::string(save.queenMarkShown ? "queen" : "") + (save.queenMarkShown && save.kingMarkShown ? " " : "") +
                         (save.kingMarkShown ? "king" : "");
     line("marks-shown", marks.empty() ? "none" : marks);
+    line("mark-on-screen", save.markOnScreen ? "yes" : "no");
     out += "end\n";
     return out;
 }
@@ -278,6 +279,10 @@ bool ParseSave(std::string_view text, SaveData& save, std::string& error) {
         if (!save.queenMarkShown && !save.kingMarkShown && m != "none") bad = "marks-shown";
     } else if (bad.empty()) {
         bad = "marks-shown";
+    }
+    if (auto onScreen = fields.find("mark-on-screen"); bad.empty() && onScreen != fields.end()) {
+        save.markOnScreen = onScreen->second == "yes";
+        if (!save.markOnScreen && onScreen->second != "no") bad = "mark-on-screen";
     }
     auto world = fields.find("world");
     if (world == fields.end()) world = fields.find("world-bytes");

@@ -20,6 +20,9 @@ struct SaveData {
     ItemEffectState effects;
     bool queenMarkShown = false;
     bool kingMarkShown = false;
+    // The current map's piece mark on the screen (saves from before this
+    // was kept have it, as if the hero had just entered the map).
+    bool markOnScreen = true;
 };
 
 std::string ComposeSave(const SaveData& save);

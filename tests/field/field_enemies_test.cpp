@@ -135,15 +135,20 @@ TEST_F(EncounterTest, ContactAtZeroColumnsNotTwoAndTheFirstOfThreeFought) {
     EXPECT_EQ(At(38, 5) + At(36, 15) + At(38, 15), "△○  ");
 }
 
-TEST_F(EncounterTest, LastEnemyFoughtAndTheRedrawShowsThePieceMarkAgain) {
+// The redraw after a battle leaves the mark off, and a mover crossing its
+// cell does not bring it back; the strip it opened stays open.
+TEST_F(EncounterTest, LastEnemyFoughtAndTheRedrawLeavesThePieceMarkOff) {
     worldInfo.queenMark = {5, 31, 6}, worldInfo.opening = {5, 1, 0};
-    DrawPieceMark("Ω"_sj, worldInfo.queenMark);
+    DrawCurrentPieceMark();
+    ASSERT_EQ(At(30, 5), "Ω");
     SetEnemies({{4, 7, 21, 10}});
     QueueBattleKeys(7);
     MainLoopPass();
     EXPECT_EQ(fieldEnemies.count, 0);
     ExpectFieldScreen();
-    EXPECT_EQ(At(30, 5) + std::to_string(AttrAt(30, 5)), "Ω15");
+    EXPECT_EQ(At(30, 5), "  ");
+    RestoreFieldCells(29, 5, 4);
+    EXPECT_EQ(At(30, 5), "  ");
     EXPECT_EQ(Cell(5, 5, 0), ' ');  // the strip stays open
 }
 

@@ -14,7 +14,8 @@ using SavesInTerminal = TerminalTest;
 
 std::vector<std::string> Names(const std::filesystem::path& folder) {
     std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        if (!e.path().filename().string().starts_with(".")) names.push_back(e.path().filename().string());  // not the locks
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -51,6 +52,61 @@ TEST_F(SavesInTerminal, SigtermInBattleSavesTheFieldBeforeItAndContinueResumes) 
     TerminalSession none;
     ASSERT_TRUE(none.Start(dir.Path(), {"--continue"}));
     EXPECT_EQ(none.WaitForExit(), 2);
+}
+
+// Play-testing: the hero where --start puts him (the nearest free cell to a
+// wall asked for), at the --level asked, and --no-save leaves no file.
+TEST_F(SavesInTerminal, StartLevelAndNoSavePlayTestAMapAndLeaveNothing) {
+    TerminalSession s;
+    StartGame(s, {"--world", RANKS_WORLD_DIR, "--start", "5,30,10", "--level", "9", "--no-save"}, true);
+    ASSERT_TRUE(WaitUntil([&] { return s.Capture().at(10).find("#####●") != std::string::npos; })) << s.Capture().at(10);
+    s.SendKeys({"C-c"});
+    ExpectEnd(s, 130);
+    EXPECT_FALSE(std::filesystem::exists(s.SaveFolder()) && !Names(s.SaveFolder()).empty());
+}
+
+// A second window cannot continue the game the first is playing; every
+// signal that ends the game saves it and gives the terminal back; the
+// farewell says where it is saved and how to resume it.
+TEST_F(SavesInTerminal, OneGameOneWindowAndEveryWayOutSaves) {
+    const std::vector<std::string> world = {"--world", RANKS_RECORDINGS_WORLD};
+    for (int sig : {SIGINT, SIGUSR1, SIGALRM, SIGXCPU, SIGPIPE}) {
+        TerminalSession first;
+        StartGame(first, world, true);
+        if (sig == SIGINT) {
+            TerminalSession second;
+            std::filesystem::create_directories(second.DataHome());
+            std::filesystem::remove_all(second.DataHome());
+            std::filesystem::create_directory_symlink(first.DataHome(), second.DataHome());
+            std::vector<std::string> resume = world;
+            resume.push_back("--continue");
+            ASSERT_TRUE(second.Start(dir.Path(), resume));
+            EXPECT_EQ(second.WaitForExit(), 2);
+            EXPECT_TRUE(second.ScreenContains("is being played in another window (process")) << second.Tmux("capture-pane -p");
+            first.SendKeys({"C-c"});
+            ExpectEnd(first, 130);
+            EXPECT_TRUE(first.ScreenContains("ranks --continue game-")) << first.Tmux("capture-pane -p");
+        } else {
+            first.Signal(sig);
+            ExpectEnd(first, 128 + sig);
+        }
+        const auto names = Names(first.SaveFolder());
+        ASSERT_EQ(names.size(), 2u) << "signal " << sig;
+        EXPECT_TRUE(ReadSaveFile((first.SaveFolder() / names[1]).string()).readable) << "signal " << sig;
+    }
+}
+
+// Ctrl+C at the notice of a missing map file: no save, and the file named.
+TEST_F(SavesInTerminal, QuittingAGameThatCouldNotStartLeavesNoFile) {
+    std::filesystem::copy(RANKS_RECORDINGS_WORLD, dir.Path() / "w", std::filesystem::copy_options::recursive);
+    std::filesystem::remove(dir.Path() / "w/map_form/map1/6.txt");
+    TerminalSession s;
+    ASSERT_TRUE(s.Start(dir.Path(), {"--world", (dir.Path() / "w").string()}));
+    ASSERT_TRUE(s.WaitForText("30 秒後に強制終了"));
+    s.SendKeys({"C-c"});
+    ExpectEnd(s, 130);
+    EXPECT_TRUE(s.ScreenContains("ranks: map_form/map1/6.txt: missing")) << s.Tmux("capture-pane -p");
+    EXPECT_TRUE(!std::filesystem::exists(s.SaveFolder()) || Names(s.SaveFolder()).empty());
 }
 
 }  // namespace

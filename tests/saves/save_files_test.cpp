@@ -12,12 +12,6 @@
 namespace rf::test {
 namespace {
 
-std::string Read(const std::filesystem::path& p) {
-    std::string bytes;
-    platform::ReadWholeFile(p.string(), bytes);
-    return bytes;
-}
-
 SaveData Save(int level, std::int64_t savedAt, const std::string& world = "default") {
     SaveData s;
     s.world = world;
@@ -32,32 +26,52 @@ TEST(SaveFiles, AKillInTheMiddleOfASaveLeavesThePreviousSaveWhole) {
     TempDir dir;
     const std::string path = (dir.Path() / "game.save").string();
     const std::string before = ComposeSave(Save(3, 1'800'000'000));
-    ASSERT_TRUE(platform::WriteFileAtomically(path, before));
+    std::string problem;
+    ASSERT_TRUE(platform::WriteFileAtomically(path, before, problem));
     const std::string after = ComposeSave(Save(4, 1'800'000'100));
     for (int stage : {1, 2}) {
         EXPECT_EXIT(
             {
                 platform::InjectWriteFault(stage);
-                platform::WriteFileAtomically(path, after);
+                platform::WriteFileAtomically(path, after, problem);
                 std::exit(0);
             },
             ::testing::ExitedWithCode(137), "");
-        EXPECT_EQ(Read(path), before) << "stage " << stage;
+        EXPECT_EQ(dir.Read("game.save"), before) << "stage " << stage;
         // The torn temporary file is not taken for a save.
         ASSERT_EQ(SavesIn(dir.Path().string()).size(), 1u);
         EXPECT_TRUE(SavesIn(dir.Path().string())[0].readable);
     }
-    ASSERT_TRUE(platform::WriteFileAtomically(path, after));
-    EXPECT_EQ(Read(path), after);
+    ASSERT_TRUE(platform::WriteFileAtomically(path, after, problem));
+    EXPECT_EQ(dir.Read("game.save"), after);
 }
+
+#ifndef _WIN32
+// A symlinked save is written through its link; a link planted where a
+// careless writer would put its temporary file is never followed.
+TEST(SaveFiles, WritesFollowNothingTheyDidNotMake) {
+    TempDir dir, elsewhere;
+    elsewhere.Write("real.save", "old");
+    elsewhere.Write("victim", "keep me");
+    std::filesystem::create_symlink(elsewhere.Path() / "real.save", dir.Path() / "game.save");
+    std::filesystem::create_symlink(elsewhere.Path() / "victim", dir.Path() / "game.save.tmp");
+    std::string problem;
+    ASSERT_TRUE(platform::WriteFileAtomically((dir.Path() / "game.save").string(), "new", problem)) << problem;
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.Path() / "game.save"));
+    EXPECT_EQ(elsewhere.Read("real.save"), "new");
+    EXPECT_EQ(elsewhere.Read("victim"), "keep me");
+}
+#endif
 
 TEST(SaveFiles, NewGamesNeverTakeAnOlderName) {
     TempDir dir;
     const std::string folder = dir.Path().string();
-    std::string first = NewSavePath(folder, 1'796'003'661);
-    std::string second = NewSavePath(folder, 1'796'003'661);
+    std::string problem;
+    const std::string first = WriteNewSave(folder, Save(1, 1'796'003'661), problem);
+    const std::string second = WriteNewSave(folder, Save(2, 1'796'003'661), problem);
     EXPECT_EQ(first.substr(first.find_last_of("/\\") + 1), "game-2026-11-30-015421.save");
     EXPECT_EQ(second.substr(second.find_last_of("/\\") + 1), "game-2026-11-30-015421-2.save");
+    EXPECT_EQ(ReadSaveFile(first).data.hero.level, 1);
 }
 
 TEST(SaveFiles, ListingShowsTheMostRecentFirstAndWhatCannotBeResumed) {

@@ -41,6 +41,7 @@ struct HeadlessState {
     std::function<void()> keySupplier;
     // Every screen shown at a present point (a sleep or a key poll).
     platform::Digest screens;
+    bool digestScreens = true;
     std::uint64_t versionSeen = ~std::uint64_t{0};
 };
 
@@ -50,7 +51,7 @@ HeadlessState state;
 // screen folded into the digest of screens when it changed.
 void Present() {
     if (state.presentObserver) state.presentObserver();
-    if (state.screen.Version() == state.versionSeen) return;
+    if (!state.digestScreens || state.screen.Version() == state.versionSeen) return;
     state.versionSeen = state.screen.Version();
     for (int y = 0; y < platform::VirtualConsole::kVisibleRows; ++y)
         for (int x = 0; x < platform::VirtualConsole::kWidth; ++x) {
@@ -95,6 +96,7 @@ std::int64_t NowMs() { return state.nowMs; }
 std::size_t KeysLeft() { return state.keys.size(); }
 std::int64_t SleptMs() { return state.sleptMs; }
 void SetExecutableDirectory(const std::string& dir) { state.executableDirectory = dir; }
+void DigestScreens(bool on) { state.digestScreens = on; }
 void SetPresentObserver(std::function<void()> observer) { state.presentObserver = std::move(observer); }
 void SetKeyObserver(std::function<void()> observer) { state.keyObserver = std::move(observer); }
 void SetKeySupplier(std::function<void()> supplier) { state.keySupplier = std::move(supplier); }

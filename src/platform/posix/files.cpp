@@ -1,6 +1,7 @@
 // Folders and data files on POSIX systems. Data files: the type is checked before anything is
 // opened, so a FIFO or a device is never opened at all, and the open itself
 // cannot block.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,27 +30,34 @@ FileProblem TypeProblem(const struct stat& st) {
     return FileProblem::kNone;
 }
 
+// A regular file open for reading, or -1 with the problem.
+int OpenRegular(const std::string& path, FileProblem& problem) {
+    struct stat st{};
+    if (::stat(path.c_str(), &st) != 0) {
+        problem = ProblemOf(errno);
+        return -1;
+    }
+    if ((problem = TypeProblem(st)) != FileProblem::kNone) return -1;
+    // Non-blocking in case the file was swapped for a FIFO since the stat.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        problem = ProblemOf(errno);
+        return -1;
+    }
+    if (::fstat(fd, &st) != 0 || (problem = TypeProblem(st)) != FileProblem::kNone) {
+        if (problem == FileProblem::kNone) problem = FileProblem::kUnreadable;
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 }  // namespace
 
 DataFileBytes ReadDataFile(const std::string& path, std::size_t limit) {
     DataFileBytes result;
-    struct stat st{};
-    if (::stat(path.c_str(), &st) != 0) {
-        result.problem = ProblemOf(errno);
-        return result;
-    }
-    if ((result.problem = TypeProblem(st)) != FileProblem::kNone) return result;
-    // Non-blocking in case the file was swapped for a FIFO since the stat.
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        result.problem = ProblemOf(errno);
-        return result;
-    }
-    if (::fstat(fd, &st) != 0 || (result.problem = TypeProblem(st)) != FileProblem::kNone) {
-        if (result.problem == FileProblem::kNone) result.problem = FileProblem::kUnreadable;
-        ::close(fd);
-        return result;
-    }
+    const int fd = OpenRegular(path, result.problem);
+    if (fd < 0) return result;
     result.bytes.resize(limit);
     std::size_t got = 0;
     for (;;) {
@@ -74,9 +82,33 @@ DataFileBytes ReadDataFile(const std::string& path, std::size_t limit) {
     return result;
 }
 
+std::FILE* OpenDataFile(const std::string& path, FileProblem& problem) {
+    const int fd = OpenRegular(path, problem);
+    if (fd < 0) return nullptr;
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (file == nullptr) {
+        problem = FileProblem::kUnreadable;
+        ::close(fd);
+    }
+    return file;
+}
+
 bool DirectoryExists(const std::string& path) {
     struct stat st{};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::vector<std::string> DirectoryNames(const std::string& path) {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(path.empty() ? "." : path.c_str());
+    if (dir == nullptr) return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+    }
+    ::closedir(dir);
+    return names;
 }
 
 }  // namespace rf::platform

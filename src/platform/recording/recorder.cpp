@@ -132,15 +132,13 @@ void FlushRecording() {
     WriteLine();
 }
 
-bool StartRecording(const std::vector<std::string>& paths, std::string_view header) {
+void StartRecording(const std::vector<std::FILE*>& files, std::string_view header) {
     FlushRecording();
     for (std::FILE* f : rec.files) std::fclose(f);
     const Backend* inner = &ActiveBackend() == &kRecorder ? rec.inner : &ActiveBackend();
     rec = RecorderState{};
     rec.inner = inner;
-    for (const std::string& path : paths) {
-        std::FILE* f = std::fopen(path.c_str(), "wb");
-        if (f == nullptr) return false;
+    for (std::FILE* f : files) {
         std::fwrite(header.data(), 1, header.size(), f);
         std::fflush(f);
         rec.files.push_back(f);
@@ -149,7 +147,6 @@ bool StartRecording(const std::vector<std::string>& paths, std::string_view head
     UseBackend(kRecorder);
     if (!flushRegistered) std::atexit(FlushAtExit);
     flushRegistered = true;
-    return true;
 }
 
 }  // namespace rf::platform

@@ -2,12 +2,16 @@
 // readings from a recording and draws through the real console or the
 // headless one.
 #include <chrono>
+#include <cstdint>
+#include <cstdio>
 #include <cstddef>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "platform/backend.h"
+#include "platform/files.h"
+#include "platform/headless/headless.h"
 #include "platform/keys.h"
 #include "text/cp932.h"
 #include "text/utf8.h"
@@ -22,9 +26,46 @@ using keys::kSpace;
 // How often the player's own keys (Space, Ctrl+C) are looked at.
 constexpr std::int64_t kLookEveryMs = 25;
 
+// Where the events come from, a line at a time: the recording file from
+// its events on, or a text in memory. Only a line is held at a time, so a
+// replay's memory does not grow with the recording.
+struct EventSource {
+    std::FILE* file = nullptr;
+    long start = 0;  // where the events begin in the file
+    std::string memory;
+    std::size_t memoryAt = 0;
+    std::size_t lineNumber = 0;
+
+    // The next whole line without its break; false at the end (a last line
+    // without its break, from a game that was killed, is left out).
+    bool NextLine(std::string& line) {
+        line.clear();
+        ++lineNumber;
+        if (file == nullptr) {
+            const std::size_t end = memory.find('\n', memoryAt);
+            if (end == std::string::npos) return false;
+            line.assign(memory, memoryAt, end - memoryAt);
+            memoryAt = end + 1;
+            return true;
+        }
+        for (int c; (c = std::getc(file)) != EOF;) {
+            if (c == '\n') return true;
+            // Longer than any line is read no further: the parse refuses it.
+            if (line.size() <= kLongestEventLine) line += static_cast<char>(c);
+        }
+        return false;
+    }
+    void Rewind() {
+        lineNumber = 0;
+        memoryAt = 0;
+        if (file) std::fseek(file, start, SEEK_SET);
+    }
+};
+
 struct ReplayState {
     const Backend* screen = nullptr;
-    std::vector<SessionEvent> events;
+    EventSource source;
+    std::vector<SessionEvent> events;  // the events of the current line
     std::size_t next = 0;
     std::int64_t noKeysLeft = 0;
     int pendingKey = -1;
@@ -87,14 +128,27 @@ void Pace(std::int64_t ms) {
     }
 }
 
+// The next event of the recording, reading on as needed; null at its end.
+const SessionEvent* Peek() {
+    std::string line, error;
+    while (rp.next >= rp.events.size()) {
+        rp.events.clear();
+        rp.next = 0;
+        // Each line was checked before the replay began.
+        if (!rp.source.NextLine(line) || !ParseEventLine(line, rp.source.lineNumber, rp.events, error)) return nullptr;
+    }
+    return &rp.events[rp.next];
+}
+
 // Plays the player's pauses and returns the next event that answers a call.
 const SessionEvent* Next() {
     LookAtPlayer();
-    while (rp.next < rp.events.size() && rp.events[rp.next].kind == SessionEvent::kTime) {
-        if (!rp.headless) Pace(rp.events[rp.next].value);
+    const SessionEvent* e;
+    while ((e = Peek()) != nullptr && e->kind == SessionEvent::kTime) {
+        if (!rp.headless) Pace(e->value);
         ++rp.next;
     }
-    return rp.next < rp.events.size() ? &rp.events[rp.next] : nullptr;
+    return e;
 }
 
 void Open() {
@@ -173,15 +227,63 @@ constexpr Backend kReplay{Open, SetCursorPosition, SetAttribute, Write, SetCurso
 
 }  // namespace
 
-bool StartReplay(std::string_view events, int speed, bool headless, std::string& error) {
+namespace {
+
+// Longer recordings are refused: no game records that much (an hour of
+// brisk walking takes 75 KB), and a replay of it would outlast anyone.
+constexpr std::uint64_t kLargestEvents = std::uint64_t{1} << 30;
+
+// Every line is checked before the replay begins, so a damaged recording is
+// refused at once rather than ended half-way.
+bool StartFrom(EventSource source, int speed, bool headless, std::string& error) {
+    std::string line;
+    std::vector<SessionEvent> scratch;
+    std::uint64_t bytes = 0;
+    while (source.NextLine(line)) {
+        if ((bytes += line.size() + 1) > kLargestEvents) {
+            error = "larger than 1 GiB, more than any game records";
+            if (source.file) std::fclose(source.file);
+            return false;
+        }
+        scratch.clear();
+        if (!ParseEventLine(line, source.lineNumber, scratch, error)) {
+            if (source.file) std::fclose(source.file);
+            return false;
+        }
+    }
+    source.Rewind();
+    if (rp.source.file) std::fclose(rp.source.file);
     rp = ReplayState{};
-    if (!ParseEvents(events, rp.events, error)) return false;
+    rp.source = std::move(source);
     rp.speed = speed;
     rp.headless = headless;
     rp.screen = headless ? &HeadlessBackend() : &NativeBackend();
     rp.lastLook = Clock::now();
+    // A recording may hold days of play: virtual time has no limit here.
+    if (headless) headless::SetLimits(UINT64_MAX, INT64_MAX);
     UseBackend(kReplay);
     return true;
+}
+
+}  // namespace
+
+bool StartReplay(const std::string& path, std::uint64_t eventsAt, int speed, bool headless, std::string& error) {
+    EventSource source;
+    FileProblem problem = FileProblem::kNone;
+    source.file = OpenDataFile(path, problem);
+    if (source.file == nullptr) {
+        error = "cannot be read (" + std::string(ProblemText(problem)) + ")";
+        return false;
+    }
+    source.start = static_cast<long>(eventsAt);
+    source.Rewind();
+    return StartFrom(std::move(source), speed, headless, error);
+}
+
+bool StartReplayOf(std::string events, int speed, bool headless, std::string& error) {
+    EventSource source;
+    source.memory = std::move(events);
+    return StartFrom(std::move(source), speed, headless, error);
 }
 
 }  // namespace rf::platform

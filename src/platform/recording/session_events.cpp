@@ -20,15 +20,16 @@ void AppendEvent(std::string& out, const SessionEvent& event) {
     if (event.kind != SessionEvent::kKeyWaiting) out += std::to_string(event.value);
 }
 
-bool ParseEvents(std::string_view text, std::vector<SessionEvent>& events, std::string& error) {
-    std::size_t end = text.rfind('\n');
-    text = end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1);
+bool ParseEventLine(std::string_view line, std::size_t lineNumber, std::vector<SessionEvent>& events, std::string& error) {
+    const std::string where = " on line " + std::to_string(lineNumber);
+    if (line.size() > kLongestEventLine) {
+        error = "line too long" + where;
+        return false;
+    }
     std::size_t i = 0;
-    std::size_t line = 1;
-    while (i < text.size()) {
-        char c = text[i];
-        if (c == ' ' || c == '\n' || c == '\r') {
-            if (c == '\n') ++line;
+    while (i < line.size()) {
+        const char c = line[i];
+        if (c == ' ' || c == '\r') {
             ++i;
             continue;
         }
@@ -39,28 +40,28 @@ bool ParseEvents(std::string_view text, std::vector<SessionEvent>& events, std::
             continue;
         }
         if (c != 'n' && c != '+' && c != 'a' && c != 'r' && c != 'c' && c != 't') {
-            error = "unknown event on line " + std::to_string(line);
+            error = "unknown event" + where;
             return false;
         }
-        bool negative = i < text.size() && text[i] == '-' && c == 'c';
+        const bool negative = i < line.size() && line[i] == '-' && c == 'c';
         if (negative) ++i;
         std::size_t digits = 0;
         std::int64_t value = 0;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+        while (i < line.size() && line[i] >= '0' && line[i] <= '9') {
             if (value > (INT64_MAX - 9) / 10) {
-                error = "number too large on line " + std::to_string(line);
+                error = "number too large" + where;
                 return false;
             }
-            value = value * 10 + (text[i] - '0');
+            value = value * 10 + (line[i] - '0');
             ++i;
             ++digits;
         }
         if (digits == 0) {
-            error = "damaged event on line " + std::to_string(line);
+            error = "damaged event" + where;
             return false;
         }
         if ((c == '+' || c == 'a' || c == 'r') && value > 0xFFFF) {
-            error = "key code out of range on line " + std::to_string(line);
+            error = "key code out of range" + where;
             return false;
         }
         e.value = negative ? -value : value;
@@ -69,6 +70,15 @@ bool ParseEvents(std::string_view text, std::vector<SessionEvent>& events, std::
             e.kind = SessionEvent::kKey;
         }
         events.push_back(e);
+    }
+    return true;
+}
+
+bool ParseEvents(std::string_view text, std::vector<SessionEvent>& events, std::string& error) {
+    std::size_t lineNumber = 1;
+    for (std::size_t end; (end = text.find('\n')) != std::string_view::npos; ++lineNumber) {
+        if (!ParseEventLine(text.substr(0, end), lineNumber, events, error)) return false;
+        text.remove_prefix(end + 1);
     }
     return true;
 }

@@ -24,12 +24,20 @@ struct SessionEvent {
     std::int64_t value = 0;
 };
 
+// The longest line a recording may hold (the game writes about 72 bytes a
+// line): what a replay keeps in memory at a time.
+inline constexpr std::size_t kLongestEventLine = 64 * 1024;
+
 // Appends the token of one event (with its separator) to `out`.
 void AppendEvent(std::string& out, const SessionEvent& event);
 
-// Reads the tokens of whole lines; a last line without its line break (a
-// recording cut short) is left out. False, with the reason, for a token
-// that is not one of the above.
+// The events of one whole line (without its line break), appended to
+// `events`; false, with the reason, for a token that is not one of the
+// above or a number too large for the format.
+bool ParseEventLine(std::string_view line, std::size_t lineNumber, std::vector<SessionEvent>& events, std::string& error);
+
+// The events of whole lines; a last line without its line break (a
+// recording cut short) is left out.
 bool ParseEvents(std::string_view text, std::vector<SessionEvent>& events, std::string& error);
 
 }  // namespace rf::platform

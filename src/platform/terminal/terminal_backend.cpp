@@ -187,13 +187,18 @@ void InstallHandlers() {
     struct sigaction quit{};
     quit.sa_handler = OnQuitSignal;
     sigemptyset(&quit.sa_mask);
-    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+    // Every signal that would end the game ends it as a request to end does:
+    // the terminal put back and the game saved.
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU, SIGPIPE}) {
         // A signal that the caller chose to ignore (nohup, a background job) stays ignored.
         struct sigaction before{};
         ::sigaction(sig, nullptr, &before);
         if (before.sa_handler != SIG_IGN) ::sigaction(sig, sig == SIGQUIT ? &fatal : &quit, nullptr);
     }
     for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) ::sigaction(sig, &fatal, nullptr);
+    // A file grown past `ulimit -f` fails its write (a save says so) rather
+    // than ending the game.
+    ::signal(SIGXFSZ, SIG_IGN);
 
     struct sigaction other{};
     sigemptyset(&other.sa_mask);

@@ -79,9 +79,32 @@ DataFileBytes ReadDataFile(const std::string& path, std::size_t limit) {
     return result;
 }
 
+std::FILE* OpenDataFile(const std::string& path, FileProblem& problem) {
+    // The same checks as a read: only a file on disk.
+    DataFileBytes probe = ReadDataFile(path, 0);
+    problem = probe.problem;
+    if (problem != FileProblem::kNone) return nullptr;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) problem = FileProblem::kUnreadable;
+    return file;
+}
+
 bool DirectoryExists(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::vector<std::string> DirectoryNames(const std::string& path) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA(((path.empty() ? std::string(".") : path) + "\\*").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(h, &found));
+    FindClose(h);
+    return names;
 }
 
 }  // namespace rf::platform

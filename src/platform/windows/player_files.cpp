@@ -1,5 +1,6 @@
-// The player's files on Windows: %APPDATA%\Ranks and Files, and writes
-// that survive a crash or a power loss.
+// The player's files on Windows: %APPDATA%\Ranks and Files, writes that
+// survive a crash or a power loss and replace nothing but the game's own
+// files, and the lock of a save in play (a share mode).
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -7,9 +8,14 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// After windows.h.
+#include <fcntl.h>
+#include <io.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "platform/player_files.h"
 
@@ -18,13 +24,28 @@ namespace {
 
 int faultStage = 0;
 
-bool MakeDirectories(const std::string& path) {
-    if (path.empty()) return false;
+std::string Reason(DWORD error) {
+    char* text = nullptr;
+    const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string out = n > 0 && text ? std::string(text, n) : "error " + std::to_string(error);
+    if (text) LocalFree(text);
+    while (!out.empty() && (out.back() == '\n' || out.back() == '\r' || out.back() == '.')) out.pop_back();
+    return out;
+}
+
+bool MakeDirectories(const std::string& path, std::string& problem) {
     DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return true;
+        problem = path + " is not a folder";
+        return false;
+    }
     std::size_t slash = path.find_last_of("\\/");
-    if (slash != std::string::npos && slash > 2 && !MakeDirectories(path.substr(0, slash))) return false;
-    return CreateDirectoryA(path.c_str(), nullptr) != 0 || GetLastError() == ERROR_ALREADY_EXISTS;
+    if (slash != std::string::npos && slash > 2 && !MakeDirectories(path.substr(0, slash), problem)) return false;
+    if (CreateDirectoryA(path.c_str(), nullptr) != 0 || GetLastError() == ERROR_ALREADY_EXISTS) return true;
+    problem = "cannot make " + path + ": " + Reason(GetLastError());
+    return false;
 }
 
 bool WriteAllTo(HANDLE h, std::string_view bytes) {
@@ -37,40 +58,181 @@ bool WriteAllTo(HANDLE h, std::string_view bytes) {
     return true;
 }
 
-}  // namespace
-
-std::string UserDataDirectory() {
-    const char* appData = std::getenv("APPDATA");
-    if (appData == nullptr || *appData == '\0') return "";
-    std::string dir = std::string(appData) + "\\Ranks and Files";
-    return MakeDirectories(dir) ? dir : "";
+// The file a path names, through a symbolic link.
+std::string Target(const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_symlink(path, ec)) return path;
+    std::filesystem::path to = std::filesystem::read_symlink(path, ec);
+    if (ec) return path;
+    return (to.is_absolute() ? to : std::filesystem::path(path).parent_path() / to).string();
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
-    const std::string temporary = path + ".tmp";
-    HANDLE h = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+bool WriteVia(const std::string& path, std::string_view bytes, bool fresh, bool& taken, std::string& problem) {
+    taken = false;
+    HANDLE h = INVALID_HANDLE_VALUE;
+    std::string temporary;
+    for (unsigned n = GetTickCount() ^ GetCurrentProcessId(), attempt = 0; attempt < 100; ++attempt, n = n * 1103515245u + 12345u) {
+        temporary = path + "." + std::to_string(n % 100000000u) + ".tmp";
+        // CREATE_NEW: never a name someone planted.
+        h = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) break;
+    }
+    if (h == INVALID_HANDLE_VALUE) {
+        problem = Reason(GetLastError());
+        return false;
+    }
     if (faultStage == 1) {
         WriteAllTo(h, bytes.substr(0, bytes.size() / 2));
         TerminateProcess(GetCurrentProcess(), 137);
     }
     bool ok = WriteAllTo(h, bytes);
-    ok = FlushFileBuffers(h) != 0 && ok;
-    ok = CloseHandle(h) != 0 && ok;
+    DWORD error = ok ? 0 : GetLastError();
+    if (ok && !FlushFileBuffers(h)) ok = false, error = GetLastError();
+    if (!CloseHandle(h) && ok) ok = false, error = GetLastError();
     if (faultStage == 2) TerminateProcess(GetCurrentProcess(), 137);
-    if (!ok || !MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileA(temporary.c_str());
-        return false;
+    if (ok && !MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH | (fresh ? 0 : MOVEFILE_REPLACE_EXISTING))) {
+        ok = false;
+        error = GetLastError();
+        taken = fresh && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS);
     }
-    return true;
+    if (!ok) {
+        DeleteFileA(temporary.c_str());
+        problem = Reason(error);
+    }
+    return ok;
 }
 
-bool CreateNewFile(const std::string& path) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+std::string TypeProblem(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return "";
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return "it is a folder";
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return "it is a symbolic link (give the file it points to)";
+    return "";
+}
+
+}  // namespace
+
+std::string UserDataDirectory(std::string& problem) {
+    const char* appData = std::getenv("APPDATA");
+    if (appData == nullptr || *appData == '\0') {
+        problem = "APPDATA is not set";
+        return "";
+    }
+    return std::string(appData) + "\\Ranks and Files";
+}
+
+bool PrepareUserDataDirectory(const std::string& folder, std::string& problem) {
+    if (!MakeDirectories(folder, problem)) return false;
+    // Whether a file can be made there: one that goes away when closed.
+    const std::string probe = folder + "\\.probe.tmp";
+    HANDLE h = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        problem = "cannot write in " + folder + ": " + Reason(GetLastError());
+        return false;
+    }
     CloseHandle(h);
     return true;
 }
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& problem) {
+    bool taken = false;
+    return WriteVia(Target(path), bytes, false, taken, problem);
+}
+
+bool WriteNewFileAtomically(const std::string& path, std::string_view bytes, bool& taken, std::string& problem) {
+    return WriteVia(path, bytes, true, taken, problem);
+}
+
+std::FILE* OpenOutputFile(const std::string& path, bool fresh, bool& taken, std::string& problem) {
+    taken = false;
+    if (std::string type = TypeProblem(path); !type.empty()) {
+        problem = type;
+        return nullptr;
+    }
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, fresh ? CREATE_NEW : OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        taken = error == ERROR_FILE_EXISTS;
+        problem = Reason(error);
+        return nullptr;
+    }
+    // A device (NUL, CON, a serial port) is not a file of ours.
+    if (GetFileType(h) != FILE_TYPE_DISK || !SetEndOfFile(h)) {
+        problem = "it is not a regular file";
+        CloseHandle(h);
+        return nullptr;
+    }
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
+    std::FILE* file = fd < 0 ? nullptr : _fdopen(fd, "wb");
+    if (file == nullptr) {
+        problem = "cannot be opened";
+        if (fd >= 0) _close(fd);
+        else CloseHandle(h);
+    }
+    return file;
+}
+
+std::string OutputFileProblem(const std::string& path) {
+    if (std::string type = TypeProblem(path); !type.empty()) return type;
+    const std::filesystem::path p(path);
+    const std::filesystem::path folder = p.has_parent_path() ? p.parent_path() : std::filesystem::path(".");
+    std::error_code ec;
+    if (!std::filesystem::is_directory(folder, ec)) return "its folder " + folder.string() + " does not exist";
+    return "";
+}
+
+namespace {
+
+// The holder keeps the file open for writing and shares it for reading only.
+HANDLE OpenLockFile(const std::string& lockPath, DWORD access, DWORD share, DWORD disposition) {
+    return CreateFileA(lockPath.c_str(), access, share, nullptr, disposition,
+                       FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY, nullptr);
+}
+
+std::string ReadHolder(const std::string& lockPath) {
+    HANDLE h = OpenLockFile(lockPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
+    if (h == INVALID_HANDLE_VALUE) return "another process";
+    char buffer[256];
+    DWORD n = 0;
+    ReadFile(h, buffer, sizeof buffer - 1, &n, nullptr);
+    CloseHandle(h);
+    std::string holder = n > 0 ? std::string(buffer, n) : "another process";
+    while (!holder.empty() && (holder.back() == '\n' || holder.back() == '\r' || holder.back() == ' ')) holder.pop_back();
+    return holder;
+}
+
+}  // namespace
+
+bool HoldLock(const std::string& lockPath, std::string_view whoAmI, std::string& holder) {
+    HANDLE h = OpenLockFile(lockPath, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS);
+    if (h == INVALID_HANDLE_VALUE) {
+        if (GetLastError() != ERROR_SHARING_VIOLATION) {
+            holder.clear();
+            return true;  // no lock can be had here: play unguarded rather than not at all
+        }
+        holder = ReadHolder(lockPath);
+        return false;
+    }
+    SetEndOfFile(h);
+    WriteAllTo(h, std::string(whoAmI) + "\r\n");
+    FlushFileBuffers(h);
+    return true;  // held until the process ends; the handle stays open for that
+}
+
+bool LockHeld(const std::string& lockPath, std::string& holder) {
+    HANDLE h = OpenLockFile(lockPath, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING);
+    if (h != INVALID_HANDLE_VALUE) {
+        CloseHandle(h);
+        return false;
+    }
+    if (GetLastError() != ERROR_SHARING_VIOLATION) return false;
+    holder = ReadHolder(lockPath);
+    return true;
+}
+
+std::string ThisProcess() { return "process " + std::to_string(GetCurrentProcessId()); }
 
 void InjectWriteFault(int stage) { faultStage = stage; }
 

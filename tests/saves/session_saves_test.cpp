@@ -1,0 +1,253 @@
+// A session's saves as the real program writes them, in-process on the
+// headless console: a game that never starts writes nothing, a save in play
+// is locked, --record writes only into a file of its own, and a game that
+// cannot be saved says so.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "core/world_folder.h"
+#include "platform/backend.h"
+#include "platform/recording.h"
+#include "program/command_line.h"
+#include "program/resume.h"
+#include "saves/save_files.h"
+#include "saves/world_digest.h"
+#include "test_support.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace rf::test {
+namespace {
+
+#ifndef _WIN32
+
+class SessionSaves : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        for (const char* name : {"XDG_DATA_HOME", "HOME"}) {
+            const char* value = std::getenv(name);
+            saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+        }
+        ::setenv("XDG_DATA_HOME", data.Path().string().c_str(), 1);
+        headless::SetLimits(100'000'000, 600'000);
+    }
+    void TearDown() override {
+        platform::UseBackend(platform::HeadlessBackend());
+        for (const auto& [name, value] : saved_) value ? (void)::setenv(name.c_str(), value->c_str(), 1) : (void)::unsetenv(name.c_str());
+    }
+    std::filesystem::path Folder() const { return data.Path() / "ranks-and-files"; }
+    // Runs the program until its keys run out, `quit` (what a backend does on
+    // Ctrl+C or a signal) is called, or it exits.
+    void Run(std::vector<std::string> args, bool quitAtTheNotice = false) {
+        args.insert(args.begin(), "ranks");
+        if (quitAtTheNotice)
+            headless::SetPresentObserver([] {
+                if (headless::RowUtf8(3).find("30 秒後") == std::string::npos) return;
+                platform::RunBeforeExit();
+                throw headless::ExitCalled{130};
+            });
+        try {
+            status = CallWith(Main, args);
+        } catch (const headless::ScriptEnded&) {
+        } catch (const headless::ExitCalled& e) {
+            status = e.status;
+        }
+        headless::SetPresentObserver(nullptr);
+        platform::UseBackend(platform::HeadlessBackend());
+    }
+    std::vector<std::string> Saves() const {
+        std::vector<std::string> names;
+        if (std::filesystem::exists(Folder()))
+            for (const auto& e : std::filesystem::directory_iterator(Folder()))
+                if (!e.path().filename().string().starts_with(".")) names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    TempDir world{RANKS_RECORDINGS_WORLD};
+    TempDir data;
+    int status = -1;
+
+private:
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+// A good save, a map file gone, a quit at the notice: the save is as it was,
+// and the farewell names the file; a new game on that world leaves no file.
+TEST_F(SessionSaves, AGameThatNeverStartedWritesNothing) {
+    SaveData good;
+    dataRoot = world.Path().string();
+    good.world = SavedWorldName();
+    good.worldDigest = WorldDigest();
+    good.hero.level = 2, good.hero.exp = 98, good.hero.mapNumber = 1, good.hero.fieldX = 8, good.hero.fieldY = 4;
+    std::filesystem::create_directories(Folder());
+    std::string problem;
+    ASSERT_FALSE(WriteNewSave(Folder().string(), good, problem).empty()) << problem;
+    const std::vector<std::string> first = Saves();
+    const std::string before = data.Read("ranks-and-files/" + first[0]);
+    std::filesystem::remove(world.Path() / "map_form/map1/6.txt");
+    for (bool resume : {true, false}) {
+        headless::Reset();
+        ResetGameState();
+        Run(resume ? std::vector<std::string>{"--world", world.Path().string(), "--continue"}
+                   : std::vector<std::string>{"--world", world.Path().string()},
+            true);
+        EXPECT_EQ(status, 130);
+        EXPECT_EQ(Saves(), first) << "no new save, no new recording";
+        EXPECT_EQ(data.Read("ranks-and-files/" + first[0]), before);
+        EXPECT_NE(headless::PrintedError().find("ranks: map_form/map1/6.txt: missing\n"), std::string::npos)
+            << headless::PrintedError();
+    }
+}
+
+// A hand-edited save with the hero on a wall: he starts on the nearest free
+// cell, and the player is told; a save continued on another world's files
+// is refused rather than re-tagged.
+TEST_F(SessionSaves, ASavedCellOnAWallIsMovedAndAnotherWorldRefused) {
+    SaveData walled;
+    dataRoot = world.Path().string();
+    walled.world = SavedWorldName();
+    walled.worldDigest = WorldDigest();
+    walled.hero.level = 1, walled.hero.mapNumber = 1, walled.hero.fieldX = 0, walled.hero.fieldY = 0;
+    std::filesystem::create_directories(Folder());
+    std::string problem;
+    const std::string path = WriteNewSave(Folder().string(), walled, problem);
+    Run({"--continue", path.substr(path.find_last_of('/') + 1)});  // a bare name is found in the data folder
+    EXPECT_NE(headless::PrintedError().find("puts the hero on a wall at (0, 0) of map 1: he starts at (1, 1)"), std::string::npos)
+        << headless::PrintedError();
+    EXPECT_EQ(hero.fieldX * 100 + hero.fieldY, 101);
+
+    TempDir other{RANKS_WORLD_DIR};
+    headless::Reset();
+    ResetGameState();
+    Run({"--continue", path, "--world", other.Path().string()});
+    EXPECT_EQ(status, 2);
+    EXPECT_NE(headless::PrintedError().find("whose files differ"), std::string::npos) << headless::PrintedError();
+    EXPECT_EQ(ReadSaveFile(path).data.world, walled.world);
+}
+
+// The Queen on the start map: never drawn at start-up, not after a battle,
+// and the strip stays shut; the save and its recording continue and replay
+// exactly so.
+TEST_F(SessionSaves, AStartMapMarkIsDrawnOnlyWhereTheGameDrawsIt) {
+    world.Write("map_info/map1.txt", "1 21 8\n9 29 13\n9 31 1\n1\n");
+    for (int i = 0; i < 60; ++i) headless::Key(headless::kEnter);  // the pawn comes: a battle, won
+    Run({"--world", world.Path().string()});
+    platform::FlushRecording();
+    const WorldGrid grid = worldGrid;
+    const std::vector<std::string> live = platform::HeadlessScreenLines();
+    auto unmarked = [&] {
+        EXPECT_EQ(Row(7).find("Ω"), std::string::npos);
+        EXPECT_EQ(std::memcmp(&grid, &worldGrid, sizeof grid), 0);
+        EXPECT_NE(worldGrid.cells[40][150], ' ');  // the strip, on map 9, shut
+    };
+    unmarked();
+    const std::vector<std::string> names = Saves();
+    ASSERT_EQ(names.size(), 2u);
+    const SaveEntry saved = ReadSaveFile((Folder() / names[1]).string());
+    ASSERT_EQ(saved.data.hero.exp > 0, true);
+    EXPECT_FALSE(saved.data.markOnScreen || saved.data.queenMarkShown);
+
+    headless::Reset();
+    ResetGameState();
+    dataRoot = world.Path().string();
+    ResumeGame(saved.data);
+    unmarked();
+
+    headless::Reset();
+    ResetGameState();
+    Run({"--replay", (Folder() / names[0]).string(), "--headless"});
+    EXPECT_EQ(platform::HeadlessScreenLines(), live);
+    unmarked();
+}
+
+TEST_F(SessionSaves, ASaveInPlayIsNotContinuedInAnotherWindow) {
+    Run({"--world", world.Path().string()});
+    const std::string save = (Folder() / Saves()[1]).string();
+    // This process now holds the new game's save, as the first window would.
+    headless::Reset();
+    ResetGameState();
+    Run({"--world", world.Path().string(), "--continue"});
+    EXPECT_EQ(status, 2);
+    EXPECT_NE(headless::PrintedError().find(" is being played in another window (process " + std::to_string(::getpid())),
+              std::string::npos)
+        << headless::PrintedError();
+}
+
+// What --record may write: a new file or a regular one, and nothing else;
+// the refusals come before anything is written, and nothing changes.
+TEST_F(SessionSaves, RecordWritesOnlyARegularFileOfItsOwn) {
+    TempDir places;
+    const std::string target = (places.Path() / "target").string();
+    places.Write("target", "keep me");
+    ::mkfifo((places.Path() / "fifo").c_str(), 0600);
+    std::filesystem::create_symlink(target, places.Path() / "link");
+    const struct {
+        std::string path;
+        const char* refusal;
+    } cases[] = {
+        {(places.Path() / "fifo").string(), "it is a FIFO"},
+        {"/dev/null", "it is a device"},
+        {(places.Path() / "link").string(), "it is a symbolic link"},
+        {places.Path().string(), "it is a folder"},
+        {(places.Path() / "none/x.rec").string(), "does not exist"},
+    };
+    for (const auto& c : cases) {
+        headless::Reset();
+        ResetGameState();
+        Run({"--world", world.Path().string(), "--record", c.path});
+        EXPECT_EQ(status, 2) << c.path;
+        EXPECT_NE(headless::PrintedError().find(c.refusal), std::string::npos) << headless::PrintedError();
+    }
+    EXPECT_EQ(places.Read("target"), "keep me");
+    EXPECT_TRUE(Saves().empty());
+    headless::Reset();
+    ResetGameState();
+    Run({"--world", world.Path().string(), "--record", (places.Path() / "game.rec").string()});
+    EXPECT_EQ(places.Read("game.rec").substr(0, 26), "ranks-and-files recording ");
+}
+
+// A game that cannot be saved says so, once before it starts and again when
+// the player quits; --saves makes no folder.
+TEST_F(SessionSaves, NoUsableSaveFolderIsSaid) {
+    TempDir home;
+    home.Write("file", "");
+    const struct {
+        const char* xdg;   // null: unset
+        const char* home;  // null: unset
+        const char* reason;
+    } cases[] = {
+        {nullptr, nullptr, "HOME is not set"},
+        {"", "", "HOME is not set"},
+        {"relative/data", "relative/home", "HOME is not an absolute path"},
+        {"FILE", nullptr, "is not a folder"},
+    };
+    for (const auto& c : cases) {
+        headless::Reset();
+        ResetGameState();
+        const std::string xdg = c.xdg && std::string(c.xdg) == "FILE" ? (home.Path() / "file").string() : c.xdg ? c.xdg : "";
+        c.xdg ? ::setenv("XDG_DATA_HOME", xdg.c_str(), 1) : ::unsetenv("XDG_DATA_HOME");
+        c.home ? ::setenv("HOME", c.home, 1) : ::unsetenv("HOME");
+        Run({"--saves"});
+        EXPECT_FALSE(std::filesystem::exists("relative"));
+        headless::Reset();
+        Run({"--world", world.Path().string()}, false);
+        platform::RunBeforeExit();
+        const std::string said = headless::PrintedError();
+        EXPECT_EQ(said.find("ranks: this game will not be saved: "), 0u) << said;
+        EXPECT_NE(said.find(c.reason), std::string::npos) << said;
+        EXPECT_NE(said.find("ranks: this game was not saved: "), std::string::npos) << said;
+    }
+}
+
+#endif
+
+}  // namespace
+}  // namespace rf::test

@@ -62,7 +62,7 @@ TEST_F(BalanceTest, WorldsThatPlayWrongAreSaidSo) {
         bool warned;           // the checker finds errors
     } cases[] = {
         // An empty Bishop file: a Bishop of no hit points falls at the first blow, bringing no experience.
-        {"Enemy_Info/Bishop_Status_Info.txt", "", {"--levels=1"}, "    1  Bishop      1      1    100.0%", true},
+        {"Enemy_Info/Bishop_Status_Info.txt", "", {"--levels=1"}, "    1  Bishop      1      3    100.0%", true},
         // The next level at 0 experience: the first win raises him, and every level has its rows.
         {"Hero_Info/Hero_Status_Info.txt", "Hero 40 8 6 5 5 8 0 0 1 0 0 0 0 1 5 2 3 3 3 8 4", {"--levels=1,5,25"}, "   25  Pawn        1", true},
         {"Hero_Info/Hero_Status_Info.txt", "Hero 40 8 6 5 5 8 70 0 6 0 0 0 0 1 5 2 3 3 3 8 4", {"--levels=1,25"}, "    1  no rows: below the hero file's level 6", false},

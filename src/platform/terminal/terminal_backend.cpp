@@ -96,6 +96,8 @@ std::int64_t NowMs() { return NowNs() / 1'000'000; }
 
 // Whether the game set the title (the user's is on the terminal's title stack).
 volatile std::sig_atomic_t titleSet = 0;
+// The game's title, shown again when the terminal is taken back (Ctrl+Z, fg).
+std::string gameTitle;
 
 // Async-signal-safe: puts the terminal back as the game found it.
 void RestoreTerminal() {
@@ -124,6 +126,7 @@ void TakeTerminal() {
     terminalTaken = 1;
     ::tcsetattr(kIn, TCSADRAIN, &raw);
     WriteAll(kOut, std::string_view(kEnter, sizeof kEnter - 1));
+    if (!gameTitle.empty()) ShowTitle(std::string(gameTitle));
     state.drawn.renderer.Invalidate();
 }
 
@@ -538,6 +541,7 @@ void Exit(int status) {
 }  // namespace terminal
 
 void ShowTitle(std::string_view utf8) {
+    gameTitle = utf8;
     if (!terminalTaken) return;
     // The user's title is pushed once, and popped on leaving.
     std::string out = titleSet ? "\x1b]2;" : "\x1b[22;0t\x1b]2;";

@@ -2,14 +2,17 @@
 // renderer against ncurses drawing the very same console-model frames.
 //   ranks_bench_bytes WORLD_DIR
 // RANKS_DUMP=<scenario> RANKS_DUMP_FRAME=<n> prints frame n both ways
-// (n 0: the bytes of every frame).
+// (n 0: the bytes of every frame); RANKS_DUMP_WIDTH=0, 1 or 2 picks which
+// of ours (width unknown, one cell, two cells; 1 by default).
 // Both render every frame at every point where the terminal backend
 // presents one. A glyph of ambiguous width is drawn by ncurses as the
 // C library measures it (one cell) followed by a blank, as a terminal of
 // one-cell ambiguous glyphs shows it; ours is measured with the width
 // unknown (the fallback), one cell and two cells. Both use the sixteen-colour
-// palette (light grey, or bright white and bold, on black); ncurses is also
-// measured with the terminal's own colours and bold, its cheapest form.
+// palette (light grey, or bright white and bold, on black). ncurses is set
+// up at its best: it is told the terminal's default colours are the plain
+// ones (so plain cells need no colour and every erase is plain), it leaves
+// the cursor alone while it is hidden, and it refreshes once per frame.
 #define NCURSES_WIDECHAR 1
 #include <curses.h>
 #include <sys/stat.h>
@@ -37,22 +40,16 @@ using platform::TerminalRenderer;
 // ncurses drawing the console model through curses calls, into a file.
 class CursesSink {
 public:
-    // `ownColours`: the terminal's default colours for plain text and
-    // bold for the highlight, the cheapest ncurses can do.
-    explicit CursesSink(bool ownColours) : ownColours_(ownColours) {
+    CursesSink() {
         out_ = std::tmpfile();
         in_ = std::fopen("/dev/null", "r");
         screen_ = newterm("xterm-256color", out_, in_);
         set_term(screen_);
         start_color();
-        use_default_colors();
+        // Light grey on black, ours' plain colours, are the terminal's own.
+        assume_default_colors(COLOR_WHITE, COLOR_BLACK);
         idlok(stdscr, TRUE);
         idcok(stdscr, TRUE);
-        leaveok(stdscr, FALSE);
-        // Blank cells light grey on black, as ours clears the screen.
-        short pair = 0;
-        Attributes(7, pair);
-        if (pair) bkgdset(COLOR_PAIR(pair));
     }
     ~CursesSink() {
         endwin();
@@ -94,22 +91,19 @@ public:
         }
         bool cursor = m.CursorVisible() && m.CursorY() < 25;
         curs_set(cursor ? 1 : 0);
+        leaveok(stdscr, cursor ? FALSE : TRUE);  // a hidden cursor may stay where drawing left it
         if (cursor) move(m.CursorY(), m.CursorX());
         refresh();
     }
 
 private:
     // The console attribute as ncurses colours, the palette ours selects:
-    // the sixteen colours for foreground and background.
+    // the sixteen colours for foreground and background; plain is pair 0.
     attr_t Attributes(std::uint16_t a, short& pair) {
-        if (ownColours_) {
-            pair = 0;
-            return (a & 0x08 ? A_BOLD : A_NORMAL) | (a & 0x4000 ? A_REVERSE : A_NORMAL) | (a & 0x8000 ? A_UNDERLINE : A_NORMAL);
-        }
         auto ansi = [](int c) { return static_cast<short>((c & 2) | (c & 1) << 2 | (c & 4) >> 2 | (c & 8)); };
         short fg = ansi(a & 0x0F), bg = ansi(a >> 4 & 0x0F);
-        pair = static_cast<short>(1 + fg * 16 + bg);
-        if (!inited_[pair]) {
+        pair = fg == COLOR_WHITE && bg == COLOR_BLACK ? 0 : static_cast<short>(1 + fg * 16 + bg);
+        if (pair && !inited_[pair]) {
             init_pair(pair, fg, bg);
             inited_[pair] = true;
         }
@@ -127,7 +121,6 @@ private:
         mvadd_wch(y, x, &cc);
     }
 
-    bool ownColours_;
     bool inited_[260] = {};
     FILE* out_;
     FILE* in_;
@@ -157,48 +150,46 @@ int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "C.UTF-8");
     const std::filesystem::path world = argv[1];
     const auto scratch = std::filesystem::temp_directory_path() / ("ranks-bytes-" + std::to_string(::getpid()));
-    std::printf("| scenario | frames | ours, width unknown | ours, ambiguous 1 cell | ours, 2 cells | ncurses, same colours | ncurses, terminal's colours | ours 1 cell / ncurses same colours | ours 1 cell / ncurses terminal's colours | ours, us per frame |\n");
+    std::printf("| scenario | frames | ncurses at its best | ours, width unknown | ours, ambiguous 1 cell | ours, 2 cells | unknown / ncurses | 1 cell / ncurses | 2 cells / ncurses | ours, us per frame |\n");
     std::printf("| --- | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: |\n");
     for (const auto& s : scenario::All()) {
         TerminalRenderer ours[3];
         ours[1].SetAmbiguousWidth(1);
         ours[2].SetAmbiguousWidth(2);
+        for (auto& r : ours) r.SetTerminalSize(80, 25);
         long bytes[3] = {0, 0, 0};
-        CursesSink curses(false), plainSink(true);  // plainSink: the terminal's own colours
-        long cursesBefore = 0, plainBefore = 0;
+        CursesSink curses;
+        long cursesBefore = 0;
         long frames = 0;
         double renderNs = 0;
         const bool dump = dumpName && std::string(dumpName) == s.name;
+        const int dumped = std::getenv("RANKS_DUMP_WIDTH") ? std::atoi(std::getenv("RANKS_DUMP_WIDTH")) : 1;
         bool wasCounted = false;
         scenario::Play(s, world, scratch, [&](bool counted) {
             const auto& m = headless::Screen();
-            if (counted && !wasCounted) {
-                cursesBefore = curses.Bytes();
-                plainBefore = plainSink.Bytes();
-            }
+            if (counted && !wasCounted) cursesBefore = curses.Bytes();
             wasCounted = counted;
             bool any = false;
-            long before = plainSink.Bytes();
             long oursThis = 0;
             for (int k = 0; k < 3; ++k) {
                 auto t0 = std::chrono::steady_clock::now();
                 std::string f = ours[k].Frame(m);
                 if (k == 1 && counted) renderNs += std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - t0).count();
-                if (k == 1) oursThis = static_cast<long>(f.size());
-                if (k == 1 && dump && counted && frames == dumpFrame && !f.empty()) std::fprintf(stderr, "OURS %zu: %s\n", f.size(), Escaped(f).c_str());
+                if (k == dumped) oursThis = static_cast<long>(f.size());
+                if (k == dumped && dump && counted && frames == dumpFrame && !f.empty()) std::fprintf(stderr, "OURS %zu: %s\n", f.size(), Escaped(f).c_str());
                 if (counted) bytes[k] += static_cast<long>(f.size());
                 any = any || !f.empty();
             }
             if (counted && any) ++frames;
+            const long before = curses.Bytes();
             curses.Frame(m);
-            plainSink.Frame(m);
-            if (dump && counted && frames == dumpFrame + 1 && oursThis) std::fprintf(stderr, "NCURSES %ld: %s\n", plainSink.Bytes() - before, Escaped(plainSink.Tail(plainSink.Bytes() - before)).c_str());
-            if (dump && counted && !dumpFrame) std::fprintf(stderr, "frame %ld: ours %ld ncurses %ld\n", frames, oursThis, plainSink.Bytes() - before);
+            if (dump && counted && frames == dumpFrame + 1 && oursThis) std::fprintf(stderr, "NCURSES %ld: %s\n", curses.Bytes() - before, Escaped(curses.Tail(curses.Bytes() - before)).c_str());
+            if (dump && counted && !dumpFrame) std::fprintf(stderr, "frame %ld: ours %ld ncurses %ld\n", frames, oursThis, curses.Bytes() - before);
         });
-        long nc = curses.Bytes() - cursesBefore, ns = plainSink.Bytes() - plainBefore;
-        auto ratio = [](long a, long b) { return b > 0 ? static_cast<double>(a) / static_cast<double>(b) : 0.0; };
-        std::printf("| %s | %ld | %ld | %ld | %ld | %ld | %ld | %.2f | %.2f | %.0f |\n", s.name, frames, bytes[0], bytes[1],
-                    bytes[2], nc, ns, ratio(bytes[1], nc), ratio(bytes[1], ns), frames ? renderNs / 1000.0 / static_cast<double>(frames) : 0.0);
+        const long nc = curses.Bytes() - cursesBefore;
+        auto ratio = [nc](long a) { return nc > 0 ? static_cast<double>(a) / static_cast<double>(nc) : 0.0; };
+        std::printf("| %s | %ld | %ld | %ld | %ld | %ld | %.2f | %.2f | %.2f | %.0f |\n", s.name, frames, nc, bytes[0], bytes[1],
+                    bytes[2], ratio(bytes[0]), ratio(bytes[1]), ratio(bytes[2]), frames ? renderNs / 1000.0 / static_cast<double>(frames) : 0.0);
     }
     std::filesystem::remove_all(scratch);
     return 0;

@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
             while (Clock::now() < killAt) {
                 seen += game.Read(static_cast<int>(20 + random() % 100));
                 const auto pick = random() % 10;
-                game.Send(pick < 7 ? "\r" : pick == 7 ? "\x1b[A" : pick == 8 ? "\x1b[B" : "\x1b[C");
+                game.Send(pick < 5 ? "\r" : pick < 9 ? "\x1b[C" : "\x1b[B");
                 if (seen.size() > 200000) seen.erase(0, seen.size() - 100000);
             }
             started = seen.find("MiniMap") != std::string::npos;

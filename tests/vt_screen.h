@@ -18,6 +18,17 @@
 
 namespace rf::test {
 
+// Where real terminals read a sequence otherwise than xterm does.
+struct VtQuirks {
+    bool shortErase = false;         // ECH stops at a glyph of two cells (mlterm)
+    bool rgbAfterReset = false;      // an SGR of 0 then 24-bit colours is ignored whole (mlterm)
+    bool foreignShifts = false;      // ICH and DCH blanks in the terminal's colours (Konsole, qterminal)
+    bool foreignScrolls = false;     // rows scrolled into a region in the terminal's colours (kitty)
+    bool noBce = false;              // every erase in the terminal's colours (GNU screen)
+    bool topMarginReset = false;     // a bare CSI r resets the top margin alone (pyte)
+    bool foreignClear = false;       // the screen cleared in the terminal's colours (pyte)
+};
+
 class VtScreen {
 public:
     static constexpr int kRows = 25, kMaxColumns = 100;
@@ -35,12 +46,16 @@ public:
         bool continuation = false;  // the right half of a two-cell glyph
     };
 
+    using Quirks = VtQuirks;
+
     // A terminal wider than the game's 80 columns shows what the game sends
     // beyond them, which must stay blank.
-    explicit VtScreen(int ambiguousWidth, int width = 80) : ambiguous(ambiguousWidth), columns(width) { Clear(); }
+    explicit VtScreen(int ambiguousWidth, int width = 80, Quirks q = {})
+        : ambiguous(ambiguousWidth), columns(width), quirks(q) { Clear(); }
 
     int ambiguous;
     int columns;
+    Quirks quirks;
     int x = 0, y = 0;
     int top = 0, bottom = kRows - 1;  // the scroll region
     bool pendingWrap = false, cursorVisible = true;
@@ -91,14 +106,15 @@ public:
     }
 
 private:
-    Glyph Blank() const {
+    // Erasing keeps the background colour only, or none (`foreign`).
+    Glyph Blank(bool foreign = false) const {
         Glyph g;
-        g.pen.bg = pen.bg;  // erasing keeps the background colour only
+        if (!foreign && !quirks.noBce) g.pen.bg = pen.bg;
         return g;
     }
-    void Clear() {
+    void Clear(bool foreign = false) {
         for (auto& row : cells)
-            for (auto& c : row) c = Blank();
+            for (auto& c : row) c = Blank(foreign);
     }
     // A glyph partly overwritten or erased is gone.
     void Split(int row, int at) {
@@ -121,6 +137,7 @@ private:
         x = std::min(columns - 1, x + w);
     }
     void Sgr(const std::vector<int>& p) {
+        if (quirks.rgbAfterReset && p.size() > 1 && p[0] == 0 && std::find(p.begin(), p.end(), 2) != p.end()) return;
         for (std::size_t k = 0; k < p.size(); ++k) {
             int v = p[k];
             if ((v == 38 || v == 48) && k + 4 < p.size() && p[k + 1] == 2) {
@@ -143,10 +160,10 @@ private:
     void Scroll(int n) {
         if (n > 0) {
             for (int r = top; r < bottom; ++r) std::copy(cells[r + 1], cells[r + 1] + kMaxColumns, cells[r]);
-            for (auto& c : cells[bottom]) c = Blank();
+            for (auto& c : cells[bottom]) c = Blank(quirks.foreignScrolls);
         } else {
             for (int r = bottom; r > top; --r) std::copy(cells[r - 1], cells[r - 1] + kMaxColumns, cells[r]);
-            for (auto& c : cells[top]) c = Blank();
+            for (auto& c : cells[top]) c = Blank(quirks.foreignScrolls);
         }
     }
     // Inserting or deleting characters must not cut a glyph of two cells.
@@ -156,17 +173,22 @@ private:
         if (insert) {
             if (row[columns - n].continuation) ++unknown;  // a glyph pushed half off the row
             std::copy_backward(row + x, row + columns - n, row + columns);
-            for (int c = x; c < x + n; ++c) row[c] = Blank();
+            for (int c = x; c < x + n; ++c) row[c] = Blank(quirks.foreignShifts);
         } else {
             std::copy(row + x + n, row + columns, row + x);
-            for (int c = columns - n; c < columns; ++c) row[c] = Blank();
+            for (int c = columns - n; c < columns; ++c) row[c] = Blank(quirks.foreignShifts);
         }
     }
     void Escape(std::string_view s, std::size_t& i) {
-        if (i < s.size() && s[i] == 'M') {  // reverse index
-            ++i;
-            if (y == top) Scroll(-1);
-            else y = std::max(0, y - 1);
+        if (i < s.size() && (s[i] == 'M' || s[i] == 'D')) {  // reverse index, index
+            if (s[i++] == 'D') {
+                if (y == bottom) Scroll(1);
+                else y = std::min(kRows - 1, y + 1);
+            } else if (y == top) {
+                Scroll(-1);
+            } else {
+                y = std::max(0, y - 1);
+            }
             pendingWrap = false;
             return;
         }
@@ -194,24 +216,32 @@ private:
             if (p[0] == 6 && reply) reply("\x1b[" + std::to_string(y + 1) + ";" + std::to_string(x + 1) + "R");
             return;
         case 'J':
-            if (p[0] == 2) Clear();
+            if (p[0] == 2) Clear(quirks.foreignClear);
             else ++unknown;
             break;
         case 'K':
             if (p[0] == 0) Erase(y, x, columns);
+            else if (p[0] == 1) Erase(y, 0, x + 1);
             else ++unknown;
             break;
-        case 'X': Erase(y, x, x + n); break;
+        case 'X': {
+            int to = x + n;
+            for (int c = x; quirks.shortErase && c < to && c < columns; ++c)
+                if (cells[y][c].continuation) to = c - 1;
+            Erase(y, x, to);
+            break;
+        }
         case '@': InsertOrDelete(std::min(n, columns - x), true); break;
         case 'P': InsertOrDelete(std::min(n, columns - x), false); break;
         case 'r':
             top = p[0] > 0 ? p[0] - 1 : 0;
-            bottom = p.size() > 1 && p[1] > 0 ? std::min(p[1], kRows) - 1 : kRows - 1;
+            if (!quirks.topMarginReset || p.size() > 1) bottom = p.size() > 1 && p[1] > 0 ? std::min(p[1], kRows) - 1 : kRows - 1;
             if (top >= bottom) top = 0, bottom = kRows - 1;
             x = y = 0;
             break;
         case 'H': y = std::clamp(n, 1, kRows) - 1, x = std::clamp(p.size() > 1 ? p[1] : 1, 1, columns) - 1; break;
         case 'G': x = std::clamp(n, 1, columns) - 1; break;
+        case 'd': y = std::clamp(n, 1, kRows) - 1; break;
         case 'C': x = std::min(columns - 1, x + n); break;
         case 'D': x = std::max(0, x - n); break;
         case 'A': y = std::max(0, y - n); break;

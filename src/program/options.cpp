@@ -50,7 +50,7 @@ bool StartPlace(Options& o, std::string_view v) {
     return true;
 }
 
-struct Spec {
+struct OptionRow {
     std::string_view name;
     // What follows it: "" nothing, "[X]" a value that may be left out, "X" a value.
     std::string_view value;
@@ -62,7 +62,7 @@ struct Spec {
     std::string_view wanted = "";
 };
 
-constexpr Spec kSpecs[] = {
+constexpr OptionRow kOptions[] = {
     {"--world", "DIR", kPlay, "play the world whose data folders are in DIR",
      [](Options& o, std::string_view v) { return o.world = v, true; }},
     {"--continue", "[FILE]", kPlay, "resume the most recent saved game of the world, or FILE",
@@ -103,9 +103,9 @@ constexpr Spec kSpecs[] = {
     {"--version", "", kPlay, "show the version and exit", [](Options& o, std::string_view) { return o.version = true; }},
 };
 
-const Spec* Find(std::string_view name) {
+const OptionRow* Find(std::string_view name) {
     if (name == "-h") name = "--help";
-    for (const Spec& s : kSpecs)
+    for (const OptionRow& s : kOptions)
         if (s.name == name) return &s;
     return nullptr;
 }
@@ -176,31 +176,31 @@ bool ParseOptions(int argc, const char* const* argv, Options& o, std::string& er
             arg = arg.substr(0, eq);
             given = true;
         }
-        const Spec* spec = Find(arg);
-        if (spec == nullptr) {
+        const OptionRow* option = Find(arg);
+        if (option == nullptr) {
             error = "unknown option " + Quoted(arg);
             return false;
         }
-        if ((spec->commands & mine) == 0) {
-            error = std::string(spec->name) + " does not go with " + std::string(CommandName(o.command));
+        if ((option->commands & mine) == 0) {
+            error = std::string(option->name) + " does not go with " + std::string(CommandName(o.command));
             return false;
         }
-        const bool optional = spec->value.starts_with("[");
-        if (spec->value.empty() && given) {
-            error = std::string(spec->name) + " takes no value";
+        const bool optional = option->value.starts_with("[");
+        if (option->value.empty() && given) {
+            error = std::string(option->name) + " takes no value";
             return false;
         }
         // A value is the next argument unless that is an option itself.
-        if (!spec->value.empty() && !given && i + 1 < argc && !std::string_view(argv[i + 1]).starts_with("--")) {
+        if (!option->value.empty() && !given && i + 1 < argc && !std::string_view(argv[i + 1]).starts_with("--")) {
             value = argv[++i];
             given = true;
         }
-        if (!spec->value.empty() && !optional && !given) {
-            error = std::string(spec->name) + " needs a value: " + std::string(spec->name) + " " + std::string(spec->value);
+        if (!option->value.empty() && !optional && !given) {
+            error = std::string(option->name) + " needs a value: " + std::string(option->name) + " " + std::string(option->value);
             return false;
         }
-        if (!spec->take(o, value)) {
-            error = std::string(spec->name) + ": " + Quoted(value) + " is not " + std::string(spec->wanted);
+        if (!option->take(o, value)) {
+            error = std::string(option->name) + ": " + Quoted(value) + " is not " + std::string(option->wanted);
             return false;
         }
     }
@@ -218,7 +218,7 @@ std::string UsageText() {
 
 std::string HelpText() {
     std::string out = "Ranks & Files - a role-playing game for the text console.\n\n" + UsageText() + "\n";
-    for (const Spec& s : kSpecs) {
+    for (const OptionRow& s : kOptions) {
         if ((s.commands & kPlay) == 0) continue;
         std::string left = "  " + std::string(s.name) + (s.value.empty() ? "" : " " + std::string(s.value));
         left.resize(left.size() < 21 ? 21 : left.size() + 1, ' ');
@@ -230,7 +230,7 @@ std::string HelpText() {
            "  ranks balance [DIR]                play battles at several levels and print,\n"
            "                                     per map, the level that wins and the time\n"
            "                                     a fight takes\n";
-    for (const Spec& s : kSpecs) {
+    for (const OptionRow& s : kOptions) {
         if ((s.commands & kPlay) != 0) continue;
         std::string left = "  " + std::string(s.name) + (s.value.empty() ? "" : " " + std::string(s.value));
         left.resize(left.size() < 21 ? 21 : left.size() + 1, ' ');
@@ -252,7 +252,7 @@ std::string HelpText() {
 
 std::string OptionNames() {
     std::string out;
-    for (const Spec& s : kSpecs) out += std::string(s.name) + "\n";
+    for (const OptionRow& s : kOptions) out += std::string(s.name) + "\n";
     return out;
 }
 

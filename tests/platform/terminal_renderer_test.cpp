@@ -2,12 +2,26 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
-#include <tuple>
 
-#include "text/sj_literal.h"
+#if RANKS_HAVE_VTERM
+#include <vterm.h>
+#endif
+
+#include "core/game_state.h"
+#include "core/world_folder.h"
 #include "game_scenarios.h"
+#include "platform/backend.h"
+#include "platform/recording.h"
+#include "program/resume.h"
+#include "program/startup.h"
+#include "replay/recording_file.h"
 #include "text/cp932.h"
+#include "text/sj_literal.h"
 #include "text/utf8.h"
 #include "test_support.h"
 #include "vt_screen.h"
@@ -22,7 +36,7 @@ using Pen = test::VtScreen::Pen;
 // Where terminal `t` does not show model `vc` (empty when it shows it all):
 // each glyph and its pen, the cursor, and blanks beyond the game's columns.
 // Codes without a character show as middle dots.
-std::string Mismatch(const test::VtScreen& t, const VirtualConsole& vc, Colours colours, ScreenLook look) {
+std::string Mismatch(const test::VtScreen& t, const VirtualConsole& vc, Colours colours, bool reversed) {
     auto expected = [](const Cell& c) -> std::uint32_t {
         if (c.half == 0 && (c.code < 0x20 || c.code == 0x7F)) return ' ';
         std::uint32_t cp = UnicodeOf(c.code);
@@ -46,14 +60,16 @@ std::string Mismatch(const test::VtScreen& t, const VirtualConsole& vc, Colours 
             // Attribute 7 or 15: light grey, or bright white on black; 15
             // in reverse (blanks never), or in the console's look bold.
             bool blank = s.cp == U' ', bright = (c.attribute & 8) != 0;
-            bool marked = colours == Colours::kNone || look == ScreenLook::kMarked;
-            bool bold = bright && !blank && !marked, reverse = bright && !blank && marked;
+            bool bold = bright && !blank && !reversed, reverse = bright && !blank && reversed;
             Pen want = colours == Colours::kExact     ? Pen{bright ? 0x1FFFFFF : 0x1C0C0C0, 0x1000000, bold, false, reverse}
                        : colours == Colours::kPalette ? Pen{bright ? 15 : 7, 0, bold, false, reverse}
                                                       : Pen{-1, -1, false, false, reverse};
             Pen got = s.pen;
             if (blank) got.fg = want.fg, got.bold = want.bold;  // no glyph shows them
-            if (!(got == want)) return where() + "pen";
+            auto show = [](const Pen& p) {
+                return std::to_string(p.fg) + "/" + std::to_string(p.bg) + (p.bold ? " bold" : "") + (p.underline ? " underline" : "") + (p.reverse ? " reverse" : "");
+            };
+            if (!(got == want)) return where() + "pen " + show(got) + ", not " + show(want);
         }
     }
     bool cursor = vc.CursorVisible() && vc.CursorY() < 25;
@@ -63,39 +79,154 @@ std::string Mismatch(const test::VtScreen& t, const VirtualConsole& vc, Colours 
     return "";
 }
 
+#if RANKS_HAVE_VTERM
+// libvterm, a terminal emulation of its own (ambiguous glyphs in one cell),
+// read back into a VtScreen for the same comparison.
+class Vterm {
+public:
+    Vterm() : vt_(vterm_new(25, 80)), screen_(vterm_obtain_screen(vt_)), view_(1) {
+        vterm_set_utf8(vt_, 1);
+        static const VTermScreenCallbacks callbacks = [] {
+            VTermScreenCallbacks c{};
+            c.settermprop = [](VTermProp prop, VTermValue* val, void* self) {
+                if (prop == VTERM_PROP_CURSORVISIBLE) static_cast<Vterm*>(self)->view_.cursorVisible = val->boolean;
+                return 1;
+            };
+            return c;
+        }();
+        // Sequences libvterm does not know.
+        static const VTermParserCallbacks unknown = [] {
+            VTermParserCallbacks c{};
+            c.control = [](unsigned char, void* self) { return ++static_cast<Vterm*>(self)->view_.unknown, 1; };
+            c.escape = [](const char*, size_t, void* self) { return ++static_cast<Vterm*>(self)->view_.unknown, 1; };
+            c.csi = [](const char*, const long*, int, const char*, char, void* self) { return ++static_cast<Vterm*>(self)->view_.unknown, 1; };
+            return c;
+        }();
+        vterm_screen_set_callbacks(screen_, &callbacks, this);
+        vterm_screen_set_unrecognised_fallbacks(screen_, &unknown, this);
+        vterm_screen_reset(screen_, 1);
+    }
+    ~Vterm() { vterm_free(vt_); }
+    Vterm(const Vterm&) = delete;
+    const test::VtScreen& Feed(std::string_view bytes) {
+        vterm_input_write(vt_, bytes.data(), bytes.size());
+        auto colour = [](const VTermColor& c, bool bg) {
+            if (bg ? VTERM_COLOR_IS_DEFAULT_BG(&c) : VTERM_COLOR_IS_DEFAULT_FG(&c)) return -1;
+            if (VTERM_COLOR_IS_INDEXED(&c)) return static_cast<int>(c.indexed.idx);
+            return 0x1000000 | c.rgb.red << 16 | c.rgb.green << 8 | c.rgb.blue;
+        };
+        for (int y = 0; y < 25; ++y) {
+            for (int x = 0; x < 80; ++x) {
+                VTermScreenCell c{};
+                vterm_screen_get_cell(screen_, VTermPos{y, x}, &c);
+                auto& g = view_.cells[y][x];
+                g.continuation = c.chars[0] == static_cast<std::uint32_t>(-1);
+                g.cp = c.chars[0] == 0 || g.continuation ? U' ' : c.chars[0];
+                g.pen = {colour(c.fg, false), colour(c.bg, true), c.attrs.bold != 0, c.attrs.underline != 0, c.attrs.reverse != 0};
+            }
+        }
+        VTermPos at{};
+        vterm_state_get_cursorpos(vterm_obtain_state(vt_), &at);
+        view_.y = at.row, view_.x = at.col;
+        return view_;
+    }
+
+private:
+    VTerm* vt_;
+    VTermScreen* screen_;
+    test::VtScreen view_;
+};
+#endif
+
 // Terminals that draw ambiguous glyphs in one cell or two, fed by renderers
-// that do not know the width (the safe form both take) or have learned it,
-// and terminals wider than the game, where nothing may show beyond its
-// columns.
+// that do not know the width (the safe form both take) or have learned it;
+// terminals wider than the game, where nothing may show beyond its
+// columns; terminals that read some sequences otherwise than xterm; and
+// libvterm.
+// The colour setting and how the highlight shows.
+struct Setting {
+    Setting(Colours c, ScreenLook l = ScreenLook::kMarked) : colours(c), look(l) {}
+    Colours colours;
+    ScreenLook look;
+};
+
 struct Terminals {
+    using Quirks = test::VtScreen::Quirks;
     struct Pair {
-        Pair(Colours c, ScreenLook l, int learned, int ambiguous, int columns = 80) : r(c, l), look(l), t(ambiguous, columns) {
+        Pair(Setting c, int learned, int ambiguous, int columns = 80, Quirks q = {}, bool bce = true)
+            : r(c.colours, bce, c.look), t(ambiguous, columns, q) {
             r.SetAmbiguousWidth(learned);
+            r.SetTerminalSize(columns, 25);
         }
         TerminalRenderer r;
-        ScreenLook look;
         test::VtScreen t;
     };
-    explicit Terminals(std::tuple<Colours, ScreenLook> setting) {
-        const auto [c, l] = setting;
-        pairs = {{c, l, 0, 1}, {c, l, 0, 2}, {c, l, 1, 1}, {c, l, 2, 2}, {c, l, 0, 1, 100}, {c, l, 1, 1, 100}};
+    // `few`: one width for each kind of terminal, for long frame sequences.
+    explicit Terminals(Setting c, bool few = false)
+        : pairs{{c, 0, 2}, {c, 1, 1}} {
+        pairs[0].r.SetTerminalSize(0, 0);  // its size unknown
+        if (!few) {
+            for (Pair p : {Pair{c, 0, 1}, Pair{c, 2, 2}, Pair{c, 0, 1, 100}, Pair{c, 1, 1, 100}}) pairs.push_back(p);
+        }
+        struct Quirky {
+            Quirks quirks;
+            bool bce;  // as the terminal's terminfo says
+        };
+        const Quirky quirky[] = {
+            {{.shortErase = true, .rgbAfterReset = true}, true},  // mlterm
+            {{.foreignShifts = true}, true},                      // Konsole, qterminal
+            {{.foreignScrolls = true}, true},                     // kitty (were its bce read)
+            {{.noBce = true}, false},                             // GNU screen
+            {{.topMarginReset = true, .foreignClear = true}, true},  // pyte
+        };
+        // Widths matter to mlterm's quirk (glyphs of two cells); the others
+        // are about colours.
+        for (const Quirky& q : quirky)
+            for (int width : {0, 1, 2})
+                if (width == (q.quirks.shortErase ? 2 : 1) || (!few && q.quirks.shortErase))
+                    pairs.emplace_back(c, width, width ? width : 2, 80, q.quirks, q.bce);
+#if RANKS_HAVE_VTERM
+        for (int learned : {0, 1})
+            if (!few || learned) vterms.emplace_back(c, learned);
+#endif
     }
     // Sends each terminal its frame of `vc`; where the first fails to show
     // it, or "" when all do.
     std::string Show(const VirtualConsole& vc) {
         for (auto& p : pairs) {
             p.t.Feed(p.r.Frame(vc));
-            std::string failure = Mismatch(p.t, vc, p.r.colours(), p.look);
-            if (failure.empty() && !p.r.Frame(vc).empty()) failure = "a frame sent again with nothing changed";
-            if (!failure.empty())
-                return failure + " (ambiguous " + std::to_string(p.t.ambiguous) + ", learned " + std::to_string(p.r.AmbiguousWidth()) + ", " + std::to_string(p.t.columns) + " columns)";
+            if (std::string failure = Check(p.r, p.t, vc); !failure.empty()) return failure;
         }
+#if RANKS_HAVE_VTERM
+        for (auto& [r, t] : vterms)
+            if (std::string failure = Check(r, t.Feed(r.Frame(vc)), vc); !failure.empty()) return "libvterm: " + failure;
+#endif
         return "";
     }
+    static std::string Check(TerminalRenderer& r, const test::VtScreen& t, const VirtualConsole& vc) {
+        std::string failure = Mismatch(t, vc, r.colours(), r.HighlightReversed());
+        if (failure.empty() && !r.Frame(vc).empty()) failure = "a frame sent again with nothing changed";
+        if (failure.empty()) return "";
+        const auto& q = t.quirks;
+        return failure + " (ambiguous " + std::to_string(t.ambiguous) + ", learned " + std::to_string(r.AmbiguousWidth()) + ", " +
+               std::to_string(t.columns) + " columns, quirks " + std::to_string(q.shortErase) + std::to_string(q.rgbAfterReset) +
+               std::to_string(q.foreignShifts) + std::to_string(q.foreignScrolls) + std::to_string(q.noBce) + std::to_string(q.topMarginReset) + std::to_string(q.foreignClear) + ")";
+    }
     std::vector<Pair> pairs;
+#if RANKS_HAVE_VTERM
+    struct VtermPair {
+        VtermPair(Setting c, int learned) : r(c.colours, true, c.look) {
+            r.SetAmbiguousWidth(learned);
+            r.SetTerminalSize(80, 25);
+        }
+        TerminalRenderer r;
+        Vterm t;
+    };
+    std::deque<VtermPair> vterms;
+#endif
 };
 
-using TerminalRendererTest = ::testing::TestWithParam<std::tuple<Colours, ScreenLook>>;
+using TerminalRendererTest = ::testing::TestWithParam<Setting>;
 
 TEST_P(TerminalRendererTest, ManyRandomChangesStayInStep) {
     const std::string_view texts[] = {"A"_sj, "xyz"_sj, "あ"_sj, "●"_sj, "×○"_sj, "漢字"_sj, "  "_sj,
@@ -154,13 +285,55 @@ TEST_P(TerminalRendererTest, ShiftedTextNeverLeavesAGlyphBeyondTheGamesColumns) 
     }
 }
 
+// libvterm is optional where the tests are built; CI installs it.
+TEST(TerminalRenderer, FramesAreAlsoCheckedThroughLibvterm) {
+#if !RANKS_HAVE_VTERM
+    GTEST_SKIP() << "libvterm is not installed (Debian: apt-get install libvterm-dev), so the frames are checked "
+                    "against the project's own terminal model alone";
+#endif
+}
+
+// The recorded games, every frame, in the colours most terminals differ on.
+TEST(TerminalRenderer, EveryFrameOfTheRecordedGamesShowsExactlyTheModel) {
+    for (const auto& entry : std::filesystem::directory_iterator(RANKS_RECORDINGS_DIR)) {
+        if (entry.path().extension() != ".rec") continue;
+        SCOPED_TRACE(entry.path().filename().string());
+        std::ifstream file(entry.path(), std::ios::binary);
+        const std::string text{std::istreambuf_iterator<char>(file), {}};
+        std::string error;
+        RecordingHeader header;
+        std::size_t eventsAt = 0;
+        ASSERT_TRUE(ParseRecording(text, header, eventsAt, error)) << error;
+        ResetGameState();
+        headless::Reset();
+        dataRoot = RANKS_RECORDINGS_WORLD;
+        ASSERT_TRUE(StartReplay(entry.path().string(), eventsAt, 0, true, error)) << error;
+        Terminals terminals(Colours::kExact, true);
+        int frames = 0;
+        std::string failure;
+        headless::SetPresentObserver([&] {
+            if (failure.empty()) failure = terminals.Show(headless::Screen());
+            if (failure.empty()) ++frames;
+        });
+        try {
+            if (header.resumed) ResumeGame(header.save);
+            else StartUp();
+            MainLoop();
+        } catch (const headless::ScriptEnded&) {
+        } catch (const headless::ExitCalled&) {
+        }
+        headless::SetPresentObserver(nullptr);
+        UseBackend(HeadlessBackend());
+        EXPECT_EQ(failure, "") << "at frame " << frames + 1;
+        EXPECT_GT(frames, 100);
+    }
+}
+
 // Without colours the console's look is the marked one.
 INSTANTIATE_TEST_SUITE_P(EveryColourModeAndLook, TerminalRendererTest,
-                         ::testing::Values(std::tuple{Colours::kExact, ScreenLook::kMarked},
-                                           std::tuple{Colours::kPalette, ScreenLook::kMarked},
-                                           std::tuple{Colours::kNone, ScreenLook::kMarked},
-                                           std::tuple{Colours::kExact, ScreenLook::kConsole},
-                                           std::tuple{Colours::kPalette, ScreenLook::kConsole}));
+                         ::testing::Values(Setting{Colours::kExact}, Setting{Colours::kPalette}, Setting{Colours::kNone},
+                                           Setting{Colours::kExact, ScreenLook::kConsole},
+                                           Setting{Colours::kPalette, ScreenLook::kConsole}));
 
 // The environment's usual choices are seen in a real terminal (the
 // terminal backend test); these are its edges.

@@ -7,27 +7,37 @@
 namespace rf::platform {
 namespace {
 
-// A compiled terminfo entry with eleven string capabilities, cursor_address
-// (the last) present or not, in the 16-bit or the 32-bit format.
-std::string Entry(bool cursorAddress, bool wideNumbers, int numbers = 1) {
+// A compiled terminfo entry in the 16-bit or the 32-bit format: 29
+// booleans (back_color_erase the last), `numbers` numbers (max_colors the
+// fourteenth) and eleven strings (cursor_address the last).
+std::string Entry(bool cursorAddress, bool wideNumbers, bool bce = false, int colours = 8, int numbers = 14) {
     std::string e;
     auto put = [&e](int v) { e += static_cast<char>(v & 0xFF), e += static_cast<char>(v >> 8 & 0xFF); };
-    put(wideNumbers ? 01036 : 0432), put(4), put(1), put(numbers), put(11), put(3);
-    e += std::string("abc\0", 4) + '\1';  // names, one boolean: 17 bytes, padded to 18
+    put(wideNumbers ? 01036 : 0432), put(4), put(29), put(numbers), put(11), put(3);
+    e += std::string("abc\0", 4) + std::string(28, '\0') + static_cast<char>(bce);  // 45 bytes, padded to 46
     e += '\0';
-    e += std::string(static_cast<std::size_t>(numbers) * (wideNumbers ? 4 : 2), '\x50');
+    for (int i = 0; i < numbers; ++i) {
+        const int v = i == 13 ? colours : 80;
+        put(wideNumbers ? v & 0xFFFF : v);
+        if (wideNumbers) put(v >> 16);
+    }
     for (int i = 0; i < 10; ++i) put(-1);
     put(cursorAddress ? 0 : -2);
     return e + "x\0\0";
 }
 
-TEST(TerminalRequirements, CursorAddressingReadFromEitherTerminfoFormat) {
+TEST(TerminalRequirements, AbilitiesReadFromEitherTerminfoFormat) {
+    auto read = [](const std::string& e) {
+        auto a = ReadTermInfo(e);
+        return a ? std::to_string(a->cursorAddressing) + std::to_string(a->backgroundColourErase) + std::to_string(a->directColour) : "none";
+    };
     for (bool wide : {false, true}) {
-        EXPECT_EQ(TermInfoCanAddressCursor(Entry(true, wide)), true);
-        EXPECT_EQ(TermInfoCanAddressCursor(Entry(false, wide, 3)), false);
-        EXPECT_EQ(TermInfoCanAddressCursor(Entry(true, wide).substr(0, 30)), std::nullopt);  // cut short
+        EXPECT_EQ(read(Entry(true, wide)), "100");
+        EXPECT_EQ(read(Entry(false, wide, true, 256, 16)), "010");
+        EXPECT_EQ(read(Entry(true, wide).substr(0, 30)), "none");  // cut short
     }
-    EXPECT_EQ(TermInfoCanAddressCursor("#!/bin/sh\necho not terminfo\n"), std::nullopt);
+    EXPECT_EQ(read(Entry(true, true, true, 1 << 24)), "111");  // xterm-direct and the like
+    EXPECT_EQ(read("#!/bin/sh\necho not terminfo\n"), "none");
 }
 
 TEST(TerminalRequirements, TermInfoIsLookedForWhereCursesLooks) {

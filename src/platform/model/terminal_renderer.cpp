@@ -1,6 +1,7 @@
 #include "platform/model/terminal_renderer.h"
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "text/cp932.h"
@@ -10,8 +11,17 @@ namespace rf::platform {
 namespace {
 
 constexpr std::uint16_t kPlain = 7;
+// The attribute of a blank the terminal made in its own colours.
+constexpr std::uint16_t kForeign = 0xFFFF;
 // Bits that change how a blank looks: the background, reverse and underline.
 constexpr std::uint16_t kBlankLook = 0xC0F0;
+
+// The glyph a double-byte cell shows; a code with no character shows as a
+// full-width middle dot.
+std::uint32_t DoubleGlyph(std::uint16_t code) {
+    std::uint32_t cp = UnicodeOf(code);
+    return cp != 0 ? cp : 0x30FB;
+}
 
 // The glyph a single-byte cell shows. Control bytes draw as blanks; bytes
 // with no character draw as a one-cell middle dot.
@@ -92,16 +102,21 @@ std::string Transition(Colours colours, bool reversed, int from, std::uint16_t t
     if (want.bold != had.bold) add(want.bold ? "1" : "22");
     if (want.underline != had.underline) add(want.underline ? "4" : "24");
     if (want.reverse != had.reverse) add(want.reverse ? "7" : "27");
-    return p.empty() ? "" : "\x1b[" + p + "m";
+    if (p.empty()) return "";
+    // The reset on its own: mlterm ignores a whole SGR that starts with it
+    // and goes on with 24-bit colours.
+    if (reset && colours == Colours::kExact) return "\x1b[0m" + (p.size() > 1 ? "\x1b[" + p.substr(2) + "m" : "");
+    return "\x1b[" + p + "m";
 }
 
 }  // namespace
 
-Colours ColoursFor(const char* noColor, const char* colorTerm) {
+Colours ColoursFor(const char* noColor, const char* colorTerm, std::string_view term, bool directColour) {
     // NO_COLOR counts when it is set and not empty.
     if (noColor && *noColor) return Colours::kNone;
     std::string_view ct = colorTerm ? colorTerm : "";
-    return ct == "truecolor" || ct == "24bit" ? Colours::kExact : Colours::kPalette;
+    const bool asked = ct == "truecolor" || ct == "24bit";
+    return asked && (directColour || !term.starts_with("screen")) ? Colours::kExact : Colours::kPalette;
 }
 
 bool TerminalRenderer::IsWide(std::uint32_t cp) {
@@ -119,6 +134,7 @@ bool TerminalRenderer::IsWide(std::uint32_t cp) {
 }
 
 bool TerminalRenderer::Same(const Cell& shown, const Cell& wanted) const {
+    if (shown.attribute == kForeign) return false;
     if (shown.code != wanted.code || shown.half != wanted.half) return false;
     if (wanted.code == ' ' && wanted.half == 0)
         return (shown.attribute & kBlankLook) == (wanted.attribute & kBlankLook);
@@ -146,10 +162,12 @@ void TerminalRenderer::MoveTo(std::string& out, int x, int y) {
                 bool plain = true;
                 for (int i = cx; i < x && plain; ++i) {
                     const Cell& c = shown_[y][i];
-                    bool blank = c.code == ' ' && attribute_ >= 0 &&
+                    // A blank by its look alone (without colours the
+                    // intensity's attribute draws blanks in reverse).
+                    bool blank = c.code == ' ' && attribute_ >= 0 && c.attribute != kForeign &&
                                  BlankLook(static_cast<std::uint16_t>(attribute_)) == WantedBlank(c.attribute);
                     plain = c.half == 0 && c.code >= 0x20 && c.code < 0x7F &&
-                            (blank || c.attribute == attribute_);
+                            (c.code == ' ' ? blank : c.attribute == attribute_);
                     again += static_cast<char>(c.code);
                 }
                 if (plain) rel = again;
@@ -161,15 +179,24 @@ void TerminalRenderer::MoveTo(std::string& out, int x, int y) {
         return rel.size() < s.size() ? rel : s;
     };
 
+    // After the last column of a terminal as wide as the game the wrap is
+    // pending: a move along the row from there differs between terminals,
+    // one up or down keeps the column.
+    const bool pending = cursorX_ == kColumns && terminalColumns_ == kColumns;
     if (cursorY_ == y) {
-        std::string h = along(cursorX_);
+        std::string h = along(pending ? -1 : cursorX_);
         if (h.size() < best.size()) best = h;
     } else if (cursorY_ >= 0) {
         int d = y - cursorY_;
-        std::string v = d > 0 ? (d == 1 ? "\x1b[B" : "\x1b[" + Num(d) + "B")
-                              : (d == -1 ? "\x1b[A" : "\x1b[" + Num(-d) + "A");
-        std::string h = v + along(cursorX_);
-        if (h.size() < best.size()) best = h;
+        const int column = pending ? kColumns - 1 : cursorX_;
+        // A row down or up by index and reverse index: the scroll region is
+        // always the whole screen here, so neither scrolls.
+        std::string v = d > 0 ? (d == 1 ? "\x1b" "D" : "\x1b[" + Num(d) + "B")
+                              : (d == -1 ? "\x1bM" : "\x1b[" + Num(-d) + "A");
+        for (const std::string& row : {v, "\x1b[" + Num(y + 1) + "d"}) {
+            std::string h = row + along(column);
+            if (h.size() < best.size()) best = h;
+        }
         if (d == 1 && x == 0 && best.size() > 2) best = "\r\n";
     }
     out += best;
@@ -194,8 +221,8 @@ std::uint16_t TerminalRenderer::WantedBlank(std::uint16_t attribute) const {
     return BlankLook(reversed_ ? attribute & ~kIntensity : attribute);
 }
 
-void TerminalRenderer::Draw(std::string& out, const VirtualConsole& model, int x, int y) {
-    const Cell& cell = model.At(x, y);
+void TerminalRenderer::Draw(std::string& out, int x, int y) {
+    const Cell& cell = want_[y][x];
     if (cell.half != 1 || x + 1 >= kColumns) {
         // A one-cell glyph (or a stray right half, drawn as a blank).
         std::uint16_t code = cell.half == 0 ? cell.code : ' ';
@@ -209,34 +236,65 @@ void TerminalRenderer::Draw(std::string& out, const VirtualConsole& model, int x
             UseAttribute(out, blank && reversed_ ? cell.attribute & ~kIntensity : cell.attribute);
         AppendUtf8(out, glyph);
         shown_[y][x] = Cell{code, 0, cell.attribute};
-        if (++cursorX_ >= kColumns) cursorX_ = -1;  // the wrap is pending: position again
+        ++cursorX_;
+        AfterLastColumn();
         return;
     }
-    std::uint32_t cp = UnicodeOf(cell.code);
-    if (cp == 0) cp = 0x30FB;  // no character: a full-width middle dot
+    const std::uint32_t cp = DoubleGlyph(cell.code);
     MoveTo(out, x, y);
-    UseAttribute(out, cell.attribute);
-    if (IsWide(cp) || ambiguousWidth_ == 2) {
-        AppendUtf8(out, cp);
-    } else if (ambiguousWidth_ == 1) {
-        // One cell on this terminal: the glyph, then its second cell blank.
-        AppendUtf8(out, cp);
-        out += ' ';
-    } else {
-        // One cell or two, depending on the terminal: blank both, put the
-        // glyph at the first, and leave the cursor's column unknown.
-        out += "  ";
-        cursorX_ = x + 2 < kColumns ? x + 2 : -1;
-        MoveTo(out, x, y);
+    if (!IsWide(cp) && ambiguousWidth_ == 0) {
+        // One cell or two, depending on the terminal: the second cell must
+        // be blank where it is one. Unless it already is, blank both first;
+        // the cursor's column is unknown after the glyph.
+        const Cell& next = shown_[y][x + 1];
+        const Cell& here = shown_[y][x];
+        const bool blankNext =
+            Same(next, Cell{' ', 0, cell.attribute}) ||
+            (next.half == 2 && here.half == 1 && !IsWide(DoubleGlyph(here.code)) &&
+             (here.attribute & kBlankLook) == (cell.attribute & kBlankLook));
+        UseAttribute(out, cell.attribute);
+        if (!blankNext) {
+            out += "  ";
+            cursorX_ = x + 2;
+            AfterLastColumn();
+            MoveTo(out, x, y);
+        }
         AppendUtf8(out, cp);
         cursorX_ = -1;
         shown_[y][x] = cell;
-        shown_[y][x + 1] = model.At(x + 1, y);
+        shown_[y][x + 1] = want_[y][x + 1];
         return;
     }
-    cursorX_ = x + 2 < kColumns ? x + 2 : -1;
+    UseAttribute(out, cell.attribute);
+    AppendUtf8(out, cp);
     shown_[y][x] = cell;
-    shown_[y][x + 1] = model.At(x + 1, y);
+    if (ambiguousWidth_ == 1 && !IsWide(cp)) {
+        // One cell on this terminal; its second cell is drawn as a blank of its own.
+        ++cursorX_;
+        return;
+    }
+    // A glyph of two cells that ends in the last column leaves the cursor
+    // where terminals differ (libvterm at its first cell).
+    cursorX_ = x + 2 < kColumns || terminalColumns_ > kColumns ? x + 2 : -1;
+    shown_[y][x + 1] = want_[y][x + 1];
+}
+
+void TerminalRenderer::UnmarkedBlanks(std::string& out) {
+    // Some terminals (libvterm) give reverse video to the blanks they make.
+    if (reversed_ && (attribute_ < 0 || (BlankLook(static_cast<std::uint16_t>(attribute_)) & (kReverse | kUnderline)) != 0))
+        UseAttribute(out, kPlain);
+}
+
+void TerminalRenderer::AfterLastColumn() {
+    // The cursor is beyond the game's columns on a wider terminal, at the
+    // last with the wrap pending on one as wide; unknown when the terminal's
+    // width is.
+    if (cursorX_ == kColumns && terminalColumns_ < kColumns) cursorX_ = -1;
+}
+
+Cell TerminalRenderer::ForeignBlank() const {
+    // Without colours the game's blanks are in the terminal's own colours too.
+    return colours_ == Colours::kNone ? Cell{' ', 0, kPlain} : Cell{' ', 0, kForeign};
 }
 
 bool TerminalRenderer::Erasable(const Cell& c) const {
@@ -244,56 +302,106 @@ bool TerminalRenderer::Erasable(const Cell& c) const {
     return c.code == ' ' && c.half == 0 && (WantedBlank(c.attribute) & (kReverse | kUnderline)) == 0;
 }
 
-int TerminalRenderer::EraseRun(std::string& out, const VirtualConsole& model, int x, int y) {
-    const Cell& first = model.At(x, y);
+int TerminalRenderer::EraseRun(std::string& out, int x, int y) {
+    // Without bce erased cells show the terminal's own colours: right only
+    // where the game draws none.
+    if (!backgroundErase_ && colours_ != Colours::kNone) return 0;
+    const Cell& first = want_[y][x];
     if (!Erasable(first)) return 0;
     const std::uint16_t look = WantedBlank(first.attribute);
     int end = x, lastChanged = x;
-    while (end < kColumns && Erasable(model.At(end, y)) && WantedBlank(model.At(end, y).attribute) == look) {
-        if (!Same(shown_[y][end], model.At(end, y))) lastChanged = end;
+    while (end < kColumns && Erasable(want_[y][end]) && WantedBlank(want_[y][end].attribute) == look) {
+        if (!Same(shown_[y][end], want_[y][end])) lastChanged = end;
         ++end;
     }
-    // A blank run that reaches the row's end is one erase to the end;
-    // otherwise erase the cells up to the last that differs.
-    const int count = lastChanged - x + 1;
-    std::string code = end == kColumns ? "\x1b[K" : count == 1 ? "\x1b[X" : "\x1b[" + Num(count) + "X";
+    // A blank run that reaches the row's end is one erase to the end, one
+    // from the row's start an erase to the start; otherwise erase the cells
+    // up to the last that differs. Neither of the last two covers a glyph of
+    // two cells (mlterm erases too few cells over one).
+    int count = lastChanged - x + 1;
+    if (end < kColumns) {
+        for (int i = x; i < x + count; ++i)
+            if (shown_[y][i].half == 2 || (shown_[y][i].half == 1 && i + 1 < kColumns && shown_[y][i + 1].half == 2)) {
+                count = i - x;
+                break;
+            }
+    }
+    if (count == 0) return 0;
+    const bool toStart = x == 0 && end < kColumns && count > 1;
+    std::string code = end == kColumns ? "\x1b[K" : toStart ? "\x1b[1K" : count == 1 ? "\x1b[X" : "\x1b[" + Num(count) + "X";
     // Writing the blanks costs a byte each (and the cursor moves with them).
     if (code.size() + 1 >= static_cast<std::size_t>(count)) return 0;
-    MoveTo(out, x, y);
+    // Where the erase may be done from: an erase to the row's end also from
+    // the blanks before x that already look right, one to the row's start
+    // also from those after its last cell; the cheapest move wins.
+    int at = toStart ? count - 1 : x;
+    if (end == kColumns || toStart) {
+        const auto right = [&](int i) { return Erasable(want_[y][i]) && WantedBlank(want_[y][i].attribute) == look && Same(shown_[y][i], want_[y][i]); };
+        int from = at, to = at;
+        if (toStart) {
+            while (to + 1 < kColumns && right(to + 1) && shown_[y][to + 1].half == 0) ++to;
+        } else {
+            while (from > 0 && right(from - 1)) --from;
+        }
+        std::size_t cheapest = std::string::npos;
+        const int savedX = cursorX_, savedY = cursorY_;
+        for (int c : {at, cursorX_, toStart ? to : from}) {
+            if (c < from || c > to) continue;
+            std::string move;
+            MoveTo(move, c, y);
+            cursorX_ = savedX, cursorY_ = savedY;
+            if (move.size() < cheapest) cheapest = move.size(), at = c;
+        }
+    }
+    MoveTo(out, at, y);
     if (attribute_ < 0 || BlankLook(static_cast<std::uint16_t>(attribute_)) != look)
         UseAttribute(out, reversed_ ? first.attribute & ~kIntensity : first.attribute);
     out += code;
-    const int erased = end == kColumns ? kColumns : lastChanged + 1;
-    for (int i = x; i < erased; ++i) shown_[y][i] = model.At(i, y);
+    const int erased = end == kColumns ? kColumns : x + count;
+    for (int i = x; i < erased; ++i) shown_[y][i] = want_[y][i];
     return erased - x;
 }
 
-int TerminalRenderer::RowCost(const VirtualConsole& model, int y, int from) const {
-    static const Cell kBlank{' ', 0, kPlain};
+int TerminalRenderer::RowCost(int y, int from) const {
     int n = 0;
-    for (int x = 0; x < kColumns; ++x) n += !Same(from < 0 ? kBlank : shown_[from][x], model.At(x, y));
+    if (from >= 0) {
+        for (int x = 0; x < kColumns; ++x) n += !Same(shown_[from][x], want_[y][x]);
+        return n;
+    }
+    // Foreign blanks: every cell is drawn, a run of blanks erased at once
+    // where erasing keeps the game's colours.
+    const bool erase = backgroundErase_ || colours_ == Colours::kNone;
+    const Cell foreign = ForeignBlank();
+    bool inRun = false;
+    for (int x = 0; x < kColumns; ++x) {
+        const Cell& w = want_[y][x];
+        const bool erased = erase && Erasable(w);
+        if (!Same(foreign, w)) n += erased ? (inRun ? 0 : 4) : 1;
+        inRun = erased && !Same(foreign, w);
+    }
     return n;
 }
 
-void TerminalRenderer::ScrollRows(std::string& out, const VirtualConsole& model) {
+void TerminalRenderer::ScrollRows(std::string& out) {
     // For each direction, the region [top, bottom] that saves the most
     // cells: row y shows the terminal's row y + d after the scroll, and the
-    // row that comes in is blank.
+    // row that comes in is blank, in colours no terminal agrees on (the
+    // current background, or the terminal's own).
     int now[kRows], blank[kRows];
     bool any = false;
     for (int y = 0; y < kRows; ++y) {
-        now[y] = RowCost(model, y, y);
+        now[y] = RowCost(y, y);
         any = any || now[y] > 0;
     }
     if (!any) return;
-    for (int y = 0; y < kRows; ++y) blank[y] = RowCost(model, y, -1);
+    for (int y = 0; y < kRows; ++y) blank[y] = RowCost(y, -1);
     int bestGain = 0, bestTop = 0, bestBottom = 0, bestD = 0;
     for (int d : {1, -1}) {
         // kept[y]: the saving of row y taking its neighbour's content.
         int kept[kRows];
         for (int y = 0; y < kRows; ++y) {
             int from = y + d;
-            kept[y] = now[y] - (from >= 0 && from < kRows ? RowCost(model, y, from) : kColumns);
+            kept[y] = now[y] - (from >= 0 && from < kRows ? RowCost(y, from) : kColumns);
         }
         for (int top = 0; top < kRows; ++top) {
             int sum = 0;  // kept over the rows that take a neighbour's content
@@ -312,48 +420,53 @@ void TerminalRenderer::ScrollRows(std::string& out, const VirtualConsole& model)
             }
         }
     }
-    // The region, the move to its edge, the scroll and the region's end cost
-    // about two dozen bytes, and each saved cell about one.
+    // The region, the move to its edge, the scroll, the region's end and
+    // the move after it cost about two dozen bytes, and each saved cell
+    // about one.
     if (bestD == 0 || bestGain < 32) return;
-    UseAttribute(out, kPlain);  // the incoming row is blank in plain colours
+    UnmarkedBlanks(out);
     out += "\x1b[" + Num(bestTop + 1) + ";" + Num(bestBottom + 1) + "r";
     if (bestD > 0) out += "\x1b[" + Num(bestBottom + 1) + "H\n";
     else out += (bestTop == 0 ? std::string("\x1b[H") : "\x1b[" + Num(bestTop + 1) + "H") + "\x1bM";
-    out += "\x1b[r";  // the whole screen again; the cursor goes home
-    cursorX_ = cursorY_ = 0;
+    // The whole screen again: pyte takes a bare reset for one of the top
+    // margin alone, so the bottom is given where the region ends above it.
+    const bool bareReset = terminalRows_ <= 0 || bestBottom == terminalRows_ - 1;
+    out += bareReset ? std::string("\x1b[r") : "\x1b[;" + Num(terminalRows_) + "r";
+    cursorX_ = cursorY_ = -1;
     if (bestD > 0) {
         for (int y = bestTop; y < bestBottom; ++y) std::copy(shown_[y + 1], shown_[y + 1] + kColumns, shown_[y]);
     } else {
         for (int y = bestBottom; y > bestTop; --y) std::copy(shown_[y - 1], shown_[y - 1] + kColumns, shown_[y]);
     }
     Cell* incoming = shown_[bestD > 0 ? bestBottom : bestTop];
-    std::fill(incoming, incoming + kColumns, Cell{' ', 0, kPlain});
+    std::fill(incoming, incoming + kColumns, ForeignBlank());
 }
 
 namespace {
 
-const Cell kBlankCell{' ', 0, kPlain};
-
 // What deleting or inserting n characters at `at` does to a row on the
-// terminal (blanks come in plain colours); false where it would cut a
-// glyph of two cells.
-bool DeleteChars(Cell* row, int columns, int at, int n) {
+// terminal (blanks come in as `blank`); false where it would cut a glyph
+// of two cells.
+bool DeleteChars(Cell* row, int columns, int at, int n, const Cell& blank) {
     if (at < 0 || at + n > columns || row[at].half == 2 || (at + n < columns && row[at + n].half == 2)) return false;
     std::copy(row + at + n, row + columns, row + at);
-    std::fill(row + columns - n, row + columns, kBlankCell);
+    std::fill(row + columns - n, row + columns, blank);
     return true;
 }
 
-bool InsertChars(Cell* row, int columns, int at, int n) {
+bool InsertChars(Cell* row, int columns, int at, int n, const Cell& blank) {
     if (at < 0 || at + n > columns || row[at].half == 2 || row[columns - n].half == 2) return false;
     std::copy_backward(row + at, row + columns - n, row + columns);
-    std::fill(row + at, row + at + n, kBlankCell);
+    std::fill(row + at, row + at + n, blank);
     return true;
 }
 
+// Blanks in plain colours or the terminal's own, which may stand beyond
+// the game's columns.
 bool PlainBlanks(const Cell* cells, int n) {
     for (int i = 0; i < n; ++i)
-        if (cells[i].code != ' ' || cells[i].half != 0 || (cells[i].attribute & kBlankLook) != (kPlain & kBlankLook))
+        if (cells[i].code != ' ' || cells[i].half != 0 ||
+            (cells[i].attribute != kForeign && (cells[i].attribute & kBlankLook) != (kPlain & kBlankLook)))
             return false;
     return true;
 }
@@ -370,7 +483,7 @@ struct Step {
     int at, n;
 };
 
-bool ApplySteps(Cell* row, int columns, const std::vector<Step>& steps) {
+bool ApplySteps(Cell* row, int columns, const std::vector<Step>& steps, const Cell& blank) {
     bool pushedOut = false;
     int pushed = 0;
     for (const Step& st : steps) {
@@ -378,8 +491,8 @@ bool ApplySteps(Cell* row, int columns, const std::vector<Step>& steps) {
             pushed = st.n;
             pushedOut = !PlainBlanks(row + columns - st.n, st.n);
             if (pushedOut && steps.size() == 1) return false;
-            if (!InsertChars(row, columns, st.at, st.n)) return false;
-        } else if (!DeleteChars(row, columns, st.at, st.n)) {
+            if (!InsertChars(row, columns, st.at, st.n, blank)) return false;
+        } else if (!DeleteChars(row, columns, st.at, st.n, blank)) {
             return false;
         }
     }
@@ -391,34 +504,45 @@ std::string CharCode(int n, char final) { return n == 1 ? std::string("\x1b[") +
 
 }  // namespace
 
-void TerminalRenderer::ShiftCells(std::string& out, const VirtualConsole& model, int y) {
+void TerminalRenderer::ShiftCells(std::string& out, int y) {
     // A run of cells shifted left by n: delete n characters at its start,
     // which pulls the rest of the row left, then insert n after its end,
     // which pushes what follows back. Shifted right: insert, then delete.
-    // A run that reaches the row's end needs the first step alone.
+    // A run that reaches the row's end needs the first step alone. The
+    // blanks that come in may be in the terminal's own colours (Konsole,
+    // qterminal), so they are drawn again.
     // Roughly the bytes that drawing the differences costs: a byte a cell
     // and a move for each run of them.
+    // A glyph of two cells costs three bytes; a run at the row's end next
+    // to one at the end of the row above or below is reached by a short move.
+    auto endDiffers = [&](int row) {
+        return row >= 0 && row < kRows && !Same(shown_[row][kColumns - 1], want_[row][kColumns - 1]);
+    };
+    const bool endAbove = endDiffers(y - 1) || endDiffers(y + 1);
     auto cost = [&](const Cell* row) {
         int n = 0;
         bool inRun = false;
         for (int x = 0; x < kColumns; ++x) {
-            const bool differs = !Same(row[x], model.At(x, y));
-            n += differs ? (inRun ? 1 : 5) : 0;
+            const bool differs = !Same(row[x], want_[y][x]);
+            if (differs && !inRun) n += 4;
+            if (differs) n += want_[y][x].half == 0 ? 1 : want_[y][x].half == 1 ? 3 : 0;
             inRun = differs;
         }
+        if (inRun && endAbove) n -= 2;
         return n;
     };
     const int before = cost(shown_[y]);
     if (before == 0) return;
     int bestSaving = 0;
     std::vector<Step> best;
+    const Cell foreign = ForeignBlank();
     for (int d : {1, 2, -1, -2}) {
         const int n = d > 0 ? d : -d;
         int g[kColumns];
         for (int x = 0; x < kColumns; ++x) {
             const int from = x + d;
-            const Cell& moved = from >= 0 && from < kColumns ? shown_[y][from] : kBlankCell;
-            g[x] = static_cast<int>(Same(moved, model.At(x, y))) - static_cast<int>(Same(shown_[y][x], model.At(x, y)));
+            const Cell& moved = from >= 0 && from < kColumns ? shown_[y][from] : foreign;
+            g[x] = static_cast<int>(Same(moved, want_[y][x])) - static_cast<int>(Same(shown_[y][x], want_[y][x]));
         }
         // The best run inside the row (Kadane) and the best run to its end.
         int run = 0, start = 0, runA = -1, runE = -1, runBest = 0;
@@ -442,7 +566,7 @@ void TerminalRenderer::ShiftCells(std::string& out, const VirtualConsole& model,
             if (steps.size() == 2 && steps[1].at >= kColumns) steps.pop_back();
             Cell row[kColumns];
             std::copy(shown_[y], shown_[y] + kColumns, row);
-            const bool ok = ApplySteps(row, kColumns, steps);
+            const bool ok = ApplySteps(row, kColumns, steps, foreign);
             int bytes = 0;
             for (const Step& st : steps) bytes += 4 + static_cast<int>(CharCode(st.n, 'P').size());  // a move and the sequence
             const int saving = ok ? before - cost(row) - bytes : 0;
@@ -450,41 +574,23 @@ void TerminalRenderer::ShiftCells(std::string& out, const VirtualConsole& model,
         }
     }
     if (best.empty()) return;
-    UseAttribute(out, kPlain);  // inserted cells are blank in plain colours
+    UnmarkedBlanks(out);
     for (const Step& st : best) {
         MoveTo(out, st.at, y);
         out += CharCode(st.n, st.insert ? '@' : 'P');
     }
-    ApplySteps(shown_[y], kColumns, best);
+    ApplySteps(shown_[y], kColumns, best, foreign);
 }
 
-std::string TerminalRenderer::Frame(const VirtualConsole& model) {
-    std::string out;
-    if (repaint_) {
-        // The screen cleared in plain colours (black where there are colours).
-        out += Transition(colours_, reversed_, -1, kPlain) + "\x1b[2J";
-        for (auto& row : shown_)
-            for (auto& c : row) c = Cell{' ', 0, kPlain};
-        attribute_ = kPlain;
-        cursorX_ = cursorY_ = -1;
-        cursorState_ = -1;
-        repaint_ = false;
-    }
+void TerminalRenderer::DrawRows(std::string& out, bool upward, const VirtualConsole& model) {
     const bool wantCursor = model.CursorVisible() && model.CursorY() < kRows;
-    // Moving cells may show them for a moment where they end up anyway;
-    // the cursor is hidden first all the same.
-    const std::size_t before = out.size();
-    ScrollRows(out, model);
-    for (int y = 0; y < kRows; ++y) ShiftCells(out, model, y);
-    if (out.size() != before && cursorState_ != 0) {
-        out.insert(before, "\x1b[?25l");
-        cursorState_ = 0;
-    }
-    for (int y = 0; y < kRows; ++y) {
+    std::vector<std::pair<int, int>> unknownWidth;
+    for (int row = 0; row < kRows; ++row) {
+        const int y = upward ? kRows - 1 - row : row;
         for (int x = 0; x < kColumns;) {
-            const Cell& m = model.At(x, y);
-            int width = m.half == 1 && x + 1 < kColumns ? 2 : 1;
-            bool changed = !Same(shown_[y][x], m) || (width == 2 && !Same(shown_[y][x + 1], model.At(x + 1, y)));
+            const Cell& m = want_[y][x];
+            int width = m.half == 1 && x + 1 < kColumns && want_[y][x + 1].half == 2 ? 2 : 1;
+            bool changed = !Same(shown_[y][x], m) || (width == 2 && !Same(shown_[y][x + 1], want_[y][x + 1]));
             if (!changed) {
                 x += width;
                 continue;
@@ -494,14 +600,22 @@ std::string TerminalRenderer::Frame(const VirtualConsole& model) {
                 out += "\x1b[?25l";
                 cursorState_ = 0;
             }
-            if (int erased = EraseRun(out, model, x, y)) {
+            if (int erased = EraseRun(out, x, y)) {
                 x += erased;
                 continue;
             }
-            Draw(out, model, x, y);
+            // A glyph of unknown width leaves the cursor's column unknown:
+            // drawn last, after the moves that need the column.
+            if (width == 2 && ambiguousWidth_ == 0 && !IsWide(DoubleGlyph(m.code))) {
+                unknownWidth.push_back({x, y});
+                x += width;
+                continue;
+            }
+            Draw(out, x, y);
             x += width;
         }
     }
+    for (auto [x, y] : unknownWidth) Draw(out, x, y);
     if (wantCursor) {
         MoveTo(out, model.CursorX(), model.CursorY());
         if (cursorState_ != 1) out += "\x1b[?25h";
@@ -510,7 +624,75 @@ std::string TerminalRenderer::Frame(const VirtualConsole& model) {
         out += "\x1b[?25l";
         cursorState_ = 0;
     }
-    return out;
+}
+
+std::string TerminalRenderer::Frame(const VirtualConsole& model) {
+    for (int y = 0; y < kRows; ++y) {
+        for (int x = 0; x < kColumns; ++x) want_[y][x] = model.At(x, y);
+        if (ambiguousWidth_ != 1) continue;
+        for (int x = 0; x + 1 < kColumns; ++x)
+            if (want_[y][x].half == 1 && !IsWide(DoubleGlyph(want_[y][x].code)))
+                want_[y][x + 1] = Cell{' ', 0, want_[y][x].attribute};
+    }
+    std::string out;
+    if (repaint_) {
+        // The screen cleared in plain colours (black where there are
+        // colours). pyte clears it in its own colours whatever the SGR, but
+        // erases a row in the current one, so with colours each row of the
+        // game is erased too; without bce the cells are drawn one by one.
+        out += Transition(colours_, reversed_, -1, kPlain) + "\x1b[?25l\x1b[2J";
+        const bool eraseRows = backgroundErase_ && colours_ != Colours::kNone;
+        if (eraseRows) {
+            out += "\x1b[H\x1b[K";
+            for (int y = 1; y < kRows; ++y) out += "\r\n\x1b[K";
+        }
+        const Cell cleared = backgroundErase_ ? Cell{' ', 0, kPlain} : ForeignBlank();
+        for (auto& row : shown_)
+            for (auto& c : row) c = cleared;
+        attribute_ = kPlain;
+        cursorX_ = eraseRows ? 0 : -1;
+        cursorY_ = eraseRows ? kRows - 1 : -1;
+        cursorState_ = 0;
+        repaint_ = false;
+    }
+    // Moving cells may show them for a moment where they end up anyway;
+    // the cursor is hidden first all the same.
+    const std::size_t before = out.size();
+    ScrollRows(out);
+    // Twice: a row's shift may pay once the rows below it have shifted.
+    for (int pass = 0; pass < 2; ++pass)
+        for (int y = 0; y < kRows; ++y) ShiftCells(out, y);
+    if (out.size() != before && cursorState_ != 0) {
+        out.insert(before, "\x1b[?25l");
+        cursorState_ = 0;
+    }
+    // A glyph drawn in one cell may spill into the next (xterm draws ■ from
+    // a CJK font): that cell is drawn again when the glyph goes, however.
+    if (ambiguousWidth_ == 1) {
+        for (int y = 0; y < kRows; ++y)
+            for (int x = 0; x + 1 < kColumns; ++x)
+                if (shown_[y][x].half == 1 && shown_[y][x + 1].half == 0 && !Same(shown_[y][x], want_[y][x]))
+                    shown_[y][x + 1] = Cell{' ', 0, kForeign};  // drawn again
+    }
+    // Rows drawn top down, or bottom up where that is shorter (a glyph that
+    // moves up is drawn after the cell it leaves, from where that ends).
+    int changedRows = 0;
+    for (int y = 0; y < kRows; ++y)
+        changedRows += !std::equal(shown_[y], shown_[y] + kColumns, want_[y], [this](const Cell& a, const Cell& b) { return Same(a, b); });
+    if (changedRows < 2) {
+        DrawRows(out, false, model);
+        return out;
+    }
+    auto start = std::make_unique<Snapshot>(*this);
+    std::string down;
+    DrawRows(down, false, model);
+    auto afterDown = std::make_unique<Snapshot>(*this);
+    start->Restore(*this);
+    std::string up;
+    DrawRows(up, true, model);
+    if (up.size() < down.size()) return out + up;
+    afterDown->Restore(*this);
+    return out + down;
 }
 
 }  // namespace rf::platform

@@ -3,8 +3,10 @@
 // UTF-8 text.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/model/virtual_console.h"
 
@@ -23,8 +25,10 @@ enum class Colours { kExact, kPalette, kNone };
 enum class ScreenLook { kMarked, kConsole };
 
 // The colours a terminal asks for through its environment (the values of
-// NO_COLOR and COLORTERM; null when unset).
-Colours ColoursFor(const char* noColor, const char* colorTerm);
+// NO_COLOR and COLORTERM; null when unset), its type and whether its
+// terminfo entry takes 24-bit colours. GNU screen passes COLORTERM on from
+// the terminal around it but has no 24-bit colours of its own.
+Colours ColoursFor(const char* noColor, const char* colorTerm, std::string_view term = {}, bool directColour = false);
 
 class TerminalRenderer {
 public:
@@ -32,8 +36,13 @@ public:
     static constexpr int kColumns = VirtualConsole::kWidth;
 
     TerminalRenderer() : TerminalRenderer(Colours::kPalette) {}
-    explicit TerminalRenderer(Colours colours, ScreenLook look = ScreenLook::kMarked)
-        : colours_(colours), reversed_(colours == Colours::kNone || look == ScreenLook::kMarked) {
+    // `backgroundErase`: erasing fills with the current background colour
+    // (terminfo's bce); without it erased cells take the terminal's own
+    // colours, so they are written as blanks where that is not what shows.
+    explicit TerminalRenderer(Colours colours, bool backgroundErase = true, ScreenLook look = ScreenLook::kMarked)
+        : colours_(colours),
+          backgroundErase_(backgroundErase),
+          reversed_(colours == Colours::kNone || look == ScreenLook::kMarked) {
         Invalidate();
     }
 
@@ -54,8 +63,15 @@ public:
         Invalidate();
     }
     int AmbiguousWidth() const { return ambiguousWidth_; }
+    // The terminal's size (0 while unknown): where the cursor stands after a
+    // write into the game's last column, and how the scroll region is reset.
+    void SetTerminalSize(int columns, int rows) {
+        terminalColumns_ = columns;
+        terminalRows_ = rows;
+    }
 
     Colours colours() const { return colours_; }
+    bool HighlightReversed() const { return reversed_; }
     // Whether a code point is drawn two cells wide by every terminal. Other
     // glyphs that the console gives two cells (the ambiguous ones) are drawn
     // so that one-cell and two-cell terminals both look right.
@@ -69,31 +85,62 @@ private:
     std::uint16_t BlankLook(std::uint16_t attribute) const;
     // How a blank cell of the model should look.
     std::uint16_t WantedBlank(std::uint16_t attribute) const;
-    void Draw(std::string& out, const VirtualConsole& model, int x, int y);
+    void Draw(std::string& out, int x, int y);
     // Erases the blanks from (x, y) on when that is shorter than writing
     // them; the number of cells erased, or 0.
-    int EraseRun(std::string& out, const VirtualConsole& model, int x, int y);
+    int EraseRun(std::string& out, int x, int y);
     bool Erasable(const Cell& c) const;
+    // What a blank made by the terminal and not written by us (inserted,
+    // scrolled in, or erased without bce) is taken to show: the terminal's
+    // own colours, which in the colour modes match no cell of the game.
+    Cell ForeignBlank() const;
+    // Without colours, where blanks are trusted in the terminal's colours:
+    // no reverse or underline while the terminal makes them.
+    void UnmarkedBlanks(std::string& out);
+    void AfterLastColumn();
     // Moves what the terminal shows instead of drawing it again, where that
     // is shorter: rows scrolled inside a scroll region (a map changing
     // vertically), and a run of cells in a row shifted by deleting and
     // inserting a character (a map changing sideways).
-    void ScrollRows(std::string& out, const VirtualConsole& model);
-    void ShiftCells(std::string& out, const VirtualConsole& model, int y);
+    void ScrollRows(std::string& out);
+    void ShiftCells(std::string& out, int y);
     // How many cells of row y differ from the model if the terminal's row
-    // `from` stood there (-1: a blank row).
-    int RowCost(const VirtualConsole& model, int y, int from) const;
+    // `from` stood there; for -1, about the bytes that drawing the row
+    // from foreign blanks costs.
+    int RowCost(int y, int from) const;
     // Whether the terminal's cell already looks like the model's.
     bool Same(const Cell& shown, const Cell& wanted) const;
+    // Draws the cells that differ, rows top down or bottom up, and places
+    // the cursor.
+    void DrawRows(std::string& out, bool upward, const VirtualConsole& model);
+    // What the renderer takes the terminal to show, kept to try a frame two ways.
+    struct Snapshot {
+        explicit Snapshot(const TerminalRenderer& r)
+            : cursorX(r.cursorX_), cursorY(r.cursorY_), attribute(r.attribute_), cursorState(r.cursorState_) {
+            std::copy(&r.shown_[0][0], &r.shown_[0][0] + kRows * kColumns, &shown[0][0]);
+        }
+        void Restore(TerminalRenderer& r) const {
+            std::copy(&shown[0][0], &shown[0][0] + kRows * kColumns, &r.shown_[0][0]);
+            r.cursorX_ = cursorX, r.cursorY_ = cursorY, r.attribute_ = attribute, r.cursorState_ = cursorState;
+        }
+        Cell shown[kRows][kColumns];
+        int cursorX, cursorY, attribute, cursorState;
+    };
 
     Colours colours_;
+    bool backgroundErase_;
     // The highlight shows in reverse video (a blank never takes it).
     bool reversed_;
     Cell shown_[kRows][kColumns];
+    // The model as the terminal should show it: on a terminal that draws
+    // ambiguous glyphs in one cell, their second cell is a blank of its own.
+    Cell want_[kRows][kColumns];
     bool repaint_ = true;
     int ambiguousWidth_ = 0;
+    int terminalColumns_ = 0;
+    int terminalRows_ = 0;
     // The terminal's cursor; -1 when unknown (after a glyph of uncertain
-    // width, or a write into the last column).
+    // width); the column kColumns after a write into the last column.
     int cursorX_ = -1;
     int cursorY_ = -1;
     int attribute_ = -1;

@@ -9,7 +9,10 @@
 namespace rf::platform {
 namespace {
 
-constexpr int kCursorAddress = 10;  // cursor_address's place among the string capabilities
+// Places of the capabilities read, among the booleans, numbers and strings.
+constexpr int kBackColorErase = 28;
+constexpr int kMaxColors = 13;
+constexpr int kCursorAddress = 10;
 
 int Short(std::string_view data, std::size_t at) {
     auto lo = static_cast<unsigned char>(data[at]), hi = static_cast<unsigned char>(data[at + 1]);
@@ -25,20 +28,33 @@ bool IsUtf8(std::string_view name) {
 
 }  // namespace
 
-std::optional<bool> TermInfoCanAddressCursor(std::string_view entry) {
+std::optional<TermInfoAbilities> ReadTermInfo(std::string_view entry) {
     if (entry.size() < 12) return std::nullopt;
     const int magic = Short(entry, 0);
     if (magic != 0432 && magic != 01036) return std::nullopt;
     const int numberSize = magic == 0432 ? 2 : 4;
     const int names = Short(entry, 2), booleans = Short(entry, 4), numbers = Short(entry, 6), strings = Short(entry, 8);
     if (names < 0 || booleans < 0 || numbers < 0 || strings < 0) return std::nullopt;
-    std::size_t at = 12 + static_cast<std::size_t>(names) + static_cast<std::size_t>(booleans);
+    TermInfoAbilities found;
+    std::size_t at = 12 + static_cast<std::size_t>(names);
+    if (booleans > kBackColorErase && at + kBackColorErase < entry.size())
+        found.backgroundColourErase = entry[at + kBackColorErase] == 1;
+    at += static_cast<std::size_t>(booleans);
     at += at % 2;  // the numbers start on an even byte
+    if (numbers > kMaxColors) {
+        const std::size_t n = at + static_cast<std::size_t>(kMaxColors) * numberSize;
+        if (n + numberSize > entry.size()) return std::nullopt;
+        const long colours = numberSize == 2 ? Short(entry, n) : static_cast<long>(static_cast<std::uint32_t>(
+                                 static_cast<std::uint16_t>(Short(entry, n)) | static_cast<std::uint16_t>(Short(entry, n + 2)) << 16));
+        found.directColour = colours >= 1L << 24;
+    }
     at += static_cast<std::size_t>(numbers) * numberSize;
-    if (strings <= kCursorAddress) return false;
-    at += 2 * kCursorAddress;
-    if (at + 2 > entry.size()) return std::nullopt;
-    return Short(entry, at) >= 0;  // -1 absent, -2 cancelled
+    if (strings > kCursorAddress) {
+        at += 2 * kCursorAddress;
+        if (at + 2 > entry.size()) return std::nullopt;
+        found.cursorAddressing = Short(entry, at) >= 0;  // -1 absent, -2 cancelled
+    }
+    return found;
 }
 
 std::vector<std::string> TermInfoPaths(std::string_view term, const char* terminfo, const char* home,

@@ -10,10 +10,17 @@
 
 namespace rf::platform {
 
-// Whether a compiled terminfo entry (either of the two formats) can place
-// the cursor anywhere (its cursor_address); nothing when the data is not
-// such an entry.
-std::optional<bool> TermInfoCanAddressCursor(std::string_view entry);
+// What a compiled terminfo entry (either of the two formats) says the game
+// needs to know: whether it can place the cursor anywhere (cursor_address),
+// whether erasing fills with the current background colour
+// (back_color_erase) and whether it takes 24-bit colours (max_colors of
+// 2^24 or more). Nothing when the data is not such an entry.
+struct TermInfoAbilities {
+    bool cursorAddressing = false;
+    bool backgroundColourErase = false;
+    bool directColour = false;
+};
+std::optional<TermInfoAbilities> ReadTermInfo(std::string_view entry);
 
 // Where the compiled entry of a terminal type may be, in the order curses
 // looks: $TERMINFO, ~/.terminfo, $TERMINFO_DIRS (an empty part standing for
@@ -28,6 +35,8 @@ struct TerminalFacts {
     std::string localeValue;                 // its value
     std::string codeset;                     // the locale's character set; empty when the locale is not installed
     std::optional<bool> cursorAddressing;    // from terminfo; nothing when the type has no entry
+    bool backgroundColourErase = true;       // from terminfo; as xterm when the type has no entry
+    bool directColour = false;
 };
 
 // One line (without its newline) saying what is wrong and what to set;
@@ -37,8 +46,9 @@ std::string TerminalRefusal(const TerminalFacts& facts);
 // How many cells the terminal gives a glyph of ambiguous East Asian width
 // (one in most Western set-ups, two in CJK ones) is learned by writing one
 // and asking where the cursor went. The question, at a place whose answer
-// no key sequence looks like:
-inline constexpr std::string_view kAmbiguousWidthQuery = "\x1b[5;10H\xe2\x96\xa0\x1b[6n";  // U+25A0
+// no key sequence looks like; the glyph is erased at once, not left in
+// sight until the first frame:
+inline constexpr std::string_view kAmbiguousWidthQuery = "\x1b[5;10H\xe2\x96\xa0\x1b[6n\r\x1b[K";  // U+25A0
 // The answer taken out of what the terminal sent (keys typed meanwhile stay
 // in `input`): 1 or 2, or 0 for an answer that fits neither; nothing while
 // no whole answer has come.

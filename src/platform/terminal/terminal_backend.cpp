@@ -377,6 +377,7 @@ void WaitForSize() {
         if (quitSignal) EndBySignal(quitSignal);
         if (resumed) return;
     }
+    state.drawn.renderer.SetTerminalSize(columns, rows);
     if (noticed) state.drawn.renderer.Invalidate();
 }
 
@@ -385,8 +386,9 @@ void Present() {
 }
 
 // Every call that lets time pass comes here first: signals noticed,
-// the terminal brought up to date.
-void Service() {
+// the terminal brought up to date (unless `present` is false: the game has
+// not drawn its first screen yet, and the cursor it shows would flash).
+void Service(bool present = true) {
     if (!state.opened) return;
     if (quitSignal) EndBySignal(quitSignal);
     for (;;) {
@@ -404,7 +406,7 @@ void Service() {
         }
         break;
     }
-    Present();
+    if (present) Present();
 }
 
 // What the environment says about the terminal: its type, what terminfo
@@ -429,8 +431,12 @@ TerminalFacts GatherFacts() {
             std::ifstream file(path, std::ios::binary);
             if (!file) continue;
             std::string entry(std::istreambuf_iterator<char>(file), {});
-            facts.cursorAddressing = TermInfoCanAddressCursor(entry);
-            if (facts.cursorAddressing) break;
+            const std::optional<TermInfoAbilities> abilities = ReadTermInfo(entry);
+            if (!abilities) continue;
+            facts.cursorAddressing = abilities->cursorAddressing;
+            facts.backgroundColourErase = abilities->backgroundColourErase;
+            facts.directColour = abilities->directColour;
+            break;
         }
     }
     return facts;
@@ -447,7 +453,8 @@ void Open() {
         std::exit(1);
     }
     // A terminal the game cannot draw on is left untouched.
-    if (std::string refusal = TerminalRefusal(GatherFacts()); !refusal.empty()) {
+    const TerminalFacts facts = GatherFacts();
+    if (std::string refusal = TerminalRefusal(facts); !refusal.empty()) {
         PrintError(refusal + "\n");
         std::exit(1);
     }
@@ -464,14 +471,15 @@ void Open() {
     // The default 50 us of timer slack would stretch every Sleep(1) of an animation by 5 %.
     ::prctl(PR_SET_TIMERSLACK, 1000UL, 0UL, 0UL, 0UL);
 #endif
-    state.drawn.renderer = TerminalRenderer(ColoursFor(std::getenv("NO_COLOR"), std::getenv("COLORTERM")),
-                                            ConsoleLook() ? ScreenLook::kConsole : ScreenLook::kMarked);
+    state.drawn.renderer = TerminalRenderer(
+        ColoursFor(std::getenv("NO_COLOR"), std::getenv("COLORTERM"), facts.term.value_or(""), facts.directColour),
+        facts.backgroundColourErase, ConsoleLook() ? ScreenLook::kConsole : ScreenLook::kMarked);
     InstallHandlers();
     state.opened = true;
     TakeTerminal();
     state.drawn.renderer.SetAmbiguousWidth(ProbeAmbiguousWidth());
     resized = 1;  // checks the size before the first frame
-    Service();
+    Service(false);
 }
 
 void SetCursorPosition(int x, int y) { state.drawn.model.SetCursor(x, y); }

@@ -54,6 +54,8 @@ std::string Mismatch(const test::VtScreen& t, const VirtualConsole& vc, Colours 
             if (c.half == 2) {
                 bool second = t.WidthOf(expected(vc.At(x - 1, y))) == 2;
                 if (second ? !s.continuation : s.cp != U' ') return where() + "second half";
+                // Drawn one cell wide, its blank second cell is marked with the glyph.
+                if (!second && s.pen.reverse != (reversed && (c.attribute & 8) != 0)) return where() + "second half's mark";
                 continue;
             }
             if (s.cp != expected(c)) return where() + "glyph";

@@ -231,9 +231,11 @@ void TerminalRenderer::Draw(std::string& out, int x, int y) {
         const bool blank = glyph == ' ';
         bool blankLooksRight = blank && attribute_ >= 0 &&
                                BlankLook(static_cast<std::uint16_t>(attribute_)) == WantedBlank(cell.attribute);
-        // A reversed highlight never marks a blank.
+        // A reversed highlight never marks a blank, but for the second cell
+        // of a highlighted glyph.
         if (!blankLooksRight)
-            UseAttribute(out, blank && reversed_ ? cell.attribute & ~kIntensity : cell.attribute);
+            UseAttribute(out, blank && reversed_ && (cell.attribute & kReverse) == 0 ? cell.attribute & ~kIntensity
+                                                                                     : cell.attribute);
         AppendUtf8(out, glyph);
         shown_[y][x] = Cell{code, 0, cell.attribute};
         ++cursorX_;
@@ -249,9 +251,9 @@ void TerminalRenderer::Draw(std::string& out, int x, int y) {
         const Cell& next = shown_[y][x + 1];
         const Cell& here = shown_[y][x];
         const bool blankNext =
-            Same(next, Cell{' ', 0, cell.attribute}) ||
+            Same(next, Cell{' ', 0, SecondCell(cell.attribute)}) ||
             (next.half == 2 && here.half == 1 && !IsWide(DoubleGlyph(here.code)) &&
-             (here.attribute & kBlankLook) == (cell.attribute & kBlankLook));
+             (SecondCell(here.attribute) & kBlankLook) == (SecondCell(cell.attribute) & kBlankLook));
         UseAttribute(out, cell.attribute);
         if (!blankNext) {
             out += "  ";
@@ -277,6 +279,10 @@ void TerminalRenderer::Draw(std::string& out, int x, int y) {
     // where terminals differ (libvterm at its first cell).
     cursorX_ = x + 2 < kColumns || terminalColumns_ > kColumns ? x + 2 : -1;
     shown_[y][x + 1] = want_[y][x + 1];
+}
+
+std::uint16_t TerminalRenderer::SecondCell(std::uint16_t attribute) const {
+    return reversed_ && (attribute & kIntensity) != 0 ? static_cast<std::uint16_t>(attribute | kReverse) : attribute;
 }
 
 void TerminalRenderer::UnmarkedBlanks(std::string& out) {
@@ -632,7 +638,7 @@ std::string TerminalRenderer::Frame(const VirtualConsole& model) {
         if (ambiguousWidth_ != 1) continue;
         for (int x = 0; x + 1 < kColumns; ++x)
             if (want_[y][x].half == 1 && !IsWide(DoubleGlyph(want_[y][x].code)))
-                want_[y][x + 1] = Cell{' ', 0, want_[y][x].attribute};
+                want_[y][x + 1] = Cell{' ', 0, SecondCell(want_[y][x].attribute)};
     }
     std::string out;
     if (repaint_) {

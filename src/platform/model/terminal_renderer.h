@@ -83,6 +83,10 @@ private:
     // How a blank looks when drawn while the terminal uses `attribute`: the
     // bits that show on an empty cell.
     std::uint16_t BlankLook(std::uint16_t attribute) const;
+    // The attribute of the blank second cell of a glyph drawn one cell
+    // wide: reversed with the glyph where the highlight is, so a chosen
+    // target's mark covers both of its cells.
+    std::uint16_t SecondCell(std::uint16_t attribute) const;
     // How a blank cell of the model should look.
     std::uint16_t WantedBlank(std::uint16_t attribute) const;
     void Draw(std::string& out, int x, int y);

@@ -1,11 +1,13 @@
 // Figures of the web page in headless Chromium, run by hand after the web
 // build and the native build (for its default world):
 //   node bench/web_bench.cjs
-// The build's sizes; the time from loading the page to the first field
-// frame; each animation's measured duration against the pauses it states
+// The build's sizes; the bytes a first visit is sent with and without the
+// precompressed files; the time from loading the page to the first field
+// frame; the renderer's memory over 30 restarts; each animation's measured duration against the pauses it states
 // (from the page's timeline of pauses and key waits); the main thread's
 // load while the game waits on a field without enemies.
 'use strict';
+const { execFileSync } = require('node:child_process');
 const fs = require('node:fs');
 const path = require('node:path');
 const zlib = require('node:zlib');
@@ -126,6 +128,55 @@ async function battle(page, url) {
   }
 }
 
+// A first visit with an empty cache: the bytes sent and the first frame.
+async function firstVisit(compressed) {
+  const server = await serve(undefined, { compressed });
+  const browser = await launch();
+  try {
+    const ms = await loadTime(browser.context, server.url);
+    return { ms, bytes: server.sent() };
+  } finally {
+    await browser.close();
+    await server.close();
+  }
+}
+
+// The renderer's resident memory (all its processes, MB) and its JavaScript
+// heap after a collection, over 30 restarts by Ctrl+C and Play again.
+async function restarts({ context, profile }, url) {
+  const page = await context.newPage();
+  const cdp = await context.newCDPSession(page);
+  await page.goto(url);
+  const field = () => page.waitForFunction((legend) => window.ranks.ended() === null &&
+    window.ranks.screenText().some((r) => r.includes(legend)), kLegend, { timeout: 20000 });
+  // The renderers among this browser's processes (found by its profile).
+  const rendererMb = () => {
+    const ps = execFileSync('ps', ['-eo', 'pid=,ppid=,rss=,args='], { encoding: 'utf8' }).trim().split('\n')
+      .map((l) => l.trim().split(/\s+/)).map(([pid, ppid, rss, ...args]) => ({ pid, ppid, rss: Number(rss), args: args.join(' ') }));
+    const ours = new Set(ps.filter((p) => p.args.includes('--user-data-dir=' + profile)).map((p) => p.pid));
+    for (let grown = true; grown;) {
+      grown = false;
+      for (const p of ps) if (!ours.has(p.pid) && ours.has(p.ppid)) { ours.add(p.pid); grown = true; }
+    }
+    return ps.filter((p) => ours.has(p.pid) && p.args.includes('--type=renderer')).reduce((sum, p) => sum + p.rss, 0) / 1024;
+  };
+  const measure = async (n) => {
+    await cdp.send('HeapProfiler.collectGarbage');
+    const { usedSize } = await cdp.send('Runtime.getHeapUsage');
+    console.log(`after ${String(n).padStart(2)} restarts: renderer ${rendererMb().toFixed(0)} MB, JavaScript heap ${(usedSize / 1048576).toFixed(1)} MB`);
+  };
+  await field();
+  await measure(0);
+  for (let i = 1; i <= 30; ++i) {
+    await page.keyboard.press('Control+C');
+    await page.waitForFunction(() => window.ranks.ended() === 130);
+    await page.click('#again');
+    await field();
+    if (i % 10 === 0) await measure(i);
+  }
+  await page.close();
+}
+
 // The main thread's share of 10 s while the game waits on an empty field.
 async function idleLoad(context, url, world) {
   const page = await context.newPage();
@@ -152,6 +203,11 @@ async function idleLoad(context, url, world) {
 
 (async () => {
   sizes();
+  for (const compressed of [false, true]) {
+    const visit = await firstVisit(compressed);
+    console.log(`first visit ${compressed ? 'with' : 'without'} precompressed files: ${(visit.bytes / 1024).toFixed(0)} KB sent, ` +
+      `first field frame at ${visit.ms.toFixed(0)} ms`);
+  }
   const server = await serve();
   const browser = await launch();
   try {
@@ -171,6 +227,7 @@ async function idleLoad(context, url, world) {
     }
     report();
     await idleLoad(browser.context, server.url, emptyWorld(30, 10));
+    await restarts(browser, server.url);
   } finally {
     await browser.close();
     await server.close();

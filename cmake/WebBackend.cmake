@@ -3,6 +3,19 @@
 # and the terminal widget.
 set(RANKS_WEB_DIR ${CMAKE_BINARY_DIR}/web)
 
+# Emscripten's JavaScript optimizer runs on the node found on PATH and
+# needs acorn, which a node that is not Debian's own finds only through
+# NODE_PATH: say so now rather than fail at the link with a raw stack.
+find_program(RANKS_NODE node)
+if(RANKS_NODE)
+  execute_process(COMMAND ${RANKS_NODE} -e "require('acorn')" RESULT_VARIABLE ranks_acorn_missing
+                  OUTPUT_QUIET ERROR_QUIET)
+  if(ranks_acorn_missing)
+    message(FATAL_ERROR "emscripten's optimizer cannot find the node module acorn: "
+                        "run with NODE_PATH=/usr/share/nodejs (Debian's node modules) set")
+  endif()
+endif()
+
 add_library(ranks_platform_web STATIC
   ${CMAKE_SOURCE_DIR}/src/platform/web/web_backend.cpp ${CMAKE_SOURCE_DIR}/src/platform/platform.cpp)
 target_link_libraries(ranks_platform_web PUBLIC ranks_platform_model ranks_platform_headless_session ranks_platform_os)
@@ -17,8 +30,6 @@ target_link_options(ranks PRIVATE
   -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536
   -sMODULARIZE -sEXPORT_NAME=RanksGame -sENVIRONMENT=web
   -sEXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency -sFORCE_FILESYSTEM
-  # Saved games live in the browser's IndexedDB.
-  -lidbfs.js
   # A world read from the user's disk may be larger than the default one.
   -sALLOW_MEMORY_GROWTH
   --preload-file ${CMAKE_BINARY_DIR}/bin/world@/game/world)
@@ -58,3 +69,27 @@ foreach(item IN ITEMS
   list(APPEND RANKS_PAGE_OUTPUTS ${RANKS_WEB_DIR}/${to})
 endforeach()
 add_custom_target(ranks_page ALL DEPENDS ${RANKS_PAGE_OUTPUTS})
+
+# Precompressed copies beside each file (name.gz, and name.br where Debian's
+# brotli is installed) for a server that sends them as they are.
+find_program(RANKS_GZIP gzip REQUIRED)
+find_program(RANKS_BROTLI brotli)
+set(RANKS_COMPRESSED)
+foreach(name IN ITEMS index.html page.js page.css xterm.js xterm.css addon-canvas.js ranks.js ranks.wasm ranks.data)
+  set(from ${RANKS_WEB_DIR}/${name})
+  set(commands COMMAND ${RANKS_GZIP} -9 -n -k -f ${from})
+  set(outputs ${from}.gz)
+  if(RANKS_BROTLI)
+    list(APPEND commands COMMAND ${RANKS_BROTLI} -q 11 -k -f ${from})
+    list(APPEND outputs ${from}.br)
+  endif()
+  if(name MATCHES "^ranks\\.")
+    set(source ranks)
+  else()
+    set(source ${from})
+  endif()
+  add_custom_command(OUTPUT ${outputs} ${commands} DEPENDS ${source} VERBATIM)
+  list(APPEND RANKS_COMPRESSED ${outputs})
+endforeach()
+add_custom_target(ranks_compressed ALL DEPENDS ${RANKS_COMPRESSED})
+add_dependencies(ranks_compressed ranks_page ranks)

@@ -2,6 +2,7 @@
 
 #include "console/console.h"
 #include "core/game_state.h"
+#include "platform/narration.h"
 
 namespace rf {
 namespace {
@@ -34,6 +35,7 @@ void ShowMessages() {
     }
     MoveTo(MessageLeft(), kMessageTop);
     const std::string text = messageWindow.history[0];
+    platform::NarrateMessage(text);
     bool pausing = true;
     for (char byte : text) {
         Write(std::string_view(&byte, 1));

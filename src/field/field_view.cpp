@@ -4,9 +4,10 @@
 #include <string>
 
 #include "console/console.h"
+#include "field/map_files.h"
+#include "platform/narration.h"
 #include "text/cp932.h"
 #include "text/sj_literal.h"
-#include "field/map_files.h"
 
 namespace rf {
 namespace {
@@ -194,7 +195,12 @@ void DrawLegend() {
     Write("\t");
     Write(kLegendSymbols[5]);
     Write(" ・・・ キング"_sj);
+    // The legend closes every whole field screen.
+    NarrateField();
 }
+
+// Every battle begins at full HP: that is the hero's HP on the field.
+void NarrateField() { platform::NarrateField(hero.mapNumber, hero.level, hero.maxHp); }
 
 void DrawSymbolAt(std::string_view text, int x, int y) {
     MoveTo(x, y);

@@ -20,6 +20,8 @@ void DrawMiniMapFrame();
 void DrawMiniMap();
 void DrawMiniMapMark();
 void DrawLegend();
+// The map, level and HP for a screen reader (the web page's live region).
+void NarrateField();
 void DrawSymbolAt(std::string_view text, int x, int y);
 // Draws the mark highlighted and opens the strip.
 void DrawPieceMark(std::string_view symbol, const PieceMark& mark);

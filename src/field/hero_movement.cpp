@@ -112,6 +112,7 @@ void EnterNeighbourMap(int direction) {
     WriteLine("●"_sj);
     DrawFieldEnemies();
     DrawCurrentPieceMark();
+    NarrateField();
 }
 
 bool StandsFree(int map, int x, int y) {

@@ -43,10 +43,23 @@ const Backend& ActiveBackend();
 // to end, the console closing) calls this once the console is restored:
 // the game's before-exit hook, once, then the recording's last events.
 void RunBeforeExit();
+// The game's before-exit hook alone, and the game goes on: a page that may
+// be closed at any moment keeps what quitting would keep.
+void RunBeforeExitHook();
 // Writes out what the recording still holds (platform/recording).
 void FlushRecording();
 // The farewell line set for Exit, handed over once (a backend's exit
 // prints it on standard error after restoring the terminal).
 std::string TakeFarewell();
+// The farewell line as set, left in place (a page shows it at once).
+const std::string& PendingFarewell();
+
+// Where the game's narration goes (platform/narration.cpp); none until a
+// backend that shows it sets one.
+struct Narrator {
+    void (*message)(std::string_view cp932);
+    void (*field)(int map, int level, int hp);
+};
+void SetNarrator(const Narrator* narrator);
 
 }  // namespace rf::platform

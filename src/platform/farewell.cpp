@@ -16,5 +16,6 @@ std::string farewell;
 
 void SetFarewell(std::string_view text) { farewell = text; }
 std::string TakeFarewell() { return std::exchange(farewell, std::string()); }
+const std::string& PendingFarewell() { return farewell; }
 
 }  // namespace rf::platform

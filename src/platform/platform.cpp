@@ -36,6 +36,10 @@ void RunBeforeExit() {
 void UseConsoleLook(bool console) { consoleLook = console; }
 bool ConsoleLook() { return consoleLook; }
 
+void RunBeforeExitHook() {
+    if (beforeExit && !beforeExitRan) beforeExit();
+}
+
 void Open() { ActiveBackend().open(); }
 void SetCursorPosition(int x, int y) { ActiveBackend().setCursorPosition(x, y); }
 void SetAttribute(std::uint16_t attribute) { ActiveBackend().setAttribute(attribute); }

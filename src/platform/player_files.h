@@ -49,6 +49,11 @@ bool LockHeld(const std::string& lockPath, std::string& holder);
 // "process 1234 on /dev/pts/3".
 std::string ThisProcess();
 
+// How the player resumes the saved game `saveName` on this system, for the
+// farewell: "ranks --continue" (the world's most recent game) or with the
+// name; in the page, its Continue button.
+std::string HowToResume(const std::string& saveName, bool mostRecentOfTheWorld);
+
 // The names of the plain files in a folder.
 std::vector<std::string> FilesIn(const std::string& directory);
 std::string AbsolutePath(const std::string& path);

@@ -69,8 +69,7 @@ void SaveOnQuit() {
         platform::PrintError("ranks: the game could not be saved to " + where + ": " + Escaped(saveKeeping.lastProblem) + "\n");
         return;
     }
-    const std::string name = Escaped(FileName(saveKeeping.path));
-    const std::string how = saveKeeping.defaultWorld ? "ranks --continue" : "ranks --continue " + name;
+    const std::string how = Escaped(platform::HowToResume(FileName(saveKeeping.path), saveKeeping.defaultWorld));
     platform::PrintError("ranks: the game is saved" + std::string(saveKeeping.stopped ? " as it was before that map" : "") +
                          " (" + where + "); " + how + " resumes it\n");
 }

@@ -15,8 +15,11 @@ const kTypes = {
   '.wasm': 'application/wasm', '.data': 'application/octet-stream', '.txt': 'text/plain',
 };
 
-// Serves a folder on a free port of 127.0.0.1; resolves to {url, close}.
-function serve(dir = pageDir) {
+// Serves a folder on a free port of 127.0.0.1, each file as its
+// precompressed copy (name.br, name.gz) when the browser takes it; resolves
+// to {url, close, sent} (sent: the bytes of the bodies sent so far).
+function serve(dir = pageDir, { compressed = true } = {}) {
+  let sent = 0;
   const server = http.createServer((req, res) => {
     const name = decodeURIComponent(new URL(req.url, 'http://x').pathname);
     const file = path.join(dir, name.endsWith('/') ? name + 'index.html' : name);
@@ -25,30 +28,42 @@ function serve(dir = pageDir) {
       res.end();
       return;
     }
-    res.writeHead(200, { 'Content-Type': kTypes[path.extname(file)] || 'application/octet-stream' });
-    fs.createReadStream(file).pipe(res);
+    const accepted = compressed ? String(req.headers['accept-encoding'] || '') : '';
+    const encoding = [['br', '.br'], ['gzip', '.gz']].find(([e, ext]) => accepted.includes(e) && fs.existsSync(file + ext));
+    const body = encoding ? file + encoding[1] : file;
+    const headers = { 'Content-Type': kTypes[path.extname(file)] || 'application/octet-stream', 'Content-Length': fs.statSync(body).size };
+    if (encoding) headers['Content-Encoding'] = encoding[0];
+    sent += headers['Content-Length'];
+    res.writeHead(200, headers);
+    fs.createReadStream(body).pipe(res);
   });
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve({
     url: `http://127.0.0.1:${server.address().port}/`,
+    sent: () => sent,
     close: () => new Promise((done) => { server.closeAllConnections(); server.close(done); }),
   })));
 }
 
 // Debian's Chromium, headless, with a fresh profile.
-async function launch() {
+// `options` may set the viewport and emulate a touch screen.
+async function launch(options = {}) {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'ranks-chromium-'));
   const context = await chromium.launchPersistentContext(profile, {
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
     headless: true,
     viewport: { width: 1100, height: 860 },
+    acceptDownloads: true,
+    ...options,
     args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
       '--disable-background-networking', '--disable-component-update', '--disable-sync'],
   });
+  // Leaving a running game asks first; the tests answer yes.
+  context.on('page', (page) => page.on('dialog', (dialog) => dialog.accept()));
   const close = async () => {
     await context.close();
     fs.rmSync(profile, { recursive: true, force: true });
   };
-  return { context, close };
+  return { context, close, profile };
 }
 
 // Opens the page and waits until the game waits for its first key.

@@ -1,7 +1,7 @@
 // Worlds for the page's tests, made from the native build's default world,
 // and the headless runner's screens for the same world, clock and keys.
 'use strict';
-const { execFileSync } = require('node:child_process');
+const { execFileSync, spawn } = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
@@ -10,6 +10,7 @@ const { root } = require('./browser.cjs');
 const nativeBuild = process.env.RANKS_NATIVE_BUILD || path.join(root, 'build');
 const defaultWorld = path.join(nativeBuild, 'bin', 'world');
 const runner = path.join(nativeBuild, 'bin', 'ranks_headless_screens');
+const ranks = path.join(nativeBuild, 'bin', 'ranks');
 
 // A copy of the default world in a new folder named `name`, changed by `edit(dir)`.
 function makeWorld(name, edit) {
@@ -54,4 +55,24 @@ function headlessScreens(world, clock, keys) {
   return JSON.parse(out);
 }
 
-module.exports = { defaultWorld, makeWorld, quietWorld, emptyWorld, battleWorld, headlessScreens };
+// The terminal game in a pseudo-terminal (util-linux's script), its saves in
+// `dataHome`: after a second `keys` are typed, then Ctrl+C. Resolves to its
+// exit status.
+function playInTerminal(args, keys, dataHome) {
+  const env = { ...process.env, XDG_DATA_HOME: dataHome, LANG: 'C.UTF-8', TERM: 'xterm' };
+  const quoted = [ranks, ...args].map((a) => `'${a.replace(/'/g, "'\\''")}'`).join(' ');
+  const child = spawn('script', ['-qfec', quoted, '/dev/null'], { env, stdio: ['pipe', 'ignore', 'inherit'] });
+  setTimeout(() => child.stdin.write(keys), 1000);
+  setTimeout(() => child.stdin.write('\x03'), 2000);
+  return new Promise((resolve) => child.on('exit', (code) => resolve(code)));
+}
+
+// The last screen of a recording replayed headless by the terminal game.
+function replayedScreen(recording) {
+  const out = execFileSync(ranks, ['--replay', recording, '--headless'], { encoding: 'utf8' });
+  return out.split('\n').slice(0, 25);
+}
+
+module.exports = {
+  defaultWorld, makeWorld, quietWorld, emptyWorld, battleWorld, headlessScreens, playInTerminal, replayedScreen,
+};

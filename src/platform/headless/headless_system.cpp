@@ -14,6 +14,7 @@ void PrintOut(std::string_view text) { headless::Printed(false) += text; }
 void PrintError(std::string_view text) { headless::Printed(true) += text; }
 
 char PathSeparator() { return '/'; }
+
 std::string ExecutableDirectory() { return headless::ExecutableDirectoryForTests(); }
 
 }  // namespace rf::platform

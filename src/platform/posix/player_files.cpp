@@ -116,6 +116,19 @@ bool WriteVia(const std::string& path, std::string_view bytes, bool fresh, bool&
             // link() never replaces: the name is ours only if nobody had it.
             ok = ::link(temporary.c_str(), path.c_str()) == 0;
             error = errno;
+            // A file system without hard links (FAT, some network shares, the
+            // web page's): the name is claimed by creating it, then the
+            // written file renamed over it.
+            if (!ok && (error == EMLINK || error == EPERM || error == ENOSYS || error == EOPNOTSUPP)) {
+                const int claim = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+                error = errno;
+                if (claim >= 0) {
+                    ::close(claim);
+                    ok = ::rename(temporary.c_str(), path.c_str()) == 0;
+                    error = errno;
+                    if (!ok) ::unlink(path.c_str());  // the claim, still empty
+                }
+            }
             taken = !ok && error == EEXIST;
         } else {
             ok = ::rename(temporary.c_str(), path.c_str()) == 0;

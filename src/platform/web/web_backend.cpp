@@ -12,8 +12,10 @@
 #include "platform/console.h"
 #include "platform/streams.h"
 #include "platform/files.h"
+#include "platform/player_files.h"
 #include "platform/model/waiting.h"
 #include "platform/web/web_pacing.h"
+#include "text/cp932.h"
 
 // The page's side (web/page.js sets these on the module object).
 EM_JS(void, web_write, (const char* bytes, int size), {
@@ -26,6 +28,11 @@ EM_JS(int, web_take_input, (char* buffer, int capacity), {
 EM_ASYNC_JS(void, web_wait_input, (int timeoutMs), {
     await Module.ranksWaitInput(timeoutMs);
 });
+// A pause handed to the browser; the page cuts it short only to have the
+// game save (a page being closed does not wait for a timer).
+EM_ASYNC_JS(void, web_sleep, (double milliseconds), {
+    await Module.ranksSleep(milliseconds);
+});
 // Each pause as the game asks for it (the page's benchmark times them).
 EM_JS(void, web_pausing, (unsigned milliseconds), {
     if (Module.ranksPausing) Module.ranksPausing(milliseconds);
@@ -34,6 +41,22 @@ EM_JS(double, web_clock_seconds, (), { return Module.ranksClockSeconds(); });
 EM_JS(void, web_printed, (int error, const char* text, int size), {
     Module.ranksPrinted(error !== 0, UTF8ToString(text, size));
 });
+// What a screen reader is given (the page's live region).
+EM_JS(void, web_narrate_message, (const char* text, int size), {
+    if (Module.ranksNarrate) Module.ranksNarrate({message: UTF8ToString(text, size)});
+});
+EM_JS(void, web_narrate_field, (int map, int level, int hp), {
+    if (Module.ranksNarrate) Module.ranksNarrate({map: map, level: level, hp: hp});
+});
+// The page asks for a save after a key, and when it may be closed (hidden,
+// or left; it then wakes the game): the game keeps what quitting would
+// keep, tells the page, and goes on where it was.
+EM_JS(int, web_take_save_request, (), {
+    var asked = Module.ranksSaveRequested;
+    Module.ranksSaveRequested = false;
+    return asked ? 1 : 0;
+});
+EM_JS(void, web_saved, (), { Module.ranksSaved(); });
 // Tells the page the game has ended, then never resumes: the page starts
 // a fresh instance to play again.
 EM_ASYNC_JS(void, web_end, (int status), {
@@ -51,6 +74,8 @@ namespace {
 struct WebState {
     DrawnConsole drawn;
     PauseAccount pauses;
+    // The farewell line already handed to the page, which shows it at once.
+    std::string farewellShown;
 };
 
 WebState state;
@@ -58,6 +83,10 @@ WebState state;
 double NowMs() { return emscripten_get_now(); }
 
 void Present() {
+    if (const std::string& farewell = PendingFarewell(); farewell != state.farewellShown) {
+        state.farewellShown = farewell;
+        if (!farewell.empty()) PrintError(farewell);
+    }
     std::string frame = state.drawn.Frame();
     if (!frame.empty()) web_write(frame.data(), static_cast<int>(frame.size()));
 }
@@ -65,7 +94,7 @@ void Present() {
 [[noreturn]] void End(int status) {
     Present();
     // What the game has to say on its way out (a missing file's name).
-    if (std::string farewell = TakeFarewell(); !farewell.empty()) PrintError(farewell);
+    if (std::string farewell = TakeFarewell(); !farewell.empty() && farewell != state.farewellShown) PrintError(farewell);
     web_end(status);
     __builtin_unreachable();
 }
@@ -93,6 +122,15 @@ void ReadInput() {
     state.drawn.decoder.TakeSuspend();
 }
 
+// Saves as quitting would when the page asks (a key was pressed since, or
+// the page may be closed). Only where the game looks at the keyboard: there
+// its records are whole, never halfway through a map change.
+void SaveIfAsked() {
+    if (!web_take_save_request()) return;
+    RunBeforeExitHook();
+    web_saved();
+}
+
 // Blocks until input arrives, or until a held ESC would settle.
 void WaitForInput() {
     Present();
@@ -100,7 +138,7 @@ void WaitForInput() {
     // timer for most of it, then the clock for the rest.
     if (double owed = state.pauses.Owed(NowMs()); owed > 0) {
         if (owed >= PauseAccount::kYieldFromMs) {
-            emscripten_sleep(static_cast<unsigned>(owed - PauseAccount::kTimerLateMs));
+            web_sleep(owed - PauseAccount::kTimerLateMs);
             HaltIfReplaced();
             state.pauses.Yielded(NowMs());
         }
@@ -109,6 +147,7 @@ void WaitForInput() {
         ReadInput();
         if (state.drawn.decoder.HasKey()) return;
     }
+    SaveIfAsked();
     std::int64_t settle = state.drawn.decoder.MsUntilSettled(static_cast<std::int64_t>(NowMs()));
     web_wait_input(settle < 0 ? -1 : static_cast<int>(settle) + 1);
     HaltIfReplaced();
@@ -117,11 +156,21 @@ void WaitForInput() {
     ReadInput();
 }
 
+void ShowNarratedMessage(std::string_view cp932) {
+    std::string text = Cp932ToUtf8(cp932);
+    web_narrate_message(text.data(), static_cast<int>(text.size()));
+}
+
+void ShowNarratedField(int map, int level, int hp) { web_narrate_field(map, level, hp); }
+
+constexpr Narrator kNarrator{ShowNarratedMessage, ShowNarratedField};
+
 }  // namespace
 
 namespace web {
 
 void Open() {
+    SetNarrator(&kNarrator);
     // The widget takes 24-bit colours: the console's own grey and white.
     state.drawn.renderer = TerminalRenderer(Colours::kExact, ConsoleLook() ? ScreenLook::kConsole : ScreenLook::kMarked);
     // xterm.js gives the ambiguous glyphs (■ ● ◎ ...) one cell.
@@ -142,7 +191,7 @@ void Sleep(std::uint32_t milliseconds) {
     state.drawn.idle.Busy();
     double yieldMs = state.pauses.Pause(NowMs(), milliseconds);
     if (yieldMs > 0) {
-        emscripten_sleep(static_cast<unsigned>(yieldMs));
+        web_sleep(yieldMs);
         HaltIfReplaced();
         state.pauses.Yielded(NowMs());
         ReadInput();
@@ -150,12 +199,14 @@ void Sleep(std::uint32_t milliseconds) {
 }
 
 bool KeyWaiting() {
+    SaveIfAsked();
     Present();
     ReadInput();
     return state.drawn.KeyWaiting(WaitForInput);
 }
 
 int ReadKey() {
+    SaveIfAsked();
     state.drawn.idle.Busy();
     for (;;) {
         ReadInput();
@@ -184,6 +235,9 @@ void PrintOut(std::string_view text) { web_printed(0, text.data(), static_cast<i
 void PrintError(std::string_view text) { web_printed(1, text.data(), static_cast<int>(text.size())); }
 
 char PathSeparator() { return '/'; }
+
+std::string HowToResume(const std::string&, bool) { return "Continue (in the list of your games)"; }
+
 // The page's file system holds the default world under /game/world.
 std::string ExecutableDirectory() { return "/game"; }
 

@@ -172,7 +172,8 @@ namespace web {
 void Open() {
     SetNarrator(&kNarrator);
     // The widget takes 24-bit colours: the console's own grey and white.
-    state.drawn.renderer = TerminalRenderer(Colours::kExact, ConsoleLook() ? ScreenLook::kConsole : ScreenLook::kMarked);
+    state.drawn.renderer =
+        TerminalRenderer(Colours::kExact, true, ConsoleLook() ? ScreenLook::kConsole : ScreenLook::kMarked);
     // xterm.js gives the ambiguous glyphs (■ ● ◎ ...) one cell.
     state.drawn.renderer.SetAmbiguousWidth(1);
     state.drawn.renderer.Invalidate();

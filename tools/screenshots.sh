@@ -2,7 +2,8 @@
 # Screenshots of the game in a real X terminal: xterm under Xvfb with a
 # Latin and a Japanese font, the game inside a tmux session that xterm shows
 # and that the script types keys into. One set of PNG files per colour
-# setting (exact colours, the 16-colour palette, NO_COLOR):
+# setting (exact colours, the 16-colour palette, NO_COLOR; RANKS_SHOTS picks
+# among these and exact-console, palette-console for --look console):
 #   field, battle with each of the four commands chosen, a target chosen,
 #   the ability menu, the item menu, the level-up panel.
 #   tools/screenshots.sh [BIN_DIR [OUT_DIR]]     (default build/bin, screenshots)
@@ -24,10 +25,10 @@ cleanup() {
 trap cleanup EXIT
 
 # The default world, with a hero one point of experience short of his
-# next level and strong enough to win his first battle at once, and a
-# single Pawn in his room.
+# next level and strong enough to win his battle at once, and a group of
+# three Pawns in his room (so a chosen target stands among others).
 cp -r "$bin/world" "$work/world"
-printf '1\n1 1 28 6\n' > "$work/world/map_info/map1/1.txt"
+printf '1\n1 3 28 6\n' > "$work/world/map_info/map1/1.txt"
 sed -e 's/^40 8 6 5 5 8$/40 99 6 5 5 8/' -e 's/^70 0 1$/70 69 1/' "$(dirname "$0")/../world/Hero_Info/Hero_Status_Info.txt" |
     iconv -f UTF-8 -t CP932 > "$work/world/Hero_Info/Hero_Status_Info.txt"
 
@@ -53,12 +54,15 @@ shot() {
 keys() { for k in "$@"; do tmux send-keys "$k"; sleep 0.25; done; }
 
 for setting in ${RANKS_SHOTS:-exact palette nocolor}; do
+    # exact-console and palette-console: the same in the console's own look.
+    look=
+    case $setting in *-console) look="--look console" ;; esac
     case $setting in
-        exact) vars="COLORTERM=truecolor" ;;
-        palette) vars="COLORTERM=" ;;
+        exact*) vars="COLORTERM=truecolor" ;;
+        palette*) vars="COLORTERM=" ;;
         nocolor) vars="NO_COLOR=1" ;;
     esac
-    tmux new-session -d -x 80 -y 25 "env -u NO_COLOR $vars '$bin/ranks' --world '$work/world'"
+    tmux new-session -d -x 80 -y 25 "env -u NO_COLOR $vars '$bin/ranks' --world '$work/world' $look"
     tmux set -g status off
     tmux set -as terminal-features ',xterm*:RGB'
     xterm -display "$display" -title "ranks-$setting" -fa 'DejaVu Sans Mono' -fd 'Noto Sans Mono CJK JP' -fs 14 \

@@ -2,6 +2,7 @@
 // tests: a screen of test glyphs and the key codes read so far, or one of
 // the ways out.
 //   terminal_probe keys       draw, then show every key code; 'q' ends
+//   terminal_probe console    as keys, in the console's own look
 //   terminal_probe pause      as keys, after an animation of 3000 one-millisecond
 //                             pauses and a pause of 2 s
 //   terminal_probe exit N     end through Exit(N)
@@ -27,6 +28,7 @@ void Put(int x, int y, std::string_view bytes, std::uint16_t attribute = 7) {
 
 int main(int argc, char** argv) {
     std::string mode = argc > 1 ? argv[1] : "keys";
+    platform::UseConsoleLook(mode == "console");
     platform::Open();
     platform::SetCursorVisible(false);
     Put(0, 0, "たたかう●○□△◎■ΩΨ×ｱｲｳ end"_sj);

@@ -25,6 +25,8 @@
   // For the benchmark: every pause and every wait for a key, with its time.
   const timeline = params.has('timeline');
   const touch = navigator.maxTouchPoints > 0 || matchMedia('(pointer: coarse)').matches;
+  // ?look=console: highlights in the console's own bright white, not reversed.
+  const consoleLook = params.get('look') === 'console';
 
   const $ = (id) => document.getElementById(id);
 
@@ -394,7 +396,7 @@
     let args = how.replay ? ['--replay', how.replay].concat(how.speed ? ['--speed', how.speed] : []) : worldArguments();
     if (how.resume) args = args.concat(['--continue', how.resume]);
     const module = {
-      arguments: args,
+      arguments: args.concat(consoleLook ? ['--look', 'console'] : []),
       preRun: [function () {
         const FS = module.FS;
         FS.mkdirTree(kPlayerFiles);

@@ -6,6 +6,7 @@
 #include "console/console.h"
 #include "field/map_files.h"
 #include "platform/narration.h"
+#include "text/cp932.h"
 #include "text/sj_literal.h"
 
 namespace rf {
@@ -15,6 +16,33 @@ namespace {
 std::string GridRow(int gx, int gy) {
     std::string row(kMapColumns, ' ');
     for (int i = 0; i < kMapColumns; ++i) row[static_cast<std::size_t>(i)] = static_cast<char>(GridCell(gx + i, gy));
+    return row;
+}
+
+// Grid row gy from grid column gx as a frame of the sideways scroll shows
+// it: each map's row reads as characters from the map's column 0, and a
+// two-byte character that the frame's edge (or the seam between two maps)
+// cuts shows as a blank, not as its lone byte read as another character.
+// The grid keeps its bytes.
+std::string ShownRow(int gx, int gy) {
+    std::string row = GridRow(gx, gy);
+    const int end = gx + kMapColumns;
+    for (int mapLeft = gx - (gx % kMapColumns + kMapColumns) % kMapColumns; mapLeft < end; mapLeft += kMapColumns) {
+        const int mapEnd = mapLeft + kMapColumns;
+        for (int c = mapLeft; c < mapEnd && c < end;) {
+            if (!IsLeadByte(GridCell(c, gy))) {
+                ++c;
+                continue;
+            }
+            // The pair c, c + 1; its second byte lies beyond the map when c is its last column.
+            const bool whole = c + 1 < mapEnd && c >= gx && c + 1 < end;
+            if (!whole) {
+                if (c >= gx) row[static_cast<std::size_t>(c - gx)] = ' ';
+                if (c + 1 >= gx && c + 1 < end && c + 1 < mapEnd) row[static_cast<std::size_t>(c + 1 - gx)] = ' ';
+            }
+            c += 2;
+        }
+    }
     return row;
 }
 
@@ -198,7 +226,7 @@ void OpenStrip() {
 }
 
 void DrawScrollColumns(int shift) {
-    for (int y = 0; y < kMapRows; ++y) WriteLine(GridRow(CurrentLeft() + shift, CurrentTop() + y));
+    for (int y = 0; y < kMapRows; ++y) WriteLine(ShownRow(CurrentLeft() + shift, CurrentTop() + y));
 }
 
 void DrawScrollRows(int shift) {

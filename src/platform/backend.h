@@ -27,6 +27,11 @@ struct Backend {
 
 // The backend the program was built with.
 const Backend& NativeBackend();
+// A line the native backend shows outside the game's screen (a terminal's
+// or console window's title), so the game's 80x25 cells stay exactly as
+// the game drew them: a replay says there what it is doing. The title the
+// user had comes back when the game ends.
+void ShowTitle(std::string_view utf8);
 // The model alone, in virtual time (platform/headless).
 const Backend& HeadlessBackend();
 

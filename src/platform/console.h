@@ -15,6 +15,13 @@ namespace rf::platform {
 // alternate screen on a terminal). Every way out restores it.
 void Open();
 
+// How a screen that draws the console itself (a terminal, the web page)
+// shows the highlight: marked in reverse video, which tells the selected
+// command, target or menu line from the others at a glance (the default),
+// or in the console's own bright white. Set before Open.
+void UseConsoleLook(bool console);
+bool ConsoleLook();
+
 // Console output. Bytes are code page 932.
 void SetCursorPosition(int x, int y);
 void SetAttribute(std::uint16_t attribute);

@@ -11,6 +11,7 @@ namespace {
 const Backend* active = nullptr;
 void (*beforeExit)() = nullptr;
 bool beforeExitRan = false;
+bool consoleLook = false;
 
 }  // namespace
 
@@ -31,6 +32,9 @@ void RunBeforeExit() {
     }
     FlushRecording();
 }
+
+void UseConsoleLook(bool console) { consoleLook = console; }
+bool ConsoleLook() { return consoleLook; }
 
 void RunBeforeExitHook() {
     if (beforeExit && !beforeExitRan) beforeExit();

@@ -5,6 +5,7 @@
 #include "authoring/balance.h"
 #include "authoring/world_check.h"
 #include "core/world_folder.h"
+#include "platform/console.h"
 #include "platform/streams.h"
 #include "program/options.h"
 #include "program/session.h"
@@ -61,6 +62,7 @@ int Main(int argc, char** argv) {
         }
     }
     dataRoot = ChooseDataRoot(options.world);
+    platform::UseConsoleLook(options.consoleLook);
     return RunSession(options);
 }
 

@@ -78,6 +78,9 @@ constexpr OptionRow kOptions[] = {
      "a whole number from 1 to 10000, or max"},
     {"--headless", "", kPlay, "replay without a terminal and print the last screen",
      [](Options& o, std::string_view) { return o.headless = true; }},
+    {"--look", "marked|console", kPlay, "console: highlights in bright white as the original console drew them, not reversed",
+     [](Options& o, std::string_view v) { return o.consoleLook = v == "console", v == "console" || v == "marked"; },
+     "marked or console"},
     {"--start", "MAP[,X,Y]", kPlay, "play-test: start a new game on map MAP (at column X, row Y)",
      StartPlace, "a map 1 to 9, or MAP,X,Y with X 0 to 58 and Y 0 to 19"},
     {"--level", "N", kPlay, "play-test: start at level N, grown as ranks balance grows the hero",
@@ -207,7 +210,8 @@ bool ParseOptions(int argc, const char* const* argv, Options& o, std::string& er
 std::string UsageText() {
     return "usage: ranks [--world DIR] [--continue [FILE]] [--saves] [--record FILE]\n"
            "             [--start MAP[,X,Y]] [--level N] [--no-save]\n"
-           "             [--replay FILE [--speed N|max] [--headless]] [--help] [--version]\n"
+           "             [--replay FILE [--speed N|max] [--headless]] [--look marked|console]\n"
+           "             [--help] [--version]\n"
            "       ranks check [DIR] [--format=text|json] [--notes] [--show N]\n"
            "       ranks balance [DIR] [--battles N] [--levels L1,L2,...] [--format=text|csv|json]\n";
 }

@@ -23,6 +23,7 @@ struct Options {
     std::string replayFile;
     int speed = 1;  // 0: as fast as it goes
     bool headless = false;
+    bool consoleLook = false;  // --look console
     int battles = 200;
     // Play-testing: where the game starts, at what level, and whether it keeps a save.
     std::string start;  // MAP or MAP,X,Y (checked by the parser)

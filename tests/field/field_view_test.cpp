@@ -5,6 +5,8 @@
 
 #include "console/console.h"
 #include "field/hero_movement.h"
+#include "field/map_files.h"
+#include "platform/headless/headless.h"
 #include "field_support.h"
 
 namespace rf {
@@ -49,6 +51,52 @@ TEST_F(FieldViewTest, ScrollFrameHalfwayThroughAChange) {
     MoveTo(0, 0);
     DrawScrollColumns(-30);
     for (int y : {0, 19}) EXPECT_EQ(Row(y, 0, 1) + Row(y, 30, 1) + Row(y, 59, 1), "LRr") << y;
+}
+
+// Every frame of every sideways change in the default world shows each
+// cell as its map alone shows it, or a blank where the frame's edge cuts a
+// two-cell character: never a lone byte read as another character.
+TEST_F(FieldViewTest, SidewaysFramesOfTheDefaultWorldShowNoCutHalves) {
+    dataRoot = RANKS_WORLD_DIR;
+    LoadMapForms(1);
+    worldInfo = {};  // no piece mark: the grid must come out as it went in
+    const std::string before = std::string(reinterpret_cast<const char*>(worldGrid.cells), sizeof worldGrid.cells);
+    platform::Cell alone[10][20][60];  // each map as DrawField shows it
+    for (int m = 1; m <= 9; ++m) {
+        hero.mapNumber = static_cast<std::int16_t>(m), hero.fieldY = 24;  // the hero below the field
+        DrawField();
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 60; ++x) alone[m][y][x] = headless::Screen().At(x, y);
+    }
+    int frames = 0, blanked = 0;
+    for (int from = 1; from <= 9; ++from) {
+        for (int way : {1, -1}) {
+            const int to = from + way;
+            if ((from - 1) / 3 != (to - 1) / 3 || to < 1 || to > 9) continue;
+            int shift = -59 * way;
+            headless::SetPresentObserver([&] {
+                const int left = way > 0 ? from : to;  // the map on the frame's left
+                for (int y = 0; y < 20; ++y)
+                    for (int x = 0; x < 60; ++x) {
+                        const int g = (way > 0 ? 60 : 0) + shift + x;  // from the left map's column 0
+                        const platform::Cell& want = alone[g < 60 ? left : left + 1][y][g % 60];
+                        const platform::Cell& shown = headless::Screen().At(x, y);
+                        const bool cut = (want.half == 2 && x == 0) || (want.half == 1 && x == 59);
+                        blanked += cut;
+                        ASSERT_TRUE(cut ? shown.code == ' ' && shown.half == 0 : shown == want)
+                            << from << ">" << to << " shift " << shift << " at " << x << "," << y;
+                    }
+                ++frames, shift += way;
+            });
+            hero.mapNumber = static_cast<std::int16_t>(from), hero.fieldY = 24;
+            fieldEnemies = {};
+            EnterNeighbourMap(way > 0 ? kKeyRight : kKeyLeft);
+            headless::SetPresentObserver(nullptr);
+        }
+    }
+    EXPECT_EQ(frames, 12 * 60);
+    EXPECT_GT(blanked, 0);  // the world has characters to cut
+    EXPECT_TRUE(std::string(reinterpret_cast<const char*>(worldGrid.cells), sizeof worldGrid.cells) == before);
 }
 
 using HeroMovementTest = test::FieldTest;

@@ -34,11 +34,14 @@ using DefaultWorldTest = test::GameTest;
 // The opening: no enemy reaches a hero who stands still in the start room;
 // walking right to its wall ends in a short step above the door, and the
 // first enemy met outside is a single Pawn. The room's sign tells who opens
-// the King's gate.
+// the King's gate, where the Queen is, and that enemies grow stronger
+// farther away.
 TEST_F(DefaultWorldTest, IdleHeroIsSafeAndTheWayOutTeachesTheShortStepAndAnEasyBattle) {
     dataRoot = RANKS_WORLD_DIR;
     StartUp();
     EXPECT_NE(Row(1, 0, 40).find("キングの門はクイーンが開く"), std::string::npos);
+    EXPECT_NE(Row(2, 0, 40).find("クイーンは南の果てにいる"), std::string::npos);
+    EXPECT_EQ(worldInfo.queenMark.map, 8);  // the southern end, as the sign and the mini-map say
     headless::RunUntil(60'000);
     headless::SetLimits(50'000'000, 60'000);
     EXPECT_THROW(MainLoop(), headless::Watchdog);

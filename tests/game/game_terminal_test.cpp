@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/world_folder.h"
@@ -130,6 +131,34 @@ TEST_F(GameInTerminal, MissingMapFileShowsTheNoticeAndExits255ThirtySecondsLater
     EXPECT_GE(std::chrono::steady_clock::now() - start, 29s);
     // Below the shell's restored screen, the file and why.
     EXPECT_TRUE(s.ScreenContains("ranks: map_form/map1/1.txt: missing")) << s.Tmux("capture-pane -p");
+}
+
+// A replay says in the terminal's title that it is one, when it is paused
+// and when it has ended; the screen itself stays the game's.
+TEST_F(GameInTerminal, AReplayShowsItsStateInTheTitle) {
+    const std::string recording = std::string(RANKS_RECORDINGS_WORLD) + "/../walk_nine_maps.rec";
+    TerminalSession s;
+    auto title = [&] { return s.Tmux("display-message -p '#{pane_title}'"); };
+    auto titleHas = [&](const char* text) { return WaitUntil([&] { return title().find(text) != std::string::npos; }); };
+    StartGame(s, {"--replay", recording, "--world", RANKS_RECORDINGS_WORLD}, true);
+    EXPECT_TRUE(titleHas("replay (Space pauses")) << title();
+    s.SendKeys({"Space"});
+    ASSERT_TRUE(titleHas("replay PAUSED")) << title();
+    const auto paused = s.Capture();
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(s.Capture(), paused);
+    s.SendKeys({"Space"});
+    EXPECT_TRUE(titleHas("replay (Space pauses")) << title();
+    s.SendKeys({"C-c"});
+    ExpectEnd(s, 130);
+
+    TerminalSession fast;
+    ASSERT_TRUE(fast.Start(dir.Path(), {"--replay", recording, "--world", RANKS_RECORDINGS_WORLD, "--speed", "max"}));
+    auto fastTitle = [&] { return fast.Tmux("display-message -p '#{pane_title}'"); };
+    ASSERT_TRUE(WaitUntil([&] { return fastTitle().find("replay ENDED") != std::string::npos; }, 10s)) << fastTitle();
+    EXPECT_TRUE(fast.ScreenContains("Enemy View"));  // where the recording ends
+    fast.SendKeys({"x"});
+    ExpectEnd(fast, 0);
 }
 
 }  // namespace

@@ -88,14 +88,16 @@ TEST_F(TerminalTest, SuspendRestoresContinueTakesTheTerminalBackAndCtrlCEnds) {
 
 TEST_F(TerminalTest, ColoursFollowTheEnvironmentOverTheWholeScreenAndLeaveWithTheGame) {
     struct Case {
-        const char *setting, *bright, *plain;
+        const char *setting, *look, *bright, *plain;
     };
-    for (const Case c : {Case{"COLORTERM=truecolor", "\x1b[1m\x1b[38;2;255;255;255mHIGHLIGHT", "\x1b[0m\x1b[38;2;192;192;192m\x1b[48;2;0;0;0mplain"},
-                         Case{"COLORTERM=", "\x1b[1m\x1b[97mHIGHLIGHT", "\x1b[0m\x1b[37m\x1b[40mplain"},
-                         Case{"NO_COLOR=1", "\x1b[7mHIGHLIGHT", " plain"}}) {
-        SCOPED_TRACE(c.setting);
+    for (const Case c : {Case{"COLORTERM=truecolor", "keys", "\x1b[7m\x1b[38;2;255;255;255mHIGHLIGHT", "\x1b[38;2;192;192;192m\x1b[48;2;0;0;0m plain"},
+                         Case{"COLORTERM=truecolor", "console", "\x1b[1m\x1b[38;2;255;255;255mHIGHLIGHT", "\x1b[0m\x1b[38;2;192;192;192m\x1b[48;2;0;0;0mplain"},
+                         Case{"COLORTERM=", "keys", "\x1b[7m\x1b[97mHIGHLIGHT", "\x1b[37m\x1b[40m plain"},
+                         Case{"COLORTERM=", "console", "\x1b[1m\x1b[97mHIGHLIGHT", "\x1b[0m\x1b[37m\x1b[40mplain"},
+                         Case{"NO_COLOR=1", "console", "\x1b[7mHIGHLIGHT", " plain"}}) {
+        SCOPED_TRACE(std::string(c.setting) + " " + c.look);
         TerminalSession s;
-        ASSERT_TRUE(s.Start(dir.Path(), {"-u", "NO_COLOR", c.setting, RANKS_TERMINAL_PROBE}, "/usr/bin/env"));
+        ASSERT_TRUE(s.Start(dir.Path(), {"-u", "NO_COLOR", c.setting, RANKS_TERMINAL_PROBE, c.look}, "/usr/bin/env"));
         ASSERT_TRUE(s.WaitForText("bottom"));
         // Every cell of the screen, trailing blanks included.
         std::string screen = s.Tmux("capture-pane -e -N -p");

@@ -36,7 +36,7 @@ using Pen = test::VtScreen::Pen;
 // Where terminal `t` does not show model `vc` (empty when it shows it all):
 // each glyph and its pen, the cursor, and blanks beyond the game's columns.
 // Codes without a character show as middle dots.
-std::string Mismatch(const test::VtScreen& t, const VirtualConsole& vc, Colours colours) {
+std::string Mismatch(const test::VtScreen& t, const VirtualConsole& vc, Colours colours, bool reversed) {
     auto expected = [](const Cell& c) -> std::uint32_t {
         if (c.half == 0 && (c.code < 0x20 || c.code == 0x7F)) return ' ';
         std::uint32_t cp = UnicodeOf(c.code);
@@ -54,15 +54,18 @@ std::string Mismatch(const test::VtScreen& t, const VirtualConsole& vc, Colours 
             if (c.half == 2) {
                 bool second = t.WidthOf(expected(vc.At(x - 1, y))) == 2;
                 if (second ? !s.continuation : s.cp != U' ') return where() + "second half";
+                // Drawn one cell wide, its blank second cell is marked with the glyph.
+                if (!second && s.pen.reverse != (reversed && (c.attribute & 8) != 0)) return where() + "second half's mark";
                 continue;
             }
             if (s.cp != expected(c)) return where() + "glyph";
-            // Attribute 7 or 15: light grey, or bright white and bold, on
-            // black; without colours, 15 in reverse (blanks never).
+            // Attribute 7 or 15: light grey, or bright white on black; 15
+            // in reverse (blanks never), or in the console's look bold.
             bool blank = s.cp == U' ', bright = (c.attribute & 8) != 0;
-            Pen want = colours == Colours::kExact     ? Pen{bright ? 0x1FFFFFF : 0x1C0C0C0, 0x1000000, bright && !blank}
-                       : colours == Colours::kPalette ? Pen{bright ? 15 : 7, 0, bright && !blank}
-                                                      : Pen{-1, -1, false, false, bright && !blank};
+            bool bold = bright && !blank && !reversed, reverse = bright && !blank && reversed;
+            Pen want = colours == Colours::kExact     ? Pen{bright ? 0x1FFFFFF : 0x1C0C0C0, 0x1000000, bold, false, reverse}
+                       : colours == Colours::kPalette ? Pen{bright ? 15 : 7, 0, bold, false, reverse}
+                                                      : Pen{-1, -1, false, false, reverse};
             Pen got = s.pen;
             if (blank) got.fg = want.fg, got.bold = want.bold;  // no glyph shows them
             auto show = [](const Pen& p) {
@@ -142,11 +145,18 @@ private:
 // terminals wider than the game, where nothing may show beyond its
 // columns; terminals that read some sequences otherwise than xterm; and
 // libvterm.
+// The colour setting and how the highlight shows.
+struct Setting {
+    Setting(Colours c, ScreenLook l = ScreenLook::kMarked) : colours(c), look(l) {}
+    Colours colours;
+    ScreenLook look;
+};
+
 struct Terminals {
     using Quirks = test::VtScreen::Quirks;
     struct Pair {
-        Pair(Colours c, int learned, int ambiguous, int columns = 80, Quirks q = {}, bool bce = true)
-            : r(c, bce), t(ambiguous, columns, q) {
+        Pair(Setting c, int learned, int ambiguous, int columns = 80, Quirks q = {}, bool bce = true)
+            : r(c.colours, bce, c.look), t(ambiguous, columns, q) {
             r.SetAmbiguousWidth(learned);
             r.SetTerminalSize(columns, 25);
         }
@@ -154,7 +164,7 @@ struct Terminals {
         test::VtScreen t;
     };
     // `few`: one width for each kind of terminal, for long frame sequences.
-    explicit Terminals(Colours c, bool few = false)
+    explicit Terminals(Setting c, bool few = false)
         : pairs{{c, 0, 2}, {c, 1, 1}} {
         pairs[0].r.SetTerminalSize(0, 0);  // its size unknown
         if (!few) {
@@ -196,7 +206,7 @@ struct Terminals {
         return "";
     }
     static std::string Check(TerminalRenderer& r, const test::VtScreen& t, const VirtualConsole& vc) {
-        std::string failure = Mismatch(t, vc, r.colours());
+        std::string failure = Mismatch(t, vc, r.colours(), r.HighlightReversed());
         if (failure.empty() && !r.Frame(vc).empty()) failure = "a frame sent again with nothing changed";
         if (failure.empty()) return "";
         const auto& q = t.quirks;
@@ -207,7 +217,7 @@ struct Terminals {
     std::vector<Pair> pairs;
 #if RANKS_HAVE_VTERM
     struct VtermPair {
-        VtermPair(Colours c, int learned) : r(c) {
+        VtermPair(Setting c, int learned) : r(c.colours, true, c.look) {
             r.SetAmbiguousWidth(learned);
             r.SetTerminalSize(80, 25);
         }
@@ -218,7 +228,7 @@ struct Terminals {
 #endif
 };
 
-using TerminalRendererTest = ::testing::TestWithParam<Colours>;
+using TerminalRendererTest = ::testing::TestWithParam<Setting>;
 
 TEST_P(TerminalRendererTest, ManyRandomChangesStayInStep) {
     const std::string_view texts[] = {"A"_sj, "xyz"_sj, "あ"_sj, "●"_sj, "×○"_sj, "漢字"_sj, "  "_sj,
@@ -321,8 +331,11 @@ TEST(TerminalRenderer, EveryFrameOfTheRecordedGamesShowsExactlyTheModel) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryColourMode, TerminalRendererTest,
-                         ::testing::Values(Colours::kExact, Colours::kPalette, Colours::kNone));
+// Without colours the console's look is the marked one.
+INSTANTIATE_TEST_SUITE_P(EveryColourModeAndLook, TerminalRendererTest,
+                         ::testing::Values(Setting{Colours::kExact}, Setting{Colours::kPalette}, Setting{Colours::kNone},
+                                           Setting{Colours::kExact, ScreenLook::kConsole},
+                                           Setting{Colours::kPalette, ScreenLook::kConsole}));
 
 // The environment's usual choices are seen in a real terminal (the
 // terminal backend test); these are its edges.

@@ -8,6 +8,7 @@
 namespace rf::platform {
 
 const Backend& NativeBackend() { return HeadlessBackend(); }
+void ShowTitle(std::string_view) {}
 
 void PrintOut(std::string_view text) { headless::Printed(false) += text; }
 void PrintError(std::string_view text) { headless::Printed(true) += text; }

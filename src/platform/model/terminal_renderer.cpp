@@ -53,31 +53,33 @@ struct Look {
     bool bold = false, underline = false, reverse = false;
 };
 
-Look LookOf(Colours colours, std::uint16_t a) {
+Look LookOf(Colours colours, bool reversed, std::uint16_t a) {
     Look look;
     look.underline = (a & kUnderline) != 0;
-    look.reverse = (a & kReverse) != 0;
     const int fg = a & 0x0F, bg = a >> 4 & 0x0F;
+    // The highlight in reverse video: it shows on every font and theme, and
+    // on the underscores and overlines of the command boxes, where an
+    // underline would not, while bright white against light grey differs
+    // by less than 2:1.
+    const bool marked = reversed && (fg & 8) != 0;
+    look.reverse = (a & kReverse) != 0 || marked;
     switch (colours) {
         // Bright white is also bold: on the thin strokes of an anti-aliased
         // font, and in palettes whose white is nearly bright white, the
         // colour alone hardly shows.
         case Colours::kExact: {
             auto rgb = [](int c) { return Num(kRgb[c][0]) + ";" + Num(kRgb[c][1]) + ";" + Num(kRgb[c][2]); };
-            look.bold = (fg & 8) != 0;
+            look.bold = (fg & 8) != 0 && !marked;
             look.foreground = "38;2;" + rgb(fg);
             look.background = "48;2;" + rgb(bg);
             break;
         }
         case Colours::kPalette:
-            look.bold = (fg & 8) != 0;
+            look.bold = (fg & 8) != 0 && !marked;
             look.foreground = (fg & 8 ? "9" : "3") + Num(AnsiColour(fg & 7));
             look.background = (bg & 8 ? "10" : "4") + Num(AnsiColour(bg & 7));
             break;
         case Colours::kNone:
-            // Reverse shows on every font and theme, and on the underscores
-            // and overlines of the command boxes, where an underline would not.
-            look.reverse = look.reverse || (a & kIntensity) != 0;
             break;
     }
     return look;
@@ -85,10 +87,10 @@ Look LookOf(Colours colours, std::uint16_t a) {
 
 // The SGR sequence that takes the terminal from attribute `from` (-1:
 // unknown) to `to`; only what differs, empty when nothing does.
-std::string Transition(Colours colours, int from, std::uint16_t to) {
-    const Look want = LookOf(colours, to);
+std::string Transition(Colours colours, bool reversed, int from, std::uint16_t to) {
+    const Look want = LookOf(colours, reversed, to);
     const bool reset = from < 0;
-    const Look had = reset ? Look{} : LookOf(colours, static_cast<std::uint16_t>(from));
+    const Look had = reset ? Look{} : LookOf(colours, reversed, static_cast<std::uint16_t>(from));
     std::string p = reset ? "0" : "";
     auto add = [&p](const std::string& s) {
         if (s.empty()) return;
@@ -204,17 +206,19 @@ void TerminalRenderer::MoveTo(std::string& out, int x, int y) {
 
 void TerminalRenderer::UseAttribute(std::string& out, int attribute) {
     if (attribute_ == attribute) return;
-    out += Transition(colours_, attribute_, static_cast<std::uint16_t>(attribute));
+    out += Transition(colours_, reversed_, attribute_, static_cast<std::uint16_t>(attribute));
     attribute_ = attribute;
 }
 
 std::uint16_t TerminalRenderer::BlankLook(std::uint16_t attribute) const {
-    if (colours_ != Colours::kNone) return attribute & kBlankLook;
-    return (attribute & kUnderline) | ((attribute & (kIntensity | kReverse)) ? kReverse : 0);
+    if (!reversed_) return attribute & kBlankLook;
+    // The intensity shows as reverse; with colours the background shows too.
+    const std::uint16_t kept = colours_ == Colours::kNone ? kUnderline : kBlankLook & ~kReverse;
+    return (attribute & kept) | ((attribute & (kIntensity | kReverse)) ? kReverse : 0);
 }
 
 std::uint16_t TerminalRenderer::WantedBlank(std::uint16_t attribute) const {
-    return BlankLook(colours_ == Colours::kNone ? attribute & ~kIntensity : attribute);
+    return BlankLook(reversed_ ? attribute & ~kIntensity : attribute);
 }
 
 void TerminalRenderer::Draw(std::string& out, int x, int y) {
@@ -227,9 +231,11 @@ void TerminalRenderer::Draw(std::string& out, int x, int y) {
         const bool blank = glyph == ' ';
         bool blankLooksRight = blank && attribute_ >= 0 &&
                                BlankLook(static_cast<std::uint16_t>(attribute_)) == WantedBlank(cell.attribute);
-        // Without colours a blank never takes the intensity's mark.
+        // A reversed highlight never marks a blank, but for the second cell
+        // of a highlighted glyph.
         if (!blankLooksRight)
-            UseAttribute(out, blank && colours_ == Colours::kNone ? cell.attribute & ~kIntensity : cell.attribute);
+            UseAttribute(out, blank && reversed_ && (cell.attribute & kReverse) == 0 ? cell.attribute & ~kIntensity
+                                                                                     : cell.attribute);
         AppendUtf8(out, glyph);
         shown_[y][x] = Cell{code, 0, cell.attribute};
         ++cursorX_;
@@ -245,9 +251,9 @@ void TerminalRenderer::Draw(std::string& out, int x, int y) {
         const Cell& next = shown_[y][x + 1];
         const Cell& here = shown_[y][x];
         const bool blankNext =
-            Same(next, Cell{' ', 0, cell.attribute}) ||
+            Same(next, Cell{' ', 0, SecondCell(cell.attribute)}) ||
             (next.half == 2 && here.half == 1 && !IsWide(DoubleGlyph(here.code)) &&
-             (here.attribute & kBlankLook) == (cell.attribute & kBlankLook));
+             (SecondCell(here.attribute) & kBlankLook) == (SecondCell(cell.attribute) & kBlankLook));
         UseAttribute(out, cell.attribute);
         if (!blankNext) {
             out += "  ";
@@ -275,9 +281,13 @@ void TerminalRenderer::Draw(std::string& out, int x, int y) {
     shown_[y][x + 1] = want_[y][x + 1];
 }
 
+std::uint16_t TerminalRenderer::SecondCell(std::uint16_t attribute) const {
+    return reversed_ && (attribute & kIntensity) != 0 ? static_cast<std::uint16_t>(attribute | kReverse) : attribute;
+}
+
 void TerminalRenderer::UnmarkedBlanks(std::string& out) {
     // Some terminals (libvterm) give reverse video to the blanks they make.
-    if (colours_ == Colours::kNone && (attribute_ < 0 || BlankLook(static_cast<std::uint16_t>(attribute_)) != 0))
+    if (reversed_ && (attribute_ < 0 || (BlankLook(static_cast<std::uint16_t>(attribute_)) & (kReverse | kUnderline)) != 0))
         UseAttribute(out, kPlain);
 }
 
@@ -351,7 +361,7 @@ int TerminalRenderer::EraseRun(std::string& out, int x, int y) {
     }
     MoveTo(out, at, y);
     if (attribute_ < 0 || BlankLook(static_cast<std::uint16_t>(attribute_)) != look)
-        UseAttribute(out, colours_ == Colours::kNone ? first.attribute & ~kIntensity : first.attribute);
+        UseAttribute(out, reversed_ ? first.attribute & ~kIntensity : first.attribute);
     out += code;
     const int erased = end == kColumns ? kColumns : x + count;
     for (int i = x; i < erased; ++i) shown_[y][i] = want_[y][i];
@@ -628,7 +638,7 @@ std::string TerminalRenderer::Frame(const VirtualConsole& model) {
         if (ambiguousWidth_ != 1) continue;
         for (int x = 0; x + 1 < kColumns; ++x)
             if (want_[y][x].half == 1 && !IsWide(DoubleGlyph(want_[y][x].code)))
-                want_[y][x + 1] = Cell{' ', 0, want_[y][x].attribute};
+                want_[y][x + 1] = Cell{' ', 0, SecondCell(want_[y][x].attribute)};
     }
     std::string out;
     if (repaint_) {
@@ -636,7 +646,7 @@ std::string TerminalRenderer::Frame(const VirtualConsole& model) {
         // colours). pyte clears it in its own colours whatever the SGR, but
         // erases a row in the current one, so with colours each row of the
         // game is erased too; without bce the cells are drawn one by one.
-        out += Transition(colours_, -1, kPlain) + "\x1b[?25l\x1b[2J";
+        out += Transition(colours_, reversed_, -1, kPlain) + "\x1b[?25l\x1b[2J";
         const bool eraseRows = backgroundErase_ && colours_ != Colours::kNone;
         if (eraseRows) {
             out += "\x1b[H\x1b[K";

@@ -17,6 +17,13 @@ namespace rf::platform {
 // the intensity shown in reverse video).
 enum class Colours { kExact, kPalette, kNone };
 
+// How the highlight (attribute 15, the selected command, target or menu
+// line) shows. Marked: in reverse video, which stands out from plain text
+// at a glance in every colour setting. The console's own look: bright
+// white on black, as the original console drew it (a colour setting only:
+// without colours the highlight is always reversed).
+enum class ScreenLook { kMarked, kConsole };
+
 // The colours a terminal asks for through its environment (the values of
 // NO_COLOR and COLORTERM; null when unset), its type and whether its
 // terminfo entry takes 24-bit colours. GNU screen passes COLORTERM on from
@@ -32,8 +39,12 @@ public:
     // `backgroundErase`: erasing fills with the current background colour
     // (terminfo's bce); without it erased cells take the terminal's own
     // colours, so they are written as blanks where that is not what shows.
-    explicit TerminalRenderer(Colours colours, bool backgroundErase = true)
-        : colours_(colours), backgroundErase_(backgroundErase) { Invalidate(); }
+    explicit TerminalRenderer(Colours colours, bool backgroundErase = true, ScreenLook look = ScreenLook::kMarked)
+        : colours_(colours),
+          backgroundErase_(backgroundErase),
+          reversed_(colours == Colours::kNone || look == ScreenLook::kMarked) {
+        Invalidate();
+    }
 
     // The bytes that bring the terminal from what it shows to the model;
     // empty when nothing visible differs. Afterwards the terminal is taken
@@ -60,6 +71,7 @@ public:
     }
 
     Colours colours() const { return colours_; }
+    bool HighlightReversed() const { return reversed_; }
     // Whether a code point is drawn two cells wide by every terminal. Other
     // glyphs that the console gives two cells (the ambiguous ones) are drawn
     // so that one-cell and two-cell terminals both look right.
@@ -71,6 +83,10 @@ private:
     // How a blank looks when drawn while the terminal uses `attribute`: the
     // bits that show on an empty cell.
     std::uint16_t BlankLook(std::uint16_t attribute) const;
+    // The attribute of the blank second cell of a glyph drawn one cell
+    // wide: reversed with the glyph where the highlight is, so a chosen
+    // target's mark covers both of its cells.
+    std::uint16_t SecondCell(std::uint16_t attribute) const;
     // How a blank cell of the model should look.
     std::uint16_t WantedBlank(std::uint16_t attribute) const;
     void Draw(std::string& out, int x, int y);
@@ -117,6 +133,8 @@ private:
 
     Colours colours_;
     bool backgroundErase_;
+    // The highlight shows in reverse video (a blank never takes it).
+    bool reversed_;
     Cell shown_[kRows][kColumns];
     // The model as the terminal should show it: on a terminal that draws
     // ambiguous glyphs in one cell, their second cell is a blank of its own.

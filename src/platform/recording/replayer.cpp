@@ -76,8 +76,21 @@ struct ReplayState {
 
 ReplayState rp;
 
+// What the replay is doing, in the title: the screen below stays exactly
+// as the game drew it.
+enum class Shown { kPlaying, kPaused, kEnded };
+
+void ShowState(Shown state) {
+    if (rp.headless) return;
+    std::string speed = rp.speed == 1 ? "" : rp.speed == 0 ? " at full speed" : " at " + std::to_string(rp.speed) + "x";
+    ShowTitle(state == Shown::kPlaying  ? "Ranks & Files: replay" + speed + " (Space pauses, Ctrl+C quits)"
+              : state == Shown::kPaused ? "Ranks & Files: replay PAUSED (Space resumes, Ctrl+C quits)"
+                                        : "Ranks & Files: replay ENDED (any key closes)");
+}
+
 [[noreturn]] void Finish() {
     if (!rp.headless) {
+        ShowState(Shown::kEnded);
         // The last screen stays until the player has seen it.
         while (!NativeBackend().keyWaiting()) NativeBackend().sleep(10);
         NativeBackend().readKey();
@@ -94,6 +107,7 @@ void LookAtPlayer() {
     rp.lastLook = Clock::now();
     const Backend& console = NativeBackend();
     if (!console.keyWaiting() || console.readKey() != kSpace) return;
+    ShowState(Shown::kPaused);
     for (;;) {
         if (console.keyWaiting()) {
             if (console.readKey() == kSpace) break;
@@ -101,6 +115,7 @@ void LookAtPlayer() {
             console.sleep(10);
         }
     }
+    ShowState(Shown::kPlaying);
     rp.lastLook = Clock::now();
 }
 
@@ -136,7 +151,10 @@ const SessionEvent* Next() {
     return e;
 }
 
-void Open() { rp.screen->open(); }
+void Open() {
+    rp.screen->open();
+    ShowState(Shown::kPlaying);
+}
 void SetCursorPosition(int x, int y) { rp.screen->setCursorPosition(x, y); }
 void SetAttribute(std::uint16_t attribute) { rp.screen->setAttribute(attribute); }
 void Write(std::string_view bytes) { rp.screen->write(bytes); }

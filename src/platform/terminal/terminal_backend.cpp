@@ -94,12 +94,21 @@ std::int64_t NowNs() {
 std::int64_t NowMs() { return NowNs() / 1'000'000; }
 
 
+// Whether the game set the title (the user's is on the terminal's title stack).
+volatile std::sig_atomic_t titleSet = 0;
+// The game's title, shown again when the terminal is taken back (Ctrl+Z, fg).
+std::string gameTitle;
+
 // Async-signal-safe: puts the terminal back as the game found it.
 void RestoreTerminal() {
     if (!terminalTaken) return;
     terminalTaken = 0;
     int saved = errno;
     WriteAll(kOut, std::string_view(kLeave, sizeof kLeave - 1));
+    if (titleSet) {
+        WriteAll(kOut, "\x1b[23;0t");
+        titleSet = 0;
+    }
     ::tcsetattr(kIn, TCSANOW, &originalModes);
     errno = saved;
 }
@@ -117,6 +126,7 @@ void TakeTerminal() {
     terminalTaken = 1;
     ::tcsetattr(kIn, TCSADRAIN, &raw);
     WriteAll(kOut, std::string_view(kEnter, sizeof kEnter - 1));
+    if (!gameTitle.empty()) ShowTitle(std::string(gameTitle));
     state.drawn.renderer.Invalidate();
 }
 
@@ -463,7 +473,7 @@ void Open() {
 #endif
     state.drawn.renderer = TerminalRenderer(
         ColoursFor(std::getenv("NO_COLOR"), std::getenv("COLORTERM"), facts.term.value_or(""), facts.directColour),
-        facts.backgroundColourErase);
+        facts.backgroundColourErase, ConsoleLook() ? ScreenLook::kConsole : ScreenLook::kMarked);
     InstallHandlers();
     state.opened = true;
     TakeTerminal();
@@ -537,6 +547,16 @@ void Exit(int status) {
 }
 
 }  // namespace terminal
+
+void ShowTitle(std::string_view utf8) {
+    gameTitle = utf8;
+    if (!terminalTaken) return;
+    // The user's title is pushed once, and popped on leaving.
+    std::string out = titleSet ? "\x1b]2;" : "\x1b[22;0t\x1b]2;";
+    titleSet = 1;
+    for (char c : utf8) out += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? ' ' : c;
+    WriteAll(kOut, out + "\x07");
+}
 
 const Backend& NativeBackend() {
     static constexpr Backend kTerminal{terminal::Open,       terminal::SetCursorPosition, terminal::SetAttribute,

@@ -172,7 +172,8 @@ namespace web {
 void Open() {
     SetNarrator(&kNarrator);
     // The widget takes 24-bit colours: the console's own grey and white.
-    state.drawn.renderer = TerminalRenderer(Colours::kExact);
+    state.drawn.renderer =
+        TerminalRenderer(Colours::kExact, true, ConsoleLook() ? ScreenLook::kConsole : ScreenLook::kMarked);
     // xterm.js gives the ambiguous glyphs (■ ● ◎ ...) one cell.
     state.drawn.renderer.SetAmbiguousWidth(1);
     state.drawn.renderer.Invalidate();
@@ -227,6 +228,9 @@ const Backend& NativeBackend() {
                                   web::ReadKey,      web::ClockSeconds,      web::Exit};
     return kWeb;
 }
+
+// The page shows its own heading; a replay does not play in it.
+void ShowTitle(std::string_view) {}
 
 void PrintOut(std::string_view text) { web_printed(0, text.data(), static_cast<int>(text.size())); }
 void PrintError(std::string_view text) { web_printed(1, text.data(), static_cast<int>(text.size())); }

@@ -67,6 +67,9 @@ struct WindowsConsole {
     LARGE_INTEGER frequency{};
     HANDLE timer = nullptr;          // a high-resolution waitable timer, where the system has one
     HANDLE quitEvent = nullptr;      // set with quitRequested, so a wait for input ends at once
+    std::uint16_t attribute = 7;     // the game's, as it set it
+    std::wstring userTitle;          // the window's title before the game changed it
+    bool titleSet = false;
 };
 
 WindowsConsole win;
@@ -107,6 +110,7 @@ void Restore() {
     if (win.codePages.setOutput) SetConsoleOutputCP(win.codePages.restore.output);
     if (win.codePages.setInput) SetConsoleCP(win.codePages.restore.input);
     if (win.timerRaised) timeEndPeriod(1);
+    if (win.titleSet) SetConsoleTitleW(win.userTitle.c_str());
 }
 
 // Ctrl+C and its like end the game as the console would, with the console
@@ -288,12 +292,30 @@ void SetCursorPosition(int x, int y) {
 
 void SetAttribute(std::uint16_t attribute) {
     std::lock_guard<std::recursive_mutex> guard(win.lock);
+    win.attribute = attribute;
     SetConsoleTextAttribute(Output(), attribute);
 }
 
+// The highlight marked (the default look): dark on bright white, blanks
+// left plain, as the terminal renderer draws it.
 void Write(std::string_view bytes) {
     std::lock_guard<std::recursive_mutex> guard(win.lock);
-    WriteAll(Output(), win.joiner.Prepare(bytes));
+    const std::string text = win.joiner.Prepare(bytes);
+    HANDLE h = Output();
+    if ((win.attribute & 8) == 0 || ConsoleLook()) {
+        WriteAll(h, text);
+    } else {
+        const WORD marked = static_cast<WORD>((win.attribute & 0x0F) << 4 | (win.attribute >> 4 & 0x0F));
+        for (std::size_t at = 0; at < text.size();) {
+            const bool blank = text[at] == ' ';
+            std::size_t end = at;
+            while (end < text.size() && (text[end] == ' ') == blank) ++end;
+            SetConsoleTextAttribute(h, blank ? static_cast<WORD>(win.attribute & ~8) : marked);
+            WriteAll(h, std::string_view(text).substr(at, end - at));
+            at = end;
+        }
+        SetConsoleTextAttribute(h, win.attribute);
+    }
     ++win.outputs;
 }
 
@@ -356,6 +378,19 @@ void Exit(int status) {
 }
 
 }  // namespace wincon
+
+void ShowTitle(std::string_view utf8) {
+    std::wstring title(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0)), L' ');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), title.data(), static_cast<int>(title.size()));
+    std::lock_guard<std::recursive_mutex> guard(win.lock);
+    if (!win.titleSet) {
+        wchar_t old[1024] = {};
+        GetConsoleTitleW(old, 1024);
+        win.userTitle = old;
+        win.titleSet = true;
+    }
+    SetConsoleTitleW(title.c_str());
+}
 
 const Backend& NativeBackend() {
     static constexpr Backend kConsole{wincon::Open,       wincon::SetCursorPosition, wincon::SetAttribute,

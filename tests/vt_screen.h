@@ -27,6 +27,7 @@ struct VtQuirks {
     bool noBce = false;              // every erase in the terminal's colours (GNU screen)
     bool topMarginReset = false;     // a bare CSI r resets the top margin alone (pyte)
     bool foreignClear = false;       // the screen cleared in the terminal's colours (pyte)
+    bool wrapThroughMoves = false;   // a pending wrap outlives a move up or down, a backspace takes it (tmux)
 };
 
 class VtScreen {
@@ -79,7 +80,7 @@ public:
                 Escape(s, i);
             } else if (b < 0x20) {
                 if (b == '\r') x = 0;
-                if (b == '\b') unknown += pendingWrap, x = std::max(0, x - 1);
+                if (b == '\b') unknown += pendingWrap, x = pendingWrap && quirks.wrapThroughMoves ? x : std::max(0, x - 1);
                 if (b == '\n' && y == bottom) Scroll(1);
                 else if (b == '\n') y = std::min(kRows - 1, y + 1);
                 pendingWrap = false;
@@ -189,7 +190,7 @@ private:
             } else {
                 y = std::max(0, y - 1);
             }
-            pendingWrap = false;
+            pendingWrap = pendingWrap && quirks.wrapThroughMoves;
             return;
         }
         if (i >= s.size() || s[i] != '[') return void(++unknown);
@@ -248,7 +249,7 @@ private:
         case 'B': y = std::min(kRows - 1, y + n); break;
         default: ++unknown; return;
         }
-        pendingWrap = false;
+        pendingWrap = pendingWrap && quirks.wrapThroughMoves && (f == 'A' || f == 'B' || f == 'd');
     }
 };
 

@@ -43,9 +43,9 @@ const Backend& ActiveBackend();
 // to end, the console closing) calls this once the console is restored:
 // the game's before-exit hook, once, then the recording's last events.
 void RunBeforeExit();
-// The game's before-exit hook alone, and the game goes on: a page that may
-// be closed at any moment keeps what quitting would keep.
-void RunBeforeExitHook();
+// What quitting would keep, kept, and the game goes on (SetBeforeExit's
+// `keep`): a page that may be closed at any moment.
+void KeepAsQuitting();
 // Writes out what the recording still holds (platform/recording).
 void FlushRecording();
 // The farewell line set for Exit, handed over once (a backend's exit

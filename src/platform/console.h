@@ -51,7 +51,9 @@ void SetFarewell(std::string_view text);
 // own thread, at the backend's next call, and then the process ends as it
 // would have without it. The platform calls back here, against the flow of
 // the game, because only the backend knows that the process is about to end.
-// Setting a hook arms it (again).
-void SetBeforeExit(void (*hook)());
+// Setting a hook arms it (again). `keep`, when given, keeps what quitting
+// would keep without quitting: a page that may be closed at any moment
+// calls it where the game reads keys.
+void SetBeforeExit(void (*hook)(), void (*keep)() = nullptr);
 
 }  // namespace rf::platform

@@ -10,6 +10,7 @@ namespace {
 
 const Backend* active = nullptr;
 void (*beforeExit)() = nullptr;
+void (*keepAsQuitting)() = nullptr;
 bool beforeExitRan = false;
 bool consoleLook = false;
 
@@ -18,8 +19,9 @@ bool consoleLook = false;
 void UseBackend(const Backend& backend) { active = &backend; }
 const Backend& ActiveBackend() { return active ? *active : NativeBackend(); }
 
-void SetBeforeExit(void (*hook)()) {
+void SetBeforeExit(void (*hook)(), void (*keep)()) {
     beforeExit = hook;
+    keepAsQuitting = keep;
     beforeExitRan = false;
 }
 
@@ -36,8 +38,8 @@ void RunBeforeExit() {
 void UseConsoleLook(bool console) { consoleLook = console; }
 bool ConsoleLook() { return consoleLook; }
 
-void RunBeforeExitHook() {
-    if (beforeExit && !beforeExitRan) beforeExit();
+void KeepAsQuitting() {
+    if (keepAsQuitting && !beforeExitRan) keepAsQuitting();
 }
 
 void Open() { ActiveBackend().open(); }

@@ -158,7 +158,7 @@ int Play(const Options& options) {
     // Start-up loads the world before the terminal is taken: a game that
     // cannot start (a missing map shows its notice, a console that is no
     // terminal) never writes a file.
-    platform::SetBeforeExit(SaveOnQuit);
+    platform::SetBeforeExit(SaveOnQuit, SaveNow);
     std::string moved;
     if (options.continueGame) moved = ResumeGame(resumed.data);
     else StartUp({options.startMap, options.startX, options.startY, options.level});

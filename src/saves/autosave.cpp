@@ -58,6 +58,8 @@ void SaveAfterBattle() {
 
 void NoteStop() { saveKeeping.stopped = true; }
 
+void SaveNow() { WriteSave(); }
+
 void SaveOnQuit() {
     if (!saveKeeping.unavailable.empty()) {
         platform::PrintError("ranks: this game was not saved: " + Escaped(saveKeeping.unavailable) + "\n");

@@ -22,5 +22,8 @@ void NoteStop();
 // The before-exit hook: saves, and says on standard error where the game
 // is saved and how to resume it (or why it is not saved).
 void SaveOnQuit();
+// What quitting would save, saved, without a word (the page, which may be
+// closed at any moment).
+void SaveNow();
 
 }  // namespace rf

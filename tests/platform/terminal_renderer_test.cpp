@@ -180,6 +180,7 @@ struct Terminals {
             {{.foreignScrolls = true}, true},                     // kitty (were its bce read)
             {{.noBce = true}, false},                             // GNU screen
             {{.topMarginReset = true, .foreignClear = true}, true},  // pyte
+            {{.noBce = true, .wrapThroughMoves = true}, false},      // tmux
         };
         // Widths matter to mlterm's quirk (glyphs of two cells); the others
         // are about colours.

@@ -180,15 +180,16 @@ void TerminalRenderer::MoveTo(std::string& out, int x, int y) {
     };
 
     // After the last column of a terminal as wide as the game the wrap is
-    // pending: a move along the row from there differs between terminals,
-    // one up or down keeps the column.
+    // pending, and what a move does with it differs between terminals: xterm
+    // forgets it on an index, tmux keeps it until a backspace takes it
+    // instead of a column. Only a move to a column says where the cursor is.
     const bool pending = cursorX_ == kColumns && terminalColumns_ == kColumns;
     if (cursorY_ == y) {
         std::string h = along(pending ? -1 : cursorX_);
         if (h.size() < best.size()) best = h;
     } else if (cursorY_ >= 0) {
         int d = y - cursorY_;
-        const int column = pending ? kColumns - 1 : cursorX_;
+        const int column = pending ? -1 : cursorX_;
         // A row down or up by index and reverse index: the scroll region is
         // always the whole screen here, so neither scrolls.
         std::string v = d > 0 ? (d == 1 ? "\x1b" "D" : "\x1b[" + Num(d) + "B")
@@ -335,8 +336,11 @@ int TerminalRenderer::EraseRun(std::string& out, int x, int y) {
     if (count == 0) return 0;
     const bool toStart = x == 0 && end < kColumns && count > 1;
     std::string code = end == kColumns ? "\x1b[K" : toStart ? "\x1b[1K" : count == 1 ? "\x1b[X" : "\x1b[" + Num(count) + "X";
-    // Writing the blanks costs a byte each (and the cursor moves with them).
-    if (code.size() + 1 >= static_cast<std::size_t>(count)) return 0;
+    // Writing the blanks costs a byte each (and the cursor moves with them);
+    // written into the last column they leave a pending wrap, after which
+    // only a move to a column is understood alike (three bytes more).
+    const int pendingWrap = end == kColumns && terminalColumns_ == kColumns ? 3 : 0;
+    if (code.size() + 1 >= static_cast<std::size_t>(count + pendingWrap)) return 0;
     // Where the erase may be done from: an erase to the row's end also from
     // the blanks before x that already look right, one to the row's start
     // also from those after its last cell; the cheapest move wins.

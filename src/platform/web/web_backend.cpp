@@ -127,7 +127,7 @@ void ReadInput() {
 // its records are whole, never halfway through a map change.
 void SaveIfAsked() {
     if (!web_take_save_request()) return;
-    RunBeforeExitHook();
+    KeepAsQuitting();
     web_saved();
 }
 

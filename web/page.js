@@ -25,8 +25,9 @@
   // For the benchmark: every pause and every wait for a key, with its time.
   const timeline = params.has('timeline');
   const touch = navigator.maxTouchPoints > 0 || matchMedia('(pointer: coarse)').matches;
-  // ?look=console: highlights in the console's own bright white, not reversed.
-  const consoleLook = params.get('look') === 'console';
+  // The console's own look (highlights in bright white, not marked): the
+  // switch on the page, remembered, or ?look=console.
+  let consoleLook = params.get('look') === 'console' || localStorage.getItem('ranks-look') === 'console';
 
   const $ = (id) => document.getElementById(id);
 
@@ -572,6 +573,13 @@
   });
 
   $('again').addEventListener('click', () => start());
+  // A change of look goes on with the same game: saved, then continued.
+  $('console-look').checked = consoleLook;
+  $('console-look').addEventListener('change', (event) => {
+    consoleLook = event.target.checked;
+    localStorage.setItem('ranks-look', consoleLook ? 'console' : 'marked');
+    if (game && game.ended === null && game.saveKnown && !game.how.replay) start({ resume: kPlayerFiles + '/' + game.saveName });
+  });
   $('continue').addEventListener('click', () => { if (game.resumable) continueSave(game.resumable); });
 
   // A save names its world: the default one is played as such, any other

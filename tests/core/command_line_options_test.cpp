@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/world_manifest.h"
 #include "program/options.h"
 
 namespace rf {
@@ -99,6 +100,16 @@ TEST(CommandLineOptions, HelpManualAndReadmeNameTheSameOptions) {
     }
     for (const std::string& name : Named(manual, false)) EXPECT_TRUE(table.count(name)) << "the manual names " << name;
     for (const std::string& name : Named(readme, true)) EXPECT_TRUE(table.count(name)) << "the README names " << name;
+}
+
+// The page finds a world's folder by the same data folders as the game.
+TEST(CommandLineOptions, ThePageKnowsTheWorldsDataFolders) {
+    const std::string page = Read(RANKS_SOURCE_DIR "/web/page.js");
+    std::smatch list;
+    ASSERT_TRUE(std::regex_search(page, list, std::regex(R"(const kDataFolders = \[([^\]]*)\];)")));
+    std::string expected;
+    for (std::string_view folder : kDataFolders) expected += (expected.empty() ? "'" : ", '") + std::string(folder) + "'";
+    EXPECT_EQ(list[1].str(), expected);
 }
 
 }  // namespace

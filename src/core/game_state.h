@@ -181,8 +181,8 @@ extern std::int16_t heroPanelLeft;
 extern std::int16_t menuTop;
 
 // Whether the current map's Queen or King mark is on the screen: drawn when
-// the hero enters the map, gone with the redraw after a battle, never drawn
-// at start-up.
+// the hero enters the map (and again after a battle there), never at
+// start-up.
 extern bool pieceMarkOnScreen;
 
 // The world number selects the data files; it never changes.

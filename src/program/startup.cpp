@@ -77,8 +77,9 @@ void MainLoopPass() {
             ClearScreen();
             MoveTo(0, 0);
             DrawFieldScreen();
-            // The redraw leaves the piece mark off, as after every battle.
-            pieceMarkOnScreen = false;
+            // A mark that was on the screen comes back (its strip is open
+            // already); one never shown, as on a start map, stays unshown.
+            if (pieceMarkOnScreen) DrawCurrentPieceMark();
             SaveAfterBattle();
         }
         PollHeroKey();

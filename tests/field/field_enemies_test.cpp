@@ -135,21 +135,26 @@ TEST_F(EncounterTest, ContactAtZeroColumnsNotTwoAndTheFirstOfThreeFought) {
     EXPECT_EQ(At(38, 5) + At(36, 15) + At(38, 15), "△○  ");
 }
 
-// The redraw after a battle leaves the mark off, and a mover crossing its
-// cell does not bring it back; the strip it opened stays open.
-TEST_F(EncounterTest, LastEnemyFoughtAndTheRedrawLeavesThePieceMarkOff) {
+// The redraw after a battle brings back a mark that was on the screen; one
+// never shown (a start map's) stays off, and a mover crossing its cell does
+// not show it.
+TEST_F(EncounterTest, LastEnemyFoughtAndTheRedrawShowsOnlyAMarkThatWasShown) {
     worldInfo.queenMark = {5, 31, 6}, worldInfo.opening = {5, 1, 0};
-    DrawCurrentPieceMark();
-    ASSERT_EQ(At(30, 5), "Ω");
-    SetEnemies({{4, 7, 21, 10}});
-    QueueBattleKeys(7);
-    MainLoopPass();
-    EXPECT_EQ(fieldEnemies.count, 0);
-    ExpectFieldScreen();
-    EXPECT_EQ(At(30, 5), "  ");
-    RestoreFieldCells(29, 5, 4);
-    EXPECT_EQ(At(30, 5), "  ");
-    EXPECT_EQ(Cell(5, 5, 0), ' ');  // the strip stays open
+    for (bool shown : {true, false}) {
+        if (shown) DrawCurrentPieceMark();
+        SetEnemies({{4, 7, 21, 10}});
+        QueueBattleKeys(7);
+        MainLoopPass();
+        EXPECT_EQ(fieldEnemies.count, 0);
+        ExpectFieldScreen();
+        RestoreFieldCells(29, 5, 4);
+        EXPECT_EQ(At(30, 5) + std::to_string(AttrAt(30, 5)), shown ? "Ω15" : "  7");
+        EXPECT_EQ(Cell(5, 5, 0), shown ? ' ' : Cell(5, 5, 0));  // the strip stays as it was
+        ResetGameState();
+        headless::Reset();
+        SetUp();
+        worldInfo.queenMark = {5, 31, 6}, worldInfo.opening = {5, 1, 0};
+    }
 }
 
 // Keys typed during the wipes and the opening were meant for walking: Down

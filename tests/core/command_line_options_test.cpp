@@ -75,9 +75,11 @@ std::set<std::string> Named(const std::string& text, bool onlyGameLines) {
         for (std::size_t p; (p = line.find("\\-")) != std::string::npos;) line.replace(p, 2, "-");
         if (line.find("cmake ") != std::string::npos && !onlyGameLines) continue;
         if (onlyGameLines) {
+            // A usage line goes on in lines of [options] below it.
+            const bool goesOn = line.find_first_not_of(' ') != std::string::npos && line[line.find_first_not_of(' ')] == '[';
             const std::size_t at = line.find("ranks ");
-            if (at == std::string::npos) continue;
-            line = line.substr(at, line.find("&&", at) - at);
+            if (at == std::string::npos && !goesOn) continue;
+            if (at != std::string::npos) line = line.substr(at, line.find("&&", at) - at);
         }
         for (std::sregex_iterator it(line.begin(), line.end(), option), stop; it != stop; ++it) names.insert(it->str());
     }

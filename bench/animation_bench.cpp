@@ -73,7 +73,8 @@ std::vector<Plan> Plans() {
          {{"vertical map change (20 x 30 ms)", {}, {}}}},
         {{"battle", scenario::World::kLevelUpSoon, 8, 10, "", "DDE UU*", false},
          {
-             {"wipes (2 x 20 x 30 ms)", [](const VtScreen& t, const std::string&) { return t.cells[0][0].cp == U'■'; }, Shows("＿＿＿＿＿＿")},
+             {"wipes (2 x 20 x 30 ms)", [](const VtScreen& t, const std::string&) { return t.cells[0][0].cp == U'■'; },
+              Shows("＿＿＿＿＿＿")},
              {"command boxes slide (100 x 1 ms)", Shows("＿＿＿＿＿＿"), Shows("たたかう")},
              {"command labels (4 x 100 ms)", Shows("たたかう"), Shows("Enemy View")},
              {"HP gauge (18 x 30 ms)", RowShows(13, "---+-"), RowShows(14, "HP : ")},
@@ -112,18 +113,16 @@ std::vector<double> Stated(const Plan& p, const std::filesystem::path& world, co
     return out;
 }
 
-double Seconds() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
+double Seconds() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
 
 std::string KeyBytes(char k) {
     switch (k) {
-    case 'R': return "\x1b[C";
-    case 'L': return "\x1b[D";
-    case 'U': return "\x1b[A";
-    case 'D': return "\x1b[B";
-    case 'E': return "\r";
-    default: return std::string(1, k);
+        case 'R': return "\x1b[C";
+        case 'L': return "\x1b[D";
+        case 'U': return "\x1b[A";
+        case 'D': return "\x1b[B";
+        case 'E': return "\r";
+        default: return std::string(1, k);
     }
 }
 
@@ -165,8 +164,8 @@ std::vector<double> Measure(const Plan& p, const std::string& binary, const std:
         }
         if (now - lastOutput < kQuiet) continue;
         // The game waits for a key.
-        bool onField = t.Text().find("_____MiniMap_____") != std::string::npos &&
-                       t.Text().find("Enemy View") == std::string::npos;
+        bool onField =
+            t.Text().find("_____MiniMap_____") != std::string::npos && t.Text().find("Enemy View") == std::string::npos;
         if (battle && fought && onField) break;
         if (battle && !fought) continue;
         if (nextKey < keys.size()) {
@@ -222,8 +221,8 @@ int main(int argc, char** argv) {
             }
             std::sort(m.begin(), m.end());
             double median = m[m.size() / 2];
-            std::printf("| %s | %.0f | %.2f | %.2f | %.2f | %.4f |\n", p.animations[i].name, stated[i], m.front(), median,
-                        m.back(), stated[i] > 0 ? median / stated[i] : 0.0);
+            std::printf("| %s | %.0f | %.2f | %.2f | %.2f | %.4f |\n", p.animations[i].name, stated[i], m.front(),
+                        median, m.back(), stated[i] > 0 ? median / stated[i] : 0.0);
             std::fflush(stdout);
         }
     }

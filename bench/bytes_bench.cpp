@@ -27,9 +27,9 @@
 #include <string>
 
 #include "game_scenarios.h"
+#include "platform/model/terminal_renderer.h"
 #include "text/cp932.h"
 #include "text/utf8.h"
-#include "platform/model/terminal_renderer.h"
 
 namespace {
 
@@ -60,7 +60,7 @@ public:
     long Bytes() {
         set_term(screen_);
         std::fflush(out_);
-        struct stat st{};
+        struct stat st {};
         fstat(fileno(out_), &st);
         return static_cast<long>(st.st_size);
     }
@@ -150,7 +150,9 @@ int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "C.UTF-8");
     const std::filesystem::path world = argv[1];
     const auto scratch = std::filesystem::temp_directory_path() / ("ranks-bytes-" + std::to_string(::getpid()));
-    std::printf("| scenario | frames | ncurses at its best | ours, width unknown | ours, ambiguous 1 cell | ours, 2 cells | unknown / ncurses | 1 cell / ncurses | 2 cells / ncurses | ours, us per frame |\n");
+    std::printf(
+        "| scenario | frames | ncurses at its best | ours, width unknown | ours, ambiguous 1 cell | ours, 2 cells | "
+        "unknown / ncurses | 1 cell / ncurses | 2 cells / ncurses | ours, us per frame |\n");
     std::printf("| --- | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: |\n");
     for (const auto& s : scenario::All()) {
         TerminalRenderer ours[3];
@@ -174,22 +176,28 @@ int main(int argc, char** argv) {
             for (int k = 0; k < 3; ++k) {
                 auto t0 = std::chrono::steady_clock::now();
                 std::string f = ours[k].Frame(m);
-                if (k == 1 && counted) renderNs += std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - t0).count();
+                if (k == 1 && counted)
+                    renderNs += std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - t0).count();
                 if (k == dumped) oursThis = static_cast<long>(f.size());
-                if (k == dumped && dump && counted && frames == dumpFrame && !f.empty()) std::fprintf(stderr, "OURS %zu: %s\n", f.size(), Escaped(f).c_str());
+                if (k == dumped && dump && counted && frames == dumpFrame && !f.empty())
+                    std::fprintf(stderr, "OURS %zu: %s\n", f.size(), Escaped(f).c_str());
                 if (counted) bytes[k] += static_cast<long>(f.size());
                 any = any || !f.empty();
             }
             if (counted && any) ++frames;
             const long before = curses.Bytes();
             curses.Frame(m);
-            if (dump && counted && frames == dumpFrame + 1 && oursThis) std::fprintf(stderr, "NCURSES %ld: %s\n", curses.Bytes() - before, Escaped(curses.Tail(curses.Bytes() - before)).c_str());
-            if (dump && counted && !dumpFrame) std::fprintf(stderr, "frame %ld: ours %ld ncurses %ld\n", frames, oursThis, curses.Bytes() - before);
+            if (dump && counted && frames == dumpFrame + 1 && oursThis)
+                std::fprintf(stderr, "NCURSES %ld: %s\n", curses.Bytes() - before,
+                             Escaped(curses.Tail(curses.Bytes() - before)).c_str());
+            if (dump && counted && !dumpFrame)
+                std::fprintf(stderr, "frame %ld: ours %ld ncurses %ld\n", frames, oursThis, curses.Bytes() - before);
         });
         const long nc = curses.Bytes() - cursesBefore;
         auto ratio = [nc](long a) { return nc > 0 ? static_cast<double>(a) / static_cast<double>(nc) : 0.0; };
-        std::printf("| %s | %ld | %ld | %ld | %ld | %ld | %.2f | %.2f | %.2f | %.0f |\n", s.name, frames, nc, bytes[0], bytes[1],
-                    bytes[2], ratio(bytes[0]), ratio(bytes[1]), ratio(bytes[2]), frames ? renderNs / 1000.0 / static_cast<double>(frames) : 0.0);
+        std::printf("| %s | %ld | %ld | %ld | %ld | %ld | %.2f | %.2f | %.2f | %.0f |\n", s.name, frames, nc, bytes[0],
+                    bytes[1], bytes[2], ratio(bytes[0]), ratio(bytes[1]), ratio(bytes[2]),
+                    frames ? renderNs / 1000.0 / static_cast<double>(frames) : 0.0);
     }
     std::filesystem::remove_all(scratch);
     return 0;

@@ -11,10 +11,10 @@
 #include "core/data_files.h"
 #include "core/game_state.h"
 #include "core/world_folder.h"
-#include "program/startup.h"
 #include "field/hero_movement.h"
 #include "platform/headless/headless.h"
 #include "platform/model/terminal_renderer.h"
+#include "program/startup.h"
 
 namespace {
 

@@ -33,11 +33,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string ranks = std::filesystem::absolute(argv[1]).string();
-    const std::filesystem::path data = std::filesystem::temp_directory_path() / ("ranks-kills-" + std::to_string(::getpid()));
+    const std::filesystem::path data =
+        std::filesystem::temp_directory_path() / ("ranks-kills-" + std::to_string(::getpid()));
     const std::string world = (data / "world").string();
     std::filesystem::create_directories(data);
     std::filesystem::copy(argv[2], world, std::filesystem::copy_options::recursive);
-    for (int m = 1; m <= kMaps; ++m) std::ofstream(data / "world" / WorldFileName({WorldFileKind::kMapForm, m}), std::ios::trunc);
+    for (int m = 1; m <= kMaps; ++m)
+        std::ofstream(data / "world" / WorldFileName({WorldFileKind::kMapForm, m}), std::ios::trunc);
     const int kills = argc > 3 ? std::atoi(argv[3]) : 300;
     ::setenv("XDG_DATA_HOME", data.c_str(), 1);
     const std::string folder = (data / "ranks-and-files").string();
@@ -63,7 +65,8 @@ int main(int argc, char** argv) {
             }
             started = seen.find("MiniMap") != std::string::npos;
             const std::size_t lastField = seen.rfind("MiniMap"), lastBattle = seen.rfind("Enemy View");
-            const bool inBattle = lastBattle != std::string::npos && (lastField == std::string::npos || lastBattle > lastField);
+            const bool inBattle =
+                lastBattle != std::string::npos && (lastField == std::string::npos || lastBattle > lastField);
             ++phases[!started ? 0 : inBattle ? 2 : 1];
             battlesSeen += lastBattle != std::string::npos;
         }
@@ -82,10 +85,12 @@ int main(int argc, char** argv) {
         if (SavesIn(folder).empty() && started) std::printf("kill %d: a started game left no save\n", k);
     }
     const auto saves = SavesIn(folder);
-    std::printf("%d kills (%d in start-up, %d on the field, %d in battle); %d runs saw a battle, the save changed map %d times\n",
-                kills, phases[0], phases[1], phases[2], battlesSeen, mapChangesSeen);
-    std::printf("saves afterwards: %zu; damaged: %d; progress taken back: %d; best: level %lld, exp %lld\n", saves.size(),
-                damaged, takenBack, bestProgress >> 32, bestProgress & 0xFFFFFFFF);
+    std::printf(
+        "%d kills (%d in start-up, %d on the field, %d in battle); %d runs saw a battle, the save changed map %d "
+        "times\n",
+        kills, phases[0], phases[1], phases[2], battlesSeen, mapChangesSeen);
+    std::printf("saves afterwards: %zu; damaged: %d; progress taken back: %d; best: level %lld, exp %lld\n",
+                saves.size(), damaged, takenBack, bestProgress >> 32, bestProgress & 0xFFFFFFFF);
     std::filesystem::remove_all(data);
     return damaged == 0 && takenBack == 0 ? 0 : 1;
 }

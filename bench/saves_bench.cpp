@@ -9,15 +9,15 @@
 #include <string>
 
 #include "core/world_folder.h"
-#include "program/startup.h"
 #include "platform/backend.h"
-#include "platform/headless/headless.h"
 #include "platform/files.h"
+#include "platform/headless/headless.h"
 #include "platform/player_files.h"
 #include "platform/recording.h"
+#include "program/resume.h"
+#include "program/startup.h"
 #include "replay/recording_file.h"
 #include "saves/autosave.h"
-#include "program/resume.h"
 
 namespace {
 
@@ -44,7 +44,8 @@ int main(int argc, char** argv) {
     auto start = Clock::now();
     std::string problem;
     for (int i = 0; i < kWrites; ++i) platform::WriteFileAtomically(path, ComposeSave(save), problem);
-    std::printf("save: %zu bytes, %.2f ms to write atomically (mean of %d)\n", text.size(), MsSince(start) / kWrites, kWrites);
+    std::printf("save: %zu bytes, %.2f ms to write atomically (mean of %d)\n", text.size(), MsSince(start) / kWrites,
+                kWrites);
     std::remove(path.c_str());
 
     for (int i = 3; i < argc; ++i) {

@@ -12,10 +12,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "text/sj_literal.h"
 #include "platform/console.h"
 #include "platform/model/terminal_renderer.h"
 #include "platform/model/virtual_console.h"
+#include "text/sj_literal.h"
 
 using namespace rf;
 using rf::platform::TerminalRenderer;
@@ -39,7 +39,7 @@ void RendererFigures() {
     vc.Reset();
     // A busy battle-like screen: full-width text, ASCII numbers, symbols of ambiguous width.
     const std::string_view pieces[] = {"たたかう"_sj, " HP 123/456 "_sj, "ぼうぎょ"_sj, "●○□△"_sj,
-                                       "アイテム"_sj, " Lv 12 "_sj, "にげる"_sj, "◎Ω×"_sj};
+                                       "アイテム"_sj, " Lv 12 "_sj,      "にげる"_sj,   "◎Ω×"_sj};
     for (int y = 0; y < VirtualConsole::kVisibleRows; ++y) {
         vc.SetCursor(0, y);
         std::size_t i = static_cast<std::size_t>(y);

@@ -6,11 +6,11 @@
 
 #include "core/game_state.h"
 #include "core/world_manifest.h"
-#include "program/startup.h"
 #include "platform/backend.h"
 #include "platform/headless/headless.h"
 #include "platform/recording.h"
 #include "platform/recording/session_events.h"
+#include "program/startup.h"
 #include "support.h"
 
 namespace {
@@ -21,15 +21,16 @@ void WriteWorld() {
     WriteScratchFile(WorldFileName({WorldFileKind::kHero}), "Hero 40 8 6 5 5 8 70 0 1 0 0 0 0 1 5 2 3 3 3 8 4\n");
     for (int k = 0; k < kEnemyKinds; ++k)
         WriteScratchFile(WorldFileName({WorldFileKind::kEnemy, k}),
-                         std::string(kKindNames[k]) + " " + std::to_string(k + 1) + " " + "oxOXQK"[k] + " 0 1 12 6 4 3 3 5 " +
-                             std::to_string(k % 5) + "\n");
+                         std::string(kKindNames[k]) + " " + std::to_string(k + 1) + " " + "oxOXQK"[k] +
+                             " 0 1 12 6 4 3 3 5 " + std::to_string(k % 5) + "\n");
     for (int a = 0; a < kAbilities; ++a)
         WriteScratchFile(WorldFileName({WorldFileKind::kAbility, a}), std::string(kAbilityNames[a]) + " 0 10 90\n");
     std::string blank;
     for (int y = 0; y < 20; ++y) blank += std::string(59, ' ') + "\n";
     for (int n = 1; n <= 9; ++n) {
         WriteScratchFile(WorldFileName({WorldFileKind::kMapForm, n}), blank);
-        WriteScratchFile(WorldFileName({WorldFileKind::kEnemyList, n}), n == 1 ? "2\n1 2 16 6\n2 1 40 12\n" : "1\n3 3 30 10\n");
+        WriteScratchFile(WorldFileName({WorldFileKind::kEnemyList, n}),
+                         n == 1 ? "2\n1 2 16 6\n2 1 40 12\n" : "1\n3 3 30 10\n");
     }
     WriteScratchFile(WorldFileName({WorldFileKind::kWorldInfo}), "7 21 8 9 29 13 9 31 1 1\n");
     WriteScratchFile(WorldFileName({WorldFileKind::kMiniMap}), std::string("mini\n"));

@@ -3,11 +3,11 @@
 #include <cstring>
 
 #include "core/data_files.h"
-#include "core/world_folder.h"
 #include "core/game_state.h"
+#include "core/world_folder.h"
 #include "core/world_manifest.h"
-#include "support.h"
 #include "platform/headless/headless.h"
+#include "support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace rf;

@@ -13,8 +13,8 @@
 
 #include "core/game_state.h"
 #include "core/world_manifest.h"
-#include "program/startup.h"
 #include "platform/headless/headless.h"
+#include "program/startup.h"
 #include "support.h"
 
 namespace {
@@ -35,10 +35,8 @@ const std::size_t kKeysPiece = kStatusCount + rf::kMaps;
 constexpr std::size_t kMaxKeys = 200;
 
 void PlaceFile(const std::string& name, const std::vector<std::string_view>& pieces, std::size_t i) {
-    if (i < pieces.size())
-        rf::fuzz::WriteScratchFile(name, pieces[i]);
-    else
-        rf::fuzz::RemoveScratchFile(name);
+    if (i < pieces.size()) rf::fuzz::WriteScratchFile(name, pieces[i]);
+    else rf::fuzz::RemoveScratchFile(name);
 }
 
 // One key byte: its low nibble picks the key, its high nibble the pause
@@ -78,15 +76,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto pieces = fuzz::SplitAtNul(data, size);
     for (std::size_t i = 0; i < kStatusCount; ++i) PlaceFile(kStatusFiles[i], pieces, i);
     for (int m = 1; m <= kMaps; ++m)
-        PlaceFile(WorldFileName({WorldFileKind::kEnemyList, m}), pieces, kStatusCount + static_cast<std::size_t>(m) - 1);
+        PlaceFile(WorldFileName({WorldFileKind::kEnemyList, m}), pieces,
+                  kStatusCount + static_cast<std::size_t>(m) - 1);
     for (int n = 1; n <= kMaps; ++n) {
         std::size_t i = kKeysPiece + static_cast<std::size_t>(n);
         if (i >= pieces.size()) i = pieces.size() > kKeysPiece + 1 ? pieces.size() - 1 : pieces.size();
         const std::string name = WorldFileName({WorldFileKind::kMapForm, n});
-        if (i < pieces.size())
-            fuzz::WriteScratchFile(name, pieces[i]);
-        else
-            fuzz::WriteScratchFile(name, std::string_view());
+        if (i < pieces.size()) fuzz::WriteScratchFile(name, pieces[i]);
+        else fuzz::WriteScratchFile(name, std::string_view());
     }
     std::int64_t at = 0;
     if (kKeysPiece < pieces.size()) {

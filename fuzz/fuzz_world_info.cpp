@@ -2,8 +2,8 @@
 // the Queen's and King's marks and the opening strip they open stay within
 // the screen and the grid wherever the file puts them.
 #include "core/data_files.h"
-#include "core/world_folder.h"
 #include "core/game_state.h"
+#include "core/world_folder.h"
 #include "core/world_manifest.h"
 #include "field/field_view.h"
 #include "field/map_files.h"

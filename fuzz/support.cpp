@@ -1,6 +1,6 @@
+#include "support.h"
 #include "core/load_log.h"
 #include "core/world_folder.h"
-#include "support.h"
 
 #include <sys/stat.h>
 

@@ -12,8 +12,8 @@
 
 #include "core/game_state.h"
 #include "core/world_folder.h"
-#include "program/startup.h"
 #include "platform/headless/headless.h"
+#include "program/startup.h"
 
 namespace rf::scenario {
 
@@ -22,7 +22,8 @@ namespace rf::scenario {
 // same with the hero one point of experience short of a level.
 enum class World { kNoEnemies, kOnePawn, kLevelUpSoon };
 
-inline void MakeWorld(const std::filesystem::path& from, const std::filesystem::path& to, World kind, int x = 8, int y = 4) {
+inline void MakeWorld(const std::filesystem::path& from, const std::filesystem::path& to, World kind, int x = 8,
+                      int y = 4) {
     std::filesystem::remove_all(to);
     std::filesystem::copy(from, to, std::filesystem::copy_options::recursive);
     for (int n = 1; n <= 9; ++n)
@@ -30,17 +31,18 @@ inline void MakeWorld(const std::filesystem::path& from, const std::filesystem::
             << (n == 1 && kind != World::kNoEnemies ? "1\n1 1 30 10\n" : "0\n");
     // The hero at (x, y), a point short of a level or far from one.
     std::ofstream(to / "Hero_Info" / "Hero_Status_Info.txt", std::ios::binary)
-        << "\x83\x41\x83\x8c\x83\x93\n40 8 6 5 5 8\n" << (kind == World::kLevelUpSoon ? 1 : 70)
-        << " 0 1\n0 0 0 0\n1 5 2 3 3 3\n" << x << " " << y << "\n";
+        << "\x83\x41\x83\x8c\x83\x93\n40 8 6 5 5 8\n"
+        << (kind == World::kLevelUpSoon ? 1 : 70) << " 0 1\n0 0 0 0\n1 5 2 3 3 3\n"
+        << x << " " << y << "\n";
 }
 
 struct Scenario {
     const char* name;
     World world;
-    int heroX, heroY;      // where the hero starts
-    const char* keys;      // before the counted part: R L U D arrows, E Enter, ' ' Space
-    const char* counted;   // the counted part's keys; a '*' after them: Enter whenever asked
-    bool untilBattle;      // the counted part ends when the battle screen shows
+    int heroX, heroY;     // where the hero starts
+    const char* keys;     // before the counted part: R L U D arrows, E Enter, ' ' Space
+    const char* counted;  // the counted part's keys; a '*' after them: Enter whenever asked
+    bool untilBattle;     // the counted part ends when the battle screen shows
 };
 
 inline const std::vector<Scenario>& All() {

@@ -25,7 +25,8 @@ inline std::string Quote(const std::string& s) {
     return out + "'";
 }
 
-inline bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = std::chrono::seconds(3)) {
+inline bool WaitUntil(const std::function<bool()>& condition,
+                      std::chrono::milliseconds timeout = std::chrono::seconds(3)) {
     for (auto end = std::chrono::steady_clock::now() + timeout; !condition();) {
         if (std::chrono::steady_clock::now() > end) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -56,8 +57,9 @@ public:
     bool Start(const std::filesystem::path& workingDir, const std::vector<std::string>& args = {},
                const std::string& program = RANKS_BINARY) {
         // Saved games go to a folder of the session's own.
-        std::string line = "env XDG_DATA_HOME=" + Quote(DataHome().string()) + " sh " + Quote((dir_.Path() / "run.sh").string()) + " " + Quote(dir_.Path().string()) +
-                           " " + Quote(workingDir.string()) + " " + Quote(program);
+        std::string line = "env XDG_DATA_HOME=" + Quote(DataHome().string()) + " sh " +
+                           Quote((dir_.Path() / "run.sh").string()) + " " + Quote(dir_.Path().string()) + " " +
+                           Quote(workingDir.string()) + " " + Quote(program);
         for (const auto& a : args) line += " " + Quote(a);
         Tmux("new-session -d -x 80 -y 25 " + Quote(line));
         return WaitUntil([this] { return Pid() > 0; });
@@ -93,13 +95,12 @@ public:
         return std::stoi(Read("status"));
     }
     // Main screen, visible cursor and the terminal modes as they were.
-    bool TerminalRestored() {
-        return Modes() == "01\n" && !Read("before").empty() && Read("before") == Read("after");
-    }
+    bool TerminalRestored() { return Modes() == "01\n" && !Read("before").empty() && Read("before") == Read("after"); }
 
     std::string Tmux(const std::string& arguments) {
         // Not nested in a tmux the tests may run in; the game needs a UTF-8 locale.
-        std::string command = "env -u TMUX LC_ALL=C.UTF-8 tmux -f /dev/null -L " + socket_ + " " + arguments + " 2>/dev/null";
+        std::string command =
+            "env -u TMUX LC_ALL=C.UTF-8 tmux -f /dev/null -L " + socket_ + " " + arguments + " 2>/dev/null";
         std::string out;
         if (FILE* pipe = ::popen(command.c_str(), "r")) {
             char buffer[4096];
@@ -108,6 +109,7 @@ public:
         }
         return out;
     }
+
 private:
     std::string Read(const std::string& name) const {
         std::stringstream s;
@@ -132,7 +134,8 @@ protected:
         ASSERT_TRUE(WaitUntil([&] { return s.Playing(); }));
     }
     // Ends with `status` (any when empty), the terminal as it was found.
-    void ExpectEnd(TerminalSession& s, std::optional<int> status, std::chrono::seconds timeout = std::chrono::seconds(3)) {
+    void ExpectEnd(TerminalSession& s, std::optional<int> status,
+                   std::chrono::seconds timeout = std::chrono::seconds(3)) {
         auto ended = s.WaitForExit(timeout);
         ASSERT_TRUE(ended.has_value());
         EXPECT_TRUE(!status || *ended == *status) << *ended;

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "core/game_state.h"
-#include "text/sj_literal.h"
 #include "platform/headless/headless.h"
+#include "text/sj_literal.h"
 
 namespace rf::test {
 

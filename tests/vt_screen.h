@@ -12,22 +12,22 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/model/terminal_renderer.h"  // which glyphs are wide
 #include "text/cp932.h"
 #include "text/utf8.h"
-#include "platform/model/terminal_renderer.h"  // which glyphs are wide
 
 namespace rf::test {
 
 // Where real terminals read a sequence otherwise than xterm does.
 struct VtQuirks {
-    bool shortErase = false;         // ECH stops at a glyph of two cells (mlterm)
-    bool rgbAfterReset = false;      // an SGR of 0 then 24-bit colours is ignored whole (mlterm)
-    bool foreignShifts = false;      // ICH and DCH blanks in the terminal's colours (Konsole, qterminal)
-    bool foreignScrolls = false;     // rows scrolled into a region in the terminal's colours (kitty)
-    bool noBce = false;              // every erase in the terminal's colours (GNU screen)
-    bool topMarginReset = false;     // a bare CSI r resets the top margin alone (pyte)
-    bool foreignClear = false;       // the screen cleared in the terminal's colours (pyte)
-    bool wrapThroughMoves = false;   // a pending wrap outlives a move up or down, a backspace takes it (tmux)
+    bool shortErase = false;        // ECH stops at a glyph of two cells (mlterm)
+    bool rgbAfterReset = false;     // an SGR of 0 then 24-bit colours is ignored whole (mlterm)
+    bool foreignShifts = false;     // ICH and DCH blanks in the terminal's colours (Konsole, qterminal)
+    bool foreignScrolls = false;    // rows scrolled into a region in the terminal's colours (kitty)
+    bool noBce = false;             // every erase in the terminal's colours (GNU screen)
+    bool topMarginReset = false;    // a bare CSI r resets the top margin alone (pyte)
+    bool foreignClear = false;      // the screen cleared in the terminal's colours (pyte)
+    bool wrapThroughMoves = false;  // a pending wrap outlives a move up or down, a backspace takes it (tmux)
 };
 
 class VtScreen {
@@ -52,7 +52,9 @@ public:
     // A terminal wider than the game's 80 columns shows what the game sends
     // beyond them, which must stay blank.
     explicit VtScreen(int ambiguousWidth, int width = 80, Quirks q = {})
-        : ambiguous(ambiguousWidth), columns(width), quirks(q) { Clear(); }
+        : ambiguous(ambiguousWidth), columns(width), quirks(q) {
+        Clear();
+    }
 
     int ambiguous;
     int columns;
@@ -80,14 +82,16 @@ public:
                 Escape(s, i);
             } else if (b < 0x20) {
                 if (b == '\r') x = 0;
-                if (b == '\b') unknown += pendingWrap, x = pendingWrap && quirks.wrapThroughMoves ? x : std::max(0, x - 1);
+                if (b == '\b')
+                    unknown += pendingWrap, x = pendingWrap && quirks.wrapThroughMoves ? x : std::max(0, x - 1);
                 if (b == '\n' && y == bottom) Scroll(1);
                 else if (b == '\n') y = std::min(kRows - 1, y + 1);
                 pendingWrap = false;
             } else {
                 int len = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
                 std::uint32_t cp = len == 1 ? b : b & (0x3Fu >> (len - 1));
-                for (int k = 1; k < len && i < s.size(); ++k) cp = cp << 6 | (static_cast<unsigned char>(s[i++]) & 0x3Fu);
+                for (int k = 1; k < len && i < s.size(); ++k)
+                    cp = cp << 6 | (static_cast<unsigned char>(s[i++]) & 0x3Fu);
                 Put(cp, WidthOf(cp));
             }
         }
@@ -212,42 +216,43 @@ private:
             return;
         }
         switch (f) {
-        case 'm': return Sgr(p);
-        case 'n':
-            if (p[0] == 6 && reply) reply("\x1b[" + std::to_string(y + 1) + ";" + std::to_string(x + 1) + "R");
-            return;
-        case 'J':
-            if (p[0] == 2) Clear(quirks.foreignClear);
-            else ++unknown;
-            break;
-        case 'K':
-            if (p[0] == 0) Erase(y, x, columns);
-            else if (p[0] == 1) Erase(y, 0, x + 1);
-            else ++unknown;
-            break;
-        case 'X': {
-            int to = x + n;
-            for (int c = x; quirks.shortErase && c < to && c < columns; ++c)
-                if (cells[y][c].continuation) to = c - 1;
-            Erase(y, x, to);
-            break;
-        }
-        case '@': InsertOrDelete(std::min(n, columns - x), true); break;
-        case 'P': InsertOrDelete(std::min(n, columns - x), false); break;
-        case 'r':
-            top = p[0] > 0 ? p[0] - 1 : 0;
-            if (!quirks.topMarginReset || p.size() > 1) bottom = p.size() > 1 && p[1] > 0 ? std::min(p[1], kRows) - 1 : kRows - 1;
-            if (top >= bottom) top = 0, bottom = kRows - 1;
-            x = y = 0;
-            break;
-        case 'H': y = std::clamp(n, 1, kRows) - 1, x = std::clamp(p.size() > 1 ? p[1] : 1, 1, columns) - 1; break;
-        case 'G': x = std::clamp(n, 1, columns) - 1; break;
-        case 'd': y = std::clamp(n, 1, kRows) - 1; break;
-        case 'C': x = std::min(columns - 1, x + n); break;
-        case 'D': x = std::max(0, x - n); break;
-        case 'A': y = std::max(0, y - n); break;
-        case 'B': y = std::min(kRows - 1, y + n); break;
-        default: ++unknown; return;
+            case 'm': return Sgr(p);
+            case 'n':
+                if (p[0] == 6 && reply) reply("\x1b[" + std::to_string(y + 1) + ";" + std::to_string(x + 1) + "R");
+                return;
+            case 'J':
+                if (p[0] == 2) Clear(quirks.foreignClear);
+                else ++unknown;
+                break;
+            case 'K':
+                if (p[0] == 0) Erase(y, x, columns);
+                else if (p[0] == 1) Erase(y, 0, x + 1);
+                else ++unknown;
+                break;
+            case 'X': {
+                int to = x + n;
+                for (int c = x; quirks.shortErase && c < to && c < columns; ++c)
+                    if (cells[y][c].continuation) to = c - 1;
+                Erase(y, x, to);
+                break;
+            }
+            case '@': InsertOrDelete(std::min(n, columns - x), true); break;
+            case 'P': InsertOrDelete(std::min(n, columns - x), false); break;
+            case 'r':
+                top = p[0] > 0 ? p[0] - 1 : 0;
+                if (!quirks.topMarginReset || p.size() > 1)
+                    bottom = p.size() > 1 && p[1] > 0 ? std::min(p[1], kRows) - 1 : kRows - 1;
+                if (top >= bottom) top = 0, bottom = kRows - 1;
+                x = y = 0;
+                break;
+            case 'H': y = std::clamp(n, 1, kRows) - 1, x = std::clamp(p.size() > 1 ? p[1] : 1, 1, columns) - 1; break;
+            case 'G': x = std::clamp(n, 1, columns) - 1; break;
+            case 'd': y = std::clamp(n, 1, kRows) - 1; break;
+            case 'C': x = std::min(columns - 1, x + n); break;
+            case 'D': x = std::max(0, x - n); break;
+            case 'A': y = std::max(0, y - n); break;
+            case 'B': y = std::min(kRows - 1, y + n); break;
+            default: ++unknown; return;
         }
         pendingWrap = pendingWrap && quirks.wrapThroughMoves && (f == 'A' || f == 'B' || f == 'd');
     }

@@ -17,13 +17,13 @@
 
 #include "core/game_state.h"
 #include "core/world_folder.h"
-#include "program/startup.h"
 #include "platform/backend.h"
 #include "platform/headless/headless.h"
-#include "text/cp932.h"
-#include "text/utf8.h"
 #include "platform/model/terminal_renderer.h"
 #include "platform/model/waiting.h"
+#include "program/startup.h"
+#include "text/cp932.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -113,7 +113,10 @@ int ReadKey() {
 bool QueueKey(const std::string& name) {
     using namespace rf::headless;
     int arrow = name == "Up" ? kUp : name == "Down" ? kDown : name == "Left" ? kLeft : name == "Right" ? kRight : 0;
-    int code = name == "Enter" ? kEnter : name == "Space" ? kSpace : name.size() == 1 ? static_cast<unsigned char>(name[0]) : -1;
+    int code = name == "Enter"    ? kEnter
+               : name == "Space"  ? kSpace
+               : name.size() == 1 ? static_cast<unsigned char>(name[0])
+                                  : -1;
     if (arrow != 0) {
         script.insert(script.end(), {kPrefix, arrow});
     } else if (code >= 0) {

@@ -11,8 +11,8 @@
 #include <string>
 #include <string_view>
 
-#include "text/sj_literal.h"
 #include "platform/console.h"
+#include "text/sj_literal.h"
 
 using namespace rf;
 

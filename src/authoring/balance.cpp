@@ -136,7 +136,7 @@ int StrongestAbility(int level) {
 }
 
 struct MapEnemies {
-    bool loaded = false;  // false: the game stops on entering the map
+    bool loaded = false;            // false: the game stops on entering the map
     std::vector<Encounter> groups;  // in the list's order, as the game clamps them
 };
 
@@ -164,7 +164,8 @@ double Median(std::vector<T> v) {
     if (v.empty()) return 0;
     std::sort(v.begin(), v.end());
     const std::size_t n = v.size();
-    return n % 2 ? static_cast<double>(v[n / 2]) : (static_cast<double>(v[n / 2 - 1]) + static_cast<double>(v[n / 2])) / 2;
+    return n % 2 ? static_cast<double>(v[n / 2])
+                 : (static_cast<double>(v[n / 2 - 1]) + static_cast<double>(v[n / 2])) / 2;
 }
 
 template <typename T>
@@ -248,7 +249,8 @@ private:
         row.experience += hero.exp;
         row.actions.push_back(policy.actions);
         const double wipes = 2.0 * kMapRows * kWipeFrameMs / 1000.0;
-        row.fightSeconds.push_back(static_cast<double>(headless::NowMs()) / 1000.0 + wipes + kPerKeySeconds * policy.keys);
+        row.fightSeconds.push_back(static_cast<double>(headless::NowMs()) / 1000.0 + wipes +
+                                   kPerKeySeconds * policy.keys);
         ++played_;
         const auto now = std::chrono::steady_clock::now();
         if (now - lastReport_ >= std::chrono::seconds(1)) {
@@ -292,11 +294,11 @@ int RunBalance(const BalanceRequest& request) {
     const std::string& dir = request.dir;
     const std::string shown = dir.empty() ? std::string(".") : dir;
     const CheckResult check = CheckWorld(dir);
-    const std::string warning =
-        check.errors == 0 ? ""
-                          : "ranks balance: warning: " + shown + " has " + std::to_string(check.errors) +
-                                (check.errors == 1 ? " error" : " errors") +
-                                " (see ranks check): the battles are played as the game reads the files\n";
+    const std::string warning = check.errors == 0
+                                    ? ""
+                                    : "ranks balance: warning: " + shown + " has " + std::to_string(check.errors) +
+                                          (check.errors == 1 ? " error" : " errors") +
+                                          " (see ranks check): the battles are played as the game reads the files\n";
 
     const platform::Backend& before = platform::ActiveBackend();
     platform::UseBackend(platform::HeadlessBackend());
@@ -314,9 +316,9 @@ int RunBalance(const BalanceRequest& request) {
     }
     if (hero.maxHp <= 0 || !anyEnemy) {
         platform::UseBackend(before);
-        platform::PrintError(std::string("ranks balance: ") +
-                             (hero.maxHp <= 0 ? "the hero has no hit points (see ranks check)\n"
-                                              : "no enemy list of this world holds an enemy\n"));
+        platform::PrintError(std::string("ranks balance: ") + (hero.maxHp <= 0
+                                                                   ? "the hero has no hit points (see ranks check)\n"
+                                                                   : "no enemy list of this world holds an enemy\n"));
         return 2;
     }
 
@@ -416,9 +418,10 @@ int RunBalance(const BalanceRequest& request) {
             }
             const HeroStatus& h = grown[level];
             const double needed = level == startLevel && h.nextExp > fromFile.exp ? h.nextExp - fromFile.exp
-                                  : level == startLevel                         ? 0
-                                                                                : h.nextExp;
-            if (needed > 0 && experience <= 0) never = "no battle at level " + std::to_string(rate) + " brings experience";
+                                  : level == startLevel                           ? 0
+                                                                                  : h.nextExp;
+            if (needed > 0 && experience <= 0)
+                never = "no battle at level " + std::to_string(rate) + " brings experience";
             else if (needed > 0) seconds += time / experience * needed;
             for (int t : {12, 18, 25})
                 if (t == level + 1) target = t, estimates.push_back({t, seconds, never});
@@ -463,7 +466,8 @@ int RunBalance(const BalanceRequest& request) {
             out += std::string(r.map == 1 ? "" : ",") + "\n  {\"map\": " + std::to_string(r.map) +
                    ", \"enemy_list_read\": " + (r.enemies.loaded ? "true" : "false") + ", \"groups\": [";
             for (std::size_t i = 0; i < r.enemies.groups.size(); ++i)
-                out += std::string(i ? ", " : "") + "{\"kind\": " + JsonString(kKindNames[r.enemies.groups[i].kind - 1]) +
+                out += std::string(i ? ", " : "") +
+                       "{\"kind\": " + JsonString(kKindNames[r.enemies.groups[i].kind - 1]) +
                        ", \"group\": " + std::to_string(r.enemies.groups[i].group) + "}";
             out += "], \"level\": " + (r.level > 0 ? std::to_string(r.level) : "null");
             if (r.bestLevel > 0)
@@ -476,11 +480,12 @@ int RunBalance(const BalanceRequest& request) {
         for (int level : measured)
             for (const auto& [e, weight] : weights) {
                 const Row& r = battles.At(level, e);
-                out += std::string(first ? "" : ",") + "\n  {\"level\": " + std::to_string(level) + ", \"kind\": " +
-                       JsonString(kKindNames[e.kind - 1]) + ", \"group\": " + std::to_string(e.group) +
-                       ", \"lists\": " + std::to_string(weight) + ", \"win_rate\": " +
-                       Decimal(static_cast<double>(r.wins) / request.battles, 3) + ", \"median_actions\": " +
-                       Decimal(Median(r.actions)) + ", \"median_fight_s\": " + Decimal(Median(r.fightSeconds)) +
+                out += std::string(first ? "" : ",") + "\n  {\"level\": " + std::to_string(level) +
+                       ", \"kind\": " + JsonString(kKindNames[e.kind - 1]) + ", \"group\": " + std::to_string(e.group) +
+                       ", \"lists\": " + std::to_string(weight) +
+                       ", \"win_rate\": " + Decimal(static_cast<double>(r.wins) / request.battles, 3) +
+                       ", \"median_actions\": " + Decimal(Median(r.actions)) +
+                       ", \"median_fight_s\": " + Decimal(Median(r.fightSeconds)) +
                        ", \"exp_per_battle\": " + Decimal(r.experience / request.battles) + "}";
                 first = false;
             }
@@ -509,7 +514,8 @@ int RunBalance(const BalanceRequest& request) {
           "A typical fight is the median of the battle's game time, the encounter's wipes and " +
           Decimal(kPerKeySeconds) + " s per key pressed.\n\n";
     out += "By map: the lowest level " +
-           (request.levels.empty() ? std::string("(1 to ") + std::to_string(kTopLevel) + ")" : std::string("of --levels")) +
+           (request.levels.empty() ? std::string("(1 to ") + std::to_string(kTopLevel) + ")"
+                                   : std::string("of --levels")) +
            " that wins at least " + Decimal(100 * kWinShare, 0) + "% of the map's battles (each group once)\n";
     out += "map  level  win rate  typical fight  enemy groups\n";
     for (const MapResult& r : results) {
@@ -519,9 +525,11 @@ int RunBalance(const BalanceRequest& request) {
                Padded(fought ? Decimal(r.fight) + " s" : "", 13, true) + "  " + groupsText(r.enemies) + "\n";
     }
     for (int level : searched)
-        if (!missing(level).empty()) out += "  level " + std::to_string(level) + " not played: " + missing(level) + "\n";
+        if (!missing(level).empty())
+            out += "  level " + std::to_string(level) + " not played: " + missing(level) + "\n";
 
-    out += "\nBy enemy group, at each level of " + std::string(request.levels.empty() ? "1, 5, 12, 18, 25" : "--levels") + "\n";
+    out += "\nBy enemy group, at each level of " +
+           std::string(request.levels.empty() ? "1, 5, 12, 18, 25" : "--levels") + "\n";
     out += "level  enemy   group  lists  win rate  median actions  typical fight  exp/battle\n";
     for (int level : rowLevels) {
         if (!missing(level).empty()) {
@@ -532,8 +540,9 @@ int RunBalance(const BalanceRequest& request) {
             const Row& r = battles.At(level, e);
             char line[160];
             std::snprintf(line, sizeof line, "%5d  %-6s  %5d  %5d  %7.1f%%  %14.1f  %11.1f s  %10.1f\n", level,
-                          std::string(kKindNames[e.kind - 1]).c_str(), e.group, weight, 100.0 * r.wins / request.battles,
-                          Median(r.actions), Median(r.fightSeconds), r.experience / request.battles);
+                          std::string(kKindNames[e.kind - 1]).c_str(), e.group, weight,
+                          100.0 * r.wins / request.battles, Median(r.actions), Median(r.fightSeconds),
+                          r.experience / request.battles);
             out += line;
         }
     }

@@ -1,11 +1,14 @@
+#include "authoring/world_check.h"
 #include "core/load_log.h"
 #include "core/world_manifest.h"
 #include "text/escape.h"
-#include "authoring/world_check.h"
 
 #include <algorithm>
 
 #include "authoring/reachability.h"
+#include "battle/attack.h"
+#include "battle/formulas.h"
+#include "console/console.h"
 #include "core/data_files.h"
 #include "core/world_file.h"
 #include "core/world_folder.h"
@@ -15,9 +18,6 @@
 #include "platform/backend.h"
 #include "platform/files.h"
 #include "platform/headless/headless.h"
-#include "battle/attack.h"
-#include "battle/formulas.h"
-#include "console/console.h"
 #include "text/cp932.h"
 
 namespace rf::authoring {
@@ -36,8 +36,8 @@ void Say(const std::string& file, LoadToken at, Severity severity, std::string m
     // One finding per cause: a value already reported at its place (a number that wrapped, say) is not reported again.
     for (const LoadRemark& r : loadLog.remarks)
         if (r.file == file && r.line == at.line && r.column == at.column && r.severity == Severity::kError) return;
-    loadLog.remarks.push_back({file, at.line, at.column, at.byteColumn == 0 ? at.column : at.byteColumn, severity,
-                               std::move(message)});
+    loadLog.remarks.push_back(
+        {file, at.line, at.column, at.byteColumn == 0 ? at.column : at.byteColumn, severity, std::move(message)});
 }
 
 bool WallUnder(int map, int x, int y) { return !StandsFree(map, x, y); }
@@ -74,9 +74,12 @@ void CheckHeroValues() {
     const std::string file = Relative({WorldFileKind::kHero});
     if (Stopped(file) || hero.name[0] == '\0') return;
     auto at = [&](int field) { return TokenAt(file, static_cast<std::size_t>(field)); };
-    auto named = [](int field, long long value) { return "the " + std::string(kHeroFields[field]) + " " + std::to_string(value); };
+    auto named = [](int field, long long value) {
+        return "the " + std::string(kHeroFields[field]) + " " + std::to_string(value);
+    };
     if (hero.maxHp <= 0)
-        Say(file, at(kHeroMaxHp), Severity::kError, named(kHeroMaxHp, hero.maxHp) + ": the hero falls at the first blow that lands");
+        Say(file, at(kHeroMaxHp), Severity::kError,
+            named(kHeroMaxHp, hero.maxHp) + ": the hero falls at the first blow that lands");
     // A defence of 0 or less: the game's own damage rule, run for every kind that fights.
     std::string harmless;
     for (int k = 0; k < 4 && hero.defence <= 0; ++k)
@@ -84,15 +87,20 @@ void CheckHeroValues() {
             harmless += (harmless.empty() ? "the " : ", the ") + std::string(kKindNames[k]);
     if (!harmless.empty())
         Say(file, at(kHeroDefence), Severity::kError,
-            named(kHeroDefence, hero.defence) + " turns every blow of " + harmless + " into 0 damage (a blow never heals)");
+            named(kHeroDefence, hero.defence) + " turns every blow of " + harmless +
+                " into 0 damage (a blow never heals)");
     const struct {
         int field;
         std::int16_t value;
-    } stats[] = {{kHeroAttack, hero.attack}, {kHeroDefence, hero.defence}, {kHeroMagicAttack, hero.magicAttack},
-                 {kHeroMagicDefence, hero.magicDefence}, {kHeroSpeed, hero.speed}};
+    } stats[] = {{kHeroAttack, hero.attack},
+                 {kHeroDefence, hero.defence},
+                 {kHeroMagicAttack, hero.magicAttack},
+                 {kHeroMagicDefence, hero.magicDefence},
+                 {kHeroSpeed, hero.speed}};
     for (const auto& st : stats)
         if (st.value < 0)
-            Say(file, at(st.field), Severity::kWarning, named(st.field, st.value) + " is negative: the game computes with it as written");
+            Say(file, at(st.field), Severity::kWarning,
+                named(st.field, st.value) + " is negative: the game computes with it as written");
     // What the first win makes of the file's level and experience, by the game's own level-ups.
     HeroStatus after = hero;
     WithBattleRandom(1, [&] { return GainLevels(after), 0; });
@@ -105,7 +113,8 @@ void CheckHeroValues() {
                 (level0 ? " (is the line in the order next level's experience, experience, level?)" : ""));
     } else if (hero.level <= 0) {
         Say(file, at(kHeroLevel), Severity::kWarning,
-            named(kHeroLevel, hero.level) + " is below 1: the battle shows \"Lv : " + std::to_string(hero.level) + "\"");
+            named(kHeroLevel, hero.level) + " is below 1: the battle shows \"Lv : " + std::to_string(hero.level) +
+                "\"");
     }
 }
 
@@ -120,7 +129,8 @@ void CheckEnemyValues() {
         if (symbol != kLegendSymbols[k]) {
             std::string also;
             for (int other = 0; other < kEnemyKinds && also.empty(); ++other)
-                if (other != k && (symbol == std::string_view(enemyTable.kinds[other].symbol) || symbol == kLegendSymbols[other]))
+                if (other != k &&
+                    (symbol == std::string_view(enemyTable.kinds[other].symbol) || symbol == kLegendSymbols[other]))
                     also = " (the " + std::string(kKindNames[other]) + "'s symbol)";
             Say(file, at(kEnemySymbol), Severity::kWarning,
                 "the symbol " + Utf8(symbol) + also + " is not the legend's " + Utf8(kLegendSymbols[k]) + " for the " +
@@ -128,11 +138,14 @@ void CheckEnemyValues() {
                     Utf8(kLegendSymbols[k]));
         }
         if (!Fights(k) || Stopped(file)) continue;
-        auto named = [](int field, long long value) { return "the " + std::string(kEnemyFields[field]) + " " + std::to_string(value); };
+        auto named = [](int field, long long value) {
+            return "the " + std::string(kEnemyFields[field]) + " " + std::to_string(value);
+        };
         const int ability = static_cast<int>(&EnemyAbility(e) - abilityTable.abilities);
         if (ability != e.ability)
             Say(file, at(kEnemyAbility), Severity::kError,
-                named(kEnemyAbility, e.ability) + " is not 0 to 4: the game strikes with " + std::string(kAbilityNames[ability]));
+                named(kEnemyAbility, e.ability) + " is not 0 to 4: the game strikes with " +
+                    std::string(kAbilityNames[ability]));
         if (e.maxHp <= 0)
             Say(file, at(kEnemyMaxHp), Severity::kError,
                 named(kEnemyMaxHp, e.maxHp) + ": each of them falls at the first blow that lands");
@@ -144,11 +157,15 @@ void CheckEnemyValues() {
         const struct {
             int field;
             std::int16_t value;
-        } stats[] = {{kEnemyAttack, e.attack}, {kEnemyDefence, e.defence}, {kEnemyMagicAttack, e.magicAttack},
-                     {kEnemyMagicDefence, e.magicDefence}, {kEnemySpeed, e.speed}};
+        } stats[] = {{kEnemyAttack, e.attack},
+                     {kEnemyDefence, e.defence},
+                     {kEnemyMagicAttack, e.magicAttack},
+                     {kEnemyMagicDefence, e.magicDefence},
+                     {kEnemySpeed, e.speed}};
         for (const auto& st : stats)
             if (st.value < 0 && !(st.field == kEnemyAttack && harmless))
-                Say(file, at(st.field), Severity::kWarning, named(st.field, st.value) + " is negative: the game computes with it as written");
+                Say(file, at(st.field), Severity::kWarning,
+                    named(st.field, st.value) + " is negative: the game computes with it as written");
     }
 }
 
@@ -183,12 +200,14 @@ void CheckGaps() {
                 if (runStart < 0) return;
                 const int x = sideways ? (side.key == kKeyRight ? 57 : 0) : runStart;
                 const int y = sideways ? runStart : (side.key == kKeyDown ? kMapRows - 1 : 0);
-                const std::string along = sideways ? (runStart == end - 1 ? "row " + std::to_string(runStart + 1)
-                                                                          : "rows " + std::to_string(runStart + 1) + " to " + std::to_string(end))
-                                                   : "columns " + std::to_string(runStart + 1) + " to " + std::to_string(end + 1);
+                const std::string along =
+                    sideways
+                        ? (runStart == end - 1 ? "row " + std::to_string(runStart + 1)
+                                               : "rows " + std::to_string(runStart + 1) + " to " + std::to_string(end))
+                        : "columns " + std::to_string(runStart + 1) + " to " + std::to_string(end + 1);
                 Say(form, {y + 1, x + 1, 0}, Severity::kWarning,
-                    "the gap in the " + std::string(side.edge) + " at " + along + " meets the wall of map " + std::to_string(n) +
-                        "'s " + side.neighbourEdge + ": " +
+                    "the gap in the " + std::string(side.edge) + " at " + along + " meets the wall of map " +
+                        std::to_string(n) + "'s " + side.neighbourEdge + ": " +
                         (runKind == 1 ? "the hero stands in it and cannot pass" : "the hero passes into the wall"));
                 runStart = -1;
             };
@@ -206,9 +225,11 @@ void CheckGaps() {
                         // Free the neighbour's touching cells and ask again.
                         const WorldGrid before = worldGrid;
                         for (int c = -1; c <= 3; ++c) {
-                            const int gx = OriginColumn(m) + (sideways ? (side.key == kKeyRight ? kMapColumns : -1) : x + c);
+                            const int gx =
+                                OriginColumn(m) + (sideways ? (side.key == kKeyRight ? kMapColumns : -1) : x + c);
                             const int gy = OriginRow(m) + (sideways ? y : (side.key == kKeyDown ? kMapRows : -1));
-                            if (gx >= 0 && gx < WorldGrid::kColumns && gy >= 0 && gy < WorldGrid::kRows && (sideways ? c == 0 : c >= 0 && c <= 1))
+                            if (gx >= 0 && gx < WorldGrid::kColumns && gy >= 0 && gy < WorldGrid::kRows &&
+                                (sideways ? c == 0 : c >= 0 && c <= 1))
                                 worldGrid.cells[gy][gx] = ' ';
                         }
                         int at = x;
@@ -230,7 +251,6 @@ void CheckGaps() {
 }
 
 std::string Cell(int x, int y) { return "(" + std::to_string(x) + ", " + std::to_string(y) + ")"; }
-
 
 // Runs a loader that may end in the missing-file stop; false when it did.
 template <typename F>
@@ -278,7 +298,8 @@ void CheckHeroStart(bool worldInfoRead) {
     // The start cell is the last two numbers of the hero file (tokens 20 and 21).
     if (x != hero.fieldX || y != hero.fieldY)
         Say(file, TokenAt(file, x != hero.fieldX ? 20 : 21), Severity::kError,
-            "the start cell " + Cell(x, y) + " is outside the map (columns 0 to 58, rows 0 to 19): the game puts the hero at " +
+            "the start cell " + Cell(x, y) +
+                " is outside the map (columns 0 to 58, rows 0 to 19): the game puts the hero at " +
                 Cell(hero.fieldX, hero.fieldY));
     else if (worldInfoRead && WallUnder(hero.mapNumber, hero.fieldX, hero.fieldY))
         Say(file, TokenAt(file, 20), Severity::kError,
@@ -295,7 +316,8 @@ void CheckMarks() {
     for (const Mark& m : marks) {
         if (!IsMapNumber(m.mark.map)) {
             Say(file, TokenAt(file, m.token), Severity::kWarning,
-                std::string(m.who) + "'s map " + std::to_string(m.mark.map) + " is not 1 to 9: the mark is never shown");
+                std::string(m.who) + "'s map " + std::to_string(m.mark.map) +
+                    " is not 1 to 9: the mark is never shown");
             continue;
         }
         const bool onField = m.mark.x >= 1 && m.mark.x - 1 <= kLastHeroColumn && m.mark.y >= 1 && m.mark.y <= kMapRows;
@@ -322,8 +344,8 @@ void CheckMarks() {
         when += " or map " + std::to_string(worldInfo.kingMark.map);
     Say(file, TokenAt(file, 6), Severity::kNote,
         "the strip opens rows 1 and 2 of map " + std::to_string(s.map) + ", columns " +
-            std::to_string(std::max(1, static_cast<int>(s.x))) + " to " + std::to_string(std::min(60, s.x + 9)) +
-            " (" + std::to_string(freed) + " wall cells freed), " + when);
+            std::to_string(std::max(1, static_cast<int>(s.x))) + " to " + std::to_string(std::min(60, s.x + 9)) + " (" +
+            std::to_string(freed) + " wall cells freed), " + when);
 }
 
 void CheckReach(const FieldEnemyList (&lists)[10], const bool (&listRead)[10]) {
@@ -411,7 +433,9 @@ CheckResult CheckWorld(const std::string& dir) {
         return a.line != b.line ? a.line < b.line : a.column < b.column;
     });
     for (const LoadRemark& r : result.remarks)
-        (r.severity == Severity::kError ? result.errors : r.severity == Severity::kWarning ? result.warnings : result.notes)++;
+        (r.severity == Severity::kError     ? result.errors
+         : r.severity == Severity::kWarning ? result.warnings
+                                            : result.notes)++;
     loadLog.enabled = false;
     platform::UseBackend(before);
     return result;
@@ -439,19 +463,24 @@ std::string ShowMap(int map) {
         }
     auto put = [&](std::string_view symbol, int x, int y) {
         if (y < 0 || y >= kMapRows || x < 0 || x >= kMapColumns) return;
-        rows[y].replace(static_cast<std::size_t>(x), std::min(symbol.size(), rows[y].size() - static_cast<std::size_t>(x)), symbol);
+        rows[y].replace(static_cast<std::size_t>(x),
+                        std::min(symbol.size(), rows[y].size() - static_cast<std::size_t>(x)), symbol);
     };
     for (int i = 0; listRead && i < fieldEnemies.count; ++i)
         if (!IsEmptyEntry(fieldEnemies.entries[i]))
             put(EnemySymbolOf(fieldEnemies.entries[i].kind), fieldEnemies.entries[i].x, fieldEnemies.entries[i].y);
-    if (worldInfo.queenMark.map == map) put(kLegendSymbols[kQueen - 1], worldInfo.queenMark.x - 1, worldInfo.queenMark.y - 1);
-    if (worldInfo.kingMark.map == map) put(kLegendSymbols[kKing - 1], worldInfo.kingMark.x - 1, worldInfo.kingMark.y - 1);
+    if (worldInfo.queenMark.map == map)
+        put(kLegendSymbols[kQueen - 1], worldInfo.queenMark.x - 1, worldInfo.queenMark.y - 1);
+    if (worldInfo.kingMark.map == map)
+        put(kLegendSymbols[kKing - 1], worldInfo.kingMark.x - 1, worldInfo.kingMark.y - 1);
     // The frame: where a step over the edge leads into the neighbour (^ v < >).
     std::string top(kMapColumns, '-'), bottom(kMapColumns, '-');
     std::string left(kMapRows, '|'), right(kMapRows, '|');
     for (int x = 0; x <= kLastHeroColumn; ++x) {
         // Where the hero can stand on the edge and the step leaves the map.
-        auto leaves = [&](int key, int cx, int cy) { return !WallUnder(map, cx, cy) && TestStep(key, cx, cy) == kStepLeavesMap; };
+        auto leaves = [&](int key, int cx, int cy) {
+            return !WallUnder(map, cx, cy) && TestStep(key, cx, cy) == kStepLeavesMap;
+        };
         if (IsMapNumber(map - 3) && leaves(kKeyUp, x, 0)) top[x] = top[x + 1] = '^';
         if (IsMapNumber(map + 3) && leaves(kKeyDown, x, kMapRows - 1)) bottom[x] = bottom[x + 1] = 'v';
         if (x == 0)
@@ -462,12 +491,15 @@ std::string ShowMap(int map) {
     }
     hero.mapNumber = start;
     platform::UseBackend(before);
-    std::string out = "Map " + std::to_string(map) + " as the game reads it (" + Relative({WorldFileKind::kMapForm, map}) +
-                      "): . a free cell the hero can reach from the start, a blank one he cannot, ? a control character;\n"
-                      "the enemies and the piece marks where they stand; ^ v < > the passages to the next maps.\n";
+    std::string out =
+        "Map " + std::to_string(map) + " as the game reads it (" + Relative({WorldFileKind::kMapForm, map}) +
+        "): . a free cell the hero can reach from the start, a blank one he cannot, ? a control character;\n"
+        "the enemies and the piece marks where they stand; ^ v < > the passages to the next maps.\n";
     if (!listRead) out += "(its enemy list is missing: the game stops on entering this map)\n";
-    out += "    " + std::string("0         1         2         3         4         5         ").substr(0, kMapColumns) + "\n";
-    out += "    " + std::string("0123456789012345678901234567890123456789012345678901234567890").substr(0, kMapColumns) + "\n";
+    out += "    " + std::string("0         1         2         3         4         5         ").substr(0, kMapColumns) +
+           "\n";
+    out += "    " +
+           std::string("0123456789012345678901234567890123456789012345678901234567890").substr(0, kMapColumns) + "\n";
     out += "   +" + top + "+\n";
     for (int y = 0; y < kMapRows; ++y) {
         const std::string number = std::to_string(y);
@@ -478,18 +510,21 @@ std::string ShowMap(int map) {
 }
 
 std::string FormatCheck(const CheckResult& result, const std::string& dir, ReportFormat format, bool notes) {
-    const std::string prefix = dir.empty() || dir.ends_with('/') || dir.back() == platform::PathSeparator() ? dir : dir + "/";
+    const std::string prefix =
+        dir.empty() || dir.ends_with('/') || dir.back() == platform::PathSeparator() ? dir : dir + "/";
     std::string out;
     for (const LoadRemark& r : result.remarks) {
         if (r.severity == Severity::kNote && !notes) continue;
-        const char* kind = r.severity == Severity::kError ? "error" : r.severity == Severity::kWarning ? "warning" : "note";
+        const char* kind = r.severity == Severity::kError     ? "error"
+                           : r.severity == Severity::kWarning ? "warning"
+                                                              : "note";
         if (format == ReportFormat::kJson)
             out += "{\"file\": " + JsonString(prefix + r.file) + ", \"line\": " + std::to_string(r.line) +
                    ", \"column\": " + std::to_string(r.column) + ", \"byte_column\": " + std::to_string(r.byteColumn) +
                    ", \"severity\": \"" + kind + "\", \"message\": " + JsonString(r.message) + "}\n";
         else
-            out += Escaped(prefix + r.file) + ":" + std::to_string(r.line) + ":" + std::to_string(r.column) + ": " + kind +
-                   ": " + r.message + "\n";
+            out += Escaped(prefix + r.file) + ":" + std::to_string(r.line) + ":" + std::to_string(r.column) + ": " +
+                   kind + ": " + r.message + "\n";
     }
     if (format == ReportFormat::kJson) return out;
     auto count = [](int n, const char* what) { return std::to_string(n) + " " + what + (n == 1 ? "" : "s"); };

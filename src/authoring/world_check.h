@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "core/game_state.h"
 #include "authoring/report.h"
+#include "core/game_state.h"
 #include "core/load_log.h"
 
 namespace rf::authoring {

@@ -8,13 +8,15 @@
 #include "console/console.h"
 #include "console/message_window.h"
 #include "console/status_display.h"
-#include "text/sj_literal.h"
 #include "platform/console.h"
+#include "text/sj_literal.h"
 
 namespace rf {
 namespace {
 
-std::uint32_t ClockSeed() { return static_cast<std::uint32_t>(static_cast<std::uint64_t>(platform::ClockSeconds()) & 0xFFFFFFFFu); }
+std::uint32_t ClockSeed() {
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(platform::ClockSeconds()) & 0xFFFFFFFFu);
+}
 
 }  // namespace
 

@@ -6,9 +6,9 @@
 #include "console/battle_screen.h"
 #include "console/console.h"
 #include "console/message_window.h"
-#include "text/sj_literal.h"
 #include "items/items.h"
 #include "items/menus.h"
+#include "text/sj_literal.h"
 
 namespace rf {
 namespace {
@@ -106,8 +106,7 @@ int BattleCommandLoop(EnemyStatus& enemy) {
                     if (r != -1) return r;
                     break;
                 }
-                default:
-                    break;
+                default: break;
             }
         }
     }

@@ -37,7 +37,8 @@ std::int16_t HeroDamage(const HeroStatus& h, const EnemyStatus& e, const Ability
     int spread = SpreadTerm(h.level);
     int base = h.attack * a.power + a.accuracy;
     double t1 = static_cast<double>(base) / NonZero(static_cast<int>(e.defence));
-    double t2 = static_cast<double>(h.exp) / static_cast<double>(NonZero(static_cast<long long>(e.defence) * e.magicDefence));
+    double t2 =
+        static_cast<double>(h.exp) / static_cast<double>(NonZero(static_cast<long long>(e.defence) * e.magicDefence));
     return Cut16(Trunc(t1 + t2 + spread));
 }
 
@@ -46,19 +47,19 @@ std::int16_t EnemyDamage(const HeroStatus& h, const EnemyStatus& e, const Abilit
     int base = e.attack * a.power + a.accuracy;
     double t1 = static_cast<double>(base) / NonZero(static_cast<int>(h.defence));
     std::uint32_t g = h.exp * 2u / 3u;
-    double t2 = static_cast<double>(g) / static_cast<double>(NonZero(static_cast<long long>(h.defence) * h.magicDefence));
+    double t2 =
+        static_cast<double>(g) / static_cast<double>(NonZero(static_cast<long long>(h.defence) * h.magicDefence));
     return Cut16(Trunc(t1 + t2 + spread));
 }
 
 int EvadeCheck(int defenderSpeed, int attackerSpeed, int accuracy) {
     std::int16_t d = Cut16(defenderSpeed + defenderSpeed / 2 + Mod(DrawBattleRandom(), defenderSpeed + 1));
-    std::int16_t hit = Cut16(static_cast<long long>(attackerSpeed) * accuracy + Mod(DrawBattleRandom(), attackerSpeed + 1));
+    std::int16_t hit =
+        Cut16(static_cast<long long>(attackerSpeed) * accuracy + Mod(DrawBattleRandom(), attackerSpeed + 1));
     return d > hit ? 1 : 0;
 }
 
-std::int16_t FleeWeight(const EnemyStatus& e, int remaining) {
-    return Cut16(Trunc(e.speed * (remaining * 3.0 / 4.0)));
-}
+std::int16_t FleeWeight(const EnemyStatus& e, int remaining) { return Cut16(Trunc(e.speed * (remaining * 3.0 / 4.0))); }
 
 int FleeCheck(int heroSpeed, int fleeWeight, int level) {
     std::int16_t p = Cut16(2LL * heroSpeed * level + Mod(DrawBattleRandom(), heroSpeed + 1));
@@ -72,7 +73,8 @@ std::int16_t KillExperience(const EnemyStatus& e) {
 }
 
 std::uint16_t VictoryExperience(std::int16_t killExperience, const BattleState& b) {
-    auto e = static_cast<std::uint16_t>(static_cast<std::uint16_t>(killExperience) * static_cast<std::uint16_t>(b.defeatedCount));
+    auto e = static_cast<std::uint16_t>(static_cast<std::uint16_t>(killExperience) *
+                                        static_cast<std::uint16_t>(b.defeatedCount));
     if (b.actionCount >= 40) {
         int q = b.actionCount / 10;
         e = static_cast<std::uint16_t>(Trunc(e / (q * 1.1 / 4.0)));

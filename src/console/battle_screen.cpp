@@ -123,11 +123,27 @@ void DrawFormation(const EnemyStatus& enemy, int n) {
     switch (n) {
         case 1: row(11, 3, 1, ""); break;
         case 2: row(9, 3, 2, "  "); break;
-        case 3: row(9, 2, 2, "  "); row(11, 4, 1, ""); break;
-        case 4: row(9, 2, 2, "  "); row(9, 4, 2, "  "); break;
-        case 5: row(8, 2, 2, "    "); row(11, 3, 1, ""); row(8, 4, 2, "    "); break;
-        case 6: row(7, 2, 3, "  "); row(7, 4, 3, "  "); break;
-        default: row(5, 2, 4, "  "); row(7, 4, 3, "  "); break;
+        case 3:
+            row(9, 2, 2, "  ");
+            row(11, 4, 1, "");
+            break;
+        case 4:
+            row(9, 2, 2, "  ");
+            row(9, 4, 2, "  ");
+            break;
+        case 5:
+            row(8, 2, 2, "    ");
+            row(11, 3, 1, "");
+            row(8, 4, 2, "    ");
+            break;
+        case 6:
+            row(7, 2, 3, "  ");
+            row(7, 4, 3, "  ");
+            break;
+        default:
+            row(5, 2, 4, "  ");
+            row(7, 4, 3, "  ");
+            break;
     }
 }
 
@@ -172,9 +188,7 @@ void DrawBanner(BannerKind kind, const EnemyStatus* enemy, int origin) {
         WriteAt(b + 1, 9, "／　　　　  　　　　／"_sj);
     }
     switch (kind) {
-        case BannerKind::EnemyAttack:
-            WriteAt(b + 8, 9, "敵の攻撃"_sj);
-            break;
+        case BannerKind::EnemyAttack: WriteAt(b + 8, 9, "敵の攻撃"_sj); break;
         case BannerKind::HeroName: {
             std::string_view name = FixedText(hero.name);
             WriteAt(b + 11 - static_cast<int>(name.size() / 2), 9, name);
@@ -184,7 +198,10 @@ void DrawBanner(BannerKind kind, const EnemyStatus* enemy, int origin) {
             if (enemy == nullptr) break;
             int x = -1;
             switch (enemy->kind) {
-                case kPawn: case kKnight: case kRook: case kKing: x = b + 9; break;
+                case kPawn:
+                case kKnight:
+                case kRook:
+                case kKing: x = b + 9; break;
                 case kQueen: x = b + 8; break;
                 case kBishop: x = b + 7; break;
                 default: break;

@@ -7,8 +7,8 @@
 
 namespace rf {
 
-inline constexpr int kMessageTop = 13;      // row of line 1
-inline constexpr int kMessageWidth = 51;    // cells per line
+inline constexpr int kMessageTop = 13;    // row of line 1
+inline constexpr int kMessageWidth = 51;  // cells per line
 inline constexpr int kTypingDelayMs = 50;
 
 // Moves the history one slot down; slot 0 then takes the new text.

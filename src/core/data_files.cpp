@@ -3,12 +3,12 @@
 #include <cstring>
 
 #include "core/load_log.h"
+#include "core/token_reader.h"
+#include "core/world_folder.h"
 #include "core/world_manifest.h"
 #include "platform/console.h"
 #include "platform/files.h"
 #include "text/sj_literal.h"
-#include "core/token_reader.h"
-#include "core/world_folder.h"
 
 namespace rf {
 namespace {
@@ -25,10 +25,9 @@ bool ReadName(TokenReader& reader, char (&field)[N], const char* what = "name") 
     }
     const std::string_view cut = token->substr(0, WholeCharacters(*token, N - 1));
     if (Remarking() && cut.size() < token->size())
-        Remark(reader.File(), reader.TokenStart() + cut.size(), Severity::kError, "the " + std::string(what) + " is " + std::to_string(token->size()) +
-                                            " bytes, longer than the " + std::to_string(N - 1) +
-                                            " its field holds: the game keeps the first " +
-                                            std::to_string(cut.size()));
+        Remark(reader.File(), reader.TokenStart() + cut.size(), Severity::kError,
+               "the " + std::string(what) + " is " + std::to_string(token->size()) + " bytes, longer than the " +
+                   std::to_string(N - 1) + " its field holds: the game keeps the first " + std::to_string(cut.size()));
     std::memset(field, 0, N);
     std::memcpy(field, cut.data(), cut.size());
     return true;

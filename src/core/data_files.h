@@ -10,20 +10,52 @@
 namespace rf {
 
 // The fields of each status file in their order, as the tools name them.
-inline constexpr std::string_view kHeroFields[] = {
-    "name",         "max HP",         "attack",          "defence",         "magic attack",     "magic defence",
-    "speed",        "next level's experience", "experience", "level",     "reserved number",  "reserved number",
-    "reserved number", "reserved number", "potion's item number", "potion count", "protein's item number",
-    "protein count", "buckler's item number", "buckler count", "start column", "start row"};
+inline constexpr std::string_view kHeroFields[] = {"name",
+                                                   "max HP",
+                                                   "attack",
+                                                   "defence",
+                                                   "magic attack",
+                                                   "magic defence",
+                                                   "speed",
+                                                   "next level's experience",
+                                                   "experience",
+                                                   "level",
+                                                   "reserved number",
+                                                   "reserved number",
+                                                   "reserved number",
+                                                   "reserved number",
+                                                   "potion's item number",
+                                                   "potion count",
+                                                   "protein's item number",
+                                                   "protein count",
+                                                   "buckler's item number",
+                                                   "buckler count",
+                                                   "start column",
+                                                   "start row"};
 enum HeroField : int {
-    kHeroMaxHp = 1, kHeroAttack, kHeroDefence, kHeroMagicAttack, kHeroMagicDefence, kHeroSpeed, kHeroNextExp, kHeroExp,
-    kHeroLevel, kHeroStartColumn = 20, kHeroStartRow
+    kHeroMaxHp = 1,
+    kHeroAttack,
+    kHeroDefence,
+    kHeroMagicAttack,
+    kHeroMagicDefence,
+    kHeroSpeed,
+    kHeroNextExp,
+    kHeroExp,
+    kHeroLevel,
+    kHeroStartColumn = 20,
+    kHeroStartRow
 };
-inline constexpr std::string_view kEnemyFields[] = {"name",    "kind number", "symbol",       "reserved number",
-                                                    "target",  "max HP",      "attack",       "defence",
-                                                    "magic attack", "magic defence", "speed", "ability"};
+inline constexpr std::string_view kEnemyFields[] = {"name",         "kind number",   "symbol", "reserved number",
+                                                    "target",       "max HP",        "attack", "defence",
+                                                    "magic attack", "magic defence", "speed",  "ability"};
 enum EnemyField : int {
-    kEnemySymbol = 2, kEnemyMaxHp = 5, kEnemyAttack, kEnemyDefence, kEnemyMagicAttack, kEnemyMagicDefence, kEnemySpeed,
+    kEnemySymbol = 2,
+    kEnemyMaxHp = 5,
+    kEnemyAttack,
+    kEnemyDefence,
+    kEnemyMagicAttack,
+    kEnemyMagicDefence,
+    kEnemySpeed,
     kEnemyAbility
 };
 inline constexpr std::string_view kAbilityFields[] = {"name", "reserved number", "power", "accuracy"};

@@ -33,7 +33,7 @@ struct SaveKeeping {
     bool defaultWorld = false;      // the world installed with the game
     std::string world;              // the world as the save names it
     std::string worldDigest;
-    std::int64_t startedAt = 0;     // when the game was begun
+    std::int64_t startedAt = 0;  // when the game was begun
 };
 
 extern SaveKeeping saveKeeping;

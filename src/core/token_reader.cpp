@@ -22,7 +22,8 @@ bool Fits(std::string_view token, long long low, long long high) {
 // "the speed 99999" for a named field, else "this number".
 std::string Called(const TokenReader& reader) {
     const std::string_view name = reader.FieldName();
-    return name.empty() ? std::string("this number") : "the " + std::string(name) + " " + std::string(reader.LastToken());
+    return name.empty() ? std::string("this number")
+                        : "the " + std::string(name) + " " + std::string(reader.LastToken());
 }
 
 template <typename Field>
@@ -33,22 +34,24 @@ bool ReadNumber(TokenReader& reader, Field& field, const char* width) {
         if (Remarking()) {
             loadLog.stopped.push_back(reader.File().name);
             const std::string_view before = reader.PreviousFieldName();
-            const std::string what = reader.FieldName().empty() ? std::string("a number")
-                                                                : "the " + std::string(reader.FieldName()) + " (a number)";
-            reader.Remark(Severity::kError,
-                          !token.empty()
-                              ? what + " was expected here: reading stops, and this field and the ones after it are not read" +
-                                    (before == "name" || before == "symbol" ? "; a " + std::string(before) + " holds no blank" : "")
-                              : "the file ends after " + std::to_string(reader.NumbersRead()) +
-                                    " numbers: the fields after them are not read" +
-                                    (reader.FieldName().empty() ? "" : ", from the " + std::string(reader.FieldName()) + " on"));
+            const std::string what = reader.FieldName().empty()
+                                         ? std::string("a number")
+                                         : "the " + std::string(reader.FieldName()) + " (a number)";
+            reader.Remark(
+                Severity::kError,
+                !token.empty()
+                    ? what + " was expected here: reading stops, and this field and the ones after it are not read" +
+                          (before == "name" || before == "symbol" ? "; a " + std::string(before) + " holds no blank"
+                                                                  : "")
+                    : "the file ends after " + std::to_string(reader.NumbersRead()) +
+                          " numbers: the fields after them are not read" +
+                          (reader.FieldName().empty() ? "" : ", from the " + std::string(reader.FieldName()) + " on"));
         }
         return false;
     }
     field = static_cast<Field>(static_cast<std::make_unsigned_t<Field>>(*v));
-    if (Remarking() &&
-        !Fits(token, static_cast<long long>(std::numeric_limits<Field>::min()),
-              static_cast<long long>(std::numeric_limits<Field>::max())))
+    if (Remarking() && !Fits(token, static_cast<long long>(std::numeric_limits<Field>::min()),
+                             static_cast<long long>(std::numeric_limits<Field>::max())))
         reader.Remark(Severity::kError, Called(reader) + " does not fit in " + std::string(width) +
                                             ": the game reads it as " + std::to_string(field));
     return true;
@@ -78,11 +81,15 @@ std::optional<std::string_view> TokenReader::Next() {
 std::string_view TokenReader::LastToken() const { return std::string_view(file_.bytes).substr(start_, pos_ - start_); }
 
 std::string_view TokenReader::FieldName() const {
-    return tokens_ >= 1 && static_cast<std::size_t>(tokens_) <= names_.size() ? names_[static_cast<std::size_t>(tokens_ - 1)] : "";
+    return tokens_ >= 1 && static_cast<std::size_t>(tokens_) <= names_.size()
+               ? names_[static_cast<std::size_t>(tokens_ - 1)]
+               : "";
 }
 
 std::string_view TokenReader::PreviousFieldName() const {
-    return tokens_ >= 2 && static_cast<std::size_t>(tokens_ - 1) <= names_.size() ? names_[static_cast<std::size_t>(tokens_ - 2)] : "";
+    return tokens_ >= 2 && static_cast<std::size_t>(tokens_ - 1) <= names_.size()
+               ? names_[static_cast<std::size_t>(tokens_ - 2)]
+               : "";
 }
 
 void TokenReader::Remark(Severity severity, std::string message) const {

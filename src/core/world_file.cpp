@@ -13,7 +13,8 @@ namespace {
 
 std::string Hex(std::uint32_t value, int digits) {
     std::string out(static_cast<std::size_t>(digits), '0');
-    for (int i = digits - 1; i >= 0; --i, value >>= 4) out[static_cast<std::size_t>(i)] = "0123456789ABCDEF"[value & 15];
+    for (int i = digits - 1; i >= 0; --i, value >>= 4)
+        out[static_cast<std::size_t>(i)] = "0123456789ABCDEF"[value & 15];
     return out;
 }
 
@@ -117,8 +118,7 @@ WorldFile ReadWorldFile(const std::string& path, std::size_t usable) {
                                file.bytes.begin();
         Remark(file, at, Severity::kWarning,
                "the file seems to be Latin-1 (ISO 8859-1): the game reads it as code page 932 and shows \"" +
-                   Cp932ToUtf8(file.bytes.substr(at - std::min<std::size_t>(at, 2), 5)) +
-                   "\" here; save it as UTF-8");
+                   Cp932ToUtf8(file.bytes.substr(at - std::min<std::size_t>(at, 2), 5)) + "\" here; save it as UTF-8");
     } else if (!file.utf8) {
         for (std::size_t at : InvalidCp932(file.bytes)) {
             const auto b = static_cast<unsigned char>(file.bytes[at]);
@@ -149,7 +149,8 @@ std::string ProblemSaid(const WorldFile& file) {
         if (std::find(names.begin(), names.end(), part) == names.end()) {
             for (const std::string& name : names)
                 if (lower(name) == lower(part))
-                    return said + " (there is " + shown + name + ": names are case-sensitive, did you mean " + part + "?)";
+                    return said + " (there is " + shown + name + ": names are case-sensitive, did you mean " + part +
+                           "?)";
             return said;
         }
         folder = path;
@@ -180,7 +181,8 @@ LoadToken PositionIn(const WorldFile& file, std::size_t offset) {
             ++at.column;
         }
     }
-    const std::string_view before = std::string_view(bytes).substr(lineStart, std::min(offset, bytes.size()) - lineStart);
+    const std::string_view before =
+        std::string_view(bytes).substr(lineStart, std::min(offset, bytes.size()) - lineStart);
     at.byteColumn = 1 + static_cast<int>(file.utf8 ? Cp932ToUtf8(before).size() : before.size());
     return at;
 }

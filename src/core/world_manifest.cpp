@@ -1,6 +1,5 @@
 #include "core/world_manifest.h"
 
-
 namespace rf {
 
 std::string WorldFileName(WorldFileId file, int worldNumber) {

@@ -12,13 +12,13 @@
 namespace rf {
 
 enum class WorldFileKind {
-    kHero,        // Hero_Info/Hero_Status_Info.txt
-    kEnemy,       // Enemy_Info/<Kind>_Status_Info.txt, index 0 Pawn to 5 King
-    kAbility,     // Abilities/<Name>.txt, index 0 SwordCut to 4 AbsoluteObedience
-    kWorldInfo,   // map_info/map1.txt
-    kMiniMap,     // mini_map/map1.txt
-    kMapForm,     // map_form/map1/<n>.txt, index the map number 1 to 9
-    kEnemyList,   // map_info/map1/<n>.txt, index the map number 1 to 9
+    kHero,       // Hero_Info/Hero_Status_Info.txt
+    kEnemy,      // Enemy_Info/<Kind>_Status_Info.txt, index 0 Pawn to 5 King
+    kAbility,    // Abilities/<Name>.txt, index 0 SwordCut to 4 AbsoluteObedience
+    kWorldInfo,  // map_info/map1.txt
+    kMiniMap,    // mini_map/map1.txt
+    kMapForm,    // map_form/map1/<n>.txt, index the map number 1 to 9
+    kEnemyList,  // map_info/map1/<n>.txt, index the map number 1 to 9
 };
 
 struct WorldFileId {

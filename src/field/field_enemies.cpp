@@ -6,11 +6,11 @@
 #include "battle/battle_driver.h"
 #include "console/console.h"
 #include "core/game_state.h"
-#include "text/sj_literal.h"
 #include "field/field_view.h"
 #include "field/hero_movement.h"
 #include "field/map_files.h"
 #include "saves/autosave.h"
+#include "text/sj_literal.h"
 
 namespace rf {
 namespace {

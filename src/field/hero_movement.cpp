@@ -15,9 +15,7 @@ namespace {
 
 // Cell (x, y) of the current map; off its edges it reaches into the
 // neighbours, and beyond the world it is a wall.
-bool Wall(int x, int y) {
-    return GridCell(OriginColumn(hero.mapNumber) + x, OriginRow(hero.mapNumber) + y) != ' ';
-}
+bool Wall(int x, int y) { return GridCell(OriginColumn(hero.mapNumber) + x, OriginRow(hero.mapNumber) + y) != ' '; }
 
 }  // namespace
 
@@ -41,8 +39,7 @@ int TestStep(int key, int x, int y) {
             if (x == 56) return kStepShort;
             if (x == 57) return kStepLeavesMap;
             return kStepFull;
-        default:
-            return kStepFull;
+        default: return kStepFull;
     }
 }
 
@@ -96,10 +93,8 @@ void EnterNeighbourMap(int direction) {
     MoveTo(0, 0);
     const int step = firstShift < 0 ? 1 : -1;
     for (int s = firstShift;; s += step) {
-        if (sideways)
-            DrawScrollColumns(s);
-        else
-            DrawScrollRows(s);
+        if (sideways) DrawScrollColumns(s);
+        else DrawScrollRows(s);
         MoveTo(0, 0);
         Pause(sideways ? kScrollColumnFrameMs : kScrollRowFrameMs);
         if (s == 0) break;

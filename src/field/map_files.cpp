@@ -8,8 +8,8 @@
 #include "core/token_reader.h"
 #include "core/world_file.h"
 #include "core/world_folder.h"
-#include "field/missing_file.h"
 #include "core/world_manifest.h"
+#include "field/missing_file.h"
 
 namespace rf {
 namespace {
@@ -26,7 +26,8 @@ std::string DropCarriageReturns(const std::string& raw) {
 }
 
 std::string RowRange(int first, int last) {
-    return first == last ? "row " + std::to_string(first) : "rows " + std::to_string(first) + " to " + std::to_string(last);
+    return first == last ? "row " + std::to_string(first)
+                         : "rows " + std::to_string(first) + " to " + std::to_string(last);
 }
 
 // For the world checker: lines of the wrong length and the rows they shift,
@@ -79,8 +80,8 @@ void RemarkPicture(const WorldFile& file, const std::string& bytes, int rows, in
     }
     if (lines < rows)
         Remark(file, raw.size(), Severity::kWarning,
-               "the picture has " + std::to_string(lines) + (lines == 1 ? " line" : " lines") + ", fewer than " + std::to_string(rows) + ": " +
-                   RowRange(lines + 1, rows) + " are left free");
+               "the picture has " + std::to_string(lines) + (lines == 1 ? " line" : " lines") + ", fewer than " +
+                   std::to_string(rows) + ": " + RowRange(lines + 1, rows) + " are left free");
     else if (lines > rows && bytes.size() > static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns))
         Remark(file, rawOffset, Severity::kWarning,
                "the picture has more than " + std::to_string(rows) + " lines: the lines from here on are not read");
@@ -110,11 +111,13 @@ void ReadPicture(const std::string& path, int rows, int columns, Cell cell) {
 }
 
 // For the world checker: an enemy as its file gives it, against what the game makes of it.
-void RemarkEnemy(const WorldFile& file, const FieldEnemy& written, const FieldEnemy& played, const std::size_t (&at)[4]) {
+void RemarkEnemy(const WorldFile& file, const FieldEnemy& written, const FieldEnemy& played,
+                 const std::size_t (&at)[4]) {
     if (written.kind < kPawn || written.kind > kRook) {
         const int record = static_cast<int>(&EnemyRecordOf(written.kind) - enemyTable.kinds);
         Remark(file, at[0], Severity::kError,
-               "kind " + std::to_string(written.kind) + " is not 1 to 4 (Pawn, Knight, Bishop, Rook): the game makes it a " +
+               "kind " + std::to_string(written.kind) +
+                   " is not 1 to 4 (Pawn, Knight, Bishop, Rook): the game makes it a " +
                    std::string(kKindNames[record]));
     }
     if (written.groupSize != played.groupSize)
@@ -164,11 +167,11 @@ void LoadWorldInfo(const std::string& path) {
     TokenReader reader(path);
     if (!reader.Opened()) StopForMissingFile(reader.File());
     WorldInfo& w = worldInfo;
-    const bool all =
-        ReadInto(reader, w.queenMark.map) && ReadInto(reader, w.queenMark.x) && ReadInto(reader, w.queenMark.y) &&
-        ReadInto(reader, w.kingMark.map) && ReadInto(reader, w.kingMark.x) && ReadInto(reader, w.kingMark.y) &&
-        ReadInto(reader, w.opening.map) && ReadInto(reader, w.opening.x) && ReadInto(reader, w.opening.unused) &&
-        ReadInto(reader, hero.mapNumber);
+    const bool all = ReadInto(reader, w.queenMark.map) && ReadInto(reader, w.queenMark.x) &&
+                     ReadInto(reader, w.queenMark.y) && ReadInto(reader, w.kingMark.map) &&
+                     ReadInto(reader, w.kingMark.x) && ReadInto(reader, w.kingMark.y) &&
+                     ReadInto(reader, w.opening.map) && ReadInto(reader, w.opening.x) &&
+                     ReadInto(reader, w.opening.unused) && ReadInto(reader, hero.mapNumber);
     // No file exists for a map outside the world: start on map 1 instead of stopping.
     if (!IsMapNumber(hero.mapNumber)) {
         if (all && Remarking())

@@ -9,8 +9,8 @@
 #include "console/message_window.h"
 #include "console/status_display.h"
 #include "core/fixed_text.h"
-#include "text/sj_literal.h"
 #include "items/menus.h"
+#include "text/sj_literal.h"
 
 namespace rf {
 namespace {
@@ -85,8 +85,12 @@ void StartBucklerEffect() { StartEffect(itemEffects.bucklerSlots, hero.defence, 
 void EndProteinEffect() { EndEffect(itemEffects.proteinSlots, hero.attack); }
 void EndBucklerEffect() { EndEffect(itemEffects.bucklerSlots, hero.defence); }
 
-void AgeProteinEffects() { AgeEffects(itemEffects.proteinSlots, EndProteinEffect, "プロテインの効果が切れました。"_sj); }
-void AgeBucklerEffects() { AgeEffects(itemEffects.bucklerSlots, EndBucklerEffect, "バックラーの効果が切れました。"_sj); }
+void AgeProteinEffects() {
+    AgeEffects(itemEffects.proteinSlots, EndProteinEffect, "プロテインの効果が切れました。"_sj);
+}
+void AgeBucklerEffects() {
+    AgeEffects(itemEffects.bucklerSlots, EndBucklerEffect, "バックラーの効果が切れました。"_sj);
+}
 
 void AgeItemEffects() {
     AgeProteinEffects();

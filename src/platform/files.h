@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstdio>
 #include <string>
-#include <vector>
 #include <string_view>
+#include <vector>
 
 namespace rf::platform {
 

@@ -9,8 +9,8 @@ inline constexpr int kPrefix = 224;
 inline constexpr int kFunctionPrefix = 0;
 
 // Scan codes after a prefix.
-inline constexpr int kHome = 71, kUp = 72, kPageUp = 73, kLeft = 75, kRight = 77, kEnd = 79, kDown = 80,
-                     kPageDown = 81, kInsert = 82, kDelete = 83;
+inline constexpr int kHome = 71, kUp = 72, kPageUp = 73, kLeft = 75, kRight = 77, kEnd = 79, kDown = 80, kPageDown = 81,
+                     kInsert = 82, kDelete = 83;
 inline constexpr int kF1 = 59;  // F1 to F10 are 59 to 68
 inline constexpr int kF11 = 133, kF12 = 134;
 

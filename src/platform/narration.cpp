@@ -1,7 +1,7 @@
 // The game's narration for screen readers, handed to the backend that shows
 // it. Kept apart from the dispatch, like the farewell: every program links it.
-#include "platform/backend.h"
 #include "platform/narration.h"
+#include "platform/backend.h"
 
 namespace rf::platform {
 namespace {

@@ -20,7 +20,8 @@ std::vector<std::string> FilesIn(const std::string& directory) {
 
 std::string AbsolutePath(const std::string& path) {
     std::error_code ec;
-    std::filesystem::path p = std::filesystem::weakly_canonical(std::filesystem::absolute(path.empty() ? "." : path, ec), ec);
+    std::filesystem::path p =
+        std::filesystem::weakly_canonical(std::filesystem::absolute(path.empty() ? "." : path, ec), ec);
     if (ec) return path;
     std::string s = p.string();
     // "dir/" and "dir" are the same folder.

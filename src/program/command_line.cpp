@@ -30,7 +30,8 @@ int RunAuthorsTool(const Options& options) {
     const authoring::ReportFormat format = options.format == "json"  ? authoring::ReportFormat::kJson
                                            : options.format == "csv" ? authoring::ReportFormat::kCsv
                                                                      : authoring::ReportFormat::kText;
-    if (options.command == Command::kBalance) return authoring::RunBalance({dir, options.battles, options.levels, format});
+    if (options.command == Command::kBalance)
+        return authoring::RunBalance({dir, options.battles, options.levels, format});
     const authoring::CheckResult result = authoring::CheckWorld(dir);
     if (options.show > 0) platform::PrintOut(authoring::ShowMap(options.show) + "\n");
     platform::PrintOut(authoring::FormatCheck(result, dir, format, options.notes));

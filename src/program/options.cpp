@@ -30,7 +30,8 @@ bool Numbers(std::string_view text, int low, int high, std::vector<int>& out) {
     for (std::size_t from = 0;;) {
         const std::size_t comma = text.find(',', from);
         int n = 0;
-        if (!Number(text.substr(from, comma == std::string_view::npos ? std::string_view::npos : comma - from), low, high, n))
+        if (!Number(text.substr(from, comma == std::string_view::npos ? std::string_view::npos : comma - from), low,
+                    high, n))
             return false;
         out.push_back(n);
         if (comma == std::string_view::npos) return true;
@@ -78,11 +79,12 @@ constexpr OptionRow kOptions[] = {
      "a whole number from 1 to 10000, or max"},
     {"--headless", "", kPlay, "replay without a terminal and print the last screen",
      [](Options& o, std::string_view) { return o.headless = true; }},
-    {"--look", "marked|console", kPlay, "console: highlights in bright white as the original console drew them, not reversed",
+    {"--look", "marked|console", kPlay,
+     "console: highlights in bright white as the original console drew them, not reversed",
      [](Options& o, std::string_view v) { return o.consoleLook = v == "console", v == "console" || v == "marked"; },
      "marked or console"},
-    {"--start", "MAP[,X,Y]", kPlay, "play-test: start a new game on map MAP (at column X, row Y)",
-     StartPlace, "a map 1 to 9, or MAP,X,Y with X 0 to 58 and Y 0 to 19"},
+    {"--start", "MAP[,X,Y]", kPlay, "play-test: start a new game on map MAP (at column X, row Y)", StartPlace,
+     "a map 1 to 9, or MAP,X,Y with X 0 to 58 and Y 0 to 19"},
     {"--level", "N", kPlay, "play-test: start at level N, grown as ranks balance grows the hero",
      [](Options& o, std::string_view v) { return Number(v, 1, 99, o.level); }, "a whole number from 1 to 99"},
     {"--no-save", "", kPlay, "play-test: keep neither a save nor a recording of this game",
@@ -100,7 +102,8 @@ constexpr OptionRow kOptions[] = {
     {"--show", "N", kCheck, "ranks check: print map N as the game reads it",
      [](Options& o, std::string_view v) { return Number(v, 1, 9, o.show); }, "a map number from 1 to 9"},
     {"--help", "", kAll, "show this text and exit", [](Options& o, std::string_view) { return o.help = true; }},
-    {"--version", "", kPlay, "show the version and exit", [](Options& o, std::string_view) { return o.version = true; }},
+    {"--version", "", kPlay, "show the version and exit",
+     [](Options& o, std::string_view) { return o.version = true; }},
 };
 
 const OptionRow* Find(std::string_view name) {
@@ -124,18 +127,25 @@ bool Combinable(const Options& o, std::string& error) {
     }
     if (o.command != Command::kPlay) return true;
     if ((!o.start.empty() || o.level != 0) && (o.continueGame || !o.replayFile.empty() || o.listSaves)) {
-        error = "--start and --level begin a new game: they do not go with " +
-                std::string(o.continueGame ? "--continue" : !o.replayFile.empty() ? "--replay" : "--saves");
+        error = "--start and --level begin a new game: they do not go with " + std::string(o.continueGame ? "--continue"
+                                                                                           : !o.replayFile.empty()
+                                                                                               ? "--replay"
+                                                                                               : "--saves");
         return false;
     }
     if (o.noSave && (!o.replayFile.empty() || o.listSaves || !o.recordFile.empty() || o.continueGame)) {
         error = "--no-save plays a new game that leaves no file: it does not go with " +
-                std::string(o.listSaves ? "--saves" : !o.replayFile.empty() ? "--replay" : o.continueGame ? "--continue" : "--record");
+                std::string(o.listSaves             ? "--saves"
+                            : !o.replayFile.empty() ? "--replay"
+                            : o.continueGame        ? "--continue"
+                                                    : "--record");
         return false;
     }
     if (!o.replayFile.empty() && (o.continueGame || !o.recordFile.empty() || o.listSaves)) {
         error = "--replay plays a recording as it was made: it does not go with " +
-                std::string(o.continueGame ? "--continue" : !o.recordFile.empty() ? "--record" : "--saves");
+                std::string(o.continueGame          ? "--continue"
+                            : !o.recordFile.empty() ? "--record"
+                                                    : "--saves");
         return false;
     }
     if (o.replayFile.empty() && (o.headless || o.speed != 1)) {
@@ -196,7 +206,8 @@ bool ParseOptions(int argc, const char* const* argv, Options& o, std::string& er
             given = true;
         }
         if (!option->value.empty() && !optional && !given) {
-            error = std::string(option->name) + " needs a value: " + std::string(option->name) + " " + std::string(option->value);
+            error = std::string(option->name) + " needs a value: " + std::string(option->name) + " " +
+                    std::string(option->value);
             return false;
         }
         if (!option->take(o, value)) {
@@ -224,29 +235,31 @@ std::string HelpText() {
         left.resize(left.size() < 21 ? 21 : left.size() + 1, ' ');
         out += left + std::string(s.help) + "\n";
     }
-    out += "\n"
-           "For world authors:\n"
-           "  ranks check [DIR]                  report what the game makes of a world\n"
-           "  ranks balance [DIR]                play battles at several levels and print,\n"
-           "                                     per map, the level that wins and the time\n"
-           "                                     a fight takes\n";
+    out +=
+        "\n"
+        "For world authors:\n"
+        "  ranks check [DIR]                  report what the game makes of a world\n"
+        "  ranks balance [DIR]                play battles at several levels and print,\n"
+        "                                     per map, the level that wins and the time\n"
+        "                                     a fight takes\n";
     for (const OptionRow& s : kOptions) {
         if ((s.commands & kPlay) != 0) continue;
         std::string left = "  " + std::string(s.name) + (s.value.empty() ? "" : " " + std::string(s.value));
         left.resize(left.size() < 21 ? 21 : left.size() + 1, ' ');
         out += left + std::string(s.help) + "\n";
     }
-    out += "\n"
-           "Without --world the game plays the working directory when it holds the\n"
-           "data folders (Hero_Info, Enemy_Info, Abilities, map_form, map_info,\n"
-           "mini_map), otherwise the default world installed beside the program.\n"
-           "\n"
-           "Keys: arrow keys walk and choose, Enter or Right confirms, Space or\n"
-           "Left goes back, Enter, Right or Down acknowledges a message.\n"
-           "Ctrl+C quits.\n"
-           "\n"
-           "Every game is saved as it goes, and recorded beside its save, in the\n"
-           "user's data folder (ranks --saves shows where).\n";
+    out +=
+        "\n"
+        "Without --world the game plays the working directory when it holds the\n"
+        "data folders (Hero_Info, Enemy_Info, Abilities, map_form, map_info,\n"
+        "mini_map), otherwise the default world installed beside the program.\n"
+        "\n"
+        "Keys: arrow keys walk and choose, Enter or Right confirms, Space or\n"
+        "Left goes back, Enter, Right or Down acknowledges a message.\n"
+        "Ctrl+C quits.\n"
+        "\n"
+        "Every game is saved as it goes, and recorded beside its save, in the\n"
+        "user's data folder (ranks --saves shows where).\n";
     return out;
 }
 

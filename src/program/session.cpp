@@ -7,17 +7,17 @@
 #include "core/save_keeping.h"
 #include "core/world_folder.h"
 #include "platform/console.h"
-#include "platform/streams.h"
 #include "platform/files.h"
 #include "platform/player_files.h"
 #include "platform/recording.h"
+#include "platform/streams.h"
+#include "program/resume.h"
+#include "program/startup.h"
 #include "replay/recording_file.h"
 #include "replay/state_digest.h"
 #include "saves/autosave.h"
-#include "program/resume.h"
 #include "saves/save_files.h"
 #include "saves/world_digest.h"
-#include "program/startup.h"
 #include "text/escape.h"
 
 namespace rf {
@@ -118,8 +118,11 @@ void StartRecordings(const Options& options, const RecordingHeader& header) {
     if (!options.recordFile.empty()) {
         bool taken = false;
         std::string problem;
-        if (std::FILE* file = platform::OpenOutputFile(options.recordFile, false, taken, problem)) files.push_back(file);
-        else farewell = "ranks: the game was not recorded to " + Escaped(options.recordFile) + ": " + Escaped(problem) + "\n";
+        if (std::FILE* file = platform::OpenOutputFile(options.recordFile, false, taken, problem))
+            files.push_back(file);
+        else
+            farewell =
+                "ranks: the game was not recorded to " + Escaped(options.recordFile) + ": " + Escaped(problem) + "\n";
     }
     platform::SetFarewell(farewell);
     platform::StartRecording(files, ComposeRecordingHeader(header));
@@ -139,7 +142,8 @@ int Play(const Options& options) {
                           2);
     }
     if (int refused = CheckRecordFile(options)) return refused;
-    if (!options.continueGame && !folder.empty() && !platform::PrepareUserDataDirectory(folder, unavailable)) folder.clear();
+    if (!options.continueGame && !folder.empty() && !platform::PrepareUserDataDirectory(folder, unavailable))
+        folder.clear();
     if (!options.continueGame && folder.empty()) {
         saveKeeping.unavailable = unavailable;
         platform::PrintError("ranks: this game will not be saved: " + Escaped(unavailable) + "\n");
@@ -190,7 +194,8 @@ int RunSession(const Options& options) {
         const std::string folder = platform::UserDataDirectory(problem);
         if (folder.empty()) return Refuse("no folder for saved games: " + problem);
         // Listing makes no folder: one that is not there holds no games.
-        platform::PrintOut(platform::DirectoryExists(folder) ? SavesListing(folder) : "No saved games in " + Escaped(folder) + "\n");
+        platform::PrintOut(platform::DirectoryExists(folder) ? SavesListing(folder)
+                                                             : "No saved games in " + Escaped(folder) + "\n");
         return 0;
     }
     if (!options.replayFile.empty()) return Replay(options);

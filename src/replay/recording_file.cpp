@@ -52,8 +52,8 @@ bool ParseRecording(std::string_view text, RecordingHeader& header, std::size_t&
     }
     std::string begins;
     if (!NextLine(text, pos, line) || !WorldField(line, header.world) || !NextLine(text, pos, line) ||
-        !Field(line, "world-digest", header.worldDigest) || !NextLine(text, pos, line) || !Field(line, "begins", begins) ||
-        (begins != "new" && begins != "saved")) {
+        !Field(line, "world-digest", header.worldDigest) || !NextLine(text, pos, line) ||
+        !Field(line, "begins", begins) || (begins != "new" && begins != "saved")) {
         error = "damaged header";
         return false;
     }

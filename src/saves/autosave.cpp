@@ -68,12 +68,14 @@ void SaveOnQuit() {
     if (!saveKeeping.enabled) return;
     const std::string where = Escaped(saveKeeping.path);
     if (!WriteSave()) {
-        platform::PrintError("ranks: the game could not be saved to " + where + ": " + Escaped(saveKeeping.lastProblem) + "\n");
+        platform::PrintError("ranks: the game could not be saved to " + where + ": " +
+                             Escaped(saveKeeping.lastProblem) + "\n");
         return;
     }
     const std::string how = Escaped(platform::HowToResume(FileName(saveKeeping.path), saveKeeping.defaultWorld));
-    platform::PrintError("ranks: the game is saved" + std::string(saveKeeping.stopped ? " as it was before that map" : "") +
-                         " (" + where + "); " + how + " resumes it\n");
+    platform::PrintError("ranks: the game is saved" +
+                         std::string(saveKeeping.stopped ? " as it was before that map" : "") + " (" + where + "); " +
+                         how + " resumes it\n");
 }
 
 }  // namespace rf

@@ -57,7 +57,8 @@ std::vector<SaveEntry> SavesIn(const std::string& folder) {
 }
 
 std::string InDataFolder(const std::string& name, const std::string& folder) {
-    if (folder.empty() || NameStart(name) != 0 || platform::ReadDataFile(name, 0).problem != platform::FileProblem::kMissing)
+    if (folder.empty() || NameStart(name) != 0 ||
+        platform::ReadDataFile(name, 0).problem != platform::FileProblem::kMissing)
         return name;
     const std::string there = Join(folder, name);
     return platform::ReadDataFile(there, 0).problem == platform::FileProblem::kMissing ? name : there;
@@ -94,8 +95,8 @@ std::FILE* OpenRecordingBeside(const std::string& savePath, std::string& path) {
 }
 
 bool HoldSave(const std::string& savePath, std::string& where) {
-    return platform::HoldLock(LockPathFor(savePath), platform::ThisProcess() + ", since " + UtcText(platform::WallClockSeconds()),
-                              where);
+    return platform::HoldLock(LockPathFor(savePath),
+                              platform::ThisProcess() + ", since " + UtcText(platform::WallClockSeconds()), where);
 }
 
 std::string SavesListing(const std::string& folder) {
@@ -112,7 +113,8 @@ std::string SavesListing(const std::string& folder) {
         out += "  " + name + "  level " + std::to_string(s.data.hero.level) + ", map " +
                std::to_string(s.data.hero.mapNumber) + ", saved " + UtcText(s.data.savedAt) + ", world " +
                Escaped(s.data.world);
-        if (std::string where; platform::LockHeld(LockPathFor(s.path), where)) out += ", being played now (" + Escaped(where) + ")";
+        if (std::string where; platform::LockHeld(LockPathFor(s.path), where))
+            out += ", being played now (" + Escaped(where) + ")";
         out += "\n";
     }
     return out;

@@ -35,7 +35,8 @@ bool FromHex(std::string_view hex, std::string& out) {
 }
 
 // Whole decimal numbers separated by single blanks, each within [lo, hi].
-bool Numbers(std::string_view text, std::vector<std::int64_t>& out, std::size_t count, std::int64_t lo, std::int64_t hi) {
+bool Numbers(std::string_view text, std::vector<std::int64_t>& out, std::size_t count, std::int64_t lo,
+             std::int64_t hi) {
     out.clear();
     std::size_t i = 0;
     while (out.size() < count) {
@@ -101,8 +102,10 @@ bool ParseUtcText(std::string_view text, std::int64_t& seconds) {
     int y, mo, d, h, mi, s;
     char tail[8] = {};
     std::string copy(text);
-    if (copy.size() != 23 || std::sscanf(copy.c_str(), "%4d-%2d-%2d %2d:%2d:%2d %3s", &y, &mo, &d, &h, &mi, &s, tail) != 7 ||
-        std::strcmp(tail, "UTC") != 0 || mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59 || y < 1970)
+    if (copy.size() != 23 ||
+        std::sscanf(copy.c_str(), "%4d-%2d-%2d %2d:%2d:%2d %3s", &y, &mo, &d, &h, &mi, &s, tail) != 7 ||
+        std::strcmp(tail, "UTC") != 0 || mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59 ||
+        y < 1970)
         return false;
     std::int64_t yy = mo <= 2 ? y - 1 : y;
     std::int64_t era = yy / 400;
@@ -158,8 +161,8 @@ std::string ComposeSave(const SaveData& save) {
     line("buckler-effects", nums({e.bucklerSlots[0].turnsLeft, e.bucklerSlots[0].row, e.bucklerSlots[1].turnsLeft,
                                   e.bucklerSlots[1].row, e.bucklerSlots[2].turnsLeft, e.bucklerSlots[2].row}));
     line("effect-rows", nums({e.rowInUse[0], e.rowInUse[1], e.rowInUse[2], e.activeEffects}));
-    std::string marks = std::string(save.queenMarkShown ? "queen" : "") + (save.queenMarkShown && save.kingMarkShown ? " " : "") +
-                        (save.kingMarkShown ? "king" : "");
+    std::string marks = std::string(save.queenMarkShown ? "queen" : "") +
+                        (save.queenMarkShown && save.kingMarkShown ? " " : "") + (save.kingMarkShown ? "king" : "");
     line("marks-shown", marks.empty() ? "none" : marks);
     line("mark-on-screen", save.markOnScreen ? "yes" : "no");
     out += "end\n";
@@ -195,7 +198,8 @@ bool ParseSave(std::string_view text, SaveData& save, std::string& error) {
             break;
         }
         std::size_t space = line.find(' ');
-        if (space == std::string_view::npos || !fields.emplace(std::string(line.substr(0, space)), std::string(line.substr(space + 1))).second) {
+        if (space == std::string_view::npos ||
+            !fields.emplace(std::string(line.substr(0, space)), std::string(line.substr(space + 1))).second) {
             error = "damaged (line '" + std::string(line.substr(0, 40)) + "')";
             return false;
         }
@@ -289,7 +293,8 @@ bool ParseSave(std::string_view text, SaveData& save, std::string& error) {
     auto digest = fields.find("world-digest");
     auto started = fields.find("started");
     auto saved = fields.find("saved");
-    if (bad.empty() && (world == fields.end() || !WorldFromField(world->first, world->second, save.world))) bad = "world";
+    if (bad.empty() && (world == fields.end() || !WorldFromField(world->first, world->second, save.world)))
+        bad = "world";
     if (bad.empty() && (digest == fields.end() || digest->second.size() != 16 ||
                         digest->second.find_first_not_of("0123456789abcdef") != std::string::npos))
         bad = "world-digest";

@@ -12,7 +12,11 @@ namespace rf {
 // How many bytes the character begun by `lead` takes: 1 to 4, or 0 for a
 // byte that begins no well-formed character.
 constexpr std::size_t Utf8Length(unsigned char lead) {
-    return lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+    return lead < 0x80                    ? 1
+           : lead >= 0xC2 && lead <= 0xDF ? 2
+           : lead >= 0xE0 && lead <= 0xEF ? 3
+           : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                          : 0;
 }
 
 // The length of the well-formed, shortest UTF-8 character at text[i] (0 when

@@ -26,15 +26,20 @@ std::string Line(const std::string& report, const std::string& start) {
 TEST_F(BalanceTest, SameReportEveryRunWithMapsRowsAndEstimates) {
     const std::string report = Report(RANKS_WORLD_DIR, "3");
     EXPECT_EQ(Report(RANKS_WORLD_DIR, "3"), report);
-    for (const char* part : {"to level 12: ", "to level 18: ", "to level 25: ", "  1      1    100.0%", "Pawn x1, Pawn x2, Pawn x1"})
+    for (const char* part :
+         {"to level 12: ", "to level 18: ", "to level 25: ", "  1      1    100.0%", "Pawn x1, Pawn x2, Pawn x1"})
         EXPECT_NE(report.find(part), std::string::npos) << part << "\n" << report;
     // The level-25 hero beats a lone Pawn every time, in one blow.
     EXPECT_NE(report.find("   25  Pawn        1      2    100.0%             1.0"), std::string::npos) << report;
     const std::string csv = Report(RANKS_WORLD_DIR, "3", {"--format=csv", "--levels", "1,25"});
-    EXPECT_EQ(csv.find("map,enemy_groups,level_90,win_rate,typical_fight_s\n1,\"Pawn x1, Pawn x2, Pawn x1\",1,100.0,"), 0u) << csv;
+    EXPECT_EQ(csv.find("map,enemy_groups,level_90,win_rate,typical_fight_s\n1,\"Pawn x1, Pawn x2, Pawn x1\",1,100.0,"),
+              0u)
+        << csv;
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 10);
     const std::string json = Report(RANKS_WORLD_DIR, "3", {"--format=json", "--levels=25"});
-    EXPECT_NE(json.find("{\"map\": 9, \"enemy_list_read\": true, \"groups\": [{\"kind\": \"Rook\", \"group\": 1}"), std::string::npos) << json;
+    EXPECT_NE(json.find("{\"map\": 9, \"enemy_list_read\": true, \"groups\": [{\"kind\": \"Rook\", \"group\": 1}"),
+              std::string::npos)
+        << json;
     EXPECT_NE(json.find("\"levels_without_rows\": []"), std::string::npos) << json;
 }
 
@@ -42,7 +47,8 @@ TEST_F(BalanceTest, SameReportEveryRunWithMapsRowsAndEstimates) {
 // three Rooks that he mostly beats with them (a world of that one group).
 TEST_F(BalanceTest, PotionsChangeTheOutcomeOfLongBattles) {
     test::TempDir dir{RANKS_WORLD_DIR};
-    for (int n = 1; n <= 9; ++n) dir.Write("map_info/map1/" + std::to_string(n) + ".txt", n == 1 ? "1\n4 3 30 10\n" : "0\n");
+    for (int n = 1; n <= 9; ++n)
+        dir.Write("map_info/map1/" + std::to_string(n) + ".txt", n == 1 ? "1\n4 3 30 10\n" : "0\n");
     const std::string with = Line(Report(dir.Path().string(), "10", {"--levels=12"}), "   12  Rook        3");
     dir.WriteText("Hero_Info/Hero_Status_Info.txt", "アレン 40 8 6 5 5 8 70 0 1 0 0 0 0 1 0 2 0 3 0 8 4");
     const std::string without = Line(Report(dir.Path().string(), "10", {"--levels=12"}), "   12  Rook        3");
@@ -64,8 +70,16 @@ TEST_F(BalanceTest, WorldsThatPlayWrongAreSaidSo) {
         // An empty Bishop file: a Bishop of no hit points falls at the first blow, bringing no experience.
         {"Enemy_Info/Bishop_Status_Info.txt", "", {"--levels=1"}, "    1  Bishop      1      3    100.0%", true},
         // The next level at 0 experience: the first win raises him, and every level has its rows.
-        {"Hero_Info/Hero_Status_Info.txt", "Hero 40 8 6 5 5 8 0 0 1 0 0 0 0 1 5 2 3 3 3 8 4", {"--levels=1,5,25"}, "   25  Pawn        1", true},
-        {"Hero_Info/Hero_Status_Info.txt", "Hero 40 8 6 5 5 8 70 0 6 0 0 0 0 1 5 2 3 3 3 8 4", {"--levels=1,25"}, "    1  no rows: below the hero file's level 6", false},
+        {"Hero_Info/Hero_Status_Info.txt",
+         "Hero 40 8 6 5 5 8 0 0 1 0 0 0 0 1 5 2 3 3 3 8 4",
+         {"--levels=1,5,25"},
+         "   25  Pawn        1",
+         true},
+        {"Hero_Info/Hero_Status_Info.txt",
+         "Hero 40 8 6 5 5 8 70 0 6 0 0 0 0 1 5 2 3 3 3 8 4",
+         {"--levels=1,25"},
+         "    1  no rows: below the hero file's level 6",
+         false},
     };
     for (const auto& c : cases) {
         test::TempDir dir{RANKS_WORLD_DIR};
@@ -81,7 +95,8 @@ TEST_F(BalanceTest, AWorldWithoutAHeroIsRefused) {
     test::TempDir dir{RANKS_WORLD_DIR};
     std::filesystem::remove(dir.Path() / "Hero_Info/Hero_Status_Info.txt");
     EXPECT_EQ(test::CallWith(Main, {"ranks", "balance", dir.Path().string()}), 2);
-    EXPECT_NE(headless::PrintedError().find("ranks balance: the hero has no hit points (see ranks check)\n"), std::string::npos);
+    EXPECT_NE(headless::PrintedError().find("ranks balance: the hero has no hit points (see ranks check)\n"),
+              std::string::npos);
 }
 
 }  // namespace

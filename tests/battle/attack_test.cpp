@@ -22,8 +22,8 @@ TEST_F(AttackTest, VictoryWorthSeveralLevelsGainsThemAllAndFillsTheHitPoints) {
     EXPECT_LT(hero.exp, hero.nextExp);
     EXPECT_EQ(hero.hp, hero.maxHp);
     EXPECT_GT(heroSnapshot.exp, 32767u);
-    EXPECT_EQ(Line(3) + Line(2) + Line(1),
-              "戦闘に勝ちました。経験値" + std::to_string(heroSnapshot.exp) + "を得ました。主人公がレベルアップしました。");
+    EXPECT_EQ(Line(3) + Line(2) + Line(1), "戦闘に勝ちました。経験値" + std::to_string(heroSnapshot.exp) +
+                                               "を得ました。主人公がレベルアップしました。");
 }
 
 TEST_F(AttackTest, MissAndNegativeDamageLeaveTheTargetUnhurt) {

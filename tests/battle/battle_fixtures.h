@@ -42,8 +42,8 @@ inline EnemyStatus MakePawn() {
 inline std::optional<int> Forecast(bool heroStrikes, const EnemyStatus& e) {
     const BattleRandom saved = battleRandom;
     const AbilityInfo& a = abilityTable.abilities[heroStrikes ? battle.abilityCursor : e.ability];
-    const int evaded = heroStrikes ? EvadeCheck(e.speed, hero.speed, a.accuracy)
-                                   : EvadeCheck(hero.speed, e.speed, a.accuracy);
+    const int evaded =
+        heroStrikes ? EvadeCheck(e.speed, hero.speed, a.accuracy) : EvadeCheck(hero.speed, e.speed, a.accuracy);
     std::optional<int> damage;
     if (!evaded) damage = heroStrikes ? HeroDamage(hero, e, a) : EnemyDamage(hero, e, a);
     battleRandom = saved;

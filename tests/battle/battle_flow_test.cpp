@@ -37,7 +37,10 @@ TEST_F(BattleFlowTest, OpeningClampsTheGroupToOneToSevenAndHighlightsTheFirstBox
 }
 
 TEST_F(BattleFlowTest, FlightAndDefeatShowTheirMessageOnceAndClearTheBattle) {
-    const struct { const char *keys, *message; int heroSpeed, pawnSpeed, pawnAttack; } cases[] = {
+    const struct {
+        const char *keys, *message;
+        int heroSpeed, pawnSpeed, pawnAttack;
+    } cases[] = {
         {"vvvee", "にげることに成功しました。", 1000, 0, 5},  // flee (P 2000 and more against Q 0), the outcome
         // Defend, GAME OVER, the outcome; the second Pawn does not strike after the fall.
         {"veee", "バトルに負けました。", 0, 100, 10000},

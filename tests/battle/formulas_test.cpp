@@ -37,10 +37,10 @@ TEST_F(FormulasTest, DamageOfBothSides) {
         SeedSoNextDrawIs(draw);
         return enemy ? EnemyDamage(hero, pawn, a) : HeroDamage(hero, pawn, a);
     };
-    EXPECT_EQ(hit(false, 10, 1, 40, 4, 5, 2, 3, 51), 8);  // 23 / 4 + 40 / 20 + 1, cut from 8.75
-    EXPECT_EQ(hit(false, 10, 0, 0, 2, 2, 0, 1, 0), -3);   // 0.5 - 4: cut toward zero
+    EXPECT_EQ(hit(false, 10, 1, 40, 4, 5, 2, 3, 51), 8);    // 23 / 4 + 40 / 20 + 1, cut from 8.75
+    EXPECT_EQ(hit(false, 10, 0, 0, 2, 2, 0, 1, 0), -3);     // 0.5 - 4: cut toward zero
     EXPECT_EQ(hit(false, 16384, 0, 0, 1, 2, 4, 0, 40), 0);  // 65536 is cut to 16 bits
-    EXPECT_EQ(hit(false, 10, 0, 40, 0, 7, 2, 3, 40), 63);  // zero divisors count as 1
+    EXPECT_EQ(hit(false, 10, 0, 40, 0, 7, 2, 3, 40), 63);   // zero divisors count as 1
     EXPECT_EQ(hit(true, 4, 0, 3, 0, 0, 2, 3, 40), 13);
     EXPECT_EQ(hit(true, 6, 3, 30, 4, 5, 2, 1, 104), 10);  // a doubled defence halves both terms
 }
@@ -54,7 +54,7 @@ TEST_F(FormulasTest, EvadeAndFlee) {
     for (std::uint32_t seed = 0; seed < 400; ++seed) {
         SeedBattleRandom(seed);
         ASSERT_EQ(EvadeCheck(10, 10, 3), 0);  // 15..25 against 30..40
-        ASSERT_EQ(FleeCheck(10, 7, 2), 0);  // the level multiplies: P <= 50, Q >= 56
+        ASSERT_EQ(FleeCheck(10, 7, 2), 0);    // the level multiplies: P <= 50, Q >= 56
     }
 }
 
@@ -70,7 +70,7 @@ TEST_F(FormulasTest, KillAndVictoryExperience) {
     EXPECT_EQ(VictoryExperience(100, {0, 40, 3, 0}), 272);  // / 1.1
     EXPECT_EQ(VictoryExperience(100, {0, 10, 3, 2}), 290);
     EXPECT_EQ(VictoryExperience(30000, {0, 0, 3, 0}), 24464);  // the product is 16-bit
-    EXPECT_EQ(VictoryExperience(70, {0, 0, 1, 20}), 0);  // never below 0
+    EXPECT_EQ(VictoryExperience(70, {0, 0, 1, 20}), 0);        // never below 0
 }
 
 TEST_F(FormulasTest, NextExpThresholdRounding) {
@@ -87,7 +87,8 @@ TEST_F(FormulasTest, NextExpThresholdRounding) {
 
 TEST_F(FormulasTest, LevelUpGrowthStaysInItsBoundsWithABonusOnlyBeyondTheThreshold) {
     constexpr std::int16_t HeroStatus::*kOthers[] = {&HeroStatus::attack, &HeroStatus::defence,
-        &HeroStatus::magicAttack, &HeroStatus::magicDefence, &HeroStatus::speed};
+                                                     &HeroStatus::magicAttack, &HeroStatus::magicDefence,
+                                                     &HeroStatus::speed};
     SeedBattleRandom(12345);
     int bonuses[2] = {0, 0};  // experience just at the threshold, and 299 beyond it
     for (int i = 0; i < 600; ++i) {

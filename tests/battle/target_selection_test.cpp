@@ -19,9 +19,7 @@ protected:
         }
         DrawFormation(pawn, n);
     }
-    std::uint16_t SymbolAttr(int t) {
-        return AttrAt(25 + FormationCellOf(7, t).column, FormationCellOf(7, t).row);
-    }
+    std::uint16_t SymbolAttr(int t) { return AttrAt(25 + FormationCellOf(7, t).column, FormationCellOf(7, t).row); }
 };
 
 // A move reaches only a standing enemy straight above or below, never one further on.
@@ -31,7 +29,10 @@ TEST_F(TargetSelectionTest, RowMovesReachOnlyAStandingEnemyStraightAboveOrBelow)
         bool up;
         int to;  // 0: no move, the target stays
     } cases[] = {
-        {5, 0, 3, false, 5}, {5, 0, 1, true, 0}, {5, 3, 4, true, 0}, {7, 6, 2, false, 0},
+        {5, 0, 3, false, 5},
+        {5, 0, 1, true, 0},
+        {5, 3, 4, true, 0},
+        {7, 6, 2, false, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.size << " " << c.from << (c.up ? " up" : " down"));

@@ -19,9 +19,15 @@ TEST_F(BattleScreenTest, TheThreeBanners) {
     EXPECT_EQ(Row(8, 25, 55), "   ＿＿＿＿＿＿＿＿＿＿" + std::string(32, ' '));
     EXPECT_EQ(Row(9, 25, 23), " ／　　 敵の攻撃 　　／");
     // The hero's name is centred by its byte length, an enemy's placed by its kind.
-    const struct { BannerKind kind; const char* hero; int enemy, column; const char* shown; } cases[] = {
-        {BannerKind::HeroName, "Braver", kPawn, 33, "Braver"}, {BannerKind::HeroName, "Alberto", kPawn, 33, "Alberto"},
-        {BannerKind::HeroName, "Maximilian", kPawn, 31, "Maximilian"}, {BannerKind::EnemyName, "", kBishop, 32, "ポーン"}};
+    const struct {
+        BannerKind kind;
+        const char* hero;
+        int enemy, column;
+        const char* shown;
+    } cases[] = {{BannerKind::HeroName, "Braver", kPawn, 33, "Braver"},
+                 {BannerKind::HeroName, "Alberto", kPawn, 33, "Alberto"},
+                 {BannerKind::HeroName, "Maximilian", kPawn, 31, "Maximilian"},
+                 {BannerKind::EnemyName, "", kBishop, 32, "ポーン"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.hero << " " << c.enemy);
         headless::Reset();

@@ -17,7 +17,7 @@ TEST_F(MessageWindowTest, TypingTakesItsTimeAndEnterCutsItShortWithoutAcknowledg
     EXPECT_TRUE(Screen().CursorVisible());
     headless::Reset();
     headless::Key(kKeyEnter, 100);  // after the first character
-    headless::Key(kKeyEnter);        // the acknowledgement
+    headless::Key(kKeyEnter);       // the acknowledgement
     ShowMessageAndWait(text);
     EXPECT_EQ(headless::KeysLeft(), 0u);
     EXPECT_LT(headless::NowMs(), 200);

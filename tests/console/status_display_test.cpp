@@ -12,8 +12,8 @@ using StatusDisplayTest = test::GameTest;
 TEST(BarLengthTest, TruncatesTheDoubleProduct) {
     // The quotient first: for 519, 1038 and 1065 a full bar falls just short of 18.
     // A maximum of 0 gives an empty bar.
-    const int table[][3] = {{100, 100, 18}, {50, 100, 9}, {1, 100, 0}, {519, 519, 17}, {1038, 1038, 17},
-                            {1065, 1065, 17}, {520, 520, 18}, {10, 0, 0}, {200, 100, 18}};
+    const int table[][3] = {{100, 100, 18},   {50, 100, 9},   {1, 100, 0}, {519, 519, 17}, {1038, 1038, 17},
+                            {1065, 1065, 17}, {520, 520, 18}, {10, 0, 0},  {200, 100, 18}};
     for (const auto& row : table) EXPECT_EQ(HpBarLength(row[0], row[1]), row[2]) << row[0] << "/" << row[1];
     // An effect's turns left, 0 .. 11.
     const int expected[] = {0, 1, 3, 5, 7, 9, 10, 12, 14, 16, 18, 18};

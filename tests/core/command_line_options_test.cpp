@@ -38,8 +38,10 @@ TEST(CommandLineOptions, EachMistakeIsSaidOneWay) {
         {{"check", "--battles", "3"}, "--battles does not go with ranks check"},
         {{"--saves=yes"}, "--saves takes no value"},
         {{"--speed", "4"}, "--headless and --speed go with --replay FILE"},
-        {{"--replay", "r.rec", "--continue"}, "--replay plays a recording as it was made: it does not go with --continue"},
-        {{"--replay", "r.rec", "--record", "x.rec"}, "--replay plays a recording as it was made: it does not go with --record"},
+        {{"--replay", "r.rec", "--continue"},
+         "--replay plays a recording as it was made: it does not go with --continue"},
+        {{"--replay", "r.rec", "--record", "x.rec"},
+         "--replay plays a recording as it was made: it does not go with --record"},
         {{"--saves", "--continue"}, "--saves lists the saved games and plays none: it does not go with --continue"},
     };
     for (const auto& c : cases) {
@@ -76,7 +78,8 @@ std::set<std::string> Named(const std::string& text, bool onlyGameLines) {
         if (line.find("cmake ") != std::string::npos && !onlyGameLines) continue;
         if (onlyGameLines) {
             // A usage line goes on in lines of [options] below it.
-            const bool goesOn = line.find_first_not_of(' ') != std::string::npos && line[line.find_first_not_of(' ')] == '[';
+            const bool goesOn =
+                line.find_first_not_of(' ') != std::string::npos && line[line.find_first_not_of(' ')] == '[';
             const std::size_t at = line.find("ranks ");
             if (at == std::string::npos && !goesOn) continue;
             if (at != std::string::npos) line = line.substr(at, line.find("&&", at) - at);
@@ -110,7 +113,8 @@ TEST(CommandLineOptions, ThePageKnowsTheWorldsDataFolders) {
     std::smatch list;
     ASSERT_TRUE(std::regex_search(page, list, std::regex(R"(const kDataFolders = \[([^\]]*)\];)")));
     std::string expected;
-    for (std::string_view folder : kDataFolders) expected += (expected.empty() ? "'" : ", '") + std::string(folder) + "'";
+    for (std::string_view folder : kDataFolders)
+        expected += (expected.empty() ? "'" : ", '") + std::string(folder) + "'";
     EXPECT_EQ(list[1].str(), expected);
 }
 

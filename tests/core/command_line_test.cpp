@@ -1,5 +1,5 @@
-#include "core/world_folder.h"
 #include "program/command_line.h"
+#include "core/world_folder.h"
 #include "program/startup.h"
 
 #include "test_support.h"
@@ -27,7 +27,8 @@ TEST_F(CommandLineTest, AWorldThatIsNoFolderOrHoldsNoDataFolderIsRefusedAtOnce) 
     const std::pair<std::string, std::string> cases[] = {
         {root + "/nowhere", " is not a folder\n"},
         {root + "/file.txt", " is not a folder\n"},
-        {root + "/empty", " holds none of the data folders Hero_Info, Enemy_Info, Abilities, map_form, map_info, mini_map\n"}};
+        {root + "/empty",
+         " holds none of the data folders Hero_Info, Enemy_Info, Abilities, map_form, map_info, mini_map\n"}};
     for (const auto& [world, why] : cases) {
         headless::Reset();
         EXPECT_EQ(test::CallWith(Main, {"ranks", "--world", world}), 2);

@@ -50,7 +50,8 @@ TEST_F(DataFilesTest, NumbersKeepTheirLowBitsAndReadingStopsAtANonNumber) {
 // hit points in every battle slot.
 TEST_F(DataFilesTest, EnemyAndAbilityTablesStopAtTheFirstMissingFile) {
     for (const char* kind : {"Pawn", "Bishop", "Rook", "Queen", "King"})
-        dir.WriteText(std::string("Enemy_Info/") + kind + "_Status_Info.txt", std::string(kind) + " 1 ◎ 0 7 10 5 4 3 2 1 0\n");
+        dir.WriteText(std::string("Enemy_Info/") + kind + "_Status_Info.txt",
+                      std::string(kind) + " 1 ◎ 0 7 10 5 4 3 2 1 0\n");
     EXPECT_EQ(LoadAllEnemyStatus(), 0);
     EXPECT_EQ(enemyTable.kinds[0].hpSlots[6], 10);
     for (int k = 1; k < 6; ++k) EXPECT_STREQ(enemyTable.kinds[k].name, "") << k;

@@ -11,10 +11,10 @@
 #include "core/data_files.h"
 #include "core/world_folder.h"
 #include "core/world_manifest.h"
-#include "text/cp932.h"
-#include "text/utf8.h"
 #include "field/map_files.h"
 #include "test_support.h"
+#include "text/cp932.h"
+#include "text/utf8.h"
 
 namespace rf {
 namespace {
@@ -29,8 +29,14 @@ struct Loader {
 
 const Loader kLoaders[] = {
     {"Hero_Info/Hero_Status_Info.txt", false, [] { return LoadHeroStatus(); }},
-    {"Enemy_Info/Pawn_Status_Info.txt", false, [] { return LoadEnemyStatus(enemyTable.kinds[0], WorldFilePath({WorldFileKind::kEnemy, 0})); }},
-    {"Abilities/SwordCut.txt", false, [] { return LoadAbilityInfo(abilityTable.abilities[0], WorldFilePath({WorldFileKind::kAbility, 0})); }},
+    {"Enemy_Info/Pawn_Status_Info.txt", false,
+     [] {
+         return LoadEnemyStatus(enemyTable.kinds[0], WorldFilePath({WorldFileKind::kEnemy, 0}));
+     }},
+    {"Abilities/SwordCut.txt", false,
+     [] {
+         return LoadAbilityInfo(abilityTable.abilities[0], WorldFilePath({WorldFileKind::kAbility, 0}));
+     }},
     {"map_form/map1/1.txt", true, [] { return LoadMapForms(worldNumber), 1; }},
     {"map_info/map1.txt", true, [] { return LoadWorldInfo(WorldFilePath({WorldFileKind::kWorldInfo})), 1; }},
     {"map_info/map1/1.txt", true, [] { return hero.mapNumber = 1, LoadMapEnemies(worldNumber), 1; }},
@@ -47,7 +53,9 @@ bool MakeHostile(const test::TempDir& dir, const std::string& relative, Hostile 
         case Hostile::kDirectory: return std::filesystem::create_directory(path);
 #if defined(_WIN32)
         // No FIFOs or /dev/zero there, and a file kept from its owner needs an access list.
-        case Hostile::kFifo: case Hostile::kEndless: case Hostile::kNoPermission: return false;
+        case Hostile::kFifo:
+        case Hostile::kEndless:
+        case Hostile::kNoPermission: return false;
 #else
         case Hostile::kFifo: return ::mkfifo(path.c_str(), 0600) == 0;
         case Hostile::kEndless: std::filesystem::create_symlink("/dev/zero", path); return true;
@@ -70,9 +78,12 @@ using HostileFileTest = test::GameTest;
 
 TEST_F(HostileFileTest, StatusFilesStayEmptyAndMapFilesStopNamingTheFile) {
     // Each kind as the farewell line says it; empty when the file loads.
-    const std::pair<Hostile, const char*> cases[] = {
-        {Hostile::kMissing, "missing"}, {Hostile::kDirectory, "a directory"}, {Hostile::kFifo, "not a regular file"},
-        {Hostile::kEndless, "not a regular file"}, {Hostile::kNoPermission, "no permission"}, {Hostile::kHuge, ""}};
+    const std::pair<Hostile, const char*> cases[] = {{Hostile::kMissing, "missing"},
+                                                     {Hostile::kDirectory, "a directory"},
+                                                     {Hostile::kFifo, "not a regular file"},
+                                                     {Hostile::kEndless, "not a regular file"},
+                                                     {Hostile::kNoPermission, "no permission"},
+                                                     {Hostile::kHuge, ""}};
     for (const auto& [kind, why] : cases)
         for (const Loader& loader : kLoaders) {
             SCOPED_TRACE(testing::Message() << loader.file << ": " << why);
@@ -110,12 +121,12 @@ TEST(Utf8TextTest, OnlyUtf8WithACharacterBeyondAsciiIsConverted) {
         std::string bytes;
         bool utf8;
     } cases[] = {
-        {"\xEF\xBB\xBFHero 1", true},                    // byte-order mark
-        {"\xC3\x81 \xE3\x81", false},                    // half-width kana that pair up, then a cut one
-        {"\xE3\x81\x82\x82\xA0", false},                 // UTF-8 あ, then code page 932 あ
-        {"\xE0\x81\x80", false},                         // an overlong form
-        {"\xED\xA0\x80", false},                         // a surrogate
-        {"\xEA\xA0\xA0\xEA\xA0\xA0", true},              // kanji lead bytes that happen to form UTF-8
+        {"\xEF\xBB\xBFHero 1", true},        // byte-order mark
+        {"\xC3\x81 \xE3\x81", false},        // half-width kana that pair up, then a cut one
+        {"\xE3\x81\x82\x82\xA0", false},     // UTF-8 あ, then code page 932 あ
+        {"\xE0\x81\x80", false},             // an overlong form
+        {"\xED\xA0\x80", false},             // a surrogate
+        {"\xEA\xA0\xA0\xEA\xA0\xA0", true},  // kanji lead bytes that happen to form UTF-8
     };
     for (const Case& c : cases) EXPECT_EQ(IsUtf8Text(c.bytes, false), c.utf8) << c.bytes;
     std::vector<std::size_t> unmappable;

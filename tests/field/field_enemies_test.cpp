@@ -4,10 +4,10 @@
 #include <array>
 
 #include "console/console.h"
-#include "program/startup.h"
 #include "field/field_view.h"
 #include "field/hero_movement.h"
 #include "field_support.h"
+#include "program/startup.h"
 
 namespace rf {
 namespace {
@@ -115,7 +115,9 @@ protected:
     }
     // Per foe: fight, target, strike; then experience and victory, and one
     // more for the field's own poll before the turn.
-    void QueueBattleKeys(int groupSize) { for (int i = 0; i < 3 * groupSize + 3; ++i) headless::Key(kKeyEnter); }
+    void QueueBattleKeys(int groupSize) {
+        for (int i = 0; i < 3 * groupSize + 3; ++i) headless::Key(kKeyEnter);
+    }
     void ExpectFieldScreen() {
         EXPECT_EQ(Row(0, 10, 49) + Row(3, 69, 3) + Row(21, 0, 3) + At(20, 10), std::string(49, '#') + "_|_＞+●");
     }

@@ -7,8 +7,8 @@
 
 #include "core/game_state.h"
 #include "core/world_folder.h"
-#include "text/sj_literal.h"
 #include "test_support.h"
+#include "text/sj_literal.h"
 
 namespace rf::test {
 
@@ -29,7 +29,9 @@ protected:
         hero.mapNumber = 1, hero.fieldX = 20, hero.fieldY = 10;
     }
 
-    void EnemyList(int map, const std::string& text) { dir.Write("map_info/map1/" + std::to_string(map) + ".txt", text); }
+    void EnemyList(int map, const std::string& text) {
+        dir.Write("map_info/map1/" + std::to_string(map) + ".txt", text);
+    }
 
     // Grid cell (x, y) of map `map`.
     unsigned char& Cell(int map, int x, int y) {

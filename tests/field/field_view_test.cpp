@@ -6,8 +6,8 @@
 #include "console/console.h"
 #include "field/hero_movement.h"
 #include "field/map_files.h"
-#include "platform/headless/headless.h"
 #include "field_support.h"
+#include "platform/headless/headless.h"
 
 namespace rf {
 namespace {
@@ -42,7 +42,8 @@ TEST_F(FieldViewTest, PieceMarkOnlyOnTheFieldHighlightedAndOpeningAStripClippedT
     worldInfo.opening = {8, -3, 0};
     OpenStrip();
     // Both strips stop at the map's edges.
-    EXPECT_EQ((std::string{char(Cell(7, 59, 0)), char(Cell(8, 0, 0)), char(Cell(8, 59, 0)), char(Cell(9, 0, 0))}), "#  #");
+    EXPECT_EQ((std::string{char(Cell(7, 59, 0)), char(Cell(8, 0, 0)), char(Cell(8, 59, 0)), char(Cell(9, 0, 0))}),
+              "#  #");
 }
 
 TEST_F(FieldViewTest, ScrollFrameHalfwayThroughAChange) {
@@ -112,10 +113,14 @@ TEST_F(HeroMovementTest, PassagesShortStepsAndTheBlockedOuterBorder) {
     };
     const std::int64_t side = 60 * kScrollColumnFrameMs, vertical = 20 * kScrollRowFrameMs;
     const Case cases[] = {
-        {5, kKeyRight, 57, 8, 0, 0, 6, 0, 8, side}, {5, kKeyLeft, 0, 8, 0, 0, 4, 57, 8, side},
-        {5, kKeyDown, 30, 19, 0, 0, 8, 30, 0, vertical}, {5, kKeyUp, 30, 0, 0, 0, 2, 30, 19, vertical},
-        {4, kKeyLeft, 0, 5, 0, 0, 4, 0, 5, 0},      {2, kKeyUp, 10, 0, 0, 0, 2, 10, 0, 0},
-        {8, kKeyDown, 10, 19, 0, 0, 8, 10, 19, 0},  {6, kKeyRight, 58, 5, 0, 0, 6, 58, 5, 0},
+        {5, kKeyRight, 57, 8, 0, 0, 6, 0, 8, side},
+        {5, kKeyLeft, 0, 8, 0, 0, 4, 57, 8, side},
+        {5, kKeyDown, 30, 19, 0, 0, 8, 30, 0, vertical},
+        {5, kKeyUp, 30, 0, 0, 0, 2, 30, 19, vertical},
+        {4, kKeyLeft, 0, 5, 0, 0, 4, 0, 5, 0},
+        {2, kKeyUp, 10, 0, 0, 0, 2, 10, 0, 0},
+        {8, kKeyDown, 10, 19, 0, 0, 8, 10, 19, 0},
+        {6, kKeyRight, 58, 5, 0, 0, 6, 58, 5, 0},
         {5, kKeyRight, 20, 10, 23, 10, 5, 21, 10, 0},  // short step
         {5, kKeyRight, 20, 10, 22, 10, 5, 20, 10, 0},  // wall right beside the mark
         {5, kKeyUp, 20, 10, 21, 9, 5, 20, 10, 0},      // a vertical step looks at both cells
@@ -129,10 +134,13 @@ TEST_F(HeroMovementTest, PassagesShortStepsAndTheBlockedOuterBorder) {
         hero.mapNumber = c.map, hero.fieldX = c.x, hero.fieldY = c.y;
         DrawField();
         MoveHero(c.key);
-        EXPECT_EQ((std::array<int, 3>{hero.mapNumber, hero.fieldX, hero.fieldY}), (std::array<int, 3>{c.nmap, c.nx, c.ny}));
+        EXPECT_EQ((std::array<int, 3>{hero.mapNumber, hero.fieldX, hero.fieldY}),
+                  (std::array<int, 3>{c.nmap, c.nx, c.ny}));
         EXPECT_EQ(At(c.nx, c.ny), "●");
         EXPECT_EQ(headless::SleptMs(), c.ms);
-        if (c.ms) { EXPECT_EQ(AttrAt(64 + 5 * ((c.nmap - 1) % 3), (c.nmap - 1) / 3 + 2), 15); }  // mark follows
+        if (c.ms) {
+            EXPECT_EQ(AttrAt(64 + 5 * ((c.nmap - 1) % 3), (c.nmap - 1) / 3 + 2), 15);
+        }  // mark follows
     }
 }
 

@@ -1,10 +1,10 @@
 // Map files, and the default world they ship as.
-#include "core/world_folder.h"
 #include "field/map_files.h"
+#include "core/world_folder.h"
 
 #include "console/console.h"
-#include "program/startup.h"
 #include "field_support.h"
+#include "program/startup.h"
 
 namespace rf {
 namespace {
@@ -53,7 +53,9 @@ TEST_F(DefaultWorldTest, IdleHeroIsSafeAndTheWayOutTeachesTheShortStepAndAnEasyB
     headless::RunUntil(at + 600'000);
     headless::SetLimits(50'000'000, at + 600'000);
     int fought = -1;
-    headless::SetKeyObserver([&] { if (battle.remaining != 0 && fought < 0) fought = battle.remaining; });
+    headless::SetKeyObserver([&] {
+        if (battle.remaining != 0 && fought < 0) fought = battle.remaining;
+    });
     for (int passes = 0; fieldEnemies.count == 3 && passes < 2000; ++passes) MainLoopPass();
     headless::SetKeyObserver(nullptr);
     EXPECT_EQ(fieldEnemies.count, 2);

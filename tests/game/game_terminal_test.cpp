@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "core/world_folder.h"
-#include "program/startup.h"
 #include "platform/model/terminal_renderer.h"
+#include "program/startup.h"
 #include "terminal_session.h"
 #include "vt_screen.h"
 
@@ -139,7 +139,9 @@ TEST_F(GameInTerminal, AReplayShowsItsStateInTheTitle) {
     const std::string recording = std::string(RANKS_RECORDINGS_WORLD) + "/../walk_nine_maps.rec";
     TerminalSession s;
     auto title = [&] { return s.Tmux("display-message -p '#{pane_title}'"); };
-    auto titleHas = [&](const char* text) { return WaitUntil([&] { return title().find(text) != std::string::npos; }); };
+    auto titleHas = [&](const char* text) {
+        return WaitUntil([&] { return title().find(text) != std::string::npos; });
+    };
     StartGame(s, {"--replay", recording, "--world", RANKS_RECORDINGS_WORLD}, true);
     EXPECT_TRUE(titleHas("replay (Space pauses")) << title();
     s.SendKeys({"Space"});

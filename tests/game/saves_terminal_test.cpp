@@ -15,7 +15,8 @@ using SavesInTerminal = TerminalTest;
 std::vector<std::string> Names(const std::filesystem::path& folder) {
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(folder))
-        if (!e.path().filename().string().starts_with(".")) names.push_back(e.path().filename().string());  // not the locks
+        if (!e.path().filename().string().starts_with("."))
+            names.push_back(e.path().filename().string());  // not the locks
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -43,7 +44,8 @@ TEST_F(SavesInTerminal, SigtermInBattleSavesTheFieldBeforeItAndContinueResumes) 
     resume.push_back("--continue");
     StartGame(second, resume, true);
     const auto& hero = saved.data.hero;
-    ASSERT_TRUE(WaitUntil([&] { return second.Capture().at(hero.fieldY).find("●") == static_cast<std::size_t>(hero.fieldX); }));
+    ASSERT_TRUE(
+        WaitUntil([&] { return second.Capture().at(hero.fieldY).find("●") == static_cast<std::size_t>(hero.fieldX); }));
     second.SendKeys({"C-c"});
     ExpectEnd(second, 130);
     // The same save, and a second recording beside it.
@@ -59,7 +61,8 @@ TEST_F(SavesInTerminal, SigtermInBattleSavesTheFieldBeforeItAndContinueResumes) 
 TEST_F(SavesInTerminal, StartLevelAndNoSavePlayTestAMapAndLeaveNothing) {
     TerminalSession s;
     StartGame(s, {"--world", RANKS_WORLD_DIR, "--start", "5,30,10", "--level", "9", "--no-save"}, true);
-    ASSERT_TRUE(WaitUntil([&] { return s.Capture().at(10).find("#####●") != std::string::npos; })) << s.Capture().at(10);
+    ASSERT_TRUE(WaitUntil([&] { return s.Capture().at(10).find("#####●") != std::string::npos; }))
+        << s.Capture().at(10);
     s.SendKeys({"C-c"});
     ExpectEnd(s, 130);
     EXPECT_FALSE(std::filesystem::exists(s.SaveFolder()) && !Names(s.SaveFolder()).empty());
@@ -82,7 +85,8 @@ TEST_F(SavesInTerminal, OneGameOneWindowAndEveryWayOutSaves) {
             resume.push_back("--continue");
             ASSERT_TRUE(second.Start(dir.Path(), resume));
             EXPECT_EQ(second.WaitForExit(), 2);
-            EXPECT_TRUE(second.ScreenContains("is being played in another window (process")) << second.Tmux("capture-pane -p");
+            EXPECT_TRUE(second.ScreenContains("is being played in another window (process"))
+                << second.Tmux("capture-pane -p");
             first.SendKeys({"C-c"});
             ExpectEnd(first, 130);
             EXPECT_TRUE(first.ScreenContains("ranks --continue game-")) << first.Tmux("capture-pane -p");

@@ -1,7 +1,7 @@
 #include "items/items.h"
 
-#include "item_battle_fixture.h"
 #include "console/message_window.h"
+#include "item_battle_fixture.h"
 
 namespace rf {
 namespace {
@@ -14,7 +14,8 @@ TEST_F(ItemsTest, PotionHealsUpToFullAndCountDropsEvenAtFull) {
         Acks(1);
         UseItem(kItemPotion);
         EXPECT_EQ(hero.hp, 100);
-        EXPECT_EQ(messageWindow.history[0], test::ToCp932("Heroの体力が" + std::to_string(100 - hp) + "回復しました。"));
+        EXPECT_EQ(messageWindow.history[0],
+                  test::ToCp932("Heroの体力が" + std::to_string(100 - hp) + "回復しました。"));
     }
     EXPECT_EQ(hero.items[kPotion].count, 1);
 }
@@ -43,7 +44,10 @@ TEST_F(ItemsTest, ThreeProteinsEndTwoStepsApartEachWaitingOnce) {
 
 TEST_F(ItemsTest, NoneLeftIsRefusedAndLeavingWithSpaceOrLeftTakesNoTurn) {
     // A count below 0 counts as none.
-    const struct { std::int16_t count; int key; } cases[] = {{0, kKeySpace}, {-1, kKeyLeft}};
+    const struct {
+        std::int16_t count;
+        int key;
+    } cases[] = {{0, kKeySpace}, {-1, kKeyLeft}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.count);
         headless::Reset();
@@ -72,7 +76,8 @@ TEST_F(ItemsTest, FourthEffectRefusedWhilePotionStillAccepted) {
     headless::Keys({kKeyEnter, kKeyEnter, kKeyEnter, kKeySpace});  // the potion
     battle.itemsUsed = 0;
     bool refused = false;
-    headless::SetKeyObserver([&] { refused |= messageWindow.history[0] == "アイテムは同時に３つまでしか使えません。"_sj; });
+    headless::SetKeyObserver(
+        [&] { refused |= messageWindow.history[0] == "アイテムは同時に３つまでしか使えません。"_sj; });
     EXPECT_EQ(Result([&] { return ItemCommand(pawn); }), 0);
     EXPECT_TRUE(refused);
     EXPECT_EQ(hero.items[kProtein].count, 1);

@@ -17,15 +17,24 @@ TEST(KeyDecoderTest, BytesThatCameTogether) {
     const std::pair<std::string, Codes> cases[] = {
         {"\x1b[A\x1b[B\x1b[C\x1b[D", {224, 72, 224, 80, 224, 77, 224, 75}},
         {"\x1bOA\x1bOB\x1bOC\x1bOD", {224, 72, 224, 80, 224, 77, 224, 75}},
-        {"\x1b[1;5A\x1b[H\x1b[4~\x1b[3;5~\x1bOP\x1b[21~\x1b[[E", {224, 72, 224, 71, 224, 79, 224, 83, 0, 59, 0, 68, 0, 63}},
-        {"\r", {13}}, {"\n", {13}}, {"\r\n\r\n", {13, 13}}, {"\n\n\ra", {13, 13, 13, 'a'}},
+        {"\x1b[1;5A\x1b[H\x1b[4~\x1b[3;5~\x1bOP\x1b[21~\x1b[[E",
+         {224, 72, 224, 71, 224, 79, 224, 83, 0, 59, 0, 68, 0, 63}},
+        {"\r", {13}},
+        {"\n", {13}},
+        {"\r\n\r\n", {13, 13}},
+        {"\n\n\ra", {13, 13, 13, 'a'}},
         {" aZ~H\t\x7f\x1bx", {32, 'a', 'Z', '~', 72, 9, 8, 27, 'x'}},
         // Unknown, unfinished and broken-off sequences are swallowed.
         {"\x1b[99~a\x1b[Ib\x1b[?1;2cz\x1bOzq\x1b[1\r\x1b[1\x1b[B", {'a', 'b', 'z', 'q', 13, 224, 80}},
         {"\x1b[" + std::string(40, '1') + "~a", {'a'}},
         // UTF-8 text is no key: no continuation byte may pass for 77 or 80;
         // nor may Ctrl+Space (NUL) pass for a prefix.
-        {std::string("\xe3\x81\x82" "a\xef\xbc\xad" "b\x80\xff\xe3\x81" "e\0g", 15), {'a', 'b', 'e', 'g'}},
+        {std::string("\xe3\x81\x82"
+                     "a\xef\xbc\xad"
+                     "b\x80\xff\xe3\x81"
+                     "e\0g",
+                     15),
+         {'a', 'b', 'e', 'g'}},
     };
     for (const auto& [bytes, codes] : cases) {
         SCOPED_TRACE(testing::PrintToString(bytes));
@@ -54,7 +63,10 @@ TEST(KeyDecoderTest, OnePairCodePerReadAndTheQuietTime) {
     d.Tick(230);
     d.Feed("A\r", 230);
     d.Feed("\n\xe3\x81", 231);
-    d.Feed("\x82" "f", 232);
+    d.Feed(
+        "\x82"
+        "f",
+        232);
     EXPECT_EQ(Drain(d), (Codes{224, 72, 13, 'f'}));
 }
 

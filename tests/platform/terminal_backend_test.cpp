@@ -11,14 +11,15 @@ TEST(RealBinaryCommandLine, StatusAndWhichStreamCarriesTheText) {
         const char *args, *out, *err;  // a part of each stream; "" for none at all
         int status;
     };
-    for (const Case c : {Case{"--help", "usage: ranks", "", 0}, Case{"--version", "ranks ", "", 0},
-                         Case{"--bogus", "", "usage: ranks", 2}, Case{"'\x1b]0;t\x07'", "", "'\\x1b]0;t\\x07'", 2},
-                         Case{"--world", "", "usage: ranks", 2},
-                         Case{"", "", "terminal", 1}}) {  // no escape sequences into a file
+    for (const Case c :
+         {Case{"--help", "usage: ranks", "", 0}, Case{"--version", "ranks ", "", 0},
+          Case{"--bogus", "", "usage: ranks", 2}, Case{"'\x1b]0;t\x07'", "", "'\\x1b]0;t\\x07'", 2},
+          Case{"--world", "", "usage: ranks", 2}, Case{"", "", "terminal", 1}}) {  // no escape sequences into a file
         SCOPED_TRACE(c.args);
         TempDir dir;
         std::string d = Quote(dir.Path().string());
-        int raw = std::system(("cd " + d + " && " + Quote(RANKS_BINARY) + " " + c.args + " > out 2> err < /dev/null").c_str());
+        int raw = std::system(
+            ("cd " + d + " && " + Quote(RANKS_BINARY) + " " + c.args + " > out 2> err < /dev/null").c_str());
         EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, c.status);
         for (auto [file, part] : {std::pair{"out", c.out}, std::pair{"err", c.err}}) {
             std::stringstream s;
@@ -37,8 +38,9 @@ TEST_F(TerminalTest, ATerminalTheGameCannotUseIsRefusedInOneLineBeforeItIsTouche
     std::filesystem::create_directories(dir.Path() / "terminfo/t");
     std::filesystem::copy_file("/lib/terminfo/d/dumb", dir.Path() / "terminfo/t/teletype");
     // What each refusal says is checked headlessly; here the real terminfo lookup and locale.
-    for (const Case& c : {Case{{"TERMINFO=" + (dir.Path() / "terminfo").string(), "TERM=teletype"}, "TERM=teletype cannot place"},
-                          Case{{"-u", "LC_ALL", "LANG=C"}, "is ANSI_X3.4-1968, not UTF-8 (LANG=C)"}}) {
+    for (const Case& c :
+         {Case{{"TERMINFO=" + (dir.Path() / "terminfo").string(), "TERM=teletype"}, "TERM=teletype cannot place"},
+          Case{{"-u", "LC_ALL", "LANG=C"}, "is ANSI_X3.4-1968, not UTF-8 (LANG=C)"}}) {
         SCOPED_TRACE(c.says);
         TerminalSession s;
         std::vector<std::string> args = c.env;
@@ -90,8 +92,10 @@ TEST_F(TerminalTest, ColoursFollowTheEnvironmentOverTheWholeScreenAndLeaveWithTh
     struct Case {
         const char *setting, *look, *bright, *plain;
     };
-    for (const Case c : {Case{"COLORTERM=truecolor", "keys", "\x1b[7m\x1b[38;2;255;255;255mHIGHLIGHT", "\x1b[38;2;192;192;192m\x1b[48;2;0;0;0m plain"},
-                         Case{"COLORTERM=truecolor", "console", "\x1b[1m\x1b[38;2;255;255;255mHIGHLIGHT", "\x1b[0m\x1b[38;2;192;192;192m\x1b[48;2;0;0;0mplain"},
+    for (const Case c : {Case{"COLORTERM=truecolor", "keys", "\x1b[7m\x1b[38;2;255;255;255mHIGHLIGHT",
+                              "\x1b[38;2;192;192;192m\x1b[48;2;0;0;0m plain"},
+                         Case{"COLORTERM=truecolor", "console", "\x1b[1m\x1b[38;2;255;255;255mHIGHLIGHT",
+                              "\x1b[0m\x1b[38;2;192;192;192m\x1b[48;2;0;0;0mplain"},
                          Case{"COLORTERM=", "keys", "\x1b[7m\x1b[97mHIGHLIGHT", "\x1b[37m\x1b[40m plain"},
                          Case{"COLORTERM=", "console", "\x1b[1m\x1b[97mHIGHLIGHT", "\x1b[0m\x1b[37m\x1b[40mplain"},
                          Case{"NO_COLOR=1", "console", "\x1b[7mHIGHLIGHT", " plain"}}) {

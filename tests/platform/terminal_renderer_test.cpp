@@ -20,10 +20,10 @@
 #include "program/resume.h"
 #include "program/startup.h"
 #include "replay/recording_file.h"
+#include "test_support.h"
 #include "text/cp932.h"
 #include "text/sj_literal.h"
 #include "text/utf8.h"
-#include "test_support.h"
 #include "vt_screen.h"
 
 namespace rf::platform {
@@ -55,7 +55,8 @@ std::string Mismatch(const test::VtScreen& t, const VirtualConsole& vc, Colours 
                 bool second = t.WidthOf(expected(vc.At(x - 1, y))) == 2;
                 if (second ? !s.continuation : s.cp != U' ') return where() + "second half";
                 // Drawn one cell wide, its blank second cell is marked with the glyph.
-                if (!second && s.pen.reverse != (reversed && (c.attribute & 8) != 0)) return where() + "second half's mark";
+                if (!second && s.pen.reverse != (reversed && (c.attribute & 8) != 0))
+                    return where() + "second half's mark";
                 continue;
             }
             if (s.cp != expected(c)) return where() + "glyph";
@@ -63,13 +64,14 @@ std::string Mismatch(const test::VtScreen& t, const VirtualConsole& vc, Colours 
             // in reverse (blanks never), or in the console's look bold.
             bool blank = s.cp == U' ', bright = (c.attribute & 8) != 0;
             bool bold = bright && !blank && !reversed, reverse = bright && !blank && reversed;
-            Pen want = colours == Colours::kExact     ? Pen{bright ? 0x1FFFFFF : 0x1C0C0C0, 0x1000000, bold, false, reverse}
+            Pen want = colours == Colours::kExact ? Pen{bright ? 0x1FFFFFF : 0x1C0C0C0, 0x1000000, bold, false, reverse}
                        : colours == Colours::kPalette ? Pen{bright ? 15 : 7, 0, bold, false, reverse}
                                                       : Pen{-1, -1, false, false, reverse};
             Pen got = s.pen;
             if (blank) got.fg = want.fg, got.bold = want.bold;  // no glyph shows them
             auto show = [](const Pen& p) {
-                return std::to_string(p.fg) + "/" + std::to_string(p.bg) + (p.bold ? " bold" : "") + (p.underline ? " underline" : "") + (p.reverse ? " reverse" : "");
+                return std::to_string(p.fg) + "/" + std::to_string(p.bg) + (p.bold ? " bold" : "") +
+                       (p.underline ? " underline" : "") + (p.reverse ? " reverse" : "");
             };
             if (!(got == want)) return where() + "pen " + show(got) + ", not " + show(want);
         }
@@ -101,7 +103,9 @@ public:
             VTermParserCallbacks c{};
             c.control = [](unsigned char, void* self) { return ++static_cast<Vterm*>(self)->view_.unknown, 1; };
             c.escape = [](const char*, size_t, void* self) { return ++static_cast<Vterm*>(self)->view_.unknown, 1; };
-            c.csi = [](const char*, const long*, int, const char*, char, void* self) { return ++static_cast<Vterm*>(self)->view_.unknown, 1; };
+            c.csi = [](const char*, const long*, int, const char*, char, void* self) {
+                return ++static_cast<Vterm*>(self)->view_.unknown, 1;
+            };
             return c;
         }();
         vterm_screen_set_callbacks(screen_, &callbacks, this);
@@ -124,7 +128,8 @@ public:
                 auto& g = view_.cells[y][x];
                 g.continuation = c.chars[0] == static_cast<std::uint32_t>(-1);
                 g.cp = c.chars[0] == 0 || g.continuation ? U' ' : c.chars[0];
-                g.pen = {colour(c.fg, false), colour(c.bg, true), c.attrs.bold != 0, c.attrs.underline != 0, c.attrs.reverse != 0};
+                g.pen = {colour(c.fg, false), colour(c.bg, true), c.attrs.bold != 0, c.attrs.underline != 0,
+                         c.attrs.reverse != 0};
             }
         }
         VTermPos at{};
@@ -164,8 +169,7 @@ struct Terminals {
         test::VtScreen t;
     };
     // `few`: one width for each kind of terminal, for long frame sequences.
-    explicit Terminals(Setting c, bool few = false)
-        : pairs{{c, 0, 2}, {c, 1, 1}} {
+    explicit Terminals(Setting c, bool few = false) : pairs{{c, 0, 2}, {c, 1, 1}} {
         pairs[0].r.SetTerminalSize(0, 0);  // its size unknown
         if (!few) {
             for (Pair p : {Pair{c, 0, 1}, Pair{c, 2, 2}, Pair{c, 0, 1, 100}, Pair{c, 1, 1, 100}}) pairs.push_back(p);
@@ -175,10 +179,10 @@ struct Terminals {
             bool bce;  // as the terminal's terminfo says
         };
         const Quirky quirky[] = {
-            {{.shortErase = true, .rgbAfterReset = true}, true},  // mlterm
-            {{.foreignShifts = true}, true},                      // Konsole, qterminal
-            {{.foreignScrolls = true}, true},                     // kitty (were its bce read)
-            {{.noBce = true}, false},                             // GNU screen
+            {{.shortErase = true, .rgbAfterReset = true}, true},     // mlterm
+            {{.foreignShifts = true}, true},                         // Konsole, qterminal
+            {{.foreignScrolls = true}, true},                        // kitty (were its bce read)
+            {{.noBce = true}, false},                                // GNU screen
             {{.topMarginReset = true, .foreignClear = true}, true},  // pyte
             {{.noBce = true, .wrapThroughMoves = true}, false},      // tmux
         };
@@ -202,7 +206,8 @@ struct Terminals {
         }
 #if RANKS_HAVE_VTERM
         for (auto& [r, t] : vterms)
-            if (std::string failure = Check(r, t.Feed(r.Frame(vc)), vc); !failure.empty()) return "libvterm: " + failure;
+            if (std::string failure = Check(r, t.Feed(r.Frame(vc)), vc); !failure.empty())
+                return "libvterm: " + failure;
 #endif
         return "";
     }
@@ -211,9 +216,11 @@ struct Terminals {
         if (failure.empty() && !r.Frame(vc).empty()) failure = "a frame sent again with nothing changed";
         if (failure.empty()) return "";
         const auto& q = t.quirks;
-        return failure + " (ambiguous " + std::to_string(t.ambiguous) + ", learned " + std::to_string(r.AmbiguousWidth()) + ", " +
-               std::to_string(t.columns) + " columns, quirks " + std::to_string(q.shortErase) + std::to_string(q.rgbAfterReset) +
-               std::to_string(q.foreignShifts) + std::to_string(q.foreignScrolls) + std::to_string(q.noBce) + std::to_string(q.topMarginReset) + std::to_string(q.foreignClear) + ")";
+        return failure + " (ambiguous " + std::to_string(t.ambiguous) + ", learned " +
+               std::to_string(r.AmbiguousWidth()) + ", " + std::to_string(t.columns) + " columns, quirks " +
+               std::to_string(q.shortErase) + std::to_string(q.rgbAfterReset) + std::to_string(q.foreignShifts) +
+               std::to_string(q.foreignScrolls) + std::to_string(q.noBce) + std::to_string(q.topMarginReset) +
+               std::to_string(q.foreignClear) + ")";
     }
     std::vector<Pair> pairs;
 #if RANKS_HAVE_VTERM
@@ -232,9 +239,10 @@ struct Terminals {
 using TerminalRendererTest = ::testing::TestWithParam<Setting>;
 
 TEST_P(TerminalRendererTest, ManyRandomChangesStayInStep) {
-    const std::string_view texts[] = {"A"_sj, "xyz"_sj, "あ"_sj, "●"_sj, "×○"_sj, "漢字"_sj, "  "_sj,
-                                      "Ω"_sj, "ｶﾅ"_sj, "ーー"_sj, "\\~"_sj,
-                                      "\x85\x40\xfd\x80\xff\x81\x20\x01"};  // codes without a character
+    const std::string_view texts[] = {
+        "A"_sj,  "xyz"_sj,  "あ"_sj,  "●"_sj,
+        "×○"_sj, "漢字"_sj, "  "_sj,  "Ω"_sj,
+        "ｶﾅ"_sj, "ーー"_sj, "\\~"_sj, "\x85\x40\xfd\x80\xff\x81\x20\x01"};  // codes without a character
     std::minstd_rand random(7);
     auto next = [&random](std::size_t n) { return static_cast<int>(random() % n); };
     VirtualConsole vc;
@@ -334,8 +342,8 @@ TEST(TerminalRenderer, EveryFrameOfTheRecordedGamesShowsExactlyTheModel) {
 
 // Without colours the console's look is the marked one.
 INSTANTIATE_TEST_SUITE_P(EveryColourModeAndLook, TerminalRendererTest,
-                         ::testing::Values(Setting{Colours::kExact}, Setting{Colours::kPalette}, Setting{Colours::kNone},
-                                           Setting{Colours::kExact, ScreenLook::kConsole},
+                         ::testing::Values(Setting{Colours::kExact}, Setting{Colours::kPalette},
+                                           Setting{Colours::kNone}, Setting{Colours::kExact, ScreenLook::kConsole},
                                            Setting{Colours::kPalette, ScreenLook::kConsole}));
 
 // The environment's usual choices are seen in a real terminal (the

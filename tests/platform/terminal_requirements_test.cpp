@@ -29,7 +29,9 @@ std::string Entry(bool cursorAddress, bool wideNumbers, bool bce = false, int co
 TEST(TerminalRequirements, AbilitiesReadFromEitherTerminfoFormat) {
     auto read = [](const std::string& e) {
         auto a = ReadTermInfo(e);
-        return a ? std::to_string(a->cursorAddressing) + std::to_string(a->backgroundColourErase) + std::to_string(a->directColour) : "none";
+        return a ? std::to_string(a->cursorAddressing) + std::to_string(a->backgroundColourErase) +
+                       std::to_string(a->directColour)
+                 : "none";
     };
     for (bool wide : {false, true}) {
         EXPECT_EQ(read(Entry(true, wide)), "100");
@@ -81,17 +83,25 @@ TEST(TerminalRequirements, EchoedTextHasItsControlsEscaped) {
     const std::pair<std::string_view, std::string_view> cases[] = {
         {"日本語 ok", "日本語 ok"},
         {"\x1b]0;title\x07", "\\x1b]0;title\\x07"},
-        {"\xc2\x9b" "2J", "\\u009b2J"},         // C1 introducer as UTF-8
+        {"\xc2\x9b"
+         "2J",
+         "\\u009b2J"},                                 // C1 introducer as UTF-8
         {"\x9b\xff\xc0\xaf", "\\x9b\\xff\\xc0\\xaf"},  // not UTF-8 (an overlong slash among them)
-        {"\xe3\x81", "\\xe3\\x81"},              // cut short
+        {"\xe3\x81", "\\xe3\\x81"},                    // cut short
     };
     for (auto [in, out] : cases) EXPECT_EQ(Escaped(in), out);
 }
 
 // The real round trip runs in every terminal test: a wrong width would show there.
 TEST(TerminalRequirements, TheAmbiguousWidthAnswerIsTakenOutAndTheKeysAroundItStay) {
-    const struct { std::string in; std::optional<int> width; std::string left; } cases[] = {
-        {"\x1b[5;11R", 1, ""}, {"a\x1b[5;12Rb", 2, "ab"}, {"\x1b[5;1R", 0, ""}, {"\x1b[A\x1b[5;1", std::nullopt, "\x1b[A\x1b[5;1"}};
+    const struct {
+        std::string in;
+        std::optional<int> width;
+        std::string left;
+    } cases[] = {{"\x1b[5;11R", 1, ""},
+                 {"a\x1b[5;12Rb", 2, "ab"},
+                 {"\x1b[5;1R", 0, ""},
+                 {"\x1b[A\x1b[5;1", std::nullopt, "\x1b[A\x1b[5;1"}};
     for (auto c : cases) {
         EXPECT_EQ(TakeAmbiguousWidthAnswer(c.in), c.width);
         EXPECT_EQ(c.in, c.left);

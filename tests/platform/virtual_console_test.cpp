@@ -28,16 +28,29 @@ TEST(VirtualConsoleTest, WritesGiveTheseCellsAndCursor) {
         int cursorX, cursorY;
     };
     const Case cases[] = {
-        {"lead byte held across writes", {{0, 0, "\x82"}, {-1, 0, "\xA0"}, {-1, 0, "\x82"}, {-1, 0, "\nA"}},
-         {{0, 0, 0x82A0, 1}, {1, 0, 0x82A0, 2}, {2, 0, ' ', 0}, {0, 1, 'A', 0}}, 1, 1},
+        {"lead byte held across writes",
+         {{0, 0, "\x82"}, {-1, 0, "\xA0"}, {-1, 0, "\x82"}, {-1, 0, "\nA"}},
+         {{0, 0, 0x82A0, 1}, {1, 0, 0x82A0, 2}, {2, 0, ' ', 0}, {0, 1, 'A', 0}},
+         1,
+         1},
         {"immediate wrap", {{78, 0, "xy"}}, {{79, 0, 'y', 0}}, 0, 1},
         {"double glyph at the last column", {{79, 2, "■"_sj}}, {{79, 2, ' ', 0}, {0, 3, 0x81A1, 1}}, 2, 3},
-        {"overwriting halves", {{0, 0, "●●"_sj}, {1, 0, "○"_sj}, {2, 0, "x"}},
-         {{0, 0, ' ', 0}, {1, 0, ' ', 0}, {2, 0, 'x', 0}, {3, 0, ' ', 0}}, 3, 0},
-        {"TAB, CR, LF, NUL", {{0, 0, "ab\tc\rZ\nQ"}, {-1, 0, std::string_view("\0", 1)}},
-         {{8, 0, 'c', 0}, {5, 0, ' ', 0}, {0, 0, 'Z', 0}, {0, 1, 'Q', 0}, {1, 1, ' ', 0}}, 2, 1},
+        {"overwriting halves",
+         {{0, 0, "●●"_sj}, {1, 0, "○"_sj}, {2, 0, "x"}},
+         {{0, 0, ' ', 0}, {1, 0, ' ', 0}, {2, 0, 'x', 0}, {3, 0, ' ', 0}},
+         3,
+         0},
+        {"TAB, CR, LF, NUL",
+         {{0, 0, "ab\tc\rZ\nQ"}, {-1, 0, std::string_view("\0", 1)}},
+         {{8, 0, 'c', 0}, {5, 0, ' ', 0}, {0, 0, 'Z', 0}, {0, 1, 'Q', 0}, {1, 1, ' ', 0}},
+         2,
+         1},
         {"thirty rows of blanks do not scroll", {{5, 0, "top"}, {0, 0, blanks}}, {{5, 0, ' ', 0}}, 0, 30},
-        {"past the bottom", {{0, 0, "top"}, {0, kLast, "last\n"}}, {{0, 0, ' ', 0}, {0, kLast - 1, 'l', 0}, {0, kLast, ' ', 0}}, 0, kLast},
+        {"past the bottom",
+         {{0, 0, "top"}, {0, kLast, "last\n"}},
+         {{0, 0, ' ', 0}, {0, kLast - 1, 'l', 0}, {0, kLast, ' ', 0}},
+         0,
+         kLast},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,15 +1,15 @@
 // Where pauses end; then the whole game with no key pressed during a chase,
 // where a poll that blocked too early would freeze it or stretch the battle
 // (headless time jumps where a terminal would block).
-#include "core/world_folder.h"
 #include "platform/model/waiting.h"
+#include "core/world_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <tuple>
 
-#include "program/startup.h"
 #include "game_scenarios.h"
+#include "program/startup.h"
 #include "test_support.h"
 
 namespace rf {
@@ -23,12 +23,12 @@ TEST(PauseDeadlines, EachPauseEndsItsStatedTimeAfterThePreviousEndWhileTheGameKe
     PauseDeadlines d;
     // When the pause is asked for, how long it is, where it ends.
     const std::tuple<std::int64_t, std::uint32_t, std::int64_t> steps[] = {
-        {100 * ms, 10, 110 * ms},           // the first pause counts from now
+        {100 * ms, 10, 110 * ms},            // the first pause counts from now
         {110 * ms + 300'000, 10, 120 * ms},  // drawing took 0.3 ms: not added
-        {124 * ms, 1, 121 * ms},            // already late: the next end is past, so it returns at once
+        {124 * ms, 1, 121 * ms},             // already late: the next end is past, so it returns at once
         {125 * ms, 1, 122 * ms},
-        {140 * ms, 2, 124 * ms},            // 18 ms without the processor: still caught up
-        {150 * ms, 20, 170 * ms},           // more than 25 ms late (a wait, a load): from now
+        {140 * ms, 2, 124 * ms},   // 18 ms without the processor: still caught up
+        {150 * ms, 20, 170 * ms},  // more than 25 ms late (a wait, a load): from now
     };
     for (auto [nowNs, pause, end] : steps) EXPECT_EQ(d.End(nowNs, pause), end) << nowNs;
     d.Forget();

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "text/sj_literal.h"
 #include "platform/model/virtual_console.h"
+#include "text/sj_literal.h"
 
 namespace rf::platform {
 namespace {

@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "core/world_folder.h"
-#include "program/startup.h"
 #include "platform/backend.h"
 #include "platform/player_files.h"
 #include "platform/recording.h"
 #include "platform/recording/session_events.h"
+#include "program/startup.h"
 #include "replay/recording_file.h"
 #include "replay/state_digest.h"
 #include "test_support.h"
@@ -26,8 +26,10 @@ TEST(SessionEvents, TokensAndTheirRefusals) {
     for (const SessionEvent& e : events) platform::AppendEvent(again, e);
     EXPECT_EQ(again, "n12+224t40+77yr13c1796000000");  // the line cut short is left out
     const std::pair<const char*, const char*> bad[] = {
-        {"n12 x3\n", "unknown event on line 1"},   {"n\n", "damaged event"},
-        {"+77x\n", "unknown event"},               {"\n+70000\n", "key code out of range on line 2"},
+        {"n12 x3\n", "unknown event on line 1"},
+        {"n\n", "damaged event"},
+        {"+77x\n", "unknown event"},
+        {"\n+70000\n", "key code out of range on line 2"},
         {"n99999999999999999999\n", "too large"},
     };
     for (auto [text, reason] : bad) {

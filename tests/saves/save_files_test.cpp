@@ -83,9 +83,11 @@ TEST(SaveFiles, ListingShowsTheMostRecentFirstAndWhatCannotBeResumed) {
     dir.Write("c.save", "ranks-and-files save 7\x1b[31m\n");
     dir.Write("notes.txt", "not a save");
     std::string listing = SavesListing(dir.Path().string());
-    std::size_t b = listing.find("  b.save  level 9, map 2, saved 2027-01-15 08:08:20 UTC, world /games/\\x1b[2Jother\\x0d\n");
+    std::size_t b =
+        listing.find("  b.save  level 9, map 2, saved 2027-01-15 08:08:20 UTC, world /games/\\x1b[2Jother\\x0d\n");
     std::size_t a = listing.find("  a.save  level 2, map 2, saved 2027-01-15 08:00:00 UTC, world default\n");
-    std::size_t c = listing.find("  c.save  cannot be resumed: saved by another version of the game (format 7\\x1b[31m)\n");
+    std::size_t c =
+        listing.find("  c.save  cannot be resumed: saved by another version of the game (format 7\\x1b[31m)\n");
     EXPECT_TRUE(b != std::string::npos && a != std::string::npos && c != std::string::npos) << listing;
     EXPECT_TRUE(b < a && a < c) << listing;
     EXPECT_EQ(listing.find("notes"), std::string::npos);

@@ -80,8 +80,9 @@ TEST(SaveFormat, DamagedCutShortOrForeignSavesAreRefusedWithAReason) {
 }
 
 TEST(SaveFormat, DatesAreUtcCivilTime) {
-    const std::pair<std::int64_t, const char*> cases[] = {
-        {0, "1970-01-01 00:00:00 UTC"}, {951'782'400, "2000-02-29 00:00:00 UTC"}, {4'102'444'799, "2099-12-31 23:59:59 UTC"}};
+    const std::pair<std::int64_t, const char*> cases[] = {{0, "1970-01-01 00:00:00 UTC"},
+                                                          {951'782'400, "2000-02-29 00:00:00 UTC"},
+                                                          {4'102'444'799, "2099-12-31 23:59:59 UTC"}};
     for (auto [seconds, text] : cases) {
         EXPECT_EQ(UtcText(seconds), text);
         std::int64_t back = -1;

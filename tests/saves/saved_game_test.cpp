@@ -9,10 +9,10 @@
 #include "console/console.h"
 #include "core/save_keeping.h"
 #include "core/world_folder.h"
-#include "program/startup.h"
 #include "platform/console.h"
-#include "saves/autosave.h"
 #include "program/resume.h"
+#include "program/startup.h"
+#include "saves/autosave.h"
 #include "saves/save_files.h"
 #include "test_support.h"
 
@@ -63,9 +63,11 @@ TEST_F(SavedGameTest, AQuitInBattleKeepsTheStateBeforeTheEncounterAndTheBattleIs
     Play();
     ASSERT_TRUE(quit);
     // Hit points as before the battle filled them.
-    EXPECT_EQ((std::array{quitInBattle.hero.hp, quitInBattle.hero.level, quitInBattle.hero.attack}), (std::array<std::int16_t, 3>{0, 1, 8}));
+    EXPECT_EQ((std::array{quitInBattle.hero.hp, quitInBattle.hero.level, quitInBattle.hero.attack}),
+              (std::array<std::int16_t, 3>{0, 1, 8}));
     const SaveData after = Saved();
-    EXPECT_EQ((std::array<std::int64_t, 3>{after.hero.level, after.hero.hp, after.hero.exp}), (std::array<std::int64_t, 3>{2, hero.hp, hero.exp}));
+    EXPECT_EQ((std::array<std::int64_t, 3>{after.hero.level, after.hero.hp, after.hero.exp}),
+              (std::array<std::int64_t, 3>{2, hero.hp, hero.exp}));
     EXPECT_FALSE(saveKeeping.inBattle);
 }
 
@@ -97,7 +99,7 @@ TEST_F(SavedGameTest, MapChangesAreSavedAndAResumedHeroStandsAsIfHeHadJustEntere
     dataRoot = world.Path().string();
     ResumeGame(last);
     for (int y = 0; y < 25; ++y) EXPECT_EQ(Row(y), entered[y]) << "row " << y;
-    EXPECT_EQ(AttrAt(20, 7), 15);  // the Queen's mark, highlighted
+    EXPECT_EQ(AttrAt(20, 7), 15);                               // the Queen's mark, highlighted
     EXPECT_EQ(std::memcmp(&grid, &worldGrid, sizeof grid), 0);  // the strip is open again
     EXPECT_EQ(fieldEnemies.loads, 1u);
 }

@@ -41,7 +41,8 @@ protected:
     }
     void TearDown() override {
         platform::UseBackend(platform::HeadlessBackend());
-        for (const auto& [name, value] : saved_) value ? (void)::setenv(name.c_str(), value->c_str(), 1) : (void)::unsetenv(name.c_str());
+        for (const auto& [name, value] : saved_)
+            value ? (void)::setenv(name.c_str(), value->c_str(), 1) : (void)::unsetenv(name.c_str());
     }
     std::filesystem::path Folder() const { return data.Path() / "ranks-and-files"; }
     // Runs the program until its keys run out, `quit` (what a backend does on
@@ -120,7 +121,8 @@ TEST_F(SessionSaves, ASavedCellOnAWallIsMovedAndAnotherWorldRefused) {
     std::string problem;
     const std::string path = WriteNewSave(Folder().string(), walled, problem);
     Run({"--continue", path.substr(path.find_last_of('/') + 1)});  // a bare name is found in the data folder
-    EXPECT_NE(headless::PrintedError().find("puts the hero on a wall at (0, 0) of map 1: he starts at (1, 1)"), std::string::npos)
+    EXPECT_NE(headless::PrintedError().find("puts the hero on a wall at (0, 0) of map 1: he starts at (1, 1)"),
+              std::string::npos)
         << headless::PrintedError();
     EXPECT_EQ(hero.fieldX * 100 + hero.fieldY, 101);
 
@@ -176,8 +178,9 @@ TEST_F(SessionSaves, ASaveInPlayIsNotContinuedInAnotherWindow) {
     ResetGameState();
     Run({"--world", world.Path().string(), "--continue"});
     EXPECT_EQ(status, 2);
-    EXPECT_NE(headless::PrintedError().find(" is being played in another window (process " + std::to_string(::getpid())),
-              std::string::npos)
+    EXPECT_NE(
+        headless::PrintedError().find(" is being played in another window (process " + std::to_string(::getpid())),
+        std::string::npos)
         << headless::PrintedError();
 }
 
@@ -193,10 +196,8 @@ TEST_F(SessionSaves, RecordWritesOnlyARegularFileOfItsOwn) {
         std::string path;
         const char* refusal;
     } cases[] = {
-        {(places.Path() / "fifo").string(), "it is a FIFO"},
-        {"/dev/null", "it is a device"},
-        {(places.Path() / "link").string(), "it is a symbolic link"},
-        {places.Path().string(), "it is a folder"},
+        {(places.Path() / "fifo").string(), "it is a FIFO"},          {"/dev/null", "it is a device"},
+        {(places.Path() / "link").string(), "it is a symbolic link"}, {places.Path().string(), "it is a folder"},
         {(places.Path() / "none/x.rec").string(), "does not exist"},
     };
     for (const auto& c : cases) {
@@ -232,7 +233,9 @@ TEST_F(SessionSaves, NoUsableSaveFolderIsSaid) {
     for (const auto& c : cases) {
         headless::Reset();
         ResetGameState();
-        const std::string xdg = c.xdg && std::string(c.xdg) == "FILE" ? (home.Path() / "file").string() : c.xdg ? c.xdg : "";
+        const std::string xdg = c.xdg && std::string(c.xdg) == "FILE" ? (home.Path() / "file").string()
+                                : c.xdg                               ? c.xdg
+                                                                      : "";
         c.xdg ? ::setenv("XDG_DATA_HOME", xdg.c_str(), 1) : ::unsetenv("XDG_DATA_HOME");
         c.home ? ::setenv("HOME", c.home, 1) : ::unsetenv("HOME");
         Run({"--saves"});

@@ -1,15 +1,15 @@
 #include "platform/headless/headless.h"
 
 #include <deque>
-#include <vector>
 #include <filesystem>
 #include <utility>
+#include <vector>
 
-#include "text/cp932.h"
-#include "text/utf8.h"
 #include "platform/backend.h"
 #include "platform/model/digest.h"
 #include "platform/model/waiting.h"
+#include "text/cp932.h"
+#include "text/utf8.h"
 
 namespace rf::headless {
 namespace {
@@ -105,9 +105,7 @@ const std::string& PrintedError() { return state.printedError; }
 std::string& Printed(bool error) { return error ? state.printedError : state.printedOut; }
 const std::string& ExecutableDirectoryForTests() { return state.executableDirectory; }
 
-std::string RowUtf8(int y, int x0, int count) {
-    return Cp932ToUtf8(state.screen.Text(x0, y, count));
-}
+std::string RowUtf8(int y, int x0, int count) { return Cp932ToUtf8(state.screen.Text(x0, y, count)); }
 
 }  // namespace rf::headless
 
@@ -206,9 +204,9 @@ std::vector<std::string> HeadlessScreenLines() {
 std::string HeadlessScreensDigest() { return headless::state.screens.Hex(); }
 
 const Backend& HeadlessBackend() {
-    static constexpr Backend kHeadless{Open,         SetCursorPosition, SetAttribute, Write,
-                                       SetCursorVisible, CursorVisible, Sleep,        KeyWaiting,
-                                       ReadKey,      ClockSeconds,      Exit};
+    static constexpr Backend kHeadless{
+        Open,       SetCursorPosition, SetAttribute, Write, SetCursorVisible, CursorVisible, Sleep,
+        KeyWaiting, ReadKey,           ClockSeconds, Exit};
     return kHeadless;
 }
 

@@ -1,9 +1,9 @@
 // The rest of the platform for the test programs: headless is their native
 // backend, and what the game prints is kept for the tests to read.
 #include "platform/backend.h"
+#include "platform/files.h"
 #include "platform/headless/headless.h"
 #include "platform/streams.h"
-#include "platform/files.h"
 
 namespace rf::platform {
 

@@ -14,13 +14,13 @@ constexpr std::size_t kMaxParams = 16;
 
 int ArrowOrEdge(unsigned char final) {
     switch (final) {
-    case 'A': return kUp;
-    case 'B': return kDown;
-    case 'C': return kRight;
-    case 'D': return kLeft;
-    case 'H': return kHome;
-    case 'F': return kEnd;
-    default: return -1;
+        case 'A': return kUp;
+        case 'B': return kDown;
+        case 'C': return kRight;
+        case 'D': return kLeft;
+        case 'H': return kHome;
+        case 'F': return kEnd;
+        default: return -1;
     }
 }
 
@@ -82,60 +82,60 @@ void KeyDecoder::Clear() { *this = KeyDecoder{}; }
 
 void KeyDecoder::Byte(unsigned char b) {
     switch (mode_) {
-    case Mode::Ground: Ground(b); return;
-    case Mode::Escape:
-        if (b == '[') {
-            mode_ = Mode::Csi;
-            params_.clear();
-        } else if (b == 'O') {
-            mode_ = Mode::Ss3;
-        } else {
-            // ESC and then a key (Alt+key, or Escape typed twice): both count.
-            Push(27);
+        case Mode::Ground: Ground(b); return;
+        case Mode::Escape:
+            if (b == '[') {
+                mode_ = Mode::Csi;
+                params_.clear();
+            } else if (b == 'O') {
+                mode_ = Mode::Ss3;
+            } else {
+                // ESC and then a key (Alt+key, or Escape typed twice): both count.
+                Push(27);
+                mode_ = Mode::Ground;
+                Ground(b);
+            }
+            return;
+        case Mode::Csi:
+            if (b == '[' && params_.empty()) {
+                mode_ = Mode::CsiBracket;  // the Linux console's F1 to F5
+                return;
+            }
+            if (b >= 0x20 && b <= 0x3F) {
+                params_ += static_cast<char>(b);
+                if (params_.size() > kMaxParams) mode_ = Mode::Skip;
+                return;
+            }
+            mode_ = Mode::Ground;
+            if (b >= 0x40 && b <= 0x7E) {
+                FinishCsi(b);
+            } else {
+                Ground(b);  // a control byte or ESC breaks the sequence off
+            }
+            return;
+        case Mode::CsiBracket:
+            mode_ = Mode::Ground;
+            if (b >= 'A' && b <= 'E') Pair(kFunction, kF1 + (b - 'A'));
+            else if (b < 0x20 || b >= 0x7F) Ground(b);
+            return;
+        case Mode::Ss3:
+            mode_ = Mode::Ground;
+            if (b >= 0x40 && b <= 0x7E) FinishSs3(b);
+            else Ground(b);
+            return;
+        case Mode::Skip:
+            if (b >= 0x20 && b <= 0x3F) return;
+            mode_ = Mode::Ground;
+            if (b < 0x20 || b > 0x7E) Ground(b);
+            return;
+        case Mode::Utf8:
+            if ((b & 0xC0) == 0x80) {
+                if (--utf8Left_ == 0) mode_ = Mode::Ground;
+                return;
+            }
             mode_ = Mode::Ground;
             Ground(b);
-        }
-        return;
-    case Mode::Csi:
-        if (b == '[' && params_.empty()) {
-            mode_ = Mode::CsiBracket;  // the Linux console's F1 to F5
             return;
-        }
-        if (b >= 0x20 && b <= 0x3F) {
-            params_ += static_cast<char>(b);
-            if (params_.size() > kMaxParams) mode_ = Mode::Skip;
-            return;
-        }
-        mode_ = Mode::Ground;
-        if (b >= 0x40 && b <= 0x7E) {
-            FinishCsi(b);
-        } else {
-            Ground(b);  // a control byte or ESC breaks the sequence off
-        }
-        return;
-    case Mode::CsiBracket:
-        mode_ = Mode::Ground;
-        if (b >= 'A' && b <= 'E') Pair(kFunction, kF1 + (b - 'A'));
-        else if (b < 0x20 || b >= 0x7F) Ground(b);
-        return;
-    case Mode::Ss3:
-        mode_ = Mode::Ground;
-        if (b >= 0x40 && b <= 0x7E) FinishSs3(b);
-        else Ground(b);
-        return;
-    case Mode::Skip:
-        if (b >= 0x20 && b <= 0x3F) return;
-        mode_ = Mode::Ground;
-        if (b < 0x20 || b > 0x7E) Ground(b);
-        return;
-    case Mode::Utf8:
-        if ((b & 0xC0) == 0x80) {
-            if (--utf8Left_ == 0) mode_ = Mode::Ground;
-            return;
-        }
-        mode_ = Mode::Ground;
-        Ground(b);
-        return;
     }
 }
 
@@ -199,21 +199,27 @@ void KeyDecoder::FinishCsi(unsigned char final) {
     if (FinishArrowOrF1ToF4(final)) return;
     if (final != '~') return;  // focus reports and the like are not keys
     switch (FirstParam(params_)) {
-    case 1: case 7: Pair(kPrefix, kHome); return;
-    case 2: Pair(kPrefix, kIns); return;
-    case 3: Pair(kPrefix, kDel); return;
-    case 4: case 8: Pair(kPrefix, kEnd); return;
-    case 5: Pair(kPrefix, kPgUp); return;
-    case 6: Pair(kPrefix, kPgDn); return;
-    case 11: case 12: case 13: case 14: case 15:
-        Pair(kFunction, kF1 + FirstParam(params_) - 11);
-        return;
-    case 17: case 18: case 19: case 20: case 21:
-        Pair(kFunction, kF1 + 5 + FirstParam(params_) - 17);
-        return;
-    case 23: Pair(kPrefix, kF11); return;
-    case 24: Pair(kPrefix, kF12); return;
-    default: return;
+        case 1:
+        case 7: Pair(kPrefix, kHome); return;
+        case 2: Pair(kPrefix, kIns); return;
+        case 3: Pair(kPrefix, kDel); return;
+        case 4:
+        case 8: Pair(kPrefix, kEnd); return;
+        case 5: Pair(kPrefix, kPgUp); return;
+        case 6: Pair(kPrefix, kPgDn); return;
+        case 11:
+        case 12:
+        case 13:
+        case 14:
+        case 15: Pair(kFunction, kF1 + FirstParam(params_) - 11); return;
+        case 17:
+        case 18:
+        case 19:
+        case 20:
+        case 21: Pair(kFunction, kF1 + 5 + FirstParam(params_) - 17); return;
+        case 23: Pair(kPrefix, kF11); return;
+        case 24: Pair(kPrefix, kF12); return;
+        default: return;
     }
 }
 

@@ -37,9 +37,9 @@ constexpr std::uint16_t kUnderline = 0x8000;
 
 // The classic console's sixteen colours, by console colour number.
 constexpr std::uint8_t kRgb[16][3] = {
-    {0, 0, 0},     {0, 0, 128},   {0, 128, 0},   {0, 128, 128},   {128, 0, 0},   {128, 0, 128},
-    {128, 128, 0}, {192, 192, 192}, {128, 128, 128}, {0, 0, 255}, {0, 255, 0}, {0, 255, 255},
-    {255, 0, 0},   {255, 0, 255}, {255, 255, 0}, {255, 255, 255},
+    {0, 0, 0},     {0, 0, 128},     {0, 128, 0},     {0, 128, 128},   {128, 0, 0}, {128, 0, 128},
+    {128, 128, 0}, {192, 192, 192}, {128, 128, 128}, {0, 0, 255},     {0, 255, 0}, {0, 255, 255},
+    {255, 0, 0},   {255, 0, 255},   {255, 255, 0},   {255, 255, 255},
 };
 
 // Console colour bits are blue 1, green 2, red 4; ANSI numbers run red 1, green 2, blue 4.
@@ -79,8 +79,7 @@ Look LookOf(Colours colours, bool reversed, std::uint16_t a) {
             look.foreground = (fg & 8 ? "9" : "3") + Num(AnsiColour(fg & 7));
             look.background = (bg & 8 ? "10" : "4") + Num(AnsiColour(bg & 7));
             break;
-        case Colours::kNone:
-            break;
+        case Colours::kNone: break;
     }
     return look;
 }
@@ -124,9 +123,8 @@ bool TerminalRenderer::IsWide(std::uint32_t cp) {
         std::uint32_t first, last;
     };
     static constexpr Range kWide[] = {
-        {0x1100, 0x115F}, {0x2E80, 0x303E}, {0x3041, 0x33FF}, {0x3400, 0x4DBF},
-        {0x4E00, 0x9FFF}, {0xA000, 0xA4CF}, {0xAC00, 0xD7A3}, {0xF900, 0xFAFF},
-        {0xFE30, 0xFE4F}, {0xFF00, 0xFF60}, {0xFFE0, 0xFFE6}, {0x20000, 0x3FFFD},
+        {0x1100, 0x115F}, {0x2E80, 0x303E}, {0x3041, 0x33FF}, {0x3400, 0x4DBF}, {0x4E00, 0x9FFF}, {0xA000, 0xA4CF},
+        {0xAC00, 0xD7A3}, {0xF900, 0xFAFF}, {0xFE30, 0xFE4F}, {0xFF00, 0xFF60}, {0xFFE0, 0xFFE6}, {0x20000, 0x3FFFD},
     };
     for (const Range& r : kWide)
         if (cp >= r.first && cp <= r.last) return true;
@@ -157,7 +155,7 @@ void TerminalRenderer::MoveTo(std::string& out, int x, int y) {
         if (d > 0) {
             rel = d == 1 ? "\x1b[C" : "\x1b[" + Num(d) + "C";
             // Writing the plain cells on the way again can be cheaper.
-            if (d < static_cast<int>(rel.size()) ) {
+            if (d < static_cast<int>(rel.size())) {
                 std::string again;
                 bool plain = true;
                 for (int i = cx; i < x && plain; ++i) {
@@ -173,8 +171,7 @@ void TerminalRenderer::MoveTo(std::string& out, int x, int y) {
                 if (plain) rel = again;
             }
         } else {
-            rel = -d <= 4 ? std::string(static_cast<std::size_t>(-d), '\b')
-                          : "\x1b[" + Num(-d) + "D";
+            rel = -d <= 4 ? std::string(static_cast<std::size_t>(-d), '\b') : "\x1b[" + Num(-d) + "D";
         }
         return rel.size() < s.size() ? rel : s;
     };
@@ -192,7 +189,9 @@ void TerminalRenderer::MoveTo(std::string& out, int x, int y) {
         const int column = pending ? -1 : cursorX_;
         // A row down or up by index and reverse index: the scroll region is
         // always the whole screen here, so neither scrolls.
-        std::string v = d > 0 ? (d == 1 ? "\x1b" "D" : "\x1b[" + Num(d) + "B")
+        std::string v = d > 0 ? (d == 1 ? "\x1b"
+                                          "D"
+                                        : "\x1b[" + Num(d) + "B")
                               : (d == -1 ? "\x1bM" : "\x1b[" + Num(-d) + "A");
         for (const std::string& row : {v, "\x1b[" + Num(y + 1) + "d"}) {
             std::string h = row + along(column);
@@ -251,10 +250,9 @@ void TerminalRenderer::Draw(std::string& out, int x, int y) {
         // the cursor's column is unknown after the glyph.
         const Cell& next = shown_[y][x + 1];
         const Cell& here = shown_[y][x];
-        const bool blankNext =
-            Same(next, Cell{' ', 0, SecondCell(cell.attribute)}) ||
-            (next.half == 2 && here.half == 1 && !IsWide(DoubleGlyph(here.code)) &&
-             (SecondCell(here.attribute) & kBlankLook) == (SecondCell(cell.attribute) & kBlankLook));
+        const bool blankNext = Same(next, Cell{' ', 0, SecondCell(cell.attribute)}) ||
+                               (next.half == 2 && here.half == 1 && !IsWide(DoubleGlyph(here.code)) &&
+                                (SecondCell(here.attribute) & kBlankLook) == (SecondCell(cell.attribute) & kBlankLook));
         UseAttribute(out, cell.attribute);
         if (!blankNext) {
             out += "  ";
@@ -288,7 +286,8 @@ std::uint16_t TerminalRenderer::SecondCell(std::uint16_t attribute) const {
 
 void TerminalRenderer::UnmarkedBlanks(std::string& out) {
     // Some terminals (libvterm) give reverse video to the blanks they make.
-    if (reversed_ && (attribute_ < 0 || (BlankLook(static_cast<std::uint16_t>(attribute_)) & (kReverse | kUnderline)) != 0))
+    if (reversed_ &&
+        (attribute_ < 0 || (BlankLook(static_cast<std::uint16_t>(attribute_)) & (kReverse | kUnderline)) != 0))
         UseAttribute(out, kPlain);
 }
 
@@ -335,7 +334,10 @@ int TerminalRenderer::EraseRun(std::string& out, int x, int y) {
     }
     if (count == 0) return 0;
     const bool toStart = x == 0 && end < kColumns && count > 1;
-    std::string code = end == kColumns ? "\x1b[K" : toStart ? "\x1b[1K" : count == 1 ? "\x1b[X" : "\x1b[" + Num(count) + "X";
+    std::string code = end == kColumns ? "\x1b[K"
+                       : toStart       ? "\x1b[1K"
+                       : count == 1    ? "\x1b[X"
+                                       : "\x1b[" + Num(count) + "X";
     // Writing the blanks costs a byte each (and the cursor moves with them);
     // written into the last column they leave a pending wrap, after which
     // only a move to a column is understood alike (three bytes more).
@@ -346,7 +348,10 @@ int TerminalRenderer::EraseRun(std::string& out, int x, int y) {
     // also from those after its last cell; the cheapest move wins.
     int at = toStart ? count - 1 : x;
     if (end == kColumns || toStart) {
-        const auto right = [&](int i) { return Erasable(want_[y][i]) && WantedBlank(want_[y][i].attribute) == look && Same(shown_[y][i], want_[y][i]); };
+        const auto right = [&](int i) {
+            return Erasable(want_[y][i]) && WantedBlank(want_[y][i].attribute) == look &&
+                   Same(shown_[y][i], want_[y][i]);
+        };
         int from = at, to = at;
         if (toStart) {
             while (to + 1 < kColumns && right(to + 1) && shown_[y][to + 1].half == 0) ++to;
@@ -571,14 +576,15 @@ void TerminalRenderer::ShiftCells(std::string& out, int y) {
             if (d > 0) candidates.push_back({{false, runA, n}, {true, runE + 1, n}});
             else candidates.push_back({{true, runA - n, n}, {false, runE + 1, n}});
         }
-        if (suffixA >= 0) candidates.push_back({{d < 0, d > 0 ? suffixA : suffixA - n, n}});
+        if (suffixA >= 0) candidates.push_back({{d<0, d> 0 ? suffixA : suffixA - n, n}});
         for (auto& steps : candidates) {
             if (steps.size() == 2 && steps[1].at >= kColumns) steps.pop_back();
             Cell row[kColumns];
             std::copy(shown_[y], shown_[y] + kColumns, row);
             const bool ok = ApplySteps(row, kColumns, steps, foreign);
             int bytes = 0;
-            for (const Step& st : steps) bytes += 4 + static_cast<int>(CharCode(st.n, 'P').size());  // a move and the sequence
+            for (const Step& st : steps)
+                bytes += 4 + static_cast<int>(CharCode(st.n, 'P').size());  // a move and the sequence
             const int saving = ok ? before - cost(row) - bytes : 0;
             if (saving > bestSaving) bestSaving = saving, best = steps;
         }
@@ -688,7 +694,8 @@ std::string TerminalRenderer::Frame(const VirtualConsole& model) {
     // moves up is drawn after the cell it leaves, from where that ends).
     int changedRows = 0;
     for (int y = 0; y < kRows; ++y)
-        changedRows += !std::equal(shown_[y], shown_[y] + kColumns, want_[y], [this](const Cell& a, const Cell& b) { return Same(a, b); });
+        changedRows += !std::equal(shown_[y], shown_[y] + kColumns, want_[y],
+                                   [this](const Cell& a, const Cell& b) { return Same(a, b); });
     if (changedRows < 2) {
         DrawRows(out, false, model);
         return out;

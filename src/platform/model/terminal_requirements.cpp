@@ -44,8 +44,11 @@ std::optional<TermInfoAbilities> ReadTermInfo(std::string_view entry) {
     if (numbers > kMaxColors) {
         const std::size_t n = at + static_cast<std::size_t>(kMaxColors) * numberSize;
         if (n + numberSize > entry.size()) return std::nullopt;
-        const long colours = numberSize == 2 ? Short(entry, n) : static_cast<long>(static_cast<std::uint32_t>(
-                                 static_cast<std::uint16_t>(Short(entry, n)) | static_cast<std::uint16_t>(Short(entry, n + 2)) << 16));
+        const long colours =
+            numberSize == 2
+                ? Short(entry, n)
+                : static_cast<long>(static_cast<std::uint32_t>(static_cast<std::uint16_t>(Short(entry, n)) |
+                                                               static_cast<std::uint16_t>(Short(entry, n + 2)) << 16));
         found.directColour = colours >= 1L << 24;
     }
     at += static_cast<std::size_t>(numbers) * numberSize;
@@ -101,9 +104,8 @@ std::string TerminalRefusal(const TerminalFacts& facts) {
     const bool utf8 = facts.codeset.empty() ? IsUtf8(facts.localeValue) : IsUtf8(facts.codeset);
     if (!utf8) {
         const std::string variable = facts.localeVariable.empty() ? "LANG" : facts.localeVariable;
-        const std::string now = facts.localeVariable.empty()
-                                    ? "no LANG, LC_CTYPE or LC_ALL is set"
-                                    : facts.localeVariable + "=" + Escaped(facts.localeValue);
+        const std::string now = facts.localeVariable.empty() ? "no LANG, LC_CTYPE or LC_ALL is set"
+                                                             : facts.localeVariable + "=" + Escaped(facts.localeValue);
         const std::string set = facts.codeset.empty() ? "" : Escaped(facts.codeset) + ", ";
         return "ranks: the locale's character set is " + set + "not UTF-8 (" + now +
                "); the game's Japanese texts need UTF-8: set " + variable + "=C.UTF-8 or another UTF-8 locale";

@@ -30,12 +30,12 @@ std::vector<std::string> TermInfoPaths(std::string_view term, const char* termin
                                        const char* terminfoDirs);
 
 struct TerminalFacts {
-    std::optional<std::string> term;         // $TERM
-    std::string localeVariable;              // LC_ALL, LC_CTYPE or LANG: the one that decides; empty if none
-    std::string localeValue;                 // its value
-    std::string codeset;                     // the locale's character set; empty when the locale is not installed
-    std::optional<bool> cursorAddressing;    // from terminfo; nothing when the type has no entry
-    bool backgroundColourErase = true;       // from terminfo; as xterm when the type has no entry
+    std::optional<std::string> term;       // $TERM
+    std::string localeVariable;            // LC_ALL, LC_CTYPE or LANG: the one that decides; empty if none
+    std::string localeValue;               // its value
+    std::string codeset;                   // the locale's character set; empty when the locale is not installed
+    std::optional<bool> cursorAddressing;  // from terminfo; nothing when the type has no entry
+    bool backgroundColourErase = true;     // from terminfo; as xterm when the type has no entry
     bool directColour = false;
 };
 

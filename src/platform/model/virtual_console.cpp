@@ -35,14 +35,14 @@ void VirtualConsole::PutByte(unsigned char b) {
         // A control byte cannot complete a pair: the lead byte is dropped.
     }
     switch (b) {
-    case '\n': NewLine(); return;
-    case '\r': cursorX_ = 0; return;
-    case '\t':
-        do PutSingle(' ');
-        while (cursorX_ % 8 != 0);
-        return;
-    case 0: PutSingle(' '); return;
-    default: break;
+        case '\n': NewLine(); return;
+        case '\r': cursorX_ = 0; return;
+        case '\t':
+            do PutSingle(' ');
+            while (cursorX_ % 8 != 0);
+            return;
+        case 0: PutSingle(' '); return;
+        default: break;
     }
     if (IsLeadByte(b)) {
         pendingLead_ = b;
@@ -106,7 +106,10 @@ std::string VirtualConsole::Text(int x0, int y, int count) const {
             continue;
         }
         if (c.half == 1) {
-            if (x + 1 >= x0 + count) { out += ' '; continue; }
+            if (x + 1 >= x0 + count) {
+                out += ' ';
+                continue;
+            }
             out += static_cast<char>(c.code >> 8);
         }
         out += static_cast<char>(c.code & 0xFF);

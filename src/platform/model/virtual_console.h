@@ -31,7 +31,10 @@ public:
     // A position outside the buffer is refused, as the console API does.
     void SetCursor(int x, int y);
     void SetAttribute(std::uint16_t attribute) { attribute_ = attribute; }
-    void SetCursorVisible(bool visible) { cursorVisible_ = visible; ++version_; }
+    void SetCursorVisible(bool visible) {
+        cursorVisible_ = visible;
+        ++version_;
+    }
     void Write(std::string_view bytes);
 
     const Cell& At(int x, int y) const { return cells_[y][x]; }

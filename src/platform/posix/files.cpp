@@ -32,7 +32,7 @@ FileProblem TypeProblem(const struct stat& st) {
 
 // A regular file open for reading, or -1 with the problem.
 int OpenRegular(const std::string& path, FileProblem& problem) {
-    struct stat st{};
+    struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         problem = ProblemOf(errno);
         return -1;
@@ -66,8 +66,8 @@ DataFileBytes ReadDataFile(const std::string& path, std::size_t limit) {
         ssize_t n = full ? ::read(fd, &probe, 1) : ::read(fd, result.bytes.data() + got, limit - got);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
-            result.problem = ProblemOf(errno) == FileProblem::kDirectory ? FileProblem::kDirectory
-                                                                         : FileProblem::kUnreadable;
+            result.problem =
+                ProblemOf(errno) == FileProblem::kDirectory ? FileProblem::kDirectory : FileProblem::kUnreadable;
             break;
         }
         if (n == 0) break;
@@ -95,7 +95,7 @@ std::FILE* OpenDataFile(const std::string& path, FileProblem& problem) {
 }
 
 bool DirectoryExists(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 

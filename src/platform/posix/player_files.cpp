@@ -29,7 +29,7 @@ std::string FolderOf(const std::string& path) {
 
 // mkdir -p; true when the folder exists afterwards.
 bool MakeDirectories(const std::string& path, mode_t mode, std::string& problem) {
-    struct stat st{};
+    struct stat st {};
     if (::stat(path.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) return true;
         problem = path + " is not a folder";
@@ -63,7 +63,7 @@ void SyncDirectory(const std::string& dir) {
 // The file a path names, through any symbolic links (the path itself when
 // it names nothing yet).
 std::string Target(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
     char resolved[PATH_MAX];
     if (::realpath(path.c_str(), resolved) != nullptr) return resolved;
@@ -196,14 +196,14 @@ std::FILE* OpenOutputFile(const std::string& path, bool fresh, bool& taken, std:
     const int fd = ::open(path.c_str(), flags, fresh ? 0600 : 0666);
     if (fd < 0) {
         const int error = errno;
-        struct stat st{};
+        struct stat st {};
         taken = error == EEXIST;
         problem = error == ELOOP || error == EMLINK ? "it is a symbolic link (give the file it points to)"
                   : error == ENXIO && ::lstat(path.c_str(), &st) == 0 ? TypeProblem(st.st_mode)
                                                                       : Reason(error);
         return nullptr;
     }
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         problem = TypeProblem(st.st_mode);
         ::close(fd);
@@ -223,7 +223,7 @@ std::FILE* OpenOutputFile(const std::string& path, bool fresh, bool& taken, std:
 }
 
 std::string OutputFileProblem(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (::lstat(path.c_str(), &st) == 0) {
         if (std::string type = TypeProblem(st.st_mode); !type.empty()) return type;
         return ::access(path.c_str(), W_OK) == 0 ? "" : Reason(errno);
@@ -238,8 +238,9 @@ namespace {
 
 // The lock file: never through a link, never anything but a regular file.
 int OpenLockFile(const std::string& lockPath, bool create) {
-    const int fd = ::open(lockPath.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | (create ? O_CREAT : 0), 0600);
-    struct stat st{};
+    const int fd =
+        ::open(lockPath.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | (create ? O_CREAT : 0), 0600);
+    struct stat st {};
     if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
         ::close(fd);
         return -1;
@@ -270,7 +271,8 @@ bool HoldLock(const std::string& lockPath, std::string_view whoAmI, std::string&
             return false;
         }
         // Still the file of that name (not one removed while we waited)?
-        struct stat mine{}, named{};
+        struct stat mine {
+        }, named{};
         if (::fstat(fd, &mine) == 0 && ::lstat(lockPath.c_str(), &named) == 0 && mine.st_ino == named.st_ino &&
             mine.st_dev == named.st_dev) {
             if (::ftruncate(fd, 0) == 0) WriteAllTo(fd, std::string(whoAmI) + "\n");

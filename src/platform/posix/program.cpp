@@ -40,7 +40,6 @@ void PrintError(std::string_view text) { WriteAll(STDERR_FILENO, text); }
 
 char PathSeparator() { return '/'; }
 
-
 std::string ExecutableDirectory() {
     std::string path;
 #if defined(__APPLE__)

@@ -117,8 +117,8 @@ void Exit(int status) {
     rec.inner->exit(status);
 }
 
-constexpr Backend kRecorder{Open, SetCursorPosition, SetAttribute, Write, SetCursorVisible, CursorVisible,
-                            Sleep, KeyWaiting, ReadKey, ClockSeconds, Exit};
+constexpr Backend kRecorder{Open,       SetCursorPosition, SetAttribute, Write, SetCursorVisible, CursorVisible, Sleep,
+                            KeyWaiting, ReadKey,           ClockSeconds, Exit};
 
 void FlushAtExit() { FlushRecording(); }
 

@@ -2,9 +2,9 @@
 // readings from a recording and draws through the real console or the
 // headless one.
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <cstddef>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -13,9 +13,9 @@
 #include "platform/files.h"
 #include "platform/headless/headless.h"
 #include "platform/keys.h"
+#include "platform/recording/session_events.h"
 #include "text/cp932.h"
 #include "text/utf8.h"
-#include "platform/recording/session_events.h"
 
 namespace rf::platform {
 namespace {
@@ -103,7 +103,8 @@ void ShowState(Shown state) {
 // Space pauses until Space again; Ctrl+C is the console backend's own.
 void LookAtPlayer() {
     if (rp.headless) return;
-    if (std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - rp.lastLook).count() < kLookEveryMs) return;
+    if (std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - rp.lastLook).count() < kLookEveryMs)
+        return;
     rp.lastLook = Clock::now();
     const Backend& console = NativeBackend();
     if (!console.keyWaiting() || console.readKey() != kSpace) return;
@@ -185,11 +186,8 @@ bool KeyWaiting() {
             rp.pendingKey = static_cast<int>(e->value);
             ++rp.next;
             return true;
-        case SessionEvent::kKeyWaiting:
-            ++rp.next;
-            return true;
-        default:
-            Finish();  // the game went another way than the recording
+        case SessionEvent::kKeyWaiting: ++rp.next; return true;
+        default: Finish();  // the game went another way than the recording
     }
 }
 
@@ -222,8 +220,8 @@ void Exit(int status) {
     rp.screen->exit(status);
 }
 
-constexpr Backend kReplay{Open, SetCursorPosition, SetAttribute, Write, SetCursorVisible, CursorVisible,
-                          Sleep, KeyWaiting, ReadKey, ClockSeconds, Exit};
+constexpr Backend kReplay{Open,       SetCursorPosition, SetAttribute, Write, SetCursorVisible, CursorVisible, Sleep,
+                          KeyWaiting, ReadKey,           ClockSeconds, Exit};
 
 }  // namespace
 

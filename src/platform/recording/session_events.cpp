@@ -20,7 +20,8 @@ void AppendEvent(std::string& out, const SessionEvent& event) {
     if (event.kind != SessionEvent::kKeyWaiting) out += std::to_string(event.value);
 }
 
-bool ParseEventLine(std::string_view line, std::size_t lineNumber, std::vector<SessionEvent>& events, std::string& error) {
+bool ParseEventLine(std::string_view line, std::size_t lineNumber, std::vector<SessionEvent>& events,
+                    std::string& error) {
     const std::string where = " on line " + std::to_string(lineNumber);
     if (line.size() > kLongestEventLine) {
         error = "line too long" + where;

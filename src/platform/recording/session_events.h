@@ -34,7 +34,8 @@ void AppendEvent(std::string& out, const SessionEvent& event);
 // The events of one whole line (without its line break), appended to
 // `events`; false, with the reason, for a token that is not one of the
 // above or a number too large for the format.
-bool ParseEventLine(std::string_view line, std::size_t lineNumber, std::vector<SessionEvent>& events, std::string& error);
+bool ParseEventLine(std::string_view line, std::size_t lineNumber, std::vector<SessionEvent>& events,
+                    std::string& error);
 
 // The events of whole lines; a last line without its line break (a
 // recording cut short) is left out.

@@ -12,12 +12,12 @@
 #include <langinfo.h>
 
 #include <cerrno>
-#include <csignal>
 #include <climits>
+#include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <clocale>
 #include <exception>
 #include <fstream>
 #include <iterator>
@@ -32,12 +32,12 @@
 
 #include "platform/backend.h"
 #include "platform/console.h"
-#include "platform/streams.h"
 #include "platform/files.h"
-#include "platform/model/terminal_requirements.h"
 #include "platform/model/drawn_console.h"
+#include "platform/model/terminal_requirements.h"
 #include "platform/model/waiting.h"
 #include "platform/posix/write_all.h"
+#include "platform/streams.h"
 
 namespace rf::platform {
 namespace {
@@ -93,7 +93,6 @@ std::int64_t NowNs() {
 
 std::int64_t NowMs() { return NowNs() / 1'000'000; }
 
-
 // Whether the game set the title (the user's is on the terminal's title stack).
 volatile std::sig_atomic_t titleSet = 0;
 // The game's title, shown again when the terminal is taken back (Ctrl+Z, fg).
@@ -139,10 +138,10 @@ void OnFatalSignal(int sig) {
 void OnStopSignal(int) {
     int saved = errno;
     RestoreTerminal();
-    struct sigaction dfl{};
+    struct sigaction dfl {};
     dfl.sa_handler = SIG_DFL;
     sigemptyset(&dfl.sa_mask);
-    struct sigaction mine{};
+    struct sigaction mine {};
     ::sigaction(SIGTSTP, &dfl, &mine);
     sigset_t set;
     sigemptyset(&set);
@@ -182,19 +181,20 @@ void InstallHandlers() {
     stack.ss_size = sizeof alternateStack;
     ::sigaltstack(&stack, nullptr);
 
-    struct sigaction fatal{};
+    struct sigaction fatal {};
     fatal.sa_handler = OnFatalSignal;
     sigemptyset(&fatal.sa_mask);
     fatal.sa_flags = SA_RESETHAND | SA_NODEFER | SA_ONSTACK;
     // No SA_RESTART: a blocking wait returns, so the quit is seen at once.
-    struct sigaction quit{};
+    struct sigaction quit {};
     quit.sa_handler = OnQuitSignal;
     sigemptyset(&quit.sa_mask);
     // Every signal that would end the game ends it as a request to end does:
     // the terminal put back and the game saved.
-    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU, SIGPIPE}) {
+    for (int sig :
+         {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU, SIGPIPE}) {
         // A signal that the caller chose to ignore (nohup, a background job) stays ignored.
-        struct sigaction before{};
+        struct sigaction before {};
         ::sigaction(sig, nullptr, &before);
         if (before.sa_handler != SIG_IGN) ::sigaction(sig, sig == SIGQUIT ? &fatal : &quit, nullptr);
     }
@@ -203,11 +203,11 @@ void InstallHandlers() {
     // than ending the game.
     ::signal(SIGXFSZ, SIG_IGN);
 
-    struct sigaction other{};
+    struct sigaction other {};
     sigemptyset(&other.sa_mask);
     other.sa_flags = SA_RESTART;
     other.sa_handler = OnStopSignal;
-    struct sigaction before{};
+    struct sigaction before {};
     ::sigaction(SIGTSTP, nullptr, &before);
     if (before.sa_handler != SIG_IGN) ::sigaction(SIGTSTP, &other, nullptr);
     other.sa_handler = OnContinue;
@@ -364,11 +364,16 @@ void WaitForSize() {
             // Japanese first, as every text of the game, and the English below.
             const std::string need = std::to_string(kMinColumns) + "x" + std::to_string(kMinRows);
             const std::string now = std::to_string(columns) + "x" + std::to_string(rows);
-            std::string notice = "\x1b[0m\x1b[H\x1b[2J"
-                                 "端末が小さすぎます（いまは " + now + "）。\r\n" +
-                                 need + " 以上に広げると続きます。\r\n\r\n"
-                                 "The terminal is too small (" + now + ").\r\n"
-                                 "Enlarge it to " + need + " or more to go on.";
+            std::string notice =
+                "\x1b[0m\x1b[H\x1b[2J"
+                "端末が小さすぎます（いまは " +
+                now + "）。\r\n" + need +
+                " 以上に広げると続きます。\r\n\r\n"
+                "The terminal is too small (" +
+                now +
+                ").\r\n"
+                "Enlarge it to " +
+                need + " or more to go on.";
             WriteAll(kOut, notice);
             noticed = true;
         }
@@ -559,10 +564,17 @@ void ShowTitle(std::string_view utf8) {
 }
 
 const Backend& NativeBackend() {
-    static constexpr Backend kTerminal{terminal::Open,       terminal::SetCursorPosition, terminal::SetAttribute,
-                                       terminal::Write,      terminal::SetCursorVisible,  terminal::CursorVisible,
-                                       terminal::Sleep,      terminal::KeyWaiting,        terminal::ReadKey,
-                                       terminal::ClockSeconds, terminal::Exit};
+    static constexpr Backend kTerminal{terminal::Open,
+                                       terminal::SetCursorPosition,
+                                       terminal::SetAttribute,
+                                       terminal::Write,
+                                       terminal::SetCursorVisible,
+                                       terminal::CursorVisible,
+                                       terminal::Sleep,
+                                       terminal::KeyWaiting,
+                                       terminal::ReadKey,
+                                       terminal::ClockSeconds,
+                                       terminal::Exit};
     return kTerminal;
 }
 

@@ -8,45 +8,37 @@
 #include <string>
 
 #include "platform/backend.h"
-#include "platform/model/drawn_console.h"
 #include "platform/console.h"
-#include "platform/streams.h"
 #include "platform/files.h"
-#include "platform/player_files.h"
+#include "platform/model/drawn_console.h"
 #include "platform/model/waiting.h"
+#include "platform/player_files.h"
+#include "platform/streams.h"
 #include "platform/web/web_pacing.h"
 #include "text/cp932.h"
 
 // The page's side (web/page.js sets these on the module object).
-EM_JS(void, web_write, (const char* bytes, int size), {
-    Module.ranksWrite(HEAPU8.slice(bytes, bytes + size));
-});
-EM_JS(int, web_take_input, (char* buffer, int capacity), {
-    return Module.ranksTakeInput(HEAPU8.subarray(buffer, buffer + capacity));
-});
+EM_JS(void, web_write, (const char* bytes, int size), { Module.ranksWrite(HEAPU8.slice(bytes, bytes + size)); });
+EM_JS(int, web_take_input, (char* buffer, int capacity),
+      { return Module.ranksTakeInput(HEAPU8.subarray(buffer, buffer + capacity)); });
 // Resolves on the next input, or after timeoutMs (never when negative).
-EM_ASYNC_JS(void, web_wait_input, (int timeoutMs), {
-    await Module.ranksWaitInput(timeoutMs);
-});
+EM_ASYNC_JS(void, web_wait_input, (int timeoutMs), { await Module.ranksWaitInput(timeoutMs); });
 // A pause handed to the browser; the page cuts it short only to have the
 // game save (a page being closed does not wait for a timer).
-EM_ASYNC_JS(void, web_sleep, (double milliseconds), {
-    await Module.ranksSleep(milliseconds);
-});
+EM_ASYNC_JS(void, web_sleep, (double milliseconds), { await Module.ranksSleep(milliseconds); });
 // Each pause as the game asks for it (the page's benchmark times them).
 EM_JS(void, web_pausing, (unsigned milliseconds), {
     if (Module.ranksPausing) Module.ranksPausing(milliseconds);
 });
 EM_JS(double, web_clock_seconds, (), { return Module.ranksClockSeconds(); });
-EM_JS(void, web_printed, (int error, const char* text, int size), {
-    Module.ranksPrinted(error !== 0, UTF8ToString(text, size));
-});
+EM_JS(void, web_printed, (int error, const char* text, int size),
+      { Module.ranksPrinted(error != = 0, UTF8ToString(text, size)); });
 // What a screen reader is given (the page's live region).
 EM_JS(void, web_narrate_message, (const char* text, int size), {
-    if (Module.ranksNarrate) Module.ranksNarrate({message: UTF8ToString(text, size)});
+    if (Module.ranksNarrate) Module.ranksNarrate({message : UTF8ToString(text, size)});
 });
 EM_JS(void, web_narrate_field, (int map, int level, int hp), {
-    if (Module.ranksNarrate) Module.ranksNarrate({map: map, level: level, hp: hp});
+    if (Module.ranksNarrate) Module.ranksNarrate({map : map, level : level, hp : hp});
 });
 // The page asks for a save after a key, and when it may be closed (hidden,
 // or left; it then wakes the game): the game keeps what quitting would
@@ -61,12 +53,12 @@ EM_JS(void, web_saved, (), { Module.ranksSaved(); });
 // a fresh instance to play again.
 EM_ASYNC_JS(void, web_end, (int status), {
     Module.ranksEnded(status);
-    await new Promise(function() {});
+    await new Promise(function(){});
 });
 // Whether the page has started another game (another world, play again):
 // this one then stops where it is, at its next pause or wait.
 EM_JS(int, web_replaced, (), { return Module.ranksReplaced ? 1 : 0; });
-EM_ASYNC_JS(void, web_halt, (), { await new Promise(function() {}); });
+EM_ASYNC_JS(void, web_halt, (), { await new Promise(function(){}); });
 
 namespace rf::platform {
 namespace {
@@ -94,7 +86,8 @@ void Present() {
 [[noreturn]] void End(int status) {
     Present();
     // What the game has to say on its way out (a missing file's name).
-    if (std::string farewell = TakeFarewell(); !farewell.empty() && farewell != state.farewellShown) PrintError(farewell);
+    if (std::string farewell = TakeFarewell(); !farewell.empty() && farewell != state.farewellShown)
+        PrintError(farewell);
     web_end(status);
     __builtin_unreachable();
 }
@@ -110,7 +103,7 @@ void ReadInput() {
         int n = web_take_input(buffer, sizeof buffer);
         if (n <= 0) break;
         state.drawn.decoder.Feed(std::string_view(buffer, static_cast<std::size_t>(n)),
-                           static_cast<std::int64_t>(NowMs()));
+                                 static_cast<std::int64_t>(NowMs()));
     }
     state.drawn.decoder.Tick(static_cast<std::int64_t>(NowMs()));
     // Ctrl+C ends the game as in a terminal (the game saves on its way
@@ -223,9 +216,17 @@ void Exit(int status) { End(status); }
 }  // namespace web
 
 const Backend& NativeBackend() {
-    static constexpr Backend kWeb{web::Open,         web::SetCursorPosition, web::SetAttribute, web::Write,
-                                  web::SetCursorVisible, web::CursorVisible, web::Sleep,        web::KeyWaiting,
-                                  web::ReadKey,      web::ClockSeconds,      web::Exit};
+    static constexpr Backend kWeb{web::Open,
+                                  web::SetCursorPosition,
+                                  web::SetAttribute,
+                                  web::Write,
+                                  web::SetCursorVisible,
+                                  web::CursorVisible,
+                                  web::Sleep,
+                                  web::KeyWaiting,
+                                  web::ReadKey,
+                                  web::ClockSeconds,
+                                  web::Exit};
     return kWeb;
 }
 

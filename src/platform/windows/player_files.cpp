@@ -26,8 +26,9 @@ int faultStage = 0;
 
 std::string Reason(DWORD error) {
     char* text = nullptr;
-    const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    const DWORD n =
+        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
     std::string out = n > 0 && text ? std::string(text, n) : "error " + std::to_string(error);
     if (text) LocalFree(text);
     while (!out.empty() && (out.back() == '\n' || out.back() == '\r' || out.back() == '.')) out.pop_back();
@@ -71,7 +72,8 @@ bool WriteVia(const std::string& path, std::string_view bytes, bool fresh, bool&
     taken = false;
     HANDLE h = INVALID_HANDLE_VALUE;
     std::string temporary;
-    for (unsigned n = GetTickCount() ^ GetCurrentProcessId(), attempt = 0; attempt < 100; ++attempt, n = n * 1103515245u + 12345u) {
+    for (unsigned n = GetTickCount() ^ GetCurrentProcessId(), attempt = 0; attempt < 100;
+         ++attempt, n = n * 1103515245u + 12345u) {
         temporary = path + "." + std::to_string(n % 100000000u) + ".tmp";
         // CREATE_NEW: never a name someone planted.
         h = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -90,7 +92,8 @@ bool WriteVia(const std::string& path, std::string_view bytes, bool fresh, bool&
     if (ok && !FlushFileBuffers(h)) ok = false, error = GetLastError();
     if (!CloseHandle(h) && ok) ok = false, error = GetLastError();
     if (faultStage == 2) TerminateProcess(GetCurrentProcess(), 137);
-    if (ok && !MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH | (fresh ? 0 : MOVEFILE_REPLACE_EXISTING))) {
+    if (ok && !MoveFileExA(temporary.c_str(), path.c_str(),
+                           MOVEFILE_WRITE_THROUGH | (fresh ? 0 : MOVEFILE_REPLACE_EXISTING))) {
         ok = false;
         error = GetLastError();
         taken = fresh && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS);
@@ -192,14 +195,16 @@ HANDLE OpenLockFile(const std::string& lockPath, DWORD access, DWORD share, DWOR
 }
 
 std::string ReadHolder(const std::string& lockPath) {
-    HANDLE h = OpenLockFile(lockPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
+    HANDLE h =
+        OpenLockFile(lockPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
     if (h == INVALID_HANDLE_VALUE) return "another process";
     char buffer[256];
     DWORD n = 0;
     ReadFile(h, buffer, sizeof buffer - 1, &n, nullptr);
     CloseHandle(h);
     std::string holder = n > 0 ? std::string(buffer, n) : "another process";
-    while (!holder.empty() && (holder.back() == '\n' || holder.back() == '\r' || holder.back() == ' ')) holder.pop_back();
+    while (!holder.empty() && (holder.back() == '\n' || holder.back() == '\r' || holder.back() == ' '))
+        holder.pop_back();
     return holder;
 }
 

@@ -59,7 +59,6 @@ void PrintError(std::string_view text) { Print(STD_ERROR_HANDLE, text); }
 
 char PathSeparator() { return '\\'; }
 
-
 std::string ExecutableDirectory() {
     std::string path(MAX_PATH, '\0');
     for (;;) {

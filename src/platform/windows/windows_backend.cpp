@@ -3,8 +3,8 @@
 // back untouched when the game ends.
 #include "platform/backend.h"
 #include "platform/console.h"
-#include "platform/streams.h"
 #include "platform/files.h"
+#include "platform/streams.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -35,8 +35,9 @@
 namespace rf::platform {
 namespace {
 
-static_assert(console_mode::kProcessedInput == ENABLE_PROCESSED_INPUT && console_mode::kMouseInput == ENABLE_MOUSE_INPUT &&
-              console_mode::kQuickEdit == ENABLE_QUICK_EDIT_MODE && console_mode::kExtendedFlags == ENABLE_EXTENDED_FLAGS &&
+static_assert(console_mode::kProcessedInput == ENABLE_PROCESSED_INPUT &&
+              console_mode::kMouseInput == ENABLE_MOUSE_INPUT && console_mode::kQuickEdit == ENABLE_QUICK_EDIT_MODE &&
+              console_mode::kExtendedFlags == ENABLE_EXTENDED_FLAGS &&
               console_mode::kVirtualTerminalInput == ENABLE_VIRTUAL_TERMINAL_INPUT);
 static_assert(console_mode::kProcessedOutput == ENABLE_PROCESSED_OUTPUT &&
               console_mode::kWrapAtEol == ENABLE_WRAP_AT_EOL_OUTPUT &&
@@ -55,20 +56,20 @@ struct WindowsConsole {
     HANDLE gameOutput = nullptr;   // the buffer the game draws in, if one was made
     HANDLE input = nullptr;        // the console input, when its mode was changed
     DWORD inputMode = 0;
-    DWORD shellOutputMode = 0;     // restored when the game draws in the shell's buffer
+    DWORD shellOutputMode = 0;  // restored when the game draws in the shell's buffer
     bool shellOutputModeSet = false;
     bool cursorVisible = true;
     LeadByteJoiner joiner;
     WindowsKeyDecoder keys;
     IdlePolls idle;
-    std::uint64_t outputs = 0;       // grows with every change to the screen
+    std::uint64_t outputs = 0;  // grows with every change to the screen
     std::uint64_t outputsAtLastPoll = 0;
     PauseDeadlines pauses;
     LARGE_INTEGER frequency{};
-    HANDLE timer = nullptr;          // a high-resolution waitable timer, where the system has one
-    HANDLE quitEvent = nullptr;      // set with quitRequested, so a wait for input ends at once
-    std::uint16_t attribute = 7;     // the game's, as it set it
-    std::wstring userTitle;          // the window's title before the game changed it
+    HANDLE timer = nullptr;       // a high-resolution waitable timer, where the system has one
+    HANDLE quitEvent = nullptr;   // set with quitRequested, so a wait for input ends at once
+    std::uint16_t attribute = 7;  // the game's, as it set it
+    std::wstring userTitle;       // the window's title before the game changed it
     bool titleSet = false;
 };
 
@@ -130,20 +131,20 @@ void QuitIfRequested() {
 
 BOOL WINAPI OnControl(DWORD event) {
     switch (event) {
-    case CTRL_C_EVENT:
-    case CTRL_BREAK_EVENT:
-    case CTRL_CLOSE_EVENT:
-    case CTRL_LOGOFF_EVENT:
-    case CTRL_SHUTDOWN_EVENT:
-        quitRequested = true;
-        if (win.quitEvent != nullptr) SetEvent(win.quitEvent);
-        // The system ends the process about five seconds after a close;
-        // until then the game's thread gets its chance to save and leave.
-        for (int waited = 0; waited < 4000 && !quitDone; waited += 10) ::Sleep(10);
-        win.lock.lock();
-        Restore();
-        ExitProcess(STATUS_CONTROL_C_EXIT);
-    default: return FALSE;
+        case CTRL_C_EVENT:
+        case CTRL_BREAK_EVENT:
+        case CTRL_CLOSE_EVENT:
+        case CTRL_LOGOFF_EVENT:
+        case CTRL_SHUTDOWN_EVENT:
+            quitRequested = true;
+            if (win.quitEvent != nullptr) SetEvent(win.quitEvent);
+            // The system ends the process about five seconds after a close;
+            // until then the game's thread gets its chance to save and leave.
+            for (int waited = 0; waited < 4000 && !quitDone; waited += 10) ::Sleep(10);
+            win.lock.lock();
+            Restore();
+            ExitProcess(STATUS_CONTROL_C_EXIT);
+        default: return FALSE;
     }
 }
 
@@ -159,8 +160,8 @@ void RestoreAtExit() { Restore(); }
 void UseOwnScreenBuffer() {
     HANDLE shell = Output();
     if (!IsConsole(shell)) return;
-    HANDLE buffer = CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                              nullptr, CONSOLE_TEXTMODE_BUFFER, nullptr);
+    HANDLE buffer = CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                              CONSOLE_TEXTMODE_BUFFER, nullptr);
     if (buffer == INVALID_HANDLE_VALUE) return;
     CONSOLE_SCREEN_BUFFER_INFO info{};
     if (GetConsoleScreenBufferInfo(buffer, &info)) {
@@ -226,9 +227,16 @@ bool MayBeAKey(const INPUT_RECORD& r) {
     if (r.EventType != KEY_EVENT || !r.Event.KeyEvent.bKeyDown) return false;
     if (r.Event.KeyEvent.uChar.UnicodeChar != 0) return true;
     switch (r.Event.KeyEvent.wVirtualKeyCode) {
-    case VK_SHIFT: case VK_CONTROL: case VK_MENU: case VK_CAPITAL: case VK_NUMLOCK:
-    case VK_SCROLL: case VK_LWIN: case VK_RWIN: case VK_APPS: return false;
-    default: return true;
+        case VK_SHIFT:
+        case VK_CONTROL:
+        case VK_MENU:
+        case VK_CAPITAL:
+        case VK_NUMLOCK:
+        case VK_SCROLL:
+        case VK_LWIN:
+        case VK_RWIN:
+        case VK_APPS: return false;
+        default: return true;
     }
 }
 
@@ -380,8 +388,11 @@ void Exit(int status) {
 }  // namespace wincon
 
 void ShowTitle(std::string_view utf8) {
-    std::wstring title(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0)), L' ');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), title.data(), static_cast<int>(title.size()));
+    std::wstring title(static_cast<std::size_t>(
+                           MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0)),
+                       L' ');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), title.data(),
+                        static_cast<int>(title.size()));
     std::lock_guard<std::recursive_mutex> guard(win.lock);
     if (!win.titleSet) {
         wchar_t old[1024] = {};
@@ -393,10 +404,17 @@ void ShowTitle(std::string_view utf8) {
 }
 
 const Backend& NativeBackend() {
-    static constexpr Backend kConsole{wincon::Open,       wincon::SetCursorPosition, wincon::SetAttribute,
-                                      wincon::Write,      wincon::SetCursorVisible,  wincon::CursorVisible,
-                                      wincon::Sleep,      wincon::KeyWaiting,        wincon::ReadKey,
-                                      wincon::ClockSeconds, wincon::Exit};
+    static constexpr Backend kConsole{wincon::Open,
+                                      wincon::SetCursorPosition,
+                                      wincon::SetAttribute,
+                                      wincon::Write,
+                                      wincon::SetCursorVisible,
+                                      wincon::CursorVisible,
+                                      wincon::Sleep,
+                                      wincon::KeyWaiting,
+                                      wincon::ReadKey,
+                                      wincon::ClockSeconds,
+                                      wincon::Exit};
     return kConsole;
 }
 

@@ -15,9 +15,17 @@ constexpr std::uint32_t kFullWidthOffset = 0xFEE0;
 // prefix 0; the gray keys send the same scan codes with 224.
 bool IsKeypadNavigation(std::uint32_t scan) {
     switch (scan) {
-    case keys::kHome: case keys::kUp: case keys::kPageUp: case keys::kLeft: case keys::kRight:
-    case keys::kEnd: case keys::kDown: case keys::kPageDown: case keys::kInsert: case keys::kDelete: return true;
-    default: return false;
+        case keys::kHome:
+        case keys::kUp:
+        case keys::kPageUp:
+        case keys::kLeft:
+        case keys::kRight:
+        case keys::kEnd:
+        case keys::kDown:
+        case keys::kPageDown:
+        case keys::kInsert:
+        case keys::kDelete: return true;
+        default: return false;
     }
 }
 

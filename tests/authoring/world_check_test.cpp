@@ -1,6 +1,7 @@
 // The world checker on the default world and on one hostile change of it
 // per kind of report, each found at its exact line and column.
 #include "authoring/world_check.h"
+#include "authoring/report.h"
 
 #include "core/world_folder.h"
 #include "program/command_line.h"
@@ -171,6 +172,8 @@ TEST_F(WorldCheckTest, EveryKindOfReportAtItsLineAndColumn) {
         if (c.content == "<dir>") std::filesystem::create_directory(path);
         else if (c.content != "<none>") world.Write(c.file, c.content);
         if (std::string(c.file) == "map_form/map1/1.txt") world.Write("map_info/map1/1.txt", "1\n1 2 0 1\n");
+        // Where names are not case-sensitive (Windows) the game finds Map1.txt as map1.txt.
+        if (c.removed && std::filesystem::exists(world.Path() / c.removed)) continue;
         const std::string report = authoring::FormatCheck(authoring::CheckWorld(world.Path().string()), "w");
         EXPECT_NE(report.find(c.line), std::string::npos) << c.line << "\n" << report;
         if (c.absent) {
@@ -189,10 +192,11 @@ TEST_F(WorldCheckTest, ExitStatusTellsCleanFromErrorsFromNoWorld) {
     // For editors: paths as the folder was given, a cell column and a byte column on non-ASCII lines.
     dir.Write("Hero_Info/Hero_Status_Info.txt", std::string("アレン〜") + (kHero + 4) + "8 4\n");
     EXPECT_EQ(test::CallWith(Main, {"ranks", "check", root(), "--format=json"}), 0);
-    EXPECT_NE(headless::PrintedOut().find("{\"file\": \"" + root() +
-                                          "/Hero_Info/Hero_Status_Info.txt\", \"line\": 1, \"column\": 7, "
-                                          "\"byte_column\": 10, \"severity\": \"warning\""),
-              std::string::npos)
+    EXPECT_NE(
+        headless::PrintedOut().find("{\"file\": " + authoring::JsonString(root() + "/Hero_Info/Hero_Status_Info.txt") +
+                                    ", \"line\": 1, \"column\": 7, "
+                                    "\"byte_column\": 10, \"severity\": \"warning\""),
+        std::string::npos)
         << headless::PrintedOut();
     dir.Write("map_info/map1/5.txt", "9\n");
     EXPECT_EQ(run(root()), 1);

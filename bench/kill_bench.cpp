@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
         "times\n",
         kills, phases[0], phases[1], phases[2], battlesSeen, mapChangesSeen);
     std::printf("saves afterwards: %zu; damaged: %d; progress taken back: %d; best: level %lld, exp %lld\n",
-                saves.size(), damaged, takenBack, bestProgress >> 32, bestProgress & 0xFFFFFFFF);
+                saves.size(), damaged, takenBack, bestProgress / (1LL << 32), bestProgress % (1LL << 32));
     std::filesystem::remove_all(data);
     return damaged == 0 && takenBack == 0 ? 0 : 1;
 }

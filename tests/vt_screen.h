@@ -52,7 +52,7 @@ public:
     // A terminal wider than the game's 80 columns shows what the game sends
     // beyond them, which must stay blank.
     explicit VtScreen(int ambiguousWidth, int width = 80, Quirks q = {})
-        : ambiguous(ambiguousWidth), columns(width), quirks(q) {
+        : ambiguous(ambiguousWidth), columns(std::min(width, kMaxColumns)), quirks(q) {
         Clear();
     }
 
@@ -124,7 +124,8 @@ private:
     // A glyph partly overwritten or erased is gone.
     void Split(int row, int at) {
         if (at < 0 || at >= columns) return;
-        if (cells[row][at].continuation && at > 0) cells[row][at - 1] = Blank(), cells[row][at] = Blank();
+        // cppcheck-suppress arrayIndexOutOfBoundsCond ; columns never exceeds kMaxColumns
+        if (at > 0 && cells[row][at].continuation) cells[row][at - 1] = Blank(), cells[row][at] = Blank();
         if (at + 1 < columns && cells[row][at + 1].continuation) cells[row][at + 1] = Blank();
     }
     void Erase(int row, int from, int to) {  // [from, to)

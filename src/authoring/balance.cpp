@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -178,7 +179,7 @@ double Mean(const std::vector<T>& v) {
 std::string Percent(double share) { return Decimal(100.0 * share) + "%"; }
 
 std::string Duration(double seconds) {
-    const long long s = static_cast<long long>(seconds + 0.5);
+    const long long s = std::llround(seconds);
     if (s < 3600) return std::to_string(s / 60) + " min " + std::to_string(s % 60) + " s";
     return std::to_string(s / 3600) + " h " + std::to_string(s / 60 % 60) + " min";
 }

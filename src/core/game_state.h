@@ -155,6 +155,7 @@ struct ConsoleState {
 // The five-line battle message window; slot 0 is the newest message.
 // Slots hold their own copy of the text, so a composed message stays valid
 // for as long as the window can draw it.
+// NOLINTNEXTLINE(bugprone-reserved-identifier): the check sees the compiler's own loop name
 struct MessageWindow {
     std::string history[5] = {" ", " ", " ", " ", " "};
 };

@@ -58,10 +58,7 @@ void RemarkUnmappable(const WorldFile& file, std::string_view utf8, const std::v
         std::uint32_t cp = 0;
         std::size_t n = DecodeUtf8(utf8, i, cp);
         if (n == 0) n = 1, cp = 0xFFFD;
-        else if (cp == 0xFEFF && i == 0) {
-            i += n;
-            continue;
-        } else if (Cp932CodeOf(cp) >= 0) {
+        else if ((cp == 0xFEFF && i == 0) || Cp932CodeOf(cp) >= 0) {
             i += n;
             continue;
         }

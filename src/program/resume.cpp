@@ -36,7 +36,7 @@ std::string ResumeGame(const SaveData& save) {
     saveKeeping.queenMarkShown = save.queenMarkShown;
     saveKeeping.kingMarkShown = save.kingMarkShown;
     if (save.queenMarkShown || save.kingMarkShown) OpenStrip();
-    const std::string moved = FreeTheHero();
+    std::string moved = FreeTheHero();
     LoadMapEnemies(worldNumber);
     DrawFirstFieldScreen();
     // The mark as it was on the screen when the game was saved.

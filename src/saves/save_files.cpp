@@ -71,7 +71,7 @@ std::string WriteNewSave(const std::string& folder, const SaveData& save, std::s
     stamp.erase(std::remove(stamp.begin(), stamp.end(), ':'), stamp.end());
     const std::string bytes = ComposeSave(save);
     for (int n = 1; n < 1000; ++n) {
-        const std::string path =
+        std::string path =
             Join(folder, "game-" + stamp + (n == 1 ? "" : "-" + std::to_string(n)) + std::string(kExtension));
         bool taken = false;
         if (platform::WriteNewFileAtomically(path, bytes, taken, problem)) return path;

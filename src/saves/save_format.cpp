@@ -112,7 +112,7 @@ bool ParseUtcText(std::string_view text, std::int64_t& seconds) {
     std::int64_t yoe = yy - era * 400;
     std::int64_t doy = (153 * (mo + (mo > 2 ? -3 : 9)) + 2) / 5 + d - 1;
     std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    seconds = (era * 146097 + doe - 719468) * 86400 + h * 3600 + mi * 60 + s;
+    seconds = (era * 146097 + doe - 719468) * 86400 + std::int64_t{h} * 3600 + mi * 60 + s;
     return UtcText(seconds) == text;
 }
 

@@ -29,7 +29,10 @@ TEST_F(TargetSelectionTest, RowMovesReachOnlyAStandingEnemyStraightAboveOrBelow)
         bool up;
         int to;  // 0: no move, the target stays
     } cases[] = {
+        {3, 0, 1, false, 3},
+        {3, 0, 3, true, 1},
         {5, 0, 3, false, 5},
+        {5, 0, 4, true, 3},
         {5, 0, 1, true, 0},
         {5, 3, 4, true, 0},
         {7, 6, 2, false, 0},
@@ -40,6 +43,22 @@ TEST_F(TargetSelectionTest, RowMovesReachOnlyAStandingEnemyStraightAboveOrBelow)
         pawn.target = static_cast<std::int16_t>(c.from);
         EXPECT_EQ((c.up ? MoveTargetUp(pawn) : MoveTargetDown(pawn)) != 0, c.to != 0);
         EXPECT_EQ(pawn.target, c.to ? c.to : c.from);
+    }
+}
+
+// Where the two rows stand column for column, up and then down comes back.
+TEST_F(TargetSelectionTest, UpAndDownAgainComeBackInAlignedGroups) {
+    for (int n : {4, 6, 7}) {
+        Group(n);
+        const int upper = n == 7 ? 4 : n / 2;
+        for (int t = upper + 1; t <= n; ++t) {
+            SCOPED_TRACE(testing::Message() << n << " " << t);
+            pawn.target = static_cast<std::int16_t>(t);
+            ASSERT_NE(MoveTargetUp(pawn), 0);
+            EXPECT_LE(pawn.target, upper);
+            ASSERT_NE(MoveTargetDown(pawn), 0);
+            EXPECT_EQ(pawn.target, t);
+        }
     }
 }
 

@@ -39,5 +39,24 @@ TEST_F(BattleScreenTest, TheThreeBanners) {
     }
 }
 
+// Each group as the player sees it: rows 2 to 4 of the enemy window.
+TEST_F(BattleScreenTest, EachGroupStandsInItsFormation) {
+    const char* const pictures[7][3] = {
+        {"              ", "      ◎      ", "              "},
+        {"              ", "    ◎  ◎    ", "              "},
+        {"    ◎  ◎    ", "              ", "      ◎      "},
+        {"    ◎  ◎    ", "              ", "    ◎  ◎    "},
+        {"   ◎    ◎   ", "      ◎      ", "   ◎    ◎   "},
+        {"  ◎  ◎  ◎  ", "              ", "  ◎  ◎  ◎  "},
+        {"◎  ◎  ◎  ◎", "              ", "  ◎  ◎  ◎  "},
+    };
+    for (int n = 1; n <= 7; ++n) {
+        SCOPED_TRACE(n);
+        headless::Reset();
+        DrawFormation(pawn, n);
+        for (int row = 0; row < 3; ++row) EXPECT_EQ(Row(2 + row, battleLeft + 5, 14), pictures[n - 1][row]);
+    }
+}
+
 }  // namespace
 }  // namespace rf

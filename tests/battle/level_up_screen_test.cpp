@@ -53,6 +53,7 @@ TEST_F(LevelUpScreenTest, WholePanelSlidesItsRowsInWithNoStrayDigits) {
     EXPECT_EQ(Row(4, L, 54), "| 攻撃力         <==         +3       :     13       |");
     EXPECT_EQ(Row(9, L + 38, 15), ":     77       ");
     EXPECT_EQ(Row(10, L - 1, 1) + Row(11, L, 3), "####");
+    for (int row = 2; row <= 9; ++row) EXPECT_EQ(Row(row, L + 17, 3), "<==") << "row " << row;
 }
 
 TEST_F(LevelUpScreenTest, KeyDuringTheExperienceCountWritesTheFullAmount) {

@@ -29,13 +29,10 @@ TEST_F(TargetSelectionTest, RowMovesReachOnlyAStandingEnemyStraightAboveOrBelow)
         bool up;
         int to;  // 0: no move, the target stays
     } cases[] = {
-        {3, 0, 1, false, 3},
-        {3, 0, 3, true, 1},
-        {5, 0, 3, false, 5},
-        {5, 0, 4, true, 3},
-        {5, 0, 1, true, 0},
-        {5, 3, 4, true, 0},
-        {7, 6, 2, false, 0},
+        {3, 0, 1, false, 3}, {3, 0, 3, true, 1},  // the single enemy below and back
+        {5, 0, 3, false, 5}, {5, 0, 4, true, 3},  // the middle one and the corners
+        {5, 0, 1, true, 0},  {5, 3, 4, true, 0},  // nothing above the top row; the middle has fallen
+        {7, 6, 2, false, 0},                      // the one below has fallen
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.size << " " << c.from << (c.up ? " up" : " down"));

@@ -41,6 +41,7 @@ TEST_F(BattleScreenTest, TheThreeBanners) {
 
 // Each group as the player sees it: rows 2 to 4 of the enemy window.
 TEST_F(BattleScreenTest, EachGroupStandsInItsFormation) {
+    // clang-format off
     const char* const pictures[7][3] = {
         {"              ", "      ◎      ", "              "},
         {"              ", "    ◎  ◎    ", "              "},
@@ -50,6 +51,7 @@ TEST_F(BattleScreenTest, EachGroupStandsInItsFormation) {
         {"  ◎  ◎  ◎  ", "              ", "  ◎  ◎  ◎  "},
         {"◎  ◎  ◎  ◎", "              ", "  ◎  ◎  ◎  "},
     };
+    // clang-format on
     for (int n = 1; n <= 7; ++n) {
         SCOPED_TRACE(n);
         headless::Reset();

@@ -2,9 +2,11 @@
 
 #include <string>
 
+#include "../battle/battle_fixtures.h"
 #include "console/battle_screen.h"
 #include "console/console.h"
 #include "test_support.h"
+#include "text/cp932.h"
 
 namespace rf {
 namespace {
@@ -29,7 +31,8 @@ TEST_F(MenusTest, ItemMenuDropsInAndMovesDown) {
     EXPECT_EQ(menuTop, 0);
     EXPECT_EQ(headless::SleptMs(), 15);
     EXPECT_EQ(Row(0, 54, 20), "________Item________");
-    EXPECT_EQ(Row(4, 54, 20), " ＜  プロテイン  ＞ ");
+    EXPECT_EQ(Row(2, 54, 20) + Row(4, 54, 20) + Row(6, 54, 20),
+              " ＜  ポーション  ＞  ＜  プロテイン  ＞  ＜  バックラー  ＞ ");
     EXPECT_EQ(MarkAttr(2) * 100 + AttrAt(59, 2), 1507);
     DrawItemCountLine();
     MoveItemSelection(1);
@@ -56,6 +59,17 @@ TEST_F(MenusTest, AbilityMenuGrowsAtItsUnlockLevels) {
         EXPECT_EQ(rows, c.rows) << "level " << c.level;
         CloseMenu(MenuKind::Ability);
     }
+    // Each name at its own column between the marks.
+    const char* const names[] = {"一文字", "フレイム", "大回転斬り", "地獄炎", "絶対服従"};
+    for (auto& ability : abilityTable.abilities)
+        test::SetName(ability.name, sizeof ability.name, Utf8ToCp932(names[&ability - abilityTable.abilities]));
+    headless::Screen().Reset();
+    OpenAbilityMenu();
+    std::string rows;
+    for (int row = 1; row <= 5; ++row) rows += Row(2 * row, 54, 20) + "|";
+    EXPECT_EQ(
+        rows,
+        " ＜     一文字   ＞ | ＜   フレイム   ＞ | ＜  大回転斬り  ＞ | ＜     地獄炎   ＞ | ＜   絶対服従   ＞ |");
 }
 
 }  // namespace

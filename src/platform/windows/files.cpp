@@ -2,13 +2,7 @@
 // a device is refused), opened without waiting, and never beyond the limit.
 #include "platform/files.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/windows/windows_api.h"
 
 #include <algorithm>
 

@@ -1,13 +1,7 @@
 // The player's files on Windows: %APPDATA%\Ranks and Files, writes that
 // survive a crash or a power loss and replace nothing but the game's own
 // files, and the lock of a save in play (a share mode).
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/windows/windows_api.h"
 // After windows.h.
 #include <fcntl.h>
 #include <io.h>

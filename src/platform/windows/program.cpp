@@ -1,12 +1,6 @@
 // The program's place on Windows: its standard streams, the folder it was
 // started from, the path convention.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/windows/windows_api.h"
 
 #include <algorithm>
 #include <string>

@@ -6,13 +6,7 @@
 #include "platform/files.h"
 #include "platform/streams.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/windows/windows_api.h"
 // After windows.h, which they need.
 #include <conio.h>
 #include <mmsystem.h>

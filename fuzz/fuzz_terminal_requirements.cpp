@@ -10,7 +10,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace rf::platform;
     const std::string bytes(reinterpret_cast<const char*>(data), size);
-    TermInfoCanAddressCursor(bytes);
+    ReadTermInfo(bytes);
 
     // What is shown is whole UTF-8 with no control character, C0 or C1.
     const std::string shown = rf::Escaped(bytes);

@@ -111,39 +111,17 @@ void DrawFormation(const EnemyStatus& enemy, int n) {
     if (n < 1 || n > 7) return;
     SetTextAttribute(kPlain);
     const std::string_view s = FixedText(enemy.symbol);
-    const int l = battleLeft;
-    // Each row is one write, the symbols spaced as the table places them.
-    auto row = [&](int x, int y, int count, std::string_view gap) {
-        MoveTo(l + x, y);
-        for (int i = 0; i < count; ++i) {
-            if (i > 0) Write(gap);
+    // Each row is one cursor move, its symbols spaced as the formation places them.
+    for (int y = 2; y <= 4; ++y) {
+        int last = -1;
+        for (int t = 1; t <= n; ++t) {
+            const FormationCell cell = kFormation[n - 1][t - 1];
+            if (cell.row != y) continue;
+            if (last < 0) MoveTo(battleLeft + cell.column, y);
+            else Write(std::string(static_cast<std::size_t>(cell.column - last - 2), ' '));
             Write(s);
+            last = cell.column;
         }
-    };
-    switch (n) {
-        case 1: row(11, 3, 1, ""); break;
-        case 2: row(9, 3, 2, "  "); break;
-        case 3:
-            row(9, 2, 2, "  ");
-            row(11, 4, 1, "");
-            break;
-        case 4:
-            row(9, 2, 2, "  ");
-            row(9, 4, 2, "  ");
-            break;
-        case 5:
-            row(8, 2, 2, "    ");
-            row(11, 3, 1, "");
-            row(8, 4, 2, "    ");
-            break;
-        case 6:
-            row(7, 2, 3, "  ");
-            row(7, 4, 3, "  ");
-            break;
-        default:
-            row(5, 2, 4, "  ");
-            row(7, 4, 3, "  ");
-            break;
     }
 }
 

@@ -111,7 +111,8 @@ void DrawFormation(const EnemyStatus& enemy, int n) {
     if (n < 1 || n > 7) return;
     SetTextAttribute(kPlain);
     const std::string_view s = FixedText(enemy.symbol);
-    // Each row is one cursor move, its symbols spaced as the formation places them.
+    // Each row is one cursor move; the gaps are those the formation leaves
+    // between two-cell symbols, whatever the symbol.
     for (int y = 2; y <= 4; ++y) {
         int last = -1;
         for (int t = 1; t <= n; ++t) {

@@ -17,28 +17,38 @@
 #include "platform/web/web_pacing.h"
 #include "text/cp932.h"
 
+// JavaScript inside, which clang-format would break.
+// clang-format off
 // The page's side (web/page.js sets these on the module object).
-EM_JS(void, web_write, (const char* bytes, int size), { Module.ranksWrite(HEAPU8.slice(bytes, bytes + size)); });
-EM_JS(int, web_take_input, (char* buffer, int capacity),
-      { return Module.ranksTakeInput(HEAPU8.subarray(buffer, buffer + capacity)); });
+EM_JS(void, web_write, (const char* bytes, int size), {
+    Module.ranksWrite(HEAPU8.slice(bytes, bytes + size));
+});
+EM_JS(int, web_take_input, (char* buffer, int capacity), {
+    return Module.ranksTakeInput(HEAPU8.subarray(buffer, buffer + capacity));
+});
 // Resolves on the next input, or after timeoutMs (never when negative).
-EM_ASYNC_JS(void, web_wait_input, (int timeoutMs), { await Module.ranksWaitInput(timeoutMs); });
+EM_ASYNC_JS(void, web_wait_input, (int timeoutMs), {
+    await Module.ranksWaitInput(timeoutMs);
+});
 // A pause handed to the browser; the page cuts it short only to have the
 // game save (a page being closed does not wait for a timer).
-EM_ASYNC_JS(void, web_sleep, (double milliseconds), { await Module.ranksSleep(milliseconds); });
+EM_ASYNC_JS(void, web_sleep, (double milliseconds), {
+    await Module.ranksSleep(milliseconds);
+});
 // Each pause as the game asks for it (the page's benchmark times them).
 EM_JS(void, web_pausing, (unsigned milliseconds), {
     if (Module.ranksPausing) Module.ranksPausing(milliseconds);
 });
 EM_JS(double, web_clock_seconds, (), { return Module.ranksClockSeconds(); });
-EM_JS(void, web_printed, (int error, const char* text, int size),
-      { Module.ranksPrinted(error != = 0, UTF8ToString(text, size)); });
+EM_JS(void, web_printed, (int error, const char* text, int size), {
+    Module.ranksPrinted(error !== 0, UTF8ToString(text, size));
+});
 // What a screen reader is given (the page's live region).
 EM_JS(void, web_narrate_message, (const char* text, int size), {
-    if (Module.ranksNarrate) Module.ranksNarrate({message : UTF8ToString(text, size)});
+    if (Module.ranksNarrate) Module.ranksNarrate({message: UTF8ToString(text, size)});
 });
 EM_JS(void, web_narrate_field, (int map, int level, int hp), {
-    if (Module.ranksNarrate) Module.ranksNarrate({map : map, level : level, hp : hp});
+    if (Module.ranksNarrate) Module.ranksNarrate({map: map, level: level, hp: hp});
 });
 // The page asks for a save after a key, and when it may be closed (hidden,
 // or left; it then wakes the game): the game keeps what quitting would
@@ -53,12 +63,13 @@ EM_JS(void, web_saved, (), { Module.ranksSaved(); });
 // a fresh instance to play again.
 EM_ASYNC_JS(void, web_end, (int status), {
     Module.ranksEnded(status);
-    await new Promise(function(){});
+    await new Promise(function() {});
 });
 // Whether the page has started another game (another world, play again):
 // this one then stops where it is, at its next pause or wait.
 EM_JS(int, web_replaced, (), { return Module.ranksReplaced ? 1 : 0; });
-EM_ASYNC_JS(void, web_halt, (), { await new Promise(function(){}); });
+EM_ASYNC_JS(void, web_halt, (), { await new Promise(function() {}); });
+// clang-format on
 
 namespace rf::platform {
 namespace {

@@ -30,8 +30,4 @@ std::vector<WorldFileId> WorldFiles() {
     return files;
 }
 
-bool IsStatusFile(WorldFileKind kind) {
-    return kind == WorldFileKind::kHero || kind == WorldFileKind::kEnemy || kind == WorldFileKind::kAbility;
-}
-
 }  // namespace rf

@@ -47,8 +47,5 @@ std::string WorldFileName(WorldFileId file, int world = 1);
 // the five abilities, the world info, the mini-map, then for each map its
 // picture and its enemy list.
 std::vector<WorldFileId> WorldFiles();
-// A status file that cannot be read leaves its record empty; every other
-// file of the world stops the game when it is missing.
-bool IsStatusFile(WorldFileKind kind);
 
 }  // namespace rf

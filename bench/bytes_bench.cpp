@@ -2,13 +2,17 @@
 // renderer against ncurses drawing the very same console-model frames.
 //   ranks_bench_bytes WORLD_DIR
 // RANKS_DUMP=<scenario> RANKS_DUMP_FRAME=<n> prints frame n both ways
-// (n 0: the bytes of every frame); RANKS_DUMP_WIDTH=0, 1 or 2 picks which
-// of ours (width unknown, one cell, two cells; 1 by default).
+// (n 0: the bytes of every frame); RANKS_DUMP_WIDTH=0, 1, 2 or 3 picks which
+// of ours (the form for both widths, one cell, two cells, no answer; 1 by
+// default).
 // Both render every frame at every point where the terminal backend
 // presents one. A glyph of ambiguous width is drawn by ncurses as the
 // C library measures it (one cell) followed by a blank, as a terminal of
 // one-cell ambiguous glyphs shows it; ours is measured with the width
-// unknown (the fallback), one cell and two cells. Both use the sixteen-colour
+// answered (one cell, two cells), unanswered (the form for both while an
+// answer may still come, then one cell: a player whose first key comes
+// after that wait), and in the form for both throughout (the first
+// seconds, or no answer under an East Asian locale). Both use the sixteen-colour
 // palette (light grey, or bright white and bold, on black). ncurses is set
 // up at its best: it is told the terminal's default colours are the plain
 // ones (so plain cells need no colour and every erase is plain), it leaves
@@ -28,6 +32,7 @@
 
 #include "game_scenarios.h"
 #include "platform/model/terminal_renderer.h"
+#include "platform/model/terminal_requirements.h"
 #include "text/cp932.h"
 #include "text/utf8.h"
 
@@ -151,15 +156,17 @@ int main(int argc, char** argv) {
     const std::filesystem::path world = argv[1];
     const auto scratch = std::filesystem::temp_directory_path() / ("ranks-bytes-" + std::to_string(::getpid()));
     std::printf(
-        "| scenario | frames | ncurses at its best | ours, width unknown | ours, ambiguous 1 cell | ours, 2 cells | "
-        "unknown / ncurses | 1 cell / ncurses | 2 cells / ncurses | ours, us per frame |\n");
-    std::printf("| --- | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: |\n");
+        "| scenario | frames | ncurses at its best | ours: 1 cell | 2 cells | unanswered | form for both | "
+        "1 cell / ncurses | 2 cells / ncurses | unanswered / ncurses | form for both / ncurses | ours, us per frame "
+        "|\n");
+    std::printf("| --- | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: |\n");
     for (const auto& s : scenario::All()) {
-        TerminalRenderer ours[3];
+        TerminalRenderer ours[4];
         ours[1].SetAmbiguousWidth(1);
         ours[2].SetAmbiguousWidth(2);
         for (auto& r : ours) r.SetTerminalSize(80, 25);
-        long bytes[3] = {0, 0, 0};
+        long bytes[4] = {0, 0, 0, 0};
+        bool first = true;
         CursesSink curses;
         long cursesBefore = 0;
         long frames = 0;
@@ -171,9 +178,12 @@ int main(int argc, char** argv) {
             const auto& m = headless::Screen();
             if (counted && !wasCounted) cursesBefore = curses.Bytes();
             wasCounted = counted;
+            // No answer: the wait is over by the player's first key.
+            if (!first) ours[3].SetAmbiguousWidth(platform::AmbiguousWidthWithoutAnswer("C.UTF-8"));
+            first = false;
             bool any = false;
             long oursThis = 0;
-            for (int k = 0; k < 3; ++k) {
+            for (int k = 0; k < 4; ++k) {
                 auto t0 = std::chrono::steady_clock::now();
                 std::string f = ours[k].Frame(m);
                 if (k == 1 && counted)
@@ -195,9 +205,9 @@ int main(int argc, char** argv) {
         });
         const long nc = curses.Bytes() - cursesBefore;
         auto ratio = [nc](long a) { return nc > 0 ? static_cast<double>(a) / static_cast<double>(nc) : 0.0; };
-        std::printf("| %s | %ld | %ld | %ld | %ld | %ld | %.2f | %.2f | %.2f | %.0f |\n", s.name, frames, nc, bytes[0],
-                    bytes[1], bytes[2], ratio(bytes[0]), ratio(bytes[1]), ratio(bytes[2]),
-                    frames ? renderNs / 1000.0 / static_cast<double>(frames) : 0.0);
+        std::printf("| %s | %ld | %ld | %ld | %ld | %ld | %ld | %.2f | %.2f | %.2f | %.2f | %.0f |\n", s.name, frames,
+                    nc, bytes[1], bytes[2], bytes[3], bytes[0], ratio(bytes[1]), ratio(bytes[2]), ratio(bytes[3]),
+                    ratio(bytes[0]), frames ? renderNs / 1000.0 / static_cast<double>(frames) : 0.0);
     }
     std::filesystem::remove_all(scratch);
     return 0;

@@ -28,6 +28,8 @@ TEST(KeyDecoderTest, BytesThatCameTogether) {
         // Unknown, unfinished and broken-off sequences are swallowed.
         {"\x1b[99~a\x1b[Ib\x1b[?1;2cz\x1bOzq\x1b[1\r\x1b[1\x1b[B", {'a', 'b', 'z', 'q', 13, 224, 80}},
         {"\x1b[" + std::string(40, '1') + "~a", {'a'}},
+        // A cursor report is the terminal's answer, even amid keys; F3 with a modifier is a key.
+        {"a\x1b[5;11Rb\x1b[1;5R\x1b[12;3R", {'a', 'b', 0, 61}},
         // UTF-8 text is no key: no continuation byte may pass for 77 or 80;
         // nor may Ctrl+Space (NUL) pass for a prefix.
         {std::string("\xe3\x81\x82"
@@ -43,6 +45,18 @@ TEST(KeyDecoderTest, BytesThatCameTogether) {
         d.Feed(bytes, 0);
         EXPECT_EQ(Drain(d), codes);
     }
+}
+
+TEST(KeyDecoderTest, TheLastCursorReportIsKeptUntilTaken) {
+    KeyDecoder d;
+    d.Feed("\x1b[5;1", 0);
+    EXPECT_FALSE(d.TakeCursorReport());
+    d.Feed("1Rx\x1b[7;12R", 1);
+    auto report = d.TakeCursorReport();
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report->row * 100 + report->column, 712);
+    EXPECT_FALSE(d.TakeCursorReport());
+    EXPECT_EQ(Drain(d), Codes{'x'});
 }
 
 // Ctrl+C and Ctrl+Z are typed in a real terminal by the terminal backend test.

@@ -93,18 +93,41 @@ TEST(TerminalRequirements, EchoedTextHasItsControlsEscaped) {
 }
 
 // The real round trip runs in every terminal test: a wrong width would show there.
-TEST(TerminalRequirements, TheAmbiguousWidthAnswerIsTakenOutAndTheKeysAroundItStay) {
+TEST(TerminalRequirements, TheAmbiguousWidthFromAnAnswerOrWithoutOne) {
+    EXPECT_EQ(AmbiguousWidthAnswer(5, 11), 1);
+    EXPECT_EQ(AmbiguousWidthAnswer(5, 12), 2);
+    EXPECT_EQ(AmbiguousWidthAnswer(5, 1), 0);
+    EXPECT_EQ(AmbiguousWidthAnswer(7, 11), std::nullopt);
+    for (auto [locale, width] : {std::pair{"ja_JP.UTF-8", 0},
+                                 {"zh_TW.UTF-8", 0},
+                                 {"ko_KR.utf8@x", 0},
+                                 {"ja", 0},
+                                 {"C.UTF-8", 1},
+                                 {"en_US.UTF-8", 1},
+                                 {"jv_ID.UTF-8", 1},
+                                 {"", 1}})
+        EXPECT_EQ(AmbiguousWidthWithoutAnswer(locale), width) << locale;
+    // The form for both until the patience runs out, then the width without
+    // an answer; an answer decides whenever it comes.
+    const std::int64_t kT = AmbiguousWidthQuestion::kPatienceMs;
     const struct {
-        std::string in;
-        std::optional<int> width;
-        std::string left;
-    } cases[] = {{"\x1b[5;11R", 1, ""},
-                 {"a\x1b[5;12Rb", 2, "ab"},
-                 {"\x1b[5;1R", 0, ""},
-                 {"\x1b[A\x1b[5;1", std::nullopt, "\x1b[A\x1b[5;1"}};
-    for (auto c : cases) {
-        EXPECT_EQ(TakeAmbiguousWidthAnswer(c.in), c.width);
-        EXPECT_EQ(c.in, c.left);
+        int withoutAnswer;
+        std::int64_t answeredAt;  // -1: never
+        int answer;
+        int widths[4];  // at 0, kT - 1, kT and 2kT after asking
+    } cases[] = {{1, -1, 0, {0, 0, 1, 1}},
+                 {0, -1, 0, {0, 0, 0, 0}},
+                 {1, 1, 2, {0, 2, 2, 2}},
+                 {1, kT + 1, 2, {0, 0, 1, 2}},
+                 {1, 1, 0, {0, 0, 0, 0}}};
+    for (const auto& c : cases) {
+        AmbiguousWidthQuestion q;
+        q.Asked(1000, c.withoutAnswer);
+        int i = 0;
+        for (std::int64_t t : {std::int64_t{0}, kT - 1, kT, 2 * kT}) {
+            if (c.answeredAt >= 0 && t >= c.answeredAt && !q.HasAnswer()) q.Answered(c.answer);
+            EXPECT_EQ(q.Width(1000 + t), c.widths[i++]) << c.withoutAnswer << " " << c.answeredAt << " at " << t;
+        }
     }
 }
 

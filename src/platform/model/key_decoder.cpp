@@ -78,6 +78,12 @@ bool KeyDecoder::TakeSuspend() {
     return was;
 }
 
+std::optional<KeyDecoder::CursorReport> KeyDecoder::TakeCursorReport() {
+    std::optional<CursorReport> was = report_;
+    report_.reset();
+    return was;
+}
+
 void KeyDecoder::Clear() { *this = KeyDecoder{}; }
 
 void KeyDecoder::Byte(unsigned char b) {
@@ -196,6 +202,11 @@ bool KeyDecoder::FinishArrowOrF1ToF4(unsigned char final) {
 }
 
 void KeyDecoder::FinishCsi(unsigned char final) {
+    const std::size_t semicolon = params_.find(';');
+    if (final == 'R' && FirstParam(params_) > 1 && semicolon != std::string::npos) {
+        report_ = CursorReport{FirstParam(params_), FirstParam(params_.substr(semicolon + 1))};
+        return;
+    }
     if (FinishArrowOrF1ToF4(final)) return;
     if (final != '~') return;  // focus reports and the like are not keys
     switch (FirstParam(params_)) {

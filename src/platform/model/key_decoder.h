@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,14 @@ public:
     bool TakeInterrupt();
     bool TakeSuspend();
 
+    // The terminal's answer to a cursor position question (ESC [ row ;
+    // column R), which may come at any time, even long after the question:
+    // not a key. F3 with a modifier reads alike but always has row 1.
+    struct CursorReport {
+        int row, column;
+    };
+    std::optional<CursorReport> TakeCursorReport();
+
     void Clear();
 
 private:
@@ -52,6 +61,7 @@ private:
     bool afterCr_ = false;
     bool interrupt_ = false;
     bool suspend_ = false;
+    std::optional<CursorReport> report_;
     std::int64_t lastByteMs_ = 0;
     std::deque<int> codes_;
 };

@@ -280,6 +280,19 @@ void TerminalRenderer::Draw(std::string& out, int x, int y) {
     shown_[y][x + 1] = want_[y][x + 1];
 }
 
+void TerminalRenderer::SetAmbiguousWidth(int cells) {
+    cells = cells == 1 || cells == 2 ? cells : 0;
+    if (cells == ambiguousWidth_) return;
+    if (ambiguousWidth_ != 0 || cells == 0) Invalidate();
+    ambiguousWidth_ = cells;
+    if (cells != 1 || repaint_) return;
+    // On a terminal of one cell the form for both left the second cell a blank.
+    for (auto& row : shown_)
+        for (int x = 0; x + 1 < kColumns; ++x)
+            if (row[x].half == 1 && row[x + 1].half == 2 && !IsWide(DoubleGlyph(row[x].code)))
+                row[x + 1] = Cell{' ', 0, SecondCell(row[x].attribute)};
+}
+
 std::uint16_t TerminalRenderer::SecondCell(std::uint16_t attribute) const {
     return reversed_ && (attribute & kIntensity) != 0 ? static_cast<std::uint16_t>(attribute | kReverse) : attribute;
 }

@@ -56,12 +56,11 @@ public:
     bool RepaintPending() const { return repaint_; }
 
     // How many cells the terminal gives a glyph of ambiguous East Asian
-    // width (learned at start-up); 0 while unknown, which draws them so
-    // that terminals of both kinds look right.
-    void SetAmbiguousWidth(int cells) {
-        ambiguousWidth_ = cells == 1 || cells == 2 ? cells : 0;
-        Invalidate();
-    }
+    // width (learned at start-up, or later); 0 while unknown, which draws
+    // them so that terminals of both kinds look right. Learning it keeps
+    // the screen (what that form drew is right for either); a width taken
+    // back repaints.
+    void SetAmbiguousWidth(int cells);
     int AmbiguousWidth() const { return ambiguousWidth_; }
     // The terminal's size (0 while unknown): where the cursor stands after a
     // write into the game's last column, and how the scroll region is reset.

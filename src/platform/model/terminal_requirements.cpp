@@ -113,14 +113,15 @@ std::string TerminalRefusal(const TerminalFacts& facts) {
     return "";
 }
 
-std::optional<int> TakeAmbiguousWidthAnswer(std::string& input) {
-    constexpr std::string_view kPrefix = "\x1b[5;";
-    const std::size_t at = input.find(kPrefix);
-    const std::size_t r = at == std::string::npos ? at : input.find('R', at);
-    if (r == std::string::npos) return std::nullopt;
-    const int column = std::atoi(input.c_str() + at + kPrefix.size());
-    input.erase(at, r + 1 - at);
+std::optional<int> AmbiguousWidthAnswer(int row, int column) {
+    // The glyph stands at row 5, column 10 (see kAmbiguousWidthQuery).
+    if (row != 5) return std::nullopt;
     return column == 11 || column == 12 ? column - 10 : 0;
+}
+
+int AmbiguousWidthWithoutAnswer(std::string_view locale) {
+    const std::string_view language = locale.substr(0, locale.find_first_of("_.@"));
+    return language == "ja" || language == "zh" || language == "ko" ? 0 : 1;
 }
 
 }  // namespace rf::platform

@@ -3,6 +3,7 @@
 // facts, so the refusals are tested without a terminal.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,9 +50,39 @@ std::string TerminalRefusal(const TerminalFacts& facts);
 // no key sequence looks like; the glyph is erased at once, not left in
 // sight until the first frame:
 inline constexpr std::string_view kAmbiguousWidthQuery = "\x1b[5;10H\xe2\x96\xa0\x1b[6n\r\x1b[K";  // U+25A0
-// The answer taken out of what the terminal sent (keys typed meanwhile stay
-// in `input`): 1 or 2, or 0 for an answer that fits neither; nothing while
-// no whole answer has come.
-std::optional<int> TakeAmbiguousWidthAnswer(std::string& input);
+// What the answer (where the cursor went) says: 1 or 2, or 0 for an answer
+// that fits neither; nothing for a report of another row, not this
+// question's.
+std::optional<int> AmbiguousWidthAnswer(int row, int column);
+
+// The width taken when no answer comes: one cell, as the C library measures
+// these glyphs and curses programs draw them; but under a Chinese, Japanese
+// or Korean locale, where terminals often draw them in two, 0: the form
+// right for both stays.
+int AmbiguousWidthWithoutAnswer(std::string_view locale);
+
+// The question over time. The answer may come late (a slow link): until it
+// does, the form right for both; once it has not come in kPatienceMs, the
+// width taken without an answer. An answer, however late, decides.
+class AmbiguousWidthQuestion {
+public:
+    static constexpr std::int64_t kPatienceMs = 2000;
+    void Asked(std::int64_t nowMs, int withoutAnswer) {
+        askedMs_ = nowMs;
+        withoutAnswer_ = withoutAnswer;
+    }
+    void Answered(int width) { answer_ = width; }
+    bool HasAnswer() const { return answer_.has_value(); }
+    // 1 or 2, or 0 for the form right for both.
+    int Width(std::int64_t nowMs) const {
+        if (answer_) return *answer_;
+        return nowMs - askedMs_ >= kPatienceMs ? withoutAnswer_ : 0;
+    }
+
+private:
+    std::int64_t askedMs_ = 0;
+    int withoutAnswer_ = 0;
+    std::optional<int> answer_;
+};
 
 }  // namespace rf::platform

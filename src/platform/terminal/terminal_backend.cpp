@@ -55,6 +55,7 @@ struct TerminalState {
     DrawnConsole drawn;
     bool opened = false;
     PauseDeadlines pauses;
+    AmbiguousWidthQuestion widthQuestion;
     std::terminate_handler previousTerminate = nullptr;
 };
 
@@ -254,6 +255,12 @@ void Suspend() { ::kill(0, SIGTSTP); }
     ::_exit(128 + sig);
 }
 
+// Takes the answer to the width question out of the keys, whenever it comes.
+void TakeWidthAnswer() {
+    if (auto report = state.drawn.decoder.TakeCursorReport())
+        if (auto width = AmbiguousWidthAnswer(report->row, report->column)) state.widthQuestion.Answered(*width);
+}
+
 // Reads what the terminal has sent so far, without waiting.
 void ReadInput() {
     if (!terminalTaken) return;
@@ -272,6 +279,7 @@ void ReadInput() {
         }
     }
     state.drawn.decoder.Tick(NowMs());
+    TakeWidthAnswer();
     if (state.drawn.decoder.TakeInterrupt()) EndByInterrupt();
     if (state.drawn.decoder.TakeSuspend()) Suspend();
 }
@@ -309,24 +317,23 @@ bool WaitForInput(int timeoutMs) {
 #endif
 }
 
-// The width of ambiguous glyphs, or 0 when the terminal does not answer in
-// time; the renderer then draws them in a form right for both. Keys typed
-// meanwhile go to the decoder as usual.
-int ProbeAmbiguousWidth() {
+// Asks the width of ambiguous glyphs and waits a moment for the answer, so
+// that the first frame is drawn for it; one that comes later is taken then.
+// Keys typed meanwhile go to the decoder as usual.
+void AskAmbiguousWidth(int withoutAnswer) {
     constexpr std::int64_t kWaitMs = 300;
     WriteAll(kOut, kAmbiguousWidthQuery);
-    std::string got;
-    std::optional<int> width;
-    for (const std::int64_t end = NowMs() + kWaitMs; !(width = TakeAmbiguousWidthAnswer(got));) {
+    const std::int64_t asked = NowMs();
+    state.widthQuestion.Asked(asked, withoutAnswer);
+    for (const std::int64_t end = asked + kWaitMs; !state.widthQuestion.HasAnswer();) {
         std::int64_t left = end - NowMs();
         if (left <= 0 || !WaitForInput(static_cast<int>(left))) break;
         char buffer[256];
         ssize_t n = ::read(kIn, buffer, sizeof buffer);
-        if (n > 0) got.append(buffer, static_cast<std::size_t>(n));
+        if (n > 0) state.drawn.decoder.Feed(std::string_view(buffer, static_cast<std::size_t>(n)), NowMs());
         else if (n < 0 && errno != EINTR && errno != EAGAIN) break;
+        TakeWidthAnswer();
     }
-    if (!got.empty()) state.drawn.decoder.Feed(got, NowMs());
-    return width.value_or(0);
 }
 
 // Sleeps `ns` nanoseconds, or less when a key arrives first (a Ctrl+C is
@@ -387,7 +394,9 @@ void WaitForSize() {
 }
 
 void Present() {
-    if (terminalTaken) WriteAll(kOut, state.drawn.Frame());
+    if (!terminalTaken) return;
+    state.drawn.renderer.SetAmbiguousWidth(state.widthQuestion.Width(NowMs()));
+    WriteAll(kOut, state.drawn.Frame());
 }
 
 // Every call that lets time pass comes here first: signals noticed,
@@ -482,7 +491,7 @@ void Open() {
     InstallHandlers();
     state.opened = true;
     TakeTerminal();
-    state.drawn.renderer.SetAmbiguousWidth(ProbeAmbiguousWidth());
+    AskAmbiguousWidth(AmbiguousWidthWithoutAnswer(facts.localeValue));
     resized = 1;  // checks the size before the first frame
     Service(false);
 }

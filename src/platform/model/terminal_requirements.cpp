@@ -14,6 +14,10 @@ constexpr int kBackColorErase = 28;
 constexpr int kMaxColors = 13;
 constexpr int kCursorAddress = 10;
 
+// Where the width question writes its glyph (1-based, as the terminal counts).
+constexpr int kQuestionRow = 5;
+constexpr int kQuestionColumn = 10;
+
 int Short(std::string_view data, std::size_t at) {
     auto lo = static_cast<unsigned char>(data[at]), hi = static_cast<unsigned char>(data[at + 1]);
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(lo | hi << 8));
@@ -113,10 +117,15 @@ std::string TerminalRefusal(const TerminalFacts& facts) {
     return "";
 }
 
+std::string AmbiguousWidthQuery() {
+    return "\x1b[" + std::to_string(kQuestionRow) + ";" + std::to_string(kQuestionColumn) +
+           "H\xe2\x96\xa0\x1b[6n\r\x1b[K";  // U+25A0
+}
+
 std::optional<int> AmbiguousWidthAnswer(int row, int column) {
-    // The glyph stands at row 5, column 10 (see kAmbiguousWidthQuery).
-    if (row != 5) return std::nullopt;
-    return column == 11 || column == 12 ? column - 10 : 0;
+    if (row != kQuestionRow) return std::nullopt;
+    const int width = column - kQuestionColumn;
+    return width == 1 || width == 2 ? width : 0;
 }
 
 int AmbiguousWidthWithoutAnswer(std::string_view locale) {

@@ -47,9 +47,9 @@ std::string TerminalRefusal(const TerminalFacts& facts);
 // How many cells the terminal gives a glyph of ambiguous East Asian width
 // (one in most Western set-ups, two in CJK ones) is learned by writing one
 // and asking where the cursor went. The question, at a place whose answer
-// no key sequence looks like; the glyph is erased at once, not left in
-// sight until the first frame:
-inline constexpr std::string_view kAmbiguousWidthQuery = "\x1b[5;10H\xe2\x96\xa0\x1b[6n\r\x1b[K";  // U+25A0
+// no key sequence looks like (row 5: F3 with a modifier reports row 1);
+// the glyph is erased at once, not left in sight until the first frame.
+std::string AmbiguousWidthQuery();
 // What the answer (where the cursor went) says: 1 or 2, or 0 for an answer
 // that fits neither; nothing for a report of another row, not this
 // question's.

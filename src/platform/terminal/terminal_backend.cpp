@@ -322,7 +322,7 @@ bool WaitForInput(int timeoutMs) {
 // Keys typed meanwhile go to the decoder as usual.
 void AskAmbiguousWidth(int withoutAnswer) {
     constexpr std::int64_t kWaitMs = 300;
-    WriteAll(kOut, kAmbiguousWidthQuery);
+    WriteAll(kOut, AmbiguousWidthQuery());
     const std::int64_t asked = NowMs();
     state.widthQuestion.Asked(asked, withoutAnswer);
     for (const std::int64_t end = asked + kWaitMs; !state.widthQuestion.HasAnswer();) {

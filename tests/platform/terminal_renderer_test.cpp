@@ -174,11 +174,11 @@ struct Terminals {
         pairs[0].r.SetTerminalSize(0, 0);  // its size unknown
         if (!few) {
             for (Pair p : {Pair{c, 0, 1}, Pair{c, 2, 2}, Pair{c, 0, 1, 100}, Pair{c, 1, 1, 100}}) pairs.push_back(p);
-        }
-        // Answers that come late: to the form for both, and to a width taken without one.
-        for (auto [learned, ambiguous] : {std::pair{0, 1}, {0, 2}, {1, 2}}) {
-            pairs.emplace_back(c, learned, ambiguous);
-            pairs.back().learnsLater = ambiguous;
+            // Answers that come late: to the form for both, and to a width taken without one.
+            for (auto [learned, ambiguous] : {std::pair{0, 1}, {0, 2}, {1, 2}}) {
+                pairs.emplace_back(c, learned, ambiguous);
+                pairs.back().learnsLater = ambiguous;
+            }
         }
         struct Quirky {
             Quirks quirks;

@@ -73,6 +73,8 @@ public:
     }
     void Answered(int width) { answer_ = width; }
     bool HasAnswer() const { return answer_.has_value(); }
+    // Whether the width may still change without an answer.
+    bool Waiting() const { return !answer_ && withoutAnswer_ != 0; }
     // 1 or 2, or 0 for the form right for both.
     int Width(std::int64_t nowMs) const {
         if (answer_) return *answer_;

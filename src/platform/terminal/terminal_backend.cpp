@@ -258,7 +258,10 @@ void Suspend() { ::kill(0, SIGTSTP); }
 // Takes the answer to the width question out of the keys, whenever it comes.
 void TakeWidthAnswer() {
     if (auto report = state.drawn.decoder.TakeCursorReport())
-        if (auto width = AmbiguousWidthAnswer(report->row, report->column)) state.widthQuestion.Answered(*width);
+        if (auto width = AmbiguousWidthAnswer(report->row, report->column)) {
+            state.widthQuestion.Answered(*width);
+            state.drawn.renderer.SetAmbiguousWidth(*width);
+        }
 }
 
 // Reads what the terminal has sent so far, without waiting.
@@ -395,7 +398,9 @@ void WaitForSize() {
 
 void Present() {
     if (!terminalTaken) return;
-    state.drawn.renderer.SetAmbiguousWidth(state.widthQuestion.Width(NowMs()));
+    // The clock only matters while the form for both waits for an answer.
+    if (state.drawn.renderer.AmbiguousWidth() == 0 && state.widthQuestion.Waiting())
+        state.drawn.renderer.SetAmbiguousWidth(state.widthQuestion.Width(NowMs()));
     WriteAll(kOut, state.drawn.Frame());
 }
 

@@ -46,6 +46,9 @@ int RunBattle(EnemyStatus& enemy, std::int16_t size) {
     DiscardWaitingKeys();
 
     int outcome = BattleCommandLoop(enemy);
+    if (outcome == kVictory) ++journey.battlesWon;
+    else if (outcome == kHeroFell) ++journey.battlesLost;
+    else ++journey.battlesFled;
 
     ClearAllMessageLines();
     PushMessage();

@@ -88,8 +88,10 @@ int BattleCommandLoop(EnemyStatus& enemy) {
             switch (battle.commandCursor) {
                 case 0: {
                     SetTextAttribute(kPlain);
+                    MarkCommandBox(false);
                     int r = SelectTarget(enemy);
                     if (r == kVictory || r == kHeroFell) return r;
+                    MarkCommandBox(true);
                     break;
                 }
                 case 1:
@@ -99,7 +101,9 @@ int BattleCommandLoop(EnemyStatus& enemy) {
                     SetTextAttribute(kPlain);
                     SlideTargetBanner();
                     SlideInBanner(BannerKind::HeroName);
+                    MarkCommandBox(false);
                     if (ItemCommand(enemy) == kHeroFell) return kHeroFell;
+                    MarkCommandBox(true);
                     break;
                 case 3: {
                     int r = Flee(enemy);

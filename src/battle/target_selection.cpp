@@ -92,7 +92,9 @@ int SelectTarget(EnemyStatus& enemy) {
         if (!KeyWaiting()) continue;
         int code = ReadKey();
         if (code == kKeyEnter) {
+            MarkTarget(enemy, n, false);
             int r = AbilityCommand(enemy);
+            if (r == kBackToTargets) MarkTarget(enemy, n, true);
             if (r == kBackToCommands) return LeaveToCommands(enemy);
             if (r == kEnemyFell) {
                 for (int row = 0; row <= 5; ++row) EraseMenuRow(row);

@@ -5,6 +5,7 @@
 
 #include "console/console.h"
 #include "core/fixed_text.h"
+#include "platform/console.h"
 #include "text/sj_literal.h"
 
 namespace rf {
@@ -131,6 +132,32 @@ void HighlightTarget(const EnemyStatus& enemy, int n) {
     FormationCell cell = FormationCellOf(n, enemy.target);
     MoveTo(battleLeft + cell.column, cell.row);
     Highlight();
+    Write(FixedText(enemy.symbol));
+    SetTextAttribute(kPlain);
+}
+
+namespace {
+
+void UseMark(bool active) {
+    SetTextAttribute(kPlain);
+    if (active) Highlight();
+    else SetTextAttribute(kPlain | platform::kUnderscore);
+}
+
+}  // namespace
+
+void MarkCommandBox(bool active) {
+    if (platform::ConsoleLook()) return;
+    UseMark(active);
+    DrawCommandBox(battle.commandCursor + 1);
+    SetTextAttribute(kPlain);
+}
+
+void MarkTarget(const EnemyStatus& enemy, int n, bool active) {
+    if (platform::ConsoleLook() || !InFormation(n, enemy.target)) return;
+    const FormationCell cell = FormationCellOf(n, enemy.target);
+    MoveTo(battleLeft + cell.column, cell.row);
+    UseMark(active);
     Write(FixedText(enemy.symbol));
     SetTextAttribute(kPlain);
 }

@@ -27,6 +27,12 @@ void DrawFormation(const EnemyStatus& enemy, int n);
 void HighlightTarget(const EnemyStatus& enemy, int n);
 void PlainTarget(const EnemyStatus& enemy, int n);
 void EraseTarget(const EnemyStatus& enemy, int n);
+// Which menu has the keys, at a glance (the default look): its selection
+// stays in the highlight, shown reversed; a selection behind it is drawn
+// underlined instead. The console look keeps every one highlighted, as the
+// original drew them.
+void MarkCommandBox(bool active);
+void MarkTarget(const EnemyStatus& enemy, int n, bool active);
 void DrawMessageFrame();
 // `enemy` names the kind for EnemyName banners; ignored otherwise.
 void SlideInBanner(BannerKind kind, const EnemyStatus* enemy = nullptr);

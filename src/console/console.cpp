@@ -42,7 +42,22 @@ void ClearScreen() {
 }
 
 bool KeyWaiting() { return platform::KeyWaiting(); }
-int ReadKey() { return platform::ReadKey(); }
+int ReadKey() {
+    namespace keys = platform::keys;
+    const int code = platform::ReadKey();
+    if (!settings.extraKeys) return code;
+    switch (code) {
+        case keys::kViUp:
+        case keys::kPad8: return kKeyUp;
+        case keys::kViDown:
+        case keys::kPad2: return kKeyDown;
+        case keys::kViLeft:
+        case keys::kPad4: return kKeyLeft;
+        case keys::kViRight:
+        case keys::kPad6: return kKeyRight;
+        default: return code;
+    }
+}
 
 void DiscardWaitingKeys() {
     while (platform::KeyWaiting()) platform::ReadKey();

@@ -19,6 +19,7 @@ inline constexpr int kKeyLeft = platform::keys::kLeft;
 inline constexpr int kKeyRight = platform::keys::kRight;
 inline constexpr int kKeyEnter = platform::keys::kEnter;
 inline constexpr int kKeySpace = platform::keys::kSpace;
+inline constexpr int kKeyEscape = platform::keys::kEscape;
 
 void HideCursor();
 void ShowCursor();
@@ -37,6 +38,8 @@ void ClearScreen();
 
 // The keyboard and pauses, as the game uses them.
 bool KeyWaiting();
+// One key code; with the extra keys on, h j k l and the keypad's 8 2 4 6
+// come as the arrows' scan codes (their prefix is ignored everywhere alike).
 int ReadKey();
 // Reads and drops every key typed so far.
 void DiscardWaitingKeys();

@@ -2,12 +2,29 @@
 
 #include "console/console.h"
 #include "core/game_state.h"
+#include "platform/console.h"
 #include "platform/narration.h"
+#include "text/sj_literal.h"
 
 namespace rf {
 namespace {
 
 int MessageLeft() { return battleLeft + 2; }
+
+// The waiting mark at the right end of line 1. It is drawn beside the
+// cursor cell the game keeps, which stays where the rules left it, and
+// the console cursor goes back after the typed text.
+constexpr int kMarkCells = 2;
+int MarkColumn() { return MessageLeft() + kMessageWidth - kMarkCells; }
+int TypedEnd() { return MessageLeft() + static_cast<int>(messageWindow.history[0].size()); }
+
+bool ShowsWaitingMark() { return !platform::ConsoleLook() && TypedEnd() < MarkColumn(); }
+
+void DrawWaitingMark(std::string_view mark) {
+    platform::SetCursorPosition(MarkColumn(), kMessageTop);
+    platform::Write(mark);
+    platform::SetCursorPosition(TypedEnd(), kMessageTop);
+}
 
 }  // namespace
 
@@ -36,6 +53,10 @@ void ShowMessages() {
     MoveTo(MessageLeft(), kMessageTop);
     const std::string text = messageWindow.history[0];
     platform::NarrateMessage(text);
+    if (settings.pace == MessagePace::kInstant) {
+        Write(text);
+        return;
+    }
     bool pausing = true;
     for (char byte : text) {
         Write(std::string_view(&byte, 1));
@@ -58,9 +79,19 @@ void ClearAllMessageLines() {
 bool IsAcknowledgeKey(int code) { return code == kKeyEnter || code == kKeyRight || code == kKeyDown; }
 
 void WaitForAcknowledge() {
-    for (;;) {
-        if (KeyWaiting() && IsAcknowledgeKey(ReadKey())) return;
+    if (settings.pace == MessagePace::kAuto) {
+        for (std::uint32_t waited = 0; waited < kAutoPauseMs; waited += kAutoPollMs) {
+            if (KeyWaiting() && IsAcknowledgeKey(ReadKey())) return;
+            Pause(kAutoPollMs);
+        }
+        return;
     }
+    const bool marked = ShowsWaitingMark();
+    if (marked) DrawWaitingMark("▼"_sj);
+    for (;;) {
+        if (KeyWaiting() && IsAcknowledgeKey(ReadKey())) break;
+    }
+    if (marked) DrawWaitingMark("  ");
 }
 
 void ShowMessageAndWait(std::string_view text) {

@@ -19,6 +19,8 @@ BattleRandom battleRandom;
 HeroStatus heroSnapshot;
 ConsoleState console;
 MessageWindow messageWindow;
+Journey journey;
+Settings settings;
 SaveKeeping saveKeeping;
 std::int16_t battleLeft = kBattleLeftRest;
 std::int16_t heroPanelLeft = kHeroPanelLeftRest;
@@ -41,6 +43,8 @@ void ResetGameState() {
     heroSnapshot = {};
     console = {};
     messageWindow = {};
+    journey = {};
+    settings = {};
     saveKeeping = {};
     battleLeft = kBattleLeftRest;
     heroPanelLeft = kHeroPanelLeftRest;

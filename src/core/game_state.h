@@ -160,6 +160,31 @@ struct MessageWindow {
     std::string history[5] = {" ", " ", " ", " ", " "};
 };
 
+// The journey so far, for the field menu and the save. Kept across
+// sessions; the time played counts this session from its first clock
+// reading, so a replay shows what was shown.
+struct Journey {
+    std::uint32_t secondsBefore = 0;  // played in earlier sessions
+    std::int64_t sessionStart = -1;   // the game's clock when this session began; -1 unknown
+    std::uint32_t battlesWon = 0;
+    std::uint32_t battlesLost = 0;
+    std::uint32_t battlesFled = 0;
+    std::uint16_t mapsVisited = 0;  // bit n - 1 for map n
+    bool queenSeen = false;
+    bool kingSeen = false;
+};
+
+// How the player likes to play: from the settings file, the command line
+// or the field menu. A replay takes the pace and the keys from its header.
+enum class MessagePace : std::uint8_t { kWait, kAuto, kInstant };
+struct Settings {
+    MessagePace pace = MessagePace::kWait;
+    bool extraKeys = true;  // h j k l and the keypad's 8 2 4 6 as arrows
+    bool consoleLook = false;
+    // Changes made in the menu are written to the settings file (not in a replay).
+    bool keep = false;
+};
+
 extern HeroStatus hero;
 extern EnemyTable enemyTable;
 extern AbilityTable abilityTable;
@@ -173,6 +198,8 @@ extern BattleRandom battleRandom;
 extern HeroStatus heroSnapshot;
 extern ConsoleState console;
 extern MessageWindow messageWindow;
+extern Journey journey;
+extern Settings settings;
 
 // Origins of the battle screen; animations move them and leave them at rest.
 inline constexpr std::int16_t kBattleLeftRest = 25;

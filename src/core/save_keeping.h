@@ -34,6 +34,11 @@ struct SaveKeeping {
     std::string world;              // the world as the save names it
     std::string worldDigest;
     std::int64_t startedAt = 0;  // when the game was begun
+    // The wall clock when this session began, for the time played a save
+    // keeps; 0 before the game has started.
+    std::int64_t sessionWallStart = 0;
+    // The game as it was started (argv[0]), for the farewell's command.
+    std::string command;
 };
 
 extern SaveKeeping saveKeeping;

@@ -93,6 +93,8 @@ void DrawCurrentPieceMark() {
     const PieceMark* mark = CurrentPieceMark(symbol);
     if (mark) DrawPieceMark(symbol, *mark);
     pieceMarkOnScreen = mark != nullptr;
+    if (mark == &worldInfo.queenMark) journey.queenSeen = true;
+    if (mark == &worldInfo.kingMark) journey.kingSeen = true;
 }
 
 void RestoreFieldCells(int x, int y, int width) {

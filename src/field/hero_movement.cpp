@@ -5,6 +5,7 @@
 
 #include "console/console.h"
 #include "core/game_state.h"
+#include "field/field_menu.h"
 #include "field/field_view.h"
 #include "field/map_files.h"
 #include "saves/autosave.h"
@@ -74,7 +75,12 @@ void MoveHero(int key) {
 
 void PollHeroKey() {
     if (!KeyWaiting()) return;
-    MoveHero(ReadKey());
+    const int code = ReadKey();
+    if (code == kKeySpace || code == kKeyEscape) {
+        RunFieldMenu();
+        return;
+    }
+    MoveHero(code);
     SaveIfMapChanged();
 }
 

@@ -186,6 +186,8 @@ void LoadMapEnemies(std::int16_t world) {
     for (FieldEnemy& e : list.entries) e = FieldEnemy{};
     list.count = 0;
     ++list.loads;
+    if (hero.mapNumber >= 1 && hero.mapNumber <= 9)
+        journey.mapsVisited |= static_cast<std::uint16_t>(1u << (hero.mapNumber - 1));
     TokenReader reader(WorldFilePath({WorldFileKind::kEnemyList, hero.mapNumber}, world));
     if (!reader.Opened()) StopForMissingFile(reader.File());
     if (!ReadInto(reader, list.count)) return;

@@ -15,8 +15,6 @@
 namespace rf {
 namespace {
 
-constexpr std::int16_t kEffectTurns = 11;
-constexpr std::int16_t kEffectBonus = 5;
 constexpr int kEffectTop = 16;
 
 void ShowAndWait(std::string_view text) {
@@ -104,7 +102,7 @@ void UseItem(int kind) {
     if (kind == kItemPotion) {
         --hero.items[kPotion].count;
         std::int16_t before = hero.hp;
-        CountUpHp(20);
+        CountUpHp(kPotionHeal);
         auto healed = static_cast<std::int16_t>(hero.hp - before);
         ShowAndWait(ComposeWithNumber(ComposeWithName(" の体力が 回復しました。"_sj, FixedText(hero.name)), healed));
     } else if (kind == kItemProtein) {

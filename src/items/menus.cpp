@@ -11,6 +11,7 @@
 #include "core/fixed_text.h"
 #include "core/game_state.h"
 #include "items/abilities.h"
+#include "items/items.h"
 #include "text/sj_literal.h"
 
 namespace rf {
@@ -23,7 +24,6 @@ constexpr int kCountColumn = 65;
 constexpr int kCountCells = 6;
 constexpr int kScreenWidth = 80;
 
-constexpr std::string_view kItemNames[3] = {"ポーション"_sj, "プロテイン"_sj, "バックラー"_sj};
 constexpr int kAbilityColumns[5] = {62, 60, 59, 62, 60};
 
 int ScreenRow(int row) { return menuTop + 2 * row; }

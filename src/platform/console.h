@@ -21,6 +21,10 @@ void Open();
 // or in the console's own bright white. Set before Open.
 void UseConsoleLook(bool console);
 bool ConsoleLook();
+// The console's underscore bit (COMMON_LVB_UNDERSCORE), which a terminal
+// and the page draw underlined: the mark of a selection behind the menu
+// that has the keys, in the default look.
+inline constexpr std::uint16_t kUnderscore = 0x8000;
 
 // Console output. Bytes are code page 932.
 void SetCursorPosition(int x, int y);
@@ -45,6 +49,7 @@ std::int64_t ClockSeconds();
 // A line for standard error that Exit prints once the terminal is back
 // (why the game had to stop); empty for none.
 void SetFarewell(std::string_view text);
+void AddToFarewell(std::string_view text);
 
 // Quitting. Ctrl+C, a request to end (SIGTERM, a hang-up, the console
 // window closing) and the end of a replay run this hook once, on the game's

@@ -15,6 +15,7 @@ std::string farewell;
 }  // namespace
 
 void SetFarewell(std::string_view text) { farewell = text; }
+void AddToFarewell(std::string_view text) { farewell += text; }
 std::string TakeFarewell() { return std::exchange(farewell, std::string()); }
 const std::string& PendingFarewell() { return farewell; }
 

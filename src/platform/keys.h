@@ -20,5 +20,8 @@ inline constexpr int kBackspace = 8;
 inline constexpr int kEnter = 13;
 inline constexpr int kEscape = 27;
 inline constexpr int kSpace = 32;
+// Walking keys of roguelike players, and the numeric keypad's digits.
+inline constexpr int kViLeft = 'h', kViDown = 'j', kViUp = 'k', kViRight = 'l';
+inline constexpr int kPad8 = '8', kPad2 = '2', kPad4 = '4', kPad6 = '6';
 
 }  // namespace rf::platform::keys

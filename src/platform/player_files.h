@@ -15,6 +15,10 @@ namespace rf::platform {
 // yet; empty, with the reason, when the system's settings name none (HOME
 // unset, empty or relative; a relative XDG_DATA_HOME counts as unset).
 std::string UserDataDirectory(std::string& problem);
+// The game's folder in the player's config folder, for the settings file
+// ($XDG_CONFIG_HOME or ~/.config on Linux; the data folder elsewhere);
+// empty, with the reason, as above.
+std::string UserConfigDirectory(std::string& problem);
 // Makes the folder (and those above it) when missing, and checks that the
 // game can make files in it; false, with the reason, when it cannot.
 bool PrepareUserDataDirectory(const std::string& folder, std::string& problem);
@@ -51,8 +55,9 @@ std::string ThisProcess();
 
 // How the player resumes the saved game `saveName` on this system, for the
 // farewell: "ranks --continue" (the world's most recent game) or with the
-// name; in the page, its Continue button.
-std::string HowToResume(const std::string& saveName, bool mostRecentOfTheWorld);
+// name, the game named as `command` started it (argv[0]: a path as typed, a
+// bare name as the shell found it); in the page, its Continue button.
+std::string HowToResume(const std::string& command, const std::string& saveName, bool mostRecentOfTheWorld);
 
 // The names of the plain files in a folder.
 std::vector<std::string> FilesIn(const std::string& directory);

@@ -4,11 +4,13 @@
 
 #include "authoring/balance.h"
 #include "authoring/world_check.h"
+#include "core/save_keeping.h"
 #include "core/world_folder.h"
 #include "platform/console.h"
 #include "platform/streams.h"
 #include "program/options.h"
 #include "program/session.h"
+#include "saves/settings_file.h"
 #include "text/escape.h"
 
 #ifndef RANKS_VERSION
@@ -63,7 +65,13 @@ int Main(int argc, char** argv) {
         }
     }
     dataRoot = ChooseDataRoot(options.world);
-    platform::UseConsoleLook(options.consoleLook);
+    // The settings file, then what the command line says for this game (a
+    // replay plays as its recording says).
+    if (options.replayFile.empty()) LoadSettingsFile();
+    if (!options.look.empty()) settings.consoleLook = options.look == "console";
+    if (auto pace = PaceFromName(options.messages)) settings.pace = *pace;
+    platform::UseConsoleLook(settings.consoleLook);
+    saveKeeping.command = options.program;
     return RunSession(options);
 }
 

@@ -81,8 +81,11 @@ constexpr OptionRow kOptions[] = {
      [](Options& o, std::string_view) { return o.headless = true; }},
     {"--look", "marked|console", kPlay,
      "console: highlights in bright white as the original console drew them, not reversed",
-     [](Options& o, std::string_view v) { return o.consoleLook = v == "console", v == "console" || v == "marked"; },
-     "marked or console"},
+     [](Options& o, std::string_view v) { return o.look = v, v == "console" || v == "marked"; }, "marked or console"},
+    {"--messages", "wait|auto|instant", kPlay,
+     "message pace: a key for each (the default), going on by themselves, or typed at once",
+     [](Options& o, std::string_view v) { return o.messages = v, v == "wait" || v == "auto" || v == "instant"; },
+     "wait, auto or instant"},
     {"--start", "MAP[,X,Y]", kPlay, "play-test: start a new game on map MAP (at column X, row Y)", StartPlace,
      "a map 1 to 9, or MAP,X,Y with X 0 to 58 and Y 0 to 19"},
     {"--level", "N", kPlay, "play-test: start at level N, grown as ranks balance grows the hero",
@@ -164,6 +167,7 @@ bool Combinable(const Options& o, std::string& error) {
 
 bool ParseOptions(int argc, const char* const* argv, Options& o, std::string& error) {
     o = Options{};
+    if (argc > 0 && argv[0] != nullptr) o.program = argv[0];
     int i = 1;
     if (argc > 1 && std::string_view(argv[1]) == "check") o.command = Command::kCheck, i = 2;
     else if (argc > 1 && std::string_view(argv[1]) == "balance") o.command = Command::kBalance, i = 2;
@@ -222,6 +226,7 @@ std::string UsageText() {
     return "usage: ranks [--world DIR] [--continue [FILE]] [--saves] [--record FILE]\n"
            "             [--start MAP[,X,Y]] [--level N] [--no-save]\n"
            "             [--replay FILE [--speed N|max] [--headless]] [--look marked|console]\n"
+           "             [--messages wait|auto|instant]\n"
            "             [--help] [--version]\n"
            "       ranks check [DIR] [--format=text|json] [--notes] [--show N]\n"
            "       ranks balance [DIR] [--battles N] [--levels L1,L2,...] [--format=text|csv|json]\n";
@@ -254,9 +259,10 @@ std::string HelpText() {
         "data folders (Hero_Info, Enemy_Info, Abilities, map_form, map_info,\n"
         "mini_map), otherwise the default world installed beside the program.\n"
         "\n"
-        "Keys: arrow keys walk and choose, Enter or Right confirms, Space or\n"
-        "Left goes back, Enter, Right or Down acknowledges a message.\n"
-        "Ctrl+C quits.\n"
+        "Keys: arrow keys (or h j k l, or the keypad's 8 2 4 6) walk and choose,\n"
+        "Enter or Right confirms, Space or Left goes back, Enter, Right or Down\n"
+        "acknowledges a message. Space on the field opens the menu (status,\n"
+        "items, abilities, how to play, settings, quit). Ctrl+C quits.\n"
         "\n"
         "Every game is saved as it goes, and recorded beside its save, in the\n"
         "user's data folder (ranks --saves shows where).\n";

@@ -23,7 +23,9 @@ struct Options {
     std::string replayFile;
     int speed = 1;  // 0: as fast as it goes
     bool headless = false;
-    bool consoleLook = false;  // --look console
+    std::string look;      // --look marked|console; empty: the settings file's
+    std::string messages;  // --messages wait|auto|instant; empty: the settings file's
+    std::string program;   // argv[0], for the farewell's command
     int battles = 200;
     // Play-testing: where the game starts, at what level, and whether it keeps a save.
     std::string start;  // MAP or MAP,X,Y (checked by the parser)

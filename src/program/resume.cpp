@@ -33,6 +33,7 @@ std::string ResumeGame(const SaveData& save) {
     LoadMapForms(worldNumber);
     hero = save.hero;
     itemEffects = save.effects;
+    journey = save.journey;
     saveKeeping.queenMarkShown = save.queenMarkShown;
     saveKeeping.kingMarkShown = save.kingMarkShown;
     if (save.queenMarkShown || save.kingMarkShown) OpenStrip();

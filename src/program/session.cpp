@@ -57,12 +57,19 @@ int Replay(const Options& options) {
     if (WorldDigest() != header.worldDigest)
         return Refuse(file + ": recorded on another world (its files differ from " +
                       (dataRoot.empty() ? std::string(".") : dataRoot) + "); give that world with --world DIR");
+    // Drawn as it was played, unless --look says otherwise.
+    if (options.look.empty()) platform::UseConsoleLook(header.consoleLook);
     if (!platform::StartReplay(file, eventsAt, options.speed, options.headless, error))
         return Refuse(file + ": cannot be replayed: " + error);
     if (options.headless) platform::SetBeforeExit(PrintFinalScreen);
     else platform::Open();
+    // Played as it was played; the menu's changes stay in the replay.
+    settings.pace = header.pace;
+    settings.extraKeys = header.extraKeys;
+    settings.keep = false;
     if (header.resumed) ResumeGame(header.save);
     else StartUp();
+    if (header.settingsGiven) journey.sessionStart = platform::ClockSeconds();
     MainLoop();
 }
 
@@ -181,7 +188,13 @@ int Play(const Options& options) {
         else HoldSave(saveKeeping.path, unavailable);
     }
     saveKeeping.enabled = !saveKeeping.path.empty();
-    StartRecordings(options, RecordingHeader{saveKeeping.world, digest, options.continueGame, resumed.data});
+    StartRecordings(options, RecordingHeader{saveKeeping.world, digest, options.continueGame, resumed.data, true,
+                                             settings.pace, settings.extraKeys, settings.consoleLook});
+    settings.keep = !options.noSave;
+    // The time played counts from here, on the game's clock for the menu
+    // (so a replay shows what was shown) and the wall clock for the save.
+    journey.sessionStart = platform::ClockSeconds();
+    saveKeeping.sessionWallStart = platform::WallClockSeconds();
     WriteSave();
     MainLoop();
 }

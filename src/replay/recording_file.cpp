@@ -1,5 +1,9 @@
 #include "replay/recording_file.h"
 
+#include <sstream>
+
+#include "saves/settings_file.h"
+
 namespace rf {
 namespace {
 
@@ -34,6 +38,8 @@ std::string ComposeRecordingHeader(const RecordingHeader& header) {
     out += "world-digest " + header.worldDigest + "\n";
     if (header.resumed) out += "begins saved\n" + ComposeSave(header.save);
     else out += "begins new\n";
+    out += "played messages " + std::string(PaceName(header.pace)) + " extra-keys " +
+           (header.extraKeys ? "on" : "off") + " look " + (header.consoleLook ? "console" : "marked") + "\n";
     out += "events\n";
     return out;
 }
@@ -67,7 +73,25 @@ bool ParseRecording(std::string_view text, RecordingHeader& header, std::size_t&
             return false;
         }
     }
-    if (!NextLine(text, pos, line) || line != "events") {
+    if (!NextLine(text, pos, line)) line = {};
+    if (std::string played; Field(line, "played", played)) {
+        // "messages PACE extra-keys on|off look marked|console"
+        std::istringstream words(played);
+        std::string m, pace, k, keys, l, look;
+        words >> m >> pace >> k >> keys >> l >> look;
+        const auto paced = PaceFromName(pace);
+        if (m != "messages" || !paced || k != "extra-keys" || (keys != "on" && keys != "off") || l != "look" ||
+            (look != "marked" && look != "console")) {
+            error = "damaged header";
+            return false;
+        }
+        header.settingsGiven = true;
+        header.pace = *paced;
+        header.extraKeys = keys == "on";
+        header.consoleLook = look == "console";
+        if (!NextLine(text, pos, line)) line = {};
+    }
+    if (line != "events") {
         error = "damaged header";
         return false;
     }

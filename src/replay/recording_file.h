@@ -18,6 +18,14 @@ struct RecordingHeader {
     std::string worldDigest;
     bool resumed = false;  // began from `save` rather than as a new game
     SaveData save;
+    // How it was played, so a replay goes as the game went (the look draws
+    // the marks of the default one, or none). Recordings from before this
+    // line was written were played at the wait pace with the arrows alone,
+    // and read no clock at their start.
+    bool settingsGiven = false;
+    MessagePace pace = MessagePace::kWait;
+    bool extraKeys = false;
+    bool consoleLook = false;
 };
 
 std::string ComposeRecordingHeader(const RecordingHeader& header);

@@ -26,6 +26,9 @@ SaveData CurrentSave() {
     save.queenMarkShown = saveKeeping.queenMarkShown;
     save.kingMarkShown = saveKeeping.kingMarkShown;
     save.markOnScreen = saveKeeping.inBattle ? saveKeeping.markOnScreenBeforeBattle : pieceMarkOnScreen;
+    save.journey = journey;
+    if (saveKeeping.sessionWallStart > 0 && save.savedAt > saveKeeping.sessionWallStart)
+        save.journey.secondsBefore += static_cast<std::uint32_t>(save.savedAt - saveKeeping.sessionWallStart);
     return save;
 }
 
@@ -60,22 +63,21 @@ void NoteStop() { saveKeeping.stopped = true; }
 
 void SaveNow() { WriteSave(); }
 
-void SaveOnQuit() {
-    if (!saveKeeping.unavailable.empty()) {
-        platform::PrintError("ranks: this game was not saved: " + Escaped(saveKeeping.unavailable) + "\n");
-        return;
-    }
-    if (!saveKeeping.enabled) return;
+std::string SaveForQuitting() {
+    if (!saveKeeping.unavailable.empty())
+        return "ranks: this game was not saved: " + Escaped(saveKeeping.unavailable) + "\n";
+    if (!saveKeeping.enabled) return "";
     const std::string where = Escaped(saveKeeping.path);
-    if (!WriteSave()) {
-        platform::PrintError("ranks: the game could not be saved to " + where + ": " +
-                             Escaped(saveKeeping.lastProblem) + "\n");
-        return;
-    }
-    const std::string how = Escaped(platform::HowToResume(FileName(saveKeeping.path), saveKeeping.defaultWorld));
-    platform::PrintError("ranks: the game is saved" +
-                         std::string(saveKeeping.stopped ? " as it was before that map" : "") + " (" + where + "); " +
-                         how + " resumes it\n");
+    if (!WriteSave())
+        return "ranks: the game could not be saved to " + where + ": " + Escaped(saveKeeping.lastProblem) + "\n";
+    const std::string how =
+        Escaped(platform::HowToResume(saveKeeping.command, FileName(saveKeeping.path), saveKeeping.defaultWorld));
+    return "ranks: the game is saved" + std::string(saveKeeping.stopped ? " as it was before that map" : "") + " (" +
+           where + "); " + how + " resumes it\n";
+}
+
+void SaveOnQuit() {
+    if (const std::string words = SaveForQuitting(); !words.empty()) platform::PrintError(words);
 }
 
 }  // namespace rf

@@ -3,6 +3,8 @@
 // save keeps the field state from just before the encounter.
 #pragma once
 
+#include <string>
+
 #include "saves/save_format.h"
 
 namespace rf {
@@ -22,6 +24,9 @@ void NoteStop();
 // The before-exit hook: saves, and says on standard error where the game
 // is saved and how to resume it (or why it is not saved).
 void SaveOnQuit();
+// The same save, and the words without printing them (the field menu's
+// Quit leaves them for after the terminal is back).
+std::string SaveForQuitting();
 // What quitting would save, saved, without a word (the page, which may be
 // closed at any moment).
 void SaveNow();

@@ -1,5 +1,6 @@
 #include "saves/save_format.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -165,6 +166,9 @@ std::string ComposeSave(const SaveData& save) {
                         (save.queenMarkShown && save.kingMarkShown ? " " : "") + (save.kingMarkShown ? "king" : "");
     line("marks-shown", marks.empty() ? "none" : marks);
     line("mark-on-screen", save.markOnScreen ? "yes" : "no");
+    const Journey& j = save.journey;
+    line("journey", nums({j.secondsBefore, j.battlesWon, j.battlesLost, j.battlesFled, j.mapsVisited,
+                          (j.queenSeen ? 1 : 0) + (j.kingSeen ? 2 : 0)}));
     out += "end\n";
     return out;
 }
@@ -305,6 +309,28 @@ bool ParseSave(std::string_view text, SaveData& save, std::string& error) {
         return false;
     }
     save.worldDigest = digest->second;
+    // Played seconds, battles won, lost and fled, the maps visited (a bit
+    // each) and the pieces seen (1 the Queen, 2 the King). A save from
+    // before the journey was kept: its time from start to save, the map it
+    // is on, and the marks it had shown.
+    Journey& j = save.journey;
+    if (fields.find("journey") == fields.end()) {
+        j.secondsBefore = static_cast<std::uint32_t>(std::max<std::int64_t>(0, save.savedAt - save.startedAt));
+        j.mapsVisited = static_cast<std::uint16_t>(1u << (h.mapNumber - 1));
+        j.queenSeen = save.queenMarkShown;
+        j.kingSeen = save.kingMarkShown;
+    } else if (get("journey", 6, 0, kU32Max) && v[4] <= 511 && v[5] <= 3) {
+        j.secondsBefore = static_cast<std::uint32_t>(v[0]);
+        j.battlesWon = static_cast<std::uint32_t>(v[1]);
+        j.battlesLost = static_cast<std::uint32_t>(v[2]);
+        j.battlesFled = static_cast<std::uint32_t>(v[3]);
+        j.mapsVisited = static_cast<std::uint16_t>(v[4]);
+        j.queenSeen = (v[5] & 1) != 0;
+        j.kingSeen = (v[5] & 2) != 0;
+    } else {
+        error = "damaged (field 'journey')";
+        return false;
+    }
     return true;
 }
 

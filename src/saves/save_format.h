@@ -23,6 +23,9 @@ struct SaveData {
     // The current map's piece mark on the screen (saves from before this
     // was kept have it, as if the hero had just entered the map).
     bool markOnScreen = true;
+    // The journey so far (saves from before it was kept have one made up
+    // from what they hold: see ParseSave). `sessionStart` is not saved.
+    Journey journey;
 };
 
 std::string ComposeSave(const SaveData& save);

@@ -87,9 +87,10 @@ protected:
         }
         pawn = MakePawn();
     }
-    // Message line n (1 newest) as UTF-8 without trailing blanks.
+    // Message line n (1 newest) as UTF-8 without trailing blanks, nor the
+    // waiting mark at its right end.
     std::string Line(int n) {
-        std::string row = Row(12 + n, 27, 51);
+        std::string row = Row(12 + n, 27, 49);
         std::size_t end = row.find_last_not_of(' ');
         return end == std::string::npos ? "" : row.substr(0, end + 1);
     }

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <sstream>
+
 #include "saves/save_files.h"
 #include "terminal_session.h"
 
@@ -54,6 +56,37 @@ TEST_F(SavesInTerminal, SigtermInBattleSavesTheFieldBeforeItAndContinueResumes) 
     TerminalSession none;
     ASSERT_TRUE(none.Start(dir.Path(), {"--continue"}));
     EXPECT_EQ(none.WaitForExit(), 2);
+}
+
+// The menu's Quit saves and says how to resume, naming the game as it was
+// started: the command, typed as printed in the same folder, resumes it.
+TEST_F(SavesInTerminal, MenuQuitsAndTheFarewellsCommandRunsAsPrinted) {
+    const TempDir world{RANKS_WORLD_DIR};
+    for (int n = 1; n <= 9; ++n) world.Write("map_info/map1/" + std::to_string(n) + ".txt", "0\n");
+    std::filesystem::create_directories(dir.Path() / "bin");
+    std::filesystem::create_symlink(RANKS_BINARY, dir.Path() / "bin" / "ranks");
+    TerminalSession first;
+    ASSERT_TRUE(first.Start(dir.Path(), {"--world", world.Path().string()}, "./bin/ranks"));
+    ASSERT_TRUE(first.WaitForText("_____MiniMap_____"));
+    first.SendKeys({"Space"});
+    ASSERT_TRUE(first.WaitForText("たびのきろく"));
+    first.SendKeys({"Left", "Enter"});
+    ExpectEnd(first, 0);
+    const std::string screen = first.Tmux("capture-pane -p -J");
+    const std::size_t at = screen.find("./bin/ranks --continue game-");
+    ASSERT_NE(at, std::string::npos) << screen;
+    std::istringstream printed(screen.substr(at, screen.find(" resumes it", at) - at));
+    std::string program;
+    std::vector<std::string> words;
+    printed >> program;
+    for (std::string w; printed >> w;) words.push_back(w);
+    TerminalSession second;
+    std::filesystem::create_directories(second.SaveFolder());
+    std::filesystem::copy(first.SaveFolder(), second.SaveFolder(), std::filesystem::copy_options::recursive);
+    ASSERT_TRUE(second.Start(dir.Path(), words, program));
+    ASSERT_TRUE(second.WaitForText("_____MiniMap_____"));
+    second.SendKeys({"C-c"});
+    ExpectEnd(second, 130);
 }
 
 // Play-testing: the hero where --start puts him (the nearest free cell to a

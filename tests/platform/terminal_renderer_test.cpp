@@ -16,6 +16,7 @@
 #include "core/world_folder.h"
 #include "game_scenarios.h"
 #include "platform/backend.h"
+#include "platform/console.h"
 #include "platform/recording.h"
 #include "program/resume.h"
 #include "program/startup.h"
@@ -61,12 +62,14 @@ std::string Mismatch(const test::VtScreen& t, const VirtualConsole& vc, Colours 
             }
             if (s.cp != expected(c)) return where() + "glyph";
             // Attribute 7 or 15: light grey, or bright white on black; 15
-            // in reverse (blanks never), or in the console's look bold.
+            // in reverse (blanks never), or in the console's look bold; the
+            // underscore bit underlined.
             bool blank = s.cp == U' ', bright = (c.attribute & 8) != 0;
             bool bold = bright && !blank && !reversed, reverse = bright && !blank && reversed;
-            Pen want = colours == Colours::kExact ? Pen{bright ? 0x1FFFFFF : 0x1C0C0C0, 0x1000000, bold, false, reverse}
-                       : colours == Colours::kPalette ? Pen{bright ? 15 : 7, 0, bold, false, reverse}
-                                                      : Pen{-1, -1, false, false, reverse};
+            bool under = (c.attribute & platform::kUnderscore) != 0;
+            Pen want = colours == Colours::kExact ? Pen{bright ? 0x1FFFFFF : 0x1C0C0C0, 0x1000000, bold, under, reverse}
+                       : colours == Colours::kPalette ? Pen{bright ? 15 : 7, 0, bold, under, reverse}
+                                                      : Pen{-1, -1, false, under, reverse};
             Pen got = s.pen;
             if (blank) got.fg = want.fg, got.bold = want.bold;  // no glyph shows them
             auto show = [](const Pen& p) {

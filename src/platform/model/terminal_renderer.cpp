@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/console.h"
 #include "text/cp932.h"
 #include "text/utf8.h"
 
@@ -33,7 +34,7 @@ std::uint32_t SingleGlyph(std::uint16_t code) {
 
 constexpr std::uint16_t kIntensity = 0x08;
 constexpr std::uint16_t kReverse = 0x4000;
-constexpr std::uint16_t kUnderline = 0x8000;
+constexpr std::uint16_t kUnderline = kUnderscore;
 
 // The classic console's sixteen colours, by console colour number.
 constexpr std::uint8_t kRgb[16][3] = {

@@ -170,6 +170,16 @@ std::string UserDataDirectory(std::string& problem) {
     return "";
 }
 
+std::string UserConfigDirectory(std::string& problem) {
+#if !defined(__APPLE__)
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/')
+        return std::string(xdg) + "/ranks-and-files";
+    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/')
+        return std::string(home) + "/.config/ranks-and-files";
+#endif
+    return UserDataDirectory(problem);
+}
+
 bool PrepareUserDataDirectory(const std::string& folder, std::string& problem) {
     if (!MakeDirectories(folder, 0700, problem)) return false;
     if (::access(folder.c_str(), W_OK | X_OK) != 0) {

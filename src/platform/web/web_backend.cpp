@@ -249,7 +249,7 @@ void PrintError(std::string_view text) { web_printed(1, text.data(), static_cast
 
 char PathSeparator() { return '/'; }
 
-std::string HowToResume(const std::string&, bool) { return "Continue (in the list of your games)"; }
+std::string HowToResume(const std::string&, const std::string&, bool) { return "Continue (in the list of your games)"; }
 
 // The page's file system holds the default world under /game/world.
 std::string ExecutableDirectory() { return "/game"; }

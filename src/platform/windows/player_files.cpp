@@ -118,6 +118,8 @@ std::string UserDataDirectory(std::string& problem) {
     return std::string(appData) + "\\Ranks and Files";
 }
 
+std::string UserConfigDirectory(std::string& problem) { return UserDataDirectory(problem); }
+
 bool PrepareUserDataDirectory(const std::string& folder, std::string& problem) {
     if (!MakeDirectories(folder, problem)) return false;
     // Whether a file can be made there: one that goes away when closed.

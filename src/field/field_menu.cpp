@@ -1,0 +1,293 @@
+#include "field/field_menu.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "console/console.h"
+#include "core/fixed_text.h"
+#include "core/game_state.h"
+#include "field/field_view.h"
+#include "field/map_files.h"
+#include "field/menu_texts.h"
+#include "items/abilities.h"
+#include "items/items.h"
+#include "platform/console.h"
+#include "saves/autosave.h"
+#include "saves/settings_file.h"
+#include "text/cp932.h"
+
+namespace rf {
+namespace {
+
+namespace t = menu_texts;
+
+// The menu's frame over the field: 60 cells by 20 rows.
+constexpr int kWidth = kMapColumns;
+constexpr int kInner = kWidth - 4;  // between "| " and " |"
+constexpr int kTabsRow = 1;
+constexpr int kBodyTop = 3;
+constexpr int kBodyRows = 14;
+constexpr int kFooterRow = 18;
+constexpr int kLastRow = kMapRows - 1;
+constexpr int kSettingRows = 3;
+constexpr int kLabelCells = 18;
+
+// `text` cut or filled with blanks to `cells`, never splitting a character.
+std::string Fitted(std::string_view text, int cells) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+        if (static_cast<int>(out.size() + length) > cells) break;
+        out.append(text.substr(i, length));
+        i += length;
+    }
+    out.append(static_cast<std::size_t>(cells) - out.size(), ' ');
+    return out;
+}
+
+std::string Labelled(std::string_view label, const std::string& value) { return Fitted(label, kLabelCells) + value; }
+
+std::string Number(long long n) { return std::to_string(n); }
+
+std::string Clock(long long seconds) {
+    const long long m = seconds / 60 % 60, s = seconds % 60;
+    return Number(seconds / 3600) + (m < 10 ? ":0" : ":") + Number(m) + (s < 10 ? ":0" : ":") + Number(s);
+}
+
+// Turns an effect still runs: it ages twice an exchange.
+std::string EffectsText() {
+    std::string out;
+    auto add = [&](const EffectSlot(&slots)[3], std::string_view name) {
+        for (const EffectSlot& slot : slots)
+            if (slot.turnsLeft > 0)
+                out += std::string(name) + " " + std::string(t::kTurnsLeft) + Number((slot.turnsLeft + 1) / 2) + "  ";
+    };
+    add(itemEffects.proteinSlots, kItemNames[kProtein]);
+    add(itemEffects.bucklerSlots, kItemNames[kBuckler]);
+    return out.empty() ? std::string(t::kNoEffects) : out;
+}
+
+void StatusLines(long long played, std::vector<std::string>& lines) {
+    const HeroStatus& h = hero;
+    lines.push_back(std::string(FixedText(h.name)) + "  " + std::string(t::kLevel) + " " + Number(h.level));
+    lines.push_back(Labelled(t::kHp, Number(h.maxHp) + std::string(t::kHpNote)));
+    lines.push_back(Labelled(t::kAttack, Fitted(Number(h.attack), 8)) + Labelled(t::kDefence, Number(h.defence)));
+    lines.push_back(Labelled(t::kMagicAttack, Fitted(Number(h.magicAttack), 8)) +
+                    Labelled(t::kMagicDefence, Number(h.magicDefence)));
+    lines.push_back(Labelled(t::kSpeed, Number(h.speed)));
+    lines.push_back(Labelled(t::kExp, Fitted(Number(h.exp), 8)) +
+                    Labelled(t::kToNext, Number(h.nextExp > h.exp ? h.nextExp - h.exp : 0)));
+    lines.push_back(Labelled(t::kEffects, EffectsText()));
+    lines.emplace_back();
+    lines.emplace_back(t::kJourney);
+    lines.push_back(Labelled(t::kPlayed, Clock(played)));
+    lines.push_back(Labelled(t::kBattles, std::string(t::kWon) + " " + Number(journey.battlesWon) + "  " +
+                                              std::string(t::kLost) + " " + Number(journey.battlesLost) + "  " +
+                                              std::string(t::kFled) + " " + Number(journey.battlesFled)));
+    int maps = 0;
+    for (int m = 0; m < 9; ++m) maps += (journey.mapsVisited >> m) & 1;
+    lines.push_back(Labelled(t::kMaps, Number(maps) + " / 9"));
+    lines.push_back(Labelled(t::kQueen, std::string(journey.queenSeen ? t::kSeen : t::kNotSeen)) + "  " +
+                    std::string(t::kKing) + " " + std::string(journey.kingSeen ? t::kSeen : t::kNotSeen));
+}
+
+void ItemLines(std::vector<std::string>& lines) {
+    const std::string turns = Number(kEffectTurns / 2) + std::string(t::kForTurns);
+    const std::string does[3] = {
+        std::string(t::kHeals) + " " + Number(kPotionHeal),
+        std::string(t::kRaisesAttack) + " +" + Number(kEffectBonus) + " " + turns,
+        std::string(t::kRaisesDefence) + " +" + Number(kEffectBonus) + " " + turns,
+    };
+    for (int k = 0; k < 3; ++k)
+        lines.push_back(Fitted(kItemNames[k], 12) +
+                        Fitted(Number(std::max<int>(0, hero.items[k].count)) + std::string(t::kCount), 6) + does[k]);
+    lines.emplace_back();
+    lines.emplace_back(t::kCarriesOver);
+    lines.emplace_back(t::kItemsHeader);
+}
+
+void AbilityLines(std::vector<std::string>& lines) {
+    const int known = AvailableAbilities(hero.level);
+    for (int i = 0; i < known; ++i) {
+        const AbilityInfo& a = abilityTable.abilities[i];
+        lines.push_back(Fitted(FixedText(a.name), 14) + std::string(t::kPower) + " " + Fitted(Number(a.power), 4) +
+                        std::string(t::kAccuracy) + " " + Number(a.accuracy));
+    }
+    lines.emplace_back();
+    lines.emplace_back(t::kAgainstDefence);
+    lines.emplace_back(t::kPowerNote);
+    const int* next = std::find_if(std::begin(kAbilityUnlockLevels), std::end(kAbilityUnlockLevels),
+                                   [](int level) { return level > hero.level; });
+    lines.push_back(next == std::end(kAbilityUnlockLevels)
+                        ? std::string(t::kAllAbilities)
+                        : std::string(t::kNextAbility) + " " + Number(*next) + " " + std::string(t::kOpens));
+    lines.emplace_back(t::kAbilitiesHeader);
+}
+
+// A run of text on a map is a sign: at least one kana or kanji (walls
+// drawn with full-width symbols are not).
+bool IsWords(std::string_view run) {
+    for (std::size_t i = 0; i + 1 < run.size(); ++i) {
+        const auto b = static_cast<unsigned char>(run[i]);
+        if (!IsLeadByte(b)) continue;
+        if (b == 0x82 || b == 0x83 || b >= 0x88) return true;
+        ++i;
+    }
+    return false;
+}
+
+// The world's own signs: the runs of words on its nine maps.
+void SignLines(std::vector<std::string>& lines, std::size_t room) {
+    for (int map = 1; map <= 9; ++map)
+        for (int y = 0; y < kMapRows; ++y) {
+            const unsigned char* row = &worldGrid.cells[OriginRow(map) + y][OriginColumn(map)];
+            for (int x = 0; x < kMapColumns;) {
+                if (!IsLeadByte(row[x])) {
+                    ++x;
+                    continue;
+                }
+                int end = x;
+                // Words and the blanks between them, up to a wall.
+                while (end < kMapColumns &&
+                       (IsLeadByte(row[end]) || (row[end] == ' ' && end + 1 < kMapColumns && IsLeadByte(row[end + 1]))))
+                    end += IsLeadByte(row[end]) ? 2 : 1;
+                end = std::min(end, kMapColumns);
+                const std::string_view run(reinterpret_cast<const char*>(row + x), static_cast<std::size_t>(end - x));
+                if (IsWords(run) && lines.size() < room) lines.emplace_back(run);
+                x = end;
+            }
+        }
+}
+
+void HowToLines(std::vector<std::string>& lines) {
+    for (std::string_view line : t::kHowTo) lines.emplace_back(line);
+    lines.emplace_back();
+    lines.emplace_back(t::kSigns);
+    SignLines(lines, kBodyRows);
+}
+
+void SettingLines(std::string_view keptProblem, std::vector<std::string>& lines) {
+    lines.push_back(Labelled(t::kPaceLabel, std::string(t::kPaces[static_cast<int>(settings.pace)])));
+    lines.push_back(Labelled(t::kKeysLabel, std::string(settings.extraKeys ? t::kOn : t::kOff)));
+    lines.push_back(
+        Labelled(t::kLookLabel, std::string(t::kLooks[settings.consoleLook ? 1 : 0]) + std::string(t::kNextStart)));
+    lines.emplace_back();
+    if (!settings.keep) {
+        lines.emplace_back(t::kReplayNotKept);
+    } else if (!keptProblem.empty()) {
+        lines.emplace_back(t::kNotKept);
+        lines.emplace_back(keptProblem);
+    } else {
+        lines.emplace_back(t::kKeptIn);
+        lines.push_back(SettingsFilePath());
+    }
+}
+
+struct MenuView {
+    int page = kStatusPage;
+    int choice = 0;  // the setting chosen
+    long long played = 0;
+    std::string keptProblem;
+};
+
+void DrawRow(int y, std::string_view text, bool chosen = false) {
+    MoveTo(0, y);
+    Write("| ");
+    if (chosen) Highlight();
+    Write(Fitted(text, kInner));
+    SetTextAttribute(kPlain);
+    Write(" |");
+}
+
+void DrawBorder(int y) {
+    MoveTo(0, y);
+    Write("+" + std::string(kWidth - 2, '-') + "+");
+}
+
+void DrawMenu(const MenuView& v) {
+    SetTextAttribute(kPlain);
+    DrawBorder(0);
+    MoveTo(0, kTabsRow);
+    Write("| ");
+    int used = 0;
+    for (int p = 0; p < kMenuPages; ++p) {
+        if (p == v.page) Highlight();
+        Write(t::kTabs[p]);
+        SetTextAttribute(kPlain);
+        used += static_cast<int>(t::kTabs[p].size());
+        if (p + 1 < kMenuPages) Write("  "), used += 2;
+    }
+    WriteSpaces(kInner - used);
+    Write(" |");
+    DrawBorder(2);
+    std::vector<std::string> lines;
+    PageLines(v.page, v.played, v.keptProblem, lines);
+    if (v.page == kQuitPage) lines = {std::string(t::kQuit), "", std::string(t::kQuitNote)};
+    for (int r = 0; r < kBodyRows + 1; ++r) {
+        const bool chosen = (v.page == kSettingsPage && r == v.choice) || (v.page == kQuitPage && r == 0);
+        DrawRow(kBodyTop + r, r < static_cast<int>(lines.size()) ? lines[static_cast<std::size_t>(r)] : "", chosen);
+    }
+    DrawRow(kFooterRow, t::kFooter);
+    DrawBorder(kLastRow);
+}
+
+void ChangeSetting(MenuView& v) {
+    if (v.choice == 0) settings.pace = static_cast<MessagePace>((static_cast<int>(settings.pace) + 1) % 3);
+    if (v.choice == 1) settings.extraKeys = !settings.extraKeys;
+    if (v.choice == 2) settings.consoleLook = !settings.consoleLook;
+    v.keptProblem.clear();
+    KeepSettings(v.keptProblem);
+}
+
+// The field as it stands: the map, the enemies, the hero, and the mark
+// that was on the screen.
+void GiveBackField() {
+    SetTextAttribute(kPlain);
+    DrawField();
+    if (pieceMarkOnScreen) DrawCurrentPieceMark();
+}
+
+}  // namespace
+
+void PageLines(int page, long long played, std::string_view keptProblem, std::vector<std::string>& lines) {
+    lines.clear();
+    switch (page) {
+        case kStatusPage: StatusLines(played, lines); break;
+        case kItemsPage: ItemLines(lines); break;
+        case kAbilitiesPage: AbilityLines(lines); break;
+        case kHowToPage: HowToLines(lines); break;
+        case kSettingsPage: SettingLines(keptProblem, lines); break;
+        default: break;
+    }
+}
+
+void RunFieldMenu() {
+    MenuView v;
+    // One clock reading an opening, so a replay shows the same time.
+    if (journey.sessionStart >= 0)
+        v.played = journey.secondsBefore + std::max<long long>(0, platform::ClockSeconds() - journey.sessionStart);
+    else v.played = journey.secondsBefore;
+    DrawMenu(v);
+    for (;;) {
+        if (!KeyWaiting()) continue;
+        const int code = ReadKey();
+        if (code == kKeySpace || code == kKeyEscape) break;
+        if (code == kKeyLeft || code == kKeyRight) {
+            v.page = (v.page + (code == kKeyRight ? 1 : kMenuPages - 1)) % kMenuPages;
+            v.choice = 0;
+        } else if ((code == kKeyUp || code == kKeyDown) && v.page == kSettingsPage) {
+            v.choice = (v.choice + (code == kKeyDown ? 1 : kSettingRows - 1)) % kSettingRows;
+        } else if (code == kKeyEnter && v.page == kSettingsPage) {
+            ChangeSetting(v);
+        } else if (code == kKeyEnter && v.page == kQuitPage) {
+            platform::AddToFarewell(SaveForQuitting());
+            platform::Exit(0);
+        } else {
+            continue;
+        }
+        DrawMenu(v);
+    }
+    GiveBackField();
+}
+
+}  // namespace rf

@@ -1,0 +1,30 @@
+// The player's settings as a small file in the config folder: the message
+// pace, the extra keys and the look, one "name value" a line.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/game_state.h"
+
+namespace rf {
+
+// "wait", "auto", "instant", and back.
+std::string_view PaceName(MessagePace pace);
+std::optional<MessagePace> PaceFromName(std::string_view name);
+
+// The file's text, and the settings read from one: lines it does not know
+// and values it cannot use leave the settings as they were.
+std::string ComposeSettings(const Settings& s);
+void ParseSettings(std::string_view text, Settings& s);
+
+// Where the file is; empty when the system names no config folder.
+std::string SettingsFilePath();
+// Reads the file into `settings`, when there is one.
+void LoadSettingsFile();
+// Writes `settings` to the file when this run keeps them (not in a replay);
+// false, with the reason, when it could not.
+bool KeepSettings(std::string& problem);
+
+}  // namespace rf

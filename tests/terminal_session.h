@@ -79,7 +79,8 @@ public:
         for (std::string line; std::getline(in, line);) lines.push_back(line);
         return lines;
     }
-    bool ScreenContains(const std::string& utf8) { return Tmux("capture-pane -p").find(utf8) != std::string::npos; }
+    // Lines the terminal wrapped count as one (a farewell naming a long path).
+    bool ScreenContains(const std::string& utf8) { return Tmux("capture-pane -p -J").find(utf8) != std::string::npos; }
     bool WaitForText(const std::string& utf8, std::chrono::milliseconds timeout = std::chrono::seconds(3)) {
         return WaitUntil([&] { return ScreenContains(utf8); }, timeout);
     }

@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "console/compose.h"
 #include "console/console.h"
 #include "core/fixed_text.h"
 #include "core/game_state.h"
+#include "core/texts.h"
 #include "field/field_view.h"
 #include "field/map_files.h"
-#include "field/menu_texts.h"
 #include "items/abilities.h"
 #include "items/items.h"
 #include "platform/console.h"
@@ -19,7 +20,12 @@
 namespace rf {
 namespace {
 
-namespace t = menu_texts;
+constexpr TextId kTabs[kMenuPages] = {TextId::kMenuTabStatus, TextId::kMenuTabItems,    TextId::kMenuTabAbilities,
+                                      TextId::kMenuTabHowTo,  TextId::kMenuTabSettings, TextId::kMenuTabQuit};
+constexpr TextId kHowTo[] = {TextId::kMenuHowTo1, TextId::kMenuHowTo2, TextId::kMenuHowTo3, TextId::kMenuHowTo4,
+                             TextId::kMenuHowTo5};
+constexpr TextId kPaces[3] = {TextId::kMenuPaceWait, TextId::kMenuPaceAuto, TextId::kMenuPaceInstant};
+constexpr TextId kLooks[2] = {TextId::kMenuLookMarked, TextId::kMenuLookConsole};
 
 // The menu's frame over the field: 60 cells by 20 rows.
 constexpr int kWidth = kMapColumns;
@@ -60,68 +66,75 @@ std::string EffectsText() {
     auto add = [&](const EffectSlot(&slots)[3], std::string_view name) {
         for (const EffectSlot& slot : slots)
             if (slot.turnsLeft > 0)
-                out += std::string(name) + " " + std::string(t::kTurnsLeft) + Number((slot.turnsLeft + 1) / 2) + "  ";
+                out += std::string(name) + " " + std::string(Text(TextId::kMenuTurnsLeft)) +
+                       Number((slot.turnsLeft + 1) / 2) + "  ";
     };
-    add(itemEffects.proteinSlots, kItemNames[kProtein]);
-    add(itemEffects.bucklerSlots, kItemNames[kBuckler]);
-    return out.empty() ? std::string(t::kNoEffects) : out;
+    add(itemEffects.proteinSlots, Text(kItemNames[kProtein]));
+    add(itemEffects.bucklerSlots, Text(kItemNames[kBuckler]));
+    return out.empty() ? std::string(Text(TextId::kMenuNoEffects)) : out;
 }
 
 void StatusLines(long long played, std::vector<std::string>& lines) {
     const HeroStatus& h = hero;
-    lines.push_back(std::string(FixedText(h.name)) + "  " + std::string(t::kLevel) + " " + Number(h.level));
-    lines.push_back(Labelled(t::kHp, Number(h.maxHp) + std::string(t::kHpNote)));
-    lines.push_back(Labelled(t::kAttack, Fitted(Number(h.attack), 8)) + Labelled(t::kDefence, Number(h.defence)));
-    lines.push_back(Labelled(t::kMagicAttack, Fitted(Number(h.magicAttack), 8)) +
-                    Labelled(t::kMagicDefence, Number(h.magicDefence)));
-    lines.push_back(Labelled(t::kSpeed, Number(h.speed)));
-    lines.push_back(Labelled(t::kExp, Fitted(Number(h.exp), 8)) +
-                    Labelled(t::kToNext, Number(h.nextExp > h.exp ? h.nextExp - h.exp : 0)));
-    lines.push_back(Labelled(t::kEffects, EffectsText()));
+    lines.push_back(std::string(FixedText(h.name)) + "  " + std::string(Text(TextId::kLevelRowLevel)) + " " +
+                    Number(h.level));
+    lines.push_back(Labelled(Text(TextId::kLevelRowHp), Number(h.maxHp) + std::string(Text(TextId::kMenuHpNote))));
+    lines.push_back(Labelled(Text(TextId::kLevelRowAttack), Fitted(Number(h.attack), 8)) +
+                    Labelled(Text(TextId::kLevelRowDefence), Number(h.defence)));
+    lines.push_back(Labelled(Text(TextId::kLevelRowMagicAttack), Fitted(Number(h.magicAttack), 8)) +
+                    Labelled(Text(TextId::kLevelRowMagicDefence), Number(h.magicDefence)));
+    lines.push_back(Labelled(Text(TextId::kLevelRowSpeed), Number(h.speed)));
+    lines.push_back(Labelled(Text(TextId::kLevelRowExperience), Fitted(Number(h.exp), 8)) +
+                    Labelled(Text(TextId::kMenuToNext), Number(h.nextExp > h.exp ? h.nextExp - h.exp : 0)));
+    lines.push_back(Labelled(Text(TextId::kMenuEffects), EffectsText()));
     lines.emplace_back();
-    lines.emplace_back(t::kJourney);
-    lines.push_back(Labelled(t::kPlayed, Clock(played)));
-    lines.push_back(Labelled(t::kBattles, std::string(t::kWon) + " " + Number(journey.battlesWon) + "  " +
-                                              std::string(t::kLost) + " " + Number(journey.battlesLost) + "  " +
-                                              std::string(t::kFled) + " " + Number(journey.battlesFled)));
+    lines.emplace_back(Text(TextId::kMenuJourney));
+    lines.push_back(Labelled(Text(TextId::kMenuPlayed), Clock(played)));
+    lines.push_back(Labelled(Text(TextId::kMenuBattles),
+                             std::string(Text(TextId::kMenuWon)) + " " + Number(journey.battlesWon) + "  " +
+                                 std::string(Text(TextId::kMenuLost)) + " " + Number(journey.battlesLost) + "  " +
+                                 std::string(Text(TextId::kMenuFled)) + " " + Number(journey.battlesFled)));
     int maps = 0;
     for (int m = 0; m < 9; ++m) maps += (journey.mapsVisited >> m) & 1;
-    lines.push_back(Labelled(t::kMaps, Number(maps) + " / 9"));
-    lines.push_back(Labelled(t::kQueen, std::string(journey.queenSeen ? t::kSeen : t::kNotSeen)) + "  " +
-                    std::string(t::kKing) + " " + std::string(journey.kingSeen ? t::kSeen : t::kNotSeen));
+    lines.push_back(Labelled(Text(TextId::kMenuMaps), Number(maps) + " / 9"));
+    lines.push_back(Labelled(Text(TextId::kMenuQueen),
+                             std::string(journey.queenSeen ? Text(TextId::kMenuSeen) : Text(TextId::kMenuNotSeen))) +
+                    "  " + std::string(Text(TextId::kMenuKing)) + " " +
+                    std::string(journey.kingSeen ? Text(TextId::kMenuSeen) : Text(TextId::kMenuNotSeen)));
 }
 
 void ItemLines(std::vector<std::string>& lines) {
-    const std::string turns = Number(kEffectTurns / 2) + std::string(t::kForTurns);
+    const std::string turns = Number(kEffectTurns / 2) + std::string(Text(TextId::kMenuForTurns));
     const std::string does[3] = {
-        std::string(t::kHeals) + " " + Number(kPotionHeal),
-        std::string(t::kRaisesAttack) + " +" + Number(kEffectBonus) + " " + turns,
-        std::string(t::kRaisesDefence) + " +" + Number(kEffectBonus) + " " + turns,
+        std::string(Text(TextId::kMenuHeals)) + " " + Number(kPotionHeal),
+        std::string(Text(TextId::kMenuRaisesAttack)) + " +" + Number(kEffectBonus) + " " + turns,
+        std::string(Text(TextId::kMenuRaisesDefence)) + " +" + Number(kEffectBonus) + " " + turns,
     };
     for (int k = 0; k < 3; ++k)
-        lines.push_back(Fitted(kItemNames[k], 12) +
-                        Fitted(Number(std::max<int>(0, hero.items[k].count)) + std::string(t::kCount), 6) + does[k]);
+        lines.push_back(
+            Fitted(Text(kItemNames[k]), 12) +
+            Fitted(Number(std::max<int>(0, hero.items[k].count)) + std::string(Text(TextId::kMenuCount)), 6) + does[k]);
     lines.emplace_back();
-    lines.emplace_back(t::kCarriesOver);
-    lines.emplace_back(t::kItemsHeader);
+    lines.emplace_back(Text(TextId::kMenuCarriesOver));
+    lines.emplace_back(Text(TextId::kMenuItemsHeader));
 }
 
 void AbilityLines(std::vector<std::string>& lines) {
     const int known = AvailableAbilities(hero.level);
     for (int i = 0; i < known; ++i) {
         const AbilityInfo& a = abilityTable.abilities[i];
-        lines.push_back(Fitted(FixedText(a.name), 14) + std::string(t::kPower) + " " + Fitted(Number(a.power), 4) +
-                        std::string(t::kAccuracy) + " " + Number(a.accuracy));
+        lines.push_back(Fitted(FixedText(a.name), 14) + std::string(Text(TextId::kMenuPower)) + " " +
+                        Fitted(Number(a.power), 4) + std::string(Text(TextId::kMenuAccuracy)) + " " +
+                        Number(a.accuracy));
     }
     lines.emplace_back();
-    lines.emplace_back(t::kAgainstDefence);
-    lines.emplace_back(t::kPowerNote);
+    lines.emplace_back(Text(TextId::kMenuAgainstDefence));
+    lines.emplace_back(Text(TextId::kMenuPowerNote));
     const int* next = std::find_if(std::begin(kAbilityUnlockLevels), std::end(kAbilityUnlockLevels),
                                    [](int level) { return level > hero.level; });
-    lines.push_back(next == std::end(kAbilityUnlockLevels)
-                        ? std::string(t::kAllAbilities)
-                        : std::string(t::kNextAbility) + " " + Number(*next) + " " + std::string(t::kOpens));
-    lines.emplace_back(t::kAbilitiesHeader);
+    lines.push_back(next == std::end(kAbilityUnlockLevels) ? std::string(Text(TextId::kMenuAllAbilities))
+                                                           : ComposeWithNumber(Text(TextId::kMenuNextAbility), *next));
+    lines.emplace_back(Text(TextId::kMenuAbilitiesHeader));
 }
 
 // A run of text on a map is a sign: at least one kana or kanji (walls
@@ -160,25 +173,26 @@ void SignLines(std::vector<std::string>& lines, std::size_t room) {
 }
 
 void HowToLines(std::vector<std::string>& lines) {
-    for (std::string_view line : t::kHowTo) lines.emplace_back(line);
+    for (TextId line : kHowTo) lines.emplace_back(Text(line));
     lines.emplace_back();
-    lines.emplace_back(t::kSigns);
+    lines.emplace_back(Text(TextId::kMenuSigns));
     SignLines(lines, kBodyRows);
 }
 
 void SettingLines(std::string_view keptProblem, std::vector<std::string>& lines) {
-    lines.push_back(Labelled(t::kPaceLabel, std::string(t::kPaces[static_cast<int>(settings.pace)])));
-    lines.push_back(Labelled(t::kKeysLabel, std::string(settings.extraKeys ? t::kOn : t::kOff)));
-    lines.push_back(
-        Labelled(t::kLookLabel, std::string(t::kLooks[settings.consoleLook ? 1 : 0]) + std::string(t::kNextStart)));
+    lines.push_back(Labelled(Text(TextId::kMenuPaceLabel), std::string(Text(kPaces[static_cast<int>(settings.pace)]))));
+    lines.push_back(Labelled(Text(TextId::kMenuKeysLabel),
+                             std::string(settings.extraKeys ? Text(TextId::kMenuOn) : Text(TextId::kMenuOff))));
+    lines.push_back(Labelled(Text(TextId::kMenuLookLabel), std::string(Text(kLooks[settings.consoleLook ? 1 : 0])) +
+                                                               std::string(Text(TextId::kMenuNextStart))));
     lines.emplace_back();
     if (!settings.keep) {
-        lines.emplace_back(t::kReplayNotKept);
+        lines.emplace_back(Text(TextId::kMenuReplayNotKept));
     } else if (!keptProblem.empty()) {
-        lines.emplace_back(t::kNotKept);
+        lines.emplace_back(Text(TextId::kMenuNotKept));
         lines.emplace_back(keptProblem);
     } else {
-        lines.emplace_back(t::kKeptIn);
+        lines.emplace_back(Text(TextId::kMenuKeptIn));
         lines.push_back(SettingsFilePath());
     }
 }
@@ -212,9 +226,9 @@ void DrawMenu(const MenuView& v) {
     int used = 0;
     for (int p = 0; p < kMenuPages; ++p) {
         if (p == v.page) Highlight();
-        Write(t::kTabs[p]);
+        Write(Text(kTabs[p]));
         SetTextAttribute(kPlain);
-        used += static_cast<int>(t::kTabs[p].size());
+        used += static_cast<int>(Text(kTabs[p]).size());
         if (p + 1 < kMenuPages) Write("  "), used += 2;
     }
     WriteSpaces(kInner - used);
@@ -222,12 +236,13 @@ void DrawMenu(const MenuView& v) {
     DrawBorder(2);
     std::vector<std::string> lines;
     PageLines(v.page, v.played, v.keptProblem, lines);
-    if (v.page == kQuitPage) lines = {std::string(t::kQuit), "", std::string(t::kQuitNote)};
+    if (v.page == kQuitPage)
+        lines = {std::string(Text(TextId::kMenuQuit)), "", std::string(Text(TextId::kMenuQuitNote))};
     for (int r = 0; r < kBodyRows + 1; ++r) {
         const bool chosen = (v.page == kSettingsPage && r == v.choice) || (v.page == kQuitPage && r == 0);
         DrawRow(kBodyTop + r, r < static_cast<int>(lines.size()) ? lines[static_cast<std::size_t>(r)] : "", chosen);
     }
-    DrawRow(kFooterRow, t::kFooter);
+    DrawRow(kFooterRow, Text(TextId::kMenuFooter));
     DrawBorder(kLastRow);
 }
 

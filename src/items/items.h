@@ -2,17 +2,16 @@
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 
+#include "core/catalogue.h"
 #include "core/game_state.h"
-#include "text/sj_literal.h"
 
 namespace rf {
 
 enum ItemKind : int { kItemPotion = 1, kItemProtein = 2, kItemBuckler = 3 };
 
 // What the items are and do, in the hero's slot order.
-inline constexpr std::string_view kItemNames[3] = {"ポーション"_sj, "プロテイン"_sj, "バックラー"_sj};
+inline constexpr TextId kItemNames[3] = {TextId::kItemPotion, TextId::kItemProtein, TextId::kItemBuckler};
 inline constexpr int kPotionHeal = 20;
 // A protein or buckler adds this much for this many agings (two an exchange).
 inline constexpr std::int16_t kEffectBonus = 5;

@@ -9,7 +9,7 @@
 #include "console/message_window.h"
 #include "console/status_display.h"
 #include "core/texts.h"
-#include "platform/console.h"
+#include "platform/console_session.h"
 
 namespace rf {
 namespace {

@@ -6,7 +6,7 @@
 #include "console/console.h"
 #include "core/load_log.h"
 #include "core/texts.h"
-#include "platform/console.h"
+#include "platform/console_session.h"
 #include "saves/autosave.h"
 
 namespace rf {

@@ -6,7 +6,7 @@
 #include "console/console.h"
 #include "core/fixed_text.h"
 #include "core/texts.h"
-#include "platform/console.h"
+#include "platform/console_session.h"
 #include "text/sj_literal.h"
 
 namespace rf {

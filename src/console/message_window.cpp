@@ -2,7 +2,7 @@
 
 #include "console/console.h"
 #include "core/game_state.h"
-#include "platform/console.h"
+#include "platform/console_session.h"
 #include "platform/narration.h"
 #include "text/sj_literal.h"
 

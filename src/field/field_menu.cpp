@@ -12,7 +12,7 @@
 #include "field/map_files.h"
 #include "items/abilities.h"
 #include "items/items.h"
-#include "platform/console.h"
+#include "platform/console_session.h"
 #include "saves/autosave.h"
 #include "saves/settings_file.h"
 #include "text/cp932.h"

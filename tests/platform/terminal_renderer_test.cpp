@@ -16,7 +16,7 @@
 #include "core/world_folder.h"
 #include "game_scenarios.h"
 #include "platform/backend.h"
-#include "platform/console.h"
+#include "platform/console_session.h"
 #include "platform/recording.h"
 #include "program/resume.h"
 #include "program/startup.h"

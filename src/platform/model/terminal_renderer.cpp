@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/console.h"
+#include "platform/console_session.h"
 #include "text/cp932.h"
 #include "text/utf8.h"
 

@@ -9,8 +9,8 @@
 #include "console/message_window.h"
 #include "console/status_display.h"
 #include "core/fixed_text.h"
+#include "core/texts.h"
 #include "items/menus.h"
-#include "text/sj_literal.h"
 
 namespace rf {
 namespace {
@@ -78,7 +78,7 @@ void AgeEffects(const ItemInfo& item) {
         DrawEffectGauge(slot.turnsLeft, slot.row);
         if (slot.turnsLeft == 0) {
             EndEffect(item);
-            ShowAndWait(item.expired);
+            ShowAndWait(Text(*item.expired));
         }
     }
 }
@@ -107,13 +107,13 @@ void UseItem(int index) {
         const std::int16_t before = hero.hp;
         CountUpHp(item.amount);
         const auto healed = static_cast<std::int16_t>(hero.hp - before);
-        ShowAndWait(ComposeWithNumber(ComposeWithName(item.used, FixedText(hero.name)), healed));
+        ShowAndWait(ComposeWithNumber(ComposeWithName(Text(item.used), FixedText(hero.name)), healed));
         return;
     }
     ++itemEffects.activeEffects;
     StartEffect(item);
     if (EffectSlot* slot = FirstSlotWith(EffectOf(item).slots, kEffectTurns)) DrawEffectGauge(kEffectTurns, slot->row);
-    ShowAndWait(ComposeWithName(item.used, FixedText(hero.name)));
+    ShowAndWait(ComposeWithName(Text(item.used), FixedText(hero.name)));
 }
 
 BattleResult ItemCommand(EnemyStatus& enemy) {
@@ -135,11 +135,11 @@ BattleResult ItemCommand(EnemyStatus& enemy) {
             if (s < 0 || s >= kItemKinds) continue;
             // A count below 0 from a broken file counts as none.
             if (hero.items[s].count <= 0) {
-                ShowAndWait("そのアイテムは持っていません。"_sj);
+                ShowAndWait(Text(TextId::kNoSuchItem));
                 continue;
             }
             if (itemEffects.activeEffects >= kRunningEffects && kItems[s].effect != ItemEffect::kHeal) {
-                ShowAndWait("アイテムは同時に３つまでしか使えません。"_sj);
+                ShowAndWait(Text(TextId::kThreeItemsAtOnce));
                 continue;
             }
             UseItem(s);

@@ -10,6 +10,7 @@
 #include "console/console.h"
 #include "core/fixed_text.h"
 #include "core/game_state.h"
+#include "core/texts.h"
 #include "items/abilities.h"
 #include "text/sj_literal.h"
 
@@ -65,7 +66,7 @@ void DrawCursorMarks(int row) {
 void DrawItemName(int row) {
     if (row < 1 || row > kItemKinds) return;
     MoveTo(59, ScreenRow(row));
-    Write(kItems[row - 1].name);
+    Write(Text(kItems[row - 1].name));
 }
 
 void DrawAbilityName(int row) {
@@ -156,7 +157,7 @@ void SlideTargetBanner() {
     for (int frame = 0; frame < 8; ++frame) {
         const int x = battleLeft + 6 - frame;
         MoveTo(x, 7);
-        Write("＜　対　象　の　選　択　＞"_sj);
+        Write(Text(TextId::kTargetBanner));
         Pause(1);
         // The trailing blanks stop at the screen's edge rather than wrap
         // onto the next row.

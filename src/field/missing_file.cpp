@@ -26,11 +26,14 @@ void StopForMissingFile() {
     WriteLine("ファイルが実行ファイルと同じディレクトリ内にあるか確認してください。"_sj);
     WriteLine("ファイルが見つからない場合はもう一度ダウンロードしてください。"_sj);
     WriteLine(" 30 秒後に強制終了しますので手動で閉じないでください。"_sj);
-    const std::int64_t noted = platform::ClockSeconds();
+    std::int64_t noted = platform::ClockSeconds();
     // Keys are not read: the stop has no way back. One sleep for what is left
-    // keeps the process from waking at all until then.
-    for (std::int64_t passed; (passed = platform::ClockSeconds() - noted) < 30;)
-        platform::Sleep(static_cast<std::uint32_t>(std::min<std::int64_t>(30 - passed, 30)) * 1000);
+    // keeps the process from waking at all until then; a clock set back
+    // counts from where it was seen, never until it catches up.
+    for (std::int64_t passed; (passed = platform::ClockSeconds() - noted) < 30;) {
+        if (passed < 0) noted += passed, passed = 0;
+        platform::Sleep(static_cast<std::uint32_t>(30 - passed) * 1000);
+    }
     platform::Exit(-1);
 }
 

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -44,6 +45,9 @@ bool MakeDirectories(const std::string& path, mode_t mode, std::string& problem)
 }
 
 bool WriteAllTo(int fd, std::string_view bytes) {
+    // A file grown past `ulimit -f` fails its write, which the game says,
+    // rather than ending the game unsaved (also before the terminal is taken).
+    ::signal(SIGXFSZ, SIG_IGN);
     while (!bytes.empty()) {
         ssize_t n = ::write(fd, bytes.data(), bytes.size());
         if (n < 0 && errno == EINTR) continue;

@@ -8,7 +8,7 @@
 #include "console/console.h"
 #include "console/message_window.h"
 #include "console/status_display.h"
-#include "platform/console.h"
+#include "platform/console_session.h"
 #include "text/sj_literal.h"
 
 namespace rf {

@@ -5,7 +5,7 @@
 
 #include "console/console.h"
 #include "core/load_log.h"
-#include "platform/console.h"
+#include "platform/console_session.h"
 #include "saves/autosave.h"
 #include "text/sj_literal.h"
 

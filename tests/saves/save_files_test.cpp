@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <fstream>
 
-#include "platform/console.h"
+#include "platform/console_session.h"
 #include "platform/player_files.h"
 #include "saves/save_files.h"
 #include "test_support.h"

@@ -29,10 +29,15 @@ void StopForMissingFile() {
     std::int64_t noted = platform::ClockSeconds();
     // Keys are not read: the stop has no way back. One sleep for what is left
     // keeps the process from waking at all until then; a clock set back
-    // counts from where it was seen, never until it catches up.
+    // meanwhile counts the sleep just slept, never the hour it went back.
+    std::int64_t slept = 0;
     for (std::int64_t passed; (passed = platform::ClockSeconds() - noted) < 30;) {
-        if (passed < 0) noted += passed, passed = 0;
-        platform::Sleep(static_cast<std::uint32_t>(30 - passed) * 1000);
+        if (passed < 0) {
+            noted += passed - slept;
+            continue;
+        }
+        slept = 30 - passed;
+        platform::Sleep(static_cast<std::uint32_t>(slept) * 1000);
     }
     platform::Exit(-1);
 }

@@ -111,7 +111,15 @@ void SaveOnQuit() {
     if (!saveKeeping.replacedName.empty())
         platform::PrintError("ranks: " + Escaped(saveKeeping.replacedName) +
                              " was replaced by another file during the game: that file is left as it is\n");
-    const std::string how = Escaped(platform::HowToResume(FileName(saveKeeping.path), saveKeeping.defaultWorld));
+    // A save outside the data folder is resumed by its whole path.
+    std::string problem;
+    const std::string folder = platform::UserDataDirectory(problem);
+    const std::string& path = saveKeeping.path;
+    const bool inDataFolder = !folder.empty() && path.size() > FileName(path).size() &&
+                              platform::AbsolutePath(path.substr(0, path.size() - FileName(path).size() - 1)) ==
+                                  platform::AbsolutePath(folder);
+    const std::string how = Escaped(inDataFolder ? platform::HowToResume(FileName(path), saveKeeping.defaultWorld)
+                                                 : platform::HowToResume(path, false));
     platform::PrintError("ranks: the game is saved" +
                          std::string(saveKeeping.stopped ? " as it was before that map" : "") + " (" + where + "); " +
                          how + " resumes it\n");

@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
                 while (Clock::now() < killAt) {
                     seen += game.Read(static_cast<int>(20 + random() % 100));
                     const auto pick = random() % 10;
-                    game.Send(pick < 5 ? "\r" : pick < 9 ? "\x1b[C" : "\x1b[B");
+                    game.Send(pick < 8 ? "\r" : pick < 9 ? "\x1b[C" : "\x1b[B");  // mostly standing: the enemies come
                     if (seen.size() > 200000) seen.erase(0, seen.size() - 100000);
                 }
             }

@@ -198,8 +198,8 @@ void CheckGaps() {
             int runStart = -1, runKind = 0;
             auto flush = [&](int end) {
                 if (runStart < 0) return;
-                const int x = sideways ? (side.key == kKeyRight ? 57 : 0) : runStart;
-                const int y = sideways ? runStart : (side.key == kKeyDown ? kMapRows - 1 : 0);
+                const int x = sideways ? (side.key == kKeyRight ? kRightExitColumn : 0) : runStart;
+                const int y = sideways ? runStart : (side.key == kKeyDown ? kLastHeroRow : 0);
                 const std::string along =
                     sideways
                         ? (runStart == end - 1 ? "row " + std::to_string(runStart + 1)
@@ -212,14 +212,14 @@ void CheckGaps() {
                 runStart = -1;
             };
             for (int p = 0; p < places; ++p) {
-                const int x = sideways ? (side.key == kKeyRight ? 57 : 0) : p;
-                const int y = sideways ? p : (side.key == kKeyDown ? kMapRows - 1 : 0);
+                const int x = sideways ? (side.key == kKeyRight ? kRightExitColumn : 0) : p;
+                const int y = sideways ? p : (side.key == kKeyDown ? kLastHeroRow : 0);
                 int kind = 0;  // 1: blocked by the neighbour; 2: lands in its wall
                 if (!WallUnder(m, x, y)) {
                     const int step = TestStep(side.key, x, y);
                     if (step == kStepLeavesMap) {
-                        const int lx = side.key == kKeyRight ? 0 : side.key == kKeyLeft ? 57 : x;
-                        const int ly = side.key == kKeyDown ? 0 : side.key == kKeyUp ? kMapRows - 1 : y;
+                        const int lx = side.key == kKeyRight ? 0 : side.key == kKeyLeft ? kRightExitColumn : x;
+                        const int ly = side.key == kKeyDown ? 0 : side.key == kKeyUp ? kLastHeroRow : y;
                         if (WallUnder(n, lx, ly)) kind = 2;
                     } else if (step != kStepFull) {
                         // Free the neighbour's touching cells and ask again.
@@ -295,14 +295,13 @@ void CheckHeroStart(bool worldInfoRead) {
     if (Stopped(file)) return;
     const int x = hero.fieldX, y = hero.fieldY;
     ClampHeroCell();
-    // The start cell is the last two numbers of the hero file (tokens 20 and 21).
+    // The start cell is the last two numbers of the hero file.
     if (x != hero.fieldX || y != hero.fieldY)
-        Say(file, TokenAt(file, x != hero.fieldX ? 20 : 21), Severity::kError,
-            "the start cell " + Cell(x, y) +
-                " is outside the map (columns 0 to 58, rows 0 to 19): the game puts the hero at " +
-                Cell(hero.fieldX, hero.fieldY));
+        Say(file, TokenAt(file, x != hero.fieldX ? kHeroStartColumn : kHeroStartRow), Severity::kError,
+            "the start cell " + Cell(x, y) + " is outside the map (" + HeroCellsText() +
+                "): the game puts the hero at " + Cell(hero.fieldX, hero.fieldY));
     else if (worldInfoRead && WallUnder(hero.mapNumber, hero.fieldX, hero.fieldY))
-        Say(file, TokenAt(file, 20), Severity::kError,
+        Say(file, TokenAt(file, kHeroStartColumn), Severity::kError,
             "the hero starts on a wall at " + Cell(x, y) + " of map " + std::to_string(hero.mapNumber));
 }
 
@@ -323,8 +322,9 @@ void CheckMarks() {
         const bool onField = m.mark.x >= 1 && m.mark.x - 1 <= kLastHeroColumn && m.mark.y >= 1 && m.mark.y <= kMapRows;
         if (!onField)
             Say(file, TokenAt(file, m.token + 1), Severity::kError,
-                std::string(m.who) + "'s mark " + Cell(m.mark.x, m.mark.y) +
-                    " is outside the field (columns 1 to 59, rows 1 to 20): it is never drawn");
+                std::string(m.who) + "'s mark " + Cell(m.mark.x, m.mark.y) + " is outside the field (columns 1 to " +
+                    std::to_string(kLastHeroColumn + 1) + ", rows 1 to " + std::to_string(kMapRows) +
+                    "): it is never drawn");
     }
     const OpeningStrip& s = worldInfo.opening;
     if (!IsMapNumber(s.map)) {
@@ -344,8 +344,9 @@ void CheckMarks() {
         when += " or map " + std::to_string(worldInfo.kingMark.map);
     Say(file, TokenAt(file, 6), Severity::kNote,
         "the strip opens rows 1 and 2 of map " + std::to_string(s.map) + ", columns " +
-            std::to_string(std::max(1, static_cast<int>(s.x))) + " to " + std::to_string(std::min(60, s.x + 9)) + " (" +
-            std::to_string(freed) + " wall cells freed), " + when);
+            std::to_string(std::max(1, static_cast<int>(s.x))) + " to " +
+            std::to_string(std::min(kMapColumns, s.x + 9)) + " (" + std::to_string(freed) + " wall cells freed), " +
+            when);
 }
 
 void CheckReach(const FieldEnemyList (&lists)[10], const bool (&listRead)[10]) {
@@ -482,11 +483,11 @@ std::string ShowMap(int map) {
             return !WallUnder(map, cx, cy) && TestStep(key, cx, cy) == kStepLeavesMap;
         };
         if (IsMapNumber(map - 3) && leaves(kKeyUp, x, 0)) top[x] = top[x + 1] = '^';
-        if (IsMapNumber(map + 3) && leaves(kKeyDown, x, kMapRows - 1)) bottom[x] = bottom[x + 1] = 'v';
+        if (IsMapNumber(map + 3) && leaves(kKeyDown, x, kLastHeroRow)) bottom[x] = bottom[x + 1] = 'v';
         if (x == 0)
             for (int y = 0; y < kMapRows; ++y) {
                 if (MapColumnOf(map) > 0 && leaves(kKeyLeft, 0, y)) left[y] = '<';
-                if (MapColumnOf(map) < 2 && leaves(kKeyRight, 57, y)) right[y] = '>';
+                if (MapColumnOf(map) < 2 && leaves(kKeyRight, kRightExitColumn, y)) right[y] = '>';
             }
     }
     hero.mapNumber = start;

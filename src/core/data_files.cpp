@@ -41,8 +41,8 @@ int Unreadable(const TokenReader& reader, const char* consequence) {
 
 // Reads the fields in order and stops at the first that does not fit.
 template <typename... Fields>
-void ReadAll(TokenReader& reader, Fields&... fields) {
-    (void)(ReadInto(reader, fields) && ...);
+bool ReadAll(TokenReader& reader, Fields&... fields) {
+    return (ReadInto(reader, fields) && ...);
 }
 
 }  // namespace
@@ -53,9 +53,12 @@ int LoadHeroStatus() {
     reader.NameFields(kHeroFields);
     HeroStatus& h = hero;
     if (!ReadName(reader, h.name)) return 1;
-    ReadAll(reader, h.maxHp, h.attack, h.defence, h.magicAttack, h.magicDefence, h.speed, h.nextExp, h.exp, h.level,
-            h.reserved[0], h.reserved[1], h.reserved[2], h.reserved[3], h.items[0].number, h.items[0].count,
-            h.items[1].number, h.items[1].count, h.items[2].number, h.items[2].count, h.fieldX, h.fieldY);
+    if (!ReadAll(reader, h.maxHp, h.attack, h.defence, h.magicAttack, h.magicDefence, h.speed, h.nextExp, h.exp,
+                 h.level, h.reserved[0], h.reserved[1], h.reserved[2], h.reserved[3]))
+        return 1;
+    for (ItemSlot& item : h.items)
+        if (!ReadAll(reader, item.number, item.count)) return 1;
+    ReadAll(reader, h.fieldX, h.fieldY);
     return 1;
 }
 

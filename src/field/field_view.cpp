@@ -244,7 +244,7 @@ void DrawScrollColumns(int shift) {
 
 void DrawScrollRows(int shift) {
     for (int y = 0; y < kMapRows; ++y) WriteLine(GridRow(CurrentLeft(), CurrentTop() + shift + y));
-    MoveTo(0, 20);
+    MoveTo(0, kMapRows);
     WriteSpaces(kMapColumns);
 }
 

@@ -126,9 +126,9 @@ void RemarkEnemy(const WorldFile& file, const FieldEnemy& written, const FieldEn
                    std::to_string(played.groupSize));
     if (written.x != played.x || written.y != played.y) {
         Remark(file, at[written.x != played.x ? 2 : 3], Severity::kError,
-               "the cell (" + std::to_string(written.x) + ", " + std::to_string(written.y) +
-                   ") is outside the map (columns 0 to 58, rows 0 to 19): the game places the enemy at (" +
-                   std::to_string(played.x) + ", " + std::to_string(played.y) + ")");
+               "the cell (" + std::to_string(written.x) + ", " + std::to_string(written.y) + ") is outside the map (" +
+                   HeroCellsText() + "): the game places the enemy at (" + std::to_string(played.x) + ", " +
+                   std::to_string(played.y) + ")");
         return;
     }
     const int top = OriginRow(hero.mapNumber);
@@ -140,11 +140,11 @@ void RemarkEnemy(const WorldFile& file, const FieldEnemy& written, const FieldEn
 
 }  // namespace
 
-int MapRowOf(int map) { return (map - 1) / 3; }
-int MapColumnOf(int map) { return (map - 1) % 3; }
+int MapRowOf(int map) { return (map - 1) / kMapsAcross; }
+int MapColumnOf(int map) { return (map - 1) % kMapsAcross; }
 int OriginRow(int map) { return MapRowOf(map) * kMapRows; }
 int OriginColumn(int map) { return MapColumnOf(map) * kMapColumns; }
-bool IsMapNumber(int map) { return map >= 1 && map <= 9; }
+bool IsMapNumber(int map) { return map >= 1 && map <= kMaps; }
 
 unsigned char GridCell(int gridX, int gridY) {
     if (gridX < 0 || gridX >= WorldGrid::kColumns || gridY < 0 || gridY >= WorldGrid::kRows) return '#';

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "authoring/balance.h"
+
 namespace rf {
 
 enum class Command { kPlay, kCheck, kBalance };
@@ -24,7 +26,7 @@ struct Options {
     int speed = 1;  // 0: as fast as it goes
     bool headless = false;
     bool consoleLook = false;  // --look console
-    int battles = 200;
+    int battles = authoring::kDefaultBattles;
     // Play-testing: where the game starts, at what level, and whether it keeps a save.
     std::string start;  // MAP or MAP,X,Y (checked by the parser)
     int startMap = 0, startX = -1, startY = -1;
@@ -44,7 +46,10 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
 std::string UsageText();
 std::string HelpText();
 
-// Every option's name, for the test that keeps the manual and the README in step.
+// Every option's name, one a line, for the tests that keep the usage lines,
+// the manual and the README in step with the table; of one command only
+// when it is given.
 std::string OptionNames();
+std::string OptionNames(Command command);
 
 }  // namespace rf

@@ -164,9 +164,7 @@ std::string ComposeSave(const SaveData& save) {
     line("speed", nums({h.speed}));
     line("battle-saved", nums({h.savedAttack, h.savedDefence}));
     line("reserved", nums({h.reserved[0], h.reserved[1], h.reserved[2], h.reserved[3]}));
-    line("potion", nums({h.items[0].number, h.items[0].count}));
-    line("protein", nums({h.items[1].number, h.items[1].count}));
-    line("buckler", nums({h.items[2].number, h.items[2].count}));
+    for (int k = 0; k < kItemKinds; ++k) line(kItems[k].saveName, nums({h.items[k].number, h.items[k].count}));
     line("map", nums({h.mapNumber}));
     line("cell", nums({h.fieldX, h.fieldY}));
     line("protein-effects", nums({e.proteinSlots[0].turnsLeft, e.proteinSlots[0].row, e.proteinSlots[1].turnsLeft,
@@ -182,15 +180,18 @@ std::string ComposeSave(const SaveData& save) {
     return out;
 }
 
-bool ParseSave(std::string_view text, SaveData& save, std::string& error) {
-    save = SaveData{};
+namespace {
+
+using SaveFields = std::map<std::string, std::string, std::less<>>;
+
+// The save's lines as fields by name; false, with why, when they are not a
+// whole save of this version.
+bool ReadFields(std::string_view text, SaveFields& fields, std::string& error) {
     if (text.substr(0, kMagic.size()) != kMagic) {
         error = "not a saved game";
         return false;
     }
-    std::map<std::string, std::string, std::less<>> fields;
     std::size_t pos = 0;
-    bool ended = false;
     bool first = true;
     while (pos < text.size()) {
         std::size_t nl = text.find('\n', pos);
@@ -206,10 +207,7 @@ bool ParseSave(std::string_view text, SaveData& save, std::string& error) {
             }
             continue;
         }
-        if (line == "end") {
-            ended = true;
-            break;
-        }
+        if (line == "end") return true;
         std::size_t space = line.find(' ');
         if (space == std::string_view::npos ||
             !fields.emplace(std::string(line.substr(0, space)), std::string(line.substr(space + 1))).second) {
@@ -217,17 +215,20 @@ bool ParseSave(std::string_view text, SaveData& save, std::string& error) {
             return false;
         }
     }
-    if (!ended) {
-        error = "damaged or cut short (no end line)";
-        return false;
-    }
+    error = "damaged or cut short (no end line)";
+    return false;
+}
+
+// The hero's numbers and the running effects; the first field that does
+// not hold what it must, or "".
+std::string ReadHeroAndEffects(const SaveFields& fields, SaveData& save) {
     std::vector<std::int64_t> v;
     std::string bad;
-    auto get = [&](const char* key, std::size_t count, std::int64_t lo, std::int64_t hi) {
+    auto get = [&](std::string_view key, std::size_t count, std::int64_t lo, std::int64_t hi) {
         auto it = fields.find(key);
         if (!bad.empty()) return false;
         if (it == fields.end() || !Numbers(it->second, v, count, lo, hi)) {
-            bad = key;
+            bad = std::string(key);
             return false;
         }
         return true;
@@ -246,11 +247,10 @@ bool ParseSave(std::string_view text, SaveData& save, std::string& error) {
     if (get("battle-saved", 2, kI16Min, kI16Max)) h.savedAttack = i16(0), h.savedDefence = i16(1);
     if (get("reserved", 4, kI16Min, kI16Max))
         for (int k = 0; k < 4; ++k) h.reserved[k] = i16(static_cast<std::size_t>(k));
-    const char* items[3] = {"potion", "protein", "buckler"};
-    for (int k = 0; k < 3; ++k)
-        if (get(items[k], 2, kI16Min, kI16Max)) h.items[k].number = i16(0), h.items[k].count = i16(1);
-    if (get("map", 1, 1, 9)) h.mapNumber = i16(0);
-    if (get("cell", 2, 0, 58) && v[1] <= 19) h.fieldX = i16(0), h.fieldY = i16(1);
+    for (int k = 0; k < kItemKinds; ++k)
+        if (get(kItems[k].saveName, 2, kI16Min, kI16Max)) h.items[k].number = i16(0), h.items[k].count = i16(1);
+    if (get("map", 1, 1, kMaps)) h.mapNumber = i16(0);
+    if (get("cell", 2, 0, kLastHeroColumn) && v[1] <= kLastHeroRow) h.fieldX = i16(0), h.fieldY = i16(1);
     else if (bad.empty()) bad = "cell";
     ItemEffectState& e = save.effects;
     if (get("protein-effects", 6, -1, kI16Max))
@@ -274,11 +274,14 @@ bool ParseSave(std::string_view text, SaveData& save, std::string& error) {
         rows += r;
     }
     if (running != e.activeEffects || rows != running || running > 3) bad = bad.empty() ? "effect-rows" : bad;
-    if (!bad.empty()) {
-        error = "damaged (field '" + bad + "')";
-        return false;
-    }
+    return bad;
+}
+
+// The hero's name, the marks and the world; as ReadHeroAndEffects.
+std::string ReadNameMarksAndWorld(const SaveFields& fields, SaveData& save) {
+    std::string bad;
     std::string name;
+    HeroStatus& h = save.hero;
     if (auto it = fields.find("name"); it != fields.end()) {
         if (!Utf8ToCp932Exactly(it->second, name)) bad = "name";
     } else if (auto hex = fields.find("name-bytes"); hex != fields.end()) {
@@ -313,11 +316,22 @@ bool ParseSave(std::string_view text, SaveData& save, std::string& error) {
         bad = "world-digest";
     if (bad.empty() && (started == fields.end() || !ParseUtcText(started->second, save.startedAt))) bad = "started";
     if (bad.empty() && (saved == fields.end() || !ParseUtcText(saved->second, save.savedAt))) bad = "saved";
+    if (bad.empty()) save.worldDigest = digest->second;
+    return bad;
+}
+
+}  // namespace
+
+bool ParseSave(std::string_view text, SaveData& save, std::string& error) {
+    save = SaveData{};
+    SaveFields fields;
+    if (!ReadFields(text, fields, error)) return false;
+    std::string bad = ReadHeroAndEffects(fields, save);
+    if (bad.empty()) bad = ReadNameMarksAndWorld(fields, save);
     if (!bad.empty()) {
         error = "damaged (field '" + bad + "')";
         return false;
     }
-    save.worldDigest = digest->second;
     return true;
 }
 

@@ -1,6 +1,5 @@
 #include "field/missing_file.h"
 
-#include <algorithm>
 #include <string>
 
 #include "console/console.h"
@@ -12,7 +11,7 @@
 namespace rf {
 
 void StopForMissingFile(const WorldFile& file) {
-    if (Remarking()) Remark(file, 0, Severity::kError, ProblemSaid(file) + ": the game stops here");
+    if (Remarking()) Remark(file, 0, Severity::kError, Rule::kUnreadable, ProblemSaid(file) + ": the game stops here");
     platform::SetFarewell("ranks: " + file.name + ": " + std::string(platform::ProblemText(file.problem)) + "\n");
     StopForMissingFile();
 }
@@ -27,10 +26,11 @@ void StopForMissingFile() {
     WriteLine("ファイルが見つからない場合はもう一度ダウンロードしてください。"_sj);
     WriteLine(" 30 秒後に強制終了しますので手動で閉じないでください。"_sj);
     const std::int64_t noted = platform::ClockSeconds();
-    // Keys are not read: the stop has no way back. One sleep for what is left
-    // keeps the process from waking at all until then.
+    // Keys are not read: the stop has no way back. The game ends at the
+    // 30th tick of the seconds clock after the noted second, 29 to 30 s
+    // after the notice: one sleep to the 29th, then short ones to the tick.
     for (std::int64_t passed; (passed = platform::ClockSeconds() - noted) < 30;)
-        platform::Sleep(static_cast<std::uint32_t>(std::min<std::int64_t>(30 - passed, 30)) * 1000);
+        platform::Sleep(passed < 29 ? static_cast<std::uint32_t>(29 - passed) * 1000 : 10);
     platform::Exit(-1);
 }
 

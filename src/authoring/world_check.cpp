@@ -126,7 +126,8 @@ void CheckEnemyValues() {
         auto at = [&](int field) { return TokenAt(file, static_cast<std::size_t>(field)); };
         // The symbol against the legend and the other kinds: the field draws the file's, the legend its own.
         const std::string_view symbol = e.symbol;
-        if (symbol != kLegendSymbols[k]) {
+        // A reading that stopped before the symbol leaves it unread, which is no finding of its own.
+        if (symbol != kLegendSymbols[k] && !(symbol.empty() && Stopped(file))) {
             std::string also;
             for (int other = 0; other < kEnemyKinds && also.empty(); ++other)
                 if (other != k &&

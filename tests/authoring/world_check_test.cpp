@@ -109,6 +109,13 @@ const Case kCases[] = {
      "map_form/map1/5.txt:20:21: warning: the gap in the bottom row at columns 21 to 24 meets the wall of map 8's top "
      "row: the hero stands in it and cannot pass"},
     {"map_info/map1.txt", "7 21 8\n9 29 13\n9 31\n", "map_info/map1.txt:4:1: error: the file ends after 8 numbers"},
+    // Misread words: full-width digits, and the symbol where the kind number belongs.
+    {"Enemy_Info/Pawn_Status_Info.txt", "ポーン １ ◎ 0 1 14 6 4 3 3 5 0",
+     "Enemy_Info/Pawn_Status_Info.txt:1:8: error: the kind number (a number) was expected here: reading stops, and "
+     "this field and the ones after it are not read; it is written in full-width digits: write 1 in half-width ones"},
+    {"Enemy_Info/Knight_Status_Info.txt", "ナイト △ 2 0 1 26 10 7 4 5 9 0",
+     "Enemy_Info/Knight_Status_Info.txt:1:8: error: the kind number (a number) was expected here: reading stops, "
+     "and this field and the ones after it are not read; is this the symbol? the order is name, kind number, symbol"},
     {"map_info/map1.txt", "7 21 8\n9 29 x\n",
      "map_info/map1.txt:2:6: error: a number was expected here: reading stops"},
     {"Enemy_Info/Knight_Status_Info.txt", "Abcdefghijklmnopqrstuvwxyz 2 ◎ 0 1 14 6 4 3 3 5 0",
@@ -233,6 +240,7 @@ TEST_F(WorldCheckTest, SilentTrapsAreFoundAtTheirCause) {
         {"marks-share-map", "map_info/map1.txt", "9 35 17\n9 29 13\n9 31 1\n1\n", 2, 1},
         {"strip-column", "map_info/map1.txt", "8 35 17\n9 29 13\n9 55 1\n1\n", 3, 3},
         {"number-expected", "Enemy_Info/Pawn_Status_Info.txt", "ポーン １ ◎ 0 1 14 6 4 3 3 5 0\n", 1, 5},
+        {"number-expected", "Enemy_Info/Knight_Status_Info.txt", "ナイト △ 2 0 1 26 10 7 4 5 9 0\n", 1, 5},
         {"tab", "map_form/map1/4.txt", Rows(20, "#\t" + std::string(50, ' ')), 1, 2},
         {"row-length", "map_form/map1/6.txt", Rows(20, "#" + std::string(40, ' ')), 1, 42},
         {"row-length", "map_form/map1/2.txt", Rows(3, blank) + std::string(59, '#') + "●●\n" + Rows(16, blank), 4, 60},
@@ -252,6 +260,8 @@ TEST_F(WorldCheckTest, SilentTrapsAreFoundAtTheirCause) {
             return r.file == t.file && (RuleCode(r.rule) == t.rule || r.rule == Rule::kRowLength);
         });
         EXPECT_EQ(kin, 1) << t.rule << "\n" << authoring::FormatCheck(result, "w");
+        for (const LoadRemark& r : result.remarks)
+            if (r.file == t.file && r.rule == Rule::kSymbol) ADD_FAILURE() << r.message;
     }
 }
 

@@ -5,7 +5,7 @@
 #include "console/console.h"
 #include "field/missing_file.h"
 #include "field_support.h"
-#include "platform/console.h"
+#include "platform/console_session.h"
 #include "program/startup.h"
 
 namespace rf {

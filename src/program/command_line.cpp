@@ -66,7 +66,7 @@ int Main(int argc, char** argv) {
         }
         platform::PrintOut("ranks new: a world of nine maps is in " + Escaped(options.world) +
                            ". Play it with: ranks --world " + Escaped(options.world) +
-                           "\nEdit its files (the sign on the first map says where to begin), then: ranks check " +
+                           "\nEdit its files (a sign where the hero starts says where to begin), then: ranks check " +
                            Escaped(options.world) + "\n");
         return 0;
     }

@@ -47,6 +47,8 @@ void StartUp(const StartPlace& place) {
     PlaceForTest(place);
     LoadMapEnemies(worldNumber);
     DrawFirstFieldScreen();
+    // A play-test starts as walking into the map would: its mark drawn, the strip opened.
+    if (place.map != 0) DrawCurrentPieceMark();
 }
 
 void DrawFirstFieldScreen() {

@@ -22,6 +22,7 @@ void StopForMissingFile() {
     // notice is seen even when the game stops before its terminal was taken.
     NoteStop();
     platform::Open();
+    HideCursor();  // at start-up the stop can come before the first screen hid it
     WriteLine("ファイルが存在しないため情報の初期化に失敗しました。"_sj);
     WriteLine("ファイルが実行ファイルと同じディレクトリ内にあるか確認してください。"_sj);
     WriteLine("ファイルが見つからない場合はもう一度ダウンロードしてください。"_sj);

@@ -35,8 +35,11 @@ void PlaceForTest(const StartPlace& place) {
 }  // namespace
 
 void StartUp(const StartPlace& place) {
-    SetTextAttribute(kPlain);
-    HideCursor();
+    LoadNewGame(place);
+    DrawNewGame();
+}
+
+void LoadNewGame(const StartPlace& place) {
     // A status file that cannot be read leaves its record zero; start-up goes on.
     LoadHeroStatus();
     LoadAllEnemyStatus();
@@ -46,6 +49,11 @@ void StartUp(const StartPlace& place) {
     LoadMapForms(worldNumber);
     PlaceForTest(place);
     LoadMapEnemies(worldNumber);
+}
+
+void DrawNewGame() {
+    SetTextAttribute(kPlain);
+    HideCursor();
     DrawFirstFieldScreen();
 }
 

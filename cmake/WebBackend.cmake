@@ -51,9 +51,11 @@ add_custom_command(OUTPUT ${RANKS_XTERM}/lib/xterm.js ${RANKS_XTERM}/css/xterm.c
   DEPENDS ${CMAKE_SOURCE_DIR}/web/package.json ${CMAKE_SOURCE_DIR}/web/package-lock.json
   VERBATIM)
 
+# The page shows the project's version.
+configure_file(${CMAKE_SOURCE_DIR}/web/index.html ${CMAKE_BINARY_DIR}/page/index.html @ONLY)
 set(RANKS_PAGE_OUTPUTS)
 foreach(item IN ITEMS
-    "${CMAKE_SOURCE_DIR}/web/index.html|index.html"
+    "${CMAKE_BINARY_DIR}/page/index.html|index.html"
     "${CMAKE_SOURCE_DIR}/web/page.js|page.js"
     "${CMAKE_SOURCE_DIR}/web/page.css|page.css"
     "${RANKS_XTERM}/lib/xterm.js|xterm.js"
@@ -93,3 +95,18 @@ foreach(name IN ITEMS index.html page.js page.css xterm.js xterm.css addon-canva
 endforeach()
 add_custom_target(ranks_compressed ALL DEPENDS ${RANKS_COMPRESSED})
 add_dependencies(ranks_compressed ranks_page ranks)
+
+# The release: the whole folder, precompressed files and all, in one archive
+# that unpacks into a folder named after the version.
+set(RANKS_WEB_RELEASE ${RANKS_PACKAGE}-${PROJECT_VERSION}-web)
+set(RANKS_WEB_ARCHIVE ${CMAKE_BINARY_DIR}/packages/${RANKS_WEB_RELEASE}.tar.gz)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/release ${CMAKE_BINARY_DIR}/packages)
+add_custom_command(OUTPUT ${RANKS_WEB_ARCHIVE}
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${RANKS_WEB_RELEASE}
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${RANKS_WEB_DIR} ${RANKS_WEB_RELEASE}
+  COMMAND ${CMAKE_COMMAND} -E tar czf ${RANKS_WEB_ARCHIVE} ${RANKS_WEB_RELEASE}
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${RANKS_WEB_RELEASE}
+  WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/release
+  DEPENDS ${RANKS_COMPRESSED} ${RANKS_PAGE_OUTPUTS} ranks VERBATIM)
+add_custom_target(ranks_web_archive ALL DEPENDS ${RANKS_WEB_ARCHIVE})
+add_dependencies(ranks_web_archive ranks_compressed)

@@ -10,7 +10,7 @@
 #include "platform/streams.h"
 #include "platform/windows/windows_keys.h"
 #include "platform/windows/windows_output.h"
-#include "platform/windows/write_all.h"
+#include "platform/windows/windows_write.h"
 
 namespace rf::platform {
 namespace {

@@ -21,6 +21,7 @@ void StopForMissingFile() {
     // notice is seen even when the game stops before its terminal was taken.
     NoteStop();
     platform::Open();
+    HideCursor();  // at start-up the stop can come before the first screen hid it
     for (TextId line : {TextId::kMissingFile1, TextId::kMissingFile2, TextId::kMissingFile3, TextId::kMissingFile4})
         WriteLine(Text(line));
     std::int64_t noted = platform::ClockSeconds();

@@ -213,16 +213,19 @@ int Play(const Options& options) {
 
     // Start-up loads the world before the terminal is taken: a game that
     // cannot start (a missing map shows its notice, a console that is no
-    // terminal) never writes a file.
+    // terminal) never writes a file. Nothing is drawn before the console is
+    // taken: a Windows console would show it in the shell's own buffer.
     platform::SetBeforeExit(SaveOnQuit, SaveNow);
     std::string moved;
-    if (options.continueGame) moved = ResumeGame(resumed.data);
-    else StartUp({options.startMap, options.startX, options.startY, options.level});
+    if (options.continueGame) moved = LoadResumedGame(resumed.data);
+    else LoadNewGame({options.startMap, options.startX, options.startY, options.level});
     if (!moved.empty()) {
         platform::PrintError("ranks: warning: " + Escaped(resumed.path) + " " + moved + "\n");
         platform::Sleep(2000);
     }
     platform::Open();
+    if (options.continueGame) DrawResumedGame(resumed.data);
+    else DrawNewGame();
 
     // The game has started: from now on it is saved and recorded.
     if (!options.continueGame && !folder.empty() && !options.noSave) {

@@ -329,6 +329,57 @@ TEST_F(SessionSaves, NoUsableSaveFolderIsSaid) {
     }
 }
 
+// The console is taken before anything reaches it, for a new game, a
+// continued one and a play-test's start: a Windows console would otherwise
+// show the first frame in the shell's own buffer and code page.
+namespace early {
+bool opened = false;
+int writes = 0;  // console calls before open
+const platform::Backend& Inner() { return platform::HeadlessBackend(); }
+void Note() { writes += opened ? 0 : 1; }
+void Open() {
+    opened = true;
+    Inner().open();
+}
+void Cursor(int x, int y) { Note(), Inner().setCursorPosition(x, y); }
+void Attribute(std::uint16_t a) { Note(), Inner().setAttribute(a); }
+void Write(std::string_view bytes) { Note(), Inner().write(bytes); }
+void Visible(bool v) { Note(), Inner().setCursorVisible(v); }
+bool IsVisible() { return Inner().cursorVisible(); }
+void Sleep(std::uint32_t ms) { Inner().sleep(ms); }
+bool Waiting() { return Inner().keyWaiting(); }
+int Read() { return Inner().readKey(); }
+std::int64_t Clock() { return Inner().clockSeconds(); }
+void Exit(int status) { Inner().exit(status); }
+constexpr platform::Backend kWatched{Open,  Cursor,  Attribute, Write, Visible, IsVisible,
+                                     Sleep, Waiting, Read,      Clock, Exit};
+}  // namespace early
+
+TEST_F(SessionSaves, NothingIsDrawnBeforeTheConsoleIsTaken) {
+    SaveData saved;
+    dataRoot = world.Path().string();
+    saved.world = SavedWorldName();
+    saved.worldDigest = WorldDigest();
+    saved.hero.level = 2, saved.hero.mapNumber = 1, saved.hero.fieldX = 8, saved.hero.fieldY = 4;
+    std::filesystem::create_directories(Folder());
+    std::string problem;
+    ASSERT_FALSE(WriteNewSave(Folder().string(), saved, problem).empty()) << problem;
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--world", world.Path().string(), "--continue"},  // before a new game holds its save
+             {"--world", world.Path().string()},
+             {"--world", world.Path().string(), "--start", "5", "--level", "3"}}) {
+        headless::Reset();
+        ResetGameState();
+        early::opened = false;
+        early::writes = 0;
+        platform::UseBackend(early::kWatched);
+        Run(args);
+        EXPECT_TRUE(early::opened) << args.back() << ": " << headless::PrintedError();
+        EXPECT_EQ(early::writes, 0) << args.back();
+        EXPECT_NE(Row(0).find_first_not_of(' '), std::string::npos) << "the field is drawn: " << args.back();
+    }
+}
+
 #endif
 
 }  // namespace

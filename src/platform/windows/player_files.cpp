@@ -12,6 +12,7 @@
 #include <string>
 #include <system_error>
 
+#include "platform/fs_path.h"
 #include "platform/player_files.h"
 
 namespace rf::platform {
@@ -57,10 +58,10 @@ bool WriteAllTo(HANDLE h, std::string_view bytes) {
 // The file a path names, through a symbolic link.
 std::string Target(const std::string& path) {
     std::error_code ec;
-    if (!std::filesystem::is_symlink(path, ec)) return path;
-    std::filesystem::path to = std::filesystem::read_symlink(path, ec);
+    if (!std::filesystem::is_symlink(FsPath(path), ec)) return path;
+    std::filesystem::path to = std::filesystem::read_symlink(FsPath(path), ec);
     if (ec) return path;
-    return (to.is_absolute() ? to : std::filesystem::path(path).parent_path() / to).string();
+    return PathText(to.is_absolute() ? to : FsPath(path).parent_path() / to);
 }
 
 bool WriteVia(const std::string& path, std::string_view bytes, bool fresh, bool& taken, std::string& problem) {
@@ -208,10 +209,10 @@ std::FILE* OpenOutputFile(const std::string& path, bool fresh, bool& taken, std:
 
 std::string OutputFileProblem(const std::string& path) {
     if (std::string type = TypeProblem(path); !type.empty()) return type;
-    const std::filesystem::path p(path);
+    const std::filesystem::path p = FsPath(path);
     const std::filesystem::path folder = p.has_parent_path() ? p.parent_path() : std::filesystem::path(".");
     std::error_code ec;
-    if (!std::filesystem::is_directory(folder, ec)) return "its folder " + folder.string() + " does not exist";
+    if (!std::filesystem::is_directory(folder, ec)) return "its folder " + PathText(folder) + " does not exist";
     return "";
 }
 

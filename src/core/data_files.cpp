@@ -19,13 +19,14 @@ bool ReadName(TokenReader& reader, char (&field)[N], const char* what = "name") 
     if (!token) {
         if (Remarking()) loadLog.stopped.push_back(reader.File().name);
         if (Remarking())
-            reader.Remark(Severity::kError, "the file ends before the " + std::string(what) +
-                                                ": it and the fields after it are not read");
+            reader.Remark(
+                Severity::kError, Rule::kFileEnds,
+                "the file ends before the " + std::string(what) + ": it and the fields after it are not read");
         return false;
     }
     const std::string_view cut = token->substr(0, WholeCharacters(*token, N - 1));
     if (Remarking() && cut.size() < token->size())
-        Remark(reader.File(), reader.TokenStart() + cut.size(), Severity::kError,
+        Remark(reader.File(), reader.TokenStart() + cut.size(), Severity::kError, Rule::kTextCut,
                "the " + std::string(what) + " is " + std::to_string(token->size()) + " bytes, longer than the " +
                    std::to_string(N - 1) + " its field holds: the game keeps the first " + std::to_string(cut.size()));
     std::memset(field, 0, N);
@@ -35,7 +36,7 @@ bool ReadName(TokenReader& reader, char (&field)[N], const char* what = "name") 
 
 // A status file that cannot be read: its record stays as it was.
 int Unreadable(const TokenReader& reader, const char* consequence) {
-    Remark(reader.File(), 0, Severity::kError, ProblemSaid(reader.File()) + ": " + consequence);
+    Remark(reader.File(), 0, Severity::kError, Rule::kUnreadable, ProblemSaid(reader.File()) + ": " + consequence);
     return 0;
 }
 

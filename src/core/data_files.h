@@ -82,6 +82,11 @@ enum EnemyField : int {
     kEnemyAbility
 };
 inline constexpr std::string_view kAbilityFields[] = {"name", "reserved number", "power", "accuracy"};
+// The world info file's numbers (map_info/map1.txt) and an enemy list's line after its count.
+inline constexpr std::string_view kWorldInfoFields[] = {
+    "Queen's map", "Queen's column", "Queen's row",    "King's map",    "King's column",
+    "King's row",  "strip's map",    "strip's column", "unused number", "start map"};
+inline constexpr std::string_view kEnemyListFields[] = {"kind", "group size", "column", "row"};
 
 int LoadHeroStatus();
 int LoadEnemyStatus(EnemyStatus& record, const std::string& path);

@@ -86,6 +86,7 @@ void EnterNeighbourMap(int direction) {
     if (direction == kKeyLeft) delta = -1, firstShift = kMapColumns - 1;
     if (direction == kKeyDown) delta = kMapsAcross, firstShift = -(kMapRows - 1);
     if (direction == kKeyUp) delta = -kMapsAcross, firstShift = kMapRows - 1;
+    NoteMapChange();
     hero.mapNumber = static_cast<std::int16_t>(hero.mapNumber + delta);
     LoadMapEnemies(worldNumber);
     DrawMiniMap();
@@ -103,6 +104,7 @@ void EnterNeighbourMap(int direction) {
     if (direction == kKeyLeft) hero.fieldX = kRightExitColumn;
     if (direction == kKeyDown) hero.fieldY = 0;
     if (direction == kKeyUp) hero.fieldY = kLastHeroRow;
+    NoteMapChanged();
     MoveTo(hero.fieldX, hero.fieldY);
     WriteLine("●"_sj);
     DrawFieldEnemies();

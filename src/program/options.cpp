@@ -13,7 +13,8 @@ namespace {
 constexpr unsigned kPlay = 1u << static_cast<unsigned>(Command::kPlay);
 constexpr unsigned kCheck = 1u << static_cast<unsigned>(Command::kCheck);
 constexpr unsigned kBalance = 1u << static_cast<unsigned>(Command::kBalance);
-constexpr unsigned kAll = kPlay | kCheck | kBalance;
+constexpr unsigned kNew = 1u << static_cast<unsigned>(Command::kNew);
+constexpr unsigned kAll = kPlay | kCheck | kBalance | kNew;
 constexpr unsigned kTools = kCheck | kBalance;
 
 // A whole number within [low, high].
@@ -139,9 +140,11 @@ constexpr OptionRow kOptions[] = {
     {"--levels", "L1,L2,...", kBalance, kLevelsHelp.View(),
      [](Options& o, std::string_view v) { return Numbers(v, 1, 99, o.levels); },
      "whole numbers from 1 to 99 separated by commas"},
-    {"--format", "FORMAT", kTools, "text (the default), json, or csv (balance only)",
-     [](Options& o, std::string_view v) { return (v == "text" || v == "json" || v == "csv") && (o.format = v, true); },
-     "text, json or csv"},
+    {"--format", "FORMAT", kTools, "text (the default), json, csv (balance only) or sarif (check only)",
+     [](Options& o, std::string_view v) {
+         return (v == "text" || v == "json" || v == "csv" || v == "sarif") && (o.format = v, true);
+     },
+     "text, json, csv or sarif"},
     {"--notes", "", kCheck, "ranks check: list the notes too",
      [](Options& o, std::string_view) { return o.notes = true; }},
     {"--show", "N", kCheck, "ranks check: print map N as the game reads it",
@@ -159,7 +162,10 @@ const OptionRow* Find(std::string_view name) {
 }
 
 std::string_view CommandName(Command c) {
-    return c == Command::kCheck ? "ranks check" : c == Command::kBalance ? "ranks balance" : "ranks";
+    return c == Command::kCheck     ? "ranks check"
+           : c == Command::kBalance ? "ranks balance"
+           : c == Command::kNew     ? "ranks new"
+                                    : "ranks";
 }
 
 std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
@@ -167,7 +173,15 @@ std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"
 // What the options ask for together that the game cannot do as asked.
 bool Combinable(const Options& o, std::string& error) {
     if (o.command == Command::kCheck && o.format == "csv") {
-        error = "--format=csv goes with ranks balance; ranks check writes text or json";
+        error = "--format=csv goes with ranks balance; ranks check writes text, json or sarif";
+        return false;
+    }
+    if (o.command == Command::kBalance && o.format == "sarif") {
+        error = "--format=sarif goes with ranks check; ranks balance writes text, csv or json";
+        return false;
+    }
+    if (o.command == Command::kNew && o.world.empty() && !o.help) {
+        error = "ranks new needs the folder to write the world into: ranks new DIR";
         return false;
     }
     if (o.command != Command::kPlay) return true;
@@ -212,6 +226,7 @@ bool ParseOptions(int argc, const char* const* argv, Options& o, std::string& er
     int i = 1;
     if (argc > 1 && std::string_view(argv[1]) == "check") o.command = Command::kCheck, i = 2;
     else if (argc > 1 && std::string_view(argv[1]) == "balance") o.command = Command::kBalance, i = 2;
+    else if (argc > 1 && std::string_view(argv[1]) == "new") o.command = Command::kNew, i = 2;
     const unsigned mine = 1u << static_cast<unsigned>(o.command);
     for (; i < argc; ++i) {
         std::string_view arg = argv[i];
@@ -268,8 +283,9 @@ std::string UsageText() {
            "             [--start MAP[,X,Y]] [--level N] [--no-save]\n"
            "             [--replay FILE [--speed N|max] [--headless]] [--look marked|console]\n"
            "             [--help] [--version]\n"
-           "       ranks check [DIR] [--format=text|json] [--notes] [--show N]\n"
-           "       ranks balance [DIR] [--battles N] [--levels L1,L2,...] [--format=text|csv|json]\n";
+           "       ranks check [DIR] [--format=text|json|sarif] [--notes] [--show N]\n"
+           "       ranks balance [DIR] [--battles N] [--levels L1,L2,...] [--format=text|csv|json]\n"
+           "       ranks new DIR\n";
 }
 
 namespace {
@@ -294,7 +310,9 @@ std::string HelpText() {
     out +=
         "\n"
         "For world authors:\n"
-        "  ranks check [DIR]                  report what the game makes of a world\n"
+        "  ranks new DIR                      write a small world to start from into DIR\n"
+        "  ranks check [DIR]                  report what the game makes of a world (DIR:\n"
+        "                                     the world the working directory lies in)\n"
         "  ranks balance [DIR]                play battles at several levels and print,\n"
         "                                     per map, the level that wins and the time\n"
         "                                     a fight takes\n";

@@ -11,13 +11,13 @@
 
 namespace rf {
 
-enum class Command { kPlay, kCheck, kBalance };
+enum class Command { kPlay, kCheck, kBalance, kNew };
 
 struct Options {
     Command command = Command::kPlay;
     bool help = false;
     bool version = false;
-    std::string world;  // --world DIR, or the DIR of check and balance
+    std::string world;  // --world DIR, or the DIR of check, balance and new
     bool continueGame = false;
     std::string continueFile;  // empty: the most recent game of the world
     bool listSaves = false;
@@ -33,7 +33,7 @@ struct Options {
     int level = 0;  // 0: the hero file's
     bool noSave = false;
     // The authors' tools.
-    std::string format = "text";  // text, csv (balance) or json
+    std::string format = "text";  // text, csv (balance), json or sarif (check)
     bool notes = false;
     int show = 0;  // ranks check --show N: map N as loaded
     std::vector<int> levels;

@@ -35,8 +35,11 @@ void PlaceForTest(const StartPlace& place) {
 }  // namespace
 
 void StartUp(const StartPlace& place) {
-    SetTextAttribute(kPlain);
-    HideCursor();
+    LoadNewGame(place);
+    DrawNewGame();
+}
+
+void LoadNewGame(const StartPlace& place) {
     // A status file that cannot be read leaves its record zero; start-up goes on.
     LoadHeroStatus();
     LoadAllEnemyStatus();
@@ -46,7 +49,14 @@ void StartUp(const StartPlace& place) {
     LoadMapForms(worldNumber);
     PlaceForTest(place);
     LoadMapEnemies(worldNumber);
+}
+
+void DrawNewGame() {
+    SetTextAttribute(kPlain);
+    HideCursor();
     DrawFirstFieldScreen();
+    // A play-test starts as walking into the map would: its mark drawn, the strip opened.
+    if (place.map != 0) DrawCurrentPieceMark();
 }
 
 void DrawFirstFieldScreen() {

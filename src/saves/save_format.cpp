@@ -1,5 +1,6 @@
 #include "saves/save_format.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -99,22 +100,33 @@ std::string UtcText(std::int64_t seconds) {
 }
 
 bool ParseUtcText(std::string_view text, std::int64_t& seconds) {
-    int y, mo, d, h, mi, s;
+    // The year as long as it came: a clock past 9999 wrote five digits.
+    std::size_t digits = 0;
+    std::int64_t y = 0;
+    while (digits < text.size() && digits < 12 && text[digits] >= '0' && text[digits] <= '9')
+        y = y * 10 + (text[digits++] - '0');
+    int mo, d, h, mi, s;
     char tail[8] = {};
-    std::string copy(text);
-    if (copy.size() != 23 ||
-        std::sscanf(copy.c_str(), "%4d-%2d-%2d %2d:%2d:%2d %3s", &y, &mo, &d, &h, &mi, &s, tail) != 7 ||
-        std::strcmp(tail, "UTC") != 0 || mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59 ||
-        y < 1970)
+    const std::string rest(text.substr(digits));
+    if (digits < 4 || rest.size() != 19 ||
+        std::sscanf(rest.c_str(), "-%2d-%2d %2d:%2d:%2d %3s", &mo, &d, &h, &mi, &s, tail) != 6 ||
+        std::strcmp(tail, "UTC") != 0 || mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59)
         return false;
-    std::int64_t yy = mo <= 2 ? y - 1 : y;
-    std::int64_t era = yy / 400;
-    std::int64_t yoe = yy - era * 400;
-    std::int64_t doy = (153 * (mo + (mo > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    const std::int64_t yy = mo <= 2 ? y - 1 : y;
+    const std::int64_t era = (yy >= 0 ? yy : yy - 399) / 400;
+    const std::int64_t yoe = yy - era * 400;
+    const std::int64_t doy = (153 * (mo + (mo > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
     seconds = (era * 146097 + doe - 719468) * 86400 + std::int64_t{h} * 3600 + mi * 60 + s;
     return UtcText(seconds) == text;
 }
+
+std::int64_t StampWithinFormat(std::int64_t seconds) {
+    constexpr std::int64_t kLast = 253402300799;  // 9999-12-31 23:59:59
+    return std::clamp<std::int64_t>(seconds, 0, kLast);
+}
+
+bool LooksLikeSave(std::string_view head) { return head.substr(0, kMagic.size()) == kMagic; }
 
 std::string ComposeSave(const SaveData& save) {
     const HeroStatus& h = save.hero;
@@ -134,8 +146,9 @@ std::string ComposeSave(const SaveData& save) {
     out += std::string(kMagic) + std::to_string(kSaveVersion) + "\n";
     out += WorldLine(save.world);
     line("world-digest", save.worldDigest);
-    line("started", UtcText(save.startedAt));
-    line("saved", UtcText(save.savedAt));
+    // Within the years every reader takes, whatever the clock said.
+    line("started", UtcText(StampWithinFormat(save.startedAt)));
+    line("saved", UtcText(StampWithinFormat(save.savedAt)));
     const std::string name(FixedText(h.name));
     std::string utf8;
     if (Cp932ToUtf8Exactly(name, utf8) && utf8.find_first_of(" \t\r\n") == std::string::npos) line("name", utf8);

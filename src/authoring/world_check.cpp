@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "authoring/reachability.h"
+#include "authoring/translation_check.h"
 #include "battle/attack.h"
 #include "battle/formulas.h"
 #include "console/console.h"
@@ -412,6 +413,7 @@ CheckResult CheckWorld(const std::string& dir) {
     CheckEnemyValues();
     if (formsRead && infoWhole) CheckGaps();
     if (heroRead && infoWhole && formsRead && !Stopped(Relative({WorldFileKind::kHero}))) CheckReach(lists, listRead);
+    CheckTranslations();
 
     CheckResult result;
     // A file in an encoding the game cannot read at all: its first remark says all.

@@ -19,9 +19,9 @@ constexpr std::int16_t kEffectTurns = 11;
 constexpr std::int16_t kEffectBonus = 5;
 constexpr int kEffectTop = 16;
 
-void ShowAndWait(std::string_view text) {
+void ShowAndWait(const Message& message) {
     PushMessage();
-    ShowMessageAndWait(text);
+    ShowMessageAndWait(message);
 }
 
 EffectSlot* FirstSlotWith(EffectSlot (&slots)[3], std::int16_t turnsLeft) {
@@ -57,7 +57,7 @@ void EndEffect(EffectSlot (&slots)[3], std::int16_t& stat) {
     --itemEffects.activeEffects;
 }
 
-void AgeEffects(EffectSlot (&slots)[3], void (*end)(), std::string_view expired) {
+void AgeEffects(EffectSlot (&slots)[3], void (*end)(), TextId expired) {
     for (int i = 2; i >= 0; --i) {
         EffectSlot& slot = slots[i];
         if (slot.turnsLeft == -1) continue;
@@ -65,17 +65,17 @@ void AgeEffects(EffectSlot (&slots)[3], void (*end)(), std::string_view expired)
         DrawEffectGauge(slot.turnsLeft, slot.row);
         if (slot.turnsLeft == 0) {
             end();
-            ShowAndWait(expired);
+            ShowAndWait(Say(expired));
         }
     }
 }
 
-void UseEffectItem(int slotIndex, void (*start)(), EffectSlot (&slots)[3], std::string_view templ) {
+void UseEffectItem(int slotIndex, void (*start)(), EffectSlot (&slots)[3], TextId templ) {
     ++itemEffects.activeEffects;
     --hero.items[slotIndex].count;
     start();
     if (EffectSlot* slot = FirstSlotWith(slots, kEffectTurns)) DrawEffectGauge(kEffectTurns, slot->row);
-    ShowAndWait(ComposeWithName(templ, FixedText(hero.name)));
+    ShowAndWait(Say(templ, FixedText(hero.name)));
 }
 
 }  // namespace
@@ -85,8 +85,8 @@ void StartBucklerEffect() { StartEffect(itemEffects.bucklerSlots, hero.defence, 
 void EndProteinEffect() { EndEffect(itemEffects.proteinSlots, hero.attack); }
 void EndBucklerEffect() { EndEffect(itemEffects.bucklerSlots, hero.defence); }
 
-void AgeProteinEffects() { AgeEffects(itemEffects.proteinSlots, EndProteinEffect, Text(TextId::kProteinWornOff)); }
-void AgeBucklerEffects() { AgeEffects(itemEffects.bucklerSlots, EndBucklerEffect, Text(TextId::kBucklerWornOff)); }
+void AgeProteinEffects() { AgeEffects(itemEffects.proteinSlots, EndProteinEffect, TextId::kProteinWornOff); }
+void AgeBucklerEffects() { AgeEffects(itemEffects.bucklerSlots, EndBucklerEffect, TextId::kBucklerWornOff); }
 
 void AgeItemEffects() {
     AgeProteinEffects();
@@ -102,11 +102,11 @@ void UseItem(int kind) {
         std::int16_t before = hero.hp;
         CountUpHp(20);
         auto healed = static_cast<std::int16_t>(hero.hp - before);
-        ShowAndWait(ComposeWithNumber(ComposeWithName(Text(TextId::kHeroHealed), FixedText(hero.name)), healed));
+        ShowAndWait(Say(TextId::kHeroHealed, FixedText(hero.name), healed));
     } else if (kind == kItemProtein) {
-        UseEffectItem(kProtein, StartProteinEffect, itemEffects.proteinSlots, Text(TextId::kHeroAttackUp));
+        UseEffectItem(kProtein, StartProteinEffect, itemEffects.proteinSlots, TextId::kHeroAttackUp);
     } else {
-        UseEffectItem(kBuckler, StartBucklerEffect, itemEffects.bucklerSlots, Text(TextId::kHeroDefenceUp));
+        UseEffectItem(kBuckler, StartBucklerEffect, itemEffects.bucklerSlots, TextId::kHeroDefenceUp);
     }
 }
 
@@ -129,11 +129,11 @@ int ItemCommand(EnemyStatus& enemy) {
             if (s < 0 || s > 2) continue;
             // A count below 0 from a broken file counts as none.
             if (hero.items[s].count <= 0) {
-                ShowAndWait(Text(TextId::kNoSuchItem));
+                ShowAndWait(Say(TextId::kNoSuchItem));
                 continue;
             }
             if (itemEffects.activeEffects >= 3 && s != kPotion) {
-                ShowAndWait(Text(TextId::kThreeItemsAtOnce));
+                ShowAndWait(Say(TextId::kThreeItemsAtOnce));
                 continue;
             }
             UseItem(s + 1);

@@ -4,6 +4,7 @@
 
 #include "authoring/balance.h"
 #include "authoring/world_check.h"
+#include "core/texts.h"
 #include "core/world_folder.h"
 #include "platform/console.h"
 #include "platform/streams.h"
@@ -64,6 +65,7 @@ int Main(int argc, char** argv) {
     }
     dataRoot = ChooseDataRoot(options.world);
     platform::UseConsoleLook(options.consoleLook);
+    if (!options.language.empty()) language = static_cast<std::int16_t>(LanguageIndex(options.language));
     return RunSession(options);
 }
 

@@ -24,6 +24,7 @@ struct Options {
     int speed = 1;  // 0: as fast as it goes
     bool headless = false;
     bool consoleLook = false;  // --look console
+    std::string language;      // --lang: empty for the saved game's, else the default
     int battles = 200;
     // Play-testing: where the game starts, at what level, and whether it keeps a save.
     std::string start;  // MAP or MAP,X,Y (checked by the parser)

@@ -9,6 +9,8 @@
 
 namespace rf::platform {
 
+#ifndef _WIN32
+// Windows lists through the system's own call (platform/windows).
 std::vector<std::string> FilesIn(const std::string& directory) {
     std::vector<std::string> names;
     std::error_code ec;
@@ -18,6 +20,7 @@ std::vector<std::string> FilesIn(const std::string& directory) {
     }
     return names;
 }
+#endif
 
 std::string AbsolutePath(const std::string& path) {
     std::error_code ec;

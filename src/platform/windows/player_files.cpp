@@ -111,6 +111,21 @@ std::string TypeProblem(const std::string& path) {
 
 }  // namespace
 
+// The library's listing takes a Japanese folder name for other characters
+// even as UTF-8; the system's call, in the manifest's UTF-8, does not.
+std::vector<std::string> FilesIn(const std::string& directory) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((directory + "\\*").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        if ((found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0)
+            names.emplace_back(found.cFileName);
+    } while (FindNextFileA(h, &found));
+    FindClose(h);
+    return names;
+}
+
 std::string UserDataDirectory(std::string& problem) {
     const char* appData = std::getenv("APPDATA");
     if (appData == nullptr || *appData == '\0') {

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/console.h"
+#include "platform/console_session.h"
 #include "platform/model/terminal_renderer.h"
 #include "platform/model/virtual_console.h"
 #include "text/sj_literal.h"

@@ -51,11 +51,17 @@ add_custom_command(OUTPUT ${RANKS_XTERM}/lib/xterm.js ${RANKS_XTERM}/css/xterm.c
   DEPENDS ${CMAKE_SOURCE_DIR}/web/package.json ${CMAKE_SOURCE_DIR}/web/package-lock.json
   VERBATIM)
 
+# The page itself: every file of web/ but the npm manifests (page.js
+# imports the rest of its modules).
+file(GLOB RANKS_PAGE_SOURCES CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR}/web
+     ${CMAKE_SOURCE_DIR}/web/*.html ${CMAKE_SOURCE_DIR}/web/*.js ${CMAKE_SOURCE_DIR}/web/*.css)
+set(RANKS_PAGE_ITEMS)
+foreach(name IN LISTS RANKS_PAGE_SOURCES)
+  list(APPEND RANKS_PAGE_ITEMS "${CMAKE_SOURCE_DIR}/web/${name}|${name}")
+endforeach()
+
 set(RANKS_PAGE_OUTPUTS)
-foreach(item IN ITEMS
-    "${CMAKE_SOURCE_DIR}/web/index.html|index.html"
-    "${CMAKE_SOURCE_DIR}/web/page.js|page.js"
-    "${CMAKE_SOURCE_DIR}/web/page.css|page.css"
+foreach(item IN LISTS RANKS_PAGE_ITEMS ITEMS
     "${RANKS_XTERM}/lib/xterm.js|xterm.js"
     "${RANKS_XTERM}/css/xterm.css|xterm.css"
     "${RANKS_XTERM}/LICENSE|xterm-LICENSE.txt"
@@ -75,7 +81,7 @@ add_custom_target(ranks_page ALL DEPENDS ${RANKS_PAGE_OUTPUTS})
 find_program(RANKS_GZIP gzip REQUIRED)
 find_program(RANKS_BROTLI brotli)
 set(RANKS_COMPRESSED)
-foreach(name IN ITEMS index.html page.js page.css xterm.js xterm.css addon-canvas.js ranks.js ranks.wasm ranks.data)
+foreach(name IN LISTS RANKS_PAGE_SOURCES ITEMS xterm.js xterm.css addon-canvas.js ranks.js ranks.wasm ranks.data)
   set(from ${RANKS_WEB_DIR}/${name})
   set(commands COMMAND ${RANKS_GZIP} -9 -n -k -f ${from})
   set(outputs ${from}.gz)

@@ -37,6 +37,18 @@ foreach(folder IN LISTS folders)
     endforeach()
   endforeach()
 endforeach()
+
+# One header per name: two of a name read alike in an include and in a
+# search, and are easily taken for each other.
+file(GLOB_RECURSE headers RELATIVE ${SOURCE} ${SOURCE}/*.h)
+set(seen "")
+foreach(header IN LISTS headers)
+  get_filename_component(name ${header} NAME)
+  if(name IN_LIST seen)
+    string(APPEND faults "src/${header}: another header of src is named ${name}\n")
+  endif()
+  list(APPEND seen ${name})
+endforeach()
 if(faults)
   message(FATAL_ERROR "${faults}")
 endif()

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/console.h"
+#include "platform/console_session.h"
 #include "text/sj_literal.h"
 
 using namespace rf;

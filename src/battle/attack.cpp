@@ -12,7 +12,7 @@
 #include "console/message_window.h"
 #include "console/status_display.h"
 #include "core/fixed_text.h"
-#include "text/sj_literal.h"
+#include "core/texts.h"
 
 namespace rf {
 namespace {
@@ -23,10 +23,10 @@ void Victory(const EnemyStatus& enemy) {
     hero.attack = hero.savedAttack;
     hero.defence = hero.savedDefence;
     heroSnapshot = hero;
-    ShowMessage("戦闘に勝ちました。"_sj);
+    ShowMessage(Text(TextId::kFightWon));
     std::uint16_t gained = VictoryExperience(KillExperience(enemy), battle);
     hero.exp += gained;
-    ShowMessage(ComposeWithNumber("経験値 を得ました。"_sj, static_cast<std::int32_t>(gained)));
+    ShowMessage(ComposeWithNumber(Text(TextId::kExperienceGained), static_cast<std::int32_t>(gained)));
     if (hero.exp < hero.nextExp) {
         WaitForAcknowledge();
         HideCursor();
@@ -34,7 +34,7 @@ void Victory(const EnemyStatus& enemy) {
     }
     heroSnapshot.exp = gained;
     GainLevels(hero);
-    ShowMessage("主人公がレベルアップしました。"_sj);
+    ShowMessage(Text(TextId::kLevelUp));
     hero.hp = hero.maxHp;
     DrawLevel();
     DrawHpGauge();
@@ -68,15 +68,15 @@ int HeroBlow(EnemyStatus& enemy) {
     ClearAllMessageLines();
     const AbilityInfo& ability = abilityTable.abilities[Clamp(battle.abilityCursor, 0, 4)];
     if (EvadeCheck(enemy.speed, hero.speed, ability.accuracy)) {
-        ShowMessage("攻撃を回避されました。"_sj);
+        ShowMessage(Text(TextId::kHeroMissed));
     } else {
         std::int16_t damage = AtLeastZero(HeroDamage(hero, enemy, ability));
-        ShowMessage(ComposeWithNumber("相手に のダメージ!!"_sj, damage));
+        ShowMessage(ComposeWithNumber(Text(TextId::kDamageDealt), damage));
         // target stays within the seven slots whatever the record held.
         int slot = Clamp(enemy.target, 1, 7) - 1;
         enemy.hpSlots[slot] = static_cast<std::int16_t>(enemy.hpSlots[slot] - damage);
         if (enemy.hpSlots[slot] <= 0) {
-            ShowMessage("相手を倒しました。"_sj);
+            ShowMessage(Text(TextId::kEnemyFell));
             --battle.remaining;
             ++battle.defeatedCount;
             battle.defeated[slot] = 1;
@@ -95,16 +95,16 @@ int HeroBlow(EnemyStatus& enemy) {
 int EnemyBlow(EnemyStatus& enemy) {
     ++battle.actionCount;
     ClearAllMessageLines();
-    ShowMessage(ComposeWithName(" の攻撃!!"_sj, FixedText(enemy.name)));
+    ShowMessage(ComposeWithName(Text(TextId::kEnemyAttacks), FixedText(enemy.name)));
     const AbilityInfo& ability = EnemyAbility(enemy);
     if (EvadeCheck(hero.speed, enemy.speed, ability.accuracy)) {
-        ShowMessage("攻撃を回避しました。"_sj);
+        ShowMessage(Text(TextId::kHeroDodged));
     } else {
         std::int16_t damage = AtLeastZero(EnemyDamage(hero, enemy, ability));
         CountDownHp(damage);
-        ShowMessage(ComposeWithNumber("主人公に のダメージ!!"_sj, damage));
+        ShowMessage(ComposeWithNumber(Text(TextId::kDamageTaken), damage));
         if (hero.hp <= 0) {
-            ShowMessage("相手に敗れました。"_sj);
+            ShowMessage(Text(TextId::kHeroFell));
             ShowMessage("GAME OVER");
             WaitForAcknowledge();
             HideCursor();

@@ -8,8 +8,8 @@
 #include "console/console.h"
 #include "console/message_window.h"
 #include "console/status_display.h"
-#include "platform/console.h"
-#include "text/sj_literal.h"
+#include "core/texts.h"
+#include "platform/console_session.h"
 
 namespace rf {
 namespace {
@@ -49,9 +49,9 @@ int RunBattle(EnemyStatus& enemy, std::int16_t size) {
 
     ClearAllMessageLines();
     PushMessage();
-    if (outcome == kVictory) ShowMessageAndWait("バトルに勝ちました。"_sj);
-    else if (outcome == kHeroFell) ShowMessageAndWait("バトルに負けました。"_sj);
-    else ShowMessageAndWait("にげることに成功しました。"_sj);
+    if (outcome == kVictory) ShowMessageAndWait(Text(TextId::kBattleWon));
+    else if (outcome == kHeroFell) ShowMessageAndWait(Text(TextId::kBattleLost));
+    else ShowMessageAndWait(Text(TextId::kBattleFled));
     ResetBattleState();
     return 0;
 }

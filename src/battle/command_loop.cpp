@@ -6,9 +6,9 @@
 #include "console/battle_screen.h"
 #include "console/console.h"
 #include "console/message_window.h"
+#include "core/texts.h"
 #include "items/items.h"
 #include "items/menus.h"
-#include "text/sj_literal.h"
 
 namespace rf {
 namespace {
@@ -50,13 +50,13 @@ int Defend(EnemyStatus& enemy) {
 int Flee(EnemyStatus& enemy) {
     SetTextAttribute(kPlain);
     ClearAllMessageLines();
-    ShowMessage("主人公の「にげる」.........."_sj);
+    ShowMessage(Text(TextId::kFleeing));
     std::int16_t weight = FleeWeight(enemy, battle.remaining);
     if (FleeCheck(hero.speed, weight, hero.level)) {
-        ShowMessage("成功しました。"_sj);
+        ShowMessage(Text(TextId::kFleeWorked));
         return kContinue;  // fled
     }
-    ShowMessage("失敗しました。"_sj);
+    ShowMessage(Text(TextId::kFleeFailed));
     ++battle.actionCount;
     AgeItemEffects();
     if (EnemiesTurn(enemy) == kHeroFell) return kHeroFell;

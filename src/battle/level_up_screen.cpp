@@ -9,6 +9,7 @@
 #include "console/console.h"
 #include "core/fixed_text.h"
 #include "core/game_state.h"
+#include "core/texts.h"
 #include "text/sj_literal.h"
 
 namespace rf {
@@ -17,11 +18,16 @@ namespace {
 constexpr int kFirstRow = 2;
 constexpr int kExpRow = 9;
 
-constexpr std::string_view kLabels[8] = {
-    "レベル         <==         "_sj, "体力           <==         "_sj, "攻撃力         <==         "_sj,
-    "防御力         <==         "_sj, "魔法攻撃力     <==         "_sj, "魔法防御力     <==         "_sj,
-    "素早さ         <==         "_sj, "経験値         <==         "_sj,
+constexpr TextId kRowNames[8] = {
+    TextId::kLevelRowLevel,       TextId::kLevelRowHp,           TextId::kLevelRowAttack, TextId::kLevelRowDefence,
+    TextId::kLevelRowMagicAttack, TextId::kLevelRowMagicDefence, TextId::kLevelRowSpeed,  TextId::kLevelRowExperience,
 };
+// The row's name fills its cells; the old value stands after the arrow.
+std::string RowLabel(int k) {
+    std::string label(Text(kRowNames[k]));
+    label.resize(std::max<std::size_t>(label.size(), TextCells(kRowNames[k])), ' ');
+    return label + "<==         ";
+}
 
 // The stat of row 2..8 in a record.
 std::int16_t StatOfRow(const HeroStatus& h, int row) {
@@ -99,7 +105,7 @@ void ShowLevelUpIncreases() {
     const int l = battleLeft;
     for (int k = 0; k < 8; ++k) {
         MoveTo(l + 2, kFirstRow + k);
-        Write(kLabels[k]);
+        Write(RowLabel(k));
         Pause(50);
     }
     for (int row = kFirstRow; row < kExpRow; ++row) {

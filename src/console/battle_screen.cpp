@@ -5,6 +5,7 @@
 
 #include "console/console.h"
 #include "core/fixed_text.h"
+#include "core/texts.h"
 #include "text/sj_literal.h"
 
 namespace rf {
@@ -91,13 +92,13 @@ void SlideInCommandBoxes() {
 }
 
 void DrawCommandLabels() {
-    WriteAt(10, 1, "たたかう"_sj);
+    WriteAt(10, 1, Text(TextId::kCommandFight));
     Pause(100);
-    WriteAt(8, 4, "ぼうぎょ"_sj);
+    WriteAt(8, 4, Text(TextId::kCommandDefend));
     Pause(100);
-    WriteAt(6, 7, "アイテム"_sj);
+    WriteAt(6, 7, Text(TextId::kCommandItem));
     Pause(100);
-    WriteAt(4, 10, " にげる"_sj);
+    WriteAt(4, 10, Text(TextId::kCommandFlee));
     Pause(100);
 }
 
@@ -167,7 +168,12 @@ void DrawBanner(BannerKind kind, const EnemyStatus* enemy, int origin) {
         WriteAt(b + 1, 9, "／　　　　  　　　　／"_sj);
     }
     switch (kind) {
-        case BannerKind::EnemyAttack: WriteAt(b + 8, 9, "敵の攻撃"_sj); break;
+        case BannerKind::EnemyAttack: {
+            // Centred in the frame: where the original put its four characters.
+            const std::string_view text = Text(TextId::kEnemyTurnBanner);
+            WriteAt(b + 12 - static_cast<int>(text.size() / 2), 9, text);
+            break;
+        }
         case BannerKind::HeroName: {
             std::string_view name = FixedText(hero.name);
             WriteAt(b + 11 - static_cast<int>(name.size() / 2), 9, name);

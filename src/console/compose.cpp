@@ -1,5 +1,7 @@
 #include "console/compose.h"
 
+#include "core/catalogue.h"
+
 namespace rf {
 namespace {
 
@@ -14,10 +16,13 @@ struct Split {
     std::string_view tail;
 };
 
-// The first space is the gap; it belongs to neither side.
-Split SplitAtGap(std::string_view templ) {
+// The gap is the catalogue's mark for what is put in; a template without
+// one has it at its first space, as the original's templates do. The gap
+// belongs to neither side.
+Split SplitAtGap(std::string_view templ, char mark) {
     templ = UpToTerminator(templ);
-    std::size_t gap = templ.find(' ');
+    std::size_t gap = templ.find(mark);
+    if (gap == std::string_view::npos) gap = templ.find(' ');
     if (gap == std::string_view::npos) return {templ, {}};
     return {templ.substr(0, gap), templ.substr(gap + 1)};
 }
@@ -49,11 +54,11 @@ std::string ComposeWithNumber(std::string_view templ, std::int32_t value) {
     int power = 1;
     for (int p = 1; p < count; ++p) power *= 10;
     for (int p = count; p >= 1; --p, power /= 10) digits.push_back(static_cast<char>('0' + (v / power) % 10));
-    return Join(SplitAtGap(templ), digits);
+    return Join(SplitAtGap(templ, kNumberGap), digits);
 }
 
 std::string ComposeWithName(std::string_view templ, std::string_view name) {
-    return Join(SplitAtGap(templ), UpToTerminator(name));
+    return Join(SplitAtGap(templ, kNameGap), UpToTerminator(name));
 }
 
 }  // namespace rf

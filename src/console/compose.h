@@ -1,4 +1,5 @@
-// Battle messages with a number or a name put into a template's first space.
+// Battle messages with a number or a name put into a template's gap: the
+// catalogue's mark for it (core/catalogue.h), else the first space.
 #pragma once
 
 #include <cstdint>

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "core/game_state.h"
-#include "platform/console.h"
+#include "platform/console_session.h"
 
 namespace rf {
 

@@ -6,7 +6,7 @@
 #include "core/token_reader.h"
 #include "core/world_folder.h"
 #include "core/world_manifest.h"
-#include "platform/console.h"
+#include "platform/console_session.h"
 #include "platform/files.h"
 #include "text/sj_literal.h"
 

@@ -24,6 +24,7 @@ std::int16_t battleLeft = kBattleLeftRest;
 std::int16_t heroPanelLeft = kHeroPanelLeftRest;
 std::int16_t menuTop = 0;
 bool pieceMarkOnScreen = false;
+std::int16_t language = 0;
 std::string dataRoot;
 LoadLog loadLog;
 
@@ -46,6 +47,7 @@ void ResetGameState() {
     heroPanelLeft = kHeroPanelLeftRest;
     menuTop = 0;
     pieceMarkOnScreen = false;
+    language = 0;
     dataRoot.clear();
     loadLog = {};
 }

@@ -186,6 +186,10 @@ extern std::int16_t menuTop;
 // start-up.
 extern bool pieceMarkOnScreen;
 
+// The language of the texts drawn, an index into kLanguageCodes
+// (core/catalogue.h): 0, the default, is Japanese.
+extern std::int16_t language;
+
 // The world number selects the data files; it never changes.
 inline constexpr std::int16_t worldNumber = 1;
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "console/console.h"
+#include "core/texts.h"
 #include "field/map_files.h"
 #include "platform/narration.h"
 #include "text/cp932.h"
@@ -173,28 +174,40 @@ void DrawMiniMapMark() {
     Write("_");
 }
 
+namespace {
+
+// A legend text filled out to its cells, so the tab after it reaches the
+// same stop in every language.
+void WriteFilled(TextId id) {
+    const std::string_view text = Text(id);
+    Write(text);
+    WriteSpaces(TextCells(id) - static_cast<int>(text.size()));
+}
+
+}  // namespace
+
 void DrawLegend() {
     MoveTo(0, 21);
     WriteLine("＞+--------------------------------------------------------------+＜"_sj);
-    Write("メニュー ・・・ スペース"_sj);
+    WriteFilled(TextId::kLegendMenu);
     Write("\t");
-    WriteLine("移動 ・・・ 矢印キー"_sj);
+    WriteLine(Text(TextId::kLegendMove));
     Write(kLegendSymbols[0]);
-    Write(" ・・・ ポーン"_sj);
+    WriteFilled(TextId::kLegendPawn);
     Write("\t");
     Write(kLegendSymbols[1]);
-    Write(" ・・・ ナイト"_sj);
+    WriteFilled(TextId::kLegendKnight);
     Write("\t");
     Write(kLegendSymbols[2]);
-    WriteLine(" ・・・ ビショップ"_sj);
+    WriteLine(Text(TextId::kLegendBishop));
     Write(kLegendSymbols[3]);
-    Write(" ・・・ ルーク"_sj);
+    WriteFilled(TextId::kLegendRook);
     Write("\t");
     Write(kLegendSymbols[4]);
-    Write(" ・・・ クイーン"_sj);
+    WriteFilled(TextId::kLegendQueen);
     Write("\t");
     Write(kLegendSymbols[5]);
-    Write(" ・・・ キング"_sj);
+    Write(Text(TextId::kLegendKing));
     // The legend closes every whole field screen.
     NarrateField();
 }

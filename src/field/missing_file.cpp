@@ -5,9 +5,9 @@
 
 #include "console/console.h"
 #include "core/load_log.h"
-#include "platform/console.h"
+#include "core/texts.h"
+#include "platform/console_session.h"
 #include "saves/autosave.h"
-#include "text/sj_literal.h"
 
 namespace rf {
 
@@ -22,10 +22,8 @@ void StopForMissingFile() {
     // notice is seen even when the game stops before its terminal was taken.
     NoteStop();
     platform::Open();
-    WriteLine("ファイルが存在しないため情報の初期化に失敗しました。"_sj);
-    WriteLine("ファイルが実行ファイルと同じディレクトリ内にあるか確認してください。"_sj);
-    WriteLine("ファイルが見つからない場合はもう一度ダウンロードしてください。"_sj);
-    WriteLine(" 30 秒後に強制終了しますので手動で閉じないでください。"_sj);
+    for (TextId line : {TextId::kMissingFile1, TextId::kMissingFile2, TextId::kMissingFile3, TextId::kMissingFile4})
+        WriteLine(Text(line));
     const std::int64_t noted = platform::ClockSeconds();
     // Keys are not read: the stop has no way back. One sleep for what is left
     // keeps the process from waking at all until then.

@@ -9,8 +9,8 @@
 #include "console/message_window.h"
 #include "console/status_display.h"
 #include "core/fixed_text.h"
+#include "core/texts.h"
 #include "items/menus.h"
-#include "text/sj_literal.h"
 
 namespace rf {
 namespace {
@@ -85,12 +85,8 @@ void StartBucklerEffect() { StartEffect(itemEffects.bucklerSlots, hero.defence, 
 void EndProteinEffect() { EndEffect(itemEffects.proteinSlots, hero.attack); }
 void EndBucklerEffect() { EndEffect(itemEffects.bucklerSlots, hero.defence); }
 
-void AgeProteinEffects() {
-    AgeEffects(itemEffects.proteinSlots, EndProteinEffect, "プロテインの効果が切れました。"_sj);
-}
-void AgeBucklerEffects() {
-    AgeEffects(itemEffects.bucklerSlots, EndBucklerEffect, "バックラーの効果が切れました。"_sj);
-}
+void AgeProteinEffects() { AgeEffects(itemEffects.proteinSlots, EndProteinEffect, Text(TextId::kProteinWornOff)); }
+void AgeBucklerEffects() { AgeEffects(itemEffects.bucklerSlots, EndBucklerEffect, Text(TextId::kBucklerWornOff)); }
 
 void AgeItemEffects() {
     AgeProteinEffects();
@@ -106,11 +102,11 @@ void UseItem(int kind) {
         std::int16_t before = hero.hp;
         CountUpHp(20);
         auto healed = static_cast<std::int16_t>(hero.hp - before);
-        ShowAndWait(ComposeWithNumber(ComposeWithName(" の体力が 回復しました。"_sj, FixedText(hero.name)), healed));
+        ShowAndWait(ComposeWithNumber(ComposeWithName(Text(TextId::kHeroHealed), FixedText(hero.name)), healed));
     } else if (kind == kItemProtein) {
-        UseEffectItem(kProtein, StartProteinEffect, itemEffects.proteinSlots, " の攻撃力がアップした。"_sj);
+        UseEffectItem(kProtein, StartProteinEffect, itemEffects.proteinSlots, Text(TextId::kHeroAttackUp));
     } else {
-        UseEffectItem(kBuckler, StartBucklerEffect, itemEffects.bucklerSlots, " の防御力がアップした。"_sj);
+        UseEffectItem(kBuckler, StartBucklerEffect, itemEffects.bucklerSlots, Text(TextId::kHeroDefenceUp));
     }
 }
 
@@ -133,11 +129,11 @@ int ItemCommand(EnemyStatus& enemy) {
             if (s < 0 || s > 2) continue;
             // A count below 0 from a broken file counts as none.
             if (hero.items[s].count <= 0) {
-                ShowAndWait("そのアイテムは持っていません。"_sj);
+                ShowAndWait(Text(TextId::kNoSuchItem));
                 continue;
             }
             if (itemEffects.activeEffects >= 3 && s != kPotion) {
-                ShowAndWait("アイテムは同時に３つまでしか使えません。"_sj);
+                ShowAndWait(Text(TextId::kThreeItemsAtOnce));
                 continue;
             }
             UseItem(s + 1);

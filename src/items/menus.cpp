@@ -10,6 +10,7 @@
 #include "console/console.h"
 #include "core/fixed_text.h"
 #include "core/game_state.h"
+#include "core/texts.h"
 #include "items/abilities.h"
 #include "text/sj_literal.h"
 
@@ -23,7 +24,7 @@ constexpr int kCountColumn = 65;
 constexpr int kCountCells = 6;
 constexpr int kScreenWidth = 80;
 
-constexpr std::string_view kItemNames[3] = {"ポーション"_sj, "プロテイン"_sj, "バックラー"_sj};
+constexpr TextId kItemNames[3] = {TextId::kItemPotion, TextId::kItemProtein, TextId::kItemBuckler};
 constexpr int kAbilityColumns[5] = {62, 60, 59, 62, 60};
 
 int ScreenRow(int row) { return menuTop + 2 * row; }
@@ -66,7 +67,7 @@ void DrawCursorMarks(int row) {
 void DrawItemName(int row) {
     if (row < 1 || row > 3) return;
     MoveTo(59, ScreenRow(row));
-    Write(kItemNames[row - 1]);
+    Write(Text(kItemNames[row - 1]));
 }
 
 void DrawAbilityName(int row) {
@@ -157,7 +158,7 @@ void SlideTargetBanner() {
     for (int frame = 0; frame < 8; ++frame) {
         const int x = battleLeft + 6 - frame;
         MoveTo(x, 7);
-        Write("＜　対　象　の　選　択　＞"_sj);
+        Write(Text(TextId::kTargetBanner));
         Pause(1);
         // The trailing blanks stop at the screen's edge rather than wrap
         // onto the next row.

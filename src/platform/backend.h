@@ -19,7 +19,7 @@ struct Backend {
     void (*setCursorVisible)(bool visible);
     bool (*cursorVisible)();
     void (*sleep)(std::uint32_t milliseconds);
-    // PauseForKey (platform/console.h).
+    // PauseForKey (platform/console_session.h).
     std::uint32_t (*pauseForKey)(std::uint32_t step, std::uint32_t steps);
     bool (*keyWaiting)();
     int (*readKey)();

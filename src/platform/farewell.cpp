@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "platform/backend.h"
-#include "platform/console.h"
+#include "platform/console_session.h"
 
 namespace rf::platform {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/console.h"
+#include "platform/console_session.h"
 
 #include <cstdlib>
 

@@ -5,7 +5,7 @@
 #include "authoring/balance.h"
 #include "authoring/world_check.h"
 #include "core/world_folder.h"
-#include "platform/console.h"
+#include "platform/console_session.h"
 #include "platform/streams.h"
 #include "program/options.h"
 #include "program/session.h"

@@ -6,7 +6,7 @@
 #include "core/game_state.h"
 #include "core/save_keeping.h"
 #include "core/world_folder.h"
-#include "platform/console.h"
+#include "platform/console_session.h"
 #include "platform/files.h"
 #include "platform/player_files.h"
 #include "platform/recording.h"

@@ -11,7 +11,7 @@
 #include "field/field_view.h"
 #include "field/hero_movement.h"
 #include "field/map_files.h"
-#include "platform/console.h"
+#include "platform/console_session.h"
 #include "platform/files.h"
 #include "saves/autosave.h"
 

@@ -5,7 +5,7 @@
 
 #include "core/world_folder.h"
 #include "platform/backend.h"
-#include "platform/console.h"
+#include "platform/console_session.h"
 #include "platform/player_files.h"
 #include "platform/recording.h"
 #include "platform/recording/session_events.h"

@@ -4,7 +4,7 @@
 
 #include <fstream>
 
-#include "platform/console.h"
+#include "platform/console_session.h"
 #include "platform/player_files.h"
 #include "saves/save_files.h"
 #include "test_support.h"

@@ -9,7 +9,7 @@
 #include "console/console.h"
 #include "core/save_keeping.h"
 #include "core/world_folder.h"
-#include "platform/console.h"
+#include "platform/console_session.h"
 #include "program/resume.h"
 #include "program/startup.h"
 #include "saves/autosave.h"

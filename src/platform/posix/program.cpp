@@ -14,7 +14,7 @@
 #endif
 
 #include "platform/files.h"
-#include "platform/posix/write_all.h"
+#include "platform/posix/posix_write.h"
 #include "platform/streams.h"
 
 namespace rf::platform {

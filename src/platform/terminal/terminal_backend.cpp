@@ -32,12 +32,12 @@
 #endif
 
 #include "platform/backend.h"
-#include "platform/console.h"
+#include "platform/console_session.h"
 #include "platform/files.h"
 #include "platform/model/drawn_console.h"
 #include "platform/model/terminal_requirements.h"
 #include "platform/model/waiting.h"
-#include "platform/posix/write_all.h"
+#include "platform/posix/posix_write.h"
 #include "platform/streams.h"
 
 namespace rf::platform {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/backend.h"
-#include "platform/console.h"
+#include "platform/console_session.h"
 #include "platform/files.h"
 #include "platform/model/drawn_console.h"
 #include "platform/model/waiting.h"

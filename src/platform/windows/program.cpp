@@ -8,7 +8,7 @@
 #include "platform/files.h"
 #include "platform/streams.h"
 #include "platform/windows/windows_output.h"
-#include "platform/windows/write_all.h"
+#include "platform/windows/windows_write.h"
 
 namespace rf::platform {
 namespace {

@@ -2,7 +2,7 @@
 // page 932 bytes, in a screen buffer of its own so the shell's screen comes
 // back untouched when the game ends.
 #include "platform/backend.h"
-#include "platform/console.h"
+#include "platform/console_session.h"
 #include "platform/files.h"
 #include "platform/streams.h"
 
@@ -24,7 +24,7 @@
 #include "platform/model/waiting.h"
 #include "platform/windows/windows_keys.h"
 #include "platform/windows/windows_output.h"
-#include "platform/windows/write_all.h"
+#include "platform/windows/windows_write.h"
 
 namespace rf::platform {
 namespace {

@@ -109,7 +109,7 @@ TEST(CommandLineOptions, HelpManualAndReadmeNameTheSameOptions) {
 
 // The page finds a world's folder by the same data folders as the game.
 TEST(CommandLineOptions, ThePageKnowsTheWorldsDataFolders) {
-    const std::string page = Read(RANKS_SOURCE_DIR "/web/page.js");
+    const std::string page = Read(RANKS_SOURCE_DIR "/web/worlds.js");
     std::smatch list;
     ASSERT_TRUE(std::regex_search(page, list, std::regex(R"(const kDataFolders = \[([^\]]*)\];)")));
     std::string expected;

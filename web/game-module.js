@@ -1,0 +1,165 @@
+// The game's code and world, fetched and compiled once, and the module
+// object each instance runs with: what the game calls on the page (its
+// screen, its keyboard queue, its pauses, its clock, its saves).
+import { narrate } from './narration.js';
+import { kPlayerFiles, loadInto } from './stored-games.js';
+import { loaded, loading, showErrors, term } from './view.js';
+import { installWorld } from './worlds.js';
+
+const params = new URLSearchParams(location.search);
+// For reproducible battles in tests: the clock stands still at this second.
+const fixedClock = params.has('clock') ? Number(params.get('clock')) : null;
+// For the benchmark: every pause and every wait for a key, with its time.
+const timeline = params.has('timeline');
+
+// ---- The game's code and its world, fetched and compiled once ----
+
+// Every start (play again, another world, a replay) is a new instance of
+// the same compiled module and the same world package: fetched again and
+// compiled again, each left about a megabyte behind in the renderer.
+let compiled = null;
+let worldPackage = null;
+export function loadOnce() {
+  if (!compiled) {
+    compiled = fetch('ranks.wasm').then(async (response) => {
+      if (!response.ok) throw new Error('ranks.wasm: ' + response.status);
+      // Compiled as it arrives, and counted for the progress bar: against
+      // the size when it is the file's own (not a compressed copy's).
+      const total = response.headers.get('content-encoding') ? 0 : Number(response.headers.get('content-length'));
+      const [code, counted] = response.body.tee();
+      const compiling = WebAssembly.compileStreaming(new Response(code, { headers: { 'Content-Type': 'application/wasm' } }));
+      const reader = counted.getReader();
+      for (let got = 0; ;) {
+        const { done, value } = await reader.read();
+        if (done) break;
+        got += value.length;
+        loading(got, total);
+      }
+      return compiling;
+    });
+    worldPackage = fetch('ranks.data').then((r) => r.arrayBuffer());
+  }
+  // Tried again at the next start after a failure.
+  return Promise.all([compiled, worldPackage]).catch((error) => {
+    compiled = worldPackage = null;
+    throw error;
+  });
+}
+
+// The module object the game's code runs with: what it calls on the page.
+export function gameModule(session, code, world, { args, isCurrent: current, knowSave, persist, ended }) {
+  const module = {
+    arguments: args,
+    preRun: [() => prepareFiles(session, module)],
+    instantiateWasm: (imports, receive) => {
+      WebAssembly.instantiate(code, imports).then((instance) => receive(instance, code));
+      return {};
+    },
+    getPreloadedPackage: () => world,
+    print: (line) => console.log(line),
+    printErr: (line) => {
+      console.warn(line);
+      if (current()) reportError(session, line + '\n');
+    },
+    onAbort: (what) => {
+      if (!current()) return;
+      reportError(session, 'The game stopped unexpectedly: ' + what + '\n');
+      ended(session, 'crash');
+    },
+    ranksWrite: (bytes) => {
+      if (!current()) return;
+      term.write(bytes);
+      loaded();
+    },
+    ranksTakeInput: (into) => {
+      if (!session.saveKnown && current()) knowSave(session);
+      return takeInput(session, into);
+    },
+    ranksWaitInput: (timeoutMs) => waitInput(session, timeoutMs),
+    // A game that refuses to start (a save it cannot resume, a recording
+    // of a world not open) returns before it ever pauses or waits.
+    postRun: [() => { if (current() && !session.suspended && session.ended === null) ended(session, 'refused'); }],
+    ranksSleep: (ms) => sleep(session, ms),
+    ranksPausing: timeline ? (ms) => session.timeline.push([ms, performance.now()]) : null,
+    ranksClockSeconds: () => fixedClock !== null ? fixedClock : Math.floor(Date.now() / 1000),
+    ranksPrinted: (error, text) => {
+      if (!error) { console.log(text); return; }
+      if (current()) reportError(session, text);
+    },
+    ranksSaveRequested: false,
+    ranksSaved: () => {
+      const written = persist(session);
+      if (session.onSaved) session.onSaved(written);
+      session.onSaved = null;
+    },
+    ranksNarrate: (what) => { if (current()) narrate(what); },
+    ranksEnded: (status) => { if (current()) ended(session, status); },
+    ranksReplaced: false,
+  };
+  return module;
+}
+
+function reportError(session, text) {
+  session.errors += text;
+  showErrors(session.errors);
+}
+
+// The player's files and the chosen world, in the game's file system
+// before it starts.
+function prepareFiles(session, module) {
+  const FS = module.FS;
+  module.addRunDependency('player-files');
+  loadInto(FS).then((stamps) => {
+    session.before = new Set(FS.readdir(kPlayerFiles).filter((n) => n.endsWith('.save')));
+    session.stamps = stamps;
+    module.removeRunDependency('player-files');
+  });
+  installWorld(FS);
+}
+
+function takeInput(session, into) {
+  let n = 0;
+  while (session.input.length > 0 && n < into.length) {
+    const chunk = session.input[0];
+    const take = Math.min(chunk.length, into.length - n);
+    into.set(chunk.subarray(0, take), n);
+    n += take;
+    if (take === chunk.length) session.input.shift();
+    else session.input[0] = chunk.subarray(take);
+  }
+  return n;
+}
+
+function waitInput(session, timeoutMs) {
+  return new Promise((resolve) => {
+    let timer = null;
+    const done = () => {
+      session.wake = null;
+      session.waiting = false;
+      if (timer !== null) clearTimeout(timer);
+      resolve();
+    };
+    session.suspended = true;
+    if (session.input.length > 0) { resolve(); return; }
+    session.waiting = true;
+    session.waits++;
+    if (timeline) session.timeline.push(['wait', performance.now()]);
+    // A game that waits for a key may just have saved.
+    persist(session);
+    session.wake = done;
+    if (timeoutMs >= 0) timer = setTimeout(done, timeoutMs);
+  });
+}
+
+function sleep(session, ms) {
+  return new Promise((resolve) => {
+    session.suspended = true;
+    const done = () => {
+      session.interrupt = null;
+      clearTimeout(timer);
+      resolve();
+    };
+    const timer = setTimeout(done, ms);
+    session.interrupt = done;
+  });
+}

@@ -1,0 +1,115 @@
+// Your games: the saves and recordings kept in this browser, listed with
+// what can be done with each, and uploads.
+import { continueSave, game, heldElsewhere, start } from './session.js';
+import { deleteFiles, freeName, isSave, onFilesChanged, readSave, storedFiles, storeFile } from './stored-games.js';
+import { $, button } from './view.js';
+import { worldLabel } from './worlds.js';
+
+function download(name, data) {
+  const url = URL.createObjectURL(new Blob([data], { type: 'application/octet-stream' }));
+  const a = document.createElement('a');
+  a.href = url;
+  a.download = name;
+  document.body.appendChild(a);
+  a.click();
+  a.remove();
+  setTimeout(() => URL.revokeObjectURL(url), 1000);
+}
+
+// game-X.save, and its recordings game-X.rec, game-X.2.rec ...
+const stemOf = (name) => name.replace(/(\.\d+)?\.rec$/, '').replace(/\.save$/, '');
+
+// The stored games, most recent first: [{stem, save, recordings, fields, time, when}].
+async function listGames() {
+  const games = new Map();
+  for (const file of await storedFiles()) {
+    if (!/\.(save|rec)$/.test(file.name)) continue;
+    const stem = stemOf(file.name);
+    if (!games.has(stem)) games.set(stem, { stem, save: null, recordings: [] });
+    const entry = games.get(stem);
+    if (file.name.endsWith('.save')) entry.save = file;
+    else if (file.name.endsWith('.rec')) entry.recordings.push(file);
+  }
+  return Array.from(games.values()).map((g) => {
+    g.fields = g.save ? readSave(g.save.data) : {};
+    const file = g.save || g.recordings[0];
+    g.time = file.time.getTime();
+    // A save says when in UTC to the second; else the file's own time.
+    g.when = g.fields.saved ? g.fields.saved.replace(/:\d\d UTC$/, ' UTC')
+      : file.time.toISOString().slice(0, 16).replace('T', ' ') + ' UTC';
+    g.recordings.sort((a, b) => a.name.localeCompare(b.name, 'en', { numeric: true }));
+    return g;
+  }).sort((a, b) => b.time - a.time);
+}
+
+export async function refreshGames() {
+  let list;
+  try { list = await listGames(); } catch (error) { return; }
+  const body = document.querySelector('#games-list tbody');
+  body.textContent = '';
+  for (const g of list) showGame(body.insertRow(), g);
+  $('games-list').hidden = list.length === 0;
+  $('games-empty').hidden = list.length !== 0;
+}
+
+function showGame(row, g) {
+  const title = g.save ? g.save.name : g.stem;
+  row.insertCell().textContent = g.save ? worldLabel(g.fields.world) : '';
+  row.insertCell().textContent = g.fields.level || '';
+  row.insertCell().textContent = g.fields.map || '';
+  row.insertCell().textContent = g.when;
+  const actions = row.insertCell();
+  if (g.save && game && game.saveName === g.save.name && game.ended === null) {
+    actions.textContent = 'Playing now';
+  } else if (g.save) {
+    actions.append(
+      button('Continue', () => continueSave(g.save.path), 'Continue ' + title),
+      button('Download', () => download(g.save.name, g.save.data), 'Download ' + title),
+      button('Delete', () => deleteGame(g), 'Delete ' + title));
+  }
+  const recs = row.insertCell();
+  for (const rec of g.recordings) {
+    const part = document.createElement('span');
+    part.className = 'recording';
+    // game-X.rec is the first part played, game-X.2.rec the second ...
+    part.append('Part ' + (/\.(\d+)\.rec$/.exec(rec.name.slice(g.stem.length)) || [0, 1])[1] + ': ',
+      button('Watch', () => start({ replay: rec.path }), 'Watch ' + rec.name),
+      button('4x', () => start({ replay: rec.path, speed: '4' }), 'Watch ' + rec.name + ' four times as fast'),
+      button('End', () => start({ replay: rec.path, speed: 'max' }), 'Show the end of ' + rec.name),
+      button('Download', () => download(rec.name, rec.data), 'Download ' + rec.name));
+    recs.append(part);
+  }
+}
+
+async function deleteGame(g) {
+  if (g.save && await heldElsewhere(g.save.name) || (game && game.saveName === (g.save && g.save.name) && game.ended === null)) {
+    $('games-status').textContent = g.save.name + ' is being played; it cannot be deleted now.';
+    return;
+  }
+  await deleteFiles([...(g.save ? [g.save.name] : []), ...g.recordings.map((r) => r.name)]);
+  $('games-status').textContent = 'Deleted ' + (g.save ? g.save.name : g.stem) + '.';
+}
+
+async function upload(event) {
+  const file = event.target.files[0];
+  event.target.value = '';
+  if (!file) return;
+  const data = new Uint8Array(await file.arrayBuffer());
+  const save = isSave(data);
+  const recording = /\.rec$/.test(file.name);
+  if (!save && !recording) {
+    $('games-status').textContent = file.name + ' is neither a saved game nor a recording of this game.';
+    return;
+  }
+  const base = file.name.replace(/[^A-Za-z0-9._-]/g, '_').replace(/(\.\d+)?\.(save|rec)$/, '') || 'uploaded';
+  const name = freeName(await storedFiles(), base, save ? '.save' : '.rec');
+  await storeFile(name, data);
+  $('games-status').textContent = 'Added ' + name + '.';
+}
+
+export function showGamesList() {
+  $('upload').addEventListener('click', () => $('upload-input').click());
+  $('upload-input').addEventListener('change', upload);
+  onFilesChanged(refreshGames);
+  refreshGames();
+}

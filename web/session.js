@@ -1,0 +1,257 @@
+// The session with the game: one game instance at a time (a new one for
+// every start), its keyboard queue, its saves written out and locked to
+// this tab, and its end.
+import { gameModule, loadOnce } from './game-module.js';
+import { narrate } from './narration.js';
+import {
+  freeName, kPlayerFiles, loadInto, openStore, readSave, showFilesChanged, storedFiles, storeFile, writeChanged,
+} from './stored-games.js';
+import { $, button, showErrors, showStatus, term, touch } from './view.js';
+import { chooseWorld, userWorld, worldArguments } from './worlds.js';
+
+const params = new URLSearchParams(location.search);
+// The console's own look (highlights in bright white, not marked): the
+// switch on the page, remembered, or ?look=console.
+export let consoleLook = params.get('look') === 'console' || localStorage.getItem('ranks-look') === 'console';
+export function setConsoleLook(on) {
+  consoleLook = on;
+  localStorage.setItem('ranks-look', on ? 'console' : 'marked');
+}
+
+export { loadOnce };
+export let game = null;  // the running instance's page side
+export let starts = 0;
+let startToken = 0;
+
+// ---- One game, one writer: a save played in a tab is locked there ----
+
+const lockName = (saveName) => 'ranks-save:' + saveName;
+// Resolves to the lock's release, or null when another tab holds it.
+function takeLock(session, saveName) {
+  if (!navigator.locks) return Promise.resolve(() => {});
+  return new Promise((resolve) => {
+    session.lockDone = navigator.locks.request(lockName(saveName), { ifAvailable: true }, (lock) => {
+      if (!lock) { resolve(null); return null; }
+      return new Promise((release) => {
+        session.release = release;
+        resolve(release);
+      });
+    });
+  });
+}
+export async function heldElsewhere(saveName) {
+  if (!navigator.locks) return false;
+  if (game && game.saveName === saveName && game.release) return false;
+  const { held } = await navigator.locks.query();
+  return held.some((lock) => lock.name === lockName(saveName));
+}
+async function releaseLock(session) {
+  if (!session.release) return;
+  session.release();
+  session.release = null;
+  await session.lockDone;
+}
+
+// ---- One run of the game ----
+
+function Session(how) {
+  this.how = how;
+  this.input = [];  // Uint8Array chunks not yet taken
+  this.wake = null;
+  this.waiting = false;
+  this.waits = 0;
+  this.ended = null;
+  this.errors = '';
+  this.timeline = [];
+}
+Session.prototype.push = function (bytes) {
+  this.input.push(bytes);
+  // What a key changes is saved as the game next looks at the keyboard:
+  // a page closed at any moment loses nothing.
+  if (this.module) this.module.ranksSaveRequested = true;
+  if (this.wake) this.wake();
+};
+
+// Sends a key to the running game, if any.
+export function sendKeys(bytes) {
+  if (game && game.ended === null) game.push(bytes);
+}
+
+// Writes the files this game changed since it last did.
+export function persist(session) {
+  const FS = session && session.module && session.module.FS;
+  if (!FS || !session.stamps) return Promise.resolve();
+  const writing = writeChanged(FS, session.stamps);
+  if (writing) session.persisting = writing;
+  return session.persisting || Promise.resolve();
+}
+
+// The game's save is known once the game has written it (a new game saves
+// as it starts, before it first looks at the keyboard): from then on it
+// is locked to this tab, and Continue offers the most recent save of the
+// same world made before.
+function knowSave(session) {
+  if (session.how.replay || !session.before) return;
+  const FS = session.module.FS;
+  let own = session.how.resume ? session.how.resume.split('/').pop() : null;
+  if (!own) own = FS.readdir(kPlayerFiles).find((n) => n.endsWith('.save') && !session.before.has(n)) || null;
+  if (!own) return;
+  const mine = readSave(FS.readFile(kPlayerFiles + '/' + own));
+  if (!mine['world-digest']) return;
+  session.saveKnown = true;
+  session.saveName = own;
+  takeLock(session, own);
+  // Written out at once: another tab now sees this game as the latest.
+  persist(session);
+  showFilesChanged();
+  let best = null;
+  for (const name of session.before) {
+    if (!name.endsWith('.save') || name === own) continue;
+    const path = kPlayerFiles + '/' + name;
+    const fields = readSave(FS.readFile(path));
+    if (fields.world !== mine.world || fields['world-digest'] !== mine['world-digest']) continue;
+    // The file's time: the saved line has whole seconds only.
+    const time = FS.stat(path).mtime.getTime();
+    if (!best || time > best.time) best = { path, time };
+  }
+  session.resumable = best ? best.path : null;
+  $('continue').hidden = best === null;
+}
+
+// Has the running game save as quitting would, and write it out: at once
+// when it waits for a key, else as it next looks at the keyboard.
+// Resolves once the save is asked for and written (or after a second).
+export function saveNow() {
+  const session = game;
+  if (!session || session.ended !== null || !session.saveKnown) return Promise.resolve();
+  session.module.ranksSaveRequested = true;
+  if (session.wake) session.wake();
+  if (session.interrupt) session.interrupt();
+  return new Promise((resolve) => {
+    session.onSaved = resolve;
+    setTimeout(resolve, 1000);
+  });
+}
+
+// Whether leaving the page now would leave a game being played.
+export const playing = () => game !== null && game.ended === null && game.saveKnown;
+
+async function retire(session) {
+  await saveNow();
+  session.module.ranksReplaced = true;
+  if (session.wake) session.wake();
+  if (session.interrupt) session.interrupt();
+  if (session.ended === null) session.ended = 'replaced';
+  await persist(session);
+  await releaseLock(session);
+}
+
+// ---- Starting a game, in its steps ----
+
+// Starts a game: a new one, {resume: path} or {replay: path, speed}.
+export async function start(how = {}) {
+  const token = ++startToken;
+  if (!(await claim(how))) return;
+  if (token !== startToken) return;
+  const loaded = await load();
+  if (!loaded || token !== startToken) return;
+  const session = new Session(how);
+  game = session;
+  ++starts;
+  clearScreen(how);
+  session.module = gameModule(session, ...loaded, {
+    args: gameArguments(how), isCurrent: () => game === session, knowSave, persist, ended,
+  });
+  RanksGame(session.module);
+}
+
+// The save to resume is free here, and the game before has stopped.
+async function claim(how) {
+  if (how.resume) {
+    const name = how.resume.split('/').pop();
+    if (await heldElsewhere(name)) {
+      offerCopy(name);
+      return false;
+    }
+  }
+  if (game) await retire(game);
+  return true;
+}
+
+// Resolves to the compiled code and the world package, or null when they
+// could not be fetched (said on the page).
+async function load() {
+  await openStore().catch((error) => console.warn('saved games cannot be kept:', error));
+  try {
+    return await loadOnce();
+  } catch (error) {
+    showErrors('The game could not be loaded (' + error.message + '); reload the page to try again.');
+    return null;
+  }
+}
+
+function clearScreen(how) {
+  term.reset();
+  term.write('\x1b[?25l');
+  showErrors('');
+  showStatus(how.replay ? 'Watching ' + how.replay.split('/').pop() + ' (Space pauses, Ctrl+C stops).' : '');
+  $('continue').hidden = true;
+  $('ended').hidden = true;
+  narrate(null);
+  if (!touch) term.focus();
+}
+
+function gameArguments(how) {
+  let args = how.replay ? ['--replay', how.replay].concat(how.speed ? ['--speed', how.speed] : []) : worldArguments();
+  if (how.resume) args = args.concat(['--continue', how.resume]);
+  return args.concat(consoleLook ? ['--look', 'console'] : []);
+}
+
+function ended(session, status) {
+  session.ended = status;
+  session.waiting = false;
+  persist(session).then(() => releaseLock(session)).then(showFilesChanged);
+  let text = session.how.replay ? 'The recording has ended.' : 'The game has ended.';
+  if (status === 'refused') text = session.how.replay ? 'The recording cannot be watched here.' : 'The game could not start.';
+  if (session.errors !== '') text += ' It reported what is shown above.';
+  if (/recorded on another world/.test(session.errors)) text += ' Open the world it was played on, then watch it again.';
+  $('ended-text').textContent = text;
+  $('ended').hidden = false;
+  $('again').focus();
+}
+
+// ---- Continuing ----
+
+// A save names its world: the default one is played as such, any other
+// with the world now open (the game warns when its files differ).
+export function continueSave(path) {
+  const FS = game && game.module.FS;
+  const fields = FS && FS.analyzePath(path).exists ? readSave(FS.readFile(path)) : null;
+  if (fields && fields.world === 'default' && userWorld) chooseWorld(null);
+  start({ resume: path });
+}
+
+// The save before this game of the same world, when there is one.
+export function continueEarlier() {
+  if (game && game.resumable) continueSave(game.resumable);
+}
+
+// A save open in another tab is refused there; a copy of it can be played.
+function offerCopy(name) {
+  showStatus(name + ' is open in another tab.');
+  const copy = button('Play a copy here', async () => {
+    copy.remove();
+    const files = await storedFiles();
+    const file = files.find((f) => f.name === name);
+    if (!file) return;
+    const copyName = freeName(files, name.replace(/\.save$/, '') + '-copy', '.save');
+    await storeFile(copyName, file.data);
+    start({ resume: kPlayerFiles + '/' + copyName });
+  });
+  $('status').append(' ', copy);
+}
+
+// Starts the game again where it is, in the look now chosen.
+export function restartInPlace() {
+  if (game && game.ended === null && game.saveKnown && !game.how.replay) start({ resume: kPlayerFiles + '/' + game.saveName });
+}

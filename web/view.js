@@ -1,0 +1,126 @@
+// The terminal widget sized to the window, the loading state, and the
+// page's lines of status and errors.
+export const touch = navigator.maxTouchPoints > 0 || matchMedia('(pointer: coarse)').matches;
+export const $ = (id) => document.getElementById(id);
+
+// A console font gives cells of 1:2 (MS Gothic, Osaka); elsewhere DejaVu
+// Sans Mono's cells are near 1:2 and the Japanese glyphs come from the
+// CJK font, two cells each (a CJK font first would make cells of 1:3).
+export const kFonts = "'MS Gothic', 'Osaka-Mono', 'DejaVu Sans Mono', 'Noto Sans Mono CJK JP', 'Noto Sans CJK JP', monospace";
+
+export const term = new Terminal({
+  cols: 80,
+  rows: 25,
+  fontFamily: kFonts,
+  fontSize: 16,
+  lineHeight: 1.0,
+  scrollback: 0,
+  cursorBlink: false,
+  cursorStyle: 'underline',
+  theme: { background: '#000000', foreground: '#c0c0c0', cursor: '#c0c0c0' },
+});
+
+export function openTerminal() {
+  term.open($('terminal'));
+  // Drawn on a canvas, every glyph sits on the cell grid (the default
+  // renderer lets a row with the cursor in it drift by a cell).
+  term.loadAddon(new CanvasAddon.CanvasAddon());
+  term.textarea.setAttribute('aria-label', 'The game: keys go to it, Tab leaves it');
+  // The screen's text reaches a screen reader through the live region.
+  term.element.querySelector('.xterm-screen').setAttribute('aria-hidden', 'true');
+  // A touch screen's own keyboard would cover the game: the keys are on the page.
+  if (touch) term.textarea.setAttribute('inputmode', 'none');
+  fit();
+  let fitTimer = null;
+  window.addEventListener('resize', () => {
+    clearTimeout(fitTimer);
+    fitTimer = setTimeout(fit, 50);
+  });
+}
+
+// ---- The terminal's size: the largest whole-pixel font that fits ----
+
+function screenSize() {
+  const s = term.element.querySelector('.xterm-screen');
+  return [s.offsetWidth, s.offsetHeight];
+}
+const landscape = () => window.innerWidth > window.innerHeight;
+
+function fit() {
+  const box = $('screen');
+  const frame = 14;  // the terminal's padding and border
+  const gap = 8;
+  // On a touch screen held sideways the keys stand beside the screen.
+  const beside = touch && landscape();
+  const keys = $('touch');
+  const width = $('play').clientWidth - frame - (beside ? keys.offsetWidth + gap : 0);
+  const strip = parseFloat(getComputedStyle($('strip')).minHeight);
+  const height = window.innerHeight - $('top').offsetHeight - strip - (touch && !beside ? keys.offsetHeight + gap : 0) -
+    frame - 3 * gap;
+  const fits = (size) => {
+    if (term.options.fontSize !== size) term.options.fontSize = size;
+    const [w, h] = screenSize();
+    return w <= width && h <= height;
+  };
+  // Cells grow about in proportion to the font: a guess from the size now,
+  // then a step or two (each change of size redraws the terminal).
+  const [w0, h0] = screenSize();
+  let size = Math.max(6, Math.floor(term.options.fontSize * Math.min(width / w0, height / h0)));
+  while (size > 6 && !fits(size)) --size;
+  while (size < 48 && fits(size + 1)) ++size;
+  fits(size);
+  // Below the smallest font the whole screen is scaled down, never cut.
+  const [w, h] = screenSize();
+  const scale = Math.min(1, width / w, height / h);
+  $('terminal').style.transform = scale < 1 ? `scale(${scale})` : '';
+  box.style.width = Math.floor(w * scale + frame) + 'px';
+  box.style.height = Math.floor(h * scale + frame) + 'px';
+}
+
+// ---- Loading, status and errors ----
+
+// The game's code as it arrives: of `total` bytes, or of a size not known.
+export function loading(got, total) {
+  const kb = (n) => Math.round(n / 1024);
+  if (total > 0) {
+    $('loading-bar').value = got / total;
+    $('loading-text').textContent = `Loading the game… ${kb(got)} of ${kb(total)} KB`;
+  } else {
+    $('loading-text').textContent = `Loading the game… ${kb(got)} KB`;
+  }
+}
+export function loaded() {
+  if (!$('loading').hidden) $('loading').hidden = true;
+}
+
+export function showErrors(text) {
+  $('errors').textContent = text;
+  $('errors').hidden = text === '';
+}
+export function showStatus(text) {
+  $('status').textContent = text;
+  $('status').hidden = text === '';
+}
+
+export function button(label, action, name) {
+  const b = document.createElement('button');
+  b.type = 'button';
+  b.textContent = label;
+  if (name) b.setAttribute('aria-label', name);
+  b.addEventListener('click', action);
+  return b;
+}
+
+// A box drawn for every Japanese glyph when no font has them.
+export function japaneseFontMissing() {
+  const canvas = document.createElement('canvas');
+  canvas.width = canvas.height = 40;
+  const g = canvas.getContext('2d');
+  const draw = (text) => {
+    g.clearRect(0, 0, 40, 40);
+    g.font = '32px ' + kFonts;
+    g.fillText(text, 0, 32);
+    return g.getImageData(0, 0, 40, 40).data.join(',');
+  };
+  return draw('移') === draw('\u0378');
+}

@@ -1,0 +1,52 @@
+// The worlds: the default one, or a folder the player opened, which lives
+// at /worlds/NAME while it is played; the saves name that path, and their
+// world-digest tells two folders of the same name apart.
+import { $ } from './view.js';
+
+const kDataFolders = ['Hero_Info', 'Enemy_Info', 'Abilities', 'map_form', 'map_info', 'mini_map'];
+const kWorlds = '/worlds';
+
+// {name, path, files: [{path, data}]} of the chosen folder, or null.
+export let userWorld = null;
+
+export function chooseWorld(world) {
+  userWorld = world;
+  $('world-name').textContent = world ? 'Playing the world in ' + world.name + '.' : 'Playing the default world.';
+  $('default-world').hidden = !world;
+}
+
+export const worldArguments = () => (userWorld ? ['--world', userWorld.path] : []);
+
+export const worldLabel = (world) => world === 'default' ? 'default world'
+  : (world || '?').split(/[\\/]/).filter(Boolean).pop() || world;
+
+// The chosen folder's world, put where the game reads it.
+export function installWorld(FS) {
+  if (!userWorld) return;
+  for (const file of userWorld.files) {
+    const path = userWorld.path + '/' + file.path;
+    FS.mkdirTree(path.substring(0, path.lastIndexOf('/')));
+    FS.writeFile(path, file.data);
+  }
+}
+
+// A chosen folder: the world is where the data folders are, whether the
+// folder itself or one inside it was picked. Resolves to the world, or to
+// a string saying why there is none.
+export async function readWorld(files) {
+  const world = [];
+  for (const file of files) {
+    const parts = (file.webkitRelativePath || file.name).split('/');
+    const at = parts.findIndex((p) => kDataFolders.includes(p));
+    if (at < 0) continue;
+    world.push({ path: parts.slice(at).join('/'), data: new Uint8Array(await file.arrayBuffer()) });
+  }
+  const folder = (files[0].webkitRelativePath || '').split('/')[0] || 'the chosen folder';
+  if (world.length === 0) {
+    return folder + ' holds none of the data folders (' + kDataFolders.join(', ') +
+      '); the game goes on with the world it has.';
+  }
+  // Its name as a path: what a file name cannot hold becomes '_'.
+  const safe = folder.replace(/[^A-Za-z0-9._-]/g, '_').replace(/^\.+/, '_') || 'world';
+  return { name: folder, path: kWorlds + '/' + safe, files: world };
+}

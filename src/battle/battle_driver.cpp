@@ -45,7 +45,7 @@ int RunBattle(EnemyStatus& enemy, std::int16_t size) {
     // or during the wipes and the opening were meant for walking.
     DiscardWaitingKeys();
 
-    int outcome = BattleCommandLoop(enemy);
+    const BattleResult outcome = BattleCommandLoop(enemy);
 
     ClearAllMessageLines();
     PushMessage();

@@ -94,6 +94,8 @@ public:
         return -1;
     }
 
+    int Pid() const { return pid_; }
+
 private:
     int master_ = -1;
     int pid_ = -1;

@@ -19,6 +19,8 @@ struct Backend {
     void (*setCursorVisible)(bool visible);
     bool (*cursorVisible)();
     void (*sleep)(std::uint32_t milliseconds);
+    // PauseForKey (platform/console_session.h).
+    std::uint32_t (*pauseForKey)(std::uint32_t step, std::uint32_t steps);
     bool (*keyWaiting)();
     int (*readKey)();
     std::int64_t (*clockSeconds)();

@@ -7,6 +7,7 @@
 
 #include "core/world_folder.h"
 #include "platform/backend.h"
+#include "platform/console_session.h"
 #include "platform/player_files.h"
 #include "platform/recording.h"
 #include "platform/recording/session_events.h"
@@ -112,6 +113,48 @@ TEST_F(RecordAndReplay, AReplayEndsWhereTheGameEnded) {
     std::string error;
     ASSERT_TRUE(platform::StartReplay(path, 7, 0, true, error)) << error;
     EXPECT_EQ(Run(), played);
+}
+
+// A pause that a key ended after three of its steps is written as the key
+// tests those steps stood for, so a recording reads alike however the game
+// waited, and a replay looks for a key after every step.
+TEST_F(RecordAndReplay, APauseForAKeyIsRecordedAsTheKeyTestsItStoodFor) {
+    static int tests = 0;
+    static constexpr platform::Backend kThreeSteps{[] {},
+                                                   [](int, int) {},
+                                                   [](std::uint16_t) {},
+                                                   [](std::string_view) {},
+                                                   [](bool) {},
+                                                   [] { return false; },
+                                                   [](std::uint32_t) {},
+                                                   [](std::uint32_t, std::uint32_t) { return 3u; },
+                                                   [] { return ++tests == 2; },
+                                                   []() -> int { return 'k'; },
+                                                   [] { return std::int64_t{0}; },
+                                                   [](int) { std::abort(); }};
+    TempDir dir;
+    const std::string path = (dir.Path() / "game.rec").string();
+    bool taken = false;
+    std::string problem;
+    std::FILE* file = platform::OpenOutputFile(path, true, taken, problem);
+    ASSERT_NE(file, nullptr) << problem;
+    platform::UseBackend(kThreeSteps);
+    platform::StartRecording({file}, "");
+    EXPECT_FALSE(platform::KeyWaiting());
+    EXPECT_EQ(platform::PauseForKey(10, 13), 3u);
+    EXPECT_TRUE(platform::KeyWaiting());
+    EXPECT_EQ(platform::ReadKey(), 'k');
+    platform::FlushRecording();
+    std::vector<SessionEvent> events;
+    std::string error;
+    ASSERT_TRUE(platform::ParseEvents(dir.Read("game.rec"), events, error)) << error;
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].kind, SessionEvent::kNoKeys);
+    EXPECT_EQ(events[0].value, 3);
+    EXPECT_EQ(events[1].kind, SessionEvent::kKey);
+    ASSERT_TRUE(platform::StartReplayOf(dir.Read("game.rec"), 0, true, error)) << error;
+    EXPECT_FALSE(platform::KeyWaiting());
+    EXPECT_EQ(platform::PauseForKey(10, 13), 1u);
 }
 
 }  // namespace

@@ -133,6 +133,13 @@ void Sleep(std::uint32_t ms) {
     headless::CheckWatchdog();
 }
 
+// Virtual time: a pause at a time, each followed by the game's look for a
+// key, as before.
+std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t) {
+    Sleep(step);
+    return 1;
+}
+
 bool KeyWaiting() {
     headless::Present();
     ++state.polls;
@@ -207,9 +214,8 @@ std::vector<std::string> HeadlessScreenLines() {
 std::string HeadlessScreensDigest() { return headless::state.screens.Hex(); }
 
 const Backend& HeadlessBackend() {
-    static constexpr Backend kHeadless{
-        Open,       SetCursorPosition, SetAttribute, Write, SetCursorVisible, CursorVisible, Sleep,
-        KeyWaiting, ReadKey,           ClockSeconds, Exit};
+    static constexpr Backend kHeadless{Open,  SetCursorPosition, SetAttribute, Write,   SetCursorVisible, CursorVisible,
+                                       Sleep, PauseForKey,       KeyWaiting,   ReadKey, ClockSeconds,     Exit};
     return kHeadless;
 }
 

@@ -84,6 +84,12 @@ std::optional<KeyDecoder::CursorReport> KeyDecoder::TakeCursorReport() {
     return was;
 }
 
+std::optional<int> KeyDecoder::TakeTerminalKind() {
+    std::optional<int> was = kind_;
+    kind_.reset();
+    return was;
+}
+
 void KeyDecoder::Clear() { *this = KeyDecoder{}; }
 
 void KeyDecoder::Byte(unsigned char b) {
@@ -205,6 +211,10 @@ void KeyDecoder::FinishCsi(unsigned char final) {
     const std::size_t semicolon = params_.find(';');
     if (final == 'R' && FirstParam(params_) > 1 && semicolon != std::string::npos) {
         report_ = CursorReport{FirstParam(params_), FirstParam(params_.substr(semicolon + 1))};
+        return;
+    }
+    if (final == 'c' && params_.starts_with('>')) {
+        kind_ = FirstParam(params_.substr(1));
         return;
     }
     if (FinishArrowOrF1ToF4(final)) return;

@@ -203,6 +203,12 @@ void Sleep(std::uint32_t milliseconds) {
     }
 }
 
+// The page yields to the browser in every pause anyway: a pause at a time.
+std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t) {
+    Sleep(step);
+    return 1;
+}
+
 bool KeyWaiting() {
     SaveIfAsked();
     Present();
@@ -227,17 +233,9 @@ void Exit(int status) { End(status); }
 }  // namespace web
 
 const Backend& NativeBackend() {
-    static constexpr Backend kWeb{web::Open,
-                                  web::SetCursorPosition,
-                                  web::SetAttribute,
-                                  web::Write,
-                                  web::SetCursorVisible,
-                                  web::CursorVisible,
-                                  web::Sleep,
-                                  web::KeyWaiting,
-                                  web::ReadKey,
-                                  web::ClockSeconds,
-                                  web::Exit};
+    static constexpr Backend kWeb{
+        web::Open,  web::SetCursorPosition, web::SetAttribute, web::Write,   web::SetCursorVisible, web::CursorVisible,
+        web::Sleep, web::PauseForKey,       web::KeyWaiting,   web::ReadKey, web::ClockSeconds,     web::Exit};
     return kWeb;
 }
 

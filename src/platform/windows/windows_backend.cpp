@@ -327,6 +327,12 @@ void Sleep(std::uint32_t milliseconds) {
     }
 }
 
+// A pause at a time, each followed by the game's look for a key.
+std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t) {
+    Sleep(step);
+    return 1;
+}
+
 bool KeyWaiting() {
     QuitIfRequested();
     ReadInputRecords();
@@ -384,17 +390,10 @@ void ShowTitle(std::string_view utf8) {
 }
 
 const Backend& NativeBackend() {
-    static constexpr Backend kConsole{wincon::Open,
-                                      wincon::SetCursorPosition,
-                                      wincon::SetAttribute,
-                                      wincon::Write,
-                                      wincon::SetCursorVisible,
-                                      wincon::CursorVisible,
-                                      wincon::Sleep,
-                                      wincon::KeyWaiting,
-                                      wincon::ReadKey,
-                                      wincon::ClockSeconds,
-                                      wincon::Exit};
+    static constexpr Backend kConsole{wincon::Open,    wincon::SetCursorPosition, wincon::SetAttribute,
+                                      wincon::Write,   wincon::SetCursorVisible,  wincon::CursorVisible,
+                                      wincon::Sleep,   wincon::PauseForKey,       wincon::KeyWaiting,
+                                      wincon::ReadKey, wincon::ClockSeconds,      wincon::Exit};
     return kConsole;
 }
 

@@ -130,8 +130,9 @@ bool WriteNewWorld(const std::string& dir, std::string& problem) {
         for (char c : file.path) path += c == '/' ? platform::PathSeparator() : c;
         const std::string folder = path.substr(0, path.rfind(platform::PathSeparator()));
         bool taken = false;
+        platform::FileIdentity made;
         if (!platform::PrepareUserDataDirectory(folder, problem) ||
-            !platform::WriteNewFileAtomically(path, file.text, taken, problem)) {
+            !platform::WriteNewFileAtomically(path, file.text, taken, made, problem)) {
             if (taken) problem = path + " exists already";
             return false;
         }

@@ -217,15 +217,16 @@ int Play(const Options& options) {
     // taken: a Windows console would show it in the shell's own buffer.
     platform::SetBeforeExit(SaveOnQuit, SaveNow);
     std::string moved;
+    const StartPlace place{options.startMap, options.startX, options.startY, options.level};
     if (options.continueGame) moved = LoadResumedGame(resumed.data);
-    else LoadNewGame({options.startMap, options.startX, options.startY, options.level});
+    else LoadNewGame(place);
     if (!moved.empty()) {
         platform::PrintError("ranks: warning: " + Escaped(resumed.path) + " " + moved + "\n");
         platform::Sleep(2000);
     }
     platform::Open();
     if (options.continueGame) DrawResumedGame(resumed.data);
-    else DrawNewGame();
+    else DrawNewGame(place);
 
     // The game has started: from now on it is saved and recorded.
     if (!options.continueGame && !folder.empty() && !options.noSave) {

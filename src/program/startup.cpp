@@ -36,7 +36,7 @@ void PlaceForTest(const StartPlace& place) {
 
 void StartUp(const StartPlace& place) {
     LoadNewGame(place);
-    DrawNewGame();
+    DrawNewGame(place);
 }
 
 void LoadNewGame(const StartPlace& place) {
@@ -51,7 +51,7 @@ void LoadNewGame(const StartPlace& place) {
     LoadMapEnemies(worldNumber);
 }
 
-void DrawNewGame() {
+void DrawNewGame(const StartPlace& place) {
     SetTextAttribute(kPlain);
     HideCursor();
     DrawFirstFieldScreen();

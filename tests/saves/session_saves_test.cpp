@@ -363,7 +363,10 @@ TEST_F(SessionSaves, NothingIsDrawnBeforeTheConsoleIsTaken) {
     saved.hero.level = 2, saved.hero.mapNumber = 1, saved.hero.fieldX = 8, saved.hero.fieldY = 4;
     std::filesystem::create_directories(Folder());
     std::string problem;
-    ASSERT_FALSE(WriteNewSave(Folder().string(), saved, problem).empty()) << problem;
+    platform::FileIdentity made;
+    const std::string path = WriteNewSave(Folder().string(), saved, made, problem);
+    ASSERT_FALSE(path.empty()) << problem;
+    ReleaseSave(path);  // as when its game ended
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {"--world", world.Path().string(), "--continue"},  // before a new game holds its save
              {"--world", world.Path().string()},

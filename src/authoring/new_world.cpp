@@ -130,7 +130,7 @@ bool WriteNewWorld(const std::string& dir, std::string& problem) {
         for (char c : file.path) path += c == '/' ? platform::PathSeparator() : c;
         const std::string folder = path.substr(0, path.rfind(platform::PathSeparator()));
         bool taken = false;
-        platform::FileIdentity made;
+        platform::FileIdentity made;  // a world's files are not watched for changes
         if (!platform::PrepareUserDataDirectory(folder, problem) ||
             !platform::WriteNewFileAtomically(path, file.text, taken, made, problem)) {
             if (taken) problem = path + " exists already";

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "authoring/reachability.h"
+#include "authoring/translation_check.h"
 #include "battle/attack.h"
 #include "battle/formulas.h"
 #include "console/console.h"
@@ -506,6 +507,7 @@ CheckResult CheckWorld(const std::string& dir) {
     if (formsRead && infoWhole) CheckGaps();
     if (heroRead && infoWhole && formsRead && startsOnMap && !Stopped(Relative({WorldFileKind::kHero})))
         CheckReach(lists, listRead);
+    CheckTranslations();
 
     CheckResult result;
     // A file in an encoding the game cannot read at all: its first remark says all.

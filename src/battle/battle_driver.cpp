@@ -5,6 +5,7 @@
 #include "battle/command_loop.h"
 #include "battle/formulas.h"
 #include "console/battle_screen.h"
+#include "console/compose.h"
 #include "console/console.h"
 #include "console/message_window.h"
 #include "console/status_display.h"
@@ -49,9 +50,9 @@ int RunBattle(EnemyStatus& enemy, std::int16_t size) {
 
     ClearAllMessageLines();
     PushMessage();
-    if (outcome == kVictory) ShowMessageAndWait(Text(TextId::kBattleWon));
-    else if (outcome == kHeroFell) ShowMessageAndWait(Text(TextId::kBattleLost));
-    else ShowMessageAndWait(Text(TextId::kBattleFled));
+    if (outcome == kVictory) ShowMessageAndWait(Say(TextId::kBattleWon));
+    else if (outcome == kHeroFell) ShowMessageAndWait(Say(TextId::kBattleLost));
+    else ShowMessageAndWait(Say(TextId::kBattleFled));
     ResetBattleState();
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "battle/formulas.h"
 #include "battle/target_selection.h"
 #include "console/battle_screen.h"
+#include "console/compose.h"
 #include "console/console.h"
 #include "console/message_window.h"
 #include "core/texts.h"
@@ -52,13 +53,13 @@ BattleResult Defend(EnemyStatus& enemy) {
 BattleResult Flee(EnemyStatus& enemy) {
     SetTextAttribute(kPlain);
     ClearAllMessageLines();
-    ShowMessage(Text(TextId::kFleeing));
+    ShowMessage(Say(TextId::kFleeing));
     std::int16_t weight = FleeWeight(enemy, battle.remaining);
     if (FleeCheck(hero.speed, weight, hero.level)) {
-        ShowMessage(Text(TextId::kFleeWorked));
+        ShowMessage(Say(TextId::kFleeWorked));
         return kFled;
     }
-    ShowMessage(Text(TextId::kFleeFailed));
+    ShowMessage(Say(TextId::kFleeFailed));
     ++battle.actionCount;
     AgeItemEffects();
     if (EnemiesTurn(enemy) == kHeroFell) return kHeroFell;

@@ -10,6 +10,7 @@
 #include "core/fixed_text.h"
 #include "core/game_state.h"
 #include "core/texts.h"
+#include "core/world_translation.h"
 #include "text/sj_literal.h"
 
 namespace rf {
@@ -90,7 +91,7 @@ void DrawLevelUpFrame() {
     const int l = battleLeft;
     UnderlineRow(0);
     MoveTo(l + 6, 0);
-    Write(FixedText(hero.name));
+    Write(WorldText(FixedText(hero.name)));
     Write(" - LEVEL UP + STATUS UP -");
     for (int y = 1; y <= 10; ++y) {
         MoveTo(l, y);

@@ -2,6 +2,7 @@
 // 50 ms a byte and acknowledged with Enter, Right or Down.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -11,9 +12,19 @@ inline constexpr int kMessageTop = 13;    // row of line 1
 inline constexpr int kMessageWidth = 51;  // cells per line
 inline constexpr int kTypingDelayMs = 50;
 
+// A message as the player reads it, and how many bytes its typing takes:
+// its length in the first language, so the game tests the keys as often,
+// and waits as long, in every language (a recording made in one replays in
+// another). Made by Say (console/compose.h).
+struct Message {
+    std::string text;
+    std::size_t pace = 0;
+};
+
 // Moves the history one slot down; slot 0 then takes the new text.
 void PushMessage();
-void SetNewestMessage(std::string_view text);
+// `pace` 0: the text's own length.
+void SetNewestMessage(std::string_view text, std::size_t pace = 0);
 // Redraws lines 2 to 5 from the history and types slot 0 on line 1.
 void ShowMessages();
 // Blanks line 1 to 5 and empties its history slot.
@@ -22,7 +33,9 @@ void ClearAllMessageLines();
 bool IsAcknowledgeKey(int code);
 void WaitForAcknowledge();
 void ShowMessageAndWait(std::string_view text);
+void ShowMessageAndWait(const Message& message);
 // Push, put the text in slot 0 and show it, without waiting for a key.
 void ShowMessage(std::string_view text);
+void ShowMessage(const Message& message);
 
 }  // namespace rf

@@ -3,6 +3,7 @@
 #include "core/load_log.h"
 #include "core/save_keeping.h"
 #include "core/world_folder.h"
+#include "core/world_translation.h"
 
 namespace rf {
 
@@ -27,6 +28,7 @@ bool pieceMarkOnScreen = false;
 std::int16_t language = 0;
 std::string dataRoot;
 LoadLog loadLog;
+WorldTranslation worldTranslation;
 
 void ResetGameState() {
     hero = {};
@@ -50,6 +52,7 @@ void ResetGameState() {
     language = 0;
     dataRoot.clear();
     loadLog = {};
+    worldTranslation = {};
 }
 
 }  // namespace rf

@@ -159,6 +159,8 @@ struct ConsoleState {
 // NOLINTNEXTLINE(bugprone-reserved-identifier): the check sees the compiler's own loop name
 struct MessageWindow {
     std::string history[5] = {" ", " ", " ", " ", " "};
+    // How many bytes the newest message's typing takes (0: its own length).
+    std::size_t newestPace = 0;
 };
 
 extern HeroStatus hero;
@@ -196,7 +198,8 @@ inline constexpr std::int16_t worldNumber = 1;
 
 // Puts every process-wide record back to its start-up value: the game's
 // records above, and the world folder, the load log and the save keeping
-// (core/world_folder.h, core/load_log.h, core/save_keeping.h). Used once at
+// (core/world_folder.h, core/load_log.h, core/save_keeping.h) and the
+// world's translation (core/world_translation.h). Used once at
 // start-up and by every test.
 void ResetGameState();
 

@@ -16,7 +16,7 @@ namespace {
 // Grid row gy from grid column gx, 60 cells as stored.
 std::string GridRow(int gx, int gy) {
     std::string row(kMapColumns, ' ');
-    for (int i = 0; i < kMapColumns; ++i) row[static_cast<std::size_t>(i)] = static_cast<char>(GridCell(gx + i, gy));
+    for (int i = 0; i < kMapColumns; ++i) row[static_cast<std::size_t>(i)] = static_cast<char>(DrawnCell(gx + i, gy));
     return row;
 }
 
@@ -31,7 +31,7 @@ std::string ShownRow(int gx, int gy) {
     for (int mapLeft = gx - (gx % kMapColumns + kMapColumns) % kMapColumns; mapLeft < end; mapLeft += kMapColumns) {
         const int mapEnd = mapLeft + kMapColumns;
         for (int c = mapLeft; c < mapEnd && c < end;) {
-            if (!IsLeadByte(GridCell(c, gy))) {
+            if (!IsLeadByte(DrawnCell(c, gy))) {
                 ++c;
                 continue;
             }

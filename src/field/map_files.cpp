@@ -9,6 +9,7 @@
 #include "core/world_file.h"
 #include "core/world_folder.h"
 #include "core/world_manifest.h"
+#include "core/world_translation.h"
 #include "field/missing_file.h"
 #include "text/cp932.h"
 
@@ -209,9 +210,62 @@ void LoadMapForm(std::int16_t world, int n) {
                 [&](int x, int y) -> unsigned char& { return worldGrid.cells[top + y][left + x]; });
 }
 
+namespace {
+
+// The translation in the cells of the text it stands for: blanks after it,
+// or cut after its last whole character (`ranks check` tells).
+std::string Fitted(std::string_view text, std::size_t cells) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t n = IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+        if (out.size() + n > cells) break;
+        out.append(text.substr(i, n));
+        i += n;
+    }
+    out.resize(cells, ' ');
+    return out;
+}
+
+// Where each translated text of a map picture stands in the grid: every
+// place its picture has it, starting on a character.
+void PlaceMapTexts(std::int16_t world) {
+    for (int n = 1; n <= kMaps; ++n) {
+        const std::string file = WorldFileName({WorldFileKind::kMapForm, n}, world);
+        for (const TranslatedText& t : worldTranslation.texts) {
+            if (t.context != file) continue;
+            for (int y = 0; y < kMapRows; ++y) {
+                std::string row(kMapColumns, ' ');
+                for (int x = 0; x < kMapColumns; ++x)
+                    row[static_cast<std::size_t>(x)] =
+                        static_cast<char>(worldGrid.cells[OriginRow(n) + y][OriginColumn(n) + x]);
+                for (std::size_t x = 0; x + t.original.size() <= row.size();) {
+                    if (row.compare(x, t.original.size(), t.original) == 0) {
+                        worldTranslation.overlays.push_back({OriginColumn(n) + static_cast<int>(x), OriginRow(n) + y,
+                                                             Fitted(t.translated, t.original.size())});
+                        x += t.original.size();
+                    } else {
+                        x += IsLeadByte(static_cast<unsigned char>(row[x])) ? 2 : 1;
+                    }
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
+
 void LoadMapForms(std::int16_t world) {
     for (int n = 1; n <= 9; ++n) LoadMapForm(world, n);
     LoadWorldInfo(WorldFilePath({WorldFileKind::kWorldInfo}, world));
+    LoadWorldTranslation();
+    PlaceMapTexts(world);
+}
+
+unsigned char DrawnCell(int gridX, int gridY) {
+    for (const MapOverlay& o : worldTranslation.overlays)
+        if (o.gridY == gridY && gridX >= o.gridX && gridX < o.gridX + static_cast<int>(o.text.size()))
+            return static_cast<unsigned char>(o.text[static_cast<std::size_t>(gridX - o.gridX)]);
+    return GridCell(gridX, gridY);
 }
 
 void LoadWorldInfo(const std::string& path) {

@@ -22,6 +22,8 @@ bool IsMapNumber(int map);
 
 // A grid cell; anything beyond the world reads as a wall.
 unsigned char GridCell(int gridX, int gridY);
+// The cell as the field draws it: the world's translation over the picture.
+unsigned char DrawnCell(int gridX, int gridY);
 
 void LoadMapForms(std::int16_t world);
 // One map picture of LoadMapForms.

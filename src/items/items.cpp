@@ -18,9 +18,9 @@ namespace {
 constexpr std::int16_t kEffectTurns = 11;
 constexpr int kEffectTop = 16;
 
-void ShowAndWait(std::string_view text) {
+void ShowAndWait(const Message& message) {
     PushMessage();
-    ShowMessageAndWait(text);
+    ShowMessageAndWait(message);
 }
 
 // A timed effect's slots and the stat it raises.
@@ -78,7 +78,7 @@ void AgeEffects(const ItemInfo& item) {
         DrawEffectGauge(slot.turnsLeft, slot.row);
         if (slot.turnsLeft == 0) {
             EndEffect(item);
-            ShowAndWait(Text(*item.expired));
+            ShowAndWait(Say(*item.expired));
         }
     }
 }
@@ -107,13 +107,13 @@ void UseItem(int index) {
         const std::int16_t before = hero.hp;
         CountUpHp(item.amount);
         const auto healed = static_cast<std::int16_t>(hero.hp - before);
-        ShowAndWait(ComposeWithNumber(ComposeWithName(Text(item.used), FixedText(hero.name)), healed));
+        ShowAndWait(Say(item.used, FixedText(hero.name), healed));
         return;
     }
     ++itemEffects.activeEffects;
     StartEffect(item);
     if (EffectSlot* slot = FirstSlotWith(EffectOf(item).slots, kEffectTurns)) DrawEffectGauge(kEffectTurns, slot->row);
-    ShowAndWait(ComposeWithName(Text(item.used), FixedText(hero.name)));
+    ShowAndWait(Say(item.used, FixedText(hero.name)));
 }
 
 BattleResult ItemCommand(EnemyStatus& enemy) {
@@ -135,11 +135,11 @@ BattleResult ItemCommand(EnemyStatus& enemy) {
             if (s < 0 || s >= kItemKinds) continue;
             // A count below 0 from a broken file counts as none.
             if (hero.items[s].count <= 0) {
-                ShowAndWait(Text(TextId::kNoSuchItem));
+                ShowAndWait(Say(TextId::kNoSuchItem));
                 continue;
             }
             if (itemEffects.activeEffects >= kRunningEffects && kItems[s].effect != ItemEffect::kHeal) {
-                ShowAndWait(Text(TextId::kThreeItemsAtOnce));
+                ShowAndWait(Say(TextId::kThreeItemsAtOnce));
                 continue;
             }
             UseItem(s);

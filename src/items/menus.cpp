@@ -11,6 +11,7 @@
 #include "core/fixed_text.h"
 #include "core/game_state.h"
 #include "core/texts.h"
+#include "core/world_translation.h"
 #include "items/abilities.h"
 #include "text/sj_literal.h"
 
@@ -69,10 +70,12 @@ void DrawItemName(int row) {
     Write(Text(kItems[row - 1].name));
 }
 
+int AbilityNameCells(int index) { return index >= 0 && index < 5 ? 71 - kAbilityColumns[index] : 0; }
+
 void DrawAbilityName(int row) {
     if (row < 1 || row > 5) return;
     MoveTo(kAbilityColumns[row - 1], ScreenRow(row));
-    Write(FixedText(abilityTable.abilities[row - 1].name));
+    Write(WorldText(FixedText(abilityTable.abilities[row - 1].name)));
 }
 
 void DrawItemCount(int row) {

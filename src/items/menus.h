@@ -8,6 +8,8 @@ enum class MenuKind { Item, Ability };
 void DrawCursorMarks(int row);
 void DrawItemName(int row);
 void DrawAbilityName(int row);
+// The cells the name of ability `index` (0 SwordCut...) has in its menu row.
+int AbilityNameCells(int index);
 void DrawItemCount(int row);
 void EraseMenuRow(int row);
 void DrawItemTitle();

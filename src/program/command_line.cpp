@@ -5,6 +5,7 @@
 #include "authoring/balance.h"
 #include "authoring/new_world.h"
 #include "authoring/world_check.h"
+#include "core/texts.h"
 #include "core/world_folder.h"
 #include "platform/console_session.h"
 #include "platform/streams.h"
@@ -79,6 +80,7 @@ int Main(int argc, char** argv) {
     }
     dataRoot = ChooseDataRoot(options.world);
     platform::UseConsoleLook(options.consoleLook);
+    if (!options.language.empty()) language = static_cast<std::int16_t>(LanguageIndex(options.language));
     return RunSession(options);
 }
 

@@ -4,6 +4,7 @@
 
 #include "battle/attack.h"
 #include "core/map_geometry.h"
+#include "core/texts.h"
 #include "core/world_manifest.h"
 #include "items/abilities.h"
 
@@ -107,6 +108,9 @@ struct OptionRow {
     // what it can in `wanted`.
     bool (*take)(Options& o, std::string_view value);
     std::string_view wanted = "";
+    // Said after `help` and `wanted`: the values there are, where they are
+    // not fixed here.
+    std::string (*choices)() = nullptr;
 };
 
 constexpr OptionRow kOptions[] = {
@@ -129,6 +133,9 @@ constexpr OptionRow kOptions[] = {
      "console: highlights in bright white as the original console drew them, not reversed",
      [](Options& o, std::string_view v) { return o.consoleLook = v == "console", v == "console" || v == "marked"; },
      "marked or console"},
+    {"--lang", "LANG", kPlay, "the language of the texts on the screen: ",
+     [](Options& o, std::string_view v) { return LanguageIndex(v) >= 0 && (o.language = v, true); },
+     "a language the game knows: ", KnownLanguages},
     {"--start", "MAP[,X,Y]", kPlay, "play-test: start a new game on map MAP (at column X, row Y)", StartPlace,
      kStartWanted.View()},
     {"--level", "N", kPlay, "play-test: start at level N, grown as ranks balance grows the hero",
@@ -271,7 +278,8 @@ bool ParseOptions(int argc, const char* const* argv, Options& o, std::string& er
             return false;
         }
         if (!option->take(o, value)) {
-            error = std::string(option->name) + ": " + Quoted(value) + " is not " + std::string(option->wanted);
+            error = std::string(option->name) + ": " + Quoted(value) + " is not " + std::string(option->wanted) +
+                    (option->choices != nullptr ? option->choices() : "");
             return false;
         }
     }
@@ -282,6 +290,7 @@ std::string UsageText() {
     return "usage: ranks [--world DIR] [--continue [FILE]] [--saves] [--record FILE]\n"
            "             [--start MAP[,X,Y]] [--level N] [--no-save]\n"
            "             [--replay FILE [--speed N|max] [--headless]] [--look marked|console]\n"
+           "             [--lang LANG]\n"
            "             [--help] [--version]\n"
            "       ranks check [DIR] [--format=text|json|sarif] [--notes] [--show N]\n"
            "       ranks balance [DIR] [--battles N] [--levels L1,L2,...] [--format=text|csv|json]\n"
@@ -297,7 +306,8 @@ std::string HelpLines(bool play) {
         if (((s.commands & kPlay) != 0) != play) continue;
         std::string left = "  " + std::string(s.name) + (s.value.empty() ? "" : " " + std::string(s.value));
         left.resize(left.size() < 21 ? 21 : left.size() + 1, ' ');
-        out += left + std::string(s.help) + "\n";
+        out += left + std::string(s.help) + (s.choices != nullptr ? s.choices() + " (the first is the default)" : "") +
+               "\n";
     }
     return out;
 }

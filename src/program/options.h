@@ -26,6 +26,7 @@ struct Options {
     int speed = 1;  // 0: as fast as it goes
     bool headless = false;
     bool consoleLook = false;  // --look console
+    std::string language;      // --lang: empty for the default (Japanese)
     int battles = authoring::kDefaultBattles;
     // Play-testing: where the game starts, at what level, and whether it keeps a save.
     std::string start;  // MAP or MAP,X,Y (checked by the parser)

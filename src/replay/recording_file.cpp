@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "core/map_geometry.h"
+
 namespace rf {
 namespace {
 
@@ -81,7 +83,7 @@ bool ParseRecording(std::string_view text, RecordingHeader& header, std::size_t&
         int a = 0, b = 0, c = 0;
         char end = 0;
         if (Field(line, "start", value) && std::sscanf(value.c_str(), "%d %d %d%c", &a, &b, &c, &end) == 3 && a >= 1 &&
-            a <= 9 && b >= -1 && b <= 58 && c >= -1 && c <= 19) {
+            a <= kMaps && b >= -1 && b <= kLastHeroColumn && c >= -1 && c <= kLastHeroRow) {
             header.startMap = a, header.startX = b, header.startY = c;
         } else if (Field(line, "level", value) && std::sscanf(value.c_str(), "%d%c", &a, &end) == 1 && a >= 1 &&
                    a <= 32767) {

@@ -1,6 +1,7 @@
 #include "platform/model/virtual_console.h"
 
-#include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace rf::platform {
 
@@ -24,22 +25,37 @@ void VirtualConsole::SetCursor(int x, int y) {
 
 namespace {
 
-// Whether every byte is printable ASCII, one cell each (a loop without
-// branches, which the compiler can widen).
-bool PrintableAscii(std::string_view bytes) {
-    unsigned outside = 0;
-    for (char c : bytes) outside |= static_cast<unsigned char>(c - 0x20) >= 0x60 ? 1u : 0u;
-    return outside == 0;
+// Whether any byte is a control byte (below 0x20), eight at a time: a
+// blind run of many battles writes gigabytes of text.
+bool HasControlByte(std::string_view bytes) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+    std::uint64_t below = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        std::uint64_t w = 0;
+        std::memcpy(&w, bytes.data() + i, 8);
+        below |= (w - 0x20 * kOnes) & ~w;  // a byte's high bit: it was below 0x20
+    }
+    for (; i < bytes.size(); ++i) below |= static_cast<unsigned char>(bytes[i]) < 0x20 ? kHighs : 0;
+    return (below & kHighs) != 0;
+}
+
+// The lead byte left open at the end of `bytes`, or -1.
+int OpenLead(std::string_view bytes) {
+    std::size_t i = 0;
+    while (i < bytes.size()) i += IsLeadByte(static_cast<unsigned char>(bytes[i])) ? 2 : 1;
+    return i > bytes.size() ? static_cast<unsigned char>(bytes.back()) : -1;
 }
 
 }  // namespace
 
 void VirtualConsole::Write(std::string_view bytes) {
-    if (blind_ && pendingLead_ < 0 && PrintableAscii(bytes)) {
-        // Cell after cell, row after row, as Advance and NewLine would.
-        const int total = cursorX_ + static_cast<int>(bytes.size());
-        cursorX_ = total % kWidth;
-        cursorY_ = std::min(cursorY_ + total / kWidth, kHeight - 1);
+    const int size = static_cast<int>(bytes.size());
+    if (blind_ && pendingLead_ < 0 && cursorX_ + size < kWidth && !HasControlByte(bytes)) {
+        // Within the row a byte is a cell, a pair two, and no glyph reaches
+        // the last column, so nothing wraps.
+        pendingLead_ = OpenLead(bytes);
+        cursorX_ += pendingLead_ < 0 ? size : size - 1;
         ++version_;
         return;
     }

@@ -1,6 +1,7 @@
 #include "battle/command_loop.h"
 
 #include "battle/attack.h"
+#include "battle/battle_narration.h"
 #include "battle/formulas.h"
 #include "battle/target_selection.h"
 #include "console/battle_screen.h"
@@ -61,6 +62,7 @@ int Flee(EnemyStatus& enemy) {
     AgeItemEffects();
     if (EnemiesTurn(enemy) == kHeroFell) return kHeroFell;
     AgeItemEffects();
+    NarrateGoOn();
     WaitForAcknowledge();
     ClearAllMessageLines();
     return -1;  // the battle goes on
@@ -78,6 +80,8 @@ void MoveCommand(int delta) {
 
 int BattleCommandLoop(EnemyStatus& enemy) {
     for (;;) {
+        // Said again when the command boxes have the keys again.
+        NarrateCommand();
         if (!KeyWaiting()) continue;
         int code = ReadKey();
         if (code == kKeyUp) {

@@ -4,7 +4,7 @@
 // back to.
 import { $ } from './view.js';
 
-const kKept = 8;
+const kKept = 24;
 
 // A line of the game (what.message, what.line) or of the page (what.page,
 // in English); null empties the log for a new game.

@@ -63,7 +63,22 @@ void GainLevels(HeroStatus& h) {
     }
 }
 
-int HeroBlow(EnemyStatus& enemy) {
+bool GrowHero(HeroStatus& h, int level) {
+    // Any fixed seed: the growth's draws are the battle generator's own.
+    constexpr std::uint32_t kGrowthSeed = 20240601;
+    if (level < h.level || level > kHighestLevel) return false;
+    SeedBattleRandom(kGrowthSeed);
+    while (h.level < level) {
+        const int before = h.level;
+        h.exp = h.nextExp;
+        GainLevels(h);
+        if (h.level <= before) return false;  // wrapped around
+    }
+    h.exp = 0;
+    return h.level == level;
+}
+
+BattleResult HeroBlow(EnemyStatus& enemy) {
     ++battle.actionCount;
     ClearAllMessageLines();
     const AbilityInfo& ability = abilityTable.abilities[Clamp(battle.abilityCursor, 0, 4)];
@@ -92,7 +107,7 @@ int HeroBlow(EnemyStatus& enemy) {
     return kContinue;
 }
 
-int EnemyBlow(EnemyStatus& enemy) {
+BattleResult EnemyBlow(EnemyStatus& enemy) {
     ++battle.actionCount;
     ClearAllMessageLines();
     ShowMessage(ComposeWithName(Text(TextId::kEnemyAttacks), FixedText(enemy.name)));
@@ -117,7 +132,7 @@ int EnemyBlow(EnemyStatus& enemy) {
     return kContinue;
 }
 
-int EnemiesTurn(EnemyStatus& enemy) {
+BattleResult EnemiesTurn(EnemyStatus& enemy) {
     for (int i = 0; i < battle.remaining; ++i) {
         if (EnemyBlow(enemy) == kHeroFell) return kHeroFell;
     }

@@ -47,7 +47,7 @@ int RunBattle(EnemyStatus& enemy, std::int16_t size) {
     DiscardWaitingKeys();
     NarrateBattleStart(enemy, group);
 
-    int outcome = BattleCommandLoop(enemy);
+    const BattleResult outcome = BattleCommandLoop(enemy);
 
     ClearAllMessageLines();
     PushMessage();

@@ -28,7 +28,7 @@ std::int16_t Doubled(int value) { return static_cast<std::int16_t>(value * 2); }
 // off the doubled figure) nor a 16-bit wrap of the doubling leaves a trace.
 // A buckler that ends in the first aging step also stops counting for the
 // enemies' blows: they meet the doubled defence without it.
-int Defend(EnemyStatus& enemy) {
+BattleResult Defend(EnemyStatus& enemy) {
     SetTextAttribute(kPlain);
     SlideTargetBanner();
     SlideInBanner(BannerKind::EnemyAttack);
@@ -37,7 +37,9 @@ int Defend(EnemyStatus& enemy) {
     hero.defence = Doubled(before);
     ++battle.actionCount;
     AgeItemEffects();
-    auto undoubled = [&] { return static_cast<std::int16_t>(before - 5 * (bucklersBefore - RunningBucklers())); };
+    auto undoubled = [&] {
+        return static_cast<std::int16_t>(before - kItems[kBuckler].amount * (bucklersBefore - RunningBucklers()));
+    };
     hero.defence = Doubled(undoubled());
     if (EnemiesTurn(enemy) == kHeroFell) {
         hero.defence = undoubled();
@@ -48,14 +50,14 @@ int Defend(EnemyStatus& enemy) {
     return kContinue;
 }
 
-int Flee(EnemyStatus& enemy) {
+BattleResult Flee(EnemyStatus& enemy) {
     SetTextAttribute(kPlain);
     ClearAllMessageLines();
     ShowMessage(Text(TextId::kFleeing));
     std::int16_t weight = FleeWeight(enemy, battle.remaining);
     if (FleeCheck(hero.speed, weight, hero.level)) {
         ShowMessage(Text(TextId::kFleeWorked));
-        return kContinue;  // fled
+        return kFled;
     }
     ShowMessage(Text(TextId::kFleeFailed));
     ++battle.actionCount;
@@ -65,7 +67,7 @@ int Flee(EnemyStatus& enemy) {
     NarrateGoOn();
     WaitForAcknowledge();
     ClearAllMessageLines();
-    return -1;  // the battle goes on
+    return kContinue;
 }
 
 void MoveCommand(int delta) {
@@ -78,7 +80,7 @@ void MoveCommand(int delta) {
 
 }  // namespace
 
-int BattleCommandLoop(EnemyStatus& enemy) {
+BattleResult BattleCommandLoop(EnemyStatus& enemy) {
     for (;;) {
         // Said again when the command boxes have the keys again.
         NarrateCommand();
@@ -92,7 +94,7 @@ int BattleCommandLoop(EnemyStatus& enemy) {
             switch (battle.commandCursor) {
                 case 0: {
                     SetTextAttribute(kPlain);
-                    int r = SelectTarget(enemy);
+                    const BattleResult r = SelectTarget(enemy);
                     if (r == kVictory || r == kHeroFell) return r;
                     break;
                 }
@@ -106,8 +108,8 @@ int BattleCommandLoop(EnemyStatus& enemy) {
                     if (ItemCommand(enemy) == kHeroFell) return kHeroFell;
                     break;
                 case 3: {
-                    int r = Flee(enemy);
-                    if (r != -1) return r;
+                    const BattleResult r = Flee(enemy);
+                    if (r != kContinue) return r;
                     break;
                 }
                 default: break;

@@ -60,7 +60,7 @@ void StepTo(EnemyStatus& enemy, int first, int last, int step) {
     }
 }
 
-int LeaveToCommands(EnemyStatus& enemy) {
+BattleResult LeaveToCommands(EnemyStatus& enemy) {
     PlainTarget(enemy, GroupSize());
     enemy.target = 1;
     ClearTitleRow();
@@ -73,7 +73,7 @@ int LeaveToCommands(EnemyStatus& enemy) {
 int MoveTargetUp(EnemyStatus& enemy) { return MoveTargetTo(enemy, UpFrom(GroupSize(), enemy.target)); }
 int MoveTargetDown(EnemyStatus& enemy) { return MoveTargetTo(enemy, DownFrom(GroupSize(), enemy.target)); }
 
-int SelectTarget(EnemyStatus& enemy) {
+BattleResult SelectTarget(EnemyStatus& enemy) {
     const int n = GroupSize();
     SetTextAttribute(kPlain);
     SlideTargetBanner();
@@ -94,7 +94,7 @@ int SelectTarget(EnemyStatus& enemy) {
         if (!KeyWaiting()) continue;
         int code = ReadKey();
         if (code == kKeyEnter) {
-            int r = AbilityCommand(enemy);
+            const BattleResult r = AbilityCommand(enemy);
             if (r == kBackToCommands) return LeaveToCommands(enemy);
             if (r == kEnemyFell) {
                 for (int row = 0; row <= 5; ++row) EraseMenuRow(row);

@@ -62,9 +62,10 @@ const PieceMark* CurrentPieceMark(std::string_view& symbol) {
 }
 
 // A mark off the field would land in the mini-map or the legend: it is not
-// drawn, but the way it stands for still opens.
+// drawn, but the way it stands for still opens. Column 59 is the field's
+// last (the mark's second cell is the blank beside it).
 void DrawMarkSymbol(std::string_view symbol, const PieceMark& mark) {
-    const bool onField = mark.x >= 1 && mark.x - 1 <= kLastHeroColumn && mark.y >= 1 && mark.y <= kMapRows;
+    const bool onField = mark.x >= 1 && mark.x <= kMapColumns && mark.y >= 1 && mark.y <= kMapRows;
     if (!onField) return;
     MoveTo(mark.x - 1, mark.y - 1);
     SetTextAttribute(kPlain);
@@ -240,7 +241,7 @@ void DrawScrollColumns(int shift) {
 
 void DrawScrollRows(int shift) {
     for (int y = 0; y < kMapRows; ++y) WriteLine(GridRow(CurrentLeft(), CurrentTop() + shift + y));
-    MoveTo(0, 20);
+    MoveTo(0, kMapRows);
     WriteSpaces(kMapColumns);
 }
 

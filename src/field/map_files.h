@@ -8,12 +8,9 @@
 #include <string_view>
 
 #include "core/game_state.h"
+#include "core/map_geometry.h"
 
 namespace rf {
-
-inline constexpr int kMapRows = 20;
-inline constexpr int kMapColumns = 60;
-inline constexpr int kLastHeroColumn = 58;  // the last column where a two-cell mark fits
 
 // Map n lies in map row (n - 1) / 3 and map column (n - 1) % 3 of the world.
 int MapRowOf(int map);

@@ -15,7 +15,7 @@ int AvailableAbilities(int level) {
     return n;
 }
 
-int AbilityCommand(EnemyStatus& enemy) {
+BattleResult AbilityCommand(EnemyStatus& enemy) {
     battle.abilityCursor = 0;
     OpenAbilityMenu();
     for (;;) {
@@ -33,7 +33,7 @@ int AbilityCommand(EnemyStatus& enemy) {
             CloseMenu(MenuKind::Ability);
             return kBackToTargets;
         } else if (code == kKeyEnter || code == kKeyRight) {
-            int r = HeroBlow(enemy);
+            const BattleResult r = HeroBlow(enemy);
             if (r == kEnemyFell) {
                 // The turn ends with the fall: only the protein effects age.
                 AgeProteinEffects();

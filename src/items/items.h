@@ -1,14 +1,14 @@
-// The three items and their timed effects.
+// Using the items of the item table (core/item_table.h), and their timed effects.
 #pragma once
 
+#include "battle/attack.h"
 #include "core/game_state.h"
 
 namespace rf {
 
-enum ItemKind : int { kItemPotion = 1, kItemProtein = 2, kItemBuckler = 3 };
-
-int ItemCommand(EnemyStatus& enemy);
-void UseItem(int kind);
+BattleResult ItemCommand(EnemyStatus& enemy);
+// The item of the table at `index`; nothing for an index outside it.
+void UseItem(int index);
 void StartProteinEffect();
 void StartBucklerEffect();
 void EndProteinEffect();

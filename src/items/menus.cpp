@@ -24,7 +24,6 @@ constexpr int kCountColumn = 65;
 constexpr int kCountCells = 6;
 constexpr int kScreenWidth = 80;
 
-constexpr TextId kItemNames[3] = {TextId::kItemPotion, TextId::kItemProtein, TextId::kItemBuckler};
 constexpr int kAbilityColumns[5] = {62, 60, 59, 62, 60};
 
 int ScreenRow(int row) { return menuTop + 2 * row; }
@@ -67,9 +66,9 @@ void DrawCursorMarks(int row) {
 std::string_view ItemName(int row) { return row < 1 || row > 3 ? std::string_view() : Text(kItemNames[row - 1]); }
 
 void DrawItemName(int row) {
-    if (row < 1 || row > 3) return;
+    if (row < 1 || row > kItemKinds) return;
     MoveTo(59, ScreenRow(row));
-    Write(Text(kItemNames[row - 1]));
+    Write(Text(kItems[row - 1].name));
 }
 
 void DrawAbilityName(int row) {
@@ -79,7 +78,7 @@ void DrawAbilityName(int row) {
 }
 
 void DrawItemCount(int row) {
-    if (row < 1 || row > 3) return;
+    if (row < 1 || row > kItemKinds) return;
     // A negative count is none; the cells after the digits are blanked so a
     // shorter count leaves nothing of the one before.
     const int count = std::max<int>(0, hero.items[row - 1].count);
@@ -111,7 +110,7 @@ void EraseMenuTitle() {
 
 void OpenItemMenu() {
     SetTextAttribute(kPlain);
-    for (int row = 3; row >= 1; --row) SlideRowIn(MenuKind::Item, row);
+    for (int row = kItemKinds; row >= 1; --row) SlideRowIn(MenuKind::Item, row);
     menuTop = static_cast<std::int16_t>(menuTop - 1);
     DrawItemTitle();
 }
@@ -129,13 +128,13 @@ void DrawItemCountLine() {
     MoveTo(62, ScreenRow(5));
     Write("×"_sj);
     Highlight();
-    DrawItemCount(std::clamp<int>(battle.itemCursor, 0, 2) + 1);
+    DrawItemCount(std::clamp<int>(battle.itemCursor, 0, kItemKinds - 1) + 1);
     SetTextAttribute(kPlain);
 }
 
 void MoveItemSelection(int delta) {
     const int next = battle.itemCursor + delta;
-    if (delta == 0 || next < 0 || next > 2) return;
+    if (delta == 0 || next < 0 || next > kItemKinds - 1) return;
     SetTextAttribute(kPlain);
     DrawCursorMarks(battle.itemCursor + 1);
     battle.itemCursor = static_cast<std::int16_t>(next);

@@ -1,5 +1,7 @@
 #include "replay/recording_file.h"
 
+#include <cstdio>
+
 namespace rf {
 namespace {
 
@@ -28,12 +30,18 @@ bool WorldField(std::string_view line, std::string& world) {
 
 }  // namespace
 
+bool LooksLikeRecording(std::string_view head) { return head.substr(0, kMagic.size()) == kMagic; }
+
 std::string ComposeRecordingHeader(const RecordingHeader& header) {
     std::string out = std::string(kMagic) + std::to_string(kRecordingVersion) + "\n";
     out += WorldLine(header.world);
     out += "world-digest " + header.worldDigest + "\n";
     if (header.resumed) out += "begins saved\n" + ComposeSave(header.save);
     else out += "begins new\n";
+    if (header.startMap > 0)
+        out += "start " + std::to_string(header.startMap) + " " + std::to_string(header.startX) + " " +
+               std::to_string(header.startY) + "\n";
+    if (header.level > 0) out += "level " + std::to_string(header.level) + "\n";
     out += "events\n";
     return out;
 }
@@ -67,7 +75,24 @@ bool ParseRecording(std::string_view text, RecordingHeader& header, std::size_t&
             return false;
         }
     }
-    if (!NextLine(text, pos, line) || line != "events") {
+    // Then what else shaped the game, up to the events; a field this
+    // version does not know would replay another game, so it is refused.
+    for (std::string value; NextLine(text, pos, line) && line != "events";) {
+        int a = 0, b = 0, c = 0;
+        char end = 0;
+        if (Field(line, "start", value) && std::sscanf(value.c_str(), "%d %d %d%c", &a, &b, &c, &end) == 3 && a >= 1 &&
+            a <= 9 && b >= -1 && b <= 58 && c >= -1 && c <= 19) {
+            header.startMap = a, header.startX = b, header.startY = c;
+        } else if (Field(line, "level", value) && std::sscanf(value.c_str(), "%d%c", &a, &end) == 1 && a >= 1 &&
+                   a <= 32767) {
+            header.level = a;
+        } else {
+            error = "made by another version of the game, or damaged (header line '" + std::string(line.substr(0, 40)) +
+                    "')";
+            return false;
+        }
+    }
+    if (line != "events") {
         error = "damaged header";
         return false;
     }

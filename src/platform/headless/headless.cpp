@@ -96,7 +96,10 @@ std::int64_t NowMs() { return state.nowMs; }
 std::size_t KeysLeft() { return state.keys.size(); }
 std::int64_t SleptMs() { return state.sleptMs; }
 void SetExecutableDirectory(const std::string& dir) { state.executableDirectory = dir; }
-void DigestScreens(bool on) { state.digestScreens = on; }
+void Unseen() {
+    state.digestScreens = false;
+    state.screen.SetBlind(true);
+}
 void SetPresentObserver(std::function<void()> observer) { state.presentObserver = std::move(observer); }
 void SetKeyObserver(std::function<void()> observer) { state.keyObserver = std::move(observer); }
 void SetKeySupplier(std::function<void()> supplier) { state.keySupplier = std::move(supplier); }

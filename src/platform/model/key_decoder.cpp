@@ -47,7 +47,7 @@ void KeyDecoder::Feed(std::string_view bytes, std::int64_t nowMs) {
 void KeyDecoder::Tick(std::int64_t nowMs) {
     if (mode_ == Mode::Ground || nowMs - lastByteMs_ < kEscapeTimeoutMs) return;
     // A lone ESC is the Escape key; a sequence cut short is dropped.
-    if (mode_ == Mode::Escape) Push(27);
+    if (mode_ == Mode::Escape) Push(kEscape);
     mode_ = Mode::Ground;
     params_.clear();
     utf8Left_ = 0;
@@ -97,7 +97,7 @@ void KeyDecoder::Byte(unsigned char b) {
                 mode_ = Mode::Ss3;
             } else {
                 // ESC and then a key (Alt+key, or Escape typed twice): both count.
-                Push(27);
+                Push(kEscape);
                 mode_ = Mode::Ground;
                 Ground(b);
             }
@@ -170,7 +170,7 @@ void KeyDecoder::Ground(unsigned char b) {
         return;
     }
     if (b == 0x7F) {
-        Push(8);  // Backspace, as the Windows console reads it
+        Push(kBackspace);  // as the Windows console reads it
         return;
     }
     if (b == 0) return;  // Ctrl+Space: would pose as the function-key prefix

@@ -197,7 +197,7 @@ void InstallHandlers() {
         // A signal that the caller chose to ignore (nohup, a background job) stays ignored.
         struct sigaction before {};
         ::sigaction(sig, nullptr, &before);
-        if (before.sa_handler != SIG_IGN) ::sigaction(sig, sig == SIGQUIT ? &fatal : &quit, nullptr);
+        if (before.sa_handler != SIG_IGN) ::sigaction(sig, &quit, nullptr);
     }
     for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) ::sigaction(sig, &fatal, nullptr);
     // A file grown past `ulimit -f` fails its write (a save says so) rather

@@ -54,7 +54,8 @@ add_custom_command(OUTPUT ${RANKS_XTERM}/lib/xterm.js ${RANKS_XTERM}/css/xterm.c
 # The page itself: every file of web/ but the npm manifests (page.js
 # imports the rest of its modules). index.html shows the project's version.
 file(GLOB RANKS_PAGE_SOURCES CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR}/web
-     ${CMAKE_SOURCE_DIR}/web/*.html ${CMAKE_SOURCE_DIR}/web/*.js ${CMAKE_SOURCE_DIR}/web/*.css)
+     ${CMAKE_SOURCE_DIR}/web/*.html ${CMAKE_SOURCE_DIR}/web/*.js ${CMAKE_SOURCE_DIR}/web/*.css
+     ${CMAKE_SOURCE_DIR}/web/*.webmanifest ${CMAKE_SOURCE_DIR}/web/*.png)
 configure_file(${CMAKE_SOURCE_DIR}/web/index.html ${CMAKE_BINARY_DIR}/page/index.html @ONLY)
 set(RANKS_PAGE_ITEMS)
 foreach(name IN LISTS RANKS_PAGE_SOURCES)
@@ -79,7 +80,20 @@ foreach(item IN LISTS RANKS_PAGE_ITEMS ITEMS
     DEPENDS ${from} ${RANKS_XTERM}/lib/xterm.js VERBATIM)
   list(APPEND RANKS_PAGE_OUTPUTS ${RANKS_WEB_DIR}/${to})
 endforeach()
+
+# The service worker keeps every file the page loads, under a version of
+# their contents.
+set(RANKS_OFFLINE_FILES ${RANKS_PAGE_SOURCES} xterm.js xterm.css addon-canvas.js ranks.js ranks.wasm ranks.data)
+add_custom_command(OUTPUT ${RANKS_WEB_DIR}/service-worker.js
+  COMMAND ${CMAKE_COMMAND} -DDIR=${RANKS_WEB_DIR} "-DFILES=${RANKS_OFFLINE_FILES}"
+          -DTEMPLATE=${CMAKE_SOURCE_DIR}/cmake/service-worker.js.in -DOUTPUT=${RANKS_WEB_DIR}/service-worker.js
+          -P ${CMAKE_SOURCE_DIR}/cmake/ServiceWorker.cmake
+  DEPENDS ${RANKS_PAGE_OUTPUTS} ranks ${CMAKE_SOURCE_DIR}/cmake/service-worker.js.in
+          ${CMAKE_SOURCE_DIR}/cmake/ServiceWorker.cmake
+  VERBATIM)
 add_custom_target(ranks_page ALL DEPENDS ${RANKS_PAGE_OUTPUTS})
+add_custom_target(ranks_offline ALL DEPENDS ${RANKS_WEB_DIR}/service-worker.js)
+add_dependencies(ranks_offline ranks_page ranks)
 
 # Precompressed copies beside each file (name.gz, and name.br where Debian's
 # brotli is installed) for a server that sends them as they are.

@@ -1,6 +1,7 @@
 #include "battle/battle_driver.h"
 
 #include "battle/attack.h"
+#include "battle/battle_narration.h"
 #include "battle/battle_state.h"
 #include "battle/command_loop.h"
 #include "battle/formulas.h"
@@ -45,6 +46,7 @@ int RunBattle(EnemyStatus& enemy, std::int16_t size) {
     // Only keys pressed once the screen stands act: those typed on the field
     // or during the wipes and the opening were meant for walking.
     DiscardWaitingKeys();
+    NarrateBattleStart(enemy, group);
 
     const BattleResult outcome = BattleCommandLoop(enemy);
 

@@ -1,6 +1,7 @@
 #include "battle/command_loop.h"
 
 #include "battle/attack.h"
+#include "battle/battle_narration.h"
 #include "battle/formulas.h"
 #include "battle/target_selection.h"
 #include "console/battle_screen.h"
@@ -64,6 +65,7 @@ BattleResult Flee(EnemyStatus& enemy) {
     AgeItemEffects();
     if (EnemiesTurn(enemy) == kHeroFell) return kHeroFell;
     AgeItemEffects();
+    NarrateGoOn();
     WaitForAcknowledge();
     ClearAllMessageLines();
     return kContinue;
@@ -81,6 +83,8 @@ void MoveCommand(int delta) {
 
 BattleResult BattleCommandLoop(EnemyStatus& enemy) {
     for (;;) {
+        // Said again when the command boxes have the keys again.
+        NarrateCommand();
         if (!KeyWaiting()) continue;
         int code = ReadKey();
         if (code == kKeyUp) {

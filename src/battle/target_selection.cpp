@@ -1,6 +1,7 @@
 #include "battle/target_selection.h"
 
 #include "battle/attack.h"
+#include "battle/battle_narration.h"
 #include "battle/battle_state.h"
 #include "console/battle_screen.h"
 #include "console/console.h"
@@ -89,6 +90,7 @@ BattleResult SelectTarget(EnemyStatus& enemy) {
         HighlightTarget(enemy, n);
     }
     for (;;) {
+        NarrateTarget(enemy);
         if (!KeyWaiting()) continue;
         int code = ReadKey();
         if (code == kKeyEnter) {

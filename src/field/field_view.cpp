@@ -6,7 +6,6 @@
 #include "console/console.h"
 #include "core/texts.h"
 #include "field/map_files.h"
-#include "platform/narration.h"
 #include "text/cp932.h"
 #include "text/sj_literal.h"
 
@@ -212,9 +211,6 @@ void DrawLegend() {
     // The legend closes every whole field screen.
     NarrateField();
 }
-
-// Every battle begins at full HP: that is the hero's HP on the field.
-void NarrateField() { platform::NarrateField(hero.mapNumber, hero.level, hero.maxHp); }
 
 void DrawSymbolAt(std::string_view text, int x, int y) {
     MoveTo(x, y);

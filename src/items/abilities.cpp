@@ -1,6 +1,7 @@
 #include "items/abilities.h"
 
 #include "battle/attack.h"
+#include "battle/battle_narration.h"
 #include "console/console.h"
 #include "items/items.h"
 #include "items/menus.h"
@@ -18,6 +19,7 @@ BattleResult AbilityCommand(EnemyStatus& enemy) {
     battle.abilityCursor = 0;
     OpenAbilityMenu();
     for (;;) {
+        NarrateAbility();
         if (!KeyWaiting()) continue;
         int code = ReadKey();
         if (code == kKeyUp) {

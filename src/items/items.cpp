@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "battle/attack.h"
+#include "battle/battle_narration.h"
 #include "console/compose.h"
 #include "console/console.h"
 #include "console/message_window.h"
@@ -121,6 +122,7 @@ BattleResult ItemCommand(EnemyStatus& enemy) {
     OpenItemMenu();
     DrawItemCountLine();
     for (;;) {
+        NarrateItem();
         if (!KeyWaiting()) continue;
         int code = ReadKey();
         if (code == kKeyUp) {

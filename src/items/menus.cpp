@@ -64,6 +64,8 @@ void DrawCursorMarks(int row) {
     Write("＞"_sj);
 }
 
+std::string_view ItemName(int row) { return row < 1 || row > 3 ? std::string_view() : Text(kItemNames[row - 1]); }
+
 void DrawItemName(int row) {
     if (row < 1 || row > kItemKinds) return;
     MoveTo(59, ScreenRow(row));

@@ -60,7 +60,7 @@ const std::string& PendingFarewell();
 // backend that shows it sets one.
 struct Narrator {
     void (*message)(std::string_view cp932);
-    void (*field)(int map, int level, int hp);
+    void (*line)(std::string_view cp932);
 };
 void SetNarrator(const Narrator* narrator);
 

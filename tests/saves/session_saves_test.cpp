@@ -347,12 +347,13 @@ void Write(std::string_view bytes) { Note(), Inner().write(bytes); }
 void Visible(bool v) { Note(), Inner().setCursorVisible(v); }
 bool IsVisible() { return Inner().cursorVisible(); }
 void Sleep(std::uint32_t ms) { Inner().sleep(ms); }
+std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t steps) { return Inner().pauseForKey(step, steps); }
 bool Waiting() { return Inner().keyWaiting(); }
 int Read() { return Inner().readKey(); }
 std::int64_t Clock() { return Inner().clockSeconds(); }
 void Exit(int status) { Inner().exit(status); }
-constexpr platform::Backend kWatched{Open,  Cursor,  Attribute, Write, Visible, IsVisible,
-                                     Sleep, Waiting, Read,      Clock, Exit};
+constexpr platform::Backend kWatched{Open,  Cursor,      Attribute, Write, Visible, IsVisible,
+                                     Sleep, PauseForKey, Waiting,   Read,  Clock,   Exit};
 }  // namespace early
 
 TEST_F(SessionSaves, NothingIsDrawnBeforeTheConsoleIsTaken) {

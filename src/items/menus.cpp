@@ -64,7 +64,9 @@ void DrawCursorMarks(int row) {
     Write("＞"_sj);
 }
 
-std::string_view ItemName(int row) { return row < 1 || row > 3 ? std::string_view() : Text(kItemNames[row - 1]); }
+std::string_view ItemName(int row) {
+    return row < 1 || row > kItemKinds ? std::string_view() : Text(kItems[row - 1].name);
+}
 
 void DrawItemName(int row) {
     if (row < 1 || row > kItemKinds) return;

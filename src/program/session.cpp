@@ -216,7 +216,6 @@ int Play(const Options& options) {
     // terminal) never writes a file. Nothing is drawn before the console is
     // taken: a Windows console would show it in the shell's own buffer.
     platform::SetBeforeExit(SaveOnQuit, SaveNow);
-    const StartPlace place{options.startMap, options.startX, options.startY, options.level};
     std::string moved;
     const StartPlace place{options.startMap, options.startX, options.startY, options.level};
     if (options.continueGame) moved = LoadResumedGame(resumed.data);

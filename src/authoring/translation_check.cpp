@@ -57,19 +57,19 @@ void CheckLanguage(std::string_view code) {
     const std::string file = TranslationFile(code);
     const platform::DataFileBytes po = platform::ReadDataFile(DataPath(file), 1 << 20);
     if (po.problem == platform::FileProblem::kMissing) return;
-    auto say = [&](int line, Severity severity, std::string message) {
-        loadLog.remarks.push_back({file, line, 1, 1, severity, std::move(message)});
+    auto say = [&](int line, Severity severity, Rule rule, std::string message) {
+        loadLog.remarks.push_back({file, line, 1, 1, severity, std::move(message), rule, 1});
     };
     std::vector<TranslatedText> texts;
     std::string error;
     if (po.problem != platform::FileProblem::kNone) {
-        say(1, Severity::kError,
+        say(1, Severity::kError, Rule::kTranslationUnreadable,
             "the translation cannot be read (" + std::string(platform::ProblemText(po.problem)) +
                 "): the game draws the world's own texts");
         return;
     }
     if (po.cut || !ParseTranslation(po.bytes, texts, error)) {
-        say(1, Severity::kError,
+        say(1, Severity::kError, Rule::kTranslationUnreadable,
             (po.cut ? "larger than 1 MiB" : error) + ": the game draws the world's own texts in " + std::string(code));
         return;
     }
@@ -84,13 +84,13 @@ void CheckLanguage(std::string_view code) {
             if (texts[i].context != where || texts[i].original != field.name) continue;
             used[i] = found = true;
             if (texts[i].translated.size() > field.most)
-                say(texts[i].line, Severity::kWarning,
+                say(texts[i].line, Severity::kWarning, Rule::kTranslationTooLong,
                     "the translation of " + Cp932ToUtf8(field.name) + " has " +
                         std::to_string(texts[i].translated.size()) + " bytes, more than the " +
                         std::to_string(field.most) + " its place has");
         }
         if (!found)
-            say(top, Severity::kWarning,
+            say(top, Severity::kWarning, Rule::kTranslationMissing,
                 "no translation of " + Cp932ToUtf8(field.name) + " (" + where + "): the game draws it as it is");
     }
     for (int map = 1; map <= kMaps; ++map) {
@@ -104,7 +104,7 @@ void CheckLanguage(std::string_view code) {
                 used[i] = true;
                 covered.replace(x, texts[i].original.size(), texts[i].original.size(), '*');
                 if (texts[i].translated.size() > texts[i].original.size())
-                    say(texts[i].line, Severity::kWarning,
+                    say(texts[i].line, Severity::kWarning, Rule::kTranslationTooLong,
                         "the translation has " + std::to_string(texts[i].translated.size()) + " cells, more than the " +
                             std::to_string(texts[i].original.size()) + " of the text it covers: the game cuts it");
             }
@@ -113,7 +113,7 @@ void CheckLanguage(std::string_view code) {
                 if (static_cast<unsigned char>(row[x]) < 0x80 || covered[x] != ' ') continue;
                 std::size_t end = x;
                 while (end < row.size() && covered[end] == ' ' && row[end] != ' ') ++end;
-                say(top, Severity::kWarning,
+                say(top, Severity::kWarning, Rule::kTranslationMissing,
                     "no translation of " + Cp932ToUtf8(row.substr(x, end - x)) + " (" + where + " line " +
                         std::to_string(y + 1) + "): the game draws it as it is");
                 x = end;
@@ -122,7 +122,7 @@ void CheckLanguage(std::string_view code) {
     }
     for (std::size_t i = 0; i < texts.size(); ++i)
         if (!used[i])
-            say(texts[i].line, Severity::kWarning,
+            say(texts[i].line, Severity::kWarning, Rule::kTranslationExtra,
                 "one too many: " + Cp932ToUtf8(texts[i].original) + " is no text of " +
                     (texts[i].context.empty() ? std::string("the world") : texts[i].context));
 }

@@ -61,6 +61,10 @@ enum class Rule {
     kStrip,
     kUnreachableMap,
     kUnreachableEnemy,
+    kTranslationUnreadable,
+    kTranslationMissing,
+    kTranslationExtra,
+    kTranslationTooLong,
 };
 struct RuleInfo {
     Rule rule;
@@ -113,6 +117,10 @@ inline constexpr RuleInfo kRules[] = {
     {Rule::kStrip, "strip", "what the strip opens, and when"},
     {Rule::kUnreachableMap, "unreachable-map", "a map the hero can never reach"},
     {Rule::kUnreachableEnemy, "unreachable-enemy", "an enemy that can never reach the hero"},
+    {Rule::kTranslationUnreadable, "translation-unreadable", "a translation file the game cannot read"},
+    {Rule::kTranslationMissing, "translation-missing", "a text of the world with no translation"},
+    {Rule::kTranslationExtra, "translation-extra", "a translation of a text the world does not have"},
+    {Rule::kTranslationTooLong, "translation-too-long", "a translation longer than its place"},
 };
 constexpr std::string_view RuleCode(Rule rule) {
     for (const RuleInfo& r : kRules)

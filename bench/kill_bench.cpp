@@ -4,10 +4,15 @@
 // The world is copied with its map pictures left open, so the hero crosses
 // from map to map while its enemies come at him. Each run continues the
 // game of the last (a new game the first time), walks and fights with
-// random keys for up to eight seconds and ends with SIGKILL; after each kill
-// every save must read back and the game's progress (level, experience)
-// must not have gone back.
+// random keys for up to eight seconds and ends with SIGKILL; every third run
+// instead walks the hero off his map and quits (Ctrl+C, SIGHUP, SIGTERM or
+// SIGQUIT) at a random moment of the scroll. After each run every save must
+// read back, the game's progress (level, experience) must not have gone
+// back, a quit must leave no lock file, and a save after a quit in a scroll
+// must hold the old map with the old cell or the new map with the new one.
+#include <signal.h>
 #include <algorithm>
+
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -47,21 +52,62 @@ int main(int argc, char** argv) {
     std::mt19937 random(20261207);
     int phases[3] = {};  // start-up, field, battle
     int damaged = 0, takenBack = 0, battlesSeen = 0, mapChangesSeen = 0, lastMap = 1;
+    int scrollQuits = 0, savedOld = 0, savedNew = 0, misplaced = 0, locksLeft = 0;
     long long bestProgress = -1;
+    auto newest = [&] { return SavesIn(folder).empty() ? SaveEntry{} : SavesIn(folder).front(); };
     for (int k = 0; k < kills; ++k) {
         bool started = false;
+        const SaveEntry before = newest();
+        // A scroll: right off maps 1, 2, 4, 5, 7, 8, down off 3 and 6, left
+        // off 9 (the maps are open): so many steps that the last crosses.
+        const int map = before.readable ? before.data.hero.mapNumber : 0;
+        const bool scroll = k % 3 == 2 && map >= 1;
+        const char* key = map % 3 != 0 ? "\x1b[C" : map < 9 ? "\x1b[B" : "\x1b[D";
+        const int x = before.data.hero.fieldX, y = before.data.hero.fieldY;
+        const int steps = map % 3 == 0 && map < 9 ? 20 - y
+                          : map == 9              ? (x % 2 == 0 ? x / 2 + 1 : (x - 1) / 2 + 2)
+                          : x % 2 == 0            ? (56 - x) / 2 + 2
+                                                  : (57 - x) / 2 + 1;
+        const int next = map % 3 != 0 ? map + 1 : map < 9 ? map + 3 : map - 1;
         {
             test::PtyProcess game;  // killed with SIGKILL when it goes
             std::vector<std::string> args{ranks, "--world", world};
             if (bestProgress >= 0) args.push_back("--continue");
             game.Start(args);
-            const auto killAt = Clock::now() + std::chrono::milliseconds(random() % 8000);
             std::string seen;
-            while (Clock::now() < killAt) {
-                seen += game.Read(static_cast<int>(20 + random() % 100));
-                const auto pick = random() % 10;
-                game.Send(pick < 5 ? "\r" : pick < 9 ? "\x1b[C" : "\x1b[B");
-                if (seen.size() > 200000) seen.erase(0, seen.size() - 100000);
+            if (scroll) {
+                seen += game.ReadUntil("MiniMap", 5000);
+                for (int i = 0; i < steps; ++i) {
+                    game.Send(key);
+                    seen += game.Read(30);
+                }
+                seen += game.Read(static_cast<int>(random() % 900));
+                const int how = static_cast<int>(random() % 4);
+                if (how == 0) game.Send("\x03");
+                else game.Signal(how == 1 ? SIGHUP : how == 2 ? SIGTERM : SIGQUIT);
+                game.Wait(5000);
+                ++scrollQuits;
+                locksLeft += std::any_of(std::filesystem::directory_iterator(folder), {},
+                                         [](const auto& e) { return e.path().filename().string().ends_with(".lock"); });
+                const SaveEntry after = newest();
+                // Placed on the new map's edge it came in by.
+                const auto& h = after.data.hero;
+                const bool entered = next == map + 1 ? h.fieldX == 0 : next == map + 3 ? h.fieldY == 0 : h.fieldX == 57;
+                if (after.readable && h.mapNumber == map) ++savedOld;
+                else if (after.readable && h.mapNumber == next && entered) ++savedNew;
+                else if (after.readable) {
+                    ++misplaced;
+                    std::printf("run %d: a quit in the scroll from map %d saved map %d, cell %d %d\n", k, map,
+                                after.data.hero.mapNumber, after.data.hero.fieldX, after.data.hero.fieldY);
+                }
+            } else {
+                const auto killAt = Clock::now() + std::chrono::milliseconds(random() % 8000);
+                while (Clock::now() < killAt) {
+                    seen += game.Read(static_cast<int>(20 + random() % 100));
+                    const auto pick = random() % 10;
+                    game.Send(pick < 8 ? "\r" : pick < 9 ? "\x1b[C" : "\x1b[B");  // mostly standing: the enemies come
+                    if (seen.size() > 200000) seen.erase(0, seen.size() - 100000);
+                }
             }
             started = seen.find("MiniMap") != std::string::npos;
             const std::size_t lastField = seen.rfind("MiniMap"), lastBattle = seen.rfind("Enemy View");
@@ -91,6 +137,8 @@ int main(int argc, char** argv) {
         kills, phases[0], phases[1], phases[2], battlesSeen, mapChangesSeen);
     std::printf("saves afterwards: %zu; damaged: %d; progress taken back: %d; best: level %lld, exp %lld\n",
                 saves.size(), damaged, takenBack, bestProgress / (1LL << 32), bestProgress % (1LL << 32));
+    std::printf("%d quits in a scroll: %d saved the old map, %d the new one, %d misplaced; lock files left: %d\n",
+                scrollQuits, savedOld, savedNew, misplaced, locksLeft);
     std::filesystem::remove_all(data);
-    return damaged == 0 && takenBack == 0 ? 0 : 1;
+    return damaged == 0 && takenBack == 0 && misplaced == 0 && locksLeft == 0 ? 0 : 1;
 }

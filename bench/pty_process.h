@@ -78,6 +78,7 @@ public:
         }
         return all;
     }
+    bool Signal(int sig) { return pid_ > 0 && ::kill(pid_, sig) == 0; }
     void Send(const std::string& bytes) { [[maybe_unused]] auto n = ::write(master_, bytes.data(), bytes.size()); }
     // The exit status (128 + n after signal n), or -1 when still running after `ms`.
     int Wait(int ms) {
@@ -92,6 +93,8 @@ public:
         } while (std::chrono::steady_clock::now() < end);
         return -1;
     }
+
+    int Pid() const { return pid_; }
 
 private:
     int master_ = -1;

@@ -43,7 +43,9 @@ int main(int argc, char** argv) {
     constexpr int kWrites = 50;
     auto start = Clock::now();
     std::string problem;
-    for (int i = 0; i < kWrites; ++i) platform::WriteFileAtomically(path, ComposeSave(save), problem);
+    platform::FileIdentity kept;
+    bool changed = false;
+    for (int i = 0; i < kWrites; ++i) platform::WriteFileAtomically(path, ComposeSave(save), kept, changed, problem);
     std::printf("save: %zu bytes, %.2f ms to write atomically (mean of %d)\n", text.size(), MsSince(start) / kWrites,
                 kWrites);
     std::remove(path.c_str());

@@ -21,3 +21,9 @@ target_link_libraries(ranks_terminal_probe PRIVATE ranks_platform_terminal)
 add_executable(ranks_bench_animations bench/animation_bench.cpp)
 target_include_directories(ranks_bench_animations PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(ranks_bench_animations PRIVATE ranks_game ranks_platform_headless)
+
+# Wake-ups of the real game in each of its waits on a pseudo-terminal:
+#   build/bin/ranks_bench_waits build/bin/ranks build/bin/world RECORDING [--check]
+add_executable(ranks_bench_waits bench/waits_bench.cpp)
+target_include_directories(ranks_bench_waits PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+target_link_libraries(ranks_bench_waits PRIVATE ranks_game ranks_platform_headless)

@@ -52,12 +52,18 @@ add_custom_command(OUTPUT ${RANKS_XTERM}/lib/xterm.js ${RANKS_XTERM}/css/xterm.c
   VERBATIM)
 
 # The page itself: every file of web/ but the npm manifests (page.js
-# imports the rest of its modules).
+# imports the rest of its modules). index.html shows the project's version.
 file(GLOB RANKS_PAGE_SOURCES CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR}/web
-     ${CMAKE_SOURCE_DIR}/web/*.html ${CMAKE_SOURCE_DIR}/web/*.js ${CMAKE_SOURCE_DIR}/web/*.css)
+     ${CMAKE_SOURCE_DIR}/web/*.html ${CMAKE_SOURCE_DIR}/web/*.js ${CMAKE_SOURCE_DIR}/web/*.css
+     ${CMAKE_SOURCE_DIR}/web/*.webmanifest ${CMAKE_SOURCE_DIR}/web/*.png)
+configure_file(${CMAKE_SOURCE_DIR}/web/index.html ${CMAKE_BINARY_DIR}/page/index.html @ONLY)
 set(RANKS_PAGE_ITEMS)
 foreach(name IN LISTS RANKS_PAGE_SOURCES)
-  list(APPEND RANKS_PAGE_ITEMS "${CMAKE_SOURCE_DIR}/web/${name}|${name}")
+  if(name STREQUAL "index.html")
+    list(APPEND RANKS_PAGE_ITEMS "${CMAKE_BINARY_DIR}/page/index.html|index.html")
+  else()
+    list(APPEND RANKS_PAGE_ITEMS "${CMAKE_SOURCE_DIR}/web/${name}|${name}")
+  endif()
 endforeach()
 
 set(RANKS_PAGE_OUTPUTS)
@@ -74,7 +80,20 @@ foreach(item IN LISTS RANKS_PAGE_ITEMS ITEMS
     DEPENDS ${from} ${RANKS_XTERM}/lib/xterm.js VERBATIM)
   list(APPEND RANKS_PAGE_OUTPUTS ${RANKS_WEB_DIR}/${to})
 endforeach()
+
+# The service worker keeps every file the page loads, under a version of
+# their contents.
+set(RANKS_OFFLINE_FILES ${RANKS_PAGE_SOURCES} xterm.js xterm.css addon-canvas.js ranks.js ranks.wasm ranks.data)
+add_custom_command(OUTPUT ${RANKS_WEB_DIR}/service-worker.js
+  COMMAND ${CMAKE_COMMAND} -DDIR=${RANKS_WEB_DIR} "-DFILES=${RANKS_OFFLINE_FILES}"
+          -DTEMPLATE=${CMAKE_SOURCE_DIR}/cmake/service-worker.js.in -DOUTPUT=${RANKS_WEB_DIR}/service-worker.js
+          -P ${CMAKE_SOURCE_DIR}/cmake/ServiceWorker.cmake
+  DEPENDS ${RANKS_PAGE_OUTPUTS} ranks ${CMAKE_SOURCE_DIR}/cmake/service-worker.js.in
+          ${CMAKE_SOURCE_DIR}/cmake/ServiceWorker.cmake
+  VERBATIM)
 add_custom_target(ranks_page ALL DEPENDS ${RANKS_PAGE_OUTPUTS})
+add_custom_target(ranks_offline ALL DEPENDS ${RANKS_WEB_DIR}/service-worker.js)
+add_dependencies(ranks_offline ranks_page ranks)
 
 # Precompressed copies beside each file (name.gz, and name.br where Debian's
 # brotli is installed) for a server that sends them as they are.
@@ -99,3 +118,18 @@ foreach(name IN LISTS RANKS_PAGE_SOURCES ITEMS xterm.js xterm.css addon-canvas.j
 endforeach()
 add_custom_target(ranks_compressed ALL DEPENDS ${RANKS_COMPRESSED})
 add_dependencies(ranks_compressed ranks_page ranks)
+
+# The release: the whole folder, precompressed files and all, in one archive
+# that unpacks into a folder named after the version.
+set(RANKS_WEB_RELEASE ${RANKS_PACKAGE}-${PROJECT_VERSION}-web)
+set(RANKS_WEB_ARCHIVE ${CMAKE_BINARY_DIR}/packages/${RANKS_WEB_RELEASE}.tar.gz)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/release ${CMAKE_BINARY_DIR}/packages)
+add_custom_command(OUTPUT ${RANKS_WEB_ARCHIVE}
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${RANKS_WEB_RELEASE}
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${RANKS_WEB_DIR} ${RANKS_WEB_RELEASE}
+  COMMAND ${CMAKE_COMMAND} -E tar czf ${RANKS_WEB_ARCHIVE} ${RANKS_WEB_RELEASE}
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${RANKS_WEB_RELEASE}
+  WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/release
+  DEPENDS ${RANKS_COMPRESSED} ${RANKS_PAGE_OUTPUTS} ranks VERBATIM)
+add_custom_target(ranks_web_archive ALL DEPENDS ${RANKS_WEB_ARCHIVE})
+add_dependencies(ranks_web_archive ranks_compressed)

@@ -1,4 +1,5 @@
-# Converts every file under world/ to code page 932 into bin/world/.
+# Converts every file under world/ to code page 932 into bin/world/ (but
+# the translations, which stay UTF-8).
 if(CMAKE_CROSSCOMPILING)
   find_program(RANKS_ICONV iconv REQUIRED)
   set(RANKS_CONVERT ${RANKS_ICONV})
@@ -14,7 +15,12 @@ foreach(rel IN LISTS RANKS_WORLD_FILES)
   set(src ${CMAKE_SOURCE_DIR}/world/${rel})
   set(out ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/world/${rel})
   get_filename_component(outdir ${out} DIRECTORY)
-  if(CMAKE_CROSSCOMPILING)
+  if(rel MATCHES "\\.po$")
+    # Translations are gettext files, in UTF-8 as translators' tools write them.
+    add_custom_command(OUTPUT ${out}
+      COMMAND ${CMAKE_COMMAND} -E copy ${src} ${out}
+      DEPENDS ${src} VERBATIM)
+  elseif(CMAKE_CROSSCOMPILING)
     add_custom_command(OUTPUT ${out}
       COMMAND ${CMAKE_COMMAND} -E make_directory ${outdir}
       COMMAND ${RANKS_ICONV} -f UTF-8 -t CP932 ${src} -o ${out}

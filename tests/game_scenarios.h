@@ -75,10 +75,12 @@ inline void QueueKeys(const char* keys) {
 
 // Plays `s` on a copy of `defaultWorld` made in `scratch`. `frame(counted)`
 // runs at every point where the terminal backend would present a frame.
+// `lang`: the language the game draws in (an index into kLanguageCodes).
 inline void Play(const Scenario& s, const std::filesystem::path& defaultWorld, const std::filesystem::path& scratch,
-                 const std::function<void(bool counted)>& frame) {
+                 const std::function<void(bool counted)>& frame, std::int16_t lang = 0) {
     MakeWorld(defaultWorld, scratch, s.world, s.heroX, s.heroY);
     ResetGameState();
+    language = lang;
     headless::Reset(1'700'000'000);
     dataRoot = scratch.string();
     bool counted = false;

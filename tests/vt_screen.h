@@ -28,6 +28,7 @@ struct VtQuirks {
     bool topMarginReset = false;    // a bare CSI r resets the top margin alone (pyte)
     bool foreignClear = false;      // the screen cleared in the terminal's colours (pyte)
     bool wrapThroughMoves = false;  // a pending wrap outlives a move up or down, a backspace takes it (tmux)
+    bool movedBce = false;          // without bce, yet inserted, deleted and scrolled blanks in the pen's (tmux)
 };
 
 class VtScreen {
@@ -112,9 +113,9 @@ public:
 
 private:
     // Erasing keeps the background colour only, or none (`foreign`).
-    Glyph Blank(bool foreign = false) const {
+    Glyph Blank(bool foreign = false, bool moved = false) const {
         Glyph g;
-        if (!foreign && !quirks.noBce) g.pen.bg = pen.bg;
+        if (!foreign && (!quirks.noBce || (moved && quirks.movedBce))) g.pen.bg = pen.bg;
         return g;
     }
     void Clear(bool foreign = false) {
@@ -166,10 +167,10 @@ private:
     void Scroll(int n) {
         if (n > 0) {
             for (int r = top; r < bottom; ++r) std::copy(cells[r + 1], cells[r + 1] + kMaxColumns, cells[r]);
-            for (auto& c : cells[bottom]) c = Blank(quirks.foreignScrolls);
+            for (auto& c : cells[bottom]) c = Blank(quirks.foreignScrolls, true);
         } else {
             for (int r = bottom; r > top; --r) std::copy(cells[r - 1], cells[r - 1] + kMaxColumns, cells[r]);
-            for (auto& c : cells[top]) c = Blank(quirks.foreignScrolls);
+            for (auto& c : cells[top]) c = Blank(quirks.foreignScrolls, true);
         }
     }
     // Inserting or deleting characters must not cut a glyph of two cells.
@@ -179,10 +180,10 @@ private:
         if (insert) {
             if (row[columns - n].continuation) ++unknown;  // a glyph pushed half off the row
             std::copy_backward(row + x, row + columns - n, row + columns);
-            for (int c = x; c < x + n; ++c) row[c] = Blank(quirks.foreignShifts);
+            for (int c = x; c < x + n; ++c) row[c] = Blank(quirks.foreignShifts, true);
         } else {
             std::copy(row + x + n, row + columns, row + x);
-            for (int c = columns - n; c < columns; ++c) row[c] = Blank(quirks.foreignShifts);
+            for (int c = columns - n; c < columns; ++c) row[c] = Blank(quirks.foreignShifts, true);
         }
     }
     void Escape(std::string_view s, std::size_t& i) {

@@ -47,7 +47,7 @@ export function loadOnce() {
 }
 
 // The module object the game's code runs with: what it calls on the page.
-export function gameModule(session, code, world, { args, isCurrent: current, knowSave, persist, ended }) {
+export function gameModule(session, code, world, { args, isCurrent: current, knowSave, persist, ended, titled, waited }) {
   const module = {
     arguments: args,
     preRun: [() => prepareFiles(session, module)],
@@ -75,7 +75,10 @@ export function gameModule(session, code, world, { args, isCurrent: current, kno
       if (!session.saveKnown && current()) knowSave(session);
       return takeInput(session, into);
     },
-    ranksWaitInput: (timeoutMs) => waitInput(session, timeoutMs),
+    ranksWaitInput: (timeoutMs) => {
+      waited();
+      return waitInput(session, timeoutMs, persist);
+    },
     // A game that refuses to start (a save it cannot resume, a recording
     // of a world not open) returns before it ever pauses or waits.
     postRun: [() => { if (current() && !session.suspended && session.ended === null) ended(session, 'refused'); }],
@@ -93,6 +96,7 @@ export function gameModule(session, code, world, { args, isCurrent: current, kno
       session.onSaved = null;
     },
     ranksNarrate: (what) => { if (current()) narrate(what); },
+    ranksTitle: (title) => { if (current()) titled(session, title); },
     ranksEnded: (status) => { if (current()) ended(session, status); },
     ranksReplaced: false,
   };
@@ -130,7 +134,7 @@ function takeInput(session, into) {
   return n;
 }
 
-function waitInput(session, timeoutMs) {
+function waitInput(session, timeoutMs, persist) {
   return new Promise((resolve) => {
     let timer = null;
     const done = () => {

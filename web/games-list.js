@@ -1,7 +1,9 @@
 // Your games: the saves and recordings kept in this browser, listed with
 // what can be done with each, and uploads.
 import { continueSave, game, heldElsewhere, start } from './session.js';
-import { deleteFiles, freeName, isSave, onFilesChanged, readSave, storedFiles, storeFile } from './stored-games.js';
+import {
+  deleteFiles, freeName, isSave, onFilesChanged, readSave, recorded, storedFiles, storeFile,
+} from './stored-games.js';
 import { $, button } from './view.js';
 import { worldLabel } from './worlds.js';
 
@@ -18,8 +20,18 @@ function download(name, data) {
 
 // game-X.save, and its recordings game-X.rec, game-X.2.rec ...
 const stemOf = (name) => name.replace(/(\.\d+)?\.rec$/, '').replace(/\.save$/, '');
+// game-X.rec is the first part played, game-X.2.rec the second ...
+const partOf = (rec, stem) => Number((/^\.(\d+)\.rec$/.exec(rec.name.slice(stem.length)) || [0, 1])[1]);
 
-// The stored games, most recent first: [{stem, save, recordings, fields, time, when}].
+// "12 min", "1 h 05 min", "under a minute".
+function duration(ms) {
+  const minutes = Math.floor(ms / 60000);
+  if (minutes < 1) return 'under a minute';
+  return minutes < 60 ? minutes + ' min' : Math.floor(minutes / 60) + ' h ' + String(minutes % 60).padStart(2, '0') + ' min';
+}
+
+// The stored games, most recent first: [{stem, save, recordings, fields,
+// time, when, played, untouched}].
 async function listGames() {
   const games = new Map();
   for (const file of await storedFiles()) {
@@ -37,14 +49,29 @@ async function listGames() {
     // A save says when in UTC to the second; else the file's own time.
     g.when = g.fields.saved ? g.fields.saved.replace(/:\d\d UTC$/, ' UTC')
       : file.time.toISOString().slice(0, 16).replace('T', ' ') + ' UTC';
-    g.recordings.sort((a, b) => a.name.localeCompare(b.name, 'en', { numeric: true }));
+    g.recordings.sort((a, b) => partOf(a, g.stem) - partOf(b, g.stem));
+    const parts = g.recordings.map((r) => recorded(r.data));
+    g.played = parts.reduce((sum, part) => sum + part.ms, 0);
+    // A new game saves as it starts: until a key is pressed in it, it is
+    // nobody's game yet.
+    g.untouched = g.save !== null && parts.length > 0 && !parts.some((part) => part.keys);
     return g;
   }).sort((a, b) => b.time - a.time);
 }
 
+// New games left without a key pressed, and played nowhere now, go.
+async function forgetUntouched(list) {
+  const left = [];
+  for (const g of list) {
+    if (!g.untouched) left.push(g);
+    else if (!(await playedAnywhere(g.save.name))) await deleteFiles([g.save.name, ...g.recordings.map((r) => r.name)], false);
+  }
+  return left;
+}
+
 export async function refreshGames() {
   let list;
-  try { list = await listGames(); } catch (error) { return; }
+  try { list = await forgetUntouched(await listGames()); } catch (error) { return; }
   const body = document.querySelector('#games-list tbody');
   body.textContent = '';
   for (const g of list) showGame(body.insertRow(), g);
@@ -56,7 +83,9 @@ function showGame(row, g) {
   const title = g.save ? g.save.name : g.stem;
   row.insertCell().textContent = g.save ? worldLabel(g.fields.world) : '';
   row.insertCell().textContent = g.fields.level || '';
-  row.insertCell().textContent = g.fields.map || '';
+  const cell = /^(\d+) (\d+)$/.exec(g.fields.cell || '');
+  row.insertCell().textContent = g.fields.map ? g.fields.map + (cell ? ` (${cell[1]}, ${cell[2]})` : '') : '';
+  row.insertCell().textContent = g.recordings.length > 0 ? duration(g.played) : '';
   row.insertCell().textContent = g.when;
   const actions = row.insertCell();
   if (g.save && game && game.saveName === g.save.name && game.ended === null) {
@@ -72,7 +101,7 @@ function showGame(row, g) {
     const part = document.createElement('span');
     part.className = 'recording';
     // game-X.rec is the first part played, game-X.2.rec the second ...
-    part.append('Part ' + (/\.(\d+)\.rec$/.exec(rec.name.slice(g.stem.length)) || [0, 1])[1] + ': ',
+    part.append('Part ' + partOf(rec, g.stem) + ': ',
       button('Watch', () => start({ replay: rec.path }), 'Watch ' + rec.name),
       button('4x', () => start({ replay: rec.path, speed: '4' }), 'Watch ' + rec.name + ' four times as fast'),
       button('End', () => start({ replay: rec.path, speed: 'max' }), 'Show the end of ' + rec.name),
@@ -81,8 +110,13 @@ function showGame(row, g) {
   }
 }
 
+// Whether a tab (this one or another) plays the save now.
+async function playedAnywhere(name) {
+  return (game && game.saveName === name && game.ended === null) || await heldElsewhere(name);
+}
+
 async function deleteGame(g) {
-  if (g.save && await heldElsewhere(g.save.name) || (game && game.saveName === (g.save && g.save.name) && game.ended === null)) {
+  if (g.save && await playedAnywhere(g.save.name)) {
     $('games-status').textContent = g.save.name + ' is being played; it cannot be deleted now.';
     return;
   }

@@ -6,6 +6,7 @@ import { $, term, touch } from './view.js';
 const encoder = new TextEncoder();
 // The on-screen keys send what a terminal sends for them.
 const kTouchKeys = { up: '\x1b[A', down: '\x1b[B', right: '\x1b[C', left: '\x1b[D', enter: '\r', space: ' ', quit: '\x03' };
+const kArrows = { ArrowUp: 'up', ArrowDown: 'down', ArrowLeft: 'left', ArrowRight: 'right' };
 
 export function listenToKeys() {
   // Tab leaves the game for the page; the browser's own keys (reload,
@@ -26,8 +27,30 @@ export function listenToKeys() {
     const key = event.target.closest('button');
     if (key) sendKeys(encoder.encode(kTouchKeys[key.dataset.key]));
   });
-  // Clicks outside the buttons give the keyboard back to the game.
+  if (touch) return;
+  // The arrows reach the game wherever the focus is (but in a field that
+  // takes them), and the game has the keyboard from then on.
+  document.addEventListener('keydown', (event) => {
+    const arrow = kArrows[event.key];
+    if (!arrow || event.altKey || event.ctrlKey || event.metaKey || event.target === term.textarea) return;
+    if (event.target.closest && event.target.closest('input:not([type=checkbox]), select, textarea')) return;
+    event.preventDefault();
+    term.focus();
+    sendKeys(encoder.encode(kTouchKeys[arrow]));
+  });
+  // A click anywhere gives the keyboard back to the game: at once outside
+  // the controls, after the control has done its part when it is one that
+  // leaves the focus on itself. A control worked from the keyboard keeps
+  // it, so Tab goes on from there.
   document.addEventListener('click', (event) => {
-    if (!touch && !event.target.closest('button, a, input, table#games-list')) term.focus();
+    const control = event.target.closest('button, a, input, label, table#games-list');
+    if (!control) {
+      term.focus();
+      return;
+    }
+    if (event.detail === 0) return;
+    setTimeout(() => {
+      if (document.activeElement === control || document.activeElement === document.body) term.focus();
+    }, 0);
   });
 }

@@ -2,14 +2,18 @@
 // player's games and the page leaving, wired together; then the first game.
 import { refreshGames, showGamesList } from './games-list.js';
 import { listenToKeys } from './keys.js';
+import { keepOffline } from './offline.js';
+import { said } from './narration.js';
 import {
-  consoleLook, continueEarlier, game, loadOnce, persist, playing, restartInPlace, saveNow, setConsoleLook, start, starts,
+  backToList, consoleLook, continueEarlier, game, loadOnce, persist, playing, firstWait, restartInPlace, saveNow, setConsoleLook, start, starts, watchAgain,
 } from './session.js';
 import { $, japaneseFontMissing, openTerminal, showStatus, term } from './view.js';
-import { chooseWorld, readWorld } from './worlds.js';
+import { chooseWorld, readWorld, takeWanted } from './worlds.js';
 
 function listenToButtons() {
   $('again').addEventListener('click', () => start());
+  $('watch-again').addEventListener('click', watchAgain);
+  $('to-list').addEventListener('click', backToList);
   $('continue').addEventListener('click', continueEarlier);
   // A change of look goes on with the same game: saved, then continued.
   $('console-look').checked = consoleLook;
@@ -17,10 +21,14 @@ function listenToButtons() {
     setConsoleLook(event.target.checked);
     restartInPlace();
   });
-  $('open-world').addEventListener('click', () => $('world-input').click());
+  $('open-world').addEventListener('click', () => {
+    takeWanted();
+    $('world-input').click();
+  });
   $('world-input').addEventListener('change', async (event) => {
     const files = Array.from(event.target.files);
     event.target.value = '';
+    const wanted = takeWanted();
     if (files.length === 0) return;
     const world = await readWorld(files);
     if (typeof world === 'string') {
@@ -28,8 +36,11 @@ function listenToButtons() {
       term.focus();
       return;
     }
+    // Where the save that asked for it expects it.
+    if (wanted) world.path = wanted.path;
     chooseWorld(world);
-    start();
+    if (wanted) wanted.then();
+    else start();
   });
   $('default-world').addEventListener('click', () => {
     chooseWorld(null);
@@ -81,6 +92,8 @@ window.ranks = {
   errors: () => (game ? game.errors : ''),
   // Pauses [ms, time] and key waits ['wait', time] so far (with ?timeline).
   timeline: () => (game ? game.timeline : []),
+  // The lines the live region has said, oldest first.
+  said,
   terminal: term,
 };
 
@@ -93,3 +106,6 @@ listenToLeaving();
 setTimeout(() => { $('font-notice').hidden = !japaneseFontMissing(); }, 1000);
 start();
 showGamesList();
+// Kept for offline play once the first game is under way, so the copy
+// does not compete with the first visit's loading.
+firstWait.then(keepOffline);

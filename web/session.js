@@ -4,10 +4,10 @@
 import { gameModule, loadOnce } from './game-module.js';
 import { narrate } from './narration.js';
 import {
-  freeName, kPlayerFiles, loadInto, openStore, readSave, showFilesChanged, storedFiles, storeFile, writeChanged,
+  freeName, kPlayerFiles, openStore, readSave, recorded, showFilesChanged, storedFiles, storeFile, writeChanged,
 } from './stored-games.js';
 import { $, button, showErrors, showStatus, term, touch } from './view.js';
-import { chooseWorld, userWorld, worldArguments } from './worlds.js';
+import { chooseWorld, userWorld, wantWorld, worldArguments, worldLabel } from './worlds.js';
 
 const params = new URLSearchParams(location.search);
 // The console's own look (highlights in bright white, not marked): the
@@ -19,6 +19,9 @@ export function setConsoleLook(on) {
 }
 
 export { loadOnce };
+// Resolves when the first game first waits for a key.
+let firstWaited;
+export const firstWait = new Promise((resolve) => { firstWaited = resolve; });
 export let game = null;  // the running instance's page side
 export let starts = 0;
 let startToken = 0;
@@ -66,9 +69,8 @@ function Session(how) {
 }
 Session.prototype.push = function (bytes) {
   this.input.push(bytes);
-  // What a key changes is saved as the game next looks at the keyboard:
-  // a page closed at any moment loses nothing.
-  if (this.module) this.module.ranksSaveRequested = true;
+  // What a key changes the game saves itself, as it next looks at the
+  // keyboard.
   if (this.wake) this.wake();
 };
 
@@ -109,6 +111,7 @@ function knowSave(session) {
     if (!name.endsWith('.save') || name === own) continue;
     const path = kPlayerFiles + '/' + name;
     const fields = readSave(FS.readFile(path));
+    if (untouched(FS, name)) continue;
     if (fields.world !== mine.world || fields['world-digest'] !== mine['world-digest']) continue;
     // The file's time: the saved line has whole seconds only.
     const time = FS.stat(path).mtime.getTime();
@@ -116,6 +119,12 @@ function knowSave(session) {
   }
   session.resumable = best ? best.path : null;
   $('continue').hidden = best === null;
+}
+
+// A new game nobody pressed a key in (its first recording holds none).
+function untouched(FS, saveName) {
+  const rec = kPlayerFiles + '/' + saveName.replace(/\.save$/, '.rec');
+  return FS.analyzePath(rec).exists && !recorded(FS.readFile(rec)).keys;
 }
 
 // Has the running game save as quitting would, and write it out: at once
@@ -160,7 +169,7 @@ export async function start(how = {}) {
   ++starts;
   clearScreen(how);
   session.module = gameModule(session, ...loaded, {
-    args: gameArguments(how), isCurrent: () => game === session, knowSave, persist, ended,
+    args: gameArguments(how), isCurrent: () => game === session, knowSave, persist, ended, titled, waited: firstWaited,
   });
   RanksGame(session.module);
 }
@@ -207,6 +216,39 @@ function gameArguments(how) {
   return args.concat(consoleLook ? ['--look', 'console'] : []);
 }
 
+// A replay says what it is doing in its title: the page says it too, and
+// at its end offers to watch it again or go back to the list.
+function titled(session, title) {
+  if (!session.how.replay) return;
+  const name = session.how.replay.split('/').pop();
+  if (/ENDED/.test(title)) {
+    showStatus('');
+    showEnd(session, 'The recording ' + name + ' has ended.');
+  } else if (/PAUSED/.test(title)) {
+    showStatus('Paused ' + name + ' (Space goes on, Ctrl+C stops).');
+  } else {
+    showStatus('Watching ' + name + ' (Space pauses, Ctrl+C stops).');
+  }
+}
+
+function showEnd(session, text) {
+  $('ended-text').textContent = text;
+  $('ended').hidden = false;
+  $('watch-again').hidden = $('to-list').hidden = !session.how.replay;
+  narrate({ page: text });
+  (session.how.replay ? $('watch-again') : $('again')).focus();
+}
+
+// The replay just shown, from its start; or the list of games.
+export function watchAgain() {
+  if (game && game.how.replay) start({ replay: game.how.replay, speed: game.how.speed });
+}
+export function backToList() {
+  $('games').scrollIntoView({ block: 'start' });
+  const first = document.querySelector('#games-list button');
+  (first || $('upload')).focus();
+}
+
 function ended(session, status) {
   session.ended = status;
   session.waiting = false;
@@ -215,9 +257,7 @@ function ended(session, status) {
   if (status === 'refused') text = session.how.replay ? 'The recording cannot be watched here.' : 'The game could not start.';
   if (session.errors !== '') text += ' It reported what is shown above.';
   if (/recorded on another world/.test(session.errors)) text += ' Open the world it was played on, then watch it again.';
-  $('ended-text').textContent = text;
-  $('ended').hidden = false;
-  $('again').focus();
+  showEnd(session, text);
 }
 
 // ---- Continuing ----
@@ -228,6 +268,16 @@ export function continueSave(path) {
   const FS = game && game.module.FS;
   const fields = FS && FS.analyzePath(path).exists ? readSave(FS.readFile(path)) : null;
   if (fields && fields.world === 'default' && userWorld) chooseWorld(null);
+  // Never played on another world than its own: its folder is asked for.
+  if (fields && fields.world && fields.world !== 'default' && (!userWorld || userWorld.path !== fields.world)) {
+    const name = worldLabel(fields.world);
+    showStatus('This game was played on the world in ' + name + ', which is not open here: open that folder to continue it.');
+    $('status').append(' ', button('Open ' + name + '…', () => {
+      wantWorld(fields.world, () => start({ resume: path }));
+      $('world-input').click();
+    }));
+    return;
+  }
   start({ resume: path });
 }
 

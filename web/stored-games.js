@@ -55,12 +55,12 @@ export async function storeFile(name, data) {
   filesChanged();
 }
 
-export async function deleteFiles(names) {
+export async function deleteFiles(names, tell = true) {
   const db = await openStore();
   const tx = db.transaction([kStore], 'readwrite');
   for (const name of names) tx.objectStore(kStore).delete(kPlayerFiles + '/' + name);
   await transactionDone(tx);
-  filesChanged();
+  if (tell) filesChanged();
 }
 
 // Writes the files a game changed in its file system `FS` since it last
@@ -122,6 +122,17 @@ export function readSave(data) {
   return fields;
 }
 export const isSave = (data) => new TextDecoder('latin1').decode(data.subarray(0, 22)) === 'ranks-and-files save 1';
+
+// What a recording tells of its game: whether a key was ever pressed, and
+// the player's own time between keys (the game's pauses are not in it).
+export function recorded(data) {
+  const text = new TextDecoder('latin1').decode(data);
+  const events = text.indexOf('\nevents\n');
+  const body = events < 0 ? '' : text.slice(events + 8);
+  let ms = 0;
+  for (const m of body.matchAll(/(?:^|\s)t(\d+)/g)) ms += Number(m[1]);
+  return { keys: /(?:^|\s)\+\d/.test(body), ms };
+}
 
 // A name for a new file beside `files`: stem, stem-2, stem-3 ...
 export function freeName(files, stem, extension) {

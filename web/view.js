@@ -1,6 +1,9 @@
 // The terminal widget sized to the window, the loading state, and the
 // page's lines of status and errors.
-export const touch = navigator.maxTouchPoints > 0 || matchMedia('(pointer: coarse)').matches;
+// A touch screen with no mouse or touchpad beside it (a phone, a tablet):
+// the keys are on the page. A touch laptop has its keyboard.
+export const touch = !matchMedia('(any-pointer: fine)').matches &&
+  (navigator.maxTouchPoints > 0 || matchMedia('(pointer: coarse)').matches);
 export const $ = (id) => document.getElementById(id);
 
 // A console font gives cells of 1:2 (MS Gothic, Osaka); elsewhere DejaVu
@@ -26,8 +29,11 @@ export function openTerminal() {
   // renderer lets a row with the cursor in it drift by a cell).
   term.loadAddon(new CanvasAddon.CanvasAddon());
   term.textarea.setAttribute('aria-label', 'The game: keys go to it, Tab leaves it');
-  // The screen's text reaches a screen reader through the live region.
-  term.element.querySelector('.xterm-screen').setAttribute('aria-hidden', 'true');
+  // The screen's text reaches a screen reader through the log; the drawn
+  // layers are hidden from it, but not the input that has the focus.
+  for (const layer of term.element.querySelectorAll('.xterm-screen > :not(.xterm-helpers), .xterm-char-measure-element')) {
+    layer.setAttribute('aria-hidden', 'true');
+  }
   // A touch screen's own keyboard would cover the game: the keys are on the page.
   if (touch) term.textarea.setAttribute('inputmode', 'none');
   fit();
@@ -46,17 +52,29 @@ function screenSize() {
 }
 const landscape = () => window.innerWidth > window.innerHeight;
 
+const kFrame = 14;  // the terminal's padding and border
+const kGap = 8;
+
+// The room for the terminal in a window of `innerWidth` x `innerHeight`
+// (this one, or this one turned): what the header, the strip below and
+// the touch keys leave. On a touch screen held sideways the keys stand
+// beside the screen (a column of three keys of 3.5rem), else below it.
+function room(innerWidth, innerHeight) {
+  const turned = (innerWidth > innerHeight) !== landscape();
+  const beside = touch && innerWidth > innerHeight;
+  const keys = $('touch');
+  const keysWide = turned ? 3 * 56 + 2 * kGap : keys.offsetWidth;
+  const keysHigh = turned ? 2 * 56 + kGap : keys.offsetHeight;
+  const width = (turned ? innerWidth - 16 : $('play').clientWidth) - kFrame - (beside ? keysWide + kGap : 0);
+  const strip = parseFloat(getComputedStyle($('strip')).minHeight);
+  const height = innerHeight - $('top').offsetHeight - strip - (touch && !beside ? keysHigh + kGap : 0) - kFrame - 3 * kGap;
+  return [width, height];
+}
+
 function fit() {
   const box = $('screen');
-  const frame = 14;  // the terminal's padding and border
-  const gap = 8;
-  // On a touch screen held sideways the keys stand beside the screen.
-  const beside = touch && landscape();
-  const keys = $('touch');
-  const width = $('play').clientWidth - frame - (beside ? keys.offsetWidth + gap : 0);
-  const strip = parseFloat(getComputedStyle($('strip')).minHeight);
-  const height = window.innerHeight - $('top').offsetHeight - strip - (touch && !beside ? keys.offsetHeight + gap : 0) -
-    frame - 3 * gap;
+  const frame = kFrame;
+  const [width, height] = room(window.innerWidth, window.innerHeight);
   const fits = (size) => {
     if (term.options.fontSize !== size) term.options.fontSize = size;
     const [w, h] = screenSize();
@@ -75,6 +93,24 @@ function fit() {
   $('terminal').style.transform = scale < 1 ? `scale(${scale})` : '';
   box.style.width = Math.floor(w * scale + frame) + 'px';
   box.style.height = Math.floor(h * scale + frame) + 'px';
+  suggestTurning(scale * h / 25, w / h);
+}
+
+// A phone held upright shows the 80 columns in cells too small to read
+// (measured at 390x844: text 7 px high, scaled to 4x8-px cells); sideways
+// the same phone gives cells half as high again. Below 9 px of text the
+// page says so, with both heights.
+function suggestTurning(cellHeight, ratio) {
+  const notice = $('turn');
+  const upright = touch && !landscape();
+  const [w, h] = room(window.innerHeight, window.innerWidth);
+  const sideways = Math.min(w / ratio, h) / 25;
+  const show = upright && cellHeight < 9 && sideways > cellHeight * 1.2;
+  if (show) {
+    notice.textContent = `Turn the phone sideways to play: the game's text is ${cellHeight.toFixed(0)} px high ` +
+      `held upright, about ${sideways.toFixed(0)} px sideways.`;
+  }
+  notice.hidden = !show;
 }
 
 // ---- Loading, status and errors ----

@@ -15,6 +15,15 @@ export function chooseWorld(world) {
   $('default-world').hidden = !world;
 }
 
+// The world a save asks for, and what to do once its folder is chosen.
+let wanted = null;
+export const wantWorld = (path, then) => { wanted = { path, then }; };
+export function takeWanted() {
+  const w = wanted;
+  wanted = null;
+  return w;
+}
+
 export const worldArguments = () => (userWorld ? ['--world', userWorld.path] : []);
 
 export const worldLabel = (world) => world === 'default' ? 'default world'

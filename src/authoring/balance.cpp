@@ -31,14 +31,15 @@ namespace {
 
 // The levels of the rows by default: 1 and 5, and each level that opens another ability.
 constexpr int kRowLevels[] = {1, 5, kAbilityUnlockLevels[2], kAbilityUnlockLevels[3], kAbilityUnlockLevels[4]};
-// The levels a map's lowest level is sought among by default.
+// The levels a map's lowest level is sought among by default, and the
+// levels the play time is estimated to: those that open an ability.
 constexpr int kTopLevel = kAbilityUnlockLevels[4];
+constexpr int kTargetLevels[] = {kAbilityUnlockLevels[2], kAbilityUnlockLevels[3], kAbilityUnlockLevels[4]};
 // A map is "won" at a level when this share of its battles is won.
 constexpr double kWinShare = 0.9;
 // What the estimate adds to a battle's own game time: the two wipes of an
 // encounter, and the player's reading and choosing, per key pressed.
 constexpr double kPerKeySeconds = 0.5;
-constexpr std::uint32_t kGrowthSeed = 20240601;
 constexpr std::int64_t kFirstBattleClock = 1'700'000'000;
 
 struct Encounter {
@@ -226,7 +227,7 @@ private:
     // experience counted from zero with no level-up within the battle.
     void Play(const HeroStatus& h, const Encounter& encounter, int ability, int index, Row& row) {
         headless::Reset(kFirstBattleClock + index);
-        headless::DigestScreens(false);
+        headless::Unseen();
         hero = h;
         hero.exp = 0;
         hero.nextExp = 0xFFFFFFFFu;
@@ -276,107 +277,100 @@ struct MapResult {
     int bestLevel = 0;  // the highest level tried, when none wins
 };
 
-}  // namespace
+struct GroupRow {
+    int level = 0;
+    Encounter encounter;
+    int lists = 0;  // how many enemy lists hold the group
+    Row row;
+};
 
-bool GrowHero(HeroStatus& h, int level) {
-    if (level < h.level || level > kHighestLevel) return false;
-    SeedBattleRandom(kGrowthSeed);
-    while (h.level < level) {
-        const int before = h.level;
-        h.exp = h.nextExp;
-        GainLevels(h);
-        if (h.level <= before) return false;  // wrapped around
-    }
-    h.exp = 0;
-    return h.level == level;
-}
+struct Estimate {
+    int target;
+    double seconds;
+    std::string why;  // not empty: no estimate
+};
 
-int RunBalance(const BalanceRequest& request) {
-    const std::string& dir = request.dir;
-    const std::string shown = dir.empty() ? std::string(".") : dir;
-    const CheckResult check = CheckWorld(dir);
-    const std::string warning = check.errors == 0
-                                    ? ""
-                                    : "ranks balance: warning: " + shown + " has " + std::to_string(check.errors) +
-                                          (check.errors == 1 ? " error" : " errors") +
-                                          " (see ranks check): the battles are played as the game reads the files\n";
+// What the battles found, as every format prints it.
+struct BalanceResult {
+    std::string world;  // as the report names it
+    int battles = 0;
+    bool levelsGiven = false;  // --levels, not the default levels
+    std::vector<MapResult> maps;
+    std::vector<int> searched;           // the levels a map's level is sought among
+    std::vector<int> rowLevels;          // the levels of the rows by group
+    std::vector<GroupRow> rows;          // by level of rowLevels, then by kind and size
+    std::map<int, std::string> missing;  // why a level was not played
+    int estimatedFrom = 0;
+    std::vector<Estimate> estimates;
+};
 
-    const platform::Backend& before = platform::ActiveBackend();
-    platform::UseBackend(platform::HeadlessBackend());
+// The world's records and each map's groups, loaded on the headless session.
+struct LoadedWorld {
+    MapEnemies maps[kMaps + 1];
+    HeroStatus fromFile;
+    HeroStatus grown[kHighestLevel + 1] = {};
+    bool reached[kHighestLevel + 1] = {};
+};
+
+// False, with why, when there is nothing to play.
+bool Load(const std::string& dir, LoadedWorld& world, std::string& why) {
     headless::Reset();
     ResetGameState();
     dataRoot = dir;
     LoadHeroStatus();
     LoadAllEnemyStatus();
     LoadAllAbilities();
-    MapEnemies maps[kMaps + 1];
     bool anyEnemy = false;
     for (int m = 1; m <= kMaps; ++m) {
-        maps[m] = EnemiesOfMap(m);
-        anyEnemy = anyEnemy || !maps[m].groups.empty();
+        world.maps[m] = EnemiesOfMap(m);
+        anyEnemy = anyEnemy || !world.maps[m].groups.empty();
     }
     if (hero.maxHp <= 0 || !anyEnemy) {
-        platform::UseBackend(before);
-        platform::PrintError(std::string("ranks balance: ") + (hero.maxHp <= 0
-                                                                   ? "the hero has no hit points (see ranks check)\n"
-                                                                   : "no enemy list of this world holds an enemy\n"));
-        return 2;
+        why = hero.maxHp <= 0 ? "the hero has no hit points (see ranks check)"
+                              : "no enemy list of this world holds an enemy";
+        return false;
     }
-
-    // The hero at every level the growth reaches, and what each level asks.
-    const HeroStatus fromFile = hero;
-    const int startLevel = fromFile.level;
-    HeroStatus grown[kHighestLevel + 1] = {};
-    bool reached[kHighestLevel + 1] = {};
-    for (int level = std::max(0, startLevel); level <= kHighestLevel; ++level) {
-        HeroStatus h = fromFile;
-        reached[level] = GrowHero(h, level);
-        if (reached[level]) grown[level] = h;
+    // The hero at every level the growth reaches.
+    world.fromFile = hero;
+    for (int level = std::max(0, static_cast<int>(hero.level)); level <= kHighestLevel; ++level) {
+        HeroStatus h = world.fromFile;
+        world.reached[level] = GrowHero(h, level);
+        if (world.reached[level]) world.grown[level] = h;
     }
-    // Why a level has no rows, or nothing.
-    auto missing = [&](int level) -> std::string {
-        if (level < startLevel) return "below the hero file's level " + std::to_string(startLevel);
-        if (!reached[level]) return "the game's level-ups pass over it";
-        return "";
-    };
+    return true;
+}
 
-    std::vector<int> searched = request.levels;
-    if (searched.empty())
-        for (int level = 1; level <= kTopLevel; ++level) searched.push_back(level);
-    std::vector<int> rowLevels = request.levels;
-    if (rowLevels.empty()) rowLevels.assign(std::begin(kRowLevels), std::end(kRowLevels));
-    std::vector<int> playable;
-    for (int level : searched)
-        if (missing(level).empty()) playable.push_back(level);
+// Why a level has no rows, or nothing.
+std::string Missing(const LoadedWorld& world, int level) {
+    if (level < world.fromFile.level) return "below the hero file's level " + std::to_string(world.fromFile.level);
+    if (!world.reached[level]) return "the game's level-ups pass over it";
+    return "";
+}
 
-    Battles battles(request, grown);
-    // Each map: the lowest level that wins nine in ten, sought by halving (a
-    // grown hero is never weaker than at the level below).
-    std::vector<MapResult> results;
-    for (int m = 1; m <= kMaps; ++m) {
-        MapResult r{m, maps[m]};
-        if (r.enemies.groups.empty() || playable.empty()) {
-            results.push_back(r);
-            continue;
-        }
-        std::size_t low = 0, high = playable.size();
-        while (low < high) {
-            const std::size_t mid = (low + high) / 2;
-            if (battles.MapWins(playable[mid], r.enemies.groups) >= kWinShare) high = mid;
-            else low = mid + 1;
-        }
-        const int level = low < playable.size() ? playable[low] : playable.back();
-        r.level = low < playable.size() ? level : 0;
-        r.bestLevel = level;
-        r.wins = battles.MapWins(level, r.enemies.groups);
-        r.fight = battles.MapFight(level, r.enemies.groups);
-        results.push_back(r);
+// Each map: the lowest level that wins nine in ten, sought by halving (a
+// grown hero is never weaker than at the level below).
+MapResult SearchMap(Battles& battles, int m, const MapEnemies& enemies, const std::vector<int>& playable) {
+    MapResult r{m, enemies};
+    if (r.enemies.groups.empty() || playable.empty()) return r;
+    std::size_t low = 0, high = playable.size();
+    while (low < high) {
+        const std::size_t mid = (low + high) / 2;
+        if (battles.MapWins(playable[mid], r.enemies.groups) >= kWinShare) high = mid;
+        else low = mid + 1;
     }
+    const int level = low < playable.size() ? playable[low] : playable.back();
+    r.level = low < playable.size() ? level : 0;
+    r.bestLevel = level;
+    r.wins = battles.MapWins(level, r.enemies.groups);
+    r.fight = battles.MapFight(level, r.enemies.groups);
+    return r;
+}
 
-    // Every kind and group size the lists hold, and how often.
+// Every kind and group size the lists hold, and how often, by kind and size.
+std::vector<std::pair<Encounter, int>> Weights(const LoadedWorld& world) {
     std::vector<std::pair<Encounter, int>> weights;
     for (int m = 1; m <= kMaps; ++m)
-        for (const Encounter& e : maps[m].groups) {
+        for (const Encounter& e : world.maps[m].groups) {
             auto it = std::find_if(weights.begin(), weights.end(), [&](const auto& w) { return w.first == e; });
             if (it == weights.end()) weights.push_back({e, 1});
             else ++it->second;
@@ -384,177 +378,236 @@ int RunBalance(const BalanceRequest& request) {
     std::sort(weights.begin(), weights.end(), [](const auto& a, const auto& b) {
         return a.first.kind != b.first.kind ? a.first.kind < b.first.kind : a.first.group < b.first.group;
     });
-    std::vector<int> measured;
-    for (int level : rowLevels)
-        if (missing(level).empty()) measured.push_back(level);
-    for (int level : measured)
-        for (const auto& w : weights) battles.At(level, w.first);
+    return weights;
+}
 
-    // Play time from the lowest measured level: each level's experience at
-    // the rates of the highest measured level at or below it; encounters as
-    // often as the enemy lists hold them, each its whole fight.
-    struct Estimate {
-        int target;
-        double seconds;
-        std::string why;  // not empty: no estimate
-    };
+// Play time from the lowest measured level: each level's experience at the
+// rates of the highest measured level at or below it; encounters as often
+// as the enemy lists hold them, each its whole fight.
+std::vector<Estimate> Estimates(Battles& battles, const LoadedWorld& world, const std::vector<int>& measured,
+                                const std::vector<std::pair<Encounter, int>>& weights, int battlesEach) {
     std::vector<Estimate> estimates;
-    if (!measured.empty()) {
-        double seconds = 0;
-        std::string never;
-        int target = 0;
-        for (int level = measured.front(); level < kTopLevel && never.empty(); ++level) {
-            if (!reached[level + 1]) {
-                never = "the game's level-ups pass over level " + std::to_string(level + 1);
-                break;
-            }
-            int rate = measured.front();
-            for (int l : measured)
-                if (l <= level) rate = l;
-            double time = 0, experience = 0;
-            for (const auto& [e, weight] : weights) {
-                const Row& r = battles.At(rate, e);
-                time += weight * Mean(r.fightSeconds);
-                experience += weight * r.experience / request.battles;
-            }
-            const HeroStatus& h = grown[level];
-            const double needed = level == startLevel && h.nextExp > fromFile.exp ? h.nextExp - fromFile.exp
-                                  : level == startLevel                           ? 0
-                                                                                  : h.nextExp;
-            if (needed > 0 && experience <= 0)
-                never = "no battle at level " + std::to_string(rate) + " brings experience";
-            else if (needed > 0) seconds += time / experience * needed;
-            for (int t : {12, 18, 25})
-                if (t == level + 1) target = t, estimates.push_back({t, seconds, never});
+    if (measured.empty()) return estimates;
+    double seconds = 0;
+    std::string never;
+    int target = 0;
+    for (int level = measured.front(); level < kTopLevel && never.empty(); ++level) {
+        if (!world.reached[level + 1]) {
+            never = "the game's level-ups pass over level " + std::to_string(level + 1);
+            break;
         }
-        for (int t : {12, 18, 25})
-            if (t > target && t > measured.front())
-                estimates.push_back({t, 0, never.empty() ? "not estimated" : never});
+        int rate = measured.front();
+        for (int l : measured)
+            if (l <= level) rate = l;
+        double time = 0, experience = 0;
+        for (const auto& [e, weight] : weights) {
+            const Row& r = battles.At(rate, e);
+            time += weight * Mean(r.fightSeconds);
+            experience += weight * r.experience / battlesEach;
+        }
+        const HeroStatus& h = world.grown[level];
+        const std::uint32_t had = world.fromFile.exp;
+        const double needed = level != world.fromFile.level ? h.nextExp : h.nextExp > had ? h.nextExp - had : 0;
+        if (needed > 0 && experience <= 0) never = "no battle at level " + std::to_string(rate) + " brings experience";
+        else if (needed > 0) seconds += time / experience * needed;
+        for (int t : kTargetLevels)
+            if (t == level + 1) target = t, estimates.push_back({t, seconds, never});
     }
-    platform::UseBackend(before);
-    ResetGameState();
-    // Before the report, where it is seen first.
-    if (!warning.empty()) platform::PrintError(warning);
+    for (int t : kTargetLevels)
+        if (t > target && t > measured.front()) estimates.push_back({t, 0, never.empty() ? "not estimated" : never});
+    return estimates;
+}
 
-    auto groupsText = [](const MapEnemies& e) {
-        if (!e.loaded) return std::string("its enemy list is missing: the game stops on entering it");
-        if (e.groups.empty()) return std::string("no enemies");
-        std::string text;
-        for (const Encounter& g : e.groups) text += (text.empty() ? "" : ", ") + Named(g);
-        return text;
-    };
-    auto levelText = [&](const MapResult& r) {
-        if (r.enemies.groups.empty()) return std::string("-");
-        if (r.bestLevel == 0) return std::string("no level to try");
-        return r.level > 0 ? std::to_string(r.level) : "none to " + std::to_string(r.bestLevel);
-    };
+// Plays every battle the report needs (on the headless session).
+BalanceResult Measure(const BalanceRequest& request, const LoadedWorld& world) {
+    BalanceResult result;
+    result.battles = request.battles;
+    result.levelsGiven = !request.levels.empty();
+    result.searched = request.levels;
+    if (result.searched.empty())
+        for (int level = 1; level <= kTopLevel; ++level) result.searched.push_back(level);
+    result.rowLevels = request.levels;
+    if (result.rowLevels.empty()) result.rowLevels.assign(std::begin(kRowLevels), std::end(kRowLevels));
+    std::vector<int> playable, measured;
+    for (const auto* levels : {&result.searched, &result.rowLevels})
+        for (int level : *levels)
+            if (const std::string why = Missing(world, level); !why.empty()) result.missing[level] = why;
+    for (int level : result.searched)
+        if (!result.missing.contains(level)) playable.push_back(level);
+    for (int level : result.rowLevels)
+        if (!result.missing.contains(level)) measured.push_back(level);
+
+    Battles battles(request, world.grown);
+    for (int m = 1; m <= kMaps; ++m) result.maps.push_back(SearchMap(battles, m, world.maps[m], playable));
+    const auto weights = Weights(world);
+    for (int level : measured)
+        for (const auto& [e, weight] : weights) result.rows.push_back({level, e, weight, battles.At(level, e)});
+    result.estimates = Estimates(battles, world, measured, weights, request.battles);
+    if (!measured.empty()) result.estimatedFrom = measured.front();
+    return result;
+}
+
+std::string GroupsText(const MapEnemies& e) {
+    if (!e.loaded) return "its enemy list is missing: the game stops on entering it";
+    if (e.groups.empty()) return "no enemies";
+    std::string text;
+    for (const Encounter& g : e.groups) text += (text.empty() ? "" : ", ") + Named(g);
+    return text;
+}
+
+bool Fought(const MapResult& r) { return !r.enemies.groups.empty() && r.bestLevel > 0; }
+
+std::string Csv(const BalanceResult& result) {
+    std::string out = "map,enemy_groups,level_90,win_rate,typical_fight_s\n";
+    for (const MapResult& r : result.maps)
+        out += std::to_string(r.map) + "," + CsvField(GroupsText(r.enemies)) + "," +
+               (r.level > 0 ? std::to_string(r.level) : "") + "," + (Fought(r) ? Decimal(100 * r.wins) : "") + "," +
+               (Fought(r) ? Decimal(r.fight) : "") + "\n";
+    return out;
+}
+
+std::string JsonMaps(const BalanceResult& result) {
     std::string out;
-    if (request.format == ReportFormat::kCsv) {
-        out = "map,enemy_groups,level_90,win_rate,typical_fight_s\n";
-        for (const MapResult& r : results) {
-            const bool fought = !r.enemies.groups.empty() && r.bestLevel > 0;
-            out += std::to_string(r.map) + "," + CsvField(groupsText(r.enemies)) + "," +
-                   (r.level > 0 ? std::to_string(r.level) : "") + "," + (fought ? Decimal(100 * r.wins) : "") + "," +
-                   (fought ? Decimal(r.fight) : "") + "\n";
-        }
-        platform::PrintOut(out);
-        return 0;
+    for (const MapResult& r : result.maps) {
+        out += std::string(r.map == 1 ? "" : ",") + "\n  {\"map\": " + std::to_string(r.map) +
+               ", \"enemy_list_read\": " + (r.enemies.loaded ? "true" : "false") + ", \"groups\": [";
+        for (std::size_t i = 0; i < r.enemies.groups.size(); ++i)
+            out += std::string(i ? ", " : "") + "{\"kind\": " + JsonString(kKindNames[r.enemies.groups[i].kind - 1]) +
+                   ", \"group\": " + std::to_string(r.enemies.groups[i].group) + "}";
+        out += "], \"level\": " + (r.level > 0 ? std::to_string(r.level) : "null");
+        if (r.bestLevel > 0)
+            out += ", \"at_level\": " + std::to_string(r.bestLevel) + ", \"win_rate\": " + Decimal(r.wins, 3) +
+                   ", \"typical_fight_s\": " + Decimal(r.fight);
+        out += "}";
     }
-    if (request.format == ReportFormat::kJson) {
-        out = "{\"world\": " + JsonString(shown) + ", \"battles\": " + std::to_string(request.battles) +
-              ", \"win_share\": " + Decimal(kWinShare, 2) + ",\n \"maps\": [";
-        for (const MapResult& r : results) {
-            out += std::string(r.map == 1 ? "" : ",") + "\n  {\"map\": " + std::to_string(r.map) +
-                   ", \"enemy_list_read\": " + (r.enemies.loaded ? "true" : "false") + ", \"groups\": [";
-            for (std::size_t i = 0; i < r.enemies.groups.size(); ++i)
-                out += std::string(i ? ", " : "") +
-                       "{\"kind\": " + JsonString(kKindNames[r.enemies.groups[i].kind - 1]) +
-                       ", \"group\": " + std::to_string(r.enemies.groups[i].group) + "}";
-            out += "], \"level\": " + (r.level > 0 ? std::to_string(r.level) : "null");
-            if (r.bestLevel > 0)
-                out += ", \"at_level\": " + std::to_string(r.bestLevel) + ", \"win_rate\": " + Decimal(r.wins, 3) +
-                       ", \"typical_fight_s\": " + Decimal(r.fight);
-            out += "}";
-        }
-        out += "\n ],\n \"rows\": [";
-        bool first = true;
-        for (int level : measured)
-            for (const auto& [e, weight] : weights) {
-                const Row& r = battles.At(level, e);
-                out += std::string(first ? "" : ",") + "\n  {\"level\": " + std::to_string(level) +
-                       ", \"kind\": " + JsonString(kKindNames[e.kind - 1]) + ", \"group\": " + std::to_string(e.group) +
-                       ", \"lists\": " + std::to_string(weight) +
-                       ", \"win_rate\": " + Decimal(static_cast<double>(r.wins) / request.battles, 3) +
-                       ", \"median_actions\": " + Decimal(Median(r.actions)) +
-                       ", \"median_fight_s\": " + Decimal(Median(r.fightSeconds)) +
-                       ", \"exp_per_battle\": " + Decimal(r.experience / request.battles) + "}";
-                first = false;
-            }
-        out += "\n ],\n \"levels_without_rows\": [";
-        first = true;
-        for (int level : rowLevels)
-            if (!missing(level).empty()) {
-                out += std::string(first ? "" : ", ") + "{\"level\": " + std::to_string(level) +
-                       ", \"why\": " + JsonString(missing(level)) + "}";
-                first = false;
-            }
-        out += "],\n \"estimates\": [";
-        for (std::size_t i = 0; i < estimates.size(); ++i)
-            out += std::string(i ? ", " : "") + "{\"level\": " + std::to_string(estimates[i].target) + ", " +
-                   (estimates[i].why.empty() ? "\"seconds\": " + Decimal(estimates[i].seconds, 0)
-                                             : "\"seconds\": null, \"why\": " + JsonString(estimates[i].why)) +
-                   "}";
-        out += "]}\n";
-        platform::PrintOut(out);
-        return 0;
-    }
+    return out;
+}
 
-    out = "Balance of " + shown + ": " + std::to_string(request.battles) +
-          " battles per group and level, fixed seeds; the hero grown with the game's level-ups.\n"
-          "The policy: the strongest ability the level allows, a potion below a third of the hit points.\n"
-          "A typical fight is the median of the battle's game time, the encounter's wipes and " +
-          Decimal(kPerKeySeconds) + " s per key pressed.\n\n";
-    out += "By map: the lowest level " +
-           (request.levels.empty() ? std::string("(1 to ") + std::to_string(kTopLevel) + ")"
-                                   : std::string("of --levels")) +
-           " that wins at least " + Decimal(100 * kWinShare, 0) + "% of the map's battles (each group once)\n";
+std::string Json(const BalanceResult& result) {
+    const double n = result.battles;
+    std::string out = "{\"world\": " + JsonString(result.world) + ", \"battles\": " + std::to_string(result.battles) +
+                      ", \"win_share\": " + Decimal(kWinShare, 2) + ",\n \"maps\": [" + JsonMaps(result) +
+                      "\n ],\n \"rows\": [";
+    for (const GroupRow& g : result.rows)
+        out += std::string(&g == result.rows.data() ? "" : ",") + "\n  {\"level\": " + std::to_string(g.level) +
+               ", \"kind\": " + JsonString(kKindNames[g.encounter.kind - 1]) +
+               ", \"group\": " + std::to_string(g.encounter.group) + ", \"lists\": " + std::to_string(g.lists) +
+               ", \"win_rate\": " + Decimal(g.row.wins / n, 3) +
+               ", \"median_actions\": " + Decimal(Median(g.row.actions)) +
+               ", \"median_fight_s\": " + Decimal(Median(g.row.fightSeconds)) +
+               ", \"exp_per_battle\": " + Decimal(g.row.experience / n) + "}";
+    out += "\n ],\n \"levels_without_rows\": [";
+    bool first = true;
+    for (int level : result.rowLevels)
+        if (result.missing.contains(level)) {
+            out += std::string(first ? "" : ", ") + "{\"level\": " + std::to_string(level) +
+                   ", \"why\": " + JsonString(result.missing.at(level)) + "}";
+            first = false;
+        }
+    out += "],\n \"estimates\": [";
+    for (const Estimate& e : result.estimates)
+        out += std::string(&e == result.estimates.data() ? "" : ", ") + "{\"level\": " + std::to_string(e.target) +
+               ", " +
+               (e.why.empty() ? "\"seconds\": " + Decimal(e.seconds, 0)
+                              : "\"seconds\": null, \"why\": " + JsonString(e.why)) +
+               "}";
+    return out + "]}\n";
+}
+
+std::string LevelsText(const std::vector<int>& levels) {
+    std::string text;
+    for (int level : levels) text += (text.empty() ? "" : ", ") + std::to_string(level);
+    return text;
+}
+
+std::string TextMaps(const BalanceResult& result) {
+    std::string out = "By map: the lowest level " +
+                      (result.levelsGiven ? std::string("of --levels") : "(1 to " + std::to_string(kTopLevel) + ")") +
+                      " that wins at least " + Decimal(100 * kWinShare, 0) +
+                      "% of the map's battles (each group once)\n";
     out += "map  level  win rate  typical fight  enemy groups\n";
-    for (const MapResult& r : results) {
-        const bool fought = !r.enemies.groups.empty() && r.bestLevel > 0;
-        out += Padded(std::to_string(r.map), 3, true) + "  " + Padded(levelText(r), 5, true) + "  " +
-               Padded(fought ? Percent(r.wins) : "", 8, true) + "  " +
-               Padded(fought ? Decimal(r.fight) + " s" : "", 13, true) + "  " + groupsText(r.enemies) + "\n";
+    for (const MapResult& r : result.maps) {
+        const std::string level = r.enemies.groups.empty() ? "-"
+                                  : r.bestLevel == 0       ? "no level to try"
+                                  : r.level > 0            ? std::to_string(r.level)
+                                                           : "none to " + std::to_string(r.bestLevel);
+        out += Padded(std::to_string(r.map), 3, true) + "  " + Padded(level, 5, true) + "  " +
+               Padded(Fought(r) ? Percent(r.wins) : "", 8, true) + "  " +
+               Padded(Fought(r) ? Decimal(r.fight) + " s" : "", 13, true) + "  " + GroupsText(r.enemies) + "\n";
     }
-    for (int level : searched)
-        if (!missing(level).empty())
-            out += "  level " + std::to_string(level) + " not played: " + missing(level) + "\n";
+    for (int level : result.searched)
+        if (result.missing.contains(level))
+            out += "  level " + std::to_string(level) + " not played: " + result.missing.at(level) + "\n";
+    return out;
+}
 
-    out += "\nBy enemy group, at each level of " +
-           std::string(request.levels.empty() ? "1, 5, 12, 18, 25" : "--levels") + "\n";
+std::string TextRows(const BalanceResult& result) {
+    const double n = result.battles;
+    std::string out = "\nBy enemy group, at each level of " +
+                      (result.levelsGiven ? std::string("--levels") : LevelsText(result.rowLevels)) + "\n";
     out += "level  enemy   group  lists  win rate  median actions  typical fight  exp/battle\n";
-    for (int level : rowLevels) {
-        if (!missing(level).empty()) {
-            out += Padded(std::to_string(level), 5, true) + "  no rows: " + missing(level) + "\n";
+    for (int level : result.rowLevels) {
+        if (result.missing.contains(level)) {
+            out += Padded(std::to_string(level), 5, true) + "  no rows: " + result.missing.at(level) + "\n";
             continue;
         }
-        for (const auto& [e, weight] : weights) {
-            const Row& r = battles.At(level, e);
+        for (const GroupRow& g : result.rows) {
+            if (g.level != level) continue;
             char line[160];
             std::snprintf(line, sizeof line, "%5d  %-6s  %5d  %5d  %7.1f%%  %14.1f  %11.1f s  %10.1f\n", level,
-                          std::string(kKindNames[e.kind - 1]).c_str(), e.group, weight,
-                          100.0 * r.wins / request.battles, Median(r.actions), Median(r.fightSeconds),
-                          r.experience / request.battles);
+                          std::string(kKindNames[g.encounter.kind - 1]).c_str(), g.encounter.group, g.lists,
+                          100.0 * g.row.wins / n, Median(g.row.actions), Median(g.row.fightSeconds),
+                          g.row.experience / n);
             out += line;
         }
     }
-    if (!estimates.empty()) {
-        out += "\nEstimated play time from level " + std::to_string(measured.front()) +
+    return out;
+}
+
+std::string Text(const BalanceResult& result) {
+    std::string out = "Balance of " + result.world + ": " + std::to_string(result.battles) +
+                      " battles per group and level, fixed seeds; the hero grown with the game's level-ups.\n"
+                      "The policy: the strongest ability the level allows, a potion below a third of the hit "
+                      "points.\n"
+                      "A typical fight is the median of the battle's game time, the encounter's wipes and " +
+                      Decimal(kPerKeySeconds) + " s per key pressed.\n\n";
+    out += TextMaps(result) + TextRows(result);
+    if (!result.estimates.empty()) {
+        out += "\nEstimated play time from level " + std::to_string(result.estimatedFrom) +
                " (encounters as often as the enemy lists hold them, each its whole fight; walking not counted):\n";
-        for (const Estimate& e : estimates)
+        for (const Estimate& e : result.estimates)
             out += "  to level " + std::to_string(e.target) + ": " +
                    (e.why.empty() ? Duration(e.seconds) : "never (" + e.why + ")") + "\n";
     }
-    platform::PrintOut(out);
+    return out;
+}
+
+}  // namespace
+
+int RunBalance(const BalanceRequest& request) {
+    const std::string shown = request.dir.empty() ? std::string(".") : request.dir;
+    const CheckResult check = CheckWorld(request.dir);
+    const platform::Backend& before = platform::ActiveBackend();
+    platform::UseBackend(platform::HeadlessBackend());
+    LoadedWorld world;
+    std::string why;
+    BalanceResult result;
+    const bool loaded = Load(request.dir, world, why);
+    if (loaded) result = Measure(request, world);
+    platform::UseBackend(before);
+    ResetGameState();
+    if (!loaded) {
+        platform::PrintError("ranks balance: " + why + "\n");
+        return 2;
+    }
+    // Before the report, where it is seen first.
+    if (check.errors != 0)
+        platform::PrintError("ranks balance: warning: " + shown + " has " + std::to_string(check.errors) +
+                             (check.errors == 1 ? " error" : " errors") +
+                             " (see ranks check): the battles are played as the game reads the files\n");
+    result.world = shown;
+    const ReportFormat f = request.format;
+    platform::PrintOut(f == ReportFormat::kCsv ? Csv(result) : f == ReportFormat::kJson ? Json(result) : Text(result));
     return 0;
 }
 

@@ -29,9 +29,9 @@ bool HeroStep(const Place& from, int key, Place& to) {
     if (r == kStepBlocked) return false;
     if (r == kStepLeavesMap) {
         if (key == kKeyRight) to.map += 1, to.x = 0;
-        if (key == kKeyLeft) to.map -= 1, to.x = 57;
-        if (key == kKeyDown) to.map += 3, to.y = 0;
-        if (key == kKeyUp) to.map -= 3, to.y = kMapRows - 1;
+        if (key == kKeyLeft) to.map -= 1, to.x = kRightExitColumn;
+        if (key == kKeyDown) to.map += kMapsAcross, to.y = 0;
+        if (key == kKeyUp) to.map -= kMapsAcross, to.y = kLastHeroRow;
         return IsMapNumber(to.map);
     }
     hero.fieldX = static_cast<std::int16_t>(from.x);

@@ -9,12 +9,13 @@
 
 namespace rf::authoring {
 
-// Cells of one map that a two-cell mark can stand on: 59 columns by 20 rows.
-using CellSet = std::bitset<59 * 20>;
-inline std::size_t CellIndex(int x, int y) { return static_cast<std::size_t>(y * 59 + x); }
+// Cells of one map that a two-cell mark can stand on.
+inline constexpr int kMarkColumns = kLastHeroColumn + 1;
+using CellSet = std::bitset<kMarkColumns * kMapRows>;
+inline std::size_t CellIndex(int x, int y) { return static_cast<std::size_t>(y * kMarkColumns + x); }
 
 struct HeroReach {
-    std::array<CellSet, 10> cells;  // by map number; [0] unused
+    std::array<CellSet, kMaps + 1> cells;  // by map number; [0] unused
     bool stripOpened = false;
 };
 

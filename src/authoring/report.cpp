@@ -27,6 +27,20 @@ std::string JsonString(std::string_view text) {
     return out + "\"";
 }
 
+std::string UriPath(std::string_view path) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (char ch : path) {
+        const auto c = static_cast<unsigned char>(ch);
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+                           c == '.' || c == '_' || c == '~' || c == '/';
+        if (c == '\\') out += '/';
+        else if (plain) out += ch;
+        else out += '%', out += kHex[c >> 4], out += kHex[c & 15];
+    }
+    return out;
+}
+
 std::string CsvField(std::string_view text) {
     if (text.find_first_of(",\"\n\r") == std::string_view::npos) return std::string(text);
     std::string out = "\"";

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "authoring/reachability.h"
+#include "authoring/translation_check.h"
 #include "battle/attack.h"
 #include "battle/formulas.h"
 #include "console/console.h"
@@ -32,12 +33,12 @@ LoadToken TokenAt(const std::string& file, std::size_t index) {
     return {1, 1};
 }
 
-void Say(const std::string& file, LoadToken at, Severity severity, std::string message) {
+void Say(const std::string& file, LoadToken at, Severity severity, Rule rule, std::string message) {
     // One finding per cause: a value already reported at its place (a number that wrapped, say) is not reported again.
     for (const LoadRemark& r : loadLog.remarks)
         if (r.file == file && r.line == at.line && r.column == at.column && r.severity == Severity::kError) return;
-    loadLog.remarks.push_back(
-        {file, at.line, at.column, at.byteColumn == 0 ? at.column : at.byteColumn, severity, std::move(message)});
+    loadLog.remarks.push_back({file, at.line, at.column, at.byteColumn == 0 ? at.column : at.byteColumn, severity,
+                               std::move(message), rule, at.charColumn == 0 ? at.column : at.charColumn});
 }
 
 bool WallUnder(int map, int x, int y) { return !StandsFree(map, x, y); }
@@ -78,7 +79,7 @@ void CheckHeroValues() {
         return "the " + std::string(kHeroFields[field]) + " " + std::to_string(value);
     };
     if (hero.maxHp <= 0)
-        Say(file, at(kHeroMaxHp), Severity::kError,
+        Say(file, at(kHeroMaxHp), Severity::kError, Rule::kMaxHp,
             named(kHeroMaxHp, hero.maxHp) + ": the hero falls at the first blow that lands");
     // A defence of 0 or less: the game's own damage rule, run for every kind that fights.
     std::string harmless;
@@ -86,7 +87,7 @@ void CheckHeroValues() {
         if (enemyTable.kinds[k].name[0] != '\0' && MostDamage(enemyTable.kinds[k]) == 0)
             harmless += (harmless.empty() ? "the " : ", the ") + std::string(kKindNames[k]);
     if (!harmless.empty())
-        Say(file, at(kHeroDefence), Severity::kError,
+        Say(file, at(kHeroDefence), Severity::kError, Rule::kNoDamage,
             named(kHeroDefence, hero.defence) + " turns every blow of " + harmless +
                 " into 0 damage (a blow never heals)");
     const struct {
@@ -99,20 +100,20 @@ void CheckHeroValues() {
                  {kHeroSpeed, hero.speed}};
     for (const auto& st : stats)
         if (st.value < 0)
-            Say(file, at(st.field), Severity::kWarning,
+            Say(file, at(st.field), Severity::kWarning, Rule::kNegative,
                 named(st.field, st.value) + " is negative: the game computes with it as written");
     // What the first win makes of the file's level and experience, by the game's own level-ups.
     HeroStatus after = hero;
     WithBattleRandom(1, [&] { return GainLevels(after), 0; });
     if (after.level != hero.level) {
         const bool level0 = hero.level <= 0;
-        Say(file, at(hero.nextExp == 0 || level0 ? kHeroNextExp : kHeroExp), Severity::kError,
+        Say(file, at(hero.nextExp == 0 || level0 ? kHeroNextExp : kHeroExp), Severity::kError, Rule::kLevelUpAtOnce,
             named(kHeroExp, hero.exp) + " is not below " + named(kHeroNextExp, hero.nextExp) +
                 ": the first win raises the hero at once from level " + std::to_string(hero.level) + " to level " +
                 std::to_string(after.level) + " or beyond" +
                 (level0 ? " (is the line in the order next level's experience, experience, level?)" : ""));
     } else if (hero.level <= 0) {
-        Say(file, at(kHeroLevel), Severity::kWarning,
+        Say(file, at(kHeroLevel), Severity::kWarning, Rule::kLevelBelowOne,
             named(kHeroLevel, hero.level) + " is below 1: the battle shows \"Lv : " + std::to_string(hero.level) +
                 "\"");
     }
@@ -126,13 +127,14 @@ void CheckEnemyValues() {
         auto at = [&](int field) { return TokenAt(file, static_cast<std::size_t>(field)); };
         // The symbol against the legend and the other kinds: the field draws the file's, the legend its own.
         const std::string_view symbol = e.symbol;
-        if (symbol != kLegendSymbols[k]) {
+        // A reading that stopped before the symbol leaves it unread, which is no finding of its own.
+        if (symbol != kLegendSymbols[k] && !(symbol.empty() && Stopped(file))) {
             std::string also;
             for (int other = 0; other < kEnemyKinds && also.empty(); ++other)
                 if (other != k &&
                     (symbol == std::string_view(enemyTable.kinds[other].symbol) || symbol == kLegendSymbols[other]))
                     also = " (the " + std::string(kKindNames[other]) + "'s symbol)";
-            Say(file, at(kEnemySymbol), Severity::kWarning,
+            Say(file, at(kEnemySymbol), Severity::kWarning, Rule::kSymbol,
                 "the symbol " + Utf8(symbol) + also + " is not the legend's " + Utf8(kLegendSymbols[k]) + " for the " +
                     std::string(kKindNames[k]) + ": the field draws " + Utf8(symbol) + ", the legend still says " +
                     Utf8(kLegendSymbols[k]));
@@ -143,15 +145,15 @@ void CheckEnemyValues() {
         };
         const int ability = static_cast<int>(&EnemyAbility(e) - abilityTable.abilities);
         if (ability != e.ability)
-            Say(file, at(kEnemyAbility), Severity::kError,
+            Say(file, at(kEnemyAbility), Severity::kError, Rule::kAbilityIndex,
                 named(kEnemyAbility, e.ability) + " is not 0 to 4: the game strikes with " +
                     std::string(kAbilityNames[ability]));
         if (e.maxHp <= 0)
-            Say(file, at(kEnemyMaxHp), Severity::kError,
+            Say(file, at(kEnemyMaxHp), Severity::kError, Rule::kMaxHp,
                 named(kEnemyMaxHp, e.maxHp) + ": each of them falls at the first blow that lands");
         const bool harmless = e.attack <= 0 && hero.defence > 0 && MostDamage(e) == 0;
         if (harmless)
-            Say(file, at(kEnemyAttack), Severity::kError,
+            Say(file, at(kEnemyAttack), Severity::kError, Rule::kNoDamage,
                 named(kEnemyAttack, e.attack) + ": every blow of the " + std::string(kKindNames[k]) +
                     " does 0 damage (a blow never heals)");
         const struct {
@@ -164,8 +166,67 @@ void CheckEnemyValues() {
                      {kEnemySpeed, e.speed}};
         for (const auto& st : stats)
             if (st.value < 0 && !(st.field == kEnemyAttack && harmless))
-                Say(file, at(st.field), Severity::kWarning,
+                Say(file, at(st.field), Severity::kWarning, Rule::kNegative,
                     named(st.field, st.value) + " is negative: the game computes with it as written");
+    }
+}
+
+// Free cells in the world's outer edge: beyond it lies no map, so a gap
+// there is a dead end the hero walks into.
+void OuterGaps(const WorldGrid& grid, int m, int key, const char* edge) {
+    const std::string form = Relative({WorldFileKind::kMapForm, m});
+    const bool sideways = key == kKeyLeft || key == kKeyRight;
+    const int places = sideways ? kMapRows : kLastHeroColumn + 1;
+    const char* beyond = key == kKeyUp ? "above" : key == kKeyDown ? "below" : key == kKeyLeft ? "left of" : "right of";
+    for (int p = 0; p < places;) {
+        auto at = [&](int q) {
+            return sideways ? std::pair{key == kKeyLeft ? 0 : kLastHeroColumn, q}
+                            : std::pair{q, key == kKeyUp ? 0 : kMapRows - 1};
+        };
+        auto free = [&](int q) {
+            const auto [x, y] = at(q);
+            return grid.cells[OriginRow(m) + y][OriginColumn(m) + x] == ' ';
+        };
+        if (!free(p)) {
+            ++p;
+            continue;
+        }
+        int end = p;
+        while (end + 1 < places && free(end + 1)) ++end;
+        const auto [x, y] = at(p);
+        const std::string along =
+            p == end ? (sideways ? "row " : "column ") + std::to_string(p + 1)
+                     : (sideways ? "rows " : "columns ") + std::to_string(p + 1) + " to " + std::to_string(end + 1);
+        Say(form, {y + 1, x + 1, 0}, Severity::kWarning, Rule::kOuterGap,
+            "the gap in the " + std::string(edge) + " at " + along + " is on the world's outer edge: no map lies " +
+                beyond + " map " + std::to_string(m) +
+                ", so the hero walks into it and stands there; close it with "
+                "a wall");
+        p = end + 1;
+    }
+}
+
+void CheckAbilityValues() {
+    for (int a = 0; a < kAbilities; ++a) {
+        const AbilityInfo& ability = abilityTable.abilities[a];
+        const std::string file = Relative({WorldFileKind::kAbility, a});
+        if (ability.name[0] == '\0' || Stopped(file)) continue;
+        const std::string name(kAbilityNames[a]);
+        // A blow's damage is attack x power + accuracy over the defence; a hit needs speed x accuracy.
+        if (ability.power <= 0)
+            Say(file, TokenAt(file, 2), Severity::kError, Rule::kPower,
+                "the power " + std::to_string(ability.power) + ": a blow of " + name +
+                    " does little or no damage whatever the attack (a blow never heals); power counts from 1, the "
+                    "default world uses 2 to 7");
+        if (ability.accuracy < 1 || ability.accuracy > 10)
+            Say(file, TokenAt(file, 3), Severity::kWarning, Rule::kAccuracy,
+                "the accuracy " + std::to_string(ability.accuracy) +
+                    (ability.accuracy > 10 ? ": accuracy is a small number, not a percent: it multiplies the "
+                                             "striker's speed for a hit and adds to every blow's damage; the "
+                                             "default world uses 2 to 4"
+                                           : ": the blows of " + name +
+                                                 " hardly ever land; accuracy counts from 1, the default world uses "
+                                                 "2 to 4"));
     }
 }
 
@@ -191,35 +252,38 @@ void CheckGaps() {
         for (const Side& side : sides) {
             const int n = m + side.delta;
             const bool sideways = side.delta == 1 || side.delta == -1;
-            if (!IsMapNumber(n) || (sideways && MapRowOf(n) != MapRowOf(m))) continue;
+            if (!IsMapNumber(n) || (sideways && MapRowOf(n) != MapRowOf(m))) {
+                OuterGaps(closed, m, side.key, side.edge);
+                continue;
+            }
             hero.mapNumber = static_cast<std::int16_t>(m);
             // The edge cells a hero can stand on, one per place along the edge.
             const int places = sideways ? kMapRows : kLastHeroColumn;
             int runStart = -1, runKind = 0;
             auto flush = [&](int end) {
                 if (runStart < 0) return;
-                const int x = sideways ? (side.key == kKeyRight ? 57 : 0) : runStart;
-                const int y = sideways ? runStart : (side.key == kKeyDown ? kMapRows - 1 : 0);
+                const int x = sideways ? (side.key == kKeyRight ? kRightExitColumn : 0) : runStart;
+                const int y = sideways ? runStart : (side.key == kKeyDown ? kLastHeroRow : 0);
                 const std::string along =
                     sideways
                         ? (runStart == end - 1 ? "row " + std::to_string(runStart + 1)
                                                : "rows " + std::to_string(runStart + 1) + " to " + std::to_string(end))
                         : "columns " + std::to_string(runStart + 1) + " to " + std::to_string(end + 1);
-                Say(form, {y + 1, x + 1, 0}, Severity::kWarning,
+                Say(form, {y + 1, x + 1, 0}, Severity::kWarning, Rule::kGap,
                     "the gap in the " + std::string(side.edge) + " at " + along + " meets the wall of map " +
                         std::to_string(n) + "'s " + side.neighbourEdge + ": " +
                         (runKind == 1 ? "the hero stands in it and cannot pass" : "the hero passes into the wall"));
                 runStart = -1;
             };
             for (int p = 0; p < places; ++p) {
-                const int x = sideways ? (side.key == kKeyRight ? 57 : 0) : p;
-                const int y = sideways ? p : (side.key == kKeyDown ? kMapRows - 1 : 0);
+                const int x = sideways ? (side.key == kKeyRight ? kRightExitColumn : 0) : p;
+                const int y = sideways ? p : (side.key == kKeyDown ? kLastHeroRow : 0);
                 int kind = 0;  // 1: blocked by the neighbour; 2: lands in its wall
                 if (!WallUnder(m, x, y)) {
                     const int step = TestStep(side.key, x, y);
                     if (step == kStepLeavesMap) {
-                        const int lx = side.key == kKeyRight ? 0 : side.key == kKeyLeft ? 57 : x;
-                        const int ly = side.key == kKeyDown ? 0 : side.key == kKeyUp ? kMapRows - 1 : y;
+                        const int lx = side.key == kKeyRight ? 0 : side.key == kKeyLeft ? kRightExitColumn : x;
+                        const int ly = side.key == kKeyDown ? 0 : side.key == kKeyUp ? kLastHeroRow : y;
                         if (WallUnder(n, lx, ly)) kind = 2;
                     } else if (step != kStepFull) {
                         // Free the neighbour's touching cells and ask again.
@@ -295,14 +359,14 @@ void CheckHeroStart(bool worldInfoRead) {
     if (Stopped(file)) return;
     const int x = hero.fieldX, y = hero.fieldY;
     ClampHeroCell();
-    // The start cell is the last two numbers of the hero file (tokens 20 and 21).
+    // The start cell is the last two numbers of the hero file.
     if (x != hero.fieldX || y != hero.fieldY)
-        Say(file, TokenAt(file, x != hero.fieldX ? 20 : 21), Severity::kError,
-            "the start cell " + Cell(x, y) +
-                " is outside the map (columns 0 to 58, rows 0 to 19): the game puts the hero at " +
-                Cell(hero.fieldX, hero.fieldY));
+        Say(file, TokenAt(file, x != hero.fieldX ? kHeroStartColumn : kHeroStartRow), Severity::kError,
+            Rule::kCellOffMap,
+            "the start cell " + Cell(x, y) + " is outside the map (" + HeroCellsText() +
+                "): the game puts the hero at " + Cell(hero.fieldX, hero.fieldY));
     else if (worldInfoRead && WallUnder(hero.mapNumber, hero.fieldX, hero.fieldY))
-        Say(file, TokenAt(file, 20), Severity::kError,
+        Say(file, TokenAt(file, kHeroStartColumn), Severity::kError, Rule::kOnWall,
             "the hero starts on a wall at " + Cell(x, y) + " of map " + std::to_string(hero.mapNumber));
 }
 
@@ -315,20 +379,28 @@ void CheckMarks() {
     } marks[] = {{"the Queen", worldInfo.queenMark, 0}, {"the King", worldInfo.kingMark, 3}};
     for (const Mark& m : marks) {
         if (!IsMapNumber(m.mark.map)) {
-            Say(file, TokenAt(file, m.token), Severity::kWarning,
+            Say(file, TokenAt(file, m.token), Severity::kWarning, Rule::kMarkMap,
                 std::string(m.who) + "'s map " + std::to_string(m.mark.map) +
                     " is not 1 to 9: the mark is never shown");
             continue;
         }
-        const bool onField = m.mark.x >= 1 && m.mark.x - 1 <= kLastHeroColumn && m.mark.y >= 1 && m.mark.y <= kMapRows;
+        // Column 60 is the field's last, where the mark's second cell is the blank beside it.
+        const bool onField = m.mark.x >= 1 && m.mark.x <= kMapColumns && m.mark.y >= 1 && m.mark.y <= kMapRows;
         if (!onField)
-            Say(file, TokenAt(file, m.token + 1), Severity::kError,
-                std::string(m.who) + "'s mark " + Cell(m.mark.x, m.mark.y) +
-                    " is outside the field (columns 1 to 59, rows 1 to 20): it is never drawn");
+            Say(file, TokenAt(file, m.token + (m.mark.x >= 1 && m.mark.x <= kMapColumns ? 2 : 1)), Severity::kError,
+                Rule::kMarkOffField,
+                std::string(m.who) + "'s mark " + Cell(m.mark.x, m.mark.y) + " is outside the field (columns 1 to " +
+                    std::to_string(kMapColumns) + ", rows 1 to " + std::to_string(kMapRows) +
+                    ", counted from 1): it is never drawn");
     }
+    if (worldInfo.kingMark.map == worldInfo.queenMark.map && IsMapNumber(worldInfo.kingMark.map))
+        Say(file, TokenAt(file, 3), Severity::kWarning, Rule::kMarksShareMap,
+            "the King's map " + std::to_string(worldInfo.kingMark.map) +
+                " is the Queen's too: only the Queen is drawn there, the King's mark never; give the King a map of "
+                "his own");
     const OpeningStrip& s = worldInfo.opening;
     if (!IsMapNumber(s.map)) {
-        Say(file, TokenAt(file, 6), Severity::kWarning,
+        Say(file, TokenAt(file, 6), Severity::kWarning, Rule::kStripMap,
             "the strip's map " + std::to_string(s.map) + " is not 1 to 9: no strip ever opens");
         return;
     }
@@ -339,13 +411,29 @@ void CheckMarks() {
     for (int y = 0; y < WorldGrid::kRows; ++y)
         for (int x = 0; x < WorldGrid::kColumns; ++x) freed += before.cells[y][x] != worldGrid.cells[y][x];
     worldGrid = before;
+    // The strip is ten cells from column x (counted from 1) of the map's top two rows.
+    if (s.x < 1 || s.x > kMapColumns - 9)
+        Say(file, TokenAt(file, 7), Severity::kWarning, Rule::kStripColumn,
+            "the strip's column " + std::to_string(s.x) + (s.x < -8 || s.x > kMapColumns ? " lies off" : " runs off") +
+                " map " + std::to_string(s.map) + ": its ten cells start at a column from 1 to " +
+                std::to_string(kMapColumns - 9) + ", counted from 1");
+    else if (freed == 0)
+        Say(file, TokenAt(file, 7), Severity::kWarning, Rule::kStripColumn,
+            "the strip at column " + std::to_string(s.x) + " of map " + std::to_string(s.map) +
+                " frees no wall cell: rows 1 and 2 there are free already, so it opens nothing");
+    if (MapRowOf(s.map) == 0)
+        Say(file, TokenAt(file, 6), Severity::kWarning, Rule::kStripOnTopRow,
+            "the strip's map " + std::to_string(s.map) +
+                " is in the top row: the strip opens its rows 1 and 2 against the world's edge, where no map lies "
+                "above; put it on a map of the middle or bottom row (4 to 9)");
     std::string when = "when the hero enters map " + std::to_string(worldInfo.queenMark.map);
     if (worldInfo.kingMark.map != worldInfo.queenMark.map && IsMapNumber(worldInfo.kingMark.map))
         when += " or map " + std::to_string(worldInfo.kingMark.map);
-    Say(file, TokenAt(file, 6), Severity::kNote,
+    Say(file, TokenAt(file, 6), Severity::kNote, Rule::kStrip,
         "the strip opens rows 1 and 2 of map " + std::to_string(s.map) + ", columns " +
-            std::to_string(std::max(1, static_cast<int>(s.x))) + " to " + std::to_string(std::min(60, s.x + 9)) + " (" +
-            std::to_string(freed) + " wall cells freed), " + when);
+            std::to_string(std::max(1, static_cast<int>(s.x))) + " to " +
+            std::to_string(std::min(kMapColumns, s.x + 9)) + " (" + std::to_string(freed) + " wall cells freed), " +
+            when);
 }
 
 void CheckReach(const FieldEnemyList (&lists)[10], const bool (&listRead)[10]) {
@@ -353,7 +441,8 @@ void CheckReach(const FieldEnemyList (&lists)[10], const bool (&listRead)[10]) {
     for (int m = 1; m <= 9; ++m) {
         const std::string form = Relative({WorldFileKind::kMapForm, m});
         if (reach.cells[m].none()) {
-            Say(form, {1, 1}, Severity::kWarning, "the hero can never reach map " + std::to_string(m));
+            Say(form, {1, 1}, Severity::kWarning, Rule::kUnreachableMap,
+                "the hero can never reach map " + std::to_string(m));
             continue;
         }
         if (!listRead[m]) continue;
@@ -363,7 +452,7 @@ void CheckReach(const FieldEnemyList (&lists)[10], const bool (&listRead)[10]) {
             if (IsEmptyEntry(e)) continue;
             if (!EnemyCanReach(m, e.x, e.y, reach.cells[m]))
                 Say(file, TokenAt(file, 1 + 4 * static_cast<std::size_t>(i)), Severity::kWarning,
-                    "the enemy at " + Cell(e.x, e.y) + " can never reach the hero");
+                    Rule::kUnreachableEnemy, "the enemy at " + Cell(e.x, e.y) + " can never reach the hero");
         }
     }
 }
@@ -388,7 +477,10 @@ CheckResult CheckWorld(const std::string& dir) {
             for (int x = 0; x < kMapColumns; ++x) worldGrid.cells[OriginRow(n) + y][OriginColumn(n) + x] = ' ';
     }
     const bool infoRead = Survives([] { LoadWorldInfo(WorldFilePath({WorldFileKind::kWorldInfo})); });
-    if (heroRead) CheckHeroStart(infoRead && formsRead);
+    // A start map outside the world stops the game: what depends on the start is no finding of its own.
+    const bool startsOnMap = !infoRead || IsMapNumber(hero.mapNumber);
+    if (!startsOnMap) hero.mapNumber = 1;
+    if (heroRead && startsOnMap) CheckHeroStart(infoRead && formsRead);
     if (infoRead) CheckMarks();
     FieldEnemyList lists[10];
     bool listRead[10] = {};
@@ -402,16 +494,20 @@ CheckResult CheckWorld(const std::string& dir) {
         for (LoadRemark& r : loadLog.remarks)
             if (!listRead[m] && r.file == list && r.message.ends_with(": the game stops here"))
                 r.message.replace(r.message.size() - 4, 4,
-                                  m == start ? "at its start (the hero starts on map " + std::to_string(m) + ")"
-                                             : "when the hero enters map " + std::to_string(m));
+                                  m == start && startsOnMap
+                                      ? "at its start (the hero starts on map " + std::to_string(m) + ")"
+                                      : "when the hero enters map " + std::to_string(m));
     }
     hero.mapNumber = start;
     Survives([] { LoadMiniMap(worldNumber); });
     const bool infoWhole = infoRead && !Stopped(Relative({WorldFileKind::kWorldInfo}));
     if (heroRead) CheckHeroValues();
     CheckEnemyValues();
+    CheckAbilityValues();
     if (formsRead && infoWhole) CheckGaps();
-    if (heroRead && infoWhole && formsRead && !Stopped(Relative({WorldFileKind::kHero}))) CheckReach(lists, listRead);
+    if (heroRead && infoWhole && formsRead && startsOnMap && !Stopped(Relative({WorldFileKind::kHero})))
+        CheckReach(lists, listRead);
+    CheckTranslations();
 
     CheckResult result;
     // A file in an encoding the game cannot read at all: its first remark says all.
@@ -482,11 +578,11 @@ std::string ShowMap(int map) {
             return !WallUnder(map, cx, cy) && TestStep(key, cx, cy) == kStepLeavesMap;
         };
         if (IsMapNumber(map - 3) && leaves(kKeyUp, x, 0)) top[x] = top[x + 1] = '^';
-        if (IsMapNumber(map + 3) && leaves(kKeyDown, x, kMapRows - 1)) bottom[x] = bottom[x + 1] = 'v';
+        if (IsMapNumber(map + 3) && leaves(kKeyDown, x, kLastHeroRow)) bottom[x] = bottom[x + 1] = 'v';
         if (x == 0)
             for (int y = 0; y < kMapRows; ++y) {
                 if (MapColumnOf(map) > 0 && leaves(kKeyLeft, 0, y)) left[y] = '<';
-                if (MapColumnOf(map) < 2 && leaves(kKeyRight, 57, y)) right[y] = '>';
+                if (MapColumnOf(map) < 2 && leaves(kKeyRight, kRightExitColumn, y)) right[y] = '>';
             }
     }
     hero.mapNumber = start;
@@ -509,28 +605,72 @@ std::string ShowMap(int map) {
     return out;
 }
 
-std::string FormatCheck(const CheckResult& result, const std::string& dir, ReportFormat format, bool notes) {
+namespace {
+
+const char* SeverityName(Severity s) {
+    return s == Severity::kError ? "error" : s == Severity::kWarning ? "warning" : "note";
+}
+
+std::string Counts(const CheckResult& result) {
+    return "\"errors\": " + std::to_string(result.errors) + ", \"warnings\": " + std::to_string(result.warnings) +
+           ", \"notes\": " + std::to_string(result.notes);
+}
+
+// The SARIF 2.1.0 log: one run, the rules as the tool's, each finding a result at its region.
+std::string Sarif(const CheckResult& result, const std::string& prefix, bool notes) {
+    std::string rules, results;
+    for (const RuleInfo& r : kRules)
+        rules += std::string(rules.empty() ? "" : ",") + "\n        {\"id\": " + JsonString(r.code) +
+                 ", \"shortDescription\": {\"text\": " + JsonString(r.summary) + "}}";
+    for (const LoadRemark& r : result.remarks) {
+        if (r.severity == Severity::kNote && !notes) continue;
+        const auto index = std::find_if(std::begin(kRules), std::end(kRules),
+                                        [&](const RuleInfo& info) { return info.rule == r.rule; }) -
+                           std::begin(kRules);
+        results += std::string(results.empty() ? "" : ",") + "\n      {\"ruleId\": " + JsonString(RuleCode(r.rule)) +
+                   ", \"ruleIndex\": " + std::to_string(index) + ", \"level\": \"" + SeverityName(r.severity) +
+                   "\", \"message\": {\"text\": " + JsonString(r.message) +
+                   "}, \"locations\": [{\"physicalLocation\": {\"artifactLocation\": {\"uri\": " +
+                   JsonString(UriPath(prefix + r.file)) + "}, \"region\": {\"startLine\": " + std::to_string(r.line) +
+                   ", \"startColumn\": " + std::to_string(r.charColumn) + "}}}]}";
+    }
+    return "{\"$schema\": \"https://json.schemastore.org/sarif-2.1.0.json\", \"version\": \"2.1.0\", \"runs\": [{\n"
+           "  \"tool\": {\"driver\": {\"name\": \"ranks check\", \"rules\": [" +
+           rules +
+           "]}},\n"
+           "  \"columnKind\": \"unicodeCodePoints\",\n"
+           "  \"results\": [" +
+           results + "]}]}\n";
+}
+
+}  // namespace
+
+std::string FormatCheck(const CheckResult& result, const std::string& dir, ReportFormat format, bool notes,
+                        const std::string& found) {
     const std::string prefix =
         dir.empty() || dir.ends_with('/') || dir.back() == platform::PathSeparator() ? dir : dir + "/";
+    const std::string shown = dir.empty() ? std::string(".") : dir;
+    if (format == ReportFormat::kSarif) return Sarif(result, prefix, notes);
     std::string out;
     for (const LoadRemark& r : result.remarks) {
         if (r.severity == Severity::kNote && !notes) continue;
-        const char* kind = r.severity == Severity::kError     ? "error"
-                           : r.severity == Severity::kWarning ? "warning"
-                                                              : "note";
         if (format == ReportFormat::kJson)
-            out += "{\"file\": " + JsonString(prefix + r.file) + ", \"line\": " + std::to_string(r.line) +
-                   ", \"column\": " + std::to_string(r.column) + ", \"byte_column\": " + std::to_string(r.byteColumn) +
-                   ", \"severity\": \"" + kind + "\", \"message\": " + JsonString(r.message) + "}\n";
+            out += std::string(out.empty() ? "" : ",") + "\n  {\"file\": " + JsonString(prefix + r.file) +
+                   ", \"line\": " + std::to_string(r.line) + ", \"column\": " + std::to_string(r.charColumn) +
+                   ", \"cell\": " + std::to_string(r.column) + ", \"byte\": " + std::to_string(r.byteColumn) +
+                   ", \"severity\": \"" + SeverityName(r.severity) + "\", \"rule\": " + JsonString(RuleCode(r.rule)) +
+                   ", \"message\": " + JsonString(r.message) + "}";
         else
             out += Escaped(prefix + r.file) + ":" + std::to_string(r.line) + ":" + std::to_string(r.column) + ": " +
-                   kind + ": " + r.message + "\n";
+                   SeverityName(r.severity) + ": " + r.message + "\n";
     }
-    if (format == ReportFormat::kJson) return out;
+    if (format == ReportFormat::kJson)
+        return "{\"findings\": [" + out + (out.empty() ? "" : "\n") +
+               "], \"summary\": {\"world\": " + JsonString(shown) + ", " + Counts(result) + "}}\n";
     auto count = [](int n, const char* what) { return std::to_string(n) + " " + what + (n == 1 ? "" : "s"); };
-    out += (dir.empty() ? std::string(".") : Escaped(dir)) + ": " + count(result.errors, "error") + ", " +
-           count(result.warnings, "warning") + ", " + count(result.notes, "note") +
-           (result.notes > 0 && !notes ? " (--notes lists them)" : "") + "\n";
+    if (!found.empty()) out = "ranks check: checking " + Escaped(shown) + " (" + found + ")\n" + out;
+    out += Escaped(shown) + ": " + count(result.errors, "error") + ", " + count(result.warnings, "warning") + ", " +
+           count(result.notes, "note") + (result.notes > 0 && !notes ? " (--notes lists them)" : "") + "\n";
     return out;
 }
 

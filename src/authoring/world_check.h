@@ -29,8 +29,9 @@ std::string ShowMap(int map);
 
 // The report as printed: one line per remark, its path as `dir` was given
 // (so it opens from the working directory), then the summary; or one JSON
-// object per remark and line. Notes only when asked for.
+// document, or a SARIF 2.1.0 log. Notes only when asked for. `found` says
+// how the world was found when none was named ("" when it was).
 std::string FormatCheck(const CheckResult& result, const std::string& dir, ReportFormat format = ReportFormat::kText,
-                        bool notes = true);
+                        bool notes = true, const std::string& found = "");
 
 }  // namespace rf::authoring

@@ -23,10 +23,10 @@ void Victory(const EnemyStatus& enemy) {
     hero.attack = hero.savedAttack;
     hero.defence = hero.savedDefence;
     heroSnapshot = hero;
-    ShowMessage(Text(TextId::kFightWon));
+    ShowMessage(Say(TextId::kFightWon));
     std::uint16_t gained = VictoryExperience(KillExperience(enemy), battle);
     hero.exp += gained;
-    ShowMessage(ComposeWithNumber(Text(TextId::kExperienceGained), static_cast<std::int32_t>(gained)));
+    ShowMessage(Say(TextId::kExperienceGained, static_cast<std::int32_t>(gained)));
     if (hero.exp < hero.nextExp) {
         WaitForAcknowledge();
         HideCursor();
@@ -34,7 +34,7 @@ void Victory(const EnemyStatus& enemy) {
     }
     heroSnapshot.exp = gained;
     GainLevels(hero);
-    ShowMessage(Text(TextId::kLevelUp));
+    ShowMessage(Say(TextId::kLevelUp));
     hero.hp = hero.maxHp;
     DrawLevel();
     DrawHpGauge();
@@ -63,20 +63,35 @@ void GainLevels(HeroStatus& h) {
     }
 }
 
-int HeroBlow(EnemyStatus& enemy) {
+bool GrowHero(HeroStatus& h, int level) {
+    // Any fixed seed: the growth's draws are the battle generator's own.
+    constexpr std::uint32_t kGrowthSeed = 20240601;
+    if (level < h.level || level > kHighestLevel) return false;
+    SeedBattleRandom(kGrowthSeed);
+    while (h.level < level) {
+        const int before = h.level;
+        h.exp = h.nextExp;
+        GainLevels(h);
+        if (h.level <= before) return false;  // wrapped around
+    }
+    h.exp = 0;
+    return h.level == level;
+}
+
+BattleResult HeroBlow(EnemyStatus& enemy) {
     ++battle.actionCount;
     ClearAllMessageLines();
     const AbilityInfo& ability = abilityTable.abilities[Clamp(battle.abilityCursor, 0, 4)];
     if (EvadeCheck(enemy.speed, hero.speed, ability.accuracy)) {
-        ShowMessage(Text(TextId::kHeroMissed));
+        ShowMessage(Say(TextId::kHeroMissed));
     } else {
         std::int16_t damage = AtLeastZero(HeroDamage(hero, enemy, ability));
-        ShowMessage(ComposeWithNumber(Text(TextId::kDamageDealt), damage));
+        ShowMessage(Say(TextId::kDamageDealt, damage));
         // target stays within the seven slots whatever the record held.
         int slot = Clamp(enemy.target, 1, 7) - 1;
         enemy.hpSlots[slot] = static_cast<std::int16_t>(enemy.hpSlots[slot] - damage);
         if (enemy.hpSlots[slot] <= 0) {
-            ShowMessage(Text(TextId::kEnemyFell));
+            ShowMessage(Say(TextId::kEnemyFell));
             --battle.remaining;
             ++battle.defeatedCount;
             battle.defeated[slot] = 1;
@@ -92,19 +107,19 @@ int HeroBlow(EnemyStatus& enemy) {
     return kContinue;
 }
 
-int EnemyBlow(EnemyStatus& enemy) {
+BattleResult EnemyBlow(EnemyStatus& enemy) {
     ++battle.actionCount;
     ClearAllMessageLines();
-    ShowMessage(ComposeWithName(Text(TextId::kEnemyAttacks), FixedText(enemy.name)));
+    ShowMessage(Say(TextId::kEnemyAttacks, FixedText(enemy.name)));
     const AbilityInfo& ability = EnemyAbility(enemy);
     if (EvadeCheck(hero.speed, enemy.speed, ability.accuracy)) {
-        ShowMessage(Text(TextId::kHeroDodged));
+        ShowMessage(Say(TextId::kHeroDodged));
     } else {
         std::int16_t damage = AtLeastZero(EnemyDamage(hero, enemy, ability));
         CountDownHp(damage);
-        ShowMessage(ComposeWithNumber(Text(TextId::kDamageTaken), damage));
+        ShowMessage(Say(TextId::kDamageTaken, damage));
         if (hero.hp <= 0) {
-            ShowMessage(Text(TextId::kHeroFell));
+            ShowMessage(Say(TextId::kHeroFell));
             ShowMessage("GAME OVER");
             WaitForAcknowledge();
             HideCursor();
@@ -117,7 +132,7 @@ int EnemyBlow(EnemyStatus& enemy) {
     return kContinue;
 }
 
-int EnemiesTurn(EnemyStatus& enemy) {
+BattleResult EnemiesTurn(EnemyStatus& enemy) {
     for (int i = 0; i < battle.remaining; ++i) {
         if (EnemyBlow(enemy) == kHeroFell) return kHeroFell;
     }

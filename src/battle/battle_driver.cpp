@@ -1,10 +1,12 @@
 #include "battle/battle_driver.h"
 
 #include "battle/attack.h"
+#include "battle/battle_narration.h"
 #include "battle/battle_state.h"
 #include "battle/command_loop.h"
 #include "battle/formulas.h"
 #include "console/battle_screen.h"
+#include "console/compose.h"
 #include "console/console.h"
 #include "console/message_window.h"
 #include "console/status_display.h"
@@ -44,17 +46,18 @@ int RunBattle(EnemyStatus& enemy, std::int16_t size) {
     // Only keys pressed once the screen stands act: those typed on the field
     // or during the wipes and the opening were meant for walking.
     DiscardWaitingKeys();
+    NarrateBattleStart(enemy, group);
 
-    int outcome = BattleCommandLoop(enemy);
+    const BattleResult outcome = BattleCommandLoop(enemy);
     if (outcome == kVictory) ++journey.battlesWon;
     else if (outcome == kHeroFell) ++journey.battlesLost;
     else ++journey.battlesFled;
 
     ClearAllMessageLines();
     PushMessage();
-    if (outcome == kVictory) ShowMessageAndWait(Text(TextId::kBattleWon));
-    else if (outcome == kHeroFell) ShowMessageAndWait(Text(TextId::kBattleLost));
-    else ShowMessageAndWait(Text(TextId::kBattleFled));
+    if (outcome == kVictory) ShowMessageAndWait(Say(TextId::kBattleWon));
+    else if (outcome == kHeroFell) ShowMessageAndWait(Say(TextId::kBattleLost));
+    else ShowMessageAndWait(Say(TextId::kBattleFled));
     ResetBattleState();
     return 0;
 }

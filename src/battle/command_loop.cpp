@@ -1,9 +1,11 @@
 #include "battle/command_loop.h"
 
 #include "battle/attack.h"
+#include "battle/battle_narration.h"
 #include "battle/formulas.h"
 #include "battle/target_selection.h"
 #include "console/battle_screen.h"
+#include "console/compose.h"
 #include "console/console.h"
 #include "console/message_window.h"
 #include "core/texts.h"
@@ -27,7 +29,7 @@ std::int16_t Doubled(int value) { return static_cast<std::int16_t>(value * 2); }
 // off the doubled figure) nor a 16-bit wrap of the doubling leaves a trace.
 // A buckler that ends in the first aging step also stops counting for the
 // enemies' blows: they meet the doubled defence without it.
-int Defend(EnemyStatus& enemy) {
+BattleResult Defend(EnemyStatus& enemy) {
     SetTextAttribute(kPlain);
     SlideTargetBanner();
     SlideInBanner(BannerKind::EnemyAttack);
@@ -36,7 +38,9 @@ int Defend(EnemyStatus& enemy) {
     hero.defence = Doubled(before);
     ++battle.actionCount;
     AgeItemEffects();
-    auto undoubled = [&] { return static_cast<std::int16_t>(before - 5 * (bucklersBefore - RunningBucklers())); };
+    auto undoubled = [&] {
+        return static_cast<std::int16_t>(before - kItems[kBuckler].amount * (bucklersBefore - RunningBucklers()));
+    };
     hero.defence = Doubled(undoubled());
     if (EnemiesTurn(enemy) == kHeroFell) {
         hero.defence = undoubled();
@@ -47,23 +51,24 @@ int Defend(EnemyStatus& enemy) {
     return kContinue;
 }
 
-int Flee(EnemyStatus& enemy) {
+BattleResult Flee(EnemyStatus& enemy) {
     SetTextAttribute(kPlain);
     ClearAllMessageLines();
-    ShowMessage(Text(TextId::kFleeing));
+    ShowMessage(Say(TextId::kFleeing));
     std::int16_t weight = FleeWeight(enemy, battle.remaining);
     if (FleeCheck(hero.speed, weight, hero.level)) {
-        ShowMessage(Text(TextId::kFleeWorked));
-        return kContinue;  // fled
+        ShowMessage(Say(TextId::kFleeWorked));
+        return kFled;
     }
-    ShowMessage(Text(TextId::kFleeFailed));
+    ShowMessage(Say(TextId::kFleeFailed));
     ++battle.actionCount;
     AgeItemEffects();
     if (EnemiesTurn(enemy) == kHeroFell) return kHeroFell;
     AgeItemEffects();
+    NarrateGoOn();
     WaitForAcknowledge();
     ClearAllMessageLines();
-    return -1;  // the battle goes on
+    return kContinue;
 }
 
 void MoveCommand(int delta) {
@@ -76,8 +81,10 @@ void MoveCommand(int delta) {
 
 }  // namespace
 
-int BattleCommandLoop(EnemyStatus& enemy) {
+BattleResult BattleCommandLoop(EnemyStatus& enemy) {
     for (;;) {
+        // Said again when the command boxes have the keys again.
+        NarrateCommand();
         if (!KeyWaiting()) continue;
         int code = ReadKey();
         if (code == kKeyUp) {
@@ -89,7 +96,7 @@ int BattleCommandLoop(EnemyStatus& enemy) {
                 case 0: {
                     SetTextAttribute(kPlain);
                     MarkCommandBox(false);
-                    int r = SelectTarget(enemy);
+                    const BattleResult r = SelectTarget(enemy);
                     if (r == kVictory || r == kHeroFell) return r;
                     MarkCommandBox(true);
                     break;
@@ -106,8 +113,8 @@ int BattleCommandLoop(EnemyStatus& enemy) {
                     MarkCommandBox(true);
                     break;
                 case 3: {
-                    int r = Flee(enemy);
-                    if (r != -1) return r;
+                    const BattleResult r = Flee(enemy);
+                    if (r != kContinue) return r;
                     break;
                 }
                 default: break;

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "battle/attack.h"
 #include "core/game_state.h"
 
 namespace rf {
 
-int BattleCommandLoop(EnemyStatus& enemy);
+BattleResult BattleCommandLoop(EnemyStatus& enemy);
 
 }  // namespace rf

@@ -7,9 +7,12 @@
 #include <string_view>
 
 #include "console/console.h"
+#include "console/spoken.h"
 #include "core/fixed_text.h"
 #include "core/game_state.h"
 #include "core/texts.h"
+#include "core/world_translation.h"
+#include "platform/narration.h"
 #include "text/sj_literal.h"
 
 namespace rf {
@@ -45,6 +48,22 @@ std::int16_t StatOfRow(const HeroStatus& h, int row) {
 std::int16_t NewValueOfRow(int row) {
     if (row == kExpRow) return static_cast<std::int16_t>(hero.exp & 0xFFFFu);
     return StatOfRow(hero, row);
+}
+
+// Each row as the panel now shows it: "体力 40 から 46（+6）".
+void NarrateRows() {
+    for (int row = kFirstRow; row <= kExpRow; ++row) {
+        const std::string_view name = Text(kRowNames[row - kFirstRow]);
+        if (row == kExpRow) {
+            platform::Narrate(spoken::Line({name, spoken::kFrom, "+", std::to_string(heroSnapshot.exp), spoken::kTotal,
+                                            std::to_string(NewValueOfRow(row)), spoken::kStop}));
+            continue;
+        }
+        const int before = StatOfRow(heroSnapshot, row);
+        platform::Narrate(
+            spoken::Line({name, spoken::kFrom, std::to_string(before), spoken::kTo, std::to_string(NewValueOfRow(row)),
+                          " (+", std::to_string(NewValueOfRow(row) - before), ")", spoken::kStop}));
+    }
 }
 
 void UnderlineRow(int y) {
@@ -90,7 +109,7 @@ void DrawLevelUpFrame() {
     const int l = battleLeft;
     UnderlineRow(0);
     MoveTo(l + 6, 0);
-    Write(FixedText(hero.name));
+    Write(WorldText(FixedText(hero.name)));
     Write(" - LEVEL UP + STATUS UP -");
     for (int y = 1; y <= 10; ++y) {
         MoveTo(l, y);
@@ -148,6 +167,7 @@ void ShowLevelUpValues() {
             }
         }
     }
+    NarrateRows();
 }
 
 }  // namespace rf

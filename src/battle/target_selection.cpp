@@ -1,6 +1,7 @@
 #include "battle/target_selection.h"
 
 #include "battle/attack.h"
+#include "battle/battle_narration.h"
 #include "battle/battle_state.h"
 #include "console/battle_screen.h"
 #include "console/console.h"
@@ -59,7 +60,7 @@ void StepTo(EnemyStatus& enemy, int first, int last, int step) {
     }
 }
 
-int LeaveToCommands(EnemyStatus& enemy) {
+BattleResult LeaveToCommands(EnemyStatus& enemy) {
     PlainTarget(enemy, GroupSize());
     enemy.target = 1;
     ClearTitleRow();
@@ -72,7 +73,7 @@ int LeaveToCommands(EnemyStatus& enemy) {
 int MoveTargetUp(EnemyStatus& enemy) { return MoveTargetTo(enemy, UpFrom(GroupSize(), enemy.target)); }
 int MoveTargetDown(EnemyStatus& enemy) { return MoveTargetTo(enemy, DownFrom(GroupSize(), enemy.target)); }
 
-int SelectTarget(EnemyStatus& enemy) {
+BattleResult SelectTarget(EnemyStatus& enemy) {
     const int n = GroupSize();
     SetTextAttribute(kPlain);
     SlideTargetBanner();
@@ -89,11 +90,12 @@ int SelectTarget(EnemyStatus& enemy) {
         HighlightTarget(enemy, n);
     }
     for (;;) {
+        NarrateTarget(enemy);
         if (!KeyWaiting()) continue;
         int code = ReadKey();
         if (code == kKeyEnter) {
             MarkTarget(enemy, n, false);
-            int r = AbilityCommand(enemy);
+            const BattleResult r = AbilityCommand(enemy);
             if (r == kBackToTargets) MarkTarget(enemy, n, true);
             if (r == kBackToCommands) return LeaveToCommands(enemy);
             if (r == kEnemyFell) {

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "battle/attack.h"
 #include "core/game_state.h"
 
 namespace rf {
 
-int SelectTarget(EnemyStatus& enemy);
+BattleResult SelectTarget(EnemyStatus& enemy);
 int MoveTargetUp(EnemyStatus& enemy);
 int MoveTargetDown(EnemyStatus& enemy);
 

@@ -6,6 +6,7 @@
 #include "console/console.h"
 #include "core/fixed_text.h"
 #include "core/texts.h"
+#include "core/world_translation.h"
 #include "platform/console_session.h"
 #include "text/sj_literal.h"
 
@@ -189,7 +190,9 @@ void DrawMessageFrame() {
 void DrawBanner(BannerKind kind, const EnemyStatus* enemy, int origin) {
     const int b = origin;
     WriteAt(b + 3, 8, "＿＿＿＿＿＿＿＿＿＿"_sj);
-    if (kind == BannerKind::HeroName) {
+    // Texts of other languages are centred, so their frame has blanks that
+    // any cell of them can cover.
+    if (kind == BannerKind::HeroName || language != 0) {
         WriteAt(b + 1, 9, "／                  ／"_sj);
     } else {
         WriteAt(b + 1, 9, "／　　　　  　　　　／"_sj);
@@ -202,7 +205,7 @@ void DrawBanner(BannerKind kind, const EnemyStatus* enemy, int origin) {
             break;
         }
         case BannerKind::HeroName: {
-            std::string_view name = FixedText(hero.name);
+            std::string_view name = WorldText(FixedText(hero.name));
             WriteAt(b + 11 - static_cast<int>(name.size() / 2), 9, name);
             break;
         }
@@ -218,7 +221,9 @@ void DrawBanner(BannerKind kind, const EnemyStatus* enemy, int origin) {
                 case kBishop: x = b + 7; break;
                 default: break;
             }
-            if (x >= 0) WriteAt(x, 9, FixedText(enemy->name));
+            const std::string_view own = FixedText(enemy->name), shown = WorldText(own);
+            if (language != 0) x = b + 12 - static_cast<int>(shown.size() / 2);
+            if (x >= 0) WriteAt(x, 9, shown);
             break;
         }
     }

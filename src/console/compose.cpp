@@ -1,6 +1,7 @@
 #include "console/compose.h"
 
-#include "core/catalogue.h"
+#include "core/texts.h"
+#include "core/world_translation.h"
 
 namespace rf {
 namespace {
@@ -60,5 +61,25 @@ std::string ComposeWithNumber(std::string_view templ, std::int32_t value) {
 std::string ComposeWithName(std::string_view templ, std::string_view name) {
     return Join(SplitAtGap(templ, kNameGap), UpToTerminator(name));
 }
+
+namespace {
+
+Message Composed(TextId id, const std::string_view* name, const std::int32_t* number) {
+    auto fill = [&](std::string_view templ, std::string_view shownName) {
+        std::string text(templ);
+        if (name != nullptr) text = ComposeWithName(text, shownName);
+        if (number != nullptr) text = ComposeWithNumber(text, *number);
+        return text;
+    };
+    const std::string_view own = name != nullptr ? *name : std::string_view();
+    return {fill(Text(id), WorldText(own)), fill(TextIn(0, id), own).size()};
+}
+
+}  // namespace
+
+Message Say(TextId id) { return Composed(id, nullptr, nullptr); }
+Message Say(TextId id, std::int32_t number) { return Composed(id, nullptr, &number); }
+Message Say(TextId id, std::string_view name) { return Composed(id, &name, nullptr); }
+Message Say(TextId id, std::string_view name, std::int32_t number) { return Composed(id, &name, &number); }
 
 }  // namespace rf

@@ -63,5 +63,6 @@ void DiscardWaitingKeys() {
     while (platform::KeyWaiting()) platform::ReadKey();
 }
 void Pause(std::uint32_t milliseconds) { platform::Sleep(milliseconds); }
+std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t steps) { return platform::PauseForKey(step, steps); }
 
 }  // namespace rf

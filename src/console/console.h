@@ -44,5 +44,8 @@ int ReadKey();
 // Reads and drops every key typed so far.
 void DiscardWaitingKeys();
 void Pause(std::uint32_t milliseconds);
+// Up to `steps` pauses of `step` ms with a look for a key after each, ending
+// with the one in which a key came: how many passed (platform::PauseForKey).
+std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t steps);
 
 }  // namespace rf

@@ -32,7 +32,10 @@ void PushMessage() {
     for (int n = 3; n >= 0; --n) messageWindow.history[n + 1] = messageWindow.history[n];
 }
 
-void SetNewestMessage(std::string_view text) { messageWindow.history[0] = std::string(text); }
+void SetNewestMessage(std::string_view text, std::size_t pace) {
+    messageWindow.history[0] = std::string(text);
+    messageWindow.newestPace = pace;
+}
 
 void ShowMessages() {
     ShowCursor();
@@ -57,12 +60,19 @@ void ShowMessages() {
         Write(text);
         return;
     }
+    // One step a byte of the paced length; the text's own bytes are spread
+    // over the steps (one a step when both lengths are the same).
+    const std::size_t steps = messageWindow.newestPace == 0 ? text.size() : messageWindow.newestPace;
     bool pausing = true;
-    for (char byte : text) {
-        Write(std::string_view(&byte, 1));
+    std::size_t written = 0;
+    for (std::size_t step = 1; step <= steps; ++step) {
+        const std::size_t upTo = text.size() * step / steps;
+        Write(std::string_view(text).substr(written, upTo - written));
+        written = upTo;
         if (KeyWaiting() && IsAcknowledgeKey(ReadKey())) pausing = false;
         if (pausing) Pause(kTypingDelayMs);
     }
+    Write(std::string_view(text).substr(written));
 }
 
 void ClearMessageLine(int line) {
@@ -101,9 +111,22 @@ void ShowMessageAndWait(std::string_view text) {
     HideCursor();
 }
 
+void ShowMessageAndWait(const Message& message) {
+    SetNewestMessage(message.text, message.pace);
+    ShowMessages();
+    WaitForAcknowledge();
+    HideCursor();
+}
+
 void ShowMessage(std::string_view text) {
     PushMessage();
     SetNewestMessage(text);
+    ShowMessages();
+}
+
+void ShowMessage(const Message& message) {
+    PushMessage();
+    SetNewestMessage(message.text, message.pace);
     ShowMessages();
 }
 

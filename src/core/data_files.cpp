@@ -19,13 +19,14 @@ bool ReadName(TokenReader& reader, char (&field)[N], const char* what = "name") 
     if (!token) {
         if (Remarking()) loadLog.stopped.push_back(reader.File().name);
         if (Remarking())
-            reader.Remark(Severity::kError, "the file ends before the " + std::string(what) +
-                                                ": it and the fields after it are not read");
+            reader.Remark(
+                Severity::kError, Rule::kFileEnds,
+                "the file ends before the " + std::string(what) + ": it and the fields after it are not read");
         return false;
     }
     const std::string_view cut = token->substr(0, WholeCharacters(*token, N - 1));
     if (Remarking() && cut.size() < token->size())
-        Remark(reader.File(), reader.TokenStart() + cut.size(), Severity::kError,
+        Remark(reader.File(), reader.TokenStart() + cut.size(), Severity::kError, Rule::kTextCut,
                "the " + std::string(what) + " is " + std::to_string(token->size()) + " bytes, longer than the " +
                    std::to_string(N - 1) + " its field holds: the game keeps the first " + std::to_string(cut.size()));
     std::memset(field, 0, N);
@@ -35,14 +36,14 @@ bool ReadName(TokenReader& reader, char (&field)[N], const char* what = "name") 
 
 // A status file that cannot be read: its record stays as it was.
 int Unreadable(const TokenReader& reader, const char* consequence) {
-    Remark(reader.File(), 0, Severity::kError, ProblemSaid(reader.File()) + ": " + consequence);
+    Remark(reader.File(), 0, Severity::kError, Rule::kUnreadable, ProblemSaid(reader.File()) + ": " + consequence);
     return 0;
 }
 
 // Reads the fields in order and stops at the first that does not fit.
 template <typename... Fields>
-void ReadAll(TokenReader& reader, Fields&... fields) {
-    (void)(ReadInto(reader, fields) && ...);
+bool ReadAll(TokenReader& reader, Fields&... fields) {
+    return (ReadInto(reader, fields) && ...);
 }
 
 }  // namespace
@@ -53,9 +54,12 @@ int LoadHeroStatus() {
     reader.NameFields(kHeroFields);
     HeroStatus& h = hero;
     if (!ReadName(reader, h.name)) return 1;
-    ReadAll(reader, h.maxHp, h.attack, h.defence, h.magicAttack, h.magicDefence, h.speed, h.nextExp, h.exp, h.level,
-            h.reserved[0], h.reserved[1], h.reserved[2], h.reserved[3], h.items[0].number, h.items[0].count,
-            h.items[1].number, h.items[1].count, h.items[2].number, h.items[2].count, h.fieldX, h.fieldY);
+    if (!ReadAll(reader, h.maxHp, h.attack, h.defence, h.magicAttack, h.magicDefence, h.speed, h.nextExp, h.exp,
+                 h.level, h.reserved[0], h.reserved[1], h.reserved[2], h.reserved[3]))
+        return 1;
+    for (ItemSlot& item : h.items)
+        if (!ReadAll(reader, item.number, item.count)) return 1;
+    ReadAll(reader, h.fieldX, h.fieldY);
     return 1;
 }
 

@@ -3,6 +3,7 @@
 #include "core/load_log.h"
 #include "core/save_keeping.h"
 #include "core/world_folder.h"
+#include "core/world_translation.h"
 
 namespace rf {
 
@@ -29,6 +30,7 @@ bool pieceMarkOnScreen = false;
 std::int16_t language = 0;
 std::string dataRoot;
 LoadLog loadLog;
+WorldTranslation worldTranslation;
 
 void ResetGameState() {
     hero = {};
@@ -54,6 +56,7 @@ void ResetGameState() {
     language = 0;
     dataRoot.clear();
     loadLog = {};
+    worldTranslation = {};
 }
 
 }  // namespace rf

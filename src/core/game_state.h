@@ -5,14 +5,15 @@
 #include <cstdint>
 #include <string>
 
+#include "core/item_table.h"
+#include "core/map_geometry.h"
+
 namespace rf {
 
 struct ItemSlot {
     std::int16_t number = 0;
     std::int16_t count = 0;
 };
-
-enum ItemIndex : int { kPotion = 0, kProtein = 1, kBuckler = 2 };
 
 struct HeroStatus {
     char name[16] = {};  // at most 15 bytes and a terminator
@@ -26,7 +27,7 @@ struct HeroStatus {
     std::uint32_t exp = 0;
     std::int16_t level = 0;
     std::int16_t reserved[4] = {};
-    ItemSlot items[3] = {};
+    ItemSlot items[kItemKinds] = {};
     std::int16_t fieldX = 0;
     std::int16_t fieldY = 0;
     // Working state, not in the hero file.
@@ -72,10 +73,10 @@ struct AbilityTable {
     AbilityInfo abilities[5];
 };
 
-// The nine map pictures side by side: 60 rows of 180 cells.
+// The nine map pictures side by side.
 struct WorldGrid {
-    static constexpr int kRows = 60;
-    static constexpr int kColumns = 180;
+    static constexpr int kRows = kMapsDown * kMapRows;
+    static constexpr int kColumns = kMapsAcross * kMapColumns;
     unsigned char cells[kRows][kColumns] = {};
 };
 
@@ -135,9 +136,9 @@ struct EffectSlot {
 };
 
 struct ItemEffectState {
-    EffectSlot proteinSlots[3];
-    EffectSlot bucklerSlots[3];
-    std::int16_t rowInUse[3] = {};
+    EffectSlot proteinSlots[kRunningEffects];
+    EffectSlot bucklerSlots[kRunningEffects];
+    std::int16_t rowInUse[kRunningEffects] = {};
     std::int16_t activeEffects = 0;
 };
 
@@ -158,6 +159,8 @@ struct ConsoleState {
 // NOLINTNEXTLINE(bugprone-reserved-identifier): the check sees the compiler's own loop name
 struct MessageWindow {
     std::string history[5] = {" ", " ", " ", " ", " "};
+    // How many bytes the newest message's typing takes (0: its own length).
+    std::size_t newestPace = 0;
 };
 
 // The journey so far, for the field menu and the save. Kept across
@@ -222,7 +225,8 @@ inline constexpr std::int16_t worldNumber = 1;
 
 // Puts every process-wide record back to its start-up value: the game's
 // records above, and the world folder, the load log and the save keeping
-// (core/world_folder.h, core/load_log.h, core/save_keeping.h). Used once at
+// (core/world_folder.h, core/load_log.h, core/save_keeping.h) and the
+// world's translation (core/world_translation.h). Used once at
 // start-up and by every test.
 void ResetGameState();
 

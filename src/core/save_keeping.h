@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/game_state.h"
+#include "platform/player_files.h"
 
 namespace rf {
 
@@ -28,10 +29,19 @@ struct SaveKeeping {
     HeroStatus heroBeforeBattle;
     ItemEffectState effectsBeforeBattle;
     bool markOnScreenBeforeBattle = false;
+    // From a map change's start to the hero's placing on the new map, the
+    // save holds the old map and cell.
+    bool changingMap = false;
+    HeroStatus heroBeforeMapChange;
+    bool markOnScreenBeforeMapChange = false;
     std::uint32_t loadsAtSave = 0;  // fieldEnemies.loads when last saved
     std::string path;               // the save file
-    bool defaultWorld = false;      // the world installed with the game
-    std::string world;              // the world as the save names it
+    platform::FileIdentity file;    // the file the game opened there
+    // The save's name came to hold another file during the game: it was
+    // left alone and the game saved under `path`, a new name.
+    std::string replacedName;
+    bool defaultWorld = false;  // the world installed with the game
+    std::string world;          // the world as the save names it
     std::string worldDigest;
     std::int64_t startedAt = 0;  // when the game was begun
     // The wall clock when this session began, for the time played a save

@@ -4,13 +4,15 @@
 
 namespace rf {
 
-std::string_view Text(TextId id) {
+std::string_view TextIn(int in, TextId id) {
     const int n = static_cast<int>(id);
     if (n < 0 || n >= kTextCount) return {};
-    const int in = language >= 0 && language < kLanguageCount ? language : 0;
+    if (in < 0 || in >= kLanguageCount) in = 0;
     const std::string_view text = kCatalogue[in][n];
     return text.empty() ? kCatalogue[kSourceLanguage][n] : text;
 }
+
+std::string_view Text(TextId id) { return TextIn(language, id); }
 
 int LanguageIndex(std::string_view code) {
     for (int i = 0; i < kLanguageCount; ++i)

@@ -2,6 +2,7 @@
 // The catalogue itself is made by the build from po/ (core/catalogue.h).
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,8 @@ namespace rf {
 // The text in the game's language (`language`, core/game_state.h); one not
 // translated there reads in the language the texts were written in.
 std::string_view Text(TextId id);
+// The text in language `in` (an index into kLanguageCodes).
+std::string_view TextIn(int in, TextId id);
 
 // The most cells the text may take where it is drawn (code page 932 has
 // as many bytes as cells).

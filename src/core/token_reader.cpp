@@ -26,6 +26,30 @@ std::string Called(const TokenReader& reader) {
                         : "the " + std::string(name) + " " + std::string(reader.LastToken());
 }
 
+// A number typed in full-width digits (what a Japanese input method gives): the same number in half-width ones.
+std::string HalfWidth(std::string_view token) {
+    std::string digits;
+    for (std::size_t i = 0; i + 1 < token.size(); i += 2) {
+        const auto lead = static_cast<unsigned char>(token[i]), trail = static_cast<unsigned char>(token[i + 1]);
+        if (lead == 0x82 && trail >= 0x4F && trail <= 0x58) digits += static_cast<char>('0' + trail - 0x4F);
+        else if (lead == 0x81 && (trail == 0x7C || trail == 0x5D) && digits.empty()) digits += '-';
+        else return "";
+    }
+    return token.size() % 2 == 0 && ParseNumber(digits) ? digits : "";
+}
+
+// What to do about a word where a number belongs.
+std::string Advice(const TokenReader& reader, std::string_view token) {
+    const std::string_view before = reader.PreviousFieldName();
+    if (const std::string digits = HalfWidth(token); !digits.empty())
+        return "; it is written in full-width digits: write " + digits + " in half-width ones";
+    // A short text where the kind number belongs is the symbol that comes after it.
+    if (reader.FieldName() == "kind number" && token.size() <= 3 && static_cast<unsigned char>(token[0]) >= 0x80)
+        return "; is this the symbol? the order is name, kind number, symbol";
+    if (before == "name" || before == "symbol") return "; a " + std::string(before) + " holds no blank";
+    return "";
+}
+
 template <typename Field>
 bool ReadNumber(TokenReader& reader, Field& field, const char* width) {
     std::optional<std::uint64_t> v = reader.NextNumber();
@@ -33,27 +57,30 @@ bool ReadNumber(TokenReader& reader, Field& field, const char* width) {
     if (!v) {
         if (Remarking()) {
             loadLog.stopped.push_back(reader.File().name);
-            const std::string_view before = reader.PreviousFieldName();
             const std::string what = reader.FieldName().empty()
                                          ? std::string("a number")
                                          : "the " + std::string(reader.FieldName()) + " (a number)";
-            reader.Remark(
-                Severity::kError,
-                !token.empty()
-                    ? what + " was expected here: reading stops, and this field and the ones after it are not read" +
-                          (before == "name" || before == "symbol" ? "; a " + std::string(before) + " holds no blank"
-                                                                  : "")
-                    : "the file ends after " + std::to_string(reader.NumbersRead()) +
-                          " numbers: the fields after them are not read" +
-                          (reader.FieldName().empty() ? "" : ", from the " + std::string(reader.FieldName()) + " on"));
+            if (!token.empty())
+                reader.Remark(Severity::kError, Rule::kNumberExpected,
+                              what +
+                                  " was expected here: reading stops, and this field and the ones after it are not "
+                                  "read" +
+                                  Advice(reader, token));
+            else
+                reader.Remark(
+                    Severity::kError, Rule::kFileEnds,
+                    "the file ends after " + std::to_string(reader.NumbersRead()) +
+                        " numbers: the fields after them are not read" +
+                        (reader.FieldName().empty() ? "" : ", from the " + std::string(reader.FieldName()) + " on"));
         }
         return false;
     }
     field = static_cast<Field>(static_cast<std::make_unsigned_t<Field>>(*v));
     if (Remarking() && !Fits(token, static_cast<long long>(std::numeric_limits<Field>::min()),
                              static_cast<long long>(std::numeric_limits<Field>::max())))
-        reader.Remark(Severity::kError, Called(reader) + " does not fit in " + std::string(width) +
-                                            ": the game reads it as " + std::to_string(field));
+        reader.Remark(Severity::kError, Rule::kNumberWraps,
+                      Called(reader) + " does not fit in " + std::string(width) + ": the game reads it as " +
+                          std::to_string(field));
     return true;
 }
 
@@ -92,8 +119,8 @@ std::string_view TokenReader::PreviousFieldName() const {
                : "";
 }
 
-void TokenReader::Remark(Severity severity, std::string message) const {
-    rf::Remark(file_, start_, severity, std::move(message));
+void TokenReader::Remark(Severity severity, Rule rule, std::string message) const {
+    rf::Remark(file_, start_, severity, rule, std::move(message));
 }
 
 std::optional<std::uint64_t> ParseNumber(std::string_view token) {

@@ -38,7 +38,7 @@ public:
     // Numbers read so far.
     int NumbersRead() const { return numbers_; }
     // A remark at the last token (see world_file.h).
-    void Remark(Severity severity, std::string message) const;
+    void Remark(Severity severity, Rule rule, std::string message) const;
     // The names of the file's fields in order, for remarks; FieldName() is
     // the last token's ("" when unnamed).
     void NameFields(std::span<const std::string_view> names) { names_ = names; }

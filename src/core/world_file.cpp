@@ -77,7 +77,7 @@ void RemarkUnmappable(const WorldFile& file, std::string_view utf8, const std::v
                 AppendUtf8(fix, l.meant);
                 fix = "; write " + fix + " (U+" + Hex(l.meant, 4) + "), its code page 932 look-alike";
             }
-        Remark(file, first[j], Severity::kWarning,
+        Remark(file, first[j], Severity::kWarning, Rule::kNoCp932Form,
                what + " has no code page 932 form: the game shows \"\xE3\x83\xBB\"" + fix +
                    (count > 1 ? " (" + std::to_string(count) + " times in this file)" : ""));
     }
@@ -101,29 +101,30 @@ WorldFile ReadWorldFile(const std::string& path, std::size_t usable) {
     }
     if (!Remarking()) return file;
     if (!file.utf8 && LooksUtf16(raw.bytes)) {
-        Remark(file, 0, Severity::kError,
+        Remark(file, 0, Severity::kError, Rule::kUtf16,
                "the file is UTF-16: the game reads its bytes as code page 932 and finds none of its text; save it as "
                "UTF-8 or code page 932 (Shift_JIS)");
         loadLog.unreadableText.push_back(file.name);
         return file;
     }
-    if (file.utf8) Remark(file, 0, Severity::kNote, "read as UTF-8 and converted to code page 932");
+    if (file.utf8) Remark(file, 0, Severity::kNote, Rule::kReadAsUtf8, "read as UTF-8 and converted to code page 932");
     RemarkUnmappable(file, raw.bytes, unmappable);
     if (!file.utf8 && LooksLatin1(raw.bytes)) {
         const std::size_t at = std::find_if(file.bytes.begin(), file.bytes.end(),
                                             [](char c) { return static_cast<unsigned char>(c) >= 0x80; }) -
                                file.bytes.begin();
-        Remark(file, at, Severity::kWarning,
+        Remark(file, at, Severity::kWarning, Rule::kLatin1,
                "the file seems to be Latin-1 (ISO 8859-1): the game reads it as code page 932 and shows \"" +
                    Cp932ToUtf8(file.bytes.substr(at - std::min<std::size_t>(at, 2), 5)) + "\" here; save it as UTF-8");
     } else if (!file.utf8) {
         for (std::size_t at : InvalidCp932(file.bytes)) {
             const auto b = static_cast<unsigned char>(file.bytes[at]);
-            Remark(file, at, Severity::kWarning, "byte 0x" + Hex(b, 2) + " is not code page 932 text");
+            Remark(file, at, Severity::kWarning, Rule::kStrayByte,
+                   "byte 0x" + Hex(b, 2) + " is not code page 932 text");
         }
     }
     if (raw.cut)
-        Remark(file, file.bytes.size(), Severity::kWarning,
+        Remark(file, file.bytes.size(), Severity::kWarning, Rule::kTooLong,
                "the file is longer than the game reads: everything from here on is ignored");
     return file;
 }
@@ -166,28 +167,32 @@ std::string WorldRelative(const std::string& path) {
 }
 
 LoadToken PositionIn(const WorldFile& file, std::size_t offset) {
-    LoadToken at{1, 1, 1};
+    LoadToken at{1, 1, 1, 1};
     std::size_t lineStart = 0;
     const std::string& bytes = file.bytes;
-    for (std::size_t i = 0; i < offset && i < bytes.size(); ++i) {
+    const std::size_t end = std::min(offset, bytes.size());
+    for (std::size_t i = 0; i < end; ++i) {
         if (bytes[i] == '\n') {
-            ++at.line;
-            at.column = 1;
+            at.line++, at.column = 1, at.charColumn = 1;
             lineStart = i + 1;
         } else if (bytes[i] != '\r') {
             ++at.column;
+            // A lead byte and its second byte are one character of two cells.
+            const bool pair = IsLeadByte(static_cast<unsigned char>(bytes[i])) && i + 1 < end && bytes[i + 1] != '\n';
+            if (pair) ++at.column, ++i;
+            ++at.charColumn;
         }
     }
-    const std::string_view before =
-        std::string_view(bytes).substr(lineStart, std::min(offset, bytes.size()) - lineStart);
+    const std::string_view before = std::string_view(bytes).substr(lineStart, end - lineStart);
     at.byteColumn = 1 + static_cast<int>(file.utf8 ? Cp932ToUtf8(before).size() : before.size());
     return at;
 }
 
-void Remark(const WorldFile& file, std::size_t offset, Severity severity, std::string message) {
+void Remark(const WorldFile& file, std::size_t offset, Severity severity, Rule rule, std::string message) {
     if (!Remarking()) return;
     const LoadToken at = PositionIn(file, offset);
-    loadLog.remarks.push_back({file.name, at.line, at.column, at.byteColumn, severity, std::move(message)});
+    loadLog.remarks.push_back(
+        {file.name, at.line, at.column, at.byteColumn, severity, std::move(message), rule, at.charColumn});
 }
 
 }  // namespace rf

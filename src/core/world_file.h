@@ -34,11 +34,11 @@ std::string ProblemSaid(const WorldFile& file);
 // `path` without the world folder in front.
 std::string WorldRelative(const std::string& path);
 
-// Line, cell column and byte column (all from 1) of a byte offset of the file's text.
+// Line, cell, byte and character column (all from 1) of a byte offset of the file's text.
 LoadToken PositionIn(const WorldFile& file, std::size_t offset);
 
 // Adds a remark at a byte offset of the file, when the load log is on.
-void Remark(const WorldFile& file, std::size_t offset, Severity severity, std::string message);
+void Remark(const WorldFile& file, std::size_t offset, Severity severity, Rule rule, std::string message);
 inline bool Remarking() { return loadLog.enabled; }
 
 }  // namespace rf

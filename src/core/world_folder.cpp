@@ -52,6 +52,23 @@ std::string WorldFolderProblem(const std::string& dir) {
     return dir + " holds none of the data folders " + names;
 }
 
+std::string FindWorldFromHere(std::string& how) {
+    std::string dir;
+    // Upward as version-control tools find their root, until the top of the file system.
+    for (int depth = 0; depth < 64; ++depth) {
+        if (HoldsGameData(dir)) {
+            how = depth == 0 ? "the working directory" : "the world the working directory lies in";
+            return dir;
+        }
+        const std::string up = dir.empty() ? ".." : dir + platform::PathSeparator() + "..";
+        const std::string here = platform::FullPath(dir), above = platform::FullPath(up);
+        if (above.empty() || above == here) break;
+        dir = up;
+    }
+    how = "the default world installed with the game";
+    return InstalledWorld();
+}
+
 std::string ChooseDataRoot(const std::string& requested) {
     if (!requested.empty()) return requested;
     if (HoldsGameData("")) return "";

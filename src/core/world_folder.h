@@ -23,6 +23,10 @@ std::string WorldFilePath(WorldFileId file, int world = 1);
 std::string ChooseDataRoot(const std::string& requested);
 // The default world installed with the program (empty when there is none).
 std::string InstalledWorld();
+// The world the authors' tools check when none is named: the working
+// directory or the nearest folder above it that holds the data folders
+// ("..", "../.."...), else the installed world; `how` says which.
+std::string FindWorldFromHere(std::string& how);
 // Why `dir` cannot be a world (not a folder, or none of the six data
 // folders in it); empty when it can.
 std::string WorldFolderProblem(const std::string& dir);

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/map_geometry.h"
+
 namespace rf {
 
 enum class WorldFileKind {
@@ -33,7 +35,6 @@ inline constexpr std::string_view kDataFolders[] = {"Hero_Info", "Enemy_Info", "
 
 inline constexpr int kEnemyKinds = 6;
 inline constexpr int kAbilities = 5;
-inline constexpr int kMaps = 9;
 
 // The kinds and the abilities as their files (and the tools) name them.
 inline constexpr std::string_view kKindNames[kEnemyKinds] = {"Pawn", "Knight", "Bishop", "Rook", "Queen", "King"};

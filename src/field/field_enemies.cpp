@@ -15,13 +15,14 @@
 namespace rf {
 namespace {
 
-// The pause before a step, still handing keys to the hero. False when a
-// key took the hero to another map: the list the turn works on is gone.
+// The pause before a step, still handing keys to the hero after each of
+// its short pauses (asleep through those with no key). False when a key
+// took the hero to another map: the list the turn works on is gone.
 bool Wait() {
     const std::uint32_t loads = fieldEnemies.loads;
-    for (int i = 0; i < kWaitPolls; ++i) {
+    for (std::uint32_t i = 0; i < kWaitPolls;) {
         PollHeroKey();
-        Pause(kWaitPollMs);
+        i += PauseForKey(kWaitPollMs, kWaitPolls - i);
     }
     return fieldEnemies.loads == loads;
 }

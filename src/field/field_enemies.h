@@ -9,7 +9,7 @@ namespace rf {
 inline constexpr int kTurnDone = 1;
 inline constexpr int kBattleFought = 2;
 
-inline constexpr int kWaitPolls = 13;
+inline constexpr unsigned kWaitPolls = 13;
 inline constexpr unsigned kWaitPollMs = 10;
 inline constexpr unsigned kWipeFrameMs = 30;
 

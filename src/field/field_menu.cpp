@@ -69,8 +69,8 @@ std::string EffectsText() {
                 out += std::string(name) + " " + std::string(Text(TextId::kMenuTurnsLeft)) +
                        Number((slot.turnsLeft + 1) / 2) + "  ";
     };
-    add(itemEffects.proteinSlots, Text(kItemNames[kProtein]));
-    add(itemEffects.bucklerSlots, Text(kItemNames[kBuckler]));
+    add(itemEffects.proteinSlots, Text(kItems[kProtein].name));
+    add(itemEffects.bucklerSlots, Text(kItems[kBuckler].name));
     return out.empty() ? std::string(Text(TextId::kMenuNoEffects)) : out;
 }
 
@@ -105,15 +105,21 @@ void StatusLines(long long played, std::vector<std::string>& lines) {
 
 void ItemLines(std::vector<std::string>& lines) {
     const std::string turns = Number(kEffectTurns / 2) + std::string(Text(TextId::kMenuForTurns));
-    const std::string does[3] = {
-        std::string(Text(TextId::kMenuHeals)) + " " + Number(kPotionHeal),
-        std::string(Text(TextId::kMenuRaisesAttack)) + " +" + Number(kEffectBonus) + " " + turns,
-        std::string(Text(TextId::kMenuRaisesDefence)) + " +" + Number(kEffectBonus) + " " + turns,
+    auto does = [&](const ItemInfo& item) {
+        switch (item.effect) {
+            case ItemEffect::kHeal: return std::string(Text(TextId::kMenuHeals)) + " " + Number(item.amount);
+            case ItemEffect::kRaiseAttack:
+                return std::string(Text(TextId::kMenuRaisesAttack)) + " +" + Number(item.amount) + " " + turns;
+            case ItemEffect::kRaiseDefence:
+                return std::string(Text(TextId::kMenuRaisesDefence)) + " +" + Number(item.amount) + " " + turns;
+        }
+        return std::string();
     };
-    for (int k = 0; k < 3; ++k)
+    for (int k = 0; k < kItemKinds; ++k)
         lines.push_back(
-            Fitted(Text(kItemNames[k]), 12) +
-            Fitted(Number(std::max<int>(0, hero.items[k].count)) + std::string(Text(TextId::kMenuCount)), 6) + does[k]);
+            Fitted(Text(kItems[k].name), 12) +
+            Fitted(Number(std::max<int>(0, hero.items[k].count)) + std::string(Text(TextId::kMenuCount)), 6) +
+            does(kItems[k]));
     lines.emplace_back();
     lines.emplace_back(Text(TextId::kMenuCarriesOver));
     lines.emplace_back(Text(TextId::kMenuItemsHeader));

@@ -6,7 +6,6 @@
 #include "console/console.h"
 #include "core/texts.h"
 #include "field/map_files.h"
-#include "platform/narration.h"
 #include "text/cp932.h"
 #include "text/sj_literal.h"
 
@@ -16,7 +15,7 @@ namespace {
 // Grid row gy from grid column gx, 60 cells as stored.
 std::string GridRow(int gx, int gy) {
     std::string row(kMapColumns, ' ');
-    for (int i = 0; i < kMapColumns; ++i) row[static_cast<std::size_t>(i)] = static_cast<char>(GridCell(gx + i, gy));
+    for (int i = 0; i < kMapColumns; ++i) row[static_cast<std::size_t>(i)] = static_cast<char>(DrawnCell(gx + i, gy));
     return row;
 }
 
@@ -31,7 +30,7 @@ std::string ShownRow(int gx, int gy) {
     for (int mapLeft = gx - (gx % kMapColumns + kMapColumns) % kMapColumns; mapLeft < end; mapLeft += kMapColumns) {
         const int mapEnd = mapLeft + kMapColumns;
         for (int c = mapLeft; c < mapEnd && c < end;) {
-            if (!IsLeadByte(GridCell(c, gy))) {
+            if (!IsLeadByte(DrawnCell(c, gy))) {
                 ++c;
                 continue;
             }
@@ -63,9 +62,10 @@ const PieceMark* CurrentPieceMark(std::string_view& symbol) {
 }
 
 // A mark off the field would land in the mini-map or the legend: it is not
-// drawn, but the way it stands for still opens.
+// drawn, but the way it stands for still opens. Column 59 is the field's
+// last (the mark's second cell is the blank beside it).
 void DrawMarkSymbol(std::string_view symbol, const PieceMark& mark) {
-    const bool onField = mark.x >= 1 && mark.x - 1 <= kLastHeroColumn && mark.y >= 1 && mark.y <= kMapRows;
+    const bool onField = mark.x >= 1 && mark.x <= kMapColumns && mark.y >= 1 && mark.y <= kMapRows;
     if (!onField) return;
     MoveTo(mark.x - 1, mark.y - 1);
     SetTextAttribute(kPlain);
@@ -214,9 +214,6 @@ void DrawLegend() {
     NarrateField();
 }
 
-// Every battle begins at full HP: that is the hero's HP on the field.
-void NarrateField() { platform::NarrateField(hero.mapNumber, hero.level, hero.maxHp); }
-
 void DrawSymbolAt(std::string_view text, int x, int y) {
     MoveTo(x, y);
     Write(text);
@@ -246,7 +243,7 @@ void DrawScrollColumns(int shift) {
 
 void DrawScrollRows(int shift) {
     for (int y = 0; y < kMapRows; ++y) WriteLine(GridRow(CurrentLeft(), CurrentTop() + shift + y));
-    MoveTo(0, 20);
+    MoveTo(0, kMapRows);
     WriteSpaces(kMapColumns);
 }
 

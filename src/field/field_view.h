@@ -20,7 +20,8 @@ void DrawMiniMapFrame();
 void DrawMiniMap();
 void DrawMiniMapMark();
 void DrawLegend();
-// The map, level and HP for a screen reader (the web page's live region).
+// For a screen reader (the web page's live region): the map, level and HP,
+// the ways out of the hero's cell, the map's signs and its enemies.
 void NarrateField();
 void DrawSymbolAt(std::string_view text, int x, int y);
 // Draws the mark highlighted and opens the strip.

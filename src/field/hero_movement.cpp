@@ -27,7 +27,7 @@ int TestStep(int key, int x, int y) {
             return y == 0 ? kStepLeavesMap : kStepFull;
         case kKeyDown:
             if (Wall(x, y + 1) || Wall(x + 1, y + 1)) return kStepBlocked;
-            return y == kMapRows - 1 ? kStepLeavesMap : kStepFull;
+            return y == kLastHeroRow ? kStepLeavesMap : kStepFull;
         case kKeyLeft:
             if (Wall(x - 1, y)) return kStepBlocked;
             if (Wall(x - 2, y)) return kStepShort;
@@ -37,8 +37,8 @@ int TestStep(int key, int x, int y) {
         case kKeyRight:
             if (Wall(x + 2, y)) return kStepBlocked;
             if (Wall(x + 3, y)) return kStepShort;
-            if (x == 56) return kStepShort;
-            if (x == 57) return kStepLeavesMap;
+            if (x == kRightExitColumn - 1) return kStepShort;
+            if (x == kRightExitColumn) return kStepLeavesMap;
             return kStepFull;
         default: return kStepFull;
     }
@@ -90,8 +90,9 @@ void EnterNeighbourMap(int direction) {
     int firstShift = 0;
     if (direction == kKeyRight) delta = 1, firstShift = -(kMapColumns - 1);
     if (direction == kKeyLeft) delta = -1, firstShift = kMapColumns - 1;
-    if (direction == kKeyDown) delta = 3, firstShift = -(kMapRows - 1);
-    if (direction == kKeyUp) delta = -3, firstShift = kMapRows - 1;
+    if (direction == kKeyDown) delta = kMapsAcross, firstShift = -(kMapRows - 1);
+    if (direction == kKeyUp) delta = -kMapsAcross, firstShift = kMapRows - 1;
+    NoteMapChange();
     hero.mapNumber = static_cast<std::int16_t>(hero.mapNumber + delta);
     LoadMapEnemies(worldNumber);
     DrawMiniMap();
@@ -106,9 +107,10 @@ void EnterNeighbourMap(int direction) {
         if (s == 0) break;
     }
     if (direction == kKeyRight) hero.fieldX = 0;
-    if (direction == kKeyLeft) hero.fieldX = 57;
+    if (direction == kKeyLeft) hero.fieldX = kRightExitColumn;
     if (direction == kKeyDown) hero.fieldY = 0;
-    if (direction == kKeyUp) hero.fieldY = kMapRows - 1;
+    if (direction == kKeyUp) hero.fieldY = kLastHeroRow;
+    NoteMapChanged();
     MoveTo(hero.fieldX, hero.fieldY);
     WriteLine("●"_sj);
     DrawFieldEnemies();

@@ -9,7 +9,9 @@
 #include "core/world_file.h"
 #include "core/world_folder.h"
 #include "core/world_manifest.h"
+#include "core/world_translation.h"
 #include "field/missing_file.h"
+#include "text/cp932.h"
 
 namespace rf {
 namespace {
@@ -31,8 +33,10 @@ std::string RowRange(int first, int last) {
 }
 
 // For the world checker: lines of the wrong length and the rows they shift,
-// too few or too many lines, and characters that are no picture.
-void RemarkPicture(const WorldFile& file, const std::string& bytes, int rows, int columns) {
+// too few or too many lines, and characters that are no picture. One
+// finding per cause: tabs, control characters and full-width spaces once a
+// file, and lines that all lost their trailing blanks once.
+void RemarkPicture(const WorldFile& file, const std::string& bytes, int rows, int columns, bool blanksAreFree) {
     // Where each line starts in the bytes the reader takes.
     std::vector<std::size_t> lineStarts{0};
     for (std::size_t i = 0; i < bytes.size(); ++i)
@@ -44,46 +48,94 @@ void RemarkPicture(const WorldFile& file, const std::string& bytes, int rows, in
         const std::size_t start = static_cast<std::size_t>(r) * static_cast<std::size_t>(columns);
         shifted[r] = start < bytes.size() && (r >= lines || lineStarts[r] != start);
     }
+    // The shifted rows that follow `line` (0-based) at once, "" when the next row is not shifted.
+    auto shiftedAfter = [&](int line, bool toTheLast) {
+        const int next = line + 1;
+        if (next >= rows || !shifted[next]) return std::string();
+        int last = next;
+        while (last + 1 < rows && (shifted[last + 1] || toTheLast)) ++last;
+        while (toTheLast && !shifted[last]) --last;
+        return RowRange(next + 1, last + 1) + " are shifted";
+    };
+    struct Found {
+        std::size_t at = std::string::npos;
+        int lines = 0;
+    } tabs, controls, wideBlanks, short_;
+    bool tabsShift = false;
+    int shortLine = 0;
+    std::size_t shortLength = 0;
+    auto note = [](Found& f, std::size_t at) { f.at = std::min(f.at, at), ++f.lines; };
     std::size_t rawOffset = 0;  // offsets in the file's own bytes, for the remarks
     const std::string& raw = file.bytes;
+    const auto want = static_cast<std::size_t>(columns - 1);
     for (int line = 0; line < lines && line < rows; ++line) {
         const std::size_t end = raw.find('\n', rawOffset);
         std::size_t length = (end == std::string::npos ? raw.size() : end) - rawOffset;
         if (length > 0 && raw[rawOffset + length - 1] == '\r') --length;
-        for (std::size_t i = 0; i < length; ++i) {
+        bool tab = false, control = false, wideBlank = false;
+        std::size_t characters = 0;
+        for (std::size_t i = 0; i < length; ++i, ++characters) {
             const auto c = static_cast<unsigned char>(raw[rawOffset + i]);
-            if (c < 0x20 || c == 0x7F) {
-                Remark(file, rawOffset + i, Severity::kWarning,
-                       c == '\t' ? "a tab is one wall cell that the terminal does not draw as one: use blanks"
-                                 : "a control character is a wall cell that cannot be drawn");
-                break;
+            if (c == '\t' && !tab) tab = true, note(tabs, rawOffset + i);
+            else if ((c < 0x20 || c == 0x7F) && c != '\t' && !control) control = true, note(controls, rawOffset + i);
+            if (IsLeadByte(c) && i + 1 < length) {
+                if (c == 0x81 && raw[rawOffset + i + 1] == 0x40 && blanksAreFree && !wideBlank)
+                    wideBlank = true, note(wideBlanks, rawOffset + i);
+                ++i;
             }
         }
-        int next = line + 1;
-        while (next < rows && !shifted[next]) ++next;
-        int last = next;
-        while (last + 1 < rows && shifted[last + 1]) ++last;
-        const bool shifts = next < rows && next == line + 1;
-        const auto want = static_cast<std::size_t>(columns - 1);
-        const std::string said = "line is " + std::to_string(length) + " characters long, ";
-        if (length > want)
-            Remark(file, rawOffset + want, Severity::kError,
-                   said + "more than the " + std::to_string(want) + " a row holds: " +
-                       (shifts ? RowRange(next + 1, last + 1) + " are shifted"
-                               : "the characters from here on are not shown"));
-        else if (length < want && shifts)
-            Remark(file, rawOffset + length, Severity::kError,
-                   said + "fewer than the " + std::to_string(want) + " a row holds: " + RowRange(next + 1, last + 1) +
-                       " are shifted");
+        const std::string shifts = shiftedAfter(line, false);
+        const std::string said = characters == length ? "line is " + std::to_string(length) + " characters long, "
+                                                      : "line is " + std::to_string(length) + " cells wide (" +
+                                                            std::to_string(characters) +
+                                                            " characters: a full-width character takes two), ";
+        if (tab) {
+            // The tab is the cause: the length it gives the line is no finding of its own.
+            tabsShift = tabsShift || (length != want && !shifts.empty());
+        } else if (length > want) {
+            Remark(file, rawOffset + want, Severity::kError, Rule::kRowLength,
+                   said + "more than the " + std::to_string(want) +
+                       " a row holds: " + (!shifts.empty() ? shifts : "the characters from here on are not shown"));
+        } else if (length < want && !shifts.empty()) {
+            if (short_.lines == 0) shortLine = line, shortLength = length;
+            note(short_, rawOffset + length);
+        }
         if (end == std::string::npos) break;
         rawOffset = end + 1;
     }
+    if (short_.lines == 1)
+        Remark(file, short_.at, Severity::kError, Rule::kRowLength,
+               "line is " + std::to_string(shortLength) + " characters long, fewer than the " + std::to_string(want) +
+                   " a row holds: " + shiftedAfter(shortLine, false));
+    else if (short_.lines > 1)
+        Remark(file, short_.at, Severity::kError, Rule::kRowLength,
+               "line is " + std::to_string(shortLength) + " characters long, fewer than the " + std::to_string(want) +
+                   " a row holds, and so are " + std::to_string(short_.lines - 1) +
+                   " more lines: " + shiftedAfter(shortLine, true) +
+                   " (were the blanks at the ends of the lines trimmed on saving? every line needs all " +
+                   std::to_string(want) + ")");
+    auto more = [](const Found& f, const char* what) {
+        return f.lines > 1 ? " (" + std::string(what) + " on " + std::to_string(f.lines) + " lines, the first here)"
+                           : std::string();
+    };
+    if (tabs.lines > 0)
+        Remark(file, tabs.at, tabsShift ? Severity::kError : Severity::kWarning, Rule::kTab,
+               "a tab is one wall cell that the terminal does not draw as one" + more(tabs, "tabs") +
+                   (tabsShift ? ", and the lines it shortens shift the rows after them" : "") + ": use blanks");
+    if (controls.lines > 0)
+        Remark(file, controls.at, Severity::kWarning, Rule::kControlCharacter,
+               "a control character is a wall cell that cannot be drawn" + more(controls, "control characters"));
+    if (wideBlanks.lines > 0)
+        Remark(file, wideBlanks.at, Severity::kError, Rule::kFullWidthSpace,
+               "a full-width space (U+3000) looks free but is two wall cells: the hero cannot pass it" +
+                   more(wideBlanks, "full-width spaces") +
+                   "; use two half-width spaces (a full-width character takes two cells)");
     if (lines < rows)
-        Remark(file, raw.size(), Severity::kWarning,
+        Remark(file, raw.size(), Severity::kWarning, Rule::kTooFewLines,
                "the picture has " + std::to_string(lines) + (lines == 1 ? " line" : " lines") + ", fewer than " +
                    std::to_string(rows) + ": " + RowRange(lines + 1, rows) + " are left free");
     else if (lines > rows && bytes.size() > static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns))
-        Remark(file, rawOffset, Severity::kWarning,
+        Remark(file, rawOffset, Severity::kWarning, Rule::kTooManyLines,
                "the picture has more than " + std::to_string(rows) + " lines: the lines from here on are not read");
 }
 
@@ -91,7 +143,7 @@ void RemarkPicture(const WorldFile& file, const std::string& bytes, int rows, in
 // lines: a line feed, byte 255 and everything past the end become blanks.
 // A file that cannot be read ends the game.
 template <typename Cell>
-void ReadPicture(const std::string& path, int rows, int columns, Cell cell) {
+void ReadPicture(const std::string& path, int rows, int columns, bool blanksAreFree, Cell cell) {
     // A CR LF pair takes two bytes for one cell.
     const WorldFile file = ReadWorldFile(path, static_cast<std::size_t>(rows * columns * 2));
     if (!file.Readable()) StopForMissingFile(file);
@@ -107,7 +159,7 @@ void ReadPicture(const std::string& path, int rows, int columns, Cell cell) {
             cell(x, y) = c;
         }
     }
-    if (Remarking()) RemarkPicture(file, bytes, rows, columns);
+    if (Remarking()) RemarkPicture(file, bytes, rows, columns, blanksAreFree);
 }
 
 // For the world checker: an enemy as its file gives it, against what the game makes of it.
@@ -115,36 +167,36 @@ void RemarkEnemy(const WorldFile& file, const FieldEnemy& written, const FieldEn
                  const std::size_t (&at)[4]) {
     if (written.kind < kPawn || written.kind > kRook) {
         const int record = static_cast<int>(&EnemyRecordOf(written.kind) - enemyTable.kinds);
-        Remark(file, at[0], Severity::kError,
+        Remark(file, at[0], Severity::kError, Rule::kEnemyKind,
                "kind " + std::to_string(written.kind) +
                    " is not 1 to 4 (Pawn, Knight, Bishop, Rook): the game makes it a " +
                    std::string(kKindNames[record]));
     }
     if (written.groupSize != played.groupSize)
-        Remark(file, at[1], Severity::kError,
+        Remark(file, at[1], Severity::kError, Rule::kGroupSize,
                "group size " + std::to_string(written.groupSize) + " is outside 1 to 7: the game puts up " +
                    std::to_string(played.groupSize));
     if (written.x != played.x || written.y != played.y) {
-        Remark(file, at[written.x != played.x ? 2 : 3], Severity::kError,
-               "the cell (" + std::to_string(written.x) + ", " + std::to_string(written.y) +
-                   ") is outside the map (columns 0 to 58, rows 0 to 19): the game places the enemy at (" +
-                   std::to_string(played.x) + ", " + std::to_string(played.y) + ")");
+        Remark(file, at[written.x != played.x ? 2 : 3], Severity::kError, Rule::kCellOffMap,
+               "the cell (" + std::to_string(written.x) + ", " + std::to_string(written.y) + ") is outside the map (" +
+                   HeroCellsText() + "): the game places the enemy at (" + std::to_string(played.x) + ", " +
+                   std::to_string(played.y) + ")");
         return;
     }
     const int top = OriginRow(hero.mapNumber);
     const int left = OriginColumn(hero.mapNumber);
     if (GridCell(left + played.x, top + played.y) != ' ' || GridCell(left + played.x + 1, top + played.y) != ' ')
-        Remark(file, at[2], Severity::kWarning,
+        Remark(file, at[2], Severity::kWarning, Rule::kOnWall,
                "the enemy at (" + std::to_string(played.x) + ", " + std::to_string(played.y) + ") stands on a wall");
 }
 
 }  // namespace
 
-int MapRowOf(int map) { return (map - 1) / 3; }
-int MapColumnOf(int map) { return (map - 1) % 3; }
+int MapRowOf(int map) { return (map - 1) / kMapsAcross; }
+int MapColumnOf(int map) { return (map - 1) % kMapsAcross; }
 int OriginRow(int map) { return MapRowOf(map) * kMapRows; }
 int OriginColumn(int map) { return MapColumnOf(map) * kMapColumns; }
-bool IsMapNumber(int map) { return map >= 1 && map <= 9; }
+bool IsMapNumber(int map) { return map >= 1 && map <= kMaps; }
 
 unsigned char GridCell(int gridX, int gridY) {
     if (gridX < 0 || gridX >= WorldGrid::kColumns || gridY < 0 || gridY >= WorldGrid::kRows) return '#';
@@ -154,13 +206,66 @@ unsigned char GridCell(int gridX, int gridY) {
 void LoadMapForm(std::int16_t world, int n) {
     const int top = OriginRow(n);
     const int left = OriginColumn(n);
-    ReadPicture(WorldFilePath({WorldFileKind::kMapForm, n}, world), kMapRows, kMapColumns,
+    ReadPicture(WorldFilePath({WorldFileKind::kMapForm, n}, world), kMapRows, kMapColumns, true,
                 [&](int x, int y) -> unsigned char& { return worldGrid.cells[top + y][left + x]; });
 }
+
+namespace {
+
+// The translation in the cells of the text it stands for: blanks after it,
+// or cut after its last whole character (`ranks check` tells).
+std::string Fitted(std::string_view text, std::size_t cells) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t n = IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+        if (out.size() + n > cells) break;
+        out.append(text.substr(i, n));
+        i += n;
+    }
+    out.resize(cells, ' ');
+    return out;
+}
+
+// Where each translated text of a map picture stands in the grid: every
+// place its picture has it, starting on a character.
+void PlaceMapTexts(std::int16_t world) {
+    for (int n = 1; n <= kMaps; ++n) {
+        const std::string file = WorldFileName({WorldFileKind::kMapForm, n}, world);
+        for (const TranslatedText& t : worldTranslation.texts) {
+            if (t.context != file) continue;
+            for (int y = 0; y < kMapRows; ++y) {
+                std::string row(kMapColumns, ' ');
+                for (int x = 0; x < kMapColumns; ++x)
+                    row[static_cast<std::size_t>(x)] =
+                        static_cast<char>(worldGrid.cells[OriginRow(n) + y][OriginColumn(n) + x]);
+                for (std::size_t x = 0; x + t.original.size() <= row.size();) {
+                    if (row.compare(x, t.original.size(), t.original) == 0) {
+                        worldTranslation.overlays.push_back({OriginColumn(n) + static_cast<int>(x), OriginRow(n) + y,
+                                                             Fitted(t.translated, t.original.size())});
+                        x += t.original.size();
+                    } else {
+                        x += IsLeadByte(static_cast<unsigned char>(row[x])) ? 2 : 1;
+                    }
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
 
 void LoadMapForms(std::int16_t world) {
     for (int n = 1; n <= 9; ++n) LoadMapForm(world, n);
     LoadWorldInfo(WorldFilePath({WorldFileKind::kWorldInfo}, world));
+    LoadWorldTranslation();
+    PlaceMapTexts(world);
+}
+
+unsigned char DrawnCell(int gridX, int gridY) {
+    for (const MapOverlay& o : worldTranslation.overlays)
+        if (o.gridY == gridY && gridX >= o.gridX && gridX < o.gridX + static_cast<int>(o.text.size()))
+            return static_cast<unsigned char>(o.text[static_cast<std::size_t>(gridX - o.gridX)]);
+    return GridCell(gridX, gridY);
 }
 
 void LoadWorldInfo(const std::string& path) {
@@ -172,13 +277,13 @@ void LoadWorldInfo(const std::string& path) {
                      ReadInto(reader, w.kingMark.x) && ReadInto(reader, w.kingMark.y) &&
                      ReadInto(reader, w.opening.map) && ReadInto(reader, w.opening.x) &&
                      ReadInto(reader, w.opening.unused) && ReadInto(reader, hero.mapNumber);
-    // No file exists for a map outside the world: start on map 1 instead of stopping.
-    if (!IsMapNumber(hero.mapNumber)) {
-        if (all && Remarking())
-            reader.Remark(Severity::kError, "the start map " + std::to_string(hero.mapNumber) +
-                                                " is not 1 to 9: the game starts on map 1");
-        hero.mapNumber = 1;
-    }
+    // No file exists for a map outside the world: reading its enemy list gives the missing-file stop.
+    if (!IsMapNumber(hero.mapNumber) && all && Remarking())
+        reader.Remark(Severity::kError, Rule::kStartMap,
+                      "the start map " + std::to_string(hero.mapNumber) +
+                          " is not 1 to 9: the game stops at once, for " +
+                          WorldFileName({WorldFileKind::kEnemyList, hero.mapNumber}, 1) +
+                          " is missing; the maps are numbered 1 to 9, three by three from the top left");
 }
 
 void LoadMapEnemies(std::int16_t world) {
@@ -186,9 +291,17 @@ void LoadMapEnemies(std::int16_t world) {
     for (FieldEnemy& e : list.entries) e = FieldEnemy{};
     list.count = 0;
     ++list.loads;
-    if (hero.mapNumber >= 1 && hero.mapNumber <= 9)
+    if (hero.mapNumber >= 1 && hero.mapNumber <= kMaps)
         journey.mapsVisited |= static_cast<std::uint16_t>(1u << (hero.mapNumber - 1));
-    TokenReader reader(WorldFilePath({WorldFileKind::kEnemyList, hero.mapNumber}, world));
+    const std::string path = WorldFilePath({WorldFileKind::kEnemyList, hero.mapNumber}, world);
+    // A map outside the world has no file, whatever lies in the folder.
+    if (!IsMapNumber(hero.mapNumber)) {
+        WorldFile none;
+        none.name = WorldRelative(path);
+        none.problem = platform::FileProblem::kMissing;
+        StopForMissingFile(none);
+    }
+    TokenReader reader(path);
     if (!reader.Opened()) StopForMissingFile(reader.File());
     if (!ReadInto(reader, list.count)) return;
     const std::size_t countAt = reader.TokenStart();
@@ -196,7 +309,7 @@ void LoadMapEnemies(std::int16_t world) {
     // The list holds five; a longer file gives its first five, a negative count none.
     list.count = std::clamp<std::int16_t>(list.count, 0, FieldEnemyList::kCapacity);
     if (Remarking() && list.count != given)
-        Remark(reader.File(), countAt, Severity::kError,
+        Remark(reader.File(), countAt, Severity::kError, Rule::kEnemyCount,
                "the count " + std::to_string(given) + " is outside 0 to 5: the game reads " +
                    std::to_string(list.count) + (list.count == 0 ? " enemies" : " of them"));
     std::size_t at[FieldEnemyList::kCapacity][4] = {};  // where each number stood, for remarks
@@ -210,14 +323,21 @@ void LoadMapEnemies(std::int16_t world) {
         }
         if (!complete) break;
     }
-    if (Remarking() && reader.Next())
-        reader.Remark(Severity::kWarning, "the count is " + std::to_string(given) +
-                                              " but more numbers follow: the game does not read them");
+    if (const auto extra = Remarking() ? reader.Next() : std::nullopt; extra) {
+        // Old editors end a file with Ctrl-Z; the game stops before it as before any text.
+        if (*extra == "\x1A")
+            reader.Remark(Severity::kNote, Rule::kExtraText, "a Ctrl-Z ends the file: the game does not read it");
+        else if (ParseNumber(*extra))
+            reader.Remark(
+                Severity::kWarning, Rule::kExtraText,
+                "the count is " + std::to_string(given) + " but more numbers follow: the game does not read them");
+        else reader.Remark(Severity::kWarning, Rule::kExtraText, "text after the list: the game does not read it");
+    }
     for (int i = 0; i < list.count; ++i) {
         FieldEnemy& e = list.entries[i];
         if (IsEmptyEntry(e)) {
             if (Remarking() && at[i][3] != 0)
-                Remark(reader.File(), at[i][2], Severity::kWarning,
+                Remark(reader.File(), at[i][2], Severity::kWarning, Rule::kEmptyEntry,
                        "an enemy at (0, 0) counts as nobody: it is never drawn and never moves");
             continue;
         }
@@ -231,7 +351,7 @@ void LoadMapEnemies(std::int16_t world) {
 }
 
 void LoadMiniMap(std::int16_t world) {
-    ReadPicture(WorldFilePath({WorldFileKind::kMiniMap}, world), MiniMapText::kRows, MiniMapText::kColumns,
+    ReadPicture(WorldFilePath({WorldFileKind::kMiniMap}, world), MiniMapText::kRows, MiniMapText::kColumns, false,
                 [](int x, int y) -> unsigned char& { return miniMapText.text[y][x]; });
 }
 

@@ -8,12 +8,9 @@
 #include <string_view>
 
 #include "core/game_state.h"
+#include "core/map_geometry.h"
 
 namespace rf {
-
-inline constexpr int kMapRows = 20;
-inline constexpr int kMapColumns = 60;
-inline constexpr int kLastHeroColumn = 58;  // the last column where a two-cell mark fits
 
 // Map n lies in map row (n - 1) / 3 and map column (n - 1) % 3 of the world.
 int MapRowOf(int map);
@@ -25,6 +22,8 @@ bool IsMapNumber(int map);
 
 // A grid cell; anything beyond the world reads as a wall.
 unsigned char GridCell(int gridX, int gridY);
+// The cell as the field draws it: the world's translation over the picture.
+unsigned char DrawnCell(int gridX, int gridY);
 
 void LoadMapForms(std::int16_t world);
 // One map picture of LoadMapForms.

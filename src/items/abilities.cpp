@@ -1,6 +1,7 @@
 #include "items/abilities.h"
 
 #include "battle/attack.h"
+#include "battle/battle_narration.h"
 #include "console/console.h"
 #include "items/items.h"
 #include "items/menus.h"
@@ -14,10 +15,11 @@ int AvailableAbilities(int level) {
     return n;
 }
 
-int AbilityCommand(EnemyStatus& enemy) {
+BattleResult AbilityCommand(EnemyStatus& enemy) {
     battle.abilityCursor = 0;
     OpenAbilityMenu();
     for (;;) {
+        NarrateAbility();
         if (!KeyWaiting()) continue;
         int code = ReadKey();
         if (code == kKeyUp) {
@@ -31,7 +33,7 @@ int AbilityCommand(EnemyStatus& enemy) {
             CloseMenu(MenuKind::Ability);
             return kBackToTargets;
         } else if (code == kKeyEnter || code == kKeyRight) {
-            int r = HeroBlow(enemy);
+            const BattleResult r = HeroBlow(enemy);
             if (r == kEnemyFell) {
                 // The turn ends with the fall: only the protein effects age.
                 AgeProteinEffects();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "battle/attack.h"
 #include "core/game_state.h"
 
 namespace rf {
@@ -11,9 +12,7 @@ inline constexpr int kAbilityUnlockLevels[5] = {0, 0, 12, 18, 25};
 // How many abilities the hero's level allows (2 to 5): the ability menu's rows.
 int AvailableAbilities(int level);
 // The ability menu: kBackToCommands (Space), kBackToTargets (Left), or how
-// the blow ended (kEnemyFell, kVictory, kHeroFell of battle/attack.h).
-inline constexpr int kBackToCommands = 0;
-inline constexpr int kBackToTargets = 1;
-int AbilityCommand(EnemyStatus& enemy);
+// the blow ended (kEnemyFell, kVictory, kHeroFell).
+BattleResult AbilityCommand(EnemyStatus& enemy);
 
 }  // namespace rf

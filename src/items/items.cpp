@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "battle/attack.h"
+#include "battle/battle_narration.h"
 #include "console/compose.h"
 #include "console/console.h"
 #include "console/message_window.h"
@@ -17,36 +18,49 @@ namespace {
 
 constexpr int kEffectTop = 16;
 
-void ShowAndWait(std::string_view text) {
+void ShowAndWait(const Message& message) {
     PushMessage();
-    ShowMessageAndWait(text);
+    ShowMessageAndWait(message);
 }
 
-EffectSlot* FirstSlotWith(EffectSlot (&slots)[3], std::int16_t turnsLeft) {
+// A timed effect's slots and the stat it raises.
+struct TimedEffect {
+    EffectSlot (&slots)[kRunningEffects];
+    std::int16_t& stat;
+};
+
+TimedEffect EffectOf(const ItemInfo& item) {
+    if (item.effect == ItemEffect::kRaiseAttack) return {itemEffects.proteinSlots, hero.attack};
+    return {itemEffects.bucklerSlots, hero.defence};
+}
+
+EffectSlot* FirstSlotWith(EffectSlot (&slots)[kRunningEffects], std::int16_t turnsLeft) {
     for (EffectSlot& slot : slots)
         if (slot.turnsLeft == turnsLeft) return &slot;
     return nullptr;
 }
 
-void StartEffect(EffectSlot (&slots)[3], std::int16_t& stat, std::string_view mark) {
-    EffectSlot* slot = FirstSlotWith(slots, -1);
+void StartEffect(const ItemInfo& item) {
+    const TimedEffect effect = EffectOf(item);
+    EffectSlot* slot = FirstSlotWith(effect.slots, -1);
     if (slot == nullptr) return;
-    stat = static_cast<std::int16_t>(stat + kEffectBonus);
+    effect.stat = static_cast<std::int16_t>(effect.stat + item.amount);
     slot->turnsLeft = kEffectTurns;
     std::int16_t row = 0;
-    while (row < 2 && itemEffects.rowInUse[row] != 0) ++row;
+    while (row < kRunningEffects - 1 && itemEffects.rowInUse[row] != 0) ++row;
     slot->row = row;
     MoveTo(heroPanelLeft, kEffectTop + row);
     Highlight();
-    Write(mark);
+    Write(item.mark);
     SetTextAttribute(kPlain);
     itemEffects.rowInUse[row] = 1;
 }
 
-void EndEffect(EffectSlot (&slots)[3], std::int16_t& stat) {
-    EffectSlot* slot = FirstSlotWith(slots, 0);
+void EndEffect(const ItemInfo& item) {
+    const TimedEffect effect = EffectOf(item);
+    EffectSlot* slot = FirstSlotWith(effect.slots, 0);
     if (slot == nullptr) return;
-    stat = static_cast<std::int16_t>(stat - kEffectBonus);
+    effect.stat = static_cast<std::int16_t>(effect.stat - item.amount);
     slot->turnsLeft = -1;
     itemEffects.rowInUse[slot->row] = 0;
     MoveTo(heroPanelLeft, kEffectTop + slot->row);
@@ -55,64 +69,59 @@ void EndEffect(EffectSlot (&slots)[3], std::int16_t& stat) {
     --itemEffects.activeEffects;
 }
 
-void AgeEffects(EffectSlot (&slots)[3], void (*end)(), std::string_view expired) {
-    for (int i = 2; i >= 0; --i) {
+void AgeEffects(const ItemInfo& item) {
+    EffectSlot(&slots)[kRunningEffects] = EffectOf(item).slots;
+    for (int i = kRunningEffects - 1; i >= 0; --i) {
         EffectSlot& slot = slots[i];
         if (slot.turnsLeft == -1) continue;
         --slot.turnsLeft;
         DrawEffectGauge(slot.turnsLeft, slot.row);
         if (slot.turnsLeft == 0) {
-            end();
-            ShowAndWait(expired);
+            EndEffect(item);
+            ShowAndWait(Say(*item.expired));
         }
     }
 }
 
-void UseEffectItem(int slotIndex, void (*start)(), EffectSlot (&slots)[3], std::string_view templ) {
-    ++itemEffects.activeEffects;
-    --hero.items[slotIndex].count;
-    start();
-    if (EffectSlot* slot = FirstSlotWith(slots, kEffectTurns)) DrawEffectGauge(kEffectTurns, slot->row);
-    ShowAndWait(ComposeWithName(templ, FixedText(hero.name)));
-}
-
 }  // namespace
 
-void StartProteinEffect() { StartEffect(itemEffects.proteinSlots, hero.attack, "SA"); }
-void StartBucklerEffect() { StartEffect(itemEffects.bucklerSlots, hero.defence, "SD"); }
-void EndProteinEffect() { EndEffect(itemEffects.proteinSlots, hero.attack); }
-void EndBucklerEffect() { EndEffect(itemEffects.bucklerSlots, hero.defence); }
-
-void AgeProteinEffects() { AgeEffects(itemEffects.proteinSlots, EndProteinEffect, Text(TextId::kProteinWornOff)); }
-void AgeBucklerEffects() { AgeEffects(itemEffects.bucklerSlots, EndBucklerEffect, Text(TextId::kBucklerWornOff)); }
+void StartProteinEffect() { StartEffect(kItems[kProtein]); }
+void StartBucklerEffect() { StartEffect(kItems[kBuckler]); }
+void EndProteinEffect() { EndEffect(kItems[kProtein]); }
+void EndBucklerEffect() { EndEffect(kItems[kBuckler]); }
+void AgeProteinEffects() { AgeEffects(kItems[kProtein]); }
+void AgeBucklerEffects() { AgeEffects(kItems[kBuckler]); }
 
 void AgeItemEffects() {
     AgeProteinEffects();
     AgeBucklerEffects();
 }
 
-void UseItem(int kind) {
-    if (kind < kItemPotion || kind > kItemBuckler) return;
+void UseItem(int index) {
+    if (index < 0 || index >= kItemKinds) return;
+    const ItemInfo& item = kItems[index];
     ClearAllMessageLines();
     ++battle.itemsUsed;
-    if (kind == kItemPotion) {
-        --hero.items[kPotion].count;
-        std::int16_t before = hero.hp;
-        CountUpHp(kPotionHeal);
-        auto healed = static_cast<std::int16_t>(hero.hp - before);
-        ShowAndWait(ComposeWithNumber(ComposeWithName(Text(TextId::kHeroHealed), FixedText(hero.name)), healed));
-    } else if (kind == kItemProtein) {
-        UseEffectItem(kProtein, StartProteinEffect, itemEffects.proteinSlots, Text(TextId::kHeroAttackUp));
-    } else {
-        UseEffectItem(kBuckler, StartBucklerEffect, itemEffects.bucklerSlots, Text(TextId::kHeroDefenceUp));
+    --hero.items[index].count;
+    if (item.effect == ItemEffect::kHeal) {
+        const std::int16_t before = hero.hp;
+        CountUpHp(item.amount);
+        const auto healed = static_cast<std::int16_t>(hero.hp - before);
+        ShowAndWait(Say(item.used, FixedText(hero.name), healed));
+        return;
     }
+    ++itemEffects.activeEffects;
+    StartEffect(item);
+    if (EffectSlot* slot = FirstSlotWith(EffectOf(item).slots, kEffectTurns)) DrawEffectGauge(kEffectTurns, slot->row);
+    ShowAndWait(Say(item.used, FixedText(hero.name)));
 }
 
-int ItemCommand(EnemyStatus& enemy) {
+BattleResult ItemCommand(EnemyStatus& enemy) {
     battle.itemCursor = 0;
     OpenItemMenu();
     DrawItemCountLine();
     for (;;) {
+        NarrateItem();
         if (!KeyWaiting()) continue;
         int code = ReadKey();
         if (code == kKeyUp) {
@@ -124,17 +133,17 @@ int ItemCommand(EnemyStatus& enemy) {
             return kContinue;
         } else if (code == kKeyEnter || code == kKeyRight) {
             int s = battle.itemCursor;
-            if (s < 0 || s > 2) continue;
+            if (s < 0 || s >= kItemKinds) continue;
             // A count below 0 from a broken file counts as none.
             if (hero.items[s].count <= 0) {
-                ShowAndWait(Text(TextId::kNoSuchItem));
+                ShowAndWait(Say(TextId::kNoSuchItem));
                 continue;
             }
-            if (itemEffects.activeEffects >= 3 && s != kPotion) {
-                ShowAndWait(Text(TextId::kThreeItemsAtOnce));
+            if (itemEffects.activeEffects >= kRunningEffects && kItems[s].effect != ItemEffect::kHeal) {
+                ShowAndWait(Say(TextId::kThreeItemsAtOnce));
                 continue;
             }
-            UseItem(s + 1);
+            UseItem(s);
             ++battle.actionCount;
             AgeItemEffects();
             Highlight();

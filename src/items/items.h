@@ -1,24 +1,14 @@
-// The three items and their timed effects.
+// Using the items of the item table (core/item_table.h), and their timed effects.
 #pragma once
 
-#include <cstdint>
-
-#include "core/catalogue.h"
+#include "battle/attack.h"
 #include "core/game_state.h"
 
 namespace rf {
 
-enum ItemKind : int { kItemPotion = 1, kItemProtein = 2, kItemBuckler = 3 };
-
-// What the items are and do, in the hero's slot order.
-inline constexpr TextId kItemNames[3] = {TextId::kItemPotion, TextId::kItemProtein, TextId::kItemBuckler};
-inline constexpr int kPotionHeal = 20;
-// A protein or buckler adds this much for this many agings (two an exchange).
-inline constexpr std::int16_t kEffectBonus = 5;
-inline constexpr std::int16_t kEffectTurns = 11;
-
-int ItemCommand(EnemyStatus& enemy);
-void UseItem(int kind);
+BattleResult ItemCommand(EnemyStatus& enemy);
+// The item of the table at `index`; nothing for an index outside it.
+void UseItem(int index);
 void StartProteinEffect();
 void StartBucklerEffect();
 void EndProteinEffect();

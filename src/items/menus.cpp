@@ -11,6 +11,7 @@
 #include "core/fixed_text.h"
 #include "core/game_state.h"
 #include "core/texts.h"
+#include "core/world_translation.h"
 #include "items/abilities.h"
 #include "items/items.h"
 #include "text/sj_literal.h"
@@ -64,20 +65,26 @@ void DrawCursorMarks(int row) {
     Write("＞"_sj);
 }
 
-void DrawItemName(int row) {
-    if (row < 1 || row > 3) return;
-    MoveTo(59, ScreenRow(row));
-    Write(Text(kItemNames[row - 1]));
+std::string_view ItemName(int row) {
+    return row < 1 || row > kItemKinds ? std::string_view() : Text(kItems[row - 1].name);
 }
+
+void DrawItemName(int row) {
+    if (row < 1 || row > kItemKinds) return;
+    MoveTo(59, ScreenRow(row));
+    Write(Text(kItems[row - 1].name));
+}
+
+int AbilityNameCells(int index) { return index >= 0 && index < 5 ? 71 - kAbilityColumns[index] : 0; }
 
 void DrawAbilityName(int row) {
     if (row < 1 || row > 5) return;
     MoveTo(kAbilityColumns[row - 1], ScreenRow(row));
-    Write(FixedText(abilityTable.abilities[row - 1].name));
+    Write(WorldText(FixedText(abilityTable.abilities[row - 1].name)));
 }
 
 void DrawItemCount(int row) {
-    if (row < 1 || row > 3) return;
+    if (row < 1 || row > kItemKinds) return;
     // A negative count is none; the cells after the digits are blanked so a
     // shorter count leaves nothing of the one before.
     const int count = std::max<int>(0, hero.items[row - 1].count);
@@ -109,7 +116,7 @@ void EraseMenuTitle() {
 
 void OpenItemMenu() {
     SetTextAttribute(kPlain);
-    for (int row = 3; row >= 1; --row) SlideRowIn(MenuKind::Item, row);
+    for (int row = kItemKinds; row >= 1; --row) SlideRowIn(MenuKind::Item, row);
     menuTop = static_cast<std::int16_t>(menuTop - 1);
     DrawItemTitle();
 }
@@ -127,13 +134,13 @@ void DrawItemCountLine() {
     MoveTo(62, ScreenRow(5));
     Write("×"_sj);
     Highlight();
-    DrawItemCount(std::clamp<int>(battle.itemCursor, 0, 2) + 1);
+    DrawItemCount(std::clamp<int>(battle.itemCursor, 0, kItemKinds - 1) + 1);
     SetTextAttribute(kPlain);
 }
 
 void MoveItemSelection(int delta) {
     const int next = battle.itemCursor + delta;
-    if (delta == 0 || next < 0 || next > 2) return;
+    if (delta == 0 || next < 0 || next > kItemKinds - 1) return;
     SetTextAttribute(kPlain);
     DrawCursorMarks(battle.itemCursor + 1);
     battle.itemCursor = static_cast<std::int16_t>(next);

@@ -19,6 +19,8 @@ struct Backend {
     void (*setCursorVisible)(bool visible);
     bool (*cursorVisible)();
     void (*sleep)(std::uint32_t milliseconds);
+    // PauseForKey (platform/console_session.h).
+    std::uint32_t (*pauseForKey)(std::uint32_t step, std::uint32_t steps);
     bool (*keyWaiting)();
     int (*readKey)();
     std::int64_t (*clockSeconds)();
@@ -58,7 +60,7 @@ const std::string& PendingFarewell();
 // backend that shows it sets one.
 struct Narrator {
     void (*message)(std::string_view cp932);
-    void (*field)(int map, int level, int hp);
+    void (*line)(std::string_view cp932);
 };
 void SetNarrator(const Narrator* narrator);
 

@@ -35,6 +35,12 @@ bool CursorVisible();
 
 // Pauses.
 void Sleep(std::uint32_t milliseconds);
+// Up to `steps` pauses of `step` milliseconds, as many Sleep(step) would
+// be, between which the game looks for a key: ends with the pause in which
+// a key came (or one that was waiting already), and says how many passed
+// (at least one). A key acts just when it would after that pause, but
+// nothing wakes while none comes.
+std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t steps);
 
 // Keyboard: a test that never blocks, and an unechoed read of one key code
 // (an extended key arrives as a prefix 0 or 224 and then its scan code).

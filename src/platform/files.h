@@ -15,6 +15,8 @@ namespace rf::platform {
 char PathSeparator();
 std::string ExecutableDirectory();
 bool DirectoryExists(const std::string& path);
+// The absolute path of an existing file or folder ("" when there is none).
+std::string FullPath(const std::string& path);
 // The names in a directory (none when it cannot be read), for the world
 // checker's hints about names that differ only in case.
 std::vector<std::string> DirectoryNames(const std::string& path);

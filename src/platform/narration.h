@@ -1,8 +1,9 @@
-// What the console shows, as text a screen reader can speak: the message
-// window's newest message (code page 932), and on the field the map, level
-// and the HP the hero will fight with. Only the web page mirrors it (in a
-// live region); elsewhere nothing happens, and the screen, recordings and
-// replays never depend on it.
+// What the console shows, as text a screen reader can speak (code page
+// 932): the message window's newest message, and the game's own lines on
+// what changed (arriving on a map, a battle's start, each selection, the
+// level-up rows). Only the web page mirrors it (in a live region);
+// elsewhere nothing happens, and the screen, recordings and replays never
+// depend on it.
 #pragma once
 
 #include <string_view>
@@ -10,6 +11,7 @@
 namespace rf::platform {
 
 void NarrateMessage(std::string_view text);
-void NarrateField(int map, int level, int hp);
+// A line the game says; the line just said is not said again.
+void Narrate(std::string_view text);
 
 }  // namespace rf::platform

@@ -49,6 +49,9 @@ void Write(std::string_view bytes) { ActiveBackend().write(bytes); }
 void SetCursorVisible(bool visible) { ActiveBackend().setCursorVisible(visible); }
 bool CursorVisible() { return ActiveBackend().cursorVisible(); }
 void Sleep(std::uint32_t milliseconds) { ActiveBackend().sleep(milliseconds); }
+std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t steps) {
+    return steps == 0 ? 0 : ActiveBackend().pauseForKey(step, steps);
+}
 bool KeyWaiting() { return ActiveBackend().keyWaiting(); }
 int ReadKey() { return ActiveBackend().readKey(); }
 std::int64_t ClockSeconds() { return ActiveBackend().clockSeconds(); }

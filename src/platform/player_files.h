@@ -23,16 +23,37 @@ std::string UserConfigDirectory(std::string& problem);
 // game can make files in it; false, with the reason, when it cannot.
 bool PrepareUserDataDirectory(const std::string& folder, std::string& problem);
 
+// Which file a name holds, as the system tells files apart (device and
+// inode); unknown where the system gives none, and then never compared.
+struct FileIdentity {
+    std::uint64_t device = 0, file = 0;
+    bool known = false;
+    bool operator==(const FileIdentity&) const = default;
+};
+// The regular file `path` names itself (not through a link); false when it
+// names none.
+bool IdentifyFile(const std::string& path, FileIdentity& identity);
+
 // Replaces the file at `path` with `bytes` so that a crash or a power loss
 // at any moment leaves either the old file or the new one whole: a
 // temporary file of a new name in the same folder, flushed to disk, renamed
-// over the old one. When `path` is a symbolic link, the file it points to is
-// replaced and the link stays. False, with the reason, when it failed (the
-// old file is then as it was).
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& problem);
+// over the old one. The name is replaced, never what a link there points
+// to. With `kept` known, only while the name still holds that file
+// (`changed` when it holds another, a link or anything else: nothing is
+// written); a name that holds nothing any more is made again. `kept` then
+// identifies the new file. False, with the reason, when it failed (the old
+// file is then as it was).
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, FileIdentity& kept, bool& changed,
+                         std::string& problem);
 // The same for a file that must not exist yet (a new game never takes an
 // older one's name): `taken` when the name was.
-bool WriteNewFileAtomically(const std::string& path, std::string_view bytes, bool& taken, std::string& problem);
+bool WriteNewFileAtomically(const std::string& path, std::string_view bytes, bool& taken, FileIdentity& made,
+                            std::string& problem);
+// Whether a file of `bytes` could be written beside `path` now (the folder
+// writable, room on the disk); nothing stays behind.
+bool CanWriteBeside(const std::string& path, std::string_view bytes, std::string& problem);
+// Removes a plain file (a leftover of the game's own); false when it could not.
+bool RemoveFile(const std::string& path);
 
 // A file to write a recording into, from its beginning: with `fresh` a new
 // file (`taken` when the name exists), otherwise a new file or a regular
@@ -43,12 +64,22 @@ std::FILE* OpenOutputFile(const std::string& path, bool fresh, bool& taken, std:
 // Creates and changes nothing.
 std::string OutputFileProblem(const std::string& path);
 
-// One game, one writer: a lock held on `lockPath` until the process ends,
-// with `whoAmI` written into it. False when another process holds it;
-// `holder` is then what that process wrote.
-bool HoldLock(const std::string& lockPath, std::string_view whoAmI, std::string& holder);
+// One game, one writer: a lock held on `lockPath` until it is released or
+// the process ends, with `whoAmI` written into it.
+enum class LockResult {
+    kHeld,
+    kHeldElsewhere,  // another process holds it; `said` is what it wrote
+    kNotALock,       // the name holds something else (a folder, a link...): `said` why
+    kCannotLock,     // this file system or folder cannot lock: `said` why
+};
+LockResult HoldLock(const std::string& lockPath, std::string_view whoAmI, std::string& said);
+// Lets go of a lock this process holds, removing its file first.
+void ReleaseLock(const std::string& lockPath);
 // Whether another process holds the lock, without taking it.
 bool LockHeld(const std::string& lockPath, std::string& holder);
+// Removes a lock file that no process holds (one left by a game that was
+// killed); nothing else.
+void RemoveStaleLock(const std::string& lockPath);
 // This process, for another window to be told where the game is played:
 // "process 1234 on /dev/pts/3".
 std::string ThisProcess();
@@ -61,6 +92,8 @@ std::string HowToResume(const std::string& command, const std::string& saveName,
 
 // The names of the plain files in a folder.
 std::vector<std::string> FilesIn(const std::string& directory);
+// The absolute path, every symbolic link on the way resolved: a save's own
+// file, whatever name reached it.
 std::string AbsolutePath(const std::string& path);
 // The wall clock for dates on files; unlike ClockSeconds it is not part of
 // what the game sees, so reading it changes no recording.

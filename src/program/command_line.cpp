@@ -3,8 +3,10 @@
 #include <string>
 
 #include "authoring/balance.h"
+#include "authoring/new_world.h"
 #include "authoring/world_check.h"
 #include "core/save_keeping.h"
+#include "core/texts.h"
 #include "core/world_folder.h"
 #include "platform/console_session.h"
 #include "platform/streams.h"
@@ -24,19 +26,21 @@ namespace {
 // folder given, else on the world the game would play.
 int RunAuthorsTool(const Options& options) {
     const std::string tool = options.command == Command::kCheck ? "check" : "balance";
-    const std::string dir = options.world.empty() ? ChooseDataRoot("") : options.world;
+    std::string found;
+    const std::string dir = options.world.empty() ? FindWorldFromHere(found) : options.world;
     if (std::string problem = WorldFolderProblem(dir.empty() ? "." : dir); !problem.empty()) {
         platform::PrintError("ranks " + tool + ": " + Escaped(problem) + "\n");
         return 2;
     }
-    const authoring::ReportFormat format = options.format == "json"  ? authoring::ReportFormat::kJson
-                                           : options.format == "csv" ? authoring::ReportFormat::kCsv
-                                                                     : authoring::ReportFormat::kText;
+    const authoring::ReportFormat format = options.format == "json"    ? authoring::ReportFormat::kJson
+                                           : options.format == "csv"   ? authoring::ReportFormat::kCsv
+                                           : options.format == "sarif" ? authoring::ReportFormat::kSarif
+                                                                       : authoring::ReportFormat::kText;
     if (options.command == Command::kBalance)
         return authoring::RunBalance({dir, options.battles, options.levels, format});
     const authoring::CheckResult result = authoring::CheckWorld(dir);
     if (options.show > 0) platform::PrintOut(authoring::ShowMap(options.show) + "\n");
-    platform::PrintOut(authoring::FormatCheck(result, dir, format, options.notes));
+    platform::PrintOut(authoring::FormatCheck(result, dir, format, options.notes, found));
     return result.errors > 0 ? 1 : 0;
 }
 
@@ -57,6 +61,18 @@ int Main(int argc, char** argv) {
         platform::PrintOut("ranks " RANKS_VERSION "\n");
         return 0;
     }
+    if (options.command == Command::kNew) {
+        std::string problem;
+        if (!authoring::WriteNewWorld(options.world, problem)) {
+            platform::PrintError("ranks new: " + Escaped(problem) + "\n");
+            return 2;
+        }
+        platform::PrintOut("ranks new: a world of nine maps is in " + Escaped(options.world) +
+                           ". Play it with: ranks --world " + Escaped(options.world) +
+                           "\nEdit its files (a sign where the hero starts says where to begin), then: ranks check " +
+                           Escaped(options.world) + "\n");
+        return 0;
+    }
     if (options.command != Command::kPlay) return RunAuthorsTool(options);
     if (!options.world.empty()) {
         if (std::string problem = WorldFolderProblem(options.world); !problem.empty()) {
@@ -72,6 +88,7 @@ int Main(int argc, char** argv) {
     if (auto pace = PaceFromName(options.messages)) settings.pace = *pace;
     platform::UseConsoleLook(settings.consoleLook);
     saveKeeping.command = options.program;
+    if (!options.language.empty()) language = static_cast<std::int16_t>(LanguageIndex(options.language));
     return RunSession(options);
 }
 

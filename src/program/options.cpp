@@ -2,16 +2,23 @@
 
 #include <string_view>
 
+#include "battle/attack.h"
+#include "core/map_geometry.h"
+#include "core/texts.h"
+#include "core/world_manifest.h"
+#include "items/abilities.h"
+
 namespace rf {
 namespace {
 
 constexpr unsigned kPlay = 1u << static_cast<unsigned>(Command::kPlay);
 constexpr unsigned kCheck = 1u << static_cast<unsigned>(Command::kCheck);
 constexpr unsigned kBalance = 1u << static_cast<unsigned>(Command::kBalance);
-constexpr unsigned kAll = kPlay | kCheck | kBalance;
+constexpr unsigned kNew = 1u << static_cast<unsigned>(Command::kNew);
+constexpr unsigned kAll = kPlay | kCheck | kBalance | kNew;
 constexpr unsigned kTools = kCheck | kBalance;
 
-// A number within [low, high], or the word `word` standing for `wordValue`.
+// A whole number within [low, high].
 bool Number(std::string_view text, int low, int high, int& out) {
     if (text.empty() || text.size() > 9) return false;
     int n = 0;
@@ -42,14 +49,54 @@ bool Numbers(std::string_view text, int low, int high, std::vector<int>& out) {
 // MAP or MAP,X,Y: a map 1 to 9 and a cell of it.
 bool StartPlace(Options& o, std::string_view v) {
     std::vector<int> n;
-    if (!Numbers(v, 0, 99, n) || (n.size() != 1 && n.size() != 3) || n[0] < 1 || n[0] > 9) return false;
-    if (n.size() == 3 && (n[1] > 58 || n[2] > 19)) return false;
+    if (!Numbers(v, 0, 99, n) || (n.size() != 1 && n.size() != 3) || n[0] < 1 || n[0] > kMaps) return false;
+    if (n.size() == 3 && (n[1] > kLastHeroColumn || n[2] > kLastHeroRow)) return false;
     o.start = v;
     o.startMap = n[0];
     o.startX = n.size() == 3 ? n[1] : -1;
     o.startY = n.size() == 3 ? n[2] : -1;
     return true;
 }
+
+// A text made at compile time, so the option table can hold it.
+struct BuiltText {
+    char chars[80] = {};
+    std::size_t size = 0;
+    constexpr BuiltText& operator<<(std::string_view s) {
+        for (char c : s) chars[size++] = c;
+        return *this;
+    }
+    constexpr BuiltText& operator<<(int n) {
+        if (n >= 10) *this << n / 10;
+        chars[size++] = static_cast<char>('0' + n % 10);
+        return *this;
+    }
+    constexpr std::string_view View() const { return {chars, size}; }
+};
+
+constexpr BuiltText kStartWanted = [] {
+    BuiltText t;
+    t << "a map 1 to " << kMaps << ", or MAP,X,Y with X 0 to " << kLastHeroColumn << " and Y 0 to " << kLastHeroRow;
+    return t;
+}();
+
+constexpr BuiltText kBattlesHelp = [] {
+    BuiltText t;
+    t << "battles per group and level of ranks balance (default " << authoring::kDefaultBattles << ")";
+    return t;
+}();
+
+constexpr BuiltText kLevelsHelp = [] {
+    BuiltText t;
+    t << "the levels ranks balance plays (default: 1 to " << kAbilityUnlockLevels[kAbilities - 1] << " by map)";
+    return t;
+}();
+
+constexpr BuiltText kLevelWanted = [] {
+    BuiltText t;
+    t << "a whole number from 1 to " << kHighestLevel;
+    return t;
+}();
 
 struct OptionRow {
     std::string_view name;
@@ -61,6 +108,9 @@ struct OptionRow {
     // what it can in `wanted`.
     bool (*take)(Options& o, std::string_view value);
     std::string_view wanted = "";
+    // Said after `help` and `wanted`: the values there are, where they are
+    // not fixed here.
+    std::string (*choices)() = nullptr;
 };
 
 constexpr OptionRow kOptions[] = {
@@ -86,24 +136,29 @@ constexpr OptionRow kOptions[] = {
      "message pace: a key for each (the default), going on by themselves, or typed at once",
      [](Options& o, std::string_view v) { return o.messages = v, v == "wait" || v == "auto" || v == "instant"; },
      "wait, auto or instant"},
+    {"--lang", "LANG", kPlay, "the language of the texts on the screen: ",
+     [](Options& o, std::string_view v) { return LanguageIndex(v) >= 0 && (o.language = v, true); },
+     "a language the game knows: ", KnownLanguages},
     {"--start", "MAP[,X,Y]", kPlay, "play-test: start a new game on map MAP (at column X, row Y)", StartPlace,
-     "a map 1 to 9, or MAP,X,Y with X 0 to 58 and Y 0 to 19"},
+     kStartWanted.View()},
     {"--level", "N", kPlay, "play-test: start at level N, grown as ranks balance grows the hero",
-     [](Options& o, std::string_view v) { return Number(v, 1, 99, o.level); }, "a whole number from 1 to 99"},
+     [](Options& o, std::string_view v) { return Number(v, 1, kHighestLevel, o.level); }, kLevelWanted.View()},
     {"--no-save", "", kPlay, "play-test: keep neither a save nor a recording of this game",
      [](Options& o, std::string_view) { return o.noSave = true; }},
-    {"--battles", "N", kBalance, "battles per group and level of ranks balance (default 200)",
+    {"--battles", "N", kBalance, kBattlesHelp.View(),
      [](Options& o, std::string_view v) { return Number(v, 1, 100000, o.battles); }, "a whole number from 1 to 100000"},
-    {"--levels", "L1,L2,...", kBalance, "the levels ranks balance plays (default: 1 to 25 by map)",
+    {"--levels", "L1,L2,...", kBalance, kLevelsHelp.View(),
      [](Options& o, std::string_view v) { return Numbers(v, 1, 99, o.levels); },
      "whole numbers from 1 to 99 separated by commas"},
-    {"--format", "FORMAT", kTools, "text (the default), json, or csv (balance only)",
-     [](Options& o, std::string_view v) { return (v == "text" || v == "json" || v == "csv") && (o.format = v, true); },
-     "text, json or csv"},
+    {"--format", "FORMAT", kTools, "text (the default), json, csv (balance only) or sarif (check only)",
+     [](Options& o, std::string_view v) {
+         return (v == "text" || v == "json" || v == "csv" || v == "sarif") && (o.format = v, true);
+     },
+     "text, json, csv or sarif"},
     {"--notes", "", kCheck, "ranks check: list the notes too",
      [](Options& o, std::string_view) { return o.notes = true; }},
     {"--show", "N", kCheck, "ranks check: print map N as the game reads it",
-     [](Options& o, std::string_view v) { return Number(v, 1, 9, o.show); }, "a map number from 1 to 9"},
+     [](Options& o, std::string_view v) { return Number(v, 1, kMaps, o.show); }, "a map number from 1 to 9"},
     {"--help", "", kAll, "show this text and exit", [](Options& o, std::string_view) { return o.help = true; }},
     {"--version", "", kPlay, "show the version and exit",
      [](Options& o, std::string_view) { return o.version = true; }},
@@ -117,7 +172,10 @@ const OptionRow* Find(std::string_view name) {
 }
 
 std::string_view CommandName(Command c) {
-    return c == Command::kCheck ? "ranks check" : c == Command::kBalance ? "ranks balance" : "ranks";
+    return c == Command::kCheck     ? "ranks check"
+           : c == Command::kBalance ? "ranks balance"
+           : c == Command::kNew     ? "ranks new"
+                                    : "ranks";
 }
 
 std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
@@ -125,7 +183,15 @@ std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"
 // What the options ask for together that the game cannot do as asked.
 bool Combinable(const Options& o, std::string& error) {
     if (o.command == Command::kCheck && o.format == "csv") {
-        error = "--format=csv goes with ranks balance; ranks check writes text or json";
+        error = "--format=csv goes with ranks balance; ranks check writes text, json or sarif";
+        return false;
+    }
+    if (o.command == Command::kBalance && o.format == "sarif") {
+        error = "--format=sarif goes with ranks check; ranks balance writes text, csv or json";
+        return false;
+    }
+    if (o.command == Command::kNew && o.world.empty() && !o.help) {
+        error = "ranks new needs the folder to write the world into: ranks new DIR";
         return false;
     }
     if (o.command != Command::kPlay) return true;
@@ -171,6 +237,7 @@ bool ParseOptions(int argc, const char* const* argv, Options& o, std::string& er
     int i = 1;
     if (argc > 1 && std::string_view(argv[1]) == "check") o.command = Command::kCheck, i = 2;
     else if (argc > 1 && std::string_view(argv[1]) == "balance") o.command = Command::kBalance, i = 2;
+    else if (argc > 1 && std::string_view(argv[1]) == "new") o.command = Command::kNew, i = 2;
     const unsigned mine = 1u << static_cast<unsigned>(o.command);
     for (; i < argc; ++i) {
         std::string_view arg = argv[i];
@@ -215,7 +282,8 @@ bool ParseOptions(int argc, const char* const* argv, Options& o, std::string& er
             return false;
         }
         if (!option->take(o, value)) {
-            error = std::string(option->name) + ": " + Quoted(value) + " is not " + std::string(option->wanted);
+            error = std::string(option->name) + ": " + Quoted(value) + " is not " + std::string(option->wanted) +
+                    (option->choices != nullptr ? option->choices() : "");
             return false;
         }
     }
@@ -227,32 +295,43 @@ std::string UsageText() {
            "             [--start MAP[,X,Y]] [--level N] [--no-save]\n"
            "             [--replay FILE [--speed N|max] [--headless]] [--look marked|console]\n"
            "             [--messages wait|auto|instant]\n"
+           "             [--lang LANG]\n"
            "             [--help] [--version]\n"
-           "       ranks check [DIR] [--format=text|json] [--notes] [--show N]\n"
-           "       ranks balance [DIR] [--battles N] [--levels L1,L2,...] [--format=text|csv|json]\n";
+           "       ranks check [DIR] [--format=text|json|sarif] [--notes] [--show N]\n"
+           "       ranks balance [DIR] [--battles N] [--levels L1,L2,...] [--format=text|csv|json]\n"
+           "       ranks new DIR\n";
 }
+
+namespace {
+
+// The help's lines of the options that go with the game, or of the others.
+std::string HelpLines(bool play) {
+    std::string out;
+    for (const OptionRow& s : kOptions) {
+        if (((s.commands & kPlay) != 0) != play) continue;
+        std::string left = "  " + std::string(s.name) + (s.value.empty() ? "" : " " + std::string(s.value));
+        left.resize(left.size() < 21 ? 21 : left.size() + 1, ' ');
+        out += left + std::string(s.help) + (s.choices != nullptr ? s.choices() + " (the first is the default)" : "") +
+               "\n";
+    }
+    return out;
+}
+
+}  // namespace
 
 std::string HelpText() {
     std::string out = "Ranks & Files - a role-playing game for the text console.\n\n" + UsageText() + "\n";
-    for (const OptionRow& s : kOptions) {
-        if ((s.commands & kPlay) == 0) continue;
-        std::string left = "  " + std::string(s.name) + (s.value.empty() ? "" : " " + std::string(s.value));
-        left.resize(left.size() < 21 ? 21 : left.size() + 1, ' ');
-        out += left + std::string(s.help) + "\n";
-    }
+    out += HelpLines(true);
     out +=
         "\n"
         "For world authors:\n"
-        "  ranks check [DIR]                  report what the game makes of a world\n"
+        "  ranks new DIR                      write a small world to start from into DIR\n"
+        "  ranks check [DIR]                  report what the game makes of a world (DIR:\n"
+        "                                     the world the working directory lies in)\n"
         "  ranks balance [DIR]                play battles at several levels and print,\n"
         "                                     per map, the level that wins and the time\n"
         "                                     a fight takes\n";
-    for (const OptionRow& s : kOptions) {
-        if ((s.commands & kPlay) != 0) continue;
-        std::string left = "  " + std::string(s.name) + (s.value.empty() ? "" : " " + std::string(s.value));
-        left.resize(left.size() < 21 ? 21 : left.size() + 1, ' ');
-        out += left + std::string(s.help) + "\n";
-    }
+    out += HelpLines(false);
     out +=
         "\n"
         "Without --world the game plays the working directory when it holds the\n"
@@ -272,6 +351,13 @@ std::string HelpText() {
 std::string OptionNames() {
     std::string out;
     for (const OptionRow& s : kOptions) out += std::string(s.name) + "\n";
+    return out;
+}
+
+std::string OptionNames(Command command) {
+    std::string out;
+    for (const OptionRow& s : kOptions)
+        if ((s.commands & 1u << static_cast<unsigned>(command)) != 0) out += std::string(s.name) + "\n";
     return out;
 }
 

@@ -7,15 +7,17 @@
 #include <string_view>
 #include <vector>
 
+#include "authoring/balance.h"
+
 namespace rf {
 
-enum class Command { kPlay, kCheck, kBalance };
+enum class Command { kPlay, kCheck, kBalance, kNew };
 
 struct Options {
     Command command = Command::kPlay;
     bool help = false;
     bool version = false;
-    std::string world;  // --world DIR, or the DIR of check and balance
+    std::string world;  // --world DIR, or the DIR of check, balance and new
     bool continueGame = false;
     std::string continueFile;  // empty: the most recent game of the world
     bool listSaves = false;
@@ -26,14 +28,15 @@ struct Options {
     std::string look;      // --look marked|console; empty: the settings file's
     std::string messages;  // --messages wait|auto|instant; empty: the settings file's
     std::string program;   // argv[0], for the farewell's command
-    int battles = 200;
+    std::string language;  // --lang: empty for the default (Japanese)
+    int battles = authoring::kDefaultBattles;
     // Play-testing: where the game starts, at what level, and whether it keeps a save.
     std::string start;  // MAP or MAP,X,Y (checked by the parser)
     int startMap = 0, startX = -1, startY = -1;
     int level = 0;  // 0: the hero file's
     bool noSave = false;
     // The authors' tools.
-    std::string format = "text";  // text, csv (balance) or json
+    std::string format = "text";  // text, csv (balance), json or sarif (check)
     bool notes = false;
     int show = 0;  // ranks check --show N: map N as loaded
     std::vector<int> levels;
@@ -46,7 +49,10 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
 std::string UsageText();
 std::string HelpText();
 
-// Every option's name, for the test that keeps the manual and the README in step.
+// Every option's name, one a line, for the tests that keep the usage lines,
+// the manual and the README in step with the table; of one command only
+// when it is given.
 std::string OptionNames();
+std::string OptionNames(Command command);
 
 }  // namespace rf

@@ -26,8 +26,12 @@ std::string FreeTheHero() {
 }  // namespace
 
 std::string ResumeGame(const SaveData& save) {
-    SetTextAttribute(kPlain);
-    HideCursor();
+    std::string moved = LoadResumedGame(save);
+    DrawResumedGame(save);
+    return moved;
+}
+
+std::string LoadResumedGame(const SaveData& save) {
     LoadAllEnemyStatus();
     LoadAllAbilities();
     LoadMapForms(worldNumber);
@@ -39,6 +43,12 @@ std::string ResumeGame(const SaveData& save) {
     if (save.queenMarkShown || save.kingMarkShown) OpenStrip();
     std::string moved = FreeTheHero();
     LoadMapEnemies(worldNumber);
+    return moved;
+}
+
+void DrawResumedGame(const SaveData& save) {
+    SetTextAttribute(kPlain);
+    HideCursor();
     DrawFirstFieldScreen();
     // The mark as it was on the screen when the game was saved.
     if (save.markOnScreen) {
@@ -46,7 +56,6 @@ std::string ResumeGame(const SaveData& save) {
         if (hero.mapNumber == worldInfo.queenMark.map) saveKeeping.queenMarkShown = true;
         else if (hero.mapNumber == worldInfo.kingMark.map) saveKeeping.kingMarkShown = true;
     }
-    return moved;
 }
 
 }  // namespace rf

@@ -68,7 +68,7 @@ int Replay(const Options& options) {
     settings.extraKeys = header.extraKeys;
     settings.keep = false;
     if (header.resumed) ResumeGame(header.save);
-    else StartUp();
+    else StartUp({header.startMap, header.startX, header.startY, header.level});
     if (header.settingsGiven) journey.sessionStart = platform::ClockSeconds();
     MainLoop();
 }
@@ -95,7 +95,14 @@ int FindSave(const Options& options, const std::string& folder, SaveEntry& entry
 int ChooseResumedWorld(const Options& options, const SaveEntry& resumed) {
     const std::string savedWorld = WorldFolderOf(resumed.data.world);
     if (options.world.empty()) {
-        if (!options.continueFile.empty() && platform::DirectoryExists(savedWorld)) dataRoot = savedWorld;
+        if (platform::DirectoryExists(savedWorld)) {
+            if (!options.continueFile.empty()) dataRoot = savedWorld;
+        } else if (resumed.data.world != SavedWorldName()) {
+            // Never played on another world instead.
+            return Refuse(resumed.path + " was saved on the world " + resumed.data.world +
+                              ", which is not there: give that world with --world DIR",
+                          2);
+        }
         return 0;
     }
     if (SavedWorldName() == resumed.data.world || WorldDigest() == resumed.data.worldDigest) return 0;
@@ -104,11 +111,22 @@ int ChooseResumedWorld(const Options& options, const SaveEntry& resumed) {
                   2);
 }
 
-// A player's own file for --record: refused at once when it is not one the
-// game may write, before anything is written.
+// Why the player's own file for --record may not be written: only a new
+// file, an empty one or an earlier recording is, never a save (above all
+// the one in play) or any other file of the player's.
+std::string RecordFileProblem(const std::string& path) {
+    std::string problem = platform::OutputFileProblem(path);
+    const platform::DataFileBytes head = platform::ReadDataFile(path, 64);
+    if (!problem.empty() || head.problem != platform::FileProblem::kNone || head.bytes.empty() ||
+        LooksLikeRecording(head.bytes))
+        return problem;
+    return LooksLikeSave(head.bytes) ? "it is a saved game" : "it is not a recording, and would be overwritten";
+}
+
+// Refused at once, before anything is written.
 int CheckRecordFile(const Options& options) {
     if (options.recordFile.empty()) return 0;
-    const std::string problem = platform::OutputFileProblem(options.recordFile);
+    const std::string problem = RecordFileProblem(options.recordFile);
     return problem.empty() ? 0 : Refuse("cannot record to " + options.recordFile + ": " + problem, 2);
 }
 
@@ -124,8 +142,10 @@ void StartRecordings(const Options& options, const RecordingHeader& header) {
     }
     if (!options.recordFile.empty()) {
         bool taken = false;
-        std::string problem;
-        if (std::FILE* file = platform::OpenOutputFile(options.recordFile, false, taken, problem))
+        // Again, for a file put there since the game began.
+        std::string problem = RecordFileProblem(options.recordFile);
+        if (std::FILE* file =
+                problem.empty() ? platform::OpenOutputFile(options.recordFile, false, taken, problem) : nullptr)
             files.push_back(file);
         else
             farewell =
@@ -135,20 +155,52 @@ void StartRecordings(const Options& options, const RecordingHeader& header) {
     platform::StartRecording(files, ComposeRecordingHeader(header));
 }
 
+// The lock of the save to continue, or a refusal; where no lock can be
+// had the player is told, and the game goes on.
+int HoldResumed(const std::string& path) {
+    std::string said;
+    switch (HoldSave(path, said)) {
+        case platform::LockResult::kHeld: return 0;
+        case platform::LockResult::kHeldElsewhere:
+            return Refuse(
+                path + " is being played in another window (" + said + "): quit that game first, or start a new one",
+                2);
+        case platform::LockResult::kNotALock:
+            return Refuse(path + " cannot be locked: the name of its lock file beside it is taken (" + said +
+                          "); remove that if no game is playing it");
+        case platform::LockResult::kCannotLock:
+            platform::PrintError("ranks: warning: " + Escaped(path) + " cannot be locked here (" + Escaped(said) +
+                                 "): do not continue it in another window while this game runs\n");
+            platform::Sleep(2000);
+            return 0;
+    }
+    return 0;
+}
+
 int Play(const Options& options) {
+    if (int refused = CheckRecordFile(options)) return refused;
     // Where the game is saved, or why it cannot be.
     std::string unavailable;
     std::string folder = platform::UserDataDirectory(unavailable);
+    if (!folder.empty() && platform::DirectoryExists(folder)) CleanLeftovers(folder);
     SaveEntry resumed;
     if (options.continueGame) {
         if (int refused = FindSave(options, folder, resumed)) return refused;
         if (int refused = ChooseResumedWorld(options, resumed)) return refused;
-        if (std::string where; !HoldSave(resumed.path, where))
-            return Refuse(resumed.path + " is being played in another window (" + where +
-                              "): quit that game first, or start a new one",
-                          2);
+        // The file itself, whatever name reached it: its lock, its writes and
+        // its recordings belong there.
+        resumed.path = platform::AbsolutePath(resumed.path);
+        std::string problem;
+        if (platform::CanWriteBeside(resumed.path, ComposeSave(resumed.data), problem)) {
+            if (int refused = HoldResumed(resumed.path)) return refused;
+            saveKeeping.path = resumed.path;
+            platform::IdentifyFile(resumed.path, saveKeeping.file);
+        } else {
+            saveKeeping.unavailable = problem;
+            platform::PrintError("ranks: this game will not be saved: " + Escaped(problem) + "\n");
+            platform::Sleep(2000);
+        }
     }
-    if (int refused = CheckRecordFile(options)) return refused;
     if (!options.continueGame && !folder.empty() && !platform::PrepareUserDataDirectory(folder, unavailable))
         folder.clear();
     if (!options.continueGame && folder.empty()) {
@@ -168,28 +220,33 @@ int Play(const Options& options) {
 
     // Start-up loads the world before the terminal is taken: a game that
     // cannot start (a missing map shows its notice, a console that is no
-    // terminal) never writes a file.
+    // terminal) never writes a file. Nothing is drawn before the console is
+    // taken: a Windows console would show it in the shell's own buffer.
     platform::SetBeforeExit(SaveOnQuit, SaveNow);
     std::string moved;
-    if (options.continueGame) moved = ResumeGame(resumed.data);
-    else StartUp({options.startMap, options.startX, options.startY, options.level});
+    const StartPlace place{options.startMap, options.startX, options.startY, options.level};
+    if (options.continueGame) moved = LoadResumedGame(resumed.data);
+    else LoadNewGame(place);
     if (!moved.empty()) {
         platform::PrintError("ranks: warning: " + Escaped(resumed.path) + " " + moved + "\n");
         platform::Sleep(2000);
     }
     platform::Open();
+    if (options.continueGame) DrawResumedGame(resumed.data);
+    else DrawNewGame(place);
 
     // The game has started: from now on it is saved and recorded.
-    if (options.continueGame) {
-        saveKeeping.path = resumed.path;
-    } else if (!folder.empty() && !options.noSave) {
-        saveKeeping.path = WriteNewSave(folder, CurrentSave(), unavailable);
+    if (!options.continueGame && !folder.empty() && !options.noSave) {
+        saveKeeping.path = WriteNewSave(folder, CurrentSave(), saveKeeping.file, unavailable);
         if (saveKeeping.path.empty()) saveKeeping.unavailable = unavailable;
-        else HoldSave(saveKeeping.path, unavailable);
     }
     saveKeeping.enabled = !saveKeeping.path.empty();
-    StartRecordings(options, RecordingHeader{saveKeeping.world, digest, options.continueGame, resumed.data, true,
-                                             settings.pace, settings.extraKeys, settings.consoleLook});
+    RecordingHeader header{
+        saveKeeping.world,   digest, options.continueGame, resumed.data, true, settings.pace, settings.extraKeys,
+        settings.consoleLook};
+    header.startMap = options.startMap, header.startX = options.startX, header.startY = options.startY;
+    header.level = options.level;
+    StartRecordings(options, header);
     settings.keep = !options.noSave;
     // The time played counts from here, on the game's clock for the menu
     // (so a replay shows what was shown) and the wall clock for the save.

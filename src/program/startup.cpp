@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "authoring/balance.h"
+#include "battle/attack.h"
 #include "console/console.h"
 #include "core/data_files.h"
 #include "core/game_state.h"
@@ -23,7 +23,7 @@ namespace {
 // free cell, as for a save), the hero grown to the level asked for with the
 // game's own level-ups, as the balance tool grows him.
 void PlaceForTest(const StartPlace& place) {
-    if (place.level > 0) authoring::GrowHero(hero, place.level);
+    if (place.level > 0) GrowHero(hero, place.level);
     if (place.map == 0) return;
     hero.mapNumber = static_cast<std::int16_t>(place.map);
     int x = place.x >= 0 ? place.x : hero.fieldX, y = place.x >= 0 ? place.y : hero.fieldY;
@@ -35,8 +35,11 @@ void PlaceForTest(const StartPlace& place) {
 }  // namespace
 
 void StartUp(const StartPlace& place) {
-    SetTextAttribute(kPlain);
-    HideCursor();
+    LoadNewGame(place);
+    DrawNewGame(place);
+}
+
+void LoadNewGame(const StartPlace& place) {
     // A status file that cannot be read leaves its record zero; start-up goes on.
     LoadHeroStatus();
     LoadAllEnemyStatus();
@@ -46,7 +49,14 @@ void StartUp(const StartPlace& place) {
     LoadMapForms(worldNumber);
     PlaceForTest(place);
     LoadMapEnemies(worldNumber);
+}
+
+void DrawNewGame(const StartPlace& place) {
+    SetTextAttribute(kPlain);
+    HideCursor();
     DrawFirstFieldScreen();
+    // A play-test starts as walking into the map would: its mark drawn, the strip opened.
+    if (place.map != 0) DrawCurrentPieceMark();
 }
 
 void DrawFirstFieldScreen() {

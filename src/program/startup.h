@@ -11,7 +11,14 @@ struct StartPlace {
     int level = 0;
 };
 
+// Start-up: LoadNewGame, then DrawNewGame.
 void StartUp(const StartPlace& place = {});
+// What a new game reads before anything is drawn, so the console can be
+// taken between the two (a missing map stops here, and takes it itself).
+void LoadNewGame(const StartPlace& place = {});
+// The first screen: attribute 7, the cursor hidden, the field screen (and
+// a play-test's map mark).
+void DrawNewGame(const StartPlace& place = {});
 // The field screen as a game starts: the map, the mini-map (its text read
 // between frame and content) and the legend.
 void DrawFirstFieldScreen();

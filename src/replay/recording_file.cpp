@@ -1,7 +1,9 @@
 #include "replay/recording_file.h"
 
+#include <cstdio>
 #include <sstream>
 
+#include "core/map_geometry.h"
 #include "saves/settings_file.h"
 
 namespace rf {
@@ -32,6 +34,8 @@ bool WorldField(std::string_view line, std::string& world) {
 
 }  // namespace
 
+bool LooksLikeRecording(std::string_view head) { return head.substr(0, kMagic.size()) == kMagic; }
+
 std::string ComposeRecordingHeader(const RecordingHeader& header) {
     std::string out = std::string(kMagic) + std::to_string(kRecordingVersion) + "\n";
     out += WorldLine(header.world);
@@ -40,6 +44,10 @@ std::string ComposeRecordingHeader(const RecordingHeader& header) {
     else out += "begins new\n";
     out += "played messages " + std::string(PaceName(header.pace)) + " extra-keys " +
            (header.extraKeys ? "on" : "off") + " look " + (header.consoleLook ? "console" : "marked") + "\n";
+    if (header.startMap > 0)
+        out += "start " + std::to_string(header.startMap) + " " + std::to_string(header.startX) + " " +
+               std::to_string(header.startY) + "\n";
+    if (header.level > 0) out += "level " + std::to_string(header.level) + "\n";
     out += "events\n";
     return out;
 }
@@ -73,23 +81,37 @@ bool ParseRecording(std::string_view text, RecordingHeader& header, std::size_t&
             return false;
         }
     }
-    if (!NextLine(text, pos, line)) line = {};
-    if (std::string played; Field(line, "played", played)) {
-        // "messages PACE extra-keys on|off look marked|console"
-        std::istringstream words(played);
-        std::string m, pace, k, keys, l, look;
-        words >> m >> pace >> k >> keys >> l >> look;
-        const auto paced = PaceFromName(pace);
-        if (m != "messages" || !paced || k != "extra-keys" || (keys != "on" && keys != "off") || l != "look" ||
-            (look != "marked" && look != "console")) {
-            error = "damaged header";
+    // Then what else shaped the game, up to the events; a field this
+    // version does not know would replay another game, so it is refused.
+    for (std::string value; NextLine(text, pos, line) && line != "events";) {
+        int a = 0, b = 0, c = 0;
+        char end = 0;
+        if (Field(line, "played", value)) {
+            // "messages PACE extra-keys on|off look marked|console"
+            std::istringstream words(value);
+            std::string m, pace, k, keys, l, look;
+            words >> m >> pace >> k >> keys >> l >> look;
+            const auto paced = PaceFromName(pace);
+            if (m != "messages" || !paced || k != "extra-keys" || (keys != "on" && keys != "off") || l != "look" ||
+                (look != "marked" && look != "console")) {
+                error = "damaged header";
+                return false;
+            }
+            header.settingsGiven = true;
+            header.pace = *paced;
+            header.extraKeys = keys == "on";
+            header.consoleLook = look == "console";
+        } else if (Field(line, "start", value) && std::sscanf(value.c_str(), "%d %d %d%c", &a, &b, &c, &end) == 3 &&
+                   a >= 1 && a <= kMaps && b >= -1 && b <= kLastHeroColumn && c >= -1 && c <= kLastHeroRow) {
+            header.startMap = a, header.startX = b, header.startY = c;
+        } else if (Field(line, "level", value) && std::sscanf(value.c_str(), "%d%c", &a, &end) == 1 && a >= 1 &&
+                   a <= 32767) {
+            header.level = a;
+        } else {
+            error = "made by another version of the game, or damaged (header line '" + std::string(line.substr(0, 40)) +
+                    "')";
             return false;
         }
-        header.settingsGiven = true;
-        header.pace = *paced;
-        header.extraKeys = keys == "on";
-        header.consoleLook = look == "console";
-        if (!NextLine(text, pos, line)) line = {};
     }
     if (line != "events") {
         error = "damaged header";

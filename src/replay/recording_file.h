@@ -26,6 +26,10 @@ struct RecordingHeader {
     MessagePace pace = MessagePace::kWait;
     bool extraKeys = false;
     bool consoleLook = false;
+    // What else shaped a new game (the play-test's start and level); each
+    // is a line of its own, written only when it differs from a plain game.
+    int startMap = 0, startX = -1, startY = -1;
+    int level = 0;
 };
 
 std::string ComposeRecordingHeader(const RecordingHeader& header);
@@ -33,6 +37,8 @@ std::string ComposeRecordingHeader(const RecordingHeader& header);
 // where its events begin. False, with the reason, when it is not a
 // recording this version can play.
 bool ParseRecording(std::string_view text, RecordingHeader& header, std::size_t& eventsAt, std::string& error);
+// Whether a file's first bytes are those of a recording.
+bool LooksLikeRecording(std::string_view head);
 // A recording's header is at most this long (it holds a save at most).
 inline constexpr std::size_t kLongestRecordingHeader = 64 * 1024;
 

@@ -3,6 +3,7 @@
 #include "core/save_keeping.h"
 #include "platform/player_files.h"
 #include "platform/streams.h"
+#include "saves/save_files.h"
 #include "text/escape.h"
 
 namespace rf {
@@ -21,11 +22,15 @@ SaveData CurrentSave() {
     save.worldDigest = saveKeeping.worldDigest;
     save.startedAt = saveKeeping.startedAt;
     save.savedAt = platform::WallClockSeconds();
-    save.hero = saveKeeping.inBattle ? saveKeeping.heroBeforeBattle : hero;
+    save.hero = saveKeeping.inBattle      ? saveKeeping.heroBeforeBattle
+                : saveKeeping.changingMap ? saveKeeping.heroBeforeMapChange
+                                          : hero;
     save.effects = saveKeeping.inBattle ? saveKeeping.effectsBeforeBattle : itemEffects;
     save.queenMarkShown = saveKeeping.queenMarkShown;
     save.kingMarkShown = saveKeeping.kingMarkShown;
-    save.markOnScreen = saveKeeping.inBattle ? saveKeeping.markOnScreenBeforeBattle : pieceMarkOnScreen;
+    save.markOnScreen = saveKeeping.inBattle      ? saveKeeping.markOnScreenBeforeBattle
+                        : saveKeeping.changingMap ? saveKeeping.markOnScreenBeforeMapChange
+                                                  : pieceMarkOnScreen;
     save.journey = journey;
     if (saveKeeping.sessionWallStart > 0 && save.savedAt > saveKeeping.sessionWallStart)
         save.journey.secondsBefore += static_cast<std::uint32_t>(save.savedAt - saveKeeping.sessionWallStart);
@@ -36,8 +41,36 @@ bool WriteSave() {
     if (!saveKeeping.enabled || saveKeeping.stopped) return true;
     saveKeeping.loadsAtSave = fieldEnemies.loads;
     saveKeeping.lastProblem.clear();
-    return platform::WriteFileAtomically(saveKeeping.path, ComposeSave(CurrentSave()), saveKeeping.lastProblem);
+    const SaveData save = CurrentSave();
+    bool changed = false;
+    if (platform::WriteFileAtomically(saveKeeping.path, ComposeSave(save), saveKeeping.file, changed,
+                                      saveKeeping.lastProblem))
+        return true;
+    if (!changed) return false;
+    // Someone else's file now stands under the save's name: it is left
+    // alone, and the game goes on under a new name beside it.
+    const std::string replaced = saveKeeping.path;
+    const std::size_t slash = replaced.find_last_of("/\\");
+    std::string problem;
+    const std::string path =
+        WriteNewSave(slash == std::string::npos ? "" : replaced.substr(0, slash), save, saveKeeping.file, problem);
+    if (path.empty()) {
+        saveKeeping.lastProblem = "its name holds another file now, and no new one could be made: " + problem;
+        return false;
+    }
+    ReleaseSave(replaced);
+    if (saveKeeping.replacedName.empty()) saveKeeping.replacedName = replaced;
+    saveKeeping.path = path;
+    return true;
 }
+
+void NoteMapChange() {
+    saveKeeping.heroBeforeMapChange = hero;
+    saveKeeping.markOnScreenBeforeMapChange = pieceMarkOnScreen;
+    saveKeeping.changingMap = true;
+}
+
+void NoteMapChanged() { saveKeeping.changingMap = false; }
 
 void SaveIfMapChanged() {
     if (!saveKeeping.enabled || fieldEnemies.loads == saveKeeping.loadsAtSave) return;
@@ -64,16 +97,31 @@ void NoteStop() { saveKeeping.stopped = true; }
 void SaveNow() { WriteSave(); }
 
 std::string SaveForQuitting() {
+    const bool saved = WriteSave();
+    // Also when the game never started (a missing map's notice): the lock of a continued save goes.
+    if (!saveKeeping.path.empty()) ReleaseSave(saveKeeping.path);
     if (!saveKeeping.unavailable.empty())
         return "ranks: this game was not saved: " + Escaped(saveKeeping.unavailable) + "\n";
     if (!saveKeeping.enabled) return "";
     const std::string where = Escaped(saveKeeping.path);
-    if (!WriteSave())
+    if (!saved)
         return "ranks: the game could not be saved to " + where + ": " + Escaped(saveKeeping.lastProblem) + "\n";
+    std::string words;
+    if (!saveKeeping.replacedName.empty())
+        words += "ranks: " + Escaped(saveKeeping.replacedName) +
+                 " was replaced by another file during the game: that file is left as it is\n";
+    // A save outside the data folder is resumed by its whole path.
+    std::string problem;
+    const std::string folder = platform::UserDataDirectory(problem);
+    const std::string& path = saveKeeping.path;
+    const bool inDataFolder = !folder.empty() && path.size() > FileName(path).size() &&
+                              platform::AbsolutePath(path.substr(0, path.size() - FileName(path).size() - 1)) ==
+                                  platform::AbsolutePath(folder);
     const std::string how =
-        Escaped(platform::HowToResume(saveKeeping.command, FileName(saveKeeping.path), saveKeeping.defaultWorld));
-    return "ranks: the game is saved" + std::string(saveKeeping.stopped ? " as it was before that map" : "") + " (" +
-           where + "); " + how + " resumes it\n";
+        Escaped(inDataFolder ? platform::HowToResume(saveKeeping.command, FileName(path), saveKeeping.defaultWorld)
+                             : platform::HowToResume(saveKeeping.command, path, false));
+    return words + "ranks: the game is saved" + std::string(saveKeeping.stopped ? " as it was before that map" : "") +
+           " (" + where + "); " + how + " resumes it\n";
 }
 
 void SaveOnQuit() {

@@ -17,6 +17,10 @@ bool WriteSave();
 // The hooks of the main loop and the encounter.
 void SaveIfMapChanged();
 void NoteEncounter();
+// A map change from its start (the map number changed) to the hero placed
+// on the new map: a quit in between saves the old map and cell.
+void NoteMapChange();
+void NoteMapChanged();
 void SaveAfterBattle();
 // The game stopped for a missing map file: the save stays as it was last
 // written, whatever the player does now.

@@ -24,11 +24,14 @@ std::size_t NameStart(const std::string& path) {
     return slash == std::string::npos ? 0 : slash + 1;
 }
 
-// A hidden file beside the save: .game-….save.lock
+// A hidden file beside the save (the game resolves a continued save's
+// links first, so the lock is the file's own): .game-….save.lock
 std::string LockPathFor(const std::string& savePath) {
     const std::size_t at = NameStart(savePath);
     return savePath.substr(0, at) + "." + savePath.substr(at) + ".lock";
 }
+
+std::string WhoAmI() { return platform::ThisProcess() + ", since " + UtcText(platform::WallClockSeconds()); }
 
 }  // namespace
 
@@ -49,8 +52,10 @@ std::vector<SaveEntry> SavesIn(const std::string& folder) {
     std::sort(names.begin(), names.end());
     for (const std::string& name : names)
         if (EndsWith(name, kExtension) && !name.starts_with(".")) saves.push_back(ReadSaveFile(Join(folder, name)));
-    std::stable_sort(saves.begin(), saves.end(), [](const SaveEntry& a, const SaveEntry& b) {
+    const std::int64_t now = platform::WallClockSeconds();
+    std::stable_sort(saves.begin(), saves.end(), [now](const SaveEntry& a, const SaveEntry& b) {
         if (a.readable != b.readable) return a.readable;
+        if ((a.data.savedAt > now) != (b.data.savedAt > now)) return b.data.savedAt > now;
         return a.data.savedAt > b.data.savedAt || (a.data.savedAt == b.data.savedAt && a.path > b.path);
     });
     return saves;
@@ -64,17 +69,24 @@ std::string InDataFolder(const std::string& name, const std::string& folder) {
     return platform::ReadDataFile(there, 0).problem == platform::FileProblem::kMissing ? name : there;
 }
 
-std::string WriteNewSave(const std::string& folder, const SaveData& save, std::string& problem) {
-    // game-2026-12-07-031704.save; games begun in the same second get -2, -3 ...
-    std::string stamp = UtcText(save.startedAt).substr(0, 19);
+std::string WriteNewSave(const std::string& folder, const SaveData& save, platform::FileIdentity& made,
+                         std::string& problem) {
+    // game-2026-12-07-031704.save (the year whole, however long); games
+    // begun in the same second get -2, -3 ...
+    std::string stamp = UtcText(save.startedAt);
+    stamp.erase(stamp.size() - 4);  // " UTC"
     std::replace(stamp.begin(), stamp.end(), ' ', '-');
     stamp.erase(std::remove(stamp.begin(), stamp.end(), ':'), stamp.end());
     const std::string bytes = ComposeSave(save);
     for (int n = 1; n < 1000; ++n) {
         std::string path =
             Join(folder, "game-" + stamp + (n == 1 ? "" : "-" + std::to_string(n)) + std::string(kExtension));
+        // Locked first, so no --continue takes the game between its writing and its lock.
+        std::string said;
+        if (HoldSave(path, said) == platform::LockResult::kHeldElsewhere) continue;
         bool taken = false;
-        if (platform::WriteNewFileAtomically(path, bytes, taken, problem)) return path;
+        if (platform::WriteNewFileAtomically(path, bytes, taken, made, problem)) return path;
+        ReleaseSave(path);
         if (!taken) return "";
     }
     problem = "no free name for a new game";
@@ -94,9 +106,40 @@ std::FILE* OpenRecordingBeside(const std::string& savePath, std::string& path) {
     return nullptr;
 }
 
-bool HoldSave(const std::string& savePath, std::string& where) {
-    return platform::HoldLock(LockPathFor(savePath),
-                              platform::ThisProcess() + ", since " + UtcText(platform::WallClockSeconds()), where);
+platform::LockResult HoldSave(const std::string& savePath, std::string& said) {
+    return platform::HoldLock(LockPathFor(savePath), WhoAmI(), said);
+}
+
+void ReleaseSave(const std::string& savePath) { platform::ReleaseLock(LockPathFor(savePath)); }
+
+void CleanLeftovers(const std::string& folder) {
+    std::string where;
+    // The save a leftover belongs to, while a game may still be writing it.
+    auto inPlay = [&](const std::string& save) { return platform::LockHeld(LockPathFor(Join(folder, save)), where); };
+    for (const std::string& name : platform::FilesIn(folder)) {
+        const std::string path = Join(folder, name);
+        if (name.starts_with(".") && EndsWith(name, std::string(kExtension) + ".lock")) {
+            platform::RemoveStaleLock(path);
+            continue;
+        }
+        // game-….save.1a2b3c4d.tmp: a save's write cut short.
+        const std::size_t save = name.rfind(std::string(kExtension) + ".");
+        if (EndsWith(name, ".tmp") && save != std::string::npos && name.size() == save + kExtension.size() + 13) {
+            if (!inPlay(name.substr(0, save + kExtension.size()))) platform::RemoveFile(path);
+            continue;
+        }
+        const platform::DataFileBytes head = platform::ReadDataFile(path, 1);
+        if (head.problem != platform::FileProblem::kNone || !head.bytes.empty() || name.starts_with(".")) continue;
+        // An empty save (its name claimed, never filled) or recording (a full disk).
+        if (EndsWith(name, kExtension) && !inPlay(name)) platform::RemoveFile(path);
+        if (EndsWith(name, ".rec")) {
+            std::string stem = name.substr(0, name.size() - 4);
+            if (const std::size_t dot = stem.find_last_of('.');
+                dot != std::string::npos && stem.find_first_not_of("0123456789", dot + 1) == std::string::npos)
+                stem.erase(dot);  // game-….2.rec
+            if (!inPlay(stem + std::string(kExtension))) platform::RemoveFile(path);
+        }
+    }
 }
 
 std::string SavesListing(const std::string& folder) {
@@ -113,7 +156,7 @@ std::string SavesListing(const std::string& folder) {
         out += "  " + name + "  level " + std::to_string(s.data.hero.level) + ", map " +
                std::to_string(s.data.hero.mapNumber) + ", saved " + UtcText(s.data.savedAt) + ", world " +
                Escaped(s.data.world);
-        if (std::string where; platform::LockHeld(LockPathFor(s.path), where))
+        if (std::string where; platform::LockHeld(LockPathFor(platform::AbsolutePath(s.path)), where))
             out += ", being played now (" + Escaped(where) + ")";
         out += "\n";
     }

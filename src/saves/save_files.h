@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/player_files.h"
 #include "saves/save_format.h"
 
 namespace rf {
@@ -20,23 +21,35 @@ struct SaveEntry {
 
 // Reads one save; the entry says why when it cannot be used.
 SaveEntry ReadSaveFile(const std::string& path);
-// Every save in the folder, the most recently saved first.
+// Every save in the folder, the most recently saved first; a save stamped
+// later than the clock says now comes after those stamped before (its clock
+// was wrong, and it must not hide the game just played).
 std::vector<SaveEntry> SavesIn(const std::string& folder);
 // A save or recording named as the player gave it: the path itself, or a
 // bare file name of the data folder when no such file is here.
 std::string InDataFolder(const std::string& name, const std::string& folder);
 
-// Writes `save` as a new game begun at `seconds`, under a name no older
-// game has; the path, or empty with the reason.
-std::string WriteNewSave(const std::string& folder, const SaveData& save, std::string& problem);
+// Writes `save` as a new game, under a name no older game has, locked for
+// this process before another can see it; the path (and `made`, the file
+// written), or empty with the reason.
+std::string WriteNewSave(const std::string& folder, const SaveData& save, platform::FileIdentity& made,
+                         std::string& problem);
 // The recording beside a save for the session that begins now (the save's
 // name with .rec, or .2.rec, .3.rec ... for later sessions of that game),
 // opened for writing; null when none can be made. `path` gets its name.
 std::FILE* OpenRecordingBeside(const std::string& savePath, std::string& path);
 
-// The lock that keeps a save to one running game: false, with where the
-// game is being played, when another game holds it.
-bool HoldSave(const std::string& savePath, std::string& where);
+// The lock that keeps a save to one running game, beside it (given the
+// file's own path, every link resolved, it is one lock whatever name
+// reached the file): `said` is where another game holds it, or why none
+// can be had.
+platform::LockResult HoldSave(const std::string& savePath, std::string& said);
+// Lets go of it and removes its file, when the game ends.
+void ReleaseSave(const std::string& savePath);
+// What an interrupted game left in the folder: temporary files of a save
+// and empty saves or recordings no running game is writing, and locks no
+// game holds.
+void CleanLeftovers(const std::string& folder);
 
 // The lines of --saves.
 std::string SavesListing(const std::string& folder);

@@ -100,22 +100,33 @@ std::string UtcText(std::int64_t seconds) {
 }
 
 bool ParseUtcText(std::string_view text, std::int64_t& seconds) {
-    int y, mo, d, h, mi, s;
+    // The year as long as it came: a clock past 9999 wrote five digits.
+    std::size_t digits = 0;
+    std::int64_t y = 0;
+    while (digits < text.size() && digits < 12 && text[digits] >= '0' && text[digits] <= '9')
+        y = y * 10 + (text[digits++] - '0');
+    int mo, d, h, mi, s;
     char tail[8] = {};
-    std::string copy(text);
-    if (copy.size() != 23 ||
-        std::sscanf(copy.c_str(), "%4d-%2d-%2d %2d:%2d:%2d %3s", &y, &mo, &d, &h, &mi, &s, tail) != 7 ||
-        std::strcmp(tail, "UTC") != 0 || mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59 ||
-        y < 1970)
+    const std::string rest(text.substr(digits));
+    if (digits < 4 || rest.size() != 19 ||
+        std::sscanf(rest.c_str(), "-%2d-%2d %2d:%2d:%2d %3s", &mo, &d, &h, &mi, &s, tail) != 6 ||
+        std::strcmp(tail, "UTC") != 0 || mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59)
         return false;
-    std::int64_t yy = mo <= 2 ? y - 1 : y;
-    std::int64_t era = yy / 400;
-    std::int64_t yoe = yy - era * 400;
-    std::int64_t doy = (153 * (mo + (mo > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    const std::int64_t yy = mo <= 2 ? y - 1 : y;
+    const std::int64_t era = (yy >= 0 ? yy : yy - 399) / 400;
+    const std::int64_t yoe = yy - era * 400;
+    const std::int64_t doy = (153 * (mo + (mo > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
     seconds = (era * 146097 + doe - 719468) * 86400 + std::int64_t{h} * 3600 + mi * 60 + s;
     return UtcText(seconds) == text;
 }
+
+std::int64_t StampWithinFormat(std::int64_t seconds) {
+    constexpr std::int64_t kLast = 253402300799;  // 9999-12-31 23:59:59
+    return std::clamp<std::int64_t>(seconds, 0, kLast);
+}
+
+bool LooksLikeSave(std::string_view head) { return head.substr(0, kMagic.size()) == kMagic; }
 
 std::string ComposeSave(const SaveData& save) {
     const HeroStatus& h = save.hero;
@@ -135,8 +146,9 @@ std::string ComposeSave(const SaveData& save) {
     out += std::string(kMagic) + std::to_string(kSaveVersion) + "\n";
     out += WorldLine(save.world);
     line("world-digest", save.worldDigest);
-    line("started", UtcText(save.startedAt));
-    line("saved", UtcText(save.savedAt));
+    // Within the years every reader takes, whatever the clock said.
+    line("started", UtcText(StampWithinFormat(save.startedAt)));
+    line("saved", UtcText(StampWithinFormat(save.savedAt)));
     const std::string name(FixedText(h.name));
     std::string utf8;
     if (Cp932ToUtf8Exactly(name, utf8) && utf8.find_first_of(" \t\r\n") == std::string::npos) line("name", utf8);
@@ -152,9 +164,7 @@ std::string ComposeSave(const SaveData& save) {
     line("speed", nums({h.speed}));
     line("battle-saved", nums({h.savedAttack, h.savedDefence}));
     line("reserved", nums({h.reserved[0], h.reserved[1], h.reserved[2], h.reserved[3]}));
-    line("potion", nums({h.items[0].number, h.items[0].count}));
-    line("protein", nums({h.items[1].number, h.items[1].count}));
-    line("buckler", nums({h.items[2].number, h.items[2].count}));
+    for (int k = 0; k < kItemKinds; ++k) line(kItems[k].saveName, nums({h.items[k].number, h.items[k].count}));
     line("map", nums({h.mapNumber}));
     line("cell", nums({h.fieldX, h.fieldY}));
     line("protein-effects", nums({e.proteinSlots[0].turnsLeft, e.proteinSlots[0].row, e.proteinSlots[1].turnsLeft,
@@ -173,15 +183,18 @@ std::string ComposeSave(const SaveData& save) {
     return out;
 }
 
-bool ParseSave(std::string_view text, SaveData& save, std::string& error) {
-    save = SaveData{};
+namespace {
+
+using SaveFields = std::map<std::string, std::string, std::less<>>;
+
+// The save's lines as fields by name; false, with why, when they are not a
+// whole save of this version.
+bool ReadFields(std::string_view text, SaveFields& fields, std::string& error) {
     if (text.substr(0, kMagic.size()) != kMagic) {
         error = "not a saved game";
         return false;
     }
-    std::map<std::string, std::string, std::less<>> fields;
     std::size_t pos = 0;
-    bool ended = false;
     bool first = true;
     while (pos < text.size()) {
         std::size_t nl = text.find('\n', pos);
@@ -197,10 +210,7 @@ bool ParseSave(std::string_view text, SaveData& save, std::string& error) {
             }
             continue;
         }
-        if (line == "end") {
-            ended = true;
-            break;
-        }
+        if (line == "end") return true;
         std::size_t space = line.find(' ');
         if (space == std::string_view::npos ||
             !fields.emplace(std::string(line.substr(0, space)), std::string(line.substr(space + 1))).second) {
@@ -208,17 +218,20 @@ bool ParseSave(std::string_view text, SaveData& save, std::string& error) {
             return false;
         }
     }
-    if (!ended) {
-        error = "damaged or cut short (no end line)";
-        return false;
-    }
+    error = "damaged or cut short (no end line)";
+    return false;
+}
+
+// The hero's numbers and the running effects; the first field that does
+// not hold what it must, or "".
+std::string ReadHeroAndEffects(const SaveFields& fields, SaveData& save) {
     std::vector<std::int64_t> v;
     std::string bad;
-    auto get = [&](const char* key, std::size_t count, std::int64_t lo, std::int64_t hi) {
+    auto get = [&](std::string_view key, std::size_t count, std::int64_t lo, std::int64_t hi) {
         auto it = fields.find(key);
         if (!bad.empty()) return false;
         if (it == fields.end() || !Numbers(it->second, v, count, lo, hi)) {
-            bad = key;
+            bad = std::string(key);
             return false;
         }
         return true;
@@ -237,11 +250,10 @@ bool ParseSave(std::string_view text, SaveData& save, std::string& error) {
     if (get("battle-saved", 2, kI16Min, kI16Max)) h.savedAttack = i16(0), h.savedDefence = i16(1);
     if (get("reserved", 4, kI16Min, kI16Max))
         for (int k = 0; k < 4; ++k) h.reserved[k] = i16(static_cast<std::size_t>(k));
-    const char* items[3] = {"potion", "protein", "buckler"};
-    for (int k = 0; k < 3; ++k)
-        if (get(items[k], 2, kI16Min, kI16Max)) h.items[k].number = i16(0), h.items[k].count = i16(1);
-    if (get("map", 1, 1, 9)) h.mapNumber = i16(0);
-    if (get("cell", 2, 0, 58) && v[1] <= 19) h.fieldX = i16(0), h.fieldY = i16(1);
+    for (int k = 0; k < kItemKinds; ++k)
+        if (get(kItems[k].saveName, 2, kI16Min, kI16Max)) h.items[k].number = i16(0), h.items[k].count = i16(1);
+    if (get("map", 1, 1, kMaps)) h.mapNumber = i16(0);
+    if (get("cell", 2, 0, kLastHeroColumn) && v[1] <= kLastHeroRow) h.fieldX = i16(0), h.fieldY = i16(1);
     else if (bad.empty()) bad = "cell";
     ItemEffectState& e = save.effects;
     if (get("protein-effects", 6, -1, kI16Max))
@@ -265,11 +277,14 @@ bool ParseSave(std::string_view text, SaveData& save, std::string& error) {
         rows += r;
     }
     if (running != e.activeEffects || rows != running || running > 3) bad = bad.empty() ? "effect-rows" : bad;
-    if (!bad.empty()) {
-        error = "damaged (field '" + bad + "')";
-        return false;
-    }
+    return bad;
+}
+
+// The hero's name, the marks and the world; as ReadHeroAndEffects.
+std::string ReadNameMarksAndWorld(const SaveFields& fields, SaveData& save) {
+    std::string bad;
     std::string name;
+    HeroStatus& h = save.hero;
     if (auto it = fields.find("name"); it != fields.end()) {
         if (!Utf8ToCp932Exactly(it->second, name)) bad = "name";
     } else if (auto hex = fields.find("name-bytes"); hex != fields.end()) {
@@ -304,31 +319,47 @@ bool ParseSave(std::string_view text, SaveData& save, std::string& error) {
         bad = "world-digest";
     if (bad.empty() && (started == fields.end() || !ParseUtcText(started->second, save.startedAt))) bad = "started";
     if (bad.empty() && (saved == fields.end() || !ParseUtcText(saved->second, save.savedAt))) bad = "saved";
-    if (!bad.empty()) {
-        error = "damaged (field '" + bad + "')";
-        return false;
-    }
-    save.worldDigest = digest->second;
-    // Played seconds, battles won, lost and fled, the maps visited (a bit
-    // each) and the pieces seen (1 the Queen, 2 the King). A save from
-    // before the journey was kept: its time from start to save, the map it
-    // is on, and the marks it had shown.
+    if (bad.empty()) save.worldDigest = digest->second;
+    return bad;
+}
+
+// Played seconds, battles won, lost and fled, the maps visited (a bit
+// each) and the pieces seen (1 the Queen, 2 the King). A save from before
+// the journey was kept: its time from start to save, the map it is on, and
+// the marks it had shown. As ReadHeroAndEffects.
+std::string ReadJourney(const SaveFields& fields, SaveData& save) {
     Journey& j = save.journey;
-    if (fields.find("journey") == fields.end()) {
+    auto it = fields.find("journey");
+    if (it == fields.end()) {
         j.secondsBefore = static_cast<std::uint32_t>(std::max<std::int64_t>(0, save.savedAt - save.startedAt));
-        j.mapsVisited = static_cast<std::uint16_t>(1u << (h.mapNumber - 1));
+        j.mapsVisited = static_cast<std::uint16_t>(1u << (save.hero.mapNumber - 1));
         j.queenSeen = save.queenMarkShown;
         j.kingSeen = save.kingMarkShown;
-    } else if (get("journey", 6, 0, kU32Max) && v[4] <= 511 && v[5] <= 3) {
-        j.secondsBefore = static_cast<std::uint32_t>(v[0]);
-        j.battlesWon = static_cast<std::uint32_t>(v[1]);
-        j.battlesLost = static_cast<std::uint32_t>(v[2]);
-        j.battlesFled = static_cast<std::uint32_t>(v[3]);
-        j.mapsVisited = static_cast<std::uint16_t>(v[4]);
-        j.queenSeen = (v[5] & 1) != 0;
-        j.kingSeen = (v[5] & 2) != 0;
-    } else {
-        error = "damaged (field 'journey')";
+        return "";
+    }
+    std::vector<std::int64_t> v;
+    if (!Numbers(it->second, v, 6, 0, kU32Max) || v[4] > 511 || v[5] > 3) return "journey";
+    j.secondsBefore = static_cast<std::uint32_t>(v[0]);
+    j.battlesWon = static_cast<std::uint32_t>(v[1]);
+    j.battlesLost = static_cast<std::uint32_t>(v[2]);
+    j.battlesFled = static_cast<std::uint32_t>(v[3]);
+    j.mapsVisited = static_cast<std::uint16_t>(v[4]);
+    j.queenSeen = (v[5] & 1) != 0;
+    j.kingSeen = (v[5] & 2) != 0;
+    return "";
+}
+
+}  // namespace
+
+bool ParseSave(std::string_view text, SaveData& save, std::string& error) {
+    save = SaveData{};
+    SaveFields fields;
+    if (!ReadFields(text, fields, error)) return false;
+    std::string bad = ReadHeroAndEffects(fields, save);
+    if (bad.empty()) bad = ReadNameMarksAndWorld(fields, save);
+    if (bad.empty()) bad = ReadJourney(fields, save);
+    if (!bad.empty()) {
+        error = "damaged (field '" + bad + "')";
         return false;
     }
     return true;

@@ -29,6 +29,8 @@ struct SaveData {
 };
 
 std::string ComposeSave(const SaveData& save);
+// Whether a file's first bytes are those of a saved game.
+bool LooksLikeSave(std::string_view head);
 // False, with the reason, for anything that is not a whole save of this version.
 bool ParseSave(std::string_view text, SaveData& save, std::string& error);
 
@@ -40,6 +42,9 @@ bool WorldFromField(std::string_view key, std::string_view value, std::string& w
 
 // Seconds since the epoch as "2026-12-07 03:17:04 UTC", and back.
 std::string UtcText(std::int64_t seconds);
+// Any year from 0000 is read (also those a wrong clock once wrote).
 bool ParseUtcText(std::string_view text, std::int64_t& seconds);
+// A stamp put within 1970 to 9999, the years every version reads.
+std::int64_t StampWithinFormat(std::int64_t seconds);
 
 }  // namespace rf

@@ -64,8 +64,10 @@ void LoadSettingsFile() {
 bool KeepSettings(std::string& problem) {
     if (!settings.keep) return true;
     std::string folder = platform::UserConfigDirectory(problem);
+    platform::FileIdentity kept;  // unknown: the settings are not watched for changes
+    bool changed = false;
     return !folder.empty() && platform::PrepareUserDataDirectory(folder, problem) &&
-           platform::WriteFileAtomically(folder + "/settings", ComposeSettings(settings), problem);
+           platform::WriteFileAtomically(folder + "/settings", ComposeSettings(settings), kept, changed, problem);
 }
 
 }  // namespace rf

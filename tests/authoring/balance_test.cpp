@@ -26,8 +26,10 @@ std::string Line(const std::string& report, const std::string& start) {
 TEST_F(BalanceTest, SameReportEveryRunWithMapsRowsAndEstimates) {
     const std::string report = Report(RANKS_WORLD_DIR, "3");
     EXPECT_EQ(Report(RANKS_WORLD_DIR, "3"), report);
+    // The levels that open an ability head the rows and end the estimates.
     for (const char* part :
-         {"to level 12: ", "to level 18: ", "to level 25: ", "  1      1    100.0%", "Pawn x1, Pawn x2, Pawn x1"})
+         {"By map: the lowest level (1 to 25)", "By enemy group, at each level of 1, 5, 12, 18, 25\n",
+          "to level 12: ", "to level 18: ", "to level 25: ", "  1      1    100.0%", "Pawn x1, Pawn x2, Pawn x1"})
         EXPECT_NE(report.find(part), std::string::npos) << part << "\n" << report;
     // The level-25 hero beats a lone Pawn every time, in one blow.
     EXPECT_NE(report.find("   25  Pawn        1      2    100.0%             1.0"), std::string::npos) << report;

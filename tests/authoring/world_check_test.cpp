@@ -3,7 +3,14 @@
 #include "authoring/world_check.h"
 #include "authoring/report.h"
 
+#include <algorithm>
+#include <fstream>
+#include <span>
+
+#include "core/data_files.h"
 #include "core/world_folder.h"
+#include "core/world_manifest.h"
+#include "platform/files.h"
 #include "program/command_line.h"
 #include "program/startup.h"
 #include "test_support.h"
@@ -102,6 +109,13 @@ const Case kCases[] = {
      "map_form/map1/5.txt:20:21: warning: the gap in the bottom row at columns 21 to 24 meets the wall of map 8's top "
      "row: the hero stands in it and cannot pass"},
     {"map_info/map1.txt", "7 21 8\n9 29 13\n9 31\n", "map_info/map1.txt:4:1: error: the file ends after 8 numbers"},
+    // Misread words: full-width digits, and the symbol where the kind number belongs.
+    {"Enemy_Info/Pawn_Status_Info.txt", "ポーン １ ◎ 0 1 14 6 4 3 3 5 0",
+     "Enemy_Info/Pawn_Status_Info.txt:1:8: error: the kind number (a number) was expected here: reading stops, and "
+     "this field and the ones after it are not read; it is written in full-width digits: write 1 in half-width ones"},
+    {"Enemy_Info/Knight_Status_Info.txt", "ナイト △ 2 0 1 26 10 7 4 5 9 0",
+     "Enemy_Info/Knight_Status_Info.txt:1:8: error: the kind number (a number) was expected here: reading stops, "
+     "and this field and the ones after it are not read; is this the symbol? the order is name, kind number, symbol"},
     {"map_info/map1.txt", "7 21 8\n9 29 x\n",
      "map_info/map1.txt:2:6: error: a number was expected here: reading stops"},
     {"Enemy_Info/Knight_Status_Info.txt", "Abcdefghijklmnopqrstuvwxyz 2 ◎ 0 1 14 6 4 3 3 5 0",
@@ -148,7 +162,8 @@ const Case kCases[] = {
      "Hero_Info/Hero_Status_Info.txt:6:3: error: the start cell (8, 25) is outside the map (columns 0 to 58, rows 0 to "
      "19): the game puts the hero at (8, 19)"},
     {"map_info/map1.txt", std::string(kMarks) + "12\n",
-     "map_info/map1.txt:4:1: error: the start map 12 is not 1 to 9: the game starts on map 1"},
+     "map_info/map1.txt:4:1: error: the start map 12 is not 1 to 9: the game stops at once, for map_info/map1/12.txt "
+     "is missing"},
     {"map_info/map1.txt", "7 61 8\n9 29 13\n9 31 1\n1\n",
      "map_info/map1.txt:1:3: error: the Queen's mark (61, 8) is outside"},
     {"map_info/map1.txt", std::string(kMarks) + "1\n",
@@ -190,19 +205,181 @@ TEST_F(WorldCheckTest, ExitStatusTellsCleanFromErrorsFromNoWorld) {
               std::string::npos)
         << headless::PrintedOut();
     // For editors: paths as the folder was given, a cell column and a byte column on non-ASCII lines.
+    // (Without the translation, which would miss the new name.)
+    std::filesystem::remove_all(root() + "/translations");
     dir.Write("Hero_Info/Hero_Status_Info.txt", std::string("アレン〜") + (kHero + 4) + "8 4\n");
     EXPECT_EQ(test::CallWith(Main, {"ranks", "check", root(), "--format=json"}), 0);
-    EXPECT_NE(
-        headless::PrintedOut().find("{\"file\": " + authoring::JsonString(root() + "/Hero_Info/Hero_Status_Info.txt") +
-                                    ", \"line\": 1, \"column\": 7, "
-                                    "\"byte_column\": 10, \"severity\": \"warning\""),
-        std::string::npos)
-        << headless::PrintedOut();
+    EXPECT_EQ(headless::PrintedOut(),
+              "{\"findings\": [\n  {\"file\": " + authoring::JsonString(root() + "/Hero_Info/Hero_Status_Info.txt") +
+                  ", \"line\": 1, \"column\": 4, \"cell\": 7, \"byte\": 10, \"severity\": \"warning\", \"rule\": "
+                  "\"no-cp932-form\", \"message\": \"this character (U+301C) has no code page 932 form: the game shows "
+                  "\\\"・\\\"; write ～ (U+FF5E), its code page 932 look-alike\"}\n], \"summary\": {\"world\": " +
+                  authoring::JsonString(root()) + ", \"errors\": 0, \"warnings\": 1, \"notes\": 2}}\n");
     dir.Write("map_info/map1/5.txt", "9\n");
     EXPECT_EQ(run(root()), 1);
     EXPECT_EQ(run(root() + "/Hero_Info"), 2);
     EXPECT_EQ(headless::PrintedError().find("ranks check: " + root() + "/Hero_Info holds none of the data folders"),
               0u);
+}
+
+// The traps that played otherwise than meant without a word, each at its
+// cause with its rule: (file, line, character column).
+TEST_F(WorldCheckTest, SilentTrapsAreFoundAtTheirCause) {
+    const std::string blank(59, ' ');
+    const struct {
+        const char* rule;
+        const char* file;
+        std::string content;
+        int line, column;
+    } traps[] = {
+        {"full-width-space", "map_form/map1/5.txt", Rows(9, blank) + "●●\u3000" + std::string(53, ' ') + "\n", 10, 3},
+        {"power", "Abilities/SwordCut.txt", "Cut 0\n0 3\n", 2, 1},
+        {"power", "Abilities/Flame.txt", "Flame 0 -2 2\n", 1, 9},
+        {"accuracy", "Abilities/SwordCut.txt", "一文字 0 2 95\n", 1, 9},
+        {"outer-gap", "map_form/map1/1.txt",
+         "###  " + std::string(54, '#') + "\n" + Rows(19, "#" + std::string(58, ' ')), 1, 4},
+        {"strip-top-row", "map_info/map1.txt", "8 35 17\n9 29 13\n2 31 1\n1\n", 3, 1},
+        {"marks-share-map", "map_info/map1.txt", "9 35 17\n9 29 13\n9 31 1\n1\n", 2, 1},
+        {"strip-column", "map_info/map1.txt", "8 35 17\n9 29 13\n9 55 1\n1\n", 3, 3},
+        {"number-expected", "Enemy_Info/Pawn_Status_Info.txt", "ポーン １ ◎ 0 1 14 6 4 3 3 5 0\n", 1, 5},
+        {"number-expected", "Enemy_Info/Knight_Status_Info.txt", "ナイト △ 2 0 1 26 10 7 4 5 9 0\n", 1, 5},
+        {"tab", "map_form/map1/4.txt", Rows(20, "#\t" + std::string(50, ' ')), 1, 2},
+        {"row-length", "map_form/map1/6.txt", Rows(20, "#" + std::string(40, ' ')), 1, 42},
+        {"row-length", "map_form/map1/2.txt", Rows(3, blank) + std::string(59, '#') + "●●\n" + Rows(16, blank), 4, 60},
+        {"extra-text", "map_info/map1/2.txt", "1\n1 2 20 4\n\x1A", 3, 1},
+        {"start-map", "map_info/map1.txt", "8 35 17\n9 29 13\n9 31 1\n0\n", 4, 1},
+    };
+    for (const auto& t : traps) {
+        test::TempDir world{RANKS_WORLD_DIR};
+        world.Write(t.file, t.content);
+        const auto result = authoring::CheckWorld(world.Path().string());
+        const auto found = std::count_if(result.remarks.begin(), result.remarks.end(), [&](const LoadRemark& r) {
+            return RuleCode(r.rule) == t.rule && r.file == t.file && r.line == t.line && r.charColumn == t.column;
+        });
+        EXPECT_EQ(found, 1) << t.rule << " " << t.file << "\n" << authoring::FormatCheck(result, "w");
+        // One cause, one finding: no second of its kind, nor a line length that the cause gave.
+        const auto kin = std::count_if(result.remarks.begin(), result.remarks.end(), [&](const LoadRemark& r) {
+            return r.file == t.file && (RuleCode(r.rule) == t.rule || r.rule == Rule::kRowLength);
+        });
+        EXPECT_EQ(kin, 1) << t.rule << "\n" << authoring::FormatCheck(result, "w");
+        for (const LoadRemark& r : result.remarks)
+            if (r.file == t.file && r.rule == Rule::kSymbol) ADD_FAILURE() << r.message;
+    }
+}
+
+// Every field of every kind of token file, written wrong in each way an
+// author slips: a word, full-width digits, a number too big, a negative
+// one, 0. Each letter is what the checker must say at that field's line
+// (E error, W warning, . nothing there), in that order.
+TEST_F(WorldCheckTest, EverySlipInEveryFieldIsReportedOrPlaysAsWritten) {
+    const struct {
+        const char* file;
+        std::vector<std::string> fields;
+        std::vector<const char*> said;
+    } files[] = {
+        {"Hero_Info/Hero_Status_Info.txt",
+         {"Hero", "40", "8", "6", "5", "5", "8", "70", "0", "1", "0",
+          "0",    "0",  "0", "1", "5", "2", "3", "3",  "3", "8", "4"},
+         {".....", "EEEEE", "EEEW.", "EEEE.", "EEEW.", "EEEW.", "EEEW.", "EE.EE", "EEEE.", "EEEWW", "EEE..",
+          "EEE..", "EEE..", "EEE..", "EEE..", "EEE..", "EEE..", "EEE..", "EEE..", "EEE..", "EEEEE", "EEEE."}},
+        {"Enemy_Info/Pawn_Status_Info.txt",
+         {"ポーン", "1", "◎", "0", "1", "14", "6", "4", "3", "3", "5", "0"},
+         {".....", "EEE..", "WWEWW", "EEE..", "EEE..", "EEEEE", "EEEW.", "EEEW.", "EEEW.", "EEEW.", "EEEW.", "EEEE."}},
+        {"Abilities/SwordCut.txt", {"一文字", "0", "2", "3"}, {".....", "EEE..", "EEEEE", "EEEWW"}},
+        {"map_info/map1.txt",
+         {"8", "35", "17", "9", "29", "13", "9", "31", "1", "1"},
+         {"EEEWW", "EEEEE", "EEEEE", "EEEWW", "EEEEE", "EEEEE", "EEEWW", "EEEWW", "EEE..", "EEEEE"}},
+        {"map_info/map1/2.txt", {"1", "1", "3", "20", "4"}, {"EEEE.", "EEEEE", "EEEEE", "EEEE.", "EEEE."}},
+    };
+    const char* const slips[] = {"x", "３", "99999", "-3", "0"};
+    int variants = 0;
+    for (const auto& f : files)
+        for (std::size_t field = 0; field < f.fields.size(); ++field)
+            for (std::size_t slip = 0; slip < std::size(slips); ++slip) {
+                std::string text;  // one field a line: field i stands on line i + 1
+                for (std::size_t i = 0; i < f.fields.size(); ++i)
+                    text += (i == field ? slips[slip] : f.fields[i]) + "\n";
+                dir.Write(f.file, text);
+                const auto result = authoring::CheckWorld(root());
+                char said = '.';
+                for (const LoadRemark& r : result.remarks)
+                    if (r.file == f.file && r.line == static_cast<int>(field) + 1 && r.severity != Severity::kNote)
+                        said = r.severity == Severity::kError ? 'E' : said == 'E' ? 'E' : 'W';
+                EXPECT_EQ(said, f.said[field][slip]) << f.file << " field " << field << " as " << slips[slip] << "\n"
+                                                     << authoring::FormatCheck(result, "w");
+                ++variants;
+            }
+    dir.Write("Hero_Info/Hero_Status_Info.txt", std::string(kHero) + "8 4\n");
+    EXPECT_GE(variants, 106);
+}
+
+// Found from any folder inside the world, and said which; the new world
+// checks clean, and plays.
+TEST_F(WorldCheckTest, CheckFindsTheWorldUpwardAndANewWorldChecksClean) {
+    const auto made = dir.Path() / "made";
+    EXPECT_EQ(test::CallWith(Main, {"ranks", "new", made.string()}), 0);
+    EXPECT_EQ(test::CallWith(Main, {"ranks", "new", made.string()}), 2);  // never over a world
+    const auto result = authoring::CheckWorld(made.string());
+    EXPECT_EQ(result.errors + result.warnings, 0) << authoring::FormatCheck(result, "w");
+    ResetGameState();
+    headless::Reset();
+    dataRoot = made.string();
+    StartUp();
+    EXPECT_NE(Row(3).find("看板"), std::string::npos) << Row(3);
+    dir.Write("made/map_info/map1/5.txt", "9\n");
+    const auto here = std::filesystem::current_path();
+    std::filesystem::current_path(made / "map_form" / "map1");
+    const int status = test::CallWith(Main, {"ranks", "check"});
+    std::filesystem::current_path(here);
+    EXPECT_EQ(status, 1);
+    const std::string up = std::string("..") + platform::PathSeparator() + "..";
+    EXPECT_EQ(
+        headless::PrintedOut().find("ranks check: checking " + up + " (the world the working directory lies in)\n" +
+                                    up + "/map_info/map1/5.txt:1:1: error: the count 9"),
+        0u)
+        << headless::PrintedOut();
+}
+
+// The SARIF log's frame, rules and one result (the full schema is checked by hand with a validator).
+TEST_F(WorldCheckTest, SarifNamesEveryRuleAndPlacesEachResult) {
+    dir.Write("Abilities/Flame.txt", "フレイム 0 0 2\n");
+    const std::string log =
+        authoring::FormatCheck(authoring::CheckWorld(root()), "w", authoring::ReportFormat::kSarif, false);
+    for (const RuleInfo& r : kRules) EXPECT_NE(log.find("{\"id\": \"" + std::string(r.code) + "\""), std::string::npos);
+    for (const char* part :
+         {"{\"$schema\": \"https://json.schemastore.org/sarif-2.1.0.json\", \"version\": \"2.1.0\"",
+          "\"columnKind\": \"unicodeCodePoints\"", "{\"ruleId\": \"power\", \"ruleIndex\": 32, \"level\": \"error\"",
+          "{\"uri\": \"w/Abilities/Flame.txt\"}, \"region\": {\"startLine\": 1, \"startColumn\": 8}"})
+        EXPECT_NE(log.find(part), std::string::npos) << part << "\n" << log;
+    EXPECT_EQ(log.find("\"ruleId\": \"strip\""), std::string::npos);  // notes only when asked for
+    EXPECT_EQ(authoring::UriPath("a b/ü\\x"), "a%20b/%C3%BC/x");
+}
+
+// The authors' reference names every file, every field and every rule the
+// checker knows, so neither can drift from the other.
+TEST(WorldsDocTest, ReferenceNamesEveryFileFieldAndRule) {
+    std::ifstream in(std::string(RANKS_SOURCE_DIR) + "/docs/worlds.md");
+    const std::string doc((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(doc.empty());
+    const std::string reference = doc.substr(doc.find("## The files: a field reference"));
+    for (const WorldFileId& file : WorldFiles()) {
+        std::string name = WorldFileName(file);
+        if (file.kind == WorldFileKind::kEnemy) name = "Enemy_Info/<Kind>_Status_Info.txt";
+        if (file.kind == WorldFileKind::kAbility) name = "Abilities/<Name>.txt";
+        if (file.kind == WorldFileKind::kMapForm || file.kind == WorldFileKind::kEnemyList)
+            name = name.substr(0, name.rfind('/') + 1) + "1.txt";
+        EXPECT_NE(reference.find("`" + name + "`"), std::string::npos) << name;
+    }
+    for (std::string_view k : kKindNames) EXPECT_NE(reference.find(k), std::string::npos) << k;
+    for (std::string_view a : kAbilityNames) EXPECT_NE(reference.find(a), std::string::npos) << a;
+    for (std::span<const std::string_view> fields :
+         {std::span<const std::string_view>(kHeroFields), std::span<const std::string_view>(kWorldInfoFields)})
+        for (std::string_view f : fields) EXPECT_NE(reference.find(f), std::string::npos) << f;
+    for (std::string_view f : kEnemyFields) EXPECT_NE(reference.find("| " + std::string(f)), std::string::npos) << f;
+    for (std::string_view f : kAbilityFields) EXPECT_NE(reference.find("| " + std::string(f)), std::string::npos) << f;
+    for (std::string_view f : kEnemyListFields)
+        EXPECT_NE(reference.find("| " + std::string(f)), std::string::npos) << f;
+    for (const RuleInfo& r : kRules) EXPECT_NE(doc.find("`" + std::string(r.code) + "`"), std::string::npos) << r.code;
 }
 
 // A map as the game reads it: the reached cells, the enemies, the passages,

@@ -86,7 +86,7 @@ TEST_F(BattleFlowTest, DefendDoublesDefenceAndABucklerEndingInsideItLeavesNoTrac
         hero.defence = 20;
         if (turnsLeft > 0) {
             headless::Key(kKeyEnter);
-            UseItem(kItemBuckler);
+            UseItem(kBuckler);
             itemEffects.bucklerSlots[0].turnsLeft = static_cast<std::int16_t>(turnsLeft);
         }
         headless::Reset(kSecond);

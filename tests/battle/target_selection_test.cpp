@@ -74,5 +74,19 @@ TEST_F(TargetSelectionTest, RightStepsOverTheFallenAndSpaceGoesBackWithTargetOne
     EXPECT_EQ(Row(9, 34, 6), "　　　");  // the banner and its name are gone
 }
 
+// Left in the ability menu leads back to the targets, not to the commands:
+// the next keys move the target, and no blow was struck.
+TEST_F(TargetSelectionTest, LeftInTheAbilityMenuGoesBackToTheTargets) {
+    Group(7);
+    headless::Key(kKeyEnter);
+    headless::Arrow(kKeyLeft);
+    headless::Arrow(kKeyRight);
+    RunScript([&] { SelectTarget(pawn); });
+    EXPECT_EQ(pawn.target, 2);
+    EXPECT_EQ(SymbolAttr(2), 15);
+    EXPECT_EQ(battle.actionCount, 0);
+    EXPECT_EQ(Row(0, 54, 20), std::string(20, ' '));  // the menu is closed
+}
+
 }  // namespace
 }  // namespace rf

@@ -28,14 +28,15 @@ TEST_F(FieldViewTest, MiniMapWindowForMapsOneFiveNine) {
 }
 
 TEST_F(FieldViewTest, PieceMarkOnlyOnTheFieldHighlightedAndOpeningAStripClippedToItsMap) {
-    for (PieceMark m : {PieceMark{5, 0, 5}, PieceMark{5, 60, 2}, PieceMark{5, 10, 21}, PieceMark{5, 10, 0}})
+    for (PieceMark m : {PieceMark{5, 0, 5}, PieceMark{5, 61, 2}, PieceMark{5, 10, 21}, PieceMark{5, 10, 0}})
         DrawPieceMark("Ψ"_sj, m);
     for (int y = 0; y < 25; ++y) EXPECT_EQ(Row(y), std::string(80, ' ')) << y;
     for (int x = 0; x < 60; ++x) Wall(8, x, 0), Wall(8, x, 1), Wall(7, x, 0), Wall(9, x, 0);
     worldInfo.opening = {8, 21, 1};
     DrawPieceMark("Ψ"_sj, PieceMark{5, 59, 20});
+    DrawPieceMark("Ψ"_sj, PieceMark{5, 60, 3});  // column 59 is the field's last
     DrawPieceMark("Ω"_sj, PieceMark{5, 1, 1});
-    EXPECT_EQ(At(0, 0) + At(58, 19) + std::to_string(AttrAt(1, 0) * 100 + console.attribute), "ΩΨ1507");
+    EXPECT_EQ(At(0, 0) + At(58, 19) + At(59, 2) + std::to_string(AttrAt(1, 0) * 100 + console.attribute), "ΩΨΨ1507");
     for (int x = 18; x <= 31; ++x) EXPECT_EQ(Cell(8, x, 1) == ' ', x >= 20 && x <= 29) << x;
     worldInfo.opening = {8, 55, 0};
     OpenStrip();

@@ -3,7 +3,9 @@
 #include "core/world_folder.h"
 
 #include "console/console.h"
+#include "field/missing_file.h"
 #include "field_support.h"
+#include "platform/console_session.h"
 #include "program/startup.h"
 
 namespace rf {
@@ -25,6 +27,37 @@ TEST_F(MapFilesTest, SixtyCharacterLineShiftsLaterRowsAndEmptyPictureIsFree) {
     // Row 3's line feed lands in column 0 of row 4.
     EXPECT_EQ(row(1, 3) + row(1, 19), std::string(60, 'D') + " " + std::string(59, 'T'));
     EXPECT_EQ(row(2, 10), std::string(60, ' '));
+}
+
+// A start map outside the world has no enemy list: the missing-file stop,
+// whatever files the folder holds.
+TEST_F(MapFilesTest, StartMapOutsideTheWorldStopsForItsMissingList) {
+    for (int n = 1; n <= 9; ++n) dir.Write("map_form/map1/" + std::to_string(n) + ".txt", "");
+    dir.Write("map_info/map1/12.txt", "0\n");
+    dir.Write("map_info/map1.txt", "5 31 10\n9 11 6\n8 21 1\n12\n");
+    LoadMapForms(worldNumber);
+    EXPECT_EQ(hero.mapNumber, 12);
+    try {
+        LoadMapEnemies(worldNumber);
+        ADD_FAILURE() << "no stop";
+    } catch (const headless::ExitCalled& e) {
+        EXPECT_EQ(e.status, -1);
+    }
+    EXPECT_EQ(headless::PrintedError(), "ranks: map_info/map1/12.txt: missing\n");
+}
+
+// The stop ends at the 30th tick of the seconds clock after the second it
+// noted: 29 to 30 s after the notice, as the original's clock loop ends.
+TEST_F(MapFilesTest, MissingFileStopEndsAtTheThirtiethTick) {
+    for (int into : {0, 400, 990}) {
+        headless::Reset();
+        platform::Sleep(static_cast<std::uint32_t>(into));
+        const std::int64_t from = headless::NowMs();
+        EXPECT_THROW(StopForMissingFile(), headless::ExitCalled);
+        const std::int64_t took = headless::NowMs() - from;
+        EXPECT_GE(took, 30'000 - into) << into;
+        EXPECT_LE(took, 30'000 - into + 10) << into;
+    }
 }
 
 // The world that ships with the game (its maps are all reachable: the
@@ -62,6 +95,20 @@ TEST_F(DefaultWorldTest, IdleHeroIsSafeAndTheWayOutTeachesTheShortStepAndAnEasyB
     EXPECT_EQ(fought, 1);
     EXPECT_EQ(hero.fieldX, 29);  // 28 and a short step
     EXPECT_EQ(hero.fieldY, 8);   // through the door
+}
+
+// A play-test on the Queen's map starts as walking in would: her mark
+// drawn and the strip open; the world's own start draws none.
+TEST_F(DefaultWorldTest, StartOnTheQueensMapDrawsHerMarkAndOpensTheStrip) {
+    for (int map : {0, 8}) {
+        ResetGameState();
+        headless::Reset();
+        dataRoot = RANKS_WORLD_DIR;
+        StartUp({.map = map});
+        EXPECT_EQ(Row(worldInfo.queenMark.y - 1, worldInfo.queenMark.x - 1, 2) == "Ω", map == 8) << map;
+        EXPECT_EQ(pieceMarkOnScreen, map == 8);
+        EXPECT_EQ(GridCell(OriginColumn(9) + 30, OriginRow(9)) == ' ', map == 8);  // the strip of map 9
+    }
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <algorithm>
+#include <ctime>
 #include <sstream>
 
 #include "saves/save_files.h"
@@ -130,6 +132,90 @@ TEST_F(SavesInTerminal, OneGameOneWindowAndEveryWayOutSaves) {
         const auto names = Names(first.SaveFolder());
         ASSERT_EQ(names.size(), 2u) << "signal " << sig;
         EXPECT_TRUE(ReadSaveFile((first.SaveFolder() / names[1]).string()).readable) << "signal " << sig;
+    }
+}
+
+// The game goes on in `session`'s save folder as in that of `home`.
+void ShareSaves(TerminalSession& home, TerminalSession& session) {
+    std::filesystem::create_directories(session.DataHome());
+    std::filesystem::remove_all(session.DataHome());
+    std::filesystem::create_directory_symlink(home.DataHome(), session.DataHome());
+}
+
+bool LockLeft(const std::filesystem::path& folder) {
+    return std::any_of(std::filesystem::directory_iterator(folder), {},
+                       [](const auto& e) { return e.path().filename().string().ends_with(".lock"); });
+}
+
+// One save, two windows, through a link: the second is refused, the first
+// records beside the file itself, and its lock goes when it quits.
+TEST_F(SavesInTerminal, ALinkToASaveSharesItsLock) {
+    const std::vector<std::string> world = {"--world", RANKS_RECORDINGS_WORLD};
+    TerminalSession first;
+    StartGame(first, world, true);
+    first.SendKeys({"C-c"});
+    ExpectEnd(first, 130);
+    EXPECT_FALSE(LockLeft(first.SaveFolder()));
+    const std::filesystem::path link = dir.Path() / "mine.save";
+    std::filesystem::create_symlink(first.SaveFolder() / Names(first.SaveFolder())[1], link);
+    TerminalSession one, two;
+    ShareSaves(first, one);
+    ShareSaves(first, two);
+    std::vector<std::string> args = world;
+    args.push_back("--continue");
+    StartGame(one, {"--continue", link.string()}, true);
+    ASSERT_TRUE(two.Start(dir.Path(), args));
+    EXPECT_EQ(two.WaitForExit(), 2);
+    EXPECT_TRUE(two.ScreenContains("is being played in another window (process")) << two.Tmux("capture-pane -p");
+    one.SendKeys({"C-c"});
+    ExpectEnd(one, 130);
+    EXPECT_FALSE(LockLeft(first.SaveFolder()));
+    EXPECT_EQ(Names(first.SaveFolder()).size(), 3u);
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "mine.rec"));
+}
+
+// A quit during a map change's scroll, by Ctrl+C or a signal, saves the old
+// map with the old cell or the new map with the new one.
+TEST_F(SavesInTerminal, AQuitDuringAScrollSavesAPlaceThatFitsTheMap) {
+    for (int sig : {SIGINT, SIGHUP, SIGTERM, SIGQUIT}) {
+        SCOPED_TRACE(sig);
+        TerminalSession s;
+        StartGame(s, {"--world", RANKS_RECORDINGS_WORLD, "--start", "1,56,4"}, true);
+        s.SendKeys({"Right", "Right"});
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the scroll takes 0.6 s
+        if (sig == SIGINT) s.SendKeys({"C-c"});
+        else s.Signal(sig);
+        ExpectEnd(s, 128 + sig);
+        const auto names = Names(s.SaveFolder());
+        ASSERT_EQ(names.size(), 2u);
+        const HeroStatus h = ReadSaveFile((s.SaveFolder() / names[1]).string()).data.hero;
+        const int place = h.mapNumber * 10000 + h.fieldX * 100 + h.fieldY;
+        EXPECT_TRUE(place == 15704 || place == 20004) << place;
+        EXPECT_FALSE(LockLeft(s.SaveFolder()));
+    }
+}
+
+// Games saved under a clock before 1970 or past 9999 read back with the
+// right clock, under names whole.
+TEST_F(SavesInTerminal, SavesUnderAnyClockReadBack) {
+    if (std::system("faketime -f +0 true >/dev/null 2>&1") != 0) GTEST_SKIP() << "faketime is not installed";
+    const std::string year10000 = "+" + std::to_string(253'402'300'805 - std::time(nullptr));
+    const std::pair<std::string, std::string> clocks[] = {{"@1969-12-31 23:00:04", "game-1969-12-31-23000"},
+                                                          {year10000, "game-10000-01-01-00000"}};
+    for (const auto& [clock, name] : clocks) {
+        TerminalSession s;
+        ASSERT_TRUE(s.Start(dir.Path(),
+                            {"FAKETIME_DONT_FAKE_MONOTONIC=1", "faketime", "-f", clock, RANKS_BINARY, "--world",
+                             RANKS_RECORDINGS_WORLD},
+                            "env"));
+        ASSERT_TRUE(s.WaitForText("_____MiniMap_____"));
+        s.SendKeys({"C-c"});
+        ExpectEnd(s, std::nullopt);  // faketime reports the end its own way
+        const auto names = Names(s.SaveFolder());
+        ASSERT_EQ(names.size(), 2u);
+        EXPECT_TRUE(names[1].starts_with(name)) << names[1];
+        const SaveEntry saved = ReadSaveFile((s.SaveFolder() / names[1]).string());
+        EXPECT_TRUE(saved.readable) << saved.error;
     }
 }
 

@@ -21,8 +21,8 @@ TEST_F(AbilitiesTest, FellingOneOfTwoAgesOnlyTheProteinsAndFellingTheLastNothing
         hero.nextExp = 100000;
         abilityTable.abilities[1].power = 1000;  // the second ability fells
         Acks(2);
-        UseItem(kItemProtein);
-        UseItem(kItemBuckler);
+        UseItem(kProtein);
+        UseItem(kBuckler);
         headless::Arrow(kKeyDown);
         headless::Arrow(kKeyRight);  // strikes as Enter does
         headless::Key(kKeyEnter);    // acknowledges a victory's gain
@@ -31,6 +31,16 @@ TEST_F(AbilitiesTest, FellingOneOfTwoAgesOnlyTheProteinsAndFellingTheLastNothing
         EXPECT_EQ(itemEffects.bucklerSlots[0].turnsLeft, 11);
         EXPECT_EQ(battle.actionCount, 1);    // no enemy struck
         EXPECT_EQ(battle.abilityCursor, 0);  // back to the first after a fall
+    }
+}
+
+TEST_F(AbilitiesTest, SpaceAndLeftLeaveTheMenuEachTheirWay) {
+    const struct { int key, result; } cases[] = {{kKeySpace, kBackToCommands}, {kKeyLeft, kBackToTargets}};
+    for (const auto& c : cases) {
+        SetUp();
+        headless::Key(c.key);
+        EXPECT_EQ(Result([&] { return AbilityCommand(pawn); }), c.result) << c.key;
+        EXPECT_EQ(battle.actionCount, 0);
     }
 }
 

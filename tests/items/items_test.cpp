@@ -12,7 +12,7 @@ TEST_F(ItemsTest, PotionHealsUpToFullAndCountDropsEvenAtFull) {
     for (int hp : {95, 100}) {
         hero.hp = static_cast<std::int16_t>(hp);
         Acks(1);
-        UseItem(kItemPotion);
+        UseItem(kPotion);
         EXPECT_EQ(hero.hp, 100);
         EXPECT_EQ(messageWindow.history[0],
                   test::ToCp932("Heroの体力が" + std::to_string(100 - hp) + "回復しました。"));
@@ -24,7 +24,7 @@ TEST_F(ItemsTest, ThreeProteinsEndTwoStepsApartEachWaitingOnce) {
     hero.attack = 30;
     Acks(6);  // three starts, three endings
     for (int i = 0; i < 3; ++i) {
-        UseItem(kItemProtein);
+        UseItem(kProtein);
         AgeItemEffects();
         AgeItemEffects();
     }
@@ -66,9 +66,9 @@ TEST_F(ItemsTest, NoneLeftIsRefusedAndLeavingWithSpaceOrLeftTakesNoTurn) {
 
 TEST_F(ItemsTest, FourthEffectRefusedWhilePotionStillAccepted) {
     Acks(3);
-    UseItem(kItemProtein);
-    UseItem(kItemProtein);
-    UseItem(kItemBuckler);
+    UseItem(kProtein);
+    UseItem(kProtein);
+    UseItem(kBuckler);
     EXPECT_EQ(Marks(), "SASASD");
     headless::Arrow(kKeyDown);
     headless::Keys({kKeyEnter, kKeyEnter});  // a fourth protein, refused

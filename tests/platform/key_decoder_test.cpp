@@ -59,6 +59,16 @@ TEST(KeyDecoderTest, TheLastCursorReportIsKeptUntilTaken) {
     EXPECT_EQ(Drain(d), Codes{'x'});
 }
 
+TEST(KeyDecoderTest, TheTerminalsKindIsAnAnswerNotAKey) {
+    for (auto [bytes, kind] : {std::pair{"a\x1b[>41;388;0cb", 41}, {"a\x1b[>84;0;0cb", 84}, {"a\x1b[>cb", -1}}) {
+        KeyDecoder d;
+        d.Feed(bytes, 0);
+        EXPECT_EQ(d.TakeTerminalKind(), kind) << bytes;
+        EXPECT_FALSE(d.TakeTerminalKind());
+        EXPECT_EQ(Drain(d), (Codes{'a', 'b'}));
+    }
+}
+
 // Ctrl+C and Ctrl+Z are typed in a real terminal by the terminal backend test.
 TEST(KeyDecoderTest, OnePairCodePerReadAndTheQuietTime) {
     KeyDecoder d;

@@ -163,9 +163,10 @@ struct Setting {
 struct Terminals {
     using Quirks = test::VtScreen::Quirks;
     struct Pair {
-        Pair(Setting c, int learned, int ambiguous, int columns = 80, Quirks q = {}, bool bce = true)
+        Pair(Setting c, int learned, int ambiguous, int columns = 80, Quirks q = {}, bool bce = true, bool kept = false)
             : r(c.colours, bce, c.look), t(ambiguous, columns, q) {
             r.SetAmbiguousWidth(learned);
+            r.SetMovedBlanksKept(kept);
             r.SetTerminalSize(columns, 25);
         }
         TerminalRenderer r;
@@ -177,6 +178,8 @@ struct Terminals {
         pairs[0].r.SetTerminalSize(0, 0);  // its size unknown
         if (!few) {
             for (Pair p : {Pair{c, 0, 1}, Pair{c, 2, 2}, Pair{c, 0, 1, 100}, Pair{c, 1, 1, 100}}) pairs.push_back(p);
+            // Terminals known to keep the background in moved blanks (xterm, VTE).
+            for (Pair p : {Pair{c, 0, 2, 80, {}, true, true}, Pair{c, 2, 2, 100, {}, true, true}}) pairs.push_back(p);
             // Answers that come late: to the form for both, and to a width taken without one.
             for (auto [learned, ambiguous] : {std::pair{0, 1}, {0, 2}, {1, 2}}) {
                 pairs.emplace_back(c, learned, ambiguous);
@@ -185,22 +188,25 @@ struct Terminals {
         }
         struct Quirky {
             Quirks quirks;
-            bool bce;  // as the terminal's terminfo says
+            bool bce;           // as the terminal's terminfo says
+            bool kept = false;  // known by its answer to keep the background in moved blanks
         };
         const Quirky quirky[] = {
-            {{.shortErase = true, .rgbAfterReset = true}, true},     // mlterm
-            {{.foreignShifts = true}, true},                         // Konsole, qterminal
-            {{.foreignScrolls = true}, true},                        // kitty (were its bce read)
-            {{.noBce = true}, false},                                // GNU screen
-            {{.topMarginReset = true, .foreignClear = true}, true},  // pyte
-            {{.noBce = true, .wrapThroughMoves = true}, false},      // tmux
+            {{.shortErase = true, .rgbAfterReset = true}, true},                         // mlterm
+            {{.foreignShifts = true}, true},                                             // Konsole, qterminal
+            {{.foreignScrolls = true}, true},                                            // kitty (were its bce read)
+            {{.noBce = true}, false},                                                    // GNU screen
+            {{.topMarginReset = true, .foreignClear = true}, true},                      // pyte
+            {{.noBce = true, .wrapThroughMoves = true}, false},                          // tmux, unknown
+            {{.noBce = true, .wrapThroughMoves = true, .movedBce = true}, false, true},  // tmux
+            {{}, true, true},                                                            // xterm
         };
         // Widths matter to mlterm's quirk (glyphs of two cells); the others
         // are about colours.
         for (const Quirky& q : quirky)
             for (int width : {0, 1, 2})
                 if (width == (q.quirks.shortErase ? 2 : 1) || (!few && q.quirks.shortErase))
-                    pairs.emplace_back(c, width, width ? width : 2, 80, q.quirks, q.bce);
+                    pairs.emplace_back(c, width, width ? width : 2, 80, q.quirks, q.bce, q.kept);
 #if RANKS_HAVE_VTERM
         for (int learned : {0, 1})
             if (!few || learned) vterms.emplace_back(c, learned);
@@ -236,7 +242,8 @@ struct Terminals {
                std::to_string(r.AmbiguousWidth()) + ", " + std::to_string(t.columns) + " columns, quirks " +
                std::to_string(q.shortErase) + std::to_string(q.rgbAfterReset) + std::to_string(q.foreignShifts) +
                std::to_string(q.foreignScrolls) + std::to_string(q.noBce) + std::to_string(q.topMarginReset) +
-               std::to_string(q.foreignClear) + ")";
+               std::to_string(q.foreignClear) + std::to_string(q.movedBce) + ", moved blanks " +
+               (r.MovedBlanksKept() ? "kept" : "redrawn") + ")";
     }
     std::vector<Pair> pairs;
     int frames = 0;

@@ -93,6 +93,14 @@ TEST(TerminalRequirements, EchoedTextHasItsControlsEscaped) {
 }
 
 // The real round trip runs in every terminal test: a wrong width would show there.
+// By the first number of the secondary device attributes: xterm, VTE, tmux;
+// not Konsole or kitty (1), qterminal or libvterm (0), GNU screen, mlterm.
+TEST(TerminalRequirements, MovedBlanksTrustedOnlyWhereTheTerminalSaysWhichItIs) {
+    for (auto [kind, kept] :
+         {std::pair{41, true}, {65, true}, {84, true}, {0, false}, {1, false}, {83, false}, {24, false}, {-1, false}})
+        EXPECT_EQ(KeepsMovedBlanks(kind), kept) << kind;
+}
+
 TEST(TerminalRequirements, TheAmbiguousWidthFromAnAnswerOrWithoutOne) {
     EXPECT_EQ(AmbiguousWidthAnswer(5, 11), 1);
     EXPECT_EQ(AmbiguousWidthAnswer(5, 12), 2);

@@ -9,7 +9,7 @@ namespace {
 
 using namespace rf;
 
-TEST(VirtualConsoleTest, WritesGiveTheseCellsAndCursor) {
+TEST(VirtualConsoleTest, WritesGiveTheseCellsAndCursorSeenOrBlind) {
     constexpr int kLast = VirtualConsole::kHeight - 1;
     const std::string blanks(30 * 80, ' ');
     struct Write {
@@ -34,6 +34,11 @@ TEST(VirtualConsoleTest, WritesGiveTheseCellsAndCursor) {
          1,
          1},
         {"immediate wrap", {{78, 0, "xy"}}, {{79, 0, 'y', 0}}, 0, 1},
+        {"text and glyphs within a row, a lead left open",
+         {{10, 4, "a●"_sj}, {-1, 0, "b\x82"}},
+         {{10, 4, 'a', 0}, {11, 4, 0x819C, 1}, {13, 4, 'b', 0}},
+         14,
+         4},
         {"double glyph at the last column", {{79, 2, "■"_sj}}, {{79, 2, ' ', 0}, {0, 3, 0x81A1, 1}}, 2, 3},
         {"overwriting halves",
          {{0, 0, "●●"_sj}, {1, 0, "○"_sj}, {2, 0, "x"}},
@@ -69,6 +74,16 @@ TEST(VirtualConsoleTest, WritesGiveTheseCellsAndCursor) {
         }
         EXPECT_EQ(vc.CursorX(), c.cursorX);
         EXPECT_EQ(vc.CursorY(), c.cursorY);
+        // Blind, the cursor goes exactly where it went.
+        VirtualConsole blind;
+        blind.Reset();
+        blind.SetBlind(true);
+        for (const auto& w : c.writes) {
+            if (w.x >= 0) blind.SetCursor(w.x, w.y);
+            blind.Write(w.bytes);
+        }
+        EXPECT_EQ(blind.CursorX(), c.cursorX);
+        EXPECT_EQ(blind.CursorY(), c.cursorY);
     }
 }
 

@@ -27,26 +27,26 @@ TEST(WindowsKeys, UnitsAsTheConsoleCodesTheGameReads) {
     }
 }
 
-// The console runtime as _kbhit and _getwch show it: after handing out a
-// prefix it keeps the scan code, and its key-hit test no longer reports it.
-TEST(WindowsKeys, AnArrowIsWaitingWholeThoughTheRuntimeHidesItsScanCode) {
-    std::vector<std::uint32_t> events{0xE0, 72, 3, 'b'};
-    std::size_t next = 0, hidden = SIZE_MAX;
-    auto hit = [&] { return next < events.size() && next != hidden; };
-    auto read = [&] {
-        hidden = events[next] == 0xE0 ? next + 1 : SIZE_MAX;
-        return events[next++];
+// Input records as the console hands them over: an arrow is whole at once,
+// with no character after it; releases and lone modifiers give nothing.
+TEST(WindowsKeys, InputRecordsAsTheRuntimeWouldReadThem) {
+    constexpr std::uint32_t kGray = 0x0100;  // ENHANCED_KEY
+    const std::pair<std::vector<ConsoleKeyEvent>, std::vector<int>> cases[] = {
+        {{{true, 1, 0x26, 72, 0, kGray}}, {224, 72}},                                // Up
+        {{{true, 1, 0x26, 72, 0, 0}, {true, 1, 0x70, 59, 0, 0}}, {224, 72, 0, 59}},  // keypad 8, F1
+        {{{true, 3, 0x28, 80, 0, kGray}}, {224, 80, 224, 80, 224, 80}},              // Down held
+        {{{false, 1, 0x26, 72, 0, kGray}, {true, 1, 0x10, 42, 0, 0}, {true, 1, 0x14, 58, 0, 0}}, {}},
+        {{{true, 1, 0x0D, 28, 13, 0}, {true, 2, 0x20, 57, 32, 0}, {true, 1, 0x48, 35, 'H', 0}}, {13, 32, 32, 'H'}},
+        {{{true, 1, 0x41, 30, 0xFF41, 0}, {true, 1, 0x10, 42, 'x', 0}},
+         {'a', 'x'}},  // IME full width; a character wins
     };
-    WindowsKeyDecoder d;
-    ASSERT_TRUE(FillWaiting(d, hit, read));
-    EXPECT_EQ(d.TakeCode(), 224);
-    // The second code is ready at once, without another key.
-    ASSERT_TRUE(FillWaiting(d, hit, read));
-    EXPECT_EQ(d.TakeCode(), 72);
-    EXPECT_EQ(next, 2u);
-    EXPECT_FALSE(FillWaiting(d, hit, read));
-    EXPECT_TRUE(d.QuitRequested());
-    EXPECT_EQ(next, 3u);  // nothing is read past Ctrl+C
+    for (const auto& [events, codes] : cases) {
+        WindowsKeyDecoder d;
+        std::vector<int> got;
+        for (const ConsoleKeyEvent& e : events) FeedKeyEvent(d, e);
+        while (d.HasCode()) got.push_back(d.TakeCode());
+        EXPECT_EQ(got, codes) << "from " << events.size() << " events, first key " << events[0].virtualKey;
+    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The command line: each kind of mistake is said one way, whatever the
-// option, and --help, the manual and the README list the same options.
+// option, and the usage lines, --help, the manual and the README list the
+// same options.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -87,6 +88,30 @@ std::set<std::string> Named(const std::string& text, bool onlyGameLines) {
         for (std::sregex_iterator it(line.begin(), line.end(), option), stop; it != stop; ++it) names.insert(it->str());
     }
     return names;
+}
+
+// Each command's usage lines name exactly the options that go with it
+// (--help goes with all three and is shown once, with the game's).
+TEST(CommandLineOptions, UsageLinesNameEachCommandsOptions) {
+    const std::string usage = UsageText();
+    const std::size_t check = usage.find("ranks check"), balance = usage.find("ranks balance");
+    const struct {
+        Command command;
+        std::string lines;
+    } cases[] = {{Command::kPlay, usage.substr(0, check)},
+                 {Command::kCheck, usage.substr(check, balance - check)},
+                 {Command::kBalance, usage.substr(balance)}};
+    const std::regex option("--[a-z-]+");
+    for (const auto& c : cases) {
+        std::set<std::string> table, shown;
+        const std::string names = OptionNames(c.command);
+        for (std::size_t from = 0, end; (end = names.find('\n', from)) != std::string::npos; from = end + 1)
+            if (c.command == Command::kPlay || names.substr(from, end - from) != "--help")
+                table.insert(names.substr(from, end - from));
+        for (std::sregex_iterator it(c.lines.begin(), c.lines.end(), option), stop; it != stop; ++it)
+            shown.insert(it->str());
+        EXPECT_EQ(shown, table) << c.lines;
+    }
 }
 
 TEST(CommandLineOptions, HelpManualAndReadmeNameTheSameOptions) {

@@ -3,8 +3,11 @@
 // replay fuzz target's.)
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "core/world_folder.h"
 #include "platform/backend.h"
+#include "platform/console_session.h"
 #include "platform/player_files.h"
 #include "platform/recording.h"
 #include "platform/recording/session_events.h"
@@ -53,9 +56,18 @@ TEST(RecordingFile, HeaderRoundTripAndRefusals) {
     EXPECT_EQ(back.world, h.world);
     EXPECT_EQ(back.save.hero.mapNumber, 3);
     EXPECT_EQ(text.substr(eventsAt), "n5 +13\n");
+    // A play-test's start and level come back; a header line this version
+    // does not know is refused rather than replayed into another game.
+    RecordingHeader test{"default", "0123456789abcdef", false, {}};
+    test.startMap = 5, test.startX = 30, test.startY = 10, test.level = 20;
+    text = ComposeRecordingHeader(test);
+    ASSERT_TRUE(ParseRecording(text, back, eventsAt, error)) << error;
+    EXPECT_EQ((std::array{back.startMap, back.startX, back.startY, back.level}), (std::array{5, 30, 10, 20}));
+    const std::string unknown = text.substr(0, text.find("events")) + "pace 3\nevents\n";
     const std::pair<std::string, const char*> bad[] = {
         {"ranks-and-files recording 9\n", "another version"},
         {"ranks-and-files save 1\n", "not a recording"},
+        {unknown, "header line 'pace 3'"},
     };
     for (const auto& [t, reason] : bad) {
         EXPECT_FALSE(ParseRecording(t, back, eventsAt, error));
@@ -101,6 +113,48 @@ TEST_F(RecordAndReplay, AReplayEndsWhereTheGameEnded) {
     std::string error;
     ASSERT_TRUE(platform::StartReplay(path, 7, 0, true, error)) << error;
     EXPECT_EQ(Run(), played);
+}
+
+// A pause that a key ended after three of its steps is written as the key
+// tests those steps stood for, so a recording reads alike however the game
+// waited, and a replay looks for a key after every step.
+TEST_F(RecordAndReplay, APauseForAKeyIsRecordedAsTheKeyTestsItStoodFor) {
+    static int tests = 0;
+    static constexpr platform::Backend kThreeSteps{[] {},
+                                                   [](int, int) {},
+                                                   [](std::uint16_t) {},
+                                                   [](std::string_view) {},
+                                                   [](bool) {},
+                                                   [] { return false; },
+                                                   [](std::uint32_t) {},
+                                                   [](std::uint32_t, std::uint32_t) { return 3u; },
+                                                   [] { return ++tests == 2; },
+                                                   []() -> int { return 'k'; },
+                                                   [] { return std::int64_t{0}; },
+                                                   [](int) { std::abort(); }};
+    TempDir dir;
+    const std::string path = (dir.Path() / "game.rec").string();
+    bool taken = false;
+    std::string problem;
+    std::FILE* file = platform::OpenOutputFile(path, true, taken, problem);
+    ASSERT_NE(file, nullptr) << problem;
+    platform::UseBackend(kThreeSteps);
+    platform::StartRecording({file}, "");
+    EXPECT_FALSE(platform::KeyWaiting());
+    EXPECT_EQ(platform::PauseForKey(10, 13), 3u);
+    EXPECT_TRUE(platform::KeyWaiting());
+    EXPECT_EQ(platform::ReadKey(), 'k');
+    platform::FlushRecording();
+    std::vector<SessionEvent> events;
+    std::string error;
+    ASSERT_TRUE(platform::ParseEvents(dir.Read("game.rec"), events, error)) << error;
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].kind, SessionEvent::kNoKeys);
+    EXPECT_EQ(events[0].value, 3);
+    EXPECT_EQ(events[1].kind, SessionEvent::kKey);
+    ASSERT_TRUE(platform::StartReplayOf(dir.Read("game.rec"), 0, true, error)) << error;
+    EXPECT_FALSE(platform::KeyWaiting());
+    EXPECT_EQ(platform::PauseForKey(10, 13), 1u);
 }
 
 }  // namespace

@@ -79,15 +79,32 @@ TEST(SaveFormat, DamagedCutShortOrForeignSavesAreRefusedWithAReason) {
     }
 }
 
-TEST(SaveFormat, DatesAreUtcCivilTime) {
-    const std::pair<std::int64_t, const char*> cases[] = {{0, "1970-01-01 00:00:00 UTC"},
-                                                          {951'782'400, "2000-02-29 00:00:00 UTC"},
-                                                          {4'102'444'799, "2099-12-31 23:59:59 UTC"}};
-    for (auto [seconds, text] : cases) {
-        EXPECT_EQ(UtcText(seconds), text);
+// Any stamp a clock gave reads back (also those an earlier version wrote
+// under a clock before 1970 or past 9999); a save stamps within the years
+// every version reads.
+TEST(SaveFormat, DatesAreUtcCivilTimeUnderAnyClock) {
+    const struct {
+        std::int64_t seconds;
+        const char* text;
+        const char* saved;  // as a save stamps it
+    } cases[] = {
+        {0, "1970-01-01 00:00:00 UTC", "1970-01-01 00:00:00 UTC"},
+        {951'782'400, "2000-02-29 00:00:00 UTC", "2000-02-29 00:00:00 UTC"},
+        {4'102'444'799, "2099-12-31 23:59:59 UTC", "2099-12-31 23:59:59 UTC"},
+        {-3'596, "1969-12-31 23:00:04 UTC", "1970-01-01 00:00:00 UTC"},
+        {253'402'300'800, "10000-01-01 00:00:00 UTC", "9999-12-31 23:59:59 UTC"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(UtcText(c.seconds), c.text);
         std::int64_t back = -1;
-        EXPECT_TRUE(ParseUtcText(text, back));
-        EXPECT_EQ(back, seconds);
+        EXPECT_TRUE(ParseUtcText(c.text, back)) << c.text;
+        EXPECT_EQ(back, c.seconds);
+        SaveData in = Sample(), out;
+        in.savedAt = in.startedAt = c.seconds;
+        const std::string text = ComposeSave(in);
+        std::string error;
+        EXPECT_NE(text.find(std::string("saved ") + c.saved + "\n"), std::string::npos) << text;
+        EXPECT_TRUE(ParseSave(text, out, error)) << error;
     }
 }
 

@@ -78,8 +78,18 @@ TEST_F(SavedGameTest, MapChangesAreSavedAndAResumedHeroStandsAsIfHeHadJustEntere
     // Down into map 4, then into map 7, the Queen's.
     std::vector<SaveData> saves;
     headless::SetKeyObserver([&] { saves.push_back(Saved()); });
+    // A quit during a scroll would save the old map with the old cell.
+    int scrollFrames = 0;
+    headless::SetPresentObserver([&] {
+        if (!saveKeeping.changingMap) return;
+        ++scrollFrames;
+        const SaveData quit = CurrentSave();
+        EXPECT_EQ(quit.hero.mapNumber * 100 + quit.hero.fieldY, (hero.mapNumber - 3) * 100 + 19);
+    });
     for (int i = 0; i < 36; ++i) headless::Arrow(kKeyDown);
     Play();
+    headless::SetPresentObserver(nullptr);
+    EXPECT_GT(scrollFrames, 20);
     ASSERT_EQ(hero.mapNumber, 7);
     const SaveData last = Saved();
     EXPECT_EQ(last.hero.mapNumber * 100 + last.hero.fieldY, 700);

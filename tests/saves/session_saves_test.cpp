@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "core/save_keeping.h"
 #include "core/world_folder.h"
 #include "platform/backend.h"
 #include "platform/recording.h"
@@ -90,7 +91,10 @@ TEST_F(SessionSaves, AGameThatNeverStartedWritesNothing) {
     good.hero.level = 2, good.hero.exp = 98, good.hero.mapNumber = 1, good.hero.fieldX = 8, good.hero.fieldY = 4;
     std::filesystem::create_directories(Folder());
     std::string problem;
-    ASSERT_FALSE(WriteNewSave(Folder().string(), good, problem).empty()) << problem;
+    platform::FileIdentity made;
+    const std::string path = WriteNewSave(Folder().string(), good, made, problem);
+    ASSERT_FALSE(path.empty()) << problem;
+    ReleaseSave(path);
     const std::vector<std::string> first = Saves();
     const std::string before = data.Read("ranks-and-files/" + first[0]);
     std::filesystem::remove(world.Path() / "map_form/map1/6.txt");
@@ -119,7 +123,9 @@ TEST_F(SessionSaves, ASavedCellOnAWallIsMovedAndAnotherWorldRefused) {
     walled.hero.level = 1, walled.hero.mapNumber = 1, walled.hero.fieldX = 0, walled.hero.fieldY = 0;
     std::filesystem::create_directories(Folder());
     std::string problem;
-    const std::string path = WriteNewSave(Folder().string(), walled, problem);
+    platform::FileIdentity made;
+    const std::string path = WriteNewSave(Folder().string(), walled, made, problem);
+    ReleaseSave(path);
     Run({"--continue", path.substr(path.find_last_of('/') + 1)});  // a bare name is found in the data folder
     EXPECT_NE(headless::PrintedError().find("puts the hero on a wall at (0, 0) of map 1: he starts at (1, 1)"),
               std::string::npos)
@@ -190,15 +196,20 @@ TEST_F(SessionSaves, RecordWritesOnlyARegularFileOfItsOwn) {
     TempDir places;
     const std::string target = (places.Path() / "target").string();
     places.Write("target", "keep me");
+    places.Write("g.save", "ranks-and-files save 1\n");
     ::mkfifo((places.Path() / "fifo").c_str(), 0600);
     std::filesystem::create_symlink(target, places.Path() / "link");
     const struct {
         std::string path;
         const char* refusal;
     } cases[] = {
-        {(places.Path() / "fifo").string(), "it is a FIFO"},          {"/dev/null", "it is a device"},
-        {(places.Path() / "link").string(), "it is a symbolic link"}, {places.Path().string(), "it is a folder"},
+        {(places.Path() / "fifo").string(), "it is a FIFO"},
+        {"/dev/null", "it is a device"},
+        {(places.Path() / "link").string(), "it is a symbolic link"},
+        {places.Path().string(), "it is a folder"},
         {(places.Path() / "none/x.rec").string(), "does not exist"},
+        {(places.Path() / "g.save").string(), "it is a saved game"},
+        {target, "it is not a recording"},
     };
     for (const auto& c : cases) {
         headless::Reset();
@@ -208,11 +219,79 @@ TEST_F(SessionSaves, RecordWritesOnlyARegularFileOfItsOwn) {
         EXPECT_NE(headless::PrintedError().find(c.refusal), std::string::npos) << headless::PrintedError();
     }
     EXPECT_EQ(places.Read("target"), "keep me");
+    EXPECT_EQ(places.Read("g.save"), "ranks-and-files save 1\n");
     EXPECT_TRUE(Saves().empty());
     headless::Reset();
     ResetGameState();
     Run({"--world", world.Path().string(), "--record", (places.Path() / "game.rec").string()});
     EXPECT_EQ(places.Read("game.rec").substr(0, 26), "ranks-and-files recording ");
+    // The save in play, above all.
+    const std::string save = (Folder() / Saves()[1]).string(), before = data.Read("ranks-and-files/" + Saves()[1]);
+    headless::Reset();
+    ResetGameState();
+    Run({"--continue", save, "--record", save});
+    EXPECT_EQ(status, 2);
+    EXPECT_NE(headless::PrintedError().find("it is a saved game"), std::string::npos) << headless::PrintedError();
+    EXPECT_EQ(data.Read("ranks-and-files/" + Saves()[1]), before);
+}
+
+// One save, one lock, whatever name reaches it: continued through a link,
+// it cannot be continued by its own name; its writes and its recording go
+// to the file itself. A link planted at its name during the game is left
+// alone, and the game saved beside it under a new name.
+TEST_F(SessionSaves, ALinkNeitherSharesASaveNorTakesItsWrites) {
+    Run({"--world", world.Path().string()});
+    const std::string own = Saves()[1];
+    platform::RunBeforeExit();  // quit: the lock goes with its file
+    EXPECT_FALSE(std::filesystem::exists(Folder() / ("." + own + ".lock")));
+    TempDir mine, elsewhere;
+    std::filesystem::create_symlink(Folder() / own, mine.Path() / "mine.save");
+    headless::Reset();
+    ResetGameState();
+    Run({"--continue", (mine.Path() / "mine.save").string()});
+    std::string said;
+    EXPECT_EQ(HoldSave((Folder() / own).string(), said), platform::LockResult::kHeldElsewhere);
+    EXPECT_EQ(Saves().size(), 3u) << "the second recording beside the file itself";
+    EXPECT_FALSE(std::filesystem::exists(mine.Path() / "mine.rec"));
+
+    elsewhere.Write("notes.txt", "mine");
+    std::filesystem::create_symlink(elsewhere.Path() / "notes.txt", Folder() / "planted");
+    std::filesystem::rename(Folder() / "planted", Folder() / own);
+    platform::RunBeforeExit();
+    EXPECT_EQ(elsewhere.Read("notes.txt"), "mine");
+    EXPECT_TRUE(std::filesystem::is_symlink(Folder() / own));
+    EXPECT_NE(headless::PrintedError().find(own + " was replaced by another file during the game"), std::string::npos)
+        << headless::PrintedError();
+    EXPECT_TRUE(ReadSaveFile(saveKeeping.path).readable);
+    EXPECT_NE(saveKeeping.path, (Folder() / own).string());
+}
+
+// What shapes a game is in its recording: a play-test replays to the same
+// screens; a save whose world is gone is refused, never played elsewhere.
+TEST_F(SessionSaves, APlayTestReplaysAndAGoneWorldIsRefused) {
+    const std::string rec = (data.Path() / "x.rec").string();
+    for (int i = 0; i < 3; ++i) headless::Arrow(headless::kDown);
+    Run({"--world", world.Path().string(), "--start", "1,12,8", "--level", "20", "--record", rec});
+    platform::FlushRecording();
+    const std::vector<std::string> live = platform::HeadlessScreenLines();
+    EXPECT_EQ(hero.level, 20);
+    headless::Reset();
+    ResetGameState();
+    Run({"--replay", rec, "--headless"});
+    EXPECT_EQ(platform::HeadlessScreenLines(), live);
+    EXPECT_EQ(hero.level, 20);
+
+    TempDir gone{RANKS_RECORDINGS_WORLD};
+    const std::string save = (Folder() / Saves()[1]).string();
+    std::filesystem::rename(world.Path(), gone.Path() / "moved");
+    headless::Reset();
+    ResetGameState();
+    Run({"--continue", save});
+    EXPECT_EQ(status, 2);
+    EXPECT_NE(headless::PrintedError().find(", which is not there: give that world with --world DIR"),
+              std::string::npos)
+        << headless::PrintedError();
+    std::filesystem::rename(gone.Path() / "moved", world.Path());
 }
 
 // A game that cannot be saved says so, once before it starts and again when
@@ -247,6 +326,61 @@ TEST_F(SessionSaves, NoUsableSaveFolderIsSaid) {
         EXPECT_EQ(said.find("ranks: this game will not be saved: "), 0u) << said;
         EXPECT_NE(said.find(c.reason), std::string::npos) << said;
         EXPECT_NE(said.find("ranks: this game was not saved: "), std::string::npos) << said;
+    }
+}
+
+// The console is taken before anything reaches it, for a new game, a
+// continued one and a play-test's start: a Windows console would otherwise
+// show the first frame in the shell's own buffer and code page.
+namespace early {
+bool opened = false;
+int writes = 0;  // console calls before open
+const platform::Backend& Inner() { return platform::HeadlessBackend(); }
+void Note() { writes += opened ? 0 : 1; }
+void Open() {
+    opened = true;
+    Inner().open();
+}
+void Cursor(int x, int y) { Note(), Inner().setCursorPosition(x, y); }
+void Attribute(std::uint16_t a) { Note(), Inner().setAttribute(a); }
+void Write(std::string_view bytes) { Note(), Inner().write(bytes); }
+void Visible(bool v) { Note(), Inner().setCursorVisible(v); }
+bool IsVisible() { return Inner().cursorVisible(); }
+void Sleep(std::uint32_t ms) { Inner().sleep(ms); }
+std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t steps) { return Inner().pauseForKey(step, steps); }
+bool Waiting() { return Inner().keyWaiting(); }
+int Read() { return Inner().readKey(); }
+std::int64_t Clock() { return Inner().clockSeconds(); }
+void Exit(int status) { Inner().exit(status); }
+constexpr platform::Backend kWatched{Open,  Cursor,      Attribute, Write, Visible, IsVisible,
+                                     Sleep, PauseForKey, Waiting,   Read,  Clock,   Exit};
+}  // namespace early
+
+TEST_F(SessionSaves, NothingIsDrawnBeforeTheConsoleIsTaken) {
+    SaveData saved;
+    dataRoot = world.Path().string();
+    saved.world = SavedWorldName();
+    saved.worldDigest = WorldDigest();
+    saved.hero.level = 2, saved.hero.mapNumber = 1, saved.hero.fieldX = 8, saved.hero.fieldY = 4;
+    std::filesystem::create_directories(Folder());
+    std::string problem;
+    platform::FileIdentity made;
+    const std::string path = WriteNewSave(Folder().string(), saved, made, problem);
+    ASSERT_FALSE(path.empty()) << problem;
+    ReleaseSave(path);  // as when its game ended
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--world", world.Path().string(), "--continue"},  // before a new game holds its save
+             {"--world", world.Path().string()},
+             {"--world", world.Path().string(), "--start", "5", "--level", "3"}}) {
+        headless::Reset();
+        ResetGameState();
+        early::opened = false;
+        early::writes = 0;
+        platform::UseBackend(early::kWatched);
+        Run(args);
+        EXPECT_TRUE(early::opened) << args.back() << ": " << headless::PrintedError();
+        EXPECT_EQ(early::writes, 0) << args.back();
+        EXPECT_NE(Row(0).find_first_not_of(' '), std::string::npos) << "the field is drawn: " << args.back();
     }
 }
 

@@ -13,6 +13,7 @@ const pageDir = process.env.RANKS_WEB_DIR || path.join(root, 'build-web', 'web')
 const kTypes = {
   '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css',
   '.wasm': 'application/wasm', '.data': 'application/octet-stream', '.txt': 'text/plain',
+  '.webmanifest': 'application/manifest+json', '.png': 'image/png',
 };
 
 // Serves a folder on a free port of 127.0.0.1, each file as its

@@ -291,7 +291,7 @@ test('a touch screen of 390x844: the on-screen keys walk out of the start room a
     const told = new Set();
     for (const key of battle) {
       shown.push(await screen(page));
-      told.add(await page.textContent('#narration'));
+      for (const line of await page.evaluate(() => window.ranks.said())) told.add(line);
       const waits = await page.evaluate(() => window.ranks.waits());
       await tap(key);
       await waitForKeyWait(page, waits);

@@ -96,7 +96,10 @@ std::int64_t NowMs() { return state.nowMs; }
 std::size_t KeysLeft() { return state.keys.size(); }
 std::int64_t SleptMs() { return state.sleptMs; }
 void SetExecutableDirectory(const std::string& dir) { state.executableDirectory = dir; }
-void DigestScreens(bool on) { state.digestScreens = on; }
+void Unseen() {
+    state.digestScreens = false;
+    state.screen.SetBlind(true);
+}
 void SetPresentObserver(std::function<void()> observer) { state.presentObserver = std::move(observer); }
 void SetKeyObserver(std::function<void()> observer) { state.keyObserver = std::move(observer); }
 void SetKeySupplier(std::function<void()> supplier) { state.keySupplier = std::move(supplier); }
@@ -128,6 +131,13 @@ void Sleep(std::uint32_t ms) {
     state.idlePollsInARow = 0;
     state.idle.Busy();
     headless::CheckWatchdog();
+}
+
+// Virtual time: a pause at a time, each followed by the game's look for a
+// key, as before.
+std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t) {
+    Sleep(step);
+    return 1;
 }
 
 bool KeyWaiting() {
@@ -204,9 +214,8 @@ std::vector<std::string> HeadlessScreenLines() {
 std::string HeadlessScreensDigest() { return headless::state.screens.Hex(); }
 
 const Backend& HeadlessBackend() {
-    static constexpr Backend kHeadless{
-        Open,       SetCursorPosition, SetAttribute, Write, SetCursorVisible, CursorVisible, Sleep,
-        KeyWaiting, ReadKey,           ClockSeconds, Exit};
+    static constexpr Backend kHeadless{Open,  SetCursorPosition, SetAttribute, Write,   SetCursorVisible, CursorVisible,
+                                       Sleep, PauseForKey,       KeyWaiting,   ReadKey, ClockSeconds,     Exit};
     return kHeadless;
 }
 

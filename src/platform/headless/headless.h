@@ -72,10 +72,11 @@ void SetKeySupplier(std::function<void()> supplier);
 // and every key poll (for benchmarks of what a terminal would be sent).
 void SetPresentObserver(std::function<void()> observer);
 
-// Whether presents fold the screen into the digest of screens: on after
-// every Reset; off for runs of many battles that never ask for it (hashing
-// every screen costs them nine tenths of their time).
-void DigestScreens(bool on);
+// For runs of many battles that nobody looks at, until the next Reset:
+// presents fold no screen into the digest of screens, and writes move the
+// cursor exactly but store no cell (hashing and drawing the screens cost
+// such runs most of their time).
+void Unseen();
 
 // Sets what ExecutableDirectory reports.
 void SetExecutableDirectory(const std::string& dir);

@@ -47,7 +47,7 @@ void KeyDecoder::Feed(std::string_view bytes, std::int64_t nowMs) {
 void KeyDecoder::Tick(std::int64_t nowMs) {
     if (mode_ == Mode::Ground || nowMs - lastByteMs_ < kEscapeTimeoutMs) return;
     // A lone ESC is the Escape key; a sequence cut short is dropped.
-    if (mode_ == Mode::Escape) Push(27);
+    if (mode_ == Mode::Escape) Push(kEscape);
     mode_ = Mode::Ground;
     params_.clear();
     utf8Left_ = 0;
@@ -84,6 +84,12 @@ std::optional<KeyDecoder::CursorReport> KeyDecoder::TakeCursorReport() {
     return was;
 }
 
+std::optional<int> KeyDecoder::TakeTerminalKind() {
+    std::optional<int> was = kind_;
+    kind_.reset();
+    return was;
+}
+
 void KeyDecoder::Clear() { *this = KeyDecoder{}; }
 
 void KeyDecoder::Byte(unsigned char b) {
@@ -97,7 +103,7 @@ void KeyDecoder::Byte(unsigned char b) {
                 mode_ = Mode::Ss3;
             } else {
                 // ESC and then a key (Alt+key, or Escape typed twice): both count.
-                Push(27);
+                Push(kEscape);
                 mode_ = Mode::Ground;
                 Ground(b);
             }
@@ -170,7 +176,7 @@ void KeyDecoder::Ground(unsigned char b) {
         return;
     }
     if (b == 0x7F) {
-        Push(8);  // Backspace, as the Windows console reads it
+        Push(kBackspace);  // as the Windows console reads it
         return;
     }
     if (b == 0) return;  // Ctrl+Space: would pose as the function-key prefix
@@ -205,6 +211,10 @@ void KeyDecoder::FinishCsi(unsigned char final) {
     const std::size_t semicolon = params_.find(';');
     if (final == 'R' && FirstParam(params_) > 1 && semicolon != std::string::npos) {
         report_ = CursorReport{FirstParam(params_), FirstParam(params_.substr(semicolon + 1))};
+        return;
+    }
+    if (final == 'c' && params_.starts_with('>')) {
+        kind_ = FirstParam(params_.substr(1));
         return;
     }
     if (FinishArrowOrF1ToF4(final)) return;

@@ -39,6 +39,9 @@ public:
         int row, column;
     };
     std::optional<CursorReport> TakeCursorReport();
+    // The terminal's kind from its answer to the secondary device
+    // attributes question (ESC [ > kind ; version ; ... c): not a key.
+    std::optional<int> TakeTerminalKind();
 
     void Clear();
 
@@ -62,6 +65,7 @@ private:
     bool interrupt_ = false;
     bool suspend_ = false;
     std::optional<CursorReport> report_;
+    std::optional<int> kind_;
     std::int64_t lastByteMs_ = 0;
     std::deque<int> codes_;
 };

@@ -317,6 +317,24 @@ Cell TerminalRenderer::ForeignBlank() const {
     return colours_ == Colours::kNone ? Cell{' ', 0, kPlain} : Cell{' ', 0, kForeign};
 }
 
+int TerminalRenderer::KeptBlankAttribute() const {
+    // The attribute in use when it marks no blank (no reverse, no
+    // underline), otherwise the plain one that MovingBlanks sets.
+    const bool marks =
+        attribute_ < 0 || (attribute_ & (kReverse | kUnderline)) != 0 || (reversed_ && (attribute_ & kIntensity) != 0);
+    return marks ? kPlain : attribute_;
+}
+
+Cell TerminalRenderer::MovedBlank() const {
+    if (!movedBlanksKept_ || colours_ == Colours::kNone) return ForeignBlank();
+    return Cell{' ', 0, static_cast<std::uint16_t>((KeptBlankAttribute() & 0x00F0) | kPlain)};
+}
+
+void TerminalRenderer::MovingBlanks(std::string& out) {
+    if (!movedBlanksKept_ || colours_ == Colours::kNone) return UnmarkedBlanks(out);
+    UseAttribute(out, KeptBlankAttribute());
+}
+
 bool TerminalRenderer::Erasable(const Cell& c) const {
     // Erasing keeps the background only: no reverse, no underline.
     return c.code == ' ' && c.half == 0 && (WantedBlank(c.attribute) & (kReverse | kUnderline)) == 0;
@@ -400,7 +418,7 @@ int TerminalRenderer::RowCost(int y, int from) const {
     // Foreign blanks: every cell is drawn, a run of blanks erased at once
     // where erasing keeps the game's colours.
     const bool erase = backgroundErase_ || colours_ == Colours::kNone;
-    const Cell foreign = ForeignBlank();
+    const Cell foreign = MovedBlank();
     bool inRun = false;
     for (int x = 0; x < kColumns; ++x) {
         const Cell& w = want_[y][x];
@@ -453,7 +471,8 @@ void TerminalRenderer::ScrollRows(std::string& out) {
     // the move after it cost about two dozen bytes, and each saved cell
     // about one.
     if (bestD == 0 || bestGain < 32) return;
-    UnmarkedBlanks(out);
+    const Cell moved = MovedBlank();
+    MovingBlanks(out);
     out += "\x1b[" + Num(bestTop + 1) + ";" + Num(bestBottom + 1) + "r";
     if (bestD > 0) out += "\x1b[" + Num(bestBottom + 1) + "H\n";
     else out += (bestTop == 0 ? std::string("\x1b[H") : "\x1b[" + Num(bestTop + 1) + "H") + "\x1bM";
@@ -468,7 +487,7 @@ void TerminalRenderer::ScrollRows(std::string& out) {
         for (int y = bestBottom; y > bestTop; --y) std::copy(shown_[y - 1], shown_[y - 1] + kColumns, shown_[y]);
     }
     Cell* incoming = shown_[bestD > 0 ? bestBottom : bestTop];
-    std::fill(incoming, incoming + kColumns, ForeignBlank());
+    std::fill(incoming, incoming + kColumns, moved);
 }
 
 namespace {
@@ -511,15 +530,22 @@ struct Step {
     bool insert;
     int at, n;
 };
+// One or two steps, kept on the stack: a frame tries many.
+struct Steps {
+    Step step[2];
+    int count = 0;
+    const Step* begin() const { return step; }
+    const Step* end() const { return step + count; }
+};
 
-bool ApplySteps(Cell* row, int columns, const std::vector<Step>& steps, const Cell& blank) {
+bool ApplySteps(Cell* row, int columns, const Steps& steps, const Cell& blank) {
     bool pushedOut = false;
     int pushed = 0;
     for (const Step& st : steps) {
         if (st.insert) {
             pushed = st.n;
             pushedOut = !PlainBlanks(row + columns - st.n, st.n);
-            if (pushedOut && steps.size() == 1) return false;
+            if (pushedOut && steps.count == 1) return false;
             if (!InsertChars(row, columns, st.at, st.n, blank)) return false;
         } else if (!DeleteChars(row, columns, st.at, st.n, blank)) {
             return false;
@@ -539,7 +565,8 @@ void TerminalRenderer::ShiftCells(std::string& out, int y) {
     // which pushes what follows back. Shifted right: insert, then delete.
     // A run that reaches the row's end needs the first step alone. The
     // blanks that come in may be in the terminal's own colours (Konsole,
-    // qterminal), so they are drawn again.
+    // qterminal), so they are drawn again unless the terminal is known to
+    // keep the background there.
     // Roughly the bytes that drawing the differences costs: a byte a cell
     // and a move for each run of them.
     // A glyph of two cells costs three bytes; a run at the row's end next
@@ -563,15 +590,17 @@ void TerminalRenderer::ShiftCells(std::string& out, int y) {
     const int before = cost(shown_[y]);
     if (before == 0) return;
     int bestSaving = 0;
-    std::vector<Step> best;
-    const Cell foreign = ForeignBlank();
+    Steps best;
+    const Cell foreign = MovedBlank();
+    int here[kColumns];
+    for (int x = 0; x < kColumns; ++x) here[x] = static_cast<int>(Same(shown_[y][x], want_[y][x]));
     for (int d : {1, 2, -1, -2}) {
         const int n = d > 0 ? d : -d;
         int g[kColumns];
         for (int x = 0; x < kColumns; ++x) {
             const int from = x + d;
             const Cell& moved = from >= 0 && from < kColumns ? shown_[y][from] : foreign;
-            g[x] = static_cast<int>(Same(moved, want_[y][x])) - static_cast<int>(Same(shown_[y][x], want_[y][x]));
+            g[x] = static_cast<int>(Same(moved, want_[y][x])) - here[x];
         }
         // The best run inside the row (Kadane) and the best run to its end.
         int run = 0, start = 0, runA = -1, runE = -1, runBest = 0;
@@ -585,14 +614,16 @@ void TerminalRenderer::ShiftCells(std::string& out, int y) {
             suffix += g[x];
             if (suffix > suffixBest) suffixBest = suffix, suffixA = x;
         }
-        std::vector<std::vector<Step>> candidates;
+        Steps candidates[2];
+        int count = 0;
         if (runA >= 0) {
-            if (d > 0) candidates.push_back({{false, runA, n}, {true, runE + 1, n}});
-            else candidates.push_back({{true, runA - n, n}, {false, runE + 1, n}});
+            if (d > 0) candidates[count++] = {{{false, runA, n}, {true, runE + 1, n}}, 2};
+            else candidates[count++] = {{{true, runA - n, n}, {false, runE + 1, n}}, 2};
         }
-        if (suffixA >= 0) candidates.push_back({{d<0, d> 0 ? suffixA : suffixA - n, n}});
-        for (auto& steps : candidates) {
-            if (steps.size() == 2 && steps[1].at >= kColumns) steps.pop_back();
+        if (suffixA >= 0) candidates[count++] = {{{d<0, d> 0 ? suffixA : suffixA - n, n}}, 1};
+        for (int c = 0; c < count; ++c) {
+            Steps& steps = candidates[c];
+            if (steps.count == 2 && steps.step[1].at >= kColumns) steps.count = 1;
             Cell row[kColumns];
             std::copy(shown_[y], shown_[y] + kColumns, row);
             const bool ok = ApplySteps(row, kColumns, steps, foreign);
@@ -603,8 +634,8 @@ void TerminalRenderer::ShiftCells(std::string& out, int y) {
             if (saving > bestSaving) bestSaving = saving, best = steps;
         }
     }
-    if (best.empty()) return;
-    UnmarkedBlanks(out);
+    if (best.count == 0) return;
+    MovingBlanks(out);
     for (const Step& st : best) {
         MoveTo(out, st.at, y);
         out += CharCode(st.n, st.insert ? '@' : 'P');
@@ -685,6 +716,17 @@ std::string TerminalRenderer::Frame(const VirtualConsole& model) {
         cursorState_ = 0;
         repaint_ = false;
     }
+    auto rowDiffers = [this](int y) {
+        return !std::equal(shown_[y], shown_[y] + kColumns, want_[y],
+                           [this](const Cell& a, const Cell& b) { return Same(a, b); });
+    };
+    // Most frames of a waiting game change nothing, or only the cursor.
+    bool anyDiffers = false;
+    for (int y = 0; y < kRows && !anyDiffers; ++y) anyDiffers = rowDiffers(y);
+    if (!anyDiffers) {
+        DrawRows(out, false, model);
+        return out;
+    }
     // Moving cells may show them for a moment where they end up anyway;
     // the cursor is hidden first all the same.
     const std::size_t before = out.size();
@@ -707,9 +749,7 @@ std::string TerminalRenderer::Frame(const VirtualConsole& model) {
     // Rows drawn top down, or bottom up where that is shorter (a glyph that
     // moves up is drawn after the cell it leaves, from where that ends).
     int changedRows = 0;
-    for (int y = 0; y < kRows; ++y)
-        changedRows += !std::equal(shown_[y], shown_[y] + kColumns, want_[y],
-                                   [this](const Cell& a, const Cell& b) { return Same(a, b); });
+    for (int y = 0; y < kRows && changedRows < 2; ++y) changedRows += rowDiffers(y);
     if (changedRows < 2) {
         DrawRows(out, false, model);
         return out;

@@ -69,6 +69,14 @@ public:
         terminalRows_ = rows;
     }
 
+    // Whether the terminal is known to fill the cells that inserting,
+    // deleting and scrolling bring in with the current background (xterm,
+    // VTE, tmux: learned from its answer at start-up). Unknown terminals,
+    // and those that fill them with their own colours (Konsole, kitty,
+    // qterminal), have those cells drawn again.
+    void SetMovedBlanksKept(bool kept) { movedBlanksKept_ = kept; }
+    bool MovedBlanksKept() const { return movedBlanksKept_; }
+
     Colours colours() const { return colours_; }
     bool HighlightReversed() const { return reversed_; }
     // Whether a code point is drawn two cells wide by every terminal. Other
@@ -97,6 +105,12 @@ private:
     // scrolled in, or erased without bce) is taken to show: the terminal's
     // own colours, which in the colour modes match no cell of the game.
     Cell ForeignBlank() const;
+    // What the cells that a shift or a scroll brings in show: the current
+    // background where the terminal keeps it (once MovingBlanks has set an
+    // attribute that marks no blank), foreign blanks elsewhere.
+    Cell MovedBlank() const;
+    void MovingBlanks(std::string& out);
+    int KeptBlankAttribute() const;
     // Without colours, where blanks are trusted in the terminal's colours:
     // no reverse or underline while the terminal makes them.
     void UnmarkedBlanks(std::string& out);
@@ -132,6 +146,7 @@ private:
 
     Colours colours_;
     bool backgroundErase_;
+    bool movedBlanksKept_ = false;
     // The highlight shows in reverse video (a blank never takes it).
     bool reversed_;
     Cell shown_[kRows][kColumns];

@@ -128,6 +128,8 @@ std::optional<int> AmbiguousWidthAnswer(int row, int column) {
     return width == 1 || width == 2 ? width : 0;
 }
 
+bool KeepsMovedBlanks(int kind) { return kind == 41 || kind == 65 || kind == 84; }
+
 int AmbiguousWidthWithoutAnswer(std::string_view locale) {
     const std::string_view language = locale.substr(0, locale.find_first_of("_.@"));
     return language == "ja" || language == "zh" || language == "ko" ? 0 : 1;

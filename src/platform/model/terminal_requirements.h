@@ -61,6 +61,15 @@ std::optional<int> AmbiguousWidthAnswer(int row, int column);
 // right for both stays.
 int AmbiguousWidthWithoutAnswer(std::string_view locale);
 
+// Which terminal this is, asked by the secondary device attributes
+// question; its answer's first number names the terminal's kind.
+inline constexpr std::string_view kTerminalKindQuery = "\x1b[>c";
+// Whether a terminal of that kind fills the cells that inserting, deleting
+// and scrolling bring in with the current background: xterm (41), VTE
+// since 0.54 (65) and tmux (84) do; Konsole, kitty and qterminal answer
+// 0 or 1 (as older VTE does) and fill them with their own colours.
+bool KeepsMovedBlanks(int kind);
+
 // The question over time. The answer may come late (a slow link): until it
 // does, the form right for both; once it has not come in kPatienceMs, the
 // width taken without an answer. An answer, however late, decides.

@@ -36,6 +36,9 @@ public:
         ++version_;
     }
     void Write(std::string_view bytes);
+    // Blind, writing moves the cursor exactly as it would but stores no
+    // cell: for runs of the game that nobody looks at. Reset sees again.
+    void SetBlind(bool blind) { blind_ = blind; }
 
     const Cell& At(int x, int y) const { return cells_[y][x]; }
     int CursorX() const { return cursorX_; }
@@ -49,6 +52,8 @@ public:
     std::string Text(int x0, int y, int count) const;
 
 private:
+    std::size_t PlainRun(std::string_view bytes) const;
+    void PutRun(std::string_view bytes);
     void PutByte(unsigned char b);
     void PutSingle(std::uint16_t code);
     void PutDouble(std::uint16_t code);
@@ -63,6 +68,7 @@ private:
     std::uint16_t attribute_ = 7;
     bool cursorVisible_ = true;
     int pendingLead_ = -1;
+    bool blind_ = false;
     std::uint64_t version_ = 0;
 };
 

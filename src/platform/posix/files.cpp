@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 #include "platform/files.h"
 
@@ -97,6 +98,14 @@ std::FILE* OpenDataFile(const std::string& path, FileProblem& problem) {
 bool DirectoryExists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string FullPath(const std::string& path) {
+    char* full = ::realpath(path.empty() ? "." : path.c_str(), nullptr);
+    if (full == nullptr) return "";
+    std::string out = full;
+    std::free(full);
+    return out;
 }
 
 std::vector<std::string> DirectoryNames(const std::string& path) {

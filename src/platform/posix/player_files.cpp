@@ -8,9 +8,11 @@
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <map>
 #include <string>
 
 #include "platform/player_files.h"
@@ -43,6 +45,9 @@ bool MakeDirectories(const std::string& path, mode_t mode, std::string& problem)
 }
 
 bool WriteAllTo(int fd, std::string_view bytes) {
+    // A file grown past `ulimit -f` fails its write, which the game says,
+    // rather than ending the game unsaved (also before the terminal is taken).
+    ::signal(SIGXFSZ, SIG_IGN);
     while (!bytes.empty()) {
         ssize_t n = ::write(fd, bytes.data(), bytes.size());
         if (n < 0 && errno == EINTR) continue;
@@ -60,19 +65,8 @@ void SyncDirectory(const std::string& dir) {
     ::close(fd);
 }
 
-// The file a path names, through any symbolic links (the path itself when
-// it names nothing yet).
-std::string Target(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-    char resolved[PATH_MAX];
-    if (::realpath(path.c_str(), resolved) != nullptr) return resolved;
-    // A link to a file not made yet: its folder resolved, its name as the link says.
-    char link[PATH_MAX];
-    const ssize_t n = ::readlink(path.c_str(), link, sizeof link - 1);
-    if (n <= 0) return path;
-    std::string to(link, static_cast<std::size_t>(n));
-    return to.starts_with("/") ? to : FolderOf(path) + "/" + to;
+FileIdentity IdentityOf(const struct stat& st) {
+    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino), true};
 }
 
 // A temporary file of a new name beside `path`, made by this call alone
@@ -92,10 +86,11 @@ int MakeTemporary(const std::string& path, std::string& temporary) {
     return -1;
 }
 
-// Writes a temporary file and puts it in place: renamed over the target, or
-// linked to a name that must be new.
-bool WriteVia(const std::string& path, std::string_view bytes, bool fresh, bool& taken, std::string& problem) {
-    taken = false;
+// Writes a temporary file and puts it in place: renamed over the file
+// `kept` names (when known), or linked to a name that must be new.
+bool WriteVia(const std::string& path, std::string_view bytes, bool fresh, bool& taken, FileIdentity& kept,
+              bool& changed, std::string& problem) {
+    taken = changed = false;
     std::string temporary;
     const int fd = MakeTemporary(path, temporary);
     if (fd < 0) {
@@ -109,8 +104,18 @@ bool WriteVia(const std::string& path, std::string_view bytes, bool fresh, bool&
     bool ok = WriteAllTo(fd, bytes);
     int error = ok ? 0 : errno;
     if (ok && ::fsync(fd) != 0) ok = false, error = errno;
+    struct stat written {};
+    if (ok && ::fstat(fd, &written) != 0) ok = false, error = errno;
     if (::close(fd) != 0 && ok) ok = false, error = errno;
     if (faultStage == 2) ::_exit(137);
+    // The name must still hold the file this game opened; one that holds
+    // nothing any more is claimed anew, never replaced.
+    struct stat named {};
+    if (ok && !fresh && kept.known) {
+        if (::lstat(path.c_str(), &named) != 0) fresh = errno == ENOENT;
+        else changed = !S_ISREG(named.st_mode) || !(IdentityOf(named) == kept);
+        if (changed) ok = false, error = 0;
+    }
     if (ok) {
         if (fresh) {
             // link() never replaces: the name is ours only if nobody had it.
@@ -131,15 +136,18 @@ bool WriteVia(const std::string& path, std::string_view bytes, bool fresh, bool&
             }
             taken = !ok && error == EEXIST;
         } else {
+            // rename() replaces the name itself: a link planted there is
+            // replaced, the file it points to never written.
             ok = ::rename(temporary.c_str(), path.c_str()) == 0;
             error = errno;
         }
     }
     ::unlink(temporary.c_str());
     if (!ok) {
-        problem = Reason(error);
+        problem = changed ? "it is no longer the file this game opened" : Reason(error);
         return false;
     }
+    kept = IdentityOf(written);
     SyncDirectory(FolderOf(path));
     return true;
 }
@@ -189,14 +197,41 @@ bool PrepareUserDataDirectory(const std::string& folder, std::string& problem) {
     return true;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& problem) {
-    bool taken = false;
-    return WriteVia(Target(path), bytes, false, taken, problem);
+bool IdentifyFile(const std::string& path, FileIdentity& identity) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    identity = IdentityOf(st);
+    return true;
 }
 
-bool WriteNewFileAtomically(const std::string& path, std::string_view bytes, bool& taken, std::string& problem) {
-    return WriteVia(path, bytes, true, taken, problem);
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, FileIdentity& kept, bool& changed,
+                         std::string& problem) {
+    bool taken = false;
+    return WriteVia(path, bytes, false, taken, kept, changed, problem);
 }
+
+bool WriteNewFileAtomically(const std::string& path, std::string_view bytes, bool& taken, FileIdentity& made,
+                            std::string& problem) {
+    bool changed = false;
+    return WriteVia(path, bytes, true, taken, made, changed, problem);
+}
+
+bool CanWriteBeside(const std::string& path, std::string_view bytes, std::string& problem) {
+    std::string temporary;
+    const int fd = MakeTemporary(path, temporary);
+    if (fd < 0) {
+        problem = "cannot write in " + FolderOf(path) + ": " + Reason(errno);
+        return false;
+    }
+    bool ok = WriteAllTo(fd, bytes) && ::fsync(fd) == 0;
+    const int error = errno;
+    ok = ::close(fd) == 0 && ok;
+    ::unlink(temporary.c_str());
+    if (!ok) problem = "cannot write in " + FolderOf(path) + ": " + Reason(error);
+    return ok;
+}
+
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
 std::FILE* OpenOutputFile(const std::string& path, bool fresh, bool& taken, std::string& problem) {
     taken = false;
@@ -246,17 +281,8 @@ std::string OutputFileProblem(const std::string& path) {
 
 namespace {
 
-// The lock file: never through a link, never anything but a regular file.
-int OpenLockFile(const std::string& lockPath, bool create) {
-    const int fd =
-        ::open(lockPath.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | (create ? O_CREAT : 0), 0600);
-    struct stat st {};
-    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
+// The locks this process holds, by their file's name.
+std::map<std::string, int> heldLocks;
 
 std::string ReadHolder(int fd) {
     char buffer[256];
@@ -266,40 +292,86 @@ std::string ReadHolder(int fd) {
     return holder;
 }
 
+// Whether the descriptor is still the file of that name (not one removed
+// by its holder while we waited for it).
+bool StillNamed(int fd, const std::string& path) {
+    struct stat mine {
+    }, named{};
+    return ::fstat(fd, &mine) == 0 && ::lstat(path.c_str(), &named) == 0 && IdentityOf(mine) == IdentityOf(named);
+}
+
+// File systems that keep no locks say so in these ways.
+bool CannotLock(int error) { return error == ENOLCK || error == EINVAL || error == EOPNOTSUPP || error == ENOSYS; }
+
 }  // namespace
 
-bool HoldLock(const std::string& lockPath, std::string_view whoAmI, std::string& holder) {
+LockResult HoldLock(const std::string& lockPath, std::string_view whoAmI, std::string& said) {
+    said.clear();
     for (int attempt = 0; attempt < 3; ++attempt) {
-        const int fd = OpenLockFile(lockPath, true);
+        // Never through a link, never anything but a regular file.
+        const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+        struct stat st {};
         if (fd < 0) {
-            holder = "";
-            return true;  // no lock can be had here: play unguarded rather than not at all
+            const int error = errno;
+            if (::lstat(lockPath.c_str(), &st) == 0) {
+                said = TypeProblem(st.st_mode);
+                if (said.empty()) said = Reason(error);
+                return LockResult::kNotALock;
+            }
+            said = Reason(error);  // the folder cannot take it (read-only, not ours)
+            return LockResult::kCannotLock;
+        }
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            said = TypeProblem(st.st_mode);
+            ::close(fd);
+            return LockResult::kNotALock;
         }
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            holder = ReadHolder(fd);
+            const int error = errno;
+            said = CannotLock(error) ? Reason(error) : ReadHolder(fd);
             ::close(fd);
-            return false;
+            return CannotLock(error) ? LockResult::kCannotLock : LockResult::kHeldElsewhere;
         }
-        // Still the file of that name (not one removed while we waited)?
-        struct stat mine {
-        }, named{};
-        if (::fstat(fd, &mine) == 0 && ::lstat(lockPath.c_str(), &named) == 0 && mine.st_ino == named.st_ino &&
-            mine.st_dev == named.st_dev) {
+        if (StillNamed(fd, lockPath)) {
             if (::ftruncate(fd, 0) == 0) WriteAllTo(fd, std::string(whoAmI) + "\n");
-            return true;  // held until the process ends; the descriptor stays open for that
+            heldLocks[lockPath] = fd;  // open until released or the process ends
+            return LockResult::kHeld;
         }
         ::close(fd);
     }
-    return true;
+    said = "its lock keeps being replaced";
+    return LockResult::kHeldElsewhere;
+}
+
+void ReleaseLock(const std::string& lockPath) {
+    const auto it = heldLocks.find(lockPath);
+    if (it == heldLocks.end()) return;
+    // Removed while still held: whoever opened it meanwhile sees it gone and
+    // makes a new one.
+    if (StillNamed(it->second, lockPath)) ::unlink(lockPath.c_str());
+    ::close(it->second);
+    heldLocks.erase(it);
 }
 
 bool LockHeld(const std::string& lockPath, std::string& holder) {
-    const int fd = OpenLockFile(lockPath, false);
+    const int fd = ::open(lockPath.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
-    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0;
+    struct stat st {};
+    // Only a lock another process holds; a file system that cannot lock holds none.
+    const bool held =
+        ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
     if (held) holder = ReadHolder(fd);
     ::close(fd);
     return held;
+}
+
+void RemoveStaleLock(const std::string& lockPath) {
+    const int fd = ::open(lockPath.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && StillNamed(fd, lockPath))
+        ::unlink(lockPath.c_str());
+    ::close(fd);
 }
 
 std::string ThisProcess() {

@@ -80,6 +80,15 @@ void Sleep(std::uint32_t ms) {
     rec.inner->sleep(ms);
 }
 
+// Written as the key tests that the pauses stood for: the recording reads
+// as if the game had looked after each one.
+std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t steps) {
+    const std::uint32_t passed = rec.inner->pauseForKey(step, steps);
+    rec.sleptSinceKey += static_cast<std::int64_t>(passed) * step;
+    rec.noKeys += passed - 1;
+    return passed;
+}
+
 bool KeyWaiting() {
     bool waiting = rec.inner->keyWaiting();
     if (!waiting) {
@@ -117,8 +126,8 @@ void Exit(int status) {
     rec.inner->exit(status);
 }
 
-constexpr Backend kRecorder{Open,       SetCursorPosition, SetAttribute, Write, SetCursorVisible, CursorVisible, Sleep,
-                            KeyWaiting, ReadKey,           ClockSeconds, Exit};
+constexpr Backend kRecorder{Open,  SetCursorPosition, SetAttribute, Write,   SetCursorVisible, CursorVisible,
+                            Sleep, PauseForKey,       KeyWaiting,   ReadKey, ClockSeconds,     Exit};
 
 void FlushAtExit() { FlushRecording(); }
 

@@ -91,8 +91,7 @@ void ShowState(Shown state) {
 [[noreturn]] void Finish() {
     if (!rp.headless) {
         ShowState(Shown::kEnded);
-        // The last screen stays until the player has seen it.
-        while (!NativeBackend().keyWaiting()) NativeBackend().sleep(10);
+        // The last screen stays until the player has seen it: a read blocks.
         NativeBackend().readKey();
     }
     RunBeforeExit();
@@ -109,12 +108,8 @@ void LookAtPlayer() {
     const Backend& console = NativeBackend();
     if (!console.keyWaiting() || console.readKey() != kSpace) return;
     ShowState(Shown::kPaused);
-    for (;;) {
-        if (console.keyWaiting()) {
-            if (console.readKey() == kSpace) break;
-        } else {
-            console.sleep(10);
-        }
+    // A read blocks until a key (Ctrl+C is the backend's own).
+    while (console.readKey() != kSpace) {
     }
     ShowState(Shown::kPlaying);
     rp.lastLook = Clock::now();
@@ -166,6 +161,12 @@ void Sleep(std::uint32_t ms) {
     if (rp.headless) rp.screen->sleep(ms);
     else Pace(ms);
     LookAtPlayer();
+}
+
+// The recording holds a key test after every pause: a pause at a time.
+std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t) {
+    Sleep(step);
+    return 1;
 }
 
 bool KeyWaiting() {
@@ -220,8 +221,8 @@ void Exit(int status) {
     rp.screen->exit(status);
 }
 
-constexpr Backend kReplay{Open,       SetCursorPosition, SetAttribute, Write, SetCursorVisible, CursorVisible, Sleep,
-                          KeyWaiting, ReadKey,           ClockSeconds, Exit};
+constexpr Backend kReplay{Open,  SetCursorPosition, SetAttribute, Write,   SetCursorVisible, CursorVisible,
+                          Sleep, PauseForKey,       KeyWaiting,   ReadKey, ClockSeconds,     Exit};
 
 }  // namespace
 

@@ -11,6 +11,7 @@
 
 #include <langinfo.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <clocale>
@@ -197,7 +198,7 @@ void InstallHandlers() {
         // A signal that the caller chose to ignore (nohup, a background job) stays ignored.
         struct sigaction before {};
         ::sigaction(sig, nullptr, &before);
-        if (before.sa_handler != SIG_IGN) ::sigaction(sig, sig == SIGQUIT ? &fatal : &quit, nullptr);
+        if (before.sa_handler != SIG_IGN) ::sigaction(sig, &quit, nullptr);
     }
     for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) ::sigaction(sig, &fatal, nullptr);
     // A file grown past `ulimit -f` fails its write (a save says so) rather
@@ -255,8 +256,10 @@ void Suspend() { ::kill(0, SIGTSTP); }
     ::_exit(128 + sig);
 }
 
-// Takes the answer to the width question out of the keys, whenever it comes.
-void TakeWidthAnswer() {
+// Takes the answers to the start-up questions out of the keys, whenever they come.
+void TakeAnswers() {
+    if (auto kind = state.drawn.decoder.TakeTerminalKind())
+        state.drawn.renderer.SetMovedBlanksKept(KeepsMovedBlanks(*kind));
     if (auto report = state.drawn.decoder.TakeCursorReport())
         if (auto width = AmbiguousWidthAnswer(report->row, report->column)) {
             state.widthQuestion.Answered(*width);
@@ -282,7 +285,7 @@ void ReadInput() {
         }
     }
     state.drawn.decoder.Tick(NowMs());
-    TakeWidthAnswer();
+    TakeAnswers();
     if (state.drawn.decoder.TakeInterrupt()) EndByInterrupt();
     if (state.drawn.decoder.TakeSuspend()) Suspend();
 }
@@ -325,7 +328,8 @@ bool WaitForInput(int timeoutMs) {
 // Keys typed meanwhile go to the decoder as usual.
 void AskAmbiguousWidth(int withoutAnswer) {
     constexpr std::int64_t kWaitMs = 300;
-    WriteAll(kOut, AmbiguousWidthQuery());
+    // Which terminal it is first: its answer comes before the width's.
+    WriteAll(kOut, std::string(kTerminalKindQuery) + AmbiguousWidthQuery());
     const std::int64_t asked = NowMs();
     state.widthQuestion.Asked(asked, withoutAnswer);
     for (const std::int64_t end = asked + kWaitMs; !state.widthQuestion.HasAnswer();) {
@@ -335,23 +339,28 @@ void AskAmbiguousWidth(int withoutAnswer) {
         ssize_t n = ::read(kIn, buffer, sizeof buffer);
         if (n > 0) state.drawn.decoder.Feed(std::string_view(buffer, static_cast<std::size_t>(n)), NowMs());
         else if (n < 0 && errno != EINTR && errno != EAGAIN) break;
-        TakeWidthAnswer();
+        TakeAnswers();
     }
 }
 
-// Sleeps `ns` nanoseconds, or less when a key arrives first (a Ctrl+C is
-// then seen at once; the key stays queued).
+// Sleeps `ns` nanoseconds, or less when input or a signal comes first (a
+// Ctrl+C, a resize or a request to end is then seen at once; a key stays
+// queued).
 void NapUnlessInput(std::int64_t ns) {
     timespec request{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
 #if defined(__linux__)
     if (terminalTaken) {
-        pollfd p{kIn, POLLIN, 0};
-        if (::ppoll(&p, 1, &request, nullptr) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) EndByHangUp();
+        pollfd p[2] = {{kIn, POLLIN, 0}, {wakePipe[0], POLLIN, 0}};
+        const int r = ::ppoll(p, wakePipe[0] >= 0 ? 2 : 1, &request, nullptr);
+        if (r > 0 && (p[0].revents & (POLLHUP | POLLERR | POLLNVAL))) EndByHangUp();
+        if (r > 0 && p[1].revents) DrainWakePipe();
         return;
     }
 #endif
+    // A signal ends the nap early (it is not taken up again), so the caller
+    // sees what it asked for.
     timespec remaining{};
-    while (::nanosleep(&request, &remaining) != 0 && errno == EINTR) request = remaining;
+    ::nanosleep(&request, &remaining);
 }
 
 bool LargeEnough(int& columns, int& rows) {
@@ -514,15 +523,41 @@ void Sleep(std::uint32_t milliseconds) {
     ReadInput();
     state.drawn.idle.Busy();
     // The end is fixed from the previous pause's end, so drawing and writing
-    // the frame do not lengthen the animation. Long pauses are cut in slices
-    // so that Ctrl+C and a resize are seen at once.
-    constexpr std::int64_t kSliceNs = 50'000'000;
+    // the frame do not lengthen the animation. One nap to the end: input and
+    // signals end it early, and Ctrl+C and a resize are seen at once.
     const std::int64_t end = state.pauses.End(NowNs(), milliseconds);
     for (std::int64_t now = NowNs(); now < end; now = NowNs()) {
-        NapUnlessInput(end - now < kSliceNs ? end - now : kSliceNs);
+        NapUnlessInput(end - now);
         ReadInput();
         if (NowNs() < end) Service();
     }
+}
+
+std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t steps) {
+    Service();
+    ReadInput();
+    state.drawn.idle.Busy();
+    const std::int64_t stepNs = static_cast<std::int64_t>(step) * 1'000'000;
+    const std::int64_t first = state.pauses.End(NowNs(), step);
+    const std::int64_t last = first + (static_cast<std::int64_t>(steps) - 1) * stepNs;
+    // Asleep until the last pause ends or a key comes; the pause a key came
+    // in is then slept to its end, where the game would have looked.
+    std::int64_t end = last;
+    for (std::int64_t now = NowNs(); now < end; now = NowNs()) {
+        if (state.drawn.decoder.HasKey() && end == last)
+            end = std::min(last, first + (now <= first ? 0 : (now - first + stepNs - 1) / stepNs * stepNs));
+        if (now >= end) break;
+        std::int64_t nap = end - now;
+        // A lone Escape settles into a key of its own meanwhile.
+        if (std::int64_t settle = state.drawn.decoder.MsUntilSettled(NowMs()); settle >= 0 && end == last)
+            nap = std::min(nap, (settle + 1) * 1'000'000);
+        NapUnlessInput(nap);
+        ReadInput();
+        if (NowNs() < end) Service();
+    }
+    const auto passed = static_cast<std::uint32_t>((end - first) / stepNs + 1);
+    for (std::uint32_t k = 1; k < passed; ++k) state.pauses.End(first + (k - 1) * stepNs, step);
+    return passed;
 }
 
 bool KeyWaiting() {
@@ -578,17 +613,10 @@ void ShowTitle(std::string_view utf8) {
 }
 
 const Backend& NativeBackend() {
-    static constexpr Backend kTerminal{terminal::Open,
-                                       terminal::SetCursorPosition,
-                                       terminal::SetAttribute,
-                                       terminal::Write,
-                                       terminal::SetCursorVisible,
-                                       terminal::CursorVisible,
-                                       terminal::Sleep,
-                                       terminal::KeyWaiting,
-                                       terminal::ReadKey,
-                                       terminal::ClockSeconds,
-                                       terminal::Exit};
+    static constexpr Backend kTerminal{terminal::Open,    terminal::SetCursorPosition, terminal::SetAttribute,
+                                       terminal::Write,   terminal::SetCursorVisible,  terminal::CursorVisible,
+                                       terminal::Sleep,   terminal::PauseForKey,       terminal::KeyWaiting,
+                                       terminal::ReadKey, terminal::ClockSeconds,      terminal::Exit};
     return kTerminal;
 }
 

@@ -47,8 +47,12 @@ EM_JS(void, web_printed, (int error, const char* text, int size), {
 EM_JS(void, web_narrate_message, (const char* text, int size), {
     if (Module.ranksNarrate) Module.ranksNarrate({message: UTF8ToString(text, size)});
 });
-EM_JS(void, web_narrate_field, (int map, int level, int hp), {
-    if (Module.ranksNarrate) Module.ranksNarrate({map: map, level: level, hp: hp});
+EM_JS(void, web_narrate_line, (const char* text, int size), {
+    if (Module.ranksNarrate) Module.ranksNarrate({line: UTF8ToString(text, size)});
+});
+// A replay's state as a terminal's title would show it.
+EM_JS(void, web_title, (const char* text, int size), {
+    if (Module.ranksTitle) Module.ranksTitle(UTF8ToString(text, size));
 });
 // The page asks for a save after a key, and when it may be closed (hidden,
 // or left; it then wakes the game): the game keeps what quitting would
@@ -79,6 +83,8 @@ struct WebState {
     PauseAccount pauses;
     // The farewell line already handed to the page, which shows it at once.
     std::string farewellShown;
+    // Keys read since the game was last saved.
+    int keysSinceSave = 0;
 };
 
 WebState state;
@@ -126,12 +132,17 @@ void ReadInput() {
     state.drawn.decoder.TakeSuspend();
 }
 
-// Saves as quitting would when the page asks (a key was pressed since, or
-// the page may be closed). Only where the game looks at the keyboard: there
-// its records are whole, never halfway through a map change.
+// Saves as quitting would, with the recording up to the last key, once a
+// key read has done what it does (the game looks at the keyboard again)
+// and when the page asks (it may be closed). Only where the game looks at
+// the keyboard: there its records are whole, never halfway through a map
+// change.
 void SaveIfAsked() {
-    if (!web_take_save_request()) return;
+    const bool asked = web_take_save_request() != 0;
+    if (!asked && state.keysSinceSave == 0) return;
+    state.keysSinceSave = 0;
     KeepAsQuitting();
+    FlushRecording();
     web_saved();
 }
 
@@ -165,16 +176,18 @@ void ShowNarratedMessage(std::string_view cp932) {
     web_narrate_message(text.data(), static_cast<int>(text.size()));
 }
 
-void ShowNarratedField(int map, int level, int hp) { web_narrate_field(map, level, hp); }
+void ShowNarratedLine(std::string_view cp932) {
+    std::string text = Cp932ToUtf8(cp932);
+    web_narrate_line(text.data(), static_cast<int>(text.size()));
+}
 
-constexpr Narrator kNarrator{ShowNarratedMessage, ShowNarratedField};
+constexpr Narrator kNarrator{ShowNarratedMessage, ShowNarratedLine};
 
 }  // namespace
 
 namespace web {
 
 void Open() {
-    SetNarrator(&kNarrator);
     // The widget takes 24-bit colours: the console's own grey and white.
     state.drawn.renderer =
         TerminalRenderer(Colours::kExact, true, ConsoleLook() ? ScreenLook::kConsole : ScreenLook::kMarked);
@@ -203,6 +216,12 @@ void Sleep(std::uint32_t milliseconds) {
     }
 }
 
+// The page yields to the browser in every pause anyway: a pause at a time.
+std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t) {
+    Sleep(step);
+    return 1;
+}
+
 bool KeyWaiting() {
     SaveIfAsked();
     Present();
@@ -215,7 +234,10 @@ int ReadKey() {
     state.drawn.idle.Busy();
     for (;;) {
         ReadInput();
-        if (state.drawn.decoder.HasKey()) return state.drawn.decoder.NextKey();
+        if (state.drawn.decoder.HasKey()) {
+            ++state.keysSinceSave;
+            return state.drawn.decoder.NextKey();
+        }
         WaitForInput();
     }
 }
@@ -227,22 +249,19 @@ void Exit(int status) { End(status); }
 }  // namespace web
 
 const Backend& NativeBackend() {
-    static constexpr Backend kWeb{web::Open,
-                                  web::SetCursorPosition,
-                                  web::SetAttribute,
-                                  web::Write,
-                                  web::SetCursorVisible,
-                                  web::CursorVisible,
-                                  web::Sleep,
-                                  web::KeyWaiting,
-                                  web::ReadKey,
-                                  web::ClockSeconds,
-                                  web::Exit};
+    // Narrated from the game's first call on: start-up draws the field
+    // before the console is opened, and arriving there is said too.
+    static const bool narrating = (SetNarrator(&kNarrator), true);
+    (void)narrating;
+    static constexpr Backend kWeb{
+        web::Open,  web::SetCursorPosition, web::SetAttribute, web::Write,   web::SetCursorVisible, web::CursorVisible,
+        web::Sleep, web::PauseForKey,       web::KeyWaiting,   web::ReadKey, web::ClockSeconds,     web::Exit};
     return kWeb;
 }
 
-// The page shows its own heading; a replay does not play in it.
-void ShowTitle(std::string_view) {}
+// The page shows its own heading; a replay's title (playing, paused,
+// ended) is the page's to say.
+void ShowTitle(std::string_view utf8) { web_title(utf8.data(), static_cast<int>(utf8.size())); }
 
 void PrintOut(std::string_view text) { web_printed(0, text.data(), static_cast<int>(text.size())); }
 void PrintError(std::string_view text) { web_printed(1, text.data(), static_cast<int>(text.size())); }

@@ -88,6 +88,13 @@ bool DirectoryExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+std::string FullPath(const std::string& path) {
+    char full[MAX_PATH];
+    const DWORD n = GetFullPathNameA(path.empty() ? "." : path.c_str(), MAX_PATH, full, nullptr);
+    if (n == 0 || n >= MAX_PATH || GetFileAttributesA(full) == INVALID_FILE_ATTRIBUTES) return "";
+    return std::string(full, n);
+}
+
 std::vector<std::string> DirectoryNames(const std::string& path) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA found;

@@ -8,9 +8,11 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <system_error>
 
+#include "platform/fs_path.h"
 #include "platform/player_files.h"
 
 namespace rf::platform {
@@ -56,10 +58,10 @@ bool WriteAllTo(HANDLE h, std::string_view bytes) {
 // The file a path names, through a symbolic link.
 std::string Target(const std::string& path) {
     std::error_code ec;
-    if (!std::filesystem::is_symlink(path, ec)) return path;
-    std::filesystem::path to = std::filesystem::read_symlink(path, ec);
+    if (!std::filesystem::is_symlink(FsPath(path), ec)) return path;
+    std::filesystem::path to = std::filesystem::read_symlink(FsPath(path), ec);
     if (ec) return path;
-    return (to.is_absolute() ? to : std::filesystem::path(path).parent_path() / to).string();
+    return PathText(to.is_absolute() ? to : FsPath(path).parent_path() / to);
 }
 
 bool WriteVia(const std::string& path, std::string_view bytes, bool fresh, bool& taken, std::string& problem) {
@@ -109,6 +111,21 @@ std::string TypeProblem(const std::string& path) {
 
 }  // namespace
 
+// The library's listing takes a Japanese folder name for other characters
+// even as UTF-8; the system's call, in the manifest's UTF-8, does not.
+std::vector<std::string> FilesIn(const std::string& directory) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((directory + "\\*").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        if ((found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0)
+            names.emplace_back(found.cFileName);
+    } while (FindNextFileA(h, &found));
+    FindClose(h);
+    return names;
+}
+
 std::string UserDataDirectory(std::string& problem) {
     const char* appData = std::getenv("APPDATA");
     if (appData == nullptr || *appData == '\0') {
@@ -134,14 +151,48 @@ bool PrepareUserDataDirectory(const std::string& folder, std::string& problem) {
     return true;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& problem) {
+bool IdentifyFile(const std::string& path, FileIdentity& identity) {
+    if (!TypeProblem(path).empty()) return false;
+    HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool ok = GetFileInformationByHandle(h, &info) != 0;
+    CloseHandle(h);
+    if (ok)
+        identity = {info.dwVolumeSerialNumber,
+                    static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow, true};
+    return ok;
+}
+
+// The name is replaced by a move, which never writes through it; which
+// file the name holds is not compared here.
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, FileIdentity& kept, bool& changed,
+                         std::string& problem) {
     bool taken = false;
+    changed = false;
+    kept = {};
     return WriteVia(Target(path), bytes, false, taken, problem);
 }
 
-bool WriteNewFileAtomically(const std::string& path, std::string_view bytes, bool& taken, std::string& problem) {
+bool WriteNewFileAtomically(const std::string& path, std::string_view bytes, bool& taken, FileIdentity& made,
+                            std::string& problem) {
+    made = {};
     return WriteVia(path, bytes, true, taken, problem);
 }
+
+bool CanWriteBeside(const std::string& path, std::string_view bytes, std::string& problem) {
+    const std::string probe = path + ".probe.tmp";
+    HANDLE h = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    const bool ok = h != INVALID_HANDLE_VALUE && WriteAllTo(h, bytes) && FlushFileBuffers(h);
+    const DWORD error = GetLastError();
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    if (!ok) problem = "cannot write beside " + path + ": " + Reason(error);
+    return ok;
+}
+
+bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
 
 std::FILE* OpenOutputFile(const std::string& path, bool fresh, bool& taken, std::string& problem) {
     taken = false;
@@ -175,14 +226,17 @@ std::FILE* OpenOutputFile(const std::string& path, bool fresh, bool& taken, std:
 
 std::string OutputFileProblem(const std::string& path) {
     if (std::string type = TypeProblem(path); !type.empty()) return type;
-    const std::filesystem::path p(path);
+    const std::filesystem::path p = FsPath(path);
     const std::filesystem::path folder = p.has_parent_path() ? p.parent_path() : std::filesystem::path(".");
     std::error_code ec;
-    if (!std::filesystem::is_directory(folder, ec)) return "its folder " + folder.string() + " does not exist";
+    if (!std::filesystem::is_directory(folder, ec)) return "its folder " + PathText(folder) + " does not exist";
     return "";
 }
 
 namespace {
+
+// The locks this process holds, by their file's name.
+std::map<std::string, HANDLE> heldLocks;
 
 // The holder keeps the file open for writing and shares it for reading only.
 HANDLE OpenLockFile(const std::string& lockPath, DWORD access, DWORD share, DWORD disposition) {
@@ -206,20 +260,32 @@ std::string ReadHolder(const std::string& lockPath) {
 
 }  // namespace
 
-bool HoldLock(const std::string& lockPath, std::string_view whoAmI, std::string& holder) {
+LockResult HoldLock(const std::string& lockPath, std::string_view whoAmI, std::string& said) {
+    said.clear();
     HANDLE h = OpenLockFile(lockPath, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS);
     if (h == INVALID_HANDLE_VALUE) {
-        if (GetLastError() != ERROR_SHARING_VIOLATION) {
-            holder.clear();
-            return true;  // no lock can be had here: play unguarded rather than not at all
+        const DWORD error = GetLastError();
+        if (error != ERROR_SHARING_VIOLATION) {
+            said = Reason(error);
+            return LockResult::kCannotLock;
         }
-        holder = ReadHolder(lockPath);
-        return false;
+        said = ReadHolder(lockPath);
+        return LockResult::kHeldElsewhere;
     }
     SetEndOfFile(h);
     WriteAllTo(h, std::string(whoAmI) + "\r\n");
     FlushFileBuffers(h);
-    return true;  // held until the process ends; the handle stays open for that
+    heldLocks[lockPath] = h;  // open until released or the process ends
+    return LockResult::kHeld;
+}
+
+void ReleaseLock(const std::string& lockPath) {
+    const auto it = heldLocks.find(lockPath);
+    if (it == heldLocks.end()) return;
+    CloseHandle(it->second);
+    heldLocks.erase(it);
+    // Fails, harmlessly, when another game opened it meanwhile.
+    DeleteFileA(lockPath.c_str());
 }
 
 bool LockHeld(const std::string& lockPath, std::string& holder) {
@@ -232,6 +298,9 @@ bool LockHeld(const std::string& lockPath, std::string& holder) {
     holder = ReadHolder(lockPath);
     return true;
 }
+
+// A held lock is open without delete sharing, so only a stale one goes.
+void RemoveStaleLock(const std::string& lockPath) { DeleteFileA(lockPath.c_str()); }
 
 std::string ThisProcess() { return "process " + std::to_string(GetCurrentProcessId()); }
 

@@ -3,21 +3,36 @@
 #include "platform/windows/windows_api.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 
 #include "platform/files.h"
 #include "platform/streams.h"
+#include "platform/windows/windows_keys.h"
 #include "platform/windows/windows_output.h"
 #include "platform/windows/windows_write.h"
 
 namespace rf::platform {
 namespace {
 
+bool saidInOwnWindow = false;
+bool keptOpen = false;
+
+// The console's only process is the game: the system opened the window for it.
+bool OwnWindow() {
+    DWORD processes[2] = {};
+    return GetConsoleProcessList(processes, 2) == 1;
+}
+
 void Print(DWORD which, std::string_view utf8) {
     HANDLE h = GetStdHandle(which);
     if (!IsConsole(h) || utf8.empty()) {
         WriteAll(h, utf8);
         return;
+    }
+    if (!saidInOwnWindow && !keptOpen && OwnWindow()) {
+        saidInOwnWindow = true;
+        std::atexit(KeepOwnWindowOpen);
     }
     // A console shows UTF-8 only in code page 65001; wide output works in any.
     int length = static_cast<int>(utf8.size());
@@ -30,6 +45,25 @@ void Print(DWORD which, std::string_view utf8) {
 }
 
 }  // namespace
+
+void KeepOwnWindowOpen() {
+    if (!saidInOwnWindow || keptOpen) return;
+    keptOpen = true;
+    HANDLE in = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+    if (in == INVALID_HANDLE_VALUE) return;
+    Print(STD_ERROR_HANDLE, "\nPress a key to close this window.\n");
+    FlushConsoleInputBuffer(in);  // keys typed during the game do not count
+    WindowsKeyDecoder keys;
+    while (!keys.HasCode() && !keys.QuitRequested()) {
+        INPUT_RECORD record{};
+        DWORD read = 0;
+        if (!ReadConsoleInputW(in, &record, 1, &read) || read == 0) break;
+        if (record.EventType != KEY_EVENT) continue;
+        FeedKeyEvent(keys, KeyEventOf(record.Event.KeyEvent));
+    }
+    CloseHandle(in);
+}
 
 bool IsConsole(void* h) {
     DWORD mode = 0;

@@ -9,3 +9,15 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+
+#include "platform/windows/windows_keys.h"
+
+namespace rf::platform {
+
+// A console input record's key event, as the key decoder takes it.
+inline ConsoleKeyEvent KeyEventOf(const KEY_EVENT_RECORD& k) {
+    return {k.bKeyDown != FALSE, k.wRepeatCount,      k.wVirtualKeyCode,
+            k.wVirtualScanCode,  k.uChar.UnicodeChar, k.dwControlKeyState};
+}
+
+}  // namespace rf::platform

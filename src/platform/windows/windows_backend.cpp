@@ -7,8 +7,7 @@
 #include "platform/streams.h"
 
 #include "platform/windows/windows_api.h"
-// After windows.h, which they need.
-#include <conio.h>
+// After windows.h, which it needs.
 #include <mmsystem.h>
 
 #include <algorithm>
@@ -115,7 +114,9 @@ void Restore() {
     Restore();
     // After the console is back, so what the hook says is seen.
     RunBeforeExit();
+    // The control handler's thread now waits on the lock this thread holds.
     quitDone = true;
+    KeepOwnWindowOpen();
     ExitProcess(STATUS_CONTROL_C_EXIT);
 }
 
@@ -214,23 +215,20 @@ void SleepUntil(std::int64_t endNs) {
     }
 }
 
-// Whether the console runtime's key test could count this event; what it
-// skips (releases, mouse, focus, size changes, a lone Shift) stays in the
-// input buffer and keeps it signalled.
-bool MayBeAKey(const INPUT_RECORD& r) {
-    if (r.EventType != KEY_EVENT || !r.Event.KeyEvent.bKeyDown) return false;
-    if (r.Event.KeyEvent.uChar.UnicodeChar != 0) return true;
-    switch (r.Event.KeyEvent.wVirtualKeyCode) {
-        case VK_SHIFT:
-        case VK_CONTROL:
-        case VK_MENU:
-        case VK_CAPITAL:
-        case VK_NUMLOCK:
-        case VK_SCROLL:
-        case VK_LWIN:
-        case VK_RWIN:
-        case VK_APPS: return false;
-        default: return true;
+// Takes in every input record waiting, never blocking: key presses become
+// key codes, everything else (releases, mouse, focus, size) is dropped, so
+// the input handle is signalled again only by new input.
+void ReadInputRecords() {
+    if (win.input == nullptr) return;
+    DWORD waiting = 0;
+    while (!win.keys.QuitRequested() && GetNumberOfConsoleInputEvents(win.input, &waiting) && waiting > 0) {
+        INPUT_RECORD records[64];
+        DWORD read = 0;
+        if (!ReadConsoleInputW(win.input, records, 64, &read) || read == 0) return;
+        for (DWORD i = 0; i < read; ++i) {
+            if (records[i].EventType != KEY_EVENT) continue;
+            FeedKeyEvent(win.keys, KeyEventOf(records[i].Event.KeyEvent));
+        }
     }
 }
 
@@ -242,21 +240,8 @@ void WaitForConsoleInput() {
     if (win.input == nullptr || WaitForMultipleObjects(count, handles, FALSE, INFINITE) != WAIT_OBJECT_0) {
         QuitIfRequested();
         ::Sleep(10);
-        return;
     }
-    if (_kbhit()) return;
-    INPUT_RECORD records[64];
-    DWORD n = 0;
-    if (!PeekConsoleInputW(win.input, records, 64, &n) || n == 0) return;
-    DWORD skip = 0;
-    while (skip < n && !MayBeAKey(records[skip])) ++skip;
-    DWORD read = 0;
-    if (skip > 0) ReadConsoleInputW(win.input, records, skip, &read);
-    else ::Sleep(10);  // a key the runtime does not report: do not spin on it
 }
-
-bool ConsoleKeyHit() { return _kbhit() != 0; }
-std::uint32_t ConsoleReadUnit() { return static_cast<std::uint32_t>(_getwch()); }
 
 }  // namespace
 
@@ -342,10 +327,17 @@ void Sleep(std::uint32_t milliseconds) {
     }
 }
 
+// A pause at a time, each followed by the game's look for a key.
+std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t) {
+    Sleep(step);
+    return 1;
+}
+
 bool KeyWaiting() {
     QuitIfRequested();
-    bool ready = FillWaiting(win.keys, ConsoleKeyHit, ConsoleReadUnit);
+    ReadInputRecords();
     if (win.keys.QuitRequested()) EndOnControl();
+    const bool ready = win.keys.HasCode();
     if (ready) {
         win.idle.Busy();
         return true;
@@ -361,7 +353,7 @@ bool KeyWaiting() {
 
 int ReadKey() {
     // Blocks in the wait for input, which a quit from the control handler ends too.
-    while (!FillWaiting(win.keys, ConsoleKeyHit, ConsoleReadUnit) && !win.keys.QuitRequested()) {
+    for (ReadInputRecords(); !win.keys.HasCode() && !win.keys.QuitRequested(); ReadInputRecords()) {
         QuitIfRequested();
         WaitForConsoleInput();
     }
@@ -398,17 +390,10 @@ void ShowTitle(std::string_view utf8) {
 }
 
 const Backend& NativeBackend() {
-    static constexpr Backend kConsole{wincon::Open,
-                                      wincon::SetCursorPosition,
-                                      wincon::SetAttribute,
-                                      wincon::Write,
-                                      wincon::SetCursorVisible,
-                                      wincon::CursorVisible,
-                                      wincon::Sleep,
-                                      wincon::KeyWaiting,
-                                      wincon::ReadKey,
-                                      wincon::ClockSeconds,
-                                      wincon::Exit};
+    static constexpr Backend kConsole{wincon::Open,    wincon::SetCursorPosition, wincon::SetAttribute,
+                                      wincon::Write,   wincon::SetCursorVisible,  wincon::CursorVisible,
+                                      wincon::Sleep,   wincon::PauseForKey,       wincon::KeyWaiting,
+                                      wincon::ReadKey, wincon::ClockSeconds,      wincon::Exit};
     return kConsole;
 }
 

@@ -29,7 +29,38 @@ bool IsKeypadNavigation(std::uint32_t scan) {
     }
 }
 
+// Virtual-key codes (winuser.h) of the keys that give no unit of their own.
+bool IsModifierOrLock(std::uint16_t virtualKey) {
+    switch (virtualKey) {
+        case 0x10:  // VK_SHIFT
+        case 0x11:  // VK_CONTROL
+        case 0x12:  // VK_MENU
+        case 0x14:  // VK_CAPITAL
+        case 0x5B:  // VK_LWIN
+        case 0x5C:  // VK_RWIN
+        case 0x5D:  // VK_APPS
+        case 0x90:  // VK_NUMLOCK
+        case 0x91:  // VK_SCROLL
+            return true;
+        default: return false;
+    }
+}
+
+constexpr std::uint32_t kEnhancedKey = 0x0100;  // ENHANCED_KEY: a gray key
+
 }  // namespace
+
+void FeedKeyEvent(WindowsKeyDecoder& keys, const ConsoleKeyEvent& event) {
+    if (!event.down || (event.character == 0 && IsModifierOrLock(event.virtualKey))) return;
+    for (int i = 0; i < (event.repeat > 0 ? event.repeat : 1); ++i) {
+        if (event.character != 0) {
+            keys.Feed(event.character);
+        } else {
+            keys.Feed((event.controlKeys & kEnhancedKey) != 0 ? keys::kPrefix : keys::kFunctionPrefix);
+            keys.Feed(event.scanCode);
+        }
+    }
+}
 
 void WindowsKeyDecoder::Feed(std::uint32_t unit) {
     if (prefix_ >= 0) {

@@ -1,7 +1,9 @@
-// Keys from the Windows console as the game reads them. The console runtime
-// (_getwch) hands over an extended key as a prefix 0 or 0xE0 and then its
-// scan code; this turns those units into the game's key codes, one per read.
-// Plain code, so every platform's tests cover it.
+// Keys from the Windows console as the game reads them. The console hands
+// over input records (ReadConsoleInputW); each key press becomes the units
+// the console runtime's _getwch would give (an extended key a prefix 0 or
+// 0xE0 and then its scan code, any other key its character), and those the
+// game's key codes, one per read. Plain code, so every platform's tests
+// cover it.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +13,7 @@ namespace rf::platform {
 
 class WindowsKeyDecoder {
 public:
-    // One unit as _getwch returns it.
+    // One unit as _getwch would return it.
     void Feed(std::uint32_t unit);
     bool HasCode() const { return !codes_.empty(); }
     // The next key code; call only when HasCode().
@@ -29,14 +31,20 @@ private:
     bool quit_ = false;
 };
 
-// Reads units while none of a key is ready and the console has more. The
-// console runtime keeps an extended key's scan code to itself once it has
-// handed out the prefix, and its key-hit test does not count it, so after a
-// prefix the scan code is read without asking. Stops at Ctrl+C.
-template <typename KeyHit, typename ReadUnit>
-bool FillWaiting(WindowsKeyDecoder& keys, KeyHit keyHit, ReadUnit readUnit) {
-    while (!keys.HasCode() && !keys.QuitRequested() && (keys.AwaitingScanCode() || keyHit())) keys.Feed(readUnit());
-    return keys.HasCode();
-}
+// A key event of the console's input, its fields as KEY_EVENT_RECORD has them.
+struct ConsoleKeyEvent {
+    bool down = true;
+    std::uint16_t repeat = 1;
+    std::uint16_t virtualKey = 0;
+    std::uint16_t scanCode = 0;
+    std::uint32_t character = 0;  // a UTF-16 unit, 0 for none
+    std::uint32_t controlKeys = 0;
+};
+
+// Feeds the units of one event: nothing for a release or a lone Shift, Ctrl,
+// Alt or lock key; the character, as often as the key repeated; else the
+// prefix (0xE0 for the gray keys, 0 for the keypad and function keys) and
+// the scan code.
+void FeedKeyEvent(WindowsKeyDecoder& keys, const ConsoleKeyEvent& event);
 
 }  // namespace rf::platform

@@ -1,0 +1,101 @@
+// The field in words, for a screen reader: where the hero is, how far he
+// can walk each way, what the map's signs say and where its enemies stand.
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "console/console.h"
+#include "console/spoken.h"
+#include "core/fixed_text.h"
+#include "core/game_state.h"
+#include "field/field_view.h"
+#include "field/hero_movement.h"
+#include "field/map_files.h"
+#include "platform/narration.h"
+#include "text/cp932.h"
+
+namespace rf {
+namespace {
+
+// "上に3歩で壁", "右は壁", "下に5歩で次のマップ".
+std::string Way(int way) {
+    constexpr int kKeys[4] = {kKeyUp, kKeyDown, kKeyLeft, kKeyRight};
+    int x = hero.fieldX;
+    int y = hero.fieldY;
+    int steps = 0;
+    for (int r; (r = TestStep(kKeys[way], x, y)) != kStepBlocked; ++steps) {
+        if (r == kStepLeavesMap)
+            return spoken::Line(
+                {spoken::kWays[way], spoken::kStepsTo, std::to_string(steps + 1), spoken::kSteps, spoken::kThenExit});
+        const int across = r == kStepShort ? 1 : 2;
+        if (way == 0) --y;
+        if (way == 1) ++y;
+        if (way == 2) x -= across;
+        if (way == 3) x += across;
+    }
+    if (steps == 0) return spoken::Line({spoken::kWays[way], spoken::kWallNext});
+    return spoken::Line(
+        {spoken::kWays[way], spoken::kStepsTo, std::to_string(steps), spoken::kSteps, spoken::kThenWall});
+}
+
+// The words written into the map's picture (its runs of double-byte text).
+std::string Signs() {
+    std::string said;
+    const int left = OriginColumn(hero.mapNumber);
+    const int top = OriginRow(hero.mapNumber);
+    for (int y = 0; y < kMapRows; ++y) {
+        std::string run;
+        for (int x = 0; x + 1 < kMapColumns; ++x) {
+            const unsigned char c = GridCell(left + x, top + y);
+            if (IsLeadByte(c)) {
+                run += static_cast<char>(c);
+                run += static_cast<char>(GridCell(left + x + 1, top + y));
+                ++x;
+            } else if (!run.empty() && c == ' ' && IsLeadByte(GridCell(left + x + 1, top + y))) {
+                run += ' ';  // words apart on one sign
+            } else if (!run.empty()) {
+                said += spoken::Line({spoken::kSign, run, spoken::kSignEnd});
+                run.clear();
+            }
+        }
+        if (!run.empty()) said += spoken::Line({spoken::kSign, run, spoken::kSignEnd});
+    }
+    return said;
+}
+
+// "ポーン：右に3、下に2。"
+std::string Enemies() {
+    std::string said;
+    for (int i = 0; i < fieldEnemies.count && i < FieldEnemyList::kCapacity; ++i) {
+        const FieldEnemy& e = fieldEnemies.entries[i];
+        if (IsEmptyEntry(e)) continue;
+        said += FixedText(EnemyRecordOf(e.kind).name);
+        said += spoken::kEnemyAt;
+        const int dx = (e.x - hero.fieldX) / 2;
+        const int dy = e.y - hero.fieldY;
+        if (dx == 0 && dy == 0) said += spoken::kHere;
+        if (dy != 0)
+            said += spoken::Line({spoken::kWays[dy < 0 ? 0 : 1], spoken::kStepsTo, std::to_string(std::abs(dy))});
+        if (dy != 0 && dx != 0) said += spoken::kComma;
+        if (dx != 0)
+            said += spoken::Line({spoken::kWays[dx < 0 ? 2 : 3], spoken::kStepsTo, std::to_string(std::abs(dx))});
+        said += spoken::kStop;
+    }
+    return said.empty() ? std::string(spoken::kNoEnemies) : said;
+}
+
+}  // namespace
+
+// Every battle begins at full HP: that is the hero's HP on the field.
+void NarrateField() {
+    if (!IsMapNumber(hero.mapNumber)) return;
+    std::string line =
+        spoken::Line({spoken::kMap, std::to_string(hero.mapNumber), spoken::kLevel, std::to_string(hero.level),
+                      spoken::kHp, std::to_string(hero.maxHp), spoken::kStop});
+    for (int way = 0; way < 4; ++way) line += Way(way) + std::string(way < 3 ? spoken::kComma : spoken::kStop);
+    line += Signs();
+    line += Enemies();
+    platform::Narrate(line);
+}
+
+}  // namespace rf

@@ -1,0 +1,74 @@
+// The field in words: the ways out of the hero's cell, the map's signs and
+// its enemies, as a screen reader is told them on arriving.
+#include <cstring>
+#include <string>
+
+#include "field/field_view.h"
+#include "field_support.h"
+#include "platform/backend.h"
+#include "platform/narration.h"
+#include "text/cp932.h"
+
+namespace rf {
+namespace {
+
+std::string said;
+void Keep(std::string_view line) { said = Cp932ToUtf8(line); }
+void Ignore(std::string_view) {}
+constexpr platform::Narrator kCapture{Ignore, Keep};
+
+class SurroundingsTest : public test::FieldTest {
+public:
+    using FieldTest::Cell;
+    using FieldTest::SetEnemies;
+    using FieldTest::Wall;
+
+protected:
+    void SetUp() override {
+        FieldTest::SetUp();
+        platform::SetNarrator(&kCapture);
+        platform::NarrateMessage("");  // nothing said just before
+        said.clear();
+        const std::string pawn = test::ToCp932("ポーン");
+        std::memcpy(enemyTable.kinds[0].name, pawn.data(), pawn.size());
+        hero.level = 3, hero.maxHp = 52;
+    }
+    void TearDown() override {
+        platform::SetNarrator(nullptr);
+        FieldTest::TearDown();
+    }
+};
+
+TEST_F(SurroundingsTest, WaysSignsAndEnemies) {
+    struct Case {
+        void (*edit)(SurroundingsTest&);
+        const char* expected;
+    };
+    const Case cases[] = {
+        // Map 1 is the world's top-left corner: up and left end in walls,
+        // down and right lead to the next maps.
+        {[](SurroundingsTest&) {},
+         "マップ1　レベル3　HP52。上に10歩で壁、下に10歩で次のマップ、左に10歩で壁、右に20歩で次のマップ。敵はいない"
+         "。"},
+        {[](SurroundingsTest& t) {
+             t.Wall(1, 22, 10);
+             t.Wall(1, 20, 9);
+             t.SetEnemies({{1, 3, 26, 12}, {1, 1, 20, 10}});
+         },
+         "マップ1　レベル3　HP52。上は壁、下に10歩で次のマップ、左に10歩で壁、右は壁。ポーン：下に2、右に3。ポーン：す"
+         "ぐそば。"},
+        {[](SurroundingsTest& t) {
+             const std::string sign = test::ToCp932("キング 門");
+             std::memcpy(&t.Cell(1, 3, 2), sign.data(), sign.size());
+         },
+         "看板「キング 門」。"},
+    };
+    for (const Case& c : cases) {
+        c.edit(*this);
+        NarrateField();
+        EXPECT_NE(said.find(c.expected), std::string::npos) << said;
+    }
+}
+
+}  // namespace
+}  // namespace rf

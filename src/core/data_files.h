@@ -35,17 +35,21 @@ struct ItemFieldNames {
     char text[2 * kItemKinds][40] = {};
     std::size_t size[2 * kItemKinds] = {};
 };
-inline constexpr ItemFieldNames kItemFieldNames = [] {
+constexpr ItemFieldNames MakeItemFieldNames() {
     ItemFieldNames names;
-    for (int k = 0; k < 2 * kItemKinds; ++k)
-        for (std::string_view part :
-             {kItems[k / 2].saveName, k % 2 == 0 ? std::string_view("'s item number") : " count"})
+    for (int k = 0; k < 2 * kItemKinds; ++k) {
+        const std::string_view parts[2] = {
+            kItems[k / 2].saveName, k % 2 == 0 ? std::string_view("'s item number") : std::string_view(" count")};
+        for (std::string_view part : parts)
             for (char c : part) names.text[k][names.size[k]++] = c;
+    }
     return names;
-}();
+}
+inline constexpr ItemFieldNames kItemFieldNames = MakeItemFieldNames();
 }  // namespace detail
 
-inline constexpr auto kHeroFields = [] {
+namespace detail {
+constexpr std::array<std::string_view, kHeroStartRow + 1> MakeHeroFields() {
     std::array<std::string_view, kHeroStartRow + 1> fields{};
     constexpr std::string_view kBefore[kHeroFirstItem] = {"name",
                                                           "max HP",
@@ -67,7 +71,9 @@ inline constexpr auto kHeroFields = [] {
     fields[kHeroStartColumn] = "start column";
     fields[kHeroStartRow] = "start row";
     return fields;
-}();
+}
+}  // namespace detail
+inline constexpr auto kHeroFields = detail::MakeHeroFields();
 inline constexpr std::string_view kEnemyFields[] = {"name",         "kind number",   "symbol", "reserved number",
                                                     "target",       "max HP",        "attack", "defence",
                                                     "magic attack", "magic defence", "speed",  "ability"};

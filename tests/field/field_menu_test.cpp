@@ -237,7 +237,11 @@ TEST_F(FieldMenuTest, FarewellNamesTheGameAsStarted) {
     } kCases[] = {
         {"ranks", "ranks --continue g.save"},
         {"./build/bin/ranks", "./build/bin/ranks --continue g.save"},
+#ifdef _WIN32
+        {"/opt/my games/ranks", "\"/opt/my games/ranks\" --continue g.save"},  // as cmd quotes
+#else
         {"/opt/my games/ranks", "'/opt/my games/ranks' --continue g.save"},
+#endif
         {"", "ranks --continue g.save"},
     };
     for (const auto& c : kCases) EXPECT_EQ(platform::HowToResume(c.command, "g.save", false), c.said);

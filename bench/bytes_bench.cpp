@@ -138,14 +138,15 @@ std::string Escaped(const std::string& bytes) {
     return out;
 }
 
-// Today's bytes in the form for both, which a change may not exceed.
+// Today's bytes in the form for both, which a change may not exceed (the
+// battles with the marks of the menu that has the keys and the waiting mark).
 struct Budget {
     const char* scenario;
     long formForBoth;
 };
 constexpr Budget kFormForBoth[] = {
     {"start-up", 1283},        {"ten steps", 127}, {"sideways map change", 14576}, {"vertical map change", 4059},
-    {"chase and wipes", 8686}, {"battle", 3825},   {"battle with level-up", 7525},
+    {"chase and wipes", 8686}, {"battle", 4046},   {"battle with level-up", 7726},
 };
 
 int main(int argc, char** argv) {

@@ -32,6 +32,47 @@ std::string RowRange(int first, int last) {
                          : "rows " + std::to_string(first) + " to " + std::to_string(last);
 }
 
+// Where a kind of finding was first seen, and on how many lines.
+struct Found {
+    std::size_t at = std::string::npos;
+    int lines = 0;
+};
+
+// Lines that lost blanks and shift the rows after them: one finding for
+// all, at the first; `shifts` the rows the first shifts, `allShift` those
+// they all do.
+void RemarkShortLines(const WorldFile& file, const Found& short_, std::size_t length, std::size_t want,
+                      const std::string& shifts, const std::string& allShift) {
+    const std::string said = "line is " + std::to_string(length) + " characters long, fewer than the " +
+                             std::to_string(want) + " a row holds";
+    if (short_.lines == 1) return Remark(file, short_.at, Severity::kError, Rule::kRowLength, said + ": " + shifts);
+    Remark(file, short_.at, Severity::kError, Rule::kRowLength,
+           said + ", and so are " + std::to_string(short_.lines - 1) + " more lines: " + allShift +
+               " (were the blanks at the ends of the lines trimmed on saving? every line needs all " +
+               std::to_string(want) + ")");
+}
+
+// Tabs, control characters and full-width spaces: once a file, at the first.
+void RemarkOddCharacters(const WorldFile& file, const Found& tabs, bool tabsShift, const Found& controls,
+                         const Found& wideBlanks) {
+    auto more = [](const Found& f, const char* what) {
+        return f.lines > 1 ? " (" + std::string(what) + " on " + std::to_string(f.lines) + " lines, the first here)"
+                           : std::string();
+    };
+    if (tabs.lines > 0)
+        Remark(file, tabs.at, tabsShift ? Severity::kError : Severity::kWarning, Rule::kTab,
+               "a tab is one wall cell that the terminal does not draw as one" + more(tabs, "tabs") +
+                   (tabsShift ? ", and the lines it shortens shift the rows after them" : "") + ": use blanks");
+    if (controls.lines > 0)
+        Remark(file, controls.at, Severity::kWarning, Rule::kControlCharacter,
+               "a control character is a wall cell that cannot be drawn" + more(controls, "control characters"));
+    if (wideBlanks.lines > 0)
+        Remark(file, wideBlanks.at, Severity::kError, Rule::kFullWidthSpace,
+               "a full-width space (U+3000) looks free but is two wall cells: the hero cannot pass it" +
+                   more(wideBlanks, "full-width spaces") +
+                   "; use two half-width spaces (a full-width character takes two cells)");
+}
+
 // For the world checker: lines of the wrong length and the rows they shift,
 // too few or too many lines, and characters that are no picture. One
 // finding per cause: tabs, control characters and full-width spaces once a
@@ -57,10 +98,7 @@ void RemarkPicture(const WorldFile& file, const std::string& bytes, int rows, in
         while (toTheLast && !shifted[last]) --last;
         return RowRange(next + 1, last + 1) + " are shifted";
     };
-    struct Found {
-        std::size_t at = std::string::npos;
-        int lines = 0;
-    } tabs, controls, wideBlanks, short_;
+    Found tabs, controls, wideBlanks, short_;
     bool tabsShift = false;
     int shortLine = 0;
     std::size_t shortLength = 0;
@@ -103,33 +141,10 @@ void RemarkPicture(const WorldFile& file, const std::string& bytes, int rows, in
         if (end == std::string::npos) break;
         rawOffset = end + 1;
     }
-    if (short_.lines == 1)
-        Remark(file, short_.at, Severity::kError, Rule::kRowLength,
-               "line is " + std::to_string(shortLength) + " characters long, fewer than the " + std::to_string(want) +
-                   " a row holds: " + shiftedAfter(shortLine, false));
-    else if (short_.lines > 1)
-        Remark(file, short_.at, Severity::kError, Rule::kRowLength,
-               "line is " + std::to_string(shortLength) + " characters long, fewer than the " + std::to_string(want) +
-                   " a row holds, and so are " + std::to_string(short_.lines - 1) +
-                   " more lines: " + shiftedAfter(shortLine, true) +
-                   " (were the blanks at the ends of the lines trimmed on saving? every line needs all " +
-                   std::to_string(want) + ")");
-    auto more = [](const Found& f, const char* what) {
-        return f.lines > 1 ? " (" + std::string(what) + " on " + std::to_string(f.lines) + " lines, the first here)"
-                           : std::string();
-    };
-    if (tabs.lines > 0)
-        Remark(file, tabs.at, tabsShift ? Severity::kError : Severity::kWarning, Rule::kTab,
-               "a tab is one wall cell that the terminal does not draw as one" + more(tabs, "tabs") +
-                   (tabsShift ? ", and the lines it shortens shift the rows after them" : "") + ": use blanks");
-    if (controls.lines > 0)
-        Remark(file, controls.at, Severity::kWarning, Rule::kControlCharacter,
-               "a control character is a wall cell that cannot be drawn" + more(controls, "control characters"));
-    if (wideBlanks.lines > 0)
-        Remark(file, wideBlanks.at, Severity::kError, Rule::kFullWidthSpace,
-               "a full-width space (U+3000) looks free but is two wall cells: the hero cannot pass it" +
-                   more(wideBlanks, "full-width spaces") +
-                   "; use two half-width spaces (a full-width character takes two cells)");
+    if (short_.lines > 0)
+        RemarkShortLines(file, short_, shortLength, want, shiftedAfter(shortLine, false),
+                         shiftedAfter(shortLine, true));
+    RemarkOddCharacters(file, tabs, tabsShift, controls, wideBlanks);
     if (lines < rows)
         Remark(file, raw.size(), Severity::kWarning, Rule::kTooFewLines,
                "the picture has " + std::to_string(lines) + (lines == 1 ? " line" : " lines") + ", fewer than " +

@@ -174,6 +174,35 @@ TEST_F(SavesInTerminal, ALinkToASaveSharesItsLock) {
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "mine.rec"));
 }
 
+#ifdef RANKS_NO_LOCKS
+// Where the file system keeps no locks, a new game and its continuation
+// play and save; the continuation says once that it cannot be locked, and
+// no lock file is left behind.
+TEST_F(SavesInTerminal, WhereNothingCanLockGamesPlayAndSave) {
+    const std::vector<std::string> preload = {"LD_PRELOAD=" + std::string(RANKS_NO_LOCKS),
+                                              "ASAN_OPTIONS=verify_asan_link_order=0", RANKS_BINARY, "--world",
+                                              RANKS_RECORDINGS_WORLD};
+    TerminalSession home;  // holds the saves of both
+    std::filesystem::create_directories(home.SaveFolder());
+    for (bool resume : {false, true}) {
+        SCOPED_TRACE(resume);
+        TerminalSession s;
+        ShareSaves(home, s);
+        std::vector<std::string> args = preload;
+        if (resume) args.push_back("--continue");
+        ASSERT_TRUE(s.Start(dir.Path(), args, "env"));
+        if (resume) {
+            EXPECT_TRUE(s.WaitForText("cannot be locked here (")) << s.Tmux("capture-pane -p");
+        }
+        ASSERT_TRUE(s.WaitForText("_____MiniMap_____", std::chrono::seconds(6)));
+        s.SendKeys({"C-c"});
+        ExpectEnd(s, 130);
+        EXPECT_FALSE(LockLeft(s.SaveFolder()));
+        EXPECT_EQ(Names(s.SaveFolder()).size(), resume ? 3u : 2u);
+    }
+}
+#endif
+
 // A quit during a map change's scroll, by Ctrl+C or a signal, saves the old
 // map with the old cell or the new map with the new one.
 TEST_F(SavesInTerminal, AQuitDuringAScrollSavesAPlaceThatFitsTheMap) {

@@ -284,7 +284,7 @@ void TerminalRenderer::Draw(std::string& out, int x, int y) {
 void TerminalRenderer::SetAmbiguousWidth(int cells) {
     cells = cells == 1 || cells == 2 ? cells : 0;
     if (cells == ambiguousWidth_) return;
-    if (ambiguousWidth_ != 0 || cells == 0) Invalidate();
+    if (ambiguousWidth_ != 0) Invalidate();  // leaving a known width, to any other
     ambiguousWidth_ = cells;
     if (cells != 1 || repaint_) return;
     // On a terminal of one cell the form for both left the second cell a blank.
@@ -555,6 +555,30 @@ bool ApplySteps(Cell* row, int columns, const Steps& steps, const Cell& blank) {
     return true;
 }
 
+// The shifts by d worth trying, given each cell's gain from the shift: the
+// best run inside the row (Kadane) and the best run to its end.
+int ShiftCandidates(const int* gain, int columns, int d, Steps* candidates) {
+    const int n = d > 0 ? d : -d;
+    int run = 0, start = 0, runA = -1, runE = -1, runBest = 0;
+    for (int x = 0; x < columns; ++x) {
+        if (run <= 0) run = 0, start = x;
+        run += gain[x];
+        if (run > runBest) runBest = run, runA = start, runE = x;
+    }
+    int suffix = 0, suffixA = -1, suffixBest = 0;
+    for (int x = columns - 1; x >= 0; --x) {
+        suffix += gain[x];
+        if (suffix > suffixBest) suffixBest = suffix, suffixA = x;
+    }
+    int count = 0;
+    if (runA >= 0) {
+        if (d > 0) candidates[count++] = {{{false, runA, n}, {true, runE + 1, n}}, 2};
+        else candidates[count++] = {{{true, runA - n, n}, {false, runE + 1, n}}, 2};
+    }
+    if (suffixA >= 0) candidates[count++] = {{{d<0, d> 0 ? suffixA : suffixA - n, n}}, 1};
+    return count;
+}
+
 std::string CharCode(int n, char final) { return n == 1 ? std::string("\x1b[") + final : "\x1b[" + Num(n) + final; }
 
 }  // namespace
@@ -567,14 +591,14 @@ void TerminalRenderer::ShiftCells(std::string& out, int y) {
     // blanks that come in may be in the terminal's own colours (Konsole,
     // qterminal), so they are drawn again unless the terminal is known to
     // keep the background there.
-    // Roughly the bytes that drawing the differences costs: a byte a cell
-    // and a move for each run of them.
-    // A glyph of two cells costs three bytes; a run at the row's end next
-    // to one at the end of the row above or below is reached by a short move.
     auto endDiffers = [&](int row) {
         return row >= 0 && row < kRows && !Same(shown_[row][kColumns - 1], want_[row][kColumns - 1]);
     };
     const bool endAbove = endDiffers(y - 1) || endDiffers(y + 1);
+    // Roughly the bytes that drawing the differences costs: a byte a cell
+    // and a move for each run of them. A glyph of two cells costs three
+    // bytes; a run at the row's end next to one at the end of the row above
+    // or below is reached by a short move.
     auto cost = [&](const Cell* row) {
         int n = 0;
         bool inRun = false;
@@ -595,32 +619,14 @@ void TerminalRenderer::ShiftCells(std::string& out, int y) {
     int here[kColumns];
     for (int x = 0; x < kColumns; ++x) here[x] = static_cast<int>(Same(shown_[y][x], want_[y][x]));
     for (int d : {1, 2, -1, -2}) {
-        const int n = d > 0 ? d : -d;
         int g[kColumns];
         for (int x = 0; x < kColumns; ++x) {
             const int from = x + d;
             const Cell& moved = from >= 0 && from < kColumns ? shown_[y][from] : foreign;
             g[x] = static_cast<int>(Same(moved, want_[y][x])) - here[x];
         }
-        // The best run inside the row (Kadane) and the best run to its end.
-        int run = 0, start = 0, runA = -1, runE = -1, runBest = 0;
-        for (int x = 0; x < kColumns; ++x) {
-            if (run <= 0) run = 0, start = x;
-            run += g[x];
-            if (run > runBest) runBest = run, runA = start, runE = x;
-        }
-        int suffix = 0, suffixA = -1, suffixBest = 0;
-        for (int x = kColumns - 1; x >= 0; --x) {
-            suffix += g[x];
-            if (suffix > suffixBest) suffixBest = suffix, suffixA = x;
-        }
         Steps candidates[2];
-        int count = 0;
-        if (runA >= 0) {
-            if (d > 0) candidates[count++] = {{{false, runA, n}, {true, runE + 1, n}}, 2};
-            else candidates[count++] = {{{true, runA - n, n}, {false, runE + 1, n}}, 2};
-        }
-        if (suffixA >= 0) candidates[count++] = {{{d<0, d> 0 ? suffixA : suffixA - n, n}}, 1};
+        const int count = ShiftCandidates(g, kColumns, d, candidates);
         for (int c = 0; c < count; ++c) {
             Steps& steps = candidates[c];
             if (steps.count == 2 && steps.step[1].at >= kColumns) steps.count = 1;

@@ -329,6 +329,8 @@ LockResult HoldLock(const std::string& lockPath, std::string_view whoAmI, std::s
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
             const int error = errno;
             said = CannotLock(error) ? Reason(error) : ReadHolder(fd);
+            // Where nothing locks, a lock file guards nothing: none is left behind.
+            if (CannotLock(error) && StillNamed(fd, lockPath)) ::unlink(lockPath.c_str());
             ::close(fd);
             return CannotLock(error) ? LockResult::kCannotLock : LockResult::kHeldElsewhere;
         }
@@ -369,7 +371,8 @@ void RemoveStaleLock(const std::string& lockPath) {
     const int fd = ::open(lockPath.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return;
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && StillNamed(fd, lockPath))
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && (::flock(fd, LOCK_EX | LOCK_NB) == 0 || CannotLock(errno)) &&
+        StillNamed(fd, lockPath))
         ::unlink(lockPath.c_str());
     ::close(fd);
 }

@@ -3,6 +3,7 @@
 // --continue brings the hero back.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <ctime>
@@ -202,6 +203,39 @@ TEST_F(SavesInTerminal, WhereNothingCanLockGamesPlayAndSave) {
     }
 }
 #endif
+
+// A player whose save folder he cannot write (run as another user: root
+// writes anywhere): a new game and a continued one are told before they
+// start, play, and leave the folder as it was.
+TEST_F(SavesInTerminal, AFolderThePlayerCannotWriteIsSaidAndLeftAsItWas) {
+    if (::geteuid() != 0 || std::system("setpriv --version >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "needs root and setpriv to play as another user";
+    TerminalSession first;
+    StartGame(first, {"--world", RANKS_RECORDINGS_WORLD}, true);
+    first.SendKeys({"C-c"});
+    ExpectEnd(first, 130);
+    const auto before = Names(first.SaveFolder());
+    // Readable by all, writable by root alone.
+    for (auto p = first.SaveFolder(); p != first.DataHome().parent_path().parent_path(); p = p.parent_path())
+        std::filesystem::permissions(p, std::filesystem::perms(0755));
+    for (const auto& name : before)
+        std::filesystem::permissions(first.SaveFolder() / name, std::filesystem::perms(0644));
+    for (bool resume : {false, true}) {
+        SCOPED_TRACE(resume);
+        TerminalSession s;
+        ShareSaves(first, s);
+        std::vector<std::string> args = {"--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                                         RANKS_BINARY,     "--world",         RANKS_RECORDINGS_WORLD};
+        if (resume) args.push_back("--continue");
+        ASSERT_TRUE(s.Start(dir.Path(), args, "setpriv"));
+        EXPECT_TRUE(s.WaitForText("ranks: this game will not be saved: ")) << s.Tmux("capture-pane -p");
+        ASSERT_TRUE(s.WaitForText("_____MiniMap_____", std::chrono::seconds(6)));
+        s.SendKeys({"C-c"});
+        ExpectEnd(s, 130);
+        EXPECT_TRUE(s.ScreenContains("ranks: this game was not saved: ")) << s.Tmux("capture-pane -p -J");
+        EXPECT_EQ(Names(first.SaveFolder()), before);
+    }
+}
 
 // A quit during a map change's scroll, by Ctrl+C or a signal, saves the old
 // map with the old cell or the new map with the new one.

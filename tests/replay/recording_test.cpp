@@ -93,13 +93,17 @@ protected:
     }
 };
 
+std::FILE* NewFile(const std::string& path) {
+    bool taken = false;
+    std::string problem;
+    return platform::OpenOutputFile(path, true, taken, problem);
+}
+
 TEST_F(RecordAndReplay, AReplayEndsWhereTheGameEnded) {
     TempDir dir;
     const std::string path = (dir.Path() / "game.rec").string();
-    bool taken = false;
-    std::string problem;
-    std::FILE* file = platform::OpenOutputFile(path, true, taken, problem);
-    ASSERT_NE(file, nullptr) << problem;
+    std::FILE* file = NewFile(path);
+    ASSERT_NE(file, nullptr);
     platform::StartRecording({file}, "events\n");
     // Into the first battle: fight the pawn with the sword, then walk on.
     for (int i = 0; i < 43; ++i) headless::Key(headless::kEnter);
@@ -134,10 +138,8 @@ TEST_F(RecordAndReplay, APauseForAKeyIsRecordedAsTheKeyTestsItStoodFor) {
                                                    [](int) { std::abort(); }};
     TempDir dir;
     const std::string path = (dir.Path() / "game.rec").string();
-    bool taken = false;
-    std::string problem;
-    std::FILE* file = platform::OpenOutputFile(path, true, taken, problem);
-    ASSERT_NE(file, nullptr) << problem;
+    std::FILE* file = NewFile(path);
+    ASSERT_NE(file, nullptr);
     platform::UseBackend(kThreeSteps);
     platform::StartRecording({file}, "");
     EXPECT_FALSE(platform::KeyWaiting());

@@ -65,6 +65,22 @@ protected:
         headless::SetPresentObserver(nullptr);
         platform::UseBackend(platform::HeadlessBackend());
     }
+    // A save of this world, not in play, with the hero at `x`, `y` of map 1.
+    std::string SaveAt(std::int16_t level, std::int16_t x, std::int16_t y, int exp = 0) {
+        SaveData save;
+        dataRoot = world.Path().string();
+        save.world = SavedWorldName();
+        save.worldDigest = WorldDigest();
+        save.hero.level = level, save.hero.exp = exp, save.hero.mapNumber = 1, save.hero.fieldX = x;
+        save.hero.fieldY = y;
+        std::filesystem::create_directories(Folder());
+        std::string problem;
+        platform::FileIdentity made;
+        const std::string path = WriteNewSave(Folder().string(), save, made, problem);
+        EXPECT_FALSE(path.empty()) << problem;
+        ReleaseSave(path);  // as when its game ended
+        return path;
+    }
     std::vector<std::string> Saves() const {
         std::vector<std::string> names;
         if (std::filesystem::exists(Folder()))
@@ -84,17 +100,7 @@ private:
 // A good save, a map file gone, a quit at the notice: the save is as it was,
 // and the farewell names the file; a new game on that world leaves no file.
 TEST_F(SessionSaves, AGameThatNeverStartedWritesNothing) {
-    SaveData good;
-    dataRoot = world.Path().string();
-    good.world = SavedWorldName();
-    good.worldDigest = WorldDigest();
-    good.hero.level = 2, good.hero.exp = 98, good.hero.mapNumber = 1, good.hero.fieldX = 8, good.hero.fieldY = 4;
-    std::filesystem::create_directories(Folder());
-    std::string problem;
-    platform::FileIdentity made;
-    const std::string path = WriteNewSave(Folder().string(), good, made, problem);
-    ASSERT_FALSE(path.empty()) << problem;
-    ReleaseSave(path);
+    SaveAt(2, 8, 4, 98);
     const std::vector<std::string> first = Saves();
     const std::string before = data.Read("ranks-and-files/" + first[0]);
     std::filesystem::remove(world.Path() / "map_form/map1/6.txt");
@@ -116,16 +122,8 @@ TEST_F(SessionSaves, AGameThatNeverStartedWritesNothing) {
 // cell, and the player is told; a save continued on another world's files
 // is refused rather than re-tagged.
 TEST_F(SessionSaves, ASavedCellOnAWallIsMovedAndAnotherWorldRefused) {
-    SaveData walled;
-    dataRoot = world.Path().string();
-    walled.world = SavedWorldName();
-    walled.worldDigest = WorldDigest();
-    walled.hero.level = 1, walled.hero.mapNumber = 1, walled.hero.fieldX = 0, walled.hero.fieldY = 0;
-    std::filesystem::create_directories(Folder());
-    std::string problem;
-    platform::FileIdentity made;
-    const std::string path = WriteNewSave(Folder().string(), walled, made, problem);
-    ReleaseSave(path);
+    const std::string path = SaveAt(1, 0, 0);
+    const std::string worldName = ReadSaveFile(path).data.world;
     Run({"--continue", path.substr(path.find_last_of('/') + 1)});  // a bare name is found in the data folder
     EXPECT_NE(headless::PrintedError().find("puts the hero on a wall at (0, 0) of map 1: he starts at (1, 1)"),
               std::string::npos)
@@ -138,7 +136,7 @@ TEST_F(SessionSaves, ASavedCellOnAWallIsMovedAndAnotherWorldRefused) {
     Run({"--continue", path, "--world", other.Path().string()});
     EXPECT_EQ(status, 2);
     EXPECT_NE(headless::PrintedError().find("whose files differ"), std::string::npos) << headless::PrintedError();
-    EXPECT_EQ(ReadSaveFile(path).data.world, walled.world);
+    EXPECT_EQ(ReadSaveFile(path).data.world, worldName);
 }
 
 // The Queen on the start map: never drawn at start-up, not after a battle,
@@ -357,17 +355,7 @@ constexpr platform::Backend kWatched{Open,  Cursor,      Attribute, Write, Visib
 }  // namespace early
 
 TEST_F(SessionSaves, NothingIsDrawnBeforeTheConsoleIsTaken) {
-    SaveData saved;
-    dataRoot = world.Path().string();
-    saved.world = SavedWorldName();
-    saved.worldDigest = WorldDigest();
-    saved.hero.level = 2, saved.hero.mapNumber = 1, saved.hero.fieldX = 8, saved.hero.fieldY = 4;
-    std::filesystem::create_directories(Folder());
-    std::string problem;
-    platform::FileIdentity made;
-    const std::string path = WriteNewSave(Folder().string(), saved, made, problem);
-    ASSERT_FALSE(path.empty()) << problem;
-    ReleaseSave(path);  // as when its game ended
+    SaveAt(2, 8, 4);
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {"--world", world.Path().string(), "--continue"},  // before a new game holds its save
              {"--world", world.Path().string()},

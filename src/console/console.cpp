@@ -38,7 +38,7 @@ void WriteSpaces(int count) {
 
 void ClearScreen() {
     MoveTo(0, 0);
-    for (int i = 0; i < 30; ++i) WriteSpaces(80);
+    for (int i = 0; i < 30; ++i) WriteSpaces(kScreenColumns);
 }
 
 bool KeyWaiting() { return platform::KeyWaiting(); }

@@ -33,7 +33,9 @@ void Write(std::string_view text);
 void WriteNumber(long long value);
 void WriteLine(std::string_view text);
 void WriteSpaces(int count);
-// Blanks 30 rows of 80 cells from the top-left cell.
+// The console's width in cells.
+inline constexpr int kScreenColumns = 80;
+// Blanks 30 rows of the whole width from the top-left cell.
 void ClearScreen();
 
 // The keyboard and pauses, as the game uses them.

@@ -24,7 +24,6 @@ constexpr int kMenuWidth = 20;
 constexpr int kCountColumn = 65;
 // From the count to the right mark at column 71.
 constexpr int kCountCells = 6;
-constexpr int kScreenWidth = 80;
 
 constexpr int kAbilityColumns[5] = {62, 60, 59, 62, 60};
 
@@ -170,7 +169,7 @@ void SlideTargetBanner() {
         // The trailing blanks stop at the screen's edge rather than wrap
         // onto the next row.
         MoveTo(x + 26, 7);
-        WriteSpaces(std::min(26, kScreenWidth - (x + 26)));
+        WriteSpaces(std::min(26, kScreenColumns - (x + 26)));
     }
 }
 

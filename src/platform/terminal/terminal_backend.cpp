@@ -534,6 +534,10 @@ bool CursorVisible() { return state.drawn.model.CursorVisible(); }
 
 void Sleep(std::uint32_t milliseconds) {
     if (state.still) EndStill();
+    // The pause counts from before its frame is drawn and written, as the
+    // next pause's frame is drawn before it shows: every frame shows as long
+    // as the game asked, the first too.
+    const std::int64_t asked = NowNs();
     Service();
     // Keys typed since the last look are taken in (they stay queued for the
     // game): a Ctrl+C among them ends the game now, not after the animation.
@@ -542,7 +546,7 @@ void Sleep(std::uint32_t milliseconds) {
     // The end is fixed from the previous pause's end, so drawing and writing
     // the frame do not lengthen the animation. One nap to the end: input and
     // signals end it early, and Ctrl+C and a resize are seen at once.
-    const std::int64_t end = state.pauses.End(NowNs(), milliseconds);
+    const std::int64_t end = state.pauses.End(asked, milliseconds);
     for (std::int64_t now = NowNs(); now < end; now = NowNs()) {
         NapUnlessInput(end - now);
         ReadInput();

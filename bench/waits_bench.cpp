@@ -37,10 +37,10 @@ struct Case {
     std::vector<std::string> keys;  // each sent once the previous text showed
     std::vector<std::string> texts;
     double budgetPerSecond;
-    bool replay = false;       // plays the recording instead
-    bool missingMap = false;   // a map file removed: the stop at start-up
-    const char* enemies = "";  // map 1's enemy list, when not the world's
-    int settleMs = 2500;       // from reaching the wait to measuring it
+    bool replay = false;               // plays the recording instead
+    bool missingMap = false;           // a map file removed: the stop at start-up
+    const char* enemies = "";          // map 1's enemy list, when not the world's
+    int settleMs = 2500;               // from reaching the wait to measuring it
     const char* enterUntil = nullptr;  // Enter pressed now and then until this shows
 };
 
@@ -66,10 +66,28 @@ int main(int argc, char** argv) {
     const double perTurn = 1000.0 / 130 + 1;
     const std::vector<Case> cases = {
         {"field", scenario::World::kNoEnemies, 8, 4, {""}, {kMap}, 0},
-        {"field, an enemy walking", scenario::World::kOnePawn, 8, 4, {""}, {kMap}, perTurn, false, false,
-         "1\n1 1 50 12\n", 0},
+        {"field, an enemy walking",
+         scenario::World::kOnePawn,
+         8,
+         4,
+         {""},
+         {kMap},
+         perTurn,
+         false,
+         false,
+         "1\n1 1 50 12\n",
+         0},
         // The same enemy some 3 s later, stuck behind a wall.
-        {"field, an enemy stuck", scenario::World::kOnePawn, 8, 4, {""}, {kMap}, 0, false, false, "1\n1 1 50 12\n",
+        {"field, an enemy stuck",
+         scenario::World::kOnePawn,
+         8,
+         4,
+         {""},
+         {kMap},
+         0,
+         false,
+         false,
+         "1\n1 1 50 12\n",
          6000},
         {"battle's command loop", scenario::World::kOnePawn, 8, 10, {""}, {kBattle}, 0},
         {"typed message", scenario::World::kOnePawn, 8, 10, {"", "\r", "\r", "\r"}, {kBattle, "", "", ""}, 0},

@@ -220,9 +220,9 @@ std::vector<std::string> HeadlessScreenLines() {
 std::string HeadlessScreensDigest() { return headless::state.screens.Hex(); }
 
 const Backend& HeadlessBackend() {
-    static constexpr Backend kHeadless{Open,    SetCursorPosition, SetAttribute, Write,           SetCursorVisible,
-                                       CursorVisible, Sleep,     PauseForKey,  KeyWaiting,      ReadKey,
-                                       ClockSeconds,  Exit,      SleepUntilClock};
+    static constexpr Backend kHeadless{
+        Open,       SetCursorPosition, SetAttribute, Write, SetCursorVisible, CursorVisible, Sleep, PauseForKey,
+        KeyWaiting, ReadKey,           ClockSeconds, Exit,  SleepUntilClock};
     return kHeadless;
 }
 

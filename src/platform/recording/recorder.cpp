@@ -142,9 +142,9 @@ void Exit(int status) {
     rec.inner->exit(status);
 }
 
-constexpr Backend kRecorder{Open,         SetCursorPosition, SetAttribute, Write,          SetCursorVisible,
-                            CursorVisible, Sleep,             PauseForKey,  KeyWaiting,     ReadKey,
-                            ClockSeconds,  Exit,              SleepUntilClock, NothingMovesUntilKey};
+constexpr Backend kRecorder{
+    Open,       SetCursorPosition, SetAttribute, Write, SetCursorVisible, CursorVisible,       Sleep, PauseForKey,
+    KeyWaiting, ReadKey,           ClockSeconds, Exit,  SleepUntilClock,  NothingMovesUntilKey};
 
 void FlushAtExit() { FlushRecording(); }
 

@@ -70,7 +70,7 @@ struct ReplayState {
     std::int64_t noKeysLeft = 0;
     int pendingKey = -1;
     std::int64_t lastClock = 0;  // the last clock reading answered
-    int speed = 1;  // 0: no pauses
+    int speed = 1;               // 0: no pauses
     bool headless = false;
     Clock::time_point lastLook;
 };
@@ -228,8 +228,8 @@ void Exit(int status) {
     rp.screen->exit(status);
 }
 
-constexpr Backend kReplay{Open,         SetCursorPosition, SetAttribute, Write,   SetCursorVisible, CursorVisible,
-                          Sleep,        PauseForKey,       KeyWaiting,   ReadKey, ClockSeconds,     Exit,
+constexpr Backend kReplay{Open,           SetCursorPosition, SetAttribute, Write,   SetCursorVisible, CursorVisible,
+                          Sleep,          PauseForKey,       KeyWaiting,   ReadKey, ClockSeconds,     Exit,
                           SleepUntilClock};
 
 }  // namespace

@@ -2,7 +2,8 @@
 // pseudo-terminal of its own, is brought to the wait, and the voluntary
 // context switches of its process are counted over a second and a half
 // while nobody presses a key. A wait that blocks wakes no time at all; a
-// field with an enemy wakes once for each of its turns.
+// field with an enemy walking wakes once for each of its turns (each draws
+// a frame), and one whose enemies are stuck not at all.
 //   ranks_bench_waits build/bin/ranks build/bin/world RECORDING [--check]
 // (RECORDING: one of tests/recordings, whose world is beside it).
 // With --check the exit status says whether every wait kept its budget.
@@ -36,9 +37,11 @@ struct Case {
     std::vector<std::string> keys;  // each sent once the previous text showed
     std::vector<std::string> texts;
     double budgetPerSecond;
-    bool replay = false;       // plays the recording instead
-    bool missingMap = false;   // a map file removed: the stop at start-up
-    const char* enemies = "";  // map 1's enemy list, when not the world's
+    bool replay = false;               // plays the recording instead
+    bool missingMap = false;           // a map file removed: the stop at start-up
+    const char* enemies = "";          // map 1's enemy list, when not the world's
+    int settleMs = 2500;               // from reaching the wait to measuring it
+    const char* enterUntil = nullptr;  // Enter pressed now and then until this shows
 };
 
 constexpr double kMeasureSeconds = 1.5;
@@ -63,7 +66,7 @@ int main(int argc, char** argv) {
     const double perTurn = 1000.0 / 130 + 1;
     const std::vector<Case> cases = {
         {"field", scenario::World::kNoEnemies, 8, 4, {""}, {kMap}, 0},
-        {"field, an enemy walking (stuck)",
+        {"field, an enemy walking",
          scenario::World::kOnePawn,
          8,
          4,
@@ -72,9 +75,23 @@ int main(int argc, char** argv) {
          perTurn,
          false,
          false,
-         "1\n1 1 50 12\n"},
+         "1\n1 1 50 12\n",
+         0},
+        // The same enemy some 3 s later, stuck behind a wall.
+        {"field, an enemy stuck",
+         scenario::World::kOnePawn,
+         8,
+         4,
+         {""},
+         {kMap},
+         0,
+         false,
+         false,
+         "1\n1 1 50 12\n",
+         6000},
         {"battle's command loop", scenario::World::kOnePawn, 8, 10, {""}, {kBattle}, 0},
         {"typed message", scenario::World::kOnePawn, 8, 10, {"", "\r", "\r", "\r"}, {kBattle, "", "", ""}, 0},
+        {"level-up", scenario::World::kLevelUpSoon, 8, 10, {""}, {kBattle}, 0, false, false, "", 2500, "LEVEL UP"},
         {"missing-file stop", scenario::World::kNoEnemies, 8, 4, {""}, {"30 秒後"}, 0, false, true},
         {"paused replay", scenario::World::kNoEnemies, 8, 4, {"", " "}, {"replay (Space", "PAUSED"}, 0, true},
         {"ended replay", scenario::World::kNoEnemies, 8, 4, {""}, {"ENDED"}, 0, true},
@@ -99,8 +116,14 @@ int main(int argc, char** argv) {
             if (!c.texts[k].empty()) reached = game.ReadUntil(c.texts[k], 20'000).find(c.texts[k]) != std::string::npos;
             else game.ReadUntil("\x01", 1500);  // the typing and its pauses
         }
+        // Enter until the wait shows: each one the battle takes, none left for the wait.
+        for (int k = 0; c.enterUntil && reached && k < 200; ++k) {
+            game.Send("\r");
+            if (game.ReadUntil(c.enterUntil, 400).find(c.enterUntil) != std::string::npos) break;
+            reached = k + 1 < 200;
+        }
         // Whatever animates on reaching the wait has ended.
-        game.ReadUntil("\x01", 2500);
+        if (c.settleMs > 0) game.ReadUntil("\x01", c.settleMs);
         const long before = WakeUps(game.Pid());
         const auto start = std::chrono::steady_clock::now();
         game.ReadUntil("\x01", static_cast<int>(kMeasureSeconds * 1000));

@@ -52,6 +52,7 @@ std::int16_t NewValueOfRow(int row) {
 
 // Each row as the panel now shows it: "体力 40 から 46（+6）".
 void NarrateRows() {
+    if (!platform::Narrating()) return;
     for (int row = kFirstRow; row <= kExpRow; ++row) {
         const std::string_view name = Text(kRowNames[row - kFirstRow]);
         if (row == kExpRow) {

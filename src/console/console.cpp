@@ -1,5 +1,6 @@
 #include "console/console.h"
 
+#include <algorithm>
 #include <string>
 
 #include "core/game_state.h"
@@ -33,7 +34,11 @@ void WriteLine(std::string_view text) {
 }
 
 void WriteSpaces(int count) {
-    if (count > 0) platform::Write(std::string(static_cast<std::size_t>(count), ' '));
+    // A row's worth at a time, without making a string for each.
+    static constexpr std::string_view kRow =
+        "                                                                                ";
+    for (; count > 0; count -= static_cast<int>(kRow.size()))
+        platform::Write(kRow.substr(0, static_cast<std::size_t>(std::min<int>(count, static_cast<int>(kRow.size())))));
 }
 
 void ClearScreen() {
@@ -64,5 +69,6 @@ void DiscardWaitingKeys() {
 }
 void Pause(std::uint32_t milliseconds) { platform::Sleep(milliseconds); }
 std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t steps) { return platform::PauseForKey(step, steps); }
+void NothingMovesUntilKey() { platform::NothingMovesUntilKey(); }
 
 }  // namespace rf

@@ -49,5 +49,8 @@ void Pause(std::uint32_t milliseconds);
 // Up to `steps` pauses of `step` ms with a look for a key after each, ending
 // with the one in which a key came: how many passed (platform::PauseForKey).
 std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t steps);
+// Nothing changes before the next key: the pauses may pass in one wait for it
+// (platform::NothingMovesUntilKey).
+void NothingMovesUntilKey();
 
 }  // namespace rf

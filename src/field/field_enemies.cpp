@@ -15,11 +15,73 @@
 namespace rf {
 namespace {
 
+// Where a step by direction key from (x, y) would take an enemy; false when
+// a wall or the map's edge stops it.
+bool StepTarget(int direction, std::int32_t x, std::int32_t y, int& nx, int& ny) {
+    if (x < 0 || x > kLastHeroColumn || y < 0 || y >= kMapRows) return false;
+    nx = static_cast<int>(x);
+    ny = static_cast<int>(y);
+    if (TestStep(direction, nx, ny) == kStepBlocked) return false;
+    if (direction == kKeyUp) ny -= 1;
+    if (direction == kKeyDown) ny += 1;
+    if (direction == kKeyLeft) nx -= 2;
+    if (direction == kKeyRight) nx += 2;
+    return nx >= 0 && nx <= kLastHeroColumn && ny >= 0 && ny < kMapRows;
+}
+
+// The steps a turn tries, as direction keys (0: none): up to two halves,
+// each after its pause, each trying its steps in order until one is taken.
+// The first half closes the columns, then the rows; the second the rows.
+struct TurnPlan {
+    int halves = 0;
+    int tries[2][2] = {};
+};
+
+TurnPlan PlanTurn(std::int32_t x, std::int32_t y) {
+    const auto dx = static_cast<std::int16_t>(x - hero.fieldX);
+    const auto dy = static_cast<std::int16_t>(y - hero.fieldY);
+    const int across = dx > 0 ? kKeyLeft : kKeyRight;
+    const int down = dy > 0 ? kKeyUp : kKeyDown;
+    TurnPlan plan;
+    if (dx != 0) {
+        plan.tries[0][0] = across;
+        plan.tries[0][1] = dy != 0 ? down : 0;
+        plan.halves = 1;
+    }
+    const int h = std::abs(dx) / 2;
+    if (dy != 0 && (dx == 0 || (h >= 1 && std::abs(dy) >= h))) {
+        plan.tries[plan.halves][0] = down;
+        plan.tries[plan.halves++][1] = dx != 0 ? across : 0;
+    }
+    return plan;
+}
+
+// Whether an enemy's turn would move it now (an empty entry never moves).
+bool TurnMoves(const FieldEnemy& e) {
+    if (e.x == 0 && e.y == 0) return false;
+    const TurnPlan plan = PlanTurn(e.x, e.y);
+    int nx = 0, ny = 0;
+    for (int half = 0; half < plan.halves; ++half)
+        for (int direction : plan.tries[half])
+            if (direction != 0 && StepTarget(direction, e.x, e.y, nx, ny)) return true;
+    return false;
+}
+
+// Whether no enemy on the map can move until the hero does.
+bool FieldStill() {
+    for (int i = 0; i < fieldEnemies.count && i < FieldEnemyList::kCapacity; ++i)
+        if (TurnMoves(fieldEnemies.entries[i])) return false;
+    return true;
+}
+
 // The pause before a step, still handing keys to the hero after each of
 // its short pauses (asleep through those with no key). False when a key
 // took the hero to another map: the list the turn works on is gone.
 bool Wait() {
     const std::uint32_t loads = fieldEnemies.loads;
+    // A field where every enemy is stuck changes only with a key: its
+    // pauses may all pass in one wait for it.
+    if (FieldStill()) NothingMovesUntilKey();
     for (std::uint32_t i = 0; i < kWaitPolls;) {
         PollHeroKey();
         i += PauseForKey(kWaitPollMs, kWaitPolls - i);
@@ -45,41 +107,24 @@ void Wipe(std::string_view pair, int (*pairsOnRow)(int)) {
 }  // namespace
 
 int EnemyTurn(std::int32_t kind, std::int32_t& x, std::int32_t& y, std::int32_t groupSize) {
-    const auto dx = static_cast<std::int16_t>(x - hero.fieldX);
-    const auto dy = static_cast<std::int16_t>(y - hero.fieldY);
-    if (dx != 0) {
+    const TurnPlan plan = PlanTurn(x, y);
+    for (int half = 0; half < plan.halves; ++half) {
         if (!Wait()) return kTurnDone;
-        int r = EnemyStep(dx > 0 ? kKeyLeft : kKeyRight, kind, x, y, groupSize);
-        if (r == kBattleFought) return kBattleFought;
-        if (r == 0 && dy != 0) {
-            if (EnemyStep(dy > 0 ? kKeyUp : kKeyDown, kind, x, y, groupSize) == kBattleFought) return kBattleFought;
+        for (int direction : plan.tries[half]) {
+            if (direction == 0) break;
+            const int r = EnemyStep(direction, kind, x, y, groupSize);
+            if (r == kBattleFought) return kBattleFought;
+            if (r != 0) break;
         }
-    }
-    if (dy == 0) return kTurnDone;
-    const int h = std::abs(dx) / 2;
-    const bool vertical = dx == 0 || (h >= 1 && std::abs(dy) >= h);
-    if (!vertical) return kTurnDone;
-    if (!Wait()) return kTurnDone;
-    int r = EnemyStep(dy > 0 ? kKeyUp : kKeyDown, kind, x, y, groupSize);
-    if (r == kBattleFought) return kBattleFought;
-    if (r == 0 && dx != 0) {
-        if (EnemyStep(dx > 0 ? kKeyLeft : kKeyRight, kind, x, y, groupSize) == kBattleFought) return kBattleFought;
     }
     return kTurnDone;
 }
 
 int EnemyStep(int direction, std::int32_t kind, std::int32_t& x, std::int32_t& y, std::int32_t groupSize) {
-    if (x < 0 || x > kLastHeroColumn || y < 0 || y >= kMapRows) return 0;
+    int nx = 0, ny = 0;
+    if (!StepTarget(direction, x, y, nx, ny)) return 0;
     const int ix = static_cast<int>(x);
     const int iy = static_cast<int>(y);
-    if (TestStep(direction, ix, iy) == kStepBlocked) return 0;
-    int nx = ix;
-    int ny = iy;
-    if (direction == kKeyUp) ny -= 1;
-    if (direction == kKeyDown) ny += 1;
-    if (direction == kKeyLeft) nx -= 2;
-    if (direction == kKeyRight) nx += 2;
-    if (nx < 0 || nx > kLastHeroColumn || ny < 0 || ny >= kMapRows) return 0;
     // An empty entry is nobody: nothing to erase, nothing to move.
     if (x == 0 && y == 0) return kTurnDone;
     x = nx;

@@ -88,7 +88,7 @@ std::string Enemies() {
 
 // Every battle begins at full HP: that is the hero's HP on the field.
 void NarrateField() {
-    if (!IsMapNumber(hero.mapNumber)) return;
+    if (!IsMapNumber(hero.mapNumber) || !platform::Narrating()) return;
     std::string line =
         spoken::Line({spoken::kMap, std::to_string(hero.mapNumber), spoken::kLevel, std::to_string(hero.level),
                       spoken::kHp, std::to_string(hero.maxHp), spoken::kStop});

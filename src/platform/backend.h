@@ -25,6 +25,10 @@ struct Backend {
     int (*readKey)();
     std::int64_t (*clockSeconds)();
     void (*exit)(int status);  // never returns
+    // Optional (null: the session does without, platform.cpp).
+    // SleepUntilClock and NothingMovesUntilKey (platform/console_session.h).
+    void (*sleepUntilClock)(std::int64_t seconds) = nullptr;
+    void (*nothingMovesUntilKey)() = nullptr;
 };
 
 // The backend the program was built with.
@@ -55,6 +59,10 @@ void FlushRecording();
 std::string TakeFarewell();
 // The farewell line as set, left in place (a page shows it at once).
 const std::string& PendingFarewell();
+
+// SleepUntilClock for a backend without a clock finer than its seconds:
+// through ClockSeconds and Sleep.
+void SleepUntilClockBySeconds(std::int64_t seconds);
 
 // Where the game's narration goes (platform/narration.cpp); none until a
 // backend that shows it sets one.

@@ -42,6 +42,16 @@ void Sleep(std::uint32_t milliseconds);
 // nothing wakes while none comes.
 std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t steps);
 
+// Sleeps until the seconds clock reaches `seconds` (its tick), in one wait
+// however long; a clock set back meanwhile does not lengthen it.
+void SleepUntilClock(std::int64_t seconds);
+
+// The game's word that, until a key comes, nothing it does changes its
+// records or the screen (a field whose enemies are all stuck): its pauses
+// and key tests may then pass in one wait for that key, which still acts
+// just when it would have. It holds until a key is handed over.
+void NothingMovesUntilKey();
+
 // Keyboard: a test that never blocks, and an unechoed read of one key code
 // (an extended key arrives as a prefix 0 or 224 and then its scan code).
 bool KeyWaiting();

@@ -17,6 +17,8 @@ std::string lastLine;
 
 void SetNarrator(const Narrator* n) { narrator = n; }
 
+bool Narrating() { return narrator != nullptr; }
+
 void NarrateMessage(std::string_view text) {
     lastLine.clear();
     if (narrator) narrator->message(text);

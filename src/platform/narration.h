@@ -13,5 +13,8 @@ namespace rf::platform {
 void NarrateMessage(std::string_view text);
 // A line the game says; the line just said is not said again.
 void Narrate(std::string_view text);
+// Whether anything shows the narration: without it the game does not make
+// its lines at all.
+bool Narrating();
 
 }  // namespace rf::platform

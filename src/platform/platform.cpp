@@ -52,6 +52,27 @@ void Sleep(std::uint32_t milliseconds) { ActiveBackend().sleep(milliseconds); }
 std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t steps) {
     return steps == 0 ? 0 : ActiveBackend().pauseForKey(step, steps);
 }
+void SleepUntilClockBySeconds(std::int64_t seconds) {
+    // Whole seconds only: one sleep to the second before the tick, then
+    // short ones to it. A clock set back meanwhile counts the sleep just
+    // slept, never the time it went back.
+    std::int64_t last = -1, slept = 0;
+    for (std::int64_t now; (now = ClockSeconds()) < seconds; last = now) {
+        if (last >= 0 && now < last) seconds -= last - now + slept;
+        slept = now < seconds - 1 ? seconds - 1 - now : 0;
+        Sleep(slept > 0 ? static_cast<std::uint32_t>(slept) * 1000 : 10);
+    }
+}
+
+void SleepUntilClock(std::int64_t seconds) {
+    if (ActiveBackend().sleepUntilClock) ActiveBackend().sleepUntilClock(seconds);
+    else SleepUntilClockBySeconds(seconds);
+}
+
+void NothingMovesUntilKey() {
+    if (ActiveBackend().nothingMovesUntilKey) ActiveBackend().nothingMovesUntilKey();
+}
+
 bool KeyWaiting() { return ActiveBackend().keyWaiting(); }
 int ReadKey() { return ActiveBackend().readKey(); }
 std::int64_t ClockSeconds() { return ActiveBackend().clockSeconds(); }

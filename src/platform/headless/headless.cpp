@@ -140,6 +140,12 @@ std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t) {
     return 1;
 }
 
+// Virtual time: straight to the tick.
+void SleepUntilClock(std::int64_t seconds) {
+    const std::int64_t until = (seconds - state.baseSeconds) * 1000;
+    if (until > state.nowMs) Sleep(static_cast<std::uint32_t>(until - state.nowMs));
+}
+
 bool KeyWaiting() {
     headless::Present();
     ++state.polls;
@@ -214,8 +220,9 @@ std::vector<std::string> HeadlessScreenLines() {
 std::string HeadlessScreensDigest() { return headless::state.screens.Hex(); }
 
 const Backend& HeadlessBackend() {
-    static constexpr Backend kHeadless{Open,  SetCursorPosition, SetAttribute, Write,   SetCursorVisible, CursorVisible,
-                                       Sleep, PauseForKey,       KeyWaiting,   ReadKey, ClockSeconds,     Exit};
+    static constexpr Backend kHeadless{
+        Open,       SetCursorPosition, SetAttribute, Write, SetCursorVisible, CursorVisible, Sleep, PauseForKey,
+        KeyWaiting, ReadKey,           ClockSeconds, Exit,  SleepUntilClock};
     return kHeadless;
 }
 

@@ -25,39 +25,55 @@ void VirtualConsole::SetCursor(int x, int y) {
 
 namespace {
 
-// Whether any byte is a control byte (below 0x20), eight at a time: a
+// Whether any byte is a control byte (below 0x20) and whether any is high
+// (0x80 and above: a lead byte may be among them), eight at a time: a
 // blind run of many battles writes gigabytes of text.
-bool HasControlByte(std::string_view bytes) {
+struct ByteKinds {
+    bool control = false;
+    bool high = false;
+};
+
+ByteKinds KindsOf(std::string_view bytes) {
     constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
-    std::uint64_t below = 0;
+    std::uint64_t below = 0, high = 0;
     std::size_t i = 0;
     for (; i + 8 <= bytes.size(); i += 8) {
         std::uint64_t w = 0;
         std::memcpy(&w, bytes.data() + i, 8);
         below |= (w - 0x20 * kOnes) & ~w;  // a byte's high bit: it was below 0x20
+        high |= w;
     }
-    for (; i < bytes.size(); ++i) below |= static_cast<unsigned char>(bytes[i]) < 0x20 ? kHighs : 0;
-    return (below & kHighs) != 0;
+    for (; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        below |= b < 0x20 ? kHighs : 0;
+        high |= b;
+    }
+    return {(below & kHighs) != 0, (high & kHighs) != 0};
 }
 
-// The lead byte left open at the end of `bytes`, or -1.
+// The lead byte left open at the end of `bytes` (which hold no control
+// byte), or -1. A byte outside the lead bytes' range ends a character, so
+// only the run of lead-range bytes at the end needs counting: they pair up,
+// and an odd one out is open.
 int OpenLead(std::string_view bytes) {
-    std::size_t i = 0;
-    while (i < bytes.size()) i += IsLeadByte(static_cast<unsigned char>(bytes[i])) ? 2 : 1;
-    return i > bytes.size() ? static_cast<unsigned char>(bytes.back()) : -1;
+    std::size_t run = 0;
+    while (run < bytes.size() && IsLeadByte(static_cast<unsigned char>(bytes[bytes.size() - 1 - run]))) ++run;
+    return run % 2 ? static_cast<unsigned char>(bytes.back()) : -1;
 }
 
 }  // namespace
 
 void VirtualConsole::Write(std::string_view bytes) {
     const int size = static_cast<int>(bytes.size());
-    if (blind_ && pendingLead_ < 0 && cursorX_ + size < kWidth && !HasControlByte(bytes)) {
+    if (blind_ && pendingLead_ < 0 && cursorX_ + size < kWidth) {
         // Within the row a byte is a cell, a pair two, and no glyph reaches
         // the last column, so nothing wraps.
-        pendingLead_ = OpenLead(bytes);
-        cursorX_ += pendingLead_ < 0 ? size : size - 1;
-        ++version_;
-        return;
+        if (const ByteKinds kinds = KindsOf(bytes); !kinds.control) {
+            pendingLead_ = kinds.high ? OpenLead(bytes) : -1;
+            cursorX_ += pendingLead_ < 0 ? size : size - 1;
+            ++version_;
+            return;
+        }
     }
     for (std::size_t i = 0; i < bytes.size();) {
         const std::size_t run = PlainRun(bytes.substr(i));

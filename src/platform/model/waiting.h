@@ -49,6 +49,8 @@ public:
     }
     // The game waited for a key: the next pause counts from its own start.
     void Forget() { last_ = -1; }
+    // Where the last pause ended (-1 after Forget).
+    std::int64_t Last() const { return last_; }
 
 private:
     std::int64_t last_ = -1;

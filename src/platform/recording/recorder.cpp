@@ -121,13 +121,30 @@ std::int64_t ClockSeconds() {
     return seconds;
 }
 
+// The clock readings of a sleep by seconds are written down as any others.
+void SleepUntilClock(std::int64_t seconds) {
+    if (rec.inner->sleepUntilClock) {
+        // The game's time, not the player's: as long as it took.
+        const Clock::time_point start = Clock::now();
+        rec.inner->sleepUntilClock(seconds);
+        rec.sleptSinceKey += MsSince(start);
+    } else {
+        SleepUntilClockBySeconds(seconds);
+    }
+}
+
+void NothingMovesUntilKey() {
+    if (rec.inner->nothingMovesUntilKey) rec.inner->nothingMovesUntilKey();
+}
+
 void Exit(int status) {
     FlushRecording();
     rec.inner->exit(status);
 }
 
-constexpr Backend kRecorder{Open,  SetCursorPosition, SetAttribute, Write,   SetCursorVisible, CursorVisible,
-                            Sleep, PauseForKey,       KeyWaiting,   ReadKey, ClockSeconds,     Exit};
+constexpr Backend kRecorder{
+    Open,       SetCursorPosition, SetAttribute, Write, SetCursorVisible, CursorVisible,       Sleep, PauseForKey,
+    KeyWaiting, ReadKey,           ClockSeconds, Exit,  SleepUntilClock,  NothingMovesUntilKey};
 
 void FlushAtExit() { FlushRecording(); }
 

@@ -69,7 +69,8 @@ struct ReplayState {
     std::size_t next = 0;
     std::int64_t noKeysLeft = 0;
     int pendingKey = -1;
-    int speed = 1;  // 0: no pauses
+    std::int64_t lastClock = 0;  // the last clock reading answered
+    int speed = 1;               // 0: no pauses
     bool headless = false;
     Clock::time_point lastLook;
 };
@@ -209,7 +210,13 @@ std::int64_t ClockSeconds() {
     const SessionEvent* e = Next();
     if (e == nullptr || e->kind != SessionEvent::kClock) Finish();
     ++rp.next;
+    rp.lastClock = e->value;
     return e->value;
+}
+
+// The recording holds no reading within the sleep: it lasts from the last one to the tick.
+void SleepUntilClock(std::int64_t seconds) {
+    if (seconds > rp.lastClock) Sleep(static_cast<std::uint32_t>(seconds - rp.lastClock) * 1000);
 }
 
 // The game ending by itself (the missing-file stop) ends the replay as well.
@@ -221,8 +228,9 @@ void Exit(int status) {
     rp.screen->exit(status);
 }
 
-constexpr Backend kReplay{Open,  SetCursorPosition, SetAttribute, Write,   SetCursorVisible, CursorVisible,
-                          Sleep, PauseForKey,       KeyWaiting,   ReadKey, ClockSeconds,     Exit};
+constexpr Backend kReplay{Open,           SetCursorPosition, SetAttribute, Write,   SetCursorVisible, CursorVisible,
+                          Sleep,          PauseForKey,       KeyWaiting,   ReadKey, ClockSeconds,     Exit,
+                          SleepUntilClock};
 
 }  // namespace
 

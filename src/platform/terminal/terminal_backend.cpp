@@ -56,6 +56,11 @@ struct TerminalState {
     DrawnConsole drawn;
     bool opened = false;
     PauseDeadlines pauses;
+    // The game said nothing moves until a key (NothingMovesUntilKey); once
+    // that key came (at stillKeyNs), the game's pauses before it are passed
+    // through at once on the pauses' own clock, and its key tests find nothing.
+    bool still = false;
+    std::int64_t stillKeyNs = -1;
     AmbiguousWidthQuestion widthQuestion;
     std::terminate_handler previousTerminate = nullptr;
 };
@@ -510,13 +515,29 @@ void Open() {
     Service(false);
 }
 
+// Something moved after all, or the key was handed over: the pauses count
+// from now again if they ran ahead of it.
+void EndStill() {
+    if (state.stillKeyNs >= 0) state.pauses.Forget();
+    state.still = false;
+    state.stillKeyNs = -1;
+}
+
 void SetCursorPosition(int x, int y) { state.drawn.model.SetCursor(x, y); }
 void SetAttribute(std::uint16_t attribute) { state.drawn.model.SetAttribute(attribute); }
-void Write(std::string_view bytes) { state.drawn.model.Write(bytes); }
+void Write(std::string_view bytes) {
+    if (state.still) EndStill();
+    state.drawn.model.Write(bytes);
+}
 void SetCursorVisible(bool visible) { state.drawn.model.SetCursorVisible(visible); }
 bool CursorVisible() { return state.drawn.model.CursorVisible(); }
 
 void Sleep(std::uint32_t milliseconds) {
+    if (state.still) EndStill();
+    // The pause counts from before its frame is drawn and written, as the
+    // next pause's frame is drawn before it shows: every frame shows as long
+    // as the game asked, the first too.
+    const std::int64_t asked = NowNs();
     Service();
     // Keys typed since the last look are taken in (they stay queued for the
     // game): a Ctrl+C among them ends the game now, not after the animation.
@@ -525,11 +546,25 @@ void Sleep(std::uint32_t milliseconds) {
     // The end is fixed from the previous pause's end, so drawing and writing
     // the frame do not lengthen the animation. One nap to the end: input and
     // signals end it early, and Ctrl+C and a resize are seen at once.
-    const std::int64_t end = state.pauses.End(NowNs(), milliseconds);
+    const std::int64_t end = state.pauses.End(asked, milliseconds);
     for (std::int64_t now = NowNs(); now < end; now = NowNs()) {
         NapUnlessInput(end - now);
         ReadInput();
         if (NowNs() < end) Service();
+    }
+}
+
+// Blocks until a key is queued (or a lone Escape settles into one); signals
+// and resizes are served meanwhile.
+void WaitForKey() {
+    for (;;) {
+        Service();
+        ReadInput();
+        if (state.drawn.decoder.HasKey()) return;
+        std::int64_t settle = state.drawn.decoder.MsUntilSettled(NowMs());
+        int timeout = settle < 0 ? -1 : static_cast<int>(settle) + 1;
+        if (!terminalTaken) timeout = 100;  // stopped and not yet taken back
+        WaitForInput(timeout);
     }
 }
 
@@ -538,11 +573,31 @@ std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t steps) {
     ReadInput();
     state.drawn.idle.Busy();
     const std::int64_t stepNs = static_cast<std::int64_t>(step) * 1'000'000;
-    const std::int64_t first = state.pauses.End(NowNs(), step);
+    // While still, after the key came, the pauses run on from where the
+    // last one ended, however long ago that is now.
+    const std::int64_t first = state.pauses.End(state.stillKeyNs >= 0 ? state.pauses.Last() : NowNs(), step);
     const std::int64_t last = first + (static_cast<std::int64_t>(steps) - 1) * stepNs;
+    if (state.still) {
+        // Nothing moves until a key: asleep until it comes, however many
+        // pauses that spans. Those it outlasts pass at once.
+        if (state.stillKeyNs < 0) {
+            WaitForKey();
+            state.stillKeyNs = NowNs();
+        }
+        if (state.stillKeyNs > last) {
+            for (std::uint32_t k = 1; k < steps; ++k) state.pauses.End(first + (k - 1) * stepNs, step);
+            return steps;
+        }
+    }
     // Asleep until the last pause ends or a key comes; the pause a key came
     // in is then slept to its end, where the game would have looked.
     std::int64_t end = last;
+    if (state.still) {
+        const std::int64_t keyNs = state.stillKeyNs;
+        end = first + (keyNs <= first ? 0 : (keyNs - first + stepNs - 1) / stepNs * stepNs);
+        state.still = false;
+        state.stillKeyNs = -1;
+    }
     for (std::int64_t now = NowNs(); now < end; now = NowNs()) {
         if (state.drawn.decoder.HasKey() && end == last)
             end = std::min(last, first + (now <= first ? 0 : (now - first + stepNs - 1) / stepNs * stepNs));
@@ -563,7 +618,9 @@ std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t steps) {
 bool KeyWaiting() {
     Service();
     ReadInput();
-    return state.drawn.KeyWaiting([] {
+    // The key that ends the stillness came after the pauses passed so far.
+    if (state.stillKeyNs >= 0) return false;
+    const bool waiting = state.drawn.KeyWaiting([] {
         // Only waiting for a key: sleep until one, a resize or a signal comes
         // (or a lone Escape settles into a key of its own).
         std::int64_t settle = state.drawn.decoder.MsUntilSettled(NowMs());
@@ -573,9 +630,35 @@ bool KeyWaiting() {
         state.pauses.Forget();
         ReadInput();
     });
+    if (waiting) EndStill();
+    return waiting;
+}
+
+void NothingMovesUntilKey() { state.still = true; }
+
+// Ends with the tick of the seconds clock: the wall clock's own time to it,
+// slept on the monotonic clock, so setting the clock meanwhile changes nothing.
+void SleepUntilClock(std::int64_t seconds) {
+    EndStill();
+    Service();
+    ReadInput();
+    timespec wall{};
+    clock_gettime(CLOCK_REALTIME, &wall);
+    const std::int64_t left =
+        (seconds - static_cast<std::int64_t>(wall.tv_sec)) * 1'000'000'000 - static_cast<std::int64_t>(wall.tv_nsec);
+    const std::int64_t end = NowNs() + left;
+    // One nap to the end: input and signals end it early, and Ctrl+C and a
+    // resize are seen at once.
+    for (std::int64_t now = NowNs(); now < end; now = NowNs()) {
+        NapUnlessInput(end - now);
+        ReadInput();
+        if (NowNs() < end) Service();
+    }
+    state.pauses.Forget();
 }
 
 int ReadKey() {
+    EndStill();
     state.drawn.idle.Busy();
     state.pauses.Forget();
     for (;;) {
@@ -613,10 +696,20 @@ void ShowTitle(std::string_view utf8) {
 }
 
 const Backend& NativeBackend() {
-    static constexpr Backend kTerminal{terminal::Open,    terminal::SetCursorPosition, terminal::SetAttribute,
-                                       terminal::Write,   terminal::SetCursorVisible,  terminal::CursorVisible,
-                                       terminal::Sleep,   terminal::PauseForKey,       terminal::KeyWaiting,
-                                       terminal::ReadKey, terminal::ClockSeconds,      terminal::Exit};
+    static constexpr Backend kTerminal{terminal::Open,
+                                       terminal::SetCursorPosition,
+                                       terminal::SetAttribute,
+                                       terminal::Write,
+                                       terminal::SetCursorVisible,
+                                       terminal::CursorVisible,
+                                       terminal::Sleep,
+                                       terminal::PauseForKey,
+                                       terminal::KeyWaiting,
+                                       terminal::ReadKey,
+                                       terminal::ClockSeconds,
+                                       terminal::Exit,
+                                       terminal::SleepUntilClock,
+                                       terminal::NothingMovesUntilKey};
     return kTerminal;
 }
 

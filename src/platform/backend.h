@@ -19,7 +19,8 @@ struct Backend {
     void (*setCursorVisible)(bool visible);
     bool (*cursorVisible)();
     void (*sleep)(std::uint32_t milliseconds);
-    // PauseForKey (platform/console_session.h).
+    // PauseForKey (platform/console_session.h); null where a key is looked
+    // for only between steps: one step is slept, and the game looks.
     std::uint32_t (*pauseForKey)(std::uint32_t step, std::uint32_t steps);
     bool (*keyWaiting)();
     int (*readKey)();
@@ -31,6 +32,8 @@ struct Backend {
     void (*nothingMovesUntilKey)() = nullptr;
 };
 
+// `backend`'s pause for a key, or one step slept where it has none.
+std::uint32_t PauseForKeyOn(const Backend& backend, std::uint32_t step, std::uint32_t steps);
 // The backend the program was built with.
 const Backend& NativeBackend();
 // A line the native backend shows outside the game's screen (a terminal's

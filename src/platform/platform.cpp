@@ -49,8 +49,13 @@ void Write(std::string_view bytes) { ActiveBackend().write(bytes); }
 void SetCursorVisible(bool visible) { ActiveBackend().setCursorVisible(visible); }
 bool CursorVisible() { return ActiveBackend().cursorVisible(); }
 void Sleep(std::uint32_t milliseconds) { ActiveBackend().sleep(milliseconds); }
+std::uint32_t PauseForKeyOn(const Backend& backend, std::uint32_t step, std::uint32_t steps) {
+    if (backend.pauseForKey != nullptr) return backend.pauseForKey(step, steps);
+    backend.sleep(step);
+    return 1;
+}
 std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t steps) {
-    return steps == 0 ? 0 : ActiveBackend().pauseForKey(step, steps);
+    return steps == 0 ? 0 : PauseForKeyOn(ActiveBackend(), step, steps);
 }
 void SleepUntilClockBySeconds(std::int64_t seconds) {
     // Whole seconds only: one sleep to the second before the tick, then

@@ -345,7 +345,9 @@ void Write(std::string_view bytes) { Note(), Inner().write(bytes); }
 void Visible(bool v) { Note(), Inner().setCursorVisible(v); }
 bool IsVisible() { return Inner().cursorVisible(); }
 void Sleep(std::uint32_t ms) { Inner().sleep(ms); }
-std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t steps) { return Inner().pauseForKey(step, steps); }
+std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t steps) {
+    return platform::PauseForKeyOn(Inner(), step, steps);
+}
 bool Waiting() { return Inner().keyWaiting(); }
 int Read() { return Inner().readKey(); }
 std::int64_t Clock() { return Inner().clockSeconds(); }

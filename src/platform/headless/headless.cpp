@@ -133,13 +133,6 @@ void Sleep(std::uint32_t ms) {
     headless::CheckWatchdog();
 }
 
-// Virtual time: a pause at a time, each followed by the game's look for a
-// key, as before.
-std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t) {
-    Sleep(step);
-    return 1;
-}
-
 // Virtual time: straight to the tick.
 void SleepUntilClock(std::int64_t seconds) {
     const std::int64_t until = (seconds - state.baseSeconds) * 1000;
@@ -221,7 +214,7 @@ std::string HeadlessScreensDigest() { return headless::state.screens.Hex(); }
 
 const Backend& HeadlessBackend() {
     static constexpr Backend kHeadless{
-        Open,       SetCursorPosition, SetAttribute, Write, SetCursorVisible, CursorVisible, Sleep, PauseForKey,
+        Open,       SetCursorPosition, SetAttribute, Write, SetCursorVisible, CursorVisible, Sleep, nullptr,
         KeyWaiting, ReadKey,           ClockSeconds, Exit,  SleepUntilClock};
     return kHeadless;
 }

@@ -83,7 +83,7 @@ void Sleep(std::uint32_t ms) {
 // Written as the key tests that the pauses stood for: the recording reads
 // as if the game had looked after each one.
 std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t steps) {
-    const std::uint32_t passed = rec.inner->pauseForKey(step, steps);
+    const std::uint32_t passed = PauseForKeyOn(*rec.inner, step, steps);
     rec.sleptSinceKey += static_cast<std::int64_t>(passed) * step;
     rec.noKeys += passed - 1;
     return passed;

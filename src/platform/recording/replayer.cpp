@@ -164,12 +164,6 @@ void Sleep(std::uint32_t ms) {
     LookAtPlayer();
 }
 
-// The recording holds a key test after every pause: a pause at a time.
-std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t) {
-    Sleep(step);
-    return 1;
-}
-
 bool KeyWaiting() {
     LookAtPlayer();
     if (rp.noKeysLeft > 0) {
@@ -229,7 +223,7 @@ void Exit(int status) {
 }
 
 constexpr Backend kReplay{Open,           SetCursorPosition, SetAttribute, Write,   SetCursorVisible, CursorVisible,
-                          Sleep,          PauseForKey,       KeyWaiting,   ReadKey, ClockSeconds,     Exit,
+                          Sleep,          nullptr,           KeyWaiting,   ReadKey, ClockSeconds,     Exit,
                           SleepUntilClock};
 
 }  // namespace

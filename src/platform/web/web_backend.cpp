@@ -216,12 +216,6 @@ void Sleep(std::uint32_t milliseconds) {
     }
 }
 
-// The page yields to the browser in every pause anyway: a pause at a time.
-std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t) {
-    Sleep(step);
-    return 1;
-}
-
 bool KeyWaiting() {
     SaveIfAsked();
     Present();
@@ -253,9 +247,18 @@ const Backend& NativeBackend() {
     // before the console is opened, and arriving there is said too.
     static const bool narrating = (SetNarrator(&kNarrator), true);
     (void)narrating;
-    static constexpr Backend kWeb{
-        web::Open,  web::SetCursorPosition, web::SetAttribute, web::Write,   web::SetCursorVisible, web::CursorVisible,
-        web::Sleep, web::PauseForKey,       web::KeyWaiting,   web::ReadKey, web::ClockSeconds,     web::Exit};
+    static constexpr Backend kWeb{web::Open,
+                                  web::SetCursorPosition,
+                                  web::SetAttribute,
+                                  web::Write,
+                                  web::SetCursorVisible,
+                                  web::CursorVisible,
+                                  web::Sleep,
+                                  nullptr,
+                                  web::KeyWaiting,
+                                  web::ReadKey,
+                                  web::ClockSeconds,
+                                  web::Exit};
     return kWeb;
 }
 

@@ -327,12 +327,6 @@ void Sleep(std::uint32_t milliseconds) {
     }
 }
 
-// A pause at a time, each followed by the game's look for a key.
-std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t) {
-    Sleep(step);
-    return 1;
-}
-
 bool KeyWaiting() {
     QuitIfRequested();
     ReadInputRecords();
@@ -390,10 +384,18 @@ void ShowTitle(std::string_view utf8) {
 }
 
 const Backend& NativeBackend() {
-    static constexpr Backend kConsole{wincon::Open,    wincon::SetCursorPosition, wincon::SetAttribute,
-                                      wincon::Write,   wincon::SetCursorVisible,  wincon::CursorVisible,
-                                      wincon::Sleep,   wincon::PauseForKey,       wincon::KeyWaiting,
-                                      wincon::ReadKey, wincon::ClockSeconds,      wincon::Exit};
+    static constexpr Backend kConsole{wincon::Open,
+                                      wincon::SetCursorPosition,
+                                      wincon::SetAttribute,
+                                      wincon::Write,
+                                      wincon::SetCursorVisible,
+                                      wincon::CursorVisible,
+                                      wincon::Sleep,
+                                      nullptr,
+                                      wincon::KeyWaiting,
+                                      wincon::ReadKey,
+                                      wincon::ClockSeconds,
+                                      wincon::Exit};
     return kConsole;
 }
 

@@ -1,6 +1,7 @@
 // The game's code and world, fetched and compiled once, and the module
 // object each instance runs with: what the game calls on the page (its
 // screen, its keyboard queue, its pauses, its clock, its saves).
+import { placeSettings } from './choices.js';
 import { narrate } from './narration.js';
 import { kPlayerFiles, loadInto } from './stored-games.js';
 import { loaded, loading, showErrors, term } from './view.js';
@@ -119,6 +120,7 @@ function prepareFiles(session, module) {
     module.removeRunDependency('player-files');
   });
   installWorld(FS);
+  placeSettings(FS);
 }
 
 function takeInput(session, into) {

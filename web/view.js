@@ -125,8 +125,13 @@ export function loading(got, total) {
     $('loading-text').textContent = `Loading the game… ${kb(got)} KB`;
   }
 }
+// Resolves once the game has first drawn.
+let drawn;
+export const firstDrawn = new Promise((resolve) => { drawn = resolve; });
 export function loaded() {
-  if (!$('loading').hidden) $('loading').hidden = true;
+  if ($('loading').hidden) return;
+  $('loading').hidden = true;
+  drawn();
 }
 
 export function showErrors(text) {

@@ -147,6 +147,36 @@ test('only games played are listed; a touch laptop\'s arrows reach the game with
   });
 });
 
+test('the page in English (?lang=en): the screen, the log and its language; the menu on Space and Esc; the pace remembered', async () => {
+  await withBrowser({}, async (page) => {
+    await page.goto(server.url + '?lang=en&messages=auto');
+    await page.waitForFunction(() => window.ranks);
+    await openWorld(page, quietWorld(20, 10));
+    await waitForKeyWait(page, 0, 30000);
+    const field = await page.evaluate(() => window.ranks.screenText().join('\n'));
+    assert.match(field, /Move \.\.\. Arrow keys/);
+    assert.ok((await said(page)).some((t) => /^Map 1, level 1, HP \d+\. up: /.test(t)), `said: ${await said(page)}`);
+    assert.equal(await page.$eval('#narration p:last-child', (p) => p.lang), 'en');
+    assert.equal(await page.getAttribute('#terminal', 'lang'), 'en');
+    for (const [key, shows] of [[' ', /Status/], ['Escape', /Move \.\.\. Arrow keys/], [' ', /Status/], [' ', null]]) {
+      await press(page, key);
+      const now = await page.evaluate(() => window.ranks.screenText().join('\n'));
+      if (shows) assert.match(now, shows, `after ${key}`);
+      else assert.equal(now, field, 'the field given back cell for cell');
+    }
+    // The address says it for its visit; the switches are remembered.
+    await page.goto(server.url);
+    await onField(page);
+    const choices = () => Promise.all(['#lang', '#pace'].map((s) => page.inputValue(s)));
+    assert.deepEqual(await choices(), ['ja', 'wait']);
+    await page.selectOption('#lang', 'en');
+    await page.selectOption('#pace', 'instant');
+    await page.reload();
+    await page.waitForFunction(() => window.ranks && window.ranks.screenText().some((r) => r.includes('Arrow keys')));
+    assert.deepEqual(await choices(), ['en', 'instant'], 'remembered');
+  });
+});
+
 // The service worker is registered once the first game is under way (at
 // its first wait, or soon after its first frame: this field's enemies walk,
 // so it never waits) and takes the page as it is activated.

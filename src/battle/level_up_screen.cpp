@@ -55,8 +55,7 @@ void NarrateRows() {
     for (int row = kFirstRow; row <= kExpRow; ++row) {
         const std::string_view name = Text(kRowNames[row - kFirstRow]);
         if (row == kExpRow) {
-            platform::Narrate(
-                spoken::Say(TextId::kSaidExperienceRow, {name}, {heroSnapshot.exp, NewValueOfRow(row)}));
+            platform::Narrate(spoken::Say(TextId::kSaidExperienceRow, {name}, {heroSnapshot.exp, NewValueOfRow(row)}));
             continue;
         }
         const int before = StatOfRow(heroSnapshot, row);

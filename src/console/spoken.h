@@ -36,12 +36,9 @@ inline std::string Say(TextId id, std::initializer_list<std::string_view> names 
     const std::string_view* name = names.begin();
     const long long* number = numbers.begin();
     for (char c : Text(id)) {
-        if (c == kNameGap && name != names.end())
-            line += *name++;
-        else if (c == kNumberGap && number != numbers.end())
-            line += std::to_string(*number++);
-        else if (c != kNameGap && c != kNumberGap)
-            line += c;
+        if (c == kNameGap && name != names.end()) line += *name++;
+        else if (c == kNumberGap && number != numbers.end()) line += std::to_string(*number++);
+        else if (c != kNameGap && c != kNumberGap) line += c;
     }
     return line;
 }

@@ -91,7 +91,8 @@ std::string Enemies() {
 void NarrateField() {
     if (!IsMapNumber(hero.mapNumber)) return;
     std::string line = Say(TextId::kSaidArrival, {}, {hero.mapNumber, hero.level, hero.maxHp});
-    for (int way = 0; way < 4; ++way) line += Way(way) + std::string(Text(way < 3 ? TextId::kSaidAnd : TextId::kSaidStop));
+    for (int way = 0; way < 4; ++way)
+        line += Way(way) + std::string(Text(way < 3 ? TextId::kSaidAnd : TextId::kSaidStop));
     line += Signs();
     line += Enemies();
     platform::Narrate(line);

@@ -37,6 +37,11 @@ export function openTerminal() {
   // A touch screen's own keyboard would cover the game: the keys are on the page.
   if (touch) term.textarea.setAttribute('inputmode', 'none');
   fit();
+  // Fitted again once the game has drawn (its glyphs' fonts loaded): until
+  // a change of size, the canvas of a phone's screen (two or three device
+  // pixels to a pixel) kept the first measurement's and showed a third of
+  // the columns, enlarged.
+  firstDrawn.then(() => requestAnimationFrame(fit));
   let fitTimer = null;
   window.addEventListener('resize', () => {
     clearTimeout(fitTimer);

@@ -40,13 +40,24 @@ std::string Way(int way) {
     return Say(TextId::kSaidWayToWall, {name}, {steps});
 }
 
+// A text of a map's picture as the world's translation has it (padded
+// there to the cells it covers), or as it is.
+std::string MapText(const std::string& run) {
+    for (const TranslatedText& t : worldTranslation.texts) {
+        if (t.original != run || !t.context.starts_with("map_form/")) continue;
+        const std::size_t end = t.translated.find_last_not_of(' ');
+        return t.translated.substr(0, end == std::string::npos ? 0 : end + 1);
+    }
+    return run;
+}
+
 // The words written into the map's picture (its runs of double-byte text),
 // as the world's translation has them.
 std::string Signs() {
     std::string said;
     const int left = OriginColumn(hero.mapNumber);
     const int top = OriginRow(hero.mapNumber);
-    const auto sign = [&said](const std::string& run) { said += Say(TextId::kSaidSign, {WorldText(run)}); };
+    const auto sign = [&said](const std::string& run) { said += Say(TextId::kSaidSign, {MapText(run)}); };
     for (int y = 0; y < kMapRows; ++y) {
         std::string run;
         for (int x = 0; x + 1 < kMapColumns; ++x) {

@@ -41,7 +41,10 @@ export function openTerminal() {
   // a change of size, the canvas of a phone's screen (two or three device
   // pixels to a pixel) kept the first measurement's and showed a third of
   // the columns, enlarged.
-  firstDrawn.then(() => requestAnimationFrame(fit));
+  firstDrawn.then(() => requestAnimationFrame(() => {
+    const canvas = term.element.querySelector('.xterm-screen canvas');
+    if (canvas && canvas.width !== Math.round(canvas.offsetWidth * devicePixelRatio)) fit();
+  }));
   let fitTimer = null;
   window.addEventListener('resize', () => {
     clearTimeout(fitTimer);

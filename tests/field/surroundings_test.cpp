@@ -3,12 +3,12 @@
 #include <cstring>
 #include <string>
 
+#include "core/game_state.h"
+#include "core/texts.h"
 #include "field/field_view.h"
 #include "field_support.h"
 #include "platform/backend.h"
 #include "platform/narration.h"
-#include "core/texts.h"
-#include "core/game_state.h"
 #include "text/cp932.h"
 
 namespace rf {

@@ -1,6 +1,7 @@
 // The game's code and world, fetched and compiled once, and the module
 // object each instance runs with: what the game calls on the page (its
 // screen, its keyboard queue, its pauses, its clock, its saves).
+import { placeSettings } from './choices.js';
 import { narrate } from './narration.js';
 import { kPlayerFiles, loadInto } from './stored-games.js';
 import { loaded, loading, showErrors, term } from './view.js';
@@ -21,13 +22,10 @@ let compiled = null;
 let worldPackage = null;
 export function loadOnce() {
   if (!compiled) {
-    compiled = fetch('ranks.wasm').then(async (response) => {
-      if (!response.ok) throw new Error('ranks.wasm: ' + response.status);
-      // Compiled as it arrives, and counted for the progress bar: against
-      // the size when it is the file's own (not a compressed copy's).
-      const total = response.headers.get('content-encoding') ? 0 : Number(response.headers.get('content-length'));
-      const [code, counted] = response.body.tee();
-      const compiling = WebAssembly.compileStreaming(new Response(code, { headers: { 'Content-Type': 'application/wasm' } }));
+    // The page's first line began them; a start after a failure begins again.
+    const early = window.ranksEarly || {};
+    window.ranksEarly = null;
+    compiled = (early.code || window.ranksFetchCode()).then(async ({ compiling, counted, total }) => {
       const reader = counted.getReader();
       for (let got = 0; ;) {
         const { done, value } = await reader.read();
@@ -37,7 +35,10 @@ export function loadOnce() {
       }
       return compiling;
     });
-    worldPackage = fetch('ranks.data').then((r) => r.arrayBuffer());
+    worldPackage = (early.world || fetch('ranks.data')).then((r) => {
+      if (!r.ok) throw new Error('ranks.data: ' + r.status);
+      return r.arrayBuffer();
+    });
   }
   // Tried again at the next start after a failure.
   return Promise.all([compiled, worldPackage]).catch((error) => {
@@ -119,6 +120,7 @@ function prepareFiles(session, module) {
     module.removeRunDependency('player-files');
   });
   installWorld(FS);
+  placeSettings(FS);
 }
 
 function takeInput(session, into) {

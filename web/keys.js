@@ -23,6 +23,7 @@ export function listenToKeys() {
     sendKeys(bytes);
   });
   $('touch').hidden = !touch;
+  $('touch').dataset.decided = '';
   $('touch').addEventListener('click', (event) => {
     const key = event.target.closest('button');
     if (key) sendKeys(encoder.encode(kTouchKeys[key.dataset.key]));

@@ -2,6 +2,7 @@
 // (the game's in its own language), read as each line comes. The newest
 // line shows under the screen; a few before it stay for a reader to go
 // back to.
+import { choice } from './choices.js';
 import { $ } from './view.js';
 
 const kKept = 24;
@@ -14,7 +15,7 @@ export function narrate(what) {
   const text = (what.page || what.message || what.line || '').trim();
   if (text === '') return;
   const line = document.createElement('p');
-  line.lang = what.page ? 'en' : 'ja';
+  line.lang = what.page ? 'en' : choice('lang');
   line.textContent = text;
   log.append(line);
   while (log.childElementCount > kKept) log.firstElementChild.remove();

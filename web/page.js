@@ -3,11 +3,12 @@
 import { refreshGames, showGamesList } from './games-list.js';
 import { listenToKeys } from './keys.js';
 import { keepOffline } from './offline.js';
+import { choice, choose } from './choices.js';
 import { said } from './narration.js';
 import {
-  backToList, consoleLook, continueEarlier, game, loadOnce, persist, playing, firstWait, restartInPlace, saveNow, setConsoleLook, start, starts, watchAgain,
+  backToList, continueEarlier, game, loadOnce, onSettingsChanged, persist, playing, firstWait, restartInPlace, saveNow, start, starts, watchAgain,
 } from './session.js';
-import { $, japaneseFontMissing, openTerminal, showStatus, term } from './view.js';
+import { $, firstDrawn, japaneseFontMissing, openTerminal, showStatus, term } from './view.js';
 import { chooseWorld, readWorld, takeWanted } from './worlds.js';
 
 function listenToButtons() {
@@ -15,12 +16,18 @@ function listenToButtons() {
   $('watch-again').addEventListener('click', watchAgain);
   $('to-list').addEventListener('click', backToList);
   $('continue').addEventListener('click', continueEarlier);
-  // A change of look goes on with the same game: saved, then continued.
-  $('console-look').checked = consoleLook;
-  $('console-look').addEventListener('change', (event) => {
-    setConsoleLook(event.target.checked);
+  // A change of look, language or message pace goes on with the same
+  // game: saved, then continued.
+  showChoices();
+  onSettingsChanged(showChoices);
+  const rechoose = (name, value) => {
+    if (!choose(name, value)) return;
+    showChoices();
     restartInPlace();
-  });
+  };
+  $('console-look').addEventListener('change', (event) => rechoose('look', event.target.checked ? 'console' : 'marked'));
+  $('lang').addEventListener('change', (event) => rechoose('lang', event.target.value));
+  $('pace').addEventListener('change', (event) => rechoose('pace', event.target.value));
   $('open-world').addEventListener('click', () => {
     takeWanted();
     $('world-input').click();
@@ -46,6 +53,15 @@ function listenToButtons() {
     chooseWorld(null);
     start();
   });
+}
+
+// The switches as chosen, and the game's language where its text is.
+function showChoices() {
+  $('console-look').checked = choice('look') === 'console';
+  $('lang').value = choice('lang');
+  $('pace').value = choice('pace');
+  $('terminal').lang = choice('lang');
+  $('commands').hidden = choice('lang') !== 'ja';
 }
 
 // Never lose a game: save when the page may go away.
@@ -107,5 +123,7 @@ setTimeout(() => { $('font-notice').hidden = !japaneseFontMissing(); }, 1000);
 start();
 showGamesList();
 // Kept for offline play once the first game is under way, so the copy
-// does not compete with the first visit's loading.
-firstWait.then(keepOffline);
+// does not compete with the first visit's loading: at its first wait for
+// a key, or soon after its first frame (a field with enemies about never
+// waits).
+Promise.race([firstWait, firstDrawn.then(() => new Promise((resolve) => setTimeout(resolve, 1500)))]).then(keepOffline);

@@ -1,6 +1,7 @@
 // The session with the game: one game instance at a time (a new one for
 // every start), its keyboard queue, its saves written out and locked to
 // this tab, and its end.
+import { gameOptions, takeSettings } from './choices.js';
 import { gameModule, loadOnce } from './game-module.js';
 import { narrate } from './narration.js';
 import {
@@ -8,15 +9,6 @@ import {
 } from './stored-games.js';
 import { $, button, showErrors, showStatus, term, touch } from './view.js';
 import { chooseWorld, userWorld, wantWorld, worldArguments, worldLabel } from './worlds.js';
-
-const params = new URLSearchParams(location.search);
-// The console's own look (highlights in bright white, not marked): the
-// switch on the page, remembered, or ?look=console.
-export let consoleLook = params.get('look') === 'console' || localStorage.getItem('ranks-look') === 'console';
-export function setConsoleLook(on) {
-  consoleLook = on;
-  localStorage.setItem('ranks-look', on ? 'console' : 'marked');
-}
 
 export { loadOnce };
 // Resolves when the first game first waits for a key.
@@ -79,10 +71,15 @@ export function sendKeys(bytes) {
   if (game && game.ended === null) game.push(bytes);
 }
 
+// Called when the game's menu has changed the look or the pace.
+let onSettings = null;
+export function onSettingsChanged(then) { onSettings = then; }
+
 // Writes the files this game changed since it last did.
 export function persist(session) {
   const FS = session && session.module && session.module.FS;
   if (!FS || !session.stamps) return Promise.resolve();
+  if (takeSettings(FS) && onSettings) onSettings();
   const writing = writeChanged(FS, session.stamps);
   if (writing) session.persisting = writing;
   return session.persisting || Promise.resolve();
@@ -213,7 +210,7 @@ function clearScreen(how) {
 function gameArguments(how) {
   let args = how.replay ? ['--replay', how.replay].concat(how.speed ? ['--speed', how.speed] : []) : worldArguments();
   if (how.resume) args = args.concat(['--continue', how.resume]);
-  return args.concat(consoleLook ? ['--look', 'console'] : []);
+  return args.concat(gameOptions());
 }
 
 // A replay says what it is doing in its title: the page says it too, and
@@ -301,7 +298,12 @@ function offerCopy(name) {
   $('status').append(' ', copy);
 }
 
-// Starts the game again where it is, in the look now chosen.
+// Starts the game again where it is, with the choices now made: a game
+// played goes on from its save, a replay from its start, a new game nobody
+// played yet begins again.
 export function restartInPlace() {
-  if (game && game.ended === null && game.saveKnown && !game.how.replay) start({ resume: kPlayerFiles + '/' + game.saveName });
+  if (!game || game.ended !== null) return;
+  if (game.how.replay) start(game.how);
+  else if (game.saveKnown) start({ resume: kPlayerFiles + '/' + game.saveName });
+  else if (!game.how.resume) start();
 }

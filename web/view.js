@@ -37,6 +37,14 @@ export function openTerminal() {
   // A touch screen's own keyboard would cover the game: the keys are on the page.
   if (touch) term.textarea.setAttribute('inputmode', 'none');
   fit();
+  // Fitted again once the game has drawn (its glyphs' fonts loaded): until
+  // a change of size, the canvas of a phone's screen (two or three device
+  // pixels to a pixel) kept the first measurement's and showed a third of
+  // the columns, enlarged.
+  firstDrawn.then(() => requestAnimationFrame(() => {
+    const canvas = term.element.querySelector('.xterm-screen canvas');
+    if (canvas && canvas.width !== Math.round(canvas.offsetWidth * devicePixelRatio)) fit();
+  }));
   let fitTimer = null;
   window.addEventListener('resize', () => {
     clearTimeout(fitTimer);
@@ -125,8 +133,13 @@ export function loading(got, total) {
     $('loading-text').textContent = `Loading the game… ${kb(got)} KB`;
   }
 }
+// Resolves once the game has first drawn.
+let drawn;
+export const firstDrawn = new Promise((resolve) => { drawn = resolve; });
 export function loaded() {
-  if (!$('loading').hidden) $('loading').hidden = true;
+  if ($('loading').hidden) return;
+  $('loading').hidden = true;
+  drawn();
 }
 
 export function showErrors(text) {

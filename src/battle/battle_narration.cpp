@@ -6,6 +6,8 @@
 #include "battle/battle_state.h"
 #include "console/spoken.h"
 #include "core/fixed_text.h"
+#include "core/item_table.h"
+#include "core/world_translation.h"
 #include "items/menus.h"
 #include "platform/narration.h"
 
@@ -13,34 +15,35 @@ namespace rf {
 
 void NarrateBattleStart(const EnemyStatus& enemy, int group) {
     if (!platform::Narrating()) return;
-    platform::Narrate(spoken::Line(
-        {spoken::kBattleStarts, FixedText(enemy.name), "  ", std::to_string(group), spoken::kGroupOf, spoken::kStop}));
+    platform::Narrate(spoken::Say(TextId::kSaidBattleStarts, {WorldText(FixedText(enemy.name))}, {group}));
 }
 
-void NarrateCommand() { platform::Narrate(spoken::kCommands[std::clamp<int>(battle.commandCursor, 0, 3)]); }
+void NarrateCommand() {
+    platform::Narrate(Text(spoken::CommandDoes(std::clamp<int>(battle.commandCursor, 0, spoken::kCommandCount - 1))));
+}
 
 void NarrateTarget(const EnemyStatus& enemy) {
     if (!platform::Narrating()) return;
     const int slot = std::clamp<int>(enemy.target, 1, 7);
-    platform::Narrate(
-        spoken::Line({spoken::kTarget, FixedText(enemy.name), "  ", std::to_string(slot), spoken::kNumber, spoken::kHp,
-                      " ", std::to_string(enemy.hpSlots[slot - 1]), "/", std::to_string(enemy.maxHp), spoken::kStop}));
+    platform::Narrate(spoken::Say(TextId::kSaidTarget, {WorldText(FixedText(enemy.name))},
+                                  {slot, enemy.hpSlots[slot - 1], enemy.maxHp}));
 }
 
 void NarrateAbility() {
     if (!platform::Narrating()) return;
     const AbilityInfo& ability = abilityTable.abilities[std::clamp<int>(battle.abilityCursor, 0, 4)];
-    platform::Narrate(spoken::Line({FixedText(ability.name), spoken::kPower, std::to_string(ability.power),
-                                    spoken::kAccuracy, std::to_string(ability.accuracy), spoken::kStop}));
+    platform::Narrate(
+        spoken::Say(TextId::kSaidAbility, {WorldText(FixedText(ability.name))}, {ability.power, ability.accuracy}));
 }
 
 void NarrateItem() {
     if (!platform::Narrating()) return;
-    const int row = std::clamp<int>(battle.itemCursor, 0, 2);
-    platform::Narrate(spoken::Line({ItemName(row + 1), spoken::kItemsDo[row], spoken::kHeld,
-                                    std::to_string(std::max<int>(0, hero.items[row].count)), spoken::kStop}));
+    const int row = std::clamp<int>(battle.itemCursor, 0, kItemKinds - 1);
+    const ItemInfo& item = kItems[row];
+    platform::Narrate(spoken::Say(spoken::ItemDoes(item.effect), {ItemName(row + 1)}, {item.amount, kEffectTurns}) +
+                      spoken::Say(TextId::kSaidHeld, {}, {std::max<int>(0, hero.items[row].count)}));
 }
 
-void NarrateGoOn() { platform::Narrate(spoken::kGoOn); }
+void NarrateGoOn() { platform::Narrate(Text(TextId::kSaidGoOn)); }
 
 }  // namespace rf

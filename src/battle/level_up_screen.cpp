@@ -50,20 +50,18 @@ std::int16_t NewValueOfRow(int row) {
     return StatOfRow(hero, row);
 }
 
-// Each row as the panel now shows it: "体力 40 から 46（+6）".
+// Each row as the panel now shows it: "体力 40 から 46 (+6)。".
 void NarrateRows() {
     if (!platform::Narrating()) return;
     for (int row = kFirstRow; row <= kExpRow; ++row) {
         const std::string_view name = Text(kRowNames[row - kFirstRow]);
         if (row == kExpRow) {
-            platform::Narrate(spoken::Line({name, spoken::kFrom, "+", std::to_string(heroSnapshot.exp), spoken::kTotal,
-                                            std::to_string(NewValueOfRow(row)), spoken::kStop}));
+            platform::Narrate(spoken::Say(TextId::kSaidExperienceRow, {name}, {heroSnapshot.exp, NewValueOfRow(row)}));
             continue;
         }
         const int before = StatOfRow(heroSnapshot, row);
-        platform::Narrate(
-            spoken::Line({name, spoken::kFrom, std::to_string(before), spoken::kTo, std::to_string(NewValueOfRow(row)),
-                          " (+", std::to_string(NewValueOfRow(row) - before), ")", spoken::kStop}));
+        const int after = NewValueOfRow(row);
+        platform::Narrate(spoken::Say(TextId::kSaidLevelRow, {name}, {before, after, after - before}));
     }
 }
 

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include "core/game_state.h"
+#include "core/texts.h"
 #include "field/field_view.h"
 #include "field_support.h"
 #include "platform/backend.h"
@@ -35,6 +37,7 @@ protected:
     }
     void TearDown() override {
         platform::SetNarrator(nullptr);
+        language = 0;
         FieldTest::TearDown();
     }
 };
@@ -62,6 +65,11 @@ TEST_F(SurroundingsTest, WaysSignsAndEnemies) {
              std::memcpy(&t.Cell(1, 3, 2), sign.data(), sign.size());
          },
          "看板「キング 門」。"},
+        // The same in English, the world's own names kept where it has no
+        // translation.
+        {[](SurroundingsTest&) { language = static_cast<std::int16_t>(LanguageIndex("en")); },
+         "Map 1, level 3, HP 52. up: a wall; down: 10 steps to the next map; left: 10 steps to a wall; right: a wall. "
+         "Sign: \"キング 門\". ポーン: 2 down; 3 right. ポーン: right here. "},
     };
     for (const Case& c : cases) {
         c.edit(*this);

@@ -58,6 +58,9 @@ async function launch(options = {}) {
     args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
       '--disable-background-networking', '--disable-component-update', '--disable-sync'],
   });
+  // Every wait has a deadline.
+  context.setDefaultTimeout(20000);
+  context.setDefaultNavigationTimeout(20000);
   // Leaving a running game asks first; the tests answer yes.
   context.on('page', (page) => page.on('dialog', (dialog) => dialog.accept()));
   const close = async () => {
@@ -80,7 +83,22 @@ async function open(context, url) {
 async function waitForKeyWait(page, after, timeout = 20000) {
   await page.waitForFunction((n) => window.ranks && window.ranks.waiting() && window.ranks.waits() > n,
     after, { timeout, polling: 20 });
-  await page.evaluate(() => window.ranks.flushed());
+  await settled(page, 'flushed');
+}
+
+// Runs the page's hooks `names` one after the other (each resolves when
+// the page has done it), each within 20 s.
+function settled(page, ...names) {
+  return page.evaluate((all) => all.reduce((before, name) => before.then(() => Promise.race([
+    window.ranks[name](),
+    new Promise((resolve, reject) => setTimeout(() => reject(new Error(`${name} took over 20 s`)), 20000)),
+  ])), Promise.resolve()), names);
+}
+
+// node:test's test() with a deadline for the whole test.
+function test(name, ...rest) {
+  const body = rest.pop();
+  return require('node:test').test(name, { timeout: 180000, ...(rest[0] || {}) }, body);
 }
 
 // Presses a key once the game waits for one, then waits for its next wait.
@@ -102,4 +120,4 @@ async function openWorld(page, dir) {
 
 const screen = (page) => page.evaluate(() => window.ranks.screenText());
 
-module.exports = { root, pageDir, serve, launch, open, openWorld, press, screen, waitForKeyWait };
+module.exports = { root, pageDir, serve, launch, open, openWorld, press, screen, settled, test, waitForKeyWait };

@@ -1,0 +1,49 @@
+#include "program/authors_tools.h"
+
+#include <string>
+
+#include "authoring/balance.h"
+#include "authoring/new_world.h"
+#include "authoring/world_check.h"
+#include "core/world_folder.h"
+#include "platform/streams.h"
+#include "text/escape.h"
+
+namespace rf {
+
+int RunNewWorld(const Options& options) {
+    std::string problem;
+    if (!authoring::WriteNewWorld(options.world, problem)) {
+        platform::PrintError("ranks new: " + Escaped(problem) + "\n");
+        return 2;
+    }
+    platform::PrintOut("ranks new: a world of nine maps is in " + Escaped(options.world) +
+                       ". Play it with: ranks --world " + Escaped(options.world) +
+                       "\nEdit its files (a sign where the hero starts says where to begin), then: ranks check " +
+                       Escaped(options.world) + "\n");
+    return 0;
+}
+
+// `ranks check` and `ranks balance`, the tools for world authors: on the
+// folder given, else on the world the game would play.
+int RunAuthorsTool(const Options& options) {
+    const std::string tool = options.command == Command::kCheck ? "check" : "balance";
+    std::string found;
+    const std::string dir = options.world.empty() ? FindWorldFromHere(found) : options.world;
+    if (std::string problem = WorldFolderProblem(dir.empty() ? "." : dir); !problem.empty()) {
+        platform::PrintError("ranks " + tool + ": " + Escaped(problem) + "\n");
+        return 2;
+    }
+    const authoring::ReportFormat format = options.format == "json"    ? authoring::ReportFormat::kJson
+                                           : options.format == "csv"   ? authoring::ReportFormat::kCsv
+                                           : options.format == "sarif" ? authoring::ReportFormat::kSarif
+                                                                       : authoring::ReportFormat::kText;
+    if (options.command == Command::kBalance)
+        return authoring::RunBalance({dir, options.battles, options.levels, format});
+    const authoring::CheckResult result = authoring::CheckWorld(dir);
+    if (options.show > 0) platform::PrintOut(authoring::ShowMap(options.show) + "\n");
+    platform::PrintOut(authoring::FormatCheck(result, dir, format, options.notes, found));
+    return result.errors > 0 ? 1 : 0;
+}
+
+}  // namespace rf

@@ -1,0 +1,62 @@
+// The player's choices the page remembers (in localStorage) and gives the
+// game as its options: the language of the screen, the look and the
+// message pace. Each also comes from the address (?lang=en, ?look=console,
+// ?messages=auto) for that visit. The look and the pace are the game's own
+// settings too: what the game's menu changes there, its settings file
+// says, and the page takes it back from there.
+const params = new URLSearchParams(location.search);
+
+const kChoices = {
+  lang: { param: 'lang', stored: 'ranks-lang', values: ['ja', 'en'] },
+  look: { param: 'look', stored: 'ranks-look', values: ['marked', 'console'] },
+  pace: { param: 'messages', stored: 'ranks-messages', values: ['wait', 'auto', 'instant'] },
+};
+
+const chosen = {};
+for (const [name, c] of Object.entries(kChoices)) {
+  const asked = [params.get(c.param), localStorage.getItem(c.stored)].find((v) => c.values.includes(v));
+  chosen[name] = asked || c.values[0];
+}
+
+export const choice = (name) => chosen[name];
+// False when the value is not one of the choice's own, or already chosen.
+export function choose(name, value) {
+  const c = kChoices[name];
+  if (!c.values.includes(value) || chosen[name] === value) return false;
+  chosen[name] = value;
+  localStorage.setItem(c.stored, value);
+  return true;
+}
+
+// The game's options for them.
+export const gameOptions = () => ['--lang', chosen.lang, '--look', chosen.look, '--messages', chosen.pace];
+
+// The game's settings file, where its menu keeps the look, the pace and
+// the extra keys: kept whole for the next game, which reads it as it
+// starts (the options above then say the look and the pace).
+const kSettingsFolder = '/home/web_user/.config/ranks-and-files';
+const kSettingsFile = kSettingsFolder + '/settings';
+const kStoredSettings = 'ranks-settings';
+let lastSettings = localStorage.getItem(kStoredSettings);
+
+export function placeSettings(FS) {
+  if (lastSettings === null) return;
+  FS.mkdirTree(kSettingsFolder);
+  FS.writeFile(kSettingsFile, lastSettings);
+}
+
+// Reads back what the game's menu changed; true when a choice changed.
+export function takeSettings(FS) {
+  if (!FS.analyzePath(kSettingsFile).exists) return false;
+  const text = FS.readFile(kSettingsFile, { encoding: 'utf8' });
+  if (text === lastSettings) return false;
+  lastSettings = text;
+  localStorage.setItem(kStoredSettings, text);
+  let changed = false;
+  for (const line of text.split('\n')) {
+    const [key, value] = line.trim().split(' ');
+    if (key === 'messages') changed = choose('pace', value) || changed;
+    if (key === 'look') changed = choose('look', value) || changed;
+  }
+  return changed;
+}

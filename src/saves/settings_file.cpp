@@ -71,7 +71,8 @@ bool KeepSettings(std::string& problem) {
     platform::FileIdentity kept;  // unknown: the settings are not watched for changes
     bool changed = false;
     return !folder.empty() && platform::PrepareUserDataDirectory(folder, problem) &&
-           platform::WriteFileAtomically(folder + "/settings", ComposeSettings(settings, language), kept, changed, problem);
+           platform::WriteFileAtomically(folder + "/settings", ComposeSettings(settings, language), kept, changed,
+                                         problem);
 }
 
 }  // namespace rf

@@ -94,6 +94,7 @@ TEST_F(FieldMenuTest, PagesTellTheHeroTheJourneyItemsAbilitiesAndTheSigns) {
         {kHowToPage, "h j k l"},
         {kHowToPage, "クイーンは南の果てにいる"},
         {kSettingsPage, "キーで送る"},
+        {kSettingsPage, "言語 Language     [日本語]   English"},
     };
     for (const auto& c : kCases)
         EXPECT_NE(Text(c.page).find(c.shown), std::string::npos) << c.shown << "\n" << Text(c.page);

@@ -8,6 +8,7 @@
 #include "core/fixed_text.h"
 #include "core/game_state.h"
 #include "core/texts.h"
+#include "core/world_translation.h"
 #include "field/field_view.h"
 #include "field/map_files.h"
 #include "items/abilities.h"
@@ -76,7 +77,7 @@ std::string EffectsText() {
 
 void StatusLines(long long played, std::vector<std::string>& lines) {
     const HeroStatus& h = hero;
-    lines.push_back(std::string(FixedText(h.name)) + "  " + std::string(Text(TextId::kLevelRowLevel)) + " " +
+    lines.push_back(std::string(WorldText(FixedText(h.name))) + "  " + std::string(Text(TextId::kLevelRowLevel)) + " " +
                     Number(h.level));
     lines.push_back(Labelled(Text(TextId::kLevelRowHp), Number(h.maxHp) + std::string(Text(TextId::kMenuHpNote))));
     lines.push_back(Labelled(Text(TextId::kLevelRowAttack), Fitted(Number(h.attack), 8)) +
@@ -129,7 +130,7 @@ void AbilityLines(std::vector<std::string>& lines) {
     const int known = AvailableAbilities(hero.level);
     for (int i = 0; i < known; ++i) {
         const AbilityInfo& a = abilityTable.abilities[i];
-        lines.push_back(Fitted(FixedText(a.name), 14) + std::string(Text(TextId::kMenuPower)) + " " +
+        lines.push_back(Fitted(WorldText(FixedText(a.name)), 14) + std::string(Text(TextId::kMenuPower)) + " " +
                         Fitted(Number(a.power), 4) + std::string(Text(TextId::kMenuAccuracy)) + " " +
                         Number(a.accuracy));
     }

@@ -90,9 +90,12 @@ bool IsAcknowledgeKey(int code) { return code == kKeyEnter || code == kKeyRight 
 
 void WaitForAcknowledge() {
     if (settings.pace == MessagePace::kAuto) {
-        for (std::uint32_t waited = 0; waited < kAutoPauseMs; waited += kAutoPollMs) {
+        // One sleep to the pause's end that a key cuts short; the pauses
+        // it stands for are recorded as if looked after one by one.
+        constexpr std::uint32_t kSteps = kAutoPauseMs / kAutoPollMs;
+        for (std::uint32_t passed = 0; passed < kSteps;) {
             if (KeyWaiting() && IsAcknowledgeKey(ReadKey())) return;
-            Pause(kAutoPollMs);
+            passed += PauseForKey(kAutoPollMs, kSteps - passed);
         }
         return;
     }

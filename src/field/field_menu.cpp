@@ -8,6 +8,7 @@
 #include "core/fixed_text.h"
 #include "core/game_state.h"
 #include "core/texts.h"
+#include "core/world_translation.h"
 #include "field/field_view.h"
 #include "field/map_files.h"
 #include "items/abilities.h"
@@ -35,7 +36,7 @@ constexpr int kBodyTop = 3;
 constexpr int kBodyRows = 14;
 constexpr int kFooterRow = 18;
 constexpr int kLastRow = kMapRows - 1;
-constexpr int kSettingRows = 3;
+constexpr int kSettingRows = 4;
 constexpr int kLabelCells = 18;
 
 // `text` cut or filled with blanks to `cells`, never splitting a character.
@@ -76,7 +77,7 @@ std::string EffectsText() {
 
 void StatusLines(long long played, std::vector<std::string>& lines) {
     const HeroStatus& h = hero;
-    lines.push_back(std::string(FixedText(h.name)) + "  " + std::string(Text(TextId::kLevelRowLevel)) + " " +
+    lines.push_back(std::string(WorldText(FixedText(h.name))) + "  " + std::string(Text(TextId::kLevelRowLevel)) + " " +
                     Number(h.level));
     lines.push_back(Labelled(Text(TextId::kLevelRowHp), Number(h.maxHp) + std::string(Text(TextId::kMenuHpNote))));
     lines.push_back(Labelled(Text(TextId::kLevelRowAttack), Fitted(Number(h.attack), 8)) +
@@ -129,7 +130,7 @@ void AbilityLines(std::vector<std::string>& lines) {
     const int known = AvailableAbilities(hero.level);
     for (int i = 0; i < known; ++i) {
         const AbilityInfo& a = abilityTable.abilities[i];
-        lines.push_back(Fitted(FixedText(a.name), 14) + std::string(Text(TextId::kMenuPower)) + " " +
+        lines.push_back(Fitted(WorldText(FixedText(a.name)), 14) + std::string(Text(TextId::kMenuPower)) + " " +
                         Fitted(Number(a.power), 4) + std::string(Text(TextId::kMenuAccuracy)) + " " +
                         Number(a.accuracy));
     }
@@ -172,7 +173,13 @@ void SignLines(std::vector<std::string>& lines, std::size_t room) {
                     end += IsLeadByte(row[end]) ? 2 : 1;
                 end = std::min(end, kMapColumns);
                 const std::string_view run(reinterpret_cast<const char*>(row + x), static_cast<std::size_t>(end - x));
-                if (IsWords(run) && lines.size() < room) lines.emplace_back(run);
+                if (IsWords(run) && lines.size() < room) {
+                    // As the field draws it: in the world's translation, if any.
+                    std::string drawn;
+                    for (int c = x; c < end; ++c)
+                        drawn += static_cast<char>(DrawnCell(OriginColumn(map) + c, OriginRow(map) + y));
+                    lines.push_back(drawn.erase(drawn.find_last_not_of(' ') + 1));
+                }
                 x = end;
             }
         }
@@ -185,7 +192,18 @@ void HowToLines(std::vector<std::string>& lines) {
     SignLines(lines, kBodyRows);
 }
 
+// Every language in its own words, the one in use in brackets.
+std::string LanguagesText() {
+    std::string out;
+    for (int in = 0; in < kLanguageCount; ++in) {
+        const std::string name(TextIn(in, TextId::kLanguageName));
+        out += in == language ? "[" + name + "]  " : " " + name + "   ";
+    }
+    return out;
+}
+
 void SettingLines(std::string_view keptProblem, std::vector<std::string>& lines) {
+    lines.push_back(Labelled(Text(TextId::kMenuLanguageLabel), LanguagesText()));
     lines.push_back(Labelled(Text(TextId::kMenuPaceLabel), std::string(Text(kPaces[static_cast<int>(settings.pace)]))));
     lines.push_back(Labelled(Text(TextId::kMenuKeysLabel),
                              std::string(settings.extraKeys ? Text(TextId::kMenuOn) : Text(TextId::kMenuOff))));
@@ -253,19 +271,21 @@ void DrawMenu(const MenuView& v) {
 }
 
 void ChangeSetting(MenuView& v) {
-    if (v.choice == 0) settings.pace = static_cast<MessagePace>((static_cast<int>(settings.pace) + 1) % 3);
-    if (v.choice == 1) settings.extraKeys = !settings.extraKeys;
-    if (v.choice == 2) settings.consoleLook = !settings.consoleLook;
+    if (v.choice == 0) UseLanguage(static_cast<std::int16_t>((language + 1) % kLanguageCount));
+    if (v.choice == 1) settings.pace = static_cast<MessagePace>((static_cast<int>(settings.pace) + 1) % 3);
+    if (v.choice == 2) settings.extraKeys = !settings.extraKeys;
+    if (v.choice == 3) settings.consoleLook = !settings.consoleLook;
     v.keptProblem.clear();
     KeepSettings(v.keptProblem);
 }
 
 // The field as it stands: the map, the enemies, the hero, and the mark
-// that was on the screen.
-void GiveBackField() {
+// that was on the screen; in another language, the legend too.
+void GiveBackField(bool otherWords) {
     SetTextAttribute(kPlain);
     DrawField();
     if (pieceMarkOnScreen) DrawCurrentPieceMark();
+    if (otherWords) DrawLegend();
 }
 
 }  // namespace
@@ -288,6 +308,7 @@ void RunFieldMenu() {
     if (journey.sessionStart >= 0)
         v.played = journey.secondsBefore + std::max<long long>(0, platform::ClockSeconds() - journey.sessionStart);
     else v.played = journey.secondsBefore;
+    const std::int16_t openedIn = language;
     DrawMenu(v);
     for (;;) {
         if (!KeyWaiting()) continue;
@@ -308,7 +329,7 @@ void RunFieldMenu() {
         }
         DrawMenu(v);
     }
-    GiveBackField();
+    GiveBackField(language != openedIn);
 }
 
 }  // namespace rf

@@ -276,6 +276,12 @@ void LoadMapForms(std::int16_t world) {
     PlaceMapTexts(world);
 }
 
+void UseLanguage(std::int16_t lang) {
+    language = lang;
+    LoadWorldTranslation();
+    PlaceMapTexts(worldNumber);
+}
+
 unsigned char DrawnCell(int gridX, int gridY) {
     for (const MapOverlay& o : worldTranslation.overlays)
         if (o.gridY == gridY && gridX >= o.gridX && gridX < o.gridX + static_cast<int>(o.text.size()))

@@ -26,6 +26,9 @@ unsigned char GridCell(int gridX, int gridY);
 unsigned char DrawnCell(int gridX, int gridY);
 
 void LoadMapForms(std::int16_t world);
+// Draws in language `lang` from now on: the catalogue's texts and the
+// world's translation into it (the field is drawn again by the caller).
+void UseLanguage(std::int16_t lang);
 // One map picture of LoadMapForms.
 void LoadMapForm(std::int16_t world, int n);
 void LoadWorldInfo(const std::string& path);

@@ -5,6 +5,7 @@
 
 #include "core/game_state.h"
 #include "core/save_keeping.h"
+#include "core/texts.h"
 #include "core/world_folder.h"
 #include "platform/console_session.h"
 #include "platform/files.h"
@@ -59,6 +60,8 @@ int Replay(const Options& options) {
                       (dataRoot.empty() ? std::string(".") : dataRoot) + "); give that world with --world DIR");
     // Drawn as it was played, unless --look says otherwise.
     if (options.look.empty()) platform::UseConsoleLook(header.consoleLook);
+    if (options.language.empty() && !header.language.empty())
+        language = static_cast<std::int16_t>(LanguageIndex(header.language));
     if (!platform::StartReplay(file, eventsAt, options.speed, options.headless, error))
         return Refuse(file + ": cannot be replayed: " + error);
     if (options.headless) platform::SetBeforeExit(PrintFinalScreen);
@@ -187,6 +190,9 @@ int Play(const Options& options) {
     if (options.continueGame) {
         if (int refused = FindSave(options, folder, resumed)) return refused;
         if (int refused = ChooseResumedWorld(options, resumed)) return refused;
+        // In the words it was played in, unless --lang says otherwise.
+        if (options.language.empty() && !resumed.data.language.empty())
+            language = static_cast<std::int16_t>(LanguageIndex(resumed.data.language));
         // The file itself, whatever name reached it: its lock, its writes and
         // its recordings belong there.
         resumed.path = platform::AbsolutePath(resumed.path);
@@ -246,6 +252,7 @@ int Play(const Options& options) {
         settings.consoleLook};
     header.startMap = options.startMap, header.startX = options.startX, header.startY = options.startY;
     header.level = options.level;
+    header.language = kLanguageCodes[language];
     StartRecordings(options, header);
     settings.keep = !options.noSave;
     // The time played counts from here, on the game's clock for the menu

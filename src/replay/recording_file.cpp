@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "core/map_geometry.h"
+#include "core/texts.h"
 #include "saves/settings_file.h"
 
 namespace rf {
@@ -43,7 +44,8 @@ std::string ComposeRecordingHeader(const RecordingHeader& header) {
     if (header.resumed) out += "begins saved\n" + ComposeSave(header.save);
     else out += "begins new\n";
     out += "played messages " + std::string(PaceName(header.pace)) + " extra-keys " +
-           (header.extraKeys ? "on" : "off") + " look " + (header.consoleLook ? "console" : "marked") + "\n";
+           (header.extraKeys ? "on" : "off") + " look " + (header.consoleLook ? "console" : "marked") +
+           (header.language.empty() ? "" : " language " + header.language) + "\n";
     if (header.startMap > 0)
         out += "start " + std::to_string(header.startMap) + " " + std::to_string(header.startX) + " " +
                std::to_string(header.startY) + "\n";
@@ -87,10 +89,10 @@ bool ParseRecording(std::string_view text, RecordingHeader& header, std::size_t&
         int a = 0, b = 0, c = 0;
         char end = 0;
         if (Field(line, "played", value)) {
-            // "messages PACE extra-keys on|off look marked|console"
+            // "messages PACE extra-keys on|off look marked|console [language CODE]"
             std::istringstream words(value);
-            std::string m, pace, k, keys, l, look;
-            words >> m >> pace >> k >> keys >> l >> look;
+            std::string m, pace, k, keys, l, look, lw, code;
+            words >> m >> pace >> k >> keys >> l >> look >> lw >> code;
             const auto paced = PaceFromName(pace);
             if (m != "messages" || !paced || k != "extra-keys" || (keys != "on" && keys != "off") || l != "look" ||
                 (look != "marked" && look != "console")) {
@@ -101,6 +103,7 @@ bool ParseRecording(std::string_view text, RecordingHeader& header, std::size_t&
             header.pace = *paced;
             header.extraKeys = keys == "on";
             header.consoleLook = look == "console";
+            if (lw == "language" && LanguageIndex(code) >= 0) header.language = code;
         } else if (Field(line, "start", value) && std::sscanf(value.c_str(), "%d %d %d%c", &a, &b, &c, &end) == 3 &&
                    a >= 1 && a <= kMaps && b >= -1 && b <= kLastHeroColumn && c >= -1 && c <= kLastHeroRow) {
             header.startMap = a, header.startX = b, header.startY = c;

@@ -30,6 +30,9 @@ struct RecordingHeader {
     // is a line of its own, written only when it differs from a plain game.
     int startMap = 0, startX = -1, startY = -1;
     int level = 0;
+    // The language it began in, a word at the end of the "played" line
+    // (older versions read past it); empty when the recording names none.
+    std::string language = {};
 };
 
 std::string ComposeRecordingHeader(const RecordingHeader& header);

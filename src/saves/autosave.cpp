@@ -1,6 +1,7 @@
 #include "saves/autosave.h"
 
 #include "core/save_keeping.h"
+#include "core/texts.h"
 #include "platform/player_files.h"
 #include "platform/streams.h"
 #include "saves/save_files.h"
@@ -32,6 +33,7 @@ SaveData CurrentSave() {
                         : saveKeeping.changingMap ? saveKeeping.markOnScreenBeforeMapChange
                                                   : pieceMarkOnScreen;
     save.journey = journey;
+    save.language = kLanguageCodes[language];
     if (saveKeeping.sessionWallStart > 0 && save.savedAt > saveKeeping.sessionWallStart)
         save.journey.secondsBefore += static_cast<std::uint32_t>(save.savedAt - saveKeeping.sessionWallStart);
     return save;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/fixed_text.h"
+#include "core/texts.h"
 #include "text/cp932.h"
 
 namespace rf {
@@ -179,6 +180,7 @@ std::string ComposeSave(const SaveData& save) {
     const Journey& j = save.journey;
     line("journey", nums({j.secondsBefore, j.battlesWon, j.battlesLost, j.battlesFled, j.mapsVisited,
                           (j.queenSeen ? 1 : 0) + (j.kingSeen ? 2 : 0)}));
+    if (!save.language.empty()) line("language", save.language);
     out += "end\n";
     return out;
 }
@@ -362,6 +364,9 @@ bool ParseSave(std::string_view text, SaveData& save, std::string& error) {
         error = "damaged (field '" + bad + "')";
         return false;
     }
+    // Only a choice of words: one this version does not know is left out.
+    if (auto it = fields.find("language"); it != fields.end() && LanguageIndex(it->second) >= 0)
+        save.language = it->second;
     return true;
 }
 

@@ -26,6 +26,9 @@ struct SaveData {
     // The journey so far (saves from before it was kept have one made up
     // from what they hold: see ParseSave). `sessionStart` is not saved.
     Journey journey;
+    // The language the game was drawn in, for --continue; empty in saves
+    // from before it was kept (and for a language this version lacks).
+    std::string language;
 };
 
 std::string ComposeSave(const SaveData& save);

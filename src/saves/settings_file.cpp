@@ -1,5 +1,6 @@
 #include "saves/settings_file.h"
 
+#include "core/texts.h"
 #include "platform/files.h"
 #include "platform/player_files.h"
 
@@ -21,14 +22,15 @@ std::optional<MessagePace> PaceFromName(std::string_view name) {
     return std::nullopt;
 }
 
-std::string ComposeSettings(const Settings& s) {
+std::string ComposeSettings(const Settings& s, std::int16_t lang) {
     std::string out = "messages " + std::string(PaceName(s.pace)) + "\n";
     out += "extra-keys " + std::string(OnOff(s.extraKeys)) + "\n";
     out += "look " + std::string(s.consoleLook ? "console" : "marked") + "\n";
+    out += "language " + std::string(kLanguageCodes[lang]) + "\n";
     return out;
 }
 
-void ParseSettings(std::string_view text, Settings& s) {
+void ParseSettings(std::string_view text, Settings& s, std::int16_t& lang) {
     for (std::size_t pos = 0; pos < text.size();) {
         std::size_t nl = text.find('\n', pos);
         if (nl == std::string_view::npos) nl = text.size();
@@ -44,6 +46,8 @@ void ParseSettings(std::string_view text, Settings& s) {
             s.extraKeys = value == "on";
         } else if (key == "look" && (value == "console" || value == "marked")) {
             s.consoleLook = value == "console";
+        } else if (key == "language" && LanguageIndex(value) >= 0) {
+            lang = static_cast<std::int16_t>(LanguageIndex(value));
         }
     }
 }
@@ -58,7 +62,7 @@ void LoadSettingsFile() {
     const std::string path = SettingsFilePath();
     if (path.empty()) return;
     const platform::DataFileBytes file = platform::ReadDataFile(path, kLongestSettings);
-    if (file.problem == platform::FileProblem::kNone) ParseSettings(file.bytes, settings);
+    if (file.problem == platform::FileProblem::kNone) ParseSettings(file.bytes, settings, language);
 }
 
 bool KeepSettings(std::string& problem) {
@@ -67,7 +71,8 @@ bool KeepSettings(std::string& problem) {
     platform::FileIdentity kept;  // unknown: the settings are not watched for changes
     bool changed = false;
     return !folder.empty() && platform::PrepareUserDataDirectory(folder, problem) &&
-           platform::WriteFileAtomically(folder + "/settings", ComposeSettings(settings), kept, changed, problem);
+           platform::WriteFileAtomically(folder + "/settings", ComposeSettings(settings, language), kept, changed,
+                                         problem);
 }
 
 }  // namespace rf

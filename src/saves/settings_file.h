@@ -1,7 +1,8 @@
 // The player's settings as a small file in the config folder: the message
-// pace, the extra keys and the look, one "name value" a line.
+// pace, the extra keys, the look and the language, one "name value" a line.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,13 +16,14 @@ std::string_view PaceName(MessagePace pace);
 std::optional<MessagePace> PaceFromName(std::string_view name);
 
 // The file's text, and the settings read from one: lines it does not know
-// and values it cannot use leave the settings as they were.
-std::string ComposeSettings(const Settings& s);
-void ParseSettings(std::string_view text, Settings& s);
+// and values it cannot use leave the settings (and `lang`, an index into
+// kLanguageCodes) as they were.
+std::string ComposeSettings(const Settings& s, std::int16_t lang);
+void ParseSettings(std::string_view text, Settings& s, std::int16_t& lang);
 
 // Where the file is; empty when the system names no config folder.
 std::string SettingsFilePath();
-// Reads the file into `settings`, when there is one.
+// Reads the file into `settings` and `language`, when there is one.
 void LoadSettingsFile();
 // Writes `settings` to the file when this run keeps them (not in a replay);
 // false, with the reason, when it could not.

@@ -94,6 +94,7 @@ TEST_F(FieldMenuTest, PagesTellTheHeroTheJourneyItemsAbilitiesAndTheSigns) {
         {kHowToPage, "h j k l"},
         {kHowToPage, "クイーンは南の果てにいる"},
         {kSettingsPage, "キーで送る"},
+        {kSettingsPage, "言語 Language     [日本語]   English"},
     };
     for (const auto& c : kCases)
         EXPECT_NE(Text(c.page).find(c.shown), std::string::npos) << c.shown << "\n" << Text(c.page);
@@ -212,7 +213,9 @@ TEST_F(FieldMenuTest, SettingsFileAndRecordingHeaderCarryThePace) {
     Settings s;
     s.pace = MessagePace::kInstant, s.extraKeys = false, s.consoleLook = true;
     Settings back;
-    ParseSettings(ComposeSettings(s) + "volume 11\nmessages fast\n", back);
+    std::int16_t lang = 0;
+    ParseSettings(ComposeSettings(s, 1) + "volume 11\nmessages fast\nlanguage xx\n", back, lang);
+    EXPECT_EQ(lang, 1);
     EXPECT_EQ(back.pace, MessagePace::kInstant);
     EXPECT_FALSE(back.extraKeys);
     EXPECT_TRUE(back.consoleLook);

@@ -1,6 +1,8 @@
 #include "test_support.h"
 
+#include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <random>
 
 #include "text/cp932.h"
@@ -9,6 +11,25 @@
 namespace rf::test {
 
 std::string ToCp932(std::string_view utf8) { return Utf8ToCp932(utf8, nullptr); }
+
+#ifndef _WIN32
+namespace {
+// The developer's own settings (English, a faster pace) never reach the
+// tests, nor the games they start: the run has a settings folder of its own.
+class OwnSettingsFolder : public ::testing::Environment {
+public:
+    void SetUp() override {
+        folder_ = std::make_unique<TempDir>();
+        ::setenv("XDG_CONFIG_HOME", folder_->Path().string().c_str(), 1);
+    }
+    void TearDown() override { folder_.reset(); }
+
+private:
+    std::unique_ptr<TempDir> folder_;
+};
+[[maybe_unused]] const auto* const kOwnSettingsFolder = ::testing::AddGlobalTestEnvironment(new OwnSettingsFolder);
+}  // namespace
+#endif
 
 TempDir::TempDir() {
     std::random_device rd;

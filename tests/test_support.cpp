@@ -12,6 +12,19 @@ namespace rf::test {
 
 std::string ToCp932(std::string_view utf8) { return Utf8ToCp932(utf8, nullptr); }
 
+bool HasJapanese(std::string_view utf8) {
+    for (std::size_t i = 0; i < utf8.size();) {
+        std::uint32_t c = 0;
+        const std::size_t n = DecodeUtf8(utf8, i, c);
+        if (n == 0) return false;
+        if ((c >= 0x3001 && c <= 0x30FF) || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xFF10 && c <= 0xFF19) ||
+            (c >= 0xFF21 && c <= 0xFF3A) || (c >= 0xFF41 && c <= 0xFF5A) || (c >= 0xFF61 && c <= 0xFF9F))
+            return true;
+        i += n;
+    }
+    return false;
+}
+
 #ifndef _WIN32
 namespace {
 // The developer's own settings (English, a faster pace) never reach the

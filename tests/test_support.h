@@ -20,6 +20,11 @@ std::string ToCp932(std::string_view utf8);
 
 // A directory that is removed when the object goes; it may start as a copy
 // of a folder.
+// Whether UTF-8 text holds Japanese writing: kana, kanji, their
+// punctuation, full-width letters and digits. The frames' full-width lines
+// and marks (＿ ／ ￣ ＜ ＞) are pictures, the same in every language.
+bool HasJapanese(std::string_view utf8);
+
 class TempDir {
 public:
     TempDir();

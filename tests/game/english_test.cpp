@@ -11,6 +11,7 @@
 #include "core/world_folder.h"
 #include "platform/backend.h"
 #include "platform/recording.h"
+#include "program/command_line.h"
 #include "program/resume.h"
 #include "program/startup.h"
 #include "replay/recording_file.h"
@@ -24,26 +25,10 @@
 namespace rf {
 namespace {
 
-// Japanese writing: kana, kanji, their punctuation, full-width letters and
-// digits. The frames' full-width lines and marks (＿ ／ ￣ ＜ ＞) are
-// pictures, the same in every language.
-bool IsJapanese(std::uint32_t c) {
-    return (c >= 0x3001 && c <= 0x30FF) || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xFF10 && c <= 0xFF19) ||
-           (c >= 0xFF21 && c <= 0xFF3A) || (c >= 0xFF41 && c <= 0xFF5A) || (c >= 0xFF61 && c <= 0xFF9F);
-}
-
 // The first row of the screen with Japanese on it, or "".
 std::string JapaneseRow() {
-    for (int y = 0; y < 25; ++y) {
-        const std::string row = headless::RowUtf8(y);
-        for (std::size_t i = 0; i < row.size();) {
-            std::uint32_t c = 0;
-            const std::size_t n = DecodeUtf8(row, i, c);
-            if (n == 0) break;
-            if (IsJapanese(c)) return row;
-            i += n;
-        }
-    }
+    for (int y = 0; y < 25; ++y)
+        if (const std::string row = headless::RowUtf8(y); test::HasJapanese(row)) return row;
     return "";
 }
 
@@ -83,24 +68,15 @@ TEST(English, NoFrameOfTheGamesScenariosShowsJapanese) {
 // message window's words, so the game is compared by its records.
 std::pair<std::string, std::string> Replayed(const std::filesystem::path& rec, const std::filesystem::path& world,
                                              std::int16_t lang) {
-    std::ifstream file(rec, std::ios::binary);
-    const std::string text{std::istreambuf_iterator<char>(file), {}};
-    std::string error, found;
-    RecordingHeader header;
-    std::size_t eventsAt = 0;
-    EXPECT_TRUE(ParseRecording(text, header, eventsAt, error)) << error;
+    std::string found;
     ResetGameState();
     headless::Reset();
-    language = lang;
-    dataRoot = world.string();
-    EXPECT_TRUE(platform::StartReplay(rec.string(), eventsAt, 0, true, error)) << error;
     headless::SetPresentObserver([&] {
         if (found.empty()) found = JapaneseRow();
     });
     try {
-        if (header.resumed) ResumeGame(header.save);
-        else StartUp();
-        MainLoop();
+        test::CallWith(Main, {"ranks", "--replay", rec.string(), "--headless", "--world", world.string(), "--lang",
+                              std::string(kLanguageCodes[lang])});
     } catch (const headless::ScriptEnded&) {
     } catch (const headless::ExitCalled&) {
     }

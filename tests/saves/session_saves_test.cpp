@@ -66,8 +66,9 @@ protected:
         platform::UseBackend(platform::HeadlessBackend());
     }
     // A save of this world, not in play, with the hero at `x`, `y` of map 1.
-    std::string SaveAt(std::int16_t level, std::int16_t x, std::int16_t y, int exp = 0) {
+    std::string SaveAt(std::int16_t level, std::int16_t x, std::int16_t y, int exp = 0, const char* lang = "") {
         SaveData save;
+        save.language = lang;
         dataRoot = world.Path().string();
         save.world = SavedWorldName();
         save.worldDigest = WorldDigest();
@@ -137,6 +138,35 @@ TEST_F(SessionSaves, ASavedCellOnAWallIsMovedAndAnotherWorldRefused) {
     EXPECT_EQ(status, 2);
     EXPECT_NE(headless::PrintedError().find("whose files differ"), std::string::npos) << headless::PrintedError();
     EXPECT_EQ(ReadSaveFile(path).data.world, worldName);
+}
+
+// A save goes on in the language it was played in, or in the one --lang
+// gives for that run; older saves, which say none, in Japanese.
+TEST_F(SessionSaves, ASaveContinuesInItsLanguageOrTheOneGiven) {
+    std::filesystem::create_directories(world.Path() / "translations");
+    std::filesystem::copy_file(std::filesystem::path(RANKS_WORLD_DIR) / "translations" / "en.po",
+                               world.Path() / "translations" / "en.po");
+    const struct {
+        const char* saved;
+        const char* given;  // "" for no --lang
+        bool english;
+    } cases[] = {{"", "", false}, {"", "en", true}, {"en", "", true}, {"en", "ja", false}, {"ja", "en", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.saved) + " " + c.given);
+        std::filesystem::remove_all(Folder());
+        const std::string path = SaveAt(2, 8, 4, 0, c.saved);
+        headless::Reset();
+        ResetGameState();
+        std::vector<std::string> args = {"--world", world.Path().string(), "--continue", path};
+        if (*c.given) args.insert(args.end(), {"--lang", c.given});
+        Run(args);
+        std::string screen;
+        for (const std::string& line : platform::HeadlessScreenLines()) screen += line + "\n";
+        EXPECT_EQ(screen.find("Arrow keys") != std::string::npos, c.english) << screen;
+        EXPECT_EQ(ReadSaveFile(path).data.hero.level, 2);  // the same game, in either language
+        // --lang is for one run; a save that said none now says what was played.
+        EXPECT_EQ(ReadSaveFile(path).data.language, *c.saved ? c.saved : c.english ? "en" : "ja");
+    }
 }
 
 // The Queen on the start map: never drawn at start-up, not after a battle,

@@ -5,12 +5,30 @@
 #include <memory>
 #include <random>
 
+#include "platform/backend.h"
+#include "program/command_line.h"
 #include "text/cp932.h"
 #include "text/utf8.h"
 
 namespace rf::test {
 
 std::string ToCp932(std::string_view utf8) { return Utf8ToCp932(utf8, nullptr); }
+
+void ReplayHeadless(const std::filesystem::path& recording, const std::filesystem::path& world,
+                    const std::function<void()>& eachFrame, std::vector<std::string> more) {
+    ResetGameState();
+    headless::Reset();
+    headless::SetPresentObserver(eachFrame);
+    std::vector<std::string> words = {"ranks", "--replay", recording.string(), "--headless", "--world", world.string()};
+    words.insert(words.end(), more.begin(), more.end());
+    try {
+        CallWith(Main, words);
+    } catch (const headless::ScriptEnded&) {
+    } catch (const headless::ExitCalled&) {
+    }
+    headless::SetPresentObserver(nullptr);
+    platform::UseBackend(platform::HeadlessBackend());
+}
 
 bool HasJapanese(std::string_view utf8) {
     for (std::size_t i = 0; i < utf8.size();) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,6 +53,11 @@ int CallWith(F f, std::vector<std::string> words) {
     argv.push_back(nullptr);
     return f(static_cast<int>(words.size()), argv.data());
 }
+
+// Replays a recording headless as `ranks --replay` does, from a clean game,
+// with `more` words on its command line, calling `eachFrame` at every frame.
+void ReplayHeadless(const std::filesystem::path& recording, const std::filesystem::path& world,
+                    const std::function<void()>& eachFrame, std::vector<std::string> more = {});
 
 // Every test starts from a clean game and a fresh headless console.
 class GameTest : public ::testing::Test {

@@ -180,6 +180,31 @@ int HoldResumed(const std::string& path) {
     return 0;
 }
 
+// The save to continue found, its world and language chosen, and its file
+// held for this game's writes (or the player told it cannot be); or a
+// refusal.
+int PrepareResumed(const Options& options, const std::string& folder, SaveEntry& resumed) {
+    if (int refused = FindSave(options, folder, resumed)) return refused;
+    if (int refused = ChooseResumedWorld(options, resumed)) return refused;
+    // In the words it was played in, unless --lang says otherwise.
+    if (options.language.empty() && !resumed.data.language.empty())
+        language = static_cast<std::int16_t>(LanguageIndex(resumed.data.language));
+    // The file itself, whatever name reached it: its lock, its writes and
+    // its recordings belong there.
+    resumed.path = platform::AbsolutePath(resumed.path);
+    std::string problem;
+    if (platform::CanWriteBeside(resumed.path, ComposeSave(resumed.data), problem)) {
+        if (int refused = HoldResumed(resumed.path)) return refused;
+        saveKeeping.path = resumed.path;
+        platform::IdentifyFile(resumed.path, saveKeeping.file);
+    } else {
+        saveKeeping.unavailable = problem;
+        platform::PrintError("ranks: this game will not be saved: " + Escaped(problem) + "\n");
+        platform::Sleep(2000);
+    }
+    return 0;
+}
+
 int Play(const Options& options) {
     if (int refused = CheckRecordFile(options)) return refused;
     // Where the game is saved, or why it cannot be.
@@ -187,26 +212,8 @@ int Play(const Options& options) {
     std::string folder = platform::UserDataDirectory(unavailable);
     if (!folder.empty() && platform::DirectoryExists(folder)) CleanLeftovers(folder);
     SaveEntry resumed;
-    if (options.continueGame) {
-        if (int refused = FindSave(options, folder, resumed)) return refused;
-        if (int refused = ChooseResumedWorld(options, resumed)) return refused;
-        // In the words it was played in, unless --lang says otherwise.
-        if (options.language.empty() && !resumed.data.language.empty())
-            language = static_cast<std::int16_t>(LanguageIndex(resumed.data.language));
-        // The file itself, whatever name reached it: its lock, its writes and
-        // its recordings belong there.
-        resumed.path = platform::AbsolutePath(resumed.path);
-        std::string problem;
-        if (platform::CanWriteBeside(resumed.path, ComposeSave(resumed.data), problem)) {
-            if (int refused = HoldResumed(resumed.path)) return refused;
-            saveKeeping.path = resumed.path;
-            platform::IdentifyFile(resumed.path, saveKeeping.file);
-        } else {
-            saveKeeping.unavailable = problem;
-            platform::PrintError("ranks: this game will not be saved: " + Escaped(problem) + "\n");
-            platform::Sleep(2000);
-        }
-    }
+    if (options.continueGame)
+        if (int refused = PrepareResumed(options, folder, resumed)) return refused;
     if (!options.continueGame && !folder.empty() && !platform::PrepareUserDataDirectory(folder, unavailable))
         folder.clear();
     if (!options.continueGame && folder.empty()) {

@@ -69,19 +69,8 @@ TEST(English, NoFrameOfTheGamesScenariosShowsJapanese) {
 std::pair<std::string, std::string> Replayed(const std::filesystem::path& rec, const std::filesystem::path& world,
                                              std::int16_t lang) {
     std::string found;
-    ResetGameState();
-    headless::Reset();
-    headless::SetPresentObserver([&] {
-        if (found.empty()) found = JapaneseRow();
-    });
-    try {
-        test::CallWith(Main, {"ranks", "--replay", rec.string(), "--headless", "--world", world.string(), "--lang",
-                              std::string(kLanguageCodes[lang])});
-    } catch (const headless::ScriptEnded&) {
-    } catch (const headless::ExitCalled&) {
-    }
-    headless::SetPresentObserver(nullptr);
-    platform::UseBackend(platform::HeadlessBackend());
+    test::ReplayHeadless(rec, world, [&] { found = found.empty() ? JapaneseRow() : found; },
+                         {"--lang", std::string(kLanguageCodes[lang])});
     std::string records = std::to_string(battleRandom.state);
     for (const long long n : {0LL + hero.level, 0LL + hero.exp, 0LL + hero.hp, 0LL + hero.maxHp, 0LL + hero.attack,
                               0LL + hero.mapNumber, 0LL + hero.fieldX, 0LL + hero.fieldY, 0LL + journey.battlesWon,

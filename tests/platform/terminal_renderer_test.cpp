@@ -333,32 +333,13 @@ TEST(TerminalRenderer, EveryFrameOfTheRecordedGamesShowsExactlyTheModel) {
     for (const auto& entry : std::filesystem::directory_iterator(RANKS_RECORDINGS_DIR)) {
         if (entry.path().extension() != ".rec") continue;
         SCOPED_TRACE(entry.path().filename().string());
-        std::ifstream file(entry.path(), std::ios::binary);
-        const std::string text{std::istreambuf_iterator<char>(file), {}};
-        std::string error;
-        RecordingHeader header;
-        std::size_t eventsAt = 0;
-        ASSERT_TRUE(ParseRecording(text, header, eventsAt, error)) << error;
-        ResetGameState();
-        headless::Reset();
-        dataRoot = RANKS_RECORDINGS_WORLD;
-        ASSERT_TRUE(StartReplay(entry.path().string(), eventsAt, 0, true, error)) << error;
         Terminals terminals(Colours::kExact, true);
         int frames = 0;
         std::string failure;
-        headless::SetPresentObserver([&] {
+        test::ReplayHeadless(entry.path(), RANKS_RECORDINGS_WORLD, [&] {
             if (failure.empty()) failure = terminals.Show(headless::Screen());
             if (failure.empty()) ++frames;
         });
-        try {
-            if (header.resumed) ResumeGame(header.save);
-            else StartUp();
-            MainLoop();
-        } catch (const headless::ScriptEnded&) {
-        } catch (const headless::ExitCalled&) {
-        }
-        headless::SetPresentObserver(nullptr);
-        UseBackend(HeadlessBackend());
         EXPECT_EQ(failure, "") << "at frame " << frames + 1;
         EXPECT_GT(frames, 100);
     }

@@ -3,18 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "core/world_folder.h"
 #include "platform/backend.h"
-#include "platform/recording.h"
 #include "program/command_line.h"
-#include "program/resume.h"
-#include "program/startup.h"
-#include "replay/recording_file.h"
 
 #include "core/texts.h"
 #include "field/missing_file.h"

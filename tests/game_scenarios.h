@@ -23,12 +23,12 @@ namespace rf::scenario {
 enum class World { kNoEnemies, kOnePawn, kLevelUpSoon };
 
 inline void MakeWorld(const std::filesystem::path& from, const std::filesystem::path& to, World kind, int x = 8,
-                      int y = 4) {
+                      int y = 4, int enemyKind = 1) {
     std::filesystem::remove_all(to);
     std::filesystem::copy(from, to, std::filesystem::copy_options::recursive);
     for (int n = 1; n <= 9; ++n)
         std::ofstream(to / "map_info" / "map1" / (std::to_string(n) + ".txt"), std::ios::binary)
-            << (n == 1 && kind != World::kNoEnemies ? "1\n1 1 30 10\n" : "0\n");
+            << (n == 1 && kind != World::kNoEnemies ? "1\n" + std::to_string(enemyKind) + " 1 30 10\n" : "0\n");
     // The hero at (x, y), a point short of a level or far from one.
     std::ofstream(to / "Hero_Info" / "Hero_Status_Info.txt", std::ios::binary)
         << "\x83\x41\x83\x8c\x83\x93\n40 8 6 5 5 8\n"
@@ -43,6 +43,8 @@ struct Scenario {
     const char* keys;     // before the counted part: R L U D arrows, E Enter, ' ' Space
     const char* counted;  // the counted part's keys; a '*' after them: Enter whenever asked
     bool untilBattle;     // the counted part ends when the battle screen shows
+    int enemyKind = 1;    // the lone enemy's: 1 Pawn, 2 Knight, 3 Bishop, 4 Rook
+    int level = 0;        // a play-test's start level (0: the hero file's)
 };
 
 inline const std::vector<Scenario>& All() {
@@ -78,7 +80,7 @@ inline void QueueKeys(const char* keys) {
 // `lang`: the language the game draws in (an index into kLanguageCodes).
 inline void Play(const Scenario& s, const std::filesystem::path& defaultWorld, const std::filesystem::path& scratch,
                  const std::function<void(bool counted)>& frame, std::int16_t lang = 0) {
-    MakeWorld(defaultWorld, scratch, s.world, s.heroX, s.heroY);
+    MakeWorld(defaultWorld, scratch, s.world, s.heroX, s.heroY, s.enemyKind);
     ResetGameState();
     language = lang;
     headless::Reset(1'700'000'000);
@@ -102,7 +104,7 @@ inline void Play(const Scenario& s, const std::filesystem::path& defaultWorld, c
         } catch (const headless::ScriptEnded&) {
         }
     };
-    StartUp();
+    StartUp({.level = s.level});
     if (std::string(s.name) == "start-up") counted = true;
     frame(counted);
     QueueKeys(s.keys);

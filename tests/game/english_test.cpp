@@ -1,5 +1,6 @@
 // The game in English: no Japanese on any frame of the game's scenarios,
-// the item and ability menus and the missing-file stop included.
+// a battle against each kind with each ability, the items and the
+// missing-file stop included.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -34,6 +35,12 @@ TEST(English, NoFrameOfTheGamesScenariosShowsJapanese) {
     for (const char* keys : {"DDEE*", "DDEDE*", "DDEDDE*", "EEDE*"})
         all.push_back({keys, scenario::World::kLevelUpSoon, 8, 10, "", keys, false});
     all.push_back({"flight", scenario::World::kOnePawn, 8, 10, "", "DDDEEEEEEEEE*", false});
+    // At the top level, a battle against each kind with each ability.
+    std::vector<std::string> keys;
+    for (int ability = 0; ability < 5; ++ability) keys.push_back("EE" + std::string(ability, 'D') + "E*");
+    for (int kind = 1; kind <= 4; ++kind)
+        for (const std::string& k : keys)
+            all.push_back({k.c_str(), scenario::World::kOnePawn, 8, 10, "", k.c_str(), false, kind, 25});
     const test::TempDir scratch;
     std::string seen;
     for (const scenario::Scenario& s : all) {
@@ -47,12 +54,16 @@ TEST(English, NoFrameOfTheGamesScenariosShowsJapanese) {
                 for (int y = 0; y < 25; ++y) seen += headless::RowUtf8(y) + "\n";
             },
             kEnglish);
-        EXPECT_GT(frames, 0) << s.name;
-        EXPECT_EQ(found, "") << s.name;
+        EXPECT_GT(frames, 0) << s.name << " " << s.enemyKind;
+        EXPECT_EQ(found, "") << s.name << " " << s.enemyKind;
+        if (s.level > 0) {
+            EXPECT_EQ(journey.battlesWon, 1) << s.name << " " << s.enemyKind;
+        }
     }
     // What the scripts went through.
     for (const char* text : {"Allen regains", "attack goes up", "defence goes up", "Flame", "You go up a level",
-                             "Magic defence", "You try to flee", "Move ... Arrow keys"})
+                             "Magic defence", "You try to flee", "Move ... Arrow keys", "Pawn", "Knight", "Bishop",
+                             "Rook", "Sword Cut", "Flame", "Spin Slash", "Hellfire", "Obedience"})
         EXPECT_NE(seen.find(text), std::string::npos) << text;
 }
 

@@ -197,7 +197,7 @@ void OuterGaps(const WorldGrid& grid, int m, int key, const char* edge) {
         const std::string along =
             p == end ? (sideways ? "row " : "column ") + std::to_string(p + 1)
                      : (sideways ? "rows " : "columns ") + std::to_string(p + 1) + " to " + std::to_string(end + 1);
-        Say(form, {y + 1, x + 1, 0}, Severity::kWarning, Rule::kOuterGap,
+        Say(form, MapCellSource(WorldFilePath({WorldFileKind::kMapForm, m}), x, y), Severity::kWarning, Rule::kOuterGap,
             "the gap in the " + std::string(edge) + " at " + along + " is on the world's outer edge: no map lies " +
                 beyond + " map " + std::to_string(m) +
                 ", so the hero walks into it and stands there; close it with "
@@ -269,7 +269,8 @@ void CheckGaps() {
                         ? (runStart == end - 1 ? "row " + std::to_string(runStart + 1)
                                                : "rows " + std::to_string(runStart + 1) + " to " + std::to_string(end))
                         : "columns " + std::to_string(runStart + 1) + " to " + std::to_string(end + 1);
-                Say(form, {y + 1, x + 1, 0}, Severity::kWarning, Rule::kGap,
+                Say(form, MapCellSource(WorldFilePath({WorldFileKind::kMapForm, m}), x, y), Severity::kWarning,
+                    Rule::kGap,
                     "the gap in the " + std::string(side.edge) + " at " + along + " meets the wall of map " +
                         std::to_string(n) + "'s " + side.neighbourEdge + ": " +
                         (runKind == 1 ? "the hero stands in it and cannot pass" : "the hero passes into the wall"));

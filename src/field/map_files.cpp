@@ -218,6 +218,17 @@ unsigned char GridCell(int gridX, int gridY) {
     return worldGrid.cells[gridY][gridX];
 }
 
+LoadToken MapCellSource(const std::string& path, int x, int y) {
+    const WorldFile file = ReadWorldFile(path, static_cast<std::size_t>(kMapRows * kMapColumns * 2));
+    // The reader fills cells byte by byte, a CR before an LF dropped.
+    const std::string& raw = file.bytes;
+    const auto want = static_cast<std::size_t>(y * kMapColumns + x);
+    std::size_t i = 0;
+    for (std::size_t taken = 0; i < raw.size() && taken < want; ++i)
+        if (raw[i] != '\r' || i + 1 >= raw.size() || raw[i + 1] != '\n') ++taken;
+    return PositionIn(file, i);
+}
+
 void LoadMapForm(std::int16_t world, int n) {
     const int top = OriginRow(n);
     const int left = OriginColumn(n);

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/game_state.h"
+#include "core/load_log.h"
 #include "core/map_geometry.h"
 
 namespace rf {
@@ -32,6 +33,10 @@ void UseLanguage(std::int16_t lang);
 // One map picture of LoadMapForms.
 void LoadMapForm(std::int16_t world, int n);
 void LoadWorldInfo(const std::string& path);
+// For the world checker: where in map n's file (at `path`) the game takes
+// the map's cell (x, y) from. A row shifted by a longer or shorter line
+// takes it from another line than the row's own.
+LoadToken MapCellSource(const std::string& path, int x, int y);
 void LoadMapEnemies(std::int16_t world);
 void LoadMiniMap(std::int16_t world);
 

@@ -238,6 +238,9 @@ TEST_F(WorldCheckTest, SilentTrapsAreFoundAtTheirCause) {
         {"accuracy", "Abilities/SwordCut.txt", "一文字 0 2 95\n", 1, 9},
         {"outer-gap", "map_form/map1/1.txt",
          "###  " + std::string(54, '#') + "\n" + Rows(19, "#" + std::string(58, ' ')), 1, 4},
+        // After full-width text the column counts characters, not cells.
+        {"outer-gap", "map_form/map1/1.txt",
+         "#看板  " + std::string(52, '#') + "\n" + Rows(19, "#" + std::string(58, ' ')), 1, 4},
         {"strip-top-row", "map_info/map1.txt", "8 35 17\n9 29 13\n2 31 1\n1\n", 3, 1},
         {"marks-share-map", "map_info/map1.txt", "9 35 17\n9 29 13\n9 31 1\n1\n", 2, 1},
         {"strip-column", "map_info/map1.txt", "8 35 17\n9 29 13\n9 55 1\n1\n", 3, 3},

@@ -150,7 +150,8 @@ std::uint32_t PausesAtOnce(std::uint32_t step, std::uint32_t steps) {
     std::int64_t n = steps;
     if (!state.keys.empty() && state.keys.front().atMs >= 0)
         n = std::clamp<std::int64_t>((state.keys.front().atMs - state.nowMs + step - 1) / step, 1, n);
-    const bool limited = state.nowMs + n * step > state.maxMs || state.polls + static_cast<std::uint64_t>(n) > state.maxPolls;
+    const bool limited =
+        state.nowMs + n * step > state.maxMs || state.polls + static_cast<std::uint64_t>(n) > state.maxPolls;
     return limited ? 1 : static_cast<std::uint32_t>(n);
 }
 
@@ -250,8 +251,8 @@ std::string HeadlessScreensDigest() { return headless::state.screens.Hex(); }
 
 const Backend& HeadlessBackend() {
     static constexpr Backend kHeadless{
-        Open,       SetCursorPosition, SetAttribute, Write, SetCursorVisible, CursorVisible, Sleep, PauseForKey,
-        KeyWaiting, ReadKey,           ClockSeconds, Exit,  SleepUntilClock, nullptr, IsUnseen};
+        Open,       SetCursorPosition, SetAttribute, Write, SetCursorVisible, CursorVisible, Sleep,   PauseForKey,
+        KeyWaiting, ReadKey,           ClockSeconds, Exit,  SleepUntilClock,  nullptr,       IsUnseen};
     return kHeadless;
 }
 

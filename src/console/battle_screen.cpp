@@ -1,6 +1,8 @@
 #include "console/battle_screen.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 #include "console/console.h"
@@ -36,8 +38,12 @@ void SpacesAt(int x, int y, int count) {
     WriteSpaces(count);
 }
 
+// In one write: the same cells as one a piece.
 void Repeat(std::string_view piece, int times) {
-    for (int i = 0; i < times; ++i) Write(piece);
+    std::string pieces;
+    pieces.reserve(piece.size() * static_cast<std::size_t>(std::max(0, times)));
+    for (int i = 0; i < times; ++i) pieces.append(piece);
+    Write(pieces);
 }
 
 int BoxLeft(int n) { return heroPanelLeft + 2 * (4 - n); }
@@ -76,6 +82,7 @@ void EraseCommandBox(int n) {
 }
 
 void SlideInCommandBoxes() {
+    constexpr int kSteps = 25;  // for each box
     heroPanelLeft = static_cast<std::int16_t>(heroPanelLeft + 48);
     Highlight();
     for (int n = 1; n <= 4; ++n) {
@@ -83,10 +90,11 @@ void SlideInCommandBoxes() {
             SetTextAttribute(kPlain);
             heroPanelLeft = static_cast<std::int16_t>(heroPanelLeft + 50);
         }
-        for (int step = 0; step < 25; ++step) {
-            DrawCommandBox(n);
+        for (int step = 0; step < kSteps; ++step) {
+            const bool drawn = DrawsFrame((n - 1) * kSteps + step, 4 * kSteps);
+            if (drawn) DrawCommandBox(n);
             Pause(1);
-            if (heroPanelLeft != kHeroPanelLeftRest) EraseCommandBox(n);
+            if (drawn && heroPanelLeft != kHeroPanelLeftRest) EraseCommandBox(n);
             heroPanelLeft = static_cast<std::int16_t>(heroPanelLeft - 2);
         }
     }
@@ -241,10 +249,11 @@ void EraseBanner() {
 void SlideInBanner(BannerKind kind, const EnemyStatus* enemy) {
     battleLeft = static_cast<std::int16_t>(battleLeft + 9);
     for (int frame = 1; frame <= 10; ++frame) {
-        DrawBanner(kind, enemy, battleLeft);
+        const bool drawn = DrawsFrame(frame - 1, 10);
+        if (drawn) DrawBanner(kind, enemy, battleLeft);
         Pause(1);
         if (frame < 10) {
-            EraseBanner();
+            if (drawn) EraseBanner();
             battleLeft = static_cast<std::int16_t>(battleLeft - 1);
         }
     }

@@ -1,5 +1,7 @@
 #include "console/compose.h"
 
+#include <utility>
+
 #include "core/texts.h"
 #include "core/world_translation.h"
 
@@ -66,13 +68,16 @@ namespace {
 
 Message Composed(TextId id, const std::string_view* name, const std::int32_t* number) {
     auto fill = [&](std::string_view templ, std::string_view shownName) {
-        std::string text(templ);
-        if (name != nullptr) text = ComposeWithName(text, shownName);
+        std::string text = name != nullptr ? ComposeWithName(templ, shownName) : std::string(templ);
         if (number != nullptr) text = ComposeWithNumber(text, *number);
         return text;
     };
     const std::string_view own = name != nullptr ? *name : std::string_view();
-    return {fill(Text(id), WorldText(own)), fill(TextIn(0, id), own).size()};
+    const std::string_view templ = Text(id), first = TextIn(0, id), shown = WorldText(own);
+    std::string text = fill(templ, shown);
+    // In the first language the paced text is this one.
+    const std::size_t pace = templ == first && shown == own ? text.size() : fill(first, own).size();
+    return {std::move(text), pace};
 }
 
 }  // namespace

@@ -10,6 +10,8 @@ namespace rf {
 
 void HideCursor() { platform::SetCursorVisible(false); }
 void ShowCursor() { platform::SetCursorVisible(true); }
+bool Seen() { return !platform::Unseen(); }
+bool DrawsFrame(int frame, int frames) { return frame == 0 || frame == frames - 1 || Seen(); }
 
 void SetTextAttribute(std::uint16_t attribute) {
     console.attribute = attribute;

@@ -23,6 +23,14 @@ inline constexpr int kKeyEscape = platform::keys::kEscape;
 
 void HideCursor();
 void ShowCursor();
+// Whether anyone sees the console (platform::Unseen).
+bool Seen();
+// Whether frame `frame` (from 0) of an animation of `frames` is drawn: each
+// one where anyone sees the console. Where nobody does, only the first,
+// which takes up a half character left open before it as the console would,
+// and the last, after which the cursor stands where the animation leaves it;
+// the pauses pass and the records change frame by frame all the same.
+bool DrawsFrame(int frame, int frames);
 void SetTextAttribute(std::uint16_t attribute);
 // The current attribute with the intensity bit added (15 from 7).
 void Highlight();

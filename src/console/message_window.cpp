@@ -26,6 +26,25 @@ void DrawWaitingMark(std::string_view mark) {
     platform::SetCursorPosition(TypedEnd(), kMessageTop);
 }
 
+// The typing nobody sees: the text at once, then the steps' pauses with a
+// look for a key before each, as typing it goes; after an acknowledgement
+// the steps left look without pausing, each after some output (of the text
+// none is left).
+void TypeUnseen(std::string_view text, std::size_t steps) {
+    Write(text);
+    for (std::size_t step = 1; step <= steps;) {
+        if (KeyWaiting() && IsAcknowledgeKey(ReadKey())) {
+            for (++step; step <= steps; ++step) {
+                Write({});
+                if (KeyWaiting()) ReadKey();
+            }
+            break;
+        }
+        step += PauseForKey(kTypingDelayMs, static_cast<std::uint32_t>(steps - step + 1));
+    }
+    Write({});
+}
+
 }  // namespace
 
 void PushMessage() {
@@ -39,7 +58,9 @@ void SetNewestMessage(std::string_view text, std::size_t pace) {
 
 void ShowMessages() {
     ShowCursor();
-    for (int n = 4; n >= 1; --n) {
+    // Where nobody sees the window only line 2 is drawn: it begins blanked
+    // or with a blank, so the typing goes on from it as from all four.
+    for (int n = Seen() ? 4 : 1; n >= 1; --n) {
         const std::string& text = messageWindow.history[n];
         if (text.empty() || text[0] != ' ') {
             MoveTo(MessageLeft(), kMessageTop - 1 + n);
@@ -63,6 +84,7 @@ void ShowMessages() {
     // One step a byte of the paced length; the text's own bytes are spread
     // over the steps (one a step when both lengths are the same).
     const std::size_t steps = messageWindow.newestPace == 0 ? text.size() : messageWindow.newestPace;
+    if (!Seen()) return TypeUnseen(text, steps);
     bool pausing = true;
     std::size_t written = 0;
     for (std::size_t step = 1; step <= steps; ++step) {
@@ -83,7 +105,11 @@ void ClearMessageLine(int line) {
 }
 
 void ClearAllMessageLines() {
-    for (int line = 1; line <= 5; ++line) ClearMessageLine(line);
+    // Unseen, only the last line is blanked, after which the cursor stands.
+    for (int line = 1; line <= 5; ++line) {
+        if (line == 5 || Seen()) ClearMessageLine(line);
+        else messageWindow.history[line - 1] = " ";
+    }
 }
 
 bool IsAcknowledgeKey(int code) { return code == kKeyEnter || code == kKeyRight || code == kKeyDown; }

@@ -1,7 +1,9 @@
 #include "console/status_display.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <string_view>
 
 #include "console/console.h"
 #include "core/game_state.h"
@@ -15,7 +17,9 @@ constexpr int kBarCells = 18;
 int HeroMaxHp() { return static_cast<std::uint16_t>(hero.maxHp); }
 
 void WriteBarCells(int count) {
-    for (int i = 0; i < count; ++i) Write("-");
+    static constexpr std::string_view kFull = "------------------";
+    static_assert(kFull.size() == kBarCells);
+    Write(kFull.substr(0, static_cast<std::size_t>(std::clamp(count, 0, kBarCells))));
 }
 
 }  // namespace
@@ -83,15 +87,20 @@ void CountDownHp(std::int16_t damage) {
     const int x = heroPanelLeft;
     MoveTo(x + 11, 14);
     Highlight();
-    for (int i = 0; i < damage; ++i) {
+    // One frame a point, down to 0 at most.
+    const int frames = std::min<int>(damage, hero.hp);
+    for (int i = 0; i < frames; ++i) {
         hero.hp = static_cast<std::int16_t>(hero.hp - 1);
-        WriteNumber(hero.hp);
-        Write(" ");
-        SetTextAttribute(kPlain);
-        RedrawHpBar();
-        Highlight();
+        const bool drawn = DrawsFrame(i, frames);
+        if (drawn) {
+            WriteNumber(hero.hp);
+            Write(" ");
+            SetTextAttribute(kPlain);
+            RedrawHpBar();
+            Highlight();
+        }
         if (hero.hp <= 0) break;
-        MoveTo(x + 11, 14);
+        if (drawn) MoveTo(x + 11, 14);
         Pause(20);
     }
     SetTextAttribute(kPlain);
@@ -99,12 +108,16 @@ void CountDownHp(std::int16_t damage) {
 
 void CountUpHp(std::int16_t limit) {
     const int x = heroPanelLeft;
-    for (int i = 0; i < limit; ++i) {
-        if (hero.hp + 1 > HeroMaxHp() || hero.hp == std::numeric_limits<std::int16_t>::max()) break;
-        MoveTo(x + 11, 14);
+    // One frame a point, up to the maximum (which 16 bits hold) at most.
+    const int top = std::min<int>(HeroMaxHp(), std::numeric_limits<std::int16_t>::max());
+    const int frames = std::clamp(top - hero.hp, 0, std::max(0, static_cast<int>(limit)));
+    for (int i = 0; i < frames; ++i) {
         hero.hp = static_cast<std::int16_t>(hero.hp + 1);
-        WriteNumber(hero.hp);
-        RedrawHpBar();
+        if (DrawsFrame(i, frames)) {
+            MoveTo(x + 11, 14);
+            WriteNumber(hero.hp);
+            RedrawHpBar();
+        }
         Pause(20);
     }
 }

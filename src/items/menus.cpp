@@ -48,9 +48,10 @@ void SlideRowIn(MenuKind kind, int row) {
     menuTop = static_cast<std::int16_t>(-2 * row);
     const int frames = 2 * row + 1;
     for (int frame = 1; frame <= frames; ++frame) {
-        DrawMenuRow(kind, row);
+        const bool drawn = DrawsFrame(frame - 1, frames);
+        if (drawn) DrawMenuRow(kind, row);
         Pause(1);
-        if (frame < frames) EraseMenuRow(row);
+        if (drawn && frame < frames) EraseMenuRow(row);
         menuTop = static_cast<std::int16_t>(menuTop + 1);
     }
 }
@@ -162,10 +163,14 @@ void MoveAbilitySelection(int delta) {
 
 void SlideTargetBanner() {
     for (int frame = 0; frame < 8; ++frame) {
+        const bool drawn = DrawsFrame(frame, 8);
         const int x = battleLeft + 6 - frame;
-        MoveTo(x, 7);
-        Write(Text(TextId::kTargetBanner));
+        if (drawn) {
+            MoveTo(x, 7);
+            Write(Text(TextId::kTargetBanner));
+        }
         Pause(1);
+        if (!drawn) continue;
         // The trailing blanks stop at the screen's edge rather than wrap
         // onto the next row.
         MoveTo(x + 26, 7);

@@ -30,6 +30,8 @@ struct Backend {
     // SleepUntilClock and NothingMovesUntilKey (platform/console_session.h).
     void (*sleepUntilClock)(std::int64_t seconds) = nullptr;
     void (*nothingMovesUntilKey)() = nullptr;
+    // Unseen (platform/console_session.h); null: someone sees the screen.
+    bool (*unseen)() = nullptr;
 };
 
 // `backend`'s pause for a key, or one step slept where it has none.

@@ -32,6 +32,10 @@ void SetAttribute(std::uint16_t attribute);
 void Write(std::string_view bytes);
 void SetCursorVisible(bool visible);
 bool CursorVisible();
+// Whether nobody sees the console (a run of many battles in virtual time):
+// drawing then only has to leave the cursor where it would be, so an
+// animation may draw the frame it ends on alone, its pauses passing as ever.
+bool Unseen();
 
 // Pauses.
 void Sleep(std::uint32_t milliseconds);

@@ -48,6 +48,7 @@ void SetAttribute(std::uint16_t attribute) { ActiveBackend().setAttribute(attrib
 void Write(std::string_view bytes) { ActiveBackend().write(bytes); }
 void SetCursorVisible(bool visible) { ActiveBackend().setCursorVisible(visible); }
 bool CursorVisible() { return ActiveBackend().cursorVisible(); }
+bool Unseen() { return ActiveBackend().unseen != nullptr && ActiveBackend().unseen(); }
 void Sleep(std::uint32_t milliseconds) { ActiveBackend().sleep(milliseconds); }
 std::uint32_t PauseForKeyOn(const Backend& backend, std::uint32_t step, std::uint32_t steps) {
     if (backend.pauseForKey != nullptr) return backend.pauseForKey(step, steps);

@@ -4,6 +4,8 @@
 #include "battle_fixtures.h"
 #include "items/items.h"
 
+#include <vector>
+
 namespace rf {
 namespace {
 
@@ -106,6 +108,47 @@ TEST_F(BattleFlowTest, LeavingMenusClearsTheirTitlesAndTakesNoTurn) {
     EXPECT_EQ(battle.actionCount + battle.commandCursor + battle.abilityCursor, 0);
     EXPECT_EQ(Row(0, 54, 20) + Row(2, 54, 20), std::string(40, ' '));
     EXPECT_EQ(Row(7, 25, 26), std::string(26, ' '));
+}
+
+// Nobody seeing the console skips frames and typing, never what they lead to:
+// the same battle ends at the same time, with the same records, the cursor
+// where it was and the same keys taken, also with keys timed to come during
+// the typing (which they hurry) and the pauses.
+TEST_F(BattleFlowTest, AnUnseenBattleEndsAsASeenOne) {
+    const struct {
+        const char* keys;
+        int size;
+        std::int64_t timedFromMs;  // -1: none
+    } cases[] = {
+        {"eeeeeeeeeeeeeeeeeeee", 3, -1},  // fights, menus slid in, messages typed
+        {"vveveeesveee", 1, -1},          // an item, back, a failed flight
+        {"veeeeeeee", 2, 2500},           // defending, keys hurrying the typing
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.keys);
+        std::vector<std::int64_t> seen;
+        for (bool unseen : {false, true}) {
+            SetUp();
+            hero.speed = 0;
+            pawn.attack = 30;
+            if (unseen) headless::Unseen();
+            if (c.timedFromMs >= 0)
+                for (int k = 0; k < 8; ++k) headless::Key(kKeyEnter, c.timedFromMs + 70 * k);
+            Run(c.size, c.keys);
+            const std::vector<std::int64_t> ended{headless::NowMs(),
+                                                  headless::SleptMs(),
+                                                  headless::Screen().CursorX(),
+                                                  headless::Screen().CursorY(),
+                                                  static_cast<std::int64_t>(headless::KeysLeft()),
+                                                  hero.hp,
+                                                  hero.exp,
+                                                  battle.actionCount,
+                                                  battleLeft,
+                                                  heroPanelLeft};
+            if (!unseen) seen = ended;
+            else EXPECT_EQ(ended, seen);
+        }
+    }
 }
 
 }  // namespace

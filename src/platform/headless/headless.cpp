@@ -1,5 +1,6 @@
 #include "platform/headless/headless.h"
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <utility>
@@ -21,7 +22,6 @@ struct ScriptedKey {
 
 // The headless backend's whole state, reset by Reset().
 struct HeadlessState {
-    platform::VirtualConsole screen;
     std::deque<ScriptedKey> keys;
     std::int64_t nowMs = 0;
     std::int64_t baseSeconds = 1'000'000;
@@ -41,21 +41,25 @@ struct HeadlessState {
     std::function<void()> keySupplier;
     // Every screen shown at a present point (a sleep or a key poll).
     platform::Digest screens;
-    bool digestScreens = true;
+    // Nobody looks (Unseen): no screen is digested, no cell stored.
+    bool unseen = false;
     std::uint64_t versionSeen = ~std::uint64_t{0};
 };
 
 HeadlessState state;
+// Apart from the rest, so a reset does not make a new one to copy in: a
+// run of many battles resets before each.
+platform::VirtualConsole screen;
 
 // Where a terminal backend would present a frame: the observer, and the
 // screen folded into the digest of screens when it changed.
 void Present() {
     if (state.presentObserver) state.presentObserver();
-    if (!state.digestScreens || state.screen.Version() == state.versionSeen) return;
-    state.versionSeen = state.screen.Version();
+    if (state.unseen || screen.Version() == state.versionSeen) return;
+    state.versionSeen = screen.Version();
     for (int y = 0; y < platform::VirtualConsole::kVisibleRows; ++y)
         for (int x = 0; x < platform::VirtualConsole::kWidth; ++x) {
-            const platform::Cell& c = state.screen.At(x, y);
+            const platform::Cell& c = screen.At(x, y);
             state.screens.AddNumber(c.code << 16 | c.half << 8 | c.attribute);
         }
 }
@@ -70,7 +74,7 @@ void CheckWatchdog() {
 void Reset(std::int64_t seconds) {
     state = HeadlessState{};
     state.baseSeconds = seconds;
-    state.screen.Reset();
+    screen.Reset();
 }
 
 void Key(int code, std::int64_t atMs) { state.keys.push_back({atMs, code}); }
@@ -91,14 +95,14 @@ void SetLimits(std::uint64_t maxPolls, std::int64_t maxMs) {
     state.maxMs = maxMs;
 }
 
-platform::VirtualConsole& Screen() { return state.screen; }
+platform::VirtualConsole& Screen() { return screen; }
 std::int64_t NowMs() { return state.nowMs; }
 std::size_t KeysLeft() { return state.keys.size(); }
 std::int64_t SleptMs() { return state.sleptMs; }
 void SetExecutableDirectory(const std::string& dir) { state.executableDirectory = dir; }
 void Unseen() {
-    state.digestScreens = false;
-    state.screen.SetBlind(true);
+    state.unseen = true;
+    screen.SetBlind(true);
 }
 void SetPresentObserver(std::function<void()> observer) { state.presentObserver = std::move(observer); }
 void SetKeyObserver(std::function<void()> observer) { state.keyObserver = std::move(observer); }
@@ -108,21 +112,23 @@ const std::string& PrintedError() { return state.printedError; }
 std::string& Printed(bool error) { return error ? state.printedError : state.printedOut; }
 const std::string& ExecutableDirectoryForTests() { return state.executableDirectory; }
 
-std::string RowUtf8(int y, int x0, int count) { return Cp932ToUtf8(state.screen.Text(x0, y, count)); }
+std::string RowUtf8(int y, int x0, int count) { return Cp932ToUtf8(screen.Text(x0, y, count)); }
 
 }  // namespace rf::headless
 
 namespace rf::platform {
 namespace {
 
+using headless::screen;
 using headless::state;
 
 void Open() {}
-void SetCursorPosition(int x, int y) { state.screen.SetCursor(x, y); }
-void SetAttribute(std::uint16_t attribute) { state.screen.SetAttribute(attribute); }
-void Write(std::string_view bytes) { state.screen.Write(bytes); }
-void SetCursorVisible(bool visible) { state.screen.SetCursorVisible(visible); }
-bool CursorVisible() { return state.screen.CursorVisible(); }
+void SetCursorPosition(int x, int y) { screen.SetCursor(x, y); }
+void SetAttribute(std::uint16_t attribute) { screen.SetAttribute(attribute); }
+void Write(std::string_view bytes) { screen.Write(bytes); }
+void SetCursorVisible(bool visible) { screen.SetCursorVisible(visible); }
+bool CursorVisible() { return screen.CursorVisible(); }
+bool IsUnseen() { return state.unseen; }
 
 void Sleep(std::uint32_t ms) {
     headless::Present();
@@ -131,6 +137,37 @@ void Sleep(std::uint32_t ms) {
     state.idlePollsInARow = 0;
     state.idle.Busy();
     headless::CheckWatchdog();
+}
+
+// How many pauses of `step` may pass at once, up to `steps`. Where anyone
+// sees the screen one, so every look for a key is the game's own. Unseen,
+// a look between two pauses finds a key only when a timed one is due (an
+// untimed one waits for the game to wait) and changes nothing but the count
+// of polls: the pauses up to that key pass at once, unless a watchdog's
+// limit or an observer is met on the way (then one at a time).
+std::uint32_t PausesAtOnce(std::uint32_t step, std::uint32_t steps) {
+    if (!state.unseen || state.presentObserver || step == 0) return 1;
+    std::int64_t n = steps;
+    if (!state.keys.empty() && state.keys.front().atMs >= 0)
+        n = std::clamp<std::int64_t>((state.keys.front().atMs - state.nowMs + step - 1) / step, 1, n);
+    const bool limited =
+        state.nowMs + n * step > state.maxMs || state.polls + static_cast<std::uint64_t>(n) > state.maxPolls;
+    return limited ? 1 : static_cast<std::uint32_t>(n);
+}
+
+std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t steps) {
+    const std::uint32_t n = PausesAtOnce(step, steps);
+    if (n == 1) {
+        Sleep(step);
+        return 1;
+    }
+    const std::int64_t ms = static_cast<std::int64_t>(n) * step;
+    state.nowMs += ms;
+    state.sleptMs += ms;
+    state.polls += n - 1;
+    state.idlePollsInARow = 0;
+    state.idle.Busy();
+    return n;
 }
 
 // Virtual time: straight to the tick.
@@ -144,11 +181,11 @@ bool KeyWaiting() {
     ++state.polls;
     headless::CheckWatchdog();
     // Output since the last poll means the game is busy, not waiting.
-    if (state.screen.Version() != state.versionAtLastPoll) {
+    if (screen.Version() != state.versionAtLastPoll) {
         state.idlePollsInARow = 0;
         state.idle.Busy();
     }
-    state.versionAtLastPoll = state.screen.Version();
+    state.versionAtLastPoll = screen.Version();
     if (!state.keys.empty()) {
         const auto& key = state.keys.front();
         // A timed key waits for its time; an untimed one for the game to wait for a key.
@@ -214,8 +251,8 @@ std::string HeadlessScreensDigest() { return headless::state.screens.Hex(); }
 
 const Backend& HeadlessBackend() {
     static constexpr Backend kHeadless{
-        Open,       SetCursorPosition, SetAttribute, Write, SetCursorVisible, CursorVisible, Sleep, nullptr,
-        KeyWaiting, ReadKey,           ClockSeconds, Exit,  SleepUntilClock};
+        Open,       SetCursorPosition, SetAttribute, Write, SetCursorVisible, CursorVisible, Sleep,   PauseForKey,
+        KeyWaiting, ReadKey,           ClockSeconds, Exit,  SleepUntilClock,  nullptr,       IsUnseen};
     return kHeadless;
 }
 

@@ -6,8 +6,10 @@
 namespace rf::platform {
 
 void VirtualConsole::Reset() {
-    for (auto& row : cells_)
-        for (auto& cell : row) cell = Cell{};
+    if (stored_)
+        for (auto& row : cells_)
+            for (auto& cell : row) cell = Cell{};
+    stored_ = false;
     cursorX_ = cursorY_ = 0;
     attribute_ = 7;
     cursorVisible_ = true;
@@ -64,6 +66,7 @@ int OpenLead(std::string_view bytes) {
 }  // namespace
 
 void VirtualConsole::Write(std::string_view bytes) {
+    stored_ = stored_ || !blind_;
     const int size = static_cast<int>(bytes.size());
     if (blind_ && pendingLead_ < 0 && cursorX_ + size < kWidth) {
         // Within the row a byte is a cell, a pair two, and no glyph reaches

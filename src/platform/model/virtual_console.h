@@ -69,6 +69,10 @@ private:
     bool cursorVisible_ = true;
     int pendingLead_ = -1;
     bool blind_ = false;
+    // Whether a cell may have been stored since the last reset: a console
+    // blind since then is blank still, and a run of many battles resets
+    // before each.
+    bool stored_ = false;
     std::uint64_t version_ = 0;
 };
 

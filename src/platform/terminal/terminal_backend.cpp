@@ -532,6 +532,8 @@ void Write(std::string_view bytes) {
 void SetCursorVisible(bool visible) { state.drawn.model.SetCursorVisible(visible); }
 bool CursorVisible() { return state.drawn.model.CursorVisible(); }
 
+constexpr std::int64_t kAwakeNs = 100'000;
+
 void Sleep(std::uint32_t milliseconds) {
     if (state.still) EndStill();
     // The pause counts from before its frame is drawn and written, as the
@@ -548,7 +550,10 @@ void Sleep(std::uint32_t milliseconds) {
     // signals end it early, and Ctrl+C and a resize are seen at once.
     const std::int64_t end = state.pauses.End(asked, milliseconds);
     for (std::int64_t now = NowNs(); now < end; now = NowNs()) {
-        NapUnlessInput(end - now);
+        // A nap wakes some 40-80 us late even with the slack at 1 us: the
+        // last stretch is waited out awake, so a 7 ms slide lasts 7 ms.
+        if (end - now <= kAwakeNs) continue;
+        NapUnlessInput(end - now - kAwakeNs);
         ReadInput();
         if (NowNs() < end) Service();
     }

@@ -14,19 +14,6 @@ namespace {
 
 using FieldViewTest = test::FieldTest;
 
-// The mark's place on each map is checked by the hero's map changes.
-TEST_F(FieldViewTest, MiniMapWindowForMapsOneFiveNine) {
-    for (int y = 0; y < 9; ++y)
-        for (int x = 0; x < 20; ++x) miniMapText.text[y][x] = static_cast<unsigned char>('a' + x + y);
-    DrawMiniMapFrame();
-    for (auto [map, row] : {std::pair{1, 0}, {5, 2}, {9, 4}}) {  // the first mini-map row shown
-        hero.mapNumber = static_cast<std::int16_t>(map);
-        DrawMiniMap();
-        const char* text = reinterpret_cast<const char*>(miniMapText.text[row]) + row;
-        EXPECT_EQ(Row(1, 61, 19), "| " + std::string(text, 15) + " |") << map;
-    }
-}
-
 TEST_F(FieldViewTest, PieceMarkOnlyOnTheFieldHighlightedAndOpeningAStripClippedToItsMap) {
     for (PieceMark m : {PieceMark{5, 0, 5}, PieceMark{5, 61, 2}, PieceMark{5, 10, 21}, PieceMark{5, 10, 0}})
         DrawPieceMark("Ψ"_sj, m);
@@ -45,14 +32,6 @@ TEST_F(FieldViewTest, PieceMarkOnlyOnTheFieldHighlightedAndOpeningAStripClippedT
     // Both strips stop at the map's edges.
     EXPECT_EQ((std::string{char(Cell(7, 59, 0)), char(Cell(8, 0, 0)), char(Cell(8, 59, 0)), char(Cell(9, 0, 0))}),
               "#  #");
-}
-
-TEST_F(FieldViewTest, ScrollFrameHalfwayThroughAChange) {
-    hero.mapNumber = 2;  // just entered from map 1
-    for (int y = 0; y < 20; ++y) Cell(1, 30, y) = 'L', Cell(2, 0, y) = 'R', Cell(2, 29, y) = 'r';
-    MoveTo(0, 0);
-    DrawScrollColumns(-30);
-    for (int y : {0, 19}) EXPECT_EQ(Row(y, 0, 1) + Row(y, 30, 1) + Row(y, 59, 1), "LRr") << y;
 }
 
 // Every frame of every sideways change in the default world shows each

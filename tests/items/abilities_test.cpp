@@ -34,15 +34,5 @@ TEST_F(AbilitiesTest, FellingOneOfTwoAgesOnlyTheProteinsAndFellingTheLastNothing
     }
 }
 
-TEST_F(AbilitiesTest, SpaceAndLeftLeaveTheMenuEachTheirWay) {
-    const struct { int key, result; } cases[] = {{kKeySpace, kBackToCommands}, {kKeyLeft, kBackToTargets}};
-    for (const auto& c : cases) {
-        SetUp();
-        headless::Key(c.key);
-        EXPECT_EQ(Result([&] { return AbilityCommand(pawn); }), c.result) << c.key;
-        EXPECT_EQ(battle.actionCount, 0);
-    }
-}
-
 }  // namespace
 }  // namespace rf

@@ -15,6 +15,7 @@
 #include "platform/recording.h"
 #include "program/command_line.h"
 #include "program/resume.h"
+#include "replay/state_digest.h"
 #include "saves/save_files.h"
 #include "saves/world_digest.h"
 #include "test_support.h"
@@ -98,9 +99,13 @@ private:
     std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
-// A good save, a map file gone, a quit at the notice: the save is as it was,
-// and the farewell names the file; a new game on that world leaves no file.
+// No save to continue; a good save, a map file gone, a quit at the notice:
+// the save is as it was, and the farewell names the file; a new game on
+// that world leaves no file.
 TEST_F(SessionSaves, AGameThatNeverStartedWritesNothing) {
+    Run({"--world", world.Path().string(), "--continue"});  // nothing to continue
+    EXPECT_EQ(status, 2);
+    EXPECT_NE(headless::PrintedError().find("no saved game of this world to continue"), std::string::npos);
     SaveAt(2, 8, 4, 98);
     const std::vector<std::string> first = Saves();
     const std::string before = data.Read("ranks-and-files/" + first[0]);
@@ -171,7 +176,7 @@ TEST_F(SessionSaves, ASaveContinuesInItsLanguageOrTheOneGiven) {
 
 // The Queen on the start map: never drawn at start-up, not after a battle,
 // and the strip stays shut; the save and its recording continue and replay
-// exactly so.
+// exactly so, to the same records.
 TEST_F(SessionSaves, AStartMapMarkIsDrawnOnlyWhereTheGameDrawsIt) {
     world.Write("map_info/map1.txt", "1 21 8\n9 29 13\n9 31 1\n1\n");
     for (int i = 0; i < 60; ++i) headless::Key(headless::kEnter);  // the pawn comes: a battle, won
@@ -179,6 +184,7 @@ TEST_F(SessionSaves, AStartMapMarkIsDrawnOnlyWhereTheGameDrawsIt) {
     platform::FlushRecording();
     const WorldGrid grid = worldGrid;
     const std::vector<std::string> live = platform::HeadlessScreenLines();
+    const std::string played = StateDigest();
     auto unmarked = [&] {
         EXPECT_EQ(Row(7).find("Ω"), std::string::npos);
         EXPECT_EQ(std::memcmp(&grid, &worldGrid, sizeof grid), 0);
@@ -187,6 +193,7 @@ TEST_F(SessionSaves, AStartMapMarkIsDrawnOnlyWhereTheGameDrawsIt) {
     unmarked();
     const std::vector<std::string> names = Saves();
     ASSERT_EQ(names.size(), 2u);
+    EXPECT_LT(data.Read("ranks-and-files/" + names[0]).size(), 2000u);  // a battle's recording, in its short tokens
     const SaveEntry saved = ReadSaveFile((Folder() / names[1]).string());
     ASSERT_EQ(saved.data.hero.exp > 0, true);
     EXPECT_FALSE(saved.data.markOnScreen || saved.data.queenMarkShown);
@@ -201,6 +208,7 @@ TEST_F(SessionSaves, AStartMapMarkIsDrawnOnlyWhereTheGameDrawsIt) {
     ResetGameState();
     Run({"--replay", (Folder() / names[0]).string(), "--headless"});
     EXPECT_EQ(platform::HeadlessScreenLines(), live);
+    EXPECT_EQ(StateDigest(), played);
     unmarked();
 }
 
@@ -311,6 +319,7 @@ TEST_F(SessionSaves, APlayTestReplaysAndAGoneWorldIsRefused) {
 
     TempDir gone{RANKS_RECORDINGS_WORLD};
     const std::string save = (Folder() / Saves()[1]).string();
+    EXPECT_EQ(ReadSaveFile(save).data.world, std::filesystem::canonical(world.Path()).string());
     std::filesystem::rename(world.Path(), gone.Path() / "moved");
     headless::Reset();
     ResetGameState();
@@ -365,25 +374,16 @@ bool opened = false;
 int writes = 0;  // console calls before open
 const platform::Backend& Inner() { return platform::HeadlessBackend(); }
 void Note() { writes += opened ? 0 : 1; }
-void Open() {
-    opened = true;
-    Inner().open();
+// The headless backend, counting what reaches the console before it is open.
+platform::Backend Watched() {
+    platform::Backend b = Inner();
+    b.open = [] { opened = true, Inner().open(); };
+    b.setCursorPosition = [](int x, int y) { Note(), Inner().setCursorPosition(x, y); };
+    b.setAttribute = [](std::uint16_t a) { Note(), Inner().setAttribute(a); };
+    b.write = [](std::string_view bytes) { Note(), Inner().write(bytes); };
+    b.setCursorVisible = [](bool v) { Note(), Inner().setCursorVisible(v); };
+    return b;
 }
-void Cursor(int x, int y) { Note(), Inner().setCursorPosition(x, y); }
-void Attribute(std::uint16_t a) { Note(), Inner().setAttribute(a); }
-void Write(std::string_view bytes) { Note(), Inner().write(bytes); }
-void Visible(bool v) { Note(), Inner().setCursorVisible(v); }
-bool IsVisible() { return Inner().cursorVisible(); }
-void Sleep(std::uint32_t ms) { Inner().sleep(ms); }
-std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t steps) {
-    return platform::PauseForKeyOn(Inner(), step, steps);
-}
-bool Waiting() { return Inner().keyWaiting(); }
-int Read() { return Inner().readKey(); }
-std::int64_t Clock() { return Inner().clockSeconds(); }
-void Exit(int status) { Inner().exit(status); }
-constexpr platform::Backend kWatched{Open,  Cursor,      Attribute, Write, Visible, IsVisible,
-                                     Sleep, PauseForKey, Waiting,   Read,  Clock,   Exit};
 }  // namespace early
 
 TEST_F(SessionSaves, NothingIsDrawnBeforeTheConsoleIsTaken) {
@@ -396,7 +396,8 @@ TEST_F(SessionSaves, NothingIsDrawnBeforeTheConsoleIsTaken) {
         ResetGameState();
         early::opened = false;
         early::writes = 0;
-        platform::UseBackend(early::kWatched);
+        static const platform::Backend watched = early::Watched();
+        platform::UseBackend(watched);
         Run(args);
         EXPECT_TRUE(early::opened) << args.back() << ": " << headless::PrintedError();
         EXPECT_EQ(early::writes, 0) << args.back();

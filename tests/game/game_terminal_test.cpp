@@ -135,32 +135,6 @@ TEST_F(GameInTerminal, MissingMapFileShowsTheNoticeAndExits255ThirtySecondsLater
 
 // A replay says in the terminal's title that it is one, when it is paused
 // and when it has ended; the screen itself stays the game's.
-// In English in a real terminal: the field, the menu and a battle show no
-// Japanese, and the field's rows stand where the Japanese ones do.
-TEST_F(GameInTerminal, EnglishShowsNoJapaneseOnTheFieldTheMenuOrInBattle) {
-    const TempDir world{RANKS_RECORDINGS_WORLD};  // with the default world's translation
-    std::filesystem::create_directories(world.Path() / "translations");
-    std::filesystem::copy_file(std::filesystem::path(RANKS_WORLD_DIR) / "translations" / "en.po",
-                               world.Path() / "translations" / "en.po");
-    TerminalSession s;
-    StartGame(s, {"--world", world.Path().string(), "--lang", "en"}, true);
-    auto japanese = [&] {
-        const std::string screen = s.Tmux("capture-pane -p");
-        return HasJapanese(screen) ? screen : "";
-    };
-    EXPECT_EQ(japanese(), "");
-    EXPECT_NE(s.Capture().at(0).find("_____MiniMap_____"), std::string::npos);
-    s.SendKeys({"Space"});
-    ASSERT_TRUE(s.WaitForText("Status"));
-    EXPECT_EQ(japanese(), "");
-    s.SendKeys({"Space"});
-    ASSERT_TRUE(s.WaitForText("Enemy View", 15s));  // the pawn beside the start comes
-    ASSERT_TRUE(s.WaitForText("Fight"));
-    EXPECT_EQ(japanese(), "");
-    s.SendKeys({"C-c"});
-    ExpectEnd(s, 130);
-}
-
 TEST_F(GameInTerminal, AReplayShowsItsStateInTheTitle) {
     const std::string recording = std::string(RANKS_RECORDINGS_WORLD) + "/../walk_nine_maps.rec";
     TerminalSession s;

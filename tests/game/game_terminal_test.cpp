@@ -89,29 +89,6 @@ TEST_F(GameInTerminal, EnemiesCrossingWallsAndTheHerosStepsShowExactlyAsHeadless
     ExpectEnd(s, std::nullopt);
 }
 
-// Down Down Right Right typed during the wipes would use a potion at full
-// hit points; only keys pressed once the battle screen stands act.
-TEST_F(GameInTerminal, KeysTypedBeforeTheBattleScreenStandsAreDropped) {
-    WriteWorld("1\n1 1 8 10\n");
-    TerminalSession s;
-    StartGame(s);
-    // The first wipe fills the top row from the left.
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            auto lines = s.Capture();
-            return !lines.empty() && lines[0].find("■") != std::string::npos;
-        },
-        10s));
-    s.SendKeys({"Down", "Down", "Right", "Right"});
-    ASSERT_TRUE(s.WaitForText("HP : ", 5s));
-    std::this_thread::sleep_for(1s);
-    EXPECT_FALSE(s.ScreenContains("Item") || s.ScreenContains("回復"));
-    s.SendKeys({"Enter"});  // keys pressed now act: Fight
-    EXPECT_TRUE(s.WaitForText("対　象　の　選　択"));
-    s.SendKeys({"C-c"});
-    ExpectEnd(s, std::nullopt);
-}
-
 // Ctrl+C during a pause, such as this notice, is the terminal backend test's.
 TEST_F(GameInTerminal, MissingMapFileShowsTheNoticeAndExits255ThirtySecondsLater) {
     dir.WriteText("Hero_Info/Hero_Status_Info.txt", "Hero 10 1 1 1 1 1 10 0 1 0 0 0 0 1 1 2 1 3 1 5 5");

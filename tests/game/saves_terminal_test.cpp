@@ -18,15 +18,6 @@ namespace {
 
 using SavesInTerminal = TerminalTest;
 
-std::vector<std::string> Names(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(folder))
-        if (!e.path().filename().string().starts_with("."))
-            names.push_back(e.path().filename().string());  // not the locks
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // The menu's Quit saves and says how to resume, naming the game as it was
 // started: the command, typed as printed in the same folder, resumes it.
 TEST_F(SavesInTerminal, MenuQuitsAndTheFarewellsCommandRunsAsPrinted) {
@@ -67,7 +58,7 @@ TEST_F(SavesInTerminal, StartLevelAndNoSavePlayTestAMapAndLeaveNothing) {
         << s.Capture().at(10);
     s.SendKeys({"C-c"});
     ExpectEnd(s, 130);
-    EXPECT_FALSE(std::filesystem::exists(s.SaveFolder()) && !Names(s.SaveFolder()).empty());
+    EXPECT_TRUE(SaveNames(s.SaveFolder()).empty());
 }
 
 // The game goes on in `session`'s save folder as in that of `home`.
@@ -123,7 +114,7 @@ TEST_F(SavesInTerminal, WhereNothingCanLockGamesPlayAndSave) {
         s.SendKeys({"C-c"});
         ExpectEnd(s, 130);
         EXPECT_FALSE(LockLeft(s.SaveFolder()));
-        EXPECT_EQ(Names(s.SaveFolder()).size(), resume ? 3u : 2u);
+        EXPECT_EQ(SaveNames(s.SaveFolder()).size(), resume ? 3u : 2u);
     }
 }
 #endif
@@ -138,7 +129,7 @@ TEST_F(SavesInTerminal, AFolderThePlayerCannotWriteIsSaidAndLeftAsItWas) {
     StartGame(first, {"--world", RANKS_RECORDINGS_WORLD}, true);
     first.SendKeys({"C-c"});
     ExpectEnd(first, 130);
-    const auto before = Names(first.SaveFolder());
+    const auto before = SaveNames(first.SaveFolder());
     // Readable by all, writable by root alone.
     for (auto p = first.SaveFolder(); p != first.DataHome().parent_path().parent_path(); p = p.parent_path())
         std::filesystem::permissions(p, std::filesystem::perms(0755));
@@ -157,7 +148,7 @@ TEST_F(SavesInTerminal, AFolderThePlayerCannotWriteIsSaidAndLeftAsItWas) {
         s.SendKeys({"C-c"});
         ExpectEnd(s, 130);
         EXPECT_TRUE(s.ScreenContains("ranks: this game was not saved: ")) << s.Tmux("capture-pane -p -J");
-        EXPECT_EQ(Names(first.SaveFolder()), before);
+        EXPECT_EQ(SaveNames(first.SaveFolder()), before);
     }
 }
 
@@ -174,7 +165,7 @@ TEST_F(SavesInTerminal, EveryWayOutDuringAScrollSavesAPlaceThatFitsTheMap) {
         if (sig == SIGINT) s.SendKeys({"C-c"});
         else s.Signal(sig);
         ExpectEnd(s, 128 + sig);
-        const auto names = Names(s.SaveFolder());
+        const auto names = SaveNames(s.SaveFolder());
         ASSERT_EQ(names.size(), 2u);
         const HeroStatus h = ReadSaveFile((s.SaveFolder() / names[1]).string()).data.hero;
         const int place = h.mapNumber * 10000 + h.fieldX * 100 + h.fieldY;
@@ -200,7 +191,7 @@ TEST_F(SavesInTerminal, SavesUnderAnyClockReadBack) {
         ASSERT_TRUE(s.WaitForText("_____MiniMap_____"));
         s.SendKeys({"C-c"});
         ExpectEnd(s, std::nullopt);  // faketime reports the end its own way
-        const auto names = Names(s.SaveFolder());
+        const auto names = SaveNames(s.SaveFolder());
         ASSERT_EQ(names.size(), 2u);
         EXPECT_TRUE(names[1].starts_with(name)) << names[1];
         const SaveEntry saved = ReadSaveFile((s.SaveFolder() / names[1]).string());

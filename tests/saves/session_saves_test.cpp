@@ -83,14 +83,7 @@ protected:
         ReleaseSave(path);  // as when its game ended
         return path;
     }
-    std::vector<std::string> Saves() const {
-        std::vector<std::string> names;
-        if (std::filesystem::exists(Folder()))
-            for (const auto& e : std::filesystem::directory_iterator(Folder()))
-                if (!e.path().filename().string().starts_with(".")) names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> Saves() const { return SaveNames(Folder()); }
     TempDir world{RANKS_RECORDINGS_WORLD};
     TempDir data;
     int status = -1;
@@ -349,9 +342,8 @@ TEST_F(SessionSaves, NoUsableSaveFolderIsSaid) {
     for (const auto& c : cases) {
         headless::Reset();
         ResetGameState();
-        const std::string xdg = c.xdg && std::string(c.xdg) == "FILE" ? (home.Path() / "file").string()
-                                : c.xdg                               ? c.xdg
-                                                                      : "";
+        std::string xdg = c.xdg ? c.xdg : "";
+        if (xdg == "FILE") xdg = (home.Path() / "file").string();
         c.xdg ? ::setenv("XDG_DATA_HOME", xdg.c_str(), 1) : ::unsetenv("XDG_DATA_HOME");
         c.home ? ::setenv("HOME", c.home, 1) : ::unsetenv("HOME");
         Run({"--saves"});

@@ -87,6 +87,8 @@ public:
     // Alternate screen on and cursor hidden: "10"; as found: "01".
     std::string Modes() { return Tmux("display-message -p '#{alternate_on}#{cursor_flag}'"); }
     bool Playing() { return Modes() == "10\n"; }
+    // The game's process (0 before it runs).
+    int Pid() const { return Read("pid").empty() ? 0 : std::stoi(Read("pid")); }
     bool Signal(int sig) { return Pid() > 0 && ::kill(Pid(), sig) == 0; }
     // After the game stopped: its shell puts it back in the foreground.
     void Continue() { dir_.Write("go", "\n"); }
@@ -117,7 +119,6 @@ private:
         s << std::ifstream(dir_.Path() / name).rdbuf();
         return s.str();
     }
-    int Pid() const { return Read("pid").empty() ? 0 : std::stoi(Read("pid")); }
 
     TempDir dir_;
     const std::string socket_ = "ranks-test-" + dir_.Path().filename().string();

@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -28,6 +29,15 @@ void ReplayHeadless(const std::filesystem::path& recording, const std::filesyste
     }
     headless::SetPresentObserver(nullptr);
     platform::UseBackend(platform::HeadlessBackend());
+}
+
+std::vector<std::string> SaveNames(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    if (std::filesystem::exists(folder))
+        for (const auto& e : std::filesystem::directory_iterator(folder))
+            if (!e.path().filename().string().starts_with(".")) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 bool HasJapanese(std::string_view utf8) {

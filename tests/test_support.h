@@ -19,13 +19,13 @@ namespace rf::test {
 // Converts UTF-8 text to code page 932 at run time (for test data files).
 std::string ToCp932(std::string_view utf8);
 
-// A directory that is removed when the object goes; it may start as a copy
-// of a folder.
 // Whether UTF-8 text holds Japanese writing: kana, kanji, their
 // punctuation, full-width letters and digits. The frames' full-width lines
 // and marks (＿ ／ ￣ ＜ ＞) are pictures, the same in every language.
 bool HasJapanese(std::string_view utf8);
 
+// A directory that is removed when the object goes; it may start as a copy
+// of a folder.
 class TempDir {
 public:
     TempDir();
@@ -44,6 +44,10 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// The saved games and recordings in a save folder, sorted, without the
+// locks (none when there is no folder).
+std::vector<std::string> SaveNames(const std::filesystem::path& folder);
 
 // Calls `main`-like `f` with the words as its command line.
 template <typename F>

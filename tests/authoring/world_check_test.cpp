@@ -4,6 +4,7 @@
 #include "authoring/report.h"
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <span>
 
@@ -24,6 +25,8 @@ protected:
     test::TempDir dir{RANKS_WORLD_DIR};
 };
 
+const std::string kBlank(59, ' ');  // a map row of open ground
+
 std::string Rows(int count, const std::string& row) {
     std::string text;
     for (int i = 0; i < count; ++i) text += row + "\n";
@@ -33,7 +36,8 @@ std::string Rows(int count, const std::string& row) {
 struct Case {
     const char* file;
     std::string content;            // "<dir>" makes a folder, "<none>" takes the file away
-    const char* line;               // expected in the report: where, how grave, and what
+    const char* line;               // expected in the report: where (in `file` when it begins with the
+                                    // line), how grave, and what
     const char* absent = nullptr;   // what must not be said (a cascade of the same cause)
     const char* removed = nullptr;  // a file taken away as well
 };
@@ -42,135 +46,110 @@ const char* const kHero = "Hero\n40 8 6 5 5 8\n70 0 1\n0 0 0 0\n1 5 2 3 3 3\n";
 const char* const kMarks = "7 21 8\n9 29 13\n9 31 1\n";
 
 const Case kCases[] = {
-    {"map_form/map1/6.txt", "<none>", "map_form/map1/6.txt:1:1: error: missing: the game stops here"},
-    {"Abilities/Flame.txt", "<dir>",
-     "Abilities/Flame.txt:1:1: error: a directory: this ability's record and those after"},
-    {"Enemy_Info/Rook_Status_Info.txt", "",
-     "Enemy_Info/Rook_Status_Info.txt:1:1: error: the file ends before the name"},
-    {"Enemy_Info/Pawn_Status_Info.txt", "Pawn 1 \x81 0 1 14 6 4 3 3 5 0",
-     "Enemy_Info/Pawn_Status_Info.txt:1:8: warning: byte 0x81"},
-    {"Abilities/SwordCut.txt", "剣\xF0\x9F\x98\x80 0 2 3",
-     "Abilities/SwordCut.txt:1:3: warning: this character (U+1F600) has no code page"},
+    {"map_form/map1/6.txt", "<none>", "1:1: error: missing: the game stops here"},
+    {"Abilities/Flame.txt", "<dir>", "1:1: error: a directory: this ability's record and those after"},
+    {"Enemy_Info/Rook_Status_Info.txt", "", "1:1: error: the file ends before the name"},
+    {"Enemy_Info/Pawn_Status_Info.txt", "Pawn 1 \x81 0 1 14 6 4 3 3 5 0", "1:8: warning: byte 0x81"},
+    {"Abilities/SwordCut.txt", "剣\xF0\x9F\x98\x80 0 2 3", "1:3: warning: this character (U+1F600) has no code page"},
     {"Hero_Info/Hero_Status_Info.txt", std::string("アレン〜〜") + (kHero + 4),
-     "Hero_Info/Hero_Status_Info.txt:1:7: warning: this character (U+301C) has no code page 932 form: the game shows "
-     "\"・\"; write ～ (U+FF5E), its code page 932 look-alike (2 times in this file)"},
-    {"map_form/map1/3.txt",
-     Rows(5, std::string(59, ' ')) + "Ch\xE2teau" + std::string(52, ' ') + "\n" + Rows(14, std::string(59, ' ')),
-     "map_form/map1/3.txt:6:3: warning: the file seems to be Latin-1 (ISO 8859-1): the game reads it as code page 932 "
-     "and shows \"Ch穰e\" here; save it as UTF-8"},
+     "1:7: warning: this character (U+301C) has no code page 932 form: the game shows \"・\"; write ～ (U+FF5E), its "
+     "code page 932 look-alike (2 times in this file)"},
+    {"map_form/map1/3.txt", Rows(5, kBlank) + "Ch\xE2teau" + std::string(52, ' ') + "\n" + Rows(14, kBlank),
+     "6:3: warning: the file seems to be Latin-1 (ISO 8859-1): the game reads it as code page 932 and shows \"Ch穰e\" "
+     "here; save it as UTF-8"},
     {"Enemy_Info/Rook_Status_Info.txt",
      std::string("\xFF\xFER\0o\0o\0k\0 \0"
                  "4\0",
                  14),
-     "Enemy_Info/Rook_Status_Info.txt:1:1: error: the file is UTF-16: the game reads its bytes as code page 932 and "
-     "finds none of its text; save it as UTF-8 or code page 932 (Shift_JIS)",
+     "1:1: error: the file is UTF-16: the game reads its bytes as code page 932 and finds none of its text; save it as "
+     "UTF-8 or code page 932 (Shift_JIS)",
      "Rook_Status_Info.txt:1:2"},
     {"map_info/Map1.txt", std::string(kMarks) + "1\n",
      "map_info/map1.txt:1:1: error: missing (there is map_info/Map1.txt: names are case-sensitive, did you mean "
      "map1.txt?): the game stops here",
      nullptr, "map_info/map1.txt"},
-    {"map_info/map1/6.txt", "<none>",
-     "map_info/map1/6.txt:1:1: error: missing: the game stops when the hero enters map 6"},
-    {"Abilities/SwordCut.txt", "剣 0 2 3",
-     "Abilities/SwordCut.txt:1:1: note: read as UTF-8 and converted to code page 932"},
+    {"map_info/map1/6.txt", "<none>", "1:1: error: missing: the game stops when the hero enters map 6"},
+    {"Abilities/SwordCut.txt", "剣 0 2 3", "1:1: note: read as UTF-8 and converted to code page 932"},
     {"Hero_Info/Hero_Status_Info.txt", "Hero 40 8 6 5 5 99999 70 0 1 0 0 0 0 1 5 2 3 3 3 8 4",
-     "Hero_Info/Hero_Status_Info.txt:1:17: error: the speed 99999 does not fit in 16 bits: the game reads it as -31073",
-     "is negative"},
+     "1:17: error: the speed 99999 does not fit in 16 bits: the game reads it as -31073", "is negative"},
     // Values the game reinterprets, each at its cause.
     {"Hero_Info/Hero_Status_Info.txt", "Hero\n40 8 -6 5 5 8\n70 0 1\n0 0 0 0\n1 5 2 3 3 3\n8 4\n",
-     "Hero_Info/Hero_Status_Info.txt:2:6: error: the defence -6 turns every blow of the Bishop, the Rook into 0 "
-     "damage"},
+     "2:6: error: the defence -6 turns every blow of the Bishop, the Rook into 0 damage"},
     {"Hero_Info/Hero_Status_Info.txt", "Hero\n40 8 6 5 5 8\n1 60 0\n0 0 0 0\n1 5 2 3 3 3\n8 4\n",
-     "Hero_Info/Hero_Status_Info.txt:3:1: error: the experience 60 is not below the next level's experience 1: the "
-     "first win raises the hero at once from level 0 to level 1 or beyond (is the line in the order",
+     "3:1: error: the experience 60 is not below the next level's experience 1: the first win raises the hero at once "
+     "from level 0 to level 1 or beyond (is the line in the order",
      "the level 0"},
     {"Hero_Info/Hero_Status_Info.txt", "Hero\n40 8 6 5 5 8\n0 0 1\n0 0 0 0\n1 5 2 3 3 3\n8 4\n",
-     "Hero_Info/Hero_Status_Info.txt:3:1: error: the experience 0 is not below the next level's experience 0: the "
-     "first win raises the hero at once from level 1 to level 2"},
+     "3:1: error: the experience 0 is not below the next level's experience 0: the first win raises the hero at once "
+     "from level 1 to level 2"},
     {"Hero_Info/Hero_Status_Info.txt", "アレン ド\n40 8 6 5 5 8\n70 0 1\n0 0 0 0\n1 5 2 3 3 3\n8 4\n",
-     "Hero_Info/Hero_Status_Info.txt:1:8: error: the max HP (a number) was expected here: reading stops, and this "
-     "field and the ones after it are not read; a name holds no blank",
+     "1:8: error: the max HP (a number) was expected here: reading stops, and this field and the ones after it are not "
+     "read; a name holds no blank",
      "starts on a wall"},
     {"Hero_Info/Hero_Status_Info.txt", "Hero\n40 8 6 5 5 8\n70 0 1\n0 0 0 0\n8 4\n",
-     "Hero_Info/Hero_Status_Info.txt:6:1: error: the file ends after 15 numbers: the fields after them are not read, "
-     "from the protein's item number on",
+     "6:1: error: the file ends after 15 numbers: the fields after them are not read, from the protein's item number "
+     "on",
      ":1:1: error"},
     {"Enemy_Info/Pawn_Status_Info.txt", "ポーン 1 ◎\n0 1\n14 6 4 3 3 5 9\n",
-     "Enemy_Info/Pawn_Status_Info.txt:3:14: error: the ability 9 is not 0 to 4: the game strikes with SwordCut"},
+     "3:14: error: the ability 9 is not 0 to 4: the game strikes with SwordCut"},
     {"Enemy_Info/Pawn_Status_Info.txt", "ポーン 1 ◎\n0 1\n14 -6 4 3 3 5 0\n",
-     "Enemy_Info/Pawn_Status_Info.txt:3:4: warning: the attack -6 is negative: the game computes with it as written"},
+     "3:4: warning: the attack -6 is negative: the game computes with it as written"},
     {"Enemy_Info/Bishop_Status_Info.txt", "ビショップ 3 ○\n0 1\n0 14 10 12 10 11 1\n",
-     "Enemy_Info/Bishop_Status_Info.txt:3:1: error: the max HP 0: each of them falls at the first blow that lands"},
+     "3:1: error: the max HP 0: each of them falls at the first blow that lands"},
     {"Enemy_Info/Knight_Status_Info.txt", "ナイト 2 ◎\n0 1\n26 10 7 4 5 9 0\n",
-     "Enemy_Info/Knight_Status_Info.txt:1:10: warning: the symbol ◎ (the Pawn's symbol) is not the legend's △ for the "
-     "Knight: the field draws ◎, the legend still says △"},
-    {"map_form/map1/5.txt",
-     Rows(19, std::string(59, ' ')) + std::string(20, '#') + "    " + std::string(35, '#') + "\n",
-     "map_form/map1/5.txt:20:21: warning: the gap in the bottom row at columns 21 to 24 meets the wall of map 8's top "
-     "row: the hero stands in it and cannot pass"},
-    {"map_info/map1.txt", "7 21 8\n9 29 13\n9 31\n", "map_info/map1.txt:4:1: error: the file ends after 8 numbers"},
+     "1:10: warning: the symbol ◎ (the Pawn's symbol) is not the legend's △ for the Knight: the field draws ◎, the "
+     "legend still says △"},
+    {"map_form/map1/5.txt", Rows(19, kBlank) + std::string(20, '#') + "    " + std::string(35, '#') + "\n",
+     "20:21: warning: the gap in the bottom row at columns 21 to 24 meets the wall of map 8's top row: the hero stands "
+     "in it and cannot pass"},
+    {"map_info/map1.txt", "7 21 8\n9 29 13\n9 31\n", "4:1: error: the file ends after 8 numbers"},
     // Misread words: full-width digits, and the symbol where the kind number belongs.
     {"Enemy_Info/Pawn_Status_Info.txt", "ポーン １ ◎ 0 1 14 6 4 3 3 5 0",
-     "Enemy_Info/Pawn_Status_Info.txt:1:8: error: the kind number (a number) was expected here: reading stops, and "
-     "this field and the ones after it are not read; it is written in full-width digits: write 1 in half-width ones"},
+     "1:8: error: the kind number (a number) was expected here: reading stops, and this field and the ones after it "
+     "are not read; it is written in full-width digits: write 1 in half-width ones"},
     {"Enemy_Info/Knight_Status_Info.txt", "ナイト △ 2 0 1 26 10 7 4 5 9 0",
-     "Enemy_Info/Knight_Status_Info.txt:1:8: error: the kind number (a number) was expected here: reading stops, "
-     "and this field and the ones after it are not read; is this the symbol? the order is name, kind number, symbol"},
-    {"map_info/map1.txt", "7 21 8\n9 29 x\n",
-     "map_info/map1.txt:2:6: error: a number was expected here: reading stops"},
+     "1:8: error: the kind number (a number) was expected here: reading stops, and this field and the ones after it "
+     "are not read; is this the symbol? the order is name, kind number, symbol"},
+    {"map_info/map1.txt", "7 21 8\n9 29 x\n", "2:6: error: a number was expected here: reading stops"},
     {"Enemy_Info/Knight_Status_Info.txt", "Abcdefghijklmnopqrstuvwxyz 2 ◎ 0 1 14 6 4 3 3 5 0",
-     "Enemy_Info/Knight_Status_Info.txt:1:20: error: the name is 26 bytes, longer than the 19 its field holds: the "
-     "game "
-     "keeps the first 19"},
+     "1:20: error: the name is 26 bytes, longer than the 19 its field holds: the game keeps the first 19"},
     {"Enemy_Info/Knight_Status_Info.txt", "Knight 2 ◎◎ 0 1 14 6 4 3 3 5 0",
-     "Enemy_Info/Knight_Status_Info.txt:1:12: error: the symbol is 4 bytes, longer than the 3 its field holds: the "
-     "game "
-     "keeps the first 2"},
-    {"map_form/map1/2.txt",
-     Rows(3, std::string(59, ' ')) + std::string(61, '#') + "\n" + Rows(16, std::string(59, ' ')),
-     "map_form/map1/2.txt:4:60: error: line is 61 characters long, more than the 59 a row holds: rows 5 to 20 are "
-     "shifted"},
-    {"map_form/map1/2.txt", Rows(19, std::string(59, ' ')) + std::string(62, '#') + "\n",
-     "map_form/map1/2.txt:20:60: error: line is 62 characters long, more than the 59 a row holds: the characters from "
-     "here on are not shown"},
-    {"map_form/map1/3.txt", Rows(10, std::string(59, ' ')),
-     "map_form/map1/3.txt:11:1: warning: the picture has 10 lines, fewer than 20: rows 11 to 20 are left free"},
-    {"map_form/map1/4.txt",
-     Rows(5, std::string(59, ' ')) + "\t" + std::string(58, ' ') + "\n" + Rows(14, std::string(59, ' ')),
-     "map_form/map1/4.txt:6:1: warning: a tab is one wall cell that the terminal does not draw as one: use blanks"},
+     "1:12: error: the symbol is 4 bytes, longer than the 3 its field holds: the game keeps the first 2"},
+    {"map_form/map1/2.txt", Rows(3, kBlank) + std::string(61, '#') + "\n" + Rows(16, kBlank),
+     "4:60: error: line is 61 characters long, more than the 59 a row holds: rows 5 to 20 are shifted"},
+    {"map_form/map1/2.txt", Rows(19, kBlank) + std::string(62, '#') + "\n",
+     "20:60: error: line is 62 characters long, more than the 59 a row holds: the characters from here on are not "
+     "shown"},
+    {"map_form/map1/3.txt", Rows(10, kBlank),
+     "11:1: warning: the picture has 10 lines, fewer than 20: rows 11 to 20 are left free"},
+    {"map_form/map1/4.txt", Rows(5, kBlank) + "\t" + std::string(58, ' ') + "\n" + Rows(14, kBlank),
+     "6:1: warning: a tab is one wall cell that the terminal does not draw as one: use blanks"},
     {"mini_map/map1.txt", Rows(3, std::string(19, '.')) + std::string(18, '.') + "\n" + Rows(5, std::string(19, '.')),
-     "mini_map/map1.txt:4:19: error: line is 18 characters long, fewer than the 19 a row holds: rows 5 to 9 are "
-     "shifted"},
-    {"map_info/map1/3.txt", "6\n1 1 10 4\n",
-     "map_info/map1/3.txt:1:1: error: the count 6 is outside 0 to 5: the game reads 5 of them"},
-    {"map_info/map1/2.txt", "1\n1 2 20 4\n1 3 30 10\n",
-     "map_info/map1/2.txt:3:1: warning: the count is 1 but more numbers"},
+     "4:19: error: line is 18 characters long, fewer than the 19 a row holds: rows 5 to 9 are shifted"},
+    {"map_info/map1/3.txt", "6\n1 1 10 4\n", "1:1: error: the count 6 is outside 0 to 5: the game reads 5 of them"},
+    {"map_info/map1/2.txt", "1\n1 2 20 4\n1 3 30 10\n", "3:1: warning: the count is 1 but more numbers"},
     {"map_info/map1/2.txt", "1\n7 2 20 4\n",
-     "map_info/map1/2.txt:2:1: error: kind 7 is not 1 to 4 (Pawn, Knight, Bishop, Rook): the game makes it a Rook"},
-    {"map_info/map1/2.txt", "1\n1 9 20 4\n",
-     "map_info/map1/2.txt:2:3: error: group size 9 is outside 1 to 7: the game puts up 7"},
-    {"map_info/map1/1.txt", "1\n1 2 21 0\n", "map_info/map1/1.txt:2:5: warning: the enemy at (21, 0) stands on a wall"},
+     "2:1: error: kind 7 is not 1 to 4 (Pawn, Knight, Bishop, Rook): the game makes it a Rook"},
+    {"map_info/map1/2.txt", "1\n1 9 20 4\n", "2:3: error: group size 9 is outside 1 to 7: the game puts up 7"},
+    {"map_info/map1/1.txt", "1\n1 2 21 0\n", "2:5: warning: the enemy at (21, 0) stands on a wall"},
     {"map_info/map1/2.txt", "1\n1 2 -6 25\n",
-     "map_info/map1/2.txt:2:5: error: the cell (-6, 25) is outside the map (columns 0 to 58, rows 0 to 19): the game "
-     "places the enemy at (0, 19)"},
+     "2:5: error: the cell (-6, 25) is outside the map (columns 0 to 58, rows 0 to 19): the game places the enemy at "
+     "(0, 19)"},
     {"map_info/map1/1.txt", "1\n1 2 70 4\n",
-     "map_info/map1/1.txt:2:5: error: the cell (70, 4) is outside the map (columns 0 to 58, rows 0 to 19): the game "
-     "places the enemy at (58, 4)"},
+     "2:5: error: the cell (70, 4) is outside the map (columns 0 to 58, rows 0 to 19): the game places the enemy at "
+     "(58, 4)"},
     {"Hero_Info/Hero_Status_Info.txt", std::string(kHero) + "0 0\n",
-     "Hero_Info/Hero_Status_Info.txt:6:1: error: the hero starts on a wall at (0, 0) of map 1"},
+     "6:1: error: the hero starts on a wall at (0, 0) of map 1"},
     {"Hero_Info/Hero_Status_Info.txt", std::string(kHero) + "8 25\n",
-     "Hero_Info/Hero_Status_Info.txt:6:3: error: the start cell (8, 25) is outside the map (columns 0 to 58, rows 0 to "
-     "19): the game puts the hero at (8, 19)"},
+     "6:3: error: the start cell (8, 25) is outside the map (columns 0 to 58, rows 0 to 19): the game puts the hero at "
+     "(8, 19)"},
     {"map_info/map1.txt", std::string(kMarks) + "12\n",
-     "map_info/map1.txt:4:1: error: the start map 12 is not 1 to 9: the game stops at once, for map_info/map1/12.txt "
-     "is missing"},
-    {"map_info/map1.txt", "7 61 8\n9 29 13\n9 31 1\n1\n",
-     "map_info/map1.txt:1:3: error: the Queen's mark (61, 8) is outside"},
+     "4:1: error: the start map 12 is not 1 to 9: the game stops at once, for map_info/map1/12.txt is missing"},
+    {"map_info/map1.txt", "7 61 8\n9 29 13\n9 31 1\n1\n", "1:3: error: the Queen's mark (61, 8) is outside"},
     {"map_info/map1.txt", std::string(kMarks) + "1\n",
-     "map_info/map1.txt:3:1: note: the strip opens rows 1 and 2 of map 9, columns 31 to 40 (20 wall cells freed), when "
-     "the hero enters map 7 or map 9"},
-    {"map_form/map1/3.txt", Rows(20, std::string(59, '#')),
-     "map_form/map1/3.txt:1:1: warning: the hero can never reach map 3"},
+     "3:1: note: the strip opens rows 1 and 2 of map 9, columns 31 to 40 (20 wall cells freed), when the hero enters "
+     "map 7 or map 9"},
+    {"map_form/map1/3.txt", Rows(20, std::string(59, '#')), "1:1: warning: the hero can never reach map 3"},
     // Walls shut the cells (0, 1) and (1, 1) off from the rest of the map.
     {"map_form/map1/1.txt",
      Rows(1, "###" + std::string(56, ' ')) + Rows(1, "  #" + std::string(56, ' ')) +
@@ -190,7 +169,9 @@ TEST_F(WorldCheckTest, EveryKindOfReportAtItsLineAndColumn) {
         // Where names are not case-sensitive (Windows) the game finds Map1.txt as map1.txt.
         if (c.removed && std::filesystem::exists(world.Path() / c.removed)) continue;
         const std::string report = authoring::FormatCheck(authoring::CheckWorld(world.Path().string()), "w");
-        EXPECT_NE(report.find(c.line), std::string::npos) << c.line << "\n" << report;
+        const std::string line =
+            std::isdigit(static_cast<unsigned char>(c.line[0])) ? c.file + (":" + std::string(c.line)) : c.line;
+        EXPECT_NE(report.find(line), std::string::npos) << line << "\n" << report;
         if (c.absent) {
             EXPECT_EQ(report.find(c.absent), std::string::npos) << c.absent << "\n" << report;
         }
@@ -225,14 +206,13 @@ TEST_F(WorldCheckTest, ExitStatusTellsCleanFromErrorsFromNoWorld) {
 // The traps that played otherwise than meant without a word, each at its
 // cause with its rule: (file, line, character column).
 TEST_F(WorldCheckTest, SilentTrapsAreFoundAtTheirCause) {
-    const std::string blank(59, ' ');
     const struct {
         const char* rule;
         const char* file;
         std::string content;
         int line, column;
     } traps[] = {
-        {"full-width-space", "map_form/map1/5.txt", Rows(9, blank) + "●●\u3000" + std::string(53, ' ') + "\n", 10, 3},
+        {"full-width-space", "map_form/map1/5.txt", Rows(9, kBlank) + "●●\u3000" + std::string(53, ' ') + "\n", 10, 3},
         {"power", "Abilities/SwordCut.txt", "Cut 0\n0 3\n", 2, 1},
         {"power", "Abilities/Flame.txt", "Flame 0 -2 2\n", 1, 9},
         {"accuracy", "Abilities/SwordCut.txt", "一文字 0 2 95\n", 1, 9},
@@ -248,7 +228,8 @@ TEST_F(WorldCheckTest, SilentTrapsAreFoundAtTheirCause) {
         {"number-expected", "Enemy_Info/Knight_Status_Info.txt", "ナイト △ 2 0 1 26 10 7 4 5 9 0\n", 1, 5},
         {"tab", "map_form/map1/4.txt", Rows(20, "#\t" + std::string(50, ' ')), 1, 2},
         {"row-length", "map_form/map1/6.txt", Rows(20, "#" + std::string(40, ' ')), 1, 42},
-        {"row-length", "map_form/map1/2.txt", Rows(3, blank) + std::string(59, '#') + "●●\n" + Rows(16, blank), 4, 60},
+        {"row-length", "map_form/map1/2.txt", Rows(3, kBlank) + std::string(59, '#') + "●●\n" + Rows(16, kBlank), 4,
+         60},
         {"extra-text", "map_info/map1/2.txt", "1\n1 2 20 4\n\x1A", 3, 1},
         {"start-map", "map_info/map1.txt", "8 35 17\n9 29 13\n9 31 1\n0\n", 4, 1},
     };
@@ -295,7 +276,6 @@ TEST_F(WorldCheckTest, EverySlipInEveryFieldIsReportedOrPlaysAsWritten) {
         {"map_info/map1/2.txt", {"1", "1", "3", "20", "4"}, {"EEEE.", "EEEEE", "EEEEE", "EEEE.", "EEEE."}},
     };
     const char* const slips[] = {"x", "３", "99999", "-3", "0"};
-    int variants = 0;
     for (const auto& f : files)
         for (std::size_t field = 0; field < f.fields.size(); ++field)
             for (std::size_t slip = 0; slip < std::size(slips); ++slip) {
@@ -310,10 +290,7 @@ TEST_F(WorldCheckTest, EverySlipInEveryFieldIsReportedOrPlaysAsWritten) {
                         said = r.severity == Severity::kError ? 'E' : said == 'E' ? 'E' : 'W';
                 EXPECT_EQ(said, f.said[field][slip]) << f.file << " field " << field << " as " << slips[slip] << "\n"
                                                      << authoring::FormatCheck(result, "w");
-                ++variants;
             }
-    dir.Write("Hero_Info/Hero_Status_Info.txt", std::string(kHero) + "8 4\n");
-    EXPECT_GE(variants, 106);
 }
 
 // Found from any folder inside the world, and said which; the new world
@@ -375,13 +352,14 @@ TEST(WorldsDocTest, ReferenceNamesEveryFileFieldAndRule) {
     }
     for (std::string_view k : kKindNames) EXPECT_NE(reference.find(k), std::string::npos) << k;
     for (std::string_view a : kAbilityNames) EXPECT_NE(reference.find(a), std::string::npos) << a;
-    for (std::span<const std::string_view> fields :
-         {std::span<const std::string_view>(kHeroFields), std::span<const std::string_view>(kWorldInfoFields)})
-        for (std::string_view f : fields) EXPECT_NE(reference.find(f), std::string::npos) << f;
-    for (std::string_view f : kEnemyFields) EXPECT_NE(reference.find("| " + std::string(f)), std::string::npos) << f;
-    for (std::string_view f : kAbilityFields) EXPECT_NE(reference.find("| " + std::string(f)), std::string::npos) << f;
-    for (std::string_view f : kEnemyListFields)
-        EXPECT_NE(reference.find("| " + std::string(f)), std::string::npos) << f;
+    // The hero's and the world's fields anywhere; the others as a row of a table begins.
+    const std::pair<std::span<const std::string_view>, const char*> fields[] = {{kHeroFields, ""},
+                                                                                {kWorldInfoFields, ""},
+                                                                                {kEnemyFields, "| "},
+                                                                                {kAbilityFields, "| "},
+                                                                                {kEnemyListFields, "| "}};
+    for (const auto& [names, before] : fields)
+        for (std::string_view f : names) EXPECT_NE(reference.find(before + std::string(f)), std::string::npos) << f;
     for (const RuleInfo& r : kRules) EXPECT_NE(doc.find("`" + std::string(r.code) + "`"), std::string::npos) << r.code;
 }
 
@@ -393,24 +371,20 @@ TEST_F(WorldCheckTest, ShowDrawsTheMapAsRead) {
     for (const char* part : {"   +------vvvv-----", "10 <.......", " 9 |#.........................#####.........△",
                              " 5 |#.............|       |........"})
         EXPECT_NE(shown.find(part), std::string::npos) << part << "\n" << shown;
-    dir.Write("map_form/map1/5.txt",
-              Rows(19, std::string(59, ' ')) + std::string(20, '#') + "    " + std::string(35, '#') + "\n");
+    dir.Write("map_form/map1/5.txt", Rows(19, kBlank) + std::string(20, '#') + "    " + std::string(35, '#') + "\n");
     authoring::CheckWorld(root());
     const std::string sealed = authoring::ShowMap(5);
     EXPECT_NE(sealed.find("   +------------------------------------------------------------+\n"), std::string::npos)
         << sealed;
 }
 
-// Pictures written in UTF-8 are measured as the game reads them.
-TEST_F(WorldCheckTest, TheDefaultWorldsUtf8SourcesOnlyGetNotes) {
+// The repository's UTF-8 sources check clean (pictures measured as the
+// game reads them) and load into exactly the records that the build's code
+// page 932 world gives.
+TEST_F(WorldCheckTest, Utf8SourcesCheckCleanAndPlayAsTheConvertedWorld) {
     const auto result = authoring::CheckWorld(RANKS_SOURCE_WORLD_DIR);
     EXPECT_EQ(result.errors + result.warnings, 0);
     EXPECT_GE(result.notes, 13);  // the strip, and every file written in UTF-8 beyond ASCII
-}
-
-// The repository's UTF-8 sources load into exactly the records that the
-// build's code page 932 world gives.
-TEST_F(WorldCheckTest, Utf8SourcesPlayAsTheConvertedWorld) {
     auto load = [](const std::string& root) {
         ResetGameState();
         headless::Reset();

@@ -89,29 +89,6 @@ TEST_F(GameInTerminal, EnemiesCrossingWallsAndTheHerosStepsShowExactlyAsHeadless
     ExpectEnd(s, std::nullopt);
 }
 
-// Down Down Right Right typed during the wipes would use a potion at full
-// hit points; only keys pressed once the battle screen stands act.
-TEST_F(GameInTerminal, KeysTypedBeforeTheBattleScreenStandsAreDropped) {
-    WriteWorld("1\n1 1 8 10\n");
-    TerminalSession s;
-    StartGame(s);
-    // The first wipe fills the top row from the left.
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            auto lines = s.Capture();
-            return !lines.empty() && lines[0].find("■") != std::string::npos;
-        },
-        10s));
-    s.SendKeys({"Down", "Down", "Right", "Right"});
-    ASSERT_TRUE(s.WaitForText("HP : ", 5s));
-    std::this_thread::sleep_for(1s);
-    EXPECT_FALSE(s.ScreenContains("Item") || s.ScreenContains("回復"));
-    s.SendKeys({"Enter"});  // keys pressed now act: Fight
-    EXPECT_TRUE(s.WaitForText("対　象　の　選　択"));
-    s.SendKeys({"C-c"});
-    ExpectEnd(s, std::nullopt);
-}
-
 // Ctrl+C during a pause, such as this notice, is the terminal backend test's.
 TEST_F(GameInTerminal, MissingMapFileShowsTheNoticeAndExits255ThirtySecondsLater) {
     dir.WriteText("Hero_Info/Hero_Status_Info.txt", "Hero 10 1 1 1 1 1 10 0 1 0 0 0 0 1 1 2 1 3 1 5 5");
@@ -135,32 +112,6 @@ TEST_F(GameInTerminal, MissingMapFileShowsTheNoticeAndExits255ThirtySecondsLater
 
 // A replay says in the terminal's title that it is one, when it is paused
 // and when it has ended; the screen itself stays the game's.
-// In English in a real terminal: the field, the menu and a battle show no
-// Japanese, and the field's rows stand where the Japanese ones do.
-TEST_F(GameInTerminal, EnglishShowsNoJapaneseOnTheFieldTheMenuOrInBattle) {
-    const TempDir world{RANKS_RECORDINGS_WORLD};  // with the default world's translation
-    std::filesystem::create_directories(world.Path() / "translations");
-    std::filesystem::copy_file(std::filesystem::path(RANKS_WORLD_DIR) / "translations" / "en.po",
-                               world.Path() / "translations" / "en.po");
-    TerminalSession s;
-    StartGame(s, {"--world", world.Path().string(), "--lang", "en"}, true);
-    auto japanese = [&] {
-        const std::string screen = s.Tmux("capture-pane -p");
-        return HasJapanese(screen) ? screen : "";
-    };
-    EXPECT_EQ(japanese(), "");
-    EXPECT_NE(s.Capture().at(0).find("_____MiniMap_____"), std::string::npos);
-    s.SendKeys({"Space"});
-    ASSERT_TRUE(s.WaitForText("Status"));
-    EXPECT_EQ(japanese(), "");
-    s.SendKeys({"Space"});
-    ASSERT_TRUE(s.WaitForText("Enemy View", 15s));  // the pawn beside the start comes
-    ASSERT_TRUE(s.WaitForText("Fight"));
-    EXPECT_EQ(japanese(), "");
-    s.SendKeys({"C-c"});
-    ExpectEnd(s, 130);
-}
-
 TEST_F(GameInTerminal, AReplayShowsItsStateInTheTitle) {
     const std::string recording = std::string(RANKS_RECORDINGS_WORLD) + "/../walk_nine_maps.rec";
     TerminalSession s;

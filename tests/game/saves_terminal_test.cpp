@@ -1,12 +1,12 @@
-// Saved games with the real binary in a real terminal: a request to end in
-// the middle of a battle saves the field state from before it, and
-// --continue brings the hero back.
+// Saved games with the real binary in a real terminal: every way out saves,
+// the farewell's command resumes, one game plays in one window, and saves
+// hold where nothing locks, where the player cannot write and under any
+// clock. (What a quit in battle saves is the saved game test's.)
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <ctime>
 #include <sstream>
 
 #include "saves/save_files.h"
@@ -16,50 +16,6 @@ namespace rf::test {
 namespace {
 
 using SavesInTerminal = TerminalTest;
-
-std::vector<std::string> Names(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(folder))
-        if (!e.path().filename().string().starts_with("."))
-            names.push_back(e.path().filename().string());  // not the locks
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-TEST_F(SavesInTerminal, SigtermInBattleSavesTheFieldBeforeItAndContinueResumes) {
-    // The world of the recordings: the pawn beside the start comes to the hero.
-    const std::vector<std::string> world = {"--world", RANKS_RECORDINGS_WORLD};
-    TerminalSession first;
-    StartGame(first, world, true);
-    ASSERT_TRUE(first.WaitForText("Enemy View", std::chrono::seconds(15)));
-    first.Signal(SIGTERM);
-    ExpectEnd(first, 128 + SIGTERM);
-    const auto names = Names(first.SaveFolder());
-    ASSERT_EQ(names.size(), 2u);
-    EXPECT_TRUE(names[0].ends_with(".rec") && names[1].ends_with(".save"));
-    SaveEntry saved = ReadSaveFile((first.SaveFolder() / names[1]).string());
-    ASSERT_TRUE(saved.readable) << saved.error;
-    EXPECT_EQ(saved.data.hero.hp, 0);  // the battle had filled it
-    EXPECT_EQ(saved.data.world, std::filesystem::canonical(RANKS_RECORDINGS_WORLD).string());
-
-    TerminalSession second;
-    std::filesystem::create_directories(second.SaveFolder());
-    std::filesystem::copy(first.SaveFolder(), second.SaveFolder(), std::filesystem::copy_options::recursive);
-    std::vector<std::string> resume = world;
-    resume.push_back("--continue");
-    StartGame(second, resume, true);
-    const auto& hero = saved.data.hero;
-    ASSERT_TRUE(
-        WaitUntil([&] { return second.Capture().at(hero.fieldY).find("●") == static_cast<std::size_t>(hero.fieldX); }));
-    second.SendKeys({"C-c"});
-    ExpectEnd(second, 130);
-    // The same save, and a second recording beside it.
-    EXPECT_EQ(Names(second.SaveFolder()).size(), 3u);
-
-    TerminalSession none;
-    ASSERT_TRUE(none.Start(dir.Path(), {"--continue"}));
-    EXPECT_EQ(none.WaitForExit(), 2);
-}
 
 // The menu's Quit saves and says how to resume, naming the game as it was
 // started: the command, typed as printed in the same folder, resumes it.
@@ -101,39 +57,7 @@ TEST_F(SavesInTerminal, StartLevelAndNoSavePlayTestAMapAndLeaveNothing) {
         << s.Capture().at(10);
     s.SendKeys({"C-c"});
     ExpectEnd(s, 130);
-    EXPECT_FALSE(std::filesystem::exists(s.SaveFolder()) && !Names(s.SaveFolder()).empty());
-}
-
-// A second window cannot continue the game the first is playing; every
-// signal that ends the game saves it and gives the terminal back; the
-// farewell says where it is saved and how to resume it.
-TEST_F(SavesInTerminal, OneGameOneWindowAndEveryWayOutSaves) {
-    const std::vector<std::string> world = {"--world", RANKS_RECORDINGS_WORLD};
-    for (int sig : {SIGINT, SIGUSR1, SIGALRM, SIGXCPU, SIGPIPE}) {
-        TerminalSession first;
-        StartGame(first, world, true);
-        if (sig == SIGINT) {
-            TerminalSession second;
-            std::filesystem::create_directories(second.DataHome());
-            std::filesystem::remove_all(second.DataHome());
-            std::filesystem::create_directory_symlink(first.DataHome(), second.DataHome());
-            std::vector<std::string> resume = world;
-            resume.push_back("--continue");
-            ASSERT_TRUE(second.Start(dir.Path(), resume));
-            EXPECT_EQ(second.WaitForExit(), 2);
-            EXPECT_TRUE(second.ScreenContains("is being played in another window (process"))
-                << second.Tmux("capture-pane -p");
-            first.SendKeys({"C-c"});
-            ExpectEnd(first, 130);
-            EXPECT_TRUE(first.ScreenContains("ranks --continue game-")) << first.Tmux("capture-pane -p");
-        } else {
-            first.Signal(sig);
-            ExpectEnd(first, 128 + sig);
-        }
-        const auto names = Names(first.SaveFolder());
-        ASSERT_EQ(names.size(), 2u) << "signal " << sig;
-        EXPECT_TRUE(ReadSaveFile((first.SaveFolder() / names[1]).string()).readable) << "signal " << sig;
-    }
+    EXPECT_TRUE(SaveNames(s.SaveFolder()).empty());
 }
 
 // The game goes on in `session`'s save folder as in that of `home`.
@@ -143,36 +67,24 @@ void ShareSaves(TerminalSession& home, TerminalSession& session) {
     std::filesystem::create_directory_symlink(home.DataHome(), session.DataHome());
 }
 
+// A second window cannot continue the game the first is playing, and says
+// which process plays it; the farewell says how to resume it.
+TEST_F(SavesInTerminal, OneGameOneWindow) {
+    TerminalSession first, second;
+    StartGame(first, {"--world", RANKS_RECORDINGS_WORLD}, true);
+    ShareSaves(first, second);
+    ASSERT_TRUE(second.Start(dir.Path(), {"--world", RANKS_RECORDINGS_WORLD, "--continue"}));
+    EXPECT_EQ(second.WaitForExit(), 2);
+    EXPECT_TRUE(second.ScreenContains("is being played in another window (process " + std::to_string(first.Pid())))
+        << second.Tmux("capture-pane -p");
+    first.SendKeys({"C-c"});
+    ExpectEnd(first, 130);
+    EXPECT_TRUE(first.ScreenContains("ranks --continue game-")) << first.Tmux("capture-pane -p");
+}
+
 bool LockLeft(const std::filesystem::path& folder) {
     return std::any_of(std::filesystem::directory_iterator(folder), {},
                        [](const auto& e) { return e.path().filename().string().ends_with(".lock"); });
-}
-
-// One save, two windows, through a link: the second is refused, the first
-// records beside the file itself, and its lock goes when it quits.
-TEST_F(SavesInTerminal, ALinkToASaveSharesItsLock) {
-    const std::vector<std::string> world = {"--world", RANKS_RECORDINGS_WORLD};
-    TerminalSession first;
-    StartGame(first, world, true);
-    first.SendKeys({"C-c"});
-    ExpectEnd(first, 130);
-    EXPECT_FALSE(LockLeft(first.SaveFolder()));
-    const std::filesystem::path link = dir.Path() / "mine.save";
-    std::filesystem::create_symlink(first.SaveFolder() / Names(first.SaveFolder())[1], link);
-    TerminalSession one, two;
-    ShareSaves(first, one);
-    ShareSaves(first, two);
-    std::vector<std::string> args = world;
-    args.push_back("--continue");
-    StartGame(one, {"--continue", link.string()}, true);
-    ASSERT_TRUE(two.Start(dir.Path(), args));
-    EXPECT_EQ(two.WaitForExit(), 2);
-    EXPECT_TRUE(two.ScreenContains("is being played in another window (process")) << two.Tmux("capture-pane -p");
-    one.SendKeys({"C-c"});
-    ExpectEnd(one, 130);
-    EXPECT_FALSE(LockLeft(first.SaveFolder()));
-    EXPECT_EQ(Names(first.SaveFolder()).size(), 3u);
-    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "mine.rec"));
 }
 
 #ifdef RANKS_NO_LOCKS
@@ -199,7 +111,7 @@ TEST_F(SavesInTerminal, WhereNothingCanLockGamesPlayAndSave) {
         s.SendKeys({"C-c"});
         ExpectEnd(s, 130);
         EXPECT_FALSE(LockLeft(s.SaveFolder()));
-        EXPECT_EQ(Names(s.SaveFolder()).size(), resume ? 3u : 2u);
+        EXPECT_EQ(SaveNames(s.SaveFolder()).size(), resume ? 3u : 2u);
     }
 }
 #endif
@@ -214,7 +126,7 @@ TEST_F(SavesInTerminal, AFolderThePlayerCannotWriteIsSaidAndLeftAsItWas) {
     StartGame(first, {"--world", RANKS_RECORDINGS_WORLD}, true);
     first.SendKeys({"C-c"});
     ExpectEnd(first, 130);
-    const auto before = Names(first.SaveFolder());
+    const auto before = SaveNames(first.SaveFolder());
     // Readable by all, writable by root alone.
     for (auto p = first.SaveFolder(); p != first.DataHome().parent_path().parent_path(); p = p.parent_path())
         std::filesystem::permissions(p, std::filesystem::perms(0755));
@@ -233,14 +145,15 @@ TEST_F(SavesInTerminal, AFolderThePlayerCannotWriteIsSaidAndLeftAsItWas) {
         s.SendKeys({"C-c"});
         ExpectEnd(s, 130);
         EXPECT_TRUE(s.ScreenContains("ranks: this game was not saved: ")) << s.Tmux("capture-pane -p -J");
-        EXPECT_EQ(Names(first.SaveFolder()), before);
+        EXPECT_EQ(SaveNames(first.SaveFolder()), before);
     }
 }
 
-// A quit during a map change's scroll, by Ctrl+C or a signal, saves the old
+// Every way out saves and gives the terminal back: a quit during a map
+// change's scroll, by Ctrl+C or any signal that ends the game, saves the old
 // map with the old cell or the new map with the new one.
-TEST_F(SavesInTerminal, AQuitDuringAScrollSavesAPlaceThatFitsTheMap) {
-    for (int sig : {SIGINT, SIGHUP, SIGTERM, SIGQUIT}) {
+TEST_F(SavesInTerminal, EveryWayOutDuringAScrollSavesAPlaceThatFitsTheMap) {
+    for (int sig : {SIGINT, SIGHUP, SIGTERM, SIGQUIT, SIGUSR1, SIGALRM, SIGXCPU, SIGPIPE}) {
         SCOPED_TRACE(sig);
         TerminalSession s;
         StartGame(s, {"--world", RANKS_RECORDINGS_WORLD, "--start", "1,56,4"}, true);
@@ -249,51 +162,13 @@ TEST_F(SavesInTerminal, AQuitDuringAScrollSavesAPlaceThatFitsTheMap) {
         if (sig == SIGINT) s.SendKeys({"C-c"});
         else s.Signal(sig);
         ExpectEnd(s, 128 + sig);
-        const auto names = Names(s.SaveFolder());
+        const auto names = SaveNames(s.SaveFolder());
         ASSERT_EQ(names.size(), 2u);
         const HeroStatus h = ReadSaveFile((s.SaveFolder() / names[1]).string()).data.hero;
         const int place = h.mapNumber * 10000 + h.fieldX * 100 + h.fieldY;
         EXPECT_TRUE(place == 15704 || place == 20004) << place;
         EXPECT_FALSE(LockLeft(s.SaveFolder()));
     }
-}
-
-// Games saved under a clock before 1970 or past 9999 read back with the
-// right clock, under names whole.
-TEST_F(SavesInTerminal, SavesUnderAnyClockReadBack) {
-    if (std::system("faketime -f +0 true >/dev/null 2>&1") != 0) GTEST_SKIP() << "faketime is not installed";
-    const std::string year10000 = "+" + std::to_string(253'402'300'805 - std::time(nullptr));
-    const std::pair<std::string, std::string> clocks[] = {{"@1969-12-31 23:00:04", "game-1969-12-31-23000"},
-                                                          {year10000, "game-10000-01-01-00000"}};
-    for (const auto& [clock, name] : clocks) {
-        TerminalSession s;
-        ASSERT_TRUE(s.Start(dir.Path(),
-                            // A sanitized build's runtime must come first; faketime's preload goes before it.
-                            {"FAKETIME_DONT_FAKE_MONOTONIC=1", "ASAN_OPTIONS=verify_asan_link_order=0", "faketime",
-                             "-f", clock, RANKS_BINARY, "--world", RANKS_RECORDINGS_WORLD},
-                            "env"));
-        ASSERT_TRUE(s.WaitForText("_____MiniMap_____"));
-        s.SendKeys({"C-c"});
-        ExpectEnd(s, std::nullopt);  // faketime reports the end its own way
-        const auto names = Names(s.SaveFolder());
-        ASSERT_EQ(names.size(), 2u);
-        EXPECT_TRUE(names[1].starts_with(name)) << names[1];
-        const SaveEntry saved = ReadSaveFile((s.SaveFolder() / names[1]).string());
-        EXPECT_TRUE(saved.readable) << saved.error;
-    }
-}
-
-// Ctrl+C at the notice of a missing map file: no save, and the file named.
-TEST_F(SavesInTerminal, QuittingAGameThatCouldNotStartLeavesNoFile) {
-    std::filesystem::copy(RANKS_RECORDINGS_WORLD, dir.Path() / "w", std::filesystem::copy_options::recursive);
-    std::filesystem::remove(dir.Path() / "w/map_form/map1/6.txt");
-    TerminalSession s;
-    ASSERT_TRUE(s.Start(dir.Path(), {"--world", (dir.Path() / "w").string()}));
-    ASSERT_TRUE(s.WaitForText("30 秒後に強制終了"));
-    s.SendKeys({"C-c"});
-    ExpectEnd(s, 130);
-    EXPECT_TRUE(s.ScreenContains("ranks: map_form/map1/6.txt: missing")) << s.Tmux("capture-pane -p");
-    EXPECT_TRUE(!std::filesystem::exists(s.SaveFolder()) || Names(s.SaveFolder()).empty());
 }
 
 }  // namespace

@@ -58,6 +58,14 @@ TEST(CommandLineOptions, EachMistakeIsSaidOneWay) {
     EXPECT_TRUE(o.speed == 0 && o.headless);
 }
 
+// The options of the table, one a line.
+std::set<std::string> Lines(const std::string& names) {
+    std::set<std::string> lines;
+    for (std::size_t from = 0, end; (end = names.find('\n', from)) != std::string::npos; from = end + 1)
+        lines.insert(names.substr(from, end - from));
+    return lines;
+}
+
 std::string Read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -103,11 +111,8 @@ TEST(CommandLineOptions, UsageLinesNameEachCommandsOptions) {
                  {Command::kBalance, usage.substr(balance)}};
     const std::regex option("--[a-z-]+");
     for (const auto& c : cases) {
-        std::set<std::string> table, shown;
-        const std::string names = OptionNames(c.command);
-        for (std::size_t from = 0, end; (end = names.find('\n', from)) != std::string::npos; from = end + 1)
-            if (c.command == Command::kPlay || names.substr(from, end - from) != "--help")
-                table.insert(names.substr(from, end - from));
+        std::set<std::string> table = Lines(OptionNames(c.command)), shown;
+        if (c.command != Command::kPlay) table.erase("--help");
         for (std::sregex_iterator it(c.lines.begin(), c.lines.end(), option), stop; it != stop; ++it)
             shown.insert(it->str());
         EXPECT_EQ(shown, table) << c.lines;
@@ -115,10 +120,7 @@ TEST(CommandLineOptions, UsageLinesNameEachCommandsOptions) {
 }
 
 TEST(CommandLineOptions, HelpManualAndReadmeNameTheSameOptions) {
-    std::set<std::string> table;
-    const std::string names = OptionNames();
-    for (std::size_t from = 0, end; (end = names.find('\n', from)) != std::string::npos; from = end + 1)
-        table.insert(names.substr(from, end - from));
+    const std::set<std::string> table = Lines(OptionNames());
     const std::string help = HelpText();
     const std::string manual = Read(RANKS_SOURCE_DIR "/man/ranks.6");
     const std::string readme = Read(RANKS_SOURCE_DIR "/README.md");

@@ -1,19 +1,17 @@
-// Recordings: the event text, and a game recorded and replayed in-process
-// ends on the same screen and records. (Damaged and cut recordings are the
-// replay fuzz target's.)
+// Recordings: the event text, the header, and a pause for a key as it is
+// recorded and replayed. (A game recorded and replayed to the same screens
+// and records is the session saves test's; damaged and cut recordings are
+// the replay fuzz target's.)
 #include <gtest/gtest.h>
 
 #include <array>
 
-#include "core/world_folder.h"
 #include "platform/backend.h"
 #include "platform/console_session.h"
 #include "platform/player_files.h"
 #include "platform/recording.h"
 #include "platform/recording/session_events.h"
-#include "program/startup.h"
 #include "replay/recording_file.h"
-#include "replay/state_digest.h"
 #include "test_support.h"
 
 namespace rf::test {
@@ -78,19 +76,6 @@ TEST(RecordingFile, HeaderRoundTripAndRefusals) {
 class RecordAndReplay : public GameTest {
 protected:
     void TearDown() override { platform::UseBackend(platform::HeadlessBackend()); }
-    // Plays the default world with `keys` and returns the last screen and digest.
-    std::string Run() {
-        dataRoot = RANKS_WORLD_DIR;
-        try {
-            StartUp();
-            MainLoop();
-        } catch (const headless::ScriptEnded&) {
-        } catch (const headless::ExitCalled&) {
-        }
-        std::string out;
-        for (const std::string& line : platform::HeadlessScreenLines()) out += line + "\n";
-        return out + StateDigest();
-    }
 };
 
 std::FILE* NewFile(const std::string& path) {
@@ -99,43 +84,19 @@ std::FILE* NewFile(const std::string& path) {
     return platform::OpenOutputFile(path, true, taken, problem);
 }
 
-TEST_F(RecordAndReplay, AReplayEndsWhereTheGameEnded) {
-    TempDir dir;
-    const std::string path = (dir.Path() / "game.rec").string();
-    std::FILE* file = NewFile(path);
-    ASSERT_NE(file, nullptr);
-    platform::StartRecording({file}, "events\n");
-    // Into the first battle: fight the pawn with the sword, then walk on.
-    for (int i = 0; i < 43; ++i) headless::Key(headless::kEnter);
-    for (int i = 0; i < 6; ++i) headless::Arrow(headless::kDown);
-    const std::string played = Run();
-    platform::FlushRecording();
-
-    EXPECT_LT(dir.Read("game.rec").size(), 2000u);
-    ResetGameState();
-    headless::Reset();
-    std::string error;
-    ASSERT_TRUE(platform::StartReplay(path, 7, 0, true, error)) << error;
-    EXPECT_EQ(Run(), played);
-}
-
 // A pause that a key ended after three of its steps is written as the key
 // tests those steps stood for, so a recording reads alike however the game
 // waited, and a replay looks for a key after every step.
 TEST_F(RecordAndReplay, APauseForAKeyIsRecordedAsTheKeyTestsItStoodFor) {
     static int tests = 0;
-    static constexpr platform::Backend kThreeSteps{[] {},
-                                                   [](int, int) {},
-                                                   [](std::uint16_t) {},
-                                                   [](std::string_view) {},
-                                                   [](bool) {},
-                                                   [] { return false; },
-                                                   [](std::uint32_t) {},
-                                                   [](std::uint32_t, std::uint32_t) { return 3u; },
-                                                   [] { return ++tests == 2; },
-                                                   []() -> int { return 'k'; },
-                                                   [] { return std::int64_t{0}; },
-                                                   [](int) { std::abort(); }};
+    // The headless backend, whose pause a key ends after three steps.
+    static const platform::Backend kThreeSteps = [] {
+        platform::Backend b = platform::HeadlessBackend();
+        b.pauseForKey = [](std::uint32_t, std::uint32_t) { return 3u; };
+        b.keyWaiting = [] { return ++tests == 2; };
+        b.readKey = []() -> int { return 'k'; };
+        return b;
+    }();
     TempDir dir;
     const std::string path = (dir.Path() / "game.rec").string();
     std::FILE* file = NewFile(path);

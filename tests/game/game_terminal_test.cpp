@@ -140,5 +140,31 @@ TEST_F(GameInTerminal, AReplayShowsItsStateInTheTitle) {
     ExpectEnd(fast, 0);
 }
 
+// In English in a real terminal: the field, the menu and a battle show no
+// Japanese, and the field's rows stand where the Japanese ones do.
+TEST_F(GameInTerminal, EnglishShowsNoJapaneseOnTheFieldTheMenuOrInBattle) {
+    const TempDir world{RANKS_RECORDINGS_WORLD};  // with the default world's translation
+    std::filesystem::create_directories(world.Path() / "translations");
+    std::filesystem::copy_file(std::filesystem::path(RANKS_WORLD_DIR) / "translations" / "en.po",
+                               world.Path() / "translations" / "en.po");
+    TerminalSession s;
+    StartGame(s, {"--world", world.Path().string(), "--lang", "en"}, true);
+    auto japanese = [&] {
+        const std::string screen = s.Tmux("capture-pane -p");
+        return HasJapanese(screen) ? screen : "";
+    };
+    EXPECT_EQ(japanese(), "");
+    EXPECT_NE(s.Capture().at(0).find("_____MiniMap_____"), std::string::npos);
+    s.SendKeys({"Space"});
+    ASSERT_TRUE(s.WaitForText("Status"));
+    EXPECT_EQ(japanese(), "");
+    s.SendKeys({"Space"});
+    ASSERT_TRUE(s.WaitForText("Enemy View", 15s));  // the pawn beside the start comes
+    ASSERT_TRUE(s.WaitForText("Fight"));
+    EXPECT_EQ(japanese(), "");
+    s.SendKeys({"C-c"});
+    ExpectEnd(s, 130);
+}
+
 }  // namespace
 }  // namespace rf::test

@@ -121,7 +121,8 @@ listenToButtons();
 listenToLeaving();
 setTimeout(() => { $('font-notice').hidden = !japaneseFontMissing(); }, 1000);
 start();
-showGamesList();
+// The list of games waits for the first frame: the game does not need it.
+firstDrawn.then(showGamesList);
 // Kept for offline play once the first game is under way, so the copy
 // does not compete with the first visit's loading: at its first wait for
 // a key, or soon after its first frame (a field with enemies about never

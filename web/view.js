@@ -24,6 +24,9 @@ export const term = new Terminal({
 });
 
 export function openTerminal() {
+  // Made at the size it will have: each size tried once open would draw
+  // its glyphs again.
+  term.options.fontSize = fittingSize(...room(window.innerWidth, window.innerHeight));
   term.open($('terminal'));
   // Drawn on a canvas, every glyph sits on the cell grid (the default
   // renderer lets a row with the cursor in it drift by a cell).
@@ -43,7 +46,13 @@ export function openTerminal() {
   // the columns, enlarged.
   firstDrawn.then(() => requestAnimationFrame(() => {
     const canvas = term.element.querySelector('.xterm-screen canvas');
-    if (canvas && canvas.width !== Math.round(canvas.offsetWidth * devicePixelRatio)) fit();
+    if (canvas && canvas.width !== Math.round(canvas.offsetWidth * devicePixelRatio)) {
+      // A size changed and back, since only a change of size measures again.
+      const size = term.options.fontSize;
+      term.options.fontSize = size + 1;
+      term.options.fontSize = size;
+      fit();
+    }
   }));
   let fitTimer = null;
   window.addEventListener('resize', () => {
@@ -79,6 +88,33 @@ function room(innerWidth, innerHeight) {
   return [width, height];
 }
 
+// The screen's size at a font size as the terminal's canvas renderer will
+// make it (the font's cell measured as it measures it, rounded to device
+// pixels as it rounds), known before anything is drawn.
+const measure = new OffscreenCanvas(1, 1).getContext('2d');
+function predictedSize(size) {
+  measure.font = `${size}px ${kFonts}`;
+  const m = measure.measureText('W');
+  const dpr = devicePixelRatio;
+  const cellWidth = Math.floor(m.width * dpr);
+  const cellHeight = Math.ceil((m.fontBoundingBoxAscent + m.fontBoundingBoxDescent) * dpr);
+  return [Math.round(80 * cellWidth / dpr), Math.round(25 * cellHeight / dpr)];
+}
+
+// Cells grow about in proportion to the font: a guess from one size, then
+// a step or two (each new size costs the font's lookup).
+function fittingSize(width, height) {
+  const fits = (size) => {
+    const [w, h] = predictedSize(size);
+    return w <= width && h <= height;
+  };
+  const [w0, h0] = predictedSize(16);
+  let size = Math.min(48, Math.max(6, Math.floor(16 * Math.min(width / w0, height / h0))));
+  while (size > 6 && !fits(size)) --size;
+  while (size < 48 && fits(size + 1)) ++size;
+  return size;
+}
+
 function fit() {
   const box = $('screen');
   const frame = kFrame;
@@ -88,13 +124,15 @@ function fit() {
     const [w, h] = screenSize();
     return w <= width && h <= height;
   };
-  // Cells grow about in proportion to the font: a guess from the size now,
-  // then a step or two (each change of size redraws the terminal).
-  const [w0, h0] = screenSize();
-  let size = Math.max(6, Math.floor(term.options.fontSize * Math.min(width / w0, height / h0)));
-  while (size > 6 && !fits(size)) --size;
-  while (size < 48 && fits(size + 1)) ++size;
+  let size = fittingSize(width, height);
   fits(size);
+  // Should the terminal's cells differ from the measured ones, the sizes
+  // are tried (each change of size redraws the terminal).
+  if (String(screenSize()) !== String(predictedSize(size))) {
+    while (size > 6 && !fits(size)) --size;
+    while (size < 48 && fits(size + 1)) ++size;
+    fits(size);
+  }
   // Below the smallest font the whole screen is scaled down, never cut.
   const [w, h] = screenSize();
   const scale = Math.min(1, width / w, height / h);

@@ -16,14 +16,17 @@
 namespace rf {
 namespace {
 
-// The file's bytes as a text-mode read gives them (CR before LF dropped).
+// Whether a text-mode read drops byte i (a CR before an LF).
+bool Dropped(const std::string& raw, std::size_t i) {
+    return raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n';
+}
+
+// The file's bytes as a text-mode read gives them.
 std::string DropCarriageReturns(const std::string& raw) {
     std::string bytes;
     bytes.reserve(raw.size());
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') continue;
-        bytes += raw[i];
-    }
+    for (std::size_t i = 0; i < raw.size(); ++i)
+        if (!Dropped(raw, i)) bytes += raw[i];
     return bytes;
 }
 
@@ -220,12 +223,12 @@ unsigned char GridCell(int gridX, int gridY) {
 
 LoadToken MapCellSource(const std::string& path, int x, int y) {
     const WorldFile file = ReadWorldFile(path, static_cast<std::size_t>(kMapRows * kMapColumns * 2));
-    // The reader fills cells byte by byte, a CR before an LF dropped.
+    // The reader fills cells byte by byte from what a text-mode read gives.
     const std::string& raw = file.bytes;
     const auto want = static_cast<std::size_t>(y * kMapColumns + x);
     std::size_t i = 0;
     for (std::size_t taken = 0; i < raw.size() && taken < want; ++i)
-        if (raw[i] != '\r' || i + 1 >= raw.size() || raw[i + 1] != '\n') ++taken;
+        if (!Dropped(raw, i)) ++taken;
     return PositionIn(file, i);
 }
 

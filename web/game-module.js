@@ -4,7 +4,7 @@
 import { placeSettings } from './choices.js';
 import { narrate } from './narration.js';
 import { kPlayerFiles, loadInto } from './stored-games.js';
-import { loaded, loading, showErrors, term } from './view.js';
+import { focusOn, loaded, loading, showErrors, term } from './view.js';
 import { installWorld } from './worlds.js';
 
 const params = new URLSearchParams(location.search);
@@ -97,6 +97,7 @@ export function gameModule(session, code, world, { args, isCurrent: current, kno
       session.onSaved = null;
     },
     ranksNarrate: (what) => { if (current()) narrate(what); },
+    ranksFocus: (x, y) => { if (current()) focusOn(x, y); },
     ranksTitle: (title) => { if (current()) titled(session, title); },
     ranksEnded: (status) => { if (current()) ended(session, status); },
     ranksReplaced: false,

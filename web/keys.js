@@ -26,7 +26,7 @@ export function listenToKeys() {
   $('touch').dataset.decided = '';
   $('touch').addEventListener('click', (event) => {
     const key = event.target.closest('button');
-    if (key) sendKeys(encoder.encode(kTouchKeys[key.dataset.key]));
+    if (key && key.dataset.key) sendKeys(encoder.encode(kTouchKeys[key.dataset.key]));
   });
   if (touch) return;
   // The arrows reach the game wherever the focus is (but in a field that

@@ -40,20 +40,8 @@ export function openTerminal() {
   // A touch screen's own keyboard would cover the game: the keys are on the page.
   if (touch) term.textarea.setAttribute('inputmode', 'none');
   fit();
-  // Fitted again once the game has drawn (its glyphs' fonts loaded): until
-  // a change of size, the canvas of a phone's screen (two or three device
-  // pixels to a pixel) kept the first measurement's and showed a third of
-  // the columns, enlarged.
-  firstDrawn.then(() => requestAnimationFrame(() => {
-    const canvas = term.element.querySelector('.xterm-screen canvas');
-    if (canvas && canvas.width !== Math.round(canvas.offsetWidth * devicePixelRatio)) {
-      // A size changed and back, since only a change of size measures again.
-      const size = term.options.fontSize;
-      term.options.fontSize = size + 1;
-      term.options.fontSize = size;
-      fit();
-    }
-  }));
+  // Fitted again once the game has drawn (its glyphs' fonts loaded).
+  firstDrawn.then(() => measureAgain());
   let fitTimer = null;
   window.addEventListener('resize', () => {
     clearTimeout(fitTimer);
@@ -62,6 +50,26 @@ export function openTerminal() {
 }
 
 // ---- The terminal's size: the largest whole-pixel font that fits ----
+
+// Until a change of size, the canvas of a phone's screen (two or three
+// device pixels to a pixel) may take an earlier font's measurement, some
+// frames after the font changed, and show a third of the columns,
+// enlarged: a size changed and back measures again. Looked at for half a
+// second of frames.
+function measureAgain(frames = 30) {
+  requestAnimationFrame(() => {
+    const canvas = term.element.querySelector('.xterm-screen canvas');
+    if (canvas && canvas.width !== Math.round(canvas.offsetWidth * devicePixelRatio)) {
+      const size = term.options.fontSize;
+      term.options.fontSize = size + 1;
+      term.options.fontSize = size;
+      fit();
+      follow();
+    } else if (frames > 1) {
+      measureAgain(frames - 1);
+    }
+  });
+}
 
 function screenSize() {
   const s = term.element.querySelector('.xterm-screen');
@@ -84,8 +92,22 @@ function room(innerWidth, innerHeight) {
   const keysHigh = turned ? 2 * 56 + kGap : keys.offsetHeight;
   const width = (turned ? innerWidth - 16 : $('play').clientWidth) - kFrame - (beside ? keysWide + kGap : 0);
   const strip = parseFloat(getComputedStyle($('strip')).minHeight);
-  const height = innerHeight - $('top').offsetHeight - strip - (touch && !beside ? keysHigh + kGap : 0) - kFrame - 3 * kGap;
+  const header = turned ? headerHeightAt(innerWidth) : $('top').offsetHeight;
+  const height = innerHeight - header - strip - (touch && !beside ? keysHigh + kGap : 0) - kFrame - 3 * kGap;
   return [width, height];
+}
+
+// The header's height at another width (the phone turned: upright its
+// controls take three rows, sideways one or two): a hidden copy laid out
+// at that width.
+function headerHeightAt(width) {
+  const copy = $('top').cloneNode(true);
+  copy.style.cssText = `position: absolute; visibility: hidden; left: 0; top: 0; box-sizing: border-box; width: ${width}px`;
+  copy.setAttribute('aria-hidden', 'true');
+  document.body.append(copy);
+  const height = copy.offsetHeight;
+  copy.remove();
+  return height;
 }
 
 // The screen's size at a font size as the terminal's canvas renderer will
@@ -115,10 +137,38 @@ function fittingSize(width, height) {
   return size;
 }
 
+// Zoomed (a phone held upright): cells twice as wide as would fit, the
+// screen scrolled to keep the hero in view (the game says where he is).
+let zoomed = false;
+let focus = null;
+export function zoom(on) {
+  zoomed = on;
+  $('zoom').setAttribute('aria-pressed', String(on));
+  fit();
+  follow();
+  measureAgain();
+}
+export function focusOn(x, y) {
+  focus = [x, y];
+  if (zoomed) follow();
+}
+// Scrolled only once the hero leaves the middle half, so a step does not
+// move the whole screen.
+function follow() {
+  const box = $('screen');
+  if (!zoomed) { box.scrollLeft = 0; return; }
+  if (!focus) return;
+  const x = (focus[0] + 1) * screenSize()[0] / 80;
+  if (x < box.scrollLeft + box.clientWidth / 4 || x > box.scrollLeft + box.clientWidth * 3 / 4) {
+    box.scrollLeft = x - box.clientWidth / 2;
+  }
+}
+
 function fit() {
   const box = $('screen');
   const frame = kFrame;
-  const [width, height] = room(window.innerWidth, window.innerHeight);
+  const [roomWidth, height] = room(window.innerWidth, window.innerHeight);
+  const width = zoomed ? 2 * roomWidth : roomWidth;
   const fits = (size) => {
     if (term.options.fontSize !== size) term.options.fontSize = size;
     const [w, h] = screenSize();
@@ -137,15 +187,20 @@ function fit() {
   const [w, h] = screenSize();
   const scale = Math.min(1, width / w, height / h);
   $('terminal').style.transform = scale < 1 ? `scale(${scale})` : '';
-  box.style.width = Math.floor(w * scale + frame) + 'px';
+  box.style.width = Math.floor(Math.min(w * scale, roomWidth) + frame) + 'px';
   box.style.height = Math.floor(h * scale + frame) + 'px';
-  suggestTurning(scale * h / 25, w / h);
+  box.classList.toggle('zoomed', zoomed);
+  const cellHeight = scale * h / 25;
+  // Offered where the cells are too small to read, and kept to turn it off.
+  $('zoom').hidden = !touch || (!zoomed && cellHeight >= 9);
+  suggestTurning(zoomed ? 99 : cellHeight, w / h);
 }
 
 // A phone held upright shows the 80 columns in cells too small to read
-// (measured at 390x844: text 7 px high, scaled to 4x8-px cells); sideways
-// the same phone gives cells half as high again. Below 9 px of text the
-// page says so, with both heights.
+// (measured at 390x844: 7-px text in 4x8-px cells); sideways the header
+// and the keys leave it 9-px cells, so Zoom is what helps there. Where
+// turning gives cells a fifth higher or more, the page says so, with both
+// heights.
 function suggestTurning(cellHeight, ratio) {
   const notice = $('turn');
   const upright = touch && !landscape();

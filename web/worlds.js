@@ -11,7 +11,9 @@ export let userWorld = null;
 
 export function chooseWorld(world) {
   userWorld = world;
-  $('world-name').textContent = world ? 'Playing the world in ' + world.name + '.' : 'Playing the default world.';
+  $('world-name').textContent = world ? 'World: ' + world.name : 'The default world';
+  // All of it where the header cuts it short.
+  $('world-name').title = $('world-name').textContent;
   $('default-world').hidden = !world;
 }
 

@@ -23,6 +23,8 @@ void DrawLegend();
 // For a screen reader (the web page's live region): the map, level and HP,
 // the ways out of the hero's cell, the map's signs and its enemies.
 void NarrateField();
+// Tells a view that shows a part of the screen where the hero is.
+void FocusOnHero();
 void DrawSymbolAt(std::string_view text, int x, int y);
 // Draws the mark highlighted and opens the strip.
 void DrawPieceMark(std::string_view symbol, const PieceMark& mark);

@@ -71,6 +71,7 @@ void MoveHero(int key) {
     RestoreFieldCells(oldX, oldY);
     MoveTo(hero.fieldX, hero.fieldY);
     WriteLine("●"_sj);
+    FocusOnHero();
 }
 
 void PollHeroKey() {

@@ -99,7 +99,10 @@ std::string Enemies() {
 }  // namespace
 
 // Every battle begins at full HP: that is the hero's HP on the field.
+void FocusOnHero() { platform::Focus(hero.fieldX, hero.fieldY); }
+
 void NarrateField() {
+    FocusOnHero();
     if (!IsMapNumber(hero.mapNumber) || !platform::Narrating()) return;
     std::string line = Say(TextId::kSaidArrival, {}, {hero.mapNumber, hero.level, hero.maxHp});
     for (int way = 0; way < 4; ++way)

@@ -74,6 +74,7 @@ void SleepUntilClockBySeconds(std::int64_t seconds);
 struct Narrator {
     void (*message)(std::string_view cp932);
     void (*line)(std::string_view cp932);
+    void (*focus)(int x, int y) = nullptr;
 };
 void SetNarrator(const Narrator* narrator);
 

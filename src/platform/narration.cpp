@@ -24,6 +24,10 @@ void NarrateMessage(std::string_view text) {
     if (narrator) narrator->message(text);
 }
 
+void Focus(int x, int y) {
+    if (narrator && narrator->focus) narrator->focus(x, y);
+}
+
 void Narrate(std::string_view text) {
     if (!narrator || text == lastLine) return;
     lastLine = text;

@@ -16,5 +16,8 @@ void Narrate(std::string_view text);
 // Whether anything shows the narration: without it the game does not make
 // its lines at all.
 bool Narrating();
+// Where the player looks (the hero's cell on the field), for a view that
+// shows a part of the screen at a time: the page zoomed on a phone.
+void Focus(int x, int y);
 
 }  // namespace rf::platform

@@ -209,3 +209,39 @@ for (const [width, height, mobile] of [[1280, 800, false], [390, 844, true]]) {
     });
   });
 }
+
+test('a phone held upright: Zoom doubles the cells and the screen follows the hero', async () => {
+  await withBrowser({ viewport: { width: 390, height: 844 }, hasTouch: true, isMobile: true, deviceScaleFactor: 3 }, async (page) => {
+    await page.goto(server.url);
+    await onField(page);
+    await openWorld(page, quietWorld(8, 10));
+    await waitForKeyWait(page, 0);
+    const view = () => page.evaluate(() => {
+      const box = document.getElementById('screen');
+      const canvas = document.querySelector('#terminal canvas');
+      const row = window.ranks.screenText().find((r) => r.includes('●'));
+      return {
+        size: window.ranks.terminal.options.fontSize, left: box.scrollLeft, shown: box.clientWidth, whole: box.scrollWidth,
+        sharp: canvas.width === Math.round(canvas.offsetWidth * devicePixelRatio), hero: row ? row.indexOf('●') : -1,
+      };
+    });
+    const upright = await view();
+    await page.tap('#zoom');
+    await page.waitForTimeout(700);
+    const zoomed = await view();
+    assert.ok(zoomed.size >= 2 * upright.size, `font ${upright.size} px, zoomed ${zoomed.size} px`);
+    assert.ok(zoomed.sharp, 'the canvas is measured at the new size');
+    assert.ok(zoomed.whole > 1.8 * zoomed.shown, 'about half the columns in view');
+    for (let i = 0; i < 40; ++i) {
+      const waits = await page.evaluate(() => window.ranks.waits());
+      await page.tap('#touch button[aria-label="Right"]');
+      await waitForKeyWait(page, waits);
+    }
+    const walked = await view();
+    const x = (walked.hero + 1) * walked.whole / 80;
+    assert.ok(walked.left > 0 && x > walked.left && x < walked.left + walked.shown, JSON.stringify(walked));
+    await page.tap('#zoom');
+    await page.waitForTimeout(700);
+    assert.equal((await view()).left, 0, 'unzoomed, the whole screen shows');
+  });
+});

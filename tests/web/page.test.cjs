@@ -266,7 +266,7 @@ test('a touch screen of 390x844: the on-screen keys walk out of the start room a
     const tap = (key) => page.tap(`#touch button[aria-label="${key}"]`);
     await page.goto(server.url + '?clock=1000000');
     await onField(page);
-    const names = await page.$$eval('#touch button', (all) => all.map((b) => {
+    const names = await page.$$eval('#touch button[data-key]', (all) => all.map((b) => {
       const r = b.getBoundingClientRect();
       return [b.getAttribute('aria-label'), Math.min(r.width, r.height)];
     }));

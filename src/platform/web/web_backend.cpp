@@ -50,6 +50,10 @@ EM_JS(void, web_narrate_message, (const char* text, int size), {
 EM_JS(void, web_narrate_line, (const char* text, int size), {
     if (Module.ranksNarrate) Module.ranksNarrate({line: UTF8ToString(text, size)});
 });
+// Where the player looks, for the page's zoomed view.
+EM_JS(void, web_focus, (int x, int y), {
+    if (Module.ranksFocus) Module.ranksFocus(x, y);
+});
 // A replay's state as a terminal's title would show it.
 EM_JS(void, web_title, (const char* text, int size), {
     if (Module.ranksTitle) Module.ranksTitle(UTF8ToString(text, size));
@@ -181,7 +185,9 @@ void ShowNarratedLine(std::string_view cp932) {
     web_narrate_line(text.data(), static_cast<int>(text.size()));
 }
 
-constexpr Narrator kNarrator{ShowNarratedMessage, ShowNarratedLine};
+void ShowFocus(int x, int y) { web_focus(x, y); }
+
+constexpr Narrator kNarrator{ShowNarratedMessage, ShowNarratedLine, ShowFocus};
 
 }  // namespace
 

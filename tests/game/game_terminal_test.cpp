@@ -17,6 +17,12 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// Lines without their trailing blanks, as tmux captures them.
+std::vector<std::string> Trimmed(std::vector<std::string> lines) {
+    for (auto& line : lines) line.erase(line.find_last_not_of(' ') + 1);
+    return lines;
+}
+
 class GameInTerminal : public TerminalTest {
 protected:
     // The default world with map 1 replaced: open ground with a wall bar at
@@ -44,8 +50,8 @@ protected:
         VtScreen terminal(1);
         terminal.Feed(renderer.Frame(headless::Screen()));
         std::vector<std::string> lines;
-        for (int y = 0; y < 25; ++y) lines.push_back(terminal.Row(y).erase(terminal.Row(y).find_last_not_of(' ') + 1));
-        return lines;
+        for (int y = 0; y < 25; ++y) lines.push_back(terminal.Row(y));
+        return Trimmed(lines);
     }
     // Runs the headless game until `untilMs` of game time.
     static void RunHeadlessUntil(std::int64_t untilMs) {
@@ -55,11 +61,6 @@ protected:
             MainLoop();
         } catch (const headless::Watchdog&) {
         }
-    }
-    bool Shows(TerminalSession& s, const std::vector<std::string>& expected) {
-        std::vector<std::string> shown;
-        for (auto& line : s.Capture()) shown.push_back(line.erase(line.find_last_not_of(' ') + 1));
-        return shown == expected;
     }
 };
 
@@ -82,9 +83,9 @@ TEST_F(GameInTerminal, EnemiesCrossingWallsAndTheHerosStepsShowExactlyAsHeadless
 
     TerminalSession s;
     StartGame(s, {}, true);
-    EXPECT_TRUE(WaitUntil([&] { return Shows(s, settled); }, 15s));
+    EXPECT_TRUE(WaitUntil([&] { return Trimmed(s.Capture()) == settled; }, 15s));
     for (const auto& k : keys) s.SendKeys({k});
-    EXPECT_TRUE(WaitUntil([&] { return Shows(s, walked); }, 5s));
+    EXPECT_TRUE(WaitUntil([&] { return Trimmed(s.Capture()) == walked; }, 5s));
     s.SendKeys({"C-c"});
     ExpectEnd(s, std::nullopt);
 }

@@ -116,26 +116,25 @@ TEST_F(GameInTerminal, MissingMapFileShowsTheNoticeAndExits255ThirtySecondsLater
 TEST_F(GameInTerminal, AReplayShowsItsStateInTheTitle) {
     const std::string recording = std::string(RANKS_RECORDINGS_WORLD) + "/../walk_nine_maps.rec";
     TerminalSession s;
-    auto title = [&] { return s.Tmux("display-message -p '#{pane_title}'"); };
-    auto titleHas = [&](const char* text) {
-        return WaitUntil([&] { return title().find(text) != std::string::npos; });
+    auto title = [](TerminalSession& t) { return t.Tmux("display-message -p '#{pane_title}'"); };
+    auto titleHas = [&](TerminalSession& t, const char* text, std::chrono::milliseconds within = 3s) {
+        return WaitUntil([&] { return title(t).find(text) != std::string::npos; }, within);
     };
     StartGame(s, {"--replay", recording, "--world", RANKS_RECORDINGS_WORLD}, true);
-    EXPECT_TRUE(titleHas("replay (Space pauses")) << title();
+    EXPECT_TRUE(titleHas(s, "replay (Space pauses")) << title(s);
     s.SendKeys({"Space"});
-    ASSERT_TRUE(titleHas("replay PAUSED")) << title();
+    ASSERT_TRUE(titleHas(s, "replay PAUSED")) << title(s);
     const auto paused = s.Capture();
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(s.Capture(), paused);
     s.SendKeys({"Space"});
-    EXPECT_TRUE(titleHas("replay (Space pauses")) << title();
+    EXPECT_TRUE(titleHas(s, "replay (Space pauses")) << title(s);
     s.SendKeys({"C-c"});
     ExpectEnd(s, 130);
 
     TerminalSession fast;
     ASSERT_TRUE(fast.Start(dir.Path(), {"--replay", recording, "--world", RANKS_RECORDINGS_WORLD, "--speed", "max"}));
-    auto fastTitle = [&] { return fast.Tmux("display-message -p '#{pane_title}'"); };
-    ASSERT_TRUE(WaitUntil([&] { return fastTitle().find("replay ENDED") != std::string::npos; }, 10s)) << fastTitle();
+    ASSERT_TRUE(titleHas(fast, "replay ENDED", 10s)) << title(fast);
     EXPECT_TRUE(fast.ScreenContains("Enemy View"));  // where the recording ends
     fast.SendKeys({"x"});
     ExpectEnd(fast, 0);

@@ -144,9 +144,7 @@ TEST_F(GameInTerminal, AReplayShowsItsStateInTheTitle) {
 // Japanese, and the field's rows stand where the Japanese ones do.
 TEST_F(GameInTerminal, EnglishShowsNoJapaneseOnTheFieldTheMenuOrInBattle) {
     const TempDir world{RANKS_RECORDINGS_WORLD};  // with the default world's translation
-    std::filesystem::create_directories(world.Path() / "translations");
-    std::filesystem::copy_file(std::filesystem::path(RANKS_WORLD_DIR) / "translations" / "en.po",
-                               world.Path() / "translations" / "en.po");
+    std::filesystem::copy(std::filesystem::path(RANKS_WORLD_DIR) / "translations", world.Path() / "translations");
     TerminalSession s;
     StartGame(s, {"--world", world.Path().string(), "--lang", "en"}, true);
     auto japanese = [&] {

@@ -145,9 +145,7 @@ TEST_F(SessionSaves, ASavedCellOnAWallIsMovedAndAnotherWorldRefused) {
 // A save goes on in the language it was played in, or in the one --lang
 // gives for that run; older saves, which say none, in Japanese.
 TEST_F(SessionSaves, ASaveContinuesInItsLanguageOrTheOneGiven) {
-    std::filesystem::create_directories(world.Path() / "translations");
-    std::filesystem::copy_file(std::filesystem::path(RANKS_WORLD_DIR) / "translations" / "en.po",
-                               world.Path() / "translations" / "en.po");
+    std::filesystem::copy(std::filesystem::path(RANKS_WORLD_DIR) / "translations", world.Path() / "translations");
     const struct {
         const char* saved;
         const char* given;  // "" for no --lang

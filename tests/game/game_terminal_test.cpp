@@ -17,6 +17,12 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// Lines without their trailing blanks, as tmux captures them.
+std::vector<std::string> Trimmed(std::vector<std::string> lines) {
+    for (auto& line : lines) line.erase(line.find_last_not_of(' ') + 1);
+    return lines;
+}
+
 class GameInTerminal : public TerminalTest {
 protected:
     // The default world with map 1 replaced: open ground with a wall bar at
@@ -44,8 +50,8 @@ protected:
         VtScreen terminal(1);
         terminal.Feed(renderer.Frame(headless::Screen()));
         std::vector<std::string> lines;
-        for (int y = 0; y < 25; ++y) lines.push_back(terminal.Row(y).erase(terminal.Row(y).find_last_not_of(' ') + 1));
-        return lines;
+        for (int y = 0; y < 25; ++y) lines.push_back(terminal.Row(y));
+        return Trimmed(lines);
     }
     // Runs the headless game until `untilMs` of game time.
     static void RunHeadlessUntil(std::int64_t untilMs) {
@@ -55,11 +61,6 @@ protected:
             MainLoop();
         } catch (const headless::Watchdog&) {
         }
-    }
-    bool Shows(TerminalSession& s, const std::vector<std::string>& expected) {
-        std::vector<std::string> shown;
-        for (auto& line : s.Capture()) shown.push_back(line.erase(line.find_last_not_of(' ') + 1));
-        return shown == expected;
     }
 };
 
@@ -82,9 +83,9 @@ TEST_F(GameInTerminal, EnemiesCrossingWallsAndTheHerosStepsShowExactlyAsHeadless
 
     TerminalSession s;
     StartGame(s, {}, true);
-    EXPECT_TRUE(WaitUntil([&] { return Shows(s, settled); }, 15s));
+    EXPECT_TRUE(WaitUntil([&] { return Trimmed(s.Capture()) == settled; }, 15s));
     for (const auto& k : keys) s.SendKeys({k});
-    EXPECT_TRUE(WaitUntil([&] { return Shows(s, walked); }, 5s));
+    EXPECT_TRUE(WaitUntil([&] { return Trimmed(s.Capture()) == walked; }, 5s));
     s.SendKeys({"C-c"});
     ExpectEnd(s, std::nullopt);
 }
@@ -115,26 +116,25 @@ TEST_F(GameInTerminal, MissingMapFileShowsTheNoticeAndExits255ThirtySecondsLater
 TEST_F(GameInTerminal, AReplayShowsItsStateInTheTitle) {
     const std::string recording = std::string(RANKS_RECORDINGS_WORLD) + "/../walk_nine_maps.rec";
     TerminalSession s;
-    auto title = [&] { return s.Tmux("display-message -p '#{pane_title}'"); };
-    auto titleHas = [&](const char* text) {
-        return WaitUntil([&] { return title().find(text) != std::string::npos; });
+    auto title = [](TerminalSession& t) { return t.Tmux("display-message -p '#{pane_title}'"); };
+    auto titleHas = [&](TerminalSession& t, const char* text, std::chrono::milliseconds within = 3s) {
+        return WaitUntil([&] { return title(t).find(text) != std::string::npos; }, within);
     };
     StartGame(s, {"--replay", recording, "--world", RANKS_RECORDINGS_WORLD}, true);
-    EXPECT_TRUE(titleHas("replay (Space pauses")) << title();
+    EXPECT_TRUE(titleHas(s, "replay (Space pauses")) << title(s);
     s.SendKeys({"Space"});
-    ASSERT_TRUE(titleHas("replay PAUSED")) << title();
+    ASSERT_TRUE(titleHas(s, "replay PAUSED")) << title(s);
     const auto paused = s.Capture();
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(s.Capture(), paused);
     s.SendKeys({"Space"});
-    EXPECT_TRUE(titleHas("replay (Space pauses")) << title();
+    EXPECT_TRUE(titleHas(s, "replay (Space pauses")) << title(s);
     s.SendKeys({"C-c"});
     ExpectEnd(s, 130);
 
     TerminalSession fast;
     ASSERT_TRUE(fast.Start(dir.Path(), {"--replay", recording, "--world", RANKS_RECORDINGS_WORLD, "--speed", "max"}));
-    auto fastTitle = [&] { return fast.Tmux("display-message -p '#{pane_title}'"); };
-    ASSERT_TRUE(WaitUntil([&] { return fastTitle().find("replay ENDED") != std::string::npos; }, 10s)) << fastTitle();
+    ASSERT_TRUE(titleHas(fast, "replay ENDED", 10s)) << title(fast);
     EXPECT_TRUE(fast.ScreenContains("Enemy View"));  // where the recording ends
     fast.SendKeys({"x"});
     ExpectEnd(fast, 0);
@@ -144,9 +144,7 @@ TEST_F(GameInTerminal, AReplayShowsItsStateInTheTitle) {
 // Japanese, and the field's rows stand where the Japanese ones do.
 TEST_F(GameInTerminal, EnglishShowsNoJapaneseOnTheFieldTheMenuOrInBattle) {
     const TempDir world{RANKS_RECORDINGS_WORLD};  // with the default world's translation
-    std::filesystem::create_directories(world.Path() / "translations");
-    std::filesystem::copy_file(std::filesystem::path(RANKS_WORLD_DIR) / "translations" / "en.po",
-                               world.Path() / "translations" / "en.po");
+    std::filesystem::copy(std::filesystem::path(RANKS_WORLD_DIR) / "translations", world.Path() / "translations");
     TerminalSession s;
     StartGame(s, {"--world", world.Path().string(), "--lang", "en"}, true);
     auto japanese = [&] {

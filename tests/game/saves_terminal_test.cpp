@@ -48,18 +48,6 @@ TEST_F(SavesInTerminal, MenuQuitsAndTheFarewellsCommandRunsAsPrinted) {
     ExpectEnd(second, 130);
 }
 
-// Play-testing: the hero where --start puts him (the nearest free cell to a
-// wall asked for), at the --level asked, and --no-save leaves no file.
-TEST_F(SavesInTerminal, StartLevelAndNoSavePlayTestAMapAndLeaveNothing) {
-    TerminalSession s;
-    StartGame(s, {"--world", RANKS_WORLD_DIR, "--start", "5,30,10", "--level", "9", "--no-save"}, true);
-    ASSERT_TRUE(WaitUntil([&] { return s.Capture().at(10).find("#####●") != std::string::npos; }))
-        << s.Capture().at(10);
-    s.SendKeys({"C-c"});
-    ExpectEnd(s, 130);
-    EXPECT_TRUE(SaveNames(s.SaveFolder()).empty());
-}
-
 // The game goes on in `session`'s save folder as in that of `home`.
 void ShareSaves(TerminalSession& home, TerminalSession& session) {
     std::filesystem::create_directories(session.DataHome());
@@ -68,7 +56,7 @@ void ShareSaves(TerminalSession& home, TerminalSession& session) {
 }
 
 // A second window cannot continue the game the first is playing, and says
-// which process plays it; the farewell says how to resume it.
+// which process plays it; the farewell after Ctrl+C says how to resume it.
 TEST_F(SavesInTerminal, OneGameOneWindow) {
     TerminalSession first, second;
     StartGame(first, {"--world", RANKS_RECORDINGS_WORLD}, true);

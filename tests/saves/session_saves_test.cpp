@@ -4,6 +4,7 @@
 // cannot be saved says so.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -90,6 +91,10 @@ protected:
         return path;
     }
     std::vector<std::string> Saves() const { return SaveNames(Folder()); }
+    // The program's error stream holds `text` (and is shown if not).
+    static testing::AssertionResult Said(const std::string& text) {
+        return testing::IsSubstring("text", "stderr", text, headless::PrintedError());
+    }
     TempDir world{RANKS_RECORDINGS_WORLD};
     TempDir data;
     int status = -1;
@@ -104,7 +109,7 @@ private:
 TEST_F(SessionSaves, AGameThatNeverStartedWritesNothing) {
     Run({"--world", world.Path().string(), "--continue"});  // nothing to continue
     EXPECT_EQ(status, 2);
-    EXPECT_NE(headless::PrintedError().find("no saved game of this world to continue"), std::string::npos);
+    EXPECT_TRUE(Said("no saved game of this world to continue"));
     SaveAt(2, 8, 4, 98);
     const std::vector<std::string> first = Saves();
     const std::string before = data.Read("ranks-and-files/" + first[0]);
@@ -116,8 +121,7 @@ TEST_F(SessionSaves, AGameThatNeverStartedWritesNothing) {
         EXPECT_EQ(status, 130);
         EXPECT_EQ(Saves(), first) << "no new save, no new recording";
         EXPECT_EQ(data.Read("ranks-and-files/" + first[0]), before);
-        EXPECT_NE(headless::PrintedError().find("ranks: map_form/map1/6.txt: missing\n"), std::string::npos)
-            << headless::PrintedError();
+        EXPECT_TRUE(Said("ranks: map_form/map1/6.txt: missing\n"));
     }
 }
 
@@ -128,24 +132,20 @@ TEST_F(SessionSaves, ASavedCellOnAWallIsMovedAndAnotherWorldRefused) {
     const std::string path = SaveAt(1, 0, 0);
     const std::string worldName = ReadSaveFile(path).data.world;
     Run({"--continue", path.substr(path.find_last_of('/') + 1)});  // a bare name is found in the data folder
-    EXPECT_NE(headless::PrintedError().find("puts the hero on a wall at (0, 0) of map 1: he starts at (1, 1)"),
-              std::string::npos)
-        << headless::PrintedError();
+    EXPECT_TRUE(Said("puts the hero on a wall at (0, 0) of map 1: he starts at (1, 1)"));
     EXPECT_EQ(hero.fieldX * 100 + hero.fieldY, 101);
 
     TempDir other{RANKS_WORLD_DIR};
     Again({"--continue", path, "--world", other.Path().string()});
     EXPECT_EQ(status, 2);
-    EXPECT_NE(headless::PrintedError().find("whose files differ"), std::string::npos) << headless::PrintedError();
+    EXPECT_TRUE(Said("whose files differ"));
     EXPECT_EQ(ReadSaveFile(path).data.world, worldName);
 }
 
 // A save goes on in the language it was played in, or in the one --lang
 // gives for that run; older saves, which say none, in Japanese.
 TEST_F(SessionSaves, ASaveContinuesInItsLanguageOrTheOneGiven) {
-    std::filesystem::create_directories(world.Path() / "translations");
-    std::filesystem::copy_file(std::filesystem::path(RANKS_WORLD_DIR) / "translations" / "en.po",
-                               world.Path() / "translations" / "en.po");
+    std::filesystem::copy(std::filesystem::path(RANKS_WORLD_DIR) / "translations", world.Path() / "translations");
     const struct {
         const char* saved;
         const char* given;  // "" for no --lang
@@ -227,7 +227,7 @@ TEST_F(SessionSaves, RecordWritesOnlyARegularFileOfItsOwn) {
     for (const auto& c : cases) {
         Again({"--world", world.Path().string(), "--record", c.path});
         EXPECT_EQ(status, 2) << c.path;
-        EXPECT_NE(headless::PrintedError().find(c.refusal), std::string::npos) << headless::PrintedError();
+        EXPECT_TRUE(Said(c.refusal));
     }
     EXPECT_EQ(places.Read("target"), "keep me");
     EXPECT_EQ(places.Read("g.save"), "ranks-and-files save 1\n");
@@ -238,7 +238,7 @@ TEST_F(SessionSaves, RecordWritesOnlyARegularFileOfItsOwn) {
     const std::string save = (Folder() / Saves()[1]).string(), before = data.Read("ranks-and-files/" + Saves()[1]);
     Again({"--continue", save, "--record", save});
     EXPECT_EQ(status, 2);
-    EXPECT_NE(headless::PrintedError().find("it is a saved game"), std::string::npos) << headless::PrintedError();
+    EXPECT_TRUE(Said("it is a saved game"));
     EXPECT_EQ(data.Read("ranks-and-files/" + Saves()[1]), before);
 }
 
@@ -265,14 +265,15 @@ TEST_F(SessionSaves, ALinkNeitherSharesASaveNorTakesItsWrites) {
     platform::RunBeforeExit();
     EXPECT_EQ(elsewhere.Read("notes.txt"), "mine");
     EXPECT_TRUE(std::filesystem::is_symlink(Folder() / own));
-    EXPECT_NE(headless::PrintedError().find(own + " was replaced by another file during the game"), std::string::npos)
-        << headless::PrintedError();
+    EXPECT_TRUE(Said(own + " was replaced by another file during the game"));
     EXPECT_TRUE(ReadSaveFile(saveKeeping.path).readable);
     EXPECT_NE(saveKeeping.path, (Folder() / own).string());
 }
 
 // What shapes a game is in its recording: a play-test replays to the same
 // screens; a save whose world is gone is refused, never played elsewhere.
+// A play-test asked for a wall starts on the nearest free cell, and
+// --no-save leaves no file.
 TEST_F(SessionSaves, APlayTestReplaysAndAGoneWorldIsRefused) {
     const std::string rec = (data.Path() / "x.rec").string();
     for (int i = 0; i < 3; ++i) headless::Arrow(headless::kDown);
@@ -290,10 +291,13 @@ TEST_F(SessionSaves, APlayTestReplaysAndAGoneWorldIsRefused) {
     std::filesystem::rename(world.Path(), gone.Path() / "moved");
     Again({"--continue", save});
     EXPECT_EQ(status, 2);
-    EXPECT_NE(headless::PrintedError().find(", which is not there: give that world with --world DIR"),
-              std::string::npos)
-        << headless::PrintedError();
+    EXPECT_TRUE(Said(", which is not there: give that world with --world DIR"));
     std::filesystem::rename(gone.Path() / "moved", world.Path());
+    const std::vector<std::string> before = Saves();
+    Again({"--world", world.Path().string(), "--start", "5,30,10", "--level", "9", "--no-save"});
+    EXPECT_EQ((std::array{hero.mapNumber, hero.fieldX, hero.fieldY, hero.level}),
+              (std::array<std::int16_t, 4>{5, 31, 10, 9}));
+    EXPECT_EQ(Saves(), before);
 }
 
 // A game that cannot be saved says so, once before it starts and again when
@@ -321,10 +325,10 @@ TEST_F(SessionSaves, NoUsableSaveFolderIsSaid) {
         headless::Reset();
         Run({"--world", world.Path().string()});
         platform::RunBeforeExit();
-        const std::string said = headless::PrintedError();
-        EXPECT_EQ(said.find("ranks: this game will not be saved: "), 0u) << said;
-        EXPECT_NE(said.find(c.reason), std::string::npos) << said;
-        EXPECT_NE(said.find("ranks: this game was not saved: "), std::string::npos) << said;
+        EXPECT_EQ(headless::PrintedError().find("ranks: this game will not be saved: "), 0u)
+            << headless::PrintedError();
+        EXPECT_TRUE(Said(c.reason));
+        EXPECT_TRUE(Said("ranks: this game was not saved: "));
     }
 }
 

@@ -180,11 +180,14 @@ test('the page in English (?lang=en): the screen, the log and its language; the 
 // The service worker is registered once the first game is under way (at
 // its first wait, or soon after its first frame: this field's enemies walk,
 // so it never waits) and takes the page as it is activated.
-test('a second visit plays with the network off', async () => {
+test('the page installs, and a second visit plays with the network off', async () => {
   await withBrowser({}, async (page, browser) => {
     await page.goto(server.url);
     await onField(page);
     await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null, { timeout: 20000 });
+    // The browser's own checks (its manifest, icons and worker), as Lighthouse had them.
+    const cdp = await page.context().newCDPSession(page);
+    assert.deepEqual((await cdp.send('Page.getInstallabilityErrors')).installabilityErrors, []);
     await browser.context.setOffline(true);
     await page.reload({ timeout: 20000 });
     await onField(page);

@@ -22,9 +22,8 @@ TEST(RealBinaryCommandLine, StatusAndWhichStreamCarriesTheText) {
             ("cd " + d + " && " + Quote(RANKS_BINARY) + " " + c.args + " > out 2> err < /dev/null").c_str());
         EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, c.status);
         for (auto [file, part] : {std::pair{"out", c.out}, std::pair{"err", c.err}}) {
-            std::stringstream s;
-            s << std::ifstream(dir.Path() / file).rdbuf();
-            EXPECT_TRUE(*part ? s.str().find(part) != std::string::npos : s.str().empty()) << file << ": " << s.str();
+            const std::string text = dir.Read(file);
+            EXPECT_TRUE(*part ? text.find(part) != std::string::npos : text.empty()) << file << ": " << text;
         }
     }
 }

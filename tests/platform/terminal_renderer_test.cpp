@@ -4,7 +4,7 @@
 
 #include <deque>
 #include <filesystem>
-#include <fstream>
+#include <functional>
 #include <iterator>
 #include <random>
 
@@ -12,19 +12,11 @@
 #include <vterm.h>
 #endif
 
-#include "core/game_state.h"
-#include "core/world_folder.h"
 #include "game_scenarios.h"
-#include "platform/backend.h"
 #include "platform/console_session.h"
-#include "platform/recording.h"
-#include "program/resume.h"
-#include "program/startup.h"
-#include "replay/recording_file.h"
 #include "test_support.h"
 #include "text/cp932.h"
 #include "text/sj_literal.h"
-#include "text/utf8.h"
 #include "vt_screen.h"
 
 namespace rf::platform {
@@ -260,6 +252,19 @@ struct Terminals {
 #endif
 };
 
+// Shows the terminals every frame that `play` presents; the frames shown
+// before the first that failed.
+int ShowEveryFrame(Terminals& terminals, const std::function<void(const std::function<void()>&)>& play) {
+    int frames = 0;
+    std::string failure;
+    play([&] {
+        if (failure.empty()) failure = terminals.Show(headless::Screen());
+        if (failure.empty()) ++frames;
+    });
+    EXPECT_EQ(failure, "") << "at frame " << frames + 1;
+    return frames;
+}
+
 using TerminalRendererTest = ::testing::TestWithParam<Setting>;
 
 TEST_P(TerminalRendererTest, ManyRandomChangesStayInStep) {
@@ -291,13 +296,9 @@ TEST_P(TerminalRendererTest, EveryFrameOfTheGamesScenariosShowsExactlyTheModel) 
     for (const auto& s : scenario::All()) {
         SCOPED_TRACE(s.name);
         Terminals terminals(GetParam());
-        int frames = 0;
-        std::string failure;
-        scenario::Play(s, RANKS_WORLD_DIR, dir.Path() / "world", [&](bool) {
-            if (failure.empty()) failure = terminals.Show(headless::Screen());
-            if (failure.empty()) ++frames;
+        const int frames = ShowEveryFrame(terminals, [&](const std::function<void()>& show) {
+            scenario::Play(s, RANKS_WORLD_DIR, dir.Path() / "world", [&](bool) { show(); });
         });
-        EXPECT_EQ(failure, "") << "at frame " << frames + 1;
         EXPECT_GT(frames, 0);
     }
 }
@@ -334,13 +335,9 @@ TEST(TerminalRenderer, EveryFrameOfTheRecordedGamesShowsExactlyTheModel) {
         if (entry.path().extension() != ".rec") continue;
         SCOPED_TRACE(entry.path().filename().string());
         Terminals terminals(Colours::kExact, true);
-        int frames = 0;
-        std::string failure;
-        test::ReplayHeadless(entry.path(), RANKS_RECORDINGS_WORLD, [&] {
-            if (failure.empty()) failure = terminals.Show(headless::Screen());
-            if (failure.empty()) ++frames;
+        const int frames = ShowEveryFrame(terminals, [&](const std::function<void()>& show) {
+            test::ReplayHeadless(entry.path(), RANKS_RECORDINGS_WORLD, show);
         });
-        EXPECT_EQ(failure, "") << "at frame " << frames + 1;
         EXPECT_GT(frames, 100);
     }
 }

@@ -88,12 +88,10 @@ public:
                 if (b == '\n' && y == bottom) Scroll(1);
                 else if (b == '\n') y = std::min(kRows - 1, y + 1);
                 pendingWrap = false;
+            } else if (std::uint32_t cp = 0; std::size_t n = DecodeUtf8(s, i - 1, cp)) {
+                Put(cp, WidthOf(cp)), i += n - 1;
             } else {
-                int len = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-                std::uint32_t cp = len == 1 ? b : b & (0x3Fu >> (len - 1));
-                for (int k = 1; k < len && i < s.size(); ++k)
-                    cp = cp << 6 | (static_cast<unsigned char>(s[i++]) & 0x3Fu);
-                Put(cp, WidthOf(cp));
+                ++unknown;  // not UTF-8
             }
         }
     }

@@ -91,11 +91,10 @@ TEST_F(TerminalTest, ColoursFollowTheEnvironmentOverTheWholeScreenAndLeaveWithTh
     struct Case {
         const char *setting, *look, *bright, *plain;
     };
+    // Each look in each colour mode is the renderer test's; here what the
+    // environment chooses, and a look without colours.
     for (const Case c : {Case{"COLORTERM=truecolor", "keys", "\x1b[7m\x1b[38;2;255;255;255mHIGHLIGHT",
                               "\x1b[38;2;192;192;192m\x1b[48;2;0;0;0m plain"},
-                         Case{"COLORTERM=truecolor", "console", "\x1b[1m\x1b[38;2;255;255;255mHIGHLIGHT",
-                              "\x1b[0m\x1b[38;2;192;192;192m\x1b[48;2;0;0;0mplain"},
-                         Case{"COLORTERM=", "keys", "\x1b[7m\x1b[97mHIGHLIGHT", "\x1b[37m\x1b[40m plain"},
                          Case{"COLORTERM=", "console", "\x1b[1m\x1b[97mHIGHLIGHT", "\x1b[0m\x1b[37m\x1b[40mplain"},
                          Case{"NO_COLOR=1", "console", "\x1b[7mHIGHLIGHT", " plain"}}) {
         SCOPED_TRACE(std::string(c.setting) + " " + c.look);

@@ -49,8 +49,7 @@ protected:
 // colours, and while the menu is open no enemy walks and no time passes.
 TEST_F(FieldMenuTest, OpensOnSpaceOrEscAndGivesBackTheFieldWithNothingMoved) {
     for (int opener : {kKeySpace, kKeyEscape}) {
-        ResetGameState();
-        headless::Reset();
+        SetUp();
         StartWorld(scenario::World::kOnePawn, 24, 10);
         const auto before = Cells();
         const std::int64_t openedAt = headless::NowMs();

@@ -147,9 +147,8 @@ private:
 // libvterm.
 // The colour setting and how the highlight shows.
 struct Setting {
-    Setting(Colours c, ScreenLook l = ScreenLook::kMarked) : colours(c), look(l) {}
     Colours colours;
-    ScreenLook look;
+    ScreenLook look = ScreenLook::kMarked;
 };
 
 struct Terminals {
@@ -334,7 +333,7 @@ TEST(TerminalRenderer, EveryFrameOfTheRecordedGamesShowsExactlyTheModel) {
     for (const auto& entry : std::filesystem::directory_iterator(RANKS_RECORDINGS_DIR)) {
         if (entry.path().extension() != ".rec") continue;
         SCOPED_TRACE(entry.path().filename().string());
-        Terminals terminals(Colours::kExact, true);
+        Terminals terminals({Colours::kExact}, true);
         const int frames = ShowEveryFrame(terminals, [&](const std::function<void()>& show) {
             test::ReplayHeadless(entry.path(), RANKS_RECORDINGS_WORLD, show);
         });

@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "platform/model/terminal_renderer.h"  // which glyphs are wide
-#include "text/cp932.h"
 #include "text/utf8.h"
 
 namespace rf::test {

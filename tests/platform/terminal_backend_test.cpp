@@ -47,9 +47,8 @@ TEST_F(TerminalTest, ATerminalTheGameCannotUseIsRefusedInOneLineBeforeItIsTouche
         ASSERT_TRUE(s.Start(dir.Path(), args, "/usr/bin/env"));
         ExpectEnd(s, 1);
         // One line on standard error, and nothing else on the screen.
-        std::vector<std::string> lines;
-        for (const auto& line : s.Capture())
-            if (!line.empty()) lines.push_back(line);
+        std::vector<std::string> lines = s.Capture();
+        std::erase(lines, "");
         ASSERT_FALSE(lines.empty());
         EXPECT_NE((lines[0] + (lines.size() > 1 ? lines[1] : "")).find(c.says), std::string::npos) << lines[0];
         EXPECT_LE(lines.size(), 3u) << "one line, wrapped at most twice by the 80 columns";

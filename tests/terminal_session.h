@@ -9,7 +9,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <functional>
 #include <optional>
 #include <sstream>
@@ -114,11 +113,7 @@ public:
     }
 
 private:
-    std::string Read(const std::string& name) const {
-        std::stringstream s;
-        s << std::ifstream(dir_.Path() / name).rdbuf();
-        return s.str();
-    }
+    std::string Read(const std::string& name) const { return dir_.Read(name); }
 
     TempDir dir_;
     const std::string socket_ = "ranks-test-" + dir_.Path().filename().string();

@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "platform/model/terminal_renderer.h"  // which glyphs are wide
-#include "text/cp932.h"
 #include "text/utf8.h"
 
 namespace rf::test {
@@ -88,12 +87,10 @@ public:
                 if (b == '\n' && y == bottom) Scroll(1);
                 else if (b == '\n') y = std::min(kRows - 1, y + 1);
                 pendingWrap = false;
+            } else if (std::uint32_t cp = 0; std::size_t n = DecodeUtf8(s, i - 1, cp)) {
+                Put(cp, WidthOf(cp)), i += n - 1;
             } else {
-                int len = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-                std::uint32_t cp = len == 1 ? b : b & (0x3Fu >> (len - 1));
-                for (int k = 1; k < len && i < s.size(); ++k)
-                    cp = cp << 6 | (static_cast<unsigned char>(s[i++]) & 0x3Fu);
-                Put(cp, WidthOf(cp));
+                ++unknown;  // not UTF-8
             }
         }
     }
@@ -165,13 +162,10 @@ private:
     }
     // Scrolls rows top..bottom up (n > 0) or down; the row coming in is blank.
     void Scroll(int n) {
-        if (n > 0) {
-            for (int r = top; r < bottom; ++r) std::copy(cells[r + 1], cells[r + 1] + kMaxColumns, cells[r]);
-            for (auto& c : cells[bottom]) c = Blank(quirks.foreignScrolls, true);
-        } else {
-            for (int r = bottom; r > top; --r) std::copy(cells[r - 1], cells[r - 1] + kMaxColumns, cells[r]);
-            for (auto& c : cells[top]) c = Blank(quirks.foreignScrolls, true);
-        }
+        const int step = n > 0 ? 1 : -1, in = n > 0 ? bottom : top;
+        for (int r = n > 0 ? top : bottom; r != in; r += step)
+            std::copy(cells[r + step], cells[r + step] + kMaxColumns, cells[r]);
+        for (auto& c : cells[in]) c = Blank(quirks.foreignScrolls, true);
     }
     // Inserting or deleting characters must not cut a glyph of two cells.
     void InsertOrDelete(int n, bool insert) {
@@ -188,14 +182,9 @@ private:
     }
     void Escape(std::string_view s, std::size_t& i) {
         if (i < s.size() && (s[i] == 'M' || s[i] == 'D')) {  // reverse index, index
-            if (s[i++] == 'D') {
-                if (y == bottom) Scroll(1);
-                else y = std::min(kRows - 1, y + 1);
-            } else if (y == top) {
-                Scroll(-1);
-            } else {
-                y = std::max(0, y - 1);
-            }
+            const int step = s[i++] == 'D' ? 1 : -1;
+            if (y == (step > 0 ? bottom : top)) Scroll(step);
+            else y = std::clamp(y + step, 0, kRows - 1);
             pendingWrap = pendingWrap && quirks.wrapThroughMoves;
             return;
         }

@@ -94,8 +94,7 @@ TEST_F(HostileFileTest, StatusFilesStayEmptyAndMapFilesStopNamingTheFile) {
             headless::Reset();
             dataRoot = dir.Path().string();
             if (!MakeHostile(dir, loader.file, kind)) continue;
-            int status = 0;
-            int result = -1;
+            int status = 0, result = -1;
             try {
                 result = loader.load();
             } catch (const headless::ExitCalled& e) {

@@ -141,8 +141,9 @@ TEST_F(EncounterTest, ContactAtZeroColumnsNotTwoAndTheFirstOfThreeFought) {
 // never shown (a start map's) stays off, and a mover crossing its cell does
 // not show it.
 TEST_F(EncounterTest, LastEnemyFoughtAndTheRedrawShowsOnlyAMarkThatWasShown) {
-    worldInfo.queenMark = {5, 31, 6}, worldInfo.opening = {5, 1, 0};
     for (bool shown : {true, false}) {
+        SetUp();
+        worldInfo.queenMark = {5, 31, 6}, worldInfo.opening = {5, 1, 0};
         if (shown) DrawCurrentPieceMark();
         SetEnemies({{4, 7, 21, 10}});
         QueueBattleKeys(7);
@@ -152,10 +153,6 @@ TEST_F(EncounterTest, LastEnemyFoughtAndTheRedrawShowsOnlyAMarkThatWasShown) {
         RestoreFieldCells(29, 5, 4);
         EXPECT_EQ(At(30, 5) + std::to_string(AttrAt(30, 5)), shown ? "Ω15" : "  7");
         EXPECT_EQ(Cell(5, 5, 0), shown ? ' ' : Cell(5, 5, 0));  // the strip stays as it was
-        ResetGameState();
-        headless::Reset();
-        SetUp();
-        worldInfo.queenMark = {5, 31, 6}, worldInfo.opening = {5, 1, 0};
     }
 }
 

@@ -4,7 +4,7 @@
 
 #include <deque>
 #include <filesystem>
-#include <fstream>
+#include <functional>
 #include <iterator>
 #include <random>
 
@@ -12,19 +12,11 @@
 #include <vterm.h>
 #endif
 
-#include "core/game_state.h"
-#include "core/world_folder.h"
 #include "game_scenarios.h"
-#include "platform/backend.h"
 #include "platform/console_session.h"
-#include "platform/recording.h"
-#include "program/resume.h"
-#include "program/startup.h"
-#include "replay/recording_file.h"
 #include "test_support.h"
 #include "text/cp932.h"
 #include "text/sj_literal.h"
-#include "text/utf8.h"
 #include "vt_screen.h"
 
 namespace rf::platform {
@@ -155,22 +147,23 @@ private:
 // libvterm.
 // The colour setting and how the highlight shows.
 struct Setting {
-    Setting(Colours c, ScreenLook l = ScreenLook::kMarked) : colours(c), look(l) {}
     Colours colours;
-    ScreenLook look;
+    ScreenLook look = ScreenLook::kMarked;
 };
 
 struct Terminals {
     using Quirks = test::VtScreen::Quirks;
     struct Pair {
-        Pair(Setting c, int learned, int ambiguous, int columns = 80, Quirks q = {}, bool bce = true, bool kept = false)
-            : r(c.colours, bce, c.look), t(ambiguous, columns, q) {
+        Pair(Setting c, int learned, int ambiguous, int columns = 80, Quirks q = {}, bool bce = true, bool kept = false,
+             const char* terminal = "plain")
+            : r(c.colours, bce, c.look), t(ambiguous, columns, q), name(terminal) {
             r.SetAmbiguousWidth(learned);
             r.SetMovedBlanksKept(kept);
             r.SetTerminalSize(columns, 25);
         }
         TerminalRenderer r;
         test::VtScreen t;
+        const char* name;
         int learnsLater = 0;  // the terminal's answer, which comes at the tenth frame
     };
     // `few`: one width for each kind of terminal, for long frame sequences.
@@ -187,26 +180,27 @@ struct Terminals {
             }
         }
         struct Quirky {
+            const char* name;
             Quirks quirks;
             bool bce;           // as the terminal's terminfo says
             bool kept = false;  // known by its answer to keep the background in moved blanks
         };
         const Quirky quirky[] = {
-            {{.shortErase = true, .rgbAfterReset = true}, true},                         // mlterm
-            {{.foreignShifts = true}, true},                                             // Konsole, qterminal
-            {{.foreignScrolls = true}, true},                                            // kitty (were its bce read)
-            {{.noBce = true}, false},                                                    // GNU screen
-            {{.topMarginReset = true, .foreignClear = true}, true},                      // pyte
-            {{.noBce = true, .wrapThroughMoves = true}, false},                          // tmux, unknown
-            {{.noBce = true, .wrapThroughMoves = true, .movedBce = true}, false, true},  // tmux
-            {{}, true, true},                                                            // xterm
+            {"mlterm", {.shortErase = true, .rgbAfterReset = true}, true},
+            {"Konsole", {.foreignShifts = true}, true},  // and qterminal
+            {"kitty", {.foreignScrolls = true}, true},   // were its bce read
+            {"GNU screen", {.noBce = true}, false},
+            {"pyte", {.topMarginReset = true, .foreignClear = true}, true},
+            {"tmux, its kind unknown", {.noBce = true, .wrapThroughMoves = true}, false},
+            {"tmux", {.noBce = true, .wrapThroughMoves = true, .movedBce = true}, false, true},
+            {"xterm", {}, true, true},
         };
         // Widths matter to mlterm's quirk (glyphs of two cells); the others
         // are about colours.
         for (const Quirky& q : quirky)
             for (int width : {0, 1, 2})
                 if (width == (q.quirks.shortErase ? 2 : 1) || (!few && q.quirks.shortErase))
-                    pairs.emplace_back(c, width, width ? width : 2, 80, q.quirks, q.bce, q.kept);
+                    pairs.emplace_back(c, width, width ? width : 2, 80, q.quirks, q.bce, q.kept, q.name);
 #if RANKS_HAVE_VTERM
         for (int learned : {0, 1})
             if (!few || learned) vterms.emplace_back(c, learned);
@@ -224,25 +218,21 @@ struct Terminals {
             if (fromBoth && frame.find("\x1b[2J") != std::string::npos) return "a repaint on learning the width";
             // A width taken wrongly draws wrongly until the answer comes.
             if (p.r.AmbiguousWidth() != 0 && p.r.AmbiguousWidth() != p.t.ambiguous) continue;
-            if (std::string failure = Check(p.r, p.t, vc); !failure.empty()) return failure;
+            if (std::string failure = Check(p.r, p.t, vc, p.name); !failure.empty()) return failure;
         }
 #if RANKS_HAVE_VTERM
         for (auto& [r, t] : vterms)
-            if (std::string failure = Check(r, t.Feed(r.Frame(vc)), vc); !failure.empty())
-                return "libvterm: " + failure;
+            if (std::string failure = Check(r, t.Feed(r.Frame(vc)), vc, "libvterm"); !failure.empty()) return failure;
 #endif
         return "";
     }
-    static std::string Check(TerminalRenderer& r, const test::VtScreen& t, const VirtualConsole& vc) {
+    // The terminal's name (its quirks), and what the renderer knows of it.
+    static std::string Check(TerminalRenderer& r, const test::VtScreen& t, const VirtualConsole& vc, const char* name) {
         std::string failure = Mismatch(t, vc, r.colours(), r.HighlightReversed());
         if (failure.empty() && !r.Frame(vc).empty()) failure = "a frame sent again with nothing changed";
         if (failure.empty()) return "";
-        const auto& q = t.quirks;
-        return failure + " (ambiguous " + std::to_string(t.ambiguous) + ", learned " +
-               std::to_string(r.AmbiguousWidth()) + ", " + std::to_string(t.columns) + " columns, quirks " +
-               std::to_string(q.shortErase) + std::to_string(q.rgbAfterReset) + std::to_string(q.foreignShifts) +
-               std::to_string(q.foreignScrolls) + std::to_string(q.noBce) + std::to_string(q.topMarginReset) +
-               std::to_string(q.foreignClear) + std::to_string(q.movedBce) + ", moved blanks " +
+        return failure + " (" + name + ", ambiguous " + std::to_string(t.ambiguous) + ", learned " +
+               std::to_string(r.AmbiguousWidth()) + ", " + std::to_string(t.columns) + " columns, moved blanks " +
                (r.MovedBlanksKept() ? "kept" : "redrawn") + ")";
     }
     std::vector<Pair> pairs;
@@ -259,6 +249,19 @@ struct Terminals {
     std::deque<VtermPair> vterms;
 #endif
 };
+
+// Shows the terminals every frame that `play` presents; the frames shown
+// before the first that failed.
+int ShowEveryFrame(Terminals& terminals, const std::function<void(const std::function<void()>&)>& play) {
+    int frames = 0;
+    std::string failure;
+    play([&] {
+        if (failure.empty()) failure = terminals.Show(headless::Screen());
+        if (failure.empty()) ++frames;
+    });
+    EXPECT_EQ(failure, "") << "at frame " << frames + 1;
+    return frames;
+}
 
 using TerminalRendererTest = ::testing::TestWithParam<Setting>;
 
@@ -291,13 +294,9 @@ TEST_P(TerminalRendererTest, EveryFrameOfTheGamesScenariosShowsExactlyTheModel) 
     for (const auto& s : scenario::All()) {
         SCOPED_TRACE(s.name);
         Terminals terminals(GetParam());
-        int frames = 0;
-        std::string failure;
-        scenario::Play(s, RANKS_WORLD_DIR, dir.Path() / "world", [&](bool) {
-            if (failure.empty()) failure = terminals.Show(headless::Screen());
-            if (failure.empty()) ++frames;
+        const int frames = ShowEveryFrame(terminals, [&](const std::function<void()>& show) {
+            scenario::Play(s, RANKS_WORLD_DIR, dir.Path() / "world", [&](bool) { show(); });
         });
-        EXPECT_EQ(failure, "") << "at frame " << frames + 1;
         EXPECT_GT(frames, 0);
     }
 }
@@ -333,14 +332,10 @@ TEST(TerminalRenderer, EveryFrameOfTheRecordedGamesShowsExactlyTheModel) {
     for (const auto& entry : std::filesystem::directory_iterator(RANKS_RECORDINGS_DIR)) {
         if (entry.path().extension() != ".rec") continue;
         SCOPED_TRACE(entry.path().filename().string());
-        Terminals terminals(Colours::kExact, true);
-        int frames = 0;
-        std::string failure;
-        test::ReplayHeadless(entry.path(), RANKS_RECORDINGS_WORLD, [&] {
-            if (failure.empty()) failure = terminals.Show(headless::Screen());
-            if (failure.empty()) ++frames;
+        Terminals terminals({Colours::kExact}, true);
+        const int frames = ShowEveryFrame(terminals, [&](const std::function<void()>& show) {
+            test::ReplayHeadless(entry.path(), RANKS_RECORDINGS_WORLD, show);
         });
-        EXPECT_EQ(failure, "") << "at frame " << frames + 1;
         EXPECT_GT(frames, 100);
     }
 }

@@ -25,37 +25,32 @@ TEST(VirtualConsoleTest, WritesGiveTheseCellsAndCursorSeenOrBlind) {
         const char* name;
         std::vector<Write> writes;
         std::vector<Expect> cells;
-        int cursorX, cursorY;
+        std::pair<int, int> cursor;
     };
     const Case cases[] = {
         {"lead byte held across writes",
          {{0, 0, "\x82"}, {-1, 0, "\xA0"}, {-1, 0, "\x82"}, {-1, 0, "\nA"}},
          {{0, 0, 0x82A0, 1}, {1, 0, 0x82A0, 2}, {2, 0, ' ', 0}, {0, 1, 'A', 0}},
-         1,
-         1},
-        {"immediate wrap", {{78, 0, "xy"}}, {{79, 0, 'y', 0}}, 0, 1},
+         {1, 1}},
+        {"immediate wrap", {{78, 0, "xy"}}, {{79, 0, 'y', 0}}, {0, 1}},
         {"text and glyphs within a row, a lead left open",
          {{10, 4, "a●"_sj}, {-1, 0, "b\x82"}},
          {{10, 4, 'a', 0}, {11, 4, 0x819C, 1}, {13, 4, 'b', 0}},
-         14,
-         4},
-        {"double glyph at the last column", {{79, 2, "■"_sj}}, {{79, 2, ' ', 0}, {0, 3, 0x81A1, 1}}, 2, 3},
+         {14, 4}},
+        {"double glyph at the last column", {{79, 2, "■"_sj}}, {{79, 2, ' ', 0}, {0, 3, 0x81A1, 1}}, {2, 3}},
         {"overwriting halves",
          {{0, 0, "●●"_sj}, {1, 0, "○"_sj}, {2, 0, "x"}},
          {{0, 0, ' ', 0}, {1, 0, ' ', 0}, {2, 0, 'x', 0}, {3, 0, ' ', 0}},
-         3,
-         0},
+         {3, 0}},
         {"TAB, CR, LF, NUL",
          {{0, 0, "ab\tc\rZ\nQ"}, {-1, 0, std::string_view("\0", 1)}},
          {{8, 0, 'c', 0}, {5, 0, ' ', 0}, {0, 0, 'Z', 0}, {0, 1, 'Q', 0}, {1, 1, ' ', 0}},
-         2,
-         1},
-        {"thirty rows of blanks do not scroll", {{5, 0, "top"}, {0, 0, blanks}}, {{5, 0, ' ', 0}}, 0, 30},
+         {2, 1}},
+        {"thirty rows of blanks do not scroll", {{5, 0, "top"}, {0, 0, blanks}}, {{5, 0, ' ', 0}}, {0, 30}},
         {"past the bottom",
          {{0, 0, "top"}, {0, kLast, "last\n"}},
          {{0, 0, ' ', 0}, {0, kLast - 1, 'l', 0}, {0, kLast, ' ', 0}},
-         0,
-         kLast},
+         {0, kLast}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -72,8 +67,7 @@ TEST(VirtualConsoleTest, WritesGiveTheseCellsAndCursorSeenOrBlind) {
             // Glyphs, both halves, and a row scrolled in take the attribute.
             EXPECT_TRUE((e.code == ' ' && e.y != kLast) || vc.At(e.x, e.y).attribute == 15) << e.x << "," << e.y;
         }
-        EXPECT_EQ(vc.CursorX(), c.cursorX);
-        EXPECT_EQ(vc.CursorY(), c.cursorY);
+        EXPECT_EQ(std::pair(vc.CursorX(), vc.CursorY()), c.cursor);
         // Blind, the cursor goes exactly where it went.
         VirtualConsole blind;
         blind.Reset();
@@ -82,8 +76,7 @@ TEST(VirtualConsoleTest, WritesGiveTheseCellsAndCursorSeenOrBlind) {
             if (w.x >= 0) blind.SetCursor(w.x, w.y);
             blind.Write(w.bytes);
         }
-        EXPECT_EQ(blind.CursorX(), c.cursorX);
-        EXPECT_EQ(blind.CursorY(), c.cursorY);
+        EXPECT_EQ(std::pair(blind.CursorX(), blind.CursorY()), c.cursor);
     }
 }
 

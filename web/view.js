@@ -204,9 +204,14 @@ function fit() {
 function suggestTurning(cellHeight, ratio) {
   const notice = $('turn');
   const upright = touch && !landscape();
+  // Only a phone held upright lays the header out again at the turned width.
+  if (!upright || cellHeight >= 9) {
+    notice.hidden = true;
+    return;
+  }
   const [w, h] = room(window.innerHeight, window.innerWidth);
   const sideways = Math.min(w / ratio, h) / 25;
-  const show = upright && cellHeight < 9 && sideways > cellHeight * 1.2;
+  const show = sideways > cellHeight * 1.2;
   if (show) {
     notice.textContent = `Turn the phone sideways to play: the game's text is ${cellHeight.toFixed(0)} px high ` +
       `held upright, about ${sideways.toFixed(0)} px sideways.`;

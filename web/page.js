@@ -8,7 +8,7 @@ import { said } from './narration.js';
 import {
   backToList, continueEarlier, game, loadOnce, onSettingsChanged, persist, playing, firstWait, restartInPlace, saveNow, start, starts, watchAgain,
 } from './session.js';
-import { $, firstDrawn, japaneseFontMissing, openTerminal, showStatus, term, zoom } from './view.js';
+import { $, firstDrawn, japaneseFontMissing, openTerminal, showStatus, term, toggleZoom } from './view.js';
 import { chooseWorld, readWorld, takeWanted } from './worlds.js';
 
 function listenToButtons() {
@@ -16,7 +16,7 @@ function listenToButtons() {
   $('watch-again').addEventListener('click', watchAgain);
   $('to-list').addEventListener('click', backToList);
   $('continue').addEventListener('click', continueEarlier);
-  $('zoom').addEventListener('click', () => zoom($('zoom').getAttribute('aria-pressed') !== 'true'));
+  $('zoom').addEventListener('click', toggleZoom);
   // A change of look, language or message pace goes on with the same
   // game: saved, then continued.
   showChoices();

@@ -141,9 +141,9 @@ function fittingSize(width, height) {
 // screen scrolled to keep the hero in view (the game says where he is).
 let zoomed = false;
 let focus = null;
-export function zoom(on) {
-  zoomed = on;
-  $('zoom').setAttribute('aria-pressed', String(on));
+export function toggleZoom() {
+  zoomed = !zoomed;
+  $('zoom').setAttribute('aria-pressed', String(zoomed));
   fit();
   follow();
   measureAgain();

@@ -98,9 +98,9 @@ std::string Enemies() {
 
 }  // namespace
 
-// Every battle begins at full HP: that is the hero's HP on the field.
 void FocusOnHero() { platform::Focus(hero.fieldX, hero.fieldY); }
 
+// Every battle begins at full HP: that is the hero's HP on the field.
 void NarrateField() {
     FocusOnHero();
     if (!IsMapNumber(hero.mapNumber) || !platform::Narrating()) return;

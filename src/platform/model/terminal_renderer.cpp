@@ -16,6 +16,8 @@ constexpr std::uint16_t kPlain = 7;
 constexpr std::uint16_t kForeign = 0xFFFF;
 // Bits that change how a blank looks: the background, reverse and underline.
 constexpr std::uint16_t kBlankLook = 0xC0F0;
+// About the cells a scroll must save to pay for its sequences.
+constexpr int kScrollWorth = 32;
 
 // The glyph a double-byte cell shows; a code with no character shows as a
 // full-width middle dot.
@@ -130,6 +132,11 @@ bool TerminalRenderer::IsWide(std::uint32_t cp) {
     for (const Range& r : kWide)
         if (cp >= r.first && cp <= r.last) return true;
     return false;
+}
+
+bool TerminalRenderer::RowDiffers(int y) const {
+    return !std::equal(shown_[y], shown_[y] + kColumns, want_[y],
+                       [this](const Cell& a, const Cell& b) { return Same(a, b); });
 }
 
 bool TerminalRenderer::Same(const Cell& shown, const Cell& wanted) const {
@@ -435,12 +442,13 @@ void TerminalRenderer::ScrollRows(std::string& out) {
     // row that comes in is blank, in colours no terminal agrees on (the
     // current background, or the terminal's own).
     int now[kRows], blank[kRows];
-    bool any = false;
+    int total = 0;
     for (int y = 0; y < kRows; ++y) {
-        now[y] = RowCost(y, y);
-        any = any || now[y] > 0;
+        now[y] = differs_[y] ? RowCost(y, y) : 0;
+        total += now[y];
     }
-    if (!any) return;
+    // No region saves more cells than differ in all.
+    if (total < kScrollWorth) return;
     for (int y = 0; y < kRows; ++y) blank[y] = RowCost(y, -1);
     int bestGain = 0, bestTop = 0, bestBottom = 0, bestD = 0;
     for (int d : {1, -1}) {
@@ -470,7 +478,7 @@ void TerminalRenderer::ScrollRows(std::string& out) {
     // The region, the move to its edge, the scroll, the region's end and
     // the move after it cost about two dozen bytes, and each saved cell
     // about one.
-    if (bestD == 0 || bestGain < 32) return;
+    if (bestD == 0 || bestGain < kScrollWorth) return;
     const Cell moved = MovedBlank();
     MovingBlanks(out);
     out += "\x1b[" + Num(bestTop + 1) + ";" + Num(bestBottom + 1) + "r";
@@ -488,6 +496,7 @@ void TerminalRenderer::ScrollRows(std::string& out) {
     }
     Cell* incoming = shown_[bestD > 0 ? bestBottom : bestTop];
     std::fill(incoming, incoming + kColumns, moved);
+    for (int y = bestTop; y <= bestBottom; ++y) differs_[y] = RowDiffers(y);
 }
 
 namespace {
@@ -611,8 +620,10 @@ void TerminalRenderer::ShiftCells(std::string& out, int y) {
         if (inRun && endAbove) n -= 2;
         return n;
     };
+    if (!differs_[y]) return;
+    // A shift costs at least a move and a sequence of three bytes.
     const int before = cost(shown_[y]);
-    if (before == 0) return;
+    if (before <= 7) return;
     int bestSaving = 0;
     Steps best;
     const Cell foreign = MovedBlank();
@@ -647,6 +658,7 @@ void TerminalRenderer::ShiftCells(std::string& out, int y) {
         out += CharCode(st.n, st.insert ? '@' : 'P');
     }
     ApplySteps(shown_[y], kColumns, best, foreign);
+    differs_[y] = RowDiffers(y);
 }
 
 void TerminalRenderer::DrawRows(std::string& out, bool upward, const VirtualConsole& model) {
@@ -654,6 +666,7 @@ void TerminalRenderer::DrawRows(std::string& out, bool upward, const VirtualCons
     std::vector<std::pair<int, int>> unknownWidth;
     for (int row = 0; row < kRows; ++row) {
         const int y = upward ? kRows - 1 - row : row;
+        if (!differs_[y]) continue;
         for (int x = 0; x < kColumns;) {
             const Cell& m = want_[y][x];
             int width = m.half == 1 && x + 1 < kColumns && want_[y][x + 1].half == 2 ? 2 : 1;
@@ -722,13 +735,9 @@ std::string TerminalRenderer::Frame(const VirtualConsole& model) {
         cursorState_ = 0;
         repaint_ = false;
     }
-    auto rowDiffers = [this](int y) {
-        return !std::equal(shown_[y], shown_[y] + kColumns, want_[y],
-                           [this](const Cell& a, const Cell& b) { return Same(a, b); });
-    };
     // Most frames of a waiting game change nothing, or only the cursor.
     bool anyDiffers = false;
-    for (int y = 0; y < kRows && !anyDiffers; ++y) anyDiffers = rowDiffers(y);
+    for (int y = 0; y < kRows; ++y) anyDiffers = (differs_[y] = RowDiffers(y)) || anyDiffers;
     if (!anyDiffers) {
         DrawRows(out, false, model);
         return out;
@@ -750,12 +759,12 @@ std::string TerminalRenderer::Frame(const VirtualConsole& model) {
         for (int y = 0; y < kRows; ++y)
             for (int x = 0; x + 1 < kColumns; ++x)
                 if (shown_[y][x].half == 1 && shown_[y][x + 1].half == 0 && !Same(shown_[y][x], want_[y][x]))
-                    shown_[y][x + 1] = Cell{' ', 0, kForeign};  // drawn again
+                    shown_[y][x + 1] = Cell{' ', 0, kForeign}, differs_[y] = true;  // drawn again
     }
     // Rows drawn top down, or bottom up where that is shorter (a glyph that
     // moves up is drawn after the cell it leaves, from where that ends).
     int changedRows = 0;
-    for (int y = 0; y < kRows && changedRows < 2; ++y) changedRows += rowDiffers(y);
+    for (int y = 0; y < kRows && changedRows < 2; ++y) changedRows += differs_[y];
     if (changedRows < 2) {
         DrawRows(out, false, model);
         return out;

@@ -127,6 +127,7 @@ private:
     int RowCost(int y, int from) const;
     // Whether the terminal's cell already looks like the model's.
     bool Same(const Cell& shown, const Cell& wanted) const;
+    bool RowDiffers(int y) const;
     // Draws the cells that differ, rows top down or bottom up, and places
     // the cursor.
     void DrawRows(std::string& out, bool upward, const VirtualConsole& model);
@@ -153,6 +154,8 @@ private:
     // The model as the terminal should show it: on a terminal that draws
     // ambiguous glyphs in one cell, their second cell is a blank of its own.
     Cell want_[kRows][kColumns];
+    // Rows of shown_ that differ from want_, kept with them through a frame.
+    bool differs_[kRows] = {};
     bool repaint_ = true;
     int ambiguousWidth_ = 0;
     int terminalColumns_ = 0;

@@ -758,8 +758,10 @@ std::string TerminalRenderer::Frame(const VirtualConsole& model) {
     if (ambiguousWidth_ == 1) {
         for (int y = 0; y < kRows; ++y)
             for (int x = 0; x + 1 < kColumns; ++x)
-                if (shown_[y][x].half == 1 && shown_[y][x + 1].half == 0 && !Same(shown_[y][x], want_[y][x]))
-                    shown_[y][x + 1] = Cell{' ', 0, kForeign}, differs_[y] = true;  // drawn again
+                if (shown_[y][x].half == 1 && shown_[y][x + 1].half == 0 && !Same(shown_[y][x], want_[y][x])) {
+                    shown_[y][x + 1] = Cell{' ', 0, kForeign};  // drawn again
+                    differs_[y] = true;
+                }
     }
     // Rows drawn top down, or bottom up where that is shorter (a glyph that
     // moves up is drawn after the cell it leaves, from where that ends).

@@ -31,6 +31,7 @@ export function openTerminal() {
   // Drawn on a canvas, every glyph sits on the cell grid (the default
   // renderer lets a row with the cursor in it drift by a cell).
   term.loadAddon(new CanvasAddon.CanvasAddon());
+  drawGlyphsLast(term.element.querySelector('.xterm-text-layer'));
   term.textarea.setAttribute('aria-label', 'The game: keys go to it, Tab leaves it');
   // The screen's text reaches a screen reader through the log; the drawn
   // layers are hidden from it, but not the input that has the focus.
@@ -47,6 +48,62 @@ export function openTerminal() {
     clearTimeout(fitTimer);
     fitTimer = setTimeout(fit, 50);
   });
+}
+
+// The canvas renderer draws each glyph from its glyph cache's page just
+// after adding it there, and in Chromium a page drawn from is copied whole
+// by the next addition: a first screen of 160 new glyphs took 200 ms, most
+// of its first frame. So the text layer's draws from a cache page wait
+// until the frame's other drawing is done, and the glyphs new to a frame
+// are added together. A held draw keeps what it is drawn with (the row's
+// clip, the alpha); held draws are made before anything else the layer
+// draws outside a save, and before the frame ends.
+function drawGlyphsLast(canvas) {
+  const ctx = canvas.getContext('2d');
+  const own = Object.getPrototypeOf(ctx);
+  let held = [];
+  const clips = [];  // each open save's clip rectangle: null for none, false for another shape
+  let path = null;
+  const flush = () => {
+    const draws = held;
+    held = [];
+    for (const [rects, alpha, args] of draws) {
+      own.save.call(ctx);
+      for (const rect of rects) {
+        own.beginPath.call(ctx);
+        own.rect.apply(ctx, rect);
+        own.clip.call(ctx);
+      }
+      ctx.globalAlpha = alpha;
+      own.drawImage.apply(ctx, args);
+      own.restore.call(ctx);
+    }
+  };
+  ctx.save = () => { clips.push(null); own.save.call(ctx); };
+  ctx.restore = () => { clips.pop(); own.restore.call(ctx); };
+  ctx.beginPath = () => { path = null; own.beginPath.call(ctx); };
+  ctx.rect = (...a) => { path = path === null ? a : false; own.rect.apply(ctx, a); };
+  ctx.clip = (...a) => {
+    if (clips.length > 0) clips[clips.length - 1] = a.length === 0 && path ? path : false;
+    own.clip.apply(ctx, a);
+  };
+  ctx.drawImage = (...args) => {
+    // A glyph from a bitmap snapshot costs no copy; a clip of another
+    // shape could not be drawn again.
+    if (clips.length === 0 || clips.includes(false) || !(args[0] instanceof HTMLCanvasElement)) {
+      if (held.length > 0 && clips.length === 0) flush();
+      own.drawImage.apply(ctx, args);
+      return;
+    }
+    if (held.length === 0) queueMicrotask(flush);
+    held.push([clips.filter((rect) => rect !== null), ctx.globalAlpha, args]);
+  };
+  for (const name of ['clearRect', 'fillRect', 'fillText', 'strokeRect', 'putImageData', 'getImageData']) {
+    ctx[name] = (...a) => {
+      if (held.length > 0 && clips.length === 0) flush();
+      return own[name].apply(ctx, a);
+    };
+  }
 }
 
 // ---- The terminal's size: the largest whole-pixel font that fits ----

@@ -120,4 +120,43 @@ async function openWorld(page, dir) {
 
 const screen = (page) => page.evaluate(() => window.ranks.screenText());
 
-module.exports = { root, pageDir, serve, launch, open, openWorld, press, screen, settled, test, waitForKeyWait };
+// The cells whose drawing disagrees with the terminal's text, once it has
+// drawn: a glyph with no ink in its cell, or ink in a blank cell between
+// blanks (a glyph drawn elsewhere). [] when every cell looks as it reads.
+async function inkMismatches(page) {
+  await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve))));
+  return page.evaluate(() => {
+    const term = window.ranks.terminal;
+    const canvas = term.element.querySelector('.xterm-text-layer');
+    const { data } = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height);
+    const [w, h] = [canvas.width / term.cols, canvas.height / term.rows];
+    const inked = (cx, cy) => {
+      const at = (x, y) => 4 * (y * canvas.width + x);
+      const first = at(cx * w, cy * h);
+      for (let y = cy * h; y < (cy + 1) * h; ++y) {
+        for (let x = cx * w; x < (cx + 1) * w; ++x) {
+          const i = at(x, y);
+          if (data[i] !== data[first] || data[i + 1] !== data[first + 1] || data[i + 2] !== data[first + 2]) return true;
+        }
+      }
+      return false;
+    };
+    const wrong = [];
+    const buffer = term.buffer.active;
+    for (let y = 0; y < term.rows; ++y) {
+      const line = buffer.getLine(buffer.viewportY + y);
+      const chars = (x) => (x < 0 || x >= term.cols ? ' ' : line.getCell(x).getChars() || (line.getCell(x).getWidth() === 0 ? '' : ' '));
+      for (let x = 0; x < term.cols; ++x) {
+        const c = chars(x);
+        if (c === '') continue;  // the right half of a wide glyph
+        const ink = inked(x, y);
+        const blank = (s) => s.trim() === '';  // a space, the ideographic one too
+        if (!blank(c) && !ink) wrong.push(`${c} at ${x},${y} not drawn`);
+        if (c === ' ' && ink && chars(x - 1) === ' ' && chars(x + 1) === ' ') wrong.push(`ink in the blank at ${x},${y}`);
+      }
+    }
+    return wrong;
+  });
+}
+
+module.exports = { root, pageDir, serve, launch, open, openWorld, press, inkMismatches, screen, settled, test, waitForKeyWait };

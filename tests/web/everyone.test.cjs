@@ -5,7 +5,7 @@
 'use strict';
 const assert = require('node:assert/strict');
 const { after, before } = require('node:test');
-const { launch, openWorld, press, serve, settled, test, waitForKeyWait } = require('./browser.cjs');
+const { inkMismatches, launch, openWorld, press, serve, settled, test, waitForKeyWait } = require('./browser.cjs');
 const { battleWorld, quietWorld } = require('./worlds.cjs');
 
 const kLegend = '移動 ・・・ 矢印キー';
@@ -45,7 +45,7 @@ async function treeLog(page) {
   return { texts, focused };
 }
 
-test('a battle by ear: arriving, its start, every command, target, ability and item, the messages, the level-up rows and its end are said', async () => {
+test('a battle by ear: arriving, its start, every command, target, ability and item, the messages, the level-up rows and its end are said, and each screen drawn as it reads', async () => {
   await withBrowser({}, async (page) => {
     await page.goto(server.url + '?clock=1000000');
     await page.waitForFunction(() => window.ranks);
@@ -60,6 +60,7 @@ test('a battle by ear: arriving, its start, every command, target, ability and i
     // Item, its menu and back; then fight until the battle is over.
     const keys = ['ArrowDown', 'ArrowDown', 'Enter', ' ', 'ArrowUp', 'ArrowUp'];
     for (let i = 0; i < 80; ++i) {
+      assert.deepEqual(await inkMismatches(page), [], `drawn as it reads before key ${i}`);
       await press(page, keys[i] || 'Enter');
       const now = await said(page);
       for (const line of now) heard.add(line);

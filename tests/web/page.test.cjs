@@ -10,7 +10,7 @@ const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
 const { after, before } = require('node:test');
-const { launch, openWorld, press, screen, serve, settled, test, waitForKeyWait } = require('./browser.cjs');
+const { inkMismatches, launch, openWorld, press, screen, serve, settled, test, waitForKeyWait } = require('./browser.cjs');
 const {
   battleWorld, emptyWorld, headlessScreens, makeWorld, playInTerminal, quietWorld, replayedScreen,
 } = require('./worlds.cjs');
@@ -335,7 +335,7 @@ test('a world without a map file says what is wrong at once, and ends after its 
   await page.waitForFunction(() => window.ranks.ended() === null && window.ranks.screenText()[0].includes('ファイル'));
 });
 
-test('arrow keys walk the hero and change maps, as the headless backend shows', async () => {
+test('arrow keys walk the hero and change maps, as the headless backend shows and drawn as it reads', async () => {
   const world = quietWorld(54, 4);
   const keys = ['Up', 'Down', 'Left', 'Right', 'Right', 'Right', 'Right'];
   const expected = headlessScreens(world, 1000000, keys);
@@ -350,9 +350,11 @@ test('arrow keys walk the hero and change maps, as the headless backend shows', 
   const shown = [];
   for (const key of keys) {
     shown.push(await screen(page));
+    assert.deepEqual(await inkMismatches(page), [], `drawn as it reads before key ${shown.length - 1}`);
     await press(page, kPlaywrightKeys[key]);
   }
   shown.push(await screen(page));
   assert.deepEqual(shown, expected.screens);
+  assert.deepEqual(await inkMismatches(page), [], 'the new map drawn as it reads');
   assert.notEqual(shown[0][0], shown[shown.length - 1][0], 'the last steps left the first map');
 });

@@ -2,16 +2,12 @@
 // copies of the default world.
 #include "field/field_menu.h"
 
-#include <tuple>
-
 #include "console/console.h"
 #include "console/message_window.h"
 #include "field/hero_movement.h"
 #include "game_scenarios.h"
 #include "platform/player_files.h"
 #include "program/startup.h"
-#include "replay/recording_file.h"
-#include "saves/save_format.h"
 #include "saves/settings_file.h"
 #include "test_support.h"
 #include "text/cp932.h"
@@ -72,6 +68,7 @@ TEST_F(FieldMenuTest, OpensOnSpaceOrEscAndGivesBackTheFieldWithNothingMoved) {
 // effects, the abilities and the next one, the keys and the world's signs.
 TEST_F(FieldMenuTest, PagesTellTheHeroTheJourneyItemsAbilitiesAndTheSigns) {
     StartWorld(scenario::World::kNoEnemies);
+    EXPECT_EQ(journey.mapsVisited, 1);  // the start map, as soon as the game starts
     hero.level = 12, hero.exp = 100, hero.nextExp = 130;
     journey = {0, -1, 3, 1, 2, 0b1011, true, false};
     itemEffects.proteinSlots[0].turnsLeft = 7;
@@ -97,29 +94,6 @@ TEST_F(FieldMenuTest, PagesTellTheHeroTheJourneyItemsAbilitiesAndTheSigns) {
     };
     for (const auto& c : kCases)
         EXPECT_NE(Text(c.page).find(c.shown), std::string::npos) << c.shown << "\n" << Text(c.page);
-}
-
-// The journey is kept by the game and the save; a save from before it was
-// kept has one made up from what it holds.
-TEST_F(FieldMenuTest, JourneyCountsAndSurvivesTheSaveOldSavesGetOne) {
-    StartWorld(scenario::World::kNoEnemies, 8, 4);
-    EXPECT_EQ(journey.mapsVisited, 1);
-    SaveData save;
-    save.world = "default", save.worldDigest = "0123456789abcdef", save.startedAt = 1000, save.savedAt = 1600;
-    save.hero = hero, save.hero.mapNumber = 5, save.kingMarkShown = true;
-    save.journey = {4000, -1, 7, 1, 2, 0b10001, false, true};
-    std::string text = ComposeSave(save), error;
-    SaveData back;
-    // All but the session's start, which no save keeps.
-    auto kept = [](const Journey& j) {
-        return std::tie(j.secondsBefore, j.battlesWon, j.battlesLost, j.battlesFled, j.mapsVisited, j.queenSeen,
-                        j.kingSeen);
-    };
-    ASSERT_TRUE(ParseSave(text, back, error)) << error;
-    EXPECT_EQ(kept(back.journey), kept(save.journey));
-    text.erase(text.find("journey "), text.find('\n', text.find("journey ")) - text.find("journey ") + 1);
-    ASSERT_TRUE(ParseSave(text, back, error)) << error;
-    EXPECT_EQ(kept(back.journey), kept({600, -1, 0, 0, 0, 1 << 4, false, true}));
 }
 
 // h j k l and the keypad's digits come as the arrows unless turned off;
@@ -204,10 +178,9 @@ TEST_F(FieldMenuTest, EveryPaceFightsTheSameBattleAutoNeedsNoKeyForMessages) {
     }
 }
 
-// The settings file and the recording's header carry the pace and keys;
-// what they do not know leaves the settings alone; a recording from
-// before the header said it plays at the wait pace with the arrows alone.
-TEST_F(FieldMenuTest, SettingsFileAndRecordingHeaderCarryThePace) {
+// The settings file carries the pace, the keys and the look; what it does
+// not know leaves the settings alone.
+TEST_F(FieldMenuTest, SettingsFileCarriesThePaceTheKeysAndTheLook) {
     Settings s;
     s.pace = MessagePace::kInstant, s.extraKeys = false, s.consoleLook = true;
     Settings back;
@@ -217,17 +190,6 @@ TEST_F(FieldMenuTest, SettingsFileAndRecordingHeaderCarryThePace) {
     EXPECT_EQ(back.pace, MessagePace::kInstant);
     EXPECT_FALSE(back.extraKeys);
     EXPECT_TRUE(back.consoleLook);
-
-    RecordingHeader h{"default", "0123456789abcdef", false, {}, true, MessagePace::kAuto, true, true};
-    RecordingHeader read;
-    std::size_t at = 0;
-    std::string error;
-    std::string text = ComposeRecordingHeader(h);
-    ASSERT_TRUE(ParseRecording(text + "n1\n", read, at, error)) << error;
-    EXPECT_TRUE(read.settingsGiven && read.pace == MessagePace::kAuto && read.extraKeys && read.consoleLook);
-    text.erase(text.find("played "), text.find("events") - text.find("played "));
-    ASSERT_TRUE(ParseRecording(text + "n1\n", read, at, error)) << error;
-    EXPECT_TRUE(!read.settingsGiven && read.pace == MessagePace::kWait && !read.extraKeys);
 }
 
 // The farewell names the game as it was started.

@@ -1,7 +1,7 @@
-// Recordings: the event text, the header, and a pause for a key as it is
-// recorded and replayed. (A game recorded and replayed to the same screens
-// and records is the session saves test's; damaged and cut recordings are
-// the replay fuzz target's.)
+// Recordings: the event text, the header (how the game was played
+// included), and a pause for a key as it is recorded and replayed. (A game
+// recorded and replayed to the same screens and records is the session
+// saves test's; damaged and cut recordings are the replay fuzz target's.)
 #include <gtest/gtest.h>
 
 #include "platform/backend.h"
@@ -39,7 +39,7 @@ TEST(SessionEvents, TokensAndTheirRefusals) {
 }
 
 TEST(RecordingFile, HeaderRoundTripAndRefusals) {
-    RecordingHeader h{"/worlds/two\nlines", "0123456789abcdef", true, {}};
+    RecordingHeader h{"/worlds/two\nlines", "0123456789abcdef", true, {}, true, MessagePace::kAuto, true, true};
     h.save.world = "default";
     h.save.worldDigest = "0123456789abcdef";
     h.save.hero.mapNumber = 3;
@@ -52,6 +52,7 @@ TEST(RecordingFile, HeaderRoundTripAndRefusals) {
     EXPECT_EQ(back.world, h.world);
     EXPECT_EQ(back.save.hero.mapNumber, 3);
     EXPECT_EQ(text.substr(eventsAt), "n5 +13\n");
+    EXPECT_TRUE(back.settingsGiven && back.pace == MessagePace::kAuto && back.extraKeys && back.consoleLook);
     // A header line this version does not know is refused rather than
     // replayed into another game. (A play-test's start and level come back:
     // SessionSaves.APlayTestReplaysAndAGoneWorldIsRefused replays one.)
@@ -65,6 +66,11 @@ TEST(RecordingFile, HeaderRoundTripAndRefusals) {
         EXPECT_FALSE(ParseRecording(t, back, eventsAt, error));
         EXPECT_NE(error.find(reason), std::string::npos) << error;
     }
+    // A recording from before the header said how it was played plays at the
+    // wait pace with the arrows alone.
+    text.erase(text.find("played messages"), text.find("events") - text.find("played messages"));
+    ASSERT_TRUE(ParseRecording(text, back, eventsAt, error)) << error;
+    EXPECT_TRUE(!back.settingsGiven && back.pace == MessagePace::kWait && !back.extraKeys);
 }
 
 class RecordAndReplay : public GameTest {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "saves/save_format.h"
 #include "test_support.h"
@@ -29,6 +30,7 @@ SaveData Sample() {
     s.effects.rowInUse[2] = 1;
     s.effects.activeEffects = 1;
     s.kingMarkShown = true;
+    s.journey = {4000, -1, 7, 1, 2, 0b10001, false, true};
     return s;
 }
 
@@ -46,6 +48,14 @@ TEST(SaveFormat, WhatIsWrittenIsReadBackAndReadable) {
     EXPECT_NE(text.find("name-bytes 61206281\n"), std::string::npos);
     ASSERT_TRUE(ParseSave(text, out, error)) << error;
     EXPECT_STREQ(out.hero.name, "a b\x81");
+    // A save from before the journey was kept has one made up from what it
+    // holds: its time from start to save, its map, the marks it had shown.
+    text.erase(text.find("journey "), text.find('\n', text.find("journey ")) - text.find("journey ") + 1);
+    ASSERT_TRUE(ParseSave(text, out, error)) << error;
+    const Journey& j = out.journey;
+    EXPECT_EQ(
+        std::tie(j.secondsBefore, j.battlesWon, j.battlesLost, j.battlesFled, j.mapsVisited, j.queenSeen, j.kingSeen),
+        std::make_tuple(3661u, 0u, 0u, 0u, std::uint16_t{1 << 8}, false, true));
 }
 
 TEST(SaveFormat, DamagedCutShortOrForeignSavesAreRefusedWithAReason) {

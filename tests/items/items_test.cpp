@@ -1,12 +1,40 @@
+// The items and the abilities as battle commands, for a hero with all
+// three items and the five abilities against a pawn that never lands a
+// blow: each enemy turn is one message to acknowledge.
 #include "items/items.h"
 
+#include "../battle/battle_fixtures.h"
 #include "console/message_window.h"
-#include "item_battle_fixture.h"
+#include "items/abilities.h"
 
 namespace rf {
 namespace {
 
-using ItemsTest = test::ItemBattleTest;
+class ItemsTest : public test::BattleTest {
+protected:
+    void SetUp() override {
+        BattleTest::SetUp();
+        Open(1);
+    }
+    void Open(int pawns) {
+        pawn.speed = 0;
+        hero.speed = 1000;
+        test::OpenGroup(pawn, pawns);
+        SeedBattleRandom(1);
+    }
+    void Acks(int n) {
+        for (int i = 0; i < n; ++i) headless::Key(kKeyEnter);
+    }
+    // The effect marks on rows 16..18.
+    std::string Marks() { return Row(16, 1, 2) + Row(17, 1, 2) + Row(18, 1, 2); }
+    // What a command returns; -1 while it still waits for keys.
+    template <typename F>
+    int Result(F command) {
+        int r = -1;
+        RunScript([&] { r = command(); });
+        return r;
+    }
+};
 
 TEST_F(ItemsTest, PotionHealsUpToFullAndCountDropsEvenAtFull) {
     for (int hp : {95, 100}) {
@@ -82,6 +110,31 @@ TEST_F(ItemsTest, FourthEffectRefusedWhilePotionStillAccepted) {
     EXPECT_TRUE(refused);
     EXPECT_EQ(hero.items[kProtein].count, 1);
     EXPECT_EQ(hero.items[kPotion].count, 2);
+}
+
+TEST_F(ItemsTest, AnAbilityFellingOneOfTwoAgesOnlyTheProteinsAndFellingTheLastNothing) {
+    const struct {
+        int pawns, result;
+        std::int16_t proteinLeft;
+    } cases[] = {{2, kEnemyFell, 10}, {1, kVictory, 11}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pawns);
+        SetUp();
+        Open(c.pawns);
+        hero.nextExp = 100000;
+        abilityTable.abilities[1].power = 1000;  // the second ability fells
+        Acks(2);
+        UseItem(kProtein);
+        UseItem(kBuckler);
+        headless::Arrow(kKeyDown);
+        headless::Arrow(kKeyRight);  // strikes as Enter does
+        headless::Key(kKeyEnter);    // acknowledges a victory's gain
+        EXPECT_EQ(Result([&] { return AbilityCommand(pawn); }), c.result);
+        EXPECT_EQ(itemEffects.proteinSlots[0].turnsLeft, c.proteinLeft);
+        EXPECT_EQ(itemEffects.bucklerSlots[0].turnsLeft, 11);
+        EXPECT_EQ(battle.actionCount, 1);    // no enemy struck
+        EXPECT_EQ(battle.abilityCursor, 0);  // back to the first after a fall
+    }
 }
 
 }  // namespace

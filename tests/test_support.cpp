@@ -6,6 +6,7 @@
 #include <memory>
 #include <random>
 
+#include "core/world_folder.h"
 #include "platform/backend.h"
 #include "program/command_line.h"
 #include "text/cp932.h"
@@ -14,6 +15,13 @@
 namespace rf::test {
 
 std::string ToCp932(std::string_view utf8) { return Utf8ToCp932(utf8, nullptr); }
+
+void NewGameOn(const std::filesystem::path& root, const StartPlace& place) {
+    ResetGameState();
+    headless::Reset();
+    dataRoot = root.string();
+    StartUp(place);
+}
 
 void ReplayHeadless(const std::filesystem::path& recording, const std::filesystem::path& world,
                     const std::function<void()>& eachFrame, std::vector<std::string> more) {

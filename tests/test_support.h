@@ -12,6 +12,7 @@
 
 #include "core/game_state.h"
 #include "platform/headless/headless.h"
+#include "program/startup.h"
 #include "text/sj_literal.h"
 
 namespace rf::test {
@@ -57,6 +58,9 @@ int CallWith(F f, std::vector<std::string> words) {
     argv.push_back(nullptr);
     return f(static_cast<int>(words.size()), argv.data());
 }
+
+// A clean game and console, started on the world at `root`.
+void NewGameOn(const std::filesystem::path& root, const StartPlace& place = {});
 
 // Replays a recording headless as `ranks --replay` does, from a clean game,
 // with `more` words on its command line, calling `eachFrame` at every frame.

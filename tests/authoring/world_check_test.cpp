@@ -13,7 +13,6 @@
 #include "core/world_manifest.h"
 #include "platform/files.h"
 #include "program/command_line.h"
-#include "program/startup.h"
 #include "test_support.h"
 
 namespace rf {
@@ -301,10 +300,7 @@ TEST_F(WorldCheckTest, CheckFindsTheWorldUpwardAndANewWorldChecksClean) {
     EXPECT_EQ(test::CallWith(Main, {"ranks", "new", made.string()}), 2);  // never over a world
     const auto result = authoring::CheckWorld(made.string());
     EXPECT_EQ(result.errors + result.warnings, 0) << authoring::FormatCheck(result, "w");
-    ResetGameState();
-    headless::Reset();
-    dataRoot = made.string();
-    StartUp();
+    test::NewGameOn(made);
     EXPECT_NE(Row(3).find("看板"), std::string::npos) << Row(3);
     dir.Write("made/map_info/map1/5.txt", "9\n");
     const auto here = std::filesystem::current_path();
@@ -386,10 +382,7 @@ TEST_F(WorldCheckTest, Utf8SourcesCheckCleanAndPlayAsTheConvertedWorld) {
     EXPECT_EQ(result.errors + result.warnings, 0);
     EXPECT_GE(result.notes, 13);  // the strip, and every file written in UTF-8 beyond ASCII
     auto load = [](const std::string& root) {
-        ResetGameState();
-        headless::Reset();
-        dataRoot = root;
-        StartUp();
+        test::NewGameOn(root);
         auto bytes = [](const auto& record) {
             return std::string(reinterpret_cast<const char*>(&record), sizeof record);
         };

@@ -70,8 +70,7 @@ using DefaultWorldTest = test::GameTest;
 // the King's gate, where the Queen is, and that enemies grow stronger
 // farther away.
 TEST_F(DefaultWorldTest, IdleHeroIsSafeAndTheWayOutTeachesTheShortStepAndAnEasyBattle) {
-    dataRoot = RANKS_WORLD_DIR;
-    StartUp();
+    test::NewGameOn(RANKS_WORLD_DIR);
     EXPECT_NE(Row(1, 0, 40).find("キングの門はクイーンが開く"), std::string::npos);
     EXPECT_NE(Row(2, 0, 40).find("クイーンは南の果てにいる"), std::string::npos);
     EXPECT_EQ(worldInfo.queenMark.map, 8);  // the southern end, as the sign and the mini-map say
@@ -101,10 +100,7 @@ TEST_F(DefaultWorldTest, IdleHeroIsSafeAndTheWayOutTeachesTheShortStepAndAnEasyB
 // drawn and the strip open; the world's own start draws none.
 TEST_F(DefaultWorldTest, StartOnTheQueensMapDrawsHerMarkAndOpensTheStrip) {
     for (int map : {0, 8}) {
-        ResetGameState();
-        headless::Reset();
-        dataRoot = RANKS_WORLD_DIR;
-        StartUp({.map = map});
+        test::NewGameOn(RANKS_WORLD_DIR, {.map = map});
         EXPECT_EQ(Row(worldInfo.queenMark.y - 1, worldInfo.queenMark.x - 1, 2) == "Ω", map == 8) << map;
         EXPECT_EQ(pieceMarkOnScreen, map == 8);
         EXPECT_EQ(GridCell(OriginColumn(9) + 30, OriginRow(9)) == ' ', map == 8);  // the strip of map 9

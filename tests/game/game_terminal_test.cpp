@@ -68,10 +68,7 @@ protected:
 // and the full-width one show again behind them, and the hero then walks.
 TEST_F(GameInTerminal, EnemiesCrossingWallsAndTheHerosStepsShowExactlyAsHeadless) {
     WriteWorld("2\n1 1 24 10\n1 1 35 12\n");
-    ResetGameState();
-    headless::Reset();
-    dataRoot = dir.Path().string();
-    StartUp();
+    NewGameOn(dir.Path());
     RunHeadlessUntil(8'000);
     const auto settled = HeadlessLines();
     ASSERT_EQ(settled[10] + "/" + settled[12], "    ●     ##◎       |/          ##                  ■");

@@ -41,8 +41,7 @@ TEST(PauseDeadlines, EachPauseEndsItsStatedTimeAfterThePreviousEndWhileTheGameKe
 TEST_F(IdleGameTest, PollsBlockOnlyWhileTheGameWaitsForAKeyAndWakeTheMomentItComes) {
     test::TempDir dir;
     scenario::MakeWorld(RANKS_WORLD_DIR, dir.Path() / "w", scenario::World::kOnePawn, 8, 10);
-    dataRoot = (dir.Path() / "w").string();
-    StartUp();
+    test::NewGameOn(dir.Path() / "w");
     for (int i = 1; i <= 200; ++i) headless::Key(headless::kEnter, 60'000 + 10'000 * i);
     // Time the game spent blocked in a key poll rather than pausing.
     auto blocked = [] { return headless::NowMs() - headless::SleptMs(); };

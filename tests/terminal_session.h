@@ -3,13 +3,11 @@
 // left as it was found. Tests skip when tmux is not installed.
 #pragma once
 
-#include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
-#include <functional>
 #include <optional>
 #include <sstream>
 #include <thread>

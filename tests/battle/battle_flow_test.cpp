@@ -4,8 +4,6 @@
 #include "battle_fixtures.h"
 #include "items/items.h"
 
-#include <vector>
-
 namespace rf {
 namespace {
 

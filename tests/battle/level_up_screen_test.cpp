@@ -1,7 +1,6 @@
 #include "battle/level_up_screen.h"
 
 #include <cstring>
-#include <string>
 
 #include "console/console.h"
 #include "console/message_window.h"

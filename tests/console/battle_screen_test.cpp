@@ -1,8 +1,5 @@
 #include "console/battle_screen.h"
 
-#include <cstring>
-#include <string>
-
 #include "../battle/battle_fixtures.h"
 
 namespace rf {

@@ -1,7 +1,5 @@
 #include "console/status_display.h"
 
-#include <string>
-
 #include "test_support.h"
 
 namespace rf {

@@ -1,7 +1,6 @@
 #include "core/data_files.h"
 
 #include <cstring>
-#include <string>
 
 #include "core/world_folder.h"
 #include "test_support.h"

@@ -7,7 +7,6 @@
 #include "field/field_view.h"
 #include "field/hero_movement.h"
 #include "field_support.h"
-#include "program/startup.h"
 
 namespace rf {
 namespace {

@@ -7,7 +7,6 @@
 #include "field/hero_movement.h"
 #include "game_scenarios.h"
 #include "platform/player_files.h"
-#include "program/startup.h"
 #include "saves/settings_file.h"
 #include "test_support.h"
 #include "text/cp932.h"

@@ -3,12 +3,9 @@
 #pragma once
 
 #include <cstring>
-#include <string>
 
-#include "core/game_state.h"
 #include "core/world_folder.h"
 #include "test_support.h"
-#include "text/sj_literal.h"
 
 namespace rf::test {
 

@@ -7,7 +7,6 @@
 #include "field/hero_movement.h"
 #include "field/map_files.h"
 #include "field_support.h"
-#include "platform/headless/headless.h"
 
 namespace rf {
 namespace {

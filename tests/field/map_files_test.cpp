@@ -1,12 +1,10 @@
 // Map files, and the default world they ship as.
 #include "field/map_files.h"
-#include "core/world_folder.h"
 
 #include "console/console.h"
 #include "field/missing_file.h"
 #include "field_support.h"
 #include "platform/console_session.h"
-#include "program/startup.h"
 
 namespace rf {
 namespace {

@@ -1,9 +1,5 @@
 // The field in words: the ways out of the hero's cell, the map's signs and
 // its enemies, as a screen reader is told them on arriving.
-#include <cstring>
-#include <string>
-
-#include "core/game_state.h"
 #include "core/texts.h"
 #include "field/field_view.h"
 #include "field_support.h"

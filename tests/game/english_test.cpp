@@ -1,13 +1,6 @@
 // The game in English: no Japanese on any frame of the game's scenarios,
 // a battle against each kind with each ability, the items and the
 // missing-file stop included.
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <string>
-#include <vector>
-
-#include "core/world_folder.h"
 #include "platform/backend.h"
 #include "program/command_line.h"
 

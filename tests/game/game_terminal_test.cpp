@@ -1,14 +1,6 @@
 // The whole game in a real terminal (a tmux pane): what a player sees.
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <string>
-#include <thread>
-#include <vector>
-
 #include "core/world_folder.h"
 #include "platform/model/terminal_renderer.h"
-#include "program/startup.h"
 #include "terminal_session.h"
 #include "vt_screen.h"
 

@@ -2,12 +2,7 @@
 // the farewell's command resumes, one game plays in one window, and saves
 // hold where nothing locks, where the player cannot write and under any
 // clock. (What a quit in battle saves is the saved game test's.)
-#include <gtest/gtest.h>
-#include <signal.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <sstream>
 
 #include "saves/save_files.h"
 #include "terminal_session.h"

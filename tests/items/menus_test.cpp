@@ -1,11 +1,7 @@
 #include "items/menus.h"
 
-#include <string>
-
 #include "../battle/battle_fixtures.h"
 #include "console/battle_screen.h"
-#include "console/console.h"
-#include "test_support.h"
 #include "text/cp932.h"
 
 namespace rf {

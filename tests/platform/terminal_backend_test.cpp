@@ -1,6 +1,4 @@
 // The real game binary, outside a terminal and in one (a tmux pane).
-#include <gtest/gtest.h>
-
 #include "terminal_session.h"
 
 namespace rf::test {

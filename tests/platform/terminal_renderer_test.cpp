@@ -1,10 +1,6 @@
 #include "platform/model/terminal_renderer.h"
 
-#include <gtest/gtest.h>
-
 #include <deque>
-#include <filesystem>
-#include <functional>
 #include <iterator>
 #include <random>
 
@@ -16,7 +12,6 @@
 #include "platform/console_session.h"
 #include "test_support.h"
 #include "text/cp932.h"
-#include "text/sj_literal.h"
 #include "vt_screen.h"
 
 namespace rf::platform {

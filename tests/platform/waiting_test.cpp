@@ -2,14 +2,10 @@
 // where a poll that blocked too early would freeze it or stretch the battle
 // (headless time jumps where a terminal would block).
 #include "platform/model/waiting.h"
-#include "core/world_folder.h"
-
-#include <gtest/gtest.h>
 
 #include <tuple>
 
 #include "game_scenarios.h"
-#include "program/startup.h"
 #include "test_support.h"
 
 namespace rf {

@@ -1,6 +1,5 @@
 #include "program/command_line.h"
 #include "core/world_folder.h"
-#include "program/startup.h"
 
 #include "test_support.h"
 

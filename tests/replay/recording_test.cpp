@@ -2,12 +2,10 @@
 // included), and a pause for a key as it is recorded and replayed. (A game
 // recorded and replayed to the same screens and records is the session
 // saves test's; damaged and cut recordings are the replay fuzz target's.)
-#include <gtest/gtest.h>
-
+#include "platform/recording.h"
 #include "platform/backend.h"
 #include "platform/console_session.h"
 #include "platform/player_files.h"
-#include "platform/recording.h"
 #include "platform/recording/session_events.h"
 #include "replay/recording_file.h"
 #include "test_support.h"

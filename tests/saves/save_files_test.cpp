@@ -1,8 +1,6 @@
 // Save files on disk: never overwriting another game nor anything but the
 // file opened, surviving a kill in the middle of a write, one lock per
 // save, no leftovers, and the listing.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <fstream>
 

@@ -1,7 +1,5 @@
 // The save file: what goes in comes back, and anything else is refused
 // with a reason.
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <tuple>
 

@@ -1,8 +1,6 @@
 // A saved game through the real loops: saved at map changes, after a
 // battle and on a quit in battle (the state from before the encounter),
 // and resumed as if the hero had just entered his map.
-#include <gtest/gtest.h>
-
 #include <array>
 #include <cstring>
 
@@ -12,7 +10,6 @@
 #include "platform/console_session.h"
 #include "platform/recording.h"
 #include "program/resume.h"
-#include "program/startup.h"
 #include "saves/autosave.h"
 #include "saves/save_files.h"
 #include "test_support.h"

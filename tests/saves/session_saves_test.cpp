@@ -2,13 +2,9 @@
 // headless console: a game that never starts writes nothing, a save in play
 // is locked, --record writes only into a file of its own, and a game that
 // cannot be saved says so.
-#include <gtest/gtest.h>
-
 #include <array>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <string>
 
 #include "core/save_keeping.h"
 #include "core/world_folder.h"

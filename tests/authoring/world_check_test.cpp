@@ -9,7 +9,6 @@
 #include <span>
 
 #include "core/data_files.h"
-#include "core/world_folder.h"
 #include "core/world_manifest.h"
 #include "platform/files.h"
 #include "program/command_line.h"

@@ -2,13 +2,11 @@
 // a battle against each kind with each ability, the items and the
 // missing-file stop included.
 #include "platform/backend.h"
-#include "program/command_line.h"
 
 #include "core/texts.h"
 #include "field/missing_file.h"
 #include "game_scenarios.h"
 #include "test_support.h"
-#include "text/utf8.h"
 
 namespace rf {
 namespace {

@@ -1,7 +1,6 @@
 #include "items/menus.h"
 
 #include "../battle/battle_fixtures.h"
-#include "console/battle_screen.h"
 #include "text/cp932.h"
 
 namespace rf {

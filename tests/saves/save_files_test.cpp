@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <fstream>
 
-#include "platform/console_session.h"
 #include "platform/player_files.h"
 #include "saves/save_files.h"
 #include "test_support.h"

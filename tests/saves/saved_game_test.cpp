@@ -7,7 +7,6 @@
 #include "console/console.h"
 #include "core/save_keeping.h"
 #include "core/world_folder.h"
-#include "platform/console_session.h"
 #include "platform/recording.h"
 #include "program/resume.h"
 #include "saves/autosave.h"

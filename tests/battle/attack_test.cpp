@@ -11,11 +11,8 @@ using AttackTest = test::BattleTest;
 // hit points filled, and the gain is shown whole.
 TEST_F(AttackTest, VictoryWorthSeveralLevelsGainsThemAllAndFillsTheHitPoints) {
     test::OpenGroup(pawn, 1);
-    pawn.speed = 0;
-    pawn.maxHp = 25000;
-    pawn.hpSlots[0] = 1;
-    hero.exp = 5000;
-    hero.hp = 40;
+    pawn.speed = 0, pawn.maxHp = 25000, pawn.hpSlots[0] = 1;
+    hero.exp = 5000, hero.hp = 40;
     SeedBattleRandom(77);
     RunScript([&] { EXPECT_EQ(HeroBlow(pawn), kVictory); });
     EXPECT_GE(hero.level, 4);
@@ -28,14 +25,11 @@ TEST_F(AttackTest, VictoryWorthSeveralLevelsGainsThemAllAndFillsTheHitPoints) {
 
 TEST_F(AttackTest, MissAndNegativeDamageLeaveTheTargetUnhurt) {
     test::OpenGroup(pawn, 2);
-    pawn.speed = 1000;
-    hero.speed = 1;
+    pawn.speed = 1000, hero.speed = 1;
     RunScript([&] { HeroBlow(pawn); });  // stops at the wait
     EXPECT_EQ(Line(1), "攻撃を回避されました。");
-    hero.speed = 0;
-    pawn.speed = 100;
-    pawn.attack = abilityTable.abilities[0].power = 0;
-    hero.defence = 100;
+    hero.speed = 0, hero.defence = 100;
+    pawn.speed = 100, pawn.attack = abilityTable.abilities[0].power = 0;
     test::SeedWhere([&] { return test::Forecast(false, pawn).value_or(0) < 0; });
     RunScript([&] { EnemyBlow(pawn); });
     EXPECT_EQ(hero.hp, 100);
@@ -44,8 +38,7 @@ TEST_F(AttackTest, MissAndNegativeDamageLeaveTheTargetUnhurt) {
 
 TEST_F(AttackTest, AbilityOutsideTheTableStrikesWithTheFirst) {
     test::OpenGroup(pawn, 1);
-    hero.speed = 0;
-    pawn.speed = 50;
+    hero.speed = 0, pawn.speed = 50;
     int withFirst = 0;
     for (int ability : {0, 5, -1, 300}) {
         hero.hp = 100;

@@ -28,9 +28,7 @@ inline EnemyStatus MakePawn() {
     EnemyStatus e;
     SetName(e.name, sizeof e.name, "ポーン"_sj);
     SetName(e.symbol, sizeof e.symbol, "◎"_sj);
-    e.kind = kPawn;
-    e.target = 1;
-    e.maxHp = 20;
+    e.kind = kPawn, e.target = 1, e.maxHp = 20;
     e.attack = e.defence = e.speed = 5;
     e.magicAttack = e.magicDefence = 2;
     for (auto& slot : e.hpSlots) slot = e.maxHp;
@@ -75,12 +73,8 @@ protected:
         hero.maxHp = hero.hp = 100;
         hero.attack = hero.defence = hero.speed = hero.savedAttack = hero.savedDefence = 10;
         hero.magicAttack = hero.magicDefence = 5;
-        hero.level = 1;
-        hero.exp = 0;
-        hero.nextExp = 60;
-        hero.items[kPotion] = {1, 3};
-        hero.items[kProtein] = {2, 3};
-        hero.items[kBuckler] = {3, 3};
+        hero.level = 1, hero.exp = 0, hero.nextExp = 60;
+        hero.items[kPotion] = {1, 3}, hero.items[kProtein] = {2, 3}, hero.items[kBuckler] = {3, 3};
         for (int i = 0; i < 5; ++i) {
             AbilityInfo& a = abilityTable.abilities[i];
             a.power = a.accuracy = static_cast<std::int16_t>(i + 1);

@@ -39,7 +39,7 @@ TEST_F(BattleFlowTest, OpeningClampsTheGroupToOneToSevenAndHighlightsTheFirstBox
 TEST_F(BattleFlowTest, FlightAndDefeatShowTheirMessageOnceAndClearTheBattle) {
     const struct {
         const char *keys, *message;
-        int heroSpeed, pawnSpeed, pawnAttack;
+        std::int16_t heroSpeed, pawnSpeed, pawnAttack;
     } cases[] = {
         {"vvvee", "にげることに成功しました。", 1000, 0, 5},  // flee (P 2000 and more against Q 0), the outcome
         // Defend, GAME OVER, the outcome; the second Pawn does not strike after the fall.
@@ -48,9 +48,7 @@ TEST_F(BattleFlowTest, FlightAndDefeatShowTheirMessageOnceAndClearTheBattle) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
         SetUp();
-        hero.speed = static_cast<std::int16_t>(c.heroSpeed);
-        pawn.speed = static_cast<std::int16_t>(c.pawnSpeed);
-        pawn.attack = static_cast<std::int16_t>(c.pawnAttack);
+        hero.speed = c.heroSpeed, pawn.speed = c.pawnSpeed, pawn.attack = c.pawnAttack;
         EXPECT_TRUE(Run(c.heroSpeed == 0 ? 2 : 1, c.keys));
         EXPECT_EQ(Line(1), c.message);
         const BattleState clear{};
@@ -61,8 +59,7 @@ TEST_F(BattleFlowTest, FlightAndDefeatShowTheirMessageOnceAndClearTheBattle) {
 }
 
 TEST_F(BattleFlowTest, FailedFlightCostsATurn) {
-    hero.speed = 0;  // P = 0 against Q = 28 and more
-    pawn.speed = 10;
+    hero.speed = 0, pawn.speed = 10;  // P = 0 against Q = 28 and more
     hero.defence = 1000;
     // Protein (its message, the blow), back, flee, the blow, the failed flight's own acknowledgement.
     Run(1, "vveveeesveee");
@@ -77,9 +74,7 @@ TEST_F(BattleFlowTest, DefendDoublesDefenceAndABucklerEndingInsideItLeavesNoTrac
     for (auto [turnsLeft, defenceMet] : {std::pair{0, 40}, {1, 40}, {2, 50}}) {
         SCOPED_TRACE(turnsLeft);
         SetUp();
-        hero.speed = 0;
-        pawn.speed = 100;  // every blow lands
-        pawn.attack = 400;
+        hero.speed = 0, pawn.speed = 100, pawn.attack = 400;  // every blow lands
         hero.defence = static_cast<std::int16_t>(defenceMet);
         SeedBattleRandom(static_cast<std::uint32_t>(kSecond));
         const int damage = test::Forecast(false, pawn).value_or(0);
@@ -127,8 +122,7 @@ TEST_F(BattleFlowTest, AnUnseenBattleEndsAsASeenOne) {
         std::vector<std::int64_t> seen;
         for (bool unseen : {false, true}) {
             SetUp();
-            hero.speed = 0;
-            pawn.attack = 30;
+            hero.speed = 0, pawn.attack = 30;
             if (unseen) headless::Unseen();
             if (c.timedFromMs >= 0)
                 for (int k = 0; k < 8; ++k) headless::Key(kKeyEnter, c.timedFromMs + 70 * k);

@@ -16,14 +16,10 @@ protected:
     void SetUp() override {
         GameTest::SetUp();
         std::strcpy(heroSnapshot.name, "Maximilian");
-        heroSnapshot.level = 4;
-        heroSnapshot.maxHp = 60;
-        heroSnapshot.attack = 10;
+        heroSnapshot.level = 4, heroSnapshot.maxHp = 60, heroSnapshot.attack = 10;
         heroSnapshot.exp = 25;  // gained in this battle
         hero = heroSnapshot;
-        hero.level = 5;
-        hero.maxHp = 65;
-        hero.attack = 13;
+        hero.level = 5, hero.maxHp = 65, hero.attack = 13;
         hero.exp = 12;  // left over toward the next level
     }
 };
@@ -34,8 +30,7 @@ TEST_F(LevelUpScreenTest, WholePanelSlidesItsRowsInWithNoStrayDigits) {
         MoveTo(0, y);
         Write(std::string(80, '#'));
     }
-    hero.level = 6;
-    hero.maxHp = 60 + 1000;
+    hero.level = 6, hero.maxHp = 60 + 1000;
     ClearLevelUpPanel();
     DrawLevelUpFrame();
     ShowLevelUpIncreases();

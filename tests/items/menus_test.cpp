@@ -10,9 +10,7 @@ class MenusTest : public test::GameTest {
 protected:
     void SetUp() override {
         GameTest::SetUp();
-        hero.items[0].count = 12;
-        hero.items[1].count = 3;
-        hero.items[2].count = -4;
+        hero.items[0].count = 12, hero.items[1].count = 3, hero.items[2].count = -4;
     }
     // Both cursor marks of a menu row share one attribute.
     std::uint16_t MarkAttr(int y) {

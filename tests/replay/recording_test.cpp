@@ -38,9 +38,7 @@ TEST(SessionEvents, TokensAndTheirRefusals) {
 
 TEST(RecordingFile, HeaderRoundTripAndRefusals) {
     RecordingHeader h{"/worlds/two\nlines", "0123456789abcdef", true, {}, true, MessagePace::kAuto, true, true};
-    h.save.world = "default";
-    h.save.worldDigest = "0123456789abcdef";
-    h.save.hero.mapNumber = 3;
+    h.save.world = "default", h.save.worldDigest = "0123456789abcdef", h.save.hero.mapNumber = 3;
     std::string text = ComposeRecordingHeader(h) + "n5 +13\n";
     RecordingHeader back;
     std::size_t eventsAt = 0;

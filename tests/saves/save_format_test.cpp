@@ -11,22 +11,13 @@ namespace {
 
 SaveData Sample() {
     SaveData s;
-    s.world = "default";
-    s.worldDigest = "0123456789abcdef";
-    s.startedAt = 1'796'000'000;
-    s.savedAt = 1'796'003'661;
+    s.world = "default", s.worldDigest = "0123456789abcdef";
+    s.startedAt = 1'796'000'000, s.savedAt = 1'796'003'661;
     std::string name = ToCp932("アレン");
     std::memcpy(s.hero.name, name.data(), name.size());
-    s.hero.level = 7;
-    s.hero.exp = 4'000'000'000u;
-    s.hero.hp = -3;
-    s.hero.items[kBuckler] = {3, 1};
-    s.hero.mapNumber = 9;
-    s.hero.fieldX = 58;
-    s.hero.fieldY = 19;
-    s.effects.proteinSlots[1] = {4, 2};
-    s.effects.rowInUse[2] = 1;
-    s.effects.activeEffects = 1;
+    s.hero.level = 7, s.hero.exp = 4'000'000'000u, s.hero.hp = -3, s.hero.items[kBuckler] = {3, 1};
+    s.hero.mapNumber = 9, s.hero.fieldX = 58, s.hero.fieldY = 19;
+    s.effects.proteinSlots[1] = {4, 2}, s.effects.rowInUse[2] = 1, s.effects.activeEffects = 1;
     s.kingMarkShown = true;
     s.journey = {4000, -1, 7, 1, 2, 0b10001, false, true};
     return s;

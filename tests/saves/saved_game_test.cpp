@@ -21,9 +21,7 @@ protected:
     void SetUp() override {
         GameTest::SetUp();
         dataRoot = world.Path().string();
-        saveKeeping.enabled = true;
-        saveKeeping.world = "default";
-        saveKeeping.worldDigest = "0000000000000000";
+        saveKeeping.enabled = true, saveKeeping.world = "default", saveKeeping.worldDigest = "0000000000000000";
         saveKeeping.path = (folder.Path() / "game.save").string();
     }
     SaveData Saved() {

@@ -27,18 +27,16 @@ struct Loader {
     int (*load)();
 };
 
+std::string PathOf(WorldFileKind kind) { return WorldFilePath({kind, 0}); }
+
 const Loader kLoaders[] = {
     {"Hero_Info/Hero_Status_Info.txt", false, [] { return LoadHeroStatus(); }},
     {"Enemy_Info/Pawn_Status_Info.txt", false,
-     [] {
-         return LoadEnemyStatus(enemyTable.kinds[0], WorldFilePath({WorldFileKind::kEnemy, 0}));
-     }},
+     [] { return LoadEnemyStatus(enemyTable.kinds[0], PathOf(WorldFileKind::kEnemy)); }},
     {"Abilities/SwordCut.txt", false,
-     [] {
-         return LoadAbilityInfo(abilityTable.abilities[0], WorldFilePath({WorldFileKind::kAbility, 0}));
-     }},
+     [] { return LoadAbilityInfo(abilityTable.abilities[0], PathOf(WorldFileKind::kAbility)); }},
     {"map_form/map1/1.txt", true, [] { return LoadMapForms(worldNumber), 1; }},
-    {"map_info/map1.txt", true, [] { return LoadWorldInfo(WorldFilePath({WorldFileKind::kWorldInfo})), 1; }},
+    {"map_info/map1.txt", true, [] { return LoadWorldInfo(PathOf(WorldFileKind::kWorldInfo)), 1; }},
     {"map_info/map1/1.txt", true, [] { return hero.mapNumber = 1, LoadMapEnemies(worldNumber), 1; }},
     {"mini_map/map1.txt", true, [] { return LoadMiniMap(worldNumber), 1; }},
 };

@@ -16,11 +16,6 @@ void Ignore(std::string_view) {}
 constexpr platform::Narrator kCapture{Ignore, Keep};
 
 class SurroundingsTest : public test::FieldTest {
-public:
-    using FieldTest::Cell;
-    using FieldTest::SetEnemies;
-    using FieldTest::Wall;
-
 protected:
     void SetUp() override {
         FieldTest::SetUp();
@@ -39,38 +34,33 @@ protected:
 };
 
 TEST_F(SurroundingsTest, WaysSignsAndEnemies) {
-    struct Case {
-        void (*edit)(SurroundingsTest&);
-        const char* expected;
-    };
-    const Case cases[] = {
+    const std::pair<std::function<void()>, const char*> cases[] = {
         // Map 1 is the world's top-left corner: up and left end in walls,
         // down and right lead to the next maps.
-        {[](SurroundingsTest&) {},
+        {[] {},
          "マップ1　レベル3　HP52。上に10歩で壁、下に10歩で次のマップ、左に10歩で壁、右に20歩で次のマップ。敵はいない"
          "。"},
-        {[](SurroundingsTest& t) {
-             t.Wall(1, 22, 10);
-             t.Wall(1, 20, 9);
-             t.SetEnemies({{1, 3, 26, 12}, {1, 1, 20, 10}});
+        {[this] {
+             Wall(1, 22, 10), Wall(1, 20, 9);
+             SetEnemies({{1, 3, 26, 12}, {1, 1, 20, 10}});
          },
          "マップ1　レベル3　HP52。上は壁、下に10歩で次のマップ、左に10歩で壁、右は壁。ポーン：下に2、右に3。ポーン：す"
          "ぐそば。"},
-        {[](SurroundingsTest& t) {
+        {[this] {
              const std::string sign = test::ToCp932("キング 門");
-             std::memcpy(&t.Cell(1, 3, 2), sign.data(), sign.size());
+             std::memcpy(&Cell(1, 3, 2), sign.data(), sign.size());
          },
          "看板「キング 門」。"},
         // The same in English, the world's own names kept where it has no
         // translation.
-        {[](SurroundingsTest&) { language = static_cast<std::int16_t>(LanguageIndex("en")); },
+        {[] { language = static_cast<std::int16_t>(LanguageIndex("en")); },
          "Map 1, level 3, HP 52. up: a wall; down: 10 steps to the next map; left: 10 steps to a wall; right: a wall. "
          "Sign: \"キング 門\". ポーン: 2 down; 3 right. ポーン: right here. "},
     };
-    for (const Case& c : cases) {
-        c.edit(*this);
+    for (const auto& [edit, expected] : cases) {
+        edit();
         NarrateField();
-        EXPECT_NE(said.find(c.expected), std::string::npos) << said;
+        EXPECT_NE(said.find(expected), std::string::npos) << said;
     }
 }
 

@@ -89,18 +89,19 @@ TEST(SaveFiles, NewGamesNeverTakeAnOlderName) {
     const std::string folder = dir.Path().string();
     std::string problem;
     platform::FileIdentity made;
-    const std::string first = WriteNewSave(folder, Save(1, 1'796'003'661), made, problem);
-    const std::string second = WriteNewSave(folder, Save(2, 1'796'003'661), made, problem);
-    EXPECT_EQ(first.substr(first.find_last_of("/\\") + 1), "game-2026-11-30-015421.save");
-    EXPECT_EQ(second.substr(second.find_last_of("/\\") + 1), "game-2026-11-30-015421-2.save");
-    EXPECT_EQ(ReadSaveFile(first).data.hero.level, 1);
     // Nor cut short by a clock past 9999, nor one before 1970 (what such a
     // clock stamps reads back: SaveFormat.DatesAreUtcCivilTimeUnderAnyClock).
-    const std::string later = WriteNewSave(folder, Save(3, 253'402'300'800), made, problem);
-    EXPECT_EQ(later.substr(later.find_last_of("/\\") + 1), "game-10000-01-01-000000.save");
-    const std::string earlier = WriteNewSave(folder, Save(4, -3'596), made, problem);
-    EXPECT_EQ(earlier.substr(earlier.find_last_of("/\\") + 1), "game-1969-12-31-230004.save");
-    for (const std::string& p : {first, second, later, earlier}) ReleaseSave(p);
+    const std::pair<std::int64_t, const char*> cases[] = {{1'796'003'661, "game-2026-11-30-015421.save"},
+                                                          {1'796'003'661, "game-2026-11-30-015421-2.save"},
+                                                          {253'402'300'800, "game-10000-01-01-000000.save"},
+                                                          {-3'596, "game-1969-12-31-230004.save"}};
+    std::vector<std::string> paths;
+    for (auto [stamp, name] : cases) {
+        paths.push_back(WriteNewSave(folder, Save(static_cast<int>(paths.size()) + 1, stamp), made, problem));
+        EXPECT_EQ(paths.back().substr(paths.back().find_last_of("/\\") + 1), name);
+    }
+    EXPECT_EQ(ReadSaveFile(paths[0]).data.hero.level, 1);  // not overwritten by the second
+    for (const std::string& p : paths) ReleaseSave(p);
 }
 
 #ifndef _WIN32

@@ -65,13 +65,10 @@ inline bool OnField() { return headless::RowUtf8(0, 61, 18) == " _____MiniMap___
 
 inline void QueueKeys(const char* keys) {
     for (const char* k = keys; *k; ++k) {
-        if (*k == '*') {
+        if (*k == '*')
             for (int i = 0; i < 600; ++i) headless::Key(13);
-        } else if (*k == 'E' || *k == ' ') {
-            headless::Key(*k == 'E' ? 13 : 32);
-        } else {
-            headless::Arrow(*k == 'R' ? 77 : *k == 'L' ? 75 : *k == 'U' ? 72 : 80);
-        }
+        else if (*k == 'E' || *k == ' ') headless::Key(*k == 'E' ? 13 : 32);
+        else headless::Arrow(*k == 'R' ? 77 : *k == 'L' ? 75 : *k == 'U' ? 72 : 80);
     }
 }
 

@@ -30,14 +30,12 @@ TEST_F(SavesInTerminal, MenuQuitsAndTheFarewellsCommandRunsAsPrinted) {
     const std::size_t at = screen.find("./bin/ranks --continue game-");
     ASSERT_NE(at, std::string::npos) << screen;
     std::istringstream printed(screen.substr(at, screen.find(" resumes it", at) - at));
-    std::string program;
-    std::vector<std::string> words;
-    printed >> program;
+    std::vector<std::string> words;  // the program, then its arguments
     for (std::string w; printed >> w;) words.push_back(w);
     TerminalSession second;
     std::filesystem::create_directories(second.SaveFolder());
     std::filesystem::copy(first.SaveFolder(), second.SaveFolder(), std::filesystem::copy_options::recursive);
-    ASSERT_TRUE(second.Start(dir.Path(), words, program));
+    ASSERT_TRUE(second.Start(dir.Path(), {words.begin() + 1, words.end()}, words.at(0)));
     ASSERT_TRUE(second.WaitForText("_____MiniMap_____"));
     second.SendKeys({"C-c"});
     ExpectEnd(second, 130);

@@ -102,9 +102,7 @@ TEST(TerminalRequirements, MovedBlanksTrustedOnlyWhereTheTerminalSaysWhichItIs) 
 }
 
 TEST(TerminalRequirements, TheAmbiguousWidthFromAnAnswerOrWithoutOne) {
-    EXPECT_EQ(AmbiguousWidthAnswer(5, 11), 1);
-    EXPECT_EQ(AmbiguousWidthAnswer(5, 12), 2);
-    EXPECT_EQ(AmbiguousWidthAnswer(5, 1), 0);
+    for (auto [column, width] : {std::pair{11, 1}, {12, 2}, {1, 0}}) EXPECT_EQ(AmbiguousWidthAnswer(5, column), width);
     EXPECT_EQ(AmbiguousWidthAnswer(7, 11), std::nullopt);
     for (auto [locale, width] : {std::pair{"ja_JP.UTF-8", 0},
                                  {"zh_TW.UTF-8", 0},

@@ -54,13 +54,16 @@ TEST(VirtualConsoleTest, WritesGiveTheseCellsAndCursorSeenOrBlind) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        VirtualConsole vc;
-        vc.Reset();
+        auto play = [&](VirtualConsole& on) {
+            for (const auto& w : c.writes) {
+                if (w.x >= 0) on.SetCursor(w.x, w.y);
+                on.Write(w.bytes);
+            }
+        };
+        VirtualConsole vc, blind;
+        vc.Reset(), blind.Reset();
         vc.SetAttribute(15);
-        for (const auto& w : c.writes) {
-            if (w.x >= 0) vc.SetCursor(w.x, w.y);
-            vc.Write(w.bytes);
-        }
+        play(vc);
         for (const auto& e : c.cells) {
             EXPECT_EQ(vc.At(e.x, e.y).code, e.code) << e.x << "," << e.y;
             EXPECT_EQ(vc.At(e.x, e.y).half, e.half) << e.x << "," << e.y;
@@ -69,13 +72,8 @@ TEST(VirtualConsoleTest, WritesGiveTheseCellsAndCursorSeenOrBlind) {
         }
         EXPECT_EQ(std::pair(vc.CursorX(), vc.CursorY()), c.cursor);
         // Blind, the cursor goes exactly where it went.
-        VirtualConsole blind;
-        blind.Reset();
         blind.SetBlind(true);
-        for (const auto& w : c.writes) {
-            if (w.x >= 0) blind.SetCursor(w.x, w.y);
-            blind.Write(w.bytes);
-        }
+        play(blind);
         EXPECT_EQ(std::pair(blind.CursorX(), blind.CursorY()), c.cursor);
     }
 }

@@ -74,12 +74,6 @@ protected:
     void TearDown() override { platform::UseBackend(platform::HeadlessBackend()); }
 };
 
-std::FILE* NewFile(const std::string& path) {
-    bool taken = false;
-    std::string problem;
-    return platform::OpenOutputFile(path, true, taken, problem);
-}
-
 // A pause that a key ended after three of its steps is written as the key
 // tests those steps stood for, so a recording reads alike however the game
 // waited, and a replay looks for a key after every step.
@@ -95,7 +89,9 @@ TEST_F(RecordAndReplay, APauseForAKeyIsRecordedAsTheKeyTestsItStoodFor) {
     }();
     TempDir dir;
     const std::string path = (dir.Path() / "game.rec").string();
-    std::FILE* file = NewFile(path);
+    bool taken = false;
+    std::string problem;
+    std::FILE* file = platform::OpenOutputFile(path, true, taken, problem);
     ASSERT_NE(file, nullptr);
     platform::UseBackend(kThreeSteps);
     platform::StartRecording({file}, "");

@@ -111,9 +111,9 @@ TEST_F(SessionSaves, AGameThatNeverStartedWritesNothing) {
     const std::string before = data.Read("ranks-and-files/" + first[0]);
     std::filesystem::remove(world.Path() / "map_form/map1/6.txt");
     for (bool resume : {true, false}) {
-        Again(resume ? std::vector<std::string>{"--world", world.Path().string(), "--continue"}
-                     : std::vector<std::string>{"--world", world.Path().string()},
-              true);
+        std::vector<std::string> args = {"--world", world.Path().string()};
+        if (resume) args.push_back("--continue");
+        Again(args, true);
         EXPECT_EQ(status, 130);
         EXPECT_EQ(Saves(), first) << "no new save, no new recording";
         EXPECT_EQ(data.Read("ranks-and-files/" + first[0]), before);

@@ -1,6 +1,17 @@
+// The command line: the world it names or finds, each kind of mistake said
+// one way whatever the option, and the usage lines, --help, the manual and
+// the README listing the same options.
 #include "program/command_line.h"
-#include "core/world_folder.h"
 
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include "core/world_folder.h"
+#include "core/world_manifest.h"
+#include "program/options.h"
 #include "test_support.h"
 
 namespace rf {
@@ -34,6 +45,128 @@ TEST_F(CommandLineTest, AWorldThatIsNoFolderOrHoldsNoDataFolderIsRefusedAtOnce) 
         EXPECT_EQ(headless::PrintedError(), "ranks: " + world + why);
         EXPECT_EQ(headless::NowMs(), 0);  // at once, not after the thirty seconds
     }
+}
+
+std::string Parse(std::vector<const char*> args, Options& o) {
+    args.insert(args.begin(), "ranks");
+    std::string error;
+    return ParseOptions(static_cast<int>(args.size()), args.data(), o, error) ? "" : error;
+}
+
+TEST(CommandLineOptions, EachMistakeIsSaidOneWay) {
+    const struct {
+        std::vector<const char*> args;
+        const char* error;
+    } cases[] = {
+        {{"--world"}, "--world needs a value: --world DIR"},
+        {{"--record"}, "--record needs a value: --record FILE"},
+        {{"--replay", "--headless"}, "--replay needs a value: --replay FILE"},
+        {{"--replay", "r.rec", "--speed", "0"}, "--speed: '0' is not a whole number from 1 to 10000, or max"},
+        {{"--replay", "r.rec", "--speed", "10001"}, "--speed: '10001' is not a whole number from 1 to 10000, or max"},
+        {{"--replay", "r.rec", "--speed=1.5"}, "--speed: '1.5' is not a whole number from 1 to 10000, or max"},
+        {{"--wrold", "w"}, "unknown option '--wrold'"},
+        {{"world"}, "unexpected argument 'world'"},
+        {{"check", "a", "b"}, "unexpected argument 'b'"},
+        {{"check", "--battles", "3"}, "--battles does not go with ranks check"},
+        {{"--saves=yes"}, "--saves takes no value"},
+        {{"--speed", "4"}, "--headless and --speed go with --replay FILE"},
+        {{"--replay", "r.rec", "--continue"},
+         "--replay plays a recording as it was made: it does not go with --continue"},
+        {{"--replay", "r.rec", "--record", "x.rec"},
+         "--replay plays a recording as it was made: it does not go with --record"},
+        {{"--saves", "--continue"}, "--saves lists the saved games and plays none: it does not go with --continue"},
+    };
+    for (const auto& c : cases) {
+        Options o;
+        EXPECT_EQ(Parse(c.args, o), c.error) << c.args[0];
+    }
+    Options o;
+    EXPECT_EQ(Parse({"--continue", "my.save", "--record=r.rec"}, o), "");
+    EXPECT_TRUE(o.continueGame && o.continueFile == "my.save" && o.recordFile == "r.rec");
+    EXPECT_EQ(Parse({"balance", "w", "--battles", "7"}, o), "");
+    EXPECT_TRUE(o.command == Command::kBalance && o.world == "w" && o.battles == 7);
+    EXPECT_EQ(Parse({"--replay", "r.rec", "--speed", "max", "--headless"}, o), "");
+    EXPECT_TRUE(o.speed == 0 && o.headless);
+}
+
+// The options of the table, one a line.
+std::set<std::string> Lines(const std::string& names) {
+    std::set<std::string> lines;
+    std::istringstream in(names);
+    for (std::string line; std::getline(in, line);) lines.insert(line);
+    return lines;
+}
+
+std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The options a text names: in the manual or the usage every --word but the
+// build's; in the README those of the game's own command lines (from "ranks"
+// to the end of the command).
+std::set<std::string> Named(const std::string& text, bool onlyGameLines) {
+    std::set<std::string> names;
+    const std::regex option(R"(--[a-z][a-z-]*)");
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        for (std::size_t p; (p = line.find("\\-")) != std::string::npos;) line.replace(p, 2, "-");
+        if (line.find("cmake ") != std::string::npos && !onlyGameLines) continue;
+        if (onlyGameLines) {
+            // A usage line goes on in lines of [options] below it.
+            const bool goesOn =
+                line.find_first_not_of(' ') != std::string::npos && line[line.find_first_not_of(' ')] == '[';
+            const std::size_t at = line.find("ranks ");
+            if (at == std::string::npos && !goesOn) continue;
+            if (at != std::string::npos) line = line.substr(at, line.find("&&", at) - at);
+        }
+        for (std::sregex_iterator it(line.begin(), line.end(), option), stop; it != stop; ++it) names.insert(it->str());
+    }
+    return names;
+}
+
+// Each command's usage lines name exactly the options that go with it
+// (--help goes with all three and is shown once, with the game's).
+TEST(CommandLineOptions, UsageLinesNameEachCommandsOptions) {
+    const std::string usage = UsageText();
+    const std::size_t check = usage.find("ranks check"), balance = usage.find("ranks balance");
+    const struct {
+        Command command;
+        std::string lines;
+    } cases[] = {{Command::kPlay, usage.substr(0, check)},
+                 {Command::kCheck, usage.substr(check, balance - check)},
+                 {Command::kBalance, usage.substr(balance)}};
+    for (const auto& c : cases) {
+        std::set<std::string> table = Lines(OptionNames(c.command));
+        if (c.command != Command::kPlay) table.erase("--help");
+        EXPECT_EQ(Named(c.lines, false), table) << c.lines;
+    }
+}
+
+TEST(CommandLineOptions, HelpManualAndReadmeNameTheSameOptions) {
+    const std::set<std::string> table = Lines(OptionNames());
+    const std::string help = HelpText();
+    const std::string manual = Read(RANKS_SOURCE_DIR "/man/ranks.6");
+    const std::string readme = Read(RANKS_SOURCE_DIR "/README.md");
+    ASSERT_FALSE(manual.empty());
+    for (const std::string& name : table) {
+        EXPECT_NE(help.find(name), std::string::npos) << name << " is not in --help";
+        EXPECT_TRUE(Named(manual, false).count(name)) << name << " is not in the manual";
+        EXPECT_TRUE(Named(readme, true).count(name)) << name << " is not in the README";
+    }
+    for (const std::string& name : Named(manual, false)) EXPECT_TRUE(table.count(name)) << "the manual names " << name;
+    for (const std::string& name : Named(readme, true)) EXPECT_TRUE(table.count(name)) << "the README names " << name;
+}
+
+// The page finds a world's folder by the same data folders as the game.
+TEST(CommandLineOptions, ThePageKnowsTheWorldsDataFolders) {
+    const std::string page = Read(RANKS_SOURCE_DIR "/web/worlds.js");
+    std::smatch list;
+    ASSERT_TRUE(std::regex_search(page, list, std::regex(R"(const kDataFolders = \[([^\]]*)\];)")));
+    std::string expected;
+    for (std::string_view folder : kDataFolders)
+        expected += (expected.empty() ? "'" : ", '") + std::string(folder) + "'";
+    EXPECT_EQ(list[1].str(), expected);
 }
 
 }  // namespace

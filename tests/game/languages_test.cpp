@@ -8,7 +8,6 @@
 
 #include "field/missing_file.h"
 #include "game_scenarios.h"
-#include "platform/backend.h"
 #include "test_support.h"
 
 namespace rf {

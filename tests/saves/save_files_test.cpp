@@ -4,7 +4,6 @@
 // per save and leaves no leftovers; and the listing.
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <tuple>
 
 #include "platform/player_files.h"

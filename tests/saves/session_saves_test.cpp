@@ -71,12 +71,10 @@ protected:
     }
     // A save of this world, not in play, with the hero at `x`, `y` of map 1.
     std::string SaveAt(std::int16_t level, std::int16_t x, std::int16_t y, int exp = 0, const char* lang = "") {
-        SaveData save;
-        save.language = lang;
         dataRoot = world.Path().string();
-        save.world = SavedWorldName();
-        save.worldDigest = WorldDigest();
-        save.hero.level = level, save.hero.exp = exp, save.hero.mapNumber = 1, save.hero.fieldX = x;
+        SaveData save;
+        save.language = lang, save.world = SavedWorldName(), save.worldDigest = WorldDigest();
+        save.hero.level = level, save.hero.exp = exp, save.hero.mapNumber = 1, save.hero.fieldX = x,
         save.hero.fieldY = y;
         std::filesystem::create_directories(Folder());
         std::string problem;

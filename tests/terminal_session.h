@@ -136,6 +136,11 @@ protected:
         EXPECT_TRUE(!status || *ended == *status) << *ended;
         EXPECT_TRUE(s.TerminalRestored());
     }
+    // Ctrl+C: the game ends as a SIGINT ends it, the terminal as it was found.
+    void Interrupt(TerminalSession& s) {
+        s.SendKeys({"C-c"});
+        ExpectEnd(s, 128 + SIGINT);
+    }
     TempDir dir;  // the game's working directory
 };
 

@@ -118,8 +118,7 @@ TEST_F(GameInTerminal, AReplayShowsItsStateInTheTitle) {
     EXPECT_EQ(s.Capture(), paused);
     s.SendKeys({"Space"});
     EXPECT_TRUE(titleHas(s, "replay (Space pauses")) << title(s);
-    s.SendKeys({"C-c"});
-    ExpectEnd(s, 130);
+    Interrupt(s);
 
     TerminalSession fast;
     ASSERT_TRUE(fast.Start(dir.Path(), {"--replay", recording, "--world", RANKS_RECORDINGS_WORLD, "--speed", "max"}));
@@ -149,8 +148,7 @@ TEST_F(GameInTerminal, EnglishShowsNoJapaneseOnTheFieldTheMenuOrInBattle) {
     ASSERT_TRUE(s.WaitForText("Enemy View", 15s));  // the pawn beside the start comes
     ASSERT_TRUE(s.WaitForText("Fight"));
     EXPECT_EQ(japanese(), "");
-    s.SendKeys({"C-c"});
-    ExpectEnd(s, 130);
+    Interrupt(s);
 }
 
 }  // namespace

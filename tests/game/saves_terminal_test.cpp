@@ -37,8 +37,7 @@ TEST_F(SavesInTerminal, MenuQuitsAndTheFarewellsCommandRunsAsPrinted) {
     std::filesystem::copy(first.SaveFolder(), second.SaveFolder(), std::filesystem::copy_options::recursive);
     ASSERT_TRUE(second.Start(dir.Path(), {words.begin() + 1, words.end()}, words.at(0)));
     ASSERT_TRUE(second.WaitForText("_____MiniMap_____"));
-    second.SendKeys({"C-c"});
-    ExpectEnd(second, 130);
+    Interrupt(second);
 }
 
 // The game goes on in `session`'s save folder as in that of `home`.
@@ -58,8 +57,7 @@ TEST_F(SavesInTerminal, OneGameOneWindow) {
     EXPECT_EQ(second.WaitForExit(), 2);
     EXPECT_TRUE(second.ScreenContains("is being played in another window (process " + std::to_string(first.Pid())))
         << second.Tmux("capture-pane -p");
-    first.SendKeys({"C-c"});
-    ExpectEnd(first, 130);
+    Interrupt(first);
     EXPECT_TRUE(first.ScreenContains("ranks --continue game-")) << first.Tmux("capture-pane -p");
 }
 
@@ -89,8 +87,7 @@ TEST_F(SavesInTerminal, WhereNothingCanLockGamesPlayAndSave) {
             EXPECT_TRUE(s.WaitForText("cannot be locked here (")) << s.Tmux("capture-pane -p");
         }
         ASSERT_TRUE(s.WaitForText("_____MiniMap_____", std::chrono::seconds(6)));
-        s.SendKeys({"C-c"});
-        ExpectEnd(s, 130);
+        Interrupt(s);
         EXPECT_FALSE(LockLeft(s.SaveFolder()));
         EXPECT_EQ(SaveNames(s.SaveFolder()).size(), resume ? 3u : 2u);
     }
@@ -105,8 +102,7 @@ TEST_F(SavesInTerminal, AFolderThePlayerCannotWriteIsSaidAndLeftAsItWas) {
         GTEST_SKIP() << "needs root and setpriv to play as another user";
     TerminalSession first;
     StartGame(first, {"--world", RANKS_RECORDINGS_WORLD}, true);
-    first.SendKeys({"C-c"});
-    ExpectEnd(first, 130);
+    Interrupt(first);
     const auto before = SaveNames(first.SaveFolder());
     // Readable by all, writable by root alone.
     for (auto p = first.SaveFolder(); p != first.DataHome().parent_path().parent_path(); p = p.parent_path())
@@ -123,8 +119,7 @@ TEST_F(SavesInTerminal, AFolderThePlayerCannotWriteIsSaidAndLeftAsItWas) {
         ASSERT_TRUE(s.Start(dir.Path(), args, "setpriv"));
         EXPECT_TRUE(s.WaitForText("ranks: this game will not be saved: ")) << s.Tmux("capture-pane -p");
         ASSERT_TRUE(s.WaitForText("_____MiniMap_____", std::chrono::seconds(6)));
-        s.SendKeys({"C-c"});
-        ExpectEnd(s, 130);
+        Interrupt(s);
         EXPECT_TRUE(s.ScreenContains("ranks: this game was not saved: ")) << s.Tmux("capture-pane -p -J");
         EXPECT_EQ(SaveNames(first.SaveFolder()), before);
     }

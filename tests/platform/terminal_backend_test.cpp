@@ -139,8 +139,7 @@ TEST_F(TerminalTest, TooSmallATerminalGetsANoticeUntilItGrowsThenTheWholeScreen)
     s.Tmux("resize-window -x 80 -y 25");
     // The whole screen is drawn again, not just what changes next.
     EXPECT_TRUE(WaitUntil([&] { return !s.ScreenContains("too small") && s.ScreenContains("_____MiniMap_____"); }));
-    s.SendKeys({"C-c"});
-    ExpectEnd(s, 128 + SIGINT);
+    Interrupt(s);
 }
 
 }  // namespace

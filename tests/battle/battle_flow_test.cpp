@@ -4,6 +4,7 @@
 #include "battle_fixtures.h"
 #include "items/items.h"
 
+#include <array>
 #include <tuple>
 
 namespace rf {
@@ -88,11 +89,9 @@ TEST_F(BattleFlowTest, DefendDoublesDefenceAndABucklerEndingInsideItLeavesNoTrac
         }
         headless::Reset(kSecond);
         Run(1, turnsLeft > 0 ? "veee" : "vee");  // defend, the blow and the buckler's end in either order
-        EXPECT_EQ(battle.actionCount, 2);
         EXPECT_EQ(headless::KeysLeft(), 0u);
-        EXPECT_EQ(hero.hp, 100 - damage);
-        EXPECT_EQ(hero.defence, 20);
-        EXPECT_EQ(itemEffects.activeEffects, 0);
+        EXPECT_EQ((std::array{battle.actionCount, hero.hp, hero.defence, itemEffects.activeEffects}),
+                  (std::array<std::int16_t, 4>{2, static_cast<std::int16_t>(100 - damage), 20, 0}));
     }
 }
 

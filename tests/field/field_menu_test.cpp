@@ -2,6 +2,8 @@
 // copies of the default world.
 #include "field/field_menu.h"
 
+#include <tuple>
+
 #include "console/console.h"
 #include "console/message_window.h"
 #include "field/hero_movement.h"
@@ -170,9 +172,7 @@ TEST_F(FieldMenuTest, EveryPaceFightsTheSameBattleAutoNeedsNoKeyForMessages) {
         if (pace == MessagePace::kAuto) {
             EXPECT_EQ(other.messages, wait.messages);
         }
-        EXPECT_EQ(other.exp, wait.exp);
-        EXPECT_EQ(other.randomState, wait.randomState);
-        EXPECT_EQ(other.hp, wait.hp);
+        EXPECT_EQ(std::tie(other.exp, other.randomState, other.hp), std::tie(wait.exp, wait.randomState, wait.hp));
         EXPECT_EQ(other.messageKeys, pace == MessagePace::kAuto ? 0 : wait.messageKeys);
     }
 }
@@ -186,9 +186,7 @@ TEST_F(FieldMenuTest, SettingsFileCarriesThePaceTheKeysAndTheLook) {
     std::int16_t lang = 0;
     ParseSettings(ComposeSettings(s, 1) + "volume 11\nmessages fast\nlanguage xx\n", back, lang);
     EXPECT_EQ(lang, 1);
-    EXPECT_EQ(back.pace, MessagePace::kInstant);
-    EXPECT_FALSE(back.extraKeys);
-    EXPECT_TRUE(back.consoleLook);
+    EXPECT_TRUE(back.pace == MessagePace::kInstant && !back.extraKeys && back.consoleLook);
 }
 
 // The farewell names the game as it was started.

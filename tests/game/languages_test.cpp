@@ -27,7 +27,7 @@ int WidestCells(std::string_view text) {
 
 // Every text of every language is there, fits its field, takes what the
 // English one takes, and holds no byte that would move the cursor. (Texts
-// in either language are in every recorded game and English test.)
+// in either language are in every recorded game and the English tests below.)
 TEST(Catalogue, EveryTextOfEachKnownLanguageIsThereAndFits) {
     EXPECT_EQ(KnownLanguages(), "ja, en");
     EXPECT_EQ(LanguageIndex("xx"), -1);

@@ -1,7 +1,7 @@
 // Saved games with the real binary in a real terminal: every way out saves,
 // the farewell's command resumes, one game plays in one window, and saves
 // hold where nothing locks, where the player cannot write and under any
-// clock. (What a quit in battle saves is the saved game test's.)
+// clock. (What a quit in battle saves is the session saves test's.)
 #include <algorithm>
 
 #include "saves/save_files.h"

@@ -83,9 +83,7 @@ TEST_F(SavesInTerminal, WhereNothingCanLockGamesPlayAndSave) {
         std::vector<std::string> args = preload;
         if (resume) args.push_back("--continue");
         ASSERT_TRUE(s.Start(dir.Path(), args, "env"));
-        if (resume) {
-            EXPECT_TRUE(s.WaitForText("cannot be locked here (")) << s.Tmux("capture-pane -p");
-        }
+        EXPECT_TRUE(!resume || s.WaitForText("cannot be locked here (")) << s.Tmux("capture-pane -p");
         ASSERT_TRUE(s.WaitForText("_____MiniMap_____", std::chrono::seconds(6)));
         Interrupt(s);
         EXPECT_FALSE(LockLeft(s.SaveFolder()));

@@ -13,27 +13,21 @@ namespace {
 // beyond the map is the world checker's test.
 using MapFilesTest = test::FieldTest;
 
-TEST_F(MapFilesTest, SixtyCharacterLineShiftsLaterRowsAndEmptyPictureIsFree) {
+// A start map outside the world has no enemy list: the missing-file stop,
+// whatever files the folder holds.
+TEST_F(MapFilesTest, SixtyCharacterLineShiftsLaterRowsEmptyPictureIsFreeAndStartMapOutsideStops) {
     std::string pic;
     for (int y = 0; y < 20; ++y) pic += std::string(y == 3 ? 60 : 59, static_cast<char>('A' + y)) + "\n";
     for (int n = 2; n <= 9; ++n) dir.Write("map_form/map1/" + std::to_string(n) + ".txt", "");
     dir.Write("map_form/map1/1.txt", pic);
-    dir.Write("map_info/map1.txt", "5 31 10\n9 11 6\n8 21 1\n2\n");
+    dir.Write("map_info/map1.txt", "5 31 10\n9 11 6\n8 21 1\n12\n");
+    dir.Write("map_info/map1/12.txt", "0\n");
     Cell(2, 10, 10) = '#';
     LoadMapForms(worldNumber);
     auto row = [&](int map, int y) { return std::string(reinterpret_cast<const char*>(&Cell(map, 0, y)), 60); };
     // Row 3's line feed lands in column 0 of row 4.
     EXPECT_EQ(row(1, 3) + row(1, 19), std::string(60, 'D') + " " + std::string(59, 'T'));
     EXPECT_EQ(row(2, 10), std::string(60, ' '));
-}
-
-// A start map outside the world has no enemy list: the missing-file stop,
-// whatever files the folder holds.
-TEST_F(MapFilesTest, StartMapOutsideTheWorldStopsForItsMissingList) {
-    for (int n = 1; n <= 9; ++n) dir.Write("map_form/map1/" + std::to_string(n) + ".txt", "");
-    dir.Write("map_info/map1/12.txt", "0\n");
-    dir.Write("map_info/map1.txt", "5 31 10\n9 11 6\n8 21 1\n12\n");
-    LoadMapForms(worldNumber);
     EXPECT_EQ(hero.mapNumber, 12);
     try {
         LoadMapEnemies(worldNumber);

@@ -20,13 +20,12 @@ protected:
 
 // The hero stands at (20, 10) of map 5.
 TEST_F(FieldEnemiesTest, ChaseRuleWithBlockedSteps) {
-    struct Case {
+    const struct {
         int kind, x, y, wallX, wallY;
         const char* after;
         std::int64_t slept;
         const char* drawn;  // at the enemy's cell afterwards
-    };
-    const Case cases[] = {
+    } cases[] = {
         {65540, 30, 10, 0, 0, "28,10", 130, "□"},  // dx 10, dy 0: one step left; the kind taken as 16 bits
         {4, 30, 16, 0, 0, "28,15", 260, "□"},      // dx 10, dy 6: left, then up
         {0, 30, 14, 0, 0, "28,14", 130, "△"},      // dy 4: left only; kind 0 walks as a Knight
@@ -38,7 +37,7 @@ TEST_F(FieldEnemiesTest, ChaseRuleWithBlockedSteps) {
         {2, 0, 0, 1, 0, "0,0", 260, " #"},         // an empty entry neither moves nor blanks the top-left
     };
     hero.mapNumber = 5;
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
         headless::Reset();
         Cell(5, 29, 16) = Cell(5, 20, 15) = ' ';
@@ -54,14 +53,13 @@ TEST_F(FieldEnemiesTest, ChaseRuleWithBlockedSteps) {
 
 // An enemy's or the hero's old cells show what is there without it.
 TEST_F(FieldEnemiesTest, OldCellsShowWhatTheFieldHolds) {
-    struct Case {
+    const struct {
         const char* what;
         std::initializer_list<FieldEnemy> enemies;
         int heroX, heroY, mover;  // mover -1: the hero steps left
         int x, y;                 // the old cells, checked afterwards
         const char* shown;
-    };
-    const Case cases[] = {
+    } cases[] = {
         // Left blocked, it steps down off the right half of ■ and the # beside it.
         {"a wall half under it", {{1, 1, 30, 10}}, 20, 11, 0, 29, 10, "■# "},
         {"another enemy", {{1, 1, 28, 10}, {4, 1, 28, 10}}, 10, 10, 1, 28, 10, "◎"},
@@ -70,7 +68,7 @@ TEST_F(FieldEnemiesTest, OldCellsShowWhatTheFieldHolds) {
     };
     hero.mapNumber = 5;
     worldInfo.queenMark = {5, 31, 6};
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         headless::Reset();
         Cell(5, 29, 10) = 0x81, Cell(5, 30, 10) = 0xA1, Cell(5, 31, 10) = '#';  // ■ then #

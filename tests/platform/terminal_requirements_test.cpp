@@ -54,12 +54,11 @@ TEST(TerminalRequirements, TermInfoIsLookedForWhereCursesLooks) {
 }
 
 TEST(TerminalRequirements, EachRefusalSaysWhatIsWrongAndWhatToSet) {
-    struct Case {
+    // LANG=C is refused by the real binary in the terminal backend test.
+    const struct {
         TerminalFacts facts;
         const char* says;  // "" when the terminal is fine
-    };
-    // LANG=C is refused by the real binary in the terminal backend test.
-    const Case cases[] = {
+    } cases[] = {
         {{"xterm-256color", "LANG", "C.UTF-8", "UTF-8", true}, ""},
         {{"xterm", "LANG", "ja_JP.UTF-8", "", std::nullopt}, ""},  // not installed, judged by its name
         {{std::nullopt, "LANG", "C.UTF-8", "UTF-8", {}}, "TERM is not set"},
@@ -69,7 +68,7 @@ TEST(TerminalRequirements, EachRefusalSaysWhatIsWrongAndWhatToSet) {
         {{"xterm", "", "", "ANSI_X3.4-1968", true}, "(no LANG, LC_CTYPE or LC_ALL is set)"},
         {{"xterm", "LC_CTYPE", "ja_JP.eucJP", "", true}, "set LC_CTYPE=C.UTF-8"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.says);
         std::string refusal = TerminalRefusal(c.facts);
         if (*c.says == '\0') EXPECT_EQ(refusal, "");

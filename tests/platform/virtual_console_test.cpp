@@ -24,13 +24,12 @@ TEST(VirtualConsoleTest, WritesGiveTheseCellsAndCursorSeenOrBlind) {
         std::uint16_t code;
         std::uint8_t half;
     };
-    struct Case {
+    const struct {
         const char* name;
         std::vector<Write> writes;
         std::vector<Expect> cells;
         std::pair<int, int> cursor;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"lead byte held across writes",
          {{0, 0, "\x82"}, {-1, 0, "\xA0"}, {-1, 0, "\x82"}, {-1, 0, "\nA"}},
          {{0, 0, 0x82A0, 1}, {1, 0, 0x82A0, 2}, {2, 0, ' ', 0}, {0, 1, 'A', 0}},

@@ -90,14 +90,13 @@ using HeroMovementTest = test::FieldTest;
 // Walls at (wx, wy) on the hero's map; 0, 0 for none. The walls stay for
 // the later cases, which do not pass them.
 TEST_F(HeroMovementTest, PassagesShortStepsAndTheBlockedOuterBorder) {
-    struct Case {
+    const std::int64_t side = 60 * kScrollColumnFrameMs, vertical = 20 * kScrollRowFrameMs;
+    const struct {
         std::int16_t map;
         int key;
         std::int16_t x, y, wx, wy, nmap, nx, ny;
         std::int64_t ms;
-    };
-    const std::int64_t side = 60 * kScrollColumnFrameMs, vertical = 20 * kScrollRowFrameMs;
-    const Case cases[] = {
+    } cases[] = {
         {5, kKeyRight, 57, 8, 0, 0, 6, 0, 8, side},
         {5, kKeyLeft, 0, 8, 0, 0, 4, 57, 8, side},
         {5, kKeyDown, 30, 19, 0, 0, 8, 30, 0, vertical},
@@ -112,7 +111,7 @@ TEST_F(HeroMovementTest, PassagesShortStepsAndTheBlockedOuterBorder) {
         {5, 'K', 20, 10, 0, 0, 5, 18, 10, 0},
         {5, headless::kPrefix, 20, 10, 0, 0, 5, 20, 10, 0},  // an arrow's prefix redraws in place
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.map << " key " << c.key << " wall " << c.wx);
         headless::Reset();
         if (c.wx) Wall(c.map, c.wx, c.wy);

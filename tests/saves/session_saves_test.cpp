@@ -62,8 +62,7 @@ TEST_F(SavedGameTest, AQuitInBattleKeepsTheStateBeforeTheEncounterAndTheBattleIs
     bool quit = false;
     headless::SetKeyObserver([&] {
         if (quit || !saveKeeping.inBattle) return;
-        quit = true;
-        hero.attack = 999;
+        quit = true, hero.attack = 999;
         SaveOnQuit();
         quitInBattle = Saved();
     });
@@ -448,8 +447,7 @@ TEST_F(SessionSaves, NothingIsDrawnBeforeTheConsoleIsTaken) {
              {"--world", world.Path().string(), "--continue"},  // before a new game holds its save
              {"--world", world.Path().string()},
              {"--world", world.Path().string(), "--start", "5", "--level", "3"}}) {
-        early::opened = false;
-        early::writes = 0;
+        early::opened = false, early::writes = 0;
         static const platform::Backend watched = early::Watched();
         platform::UseBackend(watched);
         Again(args);

@@ -47,18 +47,16 @@ public:
         bool continuation = false;  // the right half of a two-cell glyph
     };
 
-    using Quirks = VtQuirks;
-
     // A terminal wider than the game's 80 columns shows what the game sends
     // beyond them, which must stay blank.
-    explicit VtScreen(int ambiguousWidth, int width = 80, Quirks q = {})
+    explicit VtScreen(int ambiguousWidth, int width = 80, VtQuirks q = {})
         : ambiguous(ambiguousWidth), columns(std::min(width, kMaxColumns)), quirks(q) {
         Clear();
     }
 
     int ambiguous;
     int columns;
-    Quirks quirks;
+    VtQuirks quirks;
     int x = 0, y = 0;
     int top = 0, bottom = kRows - 1;  // the scroll region
     bool pendingWrap = false, cursorVisible = true;

@@ -5,6 +5,7 @@
 #include "core/texts.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "field/missing_file.h"
 #include "game_scenarios.h"
@@ -102,12 +103,10 @@ std::pair<std::string, std::string> Replayed(const std::filesystem::path& rec, c
     std::string found;
     test::ReplayHeadless(rec, world, [&] { found = found.empty() ? JapaneseRow() : found; },
                          {"--lang", std::string(kLanguageCodes[lang])});
-    std::string records = std::to_string(battleRandom.state);
-    for (const long long n : {0LL + hero.level, 0LL + hero.exp, 0LL + hero.hp, 0LL + hero.maxHp, 0LL + hero.attack,
-                              0LL + hero.mapNumber, 0LL + hero.fieldX, 0LL + hero.fieldY, 0LL + journey.battlesWon,
-                              0LL + journey.battlesLost, 0LL + journey.battlesFled, 0LL + journey.mapsVisited,
-                              0LL + fieldEnemies.count, 0LL + itemEffects.activeEffects})
-        records += " " + std::to_string(n);
+    std::string records = testing::PrintToString(
+        std::tuple(battleRandom.state, hero.level, hero.exp, hero.hp, hero.maxHp, hero.attack, hero.mapNumber,
+                   hero.fieldX, hero.fieldY, journey.battlesWon, journey.battlesLost, journey.battlesFled,
+                   journey.mapsVisited, fieldEnemies.count, itemEffects.activeEffects));
     for (const auto& item : hero.items) records += " " + std::to_string(item.count);
     return {records, found};
 }

@@ -147,7 +147,7 @@ struct Setting {
 };
 
 struct Terminals {
-    using Quirks = test::VtScreen::Quirks;
+    using Quirks = test::VtQuirks;
     struct Pair {
         Pair(Setting c, int learned, int ambiguous, int columns = 80, Quirks q = {}, bool bce = true, bool kept = false,
              const char* terminal = "plain")

@@ -117,9 +117,9 @@ TEST(SaveFormat, DatesAreUtcCivilTimeUnderAnyClock) {
 }
 
 SaveData Save(int level, std::int64_t savedAt, const std::string& world = "default") {
-    SaveData s;
-    s.world = world, s.worldDigest = "00000000000000aa", s.savedAt = s.startedAt = savedAt;
-    s.hero.level = static_cast<std::int16_t>(level), s.hero.mapNumber = 2;
+    SaveData s = Sample();
+    s.world = world, s.savedAt = s.startedAt = savedAt, s.hero.level = static_cast<std::int16_t>(level),
+    s.hero.mapNumber = 2;
     return s;
 }
 

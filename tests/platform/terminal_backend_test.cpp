@@ -104,9 +104,8 @@ TEST_F(TerminalTest, ColoursFollowTheEnvironmentOverTheWholeScreenAndLeaveWithTh
         // What the shell shows next comes in the user's own colours.
         s.SendKeys({"zz"});
         ASSERT_TRUE(s.WaitForText("zz"));
-        std::string after = s.Tmux("capture-pane -e -p");
-        std::size_t at = after.find("zz");
-        EXPECT_EQ(after.rfind('\x1b', at), std::string::npos) << after;
+        const std::string after = s.Tmux("capture-pane -e -p");
+        EXPECT_EQ(after.rfind('\x1b', after.find("zz")), std::string::npos) << after;
     }
 }
 

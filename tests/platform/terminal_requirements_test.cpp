@@ -103,15 +103,10 @@ TEST(TerminalRequirements, MovedBlanksTrustedOnlyWhereTheTerminalSaysWhichItIs) 
 TEST(TerminalRequirements, TheAmbiguousWidthFromAnAnswerOrWithoutOne) {
     for (auto [column, width] : {std::pair{11, 1}, {12, 2}, {1, 0}}) EXPECT_EQ(AmbiguousWidthAnswer(5, column), width);
     EXPECT_EQ(AmbiguousWidthAnswer(7, 11), std::nullopt);
-    for (auto [locale, width] : {std::pair{"ja_JP.UTF-8", 0},
-                                 {"zh_TW.UTF-8", 0},
-                                 {"ko_KR.utf8@x", 0},
-                                 {"ja", 0},
-                                 {"C.UTF-8", 1},
-                                 {"en_US.UTF-8", 1},
-                                 {"jv_ID.UTF-8", 1},
-                                 {"", 1}})
-        EXPECT_EQ(AmbiguousWidthWithoutAnswer(locale), width) << locale;
+    const std::pair<const char*, int> locales[] = {
+        {"ja_JP.UTF-8", 0}, {"zh_TW.UTF-8", 0}, {"ko_KR.utf8@x", 0}, {"ja", 0},
+        {"C.UTF-8", 1},     {"en_US.UTF-8", 1}, {"jv_ID.UTF-8", 1},  {"", 1}};
+    for (auto [locale, width] : locales) EXPECT_EQ(AmbiguousWidthWithoutAnswer(locale), width) << locale;
     // The form for both until the patience runs out, then the width without
     // an answer; an answer decides whenever it comes.
     const std::int64_t kT = AmbiguousWidthQuestion::kPatienceMs;

@@ -75,18 +75,15 @@ protected:
         hero.magicAttack = hero.magicDefence = 5;
         hero.level = 1, hero.exp = 0, hero.nextExp = 60;
         hero.items[kPotion] = {1, 3}, hero.items[kProtein] = {2, 3}, hero.items[kBuckler] = {3, 3};
-        for (int i = 0; i < 5; ++i) {
-            AbilityInfo& a = abilityTable.abilities[i];
-            a.power = a.accuracy = static_cast<std::int16_t>(i + 1);
-        }
+        std::int16_t power = 0;  // 1 to 5
+        for (AbilityInfo& a : abilityTable.abilities) a.power = a.accuracy = ++power;
         pawn = MakePawn();
     }
     // Message line n (1 newest) as UTF-8 without trailing blanks, nor the
     // waiting mark at its right end.
     std::string Line(int n) {
         std::string row = Row(12 + n, 27, 49);
-        std::size_t end = row.find_last_not_of(' ');
-        return end == std::string::npos ? "" : row.substr(0, end + 1);
+        return row.erase(row.find_last_not_of(' ') + 1);  // all blank: npos + 1 is 0
     }
     EnemyStatus pawn;
 };

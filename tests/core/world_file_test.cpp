@@ -30,8 +30,7 @@ protected:
         dataRoot = dir.Path().string();
     }
     int LoadHero(std::string_view bytes) {
-        dir.Write("Hero_Info/Hero_Status_Info.txt", bytes);
-        return LoadHeroStatus();
+        return dir.Write("Hero_Info/Hero_Status_Info.txt", bytes), LoadHeroStatus();
     }
     test::TempDir dir;
 };

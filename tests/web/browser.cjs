@@ -141,6 +141,7 @@ async function inkMismatches(page) {
       }
       return false;
     };
+    const blank = (c) => c.trim() === '';  // a space, the ideographic one too
     const wrong = [];
     const buffer = term.buffer.active;
     for (let y = 0; y < term.rows; ++y) {
@@ -150,7 +151,6 @@ async function inkMismatches(page) {
         const c = chars(x);
         if (c === '') continue;  // the right half of a wide glyph
         const ink = inked(x, y);
-        const blank = (s) => s.trim() === '';  // a space, the ideographic one too
         if (!blank(c) && !ink) wrong.push(`${c} at ${x},${y} not drawn`);
         if (c === ' ' && ink && chars(x - 1) === ' ' && chars(x + 1) === ' ') wrong.push(`ink in the blank at ${x},${y}`);
       }

@@ -1,6 +1,6 @@
 # The game in a web page (Emscripten): build-web/web/ is a static folder
-# with the page, the game's JavaScript and WebAssembly, the default world
-# and the terminal widget.
+# with the page, the game's JavaScript and WebAssembly and the default
+# world.
 set(RANKS_WEB_DIR ${CMAKE_BINARY_DIR}/web)
 
 # Emscripten's JavaScript optimizer runs on the node found on PATH and
@@ -35,22 +35,6 @@ target_link_options(ranks PRIVATE
   --preload-file ${CMAKE_BINARY_DIR}/bin/world@/game/world)
 set_property(TARGET ranks APPEND PROPERTY LINK_DEPENDS ${RANKS_WORLD_OUTPUTS})
 
-# The terminal widget, pinned by the committed lockfile, installed into the
-# build tree so the sources stay untouched.
-set(RANKS_NPM_DIR ${CMAKE_BINARY_DIR}/npm)
-set(RANKS_XTERM ${RANKS_NPM_DIR}/node_modules/@xterm/xterm)
-set(RANKS_XTERM_CANVAS ${RANKS_NPM_DIR}/node_modules/@xterm/addon-canvas)
-find_program(RANKS_NPM npm REQUIRED)
-file(MAKE_DIRECTORY ${RANKS_NPM_DIR})
-add_custom_command(OUTPUT ${RANKS_XTERM}/lib/xterm.js ${RANKS_XTERM}/css/xterm.css ${RANKS_XTERM}/LICENSE
-                          ${RANKS_XTERM_CANVAS}/lib/addon-canvas.js
-  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/web/package.json ${CMAKE_SOURCE_DIR}/web/package-lock.json ${RANKS_NPM_DIR}
-  COMMAND ${RANKS_NPM} ci --omit=dev --no-audit --no-fund --loglevel=error
-  COMMAND ${CMAKE_COMMAND} -E touch ${RANKS_XTERM}/lib/xterm.js ${RANKS_XTERM_CANVAS}/lib/addon-canvas.js
-  WORKING_DIRECTORY ${RANKS_NPM_DIR}
-  DEPENDS ${CMAKE_SOURCE_DIR}/web/package.json ${CMAKE_SOURCE_DIR}/web/package-lock.json
-  VERBATIM)
-
 # The page itself: every file of web/ but the npm manifests (page.js
 # imports the rest of its modules). index.html shows the project's version.
 file(GLOB RANKS_PAGE_SOURCES CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR}/web
@@ -67,23 +51,19 @@ foreach(name IN LISTS RANKS_PAGE_SOURCES)
 endforeach()
 
 set(RANKS_PAGE_OUTPUTS)
-foreach(item IN LISTS RANKS_PAGE_ITEMS ITEMS
-    "${RANKS_XTERM}/lib/xterm.js|xterm.js"
-    "${RANKS_XTERM}/css/xterm.css|xterm.css"
-    "${RANKS_XTERM}/LICENSE|xterm-LICENSE.txt"
-    "${RANKS_XTERM_CANVAS}/lib/addon-canvas.js|addon-canvas.js")
+foreach(item IN LISTS RANKS_PAGE_ITEMS)
   string(REPLACE "|" ";" pair "${item}")
   list(GET pair 0 from)
   list(GET pair 1 to)
   add_custom_command(OUTPUT ${RANKS_WEB_DIR}/${to}
     COMMAND ${CMAKE_COMMAND} -E copy ${from} ${RANKS_WEB_DIR}/${to}
-    DEPENDS ${from} ${RANKS_XTERM}/lib/xterm.js VERBATIM)
+    DEPENDS ${from} VERBATIM)
   list(APPEND RANKS_PAGE_OUTPUTS ${RANKS_WEB_DIR}/${to})
 endforeach()
 
 # The service worker keeps every file the page loads, under a version of
 # their contents.
-set(RANKS_OFFLINE_FILES ${RANKS_PAGE_SOURCES} xterm.js xterm.css addon-canvas.js ranks.js ranks.wasm ranks.data)
+set(RANKS_OFFLINE_FILES ${RANKS_PAGE_SOURCES} ranks.js ranks.wasm ranks.data)
 add_custom_command(OUTPUT ${RANKS_WEB_DIR}/service-worker.js
   COMMAND ${CMAKE_COMMAND} -DDIR=${RANKS_WEB_DIR} "-DFILES=${RANKS_OFFLINE_FILES}"
           -DTEMPLATE=${CMAKE_SOURCE_DIR}/cmake/service-worker.js.in -DOUTPUT=${RANKS_WEB_DIR}/service-worker.js
@@ -100,7 +80,7 @@ add_dependencies(ranks_offline ranks_page ranks)
 find_program(RANKS_GZIP gzip REQUIRED)
 find_program(RANKS_BROTLI brotli)
 set(RANKS_COMPRESSED)
-foreach(name IN LISTS RANKS_PAGE_SOURCES ITEMS xterm.js xterm.css addon-canvas.js ranks.js ranks.wasm ranks.data)
+foreach(name IN LISTS RANKS_PAGE_SOURCES ITEMS ranks.js ranks.wasm ranks.data)
   set(from ${RANKS_WEB_DIR}/${name})
   set(commands COMMAND ${RANKS_GZIP} -9 -n -k -f ${from})
   set(outputs ${from}.gz)

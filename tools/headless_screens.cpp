@@ -27,28 +27,21 @@
 
 namespace {
 
-using rf::UnicodeOf;
 using rf::platform::VirtualConsole;
 
 std::int64_t fixedClock = 0;
 std::int64_t FixedClock() { return fixedClock; }
 
+// The rows as the web page shows them: its terminal draws the ambiguous
+// glyphs one cell wide.
 std::string ShownRow(int y) {
-    const VirtualConsole& screen = rf::headless::Screen();
-    std::string row;
-    for (int x = 0; x < VirtualConsole::kWidth; ++x) {
-        const rf::platform::Cell& cell = screen.At(x, y);
-        if (cell.half == 2) continue;
-        if (cell.half == 1) {
-            std::uint32_t cp = UnicodeOf(cell.code);
-            rf::AppendUtf8(row, cp != 0 ? cp : 0x30FB);
-            if (!rf::platform::TerminalRenderer::IsWide(cp)) row += ' ';
-            continue;
-        }
-        std::uint32_t cp = cell.code < 0x20 || cell.code == 0x7F ? ' ' : UnicodeOf(cell.code);
-        rf::AppendUtf8(row, cp != 0 ? cp : 0xFF65);
-    }
-    return row;
+    static rf::platform::TerminalRenderer renderer = [] {
+        rf::platform::TerminalRenderer r(rf::platform::Colours::kExact);
+        r.SetAmbiguousWidth(1);
+        return r;
+    }();
+    renderer.Want(rf::headless::Screen());
+    return renderer.ShownRow(y);
 }
 
 std::string Json(const std::string& text) {

@@ -4,7 +4,7 @@
 import { placeSettings } from './choices.js';
 import { narrate } from './narration.js';
 import { kPlayerFiles, loadInto } from './stored-games.js';
-import { focusOn, loaded, loading, showErrors, term } from './view.js';
+import { focusOn, loaded, loading, screen, showErrors } from './view.js';
 import { installWorld } from './worlds.js';
 
 const params = new URLSearchParams(location.search);
@@ -67,11 +67,12 @@ export function gameModule(session, code, world, { args, isCurrent: current, kno
       reportError(session, 'The game stopped unexpectedly: ' + what + '\n');
       ended(session, 'crash');
     },
-    ranksWrite: (bytes) => {
+    ranksRow: (y, text, cells) => {
       if (!current()) return;
-      term.write(bytes);
+      screen.setRow(y, text, cells);
       loaded();
     },
+    ranksCursor: (x, y) => { if (current()) screen.setCursor(x, y); },
     ranksTakeInput: (into) => {
       if (!session.saveKnown && current()) knowSave(session);
       return takeInput(session, into);

@@ -1,14 +1,14 @@
-// The page around the game: the terminal, the keys, the worlds, the
+// The page around the game: the screen, the keys, the worlds, the
 // player's games and the page leaving, wired together; then the first game.
 import { refreshGames, showGamesList } from './games-list.js';
-import { listenToKeys } from './keys.js';
+import { listenToKeys, onKeys, send } from './keys.js';
 import { keepOffline } from './offline.js';
 import { choice, choose } from './choices.js';
 import { said } from './narration.js';
 import {
   backToList, continueEarlier, game, loadOnce, onSettingsChanged, persist, playing, firstWait, restartInPlace, saveNow, start, starts, watchAgain,
 } from './session.js';
-import { $, firstDrawn, japaneseFontMissing, openTerminal, showStatus, term, toggleZoom } from './view.js';
+import { $, firstDrawn, japaneseFontMissing, openTerminal, screen, showStatus, toggleZoom } from './view.js';
 import { chooseWorld, readWorld, takeWanted } from './worlds.js';
 
 function listenToButtons() {
@@ -41,7 +41,7 @@ function listenToButtons() {
     const world = await readWorld(files);
     if (typeof world === 'string') {
       showStatus(world);
-      term.focus();
+      screen.focus();
       return;
     }
     // Where the save that asked for it expects it.
@@ -86,17 +86,7 @@ function listenToLeaving() {
 window.ranks = {
   // The 25 rows as shown: a wide glyph once, the cell after a one-cell
   // glyph of the console's two as a blank.
-  screenText: () => {
-    const buffer = term.buffer.active;
-    const rows = [];
-    for (let y = 0; y < 25; ++y) {
-      const line = buffer.getLine(buffer.viewportY + y);
-      rows.push(line ? line.translateToString(false) : '');
-    }
-    return rows;
-  },
-  // Resolves once the terminal has drawn everything written so far.
-  flushed: () => new Promise((resolve) => term.write('', resolve)),
+  screenText: () => screen.text(),
   // How many games the page has started (a world opened, play again).
   starts: () => starts,
   // Resolves once the player's files are in IndexedDB.
@@ -111,7 +101,10 @@ window.ranks = {
   timeline: () => (game ? game.timeline : []),
   // The lines the live region has said, oldest first.
   said,
-  terminal: term,
+  screen,
+  // Keys as a terminal sends them, and each key sent.
+  send,
+  onKeys,
 };
 
 // The game's code is fetched from the start, alongside the rest.

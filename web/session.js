@@ -7,7 +7,7 @@ import { narrate } from './narration.js';
 import {
   freeName, kPlayerFiles, openStore, readSave, recorded, showFilesChanged, storedFiles, storeFile, writeChanged,
 } from './stored-games.js';
-import { $, button, showErrors, showStatus, term, touch } from './view.js';
+import { $, button, screen, showErrors, showStatus, touch } from './view.js';
 import { chooseWorld, userWorld, wantWorld, worldArguments, worldLabel } from './worlds.js';
 
 export { loadOnce };
@@ -197,14 +197,13 @@ async function load() {
 }
 
 function clearScreen(how) {
-  term.reset();
-  term.write('\x1b[?25l');
+  screen.clear();
   showErrors('');
   showStatus(how.replay ? 'Watching ' + how.replay.split('/').pop() + ' (Space pauses, Ctrl+C stops).' : '');
   $('continue').hidden = true;
   $('ended').hidden = true;
   narrate(null);
-  if (!touch) term.focus();
+  if (!touch) screen.focus();
 }
 
 function gameArguments(how) {

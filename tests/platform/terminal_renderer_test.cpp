@@ -73,6 +73,41 @@ std::string Mismatch(const test::VtScreen& t, const VirtualConsole& vc, Colours 
     return "";
 }
 
+// Where the cells the renderer says a terminal of 24-bit colours shows
+// (what the web page draws) differ from what terminal `t` shows.
+std::string ShownMismatch(TerminalRenderer& r, const test::VtScreen& t, const VirtualConsole& vc) {
+    if (r.colours() != Colours::kExact || r.AmbiguousWidth() == 0) return "";
+    r.Want(vc);
+    auto rgb = [](int colour) { return static_cast<std::uint32_t>(colour) & 0xFFFFFF; };
+    for (int y = 0; y < 25; ++y) {
+        for (int x = 0; x < 80; ++x) {
+            const test::VtScreen::Glyph& s = t.cells[y][x];
+            const ShownCell c = r.ShownAt(x, y);
+            const bool blank = s.cp == U' ';
+            const int fg = s.pen.reverse ? s.pen.bg : s.pen.fg, bg = s.pen.reverse ? s.pen.fg : s.pen.bg;
+            // A wide glyph's right half takes its left half's look (libvterm
+            // reads none back for it).
+            if (s.continuation) {
+                if (c.glyph != 0) return std::to_string(x) + "," + std::to_string(y) + ": not a right half";
+                continue;
+            }
+            const bool same = c.glyph == s.cp && c.background == rgb(bg) && c.underline == s.pen.underline &&
+                              c.wide == (x < 79 && t.cells[y][x + 1].continuation) &&
+                              (blank || (c.foreground == rgb(fg) && c.bold == s.pen.bold));
+            if (!same) {
+                char seen[160];
+                std::snprintf(seen, sizeof seen, "U+%X %06X/%06X%s%s%s, the terminal U+%X %06X/%06X%s%s%s", c.glyph,
+                              c.foreground, c.background, c.bold ? " bold" : "", c.underline ? " underline" : "",
+                              c.wide ? " wide" : "", s.cp, rgb(fg), rgb(bg), s.pen.bold ? " bold" : "",
+                              s.pen.underline ? " underline" : "",
+                              x < 79 && t.cells[y][x + 1].continuation ? " wide" : "");
+                return std::to_string(x) + "," + std::to_string(y) + ": shown as " + seen;
+            }
+        }
+    }
+    return "";
+}
+
 #if RANKS_HAVE_VTERM
 // libvterm, a terminal emulation of its own (ambiguous glyphs in one cell),
 // read back into a VtScreen for the same comparison.
@@ -225,6 +260,7 @@ struct Terminals {
     static std::string Check(TerminalRenderer& r, const test::VtScreen& t, const VirtualConsole& vc, const char* name) {
         std::string failure = Mismatch(t, vc, r.colours(), r.HighlightReversed());
         if (failure.empty() && !r.Frame(vc).empty()) failure = "a frame sent again with nothing changed";
+        if (failure.empty()) failure = ShownMismatch(r, t, vc);
         if (failure.empty()) return "";
         return failure + " (" + name + ", ambiguous " + std::to_string(t.ambiguous) + ", learned " +
                std::to_string(r.AmbiguousWidth()) + ", " + std::to_string(t.columns) + " columns, moved blanks " +

@@ -142,7 +142,7 @@ test('only games played are listed; a touch laptop\'s arrows reach the game with
     await page.keyboard.press('ArrowRight');
     await page.waitForTimeout(300);
     assert.notEqual(await page.evaluate(() => window.ranks.screenText().join('\n')), before, 'the hero walked');
-    assert.ok(await page.evaluate(() => document.activeElement.classList.contains('xterm-helper-textarea')));
+    assert.ok(await page.evaluate(() => document.activeElement.id === 'screen-input'));
     await settled(page, 'persisted', 'listed');
     assert.equal(await page.$$eval('#games-list tbody tr', (rows) => rows.length), 1, 'the game played, once');
   });
@@ -225,7 +225,7 @@ test('a phone held upright: Zoom doubles the cells and the screen follows the he
       const canvas = document.querySelector('#terminal canvas');
       const row = window.ranks.screenText().find((r) => r.includes('●'));
       return {
-        size: window.ranks.terminal.options.fontSize, left: box.scrollLeft, shown: box.clientWidth, whole: box.scrollWidth,
+        size: window.ranks.screen.fontSize, left: box.scrollLeft, shown: box.clientWidth, whole: box.scrollWidth,
         sharp: canvas.width === Math.round(canvas.offsetWidth * devicePixelRatio), hero: row ? row.indexOf('●') : -1,
       };
     });

@@ -91,7 +91,7 @@ test('the default world: Continue after Ctrl+C, after a reload mid-battle and af
   await page.goto(server.url);
   await onField(page);
   const start = await hero(page);
-  assert.ok(await page.evaluate(() => document.activeElement.classList.contains('xterm-helper-textarea')));
+  assert.ok(await page.evaluate(() => document.activeElement.id === 'screen-input'));
   await walk(page, kOutOfTheRoom);
   const out = await hero(page);
   assert.ok(out[0] > 7, `out of the start room: ${out}`);
@@ -210,7 +210,7 @@ test('saves and recordings go both ways between the terminal game and the page',
   // The last screen stays until a key.
   await page.waitForFunction(() => {
     if (window.ranks.ended() === 0) return true;
-    window.ranks.terminal.input('\r');
+    window.ranks.send('\r');
     return false;
   }, null, { polling: 500 });
   const squeeze = (rows) => rows.map((r) => r.replace(/\s+/g, ''));
@@ -230,14 +230,14 @@ test('Tab leaves the terminal and reaches every control, and comes back to the t
   await page.keyboard.press('ArrowRight');
   await page.waitForTimeout(200);
   await settled(page, 'persisted', 'listed');
-  const name = (e) => e.id || (e.tagName === 'TEXTAREA' ? 'terminal' : e.getAttribute('aria-label') || '');
+  const name = (e) => e.id || e.getAttribute('aria-label') || '';
   const reached = [];
   const step = async (key) => {
     await page.keyboard.press(key);
     reached.push(await page.evaluate(`(${name})(document.activeElement)`));
     return reached[reached.length - 1];
   };
-  const kTerminal = 'terminal';
+  const kTerminal = 'screen-input';
   // Back to the header's buttons, forward to the terminal again, and on
   // through the buttons after it.
   while (reached.length < 10 && await step('Shift+Tab') !== '');
@@ -248,10 +248,10 @@ test('Tab leaves the terminal and reaches every control, and comes back to the t
   assert.ok(controls.length >= 8, `controls: ${controls}`);
   for (const c of controls) assert.ok(reached.includes(c), `Tab reaches ${c}: ${reached}`);
   // The browser's own keys stay the browser's; the game's are the game's.
-  await page.focus('.xterm-helper-textarea');
+  await page.focus('#screen-input');
   await page.evaluate(() => {
     window.sent = [];
-    window.ranks.terminal.onData((d) => window.sent.push(d));
+    window.ranks.onKeys((d) => window.sent.push(d));
   });
   for (const key of ['F5', 'Control+r', 'ArrowUp']) await page.keyboard.press(key);
   assert.deepEqual(await page.evaluate(() => window.sent), ['\x1b[A'], 'F5 and Ctrl+R are left to the browser');

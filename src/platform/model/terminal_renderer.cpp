@@ -50,41 +50,41 @@ int AnsiColour(int console) { return (console & 2) | (console & 1) << 2 | (conso
 
 std::string Num(int n) { return std::to_string(n); }
 
-// What an attribute asks of the terminal, as SGR parameters.
+// What an attribute asks of the terminal: its console colours and modes.
 struct Look {
-    std::string foreground, background;
+    int foreground = 7, background = 0;
     bool bold = false, underline = false, reverse = false;
 };
 
 Look LookOf(Colours colours, bool reversed, std::uint16_t a) {
     Look look;
     look.underline = (a & kUnderline) != 0;
-    const int fg = a & 0x0F, bg = a >> 4 & 0x0F;
+    look.foreground = a & 0x0F;
+    look.background = a >> 4 & 0x0F;
     // The highlight in reverse video: it shows on every font and theme, and
     // on the underscores and overlines of the command boxes, where an
     // underline would not, while bright white against light grey differs
     // by less than 2:1.
-    const bool marked = reversed && (fg & 8) != 0;
+    const bool marked = reversed && (look.foreground & 8) != 0;
     look.reverse = (a & kReverse) != 0 || marked;
+    // Bright white is also bold where there are colours: on the thin
+    // strokes of an anti-aliased font, and in palettes whose white is
+    // nearly bright white, the colour alone hardly shows.
+    look.bold = colours != Colours::kNone && (look.foreground & 8) != 0 && !marked;
+    return look;
+}
+
+// A console colour as SGR parameters: 24-bit, or the nearest of the
+// palette; none without colours.
+std::string ColourParameters(Colours colours, int c, bool background) {
     switch (colours) {
-        // Bright white is also bold: on the thin strokes of an anti-aliased
-        // font, and in palettes whose white is nearly bright white, the
-        // colour alone hardly shows.
-        case Colours::kExact: {
-            auto rgb = [](int c) { return Num(kRgb[c][0]) + ";" + Num(kRgb[c][1]) + ";" + Num(kRgb[c][2]); };
-            look.bold = (fg & 8) != 0 && !marked;
-            look.foreground = "38;2;" + rgb(fg);
-            look.background = "48;2;" + rgb(bg);
-            break;
-        }
+        case Colours::kExact:
+            return (background ? "48;2;" : "38;2;") + Num(kRgb[c][0]) + ";" + Num(kRgb[c][1]) + ";" + Num(kRgb[c][2]);
         case Colours::kPalette:
-            look.bold = (fg & 8) != 0 && !marked;
-            look.foreground = (fg & 8 ? "9" : "3") + Num(AnsiColour(fg & 7));
-            look.background = (bg & 8 ? "10" : "4") + Num(AnsiColour(bg & 7));
-            break;
+            return (c & 8 ? (background ? "10" : "9") : (background ? "4" : "3")) + Num(AnsiColour(c & 7));
         case Colours::kNone: break;
     }
-    return look;
+    return "";
 }
 
 // The SGR sequence that takes the terminal from attribute `from` (-1:
@@ -99,8 +99,8 @@ std::string Transition(Colours colours, bool reversed, int from, std::uint16_t t
         if (!p.empty()) p += ';';
         p += s;
     };
-    if (reset || want.foreground != had.foreground) add(want.foreground);
-    if (reset || want.background != had.background) add(want.background);
+    if (reset || want.foreground != had.foreground) add(ColourParameters(colours, want.foreground, false));
+    if (reset || want.background != had.background) add(ColourParameters(colours, want.background, true));
     if (want.bold != had.bold) add(want.bold ? "1" : "22");
     if (want.underline != had.underline) add(want.underline ? "4" : "24");
     if (want.reverse != had.reverse) add(want.reverse ? "7" : "27");
@@ -229,6 +229,10 @@ std::uint16_t TerminalRenderer::WantedBlank(std::uint16_t attribute) const {
     return BlankLook(reversed_ ? attribute & ~kIntensity : attribute);
 }
 
+std::uint16_t TerminalRenderer::DrawnAttribute(const Cell& cell, bool blank) const {
+    return blank && reversed_ && (cell.attribute & kReverse) == 0 ? cell.attribute & ~kIntensity : cell.attribute;
+}
+
 void TerminalRenderer::Draw(std::string& out, int x, int y) {
     const Cell& cell = want_[y][x];
     if (cell.half != 1 || x + 1 >= kColumns) {
@@ -239,11 +243,7 @@ void TerminalRenderer::Draw(std::string& out, int x, int y) {
         const bool blank = glyph == ' ';
         bool blankLooksRight = blank && attribute_ >= 0 &&
                                BlankLook(static_cast<std::uint16_t>(attribute_)) == WantedBlank(cell.attribute);
-        // A reversed highlight never marks a blank, but for the second cell
-        // of a highlighted glyph.
-        if (!blankLooksRight)
-            UseAttribute(out, blank && reversed_ && (cell.attribute & kReverse) == 0 ? cell.attribute & ~kIntensity
-                                                                                     : cell.attribute);
+        if (!blankLooksRight) UseAttribute(out, DrawnAttribute(cell, blank));
         AppendUtf8(out, glyph);
         shown_[y][x] = Cell{code, 0, cell.attribute};
         ++cursorX_;
@@ -706,7 +706,7 @@ void TerminalRenderer::DrawRows(std::string& out, bool upward, const VirtualCons
     }
 }
 
-std::string TerminalRenderer::Frame(const VirtualConsole& model) {
+void TerminalRenderer::Want(const VirtualConsole& model) {
     for (int y = 0; y < kRows; ++y) {
         for (int x = 0; x < kColumns; ++x) want_[y][x] = model.At(x, y);
         if (ambiguousWidth_ != 1) continue;
@@ -714,6 +714,44 @@ std::string TerminalRenderer::Frame(const VirtualConsole& model) {
             if (want_[y][x].half == 1 && !IsWide(DoubleGlyph(want_[y][x].code)))
                 want_[y][x + 1] = Cell{' ', 0, SecondCell(want_[y][x].attribute)};
     }
+}
+
+ShownCell TerminalRenderer::ShownAt(int x, int y) const {
+    const Cell& cell = want_[y][x];
+    const bool wide = cell.half == 1 && x + 1 < kColumns && want_[y][x + 1].half == 2;
+    if (cell.half == 2 && x > 0 && want_[y][x - 1].half == 1) {
+        ShownCell half = ShownAt(x - 1, y);
+        half.glyph = 0;
+        half.wide = false;
+        return half;
+    }
+    ShownCell shown;
+    // A stray half is drawn as a blank.
+    shown.glyph = wide || (cell.half == 1 && x + 1 < kColumns) ? DoubleGlyph(cell.code)
+                  : cell.half == 0                             ? SingleGlyph(cell.code)
+                                                               : ' ';
+    shown.wide = wide;
+    const bool blank = shown.glyph == ' ';
+    const Look look = LookOf(colours_, reversed_, blank ? DrawnAttribute(cell, true) : cell.attribute);
+    auto rgb = [](int c) {
+        return static_cast<std::uint32_t>(kRgb[c][0]) << 16 | static_cast<std::uint32_t>(kRgb[c][1]) << 8 | kRgb[c][2];
+    };
+    shown.foreground = rgb(look.reverse ? look.background : look.foreground);
+    shown.background = rgb(look.reverse ? look.foreground : look.background);
+    shown.bold = look.bold;
+    shown.underline = look.underline;
+    return shown;
+}
+
+std::string TerminalRenderer::ShownRow(int y) const {
+    std::string row;
+    for (int x = 0; x < kColumns; ++x)
+        if (std::uint32_t glyph = ShownAt(x, y).glyph; glyph != 0) AppendUtf8(row, glyph);
+    return row;
+}
+
+std::string TerminalRenderer::Frame(const VirtualConsole& model) {
+    Want(model);
     std::string out;
     if (repaint_) {
         // The screen cleared in plain colours (black where there are

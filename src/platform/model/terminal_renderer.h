@@ -30,6 +30,19 @@ enum class ScreenLook { kMarked, kConsole };
 // the terminal around it but has no 24-bit colours of its own.
 Colours ColoursFor(const char* noColor, const char* colorTerm, std::string_view term = {}, bool directColour = false);
 
+// A cell as a terminal with 24-bit colours shows it: for a backend that
+// draws the cells itself (the web page), and for tools that print screens.
+struct ShownCell {
+    // The glyph (a blank is ' '); 0 for the right half of a wide glyph.
+    std::uint32_t glyph = ' ';
+    // 0xRRGGBB, reverse video already applied.
+    std::uint32_t foreground = 0, background = 0;
+    // Two cells wide (the next cell is its right half).
+    bool wide = false;
+    bool bold = false, underline = false;
+    bool operator==(const ShownCell&) const = default;
+};
+
 class TerminalRenderer {
 public:
     static constexpr int kRows = VirtualConsole::kVisibleRows;
@@ -53,6 +66,14 @@ public:
     // The terminal's contents are unknown (start, resize, resume): the next
     // frame clears it and draws everything.
     void Invalidate() { repaint_ = true; }
+
+    // Takes the model as the terminal should show it (Frame does so first);
+    // then ShownAt tells each cell, and ShownRow a row's text as the
+    // terminal shows it (a wide glyph once, a blank after an ambiguous
+    // glyph drawn one cell wide).
+    void Want(const VirtualConsole& model);
+    ShownCell ShownAt(int x, int y) const;
+    std::string ShownRow(int y) const;
     bool RepaintPending() const { return repaint_; }
 
     // How many cells the terminal gives a glyph of ambiguous East Asian
@@ -96,6 +117,10 @@ private:
     std::uint16_t SecondCell(std::uint16_t attribute) const;
     // How a blank cell of the model should look.
     std::uint16_t WantedBlank(std::uint16_t attribute) const;
+    // The attribute a one-cell glyph or blank of the model is drawn with: a
+    // reversed highlight never marks a blank (but the second cell of a
+    // highlighted glyph, which has the reverse of its own).
+    std::uint16_t DrawnAttribute(const Cell& cell, bool blank) const;
     void Draw(std::string& out, int x, int y);
     // Erases the blanks from (x, y) on when that is shorter than writing
     // them; the number of cells erased, or 0.

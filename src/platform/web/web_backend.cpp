@@ -1,5 +1,5 @@
-// The game in a web page (Emscripten): the console model drawn by the
-// terminal renderer into the page's terminal widget, keys from the widget
+// The game in a web page (Emscripten): the console model's cells handed to
+// the page as the terminal renderer would show them, keys from the page
 // through the same key decoder, pauses and key waits handed back to the
 // browser (ASYNCIFY) so the page stays alive while the game blocks.
 #include <emscripten.h>
@@ -20,9 +20,15 @@
 // JavaScript inside, which clang-format would break.
 // clang-format off
 // The page's side (web/page.js sets these on the module object).
-EM_JS(void, web_write, (const char* bytes, int size), {
-    Module.ranksWrite(HEAPU8.slice(bytes, bytes + size));
+// A row of the screen as it is to show: its glyphs as UTF-8 (a wide
+// glyph once) and, for each of its 80 cells, a pair of words:
+// flags << 24 | foreground, background (0xRRGGBB); flags 1 bold,
+// 2 underline, 4 wide (the next cell is its right half).
+EM_JS(void, web_row, (int y, const char* text, int size, const std::uint32_t* cells), {
+    Module.ranksRow(y, UTF8ToString(text, size), HEAPU32.slice(cells >> 2, (cells >> 2) + 160));
 });
+// Where the cursor is, when it shows (x < 0 when it does not).
+EM_JS(void, web_cursor, (int x, int y), { Module.ranksCursor(x, y); });
 EM_JS(int, web_take_input, (char* buffer, int capacity), {
     return Module.ranksTakeInput(HEAPU8.subarray(buffer, buffer + capacity));
 });
@@ -84,6 +90,11 @@ namespace {
 
 struct WebState {
     DrawnConsole drawn;
+    // What the page shows; nothing before the first frame.
+    bool shownOnce = false;
+    std::uint64_t shownVersion = 0;
+    ShownCell shown[TerminalRenderer::kRows][TerminalRenderer::kColumns];
+    int cursorX = -2, cursorY = -2;
     PauseAccount pauses;
     // The farewell line already handed to the page, which shows it at once.
     std::string farewellShown;
@@ -100,8 +111,36 @@ void Present() {
         state.farewellShown = farewell;
         if (!farewell.empty()) PrintError(farewell);
     }
-    std::string frame = state.drawn.Frame();
-    if (!frame.empty()) web_write(frame.data(), static_cast<int>(frame.size()));
+    const VirtualConsole& model = state.drawn.model;
+    if (state.shownOnce && model.Version() == state.shownVersion) return;
+    state.shownVersion = model.Version();
+    TerminalRenderer& renderer = state.drawn.renderer;
+    renderer.Want(model);
+    // The page draws the rows that changed.
+    for (int y = 0; y < TerminalRenderer::kRows; ++y) {
+        bool changed = !state.shownOnce;
+        for (int x = 0; x < TerminalRenderer::kColumns; ++x) {
+            ShownCell cell = renderer.ShownAt(x, y);
+            changed = changed || cell != state.shown[y][x];
+            state.shown[y][x] = cell;
+        }
+        if (!changed) continue;
+        std::uint32_t cells[2 * TerminalRenderer::kColumns];
+        for (int x = 0; x < TerminalRenderer::kColumns; ++x) {
+            const ShownCell& c = state.shown[y][x];
+            const std::uint32_t flags = (c.bold ? 1U : 0U) | (c.underline ? 2U : 0U) | (c.wide ? 4U : 0U);
+            cells[2 * x] = flags << 24 | c.foreground;
+            cells[2 * x + 1] = c.background;
+        }
+        std::string text = renderer.ShownRow(y);
+        web_row(y, text.data(), static_cast<int>(text.size()), cells);
+    }
+    state.shownOnce = true;
+    const bool visible = model.CursorVisible() && model.CursorY() < TerminalRenderer::kRows;
+    const int x = visible ? model.CursorX() : -1, y = visible ? model.CursorY() : -1;
+    if (x != state.cursorX || y != state.cursorY) web_cursor(x, y);
+    state.cursorX = x;
+    state.cursorY = y;
 }
 
 [[noreturn]] void End(int status) {
@@ -194,12 +233,14 @@ constexpr Narrator kNarrator{ShowNarratedMessage, ShowNarratedLine, ShowFocus};
 namespace web {
 
 void Open() {
-    // The widget takes 24-bit colours: the console's own grey and white.
+    // The page draws the cells as a terminal of 24-bit colours would: the
+    // console's own grey and white.
     state.drawn.renderer =
         TerminalRenderer(Colours::kExact, true, ConsoleLook() ? ScreenLook::kConsole : ScreenLook::kMarked);
-    // xterm.js gives the ambiguous glyphs (■ ● ◎ ...) one cell.
+    // The ambiguous glyphs (■ ● ◎ ...) one cell wide, as in a terminal:
+    // the page's fonts draw them so.
     state.drawn.renderer.SetAmbiguousWidth(1);
-    state.drawn.renderer.Invalidate();
+    state.shownOnce = false;
     Present();
 }
 

@@ -4,23 +4,20 @@
 // the file's path. The page reads and writes it itself, file by file: IDBFS
 // would write the whole folder at every fsync, taking away what another tab
 // or an upload put there meanwhile.
-export const kPlayerFiles = '/home/web_user/.local/share/ranks-and-files';
-const kStore = 'FILE_DATA';
-const kStoreVersion = 21;
+// The database's name and its opening are in the page's first script,
+// which begins to open it.
+export const kPlayerFiles = window.ranksStore.folder;
+const kStore = window.ranksStore.name;
 
 let database = null;  // the open connection, once opened
+let opening = window.ranksStore.opening;
 export function openStore() {
   if (database) return Promise.resolve(database);
-  return new Promise((resolve, reject) => {
-    const request = indexedDB.open(kPlayerFiles, kStoreVersion);
-    // As IDBFS made it for the pages before this one.
-    request.onupgradeneeded = () => {
-      if (!request.result.objectStoreNames.contains(kStore)) {
-        request.result.createObjectStore(kStore).createIndex('timestamp', 'timestamp', { unique: false });
-      }
-    };
-    request.onsuccess = () => { database = request.result; resolve(database); };
-    request.onerror = () => reject(request.error);
+  // Tried again after a failure.
+  if (!opening) opening = window.ranksStore.open();
+  return opening.then((db) => { database = db; return db; }, (error) => {
+    opening = null;
+    throw error;
   });
 }
 const transactionDone = (tx) => new Promise((resolve, reject) => {
@@ -29,20 +26,14 @@ const transactionDone = (tx) => new Promise((resolve, reject) => {
 });
 
 // Every plain file of the folder: [{name, path, data, time}].
-export async function storedFiles() {
-  const db = await openStore();
-  const tx = db.transaction([kStore], 'readonly');
+export const storedFiles = async () => filesOf(await window.ranksStore.read(await openStore()));
+function filesOf(records) {
   const files = [];
-  tx.objectStore(kStore).openCursor().onsuccess = (event) => {
-    const cursor = event.target.result;
-    if (!cursor) return;
-    const v = cursor.value;
-    if (v.contents && cursor.key.startsWith(kPlayerFiles + '/')) {
-      files.push({ name: cursor.key.slice(kPlayerFiles.length + 1), path: cursor.key, data: v.contents, time: v.timestamp });
+  for (const [key, v] of records) {
+    if (v.contents && key.startsWith(kPlayerFiles + '/')) {
+      files.push({ name: key.slice(kPlayerFiles.length + 1), path: key, data: v.contents, time: v.timestamp });
     }
-    cursor.continue();
-  };
-  await transactionDone(tx);
+  }
   return files;
 }
 
@@ -95,7 +86,9 @@ export function writeChanged(FS, stamps) {
 // stamps writeChanged() starts from.
 export async function loadInto(FS) {
   FS.mkdirTree(kPlayerFiles);
-  const files = await storedFiles().catch((error) => {
+  const reading = firstRead || storedFiles();
+  firstRead = null;
+  const files = await reading.catch((error) => {
     console.warn('saved games could not be read:', error);
     return [];
   });
@@ -111,6 +104,11 @@ export async function loadInto(FS) {
   }
   return stamps;
 }
+
+// The first game's files, read as the page starts; later games, and any
+// after a change, read them afresh.
+let firstRead = window.ranksStore.reading.then(filesOf);
+firstRead.catch(() => {});
 
 // The fields of a save that the list shows, and its world.
 export function readSave(data) {
@@ -147,7 +145,10 @@ export function freeName(files, stem, extension) {
 // other tabs'.
 const listeners = [];
 export const onFilesChanged = (listener) => listeners.push(listener);
-export const showFilesChanged = () => listeners.forEach((listener) => listener());
+export const showFilesChanged = () => {
+  firstRead = null;
+  listeners.forEach((listener) => listener());
+};
 const channel = 'BroadcastChannel' in window ? new BroadcastChannel('ranks-files') : null;
 function filesChanged() {
   if (channel) channel.postMessage('changed');

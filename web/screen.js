@@ -12,14 +12,17 @@ export const kFonts = "'MS Gothic', 'Osaka-Mono', 'DejaVu Sans Mono', 'Noto Sans
 const measuring = new OffscreenCanvas(1, 1).getContext('2d');
 // A cell at a font size, in device pixels: as wide as the font's W, as
 // high as its line, rounded so every cell is the same whole size; and
-// where in it the glyphs stand (their baseline), high enough that an
-// underscore, the lowest of the game's glyphs, stays inside.
+// where in it the glyphs stand (their baseline). The command boxes' edges
+// are the highest and lowest of the game's glyphs (the overline ￣ from
+// the Japanese font, the underscore): both stay inside their cells, a
+// small font's cells made a pixel higher where they would not.
 export function cellSize(size, dpr = devicePixelRatio) {
   measuring.font = `${size * dpr}px ${kFonts}`;
   const m = measuring.measureText('W');
-  const height = Math.ceil(m.fontBoundingBoxAscent + m.fontBoundingBoxDescent);
-  const underscore = Math.ceil(measuring.measureText('_').actualBoundingBoxDescent);
-  return [Math.floor(m.width), height, Math.min(Math.round(m.fontBoundingBoxAscent), height - underscore)];
+  const top = Math.ceil(measuring.measureText('\uFFE3').actualBoundingBoxAscent);
+  const bottom = Math.ceil(measuring.measureText('_').actualBoundingBoxDescent);
+  const height = Math.max(Math.ceil(m.fontBoundingBoxAscent + m.fontBoundingBoxDescent), top + bottom);
+  return [Math.floor(m.width), height, Math.max(top, Math.min(Math.round(m.fontBoundingBoxAscent), height - bottom))];
 }
 
 const colour = (rgb) => '#' + (rgb & 0xFFFFFF).toString(16).padStart(6, '0');

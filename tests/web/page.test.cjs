@@ -259,7 +259,7 @@ test('Tab leaves the terminal and reaches every control, and comes back to the t
   assert.equal(await page.getAttribute('#terminal', 'lang'), 'ja');
 });
 
-test('a touch screen of 390x844: the on-screen keys walk out of the start room and win a battle as the headless backend does', async () => {
+test('a touch screen of 390x844: the on-screen keys walk out of the start room and win a battle as the headless backend does, drawn as it reads', async () => {
   const phone = await launch({ viewport: { width: 390, height: 844 }, hasTouch: true, isMobile: true });
   try {
     const page = await freshPage(phone.context);
@@ -298,8 +298,9 @@ test('a touch screen of 390x844: the on-screen keys walk out of the start room a
     await openByTap(world);
     const shown = [];
     const told = new Set();
-    for (const key of battle) {
+    for (const [i, key] of battle.entries()) {
       shown.push(await screen(page));
+      assert.deepEqual(await inkMismatches(page), [], `drawn as it reads at key ${i}`);
       for (const line of await page.evaluate(() => window.ranks.said())) told.add(line);
       const waits = await page.evaluate(() => window.ranks.waits());
       await tap(key);

@@ -35,10 +35,7 @@ export function loadOnce() {
       }
       return compiling;
     });
-    worldPackage = (early.world || fetch('ranks.data')).then((r) => {
-      if (!r.ok) throw new Error('ranks.data: ' + r.status);
-      return r.arrayBuffer();
-    });
+    worldPackage = early.world || window.ranksFetchWorld();
   }
   // Tried again at the next start after a failure.
   return Promise.all([compiled, worldPackage]).catch((error) => {

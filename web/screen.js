@@ -58,7 +58,7 @@ class Screen {
 
   // The screen's size in CSS pixels.
   size() {
-    return [this.canvas.width / devicePixelRatio, this.canvas.height / devicePixelRatio];
+    return [this.canvas.width / this.dpr, this.canvas.height / this.dpr];
   }
 
   setFontSize(size) {

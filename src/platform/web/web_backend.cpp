@@ -119,20 +119,17 @@ void Present() {
     // The page draws the rows that changed.
     for (int y = 0; y < TerminalRenderer::kRows; ++y) {
         bool changed = !state.shownOnce;
-        for (int x = 0; x < TerminalRenderer::kColumns; ++x) {
-            ShownCell cell = renderer.ShownAt(x, y);
-            changed = changed || cell != state.shown[y][x];
-            state.shown[y][x] = cell;
-        }
-        if (!changed) continue;
         std::uint32_t cells[2 * TerminalRenderer::kColumns];
         for (int x = 0; x < TerminalRenderer::kColumns; ++x) {
-            const ShownCell& c = state.shown[y][x];
+            const ShownCell c = renderer.ShownAt(x, y);
+            changed = changed || c != state.shown[y][x];
+            state.shown[y][x] = c;
             const std::uint32_t flags = (c.bold ? 1U : 0U) | (c.underline ? 2U : 0U) | (c.wide ? 4U : 0U);
             cells[2 * x] = flags << 24 | c.foreground;
             cells[2 * x + 1] = c.background;
         }
-        std::string text = renderer.ShownRow(y);
+        if (!changed) continue;
+        const std::string text = renderer.ShownRow(y);
         web_row(y, text.data(), static_cast<int>(text.size()), cells);
     }
     state.shownOnce = true;

@@ -4,7 +4,8 @@
 import { placeSettings } from './choices.js';
 import { narrate } from './narration.js';
 import { kPlayerFiles, loadInto } from './stored-games.js';
-import { focusOn, loaded, loading, screen, showErrors } from './view.js';
+import { screen } from './screen.js';
+import { focusOn, loaded, loading, showErrors } from './view.js';
 import { installWorld } from './worlds.js';
 
 const params = new URLSearchParams(location.search);

@@ -2,7 +2,8 @@
 // the game as a terminal sends it; Tab and the browser's own keys stay
 // the page's.
 import { sendKeys } from './session.js';
-import { $, screen, touch } from './view.js';
+import { screen } from './screen.js';
+import { $, touch } from './view.js';
 
 const encoder = new TextEncoder();
 // What a terminal (xterm's keys, cursor keys in their normal mode) sends

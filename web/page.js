@@ -8,7 +8,8 @@ import { said } from './narration.js';
 import {
   backToList, continueEarlier, game, loadOnce, onSettingsChanged, persist, playing, firstWait, restartInPlace, saveNow, start, starts, watchAgain,
 } from './session.js';
-import { $, firstDrawn, japaneseFontMissing, openTerminal, screen, showStatus, toggleZoom } from './view.js';
+import { screen } from './screen.js';
+import { $, firstDrawn, japaneseFontMissing, openTerminal, showStatus, toggleZoom } from './view.js';
 import { chooseWorld, readWorld, takeWanted } from './worlds.js';
 
 function listenToButtons() {

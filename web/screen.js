@@ -25,6 +25,12 @@ export function cellSize(size, dpr = devicePixelRatio) {
   return [Math.floor(m.width), height, Math.max(top, Math.min(Math.round(m.fontBoundingBoxAscent), height - bottom))];
 }
 
+// The screen's size in CSS pixels at a font size.
+export function sizeAt(size, dpr = devicePixelRatio) {
+  const [w, h] = cellSize(size, dpr);
+  return [kColumns * w / dpr, kRows * h / dpr];
+}
+
 const colour = (rgb) => '#' + (rgb & 0xFFFFFF).toString(16).padStart(6, '0');
 const kBold = 1;
 const kUnderline = 2;
@@ -43,7 +49,6 @@ class Screen {
 
   // Makes the canvas and the input inside `container`.
   open(container) {
-    this.element = container;
     this.canvas = document.createElement('canvas');
     this.canvas.setAttribute('aria-hidden', 'true');
     this.input = document.createElement('textarea');
@@ -56,7 +61,7 @@ class Screen {
     this.setFontSize(this.fontSize);
   }
 
-  // The screen's size in CSS pixels.
+  // The screen's size in CSS pixels, as drawn.
   size() {
     return [this.canvas.width / this.dpr, this.canvas.height / this.dpr];
   }
@@ -69,8 +74,7 @@ class Screen {
     this.dpr = dpr;
     this.canvas.width = kColumns * this.cellWidth;
     this.canvas.height = kRows * this.cellHeight;
-    this.canvas.style.width = `${this.canvas.width / dpr}px`;
-    this.canvas.style.height = `${this.canvas.height / dpr}px`;
+    [this.canvas.style.width, this.canvas.style.height] = this.size().map((n) => `${n}px`);
     this.fonts = [`${size * dpr}px ${kFonts}`, `bold ${size * dpr}px ${kFonts}`];
     for (let y = 0; y < kRows; ++y) this.draw(y);
   }
@@ -154,10 +158,9 @@ class Screen {
       if (glyph === '') continue;
       const flags = cells[2 * x] >>> 24;
       const width = flags & kWide ? 2 : 1;
+      if (glyph === ' ' && !(flags & kUnderline)) continue;
       const ink = colour(cells[2 * x]);
-      if (glyph !== ' ' || flags & kUnderline) {
-        if (ink !== fill) g.fillStyle = fill = ink;
-      }
+      if (ink !== fill) g.fillStyle = fill = ink;
       if (glyph !== ' ') {
         const wanted = this.fonts[flags & kBold ? 1 : 0];
         if (wanted !== font) g.font = font = wanted;

@@ -7,7 +7,8 @@ import { narrate } from './narration.js';
 import {
   freeName, kPlayerFiles, openStore, readSave, recorded, showFilesChanged, storedFiles, storeFile, writeChanged,
 } from './stored-games.js';
-import { $, button, screen, showErrors, showStatus, touch } from './view.js';
+import { screen } from './screen.js';
+import { $, button, showErrors, showStatus, touch } from './view.js';
 import { chooseWorld, userWorld, wantWorld, worldArguments, worldLabel } from './worlds.js';
 
 export { loadOnce };

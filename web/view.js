@@ -1,8 +1,6 @@
 // The game's screen sized to the window, the loading state, and the
 // page's lines of status and errors.
-import { cellSize, kColumns, kFonts, kRows, screen } from './screen.js';
-
-export { screen };
+import { kFonts, screen, sizeAt } from './screen.js';
 
 // A touch screen with no mouse or touchpad beside it (a phone, a tablet):
 // the keys are on the page. A touch laptop has its keyboard.
@@ -27,7 +25,6 @@ export function openTerminal() {
 
 // ---- The screen's size: the largest whole-pixel font that fits ----
 
-const screenSize = () => screen.size();
 const landscape = () => window.innerWidth > window.innerHeight;
 
 const kFrame = 14;  // the screen's padding and border
@@ -63,20 +60,14 @@ function headerHeightAt(width) {
   return height;
 }
 
-// The screen's size at a font size, known before anything is drawn.
-function predictedSize(size) {
-  const [w, h] = cellSize(size);
-  return [kColumns * w / devicePixelRatio, kRows * h / devicePixelRatio];
-}
-
 // Cells grow about in proportion to the font: a guess from one size, then
 // a step or two (each new size costs the font's lookup).
 function fittingSize(width, height) {
   const fits = (size) => {
-    const [w, h] = predictedSize(size);
+    const [w, h] = sizeAt(size);
     return w <= width && h <= height;
   };
-  const [w0, h0] = predictedSize(16);
+  const [w0, h0] = sizeAt(16);
   let size = Math.min(48, Math.max(6, Math.floor(16 * Math.min(width / w0, height / h0))));
   while (size > 6 && !fits(size)) --size;
   while (size < 48 && fits(size + 1)) ++size;
@@ -103,7 +94,7 @@ function follow() {
   const box = $('screen');
   if (!zoomed) { box.scrollLeft = 0; return; }
   if (!focus) return;
-  const x = (focus[0] + 1) * screenSize()[0] / 80;
+  const x = (focus[0] + 1) * screen.size()[0] / 80;
   if (x < box.scrollLeft + box.clientWidth / 4 || x > box.scrollLeft + box.clientWidth * 3 / 4) {
     box.scrollLeft = x - box.clientWidth / 2;
   }
@@ -119,7 +110,7 @@ function fit() {
   // window moved, or the browser zoomed).
   if (size !== screen.fontSize || screen.dpr !== devicePixelRatio) screen.setFontSize(size);
   // Below the smallest font the whole screen is scaled down, never cut.
-  const [w, h] = screenSize();
+  const [w, h] = screen.size();
   const scale = Math.min(1, width / w, height / h);
   $('terminal').style.transform = scale < 1 ? `scale(${scale})` : '';
   box.style.width = Math.floor(Math.min(w * scale, roomWidth) + frame) + 'px';

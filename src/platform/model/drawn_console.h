@@ -23,10 +23,16 @@ public:
     // The bytes that bring the terminal up to date; empty when neither the
     // model changed nor a repaint is due since the last frame.
     std::string Frame() {
-        if (presentedOnce_ && !renderer.RepaintPending() && model.Version() == presentedVersion_) return {};
+        if (!ModelChanged() && !renderer.RepaintPending()) return {};
+        return renderer.Frame(model);
+    }
+
+    // Whether the model changed since the last call (the first call: yes).
+    bool ModelChanged() {
+        if (presentedOnce_ && model.Version() == presentedVersion_) return false;
         presentedVersion_ = model.Version();
         presentedOnce_ = true;
-        return renderer.Frame(model);
+        return true;
     }
 
     // A key test. When no key is queued and the game only waits (a long run

@@ -744,10 +744,16 @@ ShownCell TerminalRenderer::ShownAt(int x, int y) const {
 }
 
 std::string TerminalRenderer::ShownRow(int y) const {
-    std::string row;
-    for (int x = 0; x < kColumns; ++x)
-        if (std::uint32_t glyph = ShownAt(x, y).glyph; glyph != 0) AppendUtf8(row, glyph);
-    return row;
+    ShownCell row[kColumns];
+    for (int x = 0; x < kColumns; ++x) row[x] = ShownAt(x, y);
+    return TextOf(row);
+}
+
+std::string TerminalRenderer::TextOf(const ShownCell (&row)[kColumns]) {
+    std::string text;
+    for (const ShownCell& cell : row)
+        if (cell.glyph != 0) AppendUtf8(text, cell.glyph);
+    return text;
 }
 
 std::string TerminalRenderer::Frame(const VirtualConsole& model) {

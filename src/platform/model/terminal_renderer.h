@@ -74,6 +74,7 @@ public:
     void Want(const VirtualConsole& model);
     ShownCell ShownAt(int x, int y) const;
     std::string ShownRow(int y) const;
+    static std::string TextOf(const ShownCell (&row)[kColumns]);
     bool RepaintPending() const { return repaint_; }
 
     // How many cells the terminal gives a glyph of ambiguous East Asian

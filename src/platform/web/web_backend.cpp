@@ -92,7 +92,6 @@ struct WebState {
     DrawnConsole drawn;
     // What the page shows; nothing before the first frame.
     bool shownOnce = false;
-    std::uint64_t shownVersion = 0;
     ShownCell shown[TerminalRenderer::kRows][TerminalRenderer::kColumns];
     int cursorX = -2, cursorY = -2;
     PauseAccount pauses;
@@ -112,8 +111,7 @@ void Present() {
         if (!farewell.empty()) PrintError(farewell);
     }
     const VirtualConsole& model = state.drawn.model;
-    if (state.shownOnce && model.Version() == state.shownVersion) return;
-    state.shownVersion = model.Version();
+    if (!state.drawn.ModelChanged() && state.shownOnce) return;
     TerminalRenderer& renderer = state.drawn.renderer;
     renderer.Want(model);
     // The page draws the rows that changed.
@@ -129,7 +127,7 @@ void Present() {
             cells[2 * x + 1] = c.background;
         }
         if (!changed) continue;
-        const std::string text = renderer.ShownRow(y);
+        const std::string text = TerminalRenderer::TextOf(state.shown[y]);
         web_row(y, text.data(), static_cast<int>(text.size()), cells);
     }
     state.shownOnce = true;

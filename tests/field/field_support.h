@@ -26,14 +26,10 @@ protected:
         hero.mapNumber = 1, hero.fieldX = 20, hero.fieldY = 10;
     }
 
-    void EnemyList(int map, const std::string& text) {
-        dir.Write("map_info/map1/" + std::to_string(map) + ".txt", text);
-    }
+    void EnemyList(int n, const std::string& text) { dir.Write("map_info/map1/" + std::to_string(n) + ".txt", text); }
 
-    // Grid cell (x, y) of map `map`.
-    unsigned char& Cell(int map, int x, int y) {
-        return worldGrid.cells[((map - 1) / 3) * 20 + y][((map - 1) % 3) * 60 + x];
-    }
+    // Grid cell (x, y) of map `m`.
+    unsigned char& Cell(int m, int x, int y) { return worldGrid.cells[(m - 1) / 3 * 20 + y][(m - 1) % 3 * 60 + x]; }
     void Wall(int map, int x, int y) { Cell(map, x, y) = '#'; }
 
     void SetEnemies(std::initializer_list<FieldEnemy> entries) {

@@ -367,7 +367,7 @@ INSTANTIATE_TEST_SUITE_P(EveryColourModeAndLook, TerminalRendererTest,
                                            Setting{Colours::kPalette, ScreenLook::kConsole}));
 
 // The environment's usual choices are seen in a real terminal (the
-// terminal backend test); these are its edges.
+// game terminal test); these are its edges.
 TEST(TerminalColours, AnEmptyNoColorIsUnsetAndASetOneWins) {
     EXPECT_EQ(ColoursFor("", "truecolor"), Colours::kExact);
     EXPECT_EQ(ColoursFor("1", "truecolor"), Colours::kNone);

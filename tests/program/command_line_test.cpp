@@ -54,10 +54,7 @@ std::string Parse(std::vector<const char*> args, Options& o) {
 }
 
 TEST(CommandLineOptions, EachMistakeIsSaidOneWay) {
-    const struct {
-        std::vector<const char*> args;
-        const char* error;
-    } cases[] = {
+    const std::pair<std::vector<const char*>, const char*> cases[] = {
         {{"--world"}, "--world needs a value: --world DIR"},
         {{"--record"}, "--record needs a value: --record FILE"},
         {{"--replay", "--headless"}, "--replay needs a value: --replay FILE"},
@@ -76,9 +73,9 @@ TEST(CommandLineOptions, EachMistakeIsSaidOneWay) {
          "--replay plays a recording as it was made: it does not go with --record"},
         {{"--saves", "--continue"}, "--saves lists the saved games and plays none: it does not go with --continue"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [args, error] : cases) {
         Options o;
-        EXPECT_EQ(Parse(c.args, o), c.error) << c.args[0];
+        EXPECT_EQ(Parse(args, o), error) << args[0];
     }
     Options o;
     EXPECT_EQ(Parse({"--continue", "my.save", "--record=r.rec"}, o), "");
@@ -126,31 +123,25 @@ std::set<std::string> Named(const std::string& text, bool onlyGameLines) {
 }
 
 // Each command's usage lines name exactly the options that go with it
-// (--help goes with all three and is shown once, with the game's).
-TEST(CommandLineOptions, UsageLinesNameEachCommandsOptions) {
+// (--help goes with all three and is shown once, with the game's); --help,
+// the manual and the README name the same options as the table.
+TEST(CommandLineOptions, UsageLinesHelpManualAndReadmeNameTheSameOptions) {
     const std::string usage = UsageText();
     const std::size_t check = usage.find("ranks check"), balance = usage.find("ranks balance");
-    const struct {
-        Command command;
-        std::string lines;
-    } cases[] = {{Command::kPlay, usage.substr(0, check)},
-                 {Command::kCheck, usage.substr(check, balance - check)},
-                 {Command::kBalance, usage.substr(balance)}};
-    for (const auto& c : cases) {
-        std::set<std::string> table = Lines(OptionNames(c.command));
-        if (c.command != Command::kPlay) table.erase("--help");
-        EXPECT_EQ(Named(c.lines, false), table) << c.lines;
+    const std::pair<Command, std::string> cases[] = {{Command::kPlay, usage.substr(0, check)},
+                                                     {Command::kCheck, usage.substr(check, balance - check)},
+                                                     {Command::kBalance, usage.substr(balance)}};
+    for (const auto& [command, lines] : cases) {
+        std::set<std::string> table = Lines(OptionNames(command));
+        if (command != Command::kPlay) table.erase("--help");
+        EXPECT_EQ(Named(lines, false), table) << lines;
     }
-}
-
-TEST(CommandLineOptions, HelpManualAndReadmeNameTheSameOptions) {
     const std::set<std::string> table = Lines(OptionNames());
-    const std::string help = HelpText();
     const std::string manual = Read(RANKS_SOURCE_DIR "/man/ranks.6");
     const std::string readme = Read(RANKS_SOURCE_DIR "/README.md");
     ASSERT_FALSE(manual.empty());
     for (const std::string& name : table) {
-        EXPECT_NE(help.find(name), std::string::npos) << name << " is not in --help";
+        EXPECT_NE(HelpText().find(name), std::string::npos) << name << " is not in --help";
         EXPECT_TRUE(Named(manual, false).count(name)) << name << " is not in the manual";
         EXPECT_TRUE(Named(readme, true).count(name)) << name << " is not in the README";
     }
@@ -164,8 +155,7 @@ TEST(CommandLineOptions, ThePageKnowsTheWorldsDataFolders) {
     std::smatch list;
     ASSERT_TRUE(std::regex_search(page, list, std::regex(R"(const kDataFolders = \[([^\]]*)\];)")));
     std::string expected;
-    for (std::string_view folder : kDataFolders)
-        expected += (expected.empty() ? "'" : ", '") + std::string(folder) + "'";
+    for (std::string_view f : kDataFolders) expected += (expected.empty() ? "'" : ", '") + std::string(f) + "'";
     EXPECT_EQ(list[1].str(), expected);
 }
 

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <tuple>
 
 #include "console/console.h"
 #include "core/save_keeping.h"
@@ -167,14 +168,13 @@ protected:
     // A save of this world, not in play, with the hero at `x`, `y` of map 1.
     std::string SaveAt(std::int16_t level, std::int16_t x, std::int16_t y, int exp = 0, const char* lang = "") {
         dataRoot = world.Path().string();
-        SaveData save;
-        save.language = lang, save.world = SavedWorldName(), save.worldDigest = WorldDigest();
-        save.hero.level = level, save.hero.exp = exp, save.hero.mapNumber = 1, save.hero.fieldX = x,
-        save.hero.fieldY = y;
+        SaveData s;
+        s.language = lang, s.world = SavedWorldName(), s.worldDigest = WorldDigest();
+        s.hero.level = level, s.hero.exp = exp, s.hero.mapNumber = 1, s.hero.fieldX = x, s.hero.fieldY = y;
         std::filesystem::create_directories(Folder());
         std::string problem;
         platform::FileIdentity made;
-        const std::string path = WriteNewSave(Folder().string(), save, made, problem);
+        const std::string path = WriteNewSave(Folder().string(), s, made, problem);
         EXPECT_FALSE(path.empty()) << problem;
         ReleaseSave(path);  // as when its game ended
         return path;
@@ -235,24 +235,22 @@ TEST_F(SessionSaves, ASavedCellOnAWallIsMovedAndAnotherWorldRefused) {
 // gives for that run; older saves, which say none, in Japanese.
 TEST_F(SessionSaves, ASaveContinuesInItsLanguageOrTheOneGiven) {
     std::filesystem::copy(std::filesystem::path(RANKS_WORLD_DIR) / "translations", world.Path() / "translations");
-    const struct {
-        const char* saved;
-        const char* given;  // "" for no --lang
-        bool english;
-    } cases[] = {{"", "", false}, {"", "en", true}, {"en", "", true}, {"en", "ja", false}, {"ja", "en", true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.saved) + " " + c.given);
+    // The saved language, the one --lang gives ("" for none), and whether it plays in English.
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"", "", false}, {"", "en", true}, {"en", "", true}, {"en", "ja", false}, {"ja", "en", true}};
+    for (auto [saved, given, english] : cases) {
+        SCOPED_TRACE(std::string(saved) + " " + given);
         std::filesystem::remove_all(Folder());
-        const std::string path = SaveAt(2, 8, 4, 0, c.saved);
+        const std::string path = SaveAt(2, 8, 4, 0, saved);
         std::vector<std::string> args = {"--world", world.Path().string(), "--continue", path};
-        if (*c.given) args.insert(args.end(), {"--lang", c.given});
+        if (*given) args.insert(args.end(), {"--lang", given});
         Again(args);
         std::string screen;
         for (const std::string& line : platform::HeadlessScreenLines()) screen += line + "\n";
-        EXPECT_EQ(screen.find("Arrow keys") != std::string::npos, c.english) << screen;
+        EXPECT_EQ(screen.find("Arrow keys") != std::string::npos, english) << screen;
         EXPECT_EQ(ReadSaveFile(path).data.hero.level, 2);  // the same game, in either language
         // Saved again, it says what was played.
-        EXPECT_EQ(ReadSaveFile(path).data.language, c.english ? "en" : "ja");
+        EXPECT_EQ(ReadSaveFile(path).data.language, english ? "en" : "ja");
     }
 }
 
@@ -301,10 +299,7 @@ TEST_F(SessionSaves, RecordWritesOnlyARegularFileOfItsOwn) {
     places.Write("g.save", "ranks-and-files save 1\n");
     ::mkfifo((places.Path() / "fifo").c_str(), 0600);
     std::filesystem::create_symlink(target, places.Path() / "link");
-    const struct {
-        std::string path;
-        const char* refusal;
-    } cases[] = {
+    const std::pair<std::string, const char*> cases[] = {
         {(places.Path() / "fifo").string(), "it is a FIFO"},
         {"/dev/null", "it is a device"},
         {(places.Path() / "link").string(), "it is a symbolic link"},
@@ -313,10 +308,10 @@ TEST_F(SessionSaves, RecordWritesOnlyARegularFileOfItsOwn) {
         {(places.Path() / "g.save").string(), "it is a saved game"},
         {target, "it is not a recording"},
     };
-    for (const auto& c : cases) {
-        Again({"--world", world.Path().string(), "--record", c.path});
-        EXPECT_EQ(status, 2) << c.path;
-        EXPECT_TRUE(Said(c.refusal));
+    for (const auto& [path, refusal] : cases) {
+        Again({"--world", world.Path().string(), "--record", path});
+        EXPECT_EQ(status, 2) << path;
+        EXPECT_TRUE(Said(refusal));
     }
     EXPECT_EQ(places.Read("target"), "keep me");
     EXPECT_EQ(places.Read("g.save"), "ranks-and-files save 1\n");
@@ -392,23 +387,20 @@ TEST_F(SessionSaves, APlayTestReplaysAndAGoneWorldIsRefused) {
 // A game that cannot be saved says so, once before it starts and again when
 // the player quits; --saves makes no folder.
 TEST_F(SessionSaves, NoUsableSaveFolderIsSaid) {
-    TempDir home;
-    home.Write("file", "");
-    const struct {
-        const char* xdg;   // null: unset
-        const char* home;  // null: unset
-        const char* reason;
-    } cases[] = {
+    TempDir scratch;
+    scratch.Write("file", "");
+    // XDG_DATA_HOME and HOME (null: unset), and why there is no folder.
+    const std::tuple<const char*, const char*, const char*> cases[] = {
         {nullptr, nullptr, "HOME is not set"},
         {"", "", "HOME is not set"},
         {"relative/data", "relative/home", "HOME is not an absolute path"},
         {"FILE", nullptr, "is not a folder"},
     };
-    for (const auto& c : cases) {
-        std::string xdg = c.xdg ? c.xdg : "";
-        if (xdg == "FILE") xdg = (home.Path() / "file").string();
-        c.xdg ? ::setenv("XDG_DATA_HOME", xdg.c_str(), 1) : ::unsetenv("XDG_DATA_HOME");
-        c.home ? ::setenv("HOME", c.home, 1) : ::unsetenv("HOME");
+    for (auto [dataHome, home, reason] : cases) {
+        std::string xdg = dataHome ? dataHome : "";
+        if (xdg == "FILE") xdg = (scratch.Path() / "file").string();
+        dataHome ? ::setenv("XDG_DATA_HOME", xdg.c_str(), 1) : ::unsetenv("XDG_DATA_HOME");
+        home ? ::setenv("HOME", home, 1) : ::unsetenv("HOME");
         Again({"--saves"});
         EXPECT_FALSE(std::filesystem::exists("relative"));
         headless::Reset();
@@ -416,7 +408,7 @@ TEST_F(SessionSaves, NoUsableSaveFolderIsSaid) {
         platform::RunBeforeExit();
         EXPECT_EQ(headless::PrintedError().find("ranks: this game will not be saved: "), 0u)
             << headless::PrintedError();
-        EXPECT_TRUE(Said(c.reason));
+        EXPECT_TRUE(Said(reason));
         EXPECT_TRUE(Said("ranks: this game was not saved: "));
     }
 }

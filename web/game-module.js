@@ -109,16 +109,25 @@ function reportError(session, text) {
   showErrors(session.errors);
 }
 
-// The player's files and the chosen world, in the game's file system
-// before it starts.
+// The chosen world in the game's file system before it starts, and the
+// player's files: before it starts too when it continues a save or plays
+// a recording; a new game starts and draws its field while they are
+// copied in, and waits for them before it writes its save
+// (ranksPlayerFiles).
 function prepareFiles(session, module) {
   const FS = module.FS;
-  module.addRunDependency('player-files');
-  loadInto(FS).then((stamps) => {
+  const copied = loadInto(FS).then((stamps) => {
     session.before = new Set(FS.readdir(kPlayerFiles).filter((n) => n.endsWith('.save')));
     session.stamps = stamps;
-    module.removeRunDependency('player-files');
   });
+  module.ranksPlayerFiles = () => {
+    session.suspended = true;
+    return copied;
+  };
+  if (session.how.resume || session.how.replay) {
+    module.addRunDependency('player-files');
+    copied.then(() => module.removeRunDependency('player-files'));
+  }
   installWorld(FS);
   placeSettings(FS);
 }

@@ -188,7 +188,9 @@ async function claim(how) {
 // Resolves to the compiled code and the world package, or null when they
 // could not be fetched (said on the page).
 async function load() {
-  await openStore().catch((error) => console.warn('saved games cannot be kept:', error));
+  // Opened alongside: the game waits for the stored files before it
+  // writes one, and they come through the same connection.
+  openStore().catch((error) => console.warn('saved games cannot be kept:', error));
   try {
     return await loadOnce();
   } catch (error) {

@@ -32,6 +32,8 @@ struct Backend {
     void (*nothingMovesUntilKey)() = nullptr;
     // Unseen (platform/console_session.h); null: someone sees the screen.
     bool (*unseen)() = nullptr;
+    // AwaitPlayerFiles (platform/player_files.h); null: they are always there.
+    void (*awaitPlayerFiles)() = nullptr;
 };
 
 // `backend`'s pause for a key, or one step slept where it has none.

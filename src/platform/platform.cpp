@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "platform/backend.h"
+#include "platform/player_files.h"
 #include "platform/streams.h"
 
 namespace rf::platform {
@@ -73,6 +74,10 @@ void SleepUntilClockBySeconds(std::int64_t seconds) {
 void SleepUntilClock(std::int64_t seconds) {
     if (ActiveBackend().sleepUntilClock) ActiveBackend().sleepUntilClock(seconds);
     else SleepUntilClockBySeconds(seconds);
+}
+
+void AwaitPlayerFiles() {
+    if (ActiveBackend().awaitPlayerFiles) ActiveBackend().awaitPlayerFiles();
 }
 
 void NothingMovesUntilKey() {

@@ -90,6 +90,12 @@ std::string ThisProcess();
 // bare name as the shell found it); in the page, its Continue button.
 std::string HowToResume(const std::string& command, const std::string& saveName, bool mostRecentOfTheWorld);
 
+// Returns once the player's files are all in their folder. A page copies
+// them in from its store while a new game starts and draws: the game waits
+// here before it first writes there, so that its save never takes the
+// name of one not yet copied. Elsewhere they always are.
+void AwaitPlayerFiles();
+
 // The names of the plain files in a folder.
 std::vector<std::string> FilesIn(const std::string& directory);
 // The absolute path, every symbolic link on the way resolved: a save's own

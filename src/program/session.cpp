@@ -250,6 +250,7 @@ int Play(const Options& options) {
 
     // The game has started: from now on it is saved and recorded.
     if (!options.continueGame && !folder.empty() && !options.noSave) {
+        platform::AwaitPlayerFiles();
         saveKeeping.path = WriteNewSave(folder, CurrentSave(), saveKeeping.file, unavailable);
         if (saveKeeping.path.empty()) saveKeeping.unavailable = unavailable;
     }

@@ -134,6 +134,66 @@ test('the default world: Continue after Ctrl+C, after a reload mid-battle and af
   });
 });
 
+test('a new game is drawn before the stored games are read, and its save never takes one of their names', async () => {
+  const own = await launch();
+  const page = await own.context.newPage();
+  await page.goto(server.url);
+  await onField(page);
+  // Saves named as a game begun in each of the next 40 seconds would be.
+  const names = await page.evaluate(async () => {
+    const stamp = (t) => new Date(t).toISOString().slice(0, 19).replace('T', '-').replace(/:/g, '');
+    const names = Array.from({ length: 40 }, (_, i) => 'game-' + stamp(Date.now() + 1000 * (i + 1)) + '.save');
+    const db = await window.ranksStore.open();
+    const tx = db.transaction([window.ranksStore.name], 'readwrite');
+    for (const name of names) {
+      tx.objectStore(window.ranksStore.name).put({ timestamp: new Date(), mode: 0o100644, contents: new TextEncoder().encode(name) },
+        window.ranksStore.folder + '/' + name);
+    }
+    await new Promise((resolve) => { tx.oncomplete = resolve; });
+    return names;
+  });
+  await page.close();
+
+  // The next visit reads them a second late; its field shows first.
+  const late = await own.context.newPage();
+  await late.addInitScript((legend) => {
+    let store;
+    Object.defineProperty(window, 'ranksStore', {
+      configurable: true,
+      get: () => store,
+      set: (value) => {
+        const read = value.read;
+        value.read = (db) => new Promise((resolve) => setTimeout(resolve, 1000)).then(() => read.call(value, db))
+          .finally(() => { window.readAt = performance.now(); });
+        store = value;
+      },
+    });
+    const poll = () => {
+      if (window.ranks && window.ranks.screenText().some((r) => r.includes(legend))) window.seenAt = performance.now();
+      else requestAnimationFrame(poll);
+    };
+    requestAnimationFrame(poll);
+  }, kLegend);
+  await late.goto(server.url);
+  await onField(late);
+  await late.waitForFunction(() => window.readAt !== undefined);
+  // Its save written, and written again as the game goes on.
+  await late.waitForTimeout(2500);
+  await late.evaluate(() => window.ranks.persisted());
+  const { seenAt, readAt, stored } = await late.evaluate(async () => ({
+    seenAt: window.seenAt,
+    readAt: window.readAt,
+    stored: (await window.ranksStore.read(await window.ranksStore.open()))
+      .map(([key, value]) => [key.split('/').pop(), new TextDecoder().decode(value.contents)]),
+  }));
+  assert.ok(seenAt < readAt, `the field at ${seenAt} ms, the stored games read at ${readAt} ms`);
+  for (const name of names) assert.equal(stored.find(([n]) => n === name)[1], name, `${name} kept`);
+  // Every second of the next 40 taken: its name is its second's with -2.
+  const made = stored.filter(([n, text]) => /-2\.save$/.test(n) && text.startsWith('ranks-and-files save'));
+  assert.equal(made.length, 1, stored.map(([n]) => n).join(' '));
+  await own.close();
+});
+
 test('two folders of the same name are two worlds: neither continues the other\'s game', async () => {
   const first = emptyWorld(54, 10);
   const second = emptyWorld(20, 5);

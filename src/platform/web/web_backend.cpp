@@ -83,6 +83,8 @@ EM_ASYNC_JS(void, web_end, (int status), {
 // this one then stops where it is, at its next pause or wait.
 EM_JS(int, web_replaced, (), { return Module.ranksReplaced ? 1 : 0; });
 EM_ASYNC_JS(void, web_halt, (), { await new Promise(function() {}); });
+// Resolves once the page has copied the player's stored files in.
+EM_ASYNC_JS(void, web_await_player_files, (), { await Module.ranksPlayerFiles(); });
 // clang-format on
 
 namespace rf::platform {
@@ -280,6 +282,13 @@ int ReadKey() {
 
 std::int64_t ClockSeconds() { return static_cast<std::int64_t>(web_clock_seconds()); }
 
+// The first frame is shown while the page reads the stored files.
+void AwaitPlayerFiles() {
+    Present();
+    web_await_player_files();
+    HaltIfReplaced();
+}
+
 void Exit(int status) { End(status); }
 
 }  // namespace web
@@ -300,7 +309,11 @@ const Backend& NativeBackend() {
                                   web::KeyWaiting,
                                   web::ReadKey,
                                   web::ClockSeconds,
-                                  web::Exit};
+                                  web::Exit,
+                                  nullptr,
+                                  nullptr,
+                                  nullptr,
+                                  web::AwaitPlayerFiles};
     return kWeb;
 }
 

@@ -19,7 +19,7 @@ const kLegend = '移動 ・・・ 矢印キー';
 const runs = Number(process.env.RUNS || 3);
 
 function sizes() {
-  for (const name of ['ranks.wasm', 'ranks.js', 'ranks.data', 'screen.js', 'page.js']) {
+  for (const name of ['ranks.wasm', 'index.html', 'ranks.data']) {
     const data = fs.readFileSync(path.join(pageDir, name));
     console.log(`${name.padEnd(11)} ${String(data.length).padStart(8)} bytes  ${String(zlib.gzipSync(data, { level: 9 }).length).padStart(8)} gzipped`);
   }

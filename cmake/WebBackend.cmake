@@ -6,14 +6,14 @@ set(RANKS_WEB_DIR ${CMAKE_BINARY_DIR}/web)
 # Emscripten's JavaScript optimizer runs on the node found on PATH and
 # needs acorn, which a node that is not Debian's own finds only through
 # NODE_PATH: say so now rather than fail at the link with a raw stack.
-find_program(RANKS_NODE node)
-if(RANKS_NODE)
-  execute_process(COMMAND ${RANKS_NODE} -e "require('acorn')" RESULT_VARIABLE ranks_acorn_missing
-                  OUTPUT_QUIET ERROR_QUIET)
-  if(ranks_acorn_missing)
-    message(FATAL_ERROR "emscripten's optimizer cannot find the node module acorn: "
-                        "run with NODE_PATH=/usr/share/nodejs (Debian's node modules) set")
-  endif()
+# The page's own bundling (cmake/bundle-page.cjs) parses its modules with
+# acorn too.
+find_program(RANKS_NODE node REQUIRED)
+execute_process(COMMAND ${RANKS_NODE} -e "require('acorn')" RESULT_VARIABLE ranks_acorn_missing
+                OUTPUT_QUIET ERROR_QUIET)
+if(ranks_acorn_missing)
+  message(FATAL_ERROR "emscripten's optimizer cannot find the node module acorn: "
+                      "run with NODE_PATH=/usr/share/nodejs (Debian's node modules) set")
 endif()
 
 add_library(ranks_platform_web STATIC
@@ -24,7 +24,10 @@ add_executable(ranks src/program/main.cpp)
 target_include_directories(ranks PRIVATE src)
 target_link_libraries(ranks PRIVATE ranks_game ranks_platform_web)
 add_dependencies(ranks ranks_world)
-set_target_properties(ranks PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${RANKS_WEB_DIR} SUFFIX .js)
+# Linked beside the page: its JavaScript goes into index.html, its
+# WebAssembly and world package are copied in.
+set(RANKS_GAME_DIR ${CMAKE_BINARY_DIR}/game)
+set_target_properties(ranks PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${RANKS_GAME_DIR} SUFFIX .js)
 target_link_options(ranks PRIVATE
   # Pauses and key waits hand control back to the browser.
   -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536
@@ -35,40 +38,42 @@ target_link_options(ranks PRIVATE
   --preload-file ${CMAKE_BINARY_DIR}/bin/world@/game/world)
 set_property(TARGET ranks APPEND PROPERTY LINK_DEPENDS ${RANKS_WORLD_OUTPUTS})
 
-# The page itself: every file of web/ but the npm manifests (page.js
-# imports the rest of its modules). index.html shows the project's version.
+# The page itself: index.html with its style sheet, the game's JavaScript
+# and page.js with the modules it imports inline (one request, not
+# seventeen); beside it the manifest, the icons, and the game's WebAssembly
+# and world. index.html shows the project's version.
+file(GLOB RANKS_PAGE_MODULES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/web/*.js ${CMAKE_SOURCE_DIR}/web/*.css)
 file(GLOB RANKS_PAGE_SOURCES CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR}/web
-     ${CMAKE_SOURCE_DIR}/web/*.html ${CMAKE_SOURCE_DIR}/web/*.js ${CMAKE_SOURCE_DIR}/web/*.css
      ${CMAKE_SOURCE_DIR}/web/*.webmanifest ${CMAKE_SOURCE_DIR}/web/*.png)
 configure_file(${CMAKE_SOURCE_DIR}/web/index.html ${CMAKE_BINARY_DIR}/page/index.html @ONLY)
-set(RANKS_PAGE_ITEMS)
+add_custom_command(OUTPUT ${RANKS_WEB_DIR}/index.html
+  COMMAND ${RANKS_NODE} ${CMAKE_SOURCE_DIR}/cmake/bundle-page.cjs ${CMAKE_BINARY_DIR}/page/index.html
+          ${CMAKE_SOURCE_DIR}/web ${RANKS_GAME_DIR}/ranks.js ${RANKS_WEB_DIR}/index.html
+  DEPENDS ${CMAKE_BINARY_DIR}/page/index.html ${RANKS_PAGE_MODULES} ranks ${CMAKE_SOURCE_DIR}/cmake/bundle-page.cjs
+  VERBATIM)
+set(RANKS_PAGE_OUTPUTS ${RANKS_WEB_DIR}/index.html)
 foreach(name IN LISTS RANKS_PAGE_SOURCES)
-  if(name STREQUAL "index.html")
-    list(APPEND RANKS_PAGE_ITEMS "${CMAKE_BINARY_DIR}/page/index.html|index.html")
-  else()
-    list(APPEND RANKS_PAGE_ITEMS "${CMAKE_SOURCE_DIR}/web/${name}|${name}")
-  endif()
+  add_custom_command(OUTPUT ${RANKS_WEB_DIR}/${name}
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/web/${name} ${RANKS_WEB_DIR}/${name}
+    DEPENDS ${CMAKE_SOURCE_DIR}/web/${name} VERBATIM)
+  list(APPEND RANKS_PAGE_OUTPUTS ${RANKS_WEB_DIR}/${name})
 endforeach()
-
-set(RANKS_PAGE_OUTPUTS)
-foreach(item IN LISTS RANKS_PAGE_ITEMS)
-  string(REPLACE "|" ";" pair "${item}")
-  list(GET pair 0 from)
-  list(GET pair 1 to)
-  add_custom_command(OUTPUT ${RANKS_WEB_DIR}/${to}
-    COMMAND ${CMAKE_COMMAND} -E copy ${from} ${RANKS_WEB_DIR}/${to}
-    DEPENDS ${from} VERBATIM)
-  list(APPEND RANKS_PAGE_OUTPUTS ${RANKS_WEB_DIR}/${to})
+foreach(name IN ITEMS ranks.wasm ranks.data)
+  add_custom_command(OUTPUT ${RANKS_WEB_DIR}/${name}
+    COMMAND ${CMAKE_COMMAND} -E copy ${RANKS_GAME_DIR}/${name} ${RANKS_WEB_DIR}/${name}
+    DEPENDS ranks VERBATIM)
+  list(APPEND RANKS_PAGE_OUTPUTS ${RANKS_WEB_DIR}/${name})
 endforeach()
+list(APPEND RANKS_PAGE_SOURCES index.html ranks.wasm ranks.data)
 
 # The service worker keeps every file the page loads, under a version of
 # their contents.
-set(RANKS_OFFLINE_FILES ${RANKS_PAGE_SOURCES} ranks.js ranks.wasm ranks.data)
+set(RANKS_OFFLINE_FILES ${RANKS_PAGE_SOURCES})
 add_custom_command(OUTPUT ${RANKS_WEB_DIR}/service-worker.js
   COMMAND ${CMAKE_COMMAND} -DDIR=${RANKS_WEB_DIR} "-DFILES=${RANKS_OFFLINE_FILES}"
           -DTEMPLATE=${CMAKE_SOURCE_DIR}/cmake/service-worker.js.in -DOUTPUT=${RANKS_WEB_DIR}/service-worker.js
           -P ${CMAKE_SOURCE_DIR}/cmake/ServiceWorker.cmake
-  DEPENDS ${RANKS_PAGE_OUTPUTS} ranks ${CMAKE_SOURCE_DIR}/cmake/service-worker.js.in
+  DEPENDS ${RANKS_PAGE_OUTPUTS} ${CMAKE_SOURCE_DIR}/cmake/service-worker.js.in
           ${CMAKE_SOURCE_DIR}/cmake/ServiceWorker.cmake
   VERBATIM)
 add_custom_target(ranks_page ALL DEPENDS ${RANKS_PAGE_OUTPUTS})
@@ -80,7 +85,7 @@ add_dependencies(ranks_offline ranks_page ranks)
 find_program(RANKS_GZIP gzip REQUIRED)
 find_program(RANKS_BROTLI brotli)
 set(RANKS_COMPRESSED)
-foreach(name IN LISTS RANKS_PAGE_SOURCES ITEMS ranks.js ranks.wasm ranks.data)
+foreach(name IN LISTS RANKS_PAGE_SOURCES)
   set(from ${RANKS_WEB_DIR}/${name})
   set(commands COMMAND ${RANKS_GZIP} -9 -n -k -f ${from})
   set(outputs ${from}.gz)
@@ -88,12 +93,7 @@ foreach(name IN LISTS RANKS_PAGE_SOURCES ITEMS ranks.js ranks.wasm ranks.data)
     list(APPEND commands COMMAND ${RANKS_BROTLI} -q 11 -k -f ${from})
     list(APPEND outputs ${from}.br)
   endif()
-  if(name MATCHES "^ranks\\.")
-    set(source ranks)
-  else()
-    set(source ${from})
-  endif()
-  add_custom_command(OUTPUT ${outputs} ${commands} DEPENDS ${source} VERBATIM)
+  add_custom_command(OUTPUT ${outputs} ${commands} DEPENDS ${from} VERBATIM)
   list(APPEND RANKS_COMPRESSED ${outputs})
 endforeach()
 add_custom_target(ranks_compressed ALL DEPENDS ${RANKS_COMPRESSED})

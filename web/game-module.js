@@ -8,11 +8,11 @@ import { screen } from './screen.js';
 import { focusOn, loaded, loading, showErrors } from './view.js';
 import { installWorld } from './worlds.js';
 
-const params = new URLSearchParams(location.search);
+const query = new URLSearchParams(location.search);
 // For reproducible battles in tests: the clock stands still at this second.
-const fixedClock = params.has('clock') ? Number(params.get('clock')) : null;
+const fixedClock = query.has('clock') ? Number(query.get('clock')) : null;
 // For the benchmark: every pause and every wait for a key, with its time.
-const timeline = params.has('timeline');
+const timeline = query.has('timeline');
 
 // ---- The game's code and its world, fetched and compiled once ----
 

@@ -12,7 +12,7 @@ const { execFileSync } = require('node:child_process');
 const fs = require('node:fs');
 const path = require('node:path');
 const zlib = require('node:zlib');
-const { launch, openWorld, pageDir, press, serve, waitForKeyWait } = require('../tests/web/browser.cjs');
+const { launch, openWorld, pageDir, press, serve, timeFirstField, waitForKeyWait } = require('../tests/web/browser.cjs');
 const { battleWorld, emptyWorld } = require('../tests/web/worlds.cjs');
 
 const kLegend = '移動 ・・・ 矢印キー';
@@ -64,16 +64,7 @@ async function timelineOf(page) { return page.evaluate(() => window.ranks.timeli
 
 async function loadTime(context, url) {
   const page = await context.newPage();
-  // Timed in the frame that first shows it, looked for in every frame from
-  // the page's first moment: a wait begun once goto returns saw it
-  // 150-300 ms late here.
-  await page.addInitScript((legend) => {
-    const look = () => {
-      if (window.ranks && window.ranks.screenText().some((r) => r.includes(legend))) window.firstFieldAt = performance.now();
-      else requestAnimationFrame(look);
-    };
-    requestAnimationFrame(look);
-  }, kLegend);
+  await timeFirstField(page, kLegend);
   await page.goto(url + '?x=' + Math.random());
   await page.waitForFunction(() => window.firstFieldAt !== undefined);
   const ms = await page.evaluate(() => window.firstFieldAt);

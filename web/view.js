@@ -1,6 +1,6 @@
 // The game's screen sized to the window, the loading state, and the
 // page's lines of status and errors.
-import { kFonts, screen, sizeAt } from './screen.js';
+import { kColumns, kFonts, screen, sizeAt } from './screen.js';
 
 // A touch screen with no mouse or touchpad beside it (a phone, a tablet):
 // the keys are on the page. A touch laptop has its keyboard.
@@ -94,7 +94,7 @@ function follow() {
   const box = $('screen');
   if (!zoomed) { box.scrollLeft = 0; return; }
   if (!focus) return;
-  const x = (focus[0] + 1) * screen.size()[0] / 80;
+  const x = (focus[0] + 1) * screen.size()[0] / kColumns;
   if (x < box.scrollLeft + box.clientWidth / 4 || x > box.scrollLeft + box.clientWidth * 3 / 4) {
     box.scrollLeft = x - box.clientWidth / 2;
   }

@@ -119,6 +119,20 @@ async function openWorld(page, dir) {
 
 const screen = (page) => page.evaluate(() => window.ranks.screenText());
 
+// Has the page's next document record, as window.firstFieldAt, the time of
+// the frame whose screen first holds `legend`: looked for in every frame
+// from the page's first moment (a wait begun once goto returns saw it
+// 150-300 ms late).
+function timeFirstField(page, legend) {
+  return page.addInitScript((text) => {
+    const look = () => {
+      if (window.ranks && window.ranks.screenText().some((r) => r.includes(text))) window.firstFieldAt = performance.now();
+      else requestAnimationFrame(look);
+    };
+    requestAnimationFrame(look);
+  }, legend);
+}
+
 // The cells whose drawing disagrees with the screen's text, once it has
 // drawn: a glyph with no ink in its cell, or ink in a blank cell between
 // blanks (a glyph drawn elsewhere). [] when every cell looks as it reads.
@@ -156,4 +170,4 @@ async function inkMismatches(page) {
   });
 }
 
-module.exports = { root, pageDir, serve, launch, open, openWorld, press, inkMismatches, screen, settled, test, waitForKeyWait };
+module.exports = { root, pageDir, serve, launch, open, openWorld, press, inkMismatches, screen, settled, test, timeFirstField, waitForKeyWait };

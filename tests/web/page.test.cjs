@@ -10,7 +10,7 @@ const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
 const { after, before } = require('node:test');
-const { inkMismatches, launch, openWorld, press, screen, serve, settled, test, waitForKeyWait } = require('./browser.cjs');
+const { inkMismatches, launch, openWorld, press, screen, serve, settled, test, timeFirstField, waitForKeyWait } = require('./browser.cjs');
 const {
   battleWorld, emptyWorld, headlessScreens, makeWorld, playInTerminal, quietWorld, replayedScreen,
 } = require('./worlds.cjs');
@@ -154,26 +154,27 @@ test('a new game is drawn before the stored games are read, and its save never t
   });
   await page.close();
 
-  // The next visit reads them a second late; its field shows first.
+  // The next visit's read held until its field shows (or for 5 s: a game
+  // that waited for the read would show it only after).
   const late = await own.context.newPage();
-  await late.addInitScript((legend) => {
+  await timeFirstField(late, kLegend);
+  await late.addInitScript(() => {
     let store;
+    const held = (since) => new Promise((resolve) => {
+      const look = () => (window.firstFieldAt !== undefined || performance.now() - since > 5000 ? resolve() : setTimeout(look, 20));
+      look();
+    });
     Object.defineProperty(window, 'ranksStore', {
       configurable: true,
       get: () => store,
       set: (value) => {
         const read = value.read;
-        value.read = (db) => new Promise((resolve) => setTimeout(resolve, 1000)).then(() => read.call(value, db))
-          .finally(() => { window.readAt = performance.now(); });
+        value.read = (db) => held(performance.now()).then(() => read.call(value, db))
+          .finally(() => { window.readAt = window.readAt || performance.now(); });
         store = value;
       },
     });
-    const poll = () => {
-      if (window.ranks && window.ranks.screenText().some((r) => r.includes(legend))) window.seenAt = performance.now();
-      else requestAnimationFrame(poll);
-    };
-    requestAnimationFrame(poll);
-  }, kLegend);
+  });
   await late.goto(server.url);
   await onField(late);
   await late.waitForFunction(() => window.readAt !== undefined);
@@ -181,7 +182,7 @@ test('a new game is drawn before the stored games are read, and its save never t
   await late.waitForTimeout(2500);
   await late.evaluate(() => window.ranks.persisted());
   const { seenAt, readAt, stored } = await late.evaluate(async () => ({
-    seenAt: window.seenAt,
+    seenAt: window.firstFieldAt,
     readAt: window.readAt,
     stored: (await window.ranksStore.read(await window.ranksStore.open()))
       .map(([key, value]) => [key.split('/').pop(), new TextDecoder().decode(value.contents)]),

@@ -403,17 +403,16 @@ TEST_F(WorldCheckTest, SilentTrapsAreFoundAtTheirCause) {
         test::TempDir world{RANKS_WORLD_DIR};
         world.Write(file, content);
         const auto result = authoring::CheckWorld(world.Path().string());
-        const auto found = std::ranges::count_if(result.remarks, [&](const LoadRemark& r) {
-            return RuleCode(r.rule) == rule && r.file == file && r.line == line && r.charColumn == column;
-        });
-        EXPECT_EQ(found, 1) << rule << " " << file << "\n" << authoring::FormatCheck(result, "w");
         // One cause, one finding: no second of its kind, nor a line length that the cause gave.
-        const auto kin = std::ranges::count_if(result.remarks, [&](const LoadRemark& r) {
-            return r.file == file && (RuleCode(r.rule) == rule || r.rule == Rule::kRowLength);
-        });
+        int found = 0, kin = 0;
+        for (const LoadRemark& r : result.remarks) {
+            if (r.file != file) continue;
+            found += RuleCode(r.rule) == rule && r.line == line && r.charColumn == column;
+            kin += RuleCode(r.rule) == rule || r.rule == Rule::kRowLength;
+            if (r.rule == Rule::kSymbol) ADD_FAILURE() << r.message;
+        }
+        EXPECT_EQ(found, 1) << rule << " " << file << "\n" << authoring::FormatCheck(result, "w");
         EXPECT_EQ(kin, 1) << rule << "\n" << authoring::FormatCheck(result, "w");
-        for (const LoadRemark& r : result.remarks)
-            if (r.file == file && r.rule == Rule::kSymbol) ADD_FAILURE() << r.message;
     }
 }
 

@@ -221,14 +221,15 @@ int Play(const Options& options) {
         platform::PrintError("ranks: this game will not be saved: " + Escaped(unavailable) + "\n");
         platform::Sleep(2000);
     }
-    const std::string digest = WorldDigest();
-    if (options.continueGame && digest != resumed.data.worldDigest) {
-        platform::PrintError("ranks: warning: the world's files have changed since this game was saved\n");
-        platform::Sleep(2000);
+    if (options.continueGame) {
+        saveKeeping.worldDigest = WorldDigest();
+        if (saveKeeping.worldDigest != resumed.data.worldDigest) {
+            platform::PrintError("ranks: warning: the world's files have changed since this game was saved\n");
+            platform::Sleep(2000);
+        }
     }
     saveKeeping.world = SavedWorldName();
     saveKeeping.defaultWorld = saveKeeping.world == WorldFolderOf("default") || saveKeeping.world == "default";
-    saveKeeping.worldDigest = digest;
     saveKeeping.startedAt = options.continueGame ? resumed.data.startedAt : platform::WallClockSeconds();
 
     // Start-up loads the world before the terminal is taken: a game that
@@ -249,15 +250,18 @@ int Play(const Options& options) {
     else DrawNewGame(place);
 
     // The game has started: from now on it is saved and recorded.
-    if (!options.continueGame && !folder.empty() && !options.noSave) {
-        platform::AwaitPlayerFiles();
+    const bool writesNew = !options.continueGame && !folder.empty() && !options.noSave;
+    if (writesNew) platform::AwaitPlayerFiles();
+    // A new game's world is read for its digest only once its field is
+    // shown: reading every file twice before it would hold the field back.
+    if (!options.continueGame) saveKeeping.worldDigest = WorldDigest();
+    if (writesNew) {
         saveKeeping.path = WriteNewSave(folder, CurrentSave(), saveKeeping.file, unavailable);
         if (saveKeeping.path.empty()) saveKeeping.unavailable = unavailable;
     }
     saveKeeping.enabled = !saveKeeping.path.empty();
-    RecordingHeader header{
-        saveKeeping.world,   digest, options.continueGame, resumed.data, true, settings.pace, settings.extraKeys,
-        settings.consoleLook};
+    RecordingHeader header{saveKeeping.world, saveKeeping.worldDigest, options.continueGame, resumed.data, true,
+                           settings.pace,     settings.extraKeys,      settings.consoleLook};
     header.startMap = options.startMap, header.startX = options.startX, header.startY = options.startY;
     header.level = options.level;
     header.language = kLanguageCodes[language];

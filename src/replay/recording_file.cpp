@@ -1,7 +1,8 @@
 #include "replay/recording_file.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
-#include <sstream>
 
 #include "core/map_geometry.h"
 #include "core/texts.h"
@@ -20,6 +21,22 @@ bool NextLine(std::string_view text, std::size_t& pos, std::string_view& line) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     pos = nl + 1;
     return true;
+}
+
+// The first words of `value`, split at blanks as a stream reads them (the
+// web build has no streams: they would take a fifth of its code).
+template <std::size_t N>
+std::array<std::string_view, N> FirstWords(std::string_view value) {
+    std::array<std::string_view, N> words{};
+    std::size_t pos = 0;
+    for (std::string_view& word : words) {
+        pos = value.find_first_not_of(" \t", pos);
+        if (pos == std::string_view::npos) break;
+        const std::size_t end = std::min(value.find_first_of(" \t", pos), value.size());
+        word = value.substr(pos, end - pos);
+        pos = end;
+    }
+    return words;
 }
 
 bool Field(std::string_view line, std::string_view key, std::string& value) {
@@ -90,9 +107,7 @@ bool ParseRecording(std::string_view text, RecordingHeader& header, std::size_t&
         char end = 0;
         if (Field(line, "played", value)) {
             // "messages PACE extra-keys on|off look marked|console [language CODE]"
-            std::istringstream words(value);
-            std::string m, pace, k, keys, l, look, lw, code;
-            words >> m >> pace >> k >> keys >> l >> look >> lw >> code;
+            const auto [m, pace, k, keys, l, look, lw, code] = FirstWords<8>(value);
             const auto paced = PaceFromName(pace);
             if (m != "messages" || !paced || k != "extra-keys" || (keys != "on" && keys != "off") || l != "look" ||
                 (look != "marked" && look != "console")) {
@@ -103,7 +118,7 @@ bool ParseRecording(std::string_view text, RecordingHeader& header, std::size_t&
             header.pace = *paced;
             header.extraKeys = keys == "on";
             header.consoleLook = look == "console";
-            if (lw == "language" && LanguageIndex(code) >= 0) header.language = code;
+            if (lw == "language" && LanguageIndex(code) >= 0) header.language = std::string(code);
         } else if (Field(line, "start", value) && std::sscanf(value.c_str(), "%d %d %d%c", &a, &b, &c, &end) == 3 &&
                    a >= 1 && a <= kMaps && b >= -1 && b <= kLastHeroColumn && c >= -1 && c <= kLastHeroRow) {
             header.startMap = a, header.startX = b, header.startY = c;

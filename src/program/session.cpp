@@ -253,7 +253,8 @@ int Play(const Options& options) {
     const bool writesNew = !options.continueGame && !folder.empty() && !options.noSave;
     if (writesNew) platform::AwaitPlayerFiles();
     // A new game's world is read for its digest only once its field is
-    // shown: reading every file twice before it would hold the field back.
+    // drawn (and on the page shown, by the wait above): reading every file
+    // twice before it would hold the field back.
     if (!options.continueGame) saveKeeping.worldDigest = WorldDigest();
     if (writesNew) {
         saveKeeping.path = WriteNewSave(folder, CurrentSave(), saveKeeping.file, unavailable);

@@ -20,23 +20,60 @@ add_library(ranks_platform_web STATIC
   ${CMAKE_SOURCE_DIR}/src/platform/web/web_backend.cpp ${CMAKE_SOURCE_DIR}/src/platform/platform.cpp)
 target_link_libraries(ranks_platform_web PUBLIC ranks_platform_model ranks_platform_headless_session ranks_platform_os)
 
-add_executable(ranks src/program/main.cpp)
-target_include_directories(ranks PRIVATE src)
-target_link_libraries(ranks PRIVATE ranks_game ranks_platform_web)
-add_dependencies(ranks ranks_world)
-# Linked beside the page: its JavaScript goes into index.html, its
-# WebAssembly and world package are copied in.
-set(RANKS_GAME_DIR ${CMAKE_BINARY_DIR}/game)
-set_target_properties(ranks PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${RANKS_GAME_DIR} SUFFIX .js)
-target_link_options(ranks PRIVATE
-  # Pauses and key waits hand control back to the browser.
-  -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536
+# Pauses and key waits hand control back to the browser (Asyncify). Only
+# the functions that can be on the stack at a pause are instrumented: a
+# first link with indirect calls ignored tells which imports pause, and
+# cmake/asyncify-only.cjs lists from its code what can reach them, indirect
+# calls of the game's included; the game's own link is then checked
+# against the same question before its code goes into the page. Both links
+# keep their names for that, and print Asyncify's advice on one thread
+# (several interleave their lines); the page's copy has no names.
+find_program(RANKS_WASM_DIS wasm-dis REQUIRED)
+set(RANKS_ASYNCIFY_DIR ${CMAKE_BINARY_DIR}/asyncify)
+set(RANKS_ASYNCIFY_LIST ${RANKS_ASYNCIFY_DIR}/only.txt)
+set(ranks_asyncify_script ${CMAKE_SOURCE_DIR}/cmake/asyncify-only.cjs)
+set(ranks_web_link_options
+  -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sASYNCIFY_ADVISE --profiling-funcs
   -sMODULARIZE -sEXPORT_NAME=RanksGame -sENVIRONMENT=web
   -sEXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency -sFORCE_FILESYSTEM
   # A world read from the user's disk may be larger than the default one.
   -sALLOW_MEMORY_GROWTH
   --preload-file ${CMAKE_BINARY_DIR}/bin/world@/game/world)
-set_property(TARGET ranks APPEND PROPERTY LINK_DEPENDS ${RANKS_WORLD_OUTPUTS})
+function(ranks_web_game target dir advice)
+  add_executable(${target} src/program/main.cpp)
+  target_include_directories(${target} PRIVATE src)
+  target_link_libraries(${target} PRIVATE ranks_game ranks_platform_web)
+  add_dependencies(${target} ranks_world)
+  set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${dir} SUFFIX .js
+    RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env BINARYEN_CORES=1 ${RANKS_NODE} ${ranks_asyncify_script} probe ${advice} --")
+  target_link_options(${target} PRIVATE ${ranks_web_link_options} ${ARGN})
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${RANKS_WORLD_OUTPUTS} ${ranks_asyncify_script})
+endfunction()
+
+ranks_web_game(ranks_asyncify_probe ${RANKS_ASYNCIFY_DIR} ${RANKS_ASYNCIFY_DIR}/probe-advice.txt
+  -sASYNCIFY_IGNORE_INDIRECT)
+add_custom_command(OUTPUT ${RANKS_ASYNCIFY_LIST}
+  COMMAND ${CMAKE_COMMAND} -E env WASM_DIS=${RANKS_WASM_DIS}
+          ${RANKS_NODE} ${ranks_asyncify_script} list ${RANKS_ASYNCIFY_DIR}/ranks_asyncify_probe.wasm
+          ${RANKS_ASYNCIFY_DIR}/probe-advice.txt ${RANKS_ASYNCIFY_LIST}
+  DEPENDS ranks_asyncify_probe ${ranks_asyncify_script} VERBATIM)
+add_custom_target(ranks_asyncify_list DEPENDS ${RANKS_ASYNCIFY_LIST})
+
+# Linked beside the page: its JavaScript goes into index.html, its
+# WebAssembly (checked, without names) and world package are copied in.
+set(RANKS_GAME_DIR ${CMAKE_BINARY_DIR}/game)
+# With RANKS_WEB_ASSERTIONS the game also checks itself as it runs (CI runs
+# the page's tests so too): among emscripten's checks, Asyncify's trap where
+# a function left out of the list sees a pause go by.
+option(RANKS_WEB_ASSERTIONS "Link the page's game with emscripten's run-time checks" OFF)
+set(ranks_web_checks)
+if(RANKS_WEB_ASSERTIONS)
+  set(ranks_web_checks -sASSERTIONS=1)
+endif()
+ranks_web_game(ranks ${RANKS_GAME_DIR} ${RANKS_GAME_DIR}/asyncify-advice.txt -sASYNCIFY_ONLY=@${RANKS_ASYNCIFY_LIST}
+  ${ranks_web_checks})
+add_dependencies(ranks ranks_asyncify_list)
+set_property(TARGET ranks APPEND PROPERTY LINK_DEPENDS ${RANKS_ASYNCIFY_LIST})
 
 # The page itself: index.html with its style sheet, the game's JavaScript
 # and page.js with the modules it imports inline (one request, not
@@ -58,12 +95,15 @@ foreach(name IN LISTS RANKS_PAGE_SOURCES)
     DEPENDS ${CMAKE_SOURCE_DIR}/web/${name} VERBATIM)
   list(APPEND RANKS_PAGE_OUTPUTS ${RANKS_WEB_DIR}/${name})
 endforeach()
-foreach(name IN ITEMS ranks.wasm ranks.data)
-  add_custom_command(OUTPUT ${RANKS_WEB_DIR}/${name}
-    COMMAND ${CMAKE_COMMAND} -E copy ${RANKS_GAME_DIR}/${name} ${RANKS_WEB_DIR}/${name}
-    DEPENDS ranks VERBATIM)
-  list(APPEND RANKS_PAGE_OUTPUTS ${RANKS_WEB_DIR}/${name})
-endforeach()
+add_custom_command(OUTPUT ${RANKS_WEB_DIR}/ranks.wasm
+  COMMAND ${CMAKE_COMMAND} -E env WASM_DIS=${RANKS_WASM_DIS}
+          ${RANKS_NODE} ${ranks_asyncify_script} check ${RANKS_GAME_DIR}/ranks.wasm
+          ${RANKS_GAME_DIR}/asyncify-advice.txt ${RANKS_WEB_DIR}/ranks.wasm
+  DEPENDS ranks ${ranks_asyncify_script} VERBATIM)
+add_custom_command(OUTPUT ${RANKS_WEB_DIR}/ranks.data
+  COMMAND ${CMAKE_COMMAND} -E copy ${RANKS_GAME_DIR}/ranks.data ${RANKS_WEB_DIR}/ranks.data
+  DEPENDS ranks VERBATIM)
+list(APPEND RANKS_PAGE_OUTPUTS ${RANKS_WEB_DIR}/ranks.wasm ${RANKS_WEB_DIR}/ranks.data)
 list(APPEND RANKS_PAGE_SOURCES index.html ranks.wasm ranks.data)
 
 # The service worker keeps every file the page loads, under a version of

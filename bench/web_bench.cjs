@@ -131,10 +131,10 @@ async function battle(page, url) {
 }
 
 // A first visit with an empty cache: the bytes sent and the first frame.
-// At once as the browser is launched, or `settleMs` after it: a browser's
-// own start (its processes, its address bar's popup loaded as a page)
-// shares the two cores with the page for about a second, as no visit to a
-// browser already open does.
+// At once as the browser is launched, or `settleMs` after it: for about a
+// second a browser's own start (its processes, its address bar's popup
+// loaded as a page) shares the machine's cores with the page, which a
+// visit to a browser already open does not pay.
 async function firstVisit(compressed, settleMs = 0) {
   const server = await serve(undefined, { compressed });
   const browser = await launch();

@@ -23,7 +23,7 @@ int Main(int argc, char** argv) {
     Options options;
     std::string error;
     if (!ParseOptions(argc, argv, options, error)) {
-        platform::PrintError("ranks: " + Escaped(error) + "\n" + UsageText());
+        platform::PrintError("ranks: " + Escaped(error) + " (ranks --help lists the options)\n");
         return 2;
     }
     if (options.help) {

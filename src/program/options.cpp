@@ -130,7 +130,8 @@ constexpr OptionRow kOptions[] = {
     {"--headless", "", kPlay, "replay without a terminal and print the last screen",
      [](Options& o, std::string_view) { return o.headless = true; }},
     {"--look", "marked|console", kPlay,
-     "console: highlights in bright white as the original console drew them, not reversed",
+     "marked (the default) reverses the highlights and marks the active menu; console draws them in "
+     "bright white, as the original console did",
      [](Options& o, std::string_view v) { return o.look = v, v == "console" || v == "marked"; }, "marked or console"},
     {"--messages", "wait|auto|instant", kPlay,
      "message pace: a key for each (the default), going on by themselves, or typed at once",
@@ -293,26 +294,48 @@ bool ParseOptions(int argc, const char* const* argv, Options& o, std::string& er
 std::string UsageText() {
     return "usage: ranks [--world DIR] [--continue [FILE]] [--saves] [--record FILE]\n"
            "             [--start MAP[,X,Y]] [--level N] [--no-save]\n"
-           "             [--replay FILE [--speed N|max] [--headless]] [--look marked|console]\n"
-           "             [--messages wait|auto|instant]\n"
-           "             [--lang LANG]\n"
-           "             [--help] [--version]\n"
+           "             [--replay FILE [--speed N|max] [--headless]]\n"
+           "             [--look marked|console] [--messages wait|auto|instant]\n"
+           "             [--lang LANG] [--help] [--version]\n"
            "       ranks check [DIR] [--format=text|json|sarif] [--notes] [--show N]\n"
-           "       ranks balance [DIR] [--battles N] [--levels L1,L2,...] [--format=text|csv|json]\n"
+           "       ranks balance [DIR] [--battles N] [--levels L1,L2,...]\n"
+           "                     [--format=text|csv|json]\n"
            "       ranks new DIR\n";
 }
 
 namespace {
+
+// The help fits a terminal of 80 columns: each description in its own
+// column, wrapped at its spaces; an option too wide for its column stands
+// on a line of its own above the description.
+constexpr std::size_t kHelpColumn = 21, kHelpWidth = 80;
+
+std::string HelpRow(std::string left, std::string_view text) {
+    std::string out;
+    if (left.size() >= kHelpColumn) out = left + "\n", left.clear();
+    left.resize(kHelpColumn, ' ');
+    std::string line = left;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = text.find(' ', at);
+        if (end == std::string_view::npos) end = text.size();
+        const std::string_view word = text.substr(at, end - at);
+        if (line.size() > kHelpColumn && line.size() + 1 + word.size() > kHelpWidth)
+            out += line + "\n", line.assign(kHelpColumn, ' ');
+        if (line.size() > kHelpColumn) line += ' ';
+        line += word;
+        at = end + 1;
+    }
+    return out + line + "\n";
+}
 
 // The help's lines of the options that go with the game, or of the others.
 std::string HelpLines(bool play) {
     std::string out;
     for (const OptionRow& s : kOptions) {
         if (((s.commands & kPlay) != 0) != play) continue;
-        std::string left = "  " + std::string(s.name) + (s.value.empty() ? "" : " " + std::string(s.value));
-        left.resize(left.size() < 21 ? 21 : left.size() + 1, ' ');
-        out += left + std::string(s.help) + (s.choices != nullptr ? s.choices() + " (the first is the default)" : "") +
-               "\n";
+        const std::string left = "  " + std::string(s.name) + (s.value.empty() ? "" : " " + std::string(s.value));
+        out += HelpRow(left,
+                       std::string(s.help) + (s.choices != nullptr ? s.choices() + " (the first is the default)" : ""));
     }
     return out;
 }

@@ -20,9 +20,9 @@ TEST(RealBinaryCommandLine, StatusAndWhichStreamCarriesTheText) {
     // The arguments, a part of each stream ("" for none at all), and the status.
     for (auto [args, out, err, status] : {std::tuple{"--help", "usage: ranks", "", 0},
                                           {"--version", "ranks ", "", 0},
-                                          {"--bogus", "", "usage: ranks", 2},
+                                          {"--bogus", "", "unknown option '--bogus' (ranks --help", 2},
                                           {"'\x1b]0;t\x07'", "", "'\\x1b]0;t\\x07'", 2},
-                                          {"--world", "", "usage: ranks", 2},
+                                          {"--world", "", "--world needs a value", 2},
                                           {"", "", "terminal", 1}}) {  // no escape sequences into a file
         SCOPED_TRACE(args);
         TempDir dir;

@@ -3,11 +3,14 @@
 // the README listing the same options.
 #include "program/command_line.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <regex>
 #include <set>
 #include <sstream>
+#include <vector>
 
 #include "core/world_folder.h"
 #include "core/world_manifest.h"
@@ -147,6 +150,46 @@ TEST(CommandLineOptions, UsageLinesHelpManualAndReadmeNameTheSameOptions) {
     }
     for (const std::string& name : Named(manual, false)) EXPECT_TRUE(table.count(name)) << "the manual names " << name;
     for (const std::string& name : Named(readme, true)) EXPECT_TRUE(table.count(name)) << "the README names " << name;
+}
+
+// --help fits 80 columns, and every option has its description beside it
+// or, when the option is too wide for its column, on the line below.
+TEST(CommandLineOptions, HelpFitsEightyColumnsAndDescribesEveryOption) {
+    const std::string help = HelpText();
+    std::vector<std::string> lines;
+    std::istringstream in(help);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    for (const std::string& line : lines) EXPECT_LE(line.size(), 80u) << line;
+    for (const std::string& name : Lines(OptionNames())) {
+        const auto row =
+            std::find_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.starts_with("  " + name); });
+        ASSERT_NE(row, lines.end()) << name;
+        const bool beside = row->size() > 21 && (*row)[20] == ' ' && (*row)[21] != ' ';
+        const bool below = row + 1 != lines.end() && (row + 1)->find_first_not_of(' ') == 21;
+        EXPECT_TRUE(beside || below) << name << " has no description";
+    }
+}
+
+// Every table of the documents renders as one: a run of rows begins with its
+// header and the separator under it (a blank line inside a table cuts it in
+// two, and its second half shows as a paragraph of pipes).
+TEST(CommandLineOptions, TheDocumentsTablesAreWhole) {
+    std::vector<std::filesystem::path> documents = {RANKS_SOURCE_DIR "/README.md", RANKS_SOURCE_DIR "/CHANGELOG.md"};
+    for (const auto& entry : std::filesystem::directory_iterator(RANKS_SOURCE_DIR "/docs"))
+        if (entry.path().extension() == ".md") documents.push_back(entry.path());
+    for (const std::filesystem::path& name : documents) {
+        std::istringstream in(Read(name.string()));
+        std::string previous, line;
+        for (int number = 1; std::getline(in, line); ++number, previous = line) {
+            if (!line.starts_with("|") || previous.starts_with("|")) continue;
+            std::string separator;
+            std::getline(in, separator);
+            EXPECT_TRUE(separator.starts_with("| ---") || separator.starts_with("|---") ||
+                        separator.starts_with("| :--") || separator.starts_with("|:--"))
+                << name.filename().string() << ":" << number << " begins a table without its header";
+            line = separator, ++number;
+        }
+    }
 }
 
 // The page finds a world's folder by the same data folders as the game.

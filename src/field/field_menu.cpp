@@ -266,7 +266,10 @@ void DrawMenu(const MenuView& v) {
         const bool chosen = (v.page == kSettingsPage && r == v.choice) || (v.page == kQuitPage && r == 0);
         DrawRow(kBodyTop + r, r < static_cast<int>(lines.size()) ? lines[static_cast<std::size_t>(r)] : "", chosen);
     }
-    DrawRow(kFooterRow, Text(TextId::kMenuFooter));
+    // The keys the page takes: only the settings change, only Quit quits.
+    DrawRow(kFooterRow, Text(v.page == kSettingsPage ? TextId::kMenuFooter
+                             : v.page == kQuitPage   ? TextId::kMenuFooterQuit
+                                                     : TextId::kMenuFooterView));
     DrawBorder(kLastRow);
 }
 

@@ -79,8 +79,14 @@ int AbilityNameCells(int index) { return index >= 0 && index < 5 ? 71 - kAbility
 
 void DrawAbilityName(int row) {
     if (row < 1 || row > 5) return;
-    MoveTo(kAbilityColumns[row - 1], ScreenRow(row));
-    Write(WorldText(FixedText(abilityTable.abilities[row - 1].name)));
+    const std::string_view original = FixedText(abilityTable.abilities[row - 1].name);
+    const std::string_view name = WorldText(original);
+    // The world's own names stand where the original put them; a translation
+    // is centred between the marks (a byte of code page 932 is a cell).
+    constexpr int kInsideLeft = 57, kInsideCells = 14;
+    const int cells = static_cast<int>(std::min<std::size_t>(name.size(), kInsideCells));
+    MoveTo(name == original ? kAbilityColumns[row - 1] : kInsideLeft + (kInsideCells - cells) / 2, ScreenRow(row));
+    Write(name);
 }
 
 void DrawItemCount(int row) {

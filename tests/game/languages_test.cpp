@@ -9,7 +9,10 @@
 
 #include "field/missing_file.h"
 #include "game_scenarios.h"
+#include "platform/model/terminal_renderer.h"
 #include "test_support.h"
+#include "text/cp932.h"
+#include "text/utf8.h"
 
 namespace rf {
 namespace {
@@ -45,6 +48,17 @@ TEST(Catalogue, EveryTextOfEachKnownLanguageIsThereAndFits) {
             EXPECT_TRUE(std::none_of(text.begin(), text.end(),
                                      [](char c) { return c >= 0 && c < 0x20 && c != kNameGap && c != kNumberGap; }))
                 << where << " holds a control byte";
+            // A glyph of ambiguous width (an arrow, ×, ―) is one cell in
+            // many fonts and terminals and two in code page 932: a hole or
+            // an overlap. Every two-byte character must be wide everywhere.
+            const std::string utf8 = Cp932ToUtf8(text);
+            std::uint32_t cp = 0;
+            for (std::size_t i = 0, step = 1; i < utf8.size(); i += step) {
+                step = std::max<std::size_t>(1, DecodeUtf8(utf8, i, cp));
+                const bool oneByte = cp < 0x80 || (cp >= 0xFF61 && cp <= 0xFF9F);
+                EXPECT_TRUE(oneByte || platform::TerminalRenderer::IsWide(cp))
+                    << where << " draws U+" << std::hex << cp;
+            }
         }
     }
 }

@@ -1,4 +1,5 @@
 #include "platform/model/terminal_renderer.h"
+#include "platform/model/terminal_requirements.h"
 
 #include <deque>
 #include <iterator>
@@ -170,6 +171,16 @@ struct Setting {
     ScreenLook look = ScreenLook::kMarked;
 };
 
+// tmux keeps the background in the blanks that inserting, deleting and
+// scrolling bring into its own grid, and has no bce in its terminfo; the
+// terminal outside may fill the cells of tmux's own shifts and scrolls
+// with its colours (Konsole and qterminal shifted ones, kitty scrolled).
+constexpr test::VtQuirks kTmuxIn{.noBce = true, .wrapThroughMoves = true, .movedBce = true};
+constexpr test::VtQuirks TmuxIn(test::VtQuirks outer) {
+    outer.noBce = outer.wrapThroughMoves = outer.movedBce = true;
+    return outer;
+}
+
 struct Terminals {
     using Quirks = test::VtQuirks;
     struct Pair {
@@ -201,25 +212,28 @@ struct Terminals {
         struct Quirky {
             const char* name;
             Quirks quirks;
-            bool bce;           // as the terminal's terminfo says
-            bool kept = false;  // known by its answer to keep the background in moved blanks
+            bool bce;         // as the terminal's terminfo says
+            int answer = -1;  // the kind it answers (none: -1)
         };
         const Quirky quirky[] = {
-            {"mlterm", {.shortErase = true, .rgbAfterReset = true}, true},
-            {"Konsole", {.foreignShifts = true}, true},  // and qterminal
-            {"kitty", {.foreignScrolls = true}, true},   // were its bce read
-            {"GNU screen", {.noBce = true}, false},
+            {"mlterm", {.shortErase = true, .rgbAfterReset = true}, true, 24},
+            {"Konsole", {.foreignShifts = true}, true, 1},  // and qterminal
+            {"kitty", {.foreignScrolls = true}, true, 1},   // were its bce read
+            {"GNU screen", {.noBce = true}, false, 83},
             {"pyte", {.topMarginReset = true, .foreignClear = true}, true},
             {"tmux, its kind unknown", {.noBce = true, .wrapThroughMoves = true}, false},
-            {"tmux", {.noBce = true, .wrapThroughMoves = true, .movedBce = true}, false, true},
-            {"xterm", {}, true, true},
+            {"tmux in xterm", kTmuxIn, false, 84},
+            {"tmux in Konsole", TmuxIn({.foreignShifts = true}), false, 84},
+            {"tmux in kitty", TmuxIn({.foreignScrolls = true}), false, 84},
+            {"xterm", {}, true, 41},
         };
         // Widths matter to mlterm's quirk (glyphs of two cells); the others
         // are about colours.
         for (const Quirky& q : quirky)
             for (int width : {0, 1, 2})
                 if (width == (q.quirks.shortErase ? 2 : 1) || (!few && q.quirks.shortErase))
-                    pairs.emplace_back(c, width, width ? width : 2, 80, q.quirks, q.bce, q.kept, q.name);
+                    pairs.emplace_back(c, width, width ? width : 2, 80, q.quirks, q.bce, KeepsMovedBlanks(q.answer),
+                                       q.name);
 #if RANKS_HAVE_VTERM
         for (int learned : {0, 1})
             if (!few || learned) vterms.emplace_back(c, learned);
@@ -335,6 +349,44 @@ TEST_P(TerminalRendererTest, ShiftedTextNeverLeavesAGlyphBeyondTheGamesColumns) 
             vc.SetCursor(at, 3);
             vc.Write(text.substr(0, std::min<std::size_t>(text.size(), 79 - at)));
             ASSERT_EQ(terminals.Show(vc), "") << from << " to " << to;
+        }
+    }
+}
+
+// tmux answers for itself, not for the terminal that shows its cells: a
+// battle that ends on the field, shown through tmux in a terminal that
+// fills moved cells with its own colours, is right in every cell. Trusting
+// tmux's answer left patches on the field there.
+TEST(TerminalRenderer, ABattleEndingOnTheFieldInTmuxIsRightWhereverTmuxShows) {
+    struct Row {
+        const char* name;
+        test::VtQuirks terminal;
+        bool trusted;  // moved blanks trusted for tmux's answer, as once
+        bool right;
+    };
+    const Row rows[] = {
+        {"tmux in xterm", kTmuxIn, false, true},
+        {"tmux in Konsole", TmuxIn({.foreignShifts = true}), false, true},
+        {"tmux in kitty", TmuxIn({.foreignScrolls = true}), false, true},
+        {"tmux in Konsole, its answer trusted", TmuxIn({.foreignShifts = true}), true, false},
+    };
+    test::TempDir dir;
+    for (const auto& s : scenario::All()) {
+        if (std::string_view(s.name).find("battle") == std::string_view::npos) continue;
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(s.name) + ", " + row.name);
+            Terminals::Pair p({Colours::kExact}, 1, 1, 80, row.terminal, false, row.trusted || KeepsMovedBlanks(84),
+                              row.name);
+            std::string failure;
+            bool onField = false;
+            scenario::Play(s, RANKS_WORLD_DIR, dir.Path() / "world", [&](bool) {
+                if (!failure.empty()) return;
+                p.t.Feed(p.r.Frame(headless::Screen()));
+                failure = Terminals::Check(p.r, p.t, headless::Screen(), row.name);
+                onField = scenario::OnField() && !scenario::InBattle();
+            });
+            EXPECT_EQ(failure.empty(), row.right) << failure;
+            EXPECT_TRUE(onField || !row.right) << "the battle ends on the field";
         }
     }
 }

@@ -93,9 +93,9 @@ public:
 
     // Whether the terminal is known to fill the cells that inserting,
     // deleting and scrolling bring in with the current background (xterm,
-    // VTE, tmux: learned from its answer at start-up). Unknown terminals,
-    // and those that fill them with their own colours (Konsole, kitty,
-    // qterminal), have those cells drawn again.
+    // VTE: learned from its answer at start-up). Unknown terminals, those
+    // that fill them with their own colours (Konsole, kitty, qterminal) and
+    // multiplexers, which may show on either, have those cells drawn again.
     void SetMovedBlanksKept(bool kept) { movedBlanksKept_ = kept; }
     bool MovedBlanksKept() const { return movedBlanksKept_; }
 

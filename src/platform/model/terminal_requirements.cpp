@@ -128,7 +128,7 @@ std::optional<int> AmbiguousWidthAnswer(int row, int column) {
     return width == 1 || width == 2 ? width : 0;
 }
 
-bool KeepsMovedBlanks(int kind) { return kind == 41 || kind == 65 || kind == 84; }
+bool KeepsMovedBlanks(int kind) { return kind == 41 || kind == 65; }
 
 int AmbiguousWidthWithoutAnswer(std::string_view locale) {
     const std::string_view language = locale.substr(0, locale.find_first_of("_.@"));

@@ -65,9 +65,13 @@ int AmbiguousWidthWithoutAnswer(std::string_view locale);
 // question; its answer's first number names the terminal's kind.
 inline constexpr std::string_view kTerminalKindQuery = "\x1b[>c";
 // Whether a terminal of that kind fills the cells that inserting, deleting
-// and scrolling bring in with the current background: xterm (41), VTE
-// since 0.54 (65) and tmux (84) do; Konsole, kitty and qterminal answer
-// 0 or 1 (as older VTE does) and fill them with their own colours.
+// and scrolling bring in with the current background: xterm (41) and VTE
+// since 0.54 (65) do; Konsole, kitty and qterminal answer 0 or 1 (as older
+// VTE does) and fill them with their own colours. A multiplexer (tmux 84,
+// GNU screen 83) answers for itself, not for the terminal that shows its
+// cells: tmux keeps the background in its own grid, but shifts and
+// scrolls the terminal outside with sequences of its own, which Konsole,
+// kitty and qterminal fill with their colours all the same.
 bool KeepsMovedBlanks(int kind);
 
 // The question over time. The answer may come late (a slow link): until it

@@ -2,12 +2,13 @@
 // build and the native build (for its default world):
 //   node bench/web_bench.cjs
 // The build's sizes; the bytes a first visit is sent with and without the
-// precompressed files; the time from loading the page to the first field
-// frame, cold (a new profile each, in a browser started before the visit
-// and in one launched for it) and warm; the renderer's memory over 30
-// restarts; each animation's measured duration against the pauses it states
-// (from the page's timeline of pauses and key waits); the main thread's
-// load while the game waits on a field without enemies.
+// precompressed files, and until the page is kept for offline play; the
+// time from loading the page to the first field frame, cold (a new profile
+// each, in a browser started before the visit and in one launched for it)
+// and warm; the renderer's memory over 30 restarts; each animation's
+// measured duration against the pauses it states (from the page's timeline
+// of pauses and key waits); the main thread's load while the game waits on
+// a field without enemies.
 'use strict';
 const { execFileSync } = require('node:child_process');
 const fs = require('node:fs');
@@ -148,6 +149,26 @@ async function firstVisit(compressed, settleMs = 0) {
   }
 }
 
+// A first visit that stays until the page is kept for offline play: the
+// bytes sent by its first field frame, and by the time the service worker
+// has its copy of every file (whatever it asked the server for on top).
+async function keptOffline() {
+  const server = await serve();
+  const browser = await launch();
+  try {
+    const page = await browser.context.newPage();
+    await page.goto(server.url);
+    await page.waitForFunction((legend) => window.ranks && window.ranks.screenText().some((r) => r.includes(legend)),
+      kLegend, { timeout: 20000 });
+    const shown = server.sent();
+    await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null, { timeout: 20000 });
+    return { shown, kept: server.sent() };
+  } finally {
+    await browser.close();
+    await server.close();
+  }
+}
+
 // The renderer's resident memory (all its processes, MB) and its JavaScript
 // heap after a collection, over 30 restarts by Ctrl+C and Play again.
 async function restarts({ context, profile }, url) {
@@ -215,6 +236,9 @@ async function idleLoad(context, url, world) {
     console.log(`first visit ${compressed ? 'with' : 'without'} precompressed files: ${(visit.bytes / 1024).toFixed(0)} KB sent, ` +
       `first field frame at ${visit.ms.toFixed(0)} ms`);
   }
+  const kept = await keptOffline();
+  console.log(`first visit kept offline: ${(kept.shown / 1024).toFixed(0)} KB sent by the first field frame, ` +
+    `${(kept.kept / 1024).toFixed(0)} KB by the time the page is kept`);
   // Cold: a new profile each time (nothing cached, no service worker yet),
   // in a browser started 2 s before, and in one launched for the visit.
   for (const [settle, what] of [[2000, 'cold load to first field frame (browser started)'],

@@ -78,15 +78,19 @@ set_property(TARGET ranks APPEND PROPERTY LINK_DEPENDS ${RANKS_ASYNCIFY_LIST})
 # The page itself: index.html with its style sheet, the game's JavaScript
 # and page.js with the modules it imports inline (one request, not
 # seventeen); beside it the manifest, the icons, and the game's WebAssembly
-# and world. index.html shows the project's version.
+# and world. index.html shows the project's version, and names its release
+# after itself and the other files (the service worker compares the two).
 file(GLOB RANKS_PAGE_MODULES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/web/*.js ${CMAKE_SOURCE_DIR}/web/*.css)
 file(GLOB RANKS_PAGE_SOURCES CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR}/web
      ${CMAKE_SOURCE_DIR}/web/*.webmanifest ${CMAKE_SOURCE_DIR}/web/*.png)
+list(TRANSFORM RANKS_PAGE_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/web/ OUTPUT_VARIABLE ranks_page_files)
 configure_file(${CMAKE_SOURCE_DIR}/web/index.html ${CMAKE_BINARY_DIR}/page/index.html @ONLY)
 add_custom_command(OUTPUT ${RANKS_WEB_DIR}/index.html
   COMMAND ${RANKS_NODE} ${CMAKE_SOURCE_DIR}/cmake/bundle-page.cjs ${CMAKE_BINARY_DIR}/page/index.html
           ${CMAKE_SOURCE_DIR}/web ${RANKS_GAME_DIR}/ranks.js ${RANKS_WEB_DIR}/index.html
-  DEPENDS ${CMAKE_BINARY_DIR}/page/index.html ${RANKS_PAGE_MODULES} ranks ${CMAKE_SOURCE_DIR}/cmake/bundle-page.cjs
+          ${RANKS_GAME_DIR}/ranks.wasm ${RANKS_GAME_DIR}/ranks.data ${ranks_page_files}
+  DEPENDS ${CMAKE_BINARY_DIR}/page/index.html ${RANKS_PAGE_MODULES} ${ranks_page_files} ranks
+          ${CMAKE_SOURCE_DIR}/cmake/bundle-page.cjs
   VERBATIM)
 set(RANKS_PAGE_OUTPUTS ${RANKS_WEB_DIR}/index.html)
 foreach(name IN LISTS RANKS_PAGE_SOURCES)
@@ -106,8 +110,8 @@ add_custom_command(OUTPUT ${RANKS_WEB_DIR}/ranks.data
 list(APPEND RANKS_PAGE_OUTPUTS ${RANKS_WEB_DIR}/ranks.wasm ${RANKS_WEB_DIR}/ranks.data)
 list(APPEND RANKS_PAGE_SOURCES index.html ranks.wasm ranks.data)
 
-# The service worker keeps every file the page loads, under a version of
-# their contents.
+# The service worker keeps every file the page loads, each with its hash,
+# under a version of their contents.
 set(RANKS_OFFLINE_FILES ${RANKS_PAGE_SOURCES})
 add_custom_command(OUTPUT ${RANKS_WEB_DIR}/service-worker.js
   COMMAND ${CMAKE_COMMAND} -DDIR=${RANKS_WEB_DIR} "-DFILES=${RANKS_OFFLINE_FILES}"

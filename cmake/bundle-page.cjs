@@ -2,18 +2,21 @@
 // page.js with every module it imports, inline in index.html. A first
 // visit then asks the server for three files (the page, the game's code,
 // its world) instead of seventeen, and the code and world are asked for
-// first.
-//   node bundle-page.cjs INDEX_HTML PAGE_FOLDER RANKS_JS OUTPUT
+// first. The page names its release: a hash of itself and of the other
+// files of the release (RELEASE_FILES), which the service worker tells an
+// open page of an older release.
+//   node bundle-page.cjs INDEX_HTML PAGE_FOLDER RANKS_JS OUTPUT [RELEASE_FILES...]
 // The modules are joined in the order they would run, in one scope: an
 // import names what another module declares, as it is. What that needs is
 // checked, and the build stops otherwise: imports by their own name only,
 // and no top-level name declared in two modules.
 'use strict';
+const crypto = require('node:crypto');
 const fs = require('node:fs');
 const path = require('node:path');
 const acorn = require('acorn');
 
-const [indexFile, folder, ranksJs, output] = process.argv.slice(2);
+const [indexFile, folder, ranksJs, output, ...releaseFiles] = process.argv.slice(2);
 function fail(message) {
   console.error('bundle-page: ' + message);
   process.exit(1);
@@ -120,4 +123,8 @@ replace(/<script type="module" src="page\.js"><\/script>\n/, '', 'page.js script
 // have, once the page is parsed.
 replace(/<\/body>/, `<script>\n${inline(fs.readFileSync(ranksJs, 'utf8'), 'ranks.js')}</script>\n` +
   `<script type="module">\n${inline(bundle, 'the modules')}</script>\n</body>`, 'body end');
+const release = crypto.createHash('sha256').update(page);
+for (const file of releaseFiles) release.update(fs.readFileSync(file));
+replace(/<meta charset="utf-8">\n/, `<meta charset="utf-8">\n<meta name="release" content="${release.digest('hex').slice(0, 16)}">\n`,
+  'charset');
 fs.writeFileSync(output, page);

@@ -18,11 +18,14 @@ const kTypes = {
 
 // Serves a folder on a free port of 127.0.0.1, each file as its
 // precompressed copy (name.br, name.gz) when the browser takes it; resolves
-// to {url, close, sent} (sent: the bytes of the bodies sent so far).
-function serve(dir = pageDir, { compressed = true } = {}) {
+// to {url, close, sent, deploy} (sent: the bytes of the bodies sent so far;
+// deploy(dir): serve another folder from the next request on, as a new
+// release put in place). `onRequest(name)` is told of each request first.
+function serve(dir = pageDir, { compressed = true, onRequest = () => {} } = {}) {
   let sent = 0;
   const server = http.createServer((req, res) => {
     const name = decodeURIComponent(new URL(req.url, 'http://x').pathname);
+    onRequest(name);
     const file = path.join(dir, name.endsWith('/') ? name + 'index.html' : name);
     if (!file.startsWith(dir) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
       res.writeHead(404);
@@ -41,16 +44,24 @@ function serve(dir = pageDir, { compressed = true } = {}) {
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve({
     url: `http://127.0.0.1:${server.address().port}/`,
     sent: () => sent,
+    deploy: (other) => { dir = other; },
     close: () => new Promise((done) => { server.closeAllConnections(); server.close(done); }),
   })));
 }
 
-// Debian's Chromium, headless, with a fresh profile.
+// Debian's Chromium, headless, with a fresh profile and its own home and
+// folders (it keeps certificates and caches there otherwise).
 // `options` may set the viewport and emulate a touch screen.
 async function launch(options = {}) {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'ranks-chromium-'));
+  const home = path.join(profile, 'home');
+  fs.mkdirSync(home);
   const context = await chromium.launchPersistentContext(profile, {
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    env: {
+      ...process.env, HOME: home, XDG_CONFIG_HOME: path.join(home, 'config'), XDG_DATA_HOME: path.join(home, 'data'),
+      XDG_CACHE_HOME: path.join(home, 'cache'),
+    },
     headless: true,
     viewport: { width: 1100, height: 860 },
     acceptDownloads: true,

@@ -1,0 +1,126 @@
+// A new release put on the server while the page is visited: whenever it
+// comes (as the first visit's worker is fetched, while a tab plays, between
+// two visits), the visitor is told, a reload plays it, and the cache holds
+// its files alone.
+'use strict';
+const assert = require('node:assert/strict');
+const { execFileSync } = require('node:child_process');
+const crypto = require('node:crypto');
+const fs = require('node:fs');
+const os = require('node:os');
+const path = require('node:path');
+const { after, before } = require('node:test');
+const { launch, pageDir, root, serve, test } = require('./browser.cjs');
+
+const kLegend = '移動 ・・・ 矢印キー';
+// Update checks every two seconds at most, rather than every minute.
+const kQuery = '?updates=2';
+
+// Another release made from the built one: its page says `tag` beside the
+// version and names another release, its manifest differs too; its worker
+// is written again by the build's own script.
+function makeRelease(tag) {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'ranks-release-'));
+  fs.cpSync(pageDir, dir, { recursive: true });
+  const change = (name, how) => {
+    const file = path.join(dir, name);
+    fs.writeFileSync(file, how(fs.readFileSync(file, 'utf8')));
+    for (const ext of ['.gz', '.br']) fs.rmSync(file + ext, { force: true });
+  };
+  change('index.html', (html) => html
+    .replace(/(<small id="version">[^<]*)/, `$1 ${tag}`)
+    .replace(/(<meta name="release" content=")([0-9a-f]+)/,
+      (_, before, id) => before + crypto.createHash('sha256').update(id + tag).digest('hex').slice(0, id.length)));
+  change('manifest.webmanifest', (manifest) => `${manifest}\n`);
+  const worker = fs.readFileSync(path.join(dir, 'service-worker.js'), 'utf8');
+  const files = [...worker.matchAll(/^ {2}\[?'([^']+)'/gm)].map((m) => m[1]).filter((name) => name !== './');
+  execFileSync('cmake', [`-DDIR=${dir}`, `-DFILES=${files.join(';')}`, `-DTEMPLATE=${root}/cmake/service-worker.js.in`,
+    `-DOUTPUT=${dir}/service-worker.js`, '-P', `${root}/cmake/ServiceWorker.cmake`]);
+  return dir;
+}
+
+let server;
+let onRequest = () => {};
+let later;
+before(async () => {
+  server = await serve(pageDir, { onRequest: (name) => onRequest(name) });
+  later = makeRelease('(later)');
+});
+after(async () => {
+  await server.close();
+  fs.rmSync(later, { recursive: true, force: true });
+});
+
+const onField = (page) => page.waitForFunction((legend) => window.ranks &&
+  window.ranks.screenText().some((r) => r.includes(legend)), kLegend, { timeout: 30000 });
+const controlled = (page) => page.waitForFunction(() => navigator.serviceWorker.controller !== null);
+const version = (page) => page.textContent('#version');
+// The version each page of the cache says, './' and index.html of every
+// cache of the page's.
+const cachedVersions = (page) => page.evaluate(async () => {
+  const said = [];
+  for (const name of (await caches.keys()).filter((n) => n.startsWith('ranks-'))) {
+    const cache = await caches.open(name);
+    for (const file of ['./', 'index.html']) {
+      const kept = await cache.match(file);
+      said.push(kept ? /<small id="version">([^<]*)/.exec(await kept.text())[1] : `no ${file}`);
+    }
+  }
+  return said;
+});
+
+const kDeployments = [
+  { name: 'as the first visit fetches its worker', when: 'worker asked for' },
+  { name: 'as the first visit\'s worker fills its cache: told at the next key', when: 'cache filling' },
+  { name: 'while a tab is open: told at its next key', when: 'tab open' },
+  { name: 'between two visits', when: 'between visits' },
+];
+
+for (const { name, when } of kDeployments) {
+  test(`a new release deployed ${name}: the visitor is told, and plays it after a reload`, async () => {
+    server.deploy(pageDir);
+    const browser = await launch();
+    try {
+      let page = await browser.context.newPage();
+      page.on('pageerror', (e) => console.error('page error:', e.message));
+      let workerAsked = false;
+      let deployed = false;
+      onRequest = (file) => {
+        deployed ||= (when === 'worker asked for' && file === '/service-worker.js') || (when === 'cache filling' && workerAsked);
+        if (deployed) server.deploy(later);
+        workerAsked ||= file === '/service-worker.js';
+      };
+      await page.goto(server.url + kQuery);
+      await onField(page);
+      const first = await version(page);
+      if (when === 'cache filling') {
+        // The old worker keeps nothing of the mixed files, and is gone.
+        while (!deployed) await page.waitForTimeout(50);
+        await page.waitForFunction(async () => (await navigator.serviceWorker.getRegistration()) === undefined &&
+          (await caches.keys()).length === 0);
+        await page.keyboard.press('ArrowLeft');
+      }
+      await controlled(page);
+      if (when === 'tab open') {
+        server.deploy(later);
+        await page.keyboard.press('ArrowLeft');
+      } else if (when === 'between visits') {
+        await page.close();
+        server.deploy(later);
+        page = await browser.context.newPage();
+        await page.goto(server.url + kQuery);
+        await onField(page);
+      }
+      await page.waitForSelector('#update:not([hidden]) button', { timeout: 20000 });
+      assert.equal(await version(page), first, 'told while the old page plays');
+      await Promise.all([page.waitForEvent('load'), page.click('#update button')]);
+      await onField(page);
+      assert.equal(await version(page), `${first} (later)`);
+      await page.waitForFunction(async () => (await caches.keys()).filter((n) => n.startsWith('ranks-')).length === 1);
+      assert.deepEqual(await cachedVersions(page), [`${first} (later)`, `${first} (later)`], 'the cache holds the new release alone');
+    } finally {
+      onRequest = () => {};
+      await browser.close();
+    }
+  });
+}

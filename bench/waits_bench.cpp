@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "game_scenarios.h"
+#include "own_folders.h"
 #include "pty_process.h"
 
 namespace {
@@ -58,8 +59,8 @@ int main(int argc, char** argv) {
     const std::string recording = std::filesystem::absolute(argv[3]).string();
     const bool check = argc > 4 && std::string(argv[4]) == "--check";
     const auto scratch = std::filesystem::temp_directory_path() / ("ranks-waits-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(scratch / "data");
-    ::setenv("XDG_DATA_HOME", (scratch / "data").c_str(), 1);
+    std::filesystem::create_directories(scratch);
+    const test::OwnFolders ownFolders;  // the games' saves and settings
     ::setenv("LANG", "C.UTF-8", 1);
     const std::string kMap = "MiniMap", kBattle = "Enemy View";
     // An enemy's turn pauses 130 ms: at most one wake-up for each.

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "game_scenarios.h"
+#include "own_folders.h"
 #include "pty_process.h"
 #include "vt_screen.h"
 
@@ -201,6 +202,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: ranks_bench_animations RANKS_BINARY WORLD_DIR [runs]\n");
         return 2;
     }
+    // The scenarios' games save as any game does: into folders of the run's own.
+    const test::OwnFolders ownFolders;
     const std::string binary = argv[1];
     const std::filesystem::path world = argv[2];
     const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3;

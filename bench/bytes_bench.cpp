@@ -31,6 +31,7 @@
 #include <string>
 
 #include "game_scenarios.h"
+#include "own_folders.h"
 #include "platform/model/terminal_renderer.h"
 #include "platform/model/terminal_requirements.h"
 #include "text/cp932.h"
@@ -157,6 +158,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const bool check = argc > 2 && std::string(argv[2]) == "--check";
+    const test::OwnFolders ownFolders;  // the scenarios' games save as any game does
     std::setlocale(LC_ALL, "C.UTF-8");
     const std::filesystem::path world = argv[1];
     const auto scratch = std::filesystem::temp_directory_path() / ("ranks-bytes-" + std::to_string(::getpid()));

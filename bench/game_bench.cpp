@@ -12,6 +12,7 @@
 #include "core/game_state.h"
 #include "core/world_folder.h"
 #include "field/hero_movement.h"
+#include "own_folders.h"
 #include "platform/headless/headless.h"
 #include "platform/model/terminal_renderer.h"
 #include "program/startup.h"
@@ -181,6 +182,7 @@ void ChaseAndBattle(const std::string& world) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const rf::test::OwnFolders ownFolders;  // the games played save as any game does
     std::string world = argc > 1 ? argv[1] : "";
     auto open = MakeOpenWorld();
     MapChanges(open.string());

@@ -9,6 +9,8 @@
 set -euo pipefail
 binary="$(realpath "$1")"; world="$(realpath "$2")"; seconds="${3:-10}"
 scratch="$(mktemp -d)"
+. "$(dirname "$0")/own_folders.sh"
+own_folders "$scratch/folders"
 sock=""
 trap '[ -z "$sock" ] || tmux -L "$sock" kill-server 2>/dev/null || true; rm -rf "$scratch"' EXIT
 

@@ -9,6 +9,10 @@ budget="$1"; shift
 only=()
 if [ "$1" = --only ]; then only=(--toggle-collect="$2"); shift 2; fi
 [ "$1" = -- ] && shift
+folders="$(mktemp -d)"
+trap 'rm -rf "$folders"' EXIT
+. "$(dirname "$0")/own_folders.sh"
+own_folders "$folders"
 out="$(valgrind --tool=callgrind --callgrind-out-file=/dev/null "${only[@]}" "$@" 2>&1 >/dev/null)"
 count="$(sed -n 's/^==[0-9]*== Collected : \([0-9]*\)$/\1/p' <<<"$out")"
 if [ -z "$count" ]; then

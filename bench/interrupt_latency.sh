@@ -9,6 +9,8 @@ game=$(realpath "$1")
 runs=${2:-12}
 sock=ranks-latency-$$
 work=$(mktemp -d)
+. "$(dirname "$0")/own_folders.sh"
+own_folders "$work/folders"
 trap 'tmux -L $sock kill-server 2>/dev/null; rm -rf "$work"' EXIT
 # The default world with a Pawn in the hero's start room: within the first
 # seconds it walks to him, the encounter wipe runs and the battle slides in.

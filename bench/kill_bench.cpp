@@ -22,6 +22,7 @@
 #include <thread>
 
 #include "core/world_manifest.h"
+#include "own_folders.h"
 #include "pty_process.h"
 #include "saves/save_files.h"
 
@@ -37,6 +38,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: ranks_bench_kills RANKS WORLD [KILLS]\n");
         return 2;
     }
+    const test::OwnFolders ownFolders;  // HOME and settings; the saves are checked in `data`
     const std::string ranks = std::filesystem::absolute(argv[1]).string();
     const std::filesystem::path data =
         std::filesystem::temp_directory_path() / ("ranks-kills-" + std::to_string(::getpid()));

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/world_folder.h"
+#include "own_folders.h"
 #include "platform/backend.h"
 #include "platform/files.h"
 #include "platform/headless/headless.h"
@@ -33,6 +34,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: ranks_bench_saves FOLDER [WORLD RECORDING...]\n");
         return 2;
     }
+    const test::OwnFolders ownFolders;  // the replays' games keep nothing of the player's
     SaveData save;
     save.world = "default";
     save.worldDigest = "137394241a87819a";

@@ -12,11 +12,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "game_scenarios.h"
+#include "own_folders.h"
 #include "pty_process.h"
 
 namespace {
@@ -42,6 +44,7 @@ struct Case {
     const char* enemies = "";          // map 1's enemy list, when not the world's
     int settleMs = 2500;               // from reaching the wait to measuring it
     const char* enterUntil = nullptr;  // Enter pressed now and then until this shows
+    bool recordedWait = false;         // the replay at speed 1 in a minute the player waited
 };
 
 constexpr double kMeasureSeconds = 1.5;
@@ -58,8 +61,8 @@ int main(int argc, char** argv) {
     const std::string recording = std::filesystem::absolute(argv[3]).string();
     const bool check = argc > 4 && std::string(argv[4]) == "--check";
     const auto scratch = std::filesystem::temp_directory_path() / ("ranks-waits-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(scratch / "data");
-    ::setenv("XDG_DATA_HOME", (scratch / "data").c_str(), 1);
+    std::filesystem::create_directories(scratch);
+    const test::OwnFolders ownFolders;  // the games' saves and settings
     ::setenv("LANG", "C.UTF-8", 1);
     const std::string kMap = "MiniMap", kBattle = "Enemy View";
     // An enemy's turn pauses 130 ms: at most one wake-up for each.
@@ -95,7 +98,28 @@ int main(int argc, char** argv) {
         {"missing-file stop", scenario::World::kNoEnemies, 8, 4, {""}, {"30 秒後"}, 0, false, true},
         {"paused replay", scenario::World::kNoEnemies, 8, 4, {"", " "}, {"replay (Space", "PAUSED"}, 0, true},
         {"ended replay", scenario::World::kNoEnemies, 8, 4, {""}, {"ENDED"}, 0, true},
+        {"replay of a wait",
+         scenario::World::kNoEnemies,
+         8,
+         4,
+         {""},
+         {"replay (Space"},
+         0,
+         true,
+         false,
+         "",
+         2500,
+         nullptr,
+         true},
     };
+    // The recording with a minute's wait before its first event.
+    const std::string waited = (scratch / "waited.rec").string();
+    {
+        std::ifstream in(recording, std::ios::binary);
+        std::string text((std::istreambuf_iterator<char>(in)), {});
+        text.insert(text.find("\nevents\n") + 8, "t60000\n");
+        std::ofstream(waited, std::ios::binary) << text;
+    }
     std::printf("| wait | wake-ups per second | budget |\n| --- | ---: | ---: |\n");
     int failures = 0;
     for (const Case& c : cases) {
@@ -108,7 +132,13 @@ int main(int argc, char** argv) {
         // A recording plays on the world it was made on, beside it.
         const std::string recorded = std::filesystem::path(recording).parent_path() / "world";
         if (c.replay)
-            args = {binary, "--world", recorded, "--replay", recording, "--speed", c.keys.size() > 1 ? "1" : "max"};
+            args = {binary,
+                    "--world",
+                    recorded,
+                    "--replay",
+                    c.recordedWait ? waited : recording,
+                    "--speed",
+                    c.keys.size() > 1 || c.recordedWait ? "1" : "max"};
         if (!game.Start(args)) return 2;
         bool reached = true;
         for (std::size_t k = 0; k < c.keys.size() && reached; ++k) {

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "core/world_folder.h"
+#include "own_folders.h"
 #include "platform/backend.h"
 #include "program/command_line.h"
 #include "text/cp932.h"
@@ -61,24 +62,20 @@ bool HasJapanese(std::string_view utf8) {
     return false;
 }
 
-#ifndef _WIN32
 namespace {
 // The developer's own settings (English, a faster pace) never reach the
-// tests, nor the games they start: the run has a settings folder of its own.
-class OwnSettingsFolder : public ::testing::Environment {
+// tests, nor the games they start, and no test writes beside the player's
+// saves: the run has folders of its own.
+class OwnFoldersForTheRun : public ::testing::Environment {
 public:
-    void SetUp() override {
-        folder_ = std::make_unique<TempDir>();
-        ::setenv("XDG_CONFIG_HOME", folder_->Path().string().c_str(), 1);
-    }
-    void TearDown() override { folder_.reset(); }
+    void SetUp() override { folders_ = std::make_unique<OwnFolders>(); }
+    void TearDown() override { folders_.reset(); }
 
 private:
-    std::unique_ptr<TempDir> folder_;
+    std::unique_ptr<OwnFolders> folders_;
 };
-[[maybe_unused]] const auto* const kOwnSettingsFolder = ::testing::AddGlobalTestEnvironment(new OwnSettingsFolder);
+[[maybe_unused]] const auto* const kOwnFolders = ::testing::AddGlobalTestEnvironment(new OwnFoldersForTheRun);
 }  // namespace
-#endif
 
 TempDir::TempDir() {
     std::random_device rd;

@@ -180,12 +180,14 @@ struct Journey {
 // How the player likes to play: from the settings file, the command line
 // or the field menu. A replay takes the pace and the keys from its header.
 enum class MessagePace : std::uint8_t { kWait, kAuto, kInstant };
+// Whether changes made in the menu are written to the settings file, and
+// if not, why: the menu says which.
+enum class SettingsKept : std::uint8_t { kNotInAReplay, kNotWithoutSaves, kKept };
 struct Settings {
     MessagePace pace = MessagePace::kWait;
     bool extraKeys = true;  // h j k l and the keypad's 8 2 4 6 as arrows
     bool consoleLook = false;
-    // Changes made in the menu are written to the settings file (not in a replay).
-    bool keep = false;
+    SettingsKept kept = SettingsKept::kNotInAReplay;
 };
 
 extern HeroStatus hero;

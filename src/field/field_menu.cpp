@@ -210,8 +210,10 @@ void SettingLines(std::string_view keptProblem, std::vector<std::string>& lines)
     lines.push_back(Labelled(Text(TextId::kMenuLookLabel), std::string(Text(kLooks[settings.consoleLook ? 1 : 0])) +
                                                                std::string(Text(TextId::kMenuNextStart))));
     lines.emplace_back();
-    if (!settings.keep) {
+    if (settings.kept == SettingsKept::kNotInAReplay) {
         lines.emplace_back(Text(TextId::kMenuReplayNotKept));
+    } else if (settings.kept == SettingsKept::kNotWithoutSaves) {
+        lines.emplace_back(Text(TextId::kMenuNoSaveNotKept));
     } else if (!keptProblem.empty()) {
         lines.emplace_back(Text(TextId::kMenuNotKept));
         lines.emplace_back(keptProblem);

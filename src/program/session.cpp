@@ -69,7 +69,7 @@ int Replay(const Options& options) {
     // Played as it was played; the menu's changes stay in the replay.
     settings.pace = header.pace;
     settings.extraKeys = header.extraKeys;
-    settings.keep = false;
+    settings.kept = SettingsKept::kNotInAReplay;
     if (header.resumed) ResumeGame(header.save);
     else StartUp({header.startMap, header.startX, header.startY, header.level});
     if (header.settingsGiven) journey.sessionStart = platform::ClockSeconds();
@@ -267,7 +267,7 @@ int Play(const Options& options) {
     header.level = options.level;
     header.language = kLanguageCodes[language];
     StartRecordings(options, header);
-    settings.keep = !options.noSave;
+    settings.kept = options.noSave ? SettingsKept::kNotWithoutSaves : SettingsKept::kKept;
     // The time played counts from here, on the game's clock for the menu
     // (so a replay shows what was shown) and the wall clock for the save.
     journey.sessionStart = platform::ClockSeconds();

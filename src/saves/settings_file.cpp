@@ -66,7 +66,7 @@ void LoadSettingsFile() {
 }
 
 bool KeepSettings(std::string& problem) {
-    if (!settings.keep) return true;
+    if (settings.kept != SettingsKept::kKept) return true;
     std::string folder = platform::UserConfigDirectory(problem);
     platform::FileIdentity kept;  // unknown: the settings are not watched for changes
     bool changed = false;

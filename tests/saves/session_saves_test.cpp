@@ -413,6 +413,32 @@ TEST_F(SessionSaves, NoUsableSaveFolderIsSaid) {
     }
 }
 
+// The settings page says where its changes are kept, or truly why not.
+TEST_F(SessionSaves, TheSettingsPageSaysWhetherChangesAreKept) {
+    const std::string rec = (data.Path() / "menu.rec").string(), w = world.Path().string();
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        const char* shown;
+    };
+    const Case kCases[] = {
+        {"a game that saves", {"--world", w, "--record", rec}, "ここにおぼえる"},
+        {"a game played with --no-save", {"--world", w, "--no-save"}, "--no-save で遊んでいるので"},
+        {"the first game's replay", {"--replay", rec, "--headless"}, "リプレイ中はおぼえない"},
+    };
+    for (const Case& c : kCases) {
+        headless::Reset();
+        ResetGameState();
+        headless::Key(headless::kSpace);
+        for (int page = 0; page < 4; ++page) headless::Arrow(headless::kRight);
+        Run(c.args);
+        platform::FlushRecording();
+        std::string screen;
+        for (const std::string& line : platform::HeadlessScreenLines()) screen += line + "\n";
+        EXPECT_NE(screen.find(c.shown), std::string::npos) << c.name << "\n" << screen;
+    }
+}
+
 // The console is taken before anything reaches it, for a new game, a
 // continued one and a play-test's start: a Windows console would otherwise
 // show the first frame in the shell's own buffer and code page.

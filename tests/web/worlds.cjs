@@ -12,6 +12,15 @@ const defaultWorld = path.join(nativeBuild, 'bin', 'world');
 const runner = path.join(nativeBuild, 'bin', 'ranks_headless_screens');
 const ranks = path.join(nativeBuild, 'bin', 'ranks');
 
+// The native games run with folders of their own: the player's settings
+// never reach them, and their saves never land beside the player's.
+const ownFolders = fs.mkdtempSync(path.join(os.tmpdir(), 'ranks-folders-'));
+process.on('exit', () => fs.rmSync(ownFolders, { recursive: true, force: true }));
+function gameEnv(dataHome = path.join(ownFolders, 'data')) {
+  return { ...process.env, HOME: path.join(ownFolders, 'home'), XDG_CONFIG_HOME: path.join(ownFolders, 'config'),
+    XDG_DATA_HOME: dataHome };
+}
+
 // A copy of the default world in a new folder named `name`, changed by `edit(dir)`.
 function makeWorld(name, edit) {
   const dir = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'ranks-world-')), name);
@@ -51,7 +60,7 @@ function battleWorld(kind, size) {
 // The headless backend's screens: one each time the game takes a key, and
 // the last when the keys are used up.
 function headlessScreens(world, clock, keys) {
-  const out = execFileSync(runner, [world, String(clock), ...keys], { encoding: 'utf8', maxBuffer: 1 << 26 });
+  const out = execFileSync(runner, [world, String(clock), ...keys], { encoding: 'utf8', maxBuffer: 1 << 26, env: gameEnv() });
   return JSON.parse(out);
 }
 
@@ -59,7 +68,7 @@ function headlessScreens(world, clock, keys) {
 // `dataHome`: after a second `keys` are typed, then Ctrl+C. Resolves to its
 // exit status.
 function playInTerminal(args, keys, dataHome) {
-  const env = { ...process.env, XDG_DATA_HOME: dataHome, LANG: 'C.UTF-8', TERM: 'xterm' };
+  const env = { ...gameEnv(dataHome), LANG: 'C.UTF-8', TERM: 'xterm' };
   const quoted = [ranks, ...args].map((a) => `'${a.replace(/'/g, "'\\''")}'`).join(' ');
   const child = spawn('script', ['-qfec', quoted, '/dev/null'], { env, stdio: ['pipe', 'ignore', 'inherit'] });
   setTimeout(() => child.stdin.write(keys), 1000);
@@ -69,7 +78,7 @@ function playInTerminal(args, keys, dataHome) {
 
 // The last screen of a recording replayed headless by the terminal game.
 function replayedScreen(recording) {
-  const out = execFileSync(ranks, ['--replay', recording, '--headless'], { encoding: 'utf8' });
+  const out = execFileSync(ranks, ['--replay', recording, '--headless'], { encoding: 'utf8', env: gameEnv() });
   return out.split('\n').slice(0, 25);
 }
 

@@ -101,10 +101,7 @@ void ShowState(Shown state) {
 }
 
 // Space pauses until Space again; Ctrl+C is the console backend's own.
-void LookAtPlayer() {
-    if (rp.headless) return;
-    if (std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - rp.lastLook).count() < kLookEveryMs)
-        return;
+void AnswerPlayer() {
     rp.lastLook = Clock::now();
     const Backend& console = NativeBackend();
     if (!console.keyWaiting() || console.readKey() != kSpace) return;
@@ -116,12 +113,33 @@ void LookAtPlayer() {
     rp.lastLook = Clock::now();
 }
 
-// A pause on screen, at the replay's speed, in slices so Space is seen at once.
+// Between the game's calls, which may come a microsecond apart, the
+// player's keys are looked at now and then.
+void LookAtPlayer() {
+    if (rp.headless) return;
+    if (std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - rp.lastLook).count() < kLookEveryMs)
+        return;
+    AnswerPlayer();
+}
+
+// A pause on screen, at the replay's speed: asleep until it ends or a key
+// comes, so Space is seen at once and a long wait wakes nobody. A console
+// that cannot wait for a key sleeps it in slices.
 void Pace(std::int64_t ms) {
     if (rp.speed == 0) return;
-    for (std::int64_t left = ms / rp.speed; left > 0; left -= kLookEveryMs) {
-        rp.screen->sleep(static_cast<std::uint32_t>(left < kLookEveryMs ? left : kLookEveryMs));
-        LookAtPlayer();
+    const Backend& console = *rp.screen;
+    for (std::int64_t left = ms / rp.speed; left > 0;) {
+        if (console.pauseForKey == nullptr) {
+            const std::int64_t slice = left < kLookEveryMs ? left : kLookEveryMs;
+            console.sleep(static_cast<std::uint32_t>(slice));
+            left -= slice;
+            LookAtPlayer();
+            continue;
+        }
+        // Steps of a millisecond: the pause a key came in is the last.
+        const std::uint32_t steps = left < UINT32_MAX ? static_cast<std::uint32_t>(left) : UINT32_MAX;
+        left -= PauseForKeyOn(console, 1, steps);
+        AnswerPlayer();
     }
 }
 

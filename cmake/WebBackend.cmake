@@ -143,9 +143,17 @@ endforeach()
 add_custom_target(ranks_compressed ALL DEPENDS ${RANKS_COMPRESSED})
 add_dependencies(ranks_compressed ranks_page ranks)
 
+# The licence beside the page, with that of Emscripten's run-time code,
+# which is inside index.html.
+add_custom_command(OUTPUT ${RANKS_WEB_DIR}/LICENSE.txt
+  COMMAND ${CMAKE_COMMAND} -E cat ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/packaging/web/emscripten-notice.txt
+          > ${RANKS_WEB_DIR}/LICENSE.txt
+  DEPENDS ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/packaging/web/emscripten-notice.txt)
+add_custom_target(ranks_page_licence ALL DEPENDS ${RANKS_WEB_DIR}/LICENSE.txt)
+
 # The release: the whole folder, precompressed files and all, in one archive
 # that unpacks into a folder named after the version.
-set(RANKS_WEB_RELEASE ${RANKS_PACKAGE}-${PROJECT_VERSION}-web)
+set(RANKS_WEB_RELEASE ${RANKS_PACKAGE}-${RANKS_PACKAGE_VERSION}-web)
 set(RANKS_WEB_ARCHIVE ${CMAKE_BINARY_DIR}/packages/${RANKS_WEB_RELEASE}.tar.gz)
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/release ${CMAKE_BINARY_DIR}/packages)
 add_custom_command(OUTPUT ${RANKS_WEB_ARCHIVE}
@@ -156,4 +164,4 @@ add_custom_command(OUTPUT ${RANKS_WEB_ARCHIVE}
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/release
   DEPENDS ${RANKS_COMPRESSED} ${RANKS_PAGE_OUTPUTS} ranks VERBATIM)
 add_custom_target(ranks_web_archive ALL DEPENDS ${RANKS_WEB_ARCHIVE})
-add_dependencies(ranks_web_archive ranks_compressed)
+add_dependencies(ranks_web_archive ranks_compressed ranks_page_licence)

@@ -10,12 +10,9 @@
 #include "program/authors_tools.h"
 #include "program/options.h"
 #include "program/session.h"
+#include "ranks_version.h"
 #include "saves/settings_file.h"
 #include "text/escape.h"
-
-#ifndef RANKS_VERSION
-#define RANKS_VERSION "0.0.0"
-#endif
 
 namespace rf {
 

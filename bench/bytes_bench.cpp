@@ -22,9 +22,12 @@
 // trusted: xterm-256color without bce, compiled with tic). Both use the
 // sixteen-colour palette (light grey, or bright white and bold, on black).
 // ncurses is set up at its best: it is told the terminal's default colours
-// are the plain ones (so plain cells need no colour, and erasing them is
-// right without bce too), it leaves the cursor
-// alone while it is hidden, and it refreshes once per frame.
+// are the plain ones (so plain cells need no colour), it leaves the cursor
+// alone while it is hidden, and it refreshes once per frame. Told so,
+// ncurses without bce writes plain blanks rather than erasing or shifting
+// them in, as it must where the terminal's own background need not be the
+// game's black; with use_default_colors instead it would erase and shift
+// them as with bce, right only where that background is black.
 #define NCURSES_WIDECHAR 1
 #include <curses.h>
 #include <sys/stat.h>
@@ -62,9 +65,7 @@ public:
         screen_ = newterm(term, out_, in_);
         set_term(screen_);
         start_color();
-        // Light grey on black, ours' plain colours, are the terminal's own
-        // (pair 0, its default colours): plain cells need no colour, and
-        // ncurses may erase them even where the terminal has no bce.
+        // Light grey on black, ours' plain colours, are the terminal's own.
         assume_default_colors(COLOR_WHITE, COLOR_BLACK);
         idlok(stdscr, TRUE);
         idcok(stdscr, TRUE);

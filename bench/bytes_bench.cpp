@@ -1,22 +1,33 @@
 // Bytes a terminal is sent for the game's real frame sequences: our
 // renderer against ncurses drawing the very same console-model frames.
-//   ranks_bench_bytes WORLD_DIR
+//   ranks_bench_bytes WORLD_DIR [--check]
 // RANKS_DUMP=<scenario> RANKS_DUMP_FRAME=<n> prints frame n both ways
-// (n 0: the bytes of every frame); RANKS_DUMP_WIDTH=0, 1, 2 or 3 picks which
-// of ours (the form for both widths, one cell, two cells, no answer; 1 by
-// default).
+// (n 0: the bytes of every frame); RANKS_DUMP_FORM=0 to 4 picks which of
+// ours (the columns' order: 1 cell, 2 cells, unanswered, unanswered at
+// once, form for both; 0 by default) and RANKS_DUMP_TRUSTED=0 the form for
+// a terminal whose moved blanks are not trusted.
 // Both render every frame at every point where the terminal backend
 // presents one. A glyph of ambiguous width is drawn by ncurses as the
 // C library measures it (one cell) followed by a blank, as a terminal of
 // one-cell ambiguous glyphs shows it; ours is measured with the width
 // answered (one cell, two cells), unanswered (the form for both while an
 // answer may still come, then one cell: a player whose first key comes
-// after that wait), and in the form for both throughout (the first
-// seconds, or no answer under an East Asian locale). Both use the sixteen-colour
-// palette (light grey, or bright white and bold, on black). ncurses is set
-// up at its best: it is told the terminal's default colours are the plain
-// ones (so plain cells need no colour and every erase is plain), it leaves
-// the cursor alone while it is hidden, and it refreshes once per frame.
+// after that wait, and one who plays at once, the form for both through
+// the first 2 s), and in the form for both throughout (no answer under an
+// East Asian locale). Each on a terminal known to keep the background in
+// the blanks that inserting, deleting and scrolling bring in (xterm, VTE),
+// and on one not known to (every other), beside ncurses with a terminfo
+// entry that claims background-colour erase and one that does not (which
+// is what ncurses must take to be right where those blanks are not
+// trusted: xterm-256color without bce, compiled with tic). Both use the
+// sixteen-colour palette (light grey, or bright white and bold, on black).
+// ncurses is set up at its best: it is told the terminal's default colours
+// are the plain ones (so plain cells need no colour), it leaves the cursor
+// alone while it is hidden, and it refreshes once per frame. Told so,
+// ncurses without bce writes plain blanks rather than erasing or shifting
+// them in, as it must where the terminal's own background need not be the
+// game's black; with use_default_colors instead it would erase and shift
+// them as with bce, right only where that background is black.
 #define NCURSES_WIDECHAR 1
 #include <curses.h>
 #include <sys/stat.h>
@@ -28,7 +39,9 @@
 #include <cstdlib>
 #include <cwchar>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "game_scenarios.h"
 #include "own_folders.h"
@@ -47,10 +60,10 @@ using platform::TerminalRenderer;
 // ncurses drawing the console model through curses calls, into a file.
 class CursesSink {
 public:
-    CursesSink() {
+    explicit CursesSink(const char* term) {
         out_ = std::tmpfile();
         in_ = std::fopen("/dev/null", "r");
-        screen_ = newterm("xterm-256color", out_, in_);
+        screen_ = newterm(term, out_, in_);
         set_term(screen_);
         start_color();
         // Light grey on black, ours' plain colours, are the terminal's own.
@@ -139,20 +152,108 @@ std::string Escaped(const std::string& bytes) {
     return out;
 }
 
-// Today's bytes in the form for both, which a change may not exceed (the
-// battles with the marks of the menu that has the keys and the waiting mark).
+// Compiles xterm-256color as it is, and without bce under a name of its
+// own (ncurses reuses an entry it has loaded by name), into `folder`, and
+// points ncurses there.
+bool MakeTermInfo(const std::filesystem::path& folder) {
+    std::filesystem::create_directories(folder);
+    FILE* in = popen("infocmp -x xterm-256color", "r");
+    if (!in) return false;
+    std::string entry;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;) entry.append(buffer, n);
+    if (pclose(in) != 0 || entry.find(" bce,") == std::string::npos) return false;
+    std::string withoutBce = entry;
+    withoutBce.replace(withoutBce.find(" bce,"), 5, "");
+    withoutBce.replace(withoutBce.find("xterm-256color|"), 15, "xterm-256color-nobce|");
+    std::ofstream(folder / "entries") << entry << withoutBce;
+    const std::string tic = "tic -x -o '" + folder.string() + "' '" + (folder / "entries").string() + "' 2>/dev/null";
+    if (std::system(tic.c_str()) != 0) return false;
+    ::setenv("TERMINFO", folder.c_str(), 1);
+    return true;
+}
+
+// Our forms, in the tables' order: the width answered (one cell, two
+// cells); unanswered, a key after the wait (the form for both on the first
+// screen) or play at once (the form for both through the wait); the form
+// for both throughout.
+enum Form { kOneCell, kTwoCells, kUnanswered, kAtOnce, kForBoth, kForms };
+
+// Today's bytes in the form for both, on a terminal whose moved blanks
+// are trusted and on one whose are not, which a change may not exceed; the
+// form for both through the first 2 s neither (the battles with the marks
+// of the menu that has the keys and the waiting mark).
 struct Budget {
     const char* scenario;
-    long formForBoth;
+    long formForBoth[2];  // not trusted, trusted
 };
 constexpr Budget kFormForBoth[] = {
-    {"start-up", 1283},        {"ten steps", 127}, {"sideways map change", 14576}, {"vertical map change", 4059},
-    {"chase and wipes", 8686}, {"battle", 4046},   {"battle with level-up", 7726},
+    {"start-up", {1283, 1283}},
+    {"ten steps", {127, 127}},
+    {"sideways map change", {19420, 14576}},
+    {"vertical map change", {4126, 4059}},
+    {"chase and wipes", {10976, 8686}},
+    {"battle", {4316, 4046}},
+    {"battle with level-up", {7976, 7726}},
 };
+
+struct Result {
+    std::string scenario;
+    long frames = 0;
+    long ncurses[2] = {};       // without bce, with
+    long ours[2][kForms] = {};  // not trusted, trusted
+    double usPerFrame = 0;
+};
+
+void PrintTable(const std::vector<Result>& results, bool trusted) {
+    const int t = trusted ? 1 : 0;
+    std::printf("\n%s\n\n", trusted ? "Moved blanks trusted (xterm, VTE), against ncurses with bce:"
+                                    : "Moved blanks not trusted (every other terminal), against ncurses without bce:");
+    std::printf(
+        "| scenario | frames | ncurses | 1 cell | 2 cells | unanswered | unanswered, at once | form for both | "
+        "1 cell / ncurses | 2 cells / ncurses | unanswered / ncurses | at once / ncurses | form for both / ncurses "
+        "|%s\n",
+        trusted ? " us per frame |" : "");
+    std::printf("| --- | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: |%s\n",
+                trusted ? " ---: |" : "");
+    for (const Result& r : results) {
+        const long nc = r.ncurses[t];
+        std::printf("| %s | %ld | %ld |", r.scenario.c_str(), r.frames, nc);
+        for (long b : r.ours[t]) std::printf(" %ld |", b);
+        for (long b : r.ours[t])
+            std::printf(" %.2f |", nc > 0 ? static_cast<double>(b) / static_cast<double>(nc) : 0.0);
+        if (trusted) std::printf(" %.0f |", r.usPerFrame);
+        std::printf("\n");
+    }
+}
+
+// The answered forms and the unanswered one at most what ncurses sends
+// (without bce where moved blanks are not trusted), the form for both
+// (throughout, or through the first 2 s) at most today's figures; the
+// failures.
+int Check(const Result& r) {
+    int failures = 0;
+    static const char* const kNames[] = {"1 cell", "2 cells", "unanswered", "unanswered at once", "form for both"};
+    for (int t = 0; t < 2; ++t) {
+        auto fail = [&](int form, long limit) {
+            std::fprintf(stderr, "FAIL %s: %s, %s, %ld bytes, above %ld\n", r.scenario.c_str(),
+                         t ? "trusted" : "not trusted", kNames[form], r.ours[t][form], limit);
+            ++failures;
+        };
+        for (int f : {kOneCell, kTwoCells, kUnanswered})
+            if (r.ours[t][f] > r.ncurses[t]) fail(f, r.ncurses[t]);
+        for (const Budget& b : kFormForBoth)
+            for (int f : {kAtOnce, kForBoth})
+                if (r.scenario == b.scenario && r.ours[t][f] > b.formForBoth[t]) fail(f, b.formForBoth[t]);
+    }
+    return failures;
+}
 
 int main(int argc, char** argv) {
     const char* dumpName = std::getenv("RANKS_DUMP");
     const long dumpFrame = std::getenv("RANKS_DUMP_FRAME") ? std::atol(std::getenv("RANKS_DUMP_FRAME")) : 5;
+    const int dumped = std::getenv("RANKS_DUMP_FORM") ? std::atoi(std::getenv("RANKS_DUMP_FORM")) : 0;
+    const int dumpedTrust = std::getenv("RANKS_DUMP_TRUSTED") ? std::atoi(std::getenv("RANKS_DUMP_TRUSTED")) : 1;
     if (argc < 2) {
         std::fprintf(stderr, "usage: ranks_bench_bytes WORLD_DIR [--check]\n");
         return 2;
@@ -162,83 +263,88 @@ int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "C.UTF-8");
     const std::filesystem::path world = argv[1];
     const auto scratch = std::filesystem::temp_directory_path() / ("ranks-bytes-" + std::to_string(::getpid()));
-    std::printf(
-        "| scenario | frames | ncurses at its best | ours: 1 cell | 2 cells | unanswered | form for both | "
-        "1 cell / ncurses | 2 cells / ncurses | unanswered / ncurses | form for both / ncurses | "
-        "1 cell, an unknown terminal | ours, us per frame |\n");
-    std::printf("| --- | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: |\n");
+    // Nothing of the player's: the game's folders and terminfo's are the scratch folder's.
+    for (const char* variable : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}) {
+        std::filesystem::create_directories(scratch / variable);
+        ::setenv(variable, (scratch / variable).c_str(), 1);
+    }
+    if (!MakeTermInfo(scratch / "terminfo")) {
+        std::fprintf(stderr, "ranks_bench_bytes: xterm-256color could not be compiled without bce (infocmp, tic)\n");
+        std::filesystem::remove_all(scratch);
+        return 2;
+    }
+    std::vector<Result> results;
     int failures = 0;
     for (const auto& s : scenario::All()) {
-        // Ours on a terminal known to keep the background in moved blanks
-        // (xterm, VTE, tmux), and the first again on one not known to.
-        TerminalRenderer ours[5];
-        ours[1].SetAmbiguousWidth(1);
-        ours[2].SetAmbiguousWidth(2);
-        ours[4].SetAmbiguousWidth(1);
-        for (int k = 0; k < 4; ++k) ours[k].SetMovedBlanksKept(true);
-        for (auto& r : ours) r.SetTerminalSize(80, 25);
-        // What the terminal shows of the first: the screens ncurses is fed.
+        TerminalRenderer ours[2][kForms];
+        for (int t = 0; t < 2; ++t) {
+            ours[t][kOneCell].SetAmbiguousWidth(1);
+            ours[t][kTwoCells].SetAmbiguousWidth(2);
+            for (auto& r : ours[t]) {
+                r.SetMovedBlanksKept(t == 1);
+                r.SetTerminalSize(80, 25);
+            }
+        }
+        // What the terminal shows of the trusted one cell: the screens ncurses is fed.
         test::VtScreen shown(1);
-        long bytes[5] = {0, 0, 0, 0, 0};
+        Result result{s.name};
         bool first = true;
-        CursesSink curses;
-        long cursesBefore = 0;
-        long frames = 0;
+        std::int64_t startMs = 0;
+        CursesSink curses[2] = {CursesSink("xterm-256color-nobce"), CursesSink("xterm-256color")};
+        long cursesBefore[2] = {};
         double renderNs = 0;
         const bool dump = dumpName && std::string(dumpName) == s.name;
-        const int dumped = std::getenv("RANKS_DUMP_WIDTH") ? std::atoi(std::getenv("RANKS_DUMP_WIDTH")) : 1;
         bool wasCounted = false;
-        scenario::Play(s, world, scratch, [&](bool counted) {
+        scenario::Play(s, world, scratch / "world", [&](bool counted) {
             const auto& m = headless::Screen();
-            if (counted && !wasCounted) cursesBefore = curses.Bytes();
+            if (counted && !wasCounted)
+                for (int c = 0; c < 2; ++c) cursesBefore[c] = curses[c].Bytes();
             wasCounted = counted;
-            // No answer: the wait is over by the player's first key.
-            if (!first) ours[3].SetAmbiguousWidth(platform::AmbiguousWidthWithoutAnswer("C.UTF-8"));
-            first = false;
+            if (first) startMs = headless::NowMs();
+            const int withoutAnswer = platform::AmbiguousWidthWithoutAnswer("C.UTF-8");
+            const bool waited = headless::NowMs() - startMs >= platform::AmbiguousWidthQuestion::kPatienceMs;
             bool any = false;
             long oursThis = 0;
-            for (int k = 0; k < 5; ++k) {
-                auto t0 = std::chrono::steady_clock::now();
-                std::string f = ours[k].Frame(m);
-                if (k == 1 && counted)
-                    renderNs += std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - t0).count();
-                if (k == 1) shown.Feed(f);
-                if (k == dumped) oursThis = static_cast<long>(f.size());
-                if (k == dumped && dump && counted && frames == dumpFrame && !f.empty())
-                    std::fprintf(stderr, "OURS %zu: %s\n", f.size(), Escaped(f).c_str());
-                if (counted) bytes[k] += static_cast<long>(f.size());
-                any = any || !f.empty();
+            for (int t = 0; t < 2; ++t) {
+                // No answer: the wait is over by the player's first key, or after 2 s of play.
+                if (!first) ours[t][kUnanswered].SetAmbiguousWidth(withoutAnswer);
+                if (waited) ours[t][kAtOnce].SetAmbiguousWidth(withoutAnswer);
+                for (int k = 0; k < kForms; ++k) {
+                    auto t0 = std::chrono::steady_clock::now();
+                    std::string f = ours[t][k].Frame(m);
+                    if (t == 1 && k == kOneCell && counted)
+                        renderNs +=
+                            std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - t0).count();
+                    if (t == 1 && k == kOneCell) shown.Feed(f);
+                    const bool dumping = t == dumpedTrust && k == dumped;
+                    if (dumping) oursThis = static_cast<long>(f.size());
+                    if (dumping && dump && counted && result.frames == dumpFrame && !f.empty())
+                        std::fprintf(stderr, "OURS %zu: %s\n", f.size(), Escaped(f).c_str());
+                    if (counted) result.ours[t][k] += static_cast<long>(f.size());
+                    any = any || !f.empty();
+                }
             }
-            if (counted && any) ++frames;
-            const long before = curses.Bytes();
-            curses.Frame(shown);
-            if (dump && counted && frames == dumpFrame + 1 && oursThis)
-                std::fprintf(stderr, "NCURSES %ld: %s\n", curses.Bytes() - before,
-                             Escaped(curses.Tail(curses.Bytes() - before)).c_str());
-            if (dump && counted && !dumpFrame)
-                std::fprintf(stderr, "frame %ld: ours %ld ncurses %ld\n", frames, oursThis, curses.Bytes() - before);
+            first = false;
+            if (counted && any) ++result.frames;
+            for (int c = 0; c < 2; ++c) {
+                const long before = curses[c].Bytes();
+                curses[c].Frame(shown);
+                if (c != dumpedTrust) continue;
+                if (dump && counted && result.frames == dumpFrame + 1 && oursThis)
+                    std::fprintf(stderr, "NCURSES %ld: %s\n", curses[c].Bytes() - before,
+                                 Escaped(curses[c].Tail(curses[c].Bytes() - before)).c_str());
+                if (dump && counted && !dumpFrame)
+                    std::fprintf(stderr, "frame %ld: ours %ld ncurses %ld\n", result.frames, oursThis,
+                                 curses[c].Bytes() - before);
+            }
         });
-        const long nc = curses.Bytes() - cursesBefore;
-        auto ratio = [nc](long a) { return nc > 0 ? static_cast<double>(a) / static_cast<double>(nc) : 0.0; };
-        std::printf("| %s | %ld | %ld | %ld | %ld | %ld | %ld | %.2f | %.2f | %.2f | %.2f | %ld | %.0f |\n", s.name,
-                    frames, nc, bytes[1], bytes[2], bytes[3], bytes[0], ratio(bytes[1]), ratio(bytes[2]),
-                    ratio(bytes[3]), ratio(bytes[0]), bytes[4],
-                    frames ? renderNs / 1000.0 / static_cast<double>(frames) : 0.0);
-        if (!check) continue;
-        // The answered and unanswered forms at most what ncurses sends; the
-        // form for both at most today's.
-        for (int k : {1, 2, 3})
-            if (bytes[k] > nc) {
-                std::fprintf(stderr, "FAIL %s: %ld bytes (form %d) above ncurses' %ld\n", s.name, bytes[k], k, nc);
-                ++failures;
-            }
-        for (const Budget& b : kFormForBoth)
-            if (std::string(b.scenario) == s.name && bytes[0] > b.formForBoth) {
-                std::fprintf(stderr, "FAIL %s: %ld bytes in the form for both, above %ld\n", s.name, bytes[0],
-                             b.formForBoth);
-                ++failures;
-            }
+        for (int c = 0; c < 2; ++c) result.ncurses[c] = curses[c].Bytes() - cursesBefore[c];
+        result.usPerFrame = result.frames ? renderNs / 1000.0 / static_cast<double>(result.frames) : 0.0;
+        if (check) failures += Check(result);
+        results.push_back(result);
     }
+    PrintTable(results, true);
+    PrintTable(results, false);
     std::filesystem::remove_all(scratch);
     return failures == 0 ? 0 : 1;
 }

@@ -379,9 +379,14 @@ int TerminalRenderer::EraseRun(std::string& out, int x, int y) {
                                        : "\x1b[" + Num(count) + "X";
     // Writing the blanks costs a byte each (and the cursor moves with them);
     // written into the last column they leave a pending wrap, after which
-    // only a move to a column is understood alike (three bytes more).
-    const int pendingWrap = end == kColumns && terminalColumns_ == kColumns ? 3 : 0;
-    if (code.size() + 1 >= static_cast<std::size_t>(count + pendingWrap)) return 0;
+    // only a move to a column is understood alike (three bytes more). An
+    // erase leaves the cursor in its column, so where the row below needs
+    // its last cell drawn too (blanks that a shift brought in), that cell
+    // is an index away: the erase wins a tie.
+    const bool wrapPending = end == kColumns && terminalColumns_ == kColumns;
+    const bool endBelow = y + 1 < kRows && !Same(shown_[y + 1][kColumns - 1], want_[y + 1][kColumns - 1]);
+    const int pendingWrap = wrapPending ? 3 : 0;
+    if (code.size() + (wrapPending && endBelow ? 0 : 1) >= static_cast<std::size_t>(count + pendingWrap)) return 0;
     // Where the erase may be done from: an erase to the row's end also from
     // the blanks before x that already look right, one to the row's start
     // also from those after its last cell; the cheapest move wins.

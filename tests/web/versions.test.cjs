@@ -16,6 +16,14 @@ const kLegend = '移動 ・・・ 矢印キー';
 // Update checks every two seconds at most, rather than every minute.
 const kQuery = '?updates=2';
 
+const sha256 = (bytes) => crypto.createHash('sha256').update(bytes).digest('hex');
+// The files a release's worker keeps ('./' is index.html).
+const keptNames = (dir) => [...fs.readFileSync(path.join(dir, 'service-worker.js'), 'utf8').matchAll(/^ {2}\['([^']+)'/gm)]
+  .map((m) => m[1]);
+// ...by their path, as their SHA-256.
+const releaseFiles = (dir) => Object.fromEntries(keptNames(dir).map((name) => (name === './' ? ['/', 'index.html'] : [`/${name}`, name]))
+  .map(([at, name]) => [at, sha256(fs.readFileSync(path.join(dir, name)))]));
+
 // Another release made from the built one: its page says `tag` beside the
 // version and names another release, its manifest differs too; its worker
 // is written again by the build's own script.
@@ -30,10 +38,9 @@ function makeRelease(tag) {
   change('index.html', (html) => html
     .replace(/(<small id="version">[^<]*)/, `$1 ${tag}`)
     .replace(/(<meta name="release" content=")([0-9a-f]+)/,
-      (_, before, id) => before + crypto.createHash('sha256').update(id + tag).digest('hex').slice(0, id.length)));
+      (_, before, id) => before + sha256(id + tag).slice(0, id.length)));
   change('manifest.webmanifest', (manifest) => `${manifest}\n`);
-  const worker = fs.readFileSync(path.join(dir, 'service-worker.js'), 'utf8');
-  const files = [...worker.matchAll(/^ {2}\[?'([^']+)'/gm)].map((m) => m[1]).filter((name) => name !== './');
+  const files = keptNames(dir).filter((name) => name !== './');
   execFileSync('cmake', [`-DDIR=${dir}`, `-DFILES=${files.join(';')}`, `-DTEMPLATE=${root}/cmake/service-worker.js.in`,
     `-DOUTPUT=${dir}/service-worker.js`, '-P', `${root}/cmake/ServiceWorker.cmake`]);
   return dir;
@@ -55,18 +62,17 @@ const onField = (page) => page.waitForFunction((legend) => window.ranks &&
   window.ranks.screenText().some((r) => r.includes(legend)), kLegend, { timeout: 30000 });
 const controlled = (page) => page.waitForFunction(() => navigator.serviceWorker.controller !== null);
 const version = (page) => page.textContent('#version');
-// The version each page of the cache says, './' and index.html of every
-// cache of the page's.
-const cachedVersions = (page) => page.evaluate(async () => {
-  const said = [];
-  for (const name of (await caches.keys()).filter((n) => n.startsWith('ranks-'))) {
+// What the page's caches hold, the same way.
+const cachedFiles = (page) => page.evaluate(async () => {
+  const files = {};
+  for (const name of await caches.keys()) {
     const cache = await caches.open(name);
-    for (const file of ['./', 'index.html']) {
-      const kept = await cache.match(file);
-      said.push(kept ? /<small id="version">([^<]*)/.exec(await kept.text())[1] : `no ${file}`);
+    for (const request of await cache.keys()) {
+      const digest = await crypto.subtle.digest('SHA-256', await (await cache.match(request)).arrayBuffer());
+      files[new URL(request.url).pathname] = Array.from(new Uint8Array(digest), (b) => b.toString(16).padStart(2, '0')).join('');
     }
   }
-  return said;
+  return files;
 });
 
 const kDeployments = [
@@ -117,7 +123,7 @@ for (const { name, when } of kDeployments) {
       await onField(page);
       assert.equal(await version(page), `${first} (later)`);
       await page.waitForFunction(async () => (await caches.keys()).filter((n) => n.startsWith('ranks-')).length === 1);
-      assert.deepEqual(await cachedVersions(page), [`${first} (later)`, `${first} (later)`], 'the cache holds the new release alone');
+      assert.deepEqual(await cachedFiles(page), releaseFiles(later), 'the cache holds the new release alone');
     } finally {
       onRequest = () => {};
       await browser.close();

@@ -7,9 +7,18 @@
 // screens when the same scenario is played headlessly.
 //   ranks_bench_animations build/bin/ranks build/bin/world [runs] [--check]
 // With --check the exit status says whether each animation's median run
-// lasted its stated time, within what a loaded machine may make of it.
+// lasted its stated time within 3% (the target banner's 7 ms within 0.5%).
+// The bench and the game run at raised priority where it can be had (real
+// time as root, else nice -5, else as they are), so that other work on the
+// machine delays neither; a median still off is measured again over more
+// runs, up to three times, so one unlucky stretch fails nothing that a
+// true change would not fail every time.
+#include <sched.h>
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -40,7 +49,8 @@ Screen RowShows(int row, const std::string& text) {
 
 struct Animation {
     const char* name;
-    Screen start, end;  // both empty: from the first frame after the last key to the last frame
+    Screen start, end;        // both empty: from the first frame after the last key to the last frame
+    double tolerance = 0.03;  // the median's largest share off the stated time
 };
 
 struct Plan {
@@ -82,7 +92,7 @@ std::vector<Plan> Plans() {
              {"command labels (4 x 100 ms)", Shows("たたかう"), Shows("Enemy View")},
              {"HP gauge (18 x 30 ms)", RowShows(13, "---+-"), RowShows(14, "HP : ")},
              {"target banner slide (7 x 1 ms)", Shows("＜　対　象"),
-              [](const VtScreen& t, const std::string&) { return t.cells[7][24].cp == U'＜'; }},
+              [](const VtScreen& t, const std::string&) { return t.cells[7][24].cp == U'＜'; }, 0.005},
              {"item menu slide (15 x 1 ms)", Shows("バックラー"), Shows("Item____")},
              {"banner, target banner and item menu slides (33 x 1 ms)", Shows("＜　対　象"), Shows("Item____")},
              {"typed message 戦闘に勝ちました。 (16 x 50 ms)", Shows("戦"), Shows("戦闘に勝ちました。")},
@@ -195,6 +205,28 @@ std::vector<double> Measure(const Plan& p, const std::string& binary, const std:
     return out;
 }
 
+// Raises this process's priority, which the game started from it inherits:
+// what it got, in words.
+const char* RaisePriority() {
+    sched_param realTime{};
+    realTime.sched_priority = sched_get_priority_min(SCHED_FIFO);
+    if (sched_setscheduler(0, SCHED_FIFO, &realTime) == 0) return "real time (SCHED_FIFO)";
+    if (setpriority(PRIO_PROCESS, 0, -5) == 0) return "nice -5";
+    return "as started (no right to raise it)";
+}
+
+// Each animation's runs so far, and whether its median is within its tolerance.
+struct Figures {
+    std::vector<double> runs;
+    double Median() {
+        std::sort(runs.begin(), runs.end());
+        return runs[runs.size() / 2];
+    }
+};
+bool Within(const Animation& a, Figures& f, double stated) {
+    return !f.runs.empty() && std::abs(f.Median() - stated) <= stated * a.tolerance;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -208,35 +240,41 @@ int main(int argc, char** argv) {
     const std::filesystem::path world = argv[2];
     const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3;
     const bool check = argc > 4 && std::string(argv[4]) == "--check";
+    constexpr int kRounds = 3;  // with --check: runs measured at most three times over
     int failures = 0;
     const auto scratch = std::filesystem::temp_directory_path() / ("ranks-animations-" + std::to_string(::getpid()));
-    std::printf("| animation | stated ms | min ms | median ms | max ms | median / stated |\n");
-    std::printf("| --- | ---: | ---: | ---: | ---: | ---: |\n");
+    std::printf("priority: %s\n", RaisePriority());
+    std::printf("| animation | stated ms | runs | min ms | median ms | max ms | median / stated |\n");
+    std::printf("| --- | ---: | ---: | ---: | ---: | ---: | ---: |\n");
     for (const Plan& p : Plans()) {
-        std::vector<double> stated = Stated(p, world, scratch);
-        std::vector<std::vector<double>> measured(p.animations.size());
-        for (int run = 0; run < runs; ++run) {
-            std::vector<double> m = Measure(p, binary, world, scratch);
-            for (std::size_t i = 0; i < m.size(); ++i)
-                if (m[i] >= 0) measured[i].push_back(m[i]);
-        }
+        const std::vector<double> stated = Stated(p, world, scratch);
+        std::vector<Figures> measured(p.animations.size());
+        auto allWithin = [&] {
+            for (std::size_t i = 0; i < measured.size(); ++i)
+                if (!Within(p.animations[i], measured[i], stated[i])) return false;
+            return true;
+        };
+        for (int round = 0; round < (check ? kRounds : 1) && (round == 0 || !allWithin()); ++round)
+            for (int run = 0; run < runs; ++run) {
+                const std::vector<double> m = Measure(p, binary, world, scratch);
+                for (std::size_t i = 0; i < m.size(); ++i)
+                    if (m[i] >= 0) measured[i].runs.push_back(m[i]);
+            }
         for (std::size_t i = 0; i < p.animations.size(); ++i) {
-            auto& m = measured[i];
-            if (m.empty()) {
-                std::printf("| %s | %.0f | not seen | | | |\n", p.animations[i].name, stated[i]);
+            const Animation& a = p.animations[i];
+            Figures& m = measured[i];
+            if (m.runs.empty()) {
+                std::printf("| %s | %.0f | 0 | not seen | | | |\n", a.name, stated[i]);
                 failures += check;
                 continue;
             }
-            std::sort(m.begin(), m.end());
-            double median = m[m.size() / 2];
-            std::printf("| %s | %.0f | %.2f | %.2f | %.2f | %.4f |\n", p.animations[i].name, stated[i], m.front(),
-                        median, m.back(), stated[i] > 0 ? median / stated[i] : 0.0);
+            const double median = m.Median();
+            std::printf("| %s | %.0f | %zu | %.3f | %.3f | %.3f | %.4f |\n", a.name, stated[i], m.runs.size(),
+                        m.runs.front(), median, m.runs.back(), stated[i] > 0 ? median / stated[i] : 0.0);
             std::fflush(stdout);
-            // The median run within what a loaded machine of two cores may
-            // make of it (a late frame is caught up by the next ones): a
-            // pause dropped or doubled fails.
-            if (check && (median < stated[i] * 0.8 - 2 || median > stated[i] * 1.5 + 5)) {
-                std::fprintf(stderr, "FAIL %s: %.2f ms against %.0f stated\n", p.animations[i].name, median, stated[i]);
+            if (check && !Within(a, m, stated[i])) {
+                std::fprintf(stderr, "FAIL %s: a median of %.3f ms against %.0f stated, more than %.1f%% off\n", a.name,
+                             median, stated[i], a.tolerance * 100);
                 ++failures;
             }
         }

@@ -42,7 +42,8 @@ public:
 private:
     static void Set(const char* variable, const std::string& value) {
 #ifdef _WIN32
-        ::_putenv_s(variable, value.c_str());
+        // The C runtime's own copy of the environment, which getenv reads.
+        ::_putenv((std::string(variable) + "=" + value).c_str());
 #else
         ::setenv(variable, value.c_str(), 1);
 #endif

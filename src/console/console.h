@@ -41,8 +41,9 @@ void Write(std::string_view text);
 void WriteNumber(long long value);
 void WriteLine(std::string_view text);
 void WriteSpaces(int count);
-// The console's width in cells.
+// The console's size in cells.
 inline constexpr int kScreenColumns = 80;
+inline constexpr int kScreenRows = 25;
 // Blanks 30 rows of the whole width from the top-left cell.
 void ClearScreen();
 

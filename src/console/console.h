@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "platform/keys.h"
@@ -41,6 +42,10 @@ void Write(std::string_view text);
 void WriteNumber(long long value);
 void WriteLine(std::string_view text);
 void WriteSpaces(int count);
+// A frame's top edge: `before` underscores, the title, then underscores out
+// to `width` cells.
+std::string Underlined(std::string_view title, int before, int width);
+
 // The console's size in cells.
 inline constexpr int kScreenColumns = 80;
 inline constexpr int kScreenRows = 25;

@@ -155,7 +155,7 @@ void DrawField() {
 
 void DrawMiniMapFrame() {
     MoveTo(kMiniMapLeft, 0);
-    Write(" _____MiniMap_____");
+    Write(" " + Underlined(Text(TextId::kTitleMiniMap), 5, kMiniMapWidth - 2));
     for (int y = 1; y <= kMiniMapShownRows; ++y) {
         MoveTo(kMiniMapLeft, y);
         Write("|                 |");

@@ -53,6 +53,7 @@ if(CMAKE_SCRIPT_MODE_FILE)
         else()
           set(${prefix}_${name}_${field} "${value}")
           set(${prefix}_${name}_${field} "${value}" PARENT_SCOPE)
+          set(${prefix}_${name}_${field}_line ${number} PARENT_SCOPE)
         endif()
       elseif(line MATCHES "^\"(.*)\"$")
         if(NOT field STREQUAL "")
@@ -71,6 +72,62 @@ if(CMAKE_SCRIPT_MODE_FILE)
       endif()
     endforeach()
     set(${prefix}_names "${names}" PARENT_SCOPE)
+  endfunction()
+
+  # Stops the build, naming the file, the line and the character, when a
+  # text holds a character code page 932 lacks: the game's texts are drawn
+  # in it. The characters it has are those of its table in src/text.
+  file(READ ${CP932_TABLE} cp932_table)
+  function(check_cp932 text where)
+    string(HEX "${text}" hex)
+    string(REGEX REPLACE "(..)" "\\1 " spaced "${hex}")
+    string(REGEX MATCHALL
+      "[cd][0-9a-f] [89ab][0-9a-f] |e[0-9a-f] [89ab][0-9a-f] [89ab][0-9a-f] |f[0-7] [89ab][0-9a-f] [89ab][0-9a-f] [89ab][0-9a-f] "
+      characters "${spaced}")
+    list(REMOVE_DUPLICATES characters)
+    foreach(character IN LISTS characters)
+      string(REPLACE " " "" key "${character}")
+      if(DEFINED cp932_has_${key})
+        continue()
+      endif()
+      string(REPLACE " " ";" bytes "${character}")
+      list(GET bytes 0 b0)
+      list(LENGTH bytes length)
+      if(length EQUAL 3)
+        list(GET bytes 1 b1)
+        math(EXPR code "((0x${b0} & 0x1f) << 6) | (0x${b1} & 0x3f)" OUTPUT_FORMAT HEXADECIMAL)
+      elseif(length EQUAL 4)
+        list(GET bytes 1 b1)
+        list(GET bytes 2 b2)
+        math(EXPR code "((0x${b0} & 0xf) << 12) | ((0x${b1} & 0x3f) << 6) | (0x${b2} & 0x3f)"
+          OUTPUT_FORMAT HEXADECIMAL)
+      else()
+        list(GET bytes 1 b1)
+        list(GET bytes 2 b2)
+        list(GET bytes 3 b3)
+        math(EXPR code "((0x${b0} & 0x7) << 18) | ((0x${b1} & 0x3f) << 12) | ((0x${b2} & 0x3f) << 6) | (0x${b3} & 0x3f)"
+          OUTPUT_FORMAT HEXADECIMAL)
+      endif()
+      string(SUBSTRING "${code}" 2 -1 code)
+      string(TOUPPER "${code}" code)
+      string(LENGTH "${code}" digits)
+      while(digits LESS 4)
+        string(PREPEND code "0")
+        math(EXPR digits "${digits} + 1")
+      endwhile()
+      string(FIND "${cp932_table}" "{0x${code}," found)
+      if(found EQUAL -1)
+        string(FIND "${spaced}" "${character}" at)
+        math(EXPR at "${at} / 3")
+        math(EXPR length "${length} - 1")
+        string(SUBSTRING "${text}" ${at} ${length} shown)
+        message(SEND_ERROR "${where}: '${shown}' (U+${code}) cannot be shown: the game draws its texts in code page "
+          "932 (Shift JIS: ASCII, Japanese, Greek and Cyrillic letters, no accented Latin ones); write the text "
+          "without it")
+      else()
+        set(cp932_has_${key} TRUE PARENT_SCOPE)
+      endif()
+    endforeach()
   endfunction()
 
   # A PO string as the body of a C++ literal: the escapes are C's already;
@@ -127,6 +184,7 @@ if(CMAKE_SCRIPT_MODE_FILE)
     string(APPEND table "    {\n")
     if(language STREQUAL "en")
       foreach(name IN LISTS source_names)
+        check_cp932("${source_${name}_msgid}" "po/ranks.pot:${source_${name}_msgid_line}")
         literal("${source_${name}_msgid}" text)
         string(APPEND table "        ${text},\n")
       endforeach()
@@ -136,6 +194,7 @@ if(CMAKE_SCRIPT_MODE_FILE)
         set(translated "")
         if(DEFINED ${language}_${name}_msgstr AND NOT ${language}_${name}_fuzzy)
           set(translated "${${language}_${name}_msgstr}")
+          check_cp932("${translated}" "po/${language}.po:${${language}_${name}_msgstr_line}")
         endif()
         literal("${translated}" text)
         string(APPEND table "        ${text},\n")
@@ -168,8 +227,9 @@ endif()
 set(RANKS_TEXTS_DIR ${CMAKE_BINARY_DIR}/generated)
 # Made once when configuring too, so tools that read the compile commands
 # without building (clang-tidy, cppcheck) find the header.
+set(RANKS_CP932_TABLE ${CMAKE_SOURCE_DIR}/src/text/cp932_encode_table.inc)
 execute_process(COMMAND ${CMAKE_COMMAND} -DPO_DIR=${CMAKE_SOURCE_DIR}/po -DOUT_DIR=${RANKS_TEXTS_DIR}
-  -P ${CMAKE_SOURCE_DIR}/cmake/Texts.cmake RESULT_VARIABLE ranks_texts_result)
+  -DCP932_TABLE=${RANKS_CP932_TABLE} -P ${CMAKE_SOURCE_DIR}/cmake/Texts.cmake RESULT_VARIABLE ranks_texts_result)
 if(NOT ranks_texts_result EQUAL 0)
   message(FATAL_ERROR "The catalogue of texts in po/ could not be made")
 endif()
@@ -177,8 +237,9 @@ file(GLOB RANKS_PO_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/po/*.po)
 add_custom_command(
   OUTPUT ${RANKS_TEXTS_DIR}/core/catalogue.h ${RANKS_TEXTS_DIR}/core/catalogue.cpp
   COMMAND ${CMAKE_COMMAND} -DPO_DIR=${CMAKE_SOURCE_DIR}/po -DOUT_DIR=${RANKS_TEXTS_DIR}
-    -P ${CMAKE_SOURCE_DIR}/cmake/Texts.cmake
+    -DCP932_TABLE=${RANKS_CP932_TABLE} -P ${CMAKE_SOURCE_DIR}/cmake/Texts.cmake
   DEPENDS ${CMAKE_SOURCE_DIR}/cmake/Texts.cmake ${CMAKE_SOURCE_DIR}/po/ranks.pot ${CMAKE_SOURCE_DIR}/po/LINGUAS
+    ${RANKS_CP932_TABLE}
     ${RANKS_PO_FILES}
   COMMENT "The catalogue of texts from po/"
   VERBATIM)

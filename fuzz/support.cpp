@@ -95,25 +95,25 @@ std::vector<std::string_view> SplitAtNul(const std::uint8_t* data, std::size_t s
 }
 
 void CheckRecords(bool inBattle) {
-    Require(hero.mapNumber >= 1 && hero.mapNumber <= 9);
-    Require(hero.fieldX >= 0 && hero.fieldX <= 58 && hero.fieldY >= 0 && hero.fieldY <= 19);
+    Require(hero.mapNumber >= 1 && hero.mapNumber <= kMaps);
+    Require(hero.fieldX >= 0 && hero.fieldX <= kLastHeroColumn && hero.fieldY >= 0 && hero.fieldY <= kLastHeroRow);
     Require(fieldEnemies.count >= 0 && fieldEnemies.count <= FieldEnemyList::kCapacity);
     for (int i = 0; i < fieldEnemies.count; ++i) {
         const FieldEnemy& e = fieldEnemies.entries[i];
-        Require((e.x == 0 && e.y == 0) || (e.x >= 0 && e.x <= 58 && e.y >= 0 && e.y <= 19));
+        Require((e.x == 0 && e.y == 0) || (e.x >= 0 && e.x <= kLastHeroColumn && e.y >= 0 && e.y <= kLastHeroRow));
     }
     // No animation runs while a key is read or between passes.
     Require(battleLeft == kBattleLeftRest && heroPanelLeft == kHeroPanelLeftRest && menuTop == 0);
     int running = 0;
-    for (const EffectSlot* slots : {itemEffects.proteinSlots, itemEffects.bucklerSlots})
-        for (int i = 0; i < 3; ++i) {
-            Require(slots[i].turnsLeft >= -1);
-            if (slots[i].turnsLeft != -1) {
+    for (const auto& slots : itemEffects.slots)
+        for (const EffectSlot& slot : slots) {
+            Require(slot.turnsLeft >= -1);
+            if (slot.turnsLeft != -1) {
                 ++running;
-                Require(slots[i].row >= 0 && slots[i].row <= 2 && itemEffects.rowInUse[slots[i].row] == 1);
+                Require(slot.row >= 0 && slot.row < kRunningEffects && itemEffects.rowInUse[slot.row] == 1);
             }
         }
-    Require(itemEffects.activeEffects == running && running <= 3);
+    Require(itemEffects.activeEffects == running && running <= kRunningEffects);
     int rowsInUse = 0;
     for (std::int16_t r : itemEffects.rowInUse) {
         Require(r == 0 || r == 1);

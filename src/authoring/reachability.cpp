@@ -68,7 +68,7 @@ HeroReach FloodHero() {
                 // The strip opens on entering a marked map: every place found so far may go further now.
                 OpenStrip();
                 reach.stripOpened = true;
-                for (int m = 1; m <= 9; ++m)
+                for (int m = 1; m <= kMaps; ++m)
                     for (int y = 0; y < kMapRows; ++y)
                         for (int x = 0; x <= kLastHeroColumn; ++x)
                             if (reach.cells[m][CellIndex(x, y)]) queue.push_back({m, x, y});

@@ -244,8 +244,8 @@ void CheckGaps() {
     };
     const Side sides[] = {{kKeyRight, 1, "right edge", "left edge"},
                           {kKeyLeft, -1, "left edge", "right edge"},
-                          {kKeyDown, 3, "bottom row", "top row"},
-                          {kKeyUp, -3, "top row", "bottom row"}};
+                          {kKeyDown, kMapsAcross, "bottom row", "top row"},
+                          {kKeyUp, -kMapsAcross, "top row", "bottom row"}};
     const std::int16_t savedMap = hero.mapNumber;
     for (int m = 1; m <= kMaps; ++m) {
         const std::string form = Relative({WorldFileKind::kMapForm, m});
@@ -381,8 +381,8 @@ void CheckMarks() {
     for (const Mark& m : marks) {
         if (!IsMapNumber(m.mark.map)) {
             Say(file, TokenAt(file, m.token), Severity::kWarning, Rule::kMarkMap,
-                std::string(m.who) + "'s map " + std::to_string(m.mark.map) +
-                    " is not 1 to 9: the mark is never shown");
+                std::string(m.who) + "'s map " + std::to_string(m.mark.map) + " is not " + MapNumbersText() +
+                    ": the mark is never shown");
             continue;
         }
         // Column 60 is the field's last, where the mark's second cell is the blank beside it.
@@ -402,7 +402,7 @@ void CheckMarks() {
     const OpeningStrip& s = worldInfo.opening;
     if (!IsMapNumber(s.map)) {
         Say(file, TokenAt(file, 6), Severity::kWarning, Rule::kStripMap,
-            "the strip's map " + std::to_string(s.map) + " is not 1 to 9: no strip ever opens");
+            "the strip's map " + std::to_string(s.map) + " is not " + MapNumbersText() + ": no strip ever opens");
         return;
     }
     // What opening the strip frees: the game's own OpenStrip on a copy of the grid.
@@ -426,7 +426,8 @@ void CheckMarks() {
         Say(file, TokenAt(file, 6), Severity::kWarning, Rule::kStripOnTopRow,
             "the strip's map " + std::to_string(s.map) +
                 " is in the top row: the strip opens its rows 1 and 2 against the world's edge, where no map lies "
-                "above; put it on a map of the middle or bottom row (4 to 9)");
+                "above; put it on a map of a lower row (" +
+                std::to_string(kMapsAcross + 1) + " to " + std::to_string(kMaps) + ")");
     std::string when = "when the hero enters map " + std::to_string(worldInfo.queenMark.map);
     if (worldInfo.kingMark.map != worldInfo.queenMark.map && IsMapNumber(worldInfo.kingMark.map))
         when += " or map " + std::to_string(worldInfo.kingMark.map);
@@ -437,9 +438,9 @@ void CheckMarks() {
             when);
 }
 
-void CheckReach(const FieldEnemyList (&lists)[10], const bool (&listRead)[10]) {
+void CheckReach(const FieldEnemyList (&lists)[kMaps + 1], const bool (&listRead)[kMaps + 1]) {
     const HeroReach reach = FloodHero();
-    for (int m = 1; m <= 9; ++m) {
+    for (int m = 1; m <= kMaps; ++m) {
         const std::string form = Relative({WorldFileKind::kMapForm, m});
         if (reach.cells[m].none()) {
             Say(form, {1, 1}, Severity::kWarning, Rule::kUnreachableMap,
@@ -470,7 +471,7 @@ CheckResult CheckWorld(const std::string& dir) {
 
     const bool heroRead = CheckStatusFiles();
     bool formsRead = true;
-    for (int n = 1; n <= 9; ++n) {
+    for (int n = 1; n <= kMaps; ++n) {
         if (Survives([n] { LoadMapForm(worldNumber, n); })) continue;
         formsRead = false;
         // The game stops on this map: the checks after it take it as free, reporting nothing more about it.
@@ -483,10 +484,10 @@ CheckResult CheckWorld(const std::string& dir) {
     if (!startsOnMap) hero.mapNumber = 1;
     if (heroRead && startsOnMap) CheckHeroStart(infoRead && formsRead);
     if (infoRead) CheckMarks();
-    FieldEnemyList lists[10];
-    bool listRead[10] = {};
+    FieldEnemyList lists[kMaps + 1];
+    bool listRead[kMaps + 1] = {};
     const std::int16_t start = hero.mapNumber;
-    for (int m = 1; m <= 9; ++m) {
+    for (int m = 1; m <= kMaps; ++m) {
         hero.mapNumber = static_cast<std::int16_t>(m);
         listRead[m] = Survives([] { LoadMapEnemies(worldNumber); });
         lists[m] = fieldEnemies;

@@ -15,13 +15,6 @@
 namespace rf {
 namespace {
 
-int RunningBucklers() {
-    int n = 0;
-    for (const EffectSlot& slot : itemEffects.bucklerSlots)
-        if (slot.turnsLeft != -1) ++n;
-    return n;
-}
-
 std::int16_t Doubled(int value) { return static_cast<std::int16_t>(value * 2); }
 
 // The doubling is undone from the value before the turn rather than by
@@ -34,12 +27,12 @@ BattleResult Defend(EnemyStatus& enemy) {
     SlideTargetBanner();
     SlideInBanner(BannerKind::EnemyAttack);
     const std::int16_t before = hero.defence;
-    const int bucklersBefore = RunningBucklers();
+    const int riseBefore = RunningRise(ItemEffect::kRaiseDefence);
     hero.defence = Doubled(before);
     ++battle.actionCount;
     AgeItemEffects();
     auto undoubled = [&] {
-        return static_cast<std::int16_t>(before - kItems[kBuckler].amount * (bucklersBefore - RunningBucklers()));
+        return static_cast<std::int16_t>(before - (riseBefore - RunningRise(ItemEffect::kRaiseDefence)));
     };
     hero.defence = Doubled(undoubled());
     if (EnemiesTurn(enemy) == kHeroFell) {

@@ -109,7 +109,7 @@ void DrawLevelUpFrame() {
     UnderlineRow(0);
     MoveTo(l + 6, 0);
     Write(WorldText(FixedText(hero.name)));
-    Write(" - LEVEL UP + STATUS UP -");
+    Write(Text(TextId::kTitleLevelUp));
     for (int y = 1; y <= 10; ++y) {
         MoveTo(l, y);
         Write("|");

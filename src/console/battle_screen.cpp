@@ -113,7 +113,7 @@ void DrawCommandLabels() {
 }
 
 void DrawEnemyView() {
-    WriteAt(battleLeft, 0, " ___Enemy View_________");
+    WriteAt(battleLeft, 0, " " + Underlined(Text(TextId::kTitleEnemyView), 3, 22));
     for (int y = 1; y <= 5; ++y) WriteAt(battleLeft, y, "|                      |");
     WriteAt(battleLeft, 6, " ￣￣￣￣￣￣￣￣￣￣￣"_sj);
 }

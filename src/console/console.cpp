@@ -43,6 +43,13 @@ void WriteSpaces(int count) {
         platform::Write(kRow.substr(0, static_cast<std::size_t>(std::min<int>(count, static_cast<int>(kRow.size())))));
 }
 
+std::string Underlined(std::string_view title, int before, int width) {
+    std::string edge(static_cast<std::size_t>(std::max(0, before)), '_');
+    edge += title;
+    if (edge.size() < static_cast<std::size_t>(width)) edge.append(static_cast<std::size_t>(width) - edge.size(), '_');
+    return edge;
+}
+
 void ClearScreen() {
     MoveTo(0, 0);
     for (int i = 0; i < 30; ++i) WriteSpaces(kScreenColumns);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "platform/keys.h"
@@ -41,8 +42,13 @@ void Write(std::string_view text);
 void WriteNumber(long long value);
 void WriteLine(std::string_view text);
 void WriteSpaces(int count);
-// The console's width in cells.
+// A frame's top edge: `before` underscores, the title, then underscores out
+// to `width` cells.
+std::string Underlined(std::string_view title, int before, int width);
+
+// The console's size in cells.
 inline constexpr int kScreenColumns = 80;
+inline constexpr int kScreenRows = 25;
 // Blanks 30 rows of the whole width from the top-left cell.
 void ClearScreen();
 

@@ -135,9 +135,10 @@ struct EffectSlot {
     std::int16_t row = 0;
 };
 
+// Slots by timed effect (core/item_table.h), each effect's own in the order
+// it took them.
 struct ItemEffectState {
-    EffectSlot proteinSlots[kRunningEffects];
-    EffectSlot bucklerSlots[kRunningEffects];
+    EffectSlot slots[kTimedEffects][kRunningEffects];
     std::int16_t rowInUse[kRunningEffects] = {};
     std::int16_t activeEffects = 0;
 };
@@ -173,6 +174,7 @@ struct Journey {
     std::uint32_t battlesLost = 0;
     std::uint32_t battlesFled = 0;
     std::uint16_t mapsVisited = 0;  // bit n - 1 for map n
+    static_assert(kMaps <= 16, "a bit for every map");
     bool queenSeen = false;
     bool kingSeen = false;
 };

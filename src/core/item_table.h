@@ -42,7 +42,31 @@ inline constexpr int kItemKinds = static_cast<int>(std::size(kItems));
 // The items the rules name.
 enum ItemIndex : int { kPotion = 0, kProtein = 1, kBuckler = 2 };
 
-// How many timed effects may run at once, and so the slots of each stat.
+// Every item but a heal runs for a number of turns. The timed items, in the
+// table's order, are the timed effects: each has its slots in the hero's
+// record, its line in a save, and ages in that order.
+constexpr bool IsTimed(const ItemInfo& item) { return item.effect != ItemEffect::kHeal; }
+inline constexpr int kTimedEffects = [] {
+    int n = 0;
+    for (const ItemInfo& item : kItems) n += IsTimed(item) ? 1 : 0;
+    return n;
+}();
+// The timed effect of the item at `index`, or -1 for a heal.
+constexpr int TimedEffectOf(int index) {
+    if (!IsTimed(kItems[index])) return -1;
+    int effect = 0;
+    for (int k = 0; k < index; ++k) effect += IsTimed(kItems[k]) ? 1 : 0;
+    return effect;
+}
+// The item of timed effect `effect`.
+constexpr int ItemOfEffect(int effect) {
+    for (int k = 0; k < kItemKinds; ++k)
+        if (TimedEffectOf(k) == effect) return k;
+    return -1;
+}
+
+// How many timed effects may run at once, and so the slots of each effect
+// and the rows their marks take.
 inline constexpr int kRunningEffects = 3;
 // How many agings (two an exchange) a timed effect lasts.
 inline constexpr std::int16_t kEffectTurns = 11;

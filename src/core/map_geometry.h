@@ -20,6 +20,9 @@ inline constexpr int kLastHeroColumn = kMapColumns - 2;
 // map on the left lands on it.
 inline constexpr int kRightExitColumn = kLastHeroColumn - 1;
 
+// The map numbers, as messages say them.
+inline std::string MapNumbersText() { return "1 to " + std::to_string(kMaps); }
+
 // The cells the hero can stand on, as the checker's messages say it.
 inline std::string HeroCellsText() {
     return "columns 0 to " + std::to_string(kLastHeroColumn) + ", rows 0 to " + std::to_string(kLastHeroRow);

@@ -64,14 +64,11 @@ std::string Clock(long long seconds) {
 // Turns an effect still runs: it ages twice an exchange.
 std::string EffectsText() {
     std::string out;
-    auto add = [&](const EffectSlot(&slots)[3], std::string_view name) {
-        for (const EffectSlot& slot : slots)
+    for (int e = 0; e < kTimedEffects; ++e)
+        for (const EffectSlot& slot : itemEffects.slots[e])
             if (slot.turnsLeft > 0)
-                out += std::string(name) + " " + std::string(Text(TextId::kMenuTurnsLeft)) +
-                       Number((slot.turnsLeft + 1) / 2) + "  ";
-    };
-    add(itemEffects.proteinSlots, Text(kItems[kProtein].name));
-    add(itemEffects.bucklerSlots, Text(kItems[kBuckler].name));
+                out += std::string(Text(kItems[ItemOfEffect(e)].name)) + " " +
+                       std::string(Text(TextId::kMenuTurnsLeft)) + Number((slot.turnsLeft + 1) / 2) + "  ";
     return out.empty() ? std::string(Text(TextId::kMenuNoEffects)) : out;
 }
 
@@ -96,8 +93,8 @@ void StatusLines(long long played, std::vector<std::string>& lines) {
                                  std::string(Text(TextId::kMenuLost)) + " " + Number(journey.battlesLost) + "  " +
                                  std::string(Text(TextId::kMenuFled)) + " " + Number(journey.battlesFled)));
     int maps = 0;
-    for (int m = 0; m < 9; ++m) maps += (journey.mapsVisited >> m) & 1;
-    lines.push_back(Labelled(Text(TextId::kMenuMaps), Number(maps) + " / 9"));
+    for (int m = 0; m < kMaps; ++m) maps += (journey.mapsVisited >> m) & 1;
+    lines.push_back(Labelled(Text(TextId::kMenuMaps), Number(maps) + " / " + Number(kMaps)));
     lines.push_back(Labelled(Text(TextId::kMenuQueen),
                              std::string(journey.queenSeen ? Text(TextId::kMenuSeen) : Text(TextId::kMenuNotSeen))) +
                     "  " + std::string(Text(TextId::kMenuKing)) + " " +
@@ -158,7 +155,7 @@ bool IsWords(std::string_view run) {
 
 // The world's own signs: the runs of words on its nine maps.
 void SignLines(std::vector<std::string>& lines, std::size_t room) {
-    for (int map = 1; map <= 9; ++map)
+    for (int map = 1; map <= kMaps; ++map)
         for (int y = 0; y < kMapRows; ++y) {
             const unsigned char* row = &worldGrid.cells[OriginRow(map) + y][OriginColumn(map)];
             for (int x = 0; x < kMapColumns;) {

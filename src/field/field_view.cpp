@@ -12,6 +12,22 @@
 namespace rf {
 namespace {
 
+// The field screen: the map at the top left; the mini-map right of it past
+// a blank column, its picture two cells inside its frame; the legend under
+// the map past a blank row.
+constexpr int kMiniMapLeft = kMapColumns + 1;
+constexpr int kMiniMapWidth = 19;  // its frame: "|", 17 cells, "|"
+constexpr int kMiniMapShownRows = 5;
+constexpr int kMiniMapShownBytes = 15;
+constexpr int kMiniMapPictureLeft = kMiniMapLeft + 2;
+constexpr int kMiniMapMarkLeft = kMiniMapLeft + 3;
+constexpr int kMiniMapMarkStep = 5;  // cells from one map's mark to the next one's
+constexpr int kLegendTop = kMapRows + 1;
+constexpr int kLegendRows = 4;
+static_assert(kMiniMapLeft + kMiniMapWidth <= kScreenColumns, "the mini-map fits beside maps of up to 60 columns");
+static_assert(kMiniMapShownRows + 2 <= kMapRows, "the mini-map's frame needs maps of at least 7 rows");
+static_assert(kLegendTop + kLegendRows <= kScreenRows, "the legend fits under maps of up to 20 rows");
+
 // Grid row gy from grid column gx, 60 cells as stored.
 std::string GridRow(int gx, int gy) {
     std::string row(kMapColumns, ' ');
@@ -138,13 +154,13 @@ void DrawField() {
 }
 
 void DrawMiniMapFrame() {
-    MoveTo(61, 0);
-    Write(" _____MiniMap_____");
-    for (int y = 1; y <= 5; ++y) {
-        MoveTo(61, y);
+    MoveTo(kMiniMapLeft, 0);
+    Write(" " + Underlined(Text(TextId::kTitleMiniMap), 5, kMiniMapWidth - 2));
+    for (int y = 1; y <= kMiniMapShownRows; ++y) {
+        MoveTo(kMiniMapLeft, y);
         Write("|                 |");
     }
-    MoveTo(61, 6);
+    MoveTo(kMiniMapLeft, kMiniMapShownRows + 1);
     Write(" ￣￣￣￣￣￣￣￣￣"_sj);
 }
 
@@ -152,16 +168,16 @@ void DrawMiniMap() {
     if (!IsMapNumber(hero.mapNumber)) return;
     const int c = MapColumnOf(hero.mapNumber);
     const int r = MapRowOf(hero.mapNumber);
-    for (int k = 0; k < 5; ++k) {
-        MoveTo(63, 1 + k);
+    for (int k = 0; k < kMiniMapShownRows; ++k) {
+        MoveTo(kMiniMapPictureLeft, 1 + k);
         const auto* row = reinterpret_cast<const char*>(miniMapText.text[2 * r + k]);
-        WriteLine(std::string_view(row + 2 * c, 15));
+        WriteLine(std::string_view(row + 2 * c, kMiniMapShownBytes));
     }
 }
 
 void DrawMiniMapMark() {
     if (!IsMapNumber(hero.mapNumber)) return;
-    const int x = 64 + 5 * MapColumnOf(hero.mapNumber);
+    const int x = kMiniMapMarkLeft + kMiniMapMarkStep * MapColumnOf(hero.mapNumber);
     const int r = MapRowOf(hero.mapNumber);
     MoveTo(x, r + 2);
     SetTextAttribute(kPlain);
@@ -189,7 +205,7 @@ void WriteFilled(TextId id) {
 }  // namespace
 
 void DrawLegend() {
-    MoveTo(0, 21);
+    MoveTo(0, kLegendTop);
     WriteLine("＞+--------------------------------------------------------------+＜"_sj);
     WriteFilled(TextId::kLegendMenu);
     Write("\t");

@@ -284,7 +284,7 @@ void PlaceMapTexts(std::int16_t world) {
 }  // namespace
 
 void LoadMapForms(std::int16_t world) {
-    for (int n = 1; n <= 9; ++n) LoadMapForm(world, n);
+    for (int n = 1; n <= kMaps; ++n) LoadMapForm(world, n);
     LoadWorldInfo(WorldFilePath({WorldFileKind::kWorldInfo}, world));
     LoadWorldTranslation();
     PlaceMapTexts(world);
@@ -315,10 +315,10 @@ void LoadWorldInfo(const std::string& path) {
     // No file exists for a map outside the world: reading its enemy list gives the missing-file stop.
     if (!IsMapNumber(hero.mapNumber) && all && Remarking())
         reader.Remark(Severity::kError, Rule::kStartMap,
-                      "the start map " + std::to_string(hero.mapNumber) +
-                          " is not 1 to 9: the game stops at once, for " +
+                      "the start map " + std::to_string(hero.mapNumber) + " is not " + MapNumbersText() +
+                          ": the game stops at once, for " +
                           WorldFileName({WorldFileKind::kEnemyList, hero.mapNumber}, 1) +
-                          " is missing; the maps are numbered 1 to 9, three by three from the top left");
+                          " is missing; the maps are numbered " + MapNumbersText() + ", row by row from the top left");
 }
 
 void LoadMapEnemies(std::int16_t world) {

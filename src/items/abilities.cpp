@@ -36,7 +36,7 @@ BattleResult AbilityCommand(EnemyStatus& enemy) {
             const BattleResult r = HeroBlow(enemy);
             if (r == kEnemyFell) {
                 // The turn ends with the fall: only the protein effects age.
-                AgeProteinEffects();
+                AgeItemEffect(kProtein);
                 return kEnemyFell;
             }
             if (r == kVictory) return kVictory;

@@ -23,28 +23,28 @@ void ShowAndWait(const Message& message) {
     ShowMessageAndWait(message);
 }
 
-// A timed effect's slots and the stat it raises.
-struct TimedEffect {
-    EffectSlot (&slots)[kRunningEffects];
-    std::int16_t& stat;
-};
-
-TimedEffect EffectOf(const ItemInfo& item) {
-    if (item.effect == ItemEffect::kRaiseAttack) return {itemEffects.proteinSlots, hero.attack};
-    return {itemEffects.bucklerSlots, hero.defence};
+// The hero's stat a timed effect raises.
+std::int16_t* RaisedStat(ItemEffect effect) {
+    switch (effect) {
+        case ItemEffect::kRaiseAttack: return &hero.attack;
+        case ItemEffect::kRaiseDefence: return &hero.defence;
+        case ItemEffect::kHeal: break;
+    }
+    return nullptr;
 }
 
-EffectSlot* FirstSlotWith(EffectSlot (&slots)[kRunningEffects], std::int16_t turnsLeft) {
-    for (EffectSlot& slot : slots)
+EffectSlot* FirstSlotWith(int effect, std::int16_t turnsLeft) {
+    for (EffectSlot& slot : itemEffects.slots[effect])
         if (slot.turnsLeft == turnsLeft) return &slot;
     return nullptr;
 }
 
-void StartEffect(const ItemInfo& item) {
-    const TimedEffect effect = EffectOf(item);
-    EffectSlot* slot = FirstSlotWith(effect.slots, -1);
-    if (slot == nullptr) return;
-    effect.stat = static_cast<std::int16_t>(effect.stat + item.amount);
+void StartEffect(int index) {
+    const ItemInfo& item = kItems[index];
+    EffectSlot* slot = FirstSlotWith(TimedEffectOf(index), -1);
+    std::int16_t* stat = RaisedStat(item.effect);
+    if (slot == nullptr || stat == nullptr) return;
+    *stat = static_cast<std::int16_t>(*stat + item.amount);
     slot->turnsLeft = kEffectTurns;
     std::int16_t row = 0;
     while (row < kRunningEffects - 1 && itemEffects.rowInUse[row] != 0) ++row;
@@ -56,11 +56,12 @@ void StartEffect(const ItemInfo& item) {
     itemEffects.rowInUse[row] = 1;
 }
 
-void EndEffect(const ItemInfo& item) {
-    const TimedEffect effect = EffectOf(item);
-    EffectSlot* slot = FirstSlotWith(effect.slots, 0);
-    if (slot == nullptr) return;
-    effect.stat = static_cast<std::int16_t>(effect.stat - item.amount);
+void EndEffect(int index) {
+    const ItemInfo& item = kItems[index];
+    EffectSlot* slot = FirstSlotWith(TimedEffectOf(index), 0);
+    std::int16_t* stat = RaisedStat(item.effect);
+    if (slot == nullptr || stat == nullptr) return;
+    *stat = static_cast<std::int16_t>(*stat - item.amount);
     slot->turnsLeft = -1;
     itemEffects.rowInUse[slot->row] = 0;
     MoveTo(heroPanelLeft, kEffectTop + slot->row);
@@ -69,32 +70,37 @@ void EndEffect(const ItemInfo& item) {
     --itemEffects.activeEffects;
 }
 
-void AgeEffects(const ItemInfo& item) {
-    EffectSlot(&slots)[kRunningEffects] = EffectOf(item).slots;
+}  // namespace
+
+void AgeItemEffect(int index) {
+    const int effect = TimedEffectOf(index);
+    if (effect < 0) return;
+    EffectSlot(&slots)[kRunningEffects] = itemEffects.slots[effect];
     for (int i = kRunningEffects - 1; i >= 0; --i) {
         EffectSlot& slot = slots[i];
         if (slot.turnsLeft == -1) continue;
         --slot.turnsLeft;
         DrawEffectGauge(slot.turnsLeft, slot.row);
         if (slot.turnsLeft == 0) {
-            EndEffect(item);
-            ShowAndWait(Say(*item.expired));
+            EndEffect(index);
+            ShowAndWait(Say(*kItems[index].expired));
         }
     }
 }
 
-}  // namespace
-
-void StartProteinEffect() { StartEffect(kItems[kProtein]); }
-void StartBucklerEffect() { StartEffect(kItems[kBuckler]); }
-void EndProteinEffect() { EndEffect(kItems[kProtein]); }
-void EndBucklerEffect() { EndEffect(kItems[kBuckler]); }
-void AgeProteinEffects() { AgeEffects(kItems[kProtein]); }
-void AgeBucklerEffects() { AgeEffects(kItems[kBuckler]); }
+int RunningRise(ItemEffect effect) {
+    int rise = 0;
+    for (int e = 0; e < kTimedEffects; ++e) {
+        const ItemInfo& item = kItems[ItemOfEffect(e)];
+        if (item.effect != effect) continue;
+        for (const EffectSlot& slot : itemEffects.slots[e])
+            if (slot.turnsLeft != -1) rise += item.amount;
+    }
+    return rise;
+}
 
 void AgeItemEffects() {
-    AgeProteinEffects();
-    AgeBucklerEffects();
+    for (int e = 0; e < kTimedEffects; ++e) AgeItemEffect(ItemOfEffect(e));
 }
 
 void UseItem(int index) {
@@ -111,8 +117,8 @@ void UseItem(int index) {
         return;
     }
     ++itemEffects.activeEffects;
-    StartEffect(item);
-    if (EffectSlot* slot = FirstSlotWith(EffectOf(item).slots, kEffectTurns)) DrawEffectGauge(kEffectTurns, slot->row);
+    StartEffect(index);
+    if (EffectSlot* slot = FirstSlotWith(TimedEffectOf(index), kEffectTurns)) DrawEffectGauge(kEffectTurns, slot->row);
     ShowAndWait(Say(item.used, FixedText(hero.name)));
 }
 
@@ -139,7 +145,7 @@ BattleResult ItemCommand(EnemyStatus& enemy) {
                 ShowAndWait(Say(TextId::kNoSuchItem));
                 continue;
             }
-            if (itemEffects.activeEffects >= kRunningEffects && kItems[s].effect != ItemEffect::kHeal) {
+            if (itemEffects.activeEffects >= kRunningEffects && IsTimed(kItems[s])) {
                 ShowAndWait(Say(TextId::kThreeItemsAtOnce));
                 continue;
             }

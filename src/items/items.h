@@ -9,12 +9,12 @@ namespace rf {
 BattleResult ItemCommand(EnemyStatus& enemy);
 // The item of the table at `index`; nothing for an index outside it.
 void UseItem(int index);
-void StartProteinEffect();
-void StartBucklerEffect();
-void EndProteinEffect();
-void EndBucklerEffect();
-void AgeProteinEffects();
-void AgeBucklerEffects();
+// The running effects of the item at `index` age by one; those that run out
+// end, and the battle says so.
+void AgeItemEffect(int index);
+// Every running effect ages, in the table's order.
 void AgeItemEffects();
+// What the running effects of this kind add to the hero's stat.
+int RunningRise(ItemEffect effect);
 
 }  // namespace rf

@@ -11,6 +11,7 @@
 #include "core/fixed_text.h"
 #include "core/game_state.h"
 #include "core/texts.h"
+#include "core/world_manifest.h"
 #include "core/world_translation.h"
 #include "items/abilities.h"
 #include "items/items.h"
@@ -25,7 +26,19 @@ constexpr int kCountColumn = 65;
 // From the count to the right mark at column 71.
 constexpr int kCountCells = 6;
 
-constexpr int kAbilityColumns[5] = {62, 60, 59, 62, 60};
+// The count line sits under the last item's row.
+constexpr int kCountRow = 5;
+static_assert(kItemKinds < kCountRow, "the item menu has four rows above its count line");
+static_assert(kAbilities <= kCountRow, "the ability menu has five rows");
+
+constexpr int kAbilityColumns[kAbilities] = {62, 60, 59, 62, 60};
+
+// A menu's title, centred in its rule.
+void DrawMenuTitle(TextId title) {
+    const std::string_view text = Text(title);
+    MoveTo(kMenuLeft, 0);
+    Write(Underlined(text, (kMenuWidth - static_cast<int>(text.size())) / 2, kMenuWidth));
+}
 
 int ScreenRow(int row) { return menuTop + 2 * row; }
 
@@ -75,10 +88,10 @@ void DrawItemName(int row) {
     Write(Text(kItems[row - 1].name));
 }
 
-int AbilityNameCells(int index) { return index >= 0 && index < 5 ? 71 - kAbilityColumns[index] : 0; }
+int AbilityNameCells(int index) { return index >= 0 && index < kAbilities ? 71 - kAbilityColumns[index] : 0; }
 
 void DrawAbilityName(int row) {
-    if (row < 1 || row > 5) return;
+    if (row < 1 || row > kAbilities) return;
     const std::string_view original = FixedText(abilityTable.abilities[row - 1].name);
     const std::string_view name = WorldText(original);
     // The world's own names stand where the original put them; a translation
@@ -96,7 +109,7 @@ void DrawItemCount(int row) {
     const int count = std::max<int>(0, hero.items[row - 1].count);
     std::string text = std::to_string(count);
     if (text.size() < kCountCells) text.append(kCountCells - text.size(), ' ');
-    MoveTo(kCountColumn, ScreenRow(5));
+    MoveTo(kCountColumn, ScreenRow(kCountRow));
     Write(text);
 }
 
@@ -105,15 +118,9 @@ void EraseMenuRow(int row) {
     WriteSpaces(kMenuWidth);
 }
 
-void DrawItemTitle() {
-    MoveTo(kMenuLeft, 0);
-    Write("________Item________");
-}
+void DrawItemTitle() { DrawMenuTitle(TextId::kTitleItem); }
 
-void DrawAbilityTitle() {
-    MoveTo(kMenuLeft, 0);
-    Write("______Ability_______");
-}
+void DrawAbilityTitle() { DrawMenuTitle(TextId::kTitleAbility); }
 
 void EraseMenuTitle() {
     MoveTo(kMenuLeft, 0);
@@ -136,8 +143,8 @@ void OpenAbilityMenu() {
 
 void DrawItemCountLine() {
     SetTextAttribute(kPlain);
-    DrawCursorMarks(5);
-    MoveTo(62, ScreenRow(5));
+    DrawCursorMarks(kCountRow);
+    MoveTo(62, ScreenRow(kCountRow));
     Write("×"_sj);
     Highlight();
     DrawItemCount(std::clamp<int>(battle.itemCursor, 0, kItemKinds - 1) + 1);
@@ -185,7 +192,7 @@ void SlideTargetBanner() {
 }
 
 void CloseMenu(MenuKind kind) {
-    for (int row = 1; row <= 5; ++row) EraseMenuRow(row);
+    for (int row = 1; row <= kCountRow; ++row) EraseMenuRow(row);
     EraseMenuTitle();
     if (kind == MenuKind::Item) {
         ClearTitleRow();

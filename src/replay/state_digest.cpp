@@ -42,8 +42,8 @@ std::string StateDigest() {
         d.AddNumber(battle.itemsUsed);
     for (auto f : battle.defeated) d.AddNumber(f);
     d.AddNumber(battle.commandCursor), d.AddNumber(battle.abilityCursor), d.AddNumber(battle.itemCursor);
-    for (const EffectSlot& s : itemEffects.proteinSlots) d.AddNumber(s.turnsLeft), d.AddNumber(s.row);
-    for (const EffectSlot& s : itemEffects.bucklerSlots) d.AddNumber(s.turnsLeft), d.AddNumber(s.row);
+    for (const auto& slots : itemEffects.slots)
+        for (const EffectSlot& s : slots) d.AddNumber(s.turnsLeft), d.AddNumber(s.row);
     for (auto r : itemEffects.rowInUse) d.AddNumber(r);
     d.AddNumber(itemEffects.activeEffects);
     d.AddNumber(battleRandom.state);

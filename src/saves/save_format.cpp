@@ -129,6 +129,13 @@ std::int64_t StampWithinFormat(std::int64_t seconds) {
 
 bool LooksLikeSave(std::string_view head) { return head.substr(0, kMagic.size()) == kMagic; }
 
+namespace {
+
+// A timed effect's line in a save.
+std::string EffectLineName(int effect) { return std::string(kItems[ItemOfEffect(effect)].saveName) + "-effects"; }
+
+}  // namespace
+
 std::string ComposeSave(const SaveData& save) {
     const HeroStatus& h = save.hero;
     const ItemEffectState& e = save.effects;
@@ -168,11 +175,15 @@ std::string ComposeSave(const SaveData& save) {
     for (int k = 0; k < kItemKinds; ++k) line(kItems[k].saveName, nums({h.items[k].number, h.items[k].count}));
     line("map", nums({h.mapNumber}));
     line("cell", nums({h.fieldX, h.fieldY}));
-    line("protein-effects", nums({e.proteinSlots[0].turnsLeft, e.proteinSlots[0].row, e.proteinSlots[1].turnsLeft,
-                                  e.proteinSlots[1].row, e.proteinSlots[2].turnsLeft, e.proteinSlots[2].row}));
-    line("buckler-effects", nums({e.bucklerSlots[0].turnsLeft, e.bucklerSlots[0].row, e.bucklerSlots[1].turnsLeft,
-                                  e.bucklerSlots[1].row, e.bucklerSlots[2].turnsLeft, e.bucklerSlots[2].row}));
-    line("effect-rows", nums({e.rowInUse[0], e.rowInUse[1], e.rowInUse[2], e.activeEffects}));
+    for (int k = 0; k < kTimedEffects; ++k) {
+        std::string slots;
+        for (const EffectSlot& slot : e.slots[k])
+            slots += (slots.empty() ? "" : " ") + nums({slot.turnsLeft, slot.row});
+        line(EffectLineName(k), slots);
+    }
+    std::string rows;
+    for (std::int16_t r : e.rowInUse) rows += nums({r}) + " ";
+    line("effect-rows", rows + nums({e.activeEffects}));
     std::string marks = std::string(save.queenMarkShown ? "queen" : "") +
                         (save.queenMarkShown && save.kingMarkShown ? " " : "") + (save.kingMarkShown ? "king" : "");
     line("marks-shown", marks.empty() ? "none" : marks);
@@ -258,27 +269,28 @@ std::string ReadHeroAndEffects(const SaveFields& fields, SaveData& save) {
     if (get("cell", 2, 0, kLastHeroColumn) && v[1] <= kLastHeroRow) h.fieldX = i16(0), h.fieldY = i16(1);
     else if (bad.empty()) bad = "cell";
     ItemEffectState& e = save.effects;
-    if (get("protein-effects", 6, -1, kI16Max))
-        for (int k = 0; k < 3; ++k) e.proteinSlots[k] = {i16(2 * k), i16(2 * k + 1)};
-    if (get("buckler-effects", 6, -1, kI16Max))
-        for (int k = 0; k < 3; ++k) e.bucklerSlots[k] = {i16(2 * k), i16(2 * k + 1)};
-    if (get("effect-rows", 4, kI16Min, kI16Max)) {
-        for (int k = 0; k < 3; ++k) e.rowInUse[k] = i16(static_cast<std::size_t>(k));
-        e.activeEffects = i16(3);
+    constexpr std::size_t kSlots = kRunningEffects;
+    for (int k = 0; k < kTimedEffects; ++k)
+        if (get(EffectLineName(k), 2 * kSlots, -1, kI16Max))
+            for (std::size_t s = 0; s < kSlots; ++s) e.slots[k][s] = {i16(2 * s), i16(2 * s + 1)};
+    if (get("effect-rows", kSlots + 1, kI16Min, kI16Max)) {
+        for (std::size_t s = 0; s < kSlots; ++s) e.rowInUse[s] = i16(s);
+        e.activeEffects = i16(kSlots);
     }
     // The effects as the battle keeps them: each running one on a row of its own.
     int running = 0, rows = 0;
-    for (const EffectSlot* slots : {e.proteinSlots, e.bucklerSlots})
-        for (int k = 0; k < 3; ++k)
-            if (slots[k].turnsLeft != -1) {
+    for (const auto& slots : e.slots)
+        for (const EffectSlot& slot : slots)
+            if (slot.turnsLeft != -1) {
                 ++running;
-                if (slots[k].row < 0 || slots[k].row > 2 || e.rowInUse[slots[k].row] != 1) bad = "effect-rows";
+                if (slot.row < 0 || slot.row >= kRunningEffects || e.rowInUse[slot.row] != 1) bad = "effect-rows";
             }
     for (std::int16_t r : e.rowInUse) {
         if (r != 0 && r != 1) bad = "effect-rows";
         rows += r;
     }
-    if (running != e.activeEffects || rows != running || running > 3) bad = bad.empty() ? "effect-rows" : bad;
+    if (running != e.activeEffects || rows != running || running > kRunningEffects)
+        bad = bad.empty() ? "effect-rows" : bad;
     return bad;
 }
 

@@ -313,7 +313,7 @@ TEST_F(BattleFlowTest, DefendDoublesDefenceAndABucklerEndingInsideItLeavesNoTrac
         if (turnsLeft > 0) {
             headless::Key(kKeyEnter);
             UseItem(kBuckler);
-            itemEffects.bucklerSlots[0].turnsLeft = static_cast<std::int16_t>(turnsLeft);
+            itemEffects.slots[TimedEffectOf(kBuckler)][0].turnsLeft = static_cast<std::int16_t>(turnsLeft);
         }
         headless::Reset(kSecond);
         Run(1, turnsLeft > 0 ? "veee" : "vee");  // defend, the blow and the buckler's end in either order
@@ -413,7 +413,7 @@ TEST_F(ItemsTest, ThreeProteinsEndTwoStepsApartEachWaitingOnce) {
     for (int s = 0, step = 0; s < 3; ++s) {
         SCOPED_TRACE(s);
         for (; step < endsAt[s]; ++step) AgeItemEffects();
-        EXPECT_EQ(itemEffects.proteinSlots[s].turnsLeft, -1);
+        EXPECT_EQ(itemEffects.slots[TimedEffectOf(kProtein)][s].turnsLeft, -1);
         EXPECT_EQ(messageWindow.history[0], "プロテインの効果が切れました。"_sj);
         EXPECT_EQ(headless::KeysLeft(), static_cast<std::size_t>(2 - s));
     }
@@ -476,8 +476,8 @@ TEST_F(ItemsTest, AnAbilityFellingOneOfTwoAgesOnlyTheProteinsAndFellingTheLastNo
         headless::Arrow(kKeyRight);  // strikes as Enter does
         headless::Key(kKeyEnter);    // acknowledges a victory's gain
         EXPECT_EQ(Result([&] { return AbilityCommand(pawn); }), result);
-        EXPECT_EQ(itemEffects.proteinSlots[0].turnsLeft, proteinLeft);
-        EXPECT_EQ(itemEffects.bucklerSlots[0].turnsLeft, 11);
+        EXPECT_EQ(itemEffects.slots[TimedEffectOf(kProtein)][0].turnsLeft, proteinLeft);
+        EXPECT_EQ(itemEffects.slots[TimedEffectOf(kBuckler)][0].turnsLeft, 11);
         EXPECT_EQ(battle.actionCount, 1);    // no enemy struck
         EXPECT_EQ(battle.abilityCursor, 0);  // back to the first after a fall
     }

@@ -494,7 +494,7 @@ TEST_F(FieldMenuTest, PagesTellTheHeroTheJourneyItemsAbilitiesAndTheSigns) {
     EXPECT_EQ(journey.mapsVisited, 1);  // the start map, as soon as the game starts
     hero.level = 12, hero.exp = 100, hero.nextExp = 130;
     journey = {0, -1, 3, 1, 2, 0b1011, true, false};
-    itemEffects.proteinSlots[0].turnsLeft = 7;
+    itemEffects.slots[TimedEffectOf(kProtein)][0].turnsLeft = 7;
     const std::pair<int, std::vector<const char*>> kCases[] = {
         {kStatusPage,
          {"レベル 12", "つぎのレベルまで  30", "1:02:05", "勝ち 3  負け 1  にげた 2", "3 / 9",

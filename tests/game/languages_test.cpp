@@ -5,7 +5,11 @@
 #include "core/texts.h"
 
 #include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <string>
 #include <tuple>
+#include <vector>
 
 #include "field/missing_file.h"
 #include "game_scenarios.h"
@@ -33,7 +37,6 @@ int WidestCells(std::string_view text) {
 // English one takes, and holds no byte that would move the cursor. (Texts
 // in either language are in every recorded game and the English tests below.)
 TEST(Catalogue, EveryTextOfEachKnownLanguageIsThereAndFits) {
-    EXPECT_EQ(KnownLanguages(), "ja, en");
     EXPECT_EQ(LanguageIndex("xx"), -1);
     for (int l = 0; l < kLanguageCount; ++l) {
         for (int n = 0; n < kTextCount; ++n) {
@@ -61,6 +64,53 @@ TEST(Catalogue, EveryTextOfEachKnownLanguageIsThereAndFits) {
             }
         }
     }
+}
+
+std::string SourceFile(const std::string& name) {
+    std::ifstream in(std::string(RANKS_SOURCE_DIR) + "/" + name, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The languages of po/LINGUAS, then English, the texts' own: the game's, and
+// those the page offers and the usage and the manual name.
+TEST(Catalogue, EveryListOfLanguagesIsPoLinguas) {
+    std::istringstream linguas(SourceFile("po/LINGUAS"));
+    std::vector<std::string> codes;
+    for (std::string line; std::getline(linguas, line);) {
+        std::istringstream words(line);
+        for (std::string code; line[0] >= 'a' && line[0] <= 'z' && words >> code;) codes.push_back(code);
+    }
+    codes.emplace_back("en");
+    std::string known, js, readme, manual;
+    for (const std::string& code : codes) {
+        known += (known.empty() ? "" : ", ") + code;
+        js += (js.empty() ? "" : ", ") + ("'" + code + "'");
+        readme += (readme.empty() ? "" : "|") + code;
+        manual += (manual.empty() ? "" : " | ") + code;
+    }
+    EXPECT_EQ(KnownLanguages(), known);
+    const std::string page = SourceFile("web/index.html");
+    struct Place {
+        const char* file;
+        std::string holds;
+    };
+    const Place places[] = {
+        {"web/choices.js", "values: [" + js + "]"},
+        {"README.md", "[--lang " + readme + "]"},
+        {"man/ranks.6", "\" " + manual + " ]"},
+    };
+    for (const Place& place : places)
+        EXPECT_NE(SourceFile(place.file).find(place.holds), std::string::npos)
+            << place.file << " lacks " << place.holds;
+    const std::size_t select = page.find("<select id=\"lang\">");
+    ASSERT_NE(select, std::string::npos);
+    const std::string options = page.substr(select, page.find("</select>", select) - select);
+    std::string offered;
+    for (std::size_t at = options.find("value=\""); at != std::string::npos; at = options.find("value=\"", at + 1))
+        offered += (offered.empty() ? "" : ", ") + options.substr(at + 7, options.find('"', at + 7) - at - 7);
+    EXPECT_EQ(offered, known) << "web/index.html's language picker";
 }
 
 // The first row of the screen with Japanese on it, or "".

@@ -8,7 +8,9 @@
 // recordings are the replay fuzz target's.)
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <tuple>
+#include <vector>
 
 #include "platform/backend.h"
 #include "platform/console_session.h"
@@ -35,7 +37,7 @@ SaveData Sample() {
     std::memcpy(s.hero.name, name.data(), name.size());
     s.hero.level = 7, s.hero.exp = 4'000'000'000u, s.hero.hp = -3, s.hero.items[kBuckler] = {3, 1};
     s.hero.mapNumber = 9, s.hero.fieldX = 58, s.hero.fieldY = 19;
-    s.effects.proteinSlots[1] = {4, 2}, s.effects.rowInUse[2] = 1, s.effects.activeEffects = 1;
+    s.effects.slots[TimedEffectOf(kProtein)][1] = {4, 2}, s.effects.rowInUse[2] = 1, s.effects.activeEffects = 1;
     s.kingMarkShown = true;
     s.journey = {4000, -1, 7, 1, 2, 0b10001, false, true};
     return s;
@@ -65,6 +67,31 @@ TEST(SaveFormat, WhatIsWrittenIsReadBackAndReadable) {
         std::make_tuple(3661u, 0u, 0u, 0u, std::uint16_t{1 << 8}, false, true));
 }
 
+// Each effect in turn with every slot running, the others free with rows of
+// their own: every slot comes back, however many there are.
+TEST(SaveFormat, EverySlotOfEveryEffectIsKept) {
+    for (int running = 0; running < kTimedEffects; ++running) {
+        SCOPED_TRACE(running);
+        SaveData in = Sample(), out;
+        for (int e = 0; e < kTimedEffects; ++e)
+            for (int k = 0; k < kRunningEffects; ++k)
+                in.effects.slots[e][k] = {static_cast<std::int16_t>(e == running ? 2 + k : -1),
+                                          static_cast<std::int16_t>(e == running ? k : 10 * e + k)};
+        for (std::int16_t& row : in.effects.rowInUse) row = 1;
+        in.effects.activeEffects = kRunningEffects;
+        std::string error;
+        ASSERT_TRUE(ParseSave(ComposeSave(in), out, error)) << error;
+        for (int e = 0; e < kTimedEffects; ++e)
+            for (int k = 0; k < kRunningEffects; ++k) {
+                EXPECT_EQ(out.effects.slots[e][k].turnsLeft, in.effects.slots[e][k].turnsLeft) << e << " " << k;
+                EXPECT_EQ(out.effects.slots[e][k].row, in.effects.slots[e][k].row) << e << " " << k;
+            }
+        EXPECT_EQ(std::vector(std::begin(out.effects.rowInUse), std::end(out.effects.rowInUse)),
+                  std::vector(std::begin(in.effects.rowInUse), std::end(in.effects.rowInUse)));
+        EXPECT_EQ(out.effects.activeEffects, kRunningEffects);
+    }
+}
+
 TEST(SaveFormat, DamagedCutShortOrForeignSavesAreRefusedWithAReason) {
     const std::string good = ComposeSave(Sample());
     auto replaced = [&](const std::string& from, const std::string& to) {
@@ -78,7 +105,7 @@ TEST(SaveFormat, DamagedCutShortOrForeignSavesAreRefusedWithAReason) {
         // Out of range, these would lead the game outside its records.
         {replaced("map 9", "map 10"), "'map'"},
         {replaced("cell 58 19", "cell 58 20"), "'cell'"},
-        {replaced("effect-rows 0 0 1 1", "effect-rows 0 1 0 1"), "'effect-rows'"},
+        {replaced("effect-rows 0 0 1", "effect-rows 0 1 0"), "'effect-rows'"},
         {replaced("protein-effects -1 0 4 2", "protein-effects -1 0 4 7"), "'effect-rows'"},
         {replaced("level 7", "level 7x"), "'level'"},
         {replaced("level 7", "level 40000"), "'level'"},

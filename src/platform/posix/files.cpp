@@ -61,12 +61,15 @@ DataFileBytes ReadDataFile(const std::string& path, std::size_t limit) {
     const int fd = OpenRegular(path, result.problem, st);
     if (fd < 0) return result;
     // Room for the bytes the file has, not the limit's (it grows for a file
-    // that grew since, up to the limit).
-    result.bytes.resize(std::min(limit, static_cast<std::size_t>(std::max<off_t>(st.st_size, 0))));
+    // that grew since, up to the limit); once they are all read, no read
+    // more to learn its end.
+    const auto had = static_cast<std::size_t>(std::max<off_t>(st.st_size, 0));
+    result.bytes.resize(std::min(limit, had));
     std::size_t got = 0;
     for (;;) {
         char probe;
         const bool full = got == result.bytes.size();
+        if (full && got == had && got > 0 && got < limit) break;
         const ssize_t n =
             full ? ::read(fd, &probe, 1) : ::read(fd, result.bytes.data() + got, result.bytes.size() - got);
         if (n < 0 && errno == EINTR) continue;

@@ -80,6 +80,14 @@ struct HeldFile {
 };
 std::map<std::pair<std::uint64_t, std::uint64_t>, HeldFile> heldFiles;
 
+struct timespec WrittenAt(const struct stat& st) {
+#if defined(__APPLE__)
+    return st.st_mtimespec;
+#else
+    return st.st_mtim;
+#endif
+}
+
 std::pair<std::uint64_t, std::uint64_t> KeyOf(const FileIdentity& identity) { return {identity.device, identity.file}; }
 
 // File systems that keep no locks say so in these ways.
@@ -94,7 +102,7 @@ bool Keep(int fd, const struct stat& st) {
     }
     HeldFile& held = heldFiles[KeyOf(IdentityOf(st))];
     if (held.fd >= 0 && held.fd != fd) ::close(held.fd);
-    held = {fd, st.st_size, st.st_mtim};
+    held = {fd, st.st_size, WrittenAt(st)};
     return true;
 }
 
@@ -103,8 +111,8 @@ bool WrittenInPlace(const FileIdentity& identity) {
     const auto it = heldFiles.find(KeyOf(identity));
     struct stat now {};
     return it != heldFiles.end() && ::fstat(it->second.fd, &now) == 0 &&
-           (now.st_size != it->second.size || now.st_mtim.tv_sec != it->second.written.tv_sec ||
-            now.st_mtim.tv_nsec != it->second.written.tv_nsec);
+           (now.st_size != it->second.size || WrittenAt(now).tv_sec != it->second.written.tv_sec ||
+            WrittenAt(now).tv_nsec != it->second.written.tv_nsec);
 }
 
 // A temporary file of a new name beside `path`, made by this call alone

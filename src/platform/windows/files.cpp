@@ -51,7 +51,8 @@ DataFileBytes ReadDataFile(const std::string& path, std::size_t limit) {
         return result;
     }
     // Room for the bytes the file has, not the limit's (it grows for a file
-    // that grew since, up to the limit).
+    // that grew since, up to the limit); once they are all read, no read
+    // more to learn its end.
     LARGE_INTEGER size{};
     const std::size_t has = GetFileSizeEx(h, &size) && size.QuadPart > 0 ? static_cast<std::size_t>(size.QuadPart) : 0;
     result.bytes.resize(std::min(limit, has));
@@ -59,6 +60,7 @@ DataFileBytes ReadDataFile(const std::string& path, std::size_t limit) {
     for (;;) {
         char probe;
         const bool full = got == result.bytes.size();
+        if (full && got == has && got > 0 && got < limit) break;
         const DWORD want = full ? 1 : static_cast<DWORD>(std::min<std::size_t>(result.bytes.size() - got, 1u << 20));
         DWORD n = 0;
         if (!ReadFile(h, full ? &probe : result.bytes.data() + got, want, &n, nullptr)) {

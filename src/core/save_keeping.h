@@ -40,6 +40,10 @@ struct SaveKeeping {
     // The save's name came to hold another file during the game: it was
     // left alone and the game saved under `path`, a new name.
     std::string replacedName;
+    // A language this game lacks, as the continued save named it: kept in
+    // the save while the game plays in `languageInstead`.
+    std::string unknownLanguage;
+    std::int16_t languageInstead = 0;
     bool defaultWorld = false;  // the world installed with the game
     std::string world;          // the world as the save names it
     std::string worldDigest;

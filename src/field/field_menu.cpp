@@ -273,12 +273,15 @@ void DrawMenu(const MenuView& v) {
 }
 
 void ChangeSetting(MenuView& v) {
+    SettingKey changed = SettingKey::kLanguage;
     if (v.choice == 0) UseLanguage(static_cast<std::int16_t>((language + 1) % kLanguageCount));
     if (v.choice == 1) settings.pace = static_cast<MessagePace>((static_cast<int>(settings.pace) + 1) % 3);
     if (v.choice == 2) settings.extraKeys = !settings.extraKeys;
     if (v.choice == 3) settings.consoleLook = !settings.consoleLook;
+    if (v.choice > 0)
+        changed = v.choice == 1 ? SettingKey::kMessages : v.choice == 2 ? SettingKey::kExtraKeys : SettingKey::kLook;
     v.keptProblem.clear();
-    KeepSettings(v.keptProblem);
+    KeepSetting(changed, v.keptProblem);
 }
 
 // The field as it stands: the map, the enemies, the hero, and the mark

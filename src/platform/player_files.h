@@ -34,6 +34,24 @@ struct FileIdentity {
 // names none.
 bool IdentifyFile(const std::string& path, FileIdentity& identity);
 
+// Whether a lock, or a file held for one game, could be had.
+enum class LockResult {
+    kHeld,
+    kHeldElsewhere,  // another process holds it; `said` is what it wrote
+    kNotALock,       // the name holds something else (a folder, a link...): `said` why
+    kCannotLock,     // this file system or folder cannot lock: `said` why
+};
+// Holds the regular file `path` names (not through a link) for as long as
+// the game plays it, locked for this process whatever name or link reached
+// it: its identity then cannot pass to a file put at its name later.
+// kHeldElsewhere when another process holds it, kNotALock when the name
+// holds no regular file (`said` why). Where the system can do neither, the
+// file is only identified.
+LockResult HoldFile(const std::string& path, FileIdentity& identity, std::string& said);
+// Lets go of a held file (the atomic writes below pass the hold on to the
+// file they put in place of a held one).
+void LetGoOfFile(const FileIdentity& identity);
+
 // Replaces the file at `path` with `bytes` so that a crash or a power loss
 // at any moment leaves either the old file or the new one whole: a
 // temporary file of a new name in the same folder, flushed to disk, renamed
@@ -41,14 +59,16 @@ bool IdentifyFile(const std::string& path, FileIdentity& identity);
 // to. With `kept` known, only while the name still holds that file
 // (`changed` when it holds another, a link or anything else: nothing is
 // written); a name that holds nothing any more is made again. `kept` then
-// identifies the new file. False, with the reason, when it failed (the old
-// file is then as it was).
+// identifies the new file. A held file written into in place by another
+// since the game wrote it counts as changed too. False, with the reason,
+// when it failed (the old file is then as it was).
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, FileIdentity& kept, bool& changed,
                          std::string& problem);
 // The same for a file that must not exist yet (a new game never takes an
-// older one's name): `taken` when the name was.
+// older one's name): `taken` when the name was. With `hold`, the new file
+// is held as by HoldFile.
 bool WriteNewFileAtomically(const std::string& path, std::string_view bytes, bool& taken, FileIdentity& made,
-                            std::string& problem);
+                            std::string& problem, bool hold = false);
 // Whether a file of `bytes` could be written beside `path` now (the folder
 // writable, room on the disk); nothing stays behind.
 bool CanWriteBeside(const std::string& path, std::string_view bytes, std::string& problem);
@@ -65,13 +85,8 @@ std::FILE* OpenOutputFile(const std::string& path, bool fresh, bool& taken, std:
 std::string OutputFileProblem(const std::string& path);
 
 // One game, one writer: a lock held on `lockPath` until it is released or
-// the process ends, with `whoAmI` written into it.
-enum class LockResult {
-    kHeld,
-    kHeldElsewhere,  // another process holds it; `said` is what it wrote
-    kNotALock,       // the name holds something else (a folder, a link...): `said` why
-    kCannotLock,     // this file system or folder cannot lock: `said` why
-};
+// the process ends (its file removed then, unless the process is killed),
+// with `whoAmI` written into it.
 LockResult HoldLock(const std::string& lockPath, std::string_view whoAmI, std::string& said);
 // Lets go of a lock this process holds, removing its file first.
 void ReleaseLock(const std::string& lockPath);

@@ -3,6 +3,7 @@
 #include <string_view>
 #include <utility>
 
+#include "console/spoken.h"
 #include "core/game_state.h"
 #include "core/save_keeping.h"
 #include "core/texts.h"
@@ -19,6 +20,7 @@
 #include "saves/autosave.h"
 #include "saves/save_files.h"
 #include "saves/world_digest.h"
+#include "text/cp932.h"
 #include "text/escape.h"
 
 namespace rf {
@@ -180,28 +182,55 @@ int HoldResumed(const std::string& path) {
     return 0;
 }
 
+// The save's own file held for this game: one game per file, whatever
+// name or hard link reached it; or a refusal.
+int HoldResumedFile(const std::string& path) {
+    std::string said;
+    if (platform::HoldFile(path, saveKeeping.file, said) == platform::LockResult::kHeldElsewhere) {
+        ReleaseSave(path);
+        return Refuse(
+            path + " is being played in another window (" + said + "): quit that game first, or start a new one", 2);
+    }
+    if (!saveKeeping.file.known) platform::IdentifyFile(path, saveKeeping.file);
+    return 0;
+}
+
+// In the words it was played in, unless --lang says otherwise; a language
+// this game lacks is said once, and kept in the save as it was.
+void ChooseResumedLanguage(const Options& options, const SaveEntry& resumed) {
+    if (!options.language.empty() || resumed.data.language.empty()) return;
+    if (const int known = LanguageIndex(resumed.data.language); known >= 0) {
+        language = static_cast<std::int16_t>(known);
+        return;
+    }
+    saveKeeping.unknownLanguage = resumed.data.language;
+    saveKeeping.languageInstead = language;
+    const std::string words =
+        spoken::Say(TextId::kUnknownLanguage, {TextIn(language, TextId::kLanguageName), resumed.data.language});
+    platform::PrintError("ranks: warning: " + Escaped(resumed.path) + " " + Cp932ToUtf8(words) + "\n");
+    platform::Sleep(2000);
+}
+
 // The save to continue found, its world and language chosen, and its file
 // held for this game's writes (or the player told it cannot be); or a
 // refusal.
 int PrepareResumed(const Options& options, const std::string& folder, SaveEntry& resumed) {
     if (int refused = FindSave(options, folder, resumed)) return refused;
     if (int refused = ChooseResumedWorld(options, resumed)) return refused;
-    // In the words it was played in, unless --lang says otherwise.
-    if (options.language.empty() && !resumed.data.language.empty())
-        language = static_cast<std::int16_t>(LanguageIndex(resumed.data.language));
     // The file itself, whatever name reached it: its lock, its writes and
     // its recordings belong there.
     resumed.path = platform::AbsolutePath(resumed.path);
     std::string problem;
     if (platform::CanWriteBeside(resumed.path, ComposeSave(resumed.data), problem)) {
         if (int refused = HoldResumed(resumed.path)) return refused;
+        if (int refused = HoldResumedFile(resumed.path)) return refused;
         saveKeeping.path = resumed.path;
-        platform::IdentifyFile(resumed.path, saveKeeping.file);
     } else {
         saveKeeping.unavailable = problem;
         platform::PrintError("ranks: this game will not be saved: " + Escaped(problem) + "\n");
         platform::Sleep(2000);
     }
+    ChooseResumedLanguage(options, resumed);
     return 0;
 }
 
@@ -210,7 +239,9 @@ int Play(const Options& options) {
     // Where the game is saved, or why it cannot be.
     std::string unavailable;
     std::string folder = platform::UserDataDirectory(unavailable);
-    if (!folder.empty() && platform::DirectoryExists(folder)) CleanLeftovers(folder);
+    // A new game opens no save but its own: an interrupted game's leftovers
+    // go when a game is continued.
+    if (options.continueGame && !folder.empty() && platform::DirectoryExists(folder)) CleanLeftovers(folder);
     SaveEntry resumed;
     if (options.continueGame)
         if (int refused = PrepareResumed(options, folder, resumed)) return refused;

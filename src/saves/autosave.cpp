@@ -33,7 +33,9 @@ SaveData CurrentSave() {
                         : saveKeeping.changingMap ? saveKeeping.markOnScreenBeforeMapChange
                                                   : pieceMarkOnScreen;
     save.journey = journey;
-    save.language = kLanguageCodes[language];
+    save.language = !saveKeeping.unknownLanguage.empty() && language == saveKeeping.languageInstead
+                        ? saveKeeping.unknownLanguage
+                        : std::string(kLanguageCodes[language]);
     if (saveKeeping.sessionWallStart > 0 && save.savedAt > saveKeeping.sessionWallStart)
         save.journey.secondsBefore += static_cast<std::uint32_t>(save.savedAt - saveKeeping.sessionWallStart);
     return save;
@@ -52,14 +54,17 @@ bool WriteSave() {
     // Someone else's file now stands under the save's name: it is left
     // alone, and the game goes on under a new name beside it.
     const std::string replaced = saveKeeping.path;
+    const platform::FileIdentity old = saveKeeping.file;
     const std::size_t slash = replaced.find_last_of("/\\");
     std::string problem;
     const std::string path =
         WriteNewSave(slash == std::string::npos ? "" : replaced.substr(0, slash), save, saveKeeping.file, problem);
     if (path.empty()) {
+        saveKeeping.file = old;
         saveKeeping.lastProblem = "its name holds another file now, and no new one could be made: " + problem;
         return false;
     }
+    platform::LetGoOfFile(old);
     ReleaseSave(replaced);
     if (saveKeeping.replacedName.empty()) saveKeeping.replacedName = replaced;
     saveKeeping.path = path;
@@ -102,6 +107,7 @@ std::string SaveForQuitting() {
     const bool saved = WriteSave();
     // Also when the game never started (a missing map's notice): the lock of a continued save goes.
     if (!saveKeeping.path.empty()) ReleaseSave(saveKeeping.path);
+    platform::LetGoOfFile(saveKeeping.file);
     if (!saveKeeping.unavailable.empty())
         return "ranks: this game was not saved: " + Escaped(saveKeeping.unavailable) + "\n";
     if (!saveKeeping.enabled) return "";

@@ -40,18 +40,46 @@ SaveEntry ReadSaveFile(const std::string& path) {
     entry.path = path;
     // Bounded and never waiting, whatever the path names; a save is far smaller.
     platform::DataFileBytes file = platform::ReadDataFile(path, 1 << 16);
+    entry.empty = file.problem == platform::FileProblem::kNone && file.bytes.empty();
     if (file.problem != platform::FileProblem::kNone) entry.error = "cannot be read";
     else if (file.cut) entry.error = "too large to be a saved game";
     else entry.readable = ParseSave(file.bytes, entry.data, entry.error);
     return entry;
 }
 
-std::vector<SaveEntry> SavesIn(const std::string& folder) {
+namespace {
+
+// Whether a game holds the save's lock now, asked only of saves with a
+// lock file beside them (`names`, the folder's, sorted).
+bool InPlay(const std::string& folder, const std::vector<std::string>& names, const std::string& save,
+            std::string& where) {
+    const std::string lock = LockPathFor(save);
+    return std::binary_search(names.begin(), names.end(), lock) &&
+           platform::LockHeld(LockPathFor(Join(folder, save)), where);
+}
+
+// Every save of the folder, each read once; an empty one (its name claimed,
+// never filled) that no game plays is removed on the way. `names` gets the
+// folder's names, sorted.
+std::vector<SaveEntry> ReadSaves(const std::string& folder, std::vector<std::string>& names) {
     std::vector<SaveEntry> saves;
-    std::vector<std::string> names = platform::FilesIn(folder);
+    names = platform::FilesIn(folder);
     std::sort(names.begin(), names.end());
-    for (const std::string& name : names)
-        if (EndsWith(name, kExtension) && !name.starts_with(".")) saves.push_back(ReadSaveFile(Join(folder, name)));
+    std::string where;
+    for (const std::string& name : names) {
+        if (!EndsWith(name, kExtension) || name.starts_with(".")) continue;
+        SaveEntry entry = ReadSaveFile(Join(folder, name));
+        if (entry.empty && !InPlay(folder, names, name, where) && platform::RemoveFile(entry.path)) continue;
+        saves.push_back(std::move(entry));
+    }
+    return saves;
+}
+
+}  // namespace
+
+std::vector<SaveEntry> SavesIn(const std::string& folder, std::vector<std::string>* names) {
+    std::vector<std::string> listed;
+    std::vector<SaveEntry> saves = ReadSaves(folder, names ? *names : listed);
     const std::int64_t now = platform::WallClockSeconds();
     std::stable_sort(saves.begin(), saves.end(), [now](const SaveEntry& a, const SaveEntry& b) {
         if (a.readable != b.readable) return a.readable;
@@ -71,9 +99,9 @@ std::string InDataFolder(const std::string& name, const std::string& folder) {
 
 std::string WriteNewSave(const std::string& folder, const SaveData& save, platform::FileIdentity& made,
                          std::string& problem) {
-    // game-2026-12-07-031704.save (the year whole, however long); games
-    // begun in the same second get -2, -3 ...
-    std::string stamp = UtcText(save.startedAt);
+    // game-2026-12-07-031704.save, from the stamp the save holds (a wrong
+    // clock's within 1970 to 9999); games begun in the same second get -2, -3 ...
+    std::string stamp = UtcText(StampWithinFormat(save.startedAt));
     stamp.erase(stamp.size() - 4);  // " UTC"
     std::replace(stamp.begin(), stamp.end(), ' ', '-');
     stamp.erase(std::remove(stamp.begin(), stamp.end(), ':'), stamp.end());
@@ -85,7 +113,7 @@ std::string WriteNewSave(const std::string& folder, const SaveData& save, platfo
         std::string said;
         if (HoldSave(path, said) == platform::LockResult::kHeldElsewhere) continue;
         bool taken = false;
-        if (platform::WriteNewFileAtomically(path, bytes, taken, made, problem)) return path;
+        if (platform::WriteNewFileAtomically(path, bytes, taken, made, problem, true)) return path;
         ReleaseSave(path);
         if (!taken) return "";
     }
@@ -101,6 +129,10 @@ std::FILE* OpenRecordingBeside(const std::string& savePath, std::string& path) {
         std::string problem;
         if (std::FILE* file = platform::OpenOutputFile(path, true, taken, problem)) return file;
         if (!taken) break;
+        // An empty one of this save, left by a full disk: the save is this
+        // game's, so is the name.
+        const platform::DataFileBytes head = platform::ReadDataFile(path, 1);
+        if (head.problem == platform::FileProblem::kNone && head.bytes.empty() && platform::RemoveFile(path)) --n;
     }
     path.clear();
     return nullptr;
@@ -113,37 +145,26 @@ platform::LockResult HoldSave(const std::string& savePath, std::string& said) {
 void ReleaseSave(const std::string& savePath) { platform::ReleaseLock(LockPathFor(savePath)); }
 
 void CleanLeftovers(const std::string& folder) {
+    // Known by their names alone: no save is opened here.
+    std::vector<std::string> names = platform::FilesIn(folder);
+    std::sort(names.begin(), names.end());
     std::string where;
-    // The save a leftover belongs to, while a game may still be writing it.
-    auto inPlay = [&](const std::string& save) { return platform::LockHeld(LockPathFor(Join(folder, save)), where); };
-    for (const std::string& name : platform::FilesIn(folder)) {
-        const std::string path = Join(folder, name);
+    for (const std::string& name : names) {
         if (name.starts_with(".") && EndsWith(name, std::string(kExtension) + ".lock")) {
-            platform::RemoveStaleLock(path);
+            platform::RemoveStaleLock(Join(folder, name));
             continue;
         }
-        // game-….save.1a2b3c4d.tmp: a save's write cut short.
+        // game-….save.1a2b3c4d.tmp: a save's write cut short, unless its game still writes.
         const std::size_t save = name.rfind(std::string(kExtension) + ".");
-        if (EndsWith(name, ".tmp") && save != std::string::npos && name.size() == save + kExtension.size() + 13) {
-            if (!inPlay(name.substr(0, save + kExtension.size()))) platform::RemoveFile(path);
-            continue;
-        }
-        const platform::DataFileBytes head = platform::ReadDataFile(path, 1);
-        if (head.problem != platform::FileProblem::kNone || !head.bytes.empty() || name.starts_with(".")) continue;
-        // An empty save (its name claimed, never filled) or recording (a full disk).
-        if (EndsWith(name, kExtension) && !inPlay(name)) platform::RemoveFile(path);
-        if (EndsWith(name, ".rec")) {
-            std::string stem = name.substr(0, name.size() - 4);
-            if (const std::size_t dot = stem.find_last_of('.');
-                dot != std::string::npos && stem.find_first_not_of("0123456789", dot + 1) == std::string::npos)
-                stem.erase(dot);  // game-….2.rec
-            if (!inPlay(stem + std::string(kExtension))) platform::RemoveFile(path);
-        }
+        if (EndsWith(name, ".tmp") && save != std::string::npos && name.size() == save + kExtension.size() + 13 &&
+            !InPlay(folder, names, name.substr(0, save + kExtension.size()), where))
+            platform::RemoveFile(Join(folder, name));
     }
 }
 
 std::string SavesListing(const std::string& folder) {
-    std::vector<SaveEntry> saves = SavesIn(folder);
+    std::vector<std::string> names;
+    std::vector<SaveEntry> saves = SavesIn(folder, &names);
     const std::string shown = Escaped(folder);
     if (saves.empty()) return "No saved games in " + shown + "\n";
     std::string out = "Saved games in " + shown + " (the most recent first):\n";
@@ -156,7 +177,7 @@ std::string SavesListing(const std::string& folder) {
         out += "  " + name + "  level " + std::to_string(s.data.hero.level) + ", map " +
                std::to_string(s.data.hero.mapNumber) + ", saved " + UtcText(s.data.savedAt) + ", world " +
                Escaped(s.data.world);
-        if (std::string where; platform::LockHeld(LockPathFor(platform::AbsolutePath(s.path)), where))
+        if (std::string where; InPlay(folder, names, s.path.substr(NameStart(s.path)), where))
             out += ", being played now (" + Escaped(where) + ")";
         out += "\n";
     }

@@ -127,6 +127,12 @@ std::int64_t StampWithinFormat(std::int64_t seconds) {
     return std::clamp<std::int64_t>(seconds, 0, kLast);
 }
 
+bool LooksLikeLanguageCode(std::string_view code) {
+    return !code.empty() && code.size() <= 16 && std::all_of(code.begin(), code.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+    });
+}
+
 bool LooksLikeSave(std::string_view head) { return head.substr(0, kMagic.size()) == kMagic; }
 
 namespace {
@@ -376,8 +382,9 @@ bool ParseSave(std::string_view text, SaveData& save, std::string& error) {
         error = "damaged (field '" + bad + "')";
         return false;
     }
-    // Only a choice of words: one this version does not know is left out.
-    if (auto it = fields.find("language"); it != fields.end() && LanguageIndex(it->second) >= 0)
+    // Only a choice of words: one this version does not know is kept as it
+    // came (the game says so), when it reads as a language's code.
+    if (auto it = fields.find("language"); it != fields.end() && LooksLikeLanguageCode(it->second))
         save.language = it->second;
     return true;
 }

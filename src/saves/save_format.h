@@ -27,11 +27,14 @@ struct SaveData {
     // from what they hold: see ParseSave). `sessionStart` is not saved.
     Journey journey;
     // The language the game was drawn in, for --continue; empty in saves
-    // from before it was kept (and for a language this version lacks).
+    // from before it was kept. A code this version lacks is kept as it came
+    // (letters, digits, - and _), anything else left out.
     std::string language;
 };
 
 std::string ComposeSave(const SaveData& save);
+// Whether a save's language reads as a language's code, known or not.
+bool LooksLikeLanguageCode(std::string_view code);
 // Whether a file's first bytes are those of a saved game.
 bool LooksLikeSave(std::string_view head);
 // False, with the reason, for anything that is not a whole save of this version.

@@ -22,12 +22,43 @@ std::optional<MessagePace> PaceFromName(std::string_view name) {
     return std::nullopt;
 }
 
+namespace {
+
+std::string SettingLine(SettingKey key, const Settings& s, std::int16_t lang) {
+    switch (key) {
+        case SettingKey::kMessages: return "messages " + std::string(PaceName(s.pace)) + "\n";
+        case SettingKey::kExtraKeys: return "extra-keys " + std::string(OnOff(s.extraKeys)) + "\n";
+        case SettingKey::kLook: return "look " + std::string(s.consoleLook ? "console" : "marked") + "\n";
+        case SettingKey::kLanguage: return "language " + std::string(kLanguageCodes[lang]) + "\n";
+    }
+    return "";
+}
+
+}  // namespace
+
 std::string ComposeSettings(const Settings& s, std::int16_t lang) {
-    std::string out = "messages " + std::string(PaceName(s.pace)) + "\n";
-    out += "extra-keys " + std::string(OnOff(s.extraKeys)) + "\n";
-    out += "look " + std::string(s.consoleLook ? "console" : "marked") + "\n";
-    out += "language " + std::string(kLanguageCodes[lang]) + "\n";
+    std::string out;
+    for (SettingKey key : {SettingKey::kMessages, SettingKey::kExtraKeys, SettingKey::kLook, SettingKey::kLanguage})
+        out += SettingLine(key, s, lang);
     return out;
+}
+
+std::string WithSetting(std::string_view text, SettingKey key, const Settings& s, std::int16_t lang) {
+    const std::string line = SettingLine(key, s, lang);
+    const std::string_view name = std::string_view(line).substr(0, line.find(' ') + 1);  // "look "
+    std::string out;
+    bool placed = false;
+    for (std::size_t pos = 0; pos < text.size();) {
+        std::size_t nl = text.find('\n', pos);
+        nl = nl == std::string_view::npos ? text.size() : nl + 1;
+        const std::string_view row = text.substr(pos, nl - pos);
+        pos = nl;
+        if (!row.starts_with(name)) out += row;
+        else if (!placed) out += line;  // where it stood; a second row of the key goes
+        placed = placed || row.starts_with(name);
+        if (!out.empty() && out.back() != '\n') out += '\n';
+    }
+    return placed ? out : out + line;
 }
 
 void ParseSettings(std::string_view text, Settings& s, std::int16_t& lang) {
@@ -65,14 +96,30 @@ void LoadSettingsFile() {
     if (file.problem == platform::FileProblem::kNone) ParseSettings(file.bytes, settings, language);
 }
 
-bool KeepSettings(std::string& problem) {
+bool KeepSetting(SettingKey key, std::string& problem) {
     if (settings.kept != SettingsKept::kKept) return true;
     std::string folder = platform::UserConfigDirectory(problem);
-    platform::FileIdentity kept;  // unknown: the settings are not watched for changes
-    bool changed = false;
-    return !folder.empty() && platform::PrepareUserDataDirectory(folder, problem) &&
-           platform::WriteFileAtomically(folder + "/settings", ComposeSettings(settings, language), kept, changed,
-                                         problem);
+    if (folder.empty() || !platform::PrepareUserDataDirectory(folder, problem)) return false;
+    // A link stays a link: the file it names is written.
+    const std::string path = platform::AbsolutePath(folder + "/settings");
+    // Read, changed in the one row, written only if nobody wrote it meanwhile
+    // (another window's settings stay as it left them).
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        platform::FileIdentity kept;
+        platform::IdentifyFile(path, kept);
+        const platform::DataFileBytes file = platform::ReadDataFile(path, kLongestSettings);
+        if (file.problem != platform::FileProblem::kNone && file.problem != platform::FileProblem::kMissing) {
+            problem = path + " is " + std::string(platform::ProblemText(file.problem));
+            return false;
+        }
+        bool changed = false;
+        if (platform::WriteFileAtomically(path, WithSetting(file.bytes, key, settings, language), kept, changed,
+                                          problem))
+            return true;
+        if (!changed) return false;
+    }
+    problem = path + " keeps being changed by another window";
+    return false;
 }
 
 }  // namespace rf

@@ -7,8 +7,11 @@
 // the same screens and records is the session saves test's; damaged and cut
 // recordings are the replay fuzz target's.)
 #include <algorithm>
+#include <csignal>
 #include <cstring>
+#include <fstream>
 #include <iterator>
+#include <optional>
 #include <tuple>
 #include <vector>
 
@@ -20,10 +23,13 @@
 #include "replay/recording_file.h"
 #include "saves/save_files.h"
 #include "saves/save_format.h"
+#include "saves/settings_file.h"
 #include "test_support.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace rf::test {
@@ -219,12 +225,12 @@ TEST(SaveFiles, NewGamesNeverTakeAnOlderName) {
     const std::string folder = dir.Path().string();
     std::string problem;
     platform::FileIdentity made;
-    // Nor cut short by a clock past 9999, nor one before 1970 (what such a
-    // clock stamps reads back: SaveFormat.DatesAreUtcCivilTimeUnderAnyClock).
+    // A clock past 9999 or before 1970 names the file from the stamp the
+    // save holds, put within those years.
     const std::pair<std::int64_t, const char*> cases[] = {{1'796'003'661, "game-2026-11-30-015421.save"},
                                                           {1'796'003'661, "game-2026-11-30-015421-2.save"},
-                                                          {253'402'300'800, "game-10000-01-01-000000.save"},
-                                                          {-3'596, "game-1969-12-31-230004.save"}};
+                                                          {253'402'300'800, "game-9999-12-31-235959.save"},
+                                                          {-3'596, "game-1970-01-01-000000.save"}};
     std::vector<std::string> paths;
     for (auto [stamp, name] : cases) {
         paths.push_back(WriteNewSave(folder, Save(static_cast<std::int16_t>(paths.size() + 1), stamp), made, problem));
@@ -254,12 +260,14 @@ TEST(SaveFiles, OneLockPerSaveAndNoLeftovers) {
     for (const char* name : {"a.save", "a.save.1a2b3c4d.tmp", "b.save.abcdefgh.tmp", "b.rec", "empty.save", "empty.rec",
                              "empty.2.rec", "notes.tmp", ".a.save.lock"})
         dir.Write(name, std::string(name).starts_with("a.save") ? "x" : "");
+    // Known by their names; an empty save goes when the saves are read.
     CleanLeftovers(dir.Path().string());
+    SavesIn(dir.Path().string());
     std::vector<std::string> left;
     for (const auto& e : std::filesystem::directory_iterator(dir.Path())) left.push_back(e.path().filename().string());
     std::sort(left.begin(), left.end());
     EXPECT_EQ(left, (std::vector<std::string>{".b.save.lock", "a.save", "b.rec", "b.save", "b.save.abcdefgh.tmp",
-                                              "notes.tmp"}));
+                                              "empty.2.rec", "empty.rec", "notes.tmp"}));
     ReleaseSave((dir.Path() / "b.save").string());
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / ".b.save.lock"));
 
@@ -271,6 +279,175 @@ TEST(SaveFiles, OneLockPerSaveAndNoLeftovers) {
         EXPECT_EQ(HoldSave((dir.Path() / name).string(), said), platform::LockResult::kNotALock) << name;
         EXPECT_TRUE(said.starts_with("it is a ")) << said;
     }
+}
+#endif
+
+#ifndef _WIN32
+// Variables of the environment set for a test, and put back after it.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(std::initializer_list<std::pair<std::string, std::string>> values) {
+        for (const auto& [name, value] : values) {
+            const char* was = std::getenv(name.c_str());
+            saved_.emplace_back(name, was ? std::optional<std::string>(was) : std::nullopt);
+            ::setenv(name.c_str(), value.c_str(), 1);
+        }
+    }
+    ~ScopedEnvironment() {
+        for (const auto& [name, value] : saved_)
+            value ? (void)::setenv(name.c_str(), value->c_str(), 1) : (void)::unsetenv(name.c_str());
+    }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+// A save in play is held open: whatever comes to stand at its name while
+// the game plays (a backup restored with rm and cp, which may get the old
+// file's inode number once it is free, or a file written into it in place)
+// is never replaced; a hard link made to it or the name removed is not a
+// change.
+TEST(SaveFiles, AHeldSaveIsNeverTakenForAFilePutAtItsName) {
+    TempDir dir, elsewhere;
+    const std::filesystem::path save = dir.Path() / "game.save";
+    struct Case {
+        const char* name;
+        void (*during)(const std::filesystem::path& save, const std::filesystem::path& elsewhere);
+        bool written;
+        const char* after;  // what the name holds then
+    };
+    const Case cases[] = {
+        {"left alone", [](const auto&, const auto&) {}, true, "new"},
+        {"removed", [](const auto& s, const auto&) { std::filesystem::remove(s); }, true, "new"},
+        {"restored with rm and cp",
+         [](const auto& s, const auto&) {
+             std::filesystem::remove(s);
+             std::ofstream(s) << "backup!";
+         },
+         false, "backup!"},
+        {"written in place", [](const auto& s, const auto&) { std::ofstream(s, std::ios::trunc) << "backup!"; }, false,
+         "backup!"},
+        {"hard linked elsewhere",
+         [](const auto& s, const auto& e) { std::filesystem::create_hard_link(s, e / "link.save"); }, true, "new"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        dir.Write("game.save", "old");
+        platform::FileIdentity kept;
+        std::string problem;
+        ASSERT_EQ(platform::HoldFile(save.string(), kept, problem), platform::LockResult::kHeld) << problem;
+        c.during(save, elsewhere.Path());
+        bool changed = false;
+        EXPECT_EQ(platform::WriteFileAtomically(save.string(), "new", kept, changed, problem), c.written);
+        EXPECT_EQ(changed, !c.written);
+        EXPECT_EQ(dir.Read("game.save"), c.after);
+        // Written, the new file is the one held.
+        if (c.written) {
+            EXPECT_TRUE(platform::WriteFileAtomically(save.string(), "newer", kept, changed, problem));
+        }
+        platform::LetGoOfFile(kept);
+        std::filesystem::remove(save);
+        std::filesystem::remove(elsewhere.Path() / "link.save");
+    }
+}
+
+// One lock per file, held by the file itself: another process holding it
+// under any name or hard link refuses it; a lock's file goes when its
+// process exits, even at once (a refusal), and only a killed one leaves it.
+TEST(SaveFiles, AHardLinkSharesItsFilesLockAndNoLockOutlivesItsProcess) {
+    TempDir dir;
+    dir.Write("game.save", "a game");
+    const std::filesystem::path save = dir.Path() / "game.save", link = dir.Path() / "linked.save";
+    std::filesystem::create_hard_link(save, link);
+    dir.Write("copy.save", "a game");
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        platform::FileIdentity held;
+        std::string said;
+        const bool ok = platform::HoldFile(save.string(), held, said) == platform::LockResult::kHeld;
+        [[maybe_unused]] auto n = ::write(ready[1], ok ? "y" : "n", 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char answer = 0;
+    ASSERT_EQ(::read(ready[0], &answer, 1), 1);
+    EXPECT_EQ(answer, 'y');
+    struct Name {
+        const char* name;
+        std::filesystem::path path;
+        platform::LockResult result;
+    };
+    const Name names[] = {{"its own name", save, platform::LockResult::kHeldElsewhere},
+                          {"a hard link", link, platform::LockResult::kHeldElsewhere},
+                          {"a copy", dir.Path() / "copy.save", platform::LockResult::kHeld}};
+    for (const Name& n : names) {
+        platform::FileIdentity identity;
+        std::string said;
+        EXPECT_EQ(platform::HoldFile(n.path.string(), identity, said), n.result) << n.name;
+        platform::LetGoOfFile(identity);
+    }
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+    ::close(ready[0]), ::close(ready[1]);
+
+    struct End {
+        const char* name;
+        void (*end)();
+        bool left;
+    };
+    const End ends[] = {{"exits at once", [] { std::exit(1); }, false}, {"killed", [] { ::raise(SIGKILL); }, true}};
+    for (const End& e : ends) {
+        const std::string lock = (dir.Path() / ".game.save.lock").string();
+        if (const pid_t child = ::fork(); child == 0) {
+            std::string said;
+            platform::HoldLock(lock, "a test", said);
+            e.end();
+        } else {
+            ::waitpid(child, nullptr, 0);
+        }
+        EXPECT_EQ(std::filesystem::exists(lock), e.left) << e.name;
+        std::filesystem::remove(lock);
+    }
+}
+
+// Settings are written a row at a time: the rows another window changed,
+// and those of another version, stay as they are; the file may be a link
+// to the player's own, and stays one.
+TEST(SettingsFile, OneRowIsWrittenTheRestKept) {
+    Settings s;
+    s.pace = MessagePace::kInstant, s.extraKeys = true, s.consoleLook = false;
+    struct Case {
+        const char* name;
+        const char* before;
+        SettingKey key;
+        const char* after;
+    };
+    const Case cases[] = {
+        {"no file yet", "", SettingKey::kMessages, "messages instant\n"},
+        {"another window's rows kept", "messages wait\nextra-keys off\nlook console\nlanguage ja\n",
+         SettingKey::kExtraKeys, "messages wait\nextra-keys on\nlook console\nlanguage ja\n"},
+        {"another version's row kept", "volume 11\nlook console", SettingKey::kLook, "volume 11\nlook marked\n"},
+        {"a second row of the key goes", "language ja\nmessages auto\nlanguage xx\n", SettingKey::kLanguage,
+         "language en\nmessages auto\n"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(WithSetting(c.before, c.key, s, 1), c.after) << c.name;
+
+    TempDir home, mine;
+    ScopedEnvironment env{{"HOME", home.Path().string()}, {"XDG_CONFIG_HOME", home.Path().string()}};
+    mine.Write("settings", "messages wait\nlook console\n");
+    std::filesystem::create_directories(home.Path() / "ranks-and-files");
+    std::filesystem::create_symlink(mine.Path() / "settings", home.Path() / "ranks-and-files" / "settings");
+    ResetGameState();
+    settings.kept = SettingsKept::kKept, settings.extraKeys = true;
+    std::string problem;
+    EXPECT_TRUE(KeepSetting(SettingKey::kExtraKeys, problem)) << problem;
+    EXPECT_TRUE(std::filesystem::is_symlink(home.Path() / "ranks-and-files" / "settings"));
+    EXPECT_EQ(mine.Read("settings"), "messages wait\nlook console\nextra-keys on\n");
+    ResetGameState();
 }
 #endif
 

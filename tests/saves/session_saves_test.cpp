@@ -5,12 +5,15 @@
 // writes nothing, a save in play is locked, --record writes only into a
 // file of its own, and a game that cannot be saved says so.
 #include <array>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <tuple>
 
 #include "console/console.h"
 #include "core/save_keeping.h"
+#include "core/texts.h"
 #include "core/world_folder.h"
 #include "platform/backend.h"
 #include "platform/recording.h"
@@ -24,6 +27,7 @@
 
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -177,6 +181,7 @@ protected:
         const std::string path = WriteNewSave(Folder().string(), s, made, problem);
         EXPECT_FALSE(path.empty()) << problem;
         ReleaseSave(path);  // as when its game ended
+        platform::LetGoOfFile(made);
         return path;
     }
     std::vector<std::string> Saves() const { return SaveNames(Folder()); }
@@ -235,22 +240,34 @@ TEST_F(SessionSaves, ASavedCellOnAWallIsMovedAndAnotherWorldRefused) {
 // gives for that run; older saves, which say none, in Japanese.
 TEST_F(SessionSaves, ASaveContinuesInItsLanguageOrTheOneGiven) {
     std::filesystem::copy(std::filesystem::path(RANKS_WORLD_DIR) / "translations", world.Path() / "translations");
-    // The saved language, the one --lang gives ("" for none), and whether it plays in English.
-    const std::tuple<const char*, const char*, bool> cases[] = {
-        {"", "", false}, {"", "en", true}, {"en", "", true}, {"en", "ja", false}, {"ja", "en", true}};
-    for (auto [saved, given, english] : cases) {
-        SCOPED_TRACE(std::string(saved) + " " + given);
+    struct Case {
+        const char* saved;       // the save's language
+        const char* given;       // --lang's, "" for none
+        bool english;            // whether it plays in English
+        const char* savedAgain;  // what the save says once written again
+    };
+    const Case cases[] = {
+        {"", "", false, "ja"},    {"", "en", true, "en"},  {"en", "", true, "en"},  {"en", "ja", false, "ja"},
+        {"ja", "en", true, "en"}, {"xx", "", false, "xx"}, {"EN", "", false, "EN"}, {"xx", "en", true, "en"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.saved) + " " + c.given);
         std::filesystem::remove_all(Folder());
-        const std::string path = SaveAt(2, 8, 4, 0, saved);
+        const std::string path = SaveAt(2, 8, 4, 0, c.saved);
         std::vector<std::string> args = {"--world", world.Path().string(), "--continue", path};
-        if (*given) args.insert(args.end(), {"--lang", given});
+        if (*c.given) args.insert(args.end(), {"--lang", c.given});
         Again(args);
         std::string screen;
         for (const std::string& line : platform::HeadlessScreenLines()) screen += line + "\n";
-        EXPECT_EQ(screen.find("Arrow keys") != std::string::npos, english) << screen;
+        EXPECT_EQ(screen.find("Arrow keys") != std::string::npos, c.english) << screen;
         EXPECT_EQ(ReadSaveFile(path).data.hero.level, 2);  // the same game, in either language
-        // Saved again, it says what was played.
-        EXPECT_EQ(ReadSaveFile(path).data.language, english ? "en" : "ja");
+        // Saved again, it says what was played, or keeps a language this game lacks.
+        EXPECT_EQ(ReadSaveFile(path).data.language, c.savedAgain);
+        // A language this game lacks is said, once, unless --lang chose one.
+        const bool unknown = LanguageIndex(c.saved) < 0 && *c.saved && !*c.given;
+        const std::string said = headless::PrintedError(), word = "「" + std::string(c.saved) + "」";
+        EXPECT_EQ(said.find(word) != std::string::npos, unknown) << said;
+        EXPECT_EQ(said.find(word), said.rfind(word)) << said;
     }
 }
 
@@ -352,6 +369,66 @@ TEST_F(SessionSaves, ALinkNeitherSharesASaveNorTakesItsWrites) {
     EXPECT_TRUE(Said(own + " was replaced by another file during the game"));
     EXPECT_TRUE(ReadSaveFile(saveKeeping.path).readable);
     EXPECT_NE(saveKeeping.path, (Folder() / own).string());
+}
+
+// A file put at the save's name while the game plays is never replaced,
+// however it came there: the game saves beside it under a new name, and
+// says so. A hard link to the save in play cannot be continued.
+TEST_F(SessionSaves, AFilePutAtTheSaveDuringTheGameIsLeftAlone) {
+    namespace fs = std::filesystem;
+    struct Case {
+        const char* name;
+        void (*put)(const fs::path& save, const std::string& theirs);
+    };
+    const Case cases[] = {
+        {"a backup restored with rm and cp",
+         [](const fs::path& save, const std::string& theirs) {
+             fs::remove(save);
+             std::ofstream(save) << theirs;
+         }},
+        {"another's file renamed over it",
+         [](const fs::path& save, const std::string& theirs) {
+             std::ofstream(save.string() + ".planted") << theirs;
+             fs::rename(save.string() + ".planted", save);
+         }},
+        {"a backup copied into it",
+         [](const fs::path& save, const std::string& theirs) { std::ofstream(save, std::ios::trunc) << theirs; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(Folder());
+        const std::string path = SaveAt(2, 8, 4), theirs = "a backup of another game\n";
+        Again({"--world", world.Path().string(), "--continue", path});
+        c.put(path, theirs);
+        platform::RunBeforeExit();
+        EXPECT_EQ(data.Read("ranks-and-files/" + fs::path(path).filename().string()), theirs);
+        EXPECT_TRUE(Said(" was replaced by another file during the game"));
+        EXPECT_NE(saveKeeping.path, path);
+        EXPECT_EQ(ReadSaveFile(saveKeeping.path).data.hero.level, 2);
+    }
+    fs::remove_all(Folder());
+    const std::string path = SaveAt(2, 8, 4);
+    fs::create_hard_link(path, data.Path() / "linked.save");
+    int held[2];
+    ASSERT_EQ(::pipe(held), 0);
+    const pid_t other = ::fork();
+    if (other == 0) {
+        platform::FileIdentity identity;
+        std::string said;
+        platform::HoldFile(path, identity, said);
+        [[maybe_unused]] auto n = ::write(held[1], "y", 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char answer = 0;
+    ASSERT_EQ(::read(held[0], &answer, 1), 1);
+    Again({"--world", world.Path().string(), "--continue", (data.Path() / "linked.save").string()});
+    ::kill(other, SIGKILL);
+    ::waitpid(other, nullptr, 0);
+    ::close(held[0]), ::close(held[1]);
+    EXPECT_EQ(status, 2);
+    EXPECT_TRUE(Said("is being played in another window"));
+    EXPECT_FALSE(fs::exists(data.Path() / ".linked.save.lock"));
 }
 
 // What shapes a game is in its recording: a play-test replays to the same

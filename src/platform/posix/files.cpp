@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 
@@ -31,9 +32,8 @@ FileProblem TypeProblem(const struct stat& st) {
     return FileProblem::kNone;
 }
 
-// A regular file open for reading, or -1 with the problem.
-int OpenRegular(const std::string& path, FileProblem& problem) {
-    struct stat st {};
+// A regular file open for reading, or -1 with the problem; `st` describes it.
+int OpenRegular(const std::string& path, FileProblem& problem, struct stat& st) {
     if (::stat(path.c_str(), &st) != 0) {
         problem = ProblemOf(errno);
         return -1;
@@ -57,14 +57,21 @@ int OpenRegular(const std::string& path, FileProblem& problem) {
 
 DataFileBytes ReadDataFile(const std::string& path, std::size_t limit) {
     DataFileBytes result;
-    const int fd = OpenRegular(path, result.problem);
+    struct stat st {};
+    const int fd = OpenRegular(path, result.problem, st);
     if (fd < 0) return result;
-    result.bytes.resize(limit);
+    // Room for the bytes the file has, not the limit's (it grows for a file
+    // that grew since, up to the limit); once they are all read, no read
+    // more to learn its end.
+    const auto had = static_cast<std::size_t>(std::max<off_t>(st.st_size, 0));
+    result.bytes.resize(std::min(limit, had));
     std::size_t got = 0;
     for (;;) {
         char probe;
-        const bool full = got == limit;
-        ssize_t n = full ? ::read(fd, &probe, 1) : ::read(fd, result.bytes.data() + got, limit - got);
+        const bool full = got == result.bytes.size();
+        if (full && got == had && got > 0 && got < limit) break;
+        const ssize_t n =
+            full ? ::read(fd, &probe, 1) : ::read(fd, result.bytes.data() + got, result.bytes.size() - got);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             result.problem =
@@ -72,9 +79,14 @@ DataFileBytes ReadDataFile(const std::string& path, std::size_t limit) {
             break;
         }
         if (n == 0) break;
-        if (full) {
+        if (full && got == limit) {
             result.cut = true;
             break;
+        }
+        if (full) {
+            result.bytes.resize(std::min(limit, std::max<std::size_t>(2 * got, 4096)));
+            result.bytes[got++] = probe;
+            continue;
         }
         got += static_cast<std::size_t>(n);
     }
@@ -84,7 +96,8 @@ DataFileBytes ReadDataFile(const std::string& path, std::size_t limit) {
 }
 
 std::FILE* OpenDataFile(const std::string& path, FileProblem& problem) {
-    const int fd = OpenRegular(path, problem);
+    struct stat st {};
+    const int fd = OpenRegular(path, problem, st);
     if (fd < 0) return nullptr;
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     std::FILE* file = ::fdopen(fd, "rb");

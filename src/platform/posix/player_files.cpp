@@ -69,6 +69,52 @@ FileIdentity IdentityOf(const struct stat& st) {
     return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino), true};
 }
 
+// The files the game holds open while it plays them: an open file's inode
+// is never handed to another file, so a name that holds the same identity
+// holds the same file. Its size and time of writing say whether someone
+// wrote into it in place (cp over it).
+struct HeldFile {
+    int fd = -1;
+    off_t size = 0;
+    struct timespec written {};
+};
+std::map<std::pair<std::uint64_t, std::uint64_t>, HeldFile> heldFiles;
+
+struct timespec WrittenAt(const struct stat& st) {
+#if defined(__APPLE__)
+    return st.st_mtimespec;
+#else
+    return st.st_mtim;
+#endif
+}
+
+std::pair<std::uint64_t, std::uint64_t> KeyOf(const FileIdentity& identity) { return {identity.device, identity.file}; }
+
+// File systems that keep no locks say so in these ways.
+bool CannotLock(int error) { return error == ENOLCK || error == EINVAL || error == EOPNOTSUPP || error == ENOSYS; }
+
+// Keeps `fd` open as the held file it is, locked for this process; false
+// when another process holds its lock (the descriptor is then closed).
+bool Keep(int fd, const struct stat& st) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && !CannotLock(errno)) {
+        ::close(fd);
+        return false;
+    }
+    HeldFile& held = heldFiles[KeyOf(IdentityOf(st))];
+    if (held.fd >= 0 && held.fd != fd) ::close(held.fd);
+    held = {fd, st.st_size, WrittenAt(st)};
+    return true;
+}
+
+// Whether the held file was written by someone else since the game last did.
+bool WrittenInPlace(const FileIdentity& identity) {
+    const auto it = heldFiles.find(KeyOf(identity));
+    struct stat now {};
+    return it != heldFiles.end() && ::fstat(it->second.fd, &now) == 0 &&
+           (now.st_size != it->second.size || WrittenAt(now).tv_sec != it->second.written.tv_sec ||
+            WrittenAt(now).tv_nsec != it->second.written.tv_nsec);
+}
+
 // A temporary file of a new name beside `path`, made by this call alone
 // (never a name someone planted, never through a link).
 int MakeTemporary(const std::string& path, std::string& temporary) {
@@ -89,7 +135,7 @@ int MakeTemporary(const std::string& path, std::string& temporary) {
 // Writes a temporary file and puts it in place: renamed over the file
 // `kept` names (when known), or linked to a name that must be new.
 bool WriteVia(const std::string& path, std::string_view bytes, bool fresh, bool& taken, FileIdentity& kept,
-              bool& changed, std::string& problem) {
+              bool& changed, bool hold, std::string& problem) {
     taken = changed = false;
     std::string temporary;
     const int fd = MakeTemporary(path, temporary);
@@ -106,14 +152,17 @@ bool WriteVia(const std::string& path, std::string_view bytes, bool fresh, bool&
     if (ok && ::fsync(fd) != 0) ok = false, error = errno;
     struct stat written {};
     if (ok && ::fstat(fd, &written) != 0) ok = false, error = errno;
+    // Held from before it has a name, so it is never seen unlocked.
+    const int held = ok && hold ? ::dup(fd) : -1;
+    if (held >= 0) ::flock(held, LOCK_EX | LOCK_NB);
     if (::close(fd) != 0 && ok) ok = false, error = errno;
     if (faultStage == 2) ::_exit(137);
-    // The name must still hold the file this game opened; one that holds
-    // nothing any more is claimed anew, never replaced.
+    // The name must still hold the file this game opened, as it last wrote
+    // it; one that holds nothing any more is claimed anew, never replaced.
     struct stat named {};
     if (ok && !fresh && kept.known) {
         if (::lstat(path.c_str(), &named) != 0) fresh = errno == ENOENT;
-        else changed = !S_ISREG(named.st_mode) || !(IdentityOf(named) == kept);
+        else changed = !S_ISREG(named.st_mode) || !(IdentityOf(named) == kept) || WrittenInPlace(kept);
         if (changed) ok = false, error = 0;
     }
     if (ok) {
@@ -144,8 +193,14 @@ bool WriteVia(const std::string& path, std::string_view bytes, bool fresh, bool&
     }
     ::unlink(temporary.c_str());
     if (!ok) {
+        if (held >= 0) ::close(held);
         problem = changed ? "it is no longer the file this game opened" : Reason(error);
         return false;
+    }
+    if (held >= 0) {
+        if (kept.known) LetGoOfFile(kept);
+        ::fstat(held, &written);  // its time as renamed
+        Keep(held, written);
     }
     kept = IdentityOf(written);
     SyncDirectory(FolderOf(path));
@@ -204,16 +259,48 @@ bool IdentifyFile(const std::string& path, FileIdentity& identity) {
     return true;
 }
 
+LockResult HoldFile(const std::string& path, FileIdentity& identity, std::string& said) {
+    said.clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        said = fd < 0 ? Reason(errno) : TypeProblem(st.st_mode);
+        if (fd >= 0) ::close(fd);
+        return LockResult::kNotALock;
+    }
+    identity = IdentityOf(st);
+    // Held already by this process (a game played again in one process).
+    if (heldFiles.contains(KeyOf(identity))) {
+        ::close(fd);
+        return LockResult::kHeld;
+    }
+    if (!Keep(fd, st)) {
+        identity = {};
+        said = "under another name or link";
+        return LockResult::kHeldElsewhere;
+    }
+    return LockResult::kHeld;
+}
+
+void LetGoOfFile(const FileIdentity& identity) {
+    const auto it = heldFiles.find(KeyOf(identity));
+    if (it == heldFiles.end()) return;
+    ::close(it->second.fd);
+    heldFiles.erase(it);
+}
+
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, FileIdentity& kept, bool& changed,
                          std::string& problem) {
     bool taken = false;
-    return WriteVia(path, bytes, false, taken, kept, changed, problem);
+    const bool held = kept.known && heldFiles.contains(KeyOf(kept));
+    return WriteVia(path, bytes, false, taken, kept, changed, held, problem);
 }
 
 bool WriteNewFileAtomically(const std::string& path, std::string_view bytes, bool& taken, FileIdentity& made,
-                            std::string& problem) {
+                            std::string& problem, bool hold) {
     bool changed = false;
-    return WriteVia(path, bytes, true, taken, made, changed, problem);
+    made = {};
+    return WriteVia(path, bytes, true, taken, made, changed, hold, problem);
 }
 
 bool CanWriteBeside(const std::string& path, std::string_view bytes, std::string& problem) {
@@ -300,13 +387,19 @@ bool StillNamed(int fd, const std::string& path) {
     return ::fstat(fd, &mine) == 0 && ::lstat(path.c_str(), &named) == 0 && IdentityOf(mine) == IdentityOf(named);
 }
 
-// File systems that keep no locks say so in these ways.
-bool CannotLock(int error) { return error == ENOLCK || error == EINVAL || error == EOPNOTSUPP || error == ENOSYS; }
+// However the process ends but killed (a refusal that exits at once
+// included), its locks' files go with it.
+void ReleaseAllLocks() {
+    for (const auto& [path, fd] : heldLocks)
+        if (StillNamed(fd, path)) ::unlink(path.c_str());
+}
 
 }  // namespace
 
 LockResult HoldLock(const std::string& lockPath, std::string_view whoAmI, std::string& said) {
     said.clear();
+    static const bool releasedAtExit = std::atexit(ReleaseAllLocks) == 0;
+    (void)releasedAtExit;
     for (int attempt = 0; attempt < 3; ++attempt) {
         // Never through a link, never anything but a regular file.
         const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);

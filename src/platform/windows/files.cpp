@@ -50,21 +50,32 @@ DataFileBytes ReadDataFile(const std::string& path, std::size_t limit) {
         result.problem = FileProblem::kNotRegular;
         return result;
     }
-    result.bytes.resize(limit);
+    // Room for the bytes the file has, not the limit's (it grows for a file
+    // that grew since, up to the limit); once they are all read, no read
+    // more to learn its end.
+    LARGE_INTEGER size{};
+    const std::size_t has = GetFileSizeEx(h, &size) && size.QuadPart > 0 ? static_cast<std::size_t>(size.QuadPart) : 0;
+    result.bytes.resize(std::min(limit, has));
     std::size_t got = 0;
     for (;;) {
         char probe;
-        const bool full = got == limit;
-        DWORD want = full ? 1 : static_cast<DWORD>(std::min<std::size_t>(limit - got, 1u << 20));
+        const bool full = got == result.bytes.size();
+        if (full && got == has && got > 0 && got < limit) break;
+        const DWORD want = full ? 1 : static_cast<DWORD>(std::min<std::size_t>(result.bytes.size() - got, 1u << 20));
         DWORD n = 0;
         if (!ReadFile(h, full ? &probe : result.bytes.data() + got, want, &n, nullptr)) {
             result.problem = FileProblem::kUnreadable;
             break;
         }
         if (n == 0) break;
-        if (full) {
+        if (full && got == limit) {
             result.cut = true;
             break;
+        }
+        if (full) {
+            result.bytes.resize(std::min(limit, std::max<std::size_t>(2 * got, 4096)));
+            result.bytes[got++] = probe;
+            continue;
         }
         got += n;
     }

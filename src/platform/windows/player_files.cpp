@@ -165,6 +165,18 @@ bool IdentifyFile(const std::string& path, FileIdentity& identity) {
     return ok;
 }
 
+// NTFS never hands a file's index to another file while a volume lives
+// (its sequence number changes), so the file is identified, not kept open;
+// its lock is the one beside it, by name.
+LockResult HoldFile(const std::string& path, FileIdentity& identity, std::string& said) {
+    if (IdentifyFile(path, identity)) return LockResult::kHeld;
+    said = TypeProblem(path);
+    if (said.empty()) said = Reason(GetLastError());
+    return LockResult::kNotALock;
+}
+
+void LetGoOfFile(const FileIdentity&) {}
+
 // The name is replaced by a move, which never writes through it; which
 // file the name holds is not compared here.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, FileIdentity& kept, bool& changed,
@@ -176,7 +188,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, FileId
 }
 
 bool WriteNewFileAtomically(const std::string& path, std::string_view bytes, bool& taken, FileIdentity& made,
-                            std::string& problem) {
+                            std::string& problem, bool) {
     made = {};
     return WriteVia(path, bytes, true, taken, problem);
 }
@@ -258,10 +270,22 @@ std::string ReadHolder(const std::string& lockPath) {
     return holder;
 }
 
+// However the process ends but killed (a refusal that exits at once
+// included), its locks' files go with it.
+void ReleaseAllLocks() {
+    for (const auto& [path, h] : heldLocks) {
+        CloseHandle(h);
+        DeleteFileA(path.c_str());
+    }
+    heldLocks.clear();
+}
+
 }  // namespace
 
 LockResult HoldLock(const std::string& lockPath, std::string_view whoAmI, std::string& said) {
     said.clear();
+    static const bool releasedAtExit = std::atexit(ReleaseAllLocks) == 0;
+    (void)releasedAtExit;
     HANDLE h = OpenLockFile(lockPath, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();

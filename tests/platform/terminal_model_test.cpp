@@ -370,28 +370,6 @@ TEST(PauseDeadlines, EachPauseEndsItsStatedTimeAfterThePreviousEndWhileTheGameKe
     EXPECT_EQ(d.End(171 * ms, 5), 176 * ms);
 }
 
-// An animation lasts as stated as the terminal receives it: its first
-// pause counts from its frame's arrival less the way a later frame takes
-// from its pause's end to the terminal.
-TEST(PauseDeadlines, TheFirstPauseCountsFromItsFrameLessALaterFramesWay) {
-    constexpr std::int64_t us = 1'000;
-    struct Step {
-        const char* what;
-        std::int64_t askedNs, writtenNs;
-        std::uint32_t ms;
-        std::int64_t endNs;
-    };
-    const Step kSteps[] = {
-        {"nothing known yet: from the frame's arrival", 100'000 * us, 100'050 * us, 1, 101'050 * us},
-        {"carried: from the last end; its frame took 40 us", 101'060 * us, 101'090 * us, 1, 102'050 * us},
-        {"the next animation: from its arrival less 40 us", 200'000 * us, 200'200 * us, 7, 207'160 * us},
-        {"a frame 2.8 ms late counts as the longest way", 210'000 * us, 210'000 * us, 1, 208'160 * us},
-        {"so the next first pause is shortened by no more", 300'000 * us, 300'600 * us, 1, 301'100 * us},
-    };
-    PauseDeadlines d;
-    for (const Step& s : kSteps) EXPECT_EQ(d.EndShown(s.askedNs, s.writtenNs, s.ms), s.endNs) << s.what;
-}
-
 TEST(WebPacing, RunsOfFramesLastWhatTheyState) {
     // The menu slides (1 ms frames), the level-up panel (5 ms), a map change
     // (10 ms), each with an exact and a late timer: the frames, each one's

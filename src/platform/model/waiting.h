@@ -41,28 +41,10 @@ public:
     // than any wait for a player.
     static constexpr std::int64_t kCarryNs = 25'000'000;
 
-    // A frame's way from the previous pause's end to the terminal (the
-    // game drawing it, the renderer, the write) counted at most this long:
-    // more is a moment without the processor, not the frame's own.
-    static constexpr std::int64_t kLongestLagNs = 500'000;
-
     // The end of a pause of `ms` asked for at `nowNs` (a monotonic clock).
     std::int64_t End(std::int64_t nowNs, std::uint32_t ms) {
-        last_ = (Carries(nowNs) ? last_ : nowNs) + static_cast<std::int64_t>(ms) * 1'000'000;
-        return last_;
-    }
-    // The same for a pause whose frame was asked for at `askedNs` and
-    // written to the terminal at `writtenNs`. Each later frame of an
-    // animation reaches the terminal that long after its pause's end (kept
-    // from the last carried pause), so the first pause counts from its
-    // frame's arrival less that time: the animation lasts as stated as the
-    // terminal receives it, however long its first frame took to draw.
-    std::int64_t EndShown(std::int64_t askedNs, std::int64_t writtenNs, std::uint32_t ms) {
-        if (Carries(askedNs)) {
-            lagNs_ = writtenNs - last_ < kLongestLagNs ? writtenNs - last_ : kLongestLagNs;
-            return End(askedNs, ms);
-        }
-        last_ = writtenNs - lagNs_ + static_cast<std::int64_t>(ms) * 1'000'000;
+        const bool carry = last_ >= 0 && nowNs >= last_ && nowNs - last_ <= kCarryNs;
+        last_ = (carry ? last_ : nowNs) + static_cast<std::int64_t>(ms) * 1'000'000;
         return last_;
     }
     // The game waited for a key: the next pause counts from its own start.
@@ -71,10 +53,7 @@ public:
     std::int64_t Last() const { return last_; }
 
 private:
-    bool Carries(std::int64_t nowNs) const { return last_ >= 0 && nowNs >= last_ && nowNs - last_ <= kCarryNs; }
-
     std::int64_t last_ = -1;
-    std::int64_t lagNs_ = 0;
 };
 
 }  // namespace rf::platform

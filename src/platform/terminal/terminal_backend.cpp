@@ -536,13 +536,11 @@ constexpr std::int64_t kAwakeNs = 100'000;
 
 void Sleep(std::uint32_t milliseconds) {
     if (state.still) EndStill();
-    // A pause that follows the previous one counts from that one's end, so
-    // the time the next frame takes to be drawn and written is not added;
-    // the first counts from its frame's arrival less that time (EndShown):
-    // every frame shows as long as the game asked, the first too.
+    // The pause counts from before its frame is drawn and written, as the
+    // next pause's frame is drawn before it shows: every frame shows as long
+    // as the game asked, the first too.
     const std::int64_t asked = NowNs();
     Service();
-    const std::int64_t written = NowNs();
     // Keys typed since the last look are taken in (they stay queued for the
     // game): a Ctrl+C among them ends the game now, not after the animation.
     ReadInput();
@@ -550,7 +548,7 @@ void Sleep(std::uint32_t milliseconds) {
     // The end is fixed from the previous pause's end, so drawing and writing
     // the frame do not lengthen the animation. One nap to the end: input and
     // signals end it early, and Ctrl+C and a resize are seen at once.
-    const std::int64_t end = state.pauses.EndShown(asked, written, milliseconds);
+    const std::int64_t end = state.pauses.End(asked, milliseconds);
     for (std::int64_t now = NowNs(); now < end; now = NowNs()) {
         // A nap wakes some 40-80 us late even with the slack at 1 us: the
         // last stretch is waited out awake, so a 7 ms slide lasts 7 ms.

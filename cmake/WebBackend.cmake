@@ -146,6 +146,7 @@ add_dependencies(ranks_compressed ranks_page ranks)
 # The licence beside the page, with that of Emscripten's run-time code,
 # which is inside index.html.
 add_custom_command(OUTPUT ${RANKS_WEB_DIR}/LICENSE.txt
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${RANKS_WEB_DIR}
   COMMAND ${CMAKE_COMMAND} -E cat ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/packaging/web/emscripten-notice.txt
           > ${RANKS_WEB_DIR}/LICENSE.txt
   DEPENDS ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/packaging/web/emscripten-notice.txt)

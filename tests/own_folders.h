@@ -15,9 +15,7 @@ namespace rf::test {
 
 class OwnFolders {
 public:
-    OwnFolders() {
-        std::random_device rd;
-        root_ = std::filesystem::temp_directory_path() / ("ranks-home-" + std::to_string(rd()) + std::to_string(rd()));
+    OwnFolders() : root_(NewRoot()) {
         // Every variable a system's game looks at for the player's folders.
         const struct {
             const char* variable;
@@ -40,6 +38,10 @@ public:
     const std::filesystem::path& Root() const { return root_; }
 
 private:
+    static std::filesystem::path NewRoot() {
+        std::random_device rd;
+        return std::filesystem::temp_directory_path() / ("ranks-home-" + std::to_string(rd()) + std::to_string(rd()));
+    }
     static void Set(const char* variable, const std::string& value) {
 #ifdef _WIN32
         // The C runtime's own copy of the environment, which getenv reads.

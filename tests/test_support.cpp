@@ -9,9 +9,16 @@
 #include "core/world_folder.h"
 #include "own_folders.h"
 #include "platform/backend.h"
+#include "platform/player_files.h"
 #include "program/command_line.h"
 #include "text/cp932.h"
 #include "text/utf8.h"
+
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace rf::test {
 
@@ -105,5 +112,30 @@ std::string TempDir::Read(const std::string& relative) const {
     std::ifstream in(path_ / relative, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
+
+#ifndef _WIN32
+HeldInAnotherProcess::HeldInAnotherProcess(const std::string& path) {
+    int ready[2];
+    if (::pipe(ready) != 0) return;
+    process_ = ::fork();
+    if (process_ == 0) {
+        platform::FileIdentity identity;
+        std::string said;
+        const bool ok = platform::HoldFile(path, identity, said) == platform::LockResult::kHeld;
+        [[maybe_unused]] auto n = ::write(ready[1], ok ? "y" : "n", 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char answer = 0;
+    held_ = process_ > 0 && ::read(ready[0], &answer, 1) == 1 && answer == 'y';
+    ::close(ready[0]), ::close(ready[1]);
+}
+
+HeldInAnotherProcess::~HeldInAnotherProcess() {
+    if (process_ <= 0) return;
+    ::kill(process_, SIGKILL);
+    ::waitpid(process_, nullptr, 0);
+}
+#endif
 
 }  // namespace rf::test

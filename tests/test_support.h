@@ -67,6 +67,23 @@ void NewGameOn(const std::filesystem::path& root, const StartPlace& place = {});
 void ReplayHeadless(const std::filesystem::path& recording, const std::filesystem::path& world,
                     const std::function<void()>& eachFrame, std::vector<std::string> more = {});
 
+#ifndef _WIN32
+// Another process holding `path` as a game holds its save, for as long as
+// the object lives; Held() says whether it could.
+class HeldInAnotherProcess {
+public:
+    explicit HeldInAnotherProcess(const std::string& path);
+    ~HeldInAnotherProcess();
+    HeldInAnotherProcess(const HeldInAnotherProcess&) = delete;
+    HeldInAnotherProcess& operator=(const HeldInAnotherProcess&) = delete;
+    bool Held() const { return held_; }
+
+private:
+    int process_ = -1;
+    bool held_ = false;
+};
+#endif
+
 // Every test starts from a clean game and a fresh headless console.
 class GameTest : public ::testing::Test {
 protected:

@@ -362,20 +362,8 @@ TEST(SaveFiles, AHardLinkSharesItsFilesLockAndNoLockOutlivesItsProcess) {
     const std::filesystem::path save = dir.Path() / "game.save", link = dir.Path() / "linked.save";
     std::filesystem::create_hard_link(save, link);
     dir.Write("copy.save", "a game");
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    const pid_t holder = ::fork();
-    if (holder == 0) {
-        platform::FileIdentity held;
-        std::string said;
-        const bool ok = platform::HoldFile(save.string(), held, said) == platform::LockResult::kHeld;
-        [[maybe_unused]] auto n = ::write(ready[1], ok ? "y" : "n", 1);
-        ::pause();
-        ::_exit(0);
-    }
-    char answer = 0;
-    ASSERT_EQ(::read(ready[0], &answer, 1), 1);
-    EXPECT_EQ(answer, 'y');
+    std::optional<HeldInAnotherProcess> holder(std::in_place, save.string());
+    ASSERT_TRUE(holder->Held());
     struct Name {
         const char* name;
         std::filesystem::path path;
@@ -390,9 +378,7 @@ TEST(SaveFiles, AHardLinkSharesItsFilesLockAndNoLockOutlivesItsProcess) {
         EXPECT_EQ(platform::HoldFile(n.path.string(), identity, said), n.result) << n.name;
         platform::LetGoOfFile(identity);
     }
-    ::kill(holder, SIGKILL);
-    ::waitpid(holder, nullptr, 0);
-    ::close(ready[0]), ::close(ready[1]);
+    holder.reset();
 
     struct End {
         const char* name;

@@ -409,23 +409,11 @@ TEST_F(SessionSaves, AFilePutAtTheSaveDuringTheGameIsLeftAlone) {
     fs::remove_all(Folder());
     const std::string path = SaveAt(2, 8, 4);
     fs::create_hard_link(path, data.Path() / "linked.save");
-    int held[2];
-    ASSERT_EQ(::pipe(held), 0);
-    const pid_t other = ::fork();
-    if (other == 0) {
-        platform::FileIdentity identity;
-        std::string said;
-        platform::HoldFile(path, identity, said);
-        [[maybe_unused]] auto n = ::write(held[1], "y", 1);
-        ::pause();
-        ::_exit(0);
+    {
+        const HeldInAnotherProcess other(path);
+        ASSERT_TRUE(other.Held());
+        Again({"--world", world.Path().string(), "--continue", (data.Path() / "linked.save").string()});
     }
-    char answer = 0;
-    ASSERT_EQ(::read(held[0], &answer, 1), 1);
-    Again({"--world", world.Path().string(), "--continue", (data.Path() / "linked.save").string()});
-    ::kill(other, SIGKILL);
-    ::waitpid(other, nullptr, 0);
-    ::close(held[0]), ::close(held[1]);
     EXPECT_EQ(status, 2);
     EXPECT_TRUE(Said("is being played in another window"));
     EXPECT_FALSE(fs::exists(data.Path() / ".linked.save.lock"));

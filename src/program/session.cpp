@@ -8,6 +8,7 @@
 #include "core/save_keeping.h"
 #include "core/texts.h"
 #include "core/world_folder.h"
+#include "platform/cast.h"
 #include "platform/console_session.h"
 #include "platform/files.h"
 #include "platform/player_files.h"
@@ -43,6 +44,21 @@ void PrintFinalScreen() {
     platform::PrintOut(out);
 }
 
+// The end of a replay into an asciicast (--cast): its title names the
+// world, the language and the hero's level at the end.
+void WriteFinalCast() {
+    // A world of the player's own by its folder's name: the path before it
+    // is nobody else's business.
+    std::string world = SavedWorldName();
+    world.erase(0, world.find_last_of("/\\", world.size() - 2) + 1);
+    const std::string title = "Ranks & Files: " + world + ", " + std::string(kLanguageCodes[language]) + ", level " +
+                              std::to_string(hero.level);
+    std::string problem;
+    if (platform::WriteCast(title, problem)) return;
+    Refuse("the cast was not written: " + problem);
+    platform::Exit(1);
+}
+
 int Replay(const Options& options) {
     const std::string& world = options.world;
     std::string problem;
@@ -64,9 +80,14 @@ int Replay(const Options& options) {
     if (options.look.empty()) platform::UseConsoleLook(header.consoleLook);
     if (options.language.empty() && !header.language.empty())
         language = static_cast<std::int16_t>(LanguageIndex(header.language));
-    if (!platform::StartReplay(file, eventsAt, options.speed, options.headless, error))
+    const bool cast = !options.castFile.empty();
+    if (const std::string why = cast ? platform::CastFileProblem(options.castFile) : ""; !why.empty())
+        return Refuse("cannot cast to " + options.castFile + ": " + why, 2);
+    if (!platform::StartReplay(file, eventsAt, options.speed, options.headless || cast, error))
         return Refuse(file + ": cannot be replayed: " + error);
-    if (options.headless) platform::SetBeforeExit(PrintFinalScreen);
+    if (cast) platform::StartCast(options.castFile, options.speed);
+    if (cast) platform::SetBeforeExit(WriteFinalCast);
+    else if (options.headless) platform::SetBeforeExit(PrintFinalScreen);
     else platform::Open();
     // Played as it was played; the menu's changes stay in the replay.
     settings.pace = header.pace;

@@ -202,27 +202,34 @@ async function load() {
 function clearScreen(how) {
   screen.clear();
   showErrors('');
-  showStatus(how.replay ? 'Watching ' + how.replay.split('/').pop() + ' (Space pauses, Ctrl+C stops).' : '');
+  showStatus(how.replay ? 'Watching ' + replayName(how) + ' (Space pauses, Ctrl+C stops).' : '');
   $('continue').hidden = true;
   $('ended').hidden = true;
   narrate(null);
   if (!touch) screen.focus();
 }
 
+// What the page calls a replay: a shared game by whose it is, any other
+// by its file's name.
+const replayName = (how) => how.label || how.replay.split('/').pop();
+
 function gameArguments(how) {
   let args = how.replay ? ['--replay', how.replay].concat(how.speed ? ['--speed', how.speed] : []) : worldArguments();
   if (how.resume) args = args.concat(['--continue', how.resume]);
-  return args.concat(gameOptions());
+  // A shared game is shown in the language it was played in.
+  const options = gameOptions();
+  if (how.language) options[options.indexOf('--lang') + 1] = how.language;
+  return args.concat(options);
 }
 
 // A replay says what it is doing in its title: the page says it too, and
 // at its end offers to watch it again or go back to the list.
 function titled(session, title) {
   if (!session.how.replay) return;
-  const name = session.how.replay.split('/').pop();
+  const name = replayName(session.how);
   if (/ENDED/.test(title)) {
     showStatus('');
-    showEnd(session, 'The recording ' + name + ' has ended.');
+    showEnd(session, 'The recording ' + (session.how.label ? 'of ' : '') + name + ' has ended.');
   } else if (/PAUSED/.test(title)) {
     showStatus('Paused ' + name + ' (Space goes on, Ctrl+C stops).');
   } else {
@@ -240,7 +247,7 @@ function showEnd(session, text) {
 
 // The replay just shown, from its start; or the list of games.
 export function watchAgain() {
-  if (game && game.how.replay) start({ replay: game.how.replay, speed: game.how.speed });
+  if (game && game.how.replay) start({ ...game.how });
 }
 export function backToList() {
   $('games').scrollIntoView({ block: 'start' });
@@ -252,7 +259,8 @@ function ended(session, status) {
   session.ended = status;
   session.waiting = false;
   persist(session).then(() => releaseLock(session)).then(showFilesChanged);
-  let text = session.how.replay ? 'The recording has ended.' : 'The game has ended.';
+  const label = session.how.label ? 'of ' + session.how.label + ' ' : '';
+  let text = session.how.replay ? 'The recording ' + label + 'has ended.' : 'The game has ended.';
   if (status === 'refused') text = session.how.replay ? 'The recording cannot be watched here.' : 'The game could not start.';
   if (session.errors !== '') text += ' It reported what is shown above.';
   if (/recorded on another world/.test(session.errors)) text += ' Open the world it was played on, then watch it again.';

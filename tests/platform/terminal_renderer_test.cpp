@@ -492,6 +492,15 @@ TEST(Cast, EveryRecordedGameEndsOnItsHeadlessScreenAndAsciinemaReadsIt) {
         ++casts;
     }
     EXPECT_GE(casts, 6);
+    // Any other file of the player's is left alone.
+    dir.Write("notes.txt", "mine");
+    const std::string notes = (dir.Path() / "notes.txt").string();
+    headless::Reset();
+    EXPECT_EQ(test::CallWith(Main, {"ranks", "--replay", RANKS_RECORDINGS_DIR "/field_menu.rec", "--world",
+                                    RANKS_RECORDINGS_WORLD, "--cast", notes}),
+              2);
+    EXPECT_EQ(headless::PrintedError(),
+              "ranks: cannot cast to " + notes + ": it is not an asciicast, and would be overwritten\n");
     if (!asciinema)
         GTEST_SKIP() << "asciinema is not installed (Debian: apt-get install asciinema), so no player read the casts";
 }

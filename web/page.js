@@ -6,7 +6,7 @@ import { keepOffline } from './offline.js';
 import { choice, choose } from './choices.js';
 import { said } from './narration.js';
 import {
-  backToList, continueEarlier, game, loadOnce, onSettingsChanged, persist, playing, firstWait, restartInPlace, saveNow, start, starts, watchAgain,
+  backToList, continueCopy, continueEarlier, game, loadOnce, onSettingsChanged, persist, playing, firstWait, restartInPlace, saveNow, start, starts, watchAgain,
 } from './session.js';
 import { screen } from './screen.js';
 import { openShared } from './share.js';
@@ -16,6 +16,7 @@ import { chooseWorld, readWorld, takeWanted } from './worlds.js';
 function listenToButtons() {
   $('again').addEventListener('click', () => start());
   $('watch-again').addEventListener('click', watchAgain);
+  $('continue-copy').addEventListener('click', continueCopy);
   $('to-list').addEventListener('click', backToList);
   $('continue').addEventListener('click', continueEarlier);
   $('zoom').addEventListener('click', toggleZoom);

@@ -59,6 +59,21 @@ void WriteFinalCast() {
     platform::Exit(1);
 }
 
+// The end of a replay kept as a new game of its own (--end-save): another
+// player may go on from where the recording stops, in a copy that leaves
+// the recorded game's own save alone.
+void SaveReplayEnd() {
+    std::string problem;
+    const std::string folder = platform::UserDataDirectory(problem);
+    platform::FileIdentity made;
+    if (!folder.empty() && platform::PrepareUserDataDirectory(folder, problem) &&
+        !WriteNewSave(folder, CurrentSave(), made, problem).empty()) {
+        platform::LetGoOfFile(made);
+        return;
+    }
+    platform::PrintError("ranks: the end of the replay was not kept: " + Escaped(problem) + "\n");
+}
+
 int Replay(const Options& options) {
     const std::string& world = options.world;
     std::string problem;
@@ -86,9 +101,16 @@ int Replay(const Options& options) {
     if (!platform::StartReplay(file, eventsAt, options.speed, options.headless || cast, error))
         return Refuse(file + ": cannot be replayed: " + error);
     if (cast) platform::StartCast(options.castFile, options.speed);
+    if (options.endSave) {
+        // What a save of the game says of its world and its start.
+        saveKeeping.world = header.world;
+        saveKeeping.worldDigest = header.worldDigest;
+        saveKeeping.startedAt = header.resumed ? header.save.startedAt : platform::WallClockSeconds();
+    }
     if (cast) platform::SetBeforeExit(WriteFinalCast);
     else if (options.headless) platform::SetBeforeExit(PrintFinalScreen);
     else platform::Open();
+    if (options.endSave) platform::SetBeforeExit(SaveReplayEnd);
     // Played as it was played; the menu's changes stay in the replay.
     settings.pace = header.pace;
     settings.extraKeys = header.extraKeys;

@@ -431,7 +431,7 @@ test('arrow keys walk the hero and change maps, as the headless backend shows an
   assert.notEqual(shown[0][0], shown[shown.length - 1][0], 'the last steps left the first map');
 });
 
-test('a shared link plays the game in a new browser profile to its last screen, in Japanese and in English; a damaged one is said', async () => {
+test('a shared link plays the game in a new browser profile to its last screen, in Japanese and in English, and goes on from there as a copy; a damaged one is said', async () => {
   const squeeze = (rows) => rows.map((r) => r.replace(/\s+/g, ''));
   const other = await launch();
   try {
@@ -463,6 +463,13 @@ test('a shared link plays the game in a new browser profile to its last screen, 
       }, null, { polling: 500 });
       assert.deepEqual(squeeze(await screen(watching)), squeeze(shown), lang);
       assert.match(await watching.textContent('#ended-text'), new RegExp(`game shared with you \\(default world, in ${language}\\)`));
+      // ... and goes on from its end, a game of this browser's own.
+      const starts = await watching.evaluate(() => window.ranks.starts());
+      await watching.click('#continue-copy');
+      await watching.waitForFunction((n) => window.ranks.starts() === n + 2 && window.ranks.ended() === null &&
+        window.ranks.screenText().some((r) => r.includes('●')), starts);
+      const heroAt = (rows) => rows.map((r, y) => [y, r.indexOf('●')]).find(([, x]) => x >= 0);
+      assert.deepEqual(heroAt(await screen(watching)), heroAt(shown), 'on the cell where the shared game ended');
 
       const damaged = await watch(link.slice(0, -12) + 'AAAAAAAA');
       await damaged.waitForFunction(() => document.getElementById('status').textContent.includes('damaged or cut short'));

@@ -4,6 +4,7 @@ import { continueSave, game, heldElsewhere, start } from './session.js';
 import {
   deleteFiles, freeName, isSave, onFilesChanged, readSave, recorded, storedFiles, storeFile,
 } from './stored-games.js';
+import { shareButton } from './share.js';
 import { $, button } from './view.js';
 import { worldLabel } from './worlds.js';
 
@@ -105,7 +106,8 @@ function showGame(row, g) {
       button('Watch', () => start({ replay: rec.path }), 'Watch ' + rec.name),
       button('4x', () => start({ replay: rec.path, speed: '4' }), 'Watch ' + rec.name + ' four times as fast'),
       button('End', () => start({ replay: rec.path, speed: 'max' }), 'Show the end of ' + rec.name),
-      button('Download', () => download(rec.name, rec.data), 'Download ' + rec.name));
+      button('Download', () => download(rec.name, rec.data), 'Download ' + rec.name),
+      shareButton(rec));
     recs.append(part);
   }
 }

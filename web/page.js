@@ -6,15 +6,17 @@ import { keepOffline } from './offline.js';
 import { choice, choose } from './choices.js';
 import { said } from './narration.js';
 import {
-  backToList, continueEarlier, game, loadOnce, onSettingsChanged, persist, playing, firstWait, restartInPlace, saveNow, start, starts, watchAgain,
+  backToList, continueCopy, continueEarlier, game, loadOnce, onSettingsChanged, persist, playing, firstWait, restartInPlace, saveNow, start, starts, watchAgain,
 } from './session.js';
 import { screen } from './screen.js';
+import { openShared } from './share.js';
 import { $, firstDrawn, japaneseFontMissing, openTerminal, showStatus, toggleZoom } from './view.js';
 import { chooseWorld, readWorld, takeWanted } from './worlds.js';
 
 function listenToButtons() {
   $('again').addEventListener('click', () => start());
   $('watch-again').addEventListener('click', watchAgain);
+  $('continue-copy').addEventListener('click', continueCopy);
   $('to-list').addEventListener('click', backToList);
   $('continue').addEventListener('click', continueEarlier);
   $('zoom').addEventListener('click', toggleZoom);
@@ -115,7 +117,12 @@ listenToKeys();
 listenToButtons();
 listenToLeaving();
 setTimeout(() => { $('font-notice').hidden = !japaneseFontMissing(); }, 1000);
-start();
+// A link to a shared game plays it; any other address starts a game.
+openShared().then(async (shared) => {
+  if (shared === true) return;
+  await start();
+  if (shared) showStatus(shared);
+}, () => start());
 // The list of games waits for the first frame: the game does not need it.
 firstDrawn.then(showGamesList);
 // Kept for offline play once the first game is under way, so the copy

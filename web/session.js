@@ -202,27 +202,37 @@ async function load() {
 function clearScreen(how) {
   screen.clear();
   showErrors('');
-  showStatus(how.replay ? 'Watching ' + how.replay.split('/').pop() + ' (Space pauses, Ctrl+C stops).' : '');
+  showStatus(how.replay ? 'Watching ' + replayName(how) + ' (Space pauses, Ctrl+C stops).' : '');
   $('continue').hidden = true;
   $('ended').hidden = true;
   narrate(null);
   if (!touch) screen.focus();
 }
 
+// What the page calls a replay: a shared game by whose it is, any other
+// by its file's name.
+const replayName = (how) => how.label || how.replay.split('/').pop();
+
 function gameArguments(how) {
   let args = how.replay ? ['--replay', how.replay].concat(how.speed ? ['--speed', how.speed] : []) : worldArguments();
   if (how.resume) args = args.concat(['--continue', how.resume]);
-  return args.concat(gameOptions());
+  if (how.endSave) args.push('--end-save');
+  // A shared game is shown in the language it was played in.
+  const options = gameOptions();
+  if (how.language) options[options.indexOf('--lang') + 1] = how.language;
+  return args.concat(options);
 }
 
 // A replay says what it is doing in its title: the page says it too, and
 // at its end offers to watch it again or go back to the list.
 function titled(session, title) {
   if (!session.how.replay) return;
-  const name = session.how.replay.split('/').pop();
-  if (/ENDED/.test(title)) {
+  const name = replayName(session.how);
+  if (/ENDED/.test(title) && session.how.endSave) {
+    session.push(Uint8Array.of(13));  // its last screen was seen already
+  } else if (/ENDED/.test(title)) {
     showStatus('');
-    showEnd(session, 'The recording ' + name + ' has ended.');
+    showEnd(session, 'The recording ' + (session.how.label ? 'of ' : '') + name + ' has ended.');
   } else if (/PAUSED/.test(title)) {
     showStatus('Paused ' + name + ' (Space goes on, Ctrl+C stops).');
   } else {
@@ -234,14 +244,27 @@ function showEnd(session, text) {
   $('ended-text').textContent = text;
   $('ended').hidden = false;
   $('watch-again').hidden = $('to-list').hidden = !session.how.replay;
+  $('continue-copy').hidden = !session.how.label || session.ended === 'refused';
   narrate({ page: text });
   (session.how.replay ? $('watch-again') : $('again')).focus();
 }
 
 // The replay just shown, from its start; or the list of games.
 export function watchAgain() {
-  if (game && game.how.replay) start({ replay: game.how.replay, speed: game.how.speed });
+  if (game && game.how.replay) start({ ...game.how });
 }
+// A shared game goes on from where its recording ends, as a saved game of
+// this browser's own: replayed to its end again, at once, and kept there.
+export function continueCopy() {
+  if (game && game.how.label) start({ ...game.how, speed: 'max', endSave: true });
+}
+function goOnFromEnd(session) {
+  const FS = session.module.FS;
+  const made = FS.readdir(kPlayerFiles).find((n) => n.endsWith('.save') && !session.before.has(n));
+  if (made) continueSave(kPlayerFiles + '/' + made);
+  else showEnd(session, 'Where the shared game ends could not be kept here.' + (session.errors ? ' It reported what is shown above.' : ''));
+}
+
 export function backToList() {
   $('games').scrollIntoView({ block: 'start' });
   const first = document.querySelector('#games-list button');
@@ -251,8 +274,13 @@ export function backToList() {
 function ended(session, status) {
   session.ended = status;
   session.waiting = false;
-  persist(session).then(() => releaseLock(session)).then(showFilesChanged);
-  let text = session.how.replay ? 'The recording has ended.' : 'The game has ended.';
+  const kept = persist(session).then(() => releaseLock(session)).then(showFilesChanged);
+  if (session.how.endSave && status === 0) {
+    kept.then(() => goOnFromEnd(session));
+    return;
+  }
+  const label = session.how.label ? 'of ' + session.how.label + ' ' : '';
+  let text = session.how.replay ? 'The recording ' + label + 'has ended.' : 'The game has ended.';
   if (status === 'refused') text = session.how.replay ? 'The recording cannot be watched here.' : 'The game could not start.';
   if (session.errors !== '') text += ' It reported what is shown above.';
   if (/recorded on another world/.test(session.errors)) text += ' Open the world it was played on, then watch it again.';

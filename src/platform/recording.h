@@ -23,6 +23,10 @@ void StartRecording(const std::vector<std::FILE*>& files, std::string_view heade
 // and the process ends with status 0. False (with the reason) when the
 // events cannot be read. The file is read a line at a time.
 bool StartReplay(const std::string& path, std::uint64_t eventsAt, int speed, bool headless, std::string& error);
+// A headless replay lived through as a terminal would be (platform/cast.h):
+// the player's own time passes in virtual time too, and every key test is
+// a moment the screen is presented.
+void ReplayAsSeen();
 // The same from events in memory.
 bool StartReplayOf(std::string events, int speed, bool headless, std::string& error);
 // The headless session's screen as 25 lines of UTF-8, trailing blanks cut.

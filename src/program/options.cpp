@@ -129,6 +129,10 @@ constexpr OptionRow kOptions[] = {
      "a whole number from 1 to 10000, or max"},
     {"--headless", "", kPlay, "replay without a terminal and print the last screen",
      [](Options& o, std::string_view) { return o.headless = true; }},
+    {"--end-save", "", kPlay, "keep where the replay ends as a new saved game, to go on from there",
+     [](Options& o, std::string_view) { return o.endSave = true; }},
+    {"--cast", "OUT", kPlay, "replay without a terminal into OUT, an asciicast (asciinema's format)",
+     [](Options& o, std::string_view v) { return o.castFile = v, !v.empty(); }, "a file name"},
     {"--look", "marked|console", kPlay,
      "marked (the default) reverses the highlights and marks the active menu; console draws them in "
      "bright white, as the original console did",
@@ -218,8 +222,18 @@ bool Combinable(const Options& o, std::string& error) {
                                                     : "--saves");
         return false;
     }
-    if (o.replayFile.empty() && (o.headless || o.speed != 1)) {
-        error = "--headless and --speed go with --replay FILE";
+    if (o.replayFile.empty() && (o.headless || o.speed != 1 || !o.castFile.empty() || o.endSave)) {
+        error = "--headless, --speed, --cast and --end-save go with --replay FILE";
+        return false;
+    }
+    if (o.endSave && (o.headless || !o.castFile.empty())) {
+        error = "--end-save keeps the end of a replay on screen: it does not go with " +
+                std::string(o.headless ? "--headless" : "--cast");
+        return false;
+    }
+    if (!o.castFile.empty() && (o.headless || o.speed == 0)) {
+        error = o.headless ? "--cast replays without a terminal already: it does not go with --headless"
+                           : "--cast keeps the game's times: --speed max has none, give a number";
         return false;
     }
     if (o.listSaves && (o.continueGame || !o.recordFile.empty())) {
@@ -294,7 +308,8 @@ bool ParseOptions(int argc, const char* const* argv, Options& o, std::string& er
 std::string UsageText() {
     return "usage: ranks [--world DIR] [--continue [FILE]] [--saves] [--record FILE]\n"
            "             [--start MAP[,X,Y]] [--level N] [--no-save]\n"
-           "             [--replay FILE [--speed N|max] [--headless]]\n"
+           "             [--replay FILE [--speed N|max]\n"
+           "              [--headless | --cast OUT | --end-save]]\n"
            "             [--look marked|console] [--messages wait|auto|instant]\n"
            "             [--lang LANG] [--help] [--version]\n"
            "       ranks check [DIR] [--format=text|json|sarif] [--notes] [--show N]\n"

@@ -25,6 +25,8 @@ struct Options {
     std::string replayFile;
     int speed = 1;  // 0: as fast as it goes
     bool headless = false;
+    std::string castFile;  // --cast OUT
+    bool endSave = false;  // --end-save
     std::string look;      // --look marked|console; empty: the settings file's
     std::string messages;  // --messages wait|auto|instant; empty: the settings file's
     std::string program;   // argv[0], for the farewell's command

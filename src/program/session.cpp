@@ -8,6 +8,7 @@
 #include "core/save_keeping.h"
 #include "core/texts.h"
 #include "core/world_folder.h"
+#include "platform/cast.h"
 #include "platform/console_session.h"
 #include "platform/files.h"
 #include "platform/player_files.h"
@@ -43,6 +44,36 @@ void PrintFinalScreen() {
     platform::PrintOut(out);
 }
 
+// The end of a replay into an asciicast (--cast): its title names the
+// world, the language and the hero's level at the end.
+void WriteFinalCast() {
+    // A world of the player's own by its folder's name: the path before it
+    // is nobody else's business.
+    std::string world = SavedWorldName();
+    world.erase(0, world.find_last_of("/\\", world.size() - 2) + 1);
+    const std::string title = "Ranks & Files: " + world + ", " + std::string(kLanguageCodes[language]) + ", level " +
+                              std::to_string(hero.level);
+    std::string problem;
+    if (platform::WriteCast(title, problem)) return;
+    Refuse("the cast was not written: " + problem);
+    platform::Exit(1);
+}
+
+// The end of a replay kept as a new game of its own (--end-save): another
+// player may go on from where the recording stops, in a copy that leaves
+// the recorded game's own save alone.
+void SaveReplayEnd() {
+    std::string problem;
+    const std::string folder = platform::UserDataDirectory(problem);
+    platform::FileIdentity made;
+    if (!folder.empty() && platform::PrepareUserDataDirectory(folder, problem) &&
+        !WriteNewSave(folder, CurrentSave(), made, problem).empty()) {
+        platform::LetGoOfFile(made);
+        return;
+    }
+    platform::PrintError("ranks: the end of the replay was not kept: " + Escaped(problem) + "\n");
+}
+
 int Replay(const Options& options) {
     const std::string& world = options.world;
     std::string problem;
@@ -64,10 +95,22 @@ int Replay(const Options& options) {
     if (options.look.empty()) platform::UseConsoleLook(header.consoleLook);
     if (options.language.empty() && !header.language.empty())
         language = static_cast<std::int16_t>(LanguageIndex(header.language));
-    if (!platform::StartReplay(file, eventsAt, options.speed, options.headless, error))
+    const bool cast = !options.castFile.empty();
+    if (const std::string why = cast ? platform::CastFileProblem(options.castFile) : ""; !why.empty())
+        return Refuse("cannot cast to " + options.castFile + ": " + why, 2);
+    if (!platform::StartReplay(file, eventsAt, options.speed, options.headless || cast, error))
         return Refuse(file + ": cannot be replayed: " + error);
-    if (options.headless) platform::SetBeforeExit(PrintFinalScreen);
+    if (cast) platform::StartCast(options.castFile, options.speed);
+    if (options.endSave) {
+        // What a save of the game says of its world and its start.
+        saveKeeping.world = header.world;
+        saveKeeping.worldDigest = header.worldDigest;
+        saveKeeping.startedAt = header.resumed ? header.save.startedAt : platform::WallClockSeconds();
+    }
+    if (cast) platform::SetBeforeExit(WriteFinalCast);
+    else if (options.headless) platform::SetBeforeExit(PrintFinalScreen);
     else platform::Open();
+    if (options.endSave) platform::SetBeforeExit(SaveReplayEnd);
     // Played as it was played; the menu's changes stay in the replay.
     settings.pace = header.pace;
     settings.extraKeys = header.extraKeys;

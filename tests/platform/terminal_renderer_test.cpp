@@ -2,15 +2,20 @@
 #include "platform/model/terminal_requirements.h"
 
 #include <deque>
+#include <filesystem>
+#include <fstream>
 #include <iterator>
 #include <random>
+#include <sstream>
 
 #if RANKS_HAVE_VTERM
 #include <vterm.h>
 #endif
 
 #include "game_scenarios.h"
+#include "platform/backend.h"
 #include "platform/console_session.h"
+#include "program/command_line.h"
 #include "test_support.h"
 #include "text/cp932.h"
 #include "vt_screen.h"
@@ -410,6 +415,94 @@ TEST(TerminalRenderer, EveryFrameOfTheRecordedGamesShowsExactlyTheModel) {
         });
         EXPECT_GT(frames, 100);
     }
+}
+
+// An asciicast's output events joined, in order (the JSON strings decoded:
+// the cast escapes only quotes, backslashes and control bytes); empty,
+// with a failure, when an event is out of order or not of the form.
+std::string CastOutput(const std::string& cast) {
+    std::istringstream in(cast);
+    std::string line, out;
+    std::getline(in, line);  // the header
+    double last = 0;
+    while (std::getline(in, line)) {
+        const std::size_t text = line.find(", \"o\", \"");
+        const double time = std::stod(line.substr(1));
+        EXPECT_TRUE(line.starts_with("[") && line.ends_with("\"]") && text != std::string::npos && time >= last)
+            << line;
+        last = time;
+        for (std::size_t i = text + 8; i + 2 < line.size(); ++i) {
+            if (line[i] != '\\') out += line[i];
+            else if (line[++i] == 'u') out += static_cast<char>(std::stoi(line.substr(i + 1, 4), nullptr, 16)), i += 4;
+            else out += line[i];
+        }
+    }
+    return out;
+}
+
+// Every recorded game as an asciicast: fed to a terminal of its own (and
+// libvterm), it ends on the headless replay's last screen, ambiguous
+// glyphs drawn in one cell as xterm does; asciinema's own player reads it.
+TEST(Cast, EveryRecordedGameEndsOnItsHeadlessScreenAndAsciinemaReadsIt) {
+    const bool asciinema = std::system("asciinema --version > /dev/null 2>&1") == 0;
+    test::TempDir dir;
+    int casts = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(RANKS_RECORDINGS_DIR)) {
+        if (entry.path().extension() != ".rec") continue;
+        SCOPED_TRACE(entry.path().filename().string());
+        const std::string out = (dir.Path() / "game.cast").string();
+        ResetGameState();
+        headless::Reset();
+        EXPECT_THROW(test::CallWith(Main, {"ranks", "--replay", entry.path().string(), "--world",
+                                           RANKS_RECORDINGS_WORLD, "--cast", out}),
+                     headless::ExitCalled);
+        UseBackend(HeadlessBackend());
+        std::ifstream file(out, std::ios::binary);
+        const std::string cast(std::istreambuf_iterator<char>(file), {});
+        EXPECT_TRUE(cast.starts_with(R"({"version": 2, "width": 80, "height": 25, "title": "Ranks & Files: world, )"))
+            << headless::PrintedError();
+        test::VtScreen terminal(1);
+        terminal.Feed(CastOutput(cast));
+        std::vector<test::VtScreen> shown{terminal};
+#if RANKS_HAVE_VTERM
+        Vterm vterm;
+        shown.push_back(vterm.Feed(CastOutput(cast)));
+#endif
+        std::ifstream expected(std::filesystem::path(entry.path()).replace_extension(".out"));
+        for (int y = 0; y < 25; ++y) {
+            std::string want;
+            std::getline(expected, want);
+            for (const test::VtScreen& t : shown) {
+                // The model's two cells of an ambiguous glyph: the glyph and a blank.
+                std::string row;
+                for (int x = 0; x < 80; ++x) {
+                    const std::uint32_t cp = t.cells[y][x].cp;
+                    if (!t.cells[y][x].continuation) AppendUtf8(row, cp);
+                    if (cp >= 0x80 && !(cp >= 0xFF61 && cp <= 0xFF9F) && !TerminalRenderer::IsWide(cp)) ++x;
+                }
+                row.erase(row.find_last_not_of(' ') + 1);
+                EXPECT_EQ(row, want) << "row " << y;
+                EXPECT_EQ(t.unknown, 0);
+            }
+        }
+        if (asciinema) {
+            // It reads its keys from a terminal: one of its own.
+            EXPECT_EQ(std::system(("script -qec 'asciinema cat " + out + "' /dev/null > /dev/null").c_str()), 0);
+        }
+        ++casts;
+    }
+    EXPECT_GE(casts, 6);
+    // Any other file of the player's is left alone.
+    dir.Write("notes.txt", "mine");
+    const std::string notes = (dir.Path() / "notes.txt").string();
+    headless::Reset();
+    EXPECT_EQ(test::CallWith(Main, {"ranks", "--replay", RANKS_RECORDINGS_DIR "/field_menu.rec", "--world",
+                                    RANKS_RECORDINGS_WORLD, "--cast", notes}),
+              2);
+    EXPECT_EQ(headless::PrintedError(),
+              "ranks: cannot cast to " + notes + ": it is not an asciicast, and would be overwritten\n");
+    if (!asciinema)
+        GTEST_SKIP() << "asciinema is not installed (Debian: apt-get install asciinema), so no player read the casts";
 }
 
 // Without colours the console's look is the marked one.

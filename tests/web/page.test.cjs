@@ -2,8 +2,8 @@
 // (Continue after Ctrl+C, a reload mid-battle, closing the page), worlds
 // kept apart, saves and recordings shared with the terminal game, walking
 // and a whole battle on a touch screen against the headless backend's
-// screens, the keyboard's way through the page, and a world with a
-// missing map file.
+// screens, the keyboard's way through the page, a world with a missing
+// map file, and a game shared as a link.
 'use strict';
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
@@ -429,4 +429,54 @@ test('arrow keys walk the hero and change maps, as the headless backend shows an
   assert.deepEqual(shown, expected.screens);
   assert.deepEqual(await inkMismatches(page), [], 'the new map drawn as it reads');
   assert.notEqual(shown[0][0], shown[shown.length - 1][0], 'the last steps left the first map');
+});
+
+test('a shared link plays the game in a new browser profile to its last screen, in Japanese and in English, and goes on from there as a copy; a damaged one is said', async () => {
+  const squeeze = (rows) => rows.map((r) => r.replace(/\s+/g, ''));
+  const other = await launch();
+  try {
+    for (const [lang, language] of [['ja', 'Japanese'], ['en', 'English']]) {
+      const page = await freshPage();
+      await page.goto(server.url + '?lang=' + lang);
+      await page.waitForFunction(() => window.ranks && window.ranks.screenText().some((r) => r.includes('●')));
+      await walk(page, kOutOfTheRoom.slice(0, 6));
+      await page.keyboard.press('Control+C');
+      await page.waitForFunction(() => window.ranks.ended() === 130);
+      const shown = await screen(page);
+      await settled(page, 'listed');
+      await page.click('#games-list tbody tr:first-child button[aria-label^="Share "]');
+      const link = await page.inputValue('#share-link');
+      assert.ok(link.startsWith(server.url + '#play='), link);
+
+      const errors = [];
+      const watch = async (address) => {
+        const p = await other.context.newPage();
+        p.on('pageerror', (e) => errors.push(e.message));
+        await p.goto(address);
+        return p;
+      };
+      const watching = await watch(link);
+      await watching.waitForFunction(() => {
+        if (window.ranks.ended() === 0) return true;
+        window.ranks.send('\r');  // the last screen stays until a key
+        return false;
+      }, null, { polling: 500 });
+      assert.deepEqual(squeeze(await screen(watching)), squeeze(shown), lang);
+      assert.match(await watching.textContent('#ended-text'), new RegExp(`game shared with you \\(default world, in ${language}\\)`));
+      // ... and goes on from its end, a game of this browser's own.
+      const starts = await watching.evaluate(() => window.ranks.starts());
+      await watching.click('#continue-copy');
+      await watching.waitForFunction((n) => window.ranks.starts() === n + 2 && window.ranks.ended() === null &&
+        window.ranks.screenText().some((r) => r.includes('●')), starts);
+      const heroAt = (rows) => rows.map((r, y) => [y, r.indexOf('●')]).find(([, x]) => x >= 0);
+      assert.deepEqual(heroAt(await screen(watching)), heroAt(shown), 'on the cell where the shared game ended');
+
+      const damaged = await watch(link.slice(0, -12) + 'AAAAAAAA');
+      await damaged.waitForFunction(() => document.getElementById('status').textContent.includes('damaged or cut short'));
+      assert.deepEqual(errors, []);
+      for (const p of other.context.pages()) await p.close();
+    }
+  } finally {
+    await other.close();
+  }
 });

@@ -51,8 +51,13 @@ HeadlessState state;
 // run of many battles resets before each.
 platform::VirtualConsole screen;
 
-// Where a terminal backend would present a frame: the observer, and the
-// screen folded into the digest of screens when it changed.
+void CheckWatchdog() {
+    if (state.polls > state.maxPolls) throw Watchdog{"too many key polls"};
+    if (state.nowMs > state.maxMs) throw Watchdog{"virtual time limit"};
+}
+
+}  // namespace
+
 void Present() {
     if (state.presentObserver) state.presentObserver();
     if (state.unseen || screen.Version() == state.versionSeen) return;
@@ -63,13 +68,6 @@ void Present() {
             state.screens.AddNumber(c.code << 16 | c.half << 8 | c.attribute);
         }
 }
-
-void CheckWatchdog() {
-    if (state.polls > state.maxPolls) throw Watchdog{"too many key polls"};
-    if (state.nowMs > state.maxMs) throw Watchdog{"virtual time limit"};
-}
-
-}  // namespace
 
 void Reset(std::int64_t seconds) {
     state = HeadlessState{};

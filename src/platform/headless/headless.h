@@ -72,6 +72,12 @@ void SetKeySupplier(std::function<void()> supplier);
 // and every key poll (for benchmarks of what a terminal would be sent).
 void SetPresentObserver(std::function<void()> observer);
 
+// Where a terminal backend would present a frame: the observer, and the
+// screen folded into the digest of screens when it changed (the backend
+// does so at every sleep and key test; a replay lived through as seen,
+// ReplayAsSeen, at its own key tests too).
+void Present();
+
 // For runs of many battles that nobody looks at, until the next Reset:
 // presents fold no screen into the digest of screens, and writes move the
 // cursor exactly but store no cell (hashing and drawing the screens cost

@@ -72,6 +72,7 @@ struct ReplayState {
     std::int64_t lastClock = 0;  // the last clock reading answered
     int speed = 1;               // 0: no pauses
     bool headless = false;
+    bool asSeen = false;  // ReplayAsSeen
     Clock::time_point lastLook;
 };
 
@@ -161,6 +162,7 @@ const SessionEvent* Next() {
     const SessionEvent* e;
     while ((e = Peek()) != nullptr && e->kind == SessionEvent::kTime) {
         if (!rp.headless) Pace(e->value);
+        else if (rp.asSeen) rp.screen->sleep(static_cast<std::uint32_t>(e->value));
         ++rp.next;
     }
     return e;
@@ -184,6 +186,7 @@ void Sleep(std::uint32_t ms) {
 
 bool KeyWaiting() {
     LookAtPlayer();
+    if (rp.asSeen) headless::Present();
     if (rp.noKeysLeft > 0) {
         --rp.noKeysLeft;
         if (rp.noKeysLeft == 0) ++rp.next;
@@ -206,6 +209,7 @@ bool KeyWaiting() {
 }
 
 int ReadKey() {
+    if (rp.asSeen) headless::Present();
     if (rp.pendingKey >= 0) {
         int code = rp.pendingKey;
         rp.pendingKey = -1;
@@ -298,6 +302,8 @@ bool StartReplay(const std::string& path, std::uint64_t eventsAt, int speed, boo
     source.Rewind();
     return StartFrom(std::move(source), speed, headless, error);
 }
+
+void ReplayAsSeen() { rp.asSeen = rp.headless; }
 
 bool StartReplayOf(std::string events, int speed, bool headless, std::string& error) {
     EventSource source;

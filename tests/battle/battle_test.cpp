@@ -440,6 +440,31 @@ TEST_F(ItemsTest, NoneLeftIsRefusedAndLeavingWithSpaceOrLeftTakesNoTurn) {
     }
 }
 
+// A held Enter (a repeat every 30 ms for four seconds) uses a potion, gets
+// through its message and the enemies' turn, and uses no second one: the
+// menu takes keys once none has come for a moment, so the next press after
+// letting go uses the next. A classic game takes them at once, as the
+// original, and drinks on.
+TEST_F(ItemsTest, AHeldEnterUsesOnePotionUnlessClassic) {
+    struct Case {
+        bool classic;
+        std::int16_t left;  // of five potions
+    };
+    for (const Case c : {Case{false, 3}, Case{true, 0}}) {
+        SCOPED_TRACE(c.classic);
+        SetUp();
+        settings.classic = c.classic;
+        hero.items[kPotion].count = 5;
+        for (std::int64_t at = 0; at < 4000; at += 30) headless::Key(kKeyEnter, at);
+        headless::Key(kKeyEnter, 5000);  // let go, and pressed again
+        headless::Key(kKeyEnter);        // its message acknowledged
+        headless::Key(kKeySpace);
+        RunScript([&] { ItemCommand(pawn); });
+        EXPECT_EQ(hero.items[kPotion].count, c.left);
+        settings.classic = false;
+    }
+}
+
 TEST_F(ItemsTest, FourthEffectRefusedWhilePotionStillAccepted) {
     Acks(3);
     UseItem(kProtein);

@@ -53,14 +53,20 @@ BattleResult Flee(EnemyStatus& enemy) {
         ShowMessage(Say(TextId::kFleeWorked));
         return kFled;
     }
-    ShowMessage(Say(TextId::kFleeFailed));
+    const Message failed = Say(TextId::kFleeFailed);
+    ShowMessage(failed);
     ++battle.actionCount;
     AgeItemEffects();
     if (EnemiesTurn(enemy) == kHeroFell) return kHeroFell;
     AgeItemEffects();
     NarrateGoOn();
+    // The enemies' turn left the window empty: this last wait says what it
+    // waits for, and the commands are marked behind it, not as having the keys.
+    if (!settings.classic) DrawNewestAtOnce(failed.text);
+    MarkCommandBox(false);
     WaitForAcknowledge();
     ClearAllMessageLines();
+    MarkCommandBox(true);
     return kContinue;
 }
 

@@ -59,7 +59,9 @@ bool KeyWaiting() { return platform::KeyWaiting(); }
 int ReadKey() {
     namespace keys = platform::keys;
     const int code = platform::ReadKey();
-    if (!settings.extraKeys) return code;
+    const bool scanCode = console.afterPrefix;
+    console.afterPrefix = !scanCode && (code == keys::kPrefix || code == keys::kFunctionPrefix);
+    if (!settings.extraKeys || settings.classic || scanCode) return code;
     switch (code) {
         case keys::kViUp:
         case keys::kPad8: return kKeyUp;
@@ -75,6 +77,17 @@ int ReadKey() {
 
 void DiscardWaitingKeys() {
     while (platform::KeyWaiting()) platform::ReadKey();
+    console.afterPrefix = false;
+}
+
+void DropKeysUntilQuiet() {
+    constexpr std::uint32_t kStep = 10, kSteps = kQuietMs / kStep;
+    for (;;) {
+        DiscardWaitingKeys();
+        for (std::uint32_t passed = 0; passed < kSteps && !platform::KeyWaiting();)
+            passed += platform::PauseForKey(kStep, kSteps - passed);
+        if (!platform::KeyWaiting()) return;
+    }
 }
 void Pause(std::uint32_t milliseconds) { platform::Sleep(milliseconds); }
 std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t steps) { return platform::PauseForKey(step, steps); }

@@ -59,6 +59,10 @@ bool KeyWaiting();
 int ReadKey();
 // Reads and drops every key typed so far.
 void DiscardWaitingKeys();
+// Drops keys until none has come for kQuietMs: a held key (its repeats come
+// far faster) acts no more until it is let go.
+inline constexpr std::uint32_t kQuietMs = 250;
+void DropKeysUntilQuiet();
 void Pause(std::uint32_t milliseconds);
 // Up to `steps` pauses of `step` ms with a look for a key after each, ending
 // with the one in which a key came: how many passed (platform::PauseForKey).

@@ -97,6 +97,12 @@ void ShowMessages() {
     Write(std::string_view(text).substr(written));
 }
 
+void DrawNewestAtOnce(std::string_view text) {
+    SetNewestMessage(text);
+    MoveTo(MessageLeft(), kMessageTop);
+    Write(text);
+}
+
 void ClearMessageLine(int line) {
     if (line < 1 || line > 5) return;
     MoveTo(MessageLeft(), kMessageTop - 1 + line);

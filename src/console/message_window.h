@@ -40,6 +40,9 @@ bool IsAcknowledgeKey(int code);
 void WaitForAcknowledge();
 void ShowMessageAndWait(std::string_view text);
 void ShowMessageAndWait(const Message& message);
+// Puts the text in slot 0 and draws it on line 1 at once: no typing, no
+// pause, nothing a recording or the rules count.
+void DrawNewestAtOnce(std::string_view text);
 // Push, put the text in slot 0 and show it, without waiting for a key.
 void ShowMessage(std::string_view text);
 void ShowMessage(const Message& message);

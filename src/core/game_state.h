@@ -152,6 +152,9 @@ struct ConsoleState {
     std::int16_t x = 0;
     std::int16_t y = 0;
     std::uint16_t attribute = 7;
+    // The last key code read was a prefix (0 or 224): the next is a scan
+    // code, never one of the extra keys (0x32 is Alt+M's, not a 2).
+    bool afterPrefix = false;
 };
 
 // The five-line battle message window; slot 0 is the newest message.
@@ -182,6 +185,7 @@ struct Journey {
 // How the player likes to play: from the settings file, the command line
 // or the field menu. A replay takes the pace and the keys from its header.
 enum class MessagePace : std::uint8_t { kWait, kAuto, kInstant };
+inline constexpr std::uint8_t kEdition = 2;
 // Whether changes made in the menu are written to the settings file, and
 // if not, why: the menu says which.
 enum class SettingsKept : std::uint8_t { kNotInAReplay, kNotWithoutSaves, kKept };
@@ -189,6 +193,15 @@ struct Settings {
     MessagePace pace = MessagePace::kWait;
     bool extraKeys = true;  // h j k l and the keypad's 8 2 4 6 as arrows
     bool consoleLook = false;
+    // The original's screens and keys alone: none of the menu, the extra
+    // keys, the marks or the journey's lines. In force for the whole game;
+    // the settings row changes the next start's.
+    bool classic = false;
+    bool classicNextStart = false;
+    // The game's rules of play as a recording knows them: a replay of one
+    // made before edition 2 goes without the item menu's quiet after a use
+    // and the journey's end, as it was played.
+    std::uint8_t edition = kEdition;
     SettingsKept kept = SettingsKept::kNotInAReplay;
 };
 

@@ -36,7 +36,7 @@ constexpr int kBodyTop = 3;
 constexpr int kBodyRows = 14;
 constexpr int kFooterRow = 18;
 constexpr int kLastRow = kMapRows - 1;
-constexpr int kSettingRows = 4;
+constexpr int kSettingRows = 5;
 constexpr int kLabelCells = 18;
 
 // `text` cut or filled with blanks to `cells`, never splitting a character.
@@ -206,6 +206,10 @@ void SettingLines(std::string_view keptProblem, std::vector<std::string>& lines)
                              std::string(settings.extraKeys ? Text(TextId::kMenuOn) : Text(TextId::kMenuOff))));
     lines.push_back(Labelled(Text(TextId::kMenuLookLabel), std::string(Text(kLooks[settings.consoleLook ? 1 : 0])) +
                                                                std::string(Text(TextId::kMenuNextStart))));
+    lines.push_back(Labelled(Text(TextId::kMenuClassicLabel),
+                             std::string(Text(settings.classicNextStart ? TextId::kMenuOn : TextId::kMenuOff)) +
+                                 std::string(Text(TextId::kMenuNextStart))));
+    if (settings.classicNextStart) lines.emplace_back(Text(TextId::kMenuClassicNote));
     lines.emplace_back();
     if (settings.kept == SettingsKept::kNotInAReplay) {
         lines.emplace_back(Text(TextId::kMenuReplayNotKept));
@@ -273,15 +277,15 @@ void DrawMenu(const MenuView& v) {
 }
 
 void ChangeSetting(MenuView& v) {
-    SettingKey changed = SettingKey::kLanguage;
     if (v.choice == 0) UseLanguage(static_cast<std::int16_t>((language + 1) % kLanguageCount));
     if (v.choice == 1) settings.pace = static_cast<MessagePace>((static_cast<int>(settings.pace) + 1) % 3);
     if (v.choice == 2) settings.extraKeys = !settings.extraKeys;
     if (v.choice == 3) settings.consoleLook = !settings.consoleLook;
-    if (v.choice > 0)
-        changed = v.choice == 1 ? SettingKey::kMessages : v.choice == 2 ? SettingKey::kExtraKeys : SettingKey::kLook;
+    if (v.choice == 4) settings.classicNextStart = !settings.classicNextStart;
+    constexpr SettingKey kRowKeys[kSettingRows] = {SettingKey::kLanguage, SettingKey::kMessages, SettingKey::kExtraKeys,
+                                                   SettingKey::kLook, SettingKey::kClassic};
     v.keptProblem.clear();
-    KeepSetting(changed, v.keptProblem);
+    KeepSetting(kRowKeys[v.choice], v.keptProblem);
 }
 
 // The field as it stands: the map, the enemies, the hero, and the mark

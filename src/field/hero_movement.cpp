@@ -77,7 +77,8 @@ void MoveHero(int key) {
 void PollHeroKey() {
     if (!KeyWaiting()) return;
     const int code = ReadKey();
-    if (code == kKeySpace || code == kKeyEscape) {
+    // As the original played, Space and Esc do nothing on a classic field.
+    if ((code == kKeySpace || code == kKeyEscape) && !settings.classic) {
         RunFieldMenu();
         return;
     }

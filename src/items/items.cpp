@@ -157,6 +157,9 @@ BattleResult ItemCommand(EnemyStatus& enemy) {
             SetTextAttribute(kPlain);
             if (EnemiesTurn(enemy) == kHeroFell) return kHeroFell;
             AgeItemEffects();
+            // The keys that got through the messages (a held Enter) were
+            // meant for them: the menu takes keys once it stands again.
+            if (!settings.classic && settings.edition >= 2) DropKeysUntilQuiet();
         }
     }
 }

@@ -45,7 +45,10 @@ int Main(int argc, char** argv) {
     if (options.replayFile.empty()) LoadSettingsFile();
     if (!options.look.empty()) settings.consoleLook = options.look == "console";
     if (auto pace = PaceFromName(options.messages)) settings.pace = *pace;
-    platform::UseConsoleLook(settings.consoleLook);
+    if (!options.classic.empty()) settings.classic = options.classic == "on";
+    // The original's pauses: every message waits for its key.
+    if (settings.classic && options.replayFile.empty()) settings.pace = MessagePace::kWait;
+    platform::UseConsoleLook(settings.consoleLook || settings.classic);
     saveKeeping.command = options.program;
     if (!options.language.empty()) language = static_cast<std::int16_t>(LanguageIndex(options.language));
     return RunSession(options);

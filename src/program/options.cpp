@@ -141,6 +141,12 @@ constexpr OptionRow kOptions[] = {
      "message pace: a key for each (the default), going on by themselves, or typed at once",
      [](Options& o, std::string_view v) { return o.messages = v, v == "wait" || v == "auto" || v == "instant"; },
      "wait, auto or instant"},
+    {"--classic", "[on|off]", kPlay,
+     "the original's screens and keys alone: no menu, no extra keys, no marks, no journey's lines",
+     [](Options& o, std::string_view v) {
+         return o.classic = v.empty() ? "on" : std::string(v), v.empty() || v == "on" || v == "off";
+     },
+     "on or off"},
     {"--lang", "LANG", kPlay, "the language of the texts on the screen: ",
      [](Options& o, std::string_view v) { return LanguageIndex(v) >= 0 && (o.language = v, true); },
      "a language the game knows: ", KnownLanguages},
@@ -220,6 +226,11 @@ bool Combinable(const Options& o, std::string& error) {
                 std::string(o.continueGame          ? "--continue"
                             : !o.recordFile.empty() ? "--record"
                                                     : "--saves");
+        return false;
+    }
+    if (o.classic == "on" && (!o.look.empty() || !o.messages.empty())) {
+        error = "--classic plays as the original did: it does not go with " +
+                std::string(o.look.empty() ? "--messages" : "--look");
         return false;
     }
     if (o.replayFile.empty() && (o.headless || o.speed != 1 || !o.castFile.empty() || o.endSave)) {
@@ -311,7 +322,7 @@ std::string UsageText() {
            "             [--replay FILE [--speed N|max]\n"
            "              [--headless | --cast OUT | --end-save]]\n"
            "             [--look marked|console] [--messages wait|auto|instant]\n"
-           "             [--lang LANG] [--help] [--version]\n"
+           "             [--classic [on|off]] [--lang LANG] [--help] [--version]\n"
            "       ranks check [DIR] [--format=text|json|sarif] [--notes] [--show N]\n"
            "       ranks balance [DIR] [--battles N] [--levels L1,L2,...]\n"
            "                     [--format=text|csv|json]\n"
@@ -379,7 +390,8 @@ std::string HelpText() {
         "Keys: arrow keys (or h j k l, or the keypad's 8 2 4 6) walk and choose,\n"
         "Enter or Right confirms, Space or Left goes back, Enter, Right or Down\n"
         "acknowledges a message. Space on the field opens the menu (status,\n"
-        "items, abilities, how to play, settings, quit). Ctrl+C quits.\n"
+        "items, abilities, how to play, settings, quit), but not with --classic,\n"
+        "which plays the original's keys and screens alone. Ctrl+C quits.\n"
         "\n"
         "Every game is saved as it goes, and recorded beside its save, in the\n"
         "user's data folder (ranks --saves shows where).\n";

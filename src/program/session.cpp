@@ -91,8 +91,9 @@ int Replay(const Options& options) {
     if (WorldDigest() != header.worldDigest)
         return Refuse(file + ": recorded on another world (its files differ from " +
                       (dataRoot.empty() ? std::string(".") : dataRoot) + "); give that world with --world DIR");
-    // Drawn as it was played, unless --look says otherwise.
-    if (options.look.empty()) platform::UseConsoleLook(header.consoleLook);
+    // Drawn as it was played, unless --look or --classic says otherwise.
+    settings.classic = options.classic.empty() ? header.classic : options.classic == "on";
+    if (options.look.empty()) platform::UseConsoleLook(header.consoleLook || settings.classic);
     if (options.language.empty() && !header.language.empty())
         language = static_cast<std::int16_t>(LanguageIndex(header.language));
     const bool cast = !options.castFile.empty();
@@ -114,6 +115,7 @@ int Replay(const Options& options) {
     // Played as it was played; the menu's changes stay in the replay.
     settings.pace = header.pace;
     settings.extraKeys = header.extraKeys;
+    settings.edition = static_cast<std::uint8_t>(header.edition);
     settings.kept = SettingsKept::kNotInAReplay;
     if (header.resumed) ResumeGame(header.save);
     else StartUp({header.startMap, header.startX, header.startY, header.level});
@@ -335,10 +337,11 @@ int Play(const Options& options) {
         if (saveKeeping.path.empty()) saveKeeping.unavailable = unavailable;
     }
     saveKeeping.enabled = !saveKeeping.path.empty();
-    RecordingHeader header{saveKeeping.world, saveKeeping.worldDigest, options.continueGame, resumed.data, true,
-                           settings.pace,     settings.extraKeys,      settings.consoleLook};
+    RecordingHeader header{saveKeeping.world, saveKeeping.worldDigest, options.continueGame, resumed.data,    true,
+                           settings.pace,     settings.extraKeys,      settings.consoleLook, settings.classic};
     header.startMap = options.startMap, header.startX = options.startX, header.startY = options.startY;
     header.level = options.level;
+    header.edition = kEdition;
     header.language = kLanguageCodes[language];
     StartRecordings(options, header);
     settings.kept = options.noSave ? SettingsKept::kNotWithoutSaves : SettingsKept::kKept;

@@ -67,6 +67,8 @@ std::string ComposeRecordingHeader(const RecordingHeader& header) {
         out += "start " + std::to_string(header.startMap) + " " + std::to_string(header.startX) + " " +
                std::to_string(header.startY) + "\n";
     if (header.level > 0) out += "level " + std::to_string(header.level) + "\n";
+    if (header.classic) out += "classic\n";
+    if (header.edition > 1) out += "edition " + std::to_string(header.edition) + "\n";
     out += "events\n";
     return out;
 }
@@ -122,6 +124,11 @@ bool ParseRecording(std::string_view text, RecordingHeader& header, std::size_t&
         } else if (Field(line, "start", value) && std::sscanf(value.c_str(), "%d %d %d%c", &a, &b, &c, &end) == 3 &&
                    a >= 1 && a <= kMaps && b >= -1 && b <= kLastHeroColumn && c >= -1 && c <= kLastHeroRow) {
             header.startMap = a, header.startX = b, header.startY = c;
+        } else if (Field(line, "edition", value) && std::sscanf(value.c_str(), "%d%c", &a, &end) == 1 && a >= 2 &&
+                   a <= kEdition) {
+            header.edition = a;
+        } else if (line == "classic") {
+            header.classic = true;
         } else if (Field(line, "level", value) && std::sscanf(value.c_str(), "%d%c", &a, &end) == 1 && a >= 1 &&
                    a <= 32767) {
             header.level = a;

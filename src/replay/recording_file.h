@@ -26,6 +26,10 @@ struct RecordingHeader {
     MessagePace pace = MessagePace::kWait;
     bool extraKeys = false;
     bool consoleLook = false;
+    // Played as the original alone (a line of its own, only when so).
+    bool classic = false;
+    // The edition of the game's rules it was played by (a line from 2 on).
+    int edition = 1;
     // What else shaped a new game (the play-test's start and level); each
     // is a line of its own, written only when it differs from a plain game.
     int startMap = 0, startX = -1, startY = -1;

@@ -21,6 +21,7 @@
 #include "console/status_display.h"
 #include "items/abilities.h"
 #include "items/menus.h"
+#include "platform/console_session.h"
 #include "text/cp932.h"
 
 #include <array>
@@ -289,11 +290,22 @@ TEST_F(BattleFlowTest, FlightAndDefeatShowTheirMessageOnceAndClearTheBattle) {
     EXPECT_EQ(hero.defence, 10);  // the doubling is undone also on a fall
 }
 
+// A failed flight costs a turn; its own last acknowledgement shows what it
+// waits for (never ▼ in an empty window) with the commands marked behind it.
 TEST_F(BattleFlowTest, FailedFlightCostsATurn) {
     hero.speed = 0, pawn.speed = 10;  // P = 0 against Q = 28 and more
     hero.defence = 1000;
+    int emptyWaits = 0, failedWaits = 0;
+    headless::SetKeyObserver([&] {
+        if (headless::RowUtf8(13, 76, 2) != "▼") return;
+        emptyWaits += Line(1).empty();
+        failedWaits += Line(1) == "失敗しました。" && (AttrAt(3, 9) & platform::kUnderscore) != 0;
+    });
     // Protein (its message, the blow), back, flee, the blow, the failed flight's own acknowledgement.
     Run(1, "vveveeesveee");
+    headless::SetKeyObserver(nullptr);
+    EXPECT_EQ(emptyWaits, 0);
+    EXPECT_EQ(failedWaits, 1);
     EXPECT_EQ(headless::KeysLeft(), 0u);
     EXPECT_EQ(battle.commandCursor, 3);
     EXPECT_EQ(battle.actionCount, 4);  // item, blow, failed flight, blow
@@ -437,6 +449,31 @@ TEST_F(ItemsTest, NoneLeftIsRefusedAndLeavingWithSpaceOrLeftTakesNoTurn) {
         EXPECT_EQ(battle.itemCursor, 0);
         EXPECT_EQ(messageWindow.history[0], "そのアイテムは持っていません。"_sj);
         EXPECT_EQ(Row(2, 54, 20), std::string(20, ' '));
+    }
+}
+
+// A held Enter (a repeat every 30 ms for four seconds) uses a potion, gets
+// through its message and the enemies' turn, and uses no second one: the
+// menu takes keys once none has come for a moment, so the next press after
+// letting go uses the next. A classic game takes them at once, as the
+// original, and drinks on.
+TEST_F(ItemsTest, AHeldEnterUsesOnePotionUnlessClassic) {
+    struct Case {
+        bool classic;
+        std::int16_t left;  // of five potions
+    };
+    for (const Case c : {Case{false, 3}, Case{true, 0}}) {
+        SCOPED_TRACE(c.classic);
+        SetUp();
+        settings.classic = c.classic;
+        hero.items[kPotion].count = 5;
+        for (std::int64_t at = 0; at < 4000; at += 30) headless::Key(kKeyEnter, at);
+        headless::Key(kKeyEnter, 5000);  // let go, and pressed again
+        headless::Key(kKeyEnter);        // its message acknowledged
+        headless::Key(kKeySpace);
+        RunScript([&] { ItemCommand(pawn); });
+        EXPECT_EQ(hero.items[kPotion].count, c.left);
+        settings.classic = false;
     }
 }
 

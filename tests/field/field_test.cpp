@@ -508,20 +508,42 @@ TEST_F(FieldMenuTest, PagesTellTheHeroTheJourneyItemsAbilitiesAndTheSigns) {
         for (const char* s : shown) EXPECT_NE(Text(page).find(s), std::string::npos) << s << "\n" << Text(page);
 }
 
-// h j k l and the keypad's digits come as the arrows unless turned off;
-// capital H P K M stay the arrows' scan codes; `l` walks right.
+// h j k l and the keypad's digits come as the arrows unless turned off or
+// classic; capital H P K M stay the arrows' scan codes, and so does a digit
+// after a prefix (Alt+M is 0 and 0x32, never Down); `l` walks right; on a
+// classic field Space and Esc open no menu.
 TEST_F(FieldMenuTest, ExtraKeysActAsArrowsUnlessTurnedOff) {
-    // The key typed, whether the extra keys are on, and what the game reads.
-    const std::tuple<int, bool, int> kCases[] = {
-        {'h', true, kKeyLeft}, {'j', true, kKeyDown}, {'k', true, kKeyUp},    {'l', true, kKeyRight},
-        {'8', true, kKeyUp},   {'2', true, kKeyDown}, {'4', true, kKeyLeft},  {'6', true, kKeyRight},
-        {'l', false, 'l'},     {'8', false, '8'},     {'M', true, kKeyRight}, {'x', true, 'x'},
+    struct Case {
+        int prefix;  // typed before, or -1
+        int typed;
+        bool on, classic;
+        int read;
     };
-    for (auto [typed, on, read] : kCases) {
-        settings.extraKeys = on;
-        headless::Key(typed);
-        EXPECT_EQ(ReadKey(), read) << static_cast<char>(typed) << on;
+    const Case kCases[] = {
+        {-1, 'h', true, false, kKeyLeft},  {-1, 'j', true, false, kKeyDown},  {-1, 'k', true, false, kKeyUp},
+        {-1, 'l', true, false, kKeyRight}, {-1, '8', true, false, kKeyUp},    {-1, '2', true, false, kKeyDown},
+        {-1, '4', true, false, kKeyLeft},  {-1, '6', true, false, kKeyRight}, {-1, 'l', false, false, 'l'},
+        {-1, '8', false, false, '8'},      {-1, 'M', true, false, kKeyRight}, {-1, 'x', true, false, 'x'},
+        {0, '2', true, false, '2'},        {224, '4', true, false, '4'},      {-1, 'k', true, true, 'k'},
+    };
+    for (const Case& c : kCases) {
+        settings.extraKeys = c.on, settings.classic = c.classic;
+        if (c.prefix >= 0) headless::Key(c.prefix);
+        headless::Key(c.typed);
+        if (c.prefix >= 0) {
+            EXPECT_EQ(ReadKey(), c.prefix);
+        }
+        EXPECT_EQ(ReadKey(), c.read) << static_cast<char>(c.typed) << c.on << c.classic;
     }
+    settings.classic = true;
+    StartWorld(scenario::World::kNoEnemies, 20, 10);
+    const auto before = Cells();
+    headless::Key(kKeySpace, headless::NowMs());
+    headless::Key(kKeyEscape, headless::NowMs());
+    PollHeroKey();
+    PollHeroKey();
+    EXPECT_TRUE(Cells() == before);
+    settings.classic = false;
     settings.extraKeys = true;
     StartWorld(scenario::World::kNoEnemies, 20, 10);
     headless::Key('l', headless::NowMs());
@@ -585,16 +607,18 @@ TEST_F(FieldMenuTest, EveryPaceFightsTheSameBattleAutoNeedsNoKeyForMessages) {
     }
 }
 
-// The settings file carries the pace, the keys and the look; what it does
-// not know leaves the settings alone.
-TEST_F(FieldMenuTest, SettingsFileCarriesThePaceTheKeysAndTheLook) {
+// The settings file carries the pace, the keys, the look and the original's
+// alone (in force at once when read); what it does not know leaves the
+// settings alone.
+TEST_F(FieldMenuTest, SettingsFileCarriesThePaceTheKeysTheLookAndClassic) {
     Settings s;
-    s.pace = MessagePace::kInstant, s.extraKeys = false, s.consoleLook = true;
+    s.pace = MessagePace::kInstant, s.extraKeys = false, s.consoleLook = true, s.classicNextStart = true;
     Settings back;
     std::int16_t lang = 0;
-    ParseSettings(ComposeSettings(s, 1) + "volume 11\nmessages fast\nlanguage xx\n", back, lang);
+    ParseSettings(ComposeSettings(s, 1) + "volume 11\nmessages fast\nlanguage xx\nclassic maybe\n", back, lang);
     EXPECT_EQ(lang, 1);
     EXPECT_TRUE(back.pace == MessagePace::kInstant && !back.extraKeys && back.consoleLook);
+    EXPECT_TRUE(back.classic && back.classicNextStart);
 }
 
 // The farewell names the game as it was started.

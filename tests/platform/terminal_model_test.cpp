@@ -47,7 +47,10 @@ TEST(KeyDecoderTest, BytesThatCameTogether) {
         {"\n", {13}},
         {"\r\n\r\n", {13, 13}},
         {"\n\n\ra", {13, 13, 13, 'a'}},
-        {" aZ~H\t\x7f\x1bx", {32, 'a', 'Z', '~', 72, 9, 8, 27, 'x'}},
+        {" aZ~H\t\x7f", {32, 'a', 'Z', '~', 72, 9, 8}},
+        // Alt+key is no key, and no Escape either (it would open the menu);
+        // Alt+arrow is the arrow.
+        {"\x1bx\x1b \x1b\xe3\x81\x82\x1b\x1b[Aq\x1b\r", {224, 72, 'q', 13}},
         // Unknown, unfinished and broken-off sequences are swallowed.
         {"\x1b[99~a\x1b[Ib\x1b[?1;2cz\x1bOzq\x1b[1\r\x1b[1\x1b[B", {'a', 'b', 'z', 'q', 13, 224, 80}},
         {"\x1b[" + std::string(40, '1') + "~a", {'a'}},
@@ -98,13 +101,14 @@ TEST(KeyDecoderTest, OnePairCodePerReadAndTheQuietTime) {
     EXPECT_FALSE(d.HasKey());
     d.Tick(100 + KeyDecoder::kEscapeTimeoutMs);
     EXPECT_EQ(Drain(d), (Codes{27}));
-    // Within the quiet time a sequence may come in pieces; so may CR LF and UTF-8.
+    // Within the quiet time a sequence may come in pieces (an arrow split
+    // by a slow link is no Escape); so may CR LF and UTF-8.
     d.Feed("\x1b", 200);
-    d.Feed("[", 210);
-    d.Tick(230);
-    d.Feed("A\r", 230);
-    d.Feed("\n\xe3\x81", 231);
-    d.Feed("\x82g", 232);
+    d.Feed("[", 200 + KeyDecoder::kEscapeTimeoutMs - 1);
+    d.Tick(200 + 2 * KeyDecoder::kEscapeTimeoutMs - 2);
+    d.Feed("A\r", 398);
+    d.Feed("\n\xe3\x81", 399);
+    d.Feed("\x82g", 400);
     EXPECT_EQ(Drain(d), (Codes{224, 72, 13, 'g'}));
 }
 

@@ -82,6 +82,8 @@ TEST(CommandLineOptions, EachMistakeIsSaidOneWay) {
         {{"--replay", "r.rec", "--record", "x.rec"},
          "--replay plays a recording as it was made: it does not go with --record"},
         {{"--saves", "--continue"}, "--saves lists the saved games and plays none: it does not go with --continue"},
+        {{"--classic", "--look", "marked"}, "--classic plays as the original did: it does not go with --look"},
+        {{"--classic=yes"}, "--classic: 'yes' is not on or off"},
     };
     for (const auto& [args, error] : cases) {
         Options o;
@@ -94,6 +96,10 @@ TEST(CommandLineOptions, EachMistakeIsSaidOneWay) {
     EXPECT_TRUE(o.command == Command::kBalance && o.world == "w" && o.battles == 7);
     EXPECT_EQ(Parse({"--replay", "r.rec", "--speed", "max", "--headless"}, o), "");
     EXPECT_TRUE(o.speed == 0 && o.headless);
+    EXPECT_EQ(Parse({"--classic", "--lang", "en"}, o), "");
+    EXPECT_EQ(o.classic + o.language, "onen");
+    EXPECT_EQ(Parse({"--classic", "off", "--messages", "auto"}, o), "");
+    EXPECT_EQ(o.classic, "off");
 }
 
 // The options of the table, one a line.

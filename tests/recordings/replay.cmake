@@ -1,10 +1,16 @@
 # Replays a recording headless and compares what it prints with the
 # expected output (a differing output is left at ACTUAL for a look); with
 # REBLESS set, writes the output as the new expected one; with REFUSE set,
-# expects a one-line refusal instead.
+# expects a one-line refusal instead. With CLASSIC set it replays with
+# --classic, and a game played before the additions existed (its header
+# says nothing of how it was played) must end in the state of PLAIN, the
+# expected output of its plain replay: only the screens differ.
 set(extra)
 if(WORLD)
   set(extra --world ${WORLD})
+endif()
+if(CLASSIC)
+  list(APPEND extra --classic)
 endif()
 # Folders of the replay's own: the player's settings (a language, a pace)
 # must not reach it, and nothing of it the player's folders.
@@ -35,6 +41,18 @@ if(REBLESS)
   file(WRITE ${EXPECTED} "${out}")
   message(STATUS "wrote ${EXPECTED}")
   return()
+endif()
+if(CLASSIC)
+  file(STRINGS ${RECORDING} header LIMIT_COUNT 8)
+  file(READ ${PLAIN} plain)
+  string(REGEX MATCH "\nstate: [^\n]*" plain_state "${plain}")
+  string(REGEX MATCH "\nstate: [^\n]*" classic_state "${out}")
+  if(NOT header MATCHES "played messages" AND NOT plain_state STREQUAL classic_state)
+    message(FATAL_ERROR "replayed with --classic, ${RECORDING} ends in another state:${classic_state}")
+  endif()
+  if(out MATCHES "▼")
+    message(FATAL_ERROR "replayed with --classic, ${RECORDING} ends with the waiting mark:\n${out}")
+  endif()
 endif()
 file(READ ${EXPECTED} expected)
 if(NOT out STREQUAL expected)

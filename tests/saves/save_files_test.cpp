@@ -481,7 +481,7 @@ TEST(SessionEvents, TokensAndTheirRefusals) {
 }
 
 TEST(RecordingFile, HeaderRoundTripAndRefusals) {
-    RecordingHeader h{"/worlds/two\nlines", "0123456789abcdef", true, {}, true, MessagePace::kAuto, true, true};
+    RecordingHeader h{"/worlds/two\nlines", "0123456789abcdef", true, {}, true, MessagePace::kAuto, true, true, true};
     h.save.world = "default", h.save.worldDigest = "0123456789abcdef", h.save.hero.mapNumber = 3;
     std::string text = ComposeRecordingHeader(h) + "n5 +13\n";
     RecordingHeader back;
@@ -492,7 +492,11 @@ TEST(RecordingFile, HeaderRoundTripAndRefusals) {
     EXPECT_EQ(back.world, h.world);
     EXPECT_EQ(back.save.hero.mapNumber, 3);
     EXPECT_EQ(text.substr(eventsAt), "n5 +13\n");
-    EXPECT_TRUE(back.settingsGiven && back.pace == MessagePace::kAuto && back.extraKeys && back.consoleLook);
+    EXPECT_TRUE(back.settingsGiven && back.pace == MessagePace::kAuto && back.extraKeys && back.consoleLook &&
+                back.classic && back.edition == 1);
+    h.edition = kEdition;
+    ASSERT_TRUE(ParseRecording(ComposeRecordingHeader(h), back, eventsAt, error)) << error;
+    EXPECT_EQ(back.edition, kEdition);
     // A header line this version does not know is refused rather than
     // replayed into another game. (A play-test's start and level come back:
     // SessionSaves.APlayTestReplaysAndAGoneWorldIsRefused replays one.)

@@ -8,6 +8,7 @@
 
 #include "platform/backend.h"
 #include "platform/model/digest.h"
+#include "platform/model/terminal_renderer.h"
 #include "platform/model/waiting.h"
 #include "text/cp932.h"
 #include "text/utf8.h"
@@ -236,9 +237,14 @@ void Exit(int status) {
 }  // namespace
 
 std::vector<std::string> HeadlessScreenLines() {
+    // As a terminal shows the rows: ◎, ● and the other glyphs of ambiguous
+    // width take one cell there, so a blank follows each.
+    TerminalRenderer shown;
+    shown.SetAmbiguousWidth(1);
+    shown.Want(screen);
     std::vector<std::string> lines;
     for (int y = 0; y < VirtualConsole::kVisibleRows; ++y) {
-        std::string line = headless::RowUtf8(y);
+        std::string line = shown.ShownRow(y);
         line.erase(line.find_last_not_of(' ') + 1);
         lines.push_back(line);
     }

@@ -101,12 +101,13 @@ void KeyDecoder::Byte(unsigned char b) {
                 params_.clear();
             } else if (b == 'O') {
                 mode_ = Mode::Ss3;
-            } else {
-                // ESC and then a key (Alt+key, or Escape typed twice): both count.
-                Push(kEscape);
+            } else if (b != 0x1B) {
+                // Alt+key: no key of the game's, and above all no Escape,
+                // which would open the menu. Control bytes (Ctrl+C) still act.
                 mode_ = Mode::Ground;
-                Ground(b);
+                if (b < 0x20 || b >= 0x80) Ground(b);
             }
+            // A second ESC at once begins again (Alt with an arrow, ESC ESC [ A).
             return;
         case Mode::Csi:
             if (b == '[' && params_.empty()) {

@@ -13,8 +13,9 @@ namespace rf::platform {
 
 class KeyDecoder {
 public:
-    // Quiet time after which a held ESC counts as the Escape key.
-    static constexpr std::int64_t kEscapeTimeoutMs = 25;
+    // Quiet time after which a held ESC counts as the Escape key: long
+    // enough that an arrow split by a slow link is still one key.
+    static constexpr std::int64_t kEscapeTimeoutMs = 100;
 
     // Bytes read from the terminal at time nowMs (any clock in milliseconds).
     void Feed(std::string_view bytes, std::int64_t nowMs);

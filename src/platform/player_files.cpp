@@ -1,5 +1,5 @@
 // The parts of the player's files that the standard library does alike on
-// every system: listing, paths and the date.
+// every system: paths and the date.
 #include <ctime>
 #include <filesystem>
 #include <system_error>
@@ -8,19 +8,6 @@
 #include "platform/player_files.h"
 
 namespace rf::platform {
-
-#ifndef _WIN32
-// Windows lists through the system's own call (platform/windows).
-std::vector<std::string> FilesIn(const std::string& directory) {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(FsPath(directory), ec), end; !ec && it != end; it.increment(ec)) {
-        std::error_code typeError;
-        if (it->is_regular_file(typeError)) names.push_back(PathText(it->path().filename()));
-    }
-    return names;
-}
-#endif
 
 std::string AbsolutePath(const std::string& path) {
     std::error_code ec;

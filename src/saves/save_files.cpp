@@ -20,8 +20,9 @@ bool EndsWith(std::string_view s, std::string_view tail) {
 }
 
 std::size_t NameStart(const std::string& path) {
-    const std::size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? 0 : slash + 1;
+    std::size_t at = path.size();
+    while (at > 0 && path[at - 1] != '/' && path[at - 1] != '\\') --at;
+    return at;
 }
 
 // A hidden file beside the save (the game resolves a continued save's
@@ -33,19 +34,21 @@ std::string LockPathFor(const std::string& savePath) {
 
 std::string WhoAmI() { return platform::ThisProcess() + ", since " + UtcText(platform::WallClockSeconds()); }
 
-}  // namespace
+constexpr std::size_t kLargestSave = 1 << 16;  // bounded, whatever the path names; a save is far smaller
 
-SaveEntry ReadSaveFile(const std::string& path) {
+SaveEntry EntryOf(std::string path, const platform::DataFileBytes& file) {
     SaveEntry entry;
-    entry.path = path;
-    // Bounded and never waiting, whatever the path names; a save is far smaller.
-    platform::DataFileBytes file = platform::ReadDataFile(path, 1 << 16);
+    entry.path = std::move(path);
     entry.empty = file.problem == platform::FileProblem::kNone && file.bytes.empty();
     if (file.problem != platform::FileProblem::kNone) entry.error = "cannot be read";
     else if (file.cut) entry.error = "too large to be a saved game";
     else entry.readable = ParseSave(file.bytes, entry.data, entry.error);
     return entry;
 }
+
+}  // namespace
+
+SaveEntry ReadSaveFile(const std::string& path) { return EntryOf(path, platform::ReadDataFile(path, kLargestSave)); }
 
 namespace {
 
@@ -62,15 +65,27 @@ bool InPlay(const std::string& folder, const std::vector<std::string>& names, co
 // never filled) that no game plays is removed on the way. `names` gets the
 // folder's names, sorted.
 std::vector<SaveEntry> ReadSaves(const std::string& folder, std::vector<std::string>& names) {
-    std::vector<SaveEntry> saves;
     names = platform::FilesIn(folder);
     std::sort(names.begin(), names.end());
+    std::vector<std::string> saveNames;
+    for (const std::string& name : names)
+        if (EndsWith(name, kExtension) && !name.starts_with(".")) saveNames.push_back(name);
+    std::vector<SaveEntry> saves;
+    saves.reserve(saveNames.size());
     std::string where;
-    for (const std::string& name : names) {
-        if (!EndsWith(name, kExtension) || name.starts_with(".")) continue;
-        SaveEntry entry = ReadSaveFile(Join(folder, name));
-        if (entry.empty && !InPlay(folder, names, name, where) && platform::RemoveFile(entry.path)) continue;
-        saves.push_back(std::move(entry));
+    // A few at a time, so their bytes are never all held at once.
+    constexpr std::size_t kBatch = 64;
+    std::vector<std::string> batch;
+    for (std::size_t first = 0; first < saveNames.size(); first += kBatch) {
+        const std::size_t end = std::min(saveNames.size(), first + kBatch);
+        batch.assign(saveNames.begin() + static_cast<std::ptrdiff_t>(first),
+                     saveNames.begin() + static_cast<std::ptrdiff_t>(end));
+        const std::vector<platform::DataFileBytes> files = platform::ReadDataFilesIn(folder, batch, kLargestSave);
+        for (std::size_t i = 0; i < batch.size(); ++i) {
+            SaveEntry entry = EntryOf(Join(folder, batch[i]), files[i]);
+            if (entry.empty && !InPlay(folder, names, batch[i], where) && platform::RemoveFile(entry.path)) continue;
+            saves.push_back(std::move(entry));
+        }
     }
     return saves;
 }
@@ -81,12 +96,26 @@ std::vector<SaveEntry> SavesIn(const std::string& folder, std::vector<std::strin
     std::vector<std::string> listed;
     std::vector<SaveEntry> saves = ReadSaves(folder, names ? *names : listed);
     const std::int64_t now = platform::WallClockSeconds();
-    std::stable_sort(saves.begin(), saves.end(), [now](const SaveEntry& a, const SaveEntry& b) {
-        if (a.readable != b.readable) return a.readable;
-        if ((a.data.savedAt > now) != (b.data.savedAt > now)) return b.data.savedAt > now;
-        return a.data.savedAt > b.data.savedAt || (a.data.savedAt == b.data.savedAt && a.path > b.path);
+    // Only what orders them is sorted, beside each one's place: the entries
+    // are in the order of their names, so the place orders two saved in the
+    // same second.
+    struct Key {
+        bool unreadable, future;
+        std::int64_t savedAt;
+        std::size_t at;
+    };
+    std::vector<Key> keys(saves.size());
+    for (std::size_t i = 0; i < saves.size(); ++i)
+        keys[i] = {!saves[i].readable, saves[i].data.savedAt > now, saves[i].data.savedAt, i};
+    std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
+        if (a.unreadable != b.unreadable) return b.unreadable;
+        if (a.future != b.future) return b.future;
+        return a.savedAt > b.savedAt || (a.savedAt == b.savedAt && a.at > b.at);
     });
-    return saves;
+    std::vector<SaveEntry> sorted;
+    sorted.reserve(saves.size());
+    for (const Key& key : keys) sorted.push_back(std::move(saves[key.at]));
+    return sorted;
 }
 
 std::string InDataFolder(const std::string& name, const std::string& folder) {

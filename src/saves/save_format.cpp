@@ -1,9 +1,8 @@
 #include "saves/save_format.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <array>
 #include <cstring>
-#include <map>
 #include <vector>
 
 #include "core/fixed_text.h"
@@ -93,11 +92,19 @@ std::string UtcText(std::int64_t seconds) {
     std::int64_t day = doy - (153 * mp + 2) / 5 + 1;
     std::int64_t month = mp < 10 ? mp + 3 : mp - 9;
     std::int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
-    char text[160];
-    std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld %02lld:%02lld:%02lld UTC", static_cast<long long>(year),
-                  static_cast<long long>(month), static_cast<long long>(day), static_cast<long long>(rest / 3600),
-                  static_cast<long long>(rest / 60 % 60), static_cast<long long>(rest % 60));
-    return text;
+    // Written by hand: a listing of thousands of saves writes two stamps each.
+    const std::string digits = std::to_string(year < 0 ? -year : year);
+    const std::size_t width = year < 0 ? 3 : 4;  // as "%04lld" pads
+    std::string out = year < 0 ? "-" : "";
+    out.append(digits.size() < width ? width - digits.size() : 0, '0');
+    out += digits;
+    char tail[] = "-MM-DD hh:mm:ss UTC";
+    const std::int64_t fields[] = {month, day, rest / 3600, rest / 60 % 60, rest % 60};
+    for (std::size_t i = 0; i < 5; ++i) {
+        tail[1 + 3 * i] = static_cast<char>('0' + fields[i] / 10);
+        tail[2 + 3 * i] = static_cast<char>('0' + fields[i] % 10);
+    }
+    return out + tail;
 }
 
 bool ParseUtcText(std::string_view text, std::int64_t& seconds) {
@@ -106,13 +113,16 @@ bool ParseUtcText(std::string_view text, std::int64_t& seconds) {
     std::int64_t y = 0;
     while (digits < text.size() && digits < 12 && text[digits] >= '0' && text[digits] <= '9')
         y = y * 10 + (text[digits++] - '0');
-    int mo, d, h, mi, s;
-    char tail[8] = {};
-    const std::string rest(text.substr(digits));
-    if (digits < 4 || rest.size() != 19 ||
-        std::sscanf(rest.c_str(), "-%2d-%2d %2d:%2d:%2d %3s", &mo, &d, &h, &mi, &s, tail) != 6 ||
-        std::strcmp(tail, "UTC") != 0 || mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59)
-        return false;
+    // "-MM-DD hh:mm:ss UTC", two digits each; the text written back below
+    // must be the same, so a day past its month's end is refused.
+    const std::string_view rest = text.substr(digits);
+    constexpr std::string_view kShape = "-00-00 00:00:00 UTC";
+    if (digits < 4 || rest.size() != kShape.size()) return false;
+    for (std::size_t i = 0; i < kShape.size(); ++i)
+        if (kShape[i] == '0' ? rest[i] < '0' || rest[i] > '9' : rest[i] != kShape[i]) return false;
+    auto two = [&](std::size_t at) { return (rest[at] - '0') * 10 + (rest[at + 1] - '0'); };
+    const int mo = two(1), d = two(4), h = two(7), mi = two(10), s = two(13);
+    if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59) return false;
     const std::int64_t yy = mo <= 2 ? y - 1 : y;
     const std::int64_t era = (yy >= 0 ? yy : yy - 399) / 400;
     const std::int64_t yoe = yy - era * 400;
@@ -204,7 +214,38 @@ std::string ComposeSave(const SaveData& save) {
 
 namespace {
 
-using SaveFields = std::map<std::string, std::string, std::less<>>;
+// The save's lines by name, each pointing into the save's text; thousands
+// of saves are read for one listing, so a name is found by its hash.
+struct SaveFields {
+    using Line = std::pair<std::string_view, std::string_view>;
+    static constexpr std::size_t kMostLines = 128;  // a save has about thirty
+    std::vector<Line> lines;
+    std::array<std::uint8_t, 2 * kMostLines> slots{};  // 1 + the line's index; 0 free
+
+    static std::size_t Hash(std::string_view key) {
+        std::size_t h = key.size();
+        for (char c : key) h = h * 31 + static_cast<unsigned char>(c);
+        return h;
+    }
+    [[nodiscard]] std::vector<Line>::const_iterator end() const { return lines.end(); }
+    [[nodiscard]] std::vector<Line>::const_iterator find(std::string_view key) const {
+        for (std::size_t s = Hash(key);; ++s) {
+            const std::uint8_t at = slots[s % slots.size()];
+            if (at == 0) return lines.end();
+            if (lines[at - 1].first == key) return lines.begin() + (at - 1);
+        }
+    }
+    // False when the name is there already, or the lines are too many.
+    bool Add(std::string_view key, std::string_view value) {
+        if (lines.size() == kMostLines) return false;
+        std::size_t s = Hash(key);
+        for (; slots[s % slots.size()] != 0; ++s)
+            if (lines[slots[s % slots.size()] - 1].first == key) return false;
+        lines.emplace_back(key, value);
+        slots[s % slots.size()] = static_cast<std::uint8_t>(lines.size());
+        return true;
+    }
+};
 
 // The save's lines as fields by name; false, with why, when they are not a
 // whole save of this version.
@@ -213,6 +254,7 @@ bool ReadFields(std::string_view text, SaveFields& fields, std::string& error) {
         error = "not a saved game";
         return false;
     }
+    fields.lines.reserve(40);
     std::size_t pos = 0;
     bool first = true;
     while (pos < text.size()) {
@@ -231,8 +273,7 @@ bool ReadFields(std::string_view text, SaveFields& fields, std::string& error) {
         }
         if (line == "end") return true;
         std::size_t space = line.find(' ');
-        if (space == std::string_view::npos ||
-            !fields.emplace(std::string(line.substr(0, space)), std::string(line.substr(space + 1))).second) {
+        if (space == std::string_view::npos || !fields.Add(line.substr(0, space), line.substr(space + 1))) {
             error = "damaged (line '" + std::string(line.substr(0, 40)) + "')";
             return false;
         }
@@ -316,7 +357,7 @@ std::string ReadNameMarksAndWorld(const SaveFields& fields, SaveData& save) {
     if (bad.empty()) std::memcpy(h.name, name.data(), name.size());
     auto marks = fields.find("marks-shown");
     if (bad.empty() && marks != fields.end()) {
-        const std::string& m = marks->second;
+        const std::string_view m = marks->second;
         save.queenMarkShown = m == "queen" || m == "queen king";
         save.kingMarkShown = m == "king" || m == "queen king";
         if (!save.queenMarkShown && !save.kingMarkShown && m != "none") bad = "marks-shown";
@@ -339,7 +380,7 @@ std::string ReadNameMarksAndWorld(const SaveFields& fields, SaveData& save) {
         bad = "world-digest";
     if (bad.empty() && (started == fields.end() || !ParseUtcText(started->second, save.startedAt))) bad = "started";
     if (bad.empty() && (saved == fields.end() || !ParseUtcText(saved->second, save.savedAt))) bad = "saved";
-    if (bad.empty()) save.worldDigest = digest->second;
+    if (bad.empty()) save.worldDigest = std::string(digest->second);
     return bad;
 }
 
@@ -385,7 +426,7 @@ bool ParseSave(std::string_view text, SaveData& save, std::string& error) {
     // Only a choice of words: one this version does not know is kept as it
     // came (the game says so), when it reads as a language's code.
     if (auto it = fields.find("language"); it != fields.end() && LooksLikeLanguageCode(it->second))
-        save.language = it->second;
+        save.language = std::string(it->second);
     return true;
 }
 

@@ -118,6 +118,9 @@ TEST(SaveFormat, DamagedCutShortOrForeignSavesAreRefusedWithAReason) {
         {replaced("exp 4000000000", "exp -1"), "'exp'"},
         {replaced("world-digest 0123456789abcdef", "world-digest 0123"), "'world-digest'"},
         {replaced("saved 2026-11-30 01:54:21 UTC", "saved 2026-13-30 01:54:21 UTC"), "'saved'"},
+        {replaced("saved 2026-11-30 01:54:21 UTC", "saved 2026-02-30 01:54:21 UTC"), "'saved'"},
+        {replaced("saved 2026-11-30 01:54:21 UTC", "saved 2026-11-30 1:54:21 UTC"), "'saved'"},
+        {replaced("started 2026", "started +2026"), "'started'"},
         {replaced("marks-shown king", "marks-shown rook"), "'marks-shown'"},
         {replaced("speed", "speed 1\nspeed"), "damaged"},
     };
@@ -447,7 +450,20 @@ TEST(SaveFiles, ListingShowsTheMostRecentFirstAndWhatCannotBeResumed) {
     dir.Write("notes.txt", "not a save");
     // Stamped by a clock that was ahead: after the games stamped before now.
     dir.Write("d.save", ComposeSave(Save(5, 4'102'444'799)));
+#ifndef _WIN32
+    // A link to a save is one; a FIFO is no save, and holds nothing up.
+    TempDir other;
+    other.Write("e.save", ComposeSave(Save(3, 1'700'000'500)));
+    std::filesystem::create_symlink(other.Path() / "e.save", dir.Path() / "e.save");
+    ::mkfifo((dir.Path() / "f.save").c_str(), 0600);
+#endif
     std::string listing = SavesListing(dir.Path().string());
+#ifndef _WIN32
+    // Saved in the same second as b.save: the later name first.
+    const std::size_t e = listing.find("  e.save  level 3");
+    EXPECT_LT(e, listing.find("  b.save  level 9")) << listing;
+    EXPECT_EQ(listing.find("f.save"), std::string::npos) << listing;
+#endif
     auto b = listing.find("  b.save  level 9, map 2, saved 2023-11-14 22:21:40 UTC, world /games/\\x1b[2Jother\\x0d\n");
     auto a = listing.find("  a.save  level 2, map 2, saved 2023-11-14 22:13:20 UTC, world default\n");
     auto c = listing.find("  c.save  cannot be resumed: saved by another version of the game (format 7\\x1b[31m)\n");

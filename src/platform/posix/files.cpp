@@ -32,15 +32,19 @@ FileProblem TypeProblem(const struct stat& st) {
     return FileProblem::kNone;
 }
 
-// A regular file open for reading, or -1 with the problem; `st` describes it.
-int OpenRegular(const std::string& path, FileProblem& problem, struct stat& st) {
-    if (::stat(path.c_str(), &st) != 0) {
+// A regular file open for reading, or -1 with the problem; `st` describes
+// it. `path` is relative to the folder `at` (AT_FDCWD: the working one).
+// `typeKnown`: a listing of the folder has just said it is a plain file,
+// so it is not asked again before it is opened.
+int OpenRegular(int at, const char* path, FileProblem& problem, struct stat& st, bool typeKnown = false) {
+    if (!typeKnown && ::fstatat(at, path, &st, 0) != 0) {
         problem = ProblemOf(errno);
         return -1;
     }
-    if ((problem = TypeProblem(st)) != FileProblem::kNone) return -1;
-    // Non-blocking in case the file was swapped for a FIFO since the stat.
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (!typeKnown && (problem = TypeProblem(st)) != FileProblem::kNone) return -1;
+    // Non-blocking in case the file was swapped for a FIFO since the stat
+    // (or the listing); it is read only when it is still a plain file.
+    int fd = ::openat(at, path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         problem = ProblemOf(errno);
         return -1;
@@ -53,12 +57,10 @@ int OpenRegular(const std::string& path, FileProblem& problem, struct stat& st) 
     return fd;
 }
 
-}  // namespace
-
-DataFileBytes ReadDataFile(const std::string& path, std::size_t limit) {
+DataFileBytes ReadDataFileAt(int at, const char* path, std::size_t limit, bool typeKnown) {
     DataFileBytes result;
     struct stat st {};
-    const int fd = OpenRegular(path, result.problem, st);
+    const int fd = OpenRegular(at, path, result.problem, st, typeKnown);
     if (fd < 0) return result;
     // Room for the bytes the file has, not the limit's (it grows for a file
     // that grew since, up to the limit); once they are all read, no read
@@ -95,9 +97,30 @@ DataFileBytes ReadDataFile(const std::string& path, std::size_t limit) {
     return result;
 }
 
+}  // namespace
+
+DataFileBytes ReadDataFile(const std::string& path, std::size_t limit) {
+    return ReadDataFileAt(AT_FDCWD, path.c_str(), limit, false);
+}
+
+std::vector<DataFileBytes> ReadDataFilesIn(const std::string& directory, const std::vector<std::string>& names,
+                                           std::size_t limit) {
+    std::vector<DataFileBytes> files(names.size());
+    // Each name looked up in the folder alone, not along its whole path again.
+    const int at = ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const FileProblem problem = at < 0 ? ProblemOf(errno) : FileProblem::kNone;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (at < 0) files[i].problem = problem;
+        else if (names[i].find('/') != std::string::npos) files[i].problem = FileProblem::kMissing;
+        else files[i] = ReadDataFileAt(at, names[i].c_str(), limit, true);
+    }
+    if (at >= 0) ::close(at);
+    return files;
+}
+
 std::FILE* OpenDataFile(const std::string& path, FileProblem& problem) {
     struct stat st {};
-    const int fd = OpenRegular(path, problem, st);
+    const int fd = OpenRegular(AT_FDCWD, path.c_str(), problem, st);
     if (fd < 0) return nullptr;
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     std::FILE* file = ::fdopen(fd, "rb");

@@ -1,6 +1,7 @@
 // The player's files on POSIX systems: the data folder of the desktop's
 // conventions, writes that survive a crash or a power loss and follow
 // nothing they did not make, and the lock of a save in play.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -486,5 +487,22 @@ std::string ThisProcess() {
 }
 
 void InjectWriteFault(int stage) { faultStage = stage; }
+
+// The listing's own word on each name's type; a link, or a file system
+// that does not say, is asked (a link to a plain file is one).
+std::vector<std::string> FilesIn(const std::string& directory) {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
+    if (dir == nullptr) return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        struct stat st {};
+        const bool plain =
+            entry->d_type == DT_REG || ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) &&
+                                        ::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode));
+        if (plain) names.emplace_back(entry->d_name);
+    }
+    ::closedir(dir);
+    return names;
+}
 
 }  // namespace rf::platform

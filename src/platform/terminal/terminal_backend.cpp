@@ -536,19 +536,18 @@ constexpr std::int64_t kAwakeNs = 100'000;
 
 void Sleep(std::uint32_t milliseconds) {
     if (state.still) EndStill();
-    // The pause counts from before its frame is drawn and written, as the
-    // next pause's frame is drawn before it shows: every frame shows as long
-    // as the game asked, the first too.
-    const std::int64_t asked = NowNs();
     Service();
     // Keys typed since the last look are taken in (they stay queued for the
     // game): a Ctrl+C among them ends the game now, not after the animation.
     ReadInput();
     state.drawn.idle.Busy();
     // The end is fixed from the previous pause's end, so drawing and writing
-    // the frame do not lengthen the animation. One nap to the end: input and
-    // signals end it early, and Ctrl+C and a resize are seen at once.
-    const std::int64_t end = state.pauses.End(asked, milliseconds);
+    // the frame do not lengthen the animation; the first pause counts from
+    // when its frame was written, which is when the terminal shows it (an
+    // animation's first frame is often its largest: counted from before it
+    // was drawn, a 7 ms slide showed for 6.93). One nap to the end: input
+    // and signals end it early, and Ctrl+C and a resize are seen at once.
+    const std::int64_t end = state.pauses.End(NowNs(), milliseconds);
     for (std::int64_t now = NowNs(); now < end; now = NowNs()) {
         // A nap wakes some 40-80 us late even with the slack at 1 us: the
         // last stretch is waited out awake, so a 7 ms slide lasts 7 ms.

@@ -84,6 +84,15 @@ DataFileBytes ReadDataFile(const std::string& path, std::size_t limit) {
     return result;
 }
 
+std::vector<DataFileBytes> ReadDataFilesIn(const std::string& directory, const std::vector<std::string>& names,
+                                           std::size_t limit) {
+    std::vector<DataFileBytes> files;
+    files.reserve(names.size());
+    for (const std::string& name : names)
+        files.push_back(ReadDataFile(directory.empty() ? name : directory + "\\" + name, limit));
+    return files;
+}
+
 std::FILE* OpenDataFile(const std::string& path, FileProblem& problem) {
     // The same checks as a read: only a file on disk.
     DataFileBytes probe = ReadDataFile(path, 0);

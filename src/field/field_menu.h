@@ -18,6 +18,10 @@ void RunFieldMenu();
 
 // The lines of a page as the menu shows them (code page 932), for the tests too.
 // `played` is the time played in seconds.
-void PageLines(int page, long long played, std::string_view keptProblem, std::vector<std::string>& lines);
+void PageLines(int page, long long played, std::string_view keptProblem, std::vector<std::string>& lines,
+               bool noSpeech = false);
+// Speech on or off as settings.speech says; false, with the reason, when
+// it cannot be had (settings.speech is then off).
+bool UseSpeech(std::string& problem);
 
 }  // namespace rf

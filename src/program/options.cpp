@@ -137,6 +137,8 @@ constexpr OptionRow kOptions[] = {
      "message pace: a key for each (the default), going on by themselves, or typed at once",
      [](Options& o, std::string_view v) { return o.messages = v, v == "wait" || v == "auto" || v == "instant"; },
      "wait, auto or instant"},
+    {"--speech", "", kPlay, "say what happens through the system's speech service (Speech Dispatcher, Windows' voices)",
+     [](Options& o, std::string_view) { return o.speech = true; }},
     {"--lang", "LANG", kPlay, "the language of the texts on the screen: ",
      [](Options& o, std::string_view v) { return LanguageIndex(v) >= 0 && (o.language = v, true); },
      "a language the game knows: ", KnownLanguages},
@@ -296,7 +298,7 @@ std::string UsageText() {
            "             [--start MAP[,X,Y]] [--level N] [--no-save]\n"
            "             [--replay FILE [--speed N|max] [--headless]]\n"
            "             [--look marked|console] [--messages wait|auto|instant]\n"
-           "             [--lang LANG] [--help] [--version]\n"
+           "             [--lang LANG] [--speech] [--help] [--version]\n"
            "       ranks check [DIR] [--format=text|json|sarif] [--notes] [--show N]\n"
            "       ranks balance [DIR] [--battles N] [--levels L1,L2,...]\n"
            "                     [--format=text|csv|json]\n"

@@ -30,6 +30,7 @@ std::string SettingLine(SettingKey key, const Settings& s, std::int16_t lang) {
         case SettingKey::kExtraKeys: return "extra-keys " + std::string(OnOff(s.extraKeys)) + "\n";
         case SettingKey::kLook: return "look " + std::string(s.consoleLook ? "console" : "marked") + "\n";
         case SettingKey::kLanguage: return "language " + std::string(kLanguageCodes[lang]) + "\n";
+        case SettingKey::kSpeech: return "speech " + std::string(OnOff(s.speech)) + "\n";
     }
     return "";
 }
@@ -38,7 +39,8 @@ std::string SettingLine(SettingKey key, const Settings& s, std::int16_t lang) {
 
 std::string ComposeSettings(const Settings& s, std::int16_t lang) {
     std::string out;
-    for (SettingKey key : {SettingKey::kMessages, SettingKey::kExtraKeys, SettingKey::kLook, SettingKey::kLanguage})
+    for (SettingKey key :
+         {SettingKey::kMessages, SettingKey::kExtraKeys, SettingKey::kLook, SettingKey::kLanguage, SettingKey::kSpeech})
         out += SettingLine(key, s, lang);
     return out;
 }
@@ -77,6 +79,8 @@ void ParseSettings(std::string_view text, Settings& s, std::int16_t& lang) {
             s.extraKeys = value == "on";
         } else if (key == "look" && (value == "console" || value == "marked")) {
             s.consoleLook = value == "console";
+        } else if (key == "speech" && (value == "on" || value == "off")) {
+            s.speech = value == "on";
         } else if (key == "language" && LanguageIndex(value) >= 0) {
             lang = static_cast<std::int16_t>(LanguageIndex(value));
         }

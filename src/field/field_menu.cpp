@@ -143,17 +143,6 @@ void AbilityLines(std::vector<std::string>& lines) {
     lines.emplace_back(Text(TextId::kMenuAbilitiesHeader));
 }
 
-// A run of text on a map is a sign: at least one kana or kanji (walls
-// drawn with full-width symbols are not).
-bool IsWords(std::string_view run) {
-    for (std::size_t i = 0; i + 1 < run.size(); ++i) {
-        const auto b = static_cast<unsigned char>(run[i]);
-        if (!IsLeadByte(b)) continue;
-        if (b == 0x82 || b == 0x83 || b >= 0x88) return true;
-        ++i;
-    }
-    return false;
-}
 
 // The world's own signs: the runs of words on its nine maps.
 void SignLines(std::vector<std::string>& lines, std::size_t room) {
@@ -328,6 +317,16 @@ void GiveBackField(bool otherWords) {
 }
 
 }  // namespace
+
+bool IsWords(std::string_view run) {
+    for (std::size_t i = 0; i + 1 < run.size(); ++i) {
+        const auto b = static_cast<unsigned char>(run[i]);
+        if (!IsLeadByte(b)) continue;
+        if (b == 0x82 || b == 0x83 || b >= 0x88) return true;
+        ++i;
+    }
+    return false;
+}
 
 void PageLines(int page, long long played, std::string_view keptProblem, std::vector<std::string>& lines,
                bool noSpeech) {

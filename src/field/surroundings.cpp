@@ -13,6 +13,7 @@
 #include "core/game_state.h"
 #include "core/texts.h"
 #include "core/world_translation.h"
+#include "field/field_menu.h"
 #include "field/field_view.h"
 #include "field/hero_movement.h"
 #include "field/map_files.h"
@@ -81,8 +82,9 @@ struct Sign {
     std::string words;
 };
 
-// The words written into the map's picture (its runs of double-byte text),
-// as the world's translation has them, with where each begins.
+// The words written into the map's picture (its runs of double-byte text
+// that hold words, not walls drawn with symbols), as the world's
+// translation has them, with where each begins.
 std::vector<Sign> Signs() {
     std::vector<Sign> signs;
     const int left = OriginColumn(hero.mapNumber);
@@ -100,11 +102,11 @@ std::vector<Sign> Signs() {
             } else if (!run.empty() && c == ' ' && IsLeadByte(GridCell(left + x + 1, top + y))) {
                 run += ' ';  // words apart on one sign
             } else if (!run.empty()) {
-                signs.push_back({from, y, MapText(run)});
+                if (IsWords(run)) signs.push_back({from, y, MapText(run)});
                 run.clear();
             }
         }
-        if (!run.empty()) signs.push_back({from, y, MapText(run)});
+        if (IsWords(run)) signs.push_back({from, y, MapText(run)});
     }
     return signs;
 }

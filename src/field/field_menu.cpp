@@ -143,7 +143,6 @@ void AbilityLines(std::vector<std::string>& lines) {
     lines.emplace_back(Text(TextId::kMenuAbilitiesHeader));
 }
 
-
 // The world's own signs: the runs of words on its nine maps.
 void SignLines(std::vector<std::string>& lines, std::size_t room) {
     for (int map = 1; map <= kMaps; ++map)
@@ -244,10 +243,12 @@ void DrawBorder(int y) {
 void NarrateMenu(const MenuView& v, const std::vector<std::string>& lines, TextId footer) {
     if (!platform::Narrating()) return;
     std::string said = spoken::Say(TextId::kSaidMenuPage, {Text(kTabs[v.page])});
+    // A row's columns of blanks are one blank to a reader.
     const auto add = [&said](std::string_view row) {
         const std::size_t end = row.find_last_not_of(' ');
         if (end == std::string_view::npos) return;
-        said += row.substr(0, end + 1);
+        for (std::size_t i = 0; i <= end; ++i)
+            if (row[i] != ' ' || said.empty() || said.back() != ' ') said += row[i];
         said += Text(TextId::kSaidStop);
     };
     if (v.page == kSettingsPage || v.page == kQuitPage) {

@@ -1,8 +1,13 @@
 # The game on a POSIX terminal (Linux, macOS, BSD).
 file(GLOB RANKS_TERMINAL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/terminal/*.cpp)
 add_library(ranks_platform_terminal STATIC ${RANKS_TERMINAL_SOURCES} ${CMAKE_SOURCE_DIR}/src/platform/platform.cpp
-  ${CMAKE_SOURCE_DIR}/src/platform/posix/program.cpp ${CMAKE_SOURCE_DIR}/src/platform/resume_hint.cpp)
-target_link_libraries(ranks_platform_terminal PUBLIC ranks_platform_model ranks_platform_headless_session ranks_platform_os)
+  ${CMAKE_SOURCE_DIR}/src/platform/posix/program.cpp ${CMAKE_SOURCE_DIR}/src/platform/resume_hint.cpp
+  ${CMAKE_SOURCE_DIR}/src/platform/posix/speech_dispatcher.cpp)
+# dlopen for the speech service's library, found when speech is turned on,
+# and the thread that talks to it.
+find_package(Threads REQUIRED)
+target_link_libraries(ranks_platform_terminal PUBLIC ranks_platform_model ranks_platform_headless_session ranks_platform_os
+  ${CMAKE_DL_LIBS} Threads::Threads)
 
 add_executable(ranks src/program/main.cpp)
 target_link_libraries(ranks PRIVATE ranks_game ranks_platform_terminal)

@@ -1,7 +1,9 @@
 # The Windows console backend and the game's executable.
 add_library(ranks_platform_windows STATIC src/platform/windows/windows_backend.cpp src/platform/windows/program.cpp
-  src/platform/resume_hint.cpp src/platform/platform.cpp)
-target_link_libraries(ranks_platform_windows PUBLIC ranks_platform_model ranks_platform_headless_session ranks_platform_os winmm)
+  src/platform/resume_hint.cpp src/platform/platform.cpp src/platform/windows/sapi_speech.cpp)
+# SAPI's voice through COM, for speech.
+target_link_libraries(ranks_platform_windows PUBLIC ranks_platform_model ranks_platform_headless_session ranks_platform_os winmm
+  sapi ole32 uuid)
 
 add_executable(ranks src/program/main.cpp)
 target_include_directories(ranks PRIVATE src)

@@ -2,7 +2,7 @@
 // object each instance runs with: what the game calls on the page (its
 // screen, its keyboard queue, its pauses, its clock, its saves).
 import { placeSettings } from './choices.js';
-import { narrate } from './narration.js';
+import { narrate, speech } from './narration.js';
 import { kPlayerFiles, loadInto } from './stored-games.js';
 import { screen } from './screen.js';
 import { focusOn, loaded, loading, showErrors } from './view.js';
@@ -105,6 +105,7 @@ export function gameModule(session, code, world, { args, isCurrent: current, kno
       session.onSaved = null;
     },
     ranksNarrate: (what) => { if (current()) narrate(what); },
+    ranksSpeech: speech,
     ranksFocus: (x, y) => { if (current()) focusOn(x, y); },
     ranksTitle: (title) => { if (current()) titled(session, title); },
     ranksEnded: (status) => { if (current()) ended(session, status); },

@@ -23,3 +23,26 @@ export function narrate(what) {
 
 // The lines said so far, oldest first (for tests).
 export const said = () => Array.from($('narration').children, (line) => line.textContent);
+
+// The browser's own voice, when the player turns the game's speech on: the
+// same lines, in the game's language. A passing line (a step, a
+// selection) cuts what the voice is saying only when no kept line (a
+// battle's message) is still to be said.
+let speechLang = 'ja';
+let keptPending = 0;
+export const speech = {
+  open: () => ('speechSynthesis' in window && 'SpeechSynthesisUtterance' in window ? 1 : 0),
+  language: (code) => { speechLang = code; },
+  say: (text, kept) => {
+    if (!('speechSynthesis' in window)) return;
+    if (!kept && keptPending === 0) speechSynthesis.cancel();
+    const utterance = new SpeechSynthesisUtterance(text);
+    utterance.lang = speechLang === 'ja' ? 'ja-JP' : 'en-US';
+    if (kept) {
+      keptPending += 1;
+      utterance.onend = utterance.onerror = () => { keptPending = Math.max(0, keptPending - 1); };
+    }
+    speechSynthesis.speak(utterance);
+  },
+  close: () => { keptPending = 0; },
+};

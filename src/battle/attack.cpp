@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "battle/battle_narration.h"
 #include "battle/battle_state.h"
 #include "battle/formulas.h"
 #include "battle/level_up_screen.h"
@@ -136,6 +137,7 @@ BattleResult EnemiesTurn(EnemyStatus& enemy) {
     for (int i = 0; i < battle.remaining; ++i) {
         if (EnemyBlow(enemy) == kHeroFell) return kHeroFell;
     }
+    NarrateExchange(enemy);
     return kContinue;
 }
 

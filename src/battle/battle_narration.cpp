@@ -15,7 +15,8 @@ namespace rf {
 
 void NarrateBattleStart(const EnemyStatus& enemy, int group) {
     if (!platform::Narrating()) return;
-    platform::Narrate(spoken::Say(TextId::kSaidBattleStarts, {WorldText(FixedText(enemy.name))}, {group}));
+    platform::Narrate(spoken::Say(TextId::kSaidBattleStarts, {WorldText(FixedText(enemy.name))}, {group}),
+                      platform::Voice::kKept);
 }
 
 void NarrateCommand() {
@@ -27,6 +28,14 @@ void NarrateTarget(const EnemyStatus& enemy) {
     const int slot = std::clamp<int>(enemy.target, 1, 7);
     platform::Narrate(spoken::Say(TextId::kSaidTarget, {WorldText(FixedText(enemy.name))},
                                   {slot, enemy.hpSlots[slot - 1], enemy.maxHp}));
+}
+
+void NarrateExchange(const EnemyStatus& enemy) {
+    if (!platform::Narrating() || battle.remaining <= 0) return;
+    const int slot = std::clamp<int>(enemy.target, 1, 7);
+    platform::NarrateAgain(spoken::Say(TextId::kSaidExchange, {WorldText(FixedText(enemy.name))},
+                                       {hero.hp, hero.maxHp, slot, enemy.hpSlots[slot - 1], enemy.maxHp}),
+                           platform::Voice::kKept);
 }
 
 void NarrateAbility() {

@@ -1,5 +1,5 @@
-// The battle in words for a screen reader: its start, and each selection
-// as it changes with what it does (the words are in console/spoken.h).
+// The battle in words for a screen reader: its start, each exchange
+// and each selection as it changes with what it does (the words are in console/spoken.h).
 #pragma once
 
 #include "core/game_state.h"
@@ -12,6 +12,8 @@ void NarrateCommand();
 void NarrateTarget(const EnemyStatus& enemy);
 void NarrateAbility();
 void NarrateItem();
+// After an exchange: the hero's HP and the target's, said whole.
+void NarrateExchange(const EnemyStatus& enemy);
 // The game waits for Enter.
 void NarrateGoOn();
 

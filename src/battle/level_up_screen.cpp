@@ -56,12 +56,14 @@ void NarrateRows() {
     for (int row = kFirstRow; row <= kExpRow; ++row) {
         const std::string_view name = Text(kRowNames[row - kFirstRow]);
         if (row == kExpRow) {
-            platform::Narrate(spoken::Say(TextId::kSaidExperienceRow, {name}, {heroSnapshot.exp, NewValueOfRow(row)}));
+            platform::Narrate(spoken::Say(TextId::kSaidExperienceRow, {name}, {heroSnapshot.exp, NewValueOfRow(row)}),
+                              platform::Voice::kKept);
             continue;
         }
         const int before = StatOfRow(heroSnapshot, row);
         const int after = NewValueOfRow(row);
-        platform::Narrate(spoken::Say(TextId::kSaidLevelRow, {name}, {before, after, after - before}));
+        platform::Narrate(spoken::Say(TextId::kSaidLevelRow, {name}, {before, after, after - before}),
+                          platform::Voice::kKept);
     }
 }
 

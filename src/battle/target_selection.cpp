@@ -108,6 +108,7 @@ BattleResult SelectTarget(EnemyStatus& enemy) {
                 }
                 ClearTitleRow();
                 EraseBanner();
+                NarrateExchange(enemy);
                 return kContinue;
             }
             if (r == kVictory || r == kHeroFell) return r;

@@ -21,6 +21,8 @@ inline constexpr int kKeyRight = platform::keys::kRight;
 inline constexpr int kKeyEnter = platform::keys::kEnter;
 inline constexpr int kKeySpace = platform::keys::kSpace;
 inline constexpr int kKeyEscape = platform::keys::kEscape;
+inline constexpr int kKeyWhere = platform::keys::kWhere;
+inline constexpr int kKeyWhereCapital = platform::keys::kWhereCapital;
 
 void HideCursor();
 void ShowCursor();

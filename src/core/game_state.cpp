@@ -27,6 +27,7 @@ std::int16_t battleLeft = kBattleLeftRest;
 std::int16_t heroPanelLeft = kHeroPanelLeftRest;
 std::int16_t menuTop = 0;
 bool pieceMarkOnScreen = false;
+FieldHeard fieldHeard;
 std::int16_t language = 0;
 std::string dataRoot;
 LoadLog loadLog;
@@ -53,6 +54,7 @@ void ResetGameState() {
     heroPanelLeft = kHeroPanelLeftRest;
     menuTop = 0;
     pieceMarkOnScreen = false;
+    fieldHeard = {};
     language = 0;
     dataRoot.clear();
     loadLog = {};

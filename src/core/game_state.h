@@ -202,6 +202,7 @@ struct Settings {
     // made before edition 2 goes without the item menu's quiet after a use
     // and the journey's end, as it was played.
     std::uint8_t edition = kEdition;
+    bool speech = false;  // the lines said through the system's speech service
     SettingsKept kept = SettingsKept::kNotInAReplay;
 };
 
@@ -232,6 +233,17 @@ extern std::int16_t menuTop;
 // the hero enters the map (and again after a battle there), never at
 // start-up.
 extern bool pieceMarkOnScreen;
+
+// What the field's narration last said, so that a step says only what
+// changed: each enemy's distance in steps when it was said (0: not yet),
+// the way off the map in reach and the sign passed.
+struct FieldHeard {
+    std::int16_t enemySteps[FieldEnemyList::kCapacity] = {};
+    std::int16_t exitWay = -1;  // -1: none in reach
+    std::int16_t exitSteps = 0;
+    std::int16_t signX = -1, signY = -1;
+};
+extern FieldHeard fieldHeard;
 
 // The language of the texts drawn, an index into kLanguageCodes
 // (core/catalogue.h): 0, the default, is Japanese.

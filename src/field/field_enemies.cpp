@@ -143,6 +143,7 @@ int EnemyStep(int direction, std::int32_t kind, std::int32_t& x, std::int32_t& y
         ClearScreen();
         return kBattleFought;
     }
+    NarrateApproach();
     return kTurnDone;
 }
 

@@ -5,6 +5,7 @@
 
 #include "console/compose.h"
 #include "console/console.h"
+#include "console/spoken.h"
 #include "core/fixed_text.h"
 #include "core/game_state.h"
 #include "core/texts.h"
@@ -14,6 +15,7 @@
 #include "items/abilities.h"
 #include "items/items.h"
 #include "platform/console_session.h"
+#include "platform/narration.h"
 #include "saves/autosave.h"
 #include "saves/settings_file.h"
 #include "text/cp932.h"
@@ -23,8 +25,8 @@ namespace {
 
 constexpr TextId kTabs[kMenuPages] = {TextId::kMenuTabStatus, TextId::kMenuTabItems,    TextId::kMenuTabAbilities,
                                       TextId::kMenuTabHowTo,  TextId::kMenuTabSettings, TextId::kMenuTabQuit};
-constexpr TextId kHowTo[] = {TextId::kMenuHowTo1, TextId::kMenuHowTo2, TextId::kMenuHowTo3, TextId::kMenuHowTo4,
-                             TextId::kMenuHowTo5};
+constexpr TextId kHowTo[] = {TextId::kMenuHowTo1, TextId::kMenuHowTo2, TextId::kMenuHowTo3,
+                             TextId::kMenuHowTo4, TextId::kMenuHowTo5, TextId::kMenuHowTo6};
 constexpr TextId kPaces[3] = {TextId::kMenuPaceWait, TextId::kMenuPaceAuto, TextId::kMenuPaceInstant};
 constexpr TextId kLooks[2] = {TextId::kMenuLookMarked, TextId::kMenuLookConsole};
 
@@ -36,7 +38,7 @@ constexpr int kBodyTop = 3;
 constexpr int kBodyRows = 14;
 constexpr int kFooterRow = 18;
 constexpr int kLastRow = kMapRows - 1;
-constexpr int kSettingRows = 5;
+constexpr int kSettingRows = 6;
 constexpr int kLabelCells = 18;
 
 // `text` cut or filled with blanks to `cells`, never splitting a character.
@@ -141,18 +143,6 @@ void AbilityLines(std::vector<std::string>& lines) {
     lines.emplace_back(Text(TextId::kMenuAbilitiesHeader));
 }
 
-// A run of text on a map is a sign: at least one kana or kanji (walls
-// drawn with full-width symbols are not).
-bool IsWords(std::string_view run) {
-    for (std::size_t i = 0; i + 1 < run.size(); ++i) {
-        const auto b = static_cast<unsigned char>(run[i]);
-        if (!IsLeadByte(b)) continue;
-        if (b == 0x82 || b == 0x83 || b >= 0x88) return true;
-        ++i;
-    }
-    return false;
-}
-
 // The world's own signs: the runs of words on its nine maps.
 void SignLines(std::vector<std::string>& lines, std::size_t room) {
     for (int map = 1; map <= kMaps; ++map)
@@ -199,7 +189,7 @@ std::string LanguagesText() {
     return out;
 }
 
-void SettingLines(std::string_view keptProblem, std::vector<std::string>& lines) {
+void SettingLines(std::string_view keptProblem, bool noSpeech, std::vector<std::string>& lines) {
     lines.push_back(Labelled(Text(TextId::kMenuLanguageLabel), LanguagesText()));
     lines.push_back(Labelled(Text(TextId::kMenuPaceLabel), std::string(Text(kPaces[static_cast<int>(settings.pace)]))));
     lines.push_back(Labelled(Text(TextId::kMenuKeysLabel),
@@ -209,9 +199,14 @@ void SettingLines(std::string_view keptProblem, std::vector<std::string>& lines)
     lines.push_back(Labelled(Text(TextId::kMenuClassicLabel),
                              std::string(Text(settings.classicNextStart ? TextId::kMenuOn : TextId::kMenuOff)) +
                                  std::string(Text(TextId::kMenuNextStart))));
+    lines.push_back(Labelled(Text(TextId::kMenuSpeechLabel),
+                             std::string(settings.speech ? Text(TextId::kMenuOn) : Text(TextId::kMenuOff))));
     if (settings.classicNextStart) lines.emplace_back(Text(TextId::kMenuClassicNote));
     lines.emplace_back();
-    if (settings.kept == SettingsKept::kNotInAReplay) {
+    if (noSpeech) {
+        lines.emplace_back(Text(TextId::kMenuNoSpeech));
+        lines.emplace_back(keptProblem);
+    } else if (settings.kept == SettingsKept::kNotInAReplay) {
         lines.emplace_back(Text(TextId::kMenuReplayNotKept));
     } else if (settings.kept == SettingsKept::kNotWithoutSaves) {
         lines.emplace_back(Text(TextId::kMenuNoSaveNotKept));
@@ -226,7 +221,8 @@ void SettingLines(std::string_view keptProblem, std::vector<std::string>& lines)
 
 struct MenuView {
     int page = kStatusPage;
-    int choice = 0;  // the setting chosen
+    int choice = 0;         // the setting chosen
+    bool noSpeech = false;  // keptProblem says why speech is off
     long long played = 0;
     std::string keptProblem;
 };
@@ -243,6 +239,30 @@ void DrawRow(int y, std::string_view text, bool chosen = false) {
 void DrawBorder(int y) {
     MoveTo(0, y);
     Write("+" + std::string(kWidth - 2, '-') + "+");
+}
+
+// The page in words as it is shown: its name, then on the settings the
+// chosen row with its value, on Quit the row, elsewhere every row; then
+// what the keys do there.
+void NarrateMenu(const MenuView& v, const std::vector<std::string>& lines, TextId footer) {
+    if (!platform::Narrating()) return;
+    std::string said = spoken::Say(TextId::kSaidMenuPage, {Text(kTabs[v.page])});
+    // A row's columns of blanks are one blank to a reader.
+    const auto add = [&said](std::string_view row) {
+        const std::size_t end = row.find_last_not_of(' ');
+        if (end == std::string_view::npos) return;
+        for (std::size_t i = 0; i <= end; ++i)
+            if (row[i] != ' ' || said.empty() || said.back() != ' ') said += row[i];
+        said += Text(TextId::kSaidStop);
+    };
+    if (v.page == kSettingsPage || v.page == kQuitPage) {
+        add(lines[static_cast<std::size_t>(v.page == kSettingsPage ? v.choice : 0)]);
+        if (v.page == kSettingsPage && v.noSpeech) add(v.keptProblem);
+    } else {
+        for (const std::string& row : lines) add(row);
+    }
+    add(Text(footer));
+    platform::Narrate(said);
 }
 
 void DrawMenu(const MenuView& v) {
@@ -262,7 +282,7 @@ void DrawMenu(const MenuView& v) {
     Write(" |");
     DrawBorder(2);
     std::vector<std::string> lines;
-    PageLines(v.page, v.played, v.keptProblem, lines);
+    PageLines(v.page, v.played, v.keptProblem, lines, v.noSpeech);
     if (v.page == kQuitPage)
         lines = {std::string(Text(TextId::kMenuQuit)), "", std::string(Text(TextId::kMenuQuitNote))};
     for (int r = 0; r < kBodyRows + 1; ++r) {
@@ -270,10 +290,12 @@ void DrawMenu(const MenuView& v) {
         DrawRow(kBodyTop + r, r < static_cast<int>(lines.size()) ? lines[static_cast<std::size_t>(r)] : "", chosen);
     }
     // The keys the page takes: only the settings change, only Quit quits.
-    DrawRow(kFooterRow, Text(v.page == kSettingsPage ? TextId::kMenuFooter
-                             : v.page == kQuitPage   ? TextId::kMenuFooterQuit
-                                                     : TextId::kMenuFooterView));
+    const TextId footer = v.page == kSettingsPage ? TextId::kMenuFooter
+                          : v.page == kQuitPage   ? TextId::kMenuFooterQuit
+                                                  : TextId::kMenuFooterView;
+    DrawRow(kFooterRow, Text(footer));
     DrawBorder(kLastRow);
+    NarrateMenu(v, lines, footer);
 }
 
 void ChangeSetting(MenuView& v) {
@@ -282,10 +304,13 @@ void ChangeSetting(MenuView& v) {
     if (v.choice == 2) settings.extraKeys = !settings.extraKeys;
     if (v.choice == 3) settings.consoleLook = !settings.consoleLook;
     if (v.choice == 4) settings.classicNextStart = !settings.classicNextStart;
-    constexpr SettingKey kRowKeys[kSettingRows] = {SettingKey::kLanguage, SettingKey::kMessages, SettingKey::kExtraKeys,
-                                                   SettingKey::kLook, SettingKey::kClassic};
+    if (v.choice == 5) settings.speech = !settings.speech;
+    constexpr SettingKey kRowKeys[kSettingRows] = {SettingKey::kLanguage,  SettingKey::kMessages, SettingKey::kExtraKeys,
+                                                   SettingKey::kLook,      SettingKey::kClassic,  SettingKey::kSpeech};
     v.keptProblem.clear();
-    KeepSetting(kRowKeys[v.choice], v.keptProblem);
+    // Speech that cannot be had is said on the page, and stays off.
+    v.noSpeech = v.choice == 5 && !UseSpeech(v.keptProblem);
+    if (!v.noSpeech) KeepSetting(kRowKeys[v.choice], v.keptProblem);
 }
 
 // The field as it stands: the map, the enemies, the hero, and the mark
@@ -299,16 +324,37 @@ void GiveBackField(bool otherWords) {
 
 }  // namespace
 
-void PageLines(int page, long long played, std::string_view keptProblem, std::vector<std::string>& lines) {
+bool IsWords(std::string_view run) {
+    for (std::size_t i = 0; i + 1 < run.size(); ++i) {
+        const auto b = static_cast<unsigned char>(run[i]);
+        if (!IsLeadByte(b)) continue;
+        if (b == 0x82 || b == 0x83 || b >= 0x88) return true;
+        ++i;
+    }
+    return false;
+}
+
+void PageLines(int page, long long played, std::string_view keptProblem, std::vector<std::string>& lines,
+               bool noSpeech) {
     lines.clear();
     switch (page) {
         case kStatusPage: StatusLines(played, lines); break;
         case kItemsPage: ItemLines(lines); break;
         case kAbilitiesPage: AbilityLines(lines); break;
         case kHowToPage: HowToLines(lines); break;
-        case kSettingsPage: SettingLines(keptProblem, lines); break;
+        case kSettingsPage: SettingLines(keptProblem, noSpeech, lines); break;
         default: break;
     }
+}
+
+bool UseSpeech(std::string& problem) {
+    if (!settings.speech) {
+        platform::StopSpeech();
+        return true;
+    }
+    if (platform::StartSpeech(kLanguageCodes[language], problem)) return true;
+    settings.speech = false;
+    return false;
 }
 
 void RunFieldMenu() {
@@ -339,6 +385,7 @@ void RunFieldMenu() {
         DrawMenu(v);
     }
     GiveBackField(language != openedIn);
+    NarrateField();  // the menu closed: where the hero is, said again
 }
 
 }  // namespace rf

@@ -18,6 +18,13 @@ void RunFieldMenu();
 
 // The lines of a page as the menu shows them (code page 932), for the tests too.
 // `played` is the time played in seconds.
-void PageLines(int page, long long played, std::string_view keptProblem, std::vector<std::string>& lines);
+void PageLines(int page, long long played, std::string_view keptProblem, std::vector<std::string>& lines,
+               bool noSpeech = false);
+// A run of text on a map is a sign: at least one kana or kanji (walls
+// drawn with full-width symbols are not).
+bool IsWords(std::string_view run);
+// Speech on or off as settings.speech says; false, with the reason, when
+// it cannot be had (settings.speech is then off).
+bool UseSpeech(std::string& problem);
 
 }  // namespace rf

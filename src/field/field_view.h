@@ -23,6 +23,14 @@ void DrawLegend();
 // For a screen reader (the web page's live region): the map, level and HP,
 // the ways out of the hero's cell, the map's signs and its enemies.
 void NarrateField();
+// Asked for on the field (kKeyWhere): where the hero stands, then the rest.
+void NarrateWhere();
+// After a step: the wall bumped with the direction key `key`; or what
+// changed and matters (a way off the map in reach, a sign passed, an
+// enemy nearer). After an enemy's step: the enemies nearer.
+void NarrateBump(int key);
+void NarrateStep();
+void NarrateApproach();
 // Tells a view that shows a part of the screen where the hero is.
 void FocusOnHero();
 void DrawSymbolAt(std::string_view text, int x, int y);

@@ -46,7 +46,10 @@ int TestStep(int key, int x, int y) {
 
 void MoveHero(int key) {
     const int r = TestStep(key, hero.fieldX, hero.fieldY);
-    if (r == kStepBlocked) return;
+    if (r == kStepBlocked) {
+        NarrateBump(key);
+        return;
+    }
     int x = hero.fieldX;
     int y = hero.fieldY;
     if (r != kStepLeavesMap) {
@@ -72,6 +75,7 @@ void MoveHero(int key) {
     MoveTo(hero.fieldX, hero.fieldY);
     WriteLine("●"_sj);
     FocusOnHero();
+    if (x != oldX || y != oldY) NarrateStep();
 }
 
 void PollHeroKey() {
@@ -80,6 +84,11 @@ void PollHeroKey() {
     // As the original played, Space and Esc do nothing on a classic field.
     if ((code == kKeySpace || code == kKeyEscape) && !settings.classic) {
         RunFieldMenu();
+        return;
+    }
+    // Said, not walked: the hero stays and nothing is drawn.
+    if (code == kKeyWhere || code == kKeyWhereCapital) {
+        NarrateWhere();
         return;
     }
     MoveHero(code);

@@ -5,12 +5,14 @@
 
 #include "core/data_files.h"
 #include "core/load_log.h"
+#include "core/texts.h"
 #include "core/token_reader.h"
 #include "core/world_file.h"
 #include "core/world_folder.h"
 #include "core/world_manifest.h"
 #include "core/world_translation.h"
 #include "field/missing_file.h"
+#include "platform/narration.h"
 #include "text/cp932.h"
 
 namespace rf {
@@ -292,6 +294,7 @@ void LoadMapForms(std::int16_t world) {
 
 void UseLanguage(std::int16_t lang) {
     language = lang;
+    platform::SpeakIn(kLanguageCodes[lang]);
     LoadWorldTranslation();
     PlaceMapTexts(worldNumber);
 }

@@ -1,8 +1,11 @@
-// The field in words, for a screen reader: where the hero is, how far he
-// can walk each way, what the map's signs say and where its enemies stand.
+// The field in words, for a screen reader and speech: where the hero is,
+// how far he can walk each way, what the map's signs say and where its
+// enemies stand; after a step, only what changed and matters.
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "console/console.h"
 #include "console/spoken.h"
@@ -10,6 +13,7 @@
 #include "core/game_state.h"
 #include "core/texts.h"
 #include "core/world_translation.h"
+#include "field/field_menu.h"
 #include "field/field_view.h"
 #include "field/hero_movement.h"
 #include "field/map_files.h"
@@ -21,14 +25,20 @@ namespace {
 
 using spoken::Say;
 
+constexpr int kWayKeys[4] = {kKeyUp, kKeyDown, kKeyLeft, kKeyRight};
+// Within this many steps a way off the map is said, and an enemy coming
+// nearer; an enemy is said again when it has come two steps nearer.
+constexpr int kExitReach = 6;
+constexpr int kEnemyReach = 8;
+constexpr int kEnemyCloser = 2;
+
 // "上に3歩で壁", "右は壁", "下に5歩で次のマップ".
 std::string Way(int way) {
-    constexpr int kKeys[4] = {kKeyUp, kKeyDown, kKeyLeft, kKeyRight};
     const std::string_view name = Text(spoken::kWays[way]);
     int x = hero.fieldX;
     int y = hero.fieldY;
     int steps = 0;
-    for (int r; (r = TestStep(kKeys[way], x, y)) != kStepBlocked; ++steps) {
+    for (int r; (r = TestStep(kWayKeys[way], x, y)) != kStepBlocked; ++steps) {
         if (r == kStepLeavesMap) return Say(TextId::kSaidWayToExit, {name}, {steps + 1});
         const int across = r == kStepShort ? 1 : 2;
         if (way == 0) --y;
@@ -39,6 +49,22 @@ std::string Way(int way) {
     if (steps == 0) return Say(TextId::kSaidWayWall, {name});
     return Say(TextId::kSaidWayToWall, {name}, {steps});
 }
+
+// Where cell (x, y) is from the hero, in rows and steps of two columns:
+// "下に2、右に3", or "すぐそば" on his own cell. No stop after it.
+std::string Place(int x, int y) {
+    const int dx = (x - hero.fieldX) / 2;
+    const int dy = y - hero.fieldY;
+    std::string said;
+    if (dx == 0 && dy == 0) said += Text(TextId::kSaidEnemyHere);
+    if (dy != 0) said += Say(TextId::kSaidEnemyWay, {Text(spoken::kWays[dy < 0 ? 0 : 1])}, {std::abs(dy)});
+    if (dy != 0 && dx != 0) said += Text(TextId::kSaidAnd);
+    if (dx != 0) said += Say(TextId::kSaidEnemyWay, {Text(spoken::kWays[dx < 0 ? 2 : 3])}, {std::abs(dx)});
+    return said;
+}
+
+// Steps from the hero to cell (x, y), walls aside.
+int StepsTo(int x, int y) { return (std::abs(x - hero.fieldX) + 1) / 2 + std::abs(y - hero.fieldY); }
 
 // A text of a map's picture as the world's translation has it (padded
 // there to the cells it covers), or as it is.
@@ -51,32 +77,41 @@ std::string MapText(const std::string& run) {
     return run;
 }
 
-// The words written into the map's picture (its runs of double-byte text),
-// as the world's translation has them.
-std::string Signs() {
-    std::string said;
+struct Sign {
+    int x, y;
+    std::string words;
+};
+
+// The words written into the map's picture (its runs of double-byte text
+// that hold words, not walls drawn with symbols), as the world's
+// translation has them, with where each begins.
+std::vector<Sign> Signs() {
+    std::vector<Sign> signs;
     const int left = OriginColumn(hero.mapNumber);
     const int top = OriginRow(hero.mapNumber);
-    const auto sign = [&said](const std::string& run) { said += Say(TextId::kSaidSign, {MapText(run)}); };
     for (int y = 0; y < kMapRows; ++y) {
         std::string run;
+        int from = 0;
         for (int x = 0; x + 1 < kMapColumns; ++x) {
             const unsigned char c = GridCell(left + x, top + y);
             if (IsLeadByte(c)) {
+                if (run.empty()) from = x;
                 run += static_cast<char>(c);
                 run += static_cast<char>(GridCell(left + x + 1, top + y));
                 ++x;
             } else if (!run.empty() && c == ' ' && IsLeadByte(GridCell(left + x + 1, top + y))) {
                 run += ' ';  // words apart on one sign
             } else if (!run.empty()) {
-                sign(run);
+                if (IsWords(run)) signs.push_back({from, y, MapText(run)});
                 run.clear();
             }
         }
-        if (!run.empty()) sign(run);
+        if (IsWords(run)) signs.push_back({from, y, MapText(run)});
     }
-    return said;
+    return signs;
 }
+
+std::string EnemyName(const FieldEnemy& e) { return std::string(WorldText(FixedText(EnemyRecordOf(e.kind).name))); }
 
 // "ポーン：右に3、下に2。"
 std::string Enemies() {
@@ -84,16 +119,97 @@ std::string Enemies() {
     for (int i = 0; i < fieldEnemies.count && i < FieldEnemyList::kCapacity; ++i) {
         const FieldEnemy& e = fieldEnemies.entries[i];
         if (IsEmptyEntry(e)) continue;
-        said += Say(TextId::kSaidEnemyAt, {WorldText(FixedText(EnemyRecordOf(e.kind).name))});
-        const int dx = (e.x - hero.fieldX) / 2;
-        const int dy = e.y - hero.fieldY;
-        if (dx == 0 && dy == 0) said += Text(TextId::kSaidEnemyHere);
-        if (dy != 0) said += Say(TextId::kSaidEnemyWay, {Text(spoken::kWays[dy < 0 ? 0 : 1])}, {std::abs(dy)});
-        if (dy != 0 && dx != 0) said += Text(TextId::kSaidAnd);
-        if (dx != 0) said += Say(TextId::kSaidEnemyWay, {Text(spoken::kWays[dx < 0 ? 2 : 3])}, {std::abs(dx)});
-        said += Text(TextId::kSaidStop);
+        said += Say(TextId::kSaidEnemyAt, {EnemyName(e)}) + Place(e.x, e.y) + std::string(Text(TextId::kSaidStop));
     }
     return said.empty() ? std::string(Text(TextId::kSaidNoEnemies)) : said;
+}
+
+// The Queen's or King's mark while it shows, and the strip it opened.
+std::string Mark() {
+    if (!pieceMarkOnScreen) return "";
+    const bool queen = worldInfo.queenMark.map == hero.mapNumber;
+    const PieceMark& mark = queen ? worldInfo.queenMark : worldInfo.kingMark;
+    std::string said = Say(TextId::kSaidMark, {Text(queen ? TextId::kSaidQueen : TextId::kSaidKing)}) +
+                       Place(mark.x - 1, mark.y - 1) + std::string(Text(TextId::kSaidStop));
+    if (IsMapNumber(worldInfo.opening.map)) said += Say(TextId::kSaidStrip, {}, {worldInfo.opening.map});
+    return said;
+}
+
+// Whether an enemy at (x, y) reaches the hero with its next step (a row,
+// or two columns).
+bool AboutToReach(int x, int y) {
+    const int dx = std::abs(x - hero.fieldX);
+    const int dy = std::abs(y - hero.fieldY);
+    return (dy == 0 && dx <= 3) || (dy == 1 && dx <= 1);
+}
+
+// The enemies that came nearer since last said, or are about to reach him.
+std::string Approaches() {
+    std::string said;
+    for (int i = 0; i < fieldEnemies.count && i < FieldEnemyList::kCapacity; ++i) {
+        const FieldEnemy& e = fieldEnemies.entries[i];
+        std::int16_t& heard = fieldHeard.enemySteps[i];
+        if (IsEmptyEntry(e)) continue;
+        const int steps = StepsTo(e.x, e.y);
+        const bool close = AboutToReach(e.x, e.y);
+        if (heard != 0 && steps > heard) heard = static_cast<std::int16_t>(steps);  // walked off: said when back
+        const bool nearer = heard == 0 || steps <= heard - kEnemyCloser || (close && steps < heard);
+        if (steps > kEnemyReach || !nearer) continue;
+        heard = static_cast<std::int16_t>(steps);
+        said += Say(close ? TextId::kSaidEnemyClose : TextId::kSaidEnemyNearer, {EnemyName(e)}) + Place(e.x, e.y) +
+                std::string(Text(TextId::kSaidStop));
+    }
+    return said;
+}
+
+// The nearest cell from which a step leaves the map, when it is in reach.
+std::string WayOut() {
+    int bestWay = -1, bestSteps = kExitReach + 1, bestX = 0, bestY = 0;
+    const auto consider = [&](int way, int x, int y) {
+        if (!StandsFree(hero.mapNumber, x, y) || TestStep(kWayKeys[way], x, y) != kStepLeavesMap) return;
+        const int steps = StepsTo(x, y) + 1;
+        if (steps < bestSteps) bestWay = way, bestSteps = steps, bestX = x, bestY = y;
+    };
+    for (int x = 0; x <= kLastHeroColumn; ++x) consider(0, x, 0), consider(1, x, kLastHeroRow);
+    for (int y = 0; y < kMapRows; ++y) consider(2, 0, y), consider(3, kRightExitColumn, y);
+    const bool same = bestWay == fieldHeard.exitWay && bestSteps == fieldHeard.exitSteps;
+    fieldHeard.exitWay = static_cast<std::int16_t>(bestWay);
+    fieldHeard.exitSteps = static_cast<std::int16_t>(bestSteps);
+    if (bestWay < 0 || same) return "";
+    return Say(TextId::kSaidExitNear, {Text(spoken::kWays[bestWay])}) + Place(bestX, bestY) +
+           std::string(Text(TextId::kSaidStop));
+}
+
+// A sign beside the hero's path (the rows next to his, a step either
+// side), said once while he passes it.
+std::string SignPassed() {
+    for (const Sign& s : Signs()) {
+        const int right = s.x + static_cast<int>(s.words.size());
+        if (std::abs(s.y - hero.fieldY) > 1 || right < hero.fieldX - 2 || s.x > hero.fieldX + 3) continue;
+        if (s.x == fieldHeard.signX && s.y == fieldHeard.signY) return "";
+        fieldHeard.signX = static_cast<std::int16_t>(s.x);
+        fieldHeard.signY = static_cast<std::int16_t>(s.y);
+        return Say(TextId::kSaidSign, {s.words});
+    }
+    fieldHeard.signX = fieldHeard.signY = -1;
+    return "";
+}
+
+// The whole field in words: map, level and HP, the ways, the signs, the
+// mark and the enemies. What a step says next starts from here.
+std::string FieldLine() {
+    std::string line = Say(TextId::kSaidArrival, {}, {hero.mapNumber, hero.level, hero.maxHp});
+    for (int way = 0; way < 4; ++way)
+        line += Way(way) + std::string(Text(way < 3 ? TextId::kSaidAnd : TextId::kSaidStop));
+    for (const Sign& s : Signs()) line += Say(TextId::kSaidSign, {s.words});
+    line += Mark();
+    line += Enemies();
+    for (int i = 0; i < FieldEnemyList::kCapacity; ++i)
+        fieldHeard.enemySteps[i] = static_cast<std::int16_t>(
+            i < fieldEnemies.count ? StepsTo(fieldEnemies.entries[i].x, fieldEnemies.entries[i].y) : 0);
+    WayOut();
+    SignPassed();
+    return line;
 }
 
 }  // namespace
@@ -104,12 +220,32 @@ void FocusOnHero() { platform::Focus(hero.fieldX, hero.fieldY); }
 void NarrateField() {
     FocusOnHero();
     if (!IsMapNumber(hero.mapNumber) || !platform::Narrating()) return;
-    std::string line = Say(TextId::kSaidArrival, {}, {hero.mapNumber, hero.level, hero.maxHp});
-    for (int way = 0; way < 4; ++way)
-        line += Way(way) + std::string(Text(way < 3 ? TextId::kSaidAnd : TextId::kSaidStop));
-    line += Signs();
-    line += Enemies();
-    platform::Narrate(line);
+    platform::Narrate(FieldLine());
+}
+
+void NarrateWhere() {
+    if (!IsMapNumber(hero.mapNumber) || !platform::Narrating()) return;
+    platform::NarrateAgain(Say(TextId::kSaidPlace, {}, {hero.fieldX, hero.fieldY}) + FieldLine());
+}
+
+void NarrateBump(int key) {
+    if (!IsMapNumber(hero.mapNumber) || !platform::Narrating()) return;
+    const int way = static_cast<int>(std::find(std::begin(kWayKeys), std::end(kWayKeys), key) - std::begin(kWayKeys));
+    if (way < 4)
+        platform::NarrateAgain(Say(TextId::kSaidWayWall, {Text(spoken::kWays[way])}) +
+                               std::string(Text(TextId::kSaidStop)));
+}
+
+void NarrateStep() {
+    if (!IsMapNumber(hero.mapNumber) || !platform::Narrating()) return;
+    const std::string line = WayOut() + SignPassed() + Approaches();
+    if (!line.empty()) platform::NarrateAgain(line);
+}
+
+void NarrateApproach() {
+    if (!IsMapNumber(hero.mapNumber) || !platform::Narrating()) return;
+    const std::string line = Approaches();
+    if (!line.empty()) platform::NarrateAgain(line);
 }
 
 }  // namespace rf

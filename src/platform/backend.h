@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/narration.h"
+
 namespace rf::platform {
 
 struct Backend {
@@ -79,5 +81,16 @@ struct Narrator {
     void (*focus)(int x, int y) = nullptr;
 };
 void SetNarrator(const Narrator* narrator);
+
+// The system's own speech service, where the program's backend has one
+// (null elsewhere: the headless backend). The lines come in code page 932;
+// the service says them in the language last given.
+struct Speaker {
+    bool (*open)(std::string_view language, std::string& problem);
+    void (*say)(std::string_view cp932, Voice voice);
+    void (*language)(std::string_view code);
+    void (*close)();
+};
+const Speaker* NativeSpeaker();
 
 }  // namespace rf::platform

@@ -23,5 +23,7 @@ inline constexpr int kSpace = 32;
 // Walking keys of roguelike players, and the numeric keypad's digits.
 inline constexpr int kViLeft = 'h', kViDown = 'j', kViUp = 'k', kViRight = 'l';
 inline constexpr int kPad8 = '8', kPad2 = '2', kPad4 = '4', kPad6 = '6';
+// On the field: say where the hero is and what is around.
+inline constexpr int kWhere = 'w', kWhereCapital = 'W';
 
 }  // namespace rf::platform::keys

@@ -1,5 +1,6 @@
-// The game's narration for screen readers, handed to the backend that shows
-// it. Kept apart from the dispatch, like the farewell: every program links it.
+// The game's narration for screen readers and speech, handed to the
+// backend that shows it and the system's voice that says it. Kept apart
+// from the dispatch, like the farewell: every program links it.
 #include "platform/narration.h"
 
 #include <string>
@@ -10,6 +11,7 @@ namespace rf::platform {
 namespace {
 
 const Narrator* narrator = nullptr;
+const Speaker* speaker = nullptr;  // set while speech is on
 // The last line said, which a selection that did not change leaves unsaid.
 std::string lastLine;
 
@@ -17,21 +19,51 @@ std::string lastLine;
 
 void SetNarrator(const Narrator* n) { narrator = n; }
 
-bool Narrating() { return narrator != nullptr; }
+bool Narrating() { return narrator != nullptr || speaker != nullptr; }
 
 void NarrateMessage(std::string_view text) {
     lastLine.clear();
     if (narrator) narrator->message(text);
+    if (speaker) speaker->say(text, Voice::kKept);
 }
 
 void Focus(int x, int y) {
     if (narrator && narrator->focus) narrator->focus(x, y);
 }
 
-void Narrate(std::string_view text) {
-    if (!narrator || text == lastLine) return;
+void Narrate(std::string_view text, Voice voice) {
+    if (!Narrating() || text == lastLine || text.empty()) return;
     lastLine = text;
-    narrator->line(text);
+    if (narrator) narrator->line(text);
+    if (speaker) speaker->say(text, voice);
+}
+
+void NarrateAgain(std::string_view text, Voice voice) {
+    lastLine.clear();
+    Narrate(text, voice);
+}
+
+bool StartSpeech(std::string_view code, std::string& problem) {
+    if (speaker) return true;
+    const Speaker* native = NativeSpeaker();
+    if (!native) {
+        problem = "this build has no speech";
+        return false;
+    }
+    if (!native->open(code, problem)) return false;
+    speaker = native;
+    return true;
+}
+
+void StopSpeech() {
+    if (speaker) speaker->close();
+    speaker = nullptr;
+}
+
+bool Speaking() { return speaker != nullptr; }
+
+void SpeakIn(std::string_view code) {
+    if (speaker) speaker->language(code);
 }
 
 }  // namespace rf::platform

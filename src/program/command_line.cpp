@@ -5,6 +5,7 @@
 #include "core/save_keeping.h"
 #include "core/texts.h"
 #include "core/world_folder.h"
+#include "field/field_menu.h"
 #include "platform/console_session.h"
 #include "platform/streams.h"
 #include "program/authors_tools.h"
@@ -51,6 +52,9 @@ int Main(int argc, char** argv) {
     platform::UseConsoleLook(settings.consoleLook || settings.classic);
     saveKeeping.command = options.program;
     if (!options.language.empty()) language = static_cast<std::int16_t>(LanguageIndex(options.language));
+    // Said once, before the screen is taken, where it stays readable.
+    settings.speech = settings.speech || options.speech;
+    if (std::string problem; !UseSpeech(problem)) platform::PrintError("ranks: no speech: " + problem + "\n");
     return RunSession(options);
 }
 

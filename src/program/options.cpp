@@ -147,6 +147,8 @@ constexpr OptionRow kOptions[] = {
          return o.classic = v.empty() ? "on" : std::string(v), v.empty() || v == "on" || v == "off";
      },
      "on or off"},
+    {"--speech", "", kPlay, "say what happens through the system's speech service (Speech Dispatcher, Windows' voices)",
+     [](Options& o, std::string_view) { return o.speech = true; }},
     {"--lang", "LANG", kPlay, "the language of the texts on the screen: ",
      [](Options& o, std::string_view v) { return LanguageIndex(v) >= 0 && (o.language = v, true); },
      "a language the game knows: ", KnownLanguages},
@@ -322,7 +324,7 @@ std::string UsageText() {
            "             [--replay FILE [--speed N|max]\n"
            "              [--headless | --cast OUT | --end-save]]\n"
            "             [--look marked|console] [--messages wait|auto|instant]\n"
-           "             [--classic [on|off]] [--lang LANG] [--help] [--version]\n"
+           "             [--classic [on|off]] [--lang LANG] [--speech] [--help] [--version]\n"
            "       ranks check [DIR] [--format=text|json|sarif] [--notes] [--show N]\n"
            "       ranks balance [DIR] [--battles N] [--levels L1,L2,...]\n"
            "                     [--format=text|csv|json]\n"

@@ -30,6 +30,7 @@ struct Options {
     std::string look;      // --look marked|console; empty: the settings file's
     std::string messages;  // --messages wait|auto|instant; empty: the settings file's
     std::string classic;   // --classic [on|off]: "on", "off"; empty: the settings file's
+    bool speech = false;   // --speech; off: the settings file's
     std::string program;   // argv[0], for the farewell's command
     std::string language;  // --lang: empty for the default (Japanese)
     int battles = authoring::kDefaultBattles;

@@ -31,6 +31,7 @@ std::string SettingLine(SettingKey key, const Settings& s, std::int16_t lang) {
         case SettingKey::kLook: return "look " + std::string(s.consoleLook ? "console" : "marked") + "\n";
         case SettingKey::kLanguage: return "language " + std::string(kLanguageCodes[lang]) + "\n";
         case SettingKey::kClassic: return "classic " + std::string(OnOff(s.classicNextStart)) + "\n";
+        case SettingKey::kSpeech: return "speech " + std::string(OnOff(s.speech)) + "\n";
     }
     return "";
 }
@@ -40,7 +41,7 @@ std::string SettingLine(SettingKey key, const Settings& s, std::int16_t lang) {
 std::string ComposeSettings(const Settings& s, std::int16_t lang) {
     std::string out;
     for (SettingKey key : {SettingKey::kMessages, SettingKey::kExtraKeys, SettingKey::kLook, SettingKey::kLanguage,
-                           SettingKey::kClassic})
+                           SettingKey::kClassic, SettingKey::kSpeech})
         out += SettingLine(key, s, lang);
     return out;
 }
@@ -81,6 +82,8 @@ void ParseSettings(std::string_view text, Settings& s, std::int16_t& lang) {
             s.consoleLook = value == "console";
         } else if (key == "classic" && (value == "on" || value == "off")) {
             s.classic = s.classicNextStart = value == "on";
+        } else if (key == "speech" && (value == "on" || value == "off")) {
+            s.speech = value == "on";
         } else if (key == "language" && LanguageIndex(value) >= 0) {
             lang = static_cast<std::int16_t>(LanguageIndex(value));
         }

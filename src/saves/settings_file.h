@@ -1,5 +1,5 @@
 // The player's settings as a small file in the config folder: the message
-// pace, the extra keys, the look, the language and the original's alone, one "name value" a line.
+// pace, the extra keys, the look, the language, the original's alone and speech, one "name value" a line.
 #pragma once
 
 #include <cstdint>
@@ -16,7 +16,7 @@ std::string_view PaceName(MessagePace pace);
 std::optional<MessagePace> PaceFromName(std::string_view name);
 
 // The rows of the file, one per setting.
-enum class SettingKey { kMessages, kExtraKeys, kLook, kLanguage, kClassic };
+enum class SettingKey { kMessages, kExtraKeys, kLook, kLanguage, kClassic, kSpeech };
 
 // The file's text, and the settings read from one: lines it does not know
 // and values it cannot use leave the settings (and `lang`, an index into

@@ -193,6 +193,63 @@ TEST_F(SurroundingsTest, WaysSignsAndEnemies) {
     }
 }
 
+// After a step only what changed and matters is said; the field said
+// whole first, as arriving says it. "" when nothing is said.
+TEST_F(SurroundingsTest, AStepSaysOnlyWhatChanged) {
+    const struct {
+        const char* name;
+        std::int16_t x, y;
+        std::function<void()> place;  // walls, signs and enemies
+        std::function<void()> act;
+        const char* expected;
+    } cases[] = {
+        {"a bump", 20, 10, [this] { Wall(1, 22, 10); }, [] { MoveHero(kKeyRight); }, "右は壁。"},
+        {"a step with nothing new", 20, 10, [] {}, [] { MoveHero(kKeyLeft); }, ""},
+        {"a way off the map in reach", 20, 16, [] {}, [] { MoveHero(kKeyDown); }, "下への出口：下に2。"},
+        {"a sign passed", 20, 10,
+         [this] {
+             const std::string sign = test::ToCp932("キング 門");
+             std::memcpy(&Cell(1, 8, 9), sign.data(), sign.size());
+         },
+         [] { MoveHero(kKeyLeft); }, "看板「キング 門」。"},
+        {"an enemy two steps nearer", 20, 10,
+         [this] {
+             SetEnemies({{1, 1, 20, 17}});
+         },
+         [] { fieldEnemies.entries[0].y = 15, NarrateApproach(); }, "ポーンが近づく：下に5。"},
+        {"an enemy one step nearer", 20, 10,
+         [this] {
+             SetEnemies({{1, 1, 20, 17}});
+         },
+         [] { fieldEnemies.entries[0].y = 16, NarrateApproach(); }, ""},
+        {"an enemy about to reach the hero", 20, 10,
+         [this] {
+             SetEnemies({{1, 1, 26, 10}});
+         },
+         [] { fieldEnemies.entries[0].x = 23, NarrateApproach(); }, "ポーンがすぐそこ：右に1。"},
+        {"in English", 20, 10,
+         [this] {
+             Wall(1, 22, 10);
+             language = static_cast<std::int16_t>(LanguageIndex("en"));
+         },
+         [] { MoveHero(kKeyRight); }, "right: a wall. "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::FieldTest::SetUp();  // a bare map 1
+        hero.level = 3, hero.maxHp = 52;
+        const std::string pawn = test::ToCp932("ポーン");
+        std::memcpy(enemyTable.kinds[0].name, pawn.data(), pawn.size());
+        hero.fieldX = c.x, hero.fieldY = c.y;
+        c.place();
+        NarrateField();
+        said.clear();
+        c.act();
+        EXPECT_EQ(said, c.expected);
+        language = 0;
+    }
+}
+
 class FieldEnemiesTest : public test::FieldTest {
 protected:
     int Turn(int i) { return EnemyTurn(Of(i).kind, Of(i).x, Of(i).y, Of(i).groupSize); }

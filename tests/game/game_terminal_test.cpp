@@ -10,6 +10,7 @@
 #include "core/world_folder.h"
 #include "platform/model/terminal_renderer.h"
 #include "saves/save_files.h"
+#include "ssip_server.h"
 #include "terminal_session.h"
 #include "vt_screen.h"
 
@@ -290,6 +291,117 @@ TEST_F(GameInTerminal, EnglishShowsNoJapaneseOnTheFieldTheMenuOrInBattle) {
     ASSERT_TRUE(s.WaitForText("Fight"));
     EXPECT_EQ(japanese(), "");
     Interrupt(s);
+}
+
+// Played by ear, through Speech Dispatcher's real client library and a
+// stand-in server: only what is said leads the keys. The hero bumps the
+// bar, passes a sign, hears the Pawn come, uses a potion, wins with a
+// level-up, and walks the menu; field lines may be cut, a battle's not.
+class SpeechInTerminal : public GameInTerminal {
+protected:
+    void SetUp() override {
+        GameInTerminal::SetUp();
+        if (IsSkipped()) return;
+        if (std::system("ldconfig -p 2>/dev/null | grep -q 'libspeechd\\.so\\.2 '") != 0)
+            GTEST_SKIP() << "Speech Dispatcher's library is not installed (libspeechd2)";
+    }
+    // The game with speech on, saying it to `server`.
+    void StartSpeaking(TerminalSession& s, SsipServer& server, std::vector<std::string> args) {
+        std::vector<std::string> line = {"SPEECHD_ADDRESS=" + server.Address(),
+                                         "XDG_CONFIG_HOME=" + (dir.Path() / "config").string(),
+                                         RANKS_BINARY,
+                                         "--speech",
+                                         "--messages",
+                                         "instant"};
+        line.insert(line.end(), args.begin(), args.end());
+        ASSERT_TRUE(s.Start(dir.Path(), line, "env"));
+        ASSERT_TRUE(s.WaitForText("_____MiniMap_____", 10s));
+    }
+    TempDir sockets;
+};
+
+TEST_F(SpeechInTerminal, AWallASignAnEnemyABattleAndTheMenuAreSaid) {
+    WriteWorld("1\n1 1 2 19\n");
+    // A sign over the hero's way, off the Pawn's.
+    std::string picture = dir.Read("map_form/map1/1.txt");
+    picture.replace(60 * 8 + 2, 8, ToCp932("よろしく"));
+    dir.Write("map_form/map1/1.txt", picture);
+    dir.WriteText("Hero_Info/Hero_Status_Info.txt", "アレン 40 60 6 5 5 30 70 69 1 0 0 0 0 1 5 2 3 3 3 4 10\n");
+    SsipServer server(sockets.Path() / "speechd.sock");
+    TerminalSession s;
+    StartSpeaking(s, server, {});
+    ASSERT_GE(server.WaitFor("マップ1　レベル1　HP40。"), 0);
+    std::size_t at = server.Count();
+    s.SendKeys({"Right", "Right", "Right"});  // (8, 10); the bar stops the third
+    EXPECT_GE(server.WaitFor("右は壁。", at), 0);
+    at = server.Count();
+    s.SendKeys({"Up"});
+    EXPECT_GE(server.WaitFor("看板「よろしく」。", at), 0);
+    EXPECT_GE(server.WaitFor("ポーンが", at, 15s), 0);  // nearer, or about to reach him
+    ASSERT_GE(server.WaitFor("バトル開始：ポーン", at, 15s), 0) << server.Transcript() << s.Tmux("capture-pane -p");
+    // A potion: the item's command, the potion, then every message acknowledged.
+    at = server.Count();
+    s.SendKeys({"Down", "Down"});
+    ASSERT_GE(server.WaitFor("アイテム：アイテムを使う。", at), 0);
+    s.SendKeys({"Enter"});
+    ASSERT_GE(server.WaitFor("ポーション：体力を", at), 0);
+    for (int i = 0; i < 20 && server.WaitFor("主人公 HP", at, 300ms) < 0; ++i) s.SendKeys({"Enter"});
+    ASSERT_GE(server.WaitFor("主人公 HP", at), 0);
+    // Out of the item menu, then fight until the field comes back.
+    at = server.Count();
+    s.SendKeys({"Space", "Up", "Up"});
+    ASSERT_GE(server.WaitFor("たたかう：", at), 0) << server.Transcript() << s.Tmux("capture-pane -p");
+    for (int i = 0; i < 40 && server.WaitFor("マップ1", at, 300ms) < 0; ++i) s.SendKeys({"Enter"});
+    ASSERT_GE(server.WaitFor("マップ1", at), 0);
+    for (const char* part : {"対象：ポーン  1番", "のダメージ", "レベル 1 から 2 (+1)。", "経験値"})
+        EXPECT_GE(server.WaitFor(part, at, 1s), 0) << part;
+    // The menu: a page, the settings' Speech row with its value, closed.
+    at = server.Count();
+    s.SendKeys({"Space"});
+    EXPECT_GE(server.WaitFor("メニュー つよさ：", at), 0);
+    s.SendKeys({"Left", "Left"});
+    EXPECT_GE(server.WaitFor("メニュー せってい：言語", at), 0);
+    s.SendKeys({"Up"});
+    EXPECT_GE(server.WaitFor("読み上げ", at), 0);
+    s.SendKeys({"Space"});
+    const std::size_t closed = server.Count();
+    EXPECT_GE(server.WaitFor("マップ1", closed > 0 ? closed - 1 : 0), 0);
+    Interrupt(s);
+    // Field lines give way to newer ones; the battle's messages and numbers
+    // wait their turn. All in the game's language.
+    for (const SsipServer::Said& said : server.Heard()) {
+        const bool battle = said.text.find("主人公") != std::string::npos || said.text.starts_with("バトル開始");
+        const bool field =
+            said.text.find("マップ1") != std::string::npos || said.text.find("右は壁") != std::string::npos;
+        if (battle || field) {
+            EXPECT_EQ(said.priority, battle ? "message" : "text") << said.text;
+        }
+        EXPECT_EQ(said.language, "ja");
+    }
+}
+
+// A replay with speech on shows every screen as one without: the same last
+// screen, state and digest of every screen; in English the voice speaks
+// English.
+TEST_F(SpeechInTerminal, AReplayIsTheSameWithSpeechOnAndOff) {
+    SsipServer server(sockets.Path() / "speechd.sock");
+    const std::string recording = std::string(RANKS_RECORDINGS_DIR) + "/battle_commands_level_up.rec";
+    const auto replay = [&](const std::string& extra) {
+        const std::string line = "cd " + Quote(dir.Path().string()) +
+                                 " && env SPEECHD_ADDRESS=" + Quote(server.Address()) + " " + Quote(RANKS_BINARY) +
+                                 " --replay " + Quote(recording) + " --world " + Quote(RANKS_RECORDINGS_WORLD) +
+                                 " --headless" + extra + " > out 2> err < /dev/null";
+        EXPECT_EQ(std::system(line.c_str()), 0) << dir.Read("err");
+        return dir.Read("out");
+    };
+    const std::string off = replay("");
+    EXPECT_EQ(server.Count(), 0u);
+    EXPECT_EQ(replay(" --speech"), off);
+    EXPECT_GE(server.WaitFor("主人公 HP", 0, 1s), 0);
+    const std::string english = replay(" --lang en");
+    EXPECT_EQ(replay(" --speech --lang en"), english);
+    EXPECT_GE(server.WaitFor("Your HP", 0, 1s), 0);
+    EXPECT_EQ(server.Heard().back().language, "en");
 }
 
 using SavesInTerminal = TerminalTest;

@@ -1,5 +1,5 @@
-// The page for every player: a battle followed by ear in the live log (and
-// in Chromium's accessibility tree), a replay that says it ended, a second
+// The page for every player: a battle and a walk followed by ear in the
+// live log (and in Chromium's accessibility tree), a replay that says it ended, a second
 // visit with no network, a list of only the games played, the keys of a
 // touch laptop without a click, and a steady layout while loading.
 'use strict';
@@ -73,6 +73,22 @@ test('a battle by ear: arriving, its start, every command, target, ability and i
       assert.ok(all.some((t) => t.includes(expected)), `said: ${expected}\n${all.join('\n')}`);
     }
     assert.ok(all.some((t) => /のダメージ!!/.test(t)), 'the blows\' messages');
+  });
+});
+
+test('a walk by ear: a bump, W, the menu\'s pages and its closing are said in the live region', async () => {
+  await withBrowser({}, async (page) => {
+    await page.goto(server.url + '?clock=1000000');
+    await page.waitForFunction(() => window.ranks);
+    await openWorld(page, quietWorld(8, 4));
+    await waitForKeyWait(page, 0, 30000);
+    for (const [key, expected] of [['ArrowUp', '上は壁。'], ['ArrowUp', '上は壁。'], ['w', '横8、縦4。マップ1　レベル1'],
+      [' ', 'メニュー つよさ：'], ['ArrowRight', 'メニュー アイテム：'], [' ', 'マップ1　レベル1']]) {
+      const before = (await said(page)).length;
+      await press(page, key);
+      const now = await said(page);
+      assert.ok(now.length > before && now[now.length - 1].startsWith(expected), `after ${key}: ${now.slice(before)}`);
+    }
   });
 });
 

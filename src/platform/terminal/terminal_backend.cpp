@@ -38,6 +38,7 @@
 #include "platform/model/terminal_requirements.h"
 #include "platform/model/waiting.h"
 #include "platform/posix/posix_write.h"
+#include "platform/posix/speech_dispatcher.h"
 #include "platform/streams.h"
 
 namespace rf::platform {
@@ -698,6 +699,8 @@ void ShowTitle(std::string_view utf8) {
     for (char c : utf8) out += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? ' ' : c;
     WriteAll(kOut, out + "\x07");
 }
+
+const Speaker* NativeSpeaker() { return &SpeechDispatcher(); }
 
 const Backend& NativeBackend() {
     static constexpr Backend kTerminal{terminal::Open,

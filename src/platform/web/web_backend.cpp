@@ -56,6 +56,15 @@ EM_JS(void, web_narrate_message, (const char* text, int size), {
 EM_JS(void, web_narrate_line, (const char* text, int size), {
     if (Module.ranksNarrate) Module.ranksNarrate({line: UTF8ToString(text, size)});
 });
+// The browser's speech, when the player turns speech on.
+EM_JS(int, web_speech_open, (), { return Module.ranksSpeech ? Module.ranksSpeech.open() : 0; });
+EM_JS(void, web_speak, (const char* text, int size, int kept), {
+    if (Module.ranksSpeech) Module.ranksSpeech.say(UTF8ToString(text, size), kept !== 0);
+});
+EM_JS(void, web_speech_language, (const char* code, int size), {
+    if (Module.ranksSpeech) Module.ranksSpeech.language(UTF8ToString(code, size));
+});
+EM_JS(void, web_speech_close, (), { if (Module.ranksSpeech) Module.ranksSpeech.close(); });
 // Where the player looks, for the page's zoomed view.
 EM_JS(void, web_focus, (int x, int y), {
     if (Module.ranksFocus) Module.ranksFocus(x, y);
@@ -225,6 +234,24 @@ void ShowFocus(int x, int y) { web_focus(x, y); }
 
 constexpr Narrator kNarrator{ShowNarratedMessage, ShowNarratedLine, ShowFocus};
 
+void SpeechLanguage(std::string_view code) { web_speech_language(code.data(), static_cast<int>(code.size())); }
+
+bool OpenSpeech(std::string_view code, std::string& problem) {
+    if (web_speech_open() == 0) {
+        problem = "this browser has no speech synthesis";
+        return false;
+    }
+    SpeechLanguage(code);
+    return true;
+}
+
+void Speak(std::string_view cp932, Voice voice) {
+    std::string text = Cp932ToUtf8(cp932);
+    web_speak(text.data(), static_cast<int>(text.size()), voice == Voice::kKept ? 1 : 0);
+}
+
+constexpr Speaker kSpeaker{OpenSpeech, Speak, SpeechLanguage, web_speech_close};
+
 }  // namespace
 
 namespace web {
@@ -292,6 +319,8 @@ void AwaitPlayerFiles() {
 void Exit(int status) { End(status); }
 
 }  // namespace web
+
+const Speaker* NativeSpeaker() { return &kSpeaker; }
 
 const Backend& NativeBackend() {
     // Narrated from the game's first call on: start-up draws the field

@@ -21,6 +21,7 @@
 
 #include "platform/model/virtual_console.h"
 #include "platform/model/waiting.h"
+#include "platform/windows/sapi_speech.h"
 #include "platform/windows/windows_keys.h"
 #include "platform/windows/windows_output.h"
 #include "platform/windows/windows_write.h"
@@ -382,6 +383,8 @@ void ShowTitle(std::string_view utf8) {
     }
     SetConsoleTitleW(title.c_str());
 }
+
+const Speaker* NativeSpeaker() { return &SapiSpeech(); }
 
 const Backend& NativeBackend() {
     static constexpr Backend kConsole{wincon::Open,

@@ -11,6 +11,7 @@
 #include "battle/formulas.h"
 #include "console/console.h"
 #include "core/data_files.h"
+#include "core/world_about.h"
 #include "core/world_file.h"
 #include "core/world_folder.h"
 #include "field/field_view.h"
@@ -509,6 +510,7 @@ CheckResult CheckWorld(const std::string& dir) {
     if (formsRead && infoWhole) CheckGaps();
     if (heroRead && infoWhole && formsRead && startsOnMap && !Stopped(Relative({WorldFileKind::kHero})))
         CheckReach(lists, listRead);
+    LoadWorldAbout();
     CheckTranslations();
 
     CheckResult result;

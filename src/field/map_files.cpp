@@ -6,6 +6,7 @@
 #include "core/data_files.h"
 #include "core/load_log.h"
 #include "core/token_reader.h"
+#include "core/world_about.h"
 #include "core/world_file.h"
 #include "core/world_folder.h"
 #include "core/world_manifest.h"
@@ -286,6 +287,7 @@ void PlaceMapTexts(std::int16_t world) {
 void LoadMapForms(std::int16_t world) {
     for (int n = 1; n <= kMaps; ++n) LoadMapForm(world, n);
     LoadWorldInfo(WorldFilePath({WorldFileKind::kWorldInfo}, world));
+    LoadWorldAbout();
     LoadWorldTranslation();
     PlaceMapTexts(world);
 }

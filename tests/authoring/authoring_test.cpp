@@ -438,6 +438,7 @@ TEST_F(WorldCheckTest, EverySlipInEveryFieldIsReportedOrPlaysAsWritten) {
         {"map_info/map1/2.txt", {"1", "1", "3", "20", "4"}, {"EEEE.", "EEEEE", "EEEEE", "EEEE.", "EEEE."}},
     };
     const char* const slips[] = {"x", "３", "99999", "-3", "0"};
+    std::filesystem::remove_all(root() + "/translations");  // a new name has no translation, which is said
     for (const auto& [file, fields, expected] : files)
         for (std::size_t field = 0; field < fields.size(); ++field)
             for (std::size_t slip = 0; slip < std::size(slips); ++slip) {

@@ -486,7 +486,9 @@ TEST_F(WorldCheckTest, SarifNamesEveryRuleAndPlacesEachResult) {
     for (const char* part :
          {"{\"$schema\": \"https://json.schemastore.org/sarif-2.1.0.json\", \"version\": \"2.1.0\"",
           "\"columnKind\": \"unicodeCodePoints\"", "{\"ruleId\": \"power\", \"ruleIndex\": 32, \"level\": \"error\"",
-          "{\"uri\": \"w/Abilities/Flame.txt\"}, \"region\": {\"startLine\": 1, \"startColumn\": 8}"})
+          "{\"uri\": \"Abilities/Flame.txt\", \"uriBaseId\": \"WORLD\"}, \"region\": {\"startLine\": 1, "
+          "\"startColumn\": 8}",
+          "\"informationUri\": ", "\"originalUriBaseIds\": {\"WORLD\": {\"uri\": \"file:///"})
         EXPECT_NE(log.find(part), std::string::npos) << part << "\n" << log;
     EXPECT_EQ(log.find("\"ruleId\": \"strip\""), std::string::npos);  // notes only when asked for
     EXPECT_EQ(authoring::UriPath("a b/ü\\x"), "a%20b/%C3%BC/x");

@@ -480,8 +480,41 @@ void CheckReach(const FieldEnemyList (&lists)[kMaps + 1], const bool (&listRead)
     }
 }
 
-// Battles that end only in flight: the hero's blows, with every ability his level unlocks, and the
-// enemy's all do 0 damage by the game's own formulas (balance shows 0% wins, and no losses).
+// The mean damage of a blow, the blows that miss counted as 0, over many draws of the game's own formulas.
+constexpr int kDraws = 256;
+
+double HeroMeanDamage(const EnemyStatus& enemy) {
+    return WithBattleRandom(1, [&] {
+        double best = 0;  // the best ability his level unlocks
+        for (int a = 0; a < kAbilities; ++a) {
+            if (kAbilityUnlockLevels[a] > hero.level) continue;
+            const AbilityInfo& ability = abilityTable.abilities[a];
+            double sum = 0;
+            for (int draw = 0; draw < kDraws; ++draw)
+                if (EvadeCheck(enemy.speed, hero.speed, ability.accuracy) == 0)
+                    sum += AtLeastZero(HeroDamage(hero, enemy, ability));
+            best = std::max(best, sum / kDraws);
+        }
+        return best;
+    });
+}
+
+double EnemyMeanDamage(const EnemyStatus& enemy) {
+    return WithBattleRandom(1, [&] {
+        const AbilityInfo& ability = EnemyAbility(enemy);
+        double sum = 0;
+        for (int draw = 0; draw < kDraws; ++draw)
+            if (EvadeCheck(hero.speed, enemy.speed, ability.accuracy) == 0)
+                sum += AtLeastZero(EnemyDamage(hero, enemy, ability));
+        return sum / kDraws;
+    });
+}
+
+// More exchanges than this either way, and a battle is neither won nor lost in any sitting.
+constexpr double kEndlessExchanges = 1000;
+
+// Battles that end only in flight: no blow of the hero (with every ability his level unlocks) and none
+// of the enemy's lands with damage, by the game's own formulas (balance shows 0% wins, and no losses).
 void CheckEndlessBattles(const FieldEnemyList (&lists)[kMaps + 1], const bool (&listRead)[kMaps + 1]) {
     for (int m = 1; m <= kMaps; ++m) {
         if (!listRead[m]) continue;
@@ -491,21 +524,19 @@ void CheckEndlessBattles(const FieldEnemyList (&lists)[kMaps + 1], const bool (&
             const FieldEnemy& e = lists[m].entries[i];
             const EnemyStatus& enemy = EnemyRecordOf(e.kind);
             if (IsEmptyEntry(e) || std::find(said.begin(), said.end(), &enemy) != said.end()) continue;
-            const int heroMost = WithBattleRandom(1, [&] {
-                int most = 0;
-                for (int a = 0; a < kAbilities; ++a)
-                    for (int draw = 0; draw < 64 && kAbilityUnlockLevels[a] <= hero.level; ++draw)
-                        most = std::max<int>(most, AtLeastZero(HeroDamage(hero, enemy, abilityTable.abilities[a])));
-                return most;
-            });
-            if (heroMost > 0 || MostDamage(enemy) > 0) continue;
+            const int group = std::clamp(static_cast<int>(e.groupSize), 1, 7);
+            const double toWin = group * std::max<int>(enemy.maxHp, 1) / std::max(HeroMeanDamage(enemy), 1e-9);
+            const double toLose = std::max<int>(hero.maxHp, 1) / std::max(group * EnemyMeanDamage(enemy), 1e-9);
+            if (toWin < kEndlessExchanges || toLose < kEndlessExchanges) continue;
             said.push_back(&enemy);
             const int k = static_cast<int>(&enemy - enemyTable.kinds);
             Say(file, TokenAt(file, 1 + 4 * static_cast<std::size_t>(i)), Severity::kWarning, Rule::kEndlessBattle,
                 "a battle against the " + std::string(kKindNames[k]) +
                     " can be neither won nor lost at the hero's level " + std::to_string(hero.level) +
-                    ": no blow of his does damage (its defence " + std::to_string(enemy.defence) +
-                    "), nor any of its (his defence " + std::to_string(hero.defence) + "); it ends only in flight");
+                    ": his blows and theirs, as the game draws them, take more than " +
+                    std::to_string(static_cast<int>(kEndlessExchanges)) +
+                    " exchanges to end it either way (see the hit points, speeds, attacks and defences of " +
+                    Relative({WorldFileKind::kEnemy, k}) + " and of the hero file); it ends only in flight");
         }
     }
 }

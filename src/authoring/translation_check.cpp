@@ -267,14 +267,17 @@ void CheckLanguage(std::string_view code) {
                                               : texts[i].context));
 }
 
-std::string PoString(const std::string& cp932) {
-    std::string out = "\"";
-    for (char c : Cp932ToUtf8(cp932)) {
+// UTF-8 text as it stands between a PO string's quotes.
+std::string PoText(const std::string& utf8) {
+    std::string out;
+    for (char c : utf8) {
         if (c == '"' || c == '\\') out += '\\';
         out += c;
     }
-    return out + "\"";
+    return out;
 }
+
+std::string PoString(const std::string& cp932) { return "\"" + PoText(Cp932ToUtf8(cp932)) + "\""; }
 
 }  // namespace
 
@@ -290,8 +293,11 @@ std::string TranslationTemplate() {
     std::string out =
         "# The texts of this world to translate. Copy this file to translations/LANG.po (" + Codes() +
         ") and fill in each msgstr; an entry left empty is drawn as the world has it.\n"
-        "msgid \"\"\nmsgstr \"\"\n\"MIME-Version: 1.0\\n\"\n\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
-        "\"Content-Transfer-Encoding: 8bit\\n\"\n";
+        "msgid \"\"\nmsgstr \"\"\n\"Project-Id-Version: " +
+        PoText(WorldName().empty() ? std::string("a world of Ranks & Files") : Cp932ToUtf8(WorldName())) +
+        "\\n\"\n\"PO-Revision-Date: YEAR-MO-DA HO:MI+ZONE\\n\"\n\"Last-Translator: FULL NAME <EMAIL@ADDRESS>\\n\"\n"
+        "\"Language-Team: LANGUAGE <LL@li.org>\\n\"\n\"Language: \\n\"\n\"MIME-Version: 1.0\\n\"\n"
+        "\"Content-Type: text/plain; charset=UTF-8\\n\"\n\"Content-Transfer-Encoding: 8bit\\n\"\n";
     std::vector<std::pair<std::string, std::string>> written;  // context and text, each once
     for (const WorldTextPlace& p : TextsToTranslate()) {
         if (std::find(written.begin(), written.end(), std::pair{p.context, p.text}) != written.end()) continue;

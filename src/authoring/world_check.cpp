@@ -480,6 +480,20 @@ void CheckReach(const FieldEnemyList (&lists)[kMaps + 1], const bool (&listRead)
     }
 }
 
+// What the world file says of the world, as a note on its first line.
+void SayWorldAbout() {
+    const WorldAbout& w = worldAbout;
+    if (!w.present || w.name.empty()) return;
+    std::string said = "the world calls itself " + Utf8(w.name);
+    for (const WorldAbout::Translated& t : w.translated)
+        if (t.key == "name") said += " (" + t.language + ": " + Utf8(t.text) + ")";
+    if (!w.version.empty()) said += ", version " + Utf8(w.version);
+    said += w.author.empty() ? ", by nobody named" : ", by " + Utf8(w.author);
+    said += w.licence.empty() ? ", under no licence named" : ", under " + Utf8(w.licence);
+    if (!w.description.empty()) said += ": " + Utf8(w.description);
+    Say(std::string(kWorldAboutFile), {1, 1, 1, 1}, Severity::kNote, Rule::kWorldFile, said);
+}
+
 // The mean damage of a blow, the blows that miss counted as 0, over many draws of the game's own formulas.
 constexpr int kDraws = 256;
 
@@ -593,6 +607,7 @@ CheckResult CheckWorld(const std::string& dir) {
         CheckReach(lists, listRead);
     if (heroRead && !Stopped(Relative({WorldFileKind::kHero}))) CheckEndlessBattles(lists, listRead);
     LoadWorldAbout();
+    SayWorldAbout();
     CheckTranslations();
 
     CheckResult result;

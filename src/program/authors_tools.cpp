@@ -4,6 +4,7 @@
 
 #include "authoring/balance.h"
 #include "authoring/new_world.h"
+#include "authoring/translation_check.h"
 #include "authoring/world_check.h"
 #include "core/world_folder.h"
 #include "platform/streams.h"
@@ -19,6 +20,7 @@ int RunNewWorld(const Options& options) {
         return 2;
     }
     platform::PrintOut("ranks new: a world of nine maps is in " + Escaped(options.world) +
+                       " (its name in world.txt, a template for translators in translations/world.pot)" +
                        ". Play it with: ranks --world " + Escaped(options.world) +
                        "\nEdit its files (a sign where the hero starts says where to begin), then: ranks check " +
                        Escaped(options.world) + "\n");
@@ -45,6 +47,10 @@ int RunAuthorsTool(const Options& options) {
     if (options.command == Command::kBalance)
         return authoring::RunBalance({dir, options.battles, options.levels, format});
     const authoring::CheckResult result = authoring::CheckWorld(dir);
+    if (options.pot) {
+        platform::PrintOut(authoring::TranslationTemplate());
+        return 0;
+    }
     if (options.show > 0) platform::PrintOut(authoring::ShowMap(options.show) + "\n");
     platform::PrintOut(authoring::FormatCheck(result, dir, format, options.notes, found, RANKS_VERSION));
     return result.errors > 0 ? 1 : 0;

@@ -555,6 +555,40 @@ void CheckEndlessBattles(const FieldEnemyList (&lists)[kMaps + 1], const bool (&
     }
 }
 
+// The load log's remarks as the report gives them: each once, file by file in the order they were read,
+// each file from top to bottom, and counted.
+CheckResult Collected() {
+    CheckResult result;
+    // A file in an encoding the game cannot read at all: its first remark says all. Each finding once.
+    for (const LoadRemark& r : loadLog.remarks) {
+        if (std::any_of(result.remarks.begin(), result.remarks.end(), [&](const LoadRemark& kept) {
+                return kept.file == r.file && kept.line == r.line && kept.column == r.column && kept.rule == r.rule &&
+                       kept.message == r.message;
+            }))
+            continue;
+        const bool unreadable = std::find(loadLog.unreadableText.begin(), loadLog.unreadableText.end(), r.file) !=
+                                loadLog.unreadableText.end();
+        if (unreadable && std::any_of(result.remarks.begin(), result.remarks.end(),
+                                      [&](const LoadRemark& kept) { return kept.file == r.file; }))
+            continue;
+        result.remarks.push_back(r);
+    }
+    // File by file in the order they were read, each from top to bottom.
+    std::vector<std::string> order;
+    for (const LoadRemark& r : result.remarks)
+        if (std::find(order.begin(), order.end(), r.file) == order.end()) order.push_back(r.file);
+    auto rank = [&](const LoadRemark& r) { return std::find(order.begin(), order.end(), r.file) - order.begin(); };
+    std::stable_sort(result.remarks.begin(), result.remarks.end(), [&](const LoadRemark& a, const LoadRemark& b) {
+        if (rank(a) != rank(b)) return rank(a) < rank(b);
+        return a.line != b.line ? a.line < b.line : a.column < b.column;
+    });
+    for (const LoadRemark& r : result.remarks)
+        (r.severity == Severity::kError     ? result.errors
+         : r.severity == Severity::kWarning ? result.warnings
+                                            : result.notes)++;
+    return result;
+}
+
 }  // namespace
 
 CheckResult CheckWorld(const std::string& dir) {
@@ -610,34 +644,7 @@ CheckResult CheckWorld(const std::string& dir) {
     SayWorldAbout();
     CheckTranslations();
 
-    CheckResult result;
-    // A file in an encoding the game cannot read at all: its first remark says all. Each finding once.
-    for (const LoadRemark& r : loadLog.remarks) {
-        if (std::any_of(result.remarks.begin(), result.remarks.end(), [&](const LoadRemark& kept) {
-                return kept.file == r.file && kept.line == r.line && kept.column == r.column && kept.rule == r.rule &&
-                       kept.message == r.message;
-            }))
-            continue;
-        const bool unreadable = std::find(loadLog.unreadableText.begin(), loadLog.unreadableText.end(), r.file) !=
-                                loadLog.unreadableText.end();
-        if (unreadable && std::any_of(result.remarks.begin(), result.remarks.end(),
-                                      [&](const LoadRemark& kept) { return kept.file == r.file; }))
-            continue;
-        result.remarks.push_back(r);
-    }
-    // File by file in the order they were read, each from top to bottom.
-    std::vector<std::string> order;
-    for (const LoadRemark& r : result.remarks)
-        if (std::find(order.begin(), order.end(), r.file) == order.end()) order.push_back(r.file);
-    auto rank = [&](const LoadRemark& r) { return std::find(order.begin(), order.end(), r.file) - order.begin(); };
-    std::stable_sort(result.remarks.begin(), result.remarks.end(), [&](const LoadRemark& a, const LoadRemark& b) {
-        if (rank(a) != rank(b)) return rank(a) < rank(b);
-        return a.line != b.line ? a.line < b.line : a.column < b.column;
-    });
-    for (const LoadRemark& r : result.remarks)
-        (r.severity == Severity::kError     ? result.errors
-         : r.severity == Severity::kWarning ? result.warnings
-                                            : result.notes)++;
+    CheckResult result = Collected();
     loadLog.enabled = false;
     platform::UseBackend(before);
     return result;

@@ -11,7 +11,8 @@ export let userWorld = null;
 
 export function chooseWorld(world) {
   userWorld = world;
-  $('world-name').textContent = world ? 'World: ' + (world.title || world.name) : 'The default world';
+  $('world-name').textContent = !world ? 'The default world'
+    : 'World: ' + (world.title ? world.title + ' (' + world.name + ')' : world.name);
   // All of it where the header cuts it short.
   $('world-name').title = $('world-name').textContent;
   $('default-world').hidden = !world;
@@ -41,9 +42,14 @@ export function installWorld(FS) {
   }
 }
 
-// The name a world file (world.txt, "name: ..." in UTF-8) gives the world, or ''.
+// The name a world file (world.txt, "name: ..." in UTF-8 or code page 932) gives the world, or ''.
 function titleOf(data) {
-  const text = new TextDecoder('utf-8', { fatal: false }).decode(data);
+  let text;
+  try {
+    text = new TextDecoder('utf-8', { fatal: true }).decode(data);
+  } catch {
+    text = new TextDecoder('shift_jis').decode(data);
+  }
   const line = text.split('\n').find((l) => /^\s*name\s*:/.test(l));
   return line ? line.slice(line.indexOf(':') + 1).trim() : '';
 }

@@ -602,6 +602,14 @@ TEST_F(WorldCheckTest, SarifNamesEveryRuleAndPlacesEachResult) {
           "\"informationUri\": ", "\"originalUriBaseIds\": {\"WORLD\": {\"uri\": \"file:///"})
         EXPECT_NE(log.find(part), std::string::npos) << part << "\n" << log;
     EXPECT_EQ(log.find("\"ruleId\": \"strip\""), std::string::npos);  // notes only when asked for
+    // No world: still one document, saying why.
+    EXPECT_NE(authoring::FormatNoWorld("no data folders", "x", authoring::ReportFormat::kSarif)
+                  .find("\"executionSuccessful\": false, \"toolExecutionNotifications\": [{\"level\": \"error\", "
+                        "\"message\": {\"text\": \"no data folders\"}}]"),
+              std::string::npos);
+    EXPECT_EQ(authoring::FormatNoWorld("no data folders", "x", authoring::ReportFormat::kJson),
+              "{\"findings\": [], \"error\": \"no data folders\", \"summary\": {\"world\": \"x\", \"errors\": 0, "
+              "\"warnings\": 0, \"notes\": 0}}\n");
     EXPECT_EQ(authoring::UriPath("a b/ü\\x"), "a%20b/%C3%BC/x");
 }
 

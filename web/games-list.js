@@ -82,7 +82,7 @@ export async function refreshGames() {
 
 function showGame(row, g) {
   const title = g.save ? g.save.name : g.stem;
-  row.insertCell().textContent = g.save ? worldLabel(g.fields.world) : '';
+  row.insertCell().textContent = g.save ? g.fields['world-name'] || worldLabel(g.fields.world) : '';
   row.insertCell().textContent = g.fields.level || '';
   const cell = /^(\d+) (\d+)$/.exec(g.fields.cell || '');
   row.insertCell().textContent = g.fields.map ? g.fields.map + (cell ? ` (${cell[1]}, ${cell[2]})` : '') : '';

@@ -11,7 +11,8 @@ export let userWorld = null;
 
 export function chooseWorld(world) {
   userWorld = world;
-  $('world-name').textContent = world ? 'World: ' + world.name : 'The default world';
+  $('world-name').textContent = !world ? 'The default world'
+    : 'World: ' + (world.title ? world.title + ' (' + world.name + ')' : world.name);
   // All of it where the header cuts it short.
   $('world-name').title = $('world-name').textContent;
   $('default-world').hidden = !world;
@@ -41,16 +42,37 @@ export function installWorld(FS) {
   }
 }
 
+// The name a world file (world.txt, "name: ..." in UTF-8 or code page 932) gives the world, or ''.
+function titleOf(data) {
+  let text;
+  try {
+    text = new TextDecoder('utf-8', { fatal: true }).decode(data);
+  } catch {
+    text = new TextDecoder('shift_jis').decode(data);
+  }
+  const line = text.split('\n').find((l) => /^\s*name\s*:/.test(l));
+  return line ? line.slice(line.indexOf(':') + 1).trim() : '';
+}
+
 // A chosen folder: the world is where the data folders are, whether the
-// folder itself or one inside it was picked. Resolves to the world, or to
-// a string saying why there is none.
+// folder itself or one inside it was picked; its world file and
+// translations beside them come along. Resolves to the world, or to a
+// string saying why there is none.
 export async function readWorld(files) {
   const world = [];
-  for (const file of files) {
-    const parts = (file.webkitRelativePath || file.name).split('/');
+  const paths = [...files].map((file) => (file.webkitRelativePath || file.name).split('/'));
+  const first = paths.find((parts) => parts.some((p) => kDataFolders.includes(p)));
+  const depth = first ? first.findIndex((p) => kDataFolders.includes(p)) : -1;
+  let title = '';
+  for (const [i, file] of [...files].entries()) {
+    const parts = paths[i];
     const at = parts.findIndex((p) => kDataFolders.includes(p));
-    if (at < 0) continue;
-    world.push({ path: parts.slice(at).join('/'), data: new Uint8Array(await file.arrayBuffer()) });
+    const beside = depth >= 0 && at < 0 && parts.length > depth &&
+      (parts.length === depth + 1 ? parts[depth] === 'world.txt' : parts[depth] === 'translations');
+    if (at < 0 && !beside) continue;
+    const data = new Uint8Array(await file.arrayBuffer());
+    if (beside && parts.length === depth + 1) title = titleOf(data);
+    world.push({ path: parts.slice(at < 0 ? depth : at).join('/'), data });
   }
   const folder = (files[0].webkitRelativePath || '').split('/')[0] || 'the chosen folder';
   if (world.length === 0) {
@@ -59,5 +81,5 @@ export async function readWorld(files) {
   }
   // Its name as a path: what a file name cannot hold becomes '_'.
   const safe = folder.replace(/[^A-Za-z0-9._-]/g, '_').replace(/^\.+/, '_') || 'world';
-  return { name: folder, path: kWorlds + '/' + safe, files: world };
+  return { name: folder, title, path: kWorlds + '/' + safe, files: world };
 }

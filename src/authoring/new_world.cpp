@@ -3,9 +3,13 @@
 #include <span>
 #include <string_view>
 
+#include "authoring/translation_check.h"
+#include "authoring/world_check.h"
 #include "core/data_files.h"
+#include "core/world_about.h"
 #include "core/world_folder.h"
 #include "core/world_manifest.h"
+#include "core/world_translation.h"
 #include "field/field_view.h"
 #include "field/map_files.h"
 #include "platform/files.h"
@@ -117,6 +121,14 @@ std::vector<NewWorldFile> NewWorldFiles() {
         }
         files.push_back({WorldFileName(id), text});
     }
+    // What the world says of itself: the Help page shows its name.
+    files.push_back({std::string(kWorldAboutFile),
+                     "# What this world says of itself, one field a line. The game's Help page shows its name.\n"
+                     "name: はじめての世界\nname.en: A first world\nauthor: \nversion: 0.1\nlicence: \n"
+                     "description: ranks new が書いた九つの地図の世界\n"
+                     "description.en: Nine maps written by ranks new, to make your own\n"
+                     "# Characters of the maps that no translation needs (a forest of 木 needs none anyway).\n"
+                     "decoration: \n"});
     return files;
 }
 
@@ -125,7 +137,7 @@ bool WriteNewWorld(const std::string& dir, std::string& problem) {
         problem = dir + " holds a world already: name a new folder";
         return false;
     }
-    for (const NewWorldFile& file : NewWorldFiles()) {
+    auto write = [&](const NewWorldFile& file) {
         std::string path = dir.ends_with(platform::PathSeparator()) ? dir : dir + platform::PathSeparator();
         for (char c : file.path) path += c == '/' ? platform::PathSeparator() : c;
         const std::string folder = path.substr(0, path.rfind(platform::PathSeparator()));
@@ -136,8 +148,13 @@ bool WriteNewWorld(const std::string& dir, std::string& problem) {
             if (taken) problem = path + " exists already";
             return false;
         }
-    }
-    return true;
+        return true;
+    };
+    for (const NewWorldFile& file : NewWorldFiles())
+        if (!write(file)) return false;
+    // A translator's template of the world as written, to start translations/LANG.po from.
+    CheckWorld(dir);
+    return write({std::string(kTranslationsFolder) + "/world.pot", TranslationTemplate()});
 }
 
 }  // namespace rf::authoring

@@ -57,7 +57,10 @@ HeroReach FloodHero() {
         bit = true;
         queue.push_back(p);
     };
-    visit({savedMap, hero.fieldX, hero.fieldY});
+    // From the cell the game starts on: a wall gives way to the nearest free cell.
+    int startX = hero.fieldX, startY = hero.fieldY;
+    if (!StandsFree(savedMap, startX, startY)) NearestFreeCell(savedMap, startX, startY);
+    visit({savedMap, static_cast<std::int16_t>(startX), static_cast<std::int16_t>(startY)});
     while (!queue.empty()) {
         const Place p = queue.front();
         queue.pop_front();

@@ -11,11 +11,13 @@
 #include "battle/formulas.h"
 #include "console/console.h"
 #include "core/data_files.h"
+#include "core/world_about.h"
 #include "core/world_file.h"
 #include "core/world_folder.h"
 #include "field/field_view.h"
 #include "field/hero_movement.h"
 #include "field/map_files.h"
+#include "items/abilities.h"
 #include "platform/backend.h"
 #include "platform/files.h"
 #include "platform/headless/headless.h"
@@ -371,14 +373,32 @@ void CheckHeroStart(bool worldInfoRead) {
             "the hero starts on a wall at " + Cell(x, y) + " of map " + std::to_string(hero.mapNumber));
 }
 
+// How many fields of a token file were read: all, or those before the one where reading stopped.
+std::size_t FieldsRead(const std::string& file) {
+    if (!Stopped(file)) return static_cast<std::size_t>(-1);
+    for (const LoadRemark& r : loadLog.remarks) {
+        if (r.file != file || (r.rule != Rule::kNumberExpected && r.rule != Rule::kFileEnds)) continue;
+        std::size_t before = 0;
+        for (const auto& [name, tokens] : loadLog.tokens)
+            if (name == file)
+                for (const LoadToken& t : tokens)
+                    before += t.line < r.line || (t.line == r.line && t.column < r.column);
+        return before;
+    }
+    return 0;
+}
+
 void CheckMarks() {
     const std::string file = Relative({WorldFileKind::kWorldInfo});
+    // Fields never read are no finding of their own.
+    const std::size_t read = FieldsRead(file);
     struct Mark {
         const char* who;
         const PieceMark& mark;
         std::size_t token;
     } marks[] = {{"the Queen", worldInfo.queenMark, 0}, {"the King", worldInfo.kingMark, 3}};
     for (const Mark& m : marks) {
+        if (m.token + 2 >= read) continue;
         if (!IsMapNumber(m.mark.map)) {
             Say(file, TokenAt(file, m.token), Severity::kWarning, Rule::kMarkMap,
                 std::string(m.who) + "'s map " + std::to_string(m.mark.map) + " is not " + MapNumbersText() +
@@ -394,12 +414,13 @@ void CheckMarks() {
                     std::to_string(kMapColumns) + ", rows 1 to " + std::to_string(kMapRows) +
                     ", counted from 1): it is never drawn");
     }
-    if (worldInfo.kingMark.map == worldInfo.queenMark.map && IsMapNumber(worldInfo.kingMark.map))
+    if (read > 3 && worldInfo.kingMark.map == worldInfo.queenMark.map && IsMapNumber(worldInfo.kingMark.map))
         Say(file, TokenAt(file, 3), Severity::kWarning, Rule::kMarksShareMap,
             "the King's map " + std::to_string(worldInfo.kingMark.map) +
                 " is the Queen's too: only the Queen is drawn there, the King's mark never; give the King a map of "
                 "his own");
     const OpeningStrip& s = worldInfo.opening;
+    if (read <= 7) return;
     if (!IsMapNumber(s.map)) {
         Say(file, TokenAt(file, 6), Severity::kWarning, Rule::kStripMap,
             "the strip's map " + std::to_string(s.map) + " is not " + MapNumbersText() + ": no strip ever opens");
@@ -459,6 +480,115 @@ void CheckReach(const FieldEnemyList (&lists)[kMaps + 1], const bool (&listRead)
     }
 }
 
+// What the world file says of the world, as a note on its first line.
+void SayWorldAbout() {
+    const WorldAbout& w = worldAbout;
+    if (!w.present || w.name.empty()) return;
+    std::string said = "the world calls itself " + Utf8(w.name);
+    for (const WorldAbout::Translated& t : w.translated)
+        if (t.key == "name") said += " (" + t.language + ": " + Utf8(t.text) + ")";
+    if (!w.version.empty()) said += ", version " + Utf8(w.version);
+    said += w.author.empty() ? ", by nobody named" : ", by " + Utf8(w.author);
+    said += w.licence.empty() ? ", under no licence named" : ", under " + Utf8(w.licence);
+    if (!w.description.empty()) said += ": " + Utf8(w.description);
+    Say(std::string(kWorldAboutFile), {1, 1, 1, 1}, Severity::kNote, Rule::kWorldFile, said);
+}
+
+// The mean damage of a blow, the blows that miss counted as 0, over many draws of the game's own formulas.
+constexpr int kDraws = 256;
+
+double HeroMeanDamage(const EnemyStatus& enemy) {
+    return WithBattleRandom(1, [&] {
+        double best = 0;  // the best ability his level unlocks
+        for (int a = 0; a < kAbilities; ++a) {
+            if (kAbilityUnlockLevels[a] > hero.level) continue;
+            const AbilityInfo& ability = abilityTable.abilities[a];
+            double sum = 0;
+            for (int draw = 0; draw < kDraws; ++draw)
+                if (EvadeCheck(enemy.speed, hero.speed, ability.accuracy) == 0)
+                    sum += AtLeastZero(HeroDamage(hero, enemy, ability));
+            best = std::max(best, sum / kDraws);
+        }
+        return best;
+    });
+}
+
+double EnemyMeanDamage(const EnemyStatus& enemy) {
+    return WithBattleRandom(1, [&] {
+        const AbilityInfo& ability = EnemyAbility(enemy);
+        double sum = 0;
+        for (int draw = 0; draw < kDraws; ++draw)
+            if (EvadeCheck(hero.speed, enemy.speed, ability.accuracy) == 0)
+                sum += AtLeastZero(EnemyDamage(hero, enemy, ability));
+        return sum / kDraws;
+    });
+}
+
+// More exchanges than this either way, and a battle is neither won nor lost in any sitting.
+constexpr double kEndlessExchanges = 1000;
+
+// Battles that end only in flight: no blow of the hero (with every ability his level unlocks) and none
+// of the enemy's lands with damage, by the game's own formulas (balance shows 0% wins, and no losses).
+void CheckEndlessBattles(const FieldEnemyList (&lists)[kMaps + 1], const bool (&listRead)[kMaps + 1]) {
+    for (int m = 1; m <= kMaps; ++m) {
+        if (!listRead[m]) continue;
+        const std::string file = Relative({WorldFileKind::kEnemyList, m});
+        std::vector<const EnemyStatus*> said;
+        for (int i = 0; i < lists[m].count; ++i) {
+            const FieldEnemy& e = lists[m].entries[i];
+            const EnemyStatus& enemy = EnemyRecordOf(e.kind);
+            if (IsEmptyEntry(e) || std::find(said.begin(), said.end(), &enemy) != said.end()) continue;
+            const int group = std::clamp(static_cast<int>(e.groupSize), 1, 7);
+            const double toWin = group * std::max<int>(enemy.maxHp, 1) / std::max(HeroMeanDamage(enemy), 1e-9);
+            const double toLose = std::max<int>(hero.maxHp, 1) / std::max(group * EnemyMeanDamage(enemy), 1e-9);
+            if (toWin < kEndlessExchanges || toLose < kEndlessExchanges) continue;
+            said.push_back(&enemy);
+            const int k = static_cast<int>(&enemy - enemyTable.kinds);
+            Say(file, TokenAt(file, 1 + 4 * static_cast<std::size_t>(i)), Severity::kWarning, Rule::kEndlessBattle,
+                "a battle against the " + std::string(kKindNames[k]) +
+                    " can be neither won nor lost at the hero's level " + std::to_string(hero.level) +
+                    ": his blows and theirs, as the game draws them, take more than " +
+                    std::to_string(static_cast<int>(kEndlessExchanges)) +
+                    " exchanges to end it either way (see the hit points, speeds, attacks and defences of " +
+                    Relative({WorldFileKind::kEnemy, k}) + " and of the hero file); it ends only in flight");
+        }
+    }
+}
+
+// The load log's remarks as the report gives them: each once, file by file in the order they were read,
+// each file from top to bottom, and counted.
+CheckResult Collected() {
+    CheckResult result;
+    // A file in an encoding the game cannot read at all: its first remark says all. Each finding once.
+    for (const LoadRemark& r : loadLog.remarks) {
+        if (std::any_of(result.remarks.begin(), result.remarks.end(), [&](const LoadRemark& kept) {
+                return kept.file == r.file && kept.line == r.line && kept.column == r.column && kept.rule == r.rule &&
+                       kept.message == r.message;
+            }))
+            continue;
+        const bool unreadable = std::find(loadLog.unreadableText.begin(), loadLog.unreadableText.end(), r.file) !=
+                                loadLog.unreadableText.end();
+        if (unreadable && std::any_of(result.remarks.begin(), result.remarks.end(),
+                                      [&](const LoadRemark& kept) { return kept.file == r.file; }))
+            continue;
+        result.remarks.push_back(r);
+    }
+    // File by file in the order they were read, each from top to bottom.
+    std::vector<std::string> order;
+    for (const LoadRemark& r : result.remarks)
+        if (std::find(order.begin(), order.end(), r.file) == order.end()) order.push_back(r.file);
+    auto rank = [&](const LoadRemark& r) { return std::find(order.begin(), order.end(), r.file) - order.begin(); };
+    std::stable_sort(result.remarks.begin(), result.remarks.end(), [&](const LoadRemark& a, const LoadRemark& b) {
+        if (rank(a) != rank(b)) return rank(a) < rank(b);
+        return a.line != b.line ? a.line < b.line : a.column < b.column;
+    });
+    for (const LoadRemark& r : result.remarks)
+        (r.severity == Severity::kError     ? result.errors
+         : r.severity == Severity::kWarning ? result.warnings
+                                            : result.notes)++;
+    return result;
+}
+
 }  // namespace
 
 CheckResult CheckWorld(const std::string& dir) {
@@ -509,31 +639,12 @@ CheckResult CheckWorld(const std::string& dir) {
     if (formsRead && infoWhole) CheckGaps();
     if (heroRead && infoWhole && formsRead && startsOnMap && !Stopped(Relative({WorldFileKind::kHero})))
         CheckReach(lists, listRead);
+    if (heroRead && !Stopped(Relative({WorldFileKind::kHero}))) CheckEndlessBattles(lists, listRead);
+    LoadWorldAbout();
+    SayWorldAbout();
     CheckTranslations();
 
-    CheckResult result;
-    // A file in an encoding the game cannot read at all: its first remark says all.
-    for (const LoadRemark& r : loadLog.remarks) {
-        const bool unreadable = std::find(loadLog.unreadableText.begin(), loadLog.unreadableText.end(), r.file) !=
-                                loadLog.unreadableText.end();
-        if (unreadable && std::any_of(result.remarks.begin(), result.remarks.end(),
-                                      [&](const LoadRemark& kept) { return kept.file == r.file; }))
-            continue;
-        result.remarks.push_back(r);
-    }
-    // File by file in the order they were read, each from top to bottom.
-    std::vector<std::string> order;
-    for (const LoadRemark& r : result.remarks)
-        if (std::find(order.begin(), order.end(), r.file) == order.end()) order.push_back(r.file);
-    auto rank = [&](const LoadRemark& r) { return std::find(order.begin(), order.end(), r.file) - order.begin(); };
-    std::stable_sort(result.remarks.begin(), result.remarks.end(), [&](const LoadRemark& a, const LoadRemark& b) {
-        if (rank(a) != rank(b)) return rank(a) < rank(b);
-        return a.line != b.line ? a.line < b.line : a.column < b.column;
-    });
-    for (const LoadRemark& r : result.remarks)
-        (r.severity == Severity::kError     ? result.errors
-         : r.severity == Severity::kWarning ? result.warnings
-                                            : result.notes)++;
+    CheckResult result = Collected();
     loadLog.enabled = false;
     platform::UseBackend(before);
     return result;
@@ -618,13 +729,25 @@ std::string Counts(const CheckResult& result) {
            ", \"notes\": " + std::to_string(result.notes);
 }
 
-// The SARIF 2.1.0 log: one run, the rules as the tool's, each finding a result at its region.
-std::string Sarif(const CheckResult& result, const std::string& prefix, bool notes) {
+// Where the game's authors' tools are described.
+constexpr std::string_view kInformationUri = "https://ranks-and-files.invalid/docs/worlds.md";
+
+// The world folder as a file URI ending in '/', the base of every result's path.
+std::string WorldUri(const std::string& dir) {
+    std::string path = UriPath(platform::FullPath(dir.empty() ? "." : dir));
+    if (!path.starts_with('/')) path = "/" + path;
+    return "file://" + path + (path.ends_with('/') ? "" : "/");
+}
+
+// The SARIF 2.1.0 log: one run, the rules as the tool's, each finding a result at its region, its path
+// relative to the world (WORLD); with no world, a run whose invocation failed, saying why.
+std::string Sarif(const CheckResult* result, const std::string& dir, bool notes, std::string_view version,
+                  const std::string& failure = "") {
     std::string rules, results;
     for (const RuleInfo& r : kRules)
         rules += std::string(rules.empty() ? "" : ",") + "\n        {\"id\": " + JsonString(r.code) +
                  ", \"shortDescription\": {\"text\": " + JsonString(r.summary) + "}}";
-    for (const LoadRemark& r : result.remarks) {
+    for (const LoadRemark& r : result != nullptr ? result->remarks : std::vector<LoadRemark>{}) {
         if (r.severity == Severity::kNote && !notes) continue;
         const auto index = std::find_if(std::begin(kRules), std::end(kRules),
                                         [&](const RuleInfo& info) { return info.rule == r.rule; }) -
@@ -633,13 +756,25 @@ std::string Sarif(const CheckResult& result, const std::string& prefix, bool not
                    ", \"ruleIndex\": " + std::to_string(index) + ", \"level\": \"" + SeverityName(r.severity) +
                    "\", \"message\": {\"text\": " + JsonString(r.message) +
                    "}, \"locations\": [{\"physicalLocation\": {\"artifactLocation\": {\"uri\": " +
-                   JsonString(UriPath(prefix + r.file)) + "}, \"region\": {\"startLine\": " + std::to_string(r.line) +
+                   JsonString(UriPath(r.file)) +
+                   ", \"uriBaseId\": \"WORLD\"}, \"region\": {\"startLine\": " + std::to_string(r.line) +
                    ", \"startColumn\": " + std::to_string(r.charColumn) + "}}}]}";
     }
+    const std::string invocation =
+        failure.empty() ? "{\"executionSuccessful\": true}"
+                        : "{\"executionSuccessful\": false, \"toolExecutionNotifications\": [{\"level\": \"error\", "
+                          "\"message\": {\"text\": " +
+                              JsonString(failure) + "}}]}";
     return "{\"$schema\": \"https://json.schemastore.org/sarif-2.1.0.json\", \"version\": \"2.1.0\", \"runs\": [{\n"
-           "  \"tool\": {\"driver\": {\"name\": \"ranks check\", \"rules\": [" +
-           rules +
+           "  \"tool\": {\"driver\": {\"name\": \"ranks check\", \"version\": " +
+           JsonString(version) + ", \"informationUri\": " + JsonString(kInformationUri) + ", \"rules\": [" + rules +
            "]}},\n"
+           "  \"invocations\": [" +
+           invocation +
+           "],\n"
+           "  \"originalUriBaseIds\": {\"WORLD\": {\"uri\": " +
+           JsonString(WorldUri(dir)) +
+           "}},\n"
            "  \"columnKind\": \"unicodeCodePoints\",\n"
            "  \"results\": [" +
            results + "]}]}\n";
@@ -648,11 +783,11 @@ std::string Sarif(const CheckResult& result, const std::string& prefix, bool not
 }  // namespace
 
 std::string FormatCheck(const CheckResult& result, const std::string& dir, ReportFormat format, bool notes,
-                        const std::string& found) {
+                        const std::string& found, std::string_view version) {
     const std::string prefix =
         dir.empty() || dir.ends_with('/') || dir.back() == platform::PathSeparator() ? dir : dir + "/";
     const std::string shown = dir.empty() ? std::string(".") : dir;
-    if (format == ReportFormat::kSarif) return Sarif(result, prefix, notes);
+    if (format == ReportFormat::kSarif) return Sarif(&result, dir, notes, version);
     std::string out;
     for (const LoadRemark& r : result.remarks) {
         if (r.severity == Severity::kNote && !notes) continue;
@@ -674,6 +809,15 @@ std::string FormatCheck(const CheckResult& result, const std::string& dir, Repor
     out += Escaped(shown) + ": " + count(result.errors, "error") + ", " + count(result.warnings, "warning") + ", " +
            count(result.notes, "note") + (result.notes > 0 && !notes ? " (--notes lists them)" : "") + "\n";
     return out;
+}
+
+std::string FormatNoWorld(const std::string& problem, const std::string& dir, ReportFormat format,
+                          std::string_view version) {
+    if (format == ReportFormat::kSarif) return Sarif(nullptr, dir, false, version, problem);
+    if (format == ReportFormat::kJson)
+        return "{\"findings\": [], \"error\": " + JsonString(problem) +
+               ", \"summary\": {\"world\": " + JsonString(dir.empty() ? "." : dir) + ", " + Counts({}) + "}}\n";
+    return "";
 }
 
 }  // namespace rf::authoring

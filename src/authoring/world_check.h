@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "authoring/report.h"
@@ -31,7 +32,13 @@ std::string ShowMap(int map);
 // (so it opens from the working directory), then the summary; or one JSON
 // document, or a SARIF 2.1.0 log. Notes only when asked for. `found` says
 // how the world was found when none was named ("" when it was).
+// `version` is the checker's, for SARIF.
 std::string FormatCheck(const CheckResult& result, const std::string& dir, ReportFormat format = ReportFormat::kText,
-                        bool notes = true, const std::string& found = "");
+                        bool notes = true, const std::string& found = "", std::string_view version = "");
+
+// What JSON and SARIF print when `dir` holds no world: one document all the same, with the problem
+// (text prints nothing: the problem goes to standard error).
+std::string FormatNoWorld(const std::string& problem, const std::string& dir, ReportFormat format,
+                          std::string_view version = "");
 
 }  // namespace rf::authoring

@@ -2,6 +2,7 @@
 
 #include "core/load_log.h"
 #include "core/save_keeping.h"
+#include "core/world_about.h"
 #include "core/world_folder.h"
 #include "core/world_translation.h"
 
@@ -59,6 +60,7 @@ void ResetGameState() {
     dataRoot.clear();
     loadLog = {};
     worldTranslation = {};
+    worldAbout = {};
 }
 
 }  // namespace rf

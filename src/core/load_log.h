@@ -65,6 +65,15 @@ enum class Rule {
     kTranslationMissing,
     kTranslationExtra,
     kTranslationTooLong,
+    kTranslationEncoding,
+    kByteOrderMark,
+    kTranslationControl,
+    kTranslationDuplicate,
+    kTranslationGlued,
+    kTranslationFileName,
+    kTranslationFolder,
+    kEndlessBattle,
+    kWorldFile,
 };
 struct RuleInfo {
     Rule rule;
@@ -121,6 +130,16 @@ inline constexpr RuleInfo kRules[] = {
     {Rule::kTranslationMissing, "translation-missing", "a text of the world with no translation"},
     {Rule::kTranslationExtra, "translation-extra", "a translation of a text the world does not have"},
     {Rule::kTranslationTooLong, "translation-too-long", "a translation longer than its place"},
+    {Rule::kTranslationEncoding, "translation-encoding", "a translation file that is not UTF-8"},
+    {Rule::kByteOrderMark, "byte-order-mark", "a translation file that begins with a byte-order mark"},
+    {Rule::kTranslationControl, "translation-control-character",
+     "a line break, tab or control character in a translation"},
+    {Rule::kTranslationDuplicate, "translation-duplicate", "a second entry for the same text"},
+    {Rule::kTranslationGlued, "translation-glued", "an entry with no blank line before it"},
+    {Rule::kTranslationFileName, "translation-file-name", "a translation file named after no language of the game"},
+    {Rule::kTranslationFolder, "translation-folder", "translation files in a folder the game does not read"},
+    {Rule::kEndlessBattle, "endless-battle", "level-1 battles that can be neither won nor lost"},
+    {Rule::kWorldFile, "world-file", "the world file: its name, author, version, licence and description"},
 };
 constexpr std::string_view RuleCode(Rule rule) {
     for (const RuleInfo& r : kRules)

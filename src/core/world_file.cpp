@@ -18,7 +18,9 @@ std::string Hex(std::uint32_t value, int digits) {
     return out;
 }
 
-// UTF-16 as some editors save it: a byte-order mark, or a NUL in every other byte.
+}  // namespace
+
+// UTF-16: a byte-order mark, or a NUL in every other byte.
 bool LooksUtf16(std::string_view raw) {
     if (raw.starts_with("\xFF\xFE") || raw.starts_with("\xFE\xFF")) return true;
     std::size_t nuls = 0;
@@ -26,7 +28,7 @@ bool LooksUtf16(std::string_view raw) {
     return raw.size() >= 4 && nuls * 4 >= raw.size();
 }
 
-// Latin-1 (ISO 8859-1) as old Western editors save it: lone bytes of
+// Latin-1 (ISO 8859-1): lone bytes of
 // accented letters (0xC0 and up) within words, never two in a row as code
 // page 932's own characters mostly come.
 bool LooksLatin1(std::string_view raw) {
@@ -41,6 +43,8 @@ bool LooksLatin1(std::string_view raw) {
     return inWord;
 }
 
+namespace {
+
 // Characters that code page 932 lacks but whose look-alike it has (what
 // other systems' input methods type for them).
 struct LookAlike {
@@ -49,7 +53,8 @@ struct LookAlike {
 constexpr LookAlike kLookAlikes[] = {{0x301C, 0xFF5E}, {0x2016, 0x2225}, {0x2212, 0xFF0D},
                                      {0x00A2, 0xFFE0}, {0x00A3, 0xFFE1}, {0x00AC, 0xFFE2}};
 
-// One warning per character that code page 932 lacks, at its first place, with how often it comes.
+}  // namespace
+
 void RemarkUnmappable(const WorldFile& file, std::string_view utf8, const std::vector<std::size_t>& at) {
     std::vector<std::pair<std::uint32_t, std::size_t>> seen;  // code point, count
     std::vector<std::size_t> first;
@@ -82,8 +87,6 @@ void RemarkUnmappable(const WorldFile& file, std::string_view utf8, const std::v
                    (count > 1 ? " (" + std::to_string(count) + " times in this file)" : ""));
     }
 }
-
-}  // namespace
 
 WorldFile ReadWorldFile(const std::string& path, std::size_t usable) {
     WorldFile file;

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/game_state.h"
 #include "core/load_log.h"
@@ -36,6 +37,15 @@ std::string WorldRelative(const std::string& path);
 
 // Line, cell, byte and character column (all from 1) of a byte offset of the file's text.
 LoadToken PositionIn(const WorldFile& file, std::size_t offset);
+
+// UTF-16 as some editors save it; Latin-1 as old Western editors save it.
+bool LooksUtf16(std::string_view raw);
+bool LooksLatin1(std::string_view raw);
+
+// One warning per character that code page 932 lacks, at its first place
+// (`at`: where each landed in the file's converted bytes), with how often it
+// comes and its look-alike, if code page 932 has one.
+void RemarkUnmappable(const WorldFile& file, std::string_view utf8, const std::vector<std::size_t>& at);
 
 // Adds a remark at a byte offset of the file, when the load log is on.
 void Remark(const WorldFile& file, std::size_t offset, Severity severity, Rule rule, std::string message);

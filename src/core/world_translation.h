@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/load_log.h"
+
 namespace rf {
 
 // One entry: msgctxt the world's file the text is in ("Hero_Info/
@@ -17,7 +19,8 @@ struct TranslatedText {
     std::string context;
     std::string original;
     std::string translated;
-    int line = 0;  // of its msgid in the file
+    LoadToken at;      // its msgid in the file
+    LoadToken textAt;  // its msgstr's text
 };
 
 // Where a translated text covers a map picture: grid cell and bytes.
@@ -38,9 +41,13 @@ extern WorldTranslation worldTranslation;
 inline constexpr std::string_view kTranslationsFolder = "translations";
 std::string TranslationFile(std::string_view code);
 
-// Reads a PO file in UTF-8. False with the line and the reason for what is
-// not one; untranslated and fuzzy entries are left out.
-bool ParseTranslation(std::string_view po, std::vector<TranslatedText>& out, std::string& error);
+// Reads the translation `file` (under the world folder) as the game does,
+// into `out`: a PO file in UTF-8, whose characters that code page 932 lacks
+// become "・" and whose line breaks and tabs in a translation become blanks
+// (a text is drawn on one row); untranslated, fuzzy and repeated entries are
+// left out. With the load log on, says what it finds where it stands.
+enum class TranslationRead { kMissing, kUnreadable, kRead };
+TranslationRead ReadTranslation(const std::string& file, std::vector<TranslatedText>& out);
 
 // The translation of the world in dataRoot into the game's language, if the
 // world has one (none for the default language, the world's own).

@@ -9,6 +9,7 @@
 #include "core/fixed_text.h"
 #include "core/game_state.h"
 #include "core/texts.h"
+#include "core/world_about.h"
 #include "core/world_translation.h"
 #include "field/field_view.h"
 #include "field/map_files.h"
@@ -173,6 +174,9 @@ void SignLines(std::vector<std::string>& lines, std::size_t room) {
 }
 
 void HowToLines(std::vector<std::string>& lines) {
+    // The world's own name, when its world file gives one.
+    if (const std::string name = WorldName(); !name.empty())
+        lines.push_back(ComposeWithName(Text(TextId::kMenuWorldName), name));
     for (TextId line : kHowTo) lines.emplace_back(Text(line));
     lines.emplace_back();
     lines.emplace_back(Text(TextId::kMenuSigns));

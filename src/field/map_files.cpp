@@ -7,6 +7,7 @@
 #include "core/load_log.h"
 #include "core/texts.h"
 #include "core/token_reader.h"
+#include "core/world_about.h"
 #include "core/world_file.h"
 #include "core/world_folder.h"
 #include "core/world_manifest.h"
@@ -59,7 +60,7 @@ void RemarkShortLines(const WorldFile& file, const Found& short_, std::size_t le
 
 // Tabs, control characters and full-width spaces: once a file, at the first.
 void RemarkOddCharacters(const WorldFile& file, const Found& tabs, bool tabsShift, const Found& controls,
-                         const Found& wideBlanks) {
+                         const Found& wideBlanks, const Found& signBlanks) {
     auto more = [](const Found& f, const char* what) {
         return f.lines > 1 ? " (" + std::string(what) + " on " + std::to_string(f.lines) + " lines, the first here)"
                            : std::string();
@@ -76,6 +77,12 @@ void RemarkOddCharacters(const WorldFile& file, const Found& tabs, bool tabsShif
                "a full-width space (U+3000) looks free but is two wall cells: the hero cannot pass it" +
                    more(wideBlanks, "full-width spaces") +
                    "; use two half-width spaces (a full-width character takes two cells)");
+    if (signBlanks.lines > 0)
+        Remark(file, signBlanks.at, Severity::kWarning, Rule::kFullWidthSpace,
+               "a full-width space (U+3000) between a sign's words is two wall cells, as the sign's characters are" +
+                   more(signBlanks, "such spaces") +
+                   ": the sign stays whole, as it looks; keep it (two half-width spaces would open a hole in the "
+                   "sign that the hero walks into)");
 }
 
 // For the world checker: lines of the wrong length and the rows they shift,
@@ -103,7 +110,7 @@ void RemarkPicture(const WorldFile& file, const std::string& bytes, int rows, in
         while (toTheLast && !shifted[last]) --last;
         return RowRange(next + 1, last + 1) + " are shifted";
     };
-    Found tabs, controls, wideBlanks, short_;
+    Found tabs, controls, wideBlanks, signBlanks, short_;
     bool tabsShift = false;
     int shortLine = 0;
     std::size_t shortLength = 0;
@@ -115,15 +122,18 @@ void RemarkPicture(const WorldFile& file, const std::string& bytes, int rows, in
         const std::size_t end = raw.find('\n', rawOffset);
         std::size_t length = (end == std::string::npos ? raw.size() : end) - rawOffset;
         if (length > 0 && raw[rawOffset + length - 1] == '\r') --length;
-        bool tab = false, control = false, wideBlank = false;
+        bool tab = false, control = false, wideBlank = false, signBlank = false;
         std::size_t characters = 0;
         for (std::size_t i = 0; i < length; ++i, ++characters) {
             const auto c = static_cast<unsigned char>(raw[rawOffset + i]);
             if (c == '\t' && !tab) tab = true, note(tabs, rawOffset + i);
             else if ((c < 0x20 || c == 0x7F) && c != '\t' && !control) control = true, note(controls, rawOffset + i);
             if (IsLeadByte(c) && i + 1 < length) {
-                if (c == 0x81 && raw[rawOffset + i + 1] == 0x40 && blanksAreFree && !wideBlank)
-                    wideBlank = true, note(wideBlanks, rawOffset + i);
+                // Between two characters it stands inside a sign, whose characters are walls as it is.
+                const bool inSign =
+                    i > 0 && raw[rawOffset + i - 1] != ' ' && i + 2 < length && raw[rawOffset + i + 2] != ' ';
+                if (c == 0x81 && raw[rawOffset + i + 1] == 0x40 && blanksAreFree && !(inSign ? signBlank : wideBlank))
+                    (inSign ? signBlank : wideBlank) = true, note(inSign ? signBlanks : wideBlanks, rawOffset + i);
                 ++i;
             }
         }
@@ -149,7 +159,7 @@ void RemarkPicture(const WorldFile& file, const std::string& bytes, int rows, in
     if (short_.lines > 0)
         RemarkShortLines(file, short_, shortLength, want, shiftedAfter(shortLine, false),
                          shiftedAfter(shortLine, true));
-    RemarkOddCharacters(file, tabs, tabsShift, controls, wideBlanks);
+    RemarkOddCharacters(file, tabs, tabsShift, controls, wideBlanks, signBlanks);
     if (lines < rows)
         Remark(file, raw.size(), Severity::kWarning, Rule::kTooFewLines,
                "the picture has " + std::to_string(lines) + (lines == 1 ? " line" : " lines") + ", fewer than " +
@@ -288,6 +298,7 @@ void PlaceMapTexts(std::int16_t world) {
 void LoadMapForms(std::int16_t world) {
     for (int n = 1; n <= kMaps; ++n) LoadMapForm(world, n);
     LoadWorldInfo(WorldFilePath({WorldFileKind::kWorldInfo}, world));
+    LoadWorldAbout();
     LoadWorldTranslation();
     PlaceMapTexts(world);
 }

@@ -4,9 +4,11 @@
 
 #include "authoring/balance.h"
 #include "authoring/new_world.h"
+#include "authoring/translation_check.h"
 #include "authoring/world_check.h"
 #include "core/world_folder.h"
 #include "platform/streams.h"
+#include "ranks_version.h"
 #include "text/escape.h"
 
 namespace rf {
@@ -18,6 +20,7 @@ int RunNewWorld(const Options& options) {
         return 2;
     }
     platform::PrintOut("ranks new: a world of nine maps is in " + Escaped(options.world) +
+                       " (its name in world.txt, a template for translators in translations/world.pot)" +
                        ". Play it with: ranks --world " + Escaped(options.world) +
                        "\nEdit its files (a sign where the hero starts says where to begin), then: ranks check " +
                        Escaped(options.world) + "\n");
@@ -30,19 +33,26 @@ int RunAuthorsTool(const Options& options) {
     const std::string tool = options.command == Command::kCheck ? "check" : "balance";
     std::string found;
     const std::string dir = options.world.empty() ? FindWorldFromHere(found) : options.world;
-    if (std::string problem = WorldFolderProblem(dir.empty() ? "." : dir); !problem.empty()) {
-        platform::PrintError("ranks " + tool + ": " + Escaped(problem) + "\n");
-        return 2;
-    }
     const authoring::ReportFormat format = options.format == "json"    ? authoring::ReportFormat::kJson
                                            : options.format == "csv"   ? authoring::ReportFormat::kCsv
                                            : options.format == "sarif" ? authoring::ReportFormat::kSarif
                                                                        : authoring::ReportFormat::kText;
+    if (std::string problem = WorldFolderProblem(dir.empty() ? "." : dir); !problem.empty()) {
+        platform::PrintError("ranks " + tool + ": " + Escaped(problem) + "\n");
+        // A script reading JSON or SARIF gets one document all the same.
+        if (options.command == Command::kCheck)
+            platform::PrintOut(authoring::FormatNoWorld(problem, dir, format, RANKS_VERSION));
+        return 2;
+    }
     if (options.command == Command::kBalance)
         return authoring::RunBalance({dir, options.battles, options.levels, format});
     const authoring::CheckResult result = authoring::CheckWorld(dir);
+    if (options.pot) {
+        platform::PrintOut(authoring::TranslationTemplate());
+        return 0;
+    }
     if (options.show > 0) platform::PrintOut(authoring::ShowMap(options.show) + "\n");
-    platform::PrintOut(authoring::FormatCheck(result, dir, format, options.notes, found));
+    platform::PrintOut(authoring::FormatCheck(result, dir, format, options.notes, found, RANKS_VERSION));
     return result.errors > 0 ? 1 : 0;
 }
 

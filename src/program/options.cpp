@@ -170,6 +170,8 @@ constexpr OptionRow kOptions[] = {
      "text, json, csv or sarif"},
     {"--notes", "", kCheck, "ranks check: list the notes too",
      [](Options& o, std::string_view) { return o.notes = true; }},
+    {"--pot", "", kCheck, "ranks check: print a template (.pot) of the world's texts to translate",
+     [](Options& o, std::string_view) { return o.pot = true; }},
     {"--show", "N", kCheck, "ranks check: print map N as the game reads it",
      [](Options& o, std::string_view v) { return Number(v, 1, kMaps, o.show); }, "a map number from 1 to 9"},
     {"--help", "", kAll, "show this text and exit", [](Options& o, std::string_view) { return o.help = true; }},
@@ -325,7 +327,7 @@ std::string UsageText() {
            "              [--headless | --cast OUT | --end-save]]\n"
            "             [--look marked|console] [--messages wait|auto|instant]\n"
            "             [--classic [on|off]] [--lang LANG] [--speech] [--help] [--version]\n"
-           "       ranks check [DIR] [--format=text|json|sarif] [--notes] [--show N]\n"
+           "       ranks check [DIR] [--format=text|json|sarif] [--notes] [--show N] [--pot]\n"
            "       ranks balance [DIR] [--battles N] [--levels L1,L2,...]\n"
            "                     [--format=text|csv|json]\n"
            "       ranks new DIR\n";

@@ -42,7 +42,8 @@ struct Options {
     // The authors' tools.
     std::string format = "text";  // text, csv (balance), json or sarif (check)
     bool notes = false;
-    int show = 0;  // ranks check --show N: map N as loaded
+    bool pot = false;  // ranks check: the translation template instead of the report
+    int show = 0;      // ranks check --show N: map N as loaded
     std::vector<int> levels;
 };
 

@@ -2,9 +2,11 @@
 
 #include "core/save_keeping.h"
 #include "core/texts.h"
+#include "core/world_about.h"
 #include "platform/player_files.h"
 #include "platform/streams.h"
 #include "saves/save_files.h"
+#include "text/cp932.h"
 #include "text/escape.h"
 
 namespace rf {
@@ -20,6 +22,8 @@ std::string FileName(const std::string& path) {
 SaveData CurrentSave() {
     SaveData save;
     save.world = saveKeeping.world;
+    // Only a name that a save's line carries exactly.
+    if (std::string name; Cp932ToUtf8Exactly(worldAbout.name, name)) save.worldName = name;
     save.worldDigest = saveKeeping.worldDigest;
     save.startedAt = saveKeeping.startedAt;
     save.savedAt = platform::WallClockSeconds();

@@ -205,7 +205,8 @@ std::string SavesListing(const std::string& folder) {
         }
         out += "  " + name + "  level " + std::to_string(s.data.hero.level) + ", map " +
                std::to_string(s.data.hero.mapNumber) + ", saved " + UtcText(s.data.savedAt) + ", world " +
-               Escaped(s.data.world);
+               (s.data.worldName.empty() ? Escaped(s.data.world)
+                                         : Escaped(s.data.worldName) + " (" + Escaped(s.data.world) + ")");
         if (std::string where; InPlay(folder, names, s.path.substr(NameStart(s.path)), where))
             out += ", being played now (" + Escaped(where) + ")";
         out += "\n";

@@ -8,6 +8,7 @@
 #include "core/fixed_text.h"
 #include "core/texts.h"
 #include "text/cp932.h"
+#include "text/utf8.h"
 
 namespace rf {
 namespace {
@@ -208,6 +209,7 @@ std::string ComposeSave(const SaveData& save) {
     line("journey", nums({j.secondsBefore, j.battlesWon, j.battlesLost, j.battlesFled, j.mapsVisited,
                           (j.queenSeen ? 1 : 0) + (j.kingSeen ? 2 : 0)}));
     if (!save.language.empty()) line("language", save.language);
+    if (!save.worldName.empty()) line("world-name", save.worldName);
     out += "end\n";
     return out;
 }
@@ -427,6 +429,12 @@ bool ParseSave(std::string_view text, SaveData& save, std::string& error) {
     // came (the game says so), when it reads as a language's code.
     if (auto it = fields.find("language"); it != fields.end() && LooksLikeLanguageCode(it->second))
         save.language = std::string(it->second);
+    // Only for the list: a name that is not one line of printable UTF-8 is left out.
+    if (auto it = fields.find("world-name"); it != fields.end() && IsUtf8Text(it->second, false) &&
+                                             std::none_of(it->second.begin(), it->second.end(), [](char c) {
+                                                 return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+                                             }))
+        save.worldName = std::string(it->second);
     return true;
 }
 

@@ -30,6 +30,9 @@ struct SaveData {
     // from before it was kept. A code this version lacks is kept as it came
     // (letters, digits, - and _), anything else left out.
     std::string language;
+    // The name the world gives itself in its world file, in UTF-8, for the
+    // list of saves; empty for a world without one, and in older saves.
+    std::string worldName;
 };
 
 std::string ComposeSave(const SaveData& save);

@@ -25,8 +25,11 @@
 #include <tuple>
 
 #include "core/data_files.h"
+#include "core/fixed_text.h"
+#include "core/world_about.h"
 #include "core/world_folder.h"
 #include "core/world_manifest.h"
+#include "core/world_translation.h"
 #include "field/map_files.h"
 #include "platform/files.h"
 #include "program/command_line.h"
@@ -351,8 +354,8 @@ TEST_F(WorldCheckTest, EveryKindOfReportAtItsLineAndColumn) {
 TEST_F(WorldCheckTest, ExitStatusTellsCleanFromErrorsFromNoWorld) {
     auto run = [](const std::string& world) { return test::CallWith(Main, {"ranks", "check", world}); };
     EXPECT_EQ(run(root()), 0);
-    // The default world's one note is the strip: no code page 932 file is taken for UTF-8.
-    EXPECT_NE(headless::PrintedOut().find(root() + ": 0 errors, 0 warnings, 1 note (--notes lists them)\n"),
+    // The default world's notes are the strip and its name: no code page 932 file is taken for UTF-8.
+    EXPECT_NE(headless::PrintedOut().find(root() + ": 0 errors, 0 warnings, 2 notes (--notes lists them)\n"),
               std::string::npos)
         << headless::PrintedOut();
     // For editors: paths as the folder was given, a cell column and a byte column on non-ASCII lines.
@@ -365,7 +368,7 @@ TEST_F(WorldCheckTest, ExitStatusTellsCleanFromErrorsFromNoWorld) {
                   ", \"line\": 1, \"column\": 4, \"cell\": 7, \"byte\": 10, \"severity\": \"warning\", \"rule\": "
                   "\"no-cp932-form\", \"message\": \"this character (U+301C) has no code page 932 form: the game shows "
                   "\\\"・\\\"; write ～ (U+FF5E), its code page 932 look-alike\"}\n], \"summary\": {\"world\": " +
-                  authoring::JsonString(root()) + ", \"errors\": 0, \"warnings\": 1, \"notes\": 2}}\n");
+                  authoring::JsonString(root()) + ", \"errors\": 0, \"warnings\": 1, \"notes\": 3}}\n");
     dir.Write("map_info/map1/5.txt", "9\n");
     EXPECT_EQ(run(root()), 1);
     EXPECT_EQ(run(root() + "/Hero_Info"), 2);
@@ -416,6 +419,114 @@ TEST_F(WorldCheckTest, SilentTrapsAreFoundAtTheirCause) {
     }
 }
 
+// The traps of translations and of what a world says of itself, each at
+// its cause: one finding of its rule at the file, line and character column
+// where the author mends it; and what the game then draws for the hero's
+// name in English, where the row says.
+struct Trap {
+    const char* name;
+    const char* rule;     // "" for a world on which nothing of `absent` may be said
+    const char* file;     // written, and where the finding stands
+    std::string content;  // "<po>" followed by edits: the default world's en.po with the first
+                          // `from` replaced by `to`
+    int line = 0, column = 0;
+    const char* from = nullptr;
+    const char* to = nullptr;
+    const char* absent = nullptr;  // a rule that must not be said (a cascade, a false finding)
+    const char* heroDrawn = nullptr;
+};
+
+const Trap kTraps[] = {
+    {"é is ・, the file kept", "no-cp932-form", "translations/en.po", "<po>", 16, 12, "\"Allen\"", "\"Allén\"",
+     "translation-missing", "All・n"},
+    {"Shift_JIS is named", "translation-encoding", "translations/en.po",
+     "msgctxt \"Hero_Info/Hero_Status_Info.txt\"\nmsgid \"\x83\x41\x83\x8C\x83\x93\"\nmsgstr \"Allen\"\n", 2, 8},
+    {"Latin-1 is named", "translation-encoding", "translations/en.po", "msgid \"Cafe\"\nmsgstr \"Caf\xE9\"\n", 2, 12},
+    {"a byte-order mark is named and skipped", "byte-order-mark", "translations/en.po", "<po>", 1, 1, "# The default",
+     "\xEF\xBB\xBF# The default", "translation-unreadable", "Allen"},
+    {"\\n in a sign", "translation-control-character", "translations/en.po", "<po>", 71, 20,
+     "\"Queen opens the King's way\"", "\"Queen opens\\nthe King's way\""},
+    {"\\t in a name, drawn as a blank", "translation-control-character", "translations/en.po", "<po>", 16, 11,
+     "\"Allen\"", "\"Al\\ten\"", nullptr, "Al en"},
+    {"a repeated entry", "translation-duplicate", "translations/en.po", "<po>", 20, 1, "msgctxt \"Enemy_Info/Pawn",
+     "msgctxt \"Hero_Info/Hero_Status_Info.txt\"\nmsgid \"アレン\"\nmsgstr \"Alan\"\n\nmsgctxt \"Enemy_Info/Pawn",
+     nullptr, "Allen"},
+    {"entries glued", "translation-glued", "translations/en.po", "<po>", 17, 1, "msgstr \"Allen\"\n\n",
+     "msgstr \"Allen\"\n", "translation-missing", "Allen"},
+    {"not a PO line", "translation-unreadable", "translations/en.po", "<po>", 16, 1, "msgstr \"Allen\"",
+     "msgstring \"Allen\""},
+    {"a missing sign at the sign", "translation-missing", "map_form/map1/1.txt", "<po>", 2, 4,
+     "msgid \"キングの門はクイーンが開く\"", "msgid \"ありません\""},
+    {"a missing name at the name", "translation-missing", "Hero_Info/Hero_Status_Info.txt", "<po>", 1, 1,
+     "msgid \"アレン\"", "msgid \"アラン\""},
+    {"en_US.po", "translation-file-name", "translations/en_US.po", "msgid \"\"\nmsgstr \"\"\n", 1, 1},
+    {"a misnamed folder", "translation-folder", "translation/en.po", "msgid \"\"\nmsgstr \"\"\n", 1, 1},
+    {"the Queen's name is never drawn", "", "translations/en.po", "<po>", 0, 0, "msgid \"クイーン\"", "msgid \"女王\"",
+     "translation-missing"},
+    {"decoration is no text", "", "map_form/map1/2.txt",
+     Rows(3, kBlank) + "～～ ～～ ～～" + std::string(45, ' ') + "\n木木木木" + std::string(51, ' ') + "\n■ｘ■" +
+         std::string(53, ' ') + "\n" + Rows(14, kBlank),
+     0, 0, nullptr, nullptr, "translation-missing"},
+    {"a full-width space inside a sign", "full-width-space", "map_form/map1/2.txt",
+     Rows(3, kBlank) + "看板\u3000です" + std::string(49, ' ') + "\n" + Rows(16, kBlank), 4, 3, nullptr, nullptr,
+     "translation-extra"},
+    {"an unknown key in world.txt", "world-file", "world.txt", "name: W\ncolour: red\n", 2, 1},
+};
+
+TEST_F(WorldCheckTest, TranslationAndWorldFileTrapsAtTheirCause) {
+    std::ifstream in(dir.Path() / "translations" / "en.po", std::ios::binary);
+    const std::string po((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (const Trap& t : kTraps) {
+        test::TempDir world{RANKS_WORLD_DIR};
+        std::string content = t.content;
+        if (content == "<po>") {
+            content = po;
+            if (t.from != nullptr) content.replace(content.find(t.from), std::strlen(t.from), t.to);
+        }
+        world.Write(t.content == "<po>" ? "translations/en.po" : t.file, content);
+        const auto result = authoring::CheckWorld(world.Path().string());
+        int found = 0;
+        for (const LoadRemark& r : result.remarks) {
+            found += RuleCode(r.rule) == t.rule && r.file == t.file && r.line == t.line && r.charColumn == t.column;
+            if (t.absent && RuleCode(r.rule) == t.absent) ADD_FAILURE() << t.name << ": " << r.message;
+        }
+        EXPECT_EQ(found, *t.rule ? 1 : 0) << t.name << "\n" << authoring::FormatCheck(result, "w");
+        if (t.heroDrawn == nullptr) continue;
+        UseLanguage(1);
+        EXPECT_EQ(Cp932ToUtf8(WorldText(FixedText(hero.name))), t.heroDrawn) << t.name;
+        UseLanguage(0);
+    }
+}
+
+// The checks that reported what was never read or never so, each now silent: the strip's fields of a
+// world info that lacks a line, the reach of a hero who starts on a wall (the game moves him off it).
+TEST_F(WorldCheckTest, NothingFromFieldsNeverReadNorFromACellNeverStoodOn) {
+    struct Silent {
+        const char* file;
+        const char* content;
+        const char* absent;
+    };
+    const Silent rows[] = {
+        {"map_info/map1.txt", "7 21 8\n9 29 13\n1\n", "strip"},
+        {"map_info/map1.txt", "7 21 8\n9 29 x\n", "strip"},
+        {"Hero_Info/Hero_Status_Info.txt", "アレン 40 8 6 5 5 8 70 0 1 0 0 0 0 1 5 2 3 3 3 0 0", "unreachable"},
+    };
+    for (const Silent& row : rows) {
+        test::TempDir world{RANKS_WORLD_DIR};
+        world.Write(row.file, row.content);
+        const auto result = authoring::CheckWorld(world.Path().string());
+        for (const LoadRemark& r : result.remarks)
+            EXPECT_FALSE(RuleCode(r.rule).starts_with(row.absent)) << row.file << ": " << r.message;
+    }
+    // Level-1 battles that neither side can end: hit points and defences far beyond the blows.
+    dir.Write("Hero_Info/Hero_Status_Info.txt", "アレン 32000 8 30000 5 5 8 70 0 1 0 0 0 0 1 5 2 3 3 3 8 4");
+    dir.Write("Enemy_Info/Pawn_Status_Info.txt", "ポーン 1 ◎ 0 1 30000 6 30000 3 3 5 0");
+    const auto result = authoring::CheckWorld(root());
+    EXPECT_TRUE(std::any_of(result.remarks.begin(), result.remarks.end(), [](const LoadRemark& r) {
+        return r.rule == Rule::kEndlessBattle && r.file == "map_info/map1/1.txt" && r.line == 2;
+    })) << authoring::FormatCheck(result, "w");
+}
+
 // Every field of every kind of token file, written wrong in each way an
 // author slips: a word, full-width digits, a number too big, a negative
 // one, 0. Each letter is what the checker must say at that field's line
@@ -438,6 +549,7 @@ TEST_F(WorldCheckTest, EverySlipInEveryFieldIsReportedOrPlaysAsWritten) {
         {"map_info/map1/2.txt", {"1", "1", "3", "20", "4"}, {"EEEE.", "EEEEE", "EEEEE", "EEEE.", "EEEE."}},
     };
     const char* const slips[] = {"x", "３", "99999", "-3", "0"};
+    std::filesystem::remove_all(root() + "/translations");  // a new name has no translation, which is said
     for (const auto& [file, fields, expected] : files)
         for (std::size_t field = 0; field < fields.size(); ++field)
             for (std::size_t slip = 0; slip < std::size(slips); ++slip) {
@@ -485,9 +597,19 @@ TEST_F(WorldCheckTest, SarifNamesEveryRuleAndPlacesEachResult) {
     for (const char* part :
          {"{\"$schema\": \"https://json.schemastore.org/sarif-2.1.0.json\", \"version\": \"2.1.0\"",
           "\"columnKind\": \"unicodeCodePoints\"", "{\"ruleId\": \"power\", \"ruleIndex\": 32, \"level\": \"error\"",
-          "{\"uri\": \"w/Abilities/Flame.txt\"}, \"region\": {\"startLine\": 1, \"startColumn\": 8}"})
+          "{\"uri\": \"Abilities/Flame.txt\", \"uriBaseId\": \"WORLD\"}, \"region\": {\"startLine\": 1, "
+          "\"startColumn\": 8}",
+          "\"informationUri\": ", "\"originalUriBaseIds\": {\"WORLD\": {\"uri\": \"file:///"})
         EXPECT_NE(log.find(part), std::string::npos) << part << "\n" << log;
     EXPECT_EQ(log.find("\"ruleId\": \"strip\""), std::string::npos);  // notes only when asked for
+    // No world: still one document, saying why.
+    EXPECT_NE(authoring::FormatNoWorld("no data folders", "x", authoring::ReportFormat::kSarif)
+                  .find("\"executionSuccessful\": false, \"toolExecutionNotifications\": [{\"level\": \"error\", "
+                        "\"message\": {\"text\": \"no data folders\"}}]"),
+              std::string::npos);
+    EXPECT_EQ(authoring::FormatNoWorld("no data folders", "x", authoring::ReportFormat::kJson),
+              "{\"findings\": [], \"error\": \"no data folders\", \"summary\": {\"world\": \"x\", \"errors\": 0, "
+              "\"warnings\": 0, \"notes\": 0}}\n");
     EXPECT_EQ(authoring::UriPath("a b/ü\\x"), "a%20b/%C3%BC/x");
 }
 
@@ -515,6 +637,8 @@ TEST(WorldsDocTest, ReferenceNamesEveryFileFieldAndRule) {
         for (std::string_view f : fields[i])
             EXPECT_NE(reference.find((i < 2 ? "" : "| ") + std::string(f)), std::string::npos) << f;
     for (const RuleInfo& r : kRules) EXPECT_NE(doc.find("`" + std::string(r.code) + "`"), std::string::npos) << r.code;
+    for (std::string_view f : kWorldAboutFields)
+        EXPECT_NE(doc.find("| `" + std::string(f) + "` |"), std::string::npos) << f;
 }
 
 // A map as the game reads it: the reached cells, the enemies, the passages,

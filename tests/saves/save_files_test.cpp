@@ -71,6 +71,14 @@ TEST(SaveFormat, WhatIsWrittenIsReadBackAndReadable) {
     EXPECT_EQ(
         std::tie(j.secondsBefore, j.battlesWon, j.battlesLost, j.battlesFled, j.mapsVisited, j.queenSeen, j.kingSeen),
         std::make_tuple(3661u, 0u, 0u, 0u, std::uint16_t{1 << 8}, false, true));
+    // The world's own name, for the list, read back; one that is no line of UTF-8 is left out.
+    in.worldName = "王の門";
+    ASSERT_TRUE(ParseSave(ComposeSave(in), out, error)) << error;
+    EXPECT_EQ(out.worldName, "王の門");
+    text = ComposeSave(in);
+    text.replace(text.find("王の門"), std::strlen("王の門"), "\xff\x1b[2J");
+    ASSERT_TRUE(ParseSave(text, out, error)) << error;
+    EXPECT_EQ(out.worldName, "");
 }
 
 // Each effect in turn with every slot running, the others free with rows of

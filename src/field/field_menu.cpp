@@ -309,8 +309,8 @@ void ChangeSetting(MenuView& v) {
     if (v.choice == 3) settings.consoleLook = !settings.consoleLook;
     if (v.choice == 4) settings.classicNextStart = !settings.classicNextStart;
     if (v.choice == 5) settings.speech = !settings.speech;
-    constexpr SettingKey kRowKeys[kSettingRows] = {SettingKey::kLanguage,  SettingKey::kMessages, SettingKey::kExtraKeys,
-                                                   SettingKey::kLook,      SettingKey::kClassic,  SettingKey::kSpeech};
+    constexpr SettingKey kRowKeys[kSettingRows] = {SettingKey::kLanguage, SettingKey::kMessages, SettingKey::kExtraKeys,
+                                                   SettingKey::kLook,     SettingKey::kClassic,  SettingKey::kSpeech};
     v.keptProblem.clear();
     // Speech that cannot be had is said on the page, and stays off.
     v.noSpeech = v.choice == 5 && !UseSpeech(v.keptProblem);

@@ -5,6 +5,7 @@
 // nothing locks, where the player cannot write and under any clock. (What a
 // quit in battle saves is the session saves test's.)
 #include <algorithm>
+#include <thread>
 #include <tuple>
 
 #include "core/world_folder.h"
@@ -347,7 +348,11 @@ TEST_F(SpeechInTerminal, AWallASignAnEnemyABattleAndTheMenuAreSaid) {
     ASSERT_GE(server.WaitFor("ポーション：体力を", at), 0);
     for (int i = 0; i < 20 && server.WaitFor("主人公 HP", at, 300ms) < 0; ++i) s.SendKeys({"Enter"});
     ASSERT_GE(server.WaitFor("主人公 HP", at), 0);
-    // Out of the item menu, then fight until the field comes back.
+    // Out of the item menu once it stands again and its quiet after a use
+    // has passed (it drops keys that come sooner), then fight until the
+    // field comes back.
+    ASSERT_GE(server.WaitFor("ポーション：体力を20回復する。持っている数 4", at), 0);
+    std::this_thread::sleep_for(500ms);
     at = server.Count();
     s.SendKeys({"Space", "Up", "Up"});
     ASSERT_GE(server.WaitFor("たたかう：", at), 0) << server.Transcript() << s.Tmux("capture-pane -p");

@@ -239,19 +239,12 @@ void CheckLanguage(std::string_view code) {
                     "; add its entry (ranks check --pot writes every text to translate)");
     }
     // The signs: each entry covers its text wherever the map has it; a text left uncovered is missing.
-    for (int map = 1; map <= kMaps; ++map) {
-        const std::string where = WorldFileName({WorldFileKind::kMapForm, map});
-        for (int y = 0; y < kMapRows; ++y) {
-            const std::string row = Row(map, y);
-            const std::string covered = Covered(texts, used, map, row);
-            for (const auto& [x, text] : TextRuns(row, covered))
-                Say(where, MapCellSource(WorldFilePath({WorldFileKind::kMapForm, map}), static_cast<int>(x), y),
-                    Severity::kWarning, Rule::kTranslationMissing,
-                    "no translation of " + Cp932ToUtf8(text) + " in " + file + ": with --lang " + lang +
-                        " the game draws it as it is" +
-                        "; add its entry (ranks check --pot writes every text to translate)");
-        }
-    }
+    std::vector<WorldTextPlace> signs;
+    MapTexts(signs, texts, used);
+    for (const WorldTextPlace& sign : signs)
+        Say(sign.context, sign.at, Severity::kWarning, Rule::kTranslationMissing,
+            "no translation of " + Cp932ToUtf8(sign.text) + " in " + file + ": with --lang " + lang +
+                " the game draws it as it is" + "; add its entry (ranks check --pot writes every text to translate)");
     for (std::size_t i = 0; i < texts.size(); ++i) {
         if (!texts[i].context.starts_with("map_form/") || !used[i]) continue;
         if (texts[i].translated.size() > texts[i].original.size())

@@ -180,6 +180,7 @@ struct Journey {
     static_assert(kMaps <= 16, "a bit for every map");
     bool queenSeen = false;
     bool kingSeen = false;
+    std::int64_t kingReachedAt = -1;  // seconds played when the hero first stood at the King; -1 not yet
 };
 
 // How the player likes to play: from the settings file, the command line

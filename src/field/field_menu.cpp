@@ -75,6 +75,25 @@ std::string EffectsText() {
     return out.empty() ? std::string(Text(TextId::kMenuNoEffects)) : out;
 }
 
+std::string BattlesLine() {
+    return Labelled(Text(TextId::kMenuBattles),
+                    std::string(Text(TextId::kMenuWon)) + " " + Number(journey.battlesWon) + "  " +
+                        std::string(Text(TextId::kMenuLost)) + " " + Number(journey.battlesLost) + "  " +
+                        std::string(Text(TextId::kMenuFled)) + " " + Number(journey.battlesFled));
+}
+
+std::string MapsLine() {
+    int maps = 0;
+    for (int m = 0; m < kMaps; ++m) maps += (journey.mapsVisited >> m) & 1;
+    return Labelled(Text(TextId::kMenuMaps), Number(maps) + " / " + Number(kMaps));
+}
+
+// Seconds played: one clock reading a call, so a replay shows the same time.
+long long PlayedSeconds() {
+    if (journey.sessionStart < 0) return journey.secondsBefore;
+    return journey.secondsBefore + std::max<long long>(0, platform::ClockSeconds() - journey.sessionStart);
+}
+
 void StatusLines(long long played, std::vector<std::string>& lines) {
     const HeroStatus& h = hero;
     lines.push_back(std::string(WorldText(FixedText(h.name))) + "  " + std::string(Text(TextId::kLevelRowLevel)) + " " +
@@ -91,17 +110,14 @@ void StatusLines(long long played, std::vector<std::string>& lines) {
     lines.emplace_back();
     lines.emplace_back(Text(TextId::kMenuJourney));
     lines.push_back(Labelled(Text(TextId::kMenuPlayed), Clock(played)));
-    lines.push_back(Labelled(Text(TextId::kMenuBattles),
-                             std::string(Text(TextId::kMenuWon)) + " " + Number(journey.battlesWon) + "  " +
-                                 std::string(Text(TextId::kMenuLost)) + " " + Number(journey.battlesLost) + "  " +
-                                 std::string(Text(TextId::kMenuFled)) + " " + Number(journey.battlesFled)));
-    int maps = 0;
-    for (int m = 0; m < kMaps; ++m) maps += (journey.mapsVisited >> m) & 1;
-    lines.push_back(Labelled(Text(TextId::kMenuMaps), Number(maps) + " / " + Number(kMaps)));
+    lines.push_back(BattlesLine());
+    lines.push_back(MapsLine());
     lines.push_back(Labelled(Text(TextId::kMenuQueen),
                              std::string(journey.queenSeen ? Text(TextId::kMenuSeen) : Text(TextId::kMenuNotSeen))) +
                     "  " + std::string(Text(TextId::kMenuKing)) + " " +
                     std::string(journey.kingSeen ? Text(TextId::kMenuSeen) : Text(TextId::kMenuNotSeen)));
+    if (journey.kingReachedAt >= 0)
+        lines.push_back(Labelled(Text(TextId::kMenuKingReached), Clock(journey.kingReachedAt)));
 }
 
 void ItemLines(std::vector<std::string>& lines) {
@@ -363,10 +379,7 @@ bool UseSpeech(std::string& problem) {
 
 void RunFieldMenu() {
     MenuView v;
-    // One clock reading an opening, so a replay shows the same time.
-    if (journey.sessionStart >= 0)
-        v.played = journey.secondsBefore + std::max<long long>(0, platform::ClockSeconds() - journey.sessionStart);
-    else v.played = journey.secondsBefore;
+    v.played = PlayedSeconds();
     const std::int16_t openedIn = language;
     DrawMenu(v);
     for (;;) {
@@ -390,6 +403,64 @@ void RunFieldMenu() {
     }
     GiveBackField(language != openedIn);
     NarrateField();  // the menu closed: where the hero is, said again
+}
+
+void JourneyEndLines(long long played, std::vector<std::string>& lines) {
+    lines.clear();
+    lines.emplace_back(Text(TextId::kEndWords));
+    lines.emplace_back();
+    lines.push_back(Labelled(Text(TextId::kMenuPlayed), Clock(played)));
+    lines.push_back(BattlesLine());
+    lines.push_back(Labelled(Text(TextId::kLevelRowLevel), Number(hero.level)));
+    lines.push_back(MapsLine());
+    lines.emplace_back();
+    lines.emplace_back(Text(TextId::kEndGoesOn));
+}
+
+void RunJourneyEnd() {
+    journey.kingReachedAt = PlayedSeconds();
+    std::vector<std::string> lines;
+    JourneyEndLines(journey.kingReachedAt, lines);
+    // The menu's frame, over the whole screen but its last row.
+    constexpr int kEndWidth = kScreenColumns;
+    constexpr int kEndFooterRow = kScreenRows - 3;
+    const auto row = [](int y, std::string_view text) {
+        MoveTo(0, y);
+        Write("| " + Fitted(text, kEndWidth - 4) + " |");
+    };
+    const auto border = [](int y) {
+        MoveTo(0, y);
+        Write("+" + std::string(kEndWidth - 2, '-') + "+");
+    };
+    ClearScreen();
+    SetTextAttribute(kPlain);
+    border(0);
+    row(kTabsRow, Text(TextId::kEndTitle));
+    border(2);
+    for (int y = kBodyTop; y < kEndFooterRow; ++y) {
+        const auto r = static_cast<std::size_t>(y - kBodyTop);
+        row(y, r < lines.size() ? lines[r] : "");
+    }
+    row(kEndFooterRow, Text(TextId::kEndFooter));
+    border(kEndFooterRow + 1);
+    if (platform::Narrating()) {
+        std::string said(Text(TextId::kEndTitle));
+        for (const std::string& line : lines) said += " " + line;
+        platform::Narrate(said);
+    }
+    for (;;) {
+        if (!KeyWaiting()) continue;
+        const int code = ReadKey();
+        if (code == kKeyEnter || code == kKeySpace) break;
+    }
+    ClearScreen();
+    SetTextAttribute(kPlain);
+    DrawField();
+    DrawMiniMapFrame();
+    DrawMiniMap();
+    DrawMiniMapMark();
+    DrawLegend();
+    WriteSave();
 }
 
 }  // namespace rf

@@ -16,6 +16,13 @@ enum MenuPage : int { kStatusPage, kItemsPage, kAbilitiesPage, kHowToPage, kSett
 // Runs the menu until Space or Esc closes it (or Quit ends the game).
 void RunFieldMenu();
 
+// The journey's end: the hero has first reached the King. A page over
+// the whole screen shows the journey; Enter (or Space) gives the field
+// back, and the game is saved with the King reached.
+void RunJourneyEnd();
+// Its lines (code page 932), for the tests too; `played` in seconds.
+void JourneyEndLines(long long played, std::vector<std::string>& lines);
+
 // The lines of a page as the menu shows them (code page 932), for the tests too.
 // `played` is the time played in seconds.
 void PageLines(int page, long long played, std::string_view keptProblem, std::vector<std::string>& lines,

@@ -110,8 +110,20 @@ void DrawCurrentPieceMark() {
     const PieceMark* mark = CurrentPieceMark(symbol);
     if (mark) DrawPieceMark(symbol, *mark);
     pieceMarkOnScreen = mark != nullptr;
+    // The first time the Queen opens the strip, the player is told where it leads.
+    if (mark == &worldInfo.queenMark && !journey.queenSeen && IsMapNumber(worldInfo.opening.map) &&
+        JourneyLinesShown()) {
+        MoveTo(0, kMapRows);
+        SetTextAttribute(kPlain);
+        Write(Text(TextId::kFieldKingOpen));
+    }
     if (mark == &worldInfo.queenMark) journey.queenSeen = true;
     if (mark == &worldInfo.kingMark) journey.kingSeen = true;
+}
+
+void ClearFieldLine() {
+    MoveTo(0, kMapRows);
+    WriteSpaces(kMapColumns);
 }
 
 void RestoreFieldCells(int x, int y, int width) {

@@ -47,6 +47,11 @@ void DrawFieldEnemies();
 // The current map's Queen or King mark, as entering the map draws it (and
 // opens the strip).
 void DrawCurrentPieceMark();
+// The journey's lines and closing scene are a plain game's: off in the
+// original's look and in replays of games recorded before them.
+inline bool JourneyLinesShown() { return !settings.classic && settings.edition >= 2; }
+// The line under the map, blanked (the hero leaves the map).
+void ClearFieldLine();
 // Draws `width` cells from (x, y) as the field holds them now: the map's
 // characters, the piece mark while it is on the screen, the enemies and the
 // hero standing there. A mover erases its old cells with it, so nothing it

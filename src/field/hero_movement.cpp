@@ -18,6 +18,14 @@ namespace {
 // neighbours, and beyond the world it is a wall.
 bool Wall(int x, int y) { return GridCell(OriginColumn(hero.mapNumber) + x, OriginRow(hero.mapNumber) + y) != ' '; }
 
+// The hero stands on the King's mark (its two cells) for the first time.
+bool ReachesTheKing() {
+    const PieceMark& king = worldInfo.kingMark;
+    return JourneyLinesShown() && journey.kingReachedAt < 0 && hero.mapNumber == king.map &&
+           king.map != worldInfo.queenMark.map && hero.fieldY == king.y - 1 &&
+           std::abs(hero.fieldX - (king.x - 1)) <= 1;
+}
+
 }  // namespace
 
 int TestStep(int key, int x, int y) {
@@ -93,6 +101,7 @@ void PollHeroKey() {
     }
     MoveHero(code);
     SaveIfMapChanged();
+    if (ReachesTheKing()) RunJourneyEnd();
 }
 
 void EnterNeighbourMap(int direction) {
@@ -104,6 +113,7 @@ void EnterNeighbourMap(int direction) {
     if (direction == kKeyDown) delta = kMapsAcross, firstShift = -(kMapRows - 1);
     if (direction == kKeyUp) delta = -kMapsAcross, firstShift = kMapRows - 1;
     NoteMapChange();
+    if (JourneyLinesShown()) ClearFieldLine();
     hero.mapNumber = static_cast<std::int16_t>(hero.mapNumber + delta);
     LoadMapEnemies(worldNumber);
     DrawMiniMap();

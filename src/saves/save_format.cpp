@@ -208,6 +208,7 @@ std::string ComposeSave(const SaveData& save) {
     const Journey& j = save.journey;
     line("journey", nums({j.secondsBefore, j.battlesWon, j.battlesLost, j.battlesFled, j.mapsVisited,
                           (j.queenSeen ? 1 : 0) + (j.kingSeen ? 2 : 0)}));
+    if (j.kingReachedAt >= 0) line("king-reached", nums({j.kingReachedAt}));
     if (!save.language.empty()) line("language", save.language);
     if (!save.worldName.empty()) line("world-name", save.worldName);
     out += "end\n";
@@ -409,6 +410,11 @@ std::string ReadJourney(const SaveFields& fields, SaveData& save) {
     j.mapsVisited = static_cast<std::uint16_t>(v[4]);
     j.queenSeen = (v[5] & 1) != 0;
     j.kingSeen = (v[5] & 2) != 0;
+    // Written once the hero has reached the King; older saves have not.
+    if (auto reached = fields.find("king-reached"); reached != fields.end()) {
+        if (!Numbers(reached->second, v, 1, 0, kU32Max)) return "king-reached";
+        j.kingReachedAt = v[0];
+    }
     return "";
 }
 

@@ -173,41 +173,6 @@ void CheckEnemyValues() {
     }
 }
 
-// Free cells in the world's outer edge: beyond it lies no map, so a gap
-// there is a dead end the hero walks into.
-void OuterGaps(const WorldGrid& grid, int m, int key, const char* edge) {
-    const std::string form = Relative({WorldFileKind::kMapForm, m});
-    const bool sideways = key == kKeyLeft || key == kKeyRight;
-    const int places = sideways ? kMapRows : kLastHeroColumn + 1;
-    const char* beyond = key == kKeyUp ? "above" : key == kKeyDown ? "below" : key == kKeyLeft ? "left of" : "right of";
-    for (int p = 0; p < places;) {
-        auto at = [&](int q) {
-            return sideways ? std::pair{key == kKeyLeft ? 0 : kLastHeroColumn, q}
-                            : std::pair{q, key == kKeyUp ? 0 : kMapRows - 1};
-        };
-        auto free = [&](int q) {
-            const auto [x, y] = at(q);
-            return grid.cells[OriginRow(m) + y][OriginColumn(m) + x] == ' ';
-        };
-        if (!free(p)) {
-            ++p;
-            continue;
-        }
-        int end = p;
-        while (end + 1 < places && free(end + 1)) ++end;
-        const auto [x, y] = at(p);
-        const std::string along =
-            p == end ? (sideways ? "row " : "column ") + std::to_string(p + 1)
-                     : (sideways ? "rows " : "columns ") + std::to_string(p + 1) + " to " + std::to_string(end + 1);
-        Say(form, MapCellSource(WorldFilePath({WorldFileKind::kMapForm, m}), x, y), Severity::kWarning, Rule::kOuterGap,
-            "the gap in the " + std::string(edge) + " at " + along + " is on the world's outer edge: no map lies " +
-                beyond + " map " + std::to_string(m) +
-                ", so the hero walks into it and stands there; close it with "
-                "a wall");
-        p = end + 1;
-    }
-}
-
 void CheckAbilityValues() {
     for (int a = 0; a < kAbilities; ++a) {
         const AbilityInfo& ability = abilityTable.abilities[a];
@@ -232,6 +197,151 @@ void CheckAbilityValues() {
     }
 }
 
+// A side of a map: the key that steps over it, how the map's number changes
+// beyond it, and the edge it meets there.
+struct Side {
+    int key, delta;
+    const char* edge;
+    const char* neighbourEdge;
+};
+
+constexpr Side kSides[] = {{kKeyRight, 1, "right edge", "left edge"},
+                           {kKeyLeft, -1, "left edge", "right edge"},
+                           {kKeyDown, kMapsAcross, "bottom row", "top row"},
+                           {kKeyUp, -kMapsAcross, "top row", "bottom row"}};
+
+bool Sideways(const Side& side) { return side.key == kKeyLeft || side.key == kKeyRight; }
+
+// The map beyond the side, or none (0) where the world ends.
+int Neighbour(int map, const Side& side) {
+    const int n = map + side.delta;
+    return IsMapNumber(n) && (!Sideways(side) || MapRowOf(n) == MapRowOf(map)) ? n : 0;
+}
+
+struct MapCell {
+    int x, y;
+};
+
+// The cells along a side that the hero can stand on, one per place.
+std::vector<MapCell> EdgeCells(const Side& side) {
+    std::vector<MapCell> cells;
+    if (Sideways(side))
+        for (int y = 0; y < kMapRows; ++y) cells.push_back({side.key == kKeyRight ? kRightExitColumn : 0, y});
+    else
+        for (int x = 0; x < kLastHeroColumn; ++x) cells.push_back({x, side.key == kKeyDown ? kLastHeroRow : 0});
+    return cells;
+}
+
+// The cells of the side's outermost row or column, as the world grid holds them.
+std::vector<MapCell> OuterCells(const Side& side) {
+    std::vector<MapCell> cells;
+    if (Sideways(side))
+        for (int y = 0; y < kMapRows; ++y) cells.push_back({side.key == kKeyLeft ? 0 : kLastHeroColumn, y});
+    else
+        for (int x = 0; x <= kLastHeroColumn; ++x) cells.push_back({x, side.key == kKeyUp ? 0 : kMapRows - 1});
+    return cells;
+}
+
+// Where the hero stands in the neighbour after stepping over the side from `from`.
+MapCell Landing(const Side& side, MapCell from) {
+    return {side.key == kKeyRight  ? 0
+            : side.key == kKeyLeft ? kRightExitColumn
+                                   : from.x,
+            side.key == kKeyDown ? 0
+            : side.key == kKeyUp ? kLastHeroRow
+                                 : from.y};
+}
+
+// Places along an edge, 1-based: "row 3", "columns 4 to 7".
+std::string Along(bool sideways, int first, int last) {
+    if (first == last) return (sideways ? "row " : "column ") + std::to_string(first);
+    return (sideways ? "rows " : "columns ") + std::to_string(first) + " to " + std::to_string(last);
+}
+
+// Calls `run(first, last, kind)` for each run of neighbouring places of one kind other than 0.
+template <typename Run>
+void ForEachRun(const std::vector<int>& kinds, Run run) {
+    const int places = static_cast<int>(kinds.size());
+    for (int p = 0; p < places;) {
+        int last = p;
+        while (kinds[p] != 0 && last + 1 < places && kinds[last + 1] == kinds[p]) ++last;
+        if (kinds[p] != 0) run(p, last, kinds[p]);
+        p = last + 1;
+    }
+}
+
+// Free cells in the world's outer edge: beyond it lies no map, so a gap
+// there is a dead end the hero walks into.
+void OuterGaps(const WorldGrid& grid, int m, const Side& side) {
+    const std::vector<MapCell> cells = OuterCells(side);
+    const char* beyond = side.key == kKeyUp     ? "above"
+                         : side.key == kKeyDown ? "below"
+                         : side.key == kKeyLeft ? "left of"
+                                                : "right of";
+    std::vector<int> free;
+    for (const MapCell& c : cells) free.push_back(grid.cells[OriginRow(m) + c.y][OriginColumn(m) + c.x] == ' ');
+    ForEachRun(free, [&](int first, int last, int) {
+        Say(Relative({WorldFileKind::kMapForm, m}),
+            MapCellSource(WorldFilePath({WorldFileKind::kMapForm, m}), cells[first].x, cells[first].y),
+            Severity::kWarning, Rule::kOuterGap,
+            "the gap in the " + std::string(side.edge) + " at " + Along(Sideways(side), first + 1, last + 1) +
+                " is on the world's outer edge: no map lies " + beyond + " map " + std::to_string(m) +
+                ", so the hero walks into it and stands there; close it with a wall");
+    });
+}
+
+// Whether a step over the side from `from`, stopped short of leaving, leaves once the neighbour's cells
+// that touch it are freed: then only the neighbour's wall stands in the way.
+bool LeavesThroughFreedNeighbour(int m, const Side& side, MapCell from) {
+    const WorldGrid before = worldGrid;
+    const bool sideways = Sideways(side);
+    for (int c = -1; c <= 3; ++c) {
+        const int gx = OriginColumn(m) + (sideways ? (side.key == kKeyRight ? kMapColumns : -1) : from.x + c);
+        const int gy = OriginRow(m) + (sideways ? from.y : (side.key == kKeyDown ? kMapRows : -1));
+        if (gx >= 0 && gx < WorldGrid::kColumns && gy >= 0 && gy < WorldGrid::kRows &&
+            (sideways ? c == 0 : c >= 0 && c <= 1))
+            worldGrid.cells[gy][gx] = ' ';
+    }
+    int at = from.x;
+    int freed = TestStep(side.key, at, from.y);
+    // A short step first (toward the right edge) still leads out.
+    if (freed == kStepShort && side.key == kKeyRight) freed = TestStep(side.key, ++at, from.y);
+    worldGrid = before;
+    return freed == kStepLeavesMap;
+}
+
+// What the neighbour makes of a gap in the edge at `from`, with the hero on map m.
+enum class GapKind { kNone, kBlockedByNeighbour, kIntoNeighboursWall };
+
+GapKind GapAt(int m, int n, const Side& side, MapCell from) {
+    if (WallUnder(m, from.x, from.y)) return GapKind::kNone;
+    const int step = TestStep(side.key, from.x, from.y);
+    if (step == kStepLeavesMap) {
+        const MapCell landing = Landing(side, from);
+        return WallUnder(n, landing.x, landing.y) ? GapKind::kIntoNeighboursWall : GapKind::kNone;
+    }
+    if (step != kStepFull && LeavesThroughFreedNeighbour(m, side, from)) return GapKind::kBlockedByNeighbour;
+    return GapKind::kNone;
+}
+
+// The gaps of map m's side that meet the wall of its neighbour n.
+void GapsAgainstNeighbour(int m, int n, const Side& side) {
+    const std::vector<MapCell> cells = EdgeCells(side);
+    std::vector<int> kinds;
+    for (const MapCell& c : cells) kinds.push_back(static_cast<int>(GapAt(m, n, side, c)));
+    ForEachRun(kinds, [&](int first, int last, int kind) {
+        // The hero is two cells wide: a run along a row covers one column more.
+        const std::string along = Sideways(side) ? Along(true, first + 1, last + 1) : Along(false, first + 1, last + 2);
+        Say(Relative({WorldFileKind::kMapForm, m}),
+            MapCellSource(WorldFilePath({WorldFileKind::kMapForm, m}), cells[first].x, cells[first].y),
+            Severity::kWarning, Rule::kGap,
+            "the gap in the " + std::string(side.edge) + " at " + along + " meets the wall of map " +
+                std::to_string(n) + "'s " + side.neighbourEdge + ": " +
+                (kind == static_cast<int>(GapKind::kBlockedByNeighbour) ? "the hero stands in it and cannot pass"
+                                                                        : "the hero passes into the wall"));
+    });
+}
+
 // Gaps in a map's edge that lead nowhere: the game's own step test from
 // every edge cell, against the neighbour as loaded and with its touching
 // cells freed; and passages that land the hero inside the neighbour's wall.
@@ -239,78 +349,14 @@ void CheckAbilityValues() {
 void CheckGaps() {
     const WorldGrid closed = worldGrid;
     if (IsMapNumber(worldInfo.opening.map)) OpenStrip();
-    struct Side {
-        int key, delta;
-        const char* edge;
-        const char* neighbourEdge;
-    };
-    const Side sides[] = {{kKeyRight, 1, "right edge", "left edge"},
-                          {kKeyLeft, -1, "left edge", "right edge"},
-                          {kKeyDown, kMapsAcross, "bottom row", "top row"},
-                          {kKeyUp, -kMapsAcross, "top row", "bottom row"}};
     const std::int16_t savedMap = hero.mapNumber;
     for (int m = 1; m <= kMaps; ++m) {
-        const std::string form = Relative({WorldFileKind::kMapForm, m});
-        for (const Side& side : sides) {
-            const int n = m + side.delta;
-            const bool sideways = side.delta == 1 || side.delta == -1;
-            if (!IsMapNumber(n) || (sideways && MapRowOf(n) != MapRowOf(m))) {
-                OuterGaps(closed, m, side.key, side.edge);
-                continue;
-            }
-            hero.mapNumber = static_cast<std::int16_t>(m);
-            // The edge cells a hero can stand on, one per place along the edge.
-            const int places = sideways ? kMapRows : kLastHeroColumn;
-            int runStart = -1, runKind = 0;
-            auto flush = [&](int end) {
-                if (runStart < 0) return;
-                const int x = sideways ? (side.key == kKeyRight ? kRightExitColumn : 0) : runStart;
-                const int y = sideways ? runStart : (side.key == kKeyDown ? kLastHeroRow : 0);
-                const std::string along =
-                    sideways
-                        ? (runStart == end - 1 ? "row " + std::to_string(runStart + 1)
-                                               : "rows " + std::to_string(runStart + 1) + " to " + std::to_string(end))
-                        : "columns " + std::to_string(runStart + 1) + " to " + std::to_string(end + 1);
-                Say(form, MapCellSource(WorldFilePath({WorldFileKind::kMapForm, m}), x, y), Severity::kWarning,
-                    Rule::kGap,
-                    "the gap in the " + std::string(side.edge) + " at " + along + " meets the wall of map " +
-                        std::to_string(n) + "'s " + side.neighbourEdge + ": " +
-                        (runKind == 1 ? "the hero stands in it and cannot pass" : "the hero passes into the wall"));
-                runStart = -1;
-            };
-            for (int p = 0; p < places; ++p) {
-                const int x = sideways ? (side.key == kKeyRight ? kRightExitColumn : 0) : p;
-                const int y = sideways ? p : (side.key == kKeyDown ? kLastHeroRow : 0);
-                int kind = 0;  // 1: blocked by the neighbour; 2: lands in its wall
-                if (!WallUnder(m, x, y)) {
-                    const int step = TestStep(side.key, x, y);
-                    if (step == kStepLeavesMap) {
-                        const int lx = side.key == kKeyRight ? 0 : side.key == kKeyLeft ? kRightExitColumn : x;
-                        const int ly = side.key == kKeyDown ? 0 : side.key == kKeyUp ? kLastHeroRow : y;
-                        if (WallUnder(n, lx, ly)) kind = 2;
-                    } else if (step != kStepFull) {
-                        // Free the neighbour's touching cells and ask again.
-                        const WorldGrid before = worldGrid;
-                        for (int c = -1; c <= 3; ++c) {
-                            const int gx =
-                                OriginColumn(m) + (sideways ? (side.key == kKeyRight ? kMapColumns : -1) : x + c);
-                            const int gy = OriginRow(m) + (sideways ? y : (side.key == kKeyDown ? kMapRows : -1));
-                            if (gx >= 0 && gx < WorldGrid::kColumns && gy >= 0 && gy < WorldGrid::kRows &&
-                                (sideways ? c == 0 : c >= 0 && c <= 1))
-                                worldGrid.cells[gy][gx] = ' ';
-                        }
-                        int at = x;
-                        int freed = TestStep(side.key, at, y);
-                        // A short step first (toward the right edge) still leads out.
-                        if (freed == kStepShort && side.key == kKeyRight) freed = TestStep(side.key, ++at, y);
-                        worldGrid = before;
-                        if (freed == kStepLeavesMap) kind = 1;
-                    }
-                }
-                if (kind != runKind || kind == 0) flush(p);
-                if (kind != 0 && runStart < 0) runStart = p, runKind = kind;
-            }
-            flush(places);
+        // The step test reads the map the hero is on.
+        hero.mapNumber = static_cast<std::int16_t>(m);
+        for (const Side& side : kSides) {
+            const int n = Neighbour(m, side);
+            if (n == 0) OuterGaps(closed, m, side);
+            else GapsAgainstNeighbour(m, n, side);
         }
     }
     hero.mapNumber = savedMap;

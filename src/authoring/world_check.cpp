@@ -635,6 +635,74 @@ CheckResult Collected() {
     return result;
 }
 
+// What reading the world as the game does left: which files it read (whole), and the maps' enemies.
+struct WorldRead {
+    bool hero = false, forms = false, info = false, infoWhole = false, startsOnMap = true;
+    FieldEnemyList lists[kMaps + 1];
+    bool listRead[kMaps + 1] = {};
+};
+
+// False when a map form stops the game: the checks after it take that map
+// as free, reporting nothing more about it.
+bool ReadMapForms() {
+    bool formsRead = true;
+    for (int n = 1; n <= kMaps; ++n) {
+        if (Survives([n] { LoadMapForm(worldNumber, n); })) continue;
+        formsRead = false;
+        for (int y = 0; y < kMapRows; ++y)
+            for (int x = 0; x < kMapColumns; ++x) worldGrid.cells[OriginRow(n) + y][OriginColumn(n) + x] = ' ';
+    }
+    return formsRead;
+}
+
+// The game reads a map's enemy list when the hero enters the map, so that is when a missing one stops it.
+void SayWhenListStops(int m, bool startMap) {
+    const std::string list = Relative({WorldFileKind::kEnemyList, m});
+    for (LoadRemark& r : loadLog.remarks)
+        if (r.file == list && r.message.ends_with(": the game stops here"))
+            r.message.replace(r.message.size() - 4, 4,
+                              startMap ? "at its start (the hero starts on map " + std::to_string(m) + ")"
+                                       : "when the hero enters map " + std::to_string(m));
+}
+
+void ReadEnemyLists(WorldRead& read) {
+    const std::int16_t start = hero.mapNumber;
+    for (int m = 1; m <= kMaps; ++m) {
+        hero.mapNumber = static_cast<std::int16_t>(m);
+        read.listRead[m] = Survives([] { LoadMapEnemies(worldNumber); });
+        read.lists[m] = fieldEnemies;
+        if (!read.listRead[m]) SayWhenListStops(m, m == start && read.startsOnMap);
+    }
+    hero.mapNumber = start;
+}
+
+// Reads the world in the game's order, checking the start and the marks as
+// soon as the files they rest on are read.
+void ReadWorld(WorldRead& read) {
+    read.hero = CheckStatusFiles();
+    read.forms = ReadMapForms();
+    read.info = Survives([] { LoadWorldInfo(WorldFilePath({WorldFileKind::kWorldInfo})); });
+    // A start map outside the world stops the game: what depends on the start is no finding of its own.
+    read.startsOnMap = !read.info || IsMapNumber(hero.mapNumber);
+    if (!read.startsOnMap) hero.mapNumber = 1;
+    if (read.hero && read.startsOnMap) CheckHeroStart(read.info && read.forms);
+    if (read.info) CheckMarks();
+    ReadEnemyLists(read);
+    Survives([] { LoadMiniMap(worldNumber); });
+    read.infoWhole = read.info && !Stopped(Relative({WorldFileKind::kWorldInfo}));
+}
+
+// The checks of the world as a whole, each where the files it rests on were read whole.
+void CheckWholeWorld(const WorldRead& read) {
+    if (read.hero) CheckHeroValues();
+    CheckEnemyValues();
+    CheckAbilityValues();
+    if (read.forms && read.infoWhole) CheckGaps();
+    const bool heroWhole = read.hero && !Stopped(Relative({WorldFileKind::kHero}));
+    if (heroWhole && read.infoWhole && read.forms && read.startsOnMap) CheckReach(read.lists, read.listRead);
+    if (heroWhole) CheckEndlessBattles(read.lists, read.listRead);
+}
+
 }  // namespace
 
 CheckResult CheckWorld(const std::string& dir) {
@@ -645,47 +713,9 @@ CheckResult CheckWorld(const std::string& dir) {
     dataRoot = dir;
     loadLog.enabled = true;
 
-    const bool heroRead = CheckStatusFiles();
-    bool formsRead = true;
-    for (int n = 1; n <= kMaps; ++n) {
-        if (Survives([n] { LoadMapForm(worldNumber, n); })) continue;
-        formsRead = false;
-        // The game stops on this map: the checks after it take it as free, reporting nothing more about it.
-        for (int y = 0; y < kMapRows; ++y)
-            for (int x = 0; x < kMapColumns; ++x) worldGrid.cells[OriginRow(n) + y][OriginColumn(n) + x] = ' ';
-    }
-    const bool infoRead = Survives([] { LoadWorldInfo(WorldFilePath({WorldFileKind::kWorldInfo})); });
-    // A start map outside the world stops the game: what depends on the start is no finding of its own.
-    const bool startsOnMap = !infoRead || IsMapNumber(hero.mapNumber);
-    if (!startsOnMap) hero.mapNumber = 1;
-    if (heroRead && startsOnMap) CheckHeroStart(infoRead && formsRead);
-    if (infoRead) CheckMarks();
-    FieldEnemyList lists[kMaps + 1];
-    bool listRead[kMaps + 1] = {};
-    const std::int16_t start = hero.mapNumber;
-    for (int m = 1; m <= kMaps; ++m) {
-        hero.mapNumber = static_cast<std::int16_t>(m);
-        listRead[m] = Survives([] { LoadMapEnemies(worldNumber); });
-        lists[m] = fieldEnemies;
-        // The game reads a map's enemy list when the hero enters the map.
-        const std::string list = Relative({WorldFileKind::kEnemyList, m});
-        for (LoadRemark& r : loadLog.remarks)
-            if (!listRead[m] && r.file == list && r.message.ends_with(": the game stops here"))
-                r.message.replace(r.message.size() - 4, 4,
-                                  m == start && startsOnMap
-                                      ? "at its start (the hero starts on map " + std::to_string(m) + ")"
-                                      : "when the hero enters map " + std::to_string(m));
-    }
-    hero.mapNumber = start;
-    Survives([] { LoadMiniMap(worldNumber); });
-    const bool infoWhole = infoRead && !Stopped(Relative({WorldFileKind::kWorldInfo}));
-    if (heroRead) CheckHeroValues();
-    CheckEnemyValues();
-    CheckAbilityValues();
-    if (formsRead && infoWhole) CheckGaps();
-    if (heroRead && infoWhole && formsRead && startsOnMap && !Stopped(Relative({WorldFileKind::kHero})))
-        CheckReach(lists, listRead);
-    if (heroRead && !Stopped(Relative({WorldFileKind::kHero}))) CheckEndlessBattles(lists, listRead);
+    WorldRead read;
+    ReadWorld(read);
+    CheckWholeWorld(read);
     LoadWorldAbout();
     SayWorldAbout();
     CheckTranslations();

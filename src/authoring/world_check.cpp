@@ -279,6 +279,7 @@ void OuterGaps(const WorldGrid& grid, int m, const Side& side) {
                          : side.key == kKeyLeft ? "left of"
                                                 : "right of";
     std::vector<int> free;
+    free.reserve(cells.size());
     for (const MapCell& c : cells) free.push_back(grid.cells[OriginRow(m) + c.y][OriginColumn(m) + c.x] == ' ');
     ForEachRun(free, [&](int first, int last, int) {
         Say(Relative({WorldFileKind::kMapForm, m}),
@@ -328,6 +329,7 @@ GapKind GapAt(int m, int n, const Side& side, MapCell from) {
 void GapsAgainstNeighbour(int m, int n, const Side& side) {
     const std::vector<MapCell> cells = EdgeCells(side);
     std::vector<int> kinds;
+    kinds.reserve(cells.size());
     for (const MapCell& c : cells) kinds.push_back(static_cast<int>(GapAt(m, n, side, c)));
     ForEachRun(kinds, [&](int first, int last, int kind) {
         // The hero is two cells wide: a run along a row covers one column more.

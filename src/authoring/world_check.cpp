@@ -258,14 +258,14 @@ std::string Along(bool sideways, int first, int last) {
     return (sideways ? "rows " : "columns ") + std::to_string(first) + " to " + std::to_string(last);
 }
 
-// Calls `run(first, last, kind)` for each run of neighbouring places of one kind other than 0.
-template <typename Run>
-void ForEachRun(const std::vector<int>& kinds, Run run) {
+// Calls `run(first, last, kind)` for each run of neighbouring places of one kind other than `none`.
+template <typename Kind, typename Run>
+void ForEachRun(const std::vector<Kind>& kinds, Kind none, Run run) {
     const int places = static_cast<int>(kinds.size());
     for (int p = 0; p < places;) {
         int last = p;
-        while (kinds[p] != 0 && last + 1 < places && kinds[last + 1] == kinds[p]) ++last;
-        if (kinds[p] != 0) run(p, last, kinds[p]);
+        while (kinds[p] != none && last + 1 < places && kinds[last + 1] == kinds[p]) ++last;
+        if (kinds[p] != none) run(p, last, kinds[p]);
         p = last + 1;
     }
 }
@@ -278,10 +278,10 @@ void OuterGaps(const WorldGrid& grid, int m, const Side& side) {
                          : side.key == kKeyDown ? "below"
                          : side.key == kKeyLeft ? "left of"
                                                 : "right of";
-    std::vector<int> free;
+    std::vector<bool> free;
     free.reserve(cells.size());
     for (const MapCell& c : cells) free.push_back(grid.cells[OriginRow(m) + c.y][OriginColumn(m) + c.x] == ' ');
-    ForEachRun(free, [&](int first, int last, int) {
+    ForEachRun(free, false, [&](int first, int last, bool) {
         Say(Relative({WorldFileKind::kMapForm, m}),
             MapCellSource(WorldFilePath({WorldFileKind::kMapForm, m}), cells[first].x, cells[first].y),
             Severity::kWarning, Rule::kOuterGap,
@@ -296,13 +296,12 @@ void OuterGaps(const WorldGrid& grid, int m, const Side& side) {
 bool LeavesThroughFreedNeighbour(int m, const Side& side, MapCell from) {
     const WorldGrid before = worldGrid;
     const bool sideways = Sideways(side);
-    for (int c = -1; c <= 3; ++c) {
-        const int gx = OriginColumn(m) + (sideways ? (side.key == kKeyRight ? kMapColumns : -1) : from.x + c);
-        const int gy = OriginRow(m) + (sideways ? from.y : (side.key == kKeyDown ? kMapRows : -1));
-        if (gx >= 0 && gx < WorldGrid::kColumns && gy >= 0 && gy < WorldGrid::kRows &&
-            (sideways ? c == 0 : c >= 0 && c <= 1))
-            worldGrid.cells[gy][gx] = ' ';
-    }
+    // Sideways the step touches the one cell beyond; up or down, the two beyond the hero's two cells.
+    const int gx = OriginColumn(m) + (sideways ? (side.key == kKeyRight ? kMapColumns : -1) : from.x);
+    const int gy = OriginRow(m) + (sideways ? from.y : (side.key == kKeyDown ? kMapRows : -1));
+    for (int c = 0; c < (sideways ? 1 : 2); ++c)
+        if (gx + c >= 0 && gx + c < WorldGrid::kColumns && gy >= 0 && gy < WorldGrid::kRows)
+            worldGrid.cells[gy][gx + c] = ' ';
     int at = from.x;
     int freed = TestStep(side.key, at, from.y);
     // A short step first (toward the right edge) still leads out.
@@ -328,10 +327,10 @@ GapKind GapAt(int m, int n, const Side& side, MapCell from) {
 // The gaps of map m's side that meet the wall of its neighbour n.
 void GapsAgainstNeighbour(int m, int n, const Side& side) {
     const std::vector<MapCell> cells = EdgeCells(side);
-    std::vector<int> kinds;
+    std::vector<GapKind> kinds;
     kinds.reserve(cells.size());
-    for (const MapCell& c : cells) kinds.push_back(static_cast<int>(GapAt(m, n, side, c)));
-    ForEachRun(kinds, [&](int first, int last, int kind) {
+    for (const MapCell& c : cells) kinds.push_back(GapAt(m, n, side, c));
+    ForEachRun(kinds, GapKind::kNone, [&](int first, int last, GapKind kind) {
         // The hero is two cells wide: a run along a row covers one column more.
         const std::string along = Sideways(side) ? Along(true, first + 1, last + 1) : Along(false, first + 1, last + 2);
         Say(Relative({WorldFileKind::kMapForm, m}),
@@ -339,8 +338,8 @@ void GapsAgainstNeighbour(int m, int n, const Side& side) {
             Severity::kWarning, Rule::kGap,
             "the gap in the " + std::string(side.edge) + " at " + along + " meets the wall of map " +
                 std::to_string(n) + "'s " + side.neighbourEdge + ": " +
-                (kind == static_cast<int>(GapKind::kBlockedByNeighbour) ? "the hero stands in it and cannot pass"
-                                                                        : "the hero passes into the wall"));
+                (kind == GapKind::kBlockedByNeighbour ? "the hero stands in it and cannot pass"
+                                                      : "the hero passes into the wall"));
     });
 }
 

@@ -214,50 +214,72 @@ void CheckTranslationFiles() {
     }
 }
 
-void CheckLanguage(std::string_view code) {
-    const std::string file = TranslationFile(code);
+// One language's translation file as read, and which of its entries translate a text of the world.
+struct Translation {
+    std::string file, lang;
     std::vector<TranslatedText> texts;
-    if (ReadTranslation(file, texts) != TranslationRead::kRead) return;
-    std::vector<bool> used(texts.size(), false);
+    std::vector<bool> used;
+};
+
+void SayMissing(const Translation& t, const WorldTextPlace& place) {
+    Say(place.context, place.at, Severity::kWarning, Rule::kTranslationMissing,
+        "no translation of " + Cp932ToUtf8(place.text) + " in " + t.file + ": with --lang " + t.lang +
+            " the game draws it as it is; add its entry (ranks check --pot writes every text to translate)");
+}
+
+// The named texts (names, titles, the world's own words): each entry that
+// translates one is used, and cut when longer than its place.
+void CheckNamedTexts(Translation& t) {
     std::vector<WorldTextPlace> places;
     NameTexts(places);
-    const std::string lang(code);
     for (const WorldTextPlace& p : places) {
         bool found = false;
-        for (std::size_t i = 0; i < texts.size(); ++i) {
-            if (texts[i].context != p.context || texts[i].original != p.text) continue;
-            used[i] = found = true;
-            if (texts[i].translated.size() > p.cells)
-                Say(file, texts[i].textAt, Severity::kWarning, Rule::kTranslationTooLong,
-                    "the translation of " + Cp932ToUtf8(p.text) + " has " + std::to_string(texts[i].translated.size()) +
+        for (std::size_t i = 0; i < t.texts.size(); ++i) {
+            const TranslatedText& entry = t.texts[i];
+            if (entry.context != p.context || entry.original != p.text) continue;
+            t.used[i] = found = true;
+            if (entry.translated.size() > p.cells)
+                Say(t.file, entry.textAt, Severity::kWarning, Rule::kTranslationTooLong,
+                    "the translation of " + Cp932ToUtf8(p.text) + " has " + std::to_string(entry.translated.size()) +
                         " bytes, more than the " + std::to_string(p.cells) + " its place has: the game cuts it");
         }
-        if (!found && p.drawn)
-            Say(p.context, p.at, Severity::kWarning, Rule::kTranslationMissing,
-                "no translation of " + Cp932ToUtf8(p.text) + " in " + file + ": with --lang " + lang +
-                    " the game draws it as it is" +
-                    "; add its entry (ranks check --pot writes every text to translate)");
+        if (!found && p.drawn) SayMissing(t, p);
     }
-    // The signs: each entry covers its text wherever the map has it; a text left uncovered is missing.
+}
+
+// The signs: each entry covers its text wherever the map has it; a text
+// left uncovered is missing, and an entry longer than its text is cut.
+void CheckSigns(Translation& t) {
     std::vector<WorldTextPlace> signs;
-    MapTexts(signs, texts, used);
-    for (const WorldTextPlace& sign : signs)
-        Say(sign.context, sign.at, Severity::kWarning, Rule::kTranslationMissing,
-            "no translation of " + Cp932ToUtf8(sign.text) + " in " + file + ": with --lang " + lang +
-                " the game draws it as it is" + "; add its entry (ranks check --pot writes every text to translate)");
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        if (!texts[i].context.starts_with("map_form/") || !used[i]) continue;
-        if (texts[i].translated.size() > texts[i].original.size())
-            Say(file, texts[i].textAt, Severity::kWarning, Rule::kTranslationTooLong,
-                "the translation has " + std::to_string(texts[i].translated.size()) + " cells, more than the " +
-                    std::to_string(texts[i].original.size()) + " of the text it covers: the game cuts it");
+    MapTexts(signs, t.texts, t.used);
+    for (const WorldTextPlace& sign : signs) SayMissing(t, sign);
+    for (std::size_t i = 0; i < t.texts.size(); ++i) {
+        const TranslatedText& entry = t.texts[i];
+        if (!entry.context.starts_with("map_form/") || !t.used[i]) continue;
+        if (entry.translated.size() > entry.original.size())
+            Say(t.file, entry.textAt, Severity::kWarning, Rule::kTranslationTooLong,
+                "the translation has " + std::to_string(entry.translated.size()) + " cells, more than the " +
+                    std::to_string(entry.original.size()) + " of the text it covers: the game cuts it");
     }
-    for (std::size_t i = 0; i < texts.size(); ++i)
-        if (!used[i])
-            Say(file, texts[i].at, Severity::kWarning, Rule::kTranslationExtra,
-                "one too many: " + Cp932ToUtf8(texts[i].original) + " is no text of " +
-                    (texts[i].context.empty() ? std::string("the world (an entry's msgctxt names the world's file)")
-                                              : texts[i].context));
+}
+
+// Entries that translate no text of the world.
+void SayExtraEntries(const Translation& t) {
+    for (std::size_t i = 0; i < t.texts.size(); ++i)
+        if (!t.used[i])
+            Say(t.file, t.texts[i].at, Severity::kWarning, Rule::kTranslationExtra,
+                "one too many: " + Cp932ToUtf8(t.texts[i].original) + " is no text of " +
+                    (t.texts[i].context.empty() ? std::string("the world (an entry's msgctxt names the world's file)")
+                                                : t.texts[i].context));
+}
+
+void CheckLanguage(std::string_view code) {
+    Translation t{TranslationFile(code), std::string(code), {}, {}};
+    if (ReadTranslation(t.file, t.texts) != TranslationRead::kRead) return;
+    t.used.assign(t.texts.size(), false);
+    CheckNamedTexts(t);
+    CheckSigns(t);
+    SayExtraEntries(t);
 }
 
 // UTF-8 text as it stands between a PO string's quotes.

@@ -173,41 +173,6 @@ void CheckEnemyValues() {
     }
 }
 
-// Free cells in the world's outer edge: beyond it lies no map, so a gap
-// there is a dead end the hero walks into.
-void OuterGaps(const WorldGrid& grid, int m, int key, const char* edge) {
-    const std::string form = Relative({WorldFileKind::kMapForm, m});
-    const bool sideways = key == kKeyLeft || key == kKeyRight;
-    const int places = sideways ? kMapRows : kLastHeroColumn + 1;
-    const char* beyond = key == kKeyUp ? "above" : key == kKeyDown ? "below" : key == kKeyLeft ? "left of" : "right of";
-    for (int p = 0; p < places;) {
-        auto at = [&](int q) {
-            return sideways ? std::pair{key == kKeyLeft ? 0 : kLastHeroColumn, q}
-                            : std::pair{q, key == kKeyUp ? 0 : kMapRows - 1};
-        };
-        auto free = [&](int q) {
-            const auto [x, y] = at(q);
-            return grid.cells[OriginRow(m) + y][OriginColumn(m) + x] == ' ';
-        };
-        if (!free(p)) {
-            ++p;
-            continue;
-        }
-        int end = p;
-        while (end + 1 < places && free(end + 1)) ++end;
-        const auto [x, y] = at(p);
-        const std::string along =
-            p == end ? (sideways ? "row " : "column ") + std::to_string(p + 1)
-                     : (sideways ? "rows " : "columns ") + std::to_string(p + 1) + " to " + std::to_string(end + 1);
-        Say(form, MapCellSource(WorldFilePath({WorldFileKind::kMapForm, m}), x, y), Severity::kWarning, Rule::kOuterGap,
-            "the gap in the " + std::string(edge) + " at " + along + " is on the world's outer edge: no map lies " +
-                beyond + " map " + std::to_string(m) +
-                ", so the hero walks into it and stands there; close it with "
-                "a wall");
-        p = end + 1;
-    }
-}
-
 void CheckAbilityValues() {
     for (int a = 0; a < kAbilities; ++a) {
         const AbilityInfo& ability = abilityTable.abilities[a];
@@ -232,6 +197,152 @@ void CheckAbilityValues() {
     }
 }
 
+// A side of a map: the key that steps over it, how the map's number changes
+// beyond it, and the edge it meets there.
+struct Side {
+    int key, delta;
+    const char* edge;
+    const char* neighbourEdge;
+};
+
+constexpr Side kSides[] = {{kKeyRight, 1, "right edge", "left edge"},
+                           {kKeyLeft, -1, "left edge", "right edge"},
+                           {kKeyDown, kMapsAcross, "bottom row", "top row"},
+                           {kKeyUp, -kMapsAcross, "top row", "bottom row"}};
+
+bool Sideways(const Side& side) { return side.key == kKeyLeft || side.key == kKeyRight; }
+
+// The map beyond the side, or none (0) where the world ends.
+int Neighbour(int map, const Side& side) {
+    const int n = map + side.delta;
+    return IsMapNumber(n) && (!Sideways(side) || MapRowOf(n) == MapRowOf(map)) ? n : 0;
+}
+
+struct MapCell {
+    int x, y;
+};
+
+// The cells along a side that the hero can stand on, one per place.
+std::vector<MapCell> EdgeCells(const Side& side) {
+    std::vector<MapCell> cells;
+    if (Sideways(side))
+        for (int y = 0; y < kMapRows; ++y) cells.push_back({side.key == kKeyRight ? kRightExitColumn : 0, y});
+    else
+        for (int x = 0; x < kLastHeroColumn; ++x) cells.push_back({x, side.key == kKeyDown ? kLastHeroRow : 0});
+    return cells;
+}
+
+// The cells of the side's outermost row or column, as the world grid holds them.
+std::vector<MapCell> OuterCells(const Side& side) {
+    std::vector<MapCell> cells;
+    if (Sideways(side))
+        for (int y = 0; y < kMapRows; ++y) cells.push_back({side.key == kKeyLeft ? 0 : kLastHeroColumn, y});
+    else
+        for (int x = 0; x <= kLastHeroColumn; ++x) cells.push_back({x, side.key == kKeyUp ? 0 : kMapRows - 1});
+    return cells;
+}
+
+// Where the hero stands in the neighbour after stepping over the side from `from`.
+MapCell Landing(const Side& side, MapCell from) {
+    return {side.key == kKeyRight  ? 0
+            : side.key == kKeyLeft ? kRightExitColumn
+                                   : from.x,
+            side.key == kKeyDown ? 0
+            : side.key == kKeyUp ? kLastHeroRow
+                                 : from.y};
+}
+
+// Places along an edge, 1-based: "row 3", "columns 4 to 7".
+std::string Along(bool sideways, int first, int last) {
+    if (first == last) return (sideways ? "row " : "column ") + std::to_string(first);
+    return (sideways ? "rows " : "columns ") + std::to_string(first) + " to " + std::to_string(last);
+}
+
+// Calls `run(first, last, kind)` for each run of neighbouring places of one kind other than `none`.
+template <typename Kind, typename Run>
+void ForEachRun(const std::vector<Kind>& kinds, Kind none, Run run) {
+    const int places = static_cast<int>(kinds.size());
+    for (int p = 0; p < places;) {
+        int last = p;
+        while (kinds[p] != none && last + 1 < places && kinds[last + 1] == kinds[p]) ++last;
+        if (kinds[p] != none) run(p, last, kinds[p]);
+        p = last + 1;
+    }
+}
+
+// Free cells in the world's outer edge: beyond it lies no map, so a gap
+// there is a dead end the hero walks into.
+void OuterGaps(const WorldGrid& grid, int m, const Side& side) {
+    const std::vector<MapCell> cells = OuterCells(side);
+    const char* beyond = side.key == kKeyUp     ? "above"
+                         : side.key == kKeyDown ? "below"
+                         : side.key == kKeyLeft ? "left of"
+                                                : "right of";
+    std::vector<bool> free;
+    free.reserve(cells.size());
+    for (const MapCell& c : cells) free.push_back(grid.cells[OriginRow(m) + c.y][OriginColumn(m) + c.x] == ' ');
+    ForEachRun(free, false, [&](int first, int last, bool) {
+        Say(Relative({WorldFileKind::kMapForm, m}),
+            MapCellSource(WorldFilePath({WorldFileKind::kMapForm, m}), cells[first].x, cells[first].y),
+            Severity::kWarning, Rule::kOuterGap,
+            "the gap in the " + std::string(side.edge) + " at " + Along(Sideways(side), first + 1, last + 1) +
+                " is on the world's outer edge: no map lies " + beyond + " map " + std::to_string(m) +
+                ", so the hero walks into it and stands there; close it with a wall");
+    });
+}
+
+// Whether a step over the side from `from`, stopped short of leaving, leaves once the neighbour's cells
+// that touch it are freed: then only the neighbour's wall stands in the way.
+bool LeavesThroughFreedNeighbour(int m, const Side& side, MapCell from) {
+    const WorldGrid before = worldGrid;
+    const bool sideways = Sideways(side);
+    // Sideways the step touches the one cell beyond; up or down, the two beyond the hero's two cells.
+    const int gx = OriginColumn(m) + (sideways ? (side.key == kKeyRight ? kMapColumns : -1) : from.x);
+    const int gy = OriginRow(m) + (sideways ? from.y : (side.key == kKeyDown ? kMapRows : -1));
+    for (int c = 0; c < (sideways ? 1 : 2); ++c)
+        if (gx + c >= 0 && gx + c < WorldGrid::kColumns && gy >= 0 && gy < WorldGrid::kRows)
+            worldGrid.cells[gy][gx + c] = ' ';
+    int at = from.x;
+    int freed = TestStep(side.key, at, from.y);
+    // A short step first (toward the right edge) still leads out.
+    if (freed == kStepShort && side.key == kKeyRight) freed = TestStep(side.key, ++at, from.y);
+    worldGrid = before;
+    return freed == kStepLeavesMap;
+}
+
+// What the neighbour makes of a gap in the edge at `from`, with the hero on map m.
+enum class GapKind { kNone, kBlockedByNeighbour, kIntoNeighboursWall };
+
+GapKind GapAt(int m, int n, const Side& side, MapCell from) {
+    if (WallUnder(m, from.x, from.y)) return GapKind::kNone;
+    const int step = TestStep(side.key, from.x, from.y);
+    if (step == kStepLeavesMap) {
+        const MapCell landing = Landing(side, from);
+        return WallUnder(n, landing.x, landing.y) ? GapKind::kIntoNeighboursWall : GapKind::kNone;
+    }
+    if (step != kStepFull && LeavesThroughFreedNeighbour(m, side, from)) return GapKind::kBlockedByNeighbour;
+    return GapKind::kNone;
+}
+
+// The gaps of map m's side that meet the wall of its neighbour n.
+void GapsAgainstNeighbour(int m, int n, const Side& side) {
+    const std::vector<MapCell> cells = EdgeCells(side);
+    std::vector<GapKind> kinds;
+    kinds.reserve(cells.size());
+    for (const MapCell& c : cells) kinds.push_back(GapAt(m, n, side, c));
+    ForEachRun(kinds, GapKind::kNone, [&](int first, int last, GapKind kind) {
+        // The hero is two cells wide: a run along a row covers one column more.
+        const std::string along = Sideways(side) ? Along(true, first + 1, last + 1) : Along(false, first + 1, last + 2);
+        Say(Relative({WorldFileKind::kMapForm, m}),
+            MapCellSource(WorldFilePath({WorldFileKind::kMapForm, m}), cells[first].x, cells[first].y),
+            Severity::kWarning, Rule::kGap,
+            "the gap in the " + std::string(side.edge) + " at " + along + " meets the wall of map " +
+                std::to_string(n) + "'s " + side.neighbourEdge + ": " +
+                (kind == GapKind::kBlockedByNeighbour ? "the hero stands in it and cannot pass"
+                                                      : "the hero passes into the wall"));
+    });
+}
+
 // Gaps in a map's edge that lead nowhere: the game's own step test from
 // every edge cell, against the neighbour as loaded and with its touching
 // cells freed; and passages that land the hero inside the neighbour's wall.
@@ -239,78 +350,14 @@ void CheckAbilityValues() {
 void CheckGaps() {
     const WorldGrid closed = worldGrid;
     if (IsMapNumber(worldInfo.opening.map)) OpenStrip();
-    struct Side {
-        int key, delta;
-        const char* edge;
-        const char* neighbourEdge;
-    };
-    const Side sides[] = {{kKeyRight, 1, "right edge", "left edge"},
-                          {kKeyLeft, -1, "left edge", "right edge"},
-                          {kKeyDown, kMapsAcross, "bottom row", "top row"},
-                          {kKeyUp, -kMapsAcross, "top row", "bottom row"}};
     const std::int16_t savedMap = hero.mapNumber;
     for (int m = 1; m <= kMaps; ++m) {
-        const std::string form = Relative({WorldFileKind::kMapForm, m});
-        for (const Side& side : sides) {
-            const int n = m + side.delta;
-            const bool sideways = side.delta == 1 || side.delta == -1;
-            if (!IsMapNumber(n) || (sideways && MapRowOf(n) != MapRowOf(m))) {
-                OuterGaps(closed, m, side.key, side.edge);
-                continue;
-            }
-            hero.mapNumber = static_cast<std::int16_t>(m);
-            // The edge cells a hero can stand on, one per place along the edge.
-            const int places = sideways ? kMapRows : kLastHeroColumn;
-            int runStart = -1, runKind = 0;
-            auto flush = [&](int end) {
-                if (runStart < 0) return;
-                const int x = sideways ? (side.key == kKeyRight ? kRightExitColumn : 0) : runStart;
-                const int y = sideways ? runStart : (side.key == kKeyDown ? kLastHeroRow : 0);
-                const std::string along =
-                    sideways
-                        ? (runStart == end - 1 ? "row " + std::to_string(runStart + 1)
-                                               : "rows " + std::to_string(runStart + 1) + " to " + std::to_string(end))
-                        : "columns " + std::to_string(runStart + 1) + " to " + std::to_string(end + 1);
-                Say(form, MapCellSource(WorldFilePath({WorldFileKind::kMapForm, m}), x, y), Severity::kWarning,
-                    Rule::kGap,
-                    "the gap in the " + std::string(side.edge) + " at " + along + " meets the wall of map " +
-                        std::to_string(n) + "'s " + side.neighbourEdge + ": " +
-                        (runKind == 1 ? "the hero stands in it and cannot pass" : "the hero passes into the wall"));
-                runStart = -1;
-            };
-            for (int p = 0; p < places; ++p) {
-                const int x = sideways ? (side.key == kKeyRight ? kRightExitColumn : 0) : p;
-                const int y = sideways ? p : (side.key == kKeyDown ? kLastHeroRow : 0);
-                int kind = 0;  // 1: blocked by the neighbour; 2: lands in its wall
-                if (!WallUnder(m, x, y)) {
-                    const int step = TestStep(side.key, x, y);
-                    if (step == kStepLeavesMap) {
-                        const int lx = side.key == kKeyRight ? 0 : side.key == kKeyLeft ? kRightExitColumn : x;
-                        const int ly = side.key == kKeyDown ? 0 : side.key == kKeyUp ? kLastHeroRow : y;
-                        if (WallUnder(n, lx, ly)) kind = 2;
-                    } else if (step != kStepFull) {
-                        // Free the neighbour's touching cells and ask again.
-                        const WorldGrid before = worldGrid;
-                        for (int c = -1; c <= 3; ++c) {
-                            const int gx =
-                                OriginColumn(m) + (sideways ? (side.key == kKeyRight ? kMapColumns : -1) : x + c);
-                            const int gy = OriginRow(m) + (sideways ? y : (side.key == kKeyDown ? kMapRows : -1));
-                            if (gx >= 0 && gx < WorldGrid::kColumns && gy >= 0 && gy < WorldGrid::kRows &&
-                                (sideways ? c == 0 : c >= 0 && c <= 1))
-                                worldGrid.cells[gy][gx] = ' ';
-                        }
-                        int at = x;
-                        int freed = TestStep(side.key, at, y);
-                        // A short step first (toward the right edge) still leads out.
-                        if (freed == kStepShort && side.key == kKeyRight) freed = TestStep(side.key, ++at, y);
-                        worldGrid = before;
-                        if (freed == kStepLeavesMap) kind = 1;
-                    }
-                }
-                if (kind != runKind || kind == 0) flush(p);
-                if (kind != 0 && runStart < 0) runStart = p, runKind = kind;
-            }
-            flush(places);
+        // The step test reads the map the hero is on.
+        hero.mapNumber = static_cast<std::int16_t>(m);
+        for (const Side& side : kSides) {
+            const int n = Neighbour(m, side);
+            if (n == 0) OuterGaps(closed, m, side);
+            else GapsAgainstNeighbour(m, n, side);
         }
     }
     hero.mapNumber = savedMap;
@@ -589,6 +636,74 @@ CheckResult Collected() {
     return result;
 }
 
+// What reading the world as the game does left: which files it read (whole), and the maps' enemies.
+struct WorldRead {
+    bool hero = false, forms = false, info = false, infoWhole = false, startsOnMap = true;
+    FieldEnemyList lists[kMaps + 1];
+    bool listRead[kMaps + 1] = {};
+};
+
+// False when a map form stops the game: the checks after it take that map
+// as free, reporting nothing more about it.
+bool ReadMapForms() {
+    bool formsRead = true;
+    for (int n = 1; n <= kMaps; ++n) {
+        if (Survives([n] { LoadMapForm(worldNumber, n); })) continue;
+        formsRead = false;
+        for (int y = 0; y < kMapRows; ++y)
+            for (int x = 0; x < kMapColumns; ++x) worldGrid.cells[OriginRow(n) + y][OriginColumn(n) + x] = ' ';
+    }
+    return formsRead;
+}
+
+// The game reads a map's enemy list when the hero enters the map, so that is when a missing one stops it.
+void SayWhenListStops(int m, bool startMap) {
+    const std::string list = Relative({WorldFileKind::kEnemyList, m});
+    for (LoadRemark& r : loadLog.remarks)
+        if (r.file == list && r.message.ends_with(": the game stops here"))
+            r.message.replace(r.message.size() - 4, 4,
+                              startMap ? "at its start (the hero starts on map " + std::to_string(m) + ")"
+                                       : "when the hero enters map " + std::to_string(m));
+}
+
+void ReadEnemyLists(WorldRead& read) {
+    const std::int16_t start = hero.mapNumber;
+    for (int m = 1; m <= kMaps; ++m) {
+        hero.mapNumber = static_cast<std::int16_t>(m);
+        read.listRead[m] = Survives([] { LoadMapEnemies(worldNumber); });
+        read.lists[m] = fieldEnemies;
+        if (!read.listRead[m]) SayWhenListStops(m, m == start && read.startsOnMap);
+    }
+    hero.mapNumber = start;
+}
+
+// Reads the world in the game's order, checking the start and the marks as
+// soon as the files they rest on are read.
+void ReadWorld(WorldRead& read) {
+    read.hero = CheckStatusFiles();
+    read.forms = ReadMapForms();
+    read.info = Survives([] { LoadWorldInfo(WorldFilePath({WorldFileKind::kWorldInfo})); });
+    // A start map outside the world stops the game: what depends on the start is no finding of its own.
+    read.startsOnMap = !read.info || IsMapNumber(hero.mapNumber);
+    if (!read.startsOnMap) hero.mapNumber = 1;
+    if (read.hero && read.startsOnMap) CheckHeroStart(read.info && read.forms);
+    if (read.info) CheckMarks();
+    ReadEnemyLists(read);
+    Survives([] { LoadMiniMap(worldNumber); });
+    read.infoWhole = read.info && !Stopped(Relative({WorldFileKind::kWorldInfo}));
+}
+
+// The checks of the world as a whole, each where the files it rests on were read whole.
+void CheckWholeWorld(const WorldRead& read) {
+    if (read.hero) CheckHeroValues();
+    CheckEnemyValues();
+    CheckAbilityValues();
+    if (read.forms && read.infoWhole) CheckGaps();
+    const bool heroWhole = read.hero && !Stopped(Relative({WorldFileKind::kHero}));
+    if (heroWhole && read.infoWhole && read.forms && read.startsOnMap) CheckReach(read.lists, read.listRead);
+    if (heroWhole) CheckEndlessBattles(read.lists, read.listRead);
+}
+
 }  // namespace
 
 CheckResult CheckWorld(const std::string& dir) {
@@ -599,47 +714,9 @@ CheckResult CheckWorld(const std::string& dir) {
     dataRoot = dir;
     loadLog.enabled = true;
 
-    const bool heroRead = CheckStatusFiles();
-    bool formsRead = true;
-    for (int n = 1; n <= kMaps; ++n) {
-        if (Survives([n] { LoadMapForm(worldNumber, n); })) continue;
-        formsRead = false;
-        // The game stops on this map: the checks after it take it as free, reporting nothing more about it.
-        for (int y = 0; y < kMapRows; ++y)
-            for (int x = 0; x < kMapColumns; ++x) worldGrid.cells[OriginRow(n) + y][OriginColumn(n) + x] = ' ';
-    }
-    const bool infoRead = Survives([] { LoadWorldInfo(WorldFilePath({WorldFileKind::kWorldInfo})); });
-    // A start map outside the world stops the game: what depends on the start is no finding of its own.
-    const bool startsOnMap = !infoRead || IsMapNumber(hero.mapNumber);
-    if (!startsOnMap) hero.mapNumber = 1;
-    if (heroRead && startsOnMap) CheckHeroStart(infoRead && formsRead);
-    if (infoRead) CheckMarks();
-    FieldEnemyList lists[kMaps + 1];
-    bool listRead[kMaps + 1] = {};
-    const std::int16_t start = hero.mapNumber;
-    for (int m = 1; m <= kMaps; ++m) {
-        hero.mapNumber = static_cast<std::int16_t>(m);
-        listRead[m] = Survives([] { LoadMapEnemies(worldNumber); });
-        lists[m] = fieldEnemies;
-        // The game reads a map's enemy list when the hero enters the map.
-        const std::string list = Relative({WorldFileKind::kEnemyList, m});
-        for (LoadRemark& r : loadLog.remarks)
-            if (!listRead[m] && r.file == list && r.message.ends_with(": the game stops here"))
-                r.message.replace(r.message.size() - 4, 4,
-                                  m == start && startsOnMap
-                                      ? "at its start (the hero starts on map " + std::to_string(m) + ")"
-                                      : "when the hero enters map " + std::to_string(m));
-    }
-    hero.mapNumber = start;
-    Survives([] { LoadMiniMap(worldNumber); });
-    const bool infoWhole = infoRead && !Stopped(Relative({WorldFileKind::kWorldInfo}));
-    if (heroRead) CheckHeroValues();
-    CheckEnemyValues();
-    CheckAbilityValues();
-    if (formsRead && infoWhole) CheckGaps();
-    if (heroRead && infoWhole && formsRead && startsOnMap && !Stopped(Relative({WorldFileKind::kHero})))
-        CheckReach(lists, listRead);
-    if (heroRead && !Stopped(Relative({WorldFileKind::kHero}))) CheckEndlessBattles(lists, listRead);
+    WorldRead read;
+    ReadWorld(read);
+    CheckWholeWorld(read);
     LoadWorldAbout();
     SayWorldAbout();
     CheckTranslations();

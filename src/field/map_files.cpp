@@ -85,88 +85,134 @@ void RemarkOddCharacters(const WorldFile& file, const Found& tabs, bool tabsShif
                    "sign that the hero walks into)");
 }
 
-// For the world checker: lines of the wrong length and the rows they shift,
-// too few or too many lines, and characters that are no picture. One
-// finding per cause: tabs, control characters and full-width spaces once a
-// file, and lines that all lost their trailing blanks once.
-void RemarkPicture(const WorldFile& file, const std::string& bytes, int rows, int columns, bool blanksAreFree) {
-    // Where each line starts in the bytes the reader takes.
-    std::vector<std::size_t> lineStarts{0};
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        if (bytes[i] == '\n' && i + 1 < bytes.size()) lineStarts.push_back(i + 1);
-    const int lines = bytes.empty() ? 0 : static_cast<int>(lineStarts.size());
-    // Row r is shifted when it does not begin where line r + 1 begins.
-    std::vector<bool> shifted(static_cast<std::size_t>(rows), false);
-    for (int r = 0; r < rows; ++r) {
-        const std::size_t start = static_cast<std::size_t>(r) * static_cast<std::size_t>(columns);
-        shifted[r] = start < bytes.size() && (r >= lines || lineStarts[r] != start);
-    }
-    // The shifted rows that follow `line` (0-based) at once, "" when the next row is not shifted.
-    auto shiftedAfter = [&](int line, bool toTheLast) {
+void Note(Found& f, std::size_t at) { f.at = std::min(f.at, at), ++f.lines; }
+
+// How the bytes the reader takes fall into lines, and which rows of the
+// picture do not begin where their line does.
+struct PictureLines {
+    int lines = 0;
+    std::vector<bool> shifted;  // row r does not begin where line r + 1 begins
+
+    // The shifted rows that follow `line` (0-based) at once, "" when the
+    // next row is not shifted; with `toTheLast`, on to the last shifted row.
+    std::string ShiftedAfter(int line, bool toTheLast) const {
+        const int rows = static_cast<int>(shifted.size());
         const int next = line + 1;
         if (next >= rows || !shifted[next]) return std::string();
         int last = next;
         while (last + 1 < rows && (shifted[last + 1] || toTheLast)) ++last;
         while (toTheLast && !shifted[last]) --last;
         return RowRange(next + 1, last + 1) + " are shifted";
-    };
-    Found tabs, controls, wideBlanks, signBlanks, short_;
-    bool tabsShift = false;
-    int shortLine = 0;
-    std::size_t shortLength = 0;
-    auto note = [](Found& f, std::size_t at) { f.at = std::min(f.at, at), ++f.lines; };
-    std::size_t rawOffset = 0;  // offsets in the file's own bytes, for the remarks
-    const std::string& raw = file.bytes;
-    const auto want = static_cast<std::size_t>(columns - 1);
-    for (int line = 0; line < lines && line < rows; ++line) {
-        const std::size_t end = raw.find('\n', rawOffset);
-        std::size_t length = (end == std::string::npos ? raw.size() : end) - rawOffset;
-        if (length > 0 && raw[rawOffset + length - 1] == '\r') --length;
-        bool tab = false, control = false, wideBlank = false, signBlank = false;
-        std::size_t characters = 0;
-        for (std::size_t i = 0; i < length; ++i, ++characters) {
-            const auto c = static_cast<unsigned char>(raw[rawOffset + i]);
-            if (c == '\t' && !tab) tab = true, note(tabs, rawOffset + i);
-            else if ((c < 0x20 || c == 0x7F) && c != '\t' && !control) control = true, note(controls, rawOffset + i);
-            if (IsLeadByte(c) && i + 1 < length) {
-                // Between two characters it stands inside a sign, whose characters are walls as it is.
-                const bool inSign =
-                    i > 0 && raw[rawOffset + i - 1] != ' ' && i + 2 < length && raw[rawOffset + i + 2] != ' ';
-                if (c == 0x81 && raw[rawOffset + i + 1] == 0x40 && blanksAreFree && !(inSign ? signBlank : wideBlank))
-                    (inSign ? signBlank : wideBlank) = true, note(inSign ? signBlanks : wideBlanks, rawOffset + i);
-                ++i;
-            }
-        }
-        const std::string shifts = shiftedAfter(line, false);
-        const std::string said = characters == length ? "line is " + std::to_string(length) + " characters long, "
-                                                      : "line is " + std::to_string(length) + " cells wide (" +
-                                                            std::to_string(characters) +
-                                                            " characters: a full-width character takes two), ";
-        if (tab) {
-            // The tab is the cause: the length it gives the line is no finding of its own.
-            tabsShift = tabsShift || (length != want && !shifts.empty());
-        } else if (length > want) {
-            Remark(file, rawOffset + want, Severity::kError, Rule::kRowLength,
-                   said + "more than the " + std::to_string(want) +
-                       " a row holds: " + (!shifts.empty() ? shifts : "the characters from here on are not shown"));
-        } else if (length < want && !shifts.empty()) {
-            if (short_.lines == 0) shortLine = line, shortLength = length;
-            note(short_, rawOffset + length);
-        }
-        if (end == std::string::npos) break;
-        rawOffset = end + 1;
     }
-    if (short_.lines > 0)
-        RemarkShortLines(file, short_, shortLength, want, shiftedAfter(shortLine, false),
-                         shiftedAfter(shortLine, true));
-    RemarkOddCharacters(file, tabs, tabsShift, controls, wideBlanks, signBlanks);
+};
+
+PictureLines LinesOf(const std::string& bytes, int rows, int columns) {
+    std::vector<std::size_t> lineStarts{0};
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        if (bytes[i] == '\n' && i + 1 < bytes.size()) lineStarts.push_back(i + 1);
+    PictureLines out;
+    out.lines = bytes.empty() ? 0 : static_cast<int>(lineStarts.size());
+    out.shifted.assign(static_cast<std::size_t>(rows), false);
+    for (int r = 0; r < rows; ++r) {
+        const std::size_t start = static_cast<std::size_t>(r) * static_cast<std::size_t>(columns);
+        out.shifted[r] = start < bytes.size() && (r >= out.lines || lineStarts[r] != start);
+    }
+    return out;
+}
+
+// What a picture's lines showed, for the findings said once a file.
+struct PictureFindings {
+    Found tabs, controls, wideBlanks, signBlanks, shortLines;
+    bool tabsShift = false;
+    int firstShortLine = 0;
+    std::size_t firstShortLength = 0;
+};
+
+struct ScannedLine {
+    bool tab = false;
+    std::size_t characters = 0;  // a full-width character counts once
+};
+
+// Counts the characters of the line of `length` bytes at `offset` of the
+// file's own bytes, and notes its odd ones, each kind once a line.
+ScannedLine ScanLine(const std::string& raw, std::size_t offset, std::size_t length, bool blanksAreFree,
+                     PictureFindings& found) {
+    ScannedLine line;
+    bool control = false, wideBlank = false, signBlank = false;
+    for (std::size_t i = 0; i < length; ++i, ++line.characters) {
+        const auto c = static_cast<unsigned char>(raw[offset + i]);
+        if (c == '\t' && !line.tab) line.tab = true, Note(found.tabs, offset + i);
+        else if ((c < 0x20 || c == 0x7F) && c != '\t' && !control) control = true, Note(found.controls, offset + i);
+        if (IsLeadByte(c) && i + 1 < length) {
+            // Between two characters it stands inside a sign, whose characters are walls as it is.
+            const bool inSign = i > 0 && raw[offset + i - 1] != ' ' && i + 2 < length && raw[offset + i + 2] != ' ';
+            if (c == 0x81 && raw[offset + i + 1] == 0x40 && blanksAreFree && !(inSign ? signBlank : wideBlank))
+                (inSign ? signBlank : wideBlank) = true, Note(inSign ? found.signBlanks : found.wideBlanks, offset + i);
+            ++i;
+        }
+    }
+    return line;
+}
+
+// A line longer than a row is said at once; shorter ones only when they
+// shift the rows after them, and then all together (RemarkShortLines). A
+// tab is the cause of the length it gives its line.
+void CheckLineLength(const WorldFile& file, int line, std::size_t offset, std::size_t length,
+                     const ScannedLine& scanned, std::size_t want, const std::string& shifts, PictureFindings& found) {
+    if (scanned.tab) {
+        found.tabsShift = found.tabsShift || (length != want && !shifts.empty());
+    } else if (length > want) {
+        const std::string said = scanned.characters == length
+                                     ? "line is " + std::to_string(length) + " characters long, "
+                                     : "line is " + std::to_string(length) + " cells wide (" +
+                                           std::to_string(scanned.characters) +
+                                           " characters: a full-width character takes two), ";
+        Remark(file, offset + want, Severity::kError, Rule::kRowLength,
+               said + "more than the " + std::to_string(want) +
+                   " a row holds: " + (!shifts.empty() ? shifts : "the characters from here on are not shown"));
+    } else if (length < want && !shifts.empty()) {
+        if (found.shortLines.lines == 0) found.firstShortLine = line, found.firstShortLength = length;
+        Note(found.shortLines, offset + length);
+    }
+}
+
+// Too few lines leave the last rows free; too many are not read, from `after` (where reading stopped).
+void RemarkLineCount(const WorldFile& file, const std::string& bytes, int lines, int rows, int columns,
+                     std::size_t after) {
     if (lines < rows)
-        Remark(file, raw.size(), Severity::kWarning, Rule::kTooFewLines,
+        Remark(file, file.bytes.size(), Severity::kWarning, Rule::kTooFewLines,
                "the picture has " + std::to_string(lines) + (lines == 1 ? " line" : " lines") + ", fewer than " +
                    std::to_string(rows) + ": " + RowRange(lines + 1, rows) + " are left free");
     else if (lines > rows && bytes.size() > static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns))
-        Remark(file, rawOffset, Severity::kWarning, Rule::kTooManyLines,
+        Remark(file, after, Severity::kWarning, Rule::kTooManyLines,
                "the picture has more than " + std::to_string(rows) + " lines: the lines from here on are not read");
+}
+
+// For the world checker: lines of the wrong length and the rows they shift,
+// too few or too many lines, and characters that are no picture. One
+// finding per cause: tabs, control characters and full-width spaces once a
+// file, and lines that all lost their trailing blanks once.
+void RemarkPicture(const WorldFile& file, const std::string& bytes, int rows, int columns, bool blanksAreFree) {
+    const PictureLines picture = LinesOf(bytes, rows, columns);
+    PictureFindings found;
+    const std::string& raw = file.bytes;
+    const auto want = static_cast<std::size_t>(columns - 1);
+    std::size_t offset = 0;  // in the file's own bytes, for the remarks
+    for (int line = 0; line < picture.lines && line < rows; ++line) {
+        const std::size_t end = raw.find('\n', offset);
+        std::size_t length = (end == std::string::npos ? raw.size() : end) - offset;
+        if (length > 0 && raw[offset + length - 1] == '\r') --length;
+        const ScannedLine scanned = ScanLine(raw, offset, length, blanksAreFree, found);
+        CheckLineLength(file, line, offset, length, scanned, want, picture.ShiftedAfter(line, false), found);
+        if (end == std::string::npos) break;
+        offset = end + 1;
+    }
+    if (found.shortLines.lines > 0)
+        RemarkShortLines(file, found.shortLines, found.firstShortLength, want,
+                         picture.ShiftedAfter(found.firstShortLine, false),
+                         picture.ShiftedAfter(found.firstShortLine, true));
+    RemarkOddCharacters(file, found.tabs, found.tabsShift, found.controls, found.wideBlanks, found.signBlanks);
+    RemarkLineCount(file, bytes, picture.lines, rows, columns, offset);
 }
 
 // Fills rows x columns cells character by character, without regard to

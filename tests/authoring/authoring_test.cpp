@@ -277,6 +277,10 @@ const Case kCases[] = {
     {"map_form/map1/5.txt", Rows(19, kBlank) + std::string(20, '#') + "    " + std::string(35, '#') + "\n",
      "20:21: warning: the gap in the bottom row at columns 21 to 24 meets the wall of map 8's top row: the hero stands "
      "in it and cannot pass"},
+    // A step that leaves the map but lands with the hero's second cell in the neighbour's wall.
+    {"map_form/map1/5.txt", Rows(20, " #" + std::string(57, ' ')),
+     "map_form/map1/4.txt:11:58: warning: the gap in the right edge at row 11 meets the wall of map 5's left edge: the "
+     "hero passes into the wall"},
     {"map_info/map1.txt", "7 21 8\n9 29 13\n9 31\n", "4:1: error: the file ends after 8 numbers"},
     // Misread words: full-width digits, and the symbol where the kind number belongs.
     {"Enemy_Info/Pawn_Status_Info.txt", "ポーン １ ◎ 0 1 14 6 4 3 3 5 0",

@@ -544,8 +544,6 @@ TEST_F(SessionSaves, NothingIsDrawnBeforeTheConsoleIsTaken) {
     }
 }
 
-#endif
-
 // The journey's end: entering the Queen's map says the way to the King is
 // open; first standing at the King shows the journey until Enter, saves
 // it, and replays the same. The original's game shows neither.
@@ -584,6 +582,8 @@ TEST_F(SessionSaves, TheJourneyEndsAtTheKingOnceSavedAndReplayed) {
         EXPECT_EQ(journey.kingReachedAt, saved.journey.kingReachedAt);
     }
 }
+
+#endif
 
 }  // namespace
 }  // namespace rf::test

@@ -583,5 +583,42 @@ TEST_F(RecordAndReplay, APauseForAKeyIsRecordedAsTheKeyTestsItStoodFor) {
     EXPECT_EQ(platform::PauseForKey(10, 13), 1u);
 }
 
+// A game ended inside the pause that followed a key test finding none
+// (Ctrl+C while the enemies wait) was where it stood before that test: its
+// replay stops there too, not after the enemies' next step. A pause after
+// something was drawn keeps the test.
+TEST_F(RecordAndReplay, AGameEndedInsideAPauseEndsBeforeTheTestThatLedToIt) {
+    struct Ended {};
+    static const platform::Backend kEndsInPause = [] {
+        platform::Backend b = platform::HeadlessBackend();
+        b.pauseForKey = nullptr;  // its pauses are sleeps
+        b.keyWaiting = [] { return false; };
+        b.sleep = [](std::uint32_t) {
+            platform::FlushRecording();  // as the game's end flushes it
+            throw Ended{};
+        };
+        return b;
+    }();
+    for (const auto& [drawsFirst, events] : {std::pair{false, "n1"}, std::pair{true, "n2"}}) {
+        TempDir dir;
+        bool taken = false;
+        std::string problem, error;
+        std::FILE* file = platform::OpenOutputFile((dir.Path() / "game.rec").string(), true, taken, problem);
+        ASSERT_NE(file, nullptr);
+        platform::UseBackend(kEndsInPause);
+        platform::StartRecording({file}, "");
+        EXPECT_FALSE(platform::KeyWaiting());
+        EXPECT_FALSE(platform::KeyWaiting());
+        if (drawsFirst) platform::Write("x");
+        EXPECT_THROW(platform::PauseForKey(10, 13), Ended);
+        std::vector<SessionEvent> read;
+        ASSERT_TRUE(platform::ParseEvents(dir.Read("game.rec"), read, error)) << error;
+        std::string again;
+        for (const SessionEvent& e : read) platform::AppendEvent(again, e);
+        EXPECT_EQ(again, events) << (drawsFirst ? "drawn before the pause" : "straight after the test");
+        platform::StartRecording({}, "");
+    }
+}
+
 }  // namespace
 }  // namespace rf::test

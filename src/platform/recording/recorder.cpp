@@ -29,6 +29,12 @@ struct RecorderState {
     Clock::time_point lastKey;
     Clock::time_point lastWrite;
     std::int64_t sleptSinceKey = 0;
+    // A game ended inside a pause (Ctrl+C, a hang-up) ends its recording
+    // there. When the pause came straight after a key test that found
+    // none, that test is left out: a replay then stops where the game
+    // stopped, not a step of the enemies later.
+    bool pausing = false;
+    bool pauseFollowsTest = false;
 };
 
 RecorderState rec;
@@ -43,6 +49,7 @@ void Emit(SessionEvent::Kind kind, std::int64_t value = 0) { AppendEvent(rec.lin
 void EmitNoKeys() {
     if (rec.noKeys > 0) Emit(SessionEvent::kNoKeys, rec.noKeys);
     rec.noKeys = 0;
+    rec.pauseFollowsTest = false;
 }
 
 void WriteLine() {
@@ -71,19 +78,29 @@ void EmitGap() {
 void Open() { rec.inner->open(); }
 void SetCursorPosition(int x, int y) { rec.inner->setCursorPosition(x, y); }
 void SetAttribute(std::uint16_t attribute) { rec.inner->setAttribute(attribute); }
-void Write(std::string_view bytes) { rec.inner->write(bytes); }
-void SetCursorVisible(bool visible) { rec.inner->setCursorVisible(visible); }
+void Write(std::string_view bytes) {
+    rec.pauseFollowsTest = false;
+    rec.inner->write(bytes);
+}
+void SetCursorVisible(bool visible) {
+    rec.pauseFollowsTest = false;
+    rec.inner->setCursorVisible(visible);
+}
 bool CursorVisible() { return rec.inner->cursorVisible(); }
 
 void Sleep(std::uint32_t ms) {
     rec.sleptSinceKey += ms;
+    rec.pausing = true;
     rec.inner->sleep(ms);
+    rec.pausing = rec.pauseFollowsTest = false;
 }
 
 // Written as the key tests that the pauses stood for: the recording reads
 // as if the game had looked after each one.
 std::uint32_t PauseForKey(std::uint32_t step, std::uint32_t steps) {
+    rec.pausing = true;
     const std::uint32_t passed = PauseForKeyOn(*rec.inner, step, steps);
+    rec.pausing = rec.pauseFollowsTest = false;
     rec.sleptSinceKey += static_cast<std::int64_t>(passed) * step;
     rec.noKeys += passed - 1;
     return passed;
@@ -93,6 +110,7 @@ bool KeyWaiting() {
     bool waiting = rec.inner->keyWaiting();
     if (!waiting) {
         ++rec.noKeys;
+        rec.pauseFollowsTest = true;
         return false;
     }
     EmitNoKeys();
@@ -152,6 +170,7 @@ void FlushAtExit() { FlushRecording(); }
 
 void FlushRecording() {
     if (rec.files.empty()) return;
+    if (rec.pausing && rec.pauseFollowsTest && rec.noKeys > 0) --rec.noKeys;
     EmitNoKeys();
     if (rec.keyAnnounced) Emit(SessionEvent::kKeyWaiting);
     rec.keyAnnounced = false;

@@ -1,10 +1,10 @@
 // Your games: the saves and recordings kept in this browser, listed with
 // what can be done with each, and uploads.
-import { continueSave, game, heldElsewhere, start } from './session.js';
+import { continueSave, game, heldElsewhere, startOfWorld } from './session.js';
 import {
   deleteFiles, freeName, isSave, onFilesChanged, readSave, recorded, storedFiles, storeFile,
 } from './stored-games.js';
-import { shareButton } from './share.js';
+import { recordingOrigin, shareButton } from './share.js';
 import { $, button } from './view.js';
 import { worldLabel } from './worlds.js';
 
@@ -101,11 +101,12 @@ function showGame(row, g) {
   for (const rec of g.recordings) {
     const part = document.createElement('span');
     part.className = 'recording';
+    const watch = (how) => startOfWorld(recordingOrigin(rec.data).world, how, 'watch it');
     // game-X.rec is the first part played, game-X.2.rec the second ...
     part.append('Part ' + partOf(rec, g.stem) + ': ',
-      button('Watch', () => start({ replay: rec.path }), 'Watch ' + rec.name),
-      button('4x', () => start({ replay: rec.path, speed: '4' }), 'Watch ' + rec.name + ' four times as fast'),
-      button('End', () => start({ replay: rec.path, speed: 'max' }), 'Show the end of ' + rec.name),
+      button('Watch', () => watch({ replay: rec.path }), 'Watch ' + rec.name),
+      button('4x', () => watch({ replay: rec.path, speed: '4' }), 'Watch ' + rec.name + ' four times as fast'),
+      button('End', () => watch({ replay: rec.path, speed: 'max' }), 'Show the end of ' + rec.name),
       button('Download', () => download(rec.name, rec.data), 'Download ' + rec.name),
       shareButton(rec));
     recs.append(part);

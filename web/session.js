@@ -289,23 +289,27 @@ function ended(session, status) {
 
 // ---- Continuing ----
 
-// A save names its world: the default one is played as such, any other
-// with the world now open (the game warns when its files differ).
+// A game names its world: the default one is played as such, any other
+// with its folder open here, which is asked for first (the game warns
+// when its files differ).
+export function startOfWorld(world, how, what) {
+  if (!world || world === 'default' || (userWorld && userWorld.path === world)) {
+    start(how);
+    return;
+  }
+  const name = worldLabel(world);
+  showStatus('This game was played on the world in ' + name + ', which is not open here: open that folder to ' + what + '.');
+  $('status').append(' ', button('Open ' + name + '…', () => {
+    wantWorld(world, () => start(how));
+    $('world-input').click();
+  }));
+}
+
 export function continueSave(path) {
   const FS = game && game.module.FS;
   const fields = FS && FS.analyzePath(path).exists ? readSave(FS.readFile(path)) : null;
   if (fields && fields.world === 'default' && userWorld) chooseWorld(null);
-  // Never played on another world than its own: its folder is asked for.
-  if (fields && fields.world && fields.world !== 'default' && (!userWorld || userWorld.path !== fields.world)) {
-    const name = worldLabel(fields.world);
-    showStatus('This game was played on the world in ' + name + ', which is not open here: open that folder to continue it.');
-    $('status').append(' ', button('Open ' + name + '…', () => {
-      wantWorld(fields.world, () => start({ resume: path }));
-      $('world-input').click();
-    }));
-    return;
-  }
-  start({ resume: path });
+  startOfWorld(fields && fields.world, { resume: path }, 'continue it');
 }
 
 // The save before this game of the same world, when there is one.

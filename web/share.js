@@ -1,7 +1,7 @@
 // Sharing a recorded game as a link: the recording, compressed and in the
 // link's fragment, which browsers never send to a server; and opening such
 // a link, which keeps the recording here and plays it.
-import { start } from './session.js';
+import { startOfWorld } from './session.js';
 import { freeName, kPlayerFiles, storedFiles, storeFile } from './stored-games.js';
 import { $, button } from './view.js';
 import { worldLabel } from './worlds.js';
@@ -93,8 +93,8 @@ export async function openShared() {
   const same = files.find((f) => f.name.endsWith('.rec') && f.data.length === data.length && f.data.every((b, i) => b === data[i]));
   const name = same ? same.name : freeName(files, 'shared', '.rec');
   if (!same) await storeFile(name, data);
-  const { about, language } = recordingOrigin(data);
-  start({ replay: kPlayerFiles + '/' + name, label: 'a game shared with you (' + about + ')', language });
+  const { world, about, language } = recordingOrigin(data);
+  startOfWorld(world, { replay: kPlayerFiles + '/' + name, label: 'a game shared with you (' + about + ')', language }, 'watch it');
   return true;
 }
 

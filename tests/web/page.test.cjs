@@ -9,6 +9,7 @@ const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
+const zlib = require('node:zlib');
 const { after, before } = require('node:test');
 const { inkMismatches, launch, openWorld, press, screen, serve, settled, test, timeFirstField, waitForKeyWait } = require('./browser.cjs');
 const {
@@ -473,6 +474,12 @@ test('a shared link plays the game in a new browser profile to its last screen, 
 
       const damaged = await watch(link.slice(0, -12) + 'AAAAAAAA');
       await damaged.waitForFunction(() => document.getElementById('status').textContent.includes('damaged or cut short'));
+      // A game of a world not open here asks for its folder first.
+      const data = zlib.inflateSync(Buffer.from(link.split('#play=')[1], 'base64url'));
+      const elsewhere = zlib.deflateSync(Buffer.from(data.toString('latin1').replace('world default\n', 'world /worlds/elsewhere\n'), 'latin1'));
+      const asking = await watch(link.split('#play=')[0] + '#play=' + elsewhere.toString('base64url'));
+      await asking.waitForSelector('#status button:has-text("Open elsewhere…")');
+      assert.match(await asking.textContent('#status'), /open that folder to watch it/);
       assert.deepEqual(errors, []);
       for (const p of other.context.pages()) await p.close();
     }

@@ -5,6 +5,8 @@
 // nothing locks, where the player cannot write and under any clock. (What a
 // quit in battle saves is the session saves test's.)
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <thread>
 #include <tuple>
 
@@ -382,6 +384,47 @@ TEST_F(SpeechInTerminal, AWallASignAnEnemyABattleAndTheMenuAreSaid) {
             EXPECT_EQ(said.priority, battle ? "message" : "text") << said.text;
         }
         EXPECT_EQ(said.language, "ja");
+    }
+}
+
+// The real Speech Dispatcher, where it is installed: its generic module
+// writes what it is given to a file instead of a sound card, so the game's
+// words are seen arriving through the whole service, in the game's language.
+TEST_F(SpeechInTerminal, TheRealServiceSaysItInTheGamesLanguage) {
+    if (std::system("command -v speech-dispatcher >/dev/null") != 0)
+        GTEST_SKIP() << "Speech Dispatcher is not installed (speech-dispatcher)";
+    const std::filesystem::path conf = sockets.Path() / "conf", said = sockets.Path() / "said.txt";
+    std::filesystem::create_directories(conf / "modules");
+    std::ofstream(conf / "speechd.conf") << "AddModule \"file\" \"sd_generic\" \"file.conf\"\nDefaultModule file\n"
+                                         << "AudioOutputMethod \"libao\"\n";  // no sound card here
+    std::ofstream(conf / "modules" / "file.conf")
+        << "GenericMaxChunkLength 100000\nGenericExecuteSynth \"printf '%s|%s\\\\n' \\'$LANGUAGE\\' \\'$DATA\\' >> "
+        << said.string() << "\"\nGenericLanguage \"en\" \"en\" \"utf-8\"\nGenericLanguage \"ja\" \"ja\" \"utf-8\"\n"
+        << "AddVoice \"en\" \"MALE1\" \"en\"\nAddVoice \"ja\" \"MALE1\" \"ja\"\n";
+    const std::string socket = (sockets.Path() / "sd.sock").string();
+    // Gone by itself a few seconds after the last game leaves it.
+    ASSERT_EQ(std::system(("HOME=" + Quote(sockets.Path().string()) + " XDG_RUNTIME_DIR=" +
+                           Quote(sockets.Path().string()) + " speech-dispatcher -d -t 3 -c unix_socket -S " +
+                           Quote(socket) + " -C " + Quote(conf.string()) + " -L " + Quote(sockets.Path().string()) + " >/dev/null 2>&1")
+                              .c_str()),
+              0);
+    WriteWorld("1\n1 1 2 19\n");
+    for (const auto& [lang, arrival] : {std::pair{"en", "en|Map 1, level 1, HP 40."}, std::pair{"ja", "ja|マップ1"}}) {
+        TerminalSession s;
+        ASSERT_TRUE(
+            s.Start(dir.Path(),
+                    {"SPEECHD_ADDRESS=unix_socket:" + socket, "XDG_CONFIG_HOME=" + (dir.Path() / "config").string(),
+                     RANKS_BINARY, "--speech", "--lang", lang},
+                    "env"));
+        ASSERT_TRUE(s.WaitForText("_____MiniMap_____", 10s));
+        std::string heard;
+        for (int i = 0; i < 50 && heard.find(arrival) == std::string::npos; ++i) {
+            std::this_thread::sleep_for(100ms);
+            std::ifstream in(said);
+            heard.assign(std::istreambuf_iterator<char>(in), {});
+        }
+        EXPECT_NE(heard.find(arrival), std::string::npos) << heard;
+        Interrupt(s);
     }
 }
 

@@ -6,10 +6,10 @@ import { keepOffline } from './offline.js';
 import { choice, choose } from './choices.js';
 import { said } from './narration.js';
 import {
-  backToList, continueCopy, continueEarlier, game, loadOnce, onSettingsChanged, persist, playing, firstWait, restartInPlace, saveNow, start, starts, watchAgain,
+  backToList, continueCopy, continueEarlier, endedRecording, game, loadOnce, onSettingsChanged, persist, playing, firstWait, restartInPlace, saveNow, start, starts, watchAgain,
 } from './session.js';
 import { screen } from './screen.js';
-import { openShared } from './share.js';
+import { openShared, share } from './share.js';
 import { $, firstDrawn, japaneseFontMissing, openTerminal, showStatus, toggleZoom } from './view.js';
 import { chooseWorld, readWorld, takeWanted } from './worlds.js';
 
@@ -18,6 +18,10 @@ function listenToButtons() {
   $('watch-again').addEventListener('click', watchAgain);
   $('continue-copy').addEventListener('click', continueCopy);
   $('to-list').addEventListener('click', backToList);
+  $('share-ended').addEventListener('click', () => {
+    const rec = endedRecording();
+    if (rec) share(rec.name, rec.data, $('status'));
+  });
   $('continue').addEventListener('click', continueEarlier);
   $('zoom').addEventListener('click', toggleZoom);
   // A change of look, language or message pace goes on with the same

@@ -244,9 +244,24 @@ function showEnd(session, text) {
   $('ended-text').textContent = text;
   $('ended').hidden = false;
   $('watch-again').hidden = $('to-list').hidden = !session.how.replay;
+  $('share-ended').hidden = endedRecording() === null;
   $('continue-copy').hidden = !session.how.label || session.ended === 'refused';
   narrate({ page: text });
   (session.how.replay ? $('watch-again') : $('again')).focus();
+}
+
+// The recording the game that just ended wrote (its latest part), as
+// {name, data}; null for a replay or a game that kept none.
+export function endedRecording() {
+  const session = game;
+  if (!session || session.how.replay || !session.saveName || session.ended === null) return null;
+  const FS = session.module.FS;
+  const stem = session.saveName.replace(/\.save$/, '');
+  const parts = FS.readdir(kPlayerFiles).filter((n) => n.endsWith('.rec') && (n === stem + '.rec' || n.startsWith(stem + '.')));
+  if (parts.length === 0) return null;
+  const mtime = (n) => FS.stat(kPlayerFiles + '/' + n).mtime.getTime();
+  const name = parts.reduce((a, b) => (mtime(b) > mtime(a) ? b : a));
+  return { name, data: FS.readFile(kPlayerFiles + '/' + name) };
 }
 
 // The replay just shown, from its start; or the list of games.

@@ -47,9 +47,9 @@ export async function shareLink(data) {
 
 // Shares a recording: through the system's share sheet where the browser
 // has one, otherwise the link is copied; it is also shown to copy by hand.
-export async function share(name, data) {
-  const status = $('games-status');
+export async function share(name, data, status = $('games-status')) {
   const link = await shareLink(data);
+  status.hidden = false;
   status.textContent = '';
   if (!link.startsWith(location.origin)) {
     status.textContent = link;

@@ -454,16 +454,15 @@ void Play(Painter& p) {
                            : ComposeWithNumber(Text(TextId::kPainterPlayed), status);
 }
 
+// The next finding in the checker's order: the cursor goes to its cell (a
+// finding of the whole world moves it nowhere), its words on the last row.
 void NextFinding(Painter& p) {
-    for (std::size_t k = 0; k < p.findings.size(); ++k) {
-        const Finding& f = p.findings[(p.nextFinding + k) % p.findings.size()];
-        if (f.map == 0 && p.findings.size() > 1 && k + 1 < p.findings.size()) continue;
-        p.nextFinding = (p.nextFinding + k + 1) % p.findings.size();
-        if (f.map != 0) p.map = f.map;
-        if (f.x >= 0) p.x = std::min(f.x, kPaintedColumns - 1), p.y = f.y;
-        p.message = f.code + " " + f.said;
-        return;
-    }
+    if (p.findings.empty()) return;
+    const Finding& f = p.findings[p.nextFinding];
+    p.nextFinding = (p.nextFinding + 1) % p.findings.size();
+    if (f.map != 0) p.map = f.map;
+    if (f.x >= 0) p.x = std::min(f.x, kPaintedColumns - 1), p.y = f.y;
+    p.message = f.code + " " + f.said;
 }
 
 // False once the author quits.

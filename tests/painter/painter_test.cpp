@@ -181,13 +181,19 @@ TEST_F(PaintedMapTest, EnemiesMarksAndTheStartAreWrittenBesideTheNotes) {
     }
 }
 
+// Replaced, the file keeps who may read it.
 TEST_F(PaintedMapTest, TheStartCellIsPutInTheHeroFileAlone) {
     MakeWorld(true);
+    const fs::path file = World().Path() / "Hero_Info/Hero_Status_Info.txt";
     const std::string hero = World().Read("Hero_Info/Hero_Status_Info.txt");
+    fs::permissions(file,
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
+    const fs::perms before = fs::status(file).permissions();
     Paint(World().Path(), {'l', 'j', 'H', 's'});
     std::string expected = hero;
     expected.replace(expected.find("28 10"), 5, "29 11");
     EXPECT_EQ(World().Read("Hero_Info/Hero_Status_Info.txt"), expected);
+    EXPECT_EQ(fs::status(file).permissions(), before);
 }
 
 // The repository's world (UTF-8 and ASCII files) and the recordings' (code

@@ -44,6 +44,10 @@
 #include "platform/posix/speech_dispatcher.h"
 #include "platform/streams.h"
 
+// The environment a play-test started from the painter inherits (unistd.h
+// declares it only on some systems).
+extern char** environ;  // NOLINT(readability-redundant-declaration)
+
 namespace rf::platform {
 namespace {
 

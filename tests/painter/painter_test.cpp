@@ -131,6 +131,19 @@ TEST_F(PaintedMapTest, EachEditWritesThePictureInItsOwnEncoding) {
         }
 }
 
+// A picture with Windows line ends keeps them, on the painted line too.
+TEST_F(PaintedMapTest, WindowsLineEndsAreKept) {
+    MakeWorld(false);
+    std::string text;
+    for (const std::string& row : rows) text += test::ToCp932(row) + "\r\n";
+    World().Write("map_form/map1/5.txt", text);
+    Paint(World().Path(), {'i', kWall, kEnter, 's'});
+    std::string expected;
+    for (int r = 0; r < kMapRows; ++r)
+        expected += test::ToCp932(r == kRow ? StartRow(28, "壁") : rows[static_cast<std::size_t>(r)]) + "\r\n";
+    EXPECT_EQ(World().Read("map_form/map1/5.txt"), expected);
+}
+
 struct PieceCase {
     const char* name;
     std::vector<int> keys;

@@ -9,6 +9,7 @@
 
 #include "platform/keys.h"
 #include "platform/model/key_decoder.h"
+#include "platform/windows/windows_keys.h"
 
 namespace rf::platform {
 namespace {
@@ -23,9 +24,17 @@ struct TypedCase {
 constexpr int kKan = keys::kTypedCharacter + 0x770B, kBan = keys::kTypedCharacter + 0x677F;
 
 const TypedCase kCases[] = {
-    {"skipped by the game", "a\xE7\x9C\x8B" "b", false, {'a', 'b'}},
+    {"skipped by the game",
+     "a\xE7\x9C\x8B"
+     "b",
+     false,
+     {'a', 'b'}},
     {"taken after the key that asks, in the same read", "i\xE7\x9C\x8B\xE6\x9D\xBF\r", true, {'i', kKan, kBan, 13}},
-    {"a broken character is no text", "i\xE7\x9C" "x", true, {'i', 'x'}},
+    {"a broken character is no text",
+     "i\xE7\x9C"
+     "x",
+     true,
+     {'i', 'x'}},
     {"an arrow among the text stays an arrow", "i\xE7\x9C\x8B\x1B[A", true, {'i', kKan, keys::kPrefix, keys::kUp}},
 };
 
@@ -39,6 +48,29 @@ TEST(TypedText, IsTakenWhenReadAndSkippedOtherwise) {
             codes.push_back(decoder.NextKey());
             if (codes.size() == 1 && c.takenAfterFirstKey) decoder.TakeText(true);
         }
+        EXPECT_EQ(codes, c.codes);
+    }
+}
+
+// The Windows console hands over UTF-16 units: taken as text, a full-width
+// letter stays itself; for the game it is its ASCII letter, and a kanji
+// nothing.
+TEST(TypedText, FromTheWindowsConsoleAsTheTerminalsText) {
+    const struct {
+        const char* name;
+        bool taken;
+        std::vector<int> codes;
+    } cases[] = {
+        {"taken", true, {keys::kTypedCharacter + 0xFF21, kKan}},
+        {"for the game", false, {'A'}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WindowsKeyDecoder decoder;
+        decoder.TakeText(c.taken);
+        for (std::uint32_t unit : {0xFF21u, 0x770Bu, 0xD83Du}) decoder.Feed(unit);
+        std::vector<int> codes;
+        while (decoder.HasCode()) codes.push_back(decoder.TakeCode());
         EXPECT_EQ(codes, c.codes);
     }
 }

@@ -289,6 +289,8 @@ std::vector<const KeptFile*> ChangedFiles(const PaintedWorld& world) {
 std::vector<std::string> ChangedOnDisk(const PaintedWorld& world) {
     std::vector<std::string> out;
     for (const KeptFile& f : world.files) {
+        // A file the save leaves alone may change on disk as it likes.
+        if (!Changed(f, world.now, world.saved)) continue;
         const platform::DataFileBytes read = platform::ReadDataFile(PathOf(world.dir, f.id), kFileLimit);
         const bool exists = read.problem == platform::FileProblem::kNone;
         if (exists != f.exists || (exists && read.bytes != f.raw)) out.push_back(WorldFileName(f.id));

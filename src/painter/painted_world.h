@@ -56,7 +56,8 @@ std::string FileBytes(const PaintedWorld& world, const KeptFile& file, const Wor
 // The files whose bytes a save would change.
 std::vector<const KeptFile*> ChangedFiles(const PaintedWorld& world);
 bool Unsaved(const PaintedWorld& world);
-// The files that differ on disk from what was read or last saved.
+// The files a save would write that differ on disk from what was read or
+// last saved.
 std::vector<std::string> ChangedOnDisk(const PaintedWorld& world);
 // Writes every changed file atomically; false, with the reason, at the first
 // that fails (those before it are written).

@@ -234,19 +234,34 @@ TEST_F(PainterTest, AWorldSavedWithoutChangesKeepsEveryByte) {
 
 // A file changed by another program since the painter read it: the save
 // asks, and "n" leaves the other program's bytes; "y" writes the painter's.
+// One the save does not write is none of its business.
 TEST_F(PaintedMapTest, AFileChangedOnDiskIsOverwrittenOnlyWhenTheAuthorSaysSo) {
-    for (const int answer : {'n', 'y'}) {
-        SCOPED_TRACE(static_cast<char>(answer));
+    const struct {
+        const char* name;
+        bool paintedFileChanged;
+        std::vector<int> keys;  // after the save's
+        bool written;
+    } cases[] = {
+        {"n keeps the other program's", true, {'n'}, false},
+        {"y writes the painter's", true, {'y'}, true},
+        {"another file changed: no question", false, {}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         SetUp();
         MakeWorld(true);
         int reads = 0;
         headless::SetKeyObserver([&] {
-            if (++reads == 4) World().Write("map_form/map1/5.txt", "changed elsewhere\n");
+            if (++reads != 4) return;
+            if (c.paintedFileChanged) World().Write("map_form/map1/5.txt", "changed elsewhere\n");
+            World().Write("map_form/map1/4.txt", "a file the save leaves alone\n");
         });
-        Paint(World().Path(), {'i', '#', kEnter, 's', answer});
+        std::vector<int> keys = {'i', '#', kEnter, 's'};
+        keys.insert(keys.end(), c.keys.begin(), c.keys.end());
+        Paint(World().Path(), keys);
         headless::SetKeyObserver(nullptr);
-        EXPECT_EQ(World().Read("map_form/map1/5.txt"),
-                  answer == 'n' ? "changed elsewhere\n" : Expected(StartRow(28, "#")));
+        EXPECT_EQ(World().Read("map_form/map1/5.txt"), c.written ? Expected(StartRow(28, "#")) : "changed elsewhere\n");
+        EXPECT_EQ(World().Read("map_form/map1/4.txt"), "a file the save leaves alone\n");
     }
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/narration.h"
 
@@ -36,6 +37,10 @@ struct Backend {
     bool (*unseen)() = nullptr;
     // AwaitPlayerFiles (platform/player_files.h); null: they are always there.
     void (*awaitPlayerFiles)() = nullptr;
+    // TakeText and RunInConsole (platform/console_session.h); null: text
+    // beyond ASCII is skipped, and no other program can be run.
+    void (*takeText)(bool on) = nullptr;
+    int (*runInConsole)(const std::vector<std::string>& command) = nullptr;
 };
 
 // `backend`'s pause for a key, or one step slept where it has none.

@@ -7,7 +7,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace rf::platform {
 
@@ -60,6 +62,16 @@ void NothingMovesUntilKey();
 // (an extended key arrives as a prefix 0 or 224 and then its scan code).
 bool KeyWaiting();
 int ReadKey();
+
+// Text typed beyond ASCII (through an input method) arrives as one code a
+// character, keys::kTypedCharacter + its code point, while `on`; the game
+// itself leaves it off, and such text is skipped.
+void TakeText(bool on);
+// Runs another program (`command`: its path or name, then its arguments) in
+// this console and waits for it: the console is handed over to it as the
+// game found it, and taken back (and drawn again) after. Its exit status;
+// -1 when it could not be run, or where no backend can.
+int RunInConsole(const std::vector<std::string>& command);
 
 // Wall-clock time in whole seconds since the epoch.
 std::int64_t ClockSeconds();

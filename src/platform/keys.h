@@ -26,4 +26,9 @@ inline constexpr int kPad8 = '8', kPad2 = '2', kPad4 = '4', kPad6 = '6';
 // On the field: say where the hero is and what is around.
 inline constexpr int kWhere = 'w', kWhereCapital = 'W';
 
+// A character beyond ASCII typed while text is taken (TakeText in
+// platform/console_session.h): this plus its code point, one code, so no
+// byte of it can pass for a prefix or a scan code.
+inline constexpr int kTypedCharacter = 0x200000;
+
 }  // namespace rf::platform::keys

@@ -84,6 +84,14 @@ void NothingMovesUntilKey() {
     if (ActiveBackend().nothingMovesUntilKey) ActiveBackend().nothingMovesUntilKey();
 }
 
+void TakeText(bool on) {
+    if (ActiveBackend().takeText) ActiveBackend().takeText(on);
+}
+
+int RunInConsole(const std::vector<std::string>& command) {
+    return ActiveBackend().runInConsole ? ActiveBackend().runInConsole(command) : -1;
+}
+
 bool KeyWaiting() { return ActiveBackend().keyWaiting(); }
 int ReadKey() { return ActiveBackend().readKey(); }
 std::int64_t ClockSeconds() { return ActiveBackend().clockSeconds(); }

@@ -7,6 +7,9 @@
 #include "authoring/translation_check.h"
 #include "authoring/world_check.h"
 #include "core/world_folder.h"
+#include "painter/painter.h"
+#include "platform/console_session.h"
+#include "platform/files.h"
 #include "platform/streams.h"
 #include "ranks_version.h"
 #include "text/escape.h"
@@ -25,6 +28,30 @@ int RunNewWorld(const Options& options) {
                        "\nEdit its files (a sign where the hero starts says where to begin), then: ranks check " +
                        Escaped(options.world) + "\n");
     return 0;
+}
+
+int RunPainterTool(const Options& options) {
+    std::string found;
+    const std::string dir = options.world.empty() ? FindWorldFromHere(found) : options.world;
+    // The world installed with the game is played, not painted.
+    if (dir.empty() || (options.world.empty() && dir == InstalledWorld())) {
+        platform::PrintError("ranks edit: no world in the working directory or above it: ranks edit DIR\n");
+        return 2;
+    }
+    const bool empty = platform::DirectoryNames(dir).empty();
+    if (std::string problem = WorldFolderProblem(dir); !empty && !problem.empty()) {
+        platform::PrintError("ranks edit: " + Escaped(problem) + "\n");
+        return 2;
+    }
+    platform::Open();
+    if (empty) {
+        if (!painter::AskToMakeWorld()) platform::Exit(0);
+        if (std::string problem; !authoring::WriteNewWorld(dir, problem)) {
+            platform::SetFarewell("ranks edit: " + Escaped(problem) + "\n");
+            platform::Exit(2);
+        }
+    }
+    platform::Exit(painter::RunPainter({dir, options.program, options.language, authoring::CheckWorld}));
 }
 
 // `ranks check` and `ranks balance`, the tools for world authors: on the

@@ -1,5 +1,5 @@
 // The tools for world authors on the command line: `ranks new`, `ranks
-// check` and `ranks balance`. The web page plays only: its build links a
+// check`, `ranks balance` and `ranks edit`. The web page plays only: its build links a
 // stand-in that says so, and none of the tools' code.
 #pragma once
 
@@ -11,5 +11,7 @@ namespace rf {
 int RunNewWorld(const Options& options);
 // `ranks check` or `ranks balance`, as options.command says.
 int RunAuthorsTool(const Options& options);
+// `ranks edit [DIR]`: the world painter, in the game's console.
+int RunPainterTool(const Options& options);
 
 }  // namespace rf

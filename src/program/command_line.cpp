@@ -33,6 +33,10 @@ int Main(int argc, char** argv) {
         return 0;
     }
     if (options.command == Command::kNew) return RunNewWorld(options);
+    if (options.command == Command::kEdit) {
+        if (!options.language.empty()) language = static_cast<std::int16_t>(LanguageIndex(options.language));
+        return RunPainterTool(options);
+    }
     if (options.command != Command::kPlay) return RunAuthorsTool(options);
     if (!options.world.empty()) {
         if (std::string problem = WorldFolderProblem(options.world); !problem.empty()) {

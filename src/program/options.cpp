@@ -15,7 +15,8 @@ constexpr unsigned kPlay = 1u << static_cast<unsigned>(Command::kPlay);
 constexpr unsigned kCheck = 1u << static_cast<unsigned>(Command::kCheck);
 constexpr unsigned kBalance = 1u << static_cast<unsigned>(Command::kBalance);
 constexpr unsigned kNew = 1u << static_cast<unsigned>(Command::kNew);
-constexpr unsigned kAll = kPlay | kCheck | kBalance | kNew;
+constexpr unsigned kEdit = 1u << static_cast<unsigned>(Command::kEdit);
+constexpr unsigned kAll = kPlay | kCheck | kBalance | kNew | kEdit;
 constexpr unsigned kTools = kCheck | kBalance;
 
 // A whole number within [low, high].
@@ -149,7 +150,7 @@ constexpr OptionRow kOptions[] = {
      "on or off"},
     {"--speech", "", kPlay, "say what happens through the system's speech service (Speech Dispatcher, Windows' voices)",
      [](Options& o, std::string_view) { return o.speech = true; }},
-    {"--lang", "LANG", kPlay, "the language of the texts on the screen: ",
+    {"--lang", "LANG", kPlay | kEdit, "the language of the texts on the screen: ",
      [](Options& o, std::string_view v) { return LanguageIndex(v) >= 0 && (o.language = v, true); },
      "a language the game knows: ", KnownLanguages},
     {"--start", "MAP[,X,Y]", kPlay, "play-test: start a new game on map MAP (at column X, row Y)", StartPlace,
@@ -190,6 +191,7 @@ std::string_view CommandName(Command c) {
     return c == Command::kCheck     ? "ranks check"
            : c == Command::kBalance ? "ranks balance"
            : c == Command::kNew     ? "ranks new"
+           : c == Command::kEdit    ? "ranks edit"
                                     : "ranks";
 }
 
@@ -268,6 +270,7 @@ bool ParseOptions(int argc, const char* const* argv, Options& o, std::string& er
     if (argc > 1 && std::string_view(argv[1]) == "check") o.command = Command::kCheck, i = 2;
     else if (argc > 1 && std::string_view(argv[1]) == "balance") o.command = Command::kBalance, i = 2;
     else if (argc > 1 && std::string_view(argv[1]) == "new") o.command = Command::kNew, i = 2;
+    else if (argc > 1 && std::string_view(argv[1]) == "edit") o.command = Command::kEdit, i = 2;
     const unsigned mine = 1u << static_cast<unsigned>(o.command);
     for (; i < argc; ++i) {
         std::string_view arg = argv[i];
@@ -327,6 +330,7 @@ std::string UsageText() {
            "              [--headless | --cast OUT | --end-save]]\n"
            "             [--look marked|console] [--messages wait|auto|instant]\n"
            "             [--classic [on|off]] [--lang LANG] [--speech] [--help] [--version]\n"
+           "       ranks edit [DIR] [--lang LANG]\n"
            "       ranks check [DIR] [--format=text|json|sarif] [--notes] [--show N] [--pot]\n"
            "       ranks balance [DIR] [--battles N] [--levels L1,L2,...]\n"
            "                     [--format=text|csv|json]\n"
@@ -379,6 +383,8 @@ std::string HelpText() {
         "\n"
         "For world authors:\n"
         "  ranks new DIR                      write a small world to start from into DIR\n"
+        "  ranks edit [DIR]                   paint a world's maps, enemies and marks in\n"
+        "                                     the game's own screen (DIR: as for check)\n"
         "  ranks check [DIR]                  report what the game makes of a world (DIR:\n"
         "                                     the world the working directory lies in)\n"
         "  ranks balance [DIR]                play battles at several levels and print,\n"

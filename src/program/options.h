@@ -11,13 +11,13 @@
 
 namespace rf {
 
-enum class Command { kPlay, kCheck, kBalance, kNew };
+enum class Command { kPlay, kCheck, kBalance, kNew, kEdit };
 
 struct Options {
     Command command = Command::kPlay;
     bool help = false;
     bool version = false;
-    std::string world;  // --world DIR, or the DIR of check, balance and new
+    std::string world;  // --world DIR, or the DIR of check, balance, new and edit
     bool continueGame = false;
     std::string continueFile;  // empty: the most recent game of the world
     bool listSaves = false;

@@ -59,8 +59,15 @@ std::int64_t KeyDecoder::MsUntilSettled(std::int64_t nowMs) const {
     return left > 0 ? left : 0;
 }
 
+bool KeyDecoder::HasKey() {
+    // Typed text waits in the queue until the reader says whether it takes
+    // it: text and the key that asks for it may come in one read.
+    while (!takeText_ && !codes_.empty() && codes_.front() >= kTypedCharacter) codes_.pop_front();
+    return !codes_.empty();
+}
+
 int KeyDecoder::NextKey() {
-    if (codes_.empty()) return -1;
+    if (!HasKey()) return -1;
     int code = codes_.front();
     codes_.pop_front();
     return code;
@@ -90,7 +97,11 @@ std::optional<int> KeyDecoder::TakeTerminalKind() {
     return was;
 }
 
-void KeyDecoder::Clear() { *this = KeyDecoder{}; }
+void KeyDecoder::Clear() {
+    const bool text = takeText_;
+    *this = KeyDecoder{};
+    takeText_ = text;
+}
 
 void KeyDecoder::Byte(unsigned char b) {
     switch (mode_) {
@@ -143,7 +154,8 @@ void KeyDecoder::Byte(unsigned char b) {
             return;
         case Mode::Utf8:
             if ((b & 0xC0) == 0x80) {
-                if (--utf8Left_ == 0) mode_ = Mode::Ground;
+                utf8_ += static_cast<char>(b);
+                if (--utf8Left_ == 0) TakeCharacter();
                 return;
             }
             mode_ = Mode::Ground;
@@ -190,7 +202,15 @@ void KeyDecoder::Ground(unsigned char b) {
     const std::size_t length = Utf8Length(b);
     if (length == 0) return;
     utf8Left_ = static_cast<int>(length) - 1;
+    utf8_.assign(1, static_cast<char>(b));
     mode_ = Mode::Utf8;
+}
+
+void KeyDecoder::TakeCharacter() {
+    mode_ = Mode::Ground;
+    std::uint32_t codePoint = 0;
+    if (DecodeUtf8(utf8_, 0, codePoint) == utf8_.size()) Push(kTypedCharacter + static_cast<int>(codePoint));
+    utf8_.clear();
 }
 
 // Arrows, Home and End, and F1 to F4 end both kinds of sequence alike.

@@ -25,7 +25,7 @@ public:
     // Milliseconds until Tick would settle held bytes; -1 when nothing is held.
     std::int64_t MsUntilSettled(std::int64_t nowMs) const;
 
-    bool HasKey() const { return !codes_.empty(); }
+    bool HasKey();
     // The next code; -1 when there is none.
     int NextKey();
 
@@ -45,6 +45,10 @@ public:
     std::optional<int> TakeTerminalKind();
 
     void Clear();
+    // Characters beyond ASCII as keys::kTypedCharacter + code point, where
+    // they are otherwise skipped (text typed into the world painter); said
+    // when they are read, not when they come.
+    void TakeText(bool on) { takeText_ = on; }
 
 private:
     void Byte(unsigned char b);
@@ -52,6 +56,7 @@ private:
     bool FinishArrowOrF1ToF4(unsigned char final);
     void FinishCsi(unsigned char final);
     void FinishSs3(unsigned char final);
+    void TakeCharacter();
     void Push(int code) { codes_.push_back(code); }
     void Pair(int prefix, int scan) {
         codes_.push_back(prefix);
@@ -62,6 +67,8 @@ private:
     Mode mode_ = Mode::Ground;
     std::string params_;
     int utf8Left_ = 0;
+    std::string utf8_;  // the character being taken
+    bool takeText_ = false;
     bool afterCr_ = false;
     bool interrupt_ = false;
     bool suspend_ = false;

@@ -162,6 +162,9 @@ bool WriteVia(const std::string& path, std::string_view bytes, bool fresh, bool&
     if (ok && ::fsync(fd) != 0) ok = false, error = errno;
     struct stat written {};
     if (ok && ::fstat(fd, &written) != 0) ok = false, error = errno;
+    // A file replaced keeps who may read it (a world's file others play).
+    if (struct stat before{}; ok && !fresh && ::lstat(path.c_str(), &before) == 0 && S_ISREG(before.st_mode))
+        ::fchmod(fd, before.st_mode & 07777);
     // Held from before it has a name, so it is never seen unlocked.
     const int held = ok && hold ? ::dup(fd) : -1;
     if (held >= 0) ::flock(held, LOCK_EX | LOCK_NB);

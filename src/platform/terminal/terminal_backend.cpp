@@ -3,9 +3,11 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/ioctl.h>
 #include <sys/select.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -23,6 +25,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #if defined(__APPLE__)
 #include <mach-o/dyld.h>
@@ -40,6 +43,10 @@
 #include "platform/posix/posix_write.h"
 #include "platform/posix/speech_dispatcher.h"
 #include "platform/streams.h"
+
+// The environment a play-test started from the painter inherits (unistd.h
+// declares it only on some systems).
+extern char** environ;  // NOLINT(readability-redundant-declaration)
 
 namespace rf::platform {
 namespace {
@@ -680,6 +687,38 @@ int ReadKey() {
 
 std::int64_t ClockSeconds() { return static_cast<std::int64_t>(std::time(nullptr)); }
 
+void TakeText(bool on) { state.drawn.decoder.TakeText(on); }
+
+int RunInConsole(const std::vector<std::string>& command) {
+    if (command.empty()) return -1;
+    Present();
+    RestoreTerminal();
+    // An interrupt typed before the other program takes the terminal is its own.
+    const std::sig_atomic_t quitBefore = quitSignal;
+    std::vector<char*> argv;
+    argv.reserve(command.size() + 1);
+    for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
+    argv.push_back(nullptr);
+    pid_t child = -1;
+    int status = -1;
+    if (::posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ) == 0) {
+        int waited = 0;
+        while ((waited = ::waitpid(child, &status, 0)) < 0 && errno == EINTR) {
+        }
+        // As a shell says it: 128 and the signal for one that ended it.
+        status = waited != child       ? -1
+                 : WIFEXITED(status)   ? WEXITSTATUS(status)
+                 : WIFSIGNALED(status) ? 128 + WTERMSIG(status)
+                                       : -1;
+    }
+    if (quitBefore == 0 && quitSignal == SIGINT) quitSignal = 0;
+    state.drawn.decoder.Clear();
+    TakeTerminal();
+    resized = 1;
+    Service(false);
+    return status;
+}
+
 void Exit(int status) {
     Present();
     std::fflush(nullptr);
@@ -716,7 +755,11 @@ const Backend& NativeBackend() {
                                        terminal::ClockSeconds,
                                        terminal::Exit,
                                        terminal::SleepUntilClock,
-                                       terminal::NothingMovesUntilKey};
+                                       terminal::NothingMovesUntilKey,
+                                       nullptr,
+                                       nullptr,
+                                       terminal::TakeText,
+                                       terminal::RunInConsole};
     return kTerminal;
 }
 

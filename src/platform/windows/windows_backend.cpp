@@ -366,6 +366,8 @@ void Exit(int status) {
     std::exit(status);
 }
 
+void TakeText(bool on) { win.keys.TakeText(on); }
+
 }  // namespace wincon
 
 void ShowTitle(std::string_view utf8) {
@@ -398,7 +400,12 @@ const Backend& NativeBackend() {
                                       wincon::KeyWaiting,
                                       wincon::ReadKey,
                                       wincon::ClockSeconds,
-                                      wincon::Exit};
+                                      wincon::Exit,
+                                      nullptr,
+                                      nullptr,
+                                      nullptr,
+                                      nullptr,
+                                      wincon::TakeText};
     return kConsole;
 }
 

@@ -86,6 +86,11 @@ void WindowsKeyDecoder::Feed(std::uint32_t unit) {
         codes_.push_back(static_cast<int>(unit));
         return;
     }
+    // A surrogate's pair names no character code page 932 has.
+    if (takeText_) {
+        if (unit < 0xD800 || unit > 0xDFFF) codes_.push_back(keys::kTypedCharacter + static_cast<int>(unit));
+        return;
+    }
     // With a Japanese input method on, the space bar and the letter keys give
     // full-width forms; the game knows only their ASCII codes.
     if (unit == kIdeographicSpace) {

@@ -24,9 +24,13 @@ public:
     // has turned its own handling off): the game is to end.
     bool QuitRequested() const { return quit_; }
     void Reset();
+    // Characters beyond ASCII as keys::kTypedCharacter + the unit (the
+    // world painter's text), where they are otherwise made ASCII or dropped.
+    void TakeText(bool on) { takeText_ = on; }
 
 private:
     std::deque<int> codes_;
+    bool takeText_ = false;
     int prefix_ = -1;
     bool quit_ = false;
 };

@@ -16,6 +16,7 @@ int Absent(const std::string& tool) {
 }  // namespace
 
 int RunNewWorld(const Options&) { return Absent("new"); }
+int RunPainterTool(const Options&) { return Absent("edit"); }
 int RunAuthorsTool(const Options& options) { return Absent(options.command == Command::kCheck ? "check" : "balance"); }
 
 }  // namespace rf

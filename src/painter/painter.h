@@ -1,0 +1,30 @@
+// `ranks edit`: the world painter. The world's maps drawn as the field
+// draws them, with a cursor, in the game's own console; the author paints
+// walls, blanks and signs, places the enemy groups, the marks and the
+// start, sees the checker's findings where they stand, play-tests from
+// the cursor and saves.
+#pragma once
+
+#include <string>
+
+#include "authoring/world_check.h"
+
+namespace rf::painter {
+
+struct PainterSetup {
+    std::string dir;       // the world's folder
+    std::string program;   // how this program was started, to play-test with
+    std::string language;  // --lang as given, passed on to a play-test
+    // The checker's findings for the world as saved (ranks check's own in
+    // the program; a test gives its own, so nothing resets its session).
+    authoring::CheckResult (*check)(const std::string& dir) = nullptr;
+};
+
+// Paints until the author quits; the console must be open. Its exit status.
+int RunPainter(const PainterSetup& setup);
+
+// Asks on the open console whether to make a new world in the empty folder
+// `dir`; true when the author said yes.
+bool AskToMakeWorld();
+
+}  // namespace rf::painter

@@ -700,7 +700,8 @@ TEST_F(BalanceTest, SameReportEveryRunWithMapsRowsAndEstimates) {
     // The level-25 hero beats a lone Pawn every time, in one blow.
     EXPECT_NE(report.find("   25  Pawn        1      2    100.0%             1.0"), std::string::npos) << report;
     const std::string csv = Report(RANKS_WORLD_DIR, "3", {"--format=csv", "--levels", "1,25"});
-    EXPECT_EQ(csv.find("map,enemy_groups,level_90,win_rate,typical_fight_s\n1,\"Pawn x1, Pawn x2, Pawn x1\",1,100.0,"),
+    EXPECT_EQ(csv.find("map,enemy_groups,level_90,win_rate,typical_fight_s,meant_level,median_enters,most_enters,"
+                       "over_40_share\n1,\"Pawn x1, Pawn x2, Pawn x1\",1,100.0,"),
               0u)
         << csv;
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 10);

@@ -5,10 +5,12 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "authoring/battle_policy.h"
 #include "authoring/world_check.h"
 #include "battle/attack.h"
 #include "battle/battle_driver.h"
@@ -17,6 +19,7 @@
 #include "console/message_window.h"
 #include "core/data_files.h"
 #include "core/game_state.h"
+#include "core/world_about.h"
 #include "core/world_folder.h"
 #include "core/world_manifest.h"
 #include "field/field_enemies.h"
@@ -37,10 +40,10 @@ constexpr int kTopLevel = kAbilityUnlockLevels[4];
 constexpr int kTargetLevels[] = {kAbilityUnlockLevels[2], kAbilityUnlockLevels[3], kAbilityUnlockLevels[4]};
 // A map is "won" at a level when this share of its battles is won.
 constexpr double kWinShare = 0.9;
-// What the estimate adds to a battle's own game time: the two wipes of an
-// encounter, and the player's reading and choosing, per key pressed.
-constexpr double kPerKeySeconds = 0.5;
 constexpr std::int64_t kFirstBattleClock = 1'700'000'000;
+// Enter presses past which a battle at the default pace drags: a player
+// feels it as a chore, not a fight.
+constexpr int kLongBattleEnters = 40;
 
 struct Encounter {
     int kind = 1;  // 1 Pawn to 4 Rook: the record the game fights
@@ -53,89 +56,10 @@ std::string Named(const Encounter& e) { return std::string(kKindNames[e.kind - 1
 struct Row {
     int wins = 0;
     std::vector<int> actions;
+    std::vector<int> enters;           // Enter presses, each message acknowledged (the default pace)
     std::vector<double> fightSeconds;  // the battle's game time, the wipes and the keys
     double experience = 0;             // summed over all battles
 };
-
-// The fixed policy, as a player at the keyboard: strike with the strongest
-// ability the level allows, drink a potion below a third of the hit points.
-// It is asked for keys whenever the battle waits for one; it knows where
-// the battle waits from the records and the screen.
-class Policy {
-public:
-    explicit Policy(int ability) : ability_(ability) {}
-
-    void Supply() {
-        // A message waits for its acknowledgement when the cursor stands at
-        // the end of the newest text of the window's first line.
-        const auto& screen = headless::Screen();
-        const bool message = screen.CursorY() == kMessageTop &&
-                             screen.CursorX() == battleLeft + 2 + static_cast<int>(messageWindow.history[0].size());
-        if (message || battle.remaining == 0 || hero.hp <= 0) return Press(kKeyEnter);
-        if (battle.defeatedCount != defeatedSeen) {
-            // A fall ends the turn and leads back to the commands.
-            defeatedSeen = battle.defeatedCount;
-            where_ = Where::kCommands;
-        }
-        const bool potion = hero.hp * 3 < hero.maxHp && hero.items[kPotion].count > 0;
-        switch (where_) {
-            case Where::kUnknown:
-                Press(kKeySpace);  // back to the commands from any menu, ignored there
-                where_ = Where::kCommands;
-                return;
-            case Where::kCommands: {
-                const int want = potion ? 2 : 0;
-                for (int c = battle.commandCursor; c > want; --c) Press(kKeyUp);
-                for (int c = battle.commandCursor; c < want; ++c) Press(kKeyDown);
-                Press(kKeyEnter);
-                where_ = potion ? Where::kItems : Where::kTargets;
-                return;
-            }
-            case Where::kTargets:
-                Press(kKeyEnter);  // the target the game offers
-                where_ = Where::kAbilities;
-                return;
-            case Where::kAbilities:
-                if (potion) {
-                    Press(kKeySpace);
-                    where_ = Where::kCommands;
-                    return;
-                }
-                for (int c = battle.abilityCursor; c < ability_; ++c) Press(kKeyDown);
-                for (int c = battle.abilityCursor; c > ability_; --c) Press(kKeyUp);
-                Press(kKeyEnter);
-                ++actions;
-                return;  // still in the menu unless an enemy falls
-            case Where::kItems:
-                for (int c = battle.itemCursor; c > kPotion; --c) Press(kKeyUp);
-                Press(kKeyEnter);
-                ++actions;
-                where_ = Where::kUnknown;  // the item menu stays open
-                return;
-        }
-    }
-
-    int actions = 0;
-    int keys = 0;
-    std::int16_t defeatedSeen = 0;
-
-private:
-    enum class Where { kUnknown, kCommands, kTargets, kAbilities, kItems };
-    void Press(int code) {
-        headless::Key(code);
-        ++keys;
-    }
-    int ability_;
-    Where where_ = Where::kCommands;
-};
-
-// The index of the strongest ability (the greatest power) the level allows.
-int StrongestAbility(int level) {
-    int best = 0;
-    for (int a = 1; a < AvailableAbilities(level) && a < 5; ++a)
-        if (abilityTable.abilities[a].power >= abilityTable.abilities[best].power) best = a;
-    return best;
-}
 
 struct MapEnemies {
     bool loaded = false;            // false: the game stops on entering the map
@@ -213,6 +137,14 @@ public:
         return wins / (static_cast<double>(request_.battles) * static_cast<double>(groups.size()));
     }
 
+    // Every battle of a map's groups at a level, each group as often.
+    std::vector<const Row*> MapRows(int level, const std::vector<Encounter>& groups) {
+        std::vector<const Row*> rows;
+        rows.reserve(groups.size());
+        for (const Encounter& e : groups) rows.push_back(&At(level, e));
+        return rows;
+    }
+
     double MapFight(int level, const std::vector<Encounter>& groups) {
         std::vector<double> all;
         for (const Encounter& e : groups) {
@@ -236,7 +168,7 @@ private:
         messageWindow = {};
         console = {};
         EnemyStatus& enemy = enemyTable.kinds[encounter.kind - 1];
-        Policy policy(ability);
+        BattlePolicy policy(ability);
         headless::SetKeySupplier([&policy] { policy.Supply(); });
         bool ended = false;
         try {
@@ -250,6 +182,7 @@ private:
         row.wins += ended && hero.hp > 0 ? 1 : 0;
         row.experience += hero.exp;
         row.actions.push_back(policy.actions);
+        row.enters.push_back(policy.enters);
         const double wipes = 2.0 * kMapRows * kWipeFrameMs / 1000.0;
         row.fightSeconds.push_back(static_cast<double>(headless::NowMs()) / 1000.0 + wipes +
                                    kPerKeySeconds * policy.keys);
@@ -268,6 +201,16 @@ private:
     std::chrono::steady_clock::time_point lastReport_;
 };
 
+// A map's battles at the level it is meant for.
+struct MeantResult {
+    int level = 0;  // 0: not played (the map has no enemies, or no level)
+    double wins = 0;
+    double actions = 0;  // medians
+    double enters = 0;
+    int mostEnters = 0;
+    double longShare = 0;  // the share of battles over kLongBattleEnters
+};
+
 struct MapResult {
     int map = 0;
     MapEnemies enemies;
@@ -275,6 +218,7 @@ struct MapResult {
     double wins = 0;
     double fight = 0;
     int bestLevel = 0;  // the highest level tried, when none wins
+    MeantResult meant;
 };
 
 struct GroupRow {
@@ -302,6 +246,8 @@ struct BalanceResult {
     std::map<int, std::string> missing;  // why a level was not played
     int estimatedFrom = 0;
     std::vector<Estimate> estimates;
+    std::string meantFrom;  // where the maps' levels come from
+    MeantResult allMeant;   // every map's battles at its level together
 };
 
 // The world's records and each map's groups, loaded on the headless session.
@@ -310,7 +256,31 @@ struct LoadedWorld {
     HeroStatus fromFile;
     HeroStatus grown[kHighestLevel + 1] = {};
     bool reached[kHighestLevel + 1] = {};
+    int meant[kMaps + 1] = {};  // world.txt's levels; all 0 when it gives none
+    std::string meantWhy;       // why world.txt's levels are not taken, or ""
 };
+
+// world.txt's "levels": the level each map is meant for, nine numbers.
+void ReadMeantLevels(LoadedWorld& world) {
+    LoadWorldAbout();
+    if (worldAbout.levels.empty()) {
+        world.meantWhy = "world.txt gives no levels";
+        return;
+    }
+    std::istringstream in(worldAbout.levels);
+    int levels[kMaps + 1] = {};
+    int count = 0;
+    for (int level = 0; in >> level;) {
+        if (level < 1 || level > kHighestLevel || ++count > kMaps) break;
+        levels[count] = level;
+    }
+    if (count != kMaps || !in.eof()) {
+        world.meantWhy = "world.txt's levels are not " + std::to_string(kMaps) + " levels from 1 to " +
+                         std::to_string(kHighestLevel);
+        return;
+    }
+    std::copy(std::begin(levels), std::end(levels), std::begin(world.meant));
+}
 
 // False, with why, when there is nothing to play.
 bool Load(const std::string& dir, LoadedWorld& world, std::string& why) {
@@ -320,6 +290,7 @@ bool Load(const std::string& dir, LoadedWorld& world, std::string& why) {
     LoadHeroStatus();
     LoadAllEnemyStatus();
     LoadAllAbilities();
+    ReadMeantLevels(world);
     bool anyEnemy = false;
     for (int m = 1; m <= kMaps; ++m) {
         world.maps[m] = EnemiesOfMap(m);
@@ -350,7 +321,9 @@ std::string Missing(const LoadedWorld& world, int level) {
 // Each map: the lowest level that wins nine in ten, sought by halving (a
 // grown hero is never weaker than at the level below).
 MapResult SearchMap(Battles& battles, int m, const MapEnemies& enemies, const std::vector<int>& playable) {
-    MapResult r{m, enemies};
+    MapResult r;
+    r.map = m;
+    r.enemies = enemies;
     if (r.enemies.groups.empty() || playable.empty()) return r;
     std::size_t low = 0, high = playable.size();
     while (low < high) {
@@ -364,6 +337,43 @@ MapResult SearchMap(Battles& battles, int m, const MapEnemies& enemies, const st
     r.wins = battles.MapWins(level, r.enemies.groups);
     r.fight = battles.MapFight(level, r.enemies.groups);
     return r;
+}
+
+MeantResult Meant(const std::vector<const Row*>& rows, int level) {
+    MeantResult m{level};
+    std::vector<int> actions, enters;
+    double battles = 0;
+    for (const Row* r : rows) {
+        m.wins += r->wins;
+        battles += static_cast<double>(r->enters.size());
+        actions.insert(actions.end(), r->actions.begin(), r->actions.end());
+        enters.insert(enters.end(), r->enters.begin(), r->enters.end());
+    }
+    if (battles == 0) return m;
+    m.wins /= battles;
+    m.actions = Median(actions);
+    m.enters = Median(enters);
+    m.mostEnters = *std::max_element(enters.begin(), enters.end());
+    m.longShare =
+        static_cast<double>(std::count_if(enters.begin(), enters.end(), [](int e) { return e > kLongBattleEnters; })) /
+        battles;
+    return m;
+}
+
+// Each map at the level world.txt says it is meant for, else at the lowest
+// level that wins it; and all maps together.
+void MeasureMeant(Battles& battles, const LoadedWorld& world, BalanceResult& result) {
+    result.meantFrom =
+        world.meantWhy.empty() ? "world.txt's levels" : "the lowest level that wins (" + world.meantWhy + ")";
+    std::vector<const Row*> all;
+    for (MapResult& r : result.maps) {
+        const int level = world.meant[r.map] > 0 ? world.meant[r.map] : r.bestLevel;
+        if (r.enemies.groups.empty() || level <= 0 || !Missing(world, level).empty()) continue;
+        const auto rows = battles.MapRows(level, r.enemies.groups);
+        r.meant = Meant(rows, level);
+        all.insert(all.end(), rows.begin(), rows.end());
+    }
+    result.allMeant = Meant(all, 0);
 }
 
 // Every kind and group size the lists hold, and how often, by kind and size.
@@ -439,6 +449,7 @@ BalanceResult Measure(const BalanceRequest& request, const LoadedWorld& world) {
 
     Battles battles(request, world.grown);
     for (int m = 1; m <= kMaps; ++m) result.maps.push_back(SearchMap(battles, m, world.maps[m], playable));
+    MeasureMeant(battles, world, result);
     const auto weights = Weights(world);
     for (int level : measured)
         for (const auto& [e, weight] : weights) result.rows.push_back({level, e, weight, battles.At(level, e)});
@@ -458,12 +469,27 @@ std::string GroupsText(const MapEnemies& e) {
 bool Fought(const MapResult& r) { return !r.enemies.groups.empty() && r.bestLevel > 0; }
 
 std::string Csv(const BalanceResult& result) {
-    std::string out = "map,enemy_groups,level_90,win_rate,typical_fight_s\n";
-    for (const MapResult& r : result.maps)
+    std::string out =
+        "map,enemy_groups,level_90,win_rate,typical_fight_s,meant_level,median_enters,most_enters,"
+        "over_" +
+        std::to_string(kLongBattleEnters) + "_share\n";
+    for (const MapResult& r : result.maps) {
+        const MeantResult& m = r.meant;
         out += std::to_string(r.map) + "," + CsvField(GroupsText(r.enemies)) + "," +
                (r.level > 0 ? std::to_string(r.level) : "") + "," + (Fought(r) ? Decimal(100 * r.wins) : "") + "," +
-               (Fought(r) ? Decimal(r.fight) : "") + "\n";
+               (Fought(r) ? Decimal(r.fight) : "") + "," +
+               (m.level > 0 ? std::to_string(m.level) + "," + Decimal(m.enters) + "," + std::to_string(m.mostEnters) +
+                                  "," + Decimal(m.longShare, 3)
+                            : ",,,") +
+               "\n";
+    }
     return out;
+}
+
+std::string JsonMeant(const MeantResult& m) {
+    return "{\"win_rate\": " + Decimal(m.wins, 3) + ", \"median_actions\": " + Decimal(m.actions) +
+           ", \"median_enters\": " + Decimal(m.enters) + ", \"most_enters\": " + std::to_string(m.mostEnters) +
+           ", \"over_" + std::to_string(kLongBattleEnters) + "_share\": " + Decimal(m.longShare, 3) + "}";
 }
 
 std::string JsonMaps(const BalanceResult& result) {
@@ -478,6 +504,9 @@ std::string JsonMaps(const BalanceResult& result) {
         if (r.bestLevel > 0)
             out += ", \"at_level\": " + std::to_string(r.bestLevel) + ", \"win_rate\": " + Decimal(r.wins, 3) +
                    ", \"typical_fight_s\": " + Decimal(r.fight);
+        if (r.meant.level > 0)
+            out +=
+                ", \"meant_level\": " + std::to_string(r.meant.level) + ", \"at_meant_level\": " + JsonMeant(r.meant);
         out += "}";
     }
     return out;
@@ -486,8 +515,10 @@ std::string JsonMaps(const BalanceResult& result) {
 std::string Json(const BalanceResult& result) {
     const double n = result.battles;
     std::string out = "{\"world\": " + JsonString(result.world) + ", \"battles\": " + std::to_string(result.battles) +
-                      ", \"win_share\": " + Decimal(kWinShare, 2) + ",\n \"maps\": [" + JsonMaps(result) +
-                      "\n ],\n \"rows\": [";
+                      ", \"win_share\": " + Decimal(kWinShare, 2) +
+                      ",\n \"meant_levels_from\": " + JsonString(result.meantFrom) +
+                      ", \"all_maps_at_meant_levels\": " + JsonMeant(result.allMeant) + ",\n \"maps\": [" +
+                      JsonMaps(result) + "\n ],\n \"rows\": [";
     for (const GroupRow& g : result.rows)
         out += std::string(&g == result.rows.data() ? "" : ",") + "\n  {\"level\": " + std::to_string(g.level) +
                ", \"kind\": " + JsonString(kKindNames[g.encounter.kind - 1]) +
@@ -495,7 +526,8 @@ std::string Json(const BalanceResult& result) {
                ", \"win_rate\": " + Decimal(g.row.wins / n, 3) +
                ", \"median_actions\": " + Decimal(Median(g.row.actions)) +
                ", \"median_fight_s\": " + Decimal(Median(g.row.fightSeconds)) +
-               ", \"exp_per_battle\": " + Decimal(g.row.experience / n) + "}";
+               ", \"exp_per_battle\": " + Decimal(g.row.experience / n) +
+               ", \"median_enters\": " + Decimal(Median(g.row.enters)) + "}";
     out += "\n ],\n \"levels_without_rows\": [";
     bool first = true;
     for (int level : result.rowLevels)
@@ -541,11 +573,32 @@ std::string TextMaps(const BalanceResult& result) {
     return out;
 }
 
+std::string MeantRow(const std::string& map, const std::string& level, const MeantResult& m) {
+    char line[160];
+    std::snprintf(line, sizeof line, "%3s  %5s  %8s  %14.1f  %13.1f  %11d  %7s\n", map.c_str(), level.c_str(),
+                  Percent(m.wins).c_str(), m.actions, m.enters, m.mostEnters, Percent(m.longShare).c_str());
+    return line;
+}
+
+std::string TextMeant(const BalanceResult& result) {
+    const std::string over = std::to_string(kLongBattleEnters);
+    std::string out = "\nBy map, at the level it is meant for (" + result.meantFrom +
+                      "): actions and Enter presses a battle at the default pace (every message acknowledged), "
+                      "the most, and the share over " +
+                      over + "\n";
+    out += "map  level  win rate  median actions  median Enters  most Enters  over " + over + "\n";
+    for (const MapResult& r : result.maps)
+        if (r.meant.level > 0) out += MeantRow(std::to_string(r.map), std::to_string(r.meant.level), r.meant);
+        else out += Padded(std::to_string(r.map), 3, true) + "  " + Padded("-", 5, true) + "\n";
+    if (result.allMeant.enters > 0) out += MeantRow("all", "", result.allMeant);
+    return out;
+}
+
 std::string TextRows(const BalanceResult& result) {
     const double n = result.battles;
     std::string out = "\nBy enemy group, at each level of " +
                       (result.levelsGiven ? std::string("--levels") : LevelsText(result.rowLevels)) + "\n";
-    out += "level  enemy   group  lists  win rate  median actions  typical fight  exp/battle\n";
+    out += "level  enemy   group  lists  win rate  median actions  typical fight  exp/battle  median Enters\n";
     for (int level : result.rowLevels) {
         if (result.missing.contains(level)) {
             out += Padded(std::to_string(level), 5, true) + "  no rows: " + result.missing.at(level) + "\n";
@@ -554,10 +607,10 @@ std::string TextRows(const BalanceResult& result) {
         for (const GroupRow& g : result.rows) {
             if (g.level != level) continue;
             char line[160];
-            std::snprintf(line, sizeof line, "%5d  %-6s  %5d  %5d  %7.1f%%  %14.1f  %11.1f s  %10.1f\n", level,
+            std::snprintf(line, sizeof line, "%5d  %-6s  %5d  %5d  %7.1f%%  %14.1f  %11.1f s  %10.1f  %13.1f\n", level,
                           std::string(kKindNames[g.encounter.kind - 1]).c_str(), g.encounter.group, g.lists,
                           100.0 * g.row.wins / n, Median(g.row.actions), Median(g.row.fightSeconds),
-                          g.row.experience / n);
+                          g.row.experience / n, Median(g.row.enters));
             out += line;
         }
     }
@@ -571,7 +624,7 @@ std::string Text(const BalanceResult& result) {
                       "points.\n"
                       "A typical fight is the median of the battle's game time, the encounter's wipes and " +
                       Decimal(kPerKeySeconds) + " s per key pressed.\n\n";
-    out += TextMaps(result) + TextRows(result);
+    out += TextMaps(result) + TextMeant(result) + TextRows(result);
     if (!result.estimates.empty()) {
         out += "\nEstimated play time from level " + std::to_string(result.estimatedFrom) +
                " (encounters as often as the enemy lists hold them, each its whole fight; walking not counted):\n";

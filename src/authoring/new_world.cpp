@@ -128,7 +128,9 @@ std::vector<NewWorldFile> NewWorldFiles() {
                      "description: ranks new が書いた九つの地図の世界\n"
                      "description.en: Nine maps written by ranks new, to make your own\n"
                      "# Characters of the maps that no translation needs (a forest of 木 needs none anyway).\n"
-                     "decoration: \n"});
+                     "decoration: \n"
+                     "# The level each map is meant for, maps 1 to 9: ranks balance plays its battles there.\n"
+                     "levels: \n"});
     return files;
 }
 

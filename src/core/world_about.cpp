@@ -21,8 +21,8 @@ std::string_view Trimmed(std::string_view text) {
 }
 
 std::string* FieldOf(WorldAbout& about, std::string_view key) {
-    std::string* const fields[] = {&about.name,    &about.author,      &about.version,
-                                   &about.licence, &about.description, &about.decoration};
+    std::string* const fields[] = {&about.name,        &about.author,     &about.version, &about.licence,
+                                   &about.description, &about.decoration, &about.levels};
     for (std::size_t i = 0; i < std::size(kWorldAboutFields); ++i)
         if (kWorldAboutFields[i] == key) return fields[i];
     return nullptr;

@@ -1,8 +1,9 @@
 // What a world says of itself, in an optional file at its top, world.txt:
 // its name, author, version, licence, a one-line description (the name and
 // the description in the game's other languages too), and the characters
-// its maps use as decoration, which no translation needs. One field a line,
-// "key: value"; a language's own name or description is "name.en".
+// its maps use as decoration, which no translation needs, and the level
+// each map is meant for. One field a line, "key: value"; a language's own
+// name or description is "name.en".
 #pragma once
 
 #include <string>
@@ -14,8 +15,8 @@ namespace rf {
 inline constexpr std::string_view kWorldAboutFile = "world.txt";
 
 // The fields, in the order `ranks new` writes them.
-inline constexpr std::string_view kWorldAboutFields[] = {"name",    "author",      "version",
-                                                         "licence", "description", "decoration"};
+inline constexpr std::string_view kWorldAboutFields[] = {"name",        "author",     "version", "licence",
+                                                         "description", "decoration", "levels"};
 
 // The longest name the Help page and the page's list show.
 inline constexpr std::size_t kWorldNameCells = 40;
@@ -24,6 +25,8 @@ inline constexpr std::size_t kWorldNameCells = 40;
 struct WorldAbout {
     bool present = false;
     std::string name, author, version, licence, description, decoration;
+    // The level each map is meant for, map 1 first: only `ranks balance` reads it.
+    std::string levels;
     // A field in another language: key ("name" or "description"), language, text.
     struct Translated {
         std::string key, language, text;

@@ -249,7 +249,7 @@ const Case kCases[] = {
      "1:17: error: the speed 99999 does not fit in 16 bits: the game reads it as -31073", "is negative"},
     // Values the game reinterprets, each at its cause.
     {"Hero_Info/Hero_Status_Info.txt", "Hero\n40 8 -6 5 5 8\n70 0 1\n0 0 0 0\n1 5 2 3 3 3\n8 4\n",
-     "2:6: error: the defence -6 turns every blow of the Bishop, the Rook into 0 damage"},
+     "2:6: error: the defence -6 turns every blow of the Knight, the Bishop, the Rook into 0 damage"},
     {"Hero_Info/Hero_Status_Info.txt", "Hero\n40 8 6 5 5 8\n1 60 0\n0 0 0 0\n1 5 2 3 3 3\n8 4\n",
      "3:1: error: the experience 60 is not below the next level's experience 1: the first win raises the hero at once "
      "from level 0 to level 1 or beyond (is the line in the order",
@@ -700,7 +700,8 @@ TEST_F(BalanceTest, SameReportEveryRunWithMapsRowsAndEstimates) {
     // The level-25 hero beats a lone Pawn every time, in one blow.
     EXPECT_NE(report.find("   25  Pawn        1      2    100.0%             1.0"), std::string::npos) << report;
     const std::string csv = Report(RANKS_WORLD_DIR, "3", {"--format=csv", "--levels", "1,25"});
-    EXPECT_EQ(csv.find("map,enemy_groups,level_90,win_rate,typical_fight_s\n1,\"Pawn x1, Pawn x2, Pawn x1\",1,100.0,"),
+    EXPECT_EQ(csv.find("map,enemy_groups,level_90,win_rate,typical_fight_s,meant_level,median_enters,most_enters,"
+                       "over_40_share\n1,\"Pawn x1, Pawn x2, Pawn x1\",1,100.0,"),
               0u)
         << csv;
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 10);
@@ -711,18 +712,17 @@ TEST_F(BalanceTest, SameReportEveryRunWithMapsRowsAndEstimates) {
     EXPECT_NE(json.find("\"levels_without_rows\": []"), std::string::npos) << json;
 }
 
-// The policy drinks its potions: without them the level-12 hero loses to
-// three Rooks that he mostly beats with them (a world of that one group).
+// The policy drinks its potions: without them the level-10 hero wins far
+// fewer of his battles against three Rooks (a world of that one group).
 TEST_F(BalanceTest, PotionsChangeTheOutcomeOfLongBattles) {
     test::TempDir dir{RANKS_WORLD_DIR};
     for (int n = 1; n <= 9; ++n)
         dir.Write("map_info/map1/" + std::to_string(n) + ".txt", n == 1 ? "1\n4 3 30 10\n" : "0\n");
-    const std::string with = Line(Report(dir.Path().string(), "10", {"--levels=12"}), "   12  Rook        3");
+    const std::string with = Line(Report(dir.Path().string(), "10", {"--levels=10"}), "   10  Rook        3");
     dir.WriteText("Hero_Info/Hero_Status_Info.txt", "アレン 40 8 6 5 5 8 70 0 1 0 0 0 0 1 0 2 0 3 0 8 4");
-    const std::string without = Line(Report(dir.Path().string(), "10", {"--levels=12"}), "   12  Rook        3");
-    ASSERT_FALSE(with.empty());
-    EXPECT_NE(without.find("   0.0%"), std::string::npos) << without;
-    EXPECT_EQ(with.find("   0.0%"), std::string::npos) << with;
+    const std::string without = Line(Report(dir.Path().string(), "10", {"--levels=10"}), "   10  Rook        3");
+    ASSERT_FALSE(with.empty() || without.empty());
+    EXPECT_GE(std::stod(with.substr(29, 7)), std::stod(without.substr(29, 7)) + 20) << with << "\n" << without;
 }
 
 // Worlds the game reads otherwise than written: a warning first, every

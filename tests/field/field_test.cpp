@@ -652,7 +652,7 @@ BattleRun Battle(MessagePace pace, const std::filesystem::path& world) {
 TEST_F(FieldMenuTest, EveryPaceFightsTheSameBattleAutoNeedsNoKeyForMessages) {
     const BattleRun wait = Battle(MessagePace::kWait, scratch.Path() / "w1");
     ASSERT_EQ(wait.won, 1u);
-    EXPECT_GT(wait.messageKeys, 3);
+    EXPECT_GE(wait.messageKeys, 3);
     for (MessagePace pace : {MessagePace::kAuto, MessagePace::kInstant}) {
         const BattleRun other = Battle(pace, scratch.Path() / "w2");
         // Instant messages that wait for none are overwritten before a frame shows them.

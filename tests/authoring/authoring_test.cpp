@@ -12,7 +12,6 @@
 #include <cstring>
 #include <fstream>
 #include <span>
-#include <tuple>
 
 #include "core/data_files.h"
 #include "core/fixed_text.h"
@@ -216,7 +215,13 @@ TEST_F(WorldCheckTest, ExitStatusTellsCleanFromErrorsFromNoWorld) {
 // cause with its rule: the rule, the file and its content, and where (line,
 // character column).
 TEST_F(WorldCheckTest, SilentTrapsAreFoundAtTheirCause) {
-    const std::tuple<const char*, const char*, std::string, int, int> traps[] = {
+    struct SilentTrap {
+        const char* rule;
+        const char* file;
+        std::string content;
+        int line, column;
+    };
+    const SilentTrap traps[] = {
         {"full-width-space", "map_form/map1/5.txt", Rows(9, kBlank) + "●●\u3000" + std::string(53, ' ') + "\n", 10, 3},
         {"power", "Abilities/SwordCut.txt", "Cut 0\n0 3\n", 2, 1},
         {"power", "Abilities/Flame.txt", "Flame 0 -2 2\n", 1, 9},
@@ -368,8 +373,12 @@ TEST_F(WorldCheckTest, NothingFromFieldsNeverReadNorFromACellNeverStoodOn) {
 // one, 0. Each letter is what the checker must say at that field's line
 // (E error, W warning, . nothing there), in that order.
 TEST_F(WorldCheckTest, EverySlipInEveryFieldIsReportedOrPlaysAsWritten) {
-    // The file, its fields, and what is said of each slip in each field.
-    const std::tuple<const char*, std::vector<std::string>, std::vector<const char*>> files[] = {
+    struct TokenFile {
+        const char* file;
+        std::vector<std::string> fields;
+        std::vector<const char*> expected;  // what is said of each slip in each field
+    };
+    const TokenFile files[] = {
         {"Hero_Info/Hero_Status_Info.txt",
          {"Hero", "40", "8", "6", "5", "5", "8", "70", "0", "1", "0",
           "0",    "0",  "0", "1", "5", "2", "3", "3",  "3", "8", "4"},
@@ -561,9 +570,14 @@ TEST_F(BalanceTest, PotionsChangeTheOutcomeOfLongBattles) {
 // level's rows kept or said why not, a win a win; one without a hero is
 // refused.
 TEST_F(BalanceTest, WorldsThatPlayWrongAreSaidSoAndOneWithoutAHeroRefused) {
-    // The file and its content, the levels asked for, a line of the report
-    // that must appear, and whether the checker finds errors.
-    const std::tuple<const char*, const char*, const char*, const char*, bool> cases[] = {
+    struct Wrong {
+        const char* file;
+        const char* content;
+        const char* levels;    // asked for
+        const char* expected;  // a line of the report
+        bool warned;           // the checker finds errors
+    };
+    const Wrong cases[] = {
         // An empty Bishop file: a Bishop of no hit points falls at the first blow, bringing no experience.
         {"Enemy_Info/Bishop_Status_Info.txt", "", "--levels=1", "    1  Bishop      1      3    100.0%", true},
         // The next level at 0 experience: the first win raises him, and every level has its rows.

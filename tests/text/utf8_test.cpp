@@ -14,7 +14,11 @@ namespace {
 // UTF-8 text, with or without a byte-order mark, is converted. (Plain text
 // in either is the world checker's test on the default world.)
 TEST(Utf8TextTest, OnlyUtf8WithACharacterBeyondAsciiIsConverted) {
-    const std::pair<std::string, bool> cases[] = {
+    struct Text {
+        std::string bytes;
+        bool utf8;  // taken for UTF-8
+    };
+    const Text cases[] = {
         {"\xEF\xBB\xBFHero 1", true},        // byte-order mark
         {"\xC3\x81 \xE3\x81", false},        // half-width kana that pair up, then a cut one
         {"\xE3\x81\x82\x82\xA0", false},     // UTF-8 あ, then code page 932 あ

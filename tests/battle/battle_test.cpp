@@ -29,7 +29,11 @@ using FormulasTest = test::BattleTest;
 
 TEST_F(FormulasTest, SpreadForMZero) {
     // 0 covers -1 < x < 1 (k 31..49): twice as many draws as its neighbours.
-    const int cases[][2] = {{0, -4}, {1, -3}, {10, -3}, {50, 1}, {100, 6}, {101, -4}, {30, -1}, {31, 0}, {49, 0}};
+    struct Spread {
+        int k;  // the draw
+        int spread;
+    };
+    const Spread cases[] = {{0, -4}, {1, -3}, {10, -3}, {50, 1}, {100, 6}, {101, -4}, {30, -1}, {31, 0}, {49, 0}};
     for (auto [k, spread] : cases) {
         SeedSoNextDrawIs(k);
         EXPECT_EQ(SpreadTerm(0), spread) << k;
@@ -71,7 +75,10 @@ TEST_F(FormulasTest, EvadeAndFlee) {
 
 TEST_F(FormulasTest, KillAndVictoryExperience) {
     pawn.maxHp = 41;  // a sum of 60
-    for (auto [draw, expected] : {std::pair{0, 70}, {59, 129}, {60, 70}}) {
+    struct Kill {
+        int draw, expected;
+    };
+    for (auto [draw, expected] : {Kill{0, 70}, {59, 129}, {60, 70}}) {
         SeedSoNextDrawIs(draw);
         EXPECT_EQ(KillExperience(pawn), expected) << draw;
     }
@@ -85,7 +92,11 @@ TEST_F(FormulasTest, KillAndVictoryExperience) {
 }
 
 TEST_F(FormulasTest, NextExpThresholdRounding) {
-    const int cases[][3] = {{57, 1, 60}, {61, 2, 100}, {75, 2, 200}, {9, 1, 9}, {149, 1, 100}, {65499, 1, 65500}};
+    struct Threshold {
+        int sum;  // of the statuses
+        int level, expected;
+    };
+    const Threshold cases[] = {{57, 1, 60}, {61, 2, 100}, {75, 2, 200}, {9, 1, 9}, {149, 1, 100}, {65499, 1, 65500}};
     for (auto [sum, level, expected] : cases) {
         hero.defence = hero.magicAttack = hero.magicDefence = hero.speed = 1;
         hero.maxHp = static_cast<std::int16_t>(std::min(sum - 4, 32767));
@@ -176,8 +187,14 @@ protected:
 
 // A move reaches only a standing enemy straight above or below, never one further on.
 TEST_F(TargetSelectionTest, RowMovesReachOnlyAStandingEnemyStraightAboveOrBelow) {
-    // The group's size, the one fallen (0: none), the target, up or down, and where it goes (0: no move, it stays).
-    const std::tuple<int, int, int, bool, int> cases[] = {
+    struct Move {
+        int size;
+        int fallen;  // 0: none
+        int from;
+        bool up;
+        int to;  // 0: no move, it stays
+    };
+    const Move cases[] = {
         {3, 0, 1, false, 3}, {3, 0, 3, true, 1},  // the single enemy below and back
         {5, 0, 3, false, 5}, {5, 0, 4, true, 3},  // the middle one and the corners
         {5, 0, 1, true, 0},  {5, 3, 4, true, 0},  // nothing above the top row; the middle has fallen
@@ -256,7 +273,10 @@ protected:
 };
 
 TEST_F(BattleFlowTest, OpeningClampsTheGroupToOneToSevenAndHighlightsTheFirstBox) {
-    for (auto [size, group] : {std::pair{3, 3}, {9, 7}, {0, 1}}) {
+    struct Opening {
+        int size, group;  // asked for, and opened
+    };
+    for (auto [size, group] : {Opening{3, 3}, {9, 7}, {0, 1}}) {
         SetUp();
         Run(size);  // stops in the command loop
         EXPECT_EQ(battle.remaining, group) << size;
@@ -265,8 +285,12 @@ TEST_F(BattleFlowTest, OpeningClampsTheGroupToOneToSevenAndHighlightsTheFirstBox
 }
 
 TEST_F(BattleFlowTest, FlightAndDefeatShowTheirMessageOnceAndClearTheBattle) {
-    // The keys, the message, and the hero's speed, the pawns' speed and attack.
-    const std::tuple<const char*, const char*, std::int16_t, std::int16_t, std::int16_t> cases[] = {
+    struct End {
+        const char* keys;
+        const char* message;
+        std::int16_t heroSpeed, pawnSpeed, pawnAttack;
+    };
+    const End cases[] = {
         {"vvvee", "にげることに成功しました。", 1000, 0, 5},  // flee (P 2000 and more against Q 0), the outcome
         // Defend, GAME OVER, the outcome; the second Pawn does not strike after the fall.
         {"veee", "バトルに負けました。", 0, 100, 10000},
@@ -308,7 +332,10 @@ TEST_F(BattleFlowTest, FailedFlightCostsATurn) {
 TEST_F(BattleFlowTest, DefendDoublesDefenceAndABucklerEndingInsideItLeavesNoTrace) {
     // No buckler: the blow meets 2 x 20; one ending in the turn's first aging
     // step: 2 x 20 too, in the second: 2 x 25.
-    for (auto [turnsLeft, defenceMet] : {std::pair{0, 40}, {1, 40}, {2, 50}}) {
+    struct Buckler {
+        int turnsLeft, defenceMet;
+    };
+    for (auto [turnsLeft, defenceMet] : {Buckler{0, 40}, {1, 40}, {2, 50}}) {
         SCOPED_TRACE(turnsLeft);
         SetUp();
         hero.speed = 0, pawn.speed = 100, pawn.attack = 400;  // every blow lands
@@ -343,8 +370,12 @@ TEST_F(BattleFlowTest, LeavingMenusClearsTheirTitlesAndTakesNoTurn) {
 // where it was and the same keys taken, also with keys timed to come during
 // the typing (which they hurry) and the pauses.
 TEST_F(BattleFlowTest, AnUnseenBattleEndsAsASeenOne) {
-    // The keys, the group's size, and when keys timed to come begin (-1: none).
-    const std::tuple<const char*, int, std::int64_t> cases[] = {
+    struct Battle {
+        const char* keys;
+        int size;                  // the group's
+        std::int64_t timedFromMs;  // when keys timed to come begin (-1: none)
+    };
+    const Battle cases[] = {
         {"eeeeeeeeeeeeeeeeeeee", 3, -1},  // fights, menus slid in, messages typed
         {"vveveeesveee", 1, -1},          // an item, back, a failed flight
         {"veeeeeeee", 2, 2500},           // defending, keys hurrying the typing

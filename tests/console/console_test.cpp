@@ -24,13 +24,18 @@ TEST_F(BattleScreenTest, TheThreeBanners) {
     EXPECT_EQ(Row(8, 25, 55), "   ＿＿＿＿＿＿＿＿＿＿" + std::string(32, ' '));
     EXPECT_EQ(Row(9, 25, 23), " ／　　 敵の攻撃 　　／");
     // The hero's name is centred by its byte length, an enemy's placed by its
-    // kind: the banner, the hero's name, the enemy's kind, and the column the
-    // name shown begins at.
-    const std::tuple<BannerKind, const char*, int, int, const char*> cases[] = {
-        {BannerKind::HeroName, "Braver", kPawn, 33, "Braver"},
-        {BannerKind::HeroName, "Alberto", kPawn, 33, "Alberto"},
-        {BannerKind::HeroName, "Maximilian", kPawn, 31, "Maximilian"},
-        {BannerKind::EnemyName, "", kBishop, 32, "ポーン"}};
+    // kind.
+    struct Banner {
+        BannerKind kind;
+        const char* name;  // the hero's
+        int enemy;         // the enemy's kind
+        int column;        // where the name shown begins
+        const char* shown;
+    };
+    const Banner cases[] = {{BannerKind::HeroName, "Braver", kPawn, 33, "Braver"},
+                            {BannerKind::HeroName, "Alberto", kPawn, 33, "Alberto"},
+                            {BannerKind::HeroName, "Maximilian", kPawn, 31, "Maximilian"},
+                            {BannerKind::EnemyName, "", kBishop, 32, "ポーン"}};
     for (auto [kind, name, enemy, column, shown] : cases) {
         SCOPED_TRACE(testing::Message() << name << " " << enemy);
         headless::Reset();
@@ -96,9 +101,12 @@ TEST_F(MessageWindowTest, HistoryScrollsNewestFirstUnchangedAndAClearedLineBlank
 TEST(BarLengthTest, TruncatesTheDoubleProduct) {
     // The quotient first: for 519, 1038 and 1065 a full bar falls just short of 18.
     // A maximum of 0 gives an empty bar.
-    const int table[][3] = {{100, 100, 18},   {50, 100, 9},   {1, 100, 0}, {519, 519, 17}, {1038, 1038, 17},
-                            {1065, 1065, 17}, {520, 520, 18}, {10, 0, 0},  {200, 100, 18}};
-    for (const auto& row : table) EXPECT_EQ(HpBarLength(row[0], row[1]), row[2]) << row[0] << "/" << row[1];
+    struct Bar {
+        int hp, maxHp, length;
+    };
+    const Bar table[] = {{100, 100, 18},   {50, 100, 9},   {1, 100, 0}, {519, 519, 17}, {1038, 1038, 17},
+                         {1065, 1065, 17}, {520, 520, 18}, {10, 0, 0},  {200, 100, 18}};
+    for (const Bar& bar : table) EXPECT_EQ(HpBarLength(bar.hp, bar.maxHp), bar.length) << bar.hp << "/" << bar.maxHp;
     // An effect's turns left, 0 .. 11.
     const int expected[] = {0, 1, 3, 5, 7, 9, 10, 12, 14, 16, 18, 18};
     for (int t = 0; t <= 11; ++t) EXPECT_EQ(EffectBarLength(t), expected[t]) << t;

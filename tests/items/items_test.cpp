@@ -78,7 +78,11 @@ TEST_F(ItemsTest, ThreeProteinsEndTwoStepsApartEachWaitingOnce) {
 
 TEST_F(ItemsTest, NoneLeftIsRefusedAndLeavingWithSpaceOrLeftTakesNoTurn) {
     // A count below 0 counts as none.
-    const std::pair<std::int16_t, int> cases[] = {{0, kKeySpace}, {-1, kKeyLeft}};  // the count, the key that leaves
+    struct NoneLeft {
+        std::int16_t count;
+        int key;  // that leaves
+    };
+    const NoneLeft cases[] = {{0, kKeySpace}, {-1, kKeyLeft}};
     for (const auto& [count, key] : cases) {
         SCOPED_TRACE(count);
         headless::Reset();
@@ -141,8 +145,12 @@ TEST_F(ItemsTest, FourthEffectRefusedWhilePotionStillAccepted) {
 }
 
 TEST_F(ItemsTest, AnAbilityFellingOneOfTwoAgesOnlyTheProteinsAndFellingTheLastNothing) {
-    // The pawns, what the command returns, and the protein's turns left.
-    const std::tuple<int, int, std::int16_t> cases[] = {{2, kEnemyFell, 10}, {1, kVictory, 11}};
+    struct Felling {
+        int pawns;
+        int result;                // of the command
+        std::int16_t proteinLeft;  // turns
+    };
+    const Felling cases[] = {{2, kEnemyFell, 10}, {1, kVictory, 11}};
     for (const auto& [pawns, result, proteinLeft] : cases) {
         SCOPED_TRACE(pawns);
         SetUp();
@@ -196,8 +204,11 @@ TEST_F(MenusTest, ItemMenuDropsInAndMovesDown) {
 
 // The ability menu offers one more row at each unlock level, and not a level before.
 TEST_F(MenusTest, AbilityMenuGrowsAtItsUnlockLevels) {
-    const std::pair<std::int16_t, int> cases[] = {{1, 2},  {11, 2}, {12, 3}, {17, 3},
-                                                  {18, 4}, {24, 4}, {25, 5}, {99, 5}};
+    struct Offered {
+        std::int16_t level;
+        int rows;
+    };
+    const Offered cases[] = {{1, 2}, {11, 2}, {12, 3}, {17, 3}, {18, 4}, {24, 4}, {25, 5}, {99, 5}};
     for (const auto& [level, rows] : cases) {
         hero.level = level;
         headless::Screen().Reset();

@@ -19,8 +19,13 @@ namespace rf::test {
 namespace {
 
 TEST(RealBinaryCommandLine, StatusAndWhichStreamCarriesTheText) {
-    // The arguments, a part of each stream ("" for none at all), and the status.
-    for (auto [args, out, err, status] : {std::tuple{"--help", "usage: ranks", "", 0},
+    struct Run {
+        const char* args;
+        const char* out;  // a part of each stream ("" for none at all)
+        const char* err;
+        int status;
+    };
+    for (auto [args, out, err, status] : {Run{"--help", "usage: ranks", "", 0},
                                           {"--version", "ranks ", "", 0},
                                           {"--bogus", "", "unknown option '--bogus' (ranks --help", 2},
                                           {"'\x1b]0;t\x07'", "", "'\\x1b]0;t\\x07'", 2},

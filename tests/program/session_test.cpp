@@ -39,18 +39,11 @@ class SessionSaves : public GameTest {
 protected:
     void SetUp() override {
         GameTest::SetUp();
-        for (const char* name : {"XDG_DATA_HOME", "HOME"}) {
-            const char* value = std::getenv(name);
-            saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
-        }
-        ::setenv("XDG_DATA_HOME", data.Path().string().c_str(), 1);
+        environment_.Keep("HOME");
+        environment_.Set("XDG_DATA_HOME", data.Path().string());
         headless::SetLimits(100'000'000, 600'000);
     }
-    void TearDown() override {
-        platform::UseBackend(platform::HeadlessBackend());
-        for (const auto& [name, value] : saved_)
-            value ? (void)::setenv(name.c_str(), value->c_str(), 1) : (void)::unsetenv(name.c_str());
-    }
+    void TearDown() override { platform::UseBackend(platform::HeadlessBackend()); }
     std::filesystem::path Folder() const { return data.Path() / "ranks-and-files"; }
     // Runs the program until its keys run out, `quit` (what a backend does on
     // Ctrl+C or a signal) is called, or it exits.
@@ -102,7 +95,7 @@ protected:
     int status = -1;
 
 private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+    ScopedEnvironment environment_;
 };
 
 // No save to continue; a good save, a map file gone, a quit at the notice:
@@ -362,8 +355,12 @@ TEST_F(SessionSaves, APlayTestReplaysAndAGoneWorldIsRefused) {
 TEST_F(SessionSaves, NoUsableSaveFolderIsSaid) {
     TempDir scratch;
     scratch.Write("file", "");
-    // XDG_DATA_HOME and HOME (null: unset), and why there is no folder.
-    const std::tuple<const char*, const char*, const char*> cases[] = {
+    struct Folders {
+        const char* dataHome;  // XDG_DATA_HOME (null: unset)
+        const char* home;      // HOME (null: unset)
+        const char* reason;    // why there is no folder
+    };
+    const Folders cases[] = {
         {nullptr, nullptr, "HOME is not set"},
         {"", "", "HOME is not set"},
         {"relative/data", "relative/home", "HOME is not an absolute path"},

@@ -138,8 +138,12 @@ TEST(SaveFormat, DamagedCutShortOrForeignSavesAreRefusedWithAReason) {
 // under a clock before 1970 or past 9999); a save stamps within the years
 // every version reads.
 TEST(SaveFormat, DatesAreUtcCivilTimeUnderAnyClock) {
-    // The clock's seconds, their text, and the text a save stamps.
-    const std::tuple<std::int64_t, const char*, const char*> cases[] = {
+    struct Date {
+        std::int64_t seconds;  // the clock's
+        const char* utc;       // their text
+        const char* saved;     // the text a save stamps
+    };
+    const Date cases[] = {
         {0, "1970-01-01 00:00:00 UTC", "1970-01-01 00:00:00 UTC"},
         {951'782'400, "2000-02-29 00:00:00 UTC", "2000-02-29 00:00:00 UTC"},
         {4'102'444'799, "2099-12-31 23:59:59 UTC", "2099-12-31 23:59:59 UTC"},
@@ -202,8 +206,12 @@ TEST(SaveFiles, WritesGoOnlyToTheFileThatWasOpened) {
     const std::string path = (dir.Path() / "game.save").string();
     const std::filesystem::path victim = elsewhere.Path() / "victim", other = dir.Path() / "other";
     std::filesystem::create_symlink(victim, dir.Path() / "game.save.tmp");
-    // What comes to stand under the name, whether the write goes there, and what the name then holds.
-    const std::tuple<std::string, bool, const char*> cases[] = {
+    struct Planted {
+        std::string planted;  // what comes to stand under the name
+        bool written;         // whether the write goes there
+        const char* after;    // what the name then holds
+    };
+    const Planted cases[] = {
         {"", true, "new"}, {"link", false, "keep me"}, {"file", false, "theirs"}, {"gone", true, "new"}};
     for (const auto& [planted, written, after] : cases) {
         dir.Write("game.save", "old");
@@ -232,10 +240,14 @@ TEST(SaveFiles, NewGamesNeverTakeAnOlderName) {
     platform::FileIdentity made;
     // A clock past 9999 or before 1970 names the file from the stamp the
     // save holds, put within those years.
-    const std::pair<std::int64_t, const char*> cases[] = {{1'796'003'661, "game-2026-11-30-015421.save"},
-                                                          {1'796'003'661, "game-2026-11-30-015421-2.save"},
-                                                          {253'402'300'800, "game-9999-12-31-235959.save"},
-                                                          {-3'596, "game-1970-01-01-000000.save"}};
+    struct Named {
+        std::int64_t stamp;
+        const char* name;
+    };
+    const Named cases[] = {{1'796'003'661, "game-2026-11-30-015421.save"},
+                           {1'796'003'661, "game-2026-11-30-015421-2.save"},
+                           {253'402'300'800, "game-9999-12-31-235959.save"},
+                           {-3'596, "game-1970-01-01-000000.save"}};
     std::vector<std::string> paths;
     for (auto [stamp, name] : cases) {
         paths.push_back(WriteNewSave(folder, Save(static_cast<std::int16_t>(paths.size() + 1), stamp), made, problem));
@@ -288,27 +300,6 @@ TEST(SaveFiles, OneLockPerSaveAndNoLeftovers) {
 #endif
 
 #ifndef _WIN32
-// Variables of the environment set for a test, and put back after it.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(std::initializer_list<std::pair<std::string, std::string>> values) {
-        for (const auto& [name, value] : values) {
-            const char* was = std::getenv(name.c_str());
-            saved_.emplace_back(name, was ? std::optional<std::string>(was) : std::nullopt);
-            ::setenv(name.c_str(), value.c_str(), 1);
-        }
-    }
-    ~ScopedEnvironment() {
-        for (const auto& [name, value] : saved_)
-            value ? (void)::setenv(name.c_str(), value->c_str(), 1) : (void)::unsetenv(name.c_str());
-    }
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
-private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
-
 // A save in play is held open: whatever comes to stand at its name while
 // the game plays (a backup restored with rm and cp, which may get the old
 // file's inode number once it is free, or a file written into it in place)

@@ -97,7 +97,11 @@ TEST_F(RecordAndReplay, AGameEndedInsideAPauseEndsBeforeTheTestThatLedToIt) {
         };
         return b;
     }();
-    for (const auto& [drawsFirst, events] : {std::pair{false, "n1"}, std::pair{true, "n2"}}) {
+    struct Ending {
+        bool drawsFirst;  // something drawn before the pause
+        const char* events;
+    };
+    for (const auto& [drawsFirst, events] : {Ending{false, "n1"}, {true, "n2"}}) {
         TempDir dir;
         bool taken = false;
         std::string problem, error;

@@ -6,7 +6,6 @@
 #include <chrono>
 #include <csignal>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "terminal_session.h"
@@ -67,11 +66,16 @@ TEST_F(TerminalTest, SuspendRestoresContinueTakesTheTerminalBackAndCtrlCEnds) {
 
 TEST_F(TerminalTest, ColoursFollowTheEnvironmentOverTheWholeScreenAndLeaveWithTheGame) {
     // Each look in each colour mode is the renderer test's; here what the
-    // environment chooses, and a look without colours: the setting, the look,
-    // and how a highlighted and a plain cell show.
+    // environment chooses, and a look without colours.
+    struct Colours {
+        const char* setting;
+        const char* look;
+        const char* bright;  // how a highlighted cell shows
+        const char* plain;   // and a plain one
+    };
     for (auto [setting, look, bright, plain] :
-         {std::tuple{"COLORTERM=truecolor", "keys", "\x1b[7m\x1b[38;2;255;255;255mHIGHLIGHT",
-                     "\x1b[38;2;192;192;192m\x1b[48;2;0;0;0m plain"},
+         {Colours{"COLORTERM=truecolor", "keys", "\x1b[7m\x1b[38;2;255;255;255mHIGHLIGHT",
+                  "\x1b[38;2;192;192;192m\x1b[48;2;0;0;0m plain"},
           {"COLORTERM=", "console", "\x1b[1m\x1b[97mHIGHLIGHT", "\x1b[0m\x1b[37m\x1b[40mplain"},
           {"NO_COLOR=1", "console", "\x1b[7mHIGHLIGHT", " plain"}}) {
         SCOPED_TRACE(std::string(setting) + " " + look);

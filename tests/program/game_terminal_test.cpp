@@ -6,7 +6,6 @@
 // what a quit in battle saves is the autosave test's.)
 #include <algorithm>
 #include <thread>
-#include <tuple>
 
 #include "core/world_folder.h"
 #include "platform/model/terminal_renderer.h"

@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <tuple>
 
 #include "console/console.h"
 #include "core/save_keeping.h"

@@ -1,5 +1,6 @@
 // Shared pieces of the tests: a clean game for every test, a temporary
-// world directory, and readable access to the headless screen.
+// world directory, readable access to the headless screen, and the
+// environment put back after a test.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -91,7 +91,7 @@ TEST(KeyDecoderTest, TheTerminalsAnswersAreKeptUntilTakenAndAreNoKeys) {
     }
 }
 
-// Ctrl+C and Ctrl+Z are typed in a real terminal by the game terminal test.
+// Ctrl+C and Ctrl+Z are typed in a real terminal by the terminal backend test.
 TEST(KeyDecoderTest, OnePairCodePerReadAndTheQuietTime) {
     KeyDecoder d;
     d.Feed("\x1b[C", 0);
@@ -204,7 +204,7 @@ TEST(TerminalRequirements, TermInfoIsLookedForWhereCursesLooks) {
 }
 
 TEST(TerminalRequirements, EachRefusalSaysWhatIsWrongAndWhatToSet) {
-    // LANG=C is refused by the real binary in the game terminal test.
+    // LANG=C is refused by the real binary in the terminal backend test.
     // What the refusal says, "" when the terminal is fine.
     const std::pair<TerminalFacts, const char*> cases[] = {
         {{"xterm-256color", "LANG", "C.UTF-8", "UTF-8", true}, ""},

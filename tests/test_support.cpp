@@ -131,6 +131,26 @@ HeldInAnotherProcess::HeldInAnotherProcess(const std::string& path) {
     ::close(ready[0]), ::close(ready[1]);
 }
 
+ScopedEnvironment::ScopedEnvironment(std::initializer_list<std::pair<std::string, std::string>> values) {
+    for (const auto& [name, value] : values) Set(name, value);
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+    // The earliest kept value of a name is the one put back.
+    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it)
+        it->second ? (void)::setenv(it->first.c_str(), it->second->c_str(), 1) : (void)::unsetenv(it->first.c_str());
+}
+
+void ScopedEnvironment::Keep(const std::string& name) {
+    const char* was = std::getenv(name.c_str());
+    saved_.emplace_back(name, was ? std::optional<std::string>(was) : std::nullopt);
+}
+
+void ScopedEnvironment::Set(const std::string& name, const std::string& value) {
+    Keep(name);
+    ::setenv(name.c_str(), value.c_str(), 1);
+}
+
 HeldInAnotherProcess::~HeldInAnotherProcess() {
     if (process_ <= 0) return;
     ::kill(process_, SIGKILL);

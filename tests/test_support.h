@@ -1,13 +1,17 @@
 // Shared pieces of the tests: a clean game for every test, a temporary
-// world directory, and readable access to the headless screen.
+// world directory, readable access to the headless screen, and the
+// environment put back after a test.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/game_state.h"
@@ -81,6 +85,22 @@ public:
 private:
     int process_ = -1;
     bool held_ = false;
+};
+
+// Variables of the environment set for a test, each put back as it was
+// (unset where it was) when the object goes; Keep() only puts one back.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment() = default;
+    ScopedEnvironment(std::initializer_list<std::pair<std::string, std::string>> values);
+    ~ScopedEnvironment();
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+    void Keep(const std::string& name);
+    void Set(const std::string& name, const std::string& value);
+
+private:
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 #endif
 

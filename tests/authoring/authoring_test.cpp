@@ -1,33 +1,21 @@
-// The world's files as the game reads them: the hero file in any layout,
-// numbers as the game reads them, tables that stop at the first missing
-// file; every loader against files that are no ordinary data (missing, a
-// folder, a FIFO, an endless device, a file it may not read, a huge file),
-// where status files leave their record empty and map files stop the game
-// naming the file; and which text is taken for UTF-8. Then the world
-// author's tools: the checker on the default world and on one hostile change
-// of it per kind of report, each found at its exact line and column; and the
-// balance report, real battles on the default world, the same on every run,
-// per map and per group, and what it says of worlds that play wrong.
+// The world author's tools: the checker on the default world and on one
+// hostile change of it per kind of report, each found at its exact line and
+// column; and the balance report, real battles on the default world, the
+// same on every run, per map and per group, and what it says of worlds that
+// play wrong.
 #include "authoring/balance.h"
 #include "authoring/report.h"
 #include "authoring/world_check.h"
-
-#if !defined(_WIN32)
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 #include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <fstream>
 #include <span>
-#include <tuple>
 
 #include "core/data_files.h"
 #include "core/fixed_text.h"
 #include "core/world_about.h"
-#include "core/world_folder.h"
 #include "core/world_manifest.h"
 #include "core/world_translation.h"
 #include "field/map_files.h"
@@ -39,163 +27,6 @@
 
 namespace rf {
 namespace {
-
-class DataFilesTest : public test::GameTest {
-protected:
-    void SetUp() override {
-        GameTest::SetUp();
-        dataRoot = dir.Path().string();
-    }
-    int LoadHero(std::string_view text) { return dir.Write("Hero_Info/Hero_Status_Info.txt", text), LoadHeroStatus(); }
-    test::TempDir dir;
-};
-
-// One number a line, Windows line ends, a tab and numbers beyond the record.
-// (The order of the fields is in every recorded game's screens and records.)
-TEST_F(DataFilesTest, HeroFileIsReadWhateverTheLayoutAndItsNumbersKeepTheirLowBits) {
-    std::string text = "Hero 100 12 10 8 6 9 60 5 1 0 0 0 0 1 3 2 2 3 1 20 10";
-    for (auto& c : text) c = c == ' ' ? '\n' : c;
-    ASSERT_EQ(LoadHero(text + "\r\n\t 99 98 97\n"), 1);
-    EXPECT_STREQ(hero.name, "Hero");
-    EXPECT_EQ(hero.fieldY, 10);  // the last field
-    // Numbers keep their low bits, and reading stops at a non-number.
-    LoadHero("Hero 65537 -1 +40000 99999999999999999999 0 0 4294967297 -1");
-    // 99999999999999999999 wraps at 2^64 to low 16 bits 0xFFFF.
-    EXPECT_EQ(std::vector<int>({hero.maxHp, hero.attack, hero.defence, hero.magicAttack}),
-              std::vector<int>({1, -1, static_cast<std::int16_t>(40000), -1}));
-    EXPECT_EQ(hero.nextExp, 1u);
-    EXPECT_EQ(hero.exp, 0xFFFFFFFFu);
-    for (const char* bad : {"x10", "-", "12a", "+-3", "1.5"}) {
-        hero = {};
-        EXPECT_EQ(LoadHero(std::string("Hero 5 ") + bad + " 7"), 1);
-        EXPECT_EQ(std::vector<int>({hero.maxHp, hero.attack, hero.defence}), std::vector<int>({5, 0, 0})) << bad;
-    }
-}
-
-// Loading stops at the first missing file; a kind loaded before it has its
-// hit points in every battle slot.
-TEST_F(DataFilesTest, EnemyAndAbilityTablesStopAtTheFirstMissingFile) {
-    for (const char* kind : {"Pawn", "Bishop", "Rook", "Queen", "King"})
-        dir.WriteText(std::string("Enemy_Info/") + kind + "_Status_Info.txt",
-                      std::string(kind) + " 1 ◎ 0 7 10 5 4 3 2 1 0\n");
-    EXPECT_EQ(LoadAllEnemyStatus(), 0);
-    EXPECT_EQ(enemyTable.kinds[0].hpSlots[6], 10);
-    for (int k = 1; k < 6; ++k) EXPECT_STREQ(enemyTable.kinds[k].name, "") << k;
-    for (const char* line : {"SwordCut 0 3 2", "Flame 0 4 1", "HellFlame 0 9 1"})
-        dir.WriteText(std::string("Abilities/") + std::string(line).substr(0, std::strcspn(line, " ")) + ".txt", line);
-    EXPECT_EQ(LoadAllAbilities(), 0);
-    EXPECT_EQ(abilityTable.abilities[1].accuracy, 1);
-    EXPECT_STREQ(abilityTable.abilities[3].name, "");  // after the missing BigRevolveSword
-}
-
-enum class Hostile { kMissing, kDirectory, kFifo, kEndless, kNoPermission, kHuge };
-
-struct Loader {
-    const char* file;
-    bool stops;  // a map file: the game cannot go on without it
-    int (*load)();
-};
-
-std::string PathOf(WorldFileKind kind) { return WorldFilePath({kind, 0}); }
-
-const Loader kLoaders[] = {
-    {"Hero_Info/Hero_Status_Info.txt", false, [] { return LoadHeroStatus(); }},
-    {"Enemy_Info/Pawn_Status_Info.txt", false,
-     [] { return LoadEnemyStatus(enemyTable.kinds[0], PathOf(WorldFileKind::kEnemy)); }},
-    {"Abilities/SwordCut.txt", false,
-     [] { return LoadAbilityInfo(abilityTable.abilities[0], PathOf(WorldFileKind::kAbility)); }},
-    {"map_form/map1/1.txt", true, [] { return LoadMapForms(worldNumber), 1; }},
-    {"map_info/map1.txt", true, [] { return LoadWorldInfo(PathOf(WorldFileKind::kWorldInfo)), 1; }},
-    {"map_info/map1/1.txt", true, [] { return hero.mapNumber = 1, LoadMapEnemies(worldNumber), 1; }},
-    {"mini_map/map1.txt", true, [] { return LoadMiniMap(worldNumber), 1; }},
-};
-
-// False where this system has no such file, or its user reads any file.
-bool MakeHostile(const test::TempDir& dir, const std::string& relative, Hostile kind) {
-    const auto path = dir.Path() / relative;
-    std::filesystem::create_directories(path.parent_path());
-    std::filesystem::remove_all(path);
-    switch (kind) {
-        case Hostile::kMissing: return true;
-        case Hostile::kDirectory: return std::filesystem::create_directory(path);
-#if defined(_WIN32)
-        // No FIFOs or /dev/zero there, and a file kept from its owner needs an access list.
-        case Hostile::kFifo:
-        case Hostile::kEndless:
-        case Hostile::kNoPermission: return false;
-#else
-        case Hostile::kFifo: return ::mkfifo(path.c_str(), 0600) == 0;
-        case Hostile::kEndless: std::filesystem::create_symlink("/dev/zero", path); return true;
-        case Hostile::kNoPermission:
-            dir.Write(relative, "1 1 1 1 1 1 1 1 1 1");
-            std::filesystem::permissions(path, std::filesystem::perms::none);
-            return ::geteuid() != 0;
-#endif
-        case Hostile::kHuge: {
-            std::ofstream out(path, std::ios::binary);
-            const std::string block(1 << 20, '#');
-            for (int i = 0; i < 50; ++i) out << block;
-            return true;
-        }
-    }
-    return false;
-}
-
-using HostileFileTest = test::GameTest;
-
-TEST_F(HostileFileTest, StatusFilesStayEmptyAndMapFilesStopNamingTheFile) {
-    // Each kind as the farewell line says it; empty when the file loads.
-    const std::pair<Hostile, const char*> cases[] = {{Hostile::kMissing, "missing"},
-                                                     {Hostile::kDirectory, "a directory"},
-                                                     {Hostile::kFifo, "not a regular file"},
-                                                     {Hostile::kEndless, "not a regular file"},
-                                                     {Hostile::kNoPermission, "no permission"},
-                                                     {Hostile::kHuge, ""}};
-    for (const auto& [kind, why] : cases)
-        for (const Loader& loader : kLoaders) {
-            SCOPED_TRACE(testing::Message() << loader.file << ": " << why);
-            test::TempDir dir;
-            for (int n = 1; n <= 9; ++n) dir.Write("map_form/map1/" + std::to_string(n) + ".txt", "");
-            dir.Write("map_info/map1.txt", "1 1 1 1 1 1 1 1 1 1\n");
-            ResetGameState();
-            headless::Reset();
-            dataRoot = dir.Path().string();
-            if (!MakeHostile(dir, loader.file, kind)) continue;
-            int status = 0, result = -1;
-            try {
-                result = loader.load();
-            } catch (const headless::ExitCalled& e) {
-                status = e.status;
-            }
-            const bool loads = *why == '\0';
-            if (loader.stops && !loads) {
-                EXPECT_EQ(status, -1);
-                EXPECT_EQ(headless::PrintedError(), std::string("ranks: ") + loader.file + ": " + why + "\n");
-            } else {
-                EXPECT_EQ(status, 0);
-                EXPECT_EQ(result, loads ? 1 : 0);
-                EXPECT_EQ(headless::PrintedError(), "");
-            }
-        }
-}
-
-// Code page 932 text that comes closest to UTF-8 is still read as it is;
-// UTF-8 text, with or without a byte-order mark, is converted. (Plain text
-// in either is the world checker's test on the default world.)
-TEST(Utf8TextTest, OnlyUtf8WithACharacterBeyondAsciiIsConverted) {
-    const std::pair<std::string, bool> cases[] = {
-        {"\xEF\xBB\xBFHero 1", true},        // byte-order mark
-        {"\xC3\x81 \xE3\x81", false},        // half-width kana that pair up, then a cut one
-        {"\xE3\x81\x82\x82\xA0", false},     // UTF-8 あ, then code page 932 あ
-        {"\xE0\x81\x80", false},             // an overlong form
-        {"\xED\xA0\x80", false},             // a surrogate
-        {"\xEA\xA0\xA0\xEA\xA0\xA0", true},  // kanji lead bytes that happen to form UTF-8
-    };
-    for (const auto& [bytes, utf8] : cases) EXPECT_EQ(IsUtf8Text(bytes, false), utf8) << bytes;
-    std::vector<std::size_t> unmappable;
-    EXPECT_EQ(Utf8ToCp932("\xEF\xBB\xBF\xE5\x8B\x87\xE8\x80\x85\xF0\x9F\x98\x80!", &unmappable), "勇者・!"_sj);
-    EXPECT_EQ(unmappable, std::vector<std::size_t>{4});
-}
 
 class WorldCheckTest : public test::GameTest {
 protected:
@@ -384,7 +215,13 @@ TEST_F(WorldCheckTest, ExitStatusTellsCleanFromErrorsFromNoWorld) {
 // cause with its rule: the rule, the file and its content, and where (line,
 // character column).
 TEST_F(WorldCheckTest, SilentTrapsAreFoundAtTheirCause) {
-    const std::tuple<const char*, const char*, std::string, int, int> traps[] = {
+    struct SilentTrap {
+        const char* rule;
+        const char* file;
+        std::string content;
+        int line, column;
+    };
+    const SilentTrap traps[] = {
         {"full-width-space", "map_form/map1/5.txt", Rows(9, kBlank) + "●●\u3000" + std::string(53, ' ') + "\n", 10, 3},
         {"power", "Abilities/SwordCut.txt", "Cut 0\n0 3\n", 2, 1},
         {"power", "Abilities/Flame.txt", "Flame 0 -2 2\n", 1, 9},
@@ -536,8 +373,12 @@ TEST_F(WorldCheckTest, NothingFromFieldsNeverReadNorFromACellNeverStoodOn) {
 // one, 0. Each letter is what the checker must say at that field's line
 // (E error, W warning, . nothing there), in that order.
 TEST_F(WorldCheckTest, EverySlipInEveryFieldIsReportedOrPlaysAsWritten) {
-    // The file, its fields, and what is said of each slip in each field.
-    const std::tuple<const char*, std::vector<std::string>, std::vector<const char*>> files[] = {
+    struct TokenFile {
+        const char* file;
+        std::vector<std::string> fields;
+        std::vector<const char*> expected;  // what is said of each slip in each field
+    };
+    const TokenFile files[] = {
         {"Hero_Info/Hero_Status_Info.txt",
          {"Hero", "40", "8", "6", "5", "5", "8", "70", "0", "1", "0",
           "0",    "0",  "0", "1", "5", "2", "3", "3",  "3", "8", "4"},
@@ -729,9 +570,14 @@ TEST_F(BalanceTest, PotionsChangeTheOutcomeOfLongBattles) {
 // level's rows kept or said why not, a win a win; one without a hero is
 // refused.
 TEST_F(BalanceTest, WorldsThatPlayWrongAreSaidSoAndOneWithoutAHeroRefused) {
-    // The file and its content, the levels asked for, a line of the report
-    // that must appear, and whether the checker finds errors.
-    const std::tuple<const char*, const char*, const char*, const char*, bool> cases[] = {
+    struct Wrong {
+        const char* file;
+        const char* content;
+        const char* levels;    // asked for
+        const char* expected;  // a line of the report
+        bool warned;           // the checker finds errors
+    };
+    const Wrong cases[] = {
         // An empty Bishop file: a Bishop of no hit points falls at the first blow, bringing no experience.
         {"Enemy_Info/Bishop_Status_Info.txt", "", "--levels=1", "    1  Bishop      1      3    100.0%", true},
         // The next level at 0 experience: the first win raises him, and every level has its rows.

@@ -1,12 +1,8 @@
 // The battle: its formulas (the spread, damage, evasion and flight,
 // experience, growth) and blows struck with them; a target chosen among the
 // standing enemies; whole battles through RunBattle, driven by scripted keys
-// with the clock fixed, so the generator's seed is known; the items and the
-// abilities, their menus and their commands in battle for a hero with all
-// three items and the five abilities against a pawn that never lands a blow
-// (each enemy turn is one message to acknowledge); and the battle screen's
-// windows: the banners and the formations, the message window's typing and
-// history, the hit point gauge and effect bars, and the level-up panel.
+// with the clock fixed, so the generator's seed is known; and the level-up
+// panel.
 #include "battle/battle_driver.h"
 #include "battle/formulas.h"
 #include "battle/target_selection.h"
@@ -18,11 +14,9 @@
 #include "battle/level_up_screen.h"
 #include "battle_fixtures.h"
 #include "console/message_window.h"
-#include "console/status_display.h"
 #include "items/abilities.h"
 #include "items/menus.h"
 #include "platform/console_session.h"
-#include "text/cp932.h"
 
 #include <array>
 #include <tuple>
@@ -35,7 +29,11 @@ using FormulasTest = test::BattleTest;
 
 TEST_F(FormulasTest, SpreadForMZero) {
     // 0 covers -1 < x < 1 (k 31..49): twice as many draws as its neighbours.
-    const int cases[][2] = {{0, -4}, {1, -3}, {10, -3}, {50, 1}, {100, 6}, {101, -4}, {30, -1}, {31, 0}, {49, 0}};
+    struct Spread {
+        int k;  // the draw
+        int spread;
+    };
+    const Spread cases[] = {{0, -4}, {1, -3}, {10, -3}, {50, 1}, {100, 6}, {101, -4}, {30, -1}, {31, 0}, {49, 0}};
     for (auto [k, spread] : cases) {
         SeedSoNextDrawIs(k);
         EXPECT_EQ(SpreadTerm(0), spread) << k;
@@ -77,7 +75,10 @@ TEST_F(FormulasTest, EvadeAndFlee) {
 
 TEST_F(FormulasTest, KillAndVictoryExperience) {
     pawn.maxHp = 41;  // a sum of 60
-    for (auto [draw, expected] : {std::pair{0, 70}, {59, 129}, {60, 70}}) {
+    struct Kill {
+        int draw, expected;
+    };
+    for (auto [draw, expected] : {Kill{0, 70}, {59, 129}, {60, 70}}) {
         SeedSoNextDrawIs(draw);
         EXPECT_EQ(KillExperience(pawn), expected) << draw;
     }
@@ -91,7 +92,11 @@ TEST_F(FormulasTest, KillAndVictoryExperience) {
 }
 
 TEST_F(FormulasTest, NextExpThresholdRounding) {
-    const int cases[][3] = {{57, 1, 60}, {61, 2, 100}, {75, 2, 200}, {9, 1, 9}, {149, 1, 100}, {65499, 1, 65500}};
+    struct Threshold {
+        int sum;  // of the statuses
+        int level, expected;
+    };
+    const Threshold cases[] = {{57, 1, 60}, {61, 2, 100}, {75, 2, 200}, {9, 1, 9}, {149, 1, 100}, {65499, 1, 65500}};
     for (auto [sum, level, expected] : cases) {
         hero.defence = hero.magicAttack = hero.magicDefence = hero.speed = 1;
         hero.maxHp = static_cast<std::int16_t>(std::min(sum - 4, 32767));
@@ -182,8 +187,14 @@ protected:
 
 // A move reaches only a standing enemy straight above or below, never one further on.
 TEST_F(TargetSelectionTest, RowMovesReachOnlyAStandingEnemyStraightAboveOrBelow) {
-    // The group's size, the one fallen (0: none), the target, up or down, and where it goes (0: no move, it stays).
-    const std::tuple<int, int, int, bool, int> cases[] = {
+    struct Move {
+        int size;
+        int fallen;  // 0: none
+        int from;
+        bool up;
+        int to;  // 0: no move, it stays
+    };
+    const Move cases[] = {
         {3, 0, 1, false, 3}, {3, 0, 3, true, 1},  // the single enemy below and back
         {5, 0, 3, false, 5}, {5, 0, 4, true, 3},  // the middle one and the corners
         {5, 0, 1, true, 0},  {5, 3, 4, true, 0},  // nothing above the top row; the middle has fallen
@@ -262,7 +273,10 @@ protected:
 };
 
 TEST_F(BattleFlowTest, OpeningClampsTheGroupToOneToSevenAndHighlightsTheFirstBox) {
-    for (auto [size, group] : {std::pair{3, 3}, {9, 7}, {0, 1}}) {
+    struct Opening {
+        int size, group;  // asked for, and opened
+    };
+    for (auto [size, group] : {Opening{3, 3}, {9, 7}, {0, 1}}) {
         SetUp();
         Run(size);  // stops in the command loop
         EXPECT_EQ(battle.remaining, group) << size;
@@ -271,8 +285,12 @@ TEST_F(BattleFlowTest, OpeningClampsTheGroupToOneToSevenAndHighlightsTheFirstBox
 }
 
 TEST_F(BattleFlowTest, FlightAndDefeatShowTheirMessageOnceAndClearTheBattle) {
-    // The keys, the message, and the hero's speed, the pawns' speed and attack.
-    const std::tuple<const char*, const char*, std::int16_t, std::int16_t, std::int16_t> cases[] = {
+    struct End {
+        const char* keys;
+        const char* message;
+        std::int16_t heroSpeed, pawnSpeed, pawnAttack;
+    };
+    const End cases[] = {
         {"vvvee", "にげることに成功しました。", 1000, 0, 5},  // flee (P 2000 and more against Q 0), the outcome
         // Defend, GAME OVER, the outcome; the second Pawn does not strike after the fall.
         {"veee", "バトルに負けました。", 0, 100, 10000},
@@ -314,7 +332,10 @@ TEST_F(BattleFlowTest, FailedFlightCostsATurn) {
 TEST_F(BattleFlowTest, DefendDoublesDefenceAndABucklerEndingInsideItLeavesNoTrace) {
     // No buckler: the blow meets 2 x 20; one ending in the turn's first aging
     // step: 2 x 20 too, in the second: 2 x 25.
-    for (auto [turnsLeft, defenceMet] : {std::pair{0, 40}, {1, 40}, {2, 50}}) {
+    struct Buckler {
+        int turnsLeft, defenceMet;
+    };
+    for (auto [turnsLeft, defenceMet] : {Buckler{0, 40}, {1, 40}, {2, 50}}) {
         SCOPED_TRACE(turnsLeft);
         SetUp();
         hero.speed = 0, pawn.speed = 100, pawn.attack = 400;  // every blow lands
@@ -349,8 +370,12 @@ TEST_F(BattleFlowTest, LeavingMenusClearsTheirTitlesAndTakesNoTurn) {
 // where it was and the same keys taken, also with keys timed to come during
 // the typing (which they hurry) and the pauses.
 TEST_F(BattleFlowTest, AnUnseenBattleEndsAsASeenOne) {
-    // The keys, the group's size, and when keys timed to come begin (-1: none).
-    const std::tuple<const char*, int, std::int64_t> cases[] = {
+    struct Battle {
+        const char* keys;
+        int size;                  // the group's
+        std::int64_t timedFromMs;  // when keys timed to come begin (-1: none)
+    };
+    const Battle cases[] = {
         {"eeeeeeeeeeeeeeeeeeee", 3, -1},  // fights, menus slid in, messages typed
         {"vveveeesveee", 1, -1},          // an item, back, a failed flight
         {"veeeeeeee", 2, 2500},           // defending, keys hurrying the typing
@@ -371,314 +396,6 @@ TEST_F(BattleFlowTest, AnUnseenBattleEndsAsASeenOne) {
         }
         EXPECT_EQ(ends[1], ends[0]);
     }
-}
-
-class ItemsTest : public test::BattleTest {
-protected:
-    void SetUp() override {
-        BattleTest::SetUp();
-        Open(1);
-    }
-    void Open(int pawns) {
-        pawn.speed = 0;
-        hero.speed = 1000;
-        test::OpenGroup(pawn, pawns);
-        SeedBattleRandom(1);
-    }
-    void Acks(int n) {
-        for (int i = 0; i < n; ++i) headless::Key(kKeyEnter);
-    }
-    // The effect marks on rows 16..18.
-    std::string Marks() { return Row(16, 1, 2) + Row(17, 1, 2) + Row(18, 1, 2); }
-    // What a command returns; -1 while it still waits for keys.
-    template <typename F>
-    int Result(F command) {
-        int r = -1;
-        RunScript([&] { r = command(); });
-        return r;
-    }
-};
-
-TEST_F(ItemsTest, PotionHealsUpToFullAndCountDropsEvenAtFull) {
-    for (int hp : {95, 100}) {
-        hero.hp = static_cast<std::int16_t>(hp);
-        Acks(1);
-        UseItem(kPotion);
-        EXPECT_EQ(hero.hp, 100);
-        EXPECT_EQ(messageWindow.history[0],
-                  test::ToCp932("Heroの体力が" + std::to_string(100 - hp) + "回復しました。"));
-    }
-    EXPECT_EQ(hero.items[kPotion].count, 1);
-}
-
-TEST_F(ItemsTest, ThreeProteinsEndTwoStepsApartEachWaitingOnce) {
-    hero.attack = 30;
-    Acks(6);  // three starts, three endings
-    for (int i = 0; i < 3; ++i) {
-        UseItem(kProtein);
-        AgeItemEffects();
-        AgeItemEffects();
-    }
-    EXPECT_EQ(Marks(), "SASASA");
-    // Left with 5, 7 and 9 steps.
-    const int endsAt[3] = {5, 7, 9};
-    for (int s = 0, step = 0; s < 3; ++s) {
-        SCOPED_TRACE(s);
-        for (; step < endsAt[s]; ++step) AgeItemEffects();
-        EXPECT_EQ(itemEffects.slots[TimedEffectOf(kProtein)][s].turnsLeft, -1);
-        EXPECT_EQ(messageWindow.history[0], "プロテインの効果が切れました。"_sj);
-        EXPECT_EQ(headless::KeysLeft(), static_cast<std::size_t>(2 - s));
-    }
-    EXPECT_EQ(hero.attack, 30);
-    EXPECT_EQ(itemEffects.activeEffects, 0);
-}
-
-TEST_F(ItemsTest, NoneLeftIsRefusedAndLeavingWithSpaceOrLeftTakesNoTurn) {
-    // A count below 0 counts as none.
-    const std::pair<std::int16_t, int> cases[] = {{0, kKeySpace}, {-1, kKeyLeft}};  // the count, the key that leaves
-    for (const auto& [count, key] : cases) {
-        SCOPED_TRACE(count);
-        headless::Reset();
-        hero.items[kPotion].count = count;
-        headless::Keys({kKeyEnter, kKeyEnter});
-        headless::Arrow(kKeyDown);
-        headless::Key(key);
-        EXPECT_EQ(Result([&] { return ItemCommand(pawn); }), 0);
-        EXPECT_EQ(hero.items[kPotion].count, count);
-        EXPECT_EQ(battle.actionCount, 0);
-        EXPECT_EQ(battle.itemCursor, 0);
-        EXPECT_EQ(messageWindow.history[0], "そのアイテムは持っていません。"_sj);
-        EXPECT_EQ(Row(2, 54, 20), std::string(20, ' '));
-    }
-}
-
-// A held Enter (a repeat every 30 ms for four seconds) uses a potion, gets
-// through its message and the enemies' turn, and uses no second one: the
-// menu takes keys once none has come for a moment, so the next press after
-// letting go uses the next. A classic game takes them at once, as the
-// original, and drinks on.
-TEST_F(ItemsTest, AHeldEnterUsesOnePotionUnlessClassic) {
-    struct Case {
-        bool classic;
-        std::int16_t left;  // of five potions
-    };
-    for (const Case c : {Case{false, 3}, Case{true, 0}}) {
-        SCOPED_TRACE(c.classic);
-        SetUp();
-        settings.classic = c.classic;
-        hero.items[kPotion].count = 5;
-        for (std::int64_t at = 0; at < 4000; at += 30) headless::Key(kKeyEnter, at);
-        headless::Key(kKeyEnter, 5000);  // let go, and pressed again
-        headless::Key(kKeyEnter);        // its message acknowledged
-        headless::Key(kKeySpace);
-        RunScript([&] { ItemCommand(pawn); });
-        EXPECT_EQ(hero.items[kPotion].count, c.left);
-        settings.classic = false;
-    }
-}
-
-TEST_F(ItemsTest, FourthEffectRefusedWhilePotionStillAccepted) {
-    Acks(3);
-    UseItem(kProtein);
-    UseItem(kProtein);
-    UseItem(kBuckler);
-    EXPECT_EQ(Marks(), "SASASD");
-    headless::Arrow(kKeyDown);
-    headless::Keys({kKeyEnter, kKeyEnter});  // a fourth protein, refused
-    headless::Arrow(kKeyUp);
-    headless::Keys({kKeyEnter, kKeyEnter, kKeyEnter, kKeySpace});  // the potion
-    battle.itemsUsed = 0;
-    bool refused = false;
-    headless::SetKeyObserver(
-        [&] { refused |= messageWindow.history[0] == "アイテムは同時に３つまでしか使えません。"_sj; });
-    EXPECT_EQ(Result([&] { return ItemCommand(pawn); }), 0);
-    EXPECT_TRUE(refused);
-    EXPECT_EQ(hero.items[kProtein].count, 1);
-    EXPECT_EQ(hero.items[kPotion].count, 2);
-}
-
-TEST_F(ItemsTest, AnAbilityFellingOneOfTwoAgesOnlyTheProteinsAndFellingTheLastNothing) {
-    // The pawns, what the command returns, and the protein's turns left.
-    const std::tuple<int, int, std::int16_t> cases[] = {{2, kEnemyFell, 10}, {1, kVictory, 11}};
-    for (const auto& [pawns, result, proteinLeft] : cases) {
-        SCOPED_TRACE(pawns);
-        SetUp();
-        Open(pawns);
-        hero.nextExp = 100000;
-        abilityTable.abilities[1].power = 1000;  // the second ability fells
-        Acks(2);
-        UseItem(kProtein);
-        UseItem(kBuckler);
-        headless::Arrow(kKeyDown);
-        headless::Arrow(kKeyRight);  // strikes as Enter does
-        headless::Key(kKeyEnter);    // acknowledges a victory's gain
-        EXPECT_EQ(Result([&] { return AbilityCommand(pawn); }), result);
-        EXPECT_EQ(itemEffects.slots[TimedEffectOf(kProtein)][0].turnsLeft, proteinLeft);
-        EXPECT_EQ(itemEffects.slots[TimedEffectOf(kBuckler)][0].turnsLeft, 11);
-        EXPECT_EQ(battle.actionCount, 1);    // no enemy struck
-        EXPECT_EQ(battle.abilityCursor, 0);  // back to the first after a fall
-    }
-}
-
-class MenusTest : public test::GameTest {
-protected:
-    void SetUp() override {
-        GameTest::SetUp();
-        hero.items[0].count = 12, hero.items[1].count = 3, hero.items[2].count = -4;
-    }
-    // Both cursor marks of a menu row share one attribute.
-    std::uint16_t MarkAttr(int y) {
-        EXPECT_EQ(AttrAt(55, y), AttrAt(71, y));
-        return AttrAt(55, y);
-    }
-};
-
-TEST_F(MenusTest, ItemMenuDropsInAndMovesDown) {
-    OpenItemMenu();
-    EXPECT_EQ(menuTop, 0);
-    EXPECT_EQ(headless::SleptMs(), 15);
-    EXPECT_EQ(Row(0, 54, 20), "________Item________");
-    EXPECT_EQ(Row(2, 54, 20) + Row(4, 54, 20) + Row(6, 54, 20),
-              " ＜  ポーション  ＞  ＜  プロテイン  ＞  ＜  バックラー  ＞ ");
-    EXPECT_EQ(MarkAttr(2) * 100 + AttrAt(59, 2), 1507);
-    DrawItemCountLine();
-    MoveItemSelection(1);
-    EXPECT_EQ(MarkAttr(2) * 100 + MarkAttr(4), 715);
-    // 3 is shorter than 12: its second digit is gone.
-    EXPECT_EQ(Row(10, 54, 20), " ＜     × 3     ＞ ");
-    EXPECT_EQ(AttrAt(65, 10) * 100 + console.attribute, 1507);
-    MoveItemSelection(1);  // a count below 0 is none
-    EXPECT_EQ(Row(10, 62, 6), "× 0  ");
-}
-
-// The ability menu offers one more row at each unlock level, and not a level before.
-TEST_F(MenusTest, AbilityMenuGrowsAtItsUnlockLevels) {
-    const std::pair<std::int16_t, int> cases[] = {{1, 2},  {11, 2}, {12, 3}, {17, 3},
-                                                  {18, 4}, {24, 4}, {25, 5}, {99, 5}};
-    for (const auto& [level, rows] : cases) {
-        hero.level = level;
-        headless::Screen().Reset();
-        OpenAbilityMenu();
-        int shown = 0;
-        for (int row = 1; row <= 5; ++row) shown += Row(2 * row, 55, 2) == "＜";
-        EXPECT_EQ(shown, rows) << "level " << level;
-        CloseMenu(MenuKind::Ability);
-    }
-    // Each name at its own column between the marks.
-    const char* const names[] = {"一文字", "フレイム", "大回転斬り", "地獄炎", "絶対服従"};
-    for (auto& ability : abilityTable.abilities)
-        test::SetName(ability.name, sizeof ability.name, Utf8ToCp932(names[&ability - abilityTable.abilities]));
-    headless::Screen().Reset();
-    OpenAbilityMenu();
-    std::string rows;
-    for (int row = 1; row <= 5; ++row) rows += Row(2 * row, 54, 20) + "|";
-    EXPECT_EQ(
-        rows,
-        " ＜     一文字   ＞ | ＜   フレイム   ＞ | ＜  大回転斬り  ＞ | ＜     地獄炎   ＞ | ＜   絶対服従   ＞ |");
-}
-
-using BattleScreenTest = test::BattleTest;
-using MessageWindowTest = test::GameTest;
-using StatusDisplayTest = test::GameTest;
-
-TEST_F(BattleScreenTest, TheThreeBanners) {
-    SlideInBanner(BannerKind::EnemyAttack);
-    EXPECT_EQ(headless::SleptMs(), 10);
-    EXPECT_EQ(Row(8, 25, 55), "   ＿＿＿＿＿＿＿＿＿＿" + std::string(32, ' '));
-    EXPECT_EQ(Row(9, 25, 23), " ／　　 敵の攻撃 　　／");
-    // The hero's name is centred by its byte length, an enemy's placed by its
-    // kind: the banner, the hero's name, the enemy's kind, and the column the
-    // name shown begins at.
-    const std::tuple<BannerKind, const char*, int, int, const char*> cases[] = {
-        {BannerKind::HeroName, "Braver", kPawn, 33, "Braver"},
-        {BannerKind::HeroName, "Alberto", kPawn, 33, "Alberto"},
-        {BannerKind::HeroName, "Maximilian", kPawn, 31, "Maximilian"},
-        {BannerKind::EnemyName, "", kBishop, 32, "ポーン"}};
-    for (auto [kind, name, enemy, column, shown] : cases) {
-        SCOPED_TRACE(testing::Message() << name << " " << enemy);
-        headless::Reset();
-        std::strncpy(hero.name, name, sizeof hero.name - 1);
-        pawn.kind = static_cast<std::int16_t>(enemy);
-        SlideInBanner(kind, &pawn);
-        const int cells = kind == BannerKind::HeroName ? static_cast<int>(std::strlen(name)) : 6;
-        EXPECT_EQ(Row(9, column - 1, cells + 2), " " + std::string(shown) + " ");
-    }
-}
-
-// Each group as the player sees it: rows 2 to 4 of the enemy window.
-TEST_F(BattleScreenTest, EachGroupStandsInItsFormation) {
-    // clang-format off
-    const char* const pictures[7][3] = {
-        {"              ", "      ◎      ", "              "},
-        {"              ", "    ◎  ◎    ", "              "},
-        {"    ◎  ◎    ", "              ", "      ◎      "},
-        {"    ◎  ◎    ", "              ", "    ◎  ◎    "},
-        {"   ◎    ◎   ", "      ◎      ", "   ◎    ◎   "},
-        {"  ◎  ◎  ◎  ", "              ", "  ◎  ◎  ◎  "},
-        {"◎  ◎  ◎  ◎", "              ", "  ◎  ◎  ◎  "},
-    };
-    // clang-format on
-    for (int n = 1; n <= 7; ++n) {
-        SCOPED_TRACE(n);
-        headless::Reset();
-        DrawFormation(pawn, n);
-        for (int row = 0; row < 3; ++row) EXPECT_EQ(Row(2 + row, battleLeft + 5, 14), pictures[n - 1][row]);
-    }
-}
-
-// Twenty full-width characters type in two seconds; Enter during the typing
-// writes the rest at once, and the message still waits for its acknowledgement.
-TEST_F(MessageWindowTest, TypingTakesItsTimeAndEnterCutsItShortWithoutAcknowledging) {
-    const auto text = "あいうえおかきくけこさしすせそたちつてと"_sj;
-    ShowMessage(text);
-    EXPECT_EQ(headless::NowMs(), 2000);
-    EXPECT_TRUE(Screen().CursorVisible());
-    headless::Reset();
-    headless::Key(kKeyEnter, 100);  // after the first character
-    headless::Key(kKeyEnter);       // the acknowledgement
-    ShowMessageAndWait(text);
-    EXPECT_EQ(headless::KeysLeft(), 0u);
-    EXPECT_LT(headless::NowMs(), 200);
-    EXPECT_EQ(Row(13, 27, 40), "あいうえおかきくけこさしすせそたちつてと");
-    EXPECT_FALSE(Screen().CursorVisible());
-}
-
-// The history scrolls newest first, shown unchanged and leaving no tail; a
-// cleared line blanks exactly the window's width.
-TEST_F(MessageWindowTest, HistoryScrollsNewestFirstUnchangedAndAClearedLineBlanksTheWindowsWidth) {
-    ClearAllMessageLines();
-    for (const char* t : {"a very long message", "two", "three", "four", "five", "100%d %s %%"}) ShowMessage(t);
-    EXPECT_EQ(Row(13, 27, 12), "100%d %s %% ");  // shown unchanged
-    EXPECT_EQ(Row(17, 27, 51), "two" + std::string(48, ' '));
-    MoveTo(20, 17);
-    Write(std::string(60, '#'));
-    ClearMessageLine(5);
-    EXPECT_EQ(Row(17, 26, 53), "#" + std::string(51, ' ') + "#");
-}
-
-TEST(BarLengthTest, TruncatesTheDoubleProduct) {
-    // The quotient first: for 519, 1038 and 1065 a full bar falls just short of 18.
-    // A maximum of 0 gives an empty bar.
-    const int table[][3] = {{100, 100, 18},   {50, 100, 9},   {1, 100, 0}, {519, 519, 17}, {1038, 1038, 17},
-                            {1065, 1065, 17}, {520, 520, 18}, {10, 0, 0},  {200, 100, 18}};
-    for (const auto& row : table) EXPECT_EQ(HpBarLength(row[0], row[1]), row[2]) << row[0] << "/" << row[1];
-    // An effect's turns left, 0 .. 11.
-    const int expected[] = {0, 1, 3, 5, 7, 9, 10, 12, 14, 16, 18, 18};
-    for (int t = 0; t <= 11; ++t) EXPECT_EQ(EffectBarLength(t), expected[t]) << t;
-}
-
-// Counting stops at 0 and at the maximum, and does not wait after the last point.
-TEST_F(StatusDisplayTest, CountingStopsAtZeroAndAtTheMaximum) {
-    hero.hp = hero.maxHp = 100;
-    DrawHpGauge();
-    EXPECT_EQ(AttrAt(12, 14), 15);  // the number stands out
-    const auto before = headless::SleptMs();
-    CountDownHp(150);
-    EXPECT_EQ(Row(14, 7, 14), "HP : 0   / 100");
-    EXPECT_EQ(Row(13, 4, 4), "+   ");  // the bar is gone
-    EXPECT_EQ(headless::SleptMs() - before, 99 * 20);
-    CountUpHp(200);
-    EXPECT_EQ(Row(14, 7, 14), "HP : 100 / 100");
 }
 
 constexpr int L = 25;

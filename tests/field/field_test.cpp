@@ -22,8 +22,6 @@
 #include "platform/backend.h"
 #include "platform/console_session.h"
 #include "platform/narration.h"
-#include "platform/player_files.h"
-#include "saves/settings_file.h"
 #include "text/cp932.h"
 
 namespace rf {
@@ -662,35 +660,6 @@ TEST_F(FieldMenuTest, EveryPaceFightsTheSameBattleAutoNeedsNoKeyForMessages) {
         EXPECT_EQ(std::tie(other.exp, other.randomState, other.hp), std::tie(wait.exp, wait.randomState, wait.hp));
         EXPECT_EQ(other.messageKeys, pace == MessagePace::kAuto ? 0 : wait.messageKeys);
     }
-}
-
-// The settings file carries the pace, the keys, the look and the original's
-// alone (in force at once when read); what it does not know leaves the
-// settings alone.
-TEST_F(FieldMenuTest, SettingsFileCarriesThePaceTheKeysTheLookAndClassic) {
-    Settings s;
-    s.pace = MessagePace::kInstant, s.extraKeys = false, s.consoleLook = true, s.classicNextStart = true;
-    Settings back;
-    std::int16_t lang = 0;
-    ParseSettings(ComposeSettings(s, 1) + "volume 11\nmessages fast\nlanguage xx\nclassic maybe\n", back, lang);
-    EXPECT_EQ(lang, 1);
-    EXPECT_TRUE(back.pace == MessagePace::kInstant && !back.extraKeys && back.consoleLook);
-    EXPECT_TRUE(back.classic && back.classicNextStart);
-}
-
-// The farewell names the game as it was started.
-TEST_F(FieldMenuTest, FarewellNamesTheGameAsStarted) {
-    const std::pair<const char*, const char*> kCases[] = {
-        {"ranks", "ranks --continue g.save"},
-        {"./build/bin/ranks", "./build/bin/ranks --continue g.save"},
-#ifdef _WIN32
-        {"/opt/my games/ranks", "\"/opt/my games/ranks\" --continue g.save"},  // as cmd quotes
-#else
-        {"/opt/my games/ranks", "'/opt/my games/ranks' --continue g.save"},
-#endif
-        {"", "ranks --continue g.save"},
-    };
-    for (auto [command, resume] : kCases) EXPECT_EQ(platform::HowToResume(command, "g.save", false), resume);
 }
 
 }  // namespace

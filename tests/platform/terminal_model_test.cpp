@@ -17,7 +17,6 @@
 #include "platform/windows/windows_output.h"
 
 #include <array>
-#include <tuple>
 
 #include "game_scenarios.h"
 #include "test_support.h"
@@ -80,7 +79,11 @@ TEST(KeyDecoderTest, TheTerminalsAnswersAreKeptUntilTakenAndAreNoKeys) {
     EXPECT_EQ(report->row * 100 + report->column, 712);
     EXPECT_FALSE(d.TakeCursorReport());
     EXPECT_EQ(Drain(d), Codes{'x'});
-    for (auto [bytes, kind] : {std::pair{"a\x1b[>41;388;0cb", 41}, {"a\x1b[>84;0;0cb", 84}, {"a\x1b[>cb", -1}}) {
+    struct Attributes {
+        const char* bytes;
+        int kind;  // the terminal's, from the first number (-1: none said)
+    };
+    for (auto [bytes, kind] : {Attributes{"a\x1b[>41;388;0cb", 41}, {"a\x1b[>84;0;0cb", 84}, {"a\x1b[>cb", -1}}) {
         d.Feed(bytes, 2);
         EXPECT_EQ(d.TakeTerminalKind(), kind) << bytes;
         EXPECT_FALSE(d.TakeTerminalKind());
@@ -88,7 +91,7 @@ TEST(KeyDecoderTest, TheTerminalsAnswersAreKeptUntilTakenAndAreNoKeys) {
     }
 }
 
-// Ctrl+C and Ctrl+Z are typed in a real terminal by the game terminal test.
+// Ctrl+C and Ctrl+Z are typed in a real terminal by the terminal backend test.
 TEST(KeyDecoderTest, OnePairCodePerReadAndTheQuietTime) {
     KeyDecoder d;
     d.Feed("\x1b[C", 0);
@@ -201,7 +204,7 @@ TEST(TerminalRequirements, TermInfoIsLookedForWhereCursesLooks) {
 }
 
 TEST(TerminalRequirements, EachRefusalSaysWhatIsWrongAndWhatToSet) {
-    // LANG=C is refused by the real binary in the game terminal test.
+    // LANG=C is refused by the real binary in the terminal backend test.
     // What the refusal says, "" when the terminal is fine.
     const std::pair<TerminalFacts, const char*> cases[] = {
         {{"xterm-256color", "LANG", "C.UTF-8", "UTF-8", true}, ""},
@@ -239,26 +242,41 @@ TEST(TerminalRequirements, EchoedTextHasItsControlsEscaped) {
 // Konsole or kitty (1), qterminal or libvterm (0), mlterm, nor tmux or GNU
 // screen, which answer for themselves and not for the terminal around them.
 TEST(TerminalRequirements, MovedBlanksTrustedOnlyWhereTheTerminalSaysWhichItIsAndTheAmbiguousWidth) {
+    struct Kind {
+        int kind;
+        bool kept;  // the background in moved blanks
+    };
     for (auto [kind, kept] :
-         {std::pair{41, true}, {65, true}, {84, false}, {0, false}, {1, false}, {83, false}, {24, false}, {-1, false}})
+         {Kind{41, true}, {65, true}, {84, false}, {0, false}, {1, false}, {83, false}, {24, false}, {-1, false}})
         EXPECT_EQ(KeepsMovedBlanks(kind), kept) << kind;
     // The ambiguous width from an answer, or without one.
-    for (auto [column, width] : {std::pair{11, 1}, {12, 2}, {1, 0}}) EXPECT_EQ(AmbiguousWidthAnswer(5, column), width);
+    struct Answer {
+        int column;  // where the cursor stood after an ambiguous glyph from column 5
+        int width;
+    };
+    for (auto [column, width] : {Answer{11, 1}, {12, 2}, {1, 0}}) EXPECT_EQ(AmbiguousWidthAnswer(5, column), width);
     EXPECT_EQ(AmbiguousWidthAnswer(7, 11), std::nullopt);
-    const std::pair<const char*, int> locales[] = {
-        {"ja_JP.UTF-8", 0}, {"zh_TW.UTF-8", 0}, {"ko_KR.utf8@x", 0}, {"ja", 0},
-        {"C.UTF-8", 1},     {"en_US.UTF-8", 1}, {"jv_ID.UTF-8", 1},  {"", 1}};
+    struct Locale {
+        const char* name;
+        int width;
+    };
+    const Locale locales[] = {{"ja_JP.UTF-8", 0}, {"zh_TW.UTF-8", 0}, {"ko_KR.utf8@x", 0}, {"ja", 0},
+                              {"C.UTF-8", 1},     {"en_US.UTF-8", 1}, {"jv_ID.UTF-8", 1},  {"", 1}};
     for (auto [locale, width] : locales) EXPECT_EQ(AmbiguousWidthWithoutAnswer(locale), width) << locale;
     // The form for both until the patience runs out, then the width without
-    // an answer; an answer decides whenever it comes: the width without an
-    // answer, when the answer comes (-1: never) and what it says, and the
-    // widths at 0, kT - 1, kT and 2kT after asking.
+    // an answer; an answer decides whenever it comes.
     const std::int64_t kT = AmbiguousWidthQuestion::kPatienceMs;
-    const std::tuple<int, std::int64_t, int, std::array<int, 4>> cases[] = {{1, -1, 0, {0, 0, 1, 1}},
-                                                                            {0, -1, 0, {0, 0, 0, 0}},
-                                                                            {1, 1, 2, {0, 2, 2, 2}},
-                                                                            {1, kT + 1, 2, {0, 0, 1, 2}},
-                                                                            {1, 1, 0, {0, 0, 0, 0}}};
+    struct Question {
+        int withoutAnswer;          // the width taken without an answer
+        std::int64_t answeredAt;    // when the answer comes (-1: never)
+        int answer;                 // what it says
+        std::array<int, 4> widths;  // at 0, kT - 1, kT and 2kT after asking
+    };
+    const Question cases[] = {{1, -1, 0, {0, 0, 1, 1}},
+                              {0, -1, 0, {0, 0, 0, 0}},
+                              {1, 1, 2, {0, 2, 2, 2}},
+                              {1, kT + 1, 2, {0, 0, 1, 2}},
+                              {1, 1, 0, {0, 0, 0, 0}}};
     for (const auto& [withoutAnswer, answeredAt, answer, widths] : cases) {
         AmbiguousWidthQuestion q;
         q.Asked(1000, withoutAnswer);
@@ -360,8 +378,12 @@ using IdleGameTest = test::GameTest;
 TEST(PauseDeadlines, EachPauseEndsItsStatedTimeAfterThePreviousEndWhileTheGameKeepsUp) {
     constexpr std::int64_t ms = 1'000'000;
     PauseDeadlines d;
-    // When the pause is asked for, how long it is, where it ends.
-    const std::tuple<std::int64_t, std::uint32_t, std::int64_t> steps[] = {
+    struct Step {
+        std::int64_t nowNs;   // when the pause is asked for
+        std::uint32_t pause;  // how long it is, in ms
+        std::int64_t end;     // where it ends
+    };
+    const Step steps[] = {
         {100 * ms, 10, 110 * ms},            // the first pause counts from now
         {110 * ms + 300'000, 10, 120 * ms},  // drawing took 0.3 ms: not added
         {124 * ms, 1, 121 * ms},             // already late: the next end is past, so it returns at once
@@ -376,10 +398,13 @@ TEST(PauseDeadlines, EachPauseEndsItsStatedTimeAfterThePreviousEndWhileTheGameKe
 
 TEST(WebPacing, RunsOfFramesLastWhatTheyState) {
     // The menu slides (1 ms frames), the level-up panel (5 ms), a map change
-    // (10 ms), each with an exact and a late timer: the frames, each one's
-    // length, and how far the browser's timer oversleeps.
-    for (auto [frames, ms, lateMs] :
-         {std::tuple<int, std::uint32_t, double>{15, 1, 0}, {15, 1, 1.5}, {60, 5, 1}, {60, 10, 3}, {200, 1, 0.5}}) {
+    // (10 ms), each with an exact and a late timer.
+    struct Run {
+        int frames;
+        std::uint32_t ms;  // each frame's length
+        double lateMs;     // how far the browser's timer oversleeps
+    };
+    for (auto [frames, ms, lateMs] : {Run{15, 1, 0}, {15, 1, 1.5}, {60, 5, 1}, {60, 10, 3}, {200, 1, 0.5}}) {
         PauseAccount account;
         double now = 1000;
         int yields = 0;

@@ -209,7 +209,10 @@ struct Terminals {
             // Terminals known to keep the background in moved blanks (xterm, VTE).
             for (Pair p : {Pair{c, 0, 2, 80, {}, true, true}, Pair{c, 2, 2, 100, {}, true, true}}) pairs.push_back(p);
             // Answers that come late: to the form for both, and to a width taken without one.
-            for (auto [learned, ambiguous] : {std::pair{0, 1}, {0, 2}, {1, 2}}) {
+            struct Late {
+                int learned, ambiguous;  // the width taken, and the one answered later
+            };
+            for (auto [learned, ambiguous] : {Late{0, 1}, {0, 2}, {1, 2}}) {
                 pairs.emplace_back(c, learned, ambiguous);
                 pairs.back().learnsLater = ambiguous;
             }
@@ -344,7 +347,10 @@ TEST_P(TerminalRendererTest, EveryFrameOfTheGamesScenariosShowsExactlyTheModel) 
 // push a glyph past the game's last column, where a wider terminal keeps it.
 TEST_P(TerminalRendererTest, ShiftedTextNeverLeavesAGlyphBeyondTheGamesColumns) {
     const std::string text = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    for (auto [from, to] : {std::pair{10, 11}, {10, 8}, {44, 45}, {44, 43}}) {
+    struct Shift {
+        int from, to;  // the text's first column
+    };
+    for (auto [from, to] : {Shift{10, 11}, {10, 8}, {44, 45}, {44, 43}}) {
         VirtualConsole vc;
         vc.Reset();
         Terminals terminals(GetParam());

@@ -1,11 +1,8 @@
 // The save file: what goes in comes back, and anything else is refused
 // with a reason; on disk, it never overwrites another game nor anything but
 // the file opened, survives a kill in the middle of a write, has one lock
-// per save and leaves no leftovers; and the listing. The recording: its
-// event text, its header (how the game was played included), and a pause
-// for a key as it is recorded and replayed. (A game recorded and replayed to
-// the same screens and records is the session saves test's; damaged and cut
-// recordings are the replay fuzz target's.)
+// per save and leaves no leftovers; the settings file, of which a change
+// writes one row; and the listing.
 #include <algorithm>
 #include <csignal>
 #include <cstring>
@@ -18,9 +15,6 @@
 #include "platform/backend.h"
 #include "platform/console_session.h"
 #include "platform/player_files.h"
-#include "platform/recording.h"
-#include "platform/recording/session_events.h"
-#include "replay/recording_file.h"
 #include "saves/save_files.h"
 #include "saves/save_format.h"
 #include "saves/settings_file.h"
@@ -144,8 +138,12 @@ TEST(SaveFormat, DamagedCutShortOrForeignSavesAreRefusedWithAReason) {
 // under a clock before 1970 or past 9999); a save stamps within the years
 // every version reads.
 TEST(SaveFormat, DatesAreUtcCivilTimeUnderAnyClock) {
-    // The clock's seconds, their text, and the text a save stamps.
-    const std::tuple<std::int64_t, const char*, const char*> cases[] = {
+    struct Date {
+        std::int64_t seconds;  // the clock's
+        const char* utc;       // their text
+        const char* saved;     // the text a save stamps
+    };
+    const Date cases[] = {
         {0, "1970-01-01 00:00:00 UTC", "1970-01-01 00:00:00 UTC"},
         {951'782'400, "2000-02-29 00:00:00 UTC", "2000-02-29 00:00:00 UTC"},
         {4'102'444'799, "2099-12-31 23:59:59 UTC", "2099-12-31 23:59:59 UTC"},
@@ -208,8 +206,12 @@ TEST(SaveFiles, WritesGoOnlyToTheFileThatWasOpened) {
     const std::string path = (dir.Path() / "game.save").string();
     const std::filesystem::path victim = elsewhere.Path() / "victim", other = dir.Path() / "other";
     std::filesystem::create_symlink(victim, dir.Path() / "game.save.tmp");
-    // What comes to stand under the name, whether the write goes there, and what the name then holds.
-    const std::tuple<std::string, bool, const char*> cases[] = {
+    struct Planted {
+        std::string planted;  // what comes to stand under the name
+        bool written;         // whether the write goes there
+        const char* after;    // what the name then holds
+    };
+    const Planted cases[] = {
         {"", true, "new"}, {"link", false, "keep me"}, {"file", false, "theirs"}, {"gone", true, "new"}};
     for (const auto& [planted, written, after] : cases) {
         dir.Write("game.save", "old");
@@ -238,10 +240,14 @@ TEST(SaveFiles, NewGamesNeverTakeAnOlderName) {
     platform::FileIdentity made;
     // A clock past 9999 or before 1970 names the file from the stamp the
     // save holds, put within those years.
-    const std::pair<std::int64_t, const char*> cases[] = {{1'796'003'661, "game-2026-11-30-015421.save"},
-                                                          {1'796'003'661, "game-2026-11-30-015421-2.save"},
-                                                          {253'402'300'800, "game-9999-12-31-235959.save"},
-                                                          {-3'596, "game-1970-01-01-000000.save"}};
+    struct Named {
+        std::int64_t stamp;
+        const char* name;
+    };
+    const Named cases[] = {{1'796'003'661, "game-2026-11-30-015421.save"},
+                           {1'796'003'661, "game-2026-11-30-015421-2.save"},
+                           {253'402'300'800, "game-9999-12-31-235959.save"},
+                           {-3'596, "game-1970-01-01-000000.save"}};
     std::vector<std::string> paths;
     for (auto [stamp, name] : cases) {
         paths.push_back(WriteNewSave(folder, Save(static_cast<std::int16_t>(paths.size() + 1), stamp), made, problem));
@@ -294,27 +300,6 @@ TEST(SaveFiles, OneLockPerSaveAndNoLeftovers) {
 #endif
 
 #ifndef _WIN32
-// Variables of the environment set for a test, and put back after it.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(std::initializer_list<std::pair<std::string, std::string>> values) {
-        for (const auto& [name, value] : values) {
-            const char* was = std::getenv(name.c_str());
-            saved_.emplace_back(name, was ? std::optional<std::string>(was) : std::nullopt);
-            ::setenv(name.c_str(), value.c_str(), 1);
-        }
-    }
-    ~ScopedEnvironment() {
-        for (const auto& [name, value] : saved_)
-            value ? (void)::setenv(name.c_str(), value->c_str(), 1) : (void)::unsetenv(name.c_str());
-    }
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
-private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
-
 // A save in play is held open: whatever comes to stand at its name while
 // the game plays (a backup restored with rm and cp, which may get the old
 // file's inode number once it is free, or a file written into it in place)
@@ -481,143 +466,35 @@ TEST(SaveFiles, ListingShowsTheMostRecentFirstAndWhatCannotBeResumed) {
     EXPECT_EQ(listing.find("notes"), std::string::npos);
 }
 
-using platform::SessionEvent;
+using SettingsFileTest = GameTest;
 
-TEST(SessionEvents, TokensAndTheirRefusals) {
-    std::vector<SessionEvent> events;
-    std::string error;
-    ASSERT_TRUE(platform::ParseEvents("n12 +224 t40 +77\ny r13 c1796000000\nn3 +2", events, error)) << error;
-    std::string again;
-    for (const SessionEvent& e : events) platform::AppendEvent(again, e);
-    EXPECT_EQ(again, "n12+224t40+77yr13c1796000000");  // the line cut short is left out
-    const std::pair<const char*, const char*> bad[] = {
-        {"n12 x3\n", "unknown event on line 1"},
-        {"n\n", "damaged event"},
-        {"+77x\n", "unknown event"},
-        {"\n+70000\n", "key code out of range on line 2"},
-        {"n99999999999999999999\n", "too large"},
+// The settings file carries the pace, the keys, the look and the original's
+// alone (in force at once when read); what it does not know leaves the
+// settings alone.
+TEST_F(SettingsFileTest, CarriesThePaceTheKeysTheLookAndClassic) {
+    Settings s;
+    s.pace = MessagePace::kInstant, s.extraKeys = false, s.consoleLook = true, s.classicNextStart = true;
+    Settings back;
+    std::int16_t lang = 0;
+    ParseSettings(ComposeSettings(s, 1) + "volume 11\nmessages fast\nlanguage xx\nclassic maybe\n", back, lang);
+    EXPECT_EQ(lang, 1);
+    EXPECT_TRUE(back.pace == MessagePace::kInstant && !back.extraKeys && back.consoleLook);
+    EXPECT_TRUE(back.classic && back.classicNextStart);
+}
+
+// The farewell names the game as it was started.
+TEST(SaveFiles, FarewellNamesTheGameAsStarted) {
+    const std::pair<const char*, const char*> kCases[] = {
+        {"ranks", "ranks --continue g.save"},
+        {"./build/bin/ranks", "./build/bin/ranks --continue g.save"},
+#ifdef _WIN32
+        {"/opt/my games/ranks", "\"/opt/my games/ranks\" --continue g.save"},  // as cmd quotes
+#else
+        {"/opt/my games/ranks", "'/opt/my games/ranks' --continue g.save"},
+#endif
+        {"", "ranks --continue g.save"},
     };
-    for (auto [text, reason] : bad) {
-        events.clear();
-        EXPECT_FALSE(platform::ParseEvents(text, events, error)) << text;
-        EXPECT_NE(error.find(reason), std::string::npos) << error;
-    }
-}
-
-TEST(RecordingFile, HeaderRoundTripAndRefusals) {
-    RecordingHeader h{"/worlds/two\nlines", "0123456789abcdef", true, {}, true, MessagePace::kAuto, true, true, true};
-    h.save.world = "default", h.save.worldDigest = "0123456789abcdef", h.save.hero.mapNumber = 3;
-    std::string text = ComposeRecordingHeader(h) + "n5 +13\n";
-    RecordingHeader back;
-    std::size_t eventsAt = 0;
-    std::string error;
-    ASSERT_TRUE(ParseRecording(text, back, eventsAt, error)) << error;
-    EXPECT_TRUE(back.resumed);
-    EXPECT_EQ(back.world, h.world);
-    EXPECT_EQ(back.save.hero.mapNumber, 3);
-    EXPECT_EQ(text.substr(eventsAt), "n5 +13\n");
-    EXPECT_TRUE(back.settingsGiven && back.pace == MessagePace::kAuto && back.extraKeys && back.consoleLook &&
-                back.classic && back.edition == 1);
-    h.edition = kEdition;
-    ASSERT_TRUE(ParseRecording(ComposeRecordingHeader(h), back, eventsAt, error)) << error;
-    EXPECT_EQ(back.edition, kEdition);
-    // A header line this version does not know is refused rather than
-    // replayed into another game. (A play-test's start and level come back:
-    // SessionSaves.APlayTestReplaysAndAGoneWorldIsRefused replays one.)
-    const std::string unknown = text.substr(0, text.find("events")) + "pace 3\nevents\n";
-    const std::pair<std::string, const char*> bad[] = {
-        {"ranks-and-files recording 9\n", "another version"},
-        {"ranks-and-files save 1\n", "not a recording"},
-        {unknown, "header line 'pace 3'"},
-    };
-    for (const auto& [t, reason] : bad) {
-        EXPECT_FALSE(ParseRecording(t, back, eventsAt, error));
-        EXPECT_NE(error.find(reason), std::string::npos) << error;
-    }
-    // A recording from before the header said how it was played plays at the
-    // wait pace with the arrows alone.
-    text.erase(text.find("played messages"), text.find("events") - text.find("played messages"));
-    ASSERT_TRUE(ParseRecording(text, back, eventsAt, error)) << error;
-    EXPECT_TRUE(!back.settingsGiven && back.pace == MessagePace::kWait && !back.extraKeys);
-}
-
-class RecordAndReplay : public GameTest {
-protected:
-    void TearDown() override { platform::UseBackend(platform::HeadlessBackend()); }
-};
-
-// A pause that a key ended after three of its steps is written as the key
-// tests those steps stood for, so a recording reads alike however the game
-// waited, and a replay looks for a key after every step.
-TEST_F(RecordAndReplay, APauseForAKeyIsRecordedAsTheKeyTestsItStoodFor) {
-    static int tests = 0;
-    // The headless backend, whose pause a key ends after three steps.
-    static const platform::Backend kThreeSteps = [] {
-        platform::Backend b = platform::HeadlessBackend();
-        b.pauseForKey = [](std::uint32_t, std::uint32_t) { return 3u; };
-        b.keyWaiting = [] { return ++tests == 2; };
-        b.readKey = []() -> int { return 'k'; };
-        return b;
-    }();
-    TempDir dir;
-    const std::string path = (dir.Path() / "game.rec").string();
-    bool taken = false;
-    std::string problem;
-    std::FILE* file = platform::OpenOutputFile(path, true, taken, problem);
-    ASSERT_NE(file, nullptr);
-    platform::UseBackend(kThreeSteps);
-    platform::StartRecording({file}, "");
-    EXPECT_FALSE(platform::KeyWaiting());
-    EXPECT_EQ(platform::PauseForKey(10, 13), 3u);
-    EXPECT_TRUE(platform::KeyWaiting());
-    EXPECT_EQ(platform::ReadKey(), 'k');
-    platform::FlushRecording();
-    std::vector<SessionEvent> events;
-    std::string error;
-    ASSERT_TRUE(platform::ParseEvents(dir.Read("game.rec"), events, error)) << error;
-    std::string again;  // written again as the events' text
-    for (const SessionEvent& e : events) platform::AppendEvent(again, e);
-    EXPECT_EQ(again, "n3+107");
-    ASSERT_TRUE(platform::StartReplayOf(dir.Read("game.rec"), 0, true, error)) << error;
-    EXPECT_FALSE(platform::KeyWaiting());
-    EXPECT_EQ(platform::PauseForKey(10, 13), 1u);
-}
-
-// A game ended inside the pause that followed a key test finding none
-// (Ctrl+C while the enemies wait) was where it stood before that test: its
-// replay stops there too, not after the enemies' next step. A pause after
-// something was drawn keeps the test.
-TEST_F(RecordAndReplay, AGameEndedInsideAPauseEndsBeforeTheTestThatLedToIt) {
-    struct Ended {};
-    static const platform::Backend kEndsInPause = [] {
-        platform::Backend b = platform::HeadlessBackend();
-        b.pauseForKey = nullptr;  // its pauses are sleeps
-        b.keyWaiting = [] { return false; };
-        b.sleep = [](std::uint32_t) {
-            platform::FlushRecording();  // as the game's end flushes it
-            throw Ended{};
-        };
-        return b;
-    }();
-    for (const auto& [drawsFirst, events] : {std::pair{false, "n1"}, std::pair{true, "n2"}}) {
-        TempDir dir;
-        bool taken = false;
-        std::string problem, error;
-        std::FILE* file = platform::OpenOutputFile((dir.Path() / "game.rec").string(), true, taken, problem);
-        ASSERT_NE(file, nullptr);
-        platform::UseBackend(kEndsInPause);
-        platform::StartRecording({file}, "");
-        EXPECT_FALSE(platform::KeyWaiting());
-        EXPECT_FALSE(platform::KeyWaiting());
-        if (drawsFirst) platform::Write("x");
-        EXPECT_THROW(platform::PauseForKey(10, 13), Ended);
-        std::vector<SessionEvent> read;
-        ASSERT_TRUE(platform::ParseEvents(dir.Read("game.rec"), read, error)) << error;
-        std::string again;
-        for (const SessionEvent& e : read) platform::AppendEvent(again, e);
-        EXPECT_EQ(again, events) << (drawsFirst ? "drawn before the pause" : "straight after the test");
-        platform::StartRecording({}, "");
-    }
+    for (auto [command, resume] : kCases) EXPECT_EQ(platform::HowToResume(command, "g.save", false), resume);
 }
 
 }  // namespace

@@ -8,7 +8,7 @@ namespace {
 constexpr SettingValue kPaces[] = {
     {"wait", TextId::kMenuPaceWait}, {"auto", TextId::kMenuPaceAuto}, {"instant", TextId::kMenuPaceInstant}};
 constexpr SettingValue kLooks[] = {{"marked", TextId::kMenuLookMarked}, {"console", TextId::kMenuLookConsole}};
-constexpr SettingValue kOnOff[] = {{"on", TextId::kMenuOn}, {"off", TextId::kMenuOff}};
+constexpr SettingValue kOnOff[] = {{kOnName, TextId::kMenuOn}, {"off", TextId::kMenuOff}};
 
 int OnOff(bool on) { return on ? 0 : 1; }
 

@@ -20,6 +20,10 @@ namespace rf {
 enum class SettingKey { kMessages, kExtraKeys, kLook, kLanguage, kClassic, kSpeech };
 inline constexpr int kSettingKeys = 6;
 
+// A switch's value that is given by its name alone (--classic, a
+// recording's "classic" line).
+inline constexpr std::string_view kOnName = "on";
+
 struct SettingValue {
     std::string_view name;  // on the command line, in the settings file and a recording
     TextId said;            // in the menu

@@ -113,7 +113,7 @@ struct OptionRow {
     // not fixed here.
     std::string (*choices)() = nullptr;
     // An option that gives a setting takes one of its values (in `value`,
-    // "*" stands for them; given alone, it is "on") into `given`.
+    // "*" stands for them; given alone, it is kOnName) into `given`.
     std::optional<SettingKey> setting = std::nullopt;
     std::string Options::*given = nullptr;
 };
@@ -225,9 +225,9 @@ std::string Usage(std::string_view name) {
     return "[" + std::string(name) + (row->value.empty() ? "" : " " + Spelled(*row)) + "]";
 }
 
-// A setting's value, "on" when the option stands alone.
+// A setting's value, kOnName when the option stands alone.
 bool TakeSetting(const OptionRow& row, Options& o, std::string_view value) {
-    if (value.empty()) value = "on";
+    if (value.empty()) value = kOnName;
     o.*row.given = value;
     return ValueIndex(SettingOf(*row.setting), value) >= 0;
 }
@@ -271,7 +271,7 @@ bool Combinable(const Options& o, std::string& error) {
                                                     : "--saves");
         return false;
     }
-    if (o.classic == "on" && (!o.look.empty() || !o.messages.empty())) {
+    if (o.classic == kOnName && (!o.look.empty() || !o.messages.empty())) {
         error = "--classic plays as the original did: it does not go with " +
                 std::string(o.look.empty() ? "--messages" : "--look");
         return false;

@@ -33,7 +33,7 @@ struct Options {
     std::string look;      // --look
     std::string messages;  // --messages
     std::string classic;   // --classic [on|off]
-    std::string speech;    // --speech: "on"
+    std::string speech;    // --speech: kOnName
     std::string program;   // argv[0], for the farewell's command
     std::string language;  // --lang
     int battles = authoring::kDefaultBattles;

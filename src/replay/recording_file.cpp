@@ -69,11 +69,11 @@ bool PlayedSettings(std::string_view words, RecordingHeader& header) {
 }
 
 // A line of a setting kept in one of its own: "name value", or the name
-// alone for "on".
+// alone for kOnName.
 bool OwnLine(std::string_view line, RecordingHeader& header) {
     const std::size_t space = line.find(' ');
     const std::string_view name = line.substr(0, space);
-    const std::string_view value = space == std::string_view::npos ? "on" : line.substr(space + 1);
+    const std::string_view value = space == std::string_view::npos ? kOnName : line.substr(space + 1);
     for (const SettingRow& row : AllSettings()) {
         const int v = ValueIndex(row, value);
         if (row.recorded != Recorded::kOwnLine || row.name != name || v < 0) continue;
@@ -113,7 +113,7 @@ std::string ComposeRecordingHeader(const RecordingHeader& header) {
         const int value = row.get(header.played, header.language);
         if (row.recorded != Recorded::kOwnLine || value == row.get(Settings{}, 0)) continue;
         const std::string_view name = ValueName(row, value);
-        out += std::string(row.name) + (name == "on" ? "" : " " + std::string(name)) + "\n";
+        out += std::string(row.name) + (name == kOnName ? "" : " " + std::string(name)) + "\n";
     }
     if (header.edition > 1) out += "edition " + std::to_string(header.edition) + "\n";
     out += "events\n";

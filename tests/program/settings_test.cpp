@@ -141,6 +141,20 @@ TEST(SettingTable, ThePagesChoicesAreTheTables) {
     }
 }
 
+// The manual lists each row of the settings file with its values.
+TEST(SettingTable, TheManualListsEveryRowOfTheSettingsFile) {
+    std::string manual = SourceFile("man/ranks.6");
+    for (std::size_t at; (at = manual.find("\\-")) != std::string::npos;) manual.replace(at, 2, "-");
+    for (const SettingRow& row : AllSettings()) {
+        std::string listed = ".BR \"" + std::string(row.name) + " " + std::string(ValueName(row, 0)) + "\"";
+        for (int v = 1; v < ValueCount(row); ++v) listed += " | " + std::string(ValueName(row, v));
+        const std::size_t at = manual.find(listed + " ");
+        EXPECT_TRUE(at != std::string::npos &&
+                    std::string_view(",.").find(manual[at + listed.size() + 1]) != std::string_view::npos)
+            << listed;
+    }
+}
+
 #ifndef _WIN32
 // A game started with each value of each setting that shapes the game is
 // recorded, and its replay, wherever the settings file says otherwise,

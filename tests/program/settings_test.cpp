@@ -141,9 +141,11 @@ TEST(SettingTable, ThePagesChoicesAreTheTables) {
     }
 }
 
-// The manual lists each row of the settings file with its values.
-TEST(SettingTable, TheManualListsEveryRowOfTheSettingsFile) {
+// The manual lists each row of the settings file with its values, and
+// the manual's and the README's usage lines spell the options' values.
+TEST(SettingTable, TheManualAndTheReadmeSpellTheValuesAsTheTable) {
     std::string manual = SourceFile("man/ranks.6");
+    const std::string readme = SourceFile("README.md");
     for (std::size_t at; (at = manual.find("\\-")) != std::string::npos;) manual.replace(at, 2, "-");
     for (const SettingRow& row : AllSettings()) {
         std::string listed = ".BR \"" + std::string(row.name) + " " + std::string(ValueName(row, 0)) + "\"";
@@ -152,6 +154,20 @@ TEST(SettingTable, TheManualListsEveryRowOfTheSettingsFile) {
         EXPECT_TRUE(at != std::string::npos &&
                     std::string_view(",.").find(manual[at + listed.size() + 1]) != std::string_view::npos)
             << listed;
+    }
+    struct Usage {
+        SettingKey key;
+        bool mayBeLeftOut;  // the option alone is "on"
+    };
+    for (const Usage u : {Usage{SettingKey::kLook, false}, Usage{SettingKey::kMessages, false},
+                          Usage{SettingKey::kClassic, true}, Usage{SettingKey::kLanguage, false}}) {
+        const SettingRow& row = SettingOf(u.key);
+        const std::string man = ValueNames(row, " | ", " | "), plain = ValueNames(row, "|", "|");
+        const std::string inManual =
+            ".RB [ " + OptionOf(u.key) + " \" \" " + (u.mayBeLeftOut ? "[ " + man + " ]]" : man + " ]");
+        const std::string inReadme = "[" + OptionOf(u.key) + " " + (u.mayBeLeftOut ? "[" + plain + "]]" : plain + "]");
+        EXPECT_NE(manual.find(inManual), std::string::npos) << inManual;
+        EXPECT_NE(readme.find(inReadme), std::string::npos) << inReadme;
     }
 }
 

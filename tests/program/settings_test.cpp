@@ -139,6 +139,24 @@ TEST(SettingTable, ThePagesChoicesAreTheTables) {
             offered += (offered.empty() ? "'" : ", '") + (*it)[1].str() + "'";
         EXPECT_EQ(offered, listed) << "index.html's picker";
     }
+    // The look's checkbox, and the language a shared recording was played in.
+    const SettingRow& look = SettingOf(SettingKey::kLook);
+    const std::string console(ValueName(look, 1)), marked(ValueName(look, 0));
+    EXPECT_NE(SourceFile("web/page.js").find("checked ? '" + console + "' : '" + marked + "'"), std::string::npos);
+    EXPECT_NE(SourceFile("web/page.js").find("choice('look') === '" + console + "'"), std::string::npos);
+    const std::string share = SourceFile("web/share.js");
+    const std::size_t from = share.find("/^played"), to = share.find("$/m", from);
+    ASSERT_NE(to, std::string::npos);
+    const std::regex played(share.substr(from + 1, to + 1 - (from + 1)));
+    RecordingHeader h;
+    h.world = "/worlds/one", h.worldDigest = "0123456789abcdef", h.language = 1;
+    const std::string header = ComposeRecordingHeader(h);
+    const std::size_t line = header.find("played");
+    std::smatch said;
+    const std::string playedLine = header.substr(line, header.find('\n', line) - line);
+    EXPECT_TRUE(std::regex_match(playedLine, said, played) &&
+                said[1].str() == ValueName(SettingOf(SettingKey::kLanguage), 1))
+        << playedLine;
 }
 
 // The manual lists each row of the settings file with its values, and

@@ -78,6 +78,12 @@ constexpr bool InKeysOrder() {
     return true;
 }
 static_assert(InKeysOrder(), "each row where its key says");
+constexpr bool RecordingSaid() {
+    for (const SettingRow& row : kSettings)
+        if (row.recorded == Recorded::kUnsaid) return false;
+    return true;
+}
+static_assert(RecordingSaid(), "each row says whether it shapes the game, and how a recording keeps it");
 
 }  // namespace
 

@@ -29,13 +29,16 @@ struct SettingValue {
     TextId said;            // in the menu
 };
 
-// What a recording keeps of a setting.
+// What a recording keeps of a setting: every row says (a row that leaves
+// it out does not compile), so none shapes a game its replay misses.
 enum class Recorded : std::uint8_t {
+    kUnsaid,
     kNot,          // nothing: it shapes no screen and no step
     kPlayed,       // "name value" on the header's "played" line, always
-    kPlayedKnown,  // the same, when the value is one this game knows (older games read past it)
-    kOwnLine,      // a line of its own where it differs from a plain game's; a game that does not know it refuses the
-                   // recording
+    kPlayedKnown,  // the same, when this game knows the value (older games read past it)
+    // A line of its own where it differs from a plain game's, which a game
+    // that does not know it refuses: the way for a new setting.
+    kOwnLine,
 };
 
 struct SettingRow {

@@ -47,16 +47,22 @@ export function placeSettings(FS) {
   FS.writeFile(kSettingsFile, lastSettings);
 }
 
+// The rows of a settings file, by name.
+const settingRows = (text) => new Map((text || '').split('\n').map((line) => line.trim().split(' ')));
+
 // Reads back what the game's menu changed; true when a choice changed.
+// Only the rows it changed: another row may hold what the page has chosen
+// otherwise since (the game writes one row at a time).
 export function takeSettings(FS) {
   if (!FS.analyzePath(kSettingsFile).exists) return false;
   const text = FS.readFile(kSettingsFile, { encoding: 'utf8' });
   if (text === lastSettings) return false;
+  const before = settingRows(lastSettings);
   lastSettings = text;
   localStorage.setItem(kStoredSettings, text);
   let changed = false;
-  for (const line of text.split('\n')) {
-    const [key, value] = line.trim().split(' ');
+  for (const [key, value] of settingRows(text)) {
+    if (before.get(key) === value) continue;
     for (const [name, c] of Object.entries(kChoices)) if (key === c.setting) changed = choose(name, value) || changed;
   }
   return changed;

@@ -1,15 +1,16 @@
 // The player's choices the page remembers (in localStorage) and gives the
 // game as its options: the language of the screen, the look and the
 // message pace. Each also comes from the address (?lang=en, ?look=console,
-// ?messages=auto) for that visit. The look and the pace are the game's own
-// settings too: what the game's menu changes there, its settings file
-// says, and the page takes it back from there.
+// ?messages=auto) for that visit. They are the game's own settings too
+// (`setting`, its settings file's row): what the game's menu changes there,
+// its settings file says, and the page takes it back from there. The names
+// are the game's (a test holds them to its table of settings).
 const params = new URLSearchParams(location.search);
 
 const kChoices = {
-  lang: { param: 'lang', stored: 'ranks-lang', values: ['ja', 'en'] },
-  look: { param: 'look', stored: 'ranks-look', values: ['marked', 'console'] },
-  pace: { param: 'messages', stored: 'ranks-messages', values: ['wait', 'auto', 'instant'] },
+  lang: { param: 'lang', setting: 'language', stored: 'ranks-lang', values: ['ja', 'en'] },
+  look: { param: 'look', setting: 'look', stored: 'ranks-look', values: ['marked', 'console'] },
+  pace: { param: 'messages', setting: 'messages', stored: 'ranks-messages', values: ['wait', 'auto', 'instant'] },
 };
 
 const chosen = {};
@@ -31,9 +32,10 @@ export function choose(name, value) {
 // The game's options for them.
 export const gameOptions = () => ['--lang', chosen.lang, '--look', chosen.look, '--messages', chosen.pace];
 
-// The game's settings file, where its menu keeps the look, the pace and
-// the extra keys: kept whole for the next game, which reads it as it
-// starts (the options above then say the look and the pace).
+// The game's settings file, where its menu keeps the language, the look,
+// the pace and the extra keys: kept whole for the next game, which reads
+// it as it starts (the options above then say the language, the look and
+// the pace).
 const kSettingsFolder = '/home/web_user/.config/ranks-and-files';
 const kSettingsFile = kSettingsFolder + '/settings';
 const kStoredSettings = 'ranks-settings';
@@ -45,18 +47,23 @@ export function placeSettings(FS) {
   FS.writeFile(kSettingsFile, lastSettings);
 }
 
+// The rows of a settings file, by name.
+const settingRows = (text) => new Map((text || '').split('\n').map((line) => line.trim().split(' ')));
+
 // Reads back what the game's menu changed; true when a choice changed.
+// Only the rows it changed: another row may hold what the page has chosen
+// otherwise since (the game writes one row at a time).
 export function takeSettings(FS) {
   if (!FS.analyzePath(kSettingsFile).exists) return false;
   const text = FS.readFile(kSettingsFile, { encoding: 'utf8' });
   if (text === lastSettings) return false;
+  const before = settingRows(lastSettings);
   lastSettings = text;
   localStorage.setItem(kStoredSettings, text);
   let changed = false;
-  for (const line of text.split('\n')) {
-    const [key, value] = line.trim().split(' ');
-    if (key === 'messages') changed = choose('pace', value) || changed;
-    if (key === 'look') changed = choose('look', value) || changed;
+  for (const [key, value] of settingRows(text)) {
+    if (before.get(key) === value) continue;
+    for (const [name, c] of Object.entries(kChoices)) if (key === c.setting) changed = choose(name, value) || changed;
   }
   return changed;
 }

@@ -183,8 +183,8 @@ struct Journey {
     std::int64_t kingReachedAt = -1;  // seconds played when the hero first stood at the King; -1 not yet
 };
 
-// How the player likes to play: from the settings file, the command line
-// or the field menu. A replay takes the pace and the keys from its header.
+// How the player likes to play: from the settings file, the command line or
+// the field menu (core/setting_table.h); a replay takes what shapes the game.
 enum class MessagePace : std::uint8_t { kWait, kAuto, kInstant };
 inline constexpr std::uint8_t kEdition = 2;
 // Whether changes made in the menu are written to the settings file, and

@@ -8,6 +8,7 @@
 #include "console/spoken.h"
 #include "core/fixed_text.h"
 #include "core/game_state.h"
+#include "core/setting_table.h"
 #include "core/texts.h"
 #include "core/world_about.h"
 #include "core/world_translation.h"
@@ -28,8 +29,6 @@ constexpr TextId kTabs[kMenuPages] = {TextId::kMenuTabStatus, TextId::kMenuTabIt
                                       TextId::kMenuTabHowTo,  TextId::kMenuTabSettings, TextId::kMenuTabQuit};
 constexpr TextId kHowTo[] = {TextId::kMenuHowTo1, TextId::kMenuHowTo2, TextId::kMenuHowTo3,
                              TextId::kMenuHowTo4, TextId::kMenuHowTo5, TextId::kMenuHowTo6};
-constexpr TextId kPaces[3] = {TextId::kMenuPaceWait, TextId::kMenuPaceAuto, TextId::kMenuPaceInstant};
-constexpr TextId kLooks[2] = {TextId::kMenuLookMarked, TextId::kMenuLookConsole};
 
 // The menu's frame over the field: 60 cells by 20 rows.
 constexpr int kWidth = kMapColumns;
@@ -39,7 +38,7 @@ constexpr int kBodyTop = 3;
 constexpr int kBodyRows = 14;
 constexpr int kFooterRow = 18;
 constexpr int kLastRow = kMapRows - 1;
-constexpr int kSettingRows = 6;
+constexpr int kSettingRows = kSettingKeys;
 constexpr int kLabelCells = 18;
 
 // `text` cut or filled with blanks to `cells`, never splitting a character.
@@ -209,18 +208,21 @@ std::string LanguagesText() {
     return out;
 }
 
+// The settings page's rows: the language first, then the table's order.
+const SettingRow& SettingOnRow(int r) {
+    if (r == 0) return SettingOf(SettingKey::kLanguage);
+    return SettingOf(static_cast<SettingKey>(r <= static_cast<int>(SettingKey::kLanguage) ? r - 1 : r));
+}
+
 void SettingLines(std::string_view keptProblem, bool noSpeech, std::vector<std::string>& lines) {
-    lines.push_back(Labelled(Text(TextId::kMenuLanguageLabel), LanguagesText()));
-    lines.push_back(Labelled(Text(TextId::kMenuPaceLabel), std::string(Text(kPaces[static_cast<int>(settings.pace)]))));
-    lines.push_back(Labelled(Text(TextId::kMenuKeysLabel),
-                             std::string(settings.extraKeys ? Text(TextId::kMenuOn) : Text(TextId::kMenuOff))));
-    lines.push_back(Labelled(Text(TextId::kMenuLookLabel), std::string(Text(kLooks[settings.consoleLook ? 1 : 0])) +
-                                                               std::string(Text(TextId::kMenuNextStart))));
-    lines.push_back(Labelled(Text(TextId::kMenuClassicLabel),
-                             std::string(Text(settings.classicNextStart ? TextId::kMenuOn : TextId::kMenuOff)) +
-                                 std::string(Text(TextId::kMenuNextStart))));
-    lines.push_back(Labelled(Text(TextId::kMenuSpeechLabel),
-                             std::string(settings.speech ? Text(TextId::kMenuOn) : Text(TextId::kMenuOff))));
+    for (int r = 0; r < kSettingRows; ++r) {
+        const SettingRow& row = SettingOnRow(r);
+        const auto value = static_cast<std::size_t>(KeptValue(row, settings, language));
+        lines.push_back(Labelled(
+            Text(row.label), row.values.empty() ? LanguagesText()
+                                                : std::string(Text(row.values[value].said)) +
+                                                      std::string(row.nextStart ? Text(TextId::kMenuNextStart) : "")));
+    }
     if (settings.classicNextStart) lines.emplace_back(Text(TextId::kMenuClassicNote));
     lines.emplace_back();
     if (noSpeech) {
@@ -319,18 +321,13 @@ void DrawMenu(const MenuView& v) {
 }
 
 void ChangeSetting(MenuView& v) {
-    if (v.choice == 0) UseLanguage(static_cast<std::int16_t>((language + 1) % kLanguageCount));
-    if (v.choice == 1) settings.pace = static_cast<MessagePace>((static_cast<int>(settings.pace) + 1) % 3);
-    if (v.choice == 2) settings.extraKeys = !settings.extraKeys;
-    if (v.choice == 3) settings.consoleLook = !settings.consoleLook;
-    if (v.choice == 4) settings.classicNextStart = !settings.classicNextStart;
-    if (v.choice == 5) settings.speech = !settings.speech;
-    constexpr SettingKey kRowKeys[kSettingRows] = {SettingKey::kLanguage, SettingKey::kMessages, SettingKey::kExtraKeys,
-                                                   SettingKey::kLook,     SettingKey::kClassic,  SettingKey::kSpeech};
+    const SettingRow& row = SettingOnRow(v.choice);
+    KeepValue(row, settings, language, (KeptValue(row, settings, language) + 1) % ValueCount(row));
+    if (row.key == SettingKey::kLanguage) UseLanguage(language);
     v.keptProblem.clear();
     // Speech that cannot be had is said on the page, and stays off.
-    v.noSpeech = v.choice == 5 && !UseSpeech(v.keptProblem);
-    if (!v.noSpeech) KeepSetting(kRowKeys[v.choice], v.keptProblem);
+    v.noSpeech = row.key == SettingKey::kSpeech && !UseSpeech(v.keptProblem);
+    if (!v.noSpeech) KeepSetting(row.key, v.keptProblem);
 }
 
 // The field as it stands: the map, the enemies, the hero, and the mark

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/save_keeping.h"
+#include "core/setting_table.h"
 #include "core/texts.h"
 #include "core/world_folder.h"
 #include "field/field_menu.h"
@@ -48,16 +49,13 @@ int Main(int argc, char** argv) {
     // The settings file, then what the command line says for this game (a
     // replay plays as its recording says).
     if (options.replayFile.empty()) LoadSettingsFile();
-    if (!options.look.empty()) settings.consoleLook = options.look == "console";
-    if (auto pace = PaceFromName(options.messages)) settings.pace = *pace;
-    if (!options.classic.empty()) settings.classic = options.classic == "on";
+    for (const SettingRow& row : AllSettings())
+        if (const int value = GivenValue(options, row.key); value >= 0) row.set(settings, language, value);
     // The original's pauses: every message waits for its key.
     if (settings.classic && options.replayFile.empty()) settings.pace = MessagePace::kWait;
     platform::UseConsoleLook(settings.consoleLook || settings.classic);
     saveKeeping.command = options.program;
-    if (!options.language.empty()) language = static_cast<std::int16_t>(LanguageIndex(options.language));
     // Said once, before the screen is taken, where it stays readable.
-    settings.speech = settings.speech || options.speech;
     if (std::string problem; !UseSpeech(problem)) platform::PrintError("ranks: no speech: " + problem + "\n");
     return RunSession(options);
 }

@@ -1,5 +1,6 @@
 #include "program/options.h"
 
+#include <optional>
 #include <string_view>
 
 #include "battle/attack.h"
@@ -107,11 +108,15 @@ struct OptionRow {
     std::string_view help;
     // Takes the value; false when it is not one the option can use, with
     // what it can in `wanted`.
-    bool (*take)(Options& o, std::string_view value);
+    bool (*take)(Options& o, std::string_view value) = nullptr;
     std::string_view wanted = "";
     // Said after `help` and `wanted`: the values there are, where they are
     // not fixed here.
     std::string (*choices)() = nullptr;
+    // An option that gives a setting takes one of its values (in `value`,
+    // "*" stands for them; given alone, it is kOnName) into `given`.
+    std::optional<SettingKey> setting = std::nullopt;
+    std::string Options::*given = nullptr;
 };
 
 constexpr OptionRow kOptions[] = {
@@ -134,25 +139,38 @@ constexpr OptionRow kOptions[] = {
      [](Options& o, std::string_view) { return o.endSave = true; }},
     {"--cast", "OUT", kPlay, "replay without a terminal into OUT, an asciicast (asciinema's format)",
      [](Options& o, std::string_view v) { return o.castFile = v, !v.empty(); }, "a file name"},
-    {"--look", "marked|console", kPlay,
-     "marked (the default) reverses the highlights and marks the active menu; console draws them in "
-     "bright white, as the original console did",
-     [](Options& o, std::string_view v) { return o.look = v, v == "console" || v == "marked"; }, "marked or console"},
-    {"--messages", "wait|auto|instant", kPlay,
-     "message pace: a key for each (the default), going on by themselves, or typed at once",
-     [](Options& o, std::string_view v) { return o.messages = v, v == "wait" || v == "auto" || v == "instant"; },
-     "wait, auto or instant"},
-    {"--classic", "[on|off]", kPlay,
-     "the original's screens and keys alone: no menu, no extra keys, no marks, no journey's lines",
-     [](Options& o, std::string_view v) {
-         return o.classic = v.empty() ? "on" : std::string(v), v.empty() || v == "on" || v == "off";
-     },
-     "on or off"},
-    {"--speech", "", kPlay, "say what happens through the system's speech service (Speech Dispatcher, Windows' voices)",
-     [](Options& o, std::string_view) { return o.speech = true; }},
-    {"--lang", "LANG", kPlay | kEdit, "the language of the texts on the screen: ",
-     [](Options& o, std::string_view v) { return LanguageIndex(v) >= 0 && (o.language = v, true); },
-     "a language the game knows: ", KnownLanguages},
+    {.name = "--look",
+     .value = "*",
+     .commands = kPlay,
+     .help = "marked (the default) reverses the highlights and marks the active menu; console draws them in "
+             "bright white, as the original console did",
+     .setting = SettingKey::kLook,
+     .given = &Options::look},
+    {.name = "--messages",
+     .value = "*",
+     .commands = kPlay,
+     .help = "message pace: a key for each (the default), going on by themselves, or typed at once",
+     .setting = SettingKey::kMessages,
+     .given = &Options::messages},
+    {.name = "--classic",
+     .value = "[*]",
+     .commands = kPlay,
+     .help = "the original's screens and keys alone: no menu, no extra keys, no marks, no journey's lines",
+     .setting = SettingKey::kClassic,
+     .given = &Options::classic},
+    {.name = "--speech",
+     .value = "",
+     .commands = kPlay,
+     .help = "say what happens through the system's speech service (Speech Dispatcher, Windows' voices)",
+     .setting = SettingKey::kSpeech,
+     .given = &Options::speech},
+    {.name = "--lang",
+     .value = "LANG",
+     .commands = kPlay,
+     .help = "the language of the texts on the screen: ",
+     .choices = KnownLanguages,
+     .setting = SettingKey::kLanguage,
+     .given = &Options::language},
     {"--start", "MAP[,X,Y]", kPlay, "play-test: start a new game on map MAP (at column X, row Y)", StartPlace,
      kStartWanted.View()},
     {"--level", "N", kPlay, "play-test: start at level N, grown as ranks balance grows the hero",
@@ -195,6 +213,27 @@ std::string_view CommandName(Command c) {
                                     : "ranks";
 }
 
+// What follows the option, its setting's values in place of "*".
+std::string Spelled(const OptionRow& row) {
+    std::string value(row.value);
+    if (const std::size_t star = value.find('*'); row.setting && star != std::string::npos)
+        value.replace(star, 1, ValueNames(SettingOf(*row.setting), "|", "|"));
+    return value;
+}
+
+// The option and what follows it, for the usage lines.
+std::string Usage(std::string_view name) {
+    const OptionRow* row = Find(name);
+    return "[" + std::string(name) + (row->value.empty() ? "" : " " + Spelled(*row)) + "]";
+}
+
+// A setting's value, kOnName when the option stands alone.
+bool TakeSetting(const OptionRow& row, Options& o, std::string_view value) {
+    if (value.empty()) value = kOnName;
+    o.*row.given = value;
+    return ValueIndex(SettingOf(*row.setting), value) >= 0;
+}
+
 std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
 
 // What the options ask for together that the game cannot do as asked.
@@ -234,7 +273,7 @@ bool Combinable(const Options& o, std::string& error) {
                                                     : "--saves");
         return false;
     }
-    if (o.classic == "on" && (!o.look.empty() || !o.messages.empty())) {
+    if (o.classic == kOnName && (!o.look.empty() || !o.messages.empty())) {
         error = "--classic plays as the original did: it does not go with " +
                 std::string(o.look.empty() ? "--messages" : "--look");
         return false;
@@ -314,13 +353,20 @@ bool ParseOptions(int argc, const char* const* argv, Options& o, std::string& er
                     std::string(option->value);
             return false;
         }
-        if (!option->take(o, value)) {
-            error = std::string(option->name) + ": " + Quoted(value) + " is not " + std::string(option->wanted) +
-                    (option->choices != nullptr ? option->choices() : "");
+        if (option->setting ? !TakeSetting(*option, o, value) : !option->take(o, value)) {
+            error = std::string(option->name) + ": " + Quoted(value) + " is not " +
+                    (option->setting ? ValueNames(SettingOf(*option->setting), ", ", " or ")
+                                     : std::string(option->wanted) + (option->choices ? option->choices() : ""));
             return false;
         }
     }
     return Combinable(o, error);
+}
+
+int GivenValue(const Options& options, SettingKey key) {
+    for (const OptionRow& row : kOptions)
+        if (row.setting == key) return ValueIndex(SettingOf(key), options.*row.given);
+    return -1;
 }
 
 std::string UsageText() {
@@ -328,8 +374,10 @@ std::string UsageText() {
            "             [--start MAP[,X,Y]] [--level N] [--no-save]\n"
            "             [--replay FILE [--speed N|max]\n"
            "              [--headless | --cast OUT | --end-save]]\n"
-           "             [--look marked|console] [--messages wait|auto|instant]\n"
-           "             [--classic [on|off]] [--lang LANG] [--speech] [--help] [--version]\n"
+           "             " +
+           Usage("--look") + " " + Usage("--messages") + "\n             " + Usage("--classic") + " " +
+           Usage("--lang") + " " + Usage("--speech") +
+           " [--help] [--version]\n"
            "       ranks edit [DIR] [--lang LANG]\n"
            "       ranks check [DIR] [--format=text|json|sarif] [--notes] [--show N] [--pot]\n"
            "       ranks balance [DIR] [--battles N] [--levels L1,L2,...]\n"
@@ -367,7 +415,7 @@ std::string HelpLines(bool play) {
     std::string out;
     for (const OptionRow& s : kOptions) {
         if (((s.commands & kPlay) != 0) != play) continue;
-        const std::string left = "  " + std::string(s.name) + (s.value.empty() ? "" : " " + std::string(s.value));
+        const std::string left = "  " + std::string(s.name) + (s.value.empty() ? "" : " " + Spelled(s));
         out += HelpRow(left,
                        std::string(s.help) + (s.choices != nullptr ? s.choices() + " (the first is the default)" : ""));
     }

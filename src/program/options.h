@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "authoring/balance.h"
+#include "core/setting_table.h"
 
 namespace rf {
 
@@ -27,12 +28,14 @@ struct Options {
     bool headless = false;
     std::string castFile;  // --cast OUT
     bool endSave = false;  // --end-save
-    std::string look;      // --look marked|console; empty: the settings file's
-    std::string messages;  // --messages wait|auto|instant; empty: the settings file's
-    std::string classic;   // --classic [on|off]: "on", "off"; empty: the settings file's
-    bool speech = false;   // --speech; off: the settings file's
+    // The settings given here (core/setting_table.h), each as its value's
+    // name; empty: the settings file's.
+    std::string look;      // --look
+    std::string messages;  // --messages
+    std::string classic;   // --classic [on|off]
+    std::string speech;    // --speech: kOnName
     std::string program;   // argv[0], for the farewell's command
-    std::string language;  // --lang: empty for the default (Japanese)
+    std::string language;  // --lang
     int battles = authoring::kDefaultBattles;
     // Play-testing: where the game starts, at what level, and whether it keeps a save.
     std::string start;  // MAP or MAP,X,Y (checked by the parser)
@@ -49,6 +52,10 @@ struct Options {
 
 // False on a mistake, with `error` saying it in one line (no "ranks: ").
 bool ParseOptions(int argc, const char* const* argv, Options& options, std::string& error);
+
+// The value of a setting the command line gives, an index into its
+// values; -1 when it gives none.
+int GivenValue(const Options& options, SettingKey key);
 
 // The usage lines printed after a mistake, and the whole of --help.
 std::string UsageText();

@@ -6,6 +6,7 @@
 #include "console/spoken.h"
 #include "core/game_state.h"
 #include "core/save_keeping.h"
+#include "core/setting_table.h"
 #include "core/texts.h"
 #include "core/world_folder.h"
 #include "platform/cast.h"
@@ -91,11 +92,15 @@ int Replay(const Options& options) {
     if (WorldDigest() != header.worldDigest)
         return Refuse(file + ": recorded on another world (its files differ from " +
                       (dataRoot.empty() ? std::string(".") : dataRoot) + "); give that world with --world DIR");
-    // Drawn as it was played, unless --look or --classic says otherwise.
-    settings.classic = options.classic.empty() ? header.classic : options.classic == "on";
-    if (options.look.empty()) platform::UseConsoleLook(header.consoleLook || settings.classic);
-    if (options.language.empty() && !header.language.empty())
-        language = static_cast<std::int16_t>(LanguageIndex(header.language));
+    // Played as it was played, and drawn so unless the command line says
+    // otherwise; the menu's changes stay in the replay.
+    for (const SettingRow& row : AllSettings()) {
+        const int played = row.get(header.played, header.language);
+        if (row.recorded == Recorded::kNot || played < 0 || (row.replayMayDiffer && GivenValue(options, row.key) >= 0))
+            continue;
+        row.set(settings, language, played);
+    }
+    if (GivenValue(options, SettingKey::kLook) < 0) platform::UseConsoleLook(settings.consoleLook || settings.classic);
     const bool cast = !options.castFile.empty();
     if (const std::string why = cast ? platform::CastFileProblem(options.castFile) : ""; !why.empty())
         return Refuse("cannot cast to " + options.castFile + ": " + why, 2);
@@ -112,9 +117,6 @@ int Replay(const Options& options) {
     else if (options.headless) platform::SetBeforeExit(PrintFinalScreen);
     else platform::Open();
     if (options.endSave) platform::SetBeforeExit(SaveReplayEnd);
-    // Played as it was played; the menu's changes stay in the replay.
-    settings.pace = header.pace;
-    settings.extraKeys = header.extraKeys;
     settings.edition = static_cast<std::uint8_t>(header.edition);
     settings.kept = SettingsKept::kNotInAReplay;
     if (header.resumed) ResumeGame(header.save);
@@ -337,12 +339,11 @@ int Play(const Options& options) {
         if (saveKeeping.path.empty()) saveKeeping.unavailable = unavailable;
     }
     saveKeeping.enabled = !saveKeeping.path.empty();
-    RecordingHeader header{saveKeeping.world, saveKeeping.worldDigest, options.continueGame, resumed.data,    true,
-                           settings.pace,     settings.extraKeys,      settings.consoleLook, settings.classic};
+    RecordingHeader header{
+        saveKeeping.world, saveKeeping.worldDigest, options.continueGame, resumed.data, true, settings, language};
     header.startMap = options.startMap, header.startX = options.startX, header.startY = options.startY;
     header.level = options.level;
     header.edition = kEdition;
-    header.language = kLanguageCodes[language];
     StartRecordings(options, header);
     settings.kept = options.noSave ? SettingsKept::kNotWithoutSaves : SettingsKept::kKept;
     // The time played counts from here, on the game's clock for the menu

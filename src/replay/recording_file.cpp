@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "core/map_geometry.h"
+#include "core/setting_table.h"
 #include "core/texts.h"
-#include "saves/settings_file.h"
 
 namespace rf {
 namespace {
@@ -45,6 +45,44 @@ bool Field(std::string_view line, std::string_view key, std::string& value) {
     return true;
 }
 
+// A "played" line's words: "name value" for each setting a recording keeps
+// there. A name this version does not know is read past (a later version
+// keeps such settings in lines of their own).
+bool PlayedSettings(std::string_view words, RecordingHeader& header) {
+    bool found[kSettingKeys] = {};
+    for (std::size_t pos = 0;;) {
+        const auto [name, value] = FirstWords<2>(words.substr(pos));
+        if (value.empty()) break;
+        pos = static_cast<std::size_t>(value.data() + value.size() - words.data());
+        for (const SettingRow& row : AllSettings()) {
+            const int v = ValueIndex(row, value);
+            if (row.name != name || (row.recorded != Recorded::kPlayed && row.recorded != Recorded::kPlayedKnown))
+                continue;
+            if (v < 0 && row.recorded == Recorded::kPlayed) return false;
+            if (v >= 0) row.set(header.played, header.language, v);
+            found[static_cast<int>(row.key)] = true;
+        }
+    }
+    for (const SettingRow& row : AllSettings())
+        if (row.recorded == Recorded::kPlayed && !found[static_cast<int>(row.key)]) return false;
+    return true;
+}
+
+// A line of a setting kept in one of its own: "name value", or the name
+// alone for kOnName.
+bool OwnLine(std::string_view line, RecordingHeader& header) {
+    const std::size_t space = line.find(' ');
+    const std::string_view name = line.substr(0, space);
+    const std::string_view value = space == std::string_view::npos ? kOnName : line.substr(space + 1);
+    for (const SettingRow& row : AllSettings()) {
+        const int v = ValueIndex(row, value);
+        if (row.recorded != Recorded::kOwnLine || row.name != name || v < 0) continue;
+        row.set(header.played, header.language, v);
+        return true;
+    }
+    return false;
+}
+
 bool WorldField(std::string_view line, std::string& world) {
     const std::size_t space = line.find(' ');
     return space != std::string_view::npos && WorldFromField(line.substr(0, space), line.substr(space + 1), world);
@@ -60,14 +98,23 @@ std::string ComposeRecordingHeader(const RecordingHeader& header) {
     out += "world-digest " + header.worldDigest + "\n";
     if (header.resumed) out += "begins saved\n" + ComposeSave(header.save);
     else out += "begins new\n";
-    out += "played messages " + std::string(PaceName(header.pace)) + " extra-keys " +
-           (header.extraKeys ? "on" : "off") + " look " + (header.consoleLook ? "console" : "marked") +
-           (header.language.empty() ? "" : " language " + header.language) + "\n";
+    out += "played";
+    for (const SettingRow& row : AllSettings()) {
+        const std::string_view value = ValueName(row, row.get(header.played, header.language));
+        if ((row.recorded == Recorded::kPlayed || row.recorded == Recorded::kPlayedKnown) && !value.empty())
+            out += " " + std::string(row.name) + " " + std::string(value);
+    }
+    out += "\n";
     if (header.startMap > 0)
         out += "start " + std::to_string(header.startMap) + " " + std::to_string(header.startX) + " " +
                std::to_string(header.startY) + "\n";
     if (header.level > 0) out += "level " + std::to_string(header.level) + "\n";
-    if (header.classic) out += "classic\n";
+    for (const SettingRow& row : AllSettings()) {
+        const int value = row.get(header.played, header.language);
+        if (row.recorded != Recorded::kOwnLine || value == row.get(Settings{}, 0)) continue;
+        const std::string_view name = ValueName(row, value);
+        out += std::string(row.name) + (name == kOnName ? "" : " " + std::string(name)) + "\n";
+    }
     if (header.edition > 1) out += "edition " + std::to_string(header.edition) + "\n";
     out += "events\n";
     return out;
@@ -108,27 +155,18 @@ bool ParseRecording(std::string_view text, RecordingHeader& header, std::size_t&
         int a = 0, b = 0, c = 0;
         char end = 0;
         if (Field(line, "played", value)) {
-            // "messages PACE extra-keys on|off look marked|console [language CODE]"
-            const auto [m, pace, k, keys, l, look, lw, code] = FirstWords<8>(value);
-            const auto paced = PaceFromName(pace);
-            if (m != "messages" || !paced || k != "extra-keys" || (keys != "on" && keys != "off") || l != "look" ||
-                (look != "marked" && look != "console")) {
+            if (!PlayedSettings(value, header)) {
                 error = "damaged header";
                 return false;
             }
             header.settingsGiven = true;
-            header.pace = *paced;
-            header.extraKeys = keys == "on";
-            header.consoleLook = look == "console";
-            if (lw == "language" && LanguageIndex(code) >= 0) header.language = std::string(code);
         } else if (Field(line, "start", value) && std::sscanf(value.c_str(), "%d %d %d%c", &a, &b, &c, &end) == 3 &&
                    a >= 1 && a <= kMaps && b >= -1 && b <= kLastHeroColumn && c >= -1 && c <= kLastHeroRow) {
             header.startMap = a, header.startX = b, header.startY = c;
         } else if (Field(line, "edition", value) && std::sscanf(value.c_str(), "%d%c", &a, &end) == 1 && a >= 2 &&
                    a <= kEdition) {
             header.edition = a;
-        } else if (line == "classic") {
-            header.classic = true;
+        } else if (OwnLine(line, header)) {
         } else if (Field(line, "level", value) && std::sscanf(value.c_str(), "%d%c", &a, &end) == 1 && a >= 1 &&
                    a <= 32767) {
             header.level = a;

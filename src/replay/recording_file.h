@@ -18,25 +18,23 @@ struct RecordingHeader {
     std::string worldDigest;
     bool resumed = false;  // began from `save` rather than as a new game
     SaveData save;
-    // How it was played, so a replay goes as the game went (the look draws
-    // the marks of the default one, or none). Recordings from before this
-    // line was written were played at the wait pace with the arrows alone,
+    // How it was played, so a replay goes as the game went: the settings
+    // that shape the game (core/setting_table.h). Recordings from before
+    // this was written were played at the wait pace with the arrows alone,
     // and read no clock at their start.
     bool settingsGiven = false;
-    MessagePace pace = MessagePace::kWait;
-    bool extraKeys = false;
-    bool consoleLook = false;
-    // Played as the original alone (a line of its own, only when so).
-    bool classic = false;
+    Settings played = [] {
+        Settings s;
+        s.extraKeys = false;
+        return s;
+    }();
+    std::int16_t language = -1;  // -1: the recording names none this game knows
     // The edition of the game's rules it was played by (a line from 2 on).
     int edition = 1;
     // What else shaped a new game (the play-test's start and level); each
     // is a line of its own, written only when it differs from a plain game.
     int startMap = 0, startX = -1, startY = -1;
     int level = 0;
-    // The language it began in, a word at the end of the "played" line
-    // (older versions read past it); empty when the recording names none.
-    std::string language = {};
 };
 
 std::string ComposeRecordingHeader(const RecordingHeader& header);

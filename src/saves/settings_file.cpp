@@ -7,42 +7,18 @@
 namespace rf {
 namespace {
 
-constexpr std::string_view kPaceNames[] = {"wait", "auto", "instant"};
 constexpr std::size_t kLongestSettings = 4096;
 
-std::string_view OnOff(bool on) { return on ? "on" : "off"; }
-
-}  // namespace
-
-std::string_view PaceName(MessagePace pace) { return kPaceNames[static_cast<std::size_t>(pace)]; }
-
-std::optional<MessagePace> PaceFromName(std::string_view name) {
-    for (std::size_t i = 0; i < std::size(kPaceNames); ++i)
-        if (kPaceNames[i] == name) return static_cast<MessagePace>(i);
-    return std::nullopt;
-}
-
-namespace {
-
 std::string SettingLine(SettingKey key, const Settings& s, std::int16_t lang) {
-    switch (key) {
-        case SettingKey::kMessages: return "messages " + std::string(PaceName(s.pace)) + "\n";
-        case SettingKey::kExtraKeys: return "extra-keys " + std::string(OnOff(s.extraKeys)) + "\n";
-        case SettingKey::kLook: return "look " + std::string(s.consoleLook ? "console" : "marked") + "\n";
-        case SettingKey::kLanguage: return "language " + std::string(kLanguageCodes[lang]) + "\n";
-        case SettingKey::kClassic: return "classic " + std::string(OnOff(s.classicNextStart)) + "\n";
-        case SettingKey::kSpeech: return "speech " + std::string(OnOff(s.speech)) + "\n";
-    }
-    return "";
+    const SettingRow& row = SettingOf(key);
+    return std::string(row.name) + " " + std::string(ValueName(row, KeptValue(row, s, lang))) + "\n";
 }
 
 }  // namespace
 
 std::string ComposeSettings(const Settings& s, std::int16_t lang) {
     std::string out;
-    for (SettingKey key : {SettingKey::kMessages, SettingKey::kExtraKeys, SettingKey::kLook, SettingKey::kLanguage,
-                           SettingKey::kClassic, SettingKey::kSpeech})
-        out += SettingLine(key, s, lang);
+    for (const SettingRow& row : AllSettings()) out += SettingLine(row.key, s, lang);
     return out;
 }
 
@@ -74,18 +50,12 @@ void ParseSettings(std::string_view text, Settings& s, std::int16_t& lang) {
         const std::size_t space = line.find(' ');
         if (space == std::string_view::npos) continue;
         const std::string_view key = line.substr(0, space), value = line.substr(space + 1);
-        if (key == "messages") {
-            if (auto pace = PaceFromName(value)) s.pace = *pace;
-        } else if (key == "extra-keys" && (value == "on" || value == "off")) {
-            s.extraKeys = value == "on";
-        } else if (key == "look" && (value == "console" || value == "marked")) {
-            s.consoleLook = value == "console";
-        } else if (key == "classic" && (value == "on" || value == "off")) {
-            s.classic = s.classicNextStart = value == "on";
-        } else if (key == "speech" && (value == "on" || value == "off")) {
-            s.speech = value == "on";
-        } else if (key == "language" && LanguageIndex(value) >= 0) {
-            lang = static_cast<std::int16_t>(LanguageIndex(value));
+        for (const SettingRow& row : AllSettings()) {
+            const int v = ValueIndex(row, value);
+            if (row.name != key || v < 0) continue;
+            // In force at once, and kept.
+            row.set(s, lang, v);
+            KeepValue(row, s, lang, v);
         }
     }
 }

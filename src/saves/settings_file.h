@@ -1,22 +1,15 @@
-// The player's settings as a small file in the config folder: the message
-// pace, the extra keys, the look, the language, the original's alone and speech, one "name value" a line.
+// The player's settings as a small file in the config folder: every row of
+// core/setting_table.h, one "name value" a line.
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
 #include "core/game_state.h"
+#include "core/setting_table.h"
 
 namespace rf {
-
-// "wait", "auto", "instant", and back.
-std::string_view PaceName(MessagePace pace);
-std::optional<MessagePace> PaceFromName(std::string_view name);
-
-// The rows of the file, one per setting.
-enum class SettingKey { kMessages, kExtraKeys, kLook, kLanguage, kClassic, kSpeech };
 
 // The file's text, and the settings read from one: lines it does not know
 // and values it cannot use leave the settings (and `lang`, an index into

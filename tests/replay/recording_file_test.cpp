@@ -10,7 +10,7 @@ namespace rf::test {
 namespace {
 
 TEST(RecordingFile, HeaderRoundTripAndRefusals) {
-    RecordingHeader h{"/worlds/two\nlines", "0123456789abcdef", true, {}, true, MessagePace::kAuto, true, true, true};
+    RecordingHeader h{"/worlds/two\nlines", "0123456789abcdef", true, {}, true, {MessagePace::kAuto, true, true, true}};
     h.save.world = "default", h.save.worldDigest = "0123456789abcdef", h.save.hero.mapNumber = 3;
     std::string text = ComposeRecordingHeader(h) + "n5 +13\n";
     RecordingHeader back;
@@ -21,8 +21,8 @@ TEST(RecordingFile, HeaderRoundTripAndRefusals) {
     EXPECT_EQ(back.world, h.world);
     EXPECT_EQ(back.save.hero.mapNumber, 3);
     EXPECT_EQ(text.substr(eventsAt), "n5 +13\n");
-    EXPECT_TRUE(back.settingsGiven && back.pace == MessagePace::kAuto && back.extraKeys && back.consoleLook &&
-                back.classic && back.edition == 1);
+    EXPECT_TRUE(back.settingsGiven && back.played.pace == MessagePace::kAuto && back.played.extraKeys &&
+                back.played.consoleLook && back.played.classic && back.edition == 1);
     h.edition = kEdition;
     ASSERT_TRUE(ParseRecording(ComposeRecordingHeader(h), back, eventsAt, error)) << error;
     EXPECT_EQ(back.edition, kEdition);
@@ -43,7 +43,7 @@ TEST(RecordingFile, HeaderRoundTripAndRefusals) {
     // wait pace with the arrows alone.
     text.erase(text.find("played messages"), text.find("events") - text.find("played messages"));
     ASSERT_TRUE(ParseRecording(text, back, eventsAt, error)) << error;
-    EXPECT_TRUE(!back.settingsGiven && back.pace == MessagePace::kWait && !back.extraKeys);
+    EXPECT_TRUE(!back.settingsGiven && back.played.pace == MessagePace::kWait && !back.played.extraKeys);
 }
 
 }  // namespace

@@ -1,0 +1,29 @@
+// The page takes back from the game's settings file the rows its menu
+// changed, and only those: a row written earlier does not undo what the
+// page has chosen since.
+'use strict';
+const assert = require('node:assert/strict');
+const path = require('node:path');
+const { pathToFileURL } = require('node:url');
+const { test } = require('node:test');
+
+test('the settings the game menu changed come back to the page, and only those', async () => {
+  const stored = {};
+  globalThis.location = { search: '' };
+  globalThis.localStorage = { getItem: (k) => stored[k] ?? null, setItem: (k, v) => (stored[k] = String(v)) };
+  const choices = await import(pathToFileURL(path.join(__dirname, '..', '..', 'web', 'choices.js')));
+  let file = null;
+  const FS = { analyzePath: () => ({ exists: file !== null }), readFile: () => file };
+  const steps = [
+    { menu: 'messages auto\n', taken: true, lang: 'ja', pace: 'auto' },
+    { page: ['pace', 'instant'], menu: 'messages auto\nlanguage en\n', taken: true, lang: 'en', pace: 'instant' },
+    { menu: 'messages auto\nlanguage en\n', taken: false, lang: 'en', pace: 'instant' },
+  ];
+  for (const step of steps) {
+    if (step.page) choices.choose(...step.page);
+    file = step.menu;
+    assert.equal(choices.takeSettings(FS), step.taken, step.menu);
+    assert.deepEqual([choices.choice('lang'), choices.choice('pace')], [step.lang, step.pace], step.menu);
+  }
+  assert.deepEqual(choices.gameOptions(), ['--lang', 'en', '--look', 'marked', '--messages', 'instant']);
+});

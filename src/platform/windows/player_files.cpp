@@ -64,8 +64,53 @@ std::string Target(const std::string& path) {
     return PathText(to.is_absolute() ? to : FsPath(path).parent_path() / to);
 }
 
-bool WriteVia(const std::string& path, std::string_view bytes, bool fresh, bool& taken, std::string& problem) {
+std::string TypeProblem(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return "";
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return "it is a folder";
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return "it is a symbolic link (give the file it points to)";
+    return "";
+}
+
+// A file as the game knows it: which file, and its size and time of writing.
+struct Look {
+    FileIdentity identity;
+    std::uint64_t size = 0, written = 0;
+};
+
+Look LookAt(HANDLE h) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileInformationByHandle(h, &info) == 0) return {};
+    return {
+        {info.dwVolumeSerialNumber, static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow, true},
+        static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow,
+        static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32 | info.ftLastWriteTime.dwLowDateTime};
+}
+
+// The held files as the game last wrote them: a held file written in place
+// by another since (its identity kept, its size or time not) is no longer
+// the game's.
+std::map<std::pair<std::uint64_t, std::uint64_t>, Look> heldFiles;
+
+std::pair<std::uint64_t, std::uint64_t> KeyOf(const FileIdentity& identity) { return {identity.device, identity.file}; }
+
+// The regular file a path names itself, as it is now.
+Look LookAt(const std::string& path) {
+    if (!TypeProblem(path).empty()) return {};
+    HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return {};
+    const Look look = LookAt(h);
+    CloseHandle(h);
+    return look;
+}
+
+// `written` gets the new file as written (a move within its volume keeps
+// its identity and time).
+bool WriteVia(const std::string& path, std::string_view bytes, bool fresh, bool& taken, Look& written,
+              std::string& problem) {
     taken = false;
+    written = {};
     HANDLE h = INVALID_HANDLE_VALUE;
     std::string temporary;
     for (unsigned n = GetTickCount() ^ GetCurrentProcessId(), attempt = 0; attempt < 100;
@@ -86,6 +131,7 @@ bool WriteVia(const std::string& path, std::string_view bytes, bool fresh, bool&
     bool ok = WriteAllTo(h, bytes);
     DWORD error = ok ? 0 : GetLastError();
     if (ok && !FlushFileBuffers(h)) ok = false, error = GetLastError();
+    if (ok) written = LookAt(h);
     if (!CloseHandle(h) && ok) ok = false, error = GetLastError();
     if (faultStage == 2) TerminateProcess(GetCurrentProcess(), 137);
     if (ok && !MoveFileExA(temporary.c_str(), path.c_str(),
@@ -97,16 +143,11 @@ bool WriteVia(const std::string& path, std::string_view bytes, bool fresh, bool&
     if (!ok) {
         DeleteFileA(temporary.c_str());
         problem = Reason(error);
+        written = {};
+    } else if (const Look named = LookAt(path); named.identity == written.identity) {
+        written = named;  // its time as closed and moved
     }
     return ok;
-}
-
-std::string TypeProblem(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return "";
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return "it is a folder";
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return "it is a symbolic link (give the file it points to)";
-    return "";
 }
 
 }  // namespace
@@ -152,45 +193,71 @@ bool PrepareUserDataDirectory(const std::string& folder, std::string& problem) {
 }
 
 bool IdentifyFile(const std::string& path, FileIdentity& identity) {
-    if (!TypeProblem(path).empty()) return false;
-    HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    BY_HANDLE_FILE_INFORMATION info{};
-    const bool ok = GetFileInformationByHandle(h, &info) != 0;
-    CloseHandle(h);
-    if (ok)
-        identity = {info.dwVolumeSerialNumber,
-                    static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow, true};
-    return ok;
+    const Look look = LookAt(path);
+    if (look.identity.known) identity = look.identity;
+    return look.identity.known;
 }
 
 // NTFS never hands a file's index to another file while a volume lives
 // (its sequence number changes), so the file is identified, not kept open;
 // its lock is the one beside it, by name.
 LockResult HoldFile(const std::string& path, FileIdentity& identity, std::string& said) {
-    if (IdentifyFile(path, identity)) return LockResult::kHeld;
+    const Look look = LookAt(path);
+    if (look.identity.known) {
+        identity = look.identity;
+        heldFiles[KeyOf(identity)] = look;
+        return LockResult::kHeld;
+    }
     said = TypeProblem(path);
     if (said.empty()) said = Reason(GetLastError());
     return LockResult::kNotALock;
 }
 
-void LetGoOfFile(const FileIdentity&) {}
+void LetGoOfFile(const FileIdentity& identity) { heldFiles.erase(KeyOf(identity)); }
 
-// The name is replaced by a move, which never writes through it; which
-// file the name holds is not compared here.
+// The name is replaced by a move, which never writes through it. With
+// `kept` known, only while the name still holds that file as the game last
+// wrote it (a link, a folder, another file, or the file written in place by
+// another, is left alone); a name that holds nothing any more is claimed
+// anew. Without, a link's target is replaced.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, FileIdentity& kept, bool& changed,
                          std::string& problem) {
     bool taken = false;
     changed = false;
-    kept = {};
-    return WriteVia(Target(path), bytes, false, taken, problem);
+    bool fresh = false;
+    const auto held = kept.known ? heldFiles.find(KeyOf(kept)) : heldFiles.end();
+    if (kept.known) {
+        const bool gone = GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
+                          (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND);
+        const Look named = gone ? Look{} : LookAt(path);
+        fresh = gone;
+        changed =
+            !gone &&
+            (!(named.identity == kept) ||
+             (held != heldFiles.end() && (named.size != held->second.size || named.written != held->second.written)));
+        if (changed) {
+            problem = "it is no longer the file this game opened";
+            return false;
+        }
+    }
+    Look written;
+    if (!WriteVia(kept.known ? path : Target(path), bytes, fresh, taken, written, problem)) return false;
+    // The hold passes to the file put in its place.
+    if (held != heldFiles.end()) {
+        heldFiles.erase(held);
+        heldFiles[KeyOf(written.identity)] = written;
+    }
+    kept = written.identity;
+    return true;
 }
 
 bool WriteNewFileAtomically(const std::string& path, std::string_view bytes, bool& taken, FileIdentity& made,
-                            std::string& problem, bool) {
-    made = {};
-    return WriteVia(path, bytes, true, taken, problem);
+                            std::string& problem, bool hold) {
+    Look written;
+    const bool ok = WriteVia(path, bytes, true, taken, written, problem);
+    made = written.identity;
+    if (ok && hold) heldFiles[KeyOf(made)] = written;
+    return ok;
 }
 
 bool CanWriteBeside(const std::string& path, std::string_view bytes, std::string& problem) {

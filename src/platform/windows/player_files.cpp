@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -198,13 +199,54 @@ bool IdentifyFile(const std::string& path, FileIdentity& identity) {
     return look.identity.known;
 }
 
+namespace {
+
+// The lock of a file whatever name or hard link reaches it: named after its
+// identity in the player's temporary folder, which all their windows share.
+std::string FileLockPath(const FileIdentity& identity) {
+    char folder[MAX_PATH + 1];
+    const DWORD n = GetTempPathA(sizeof folder, folder);
+    if (n == 0 || n > MAX_PATH) return "";
+    char name[64];
+    std::snprintf(name, sizeof name, "ranks-file-%08llx-%016llx.lock", static_cast<unsigned long long>(identity.device),
+                  static_cast<unsigned long long>(identity.file));
+    return std::string(folder, n) + name;
+}
+
+// kHeldElsewhere when another game holds the file; where no lock can be
+// made, the file is only identified.
+LockResult LockTheFile(const FileIdentity& identity, std::string& said) {
+    const std::string lock = FileLockPath(identity);
+    if (lock.empty()) return LockResult::kHeld;
+    const LockResult result = HoldLock(lock, ThisProcess(), said);
+    return result == LockResult::kHeldElsewhere ? result : LockResult::kHeld;
+}
+
+void UnlockTheFile(const FileIdentity& identity) {
+    if (const std::string lock = FileLockPath(identity); !lock.empty()) ReleaseLock(lock);
+}
+
+// The hold on a held file passes to the one written in its place.
+void PassHold(const FileIdentity& from, const Look& to) {
+    heldFiles.erase(KeyOf(from));
+    UnlockTheFile(from);
+    std::string said;
+    LockTheFile(to.identity, said);
+    heldFiles[KeyOf(to.identity)] = to;
+}
+
+}  // namespace
+
 // NTFS never hands a file's index to another file while a volume lives
-// (its sequence number changes), so the file is identified, not kept open;
-// its lock is the one beside it, by name.
+// (its sequence number changes), so the file is identified, not kept open,
+// and locked by its identity (a hard link shares it), beside the lock by
+// name.
 LockResult HoldFile(const std::string& path, FileIdentity& identity, std::string& said) {
     const Look look = LookAt(path);
     if (look.identity.known) {
         identity = look.identity;
+        if (!heldFiles.contains(KeyOf(identity)) && LockTheFile(identity, said) == LockResult::kHeldElsewhere)
+            return LockResult::kHeldElsewhere;
         heldFiles[KeyOf(identity)] = look;
         return LockResult::kHeld;
     }
@@ -213,7 +255,9 @@ LockResult HoldFile(const std::string& path, FileIdentity& identity, std::string
     return LockResult::kNotALock;
 }
 
-void LetGoOfFile(const FileIdentity& identity) { heldFiles.erase(KeyOf(identity)); }
+void LetGoOfFile(const FileIdentity& identity) {
+    if (heldFiles.erase(KeyOf(identity)) > 0) UnlockTheFile(identity);
+}
 
 // The name is replaced by a move, which never writes through it. With
 // `kept` known, only while the name still holds that file as the game last
@@ -242,11 +286,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, FileId
     }
     Look written;
     if (!WriteVia(kept.known ? path : Target(path), bytes, fresh, taken, written, problem)) return false;
-    // The hold passes to the file put in its place.
-    if (held != heldFiles.end()) {
-        heldFiles.erase(held);
-        heldFiles[KeyOf(written.identity)] = written;
-    }
+    if (held != heldFiles.end()) PassHold(kept, written);
     kept = written.identity;
     return true;
 }
@@ -256,7 +296,11 @@ bool WriteNewFileAtomically(const std::string& path, std::string_view bytes, boo
     Look written;
     const bool ok = WriteVia(path, bytes, true, taken, written, problem);
     made = written.identity;
-    if (ok && hold) heldFiles[KeyOf(made)] = written;
+    if (ok && hold) {
+        std::string said;
+        LockTheFile(made, said);
+        heldFiles[KeyOf(made)] = written;
+    }
     return ok;
 }
 

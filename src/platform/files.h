@@ -36,7 +36,7 @@ DataFileBytes ReadDataFile(const std::string& path, std::size_t limit);
 // The same for each of `names`, plain files of `directory` as FilesIn
 // (player_files.h) has just listed them: the folder is found once for all,
 // and the listing's word on each one's type stands for the look before it
-// is opened (a listing reads thousands of saved games).
+// is opened, unless it is a link (a listing reads thousands of saved games).
 std::vector<DataFileBytes> ReadDataFilesIn(const std::string& directory, const std::vector<std::string>& names,
                                            std::size_t limit);
 // The same file open for reading it in parts; null with the problem.

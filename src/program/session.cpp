@@ -133,12 +133,7 @@ int FindSave(const Options& options, const std::string& folder, SaveEntry& entry
         if (!entry.readable) return Refuse(file + ": cannot be resumed: " + entry.error);
         return 0;
     }
-    const std::string world = SavedWorldName();
-    for (const SaveEntry& s : folder.empty() ? std::vector<SaveEntry>{} : SavesIn(folder)) {
-        if (!s.readable || s.data.world != world) continue;
-        entry = s;
-        return 0;
-    }
+    if (!folder.empty() && LatestSaveOf(folder, SavedWorldName(), entry)) return 0;
     return Refuse("no saved game of this world to continue" + (folder.empty() ? std::string() : " in " + folder), 2);
 }
 

@@ -36,19 +36,26 @@ std::string WhoAmI() { return platform::ThisProcess() + ", since " + UtcText(pla
 
 constexpr std::size_t kLargestSave = 1 << 16;  // bounded, whatever the path names; a save is far smaller
 
-SaveEntry EntryOf(std::string path, const platform::DataFileBytes& file) {
-    SaveEntry entry;
+void EntryOf(std::string path, const platform::DataFileBytes& file, SaveEntry& entry) {
     entry.path = std::move(path);
+    entry.readable = false;
+    entry.error.clear();
     entry.empty = file.problem == platform::FileProblem::kNone && file.bytes.empty();
-    if (file.problem != platform::FileProblem::kNone) entry.error = "cannot be read";
-    else if (file.cut) entry.error = "too large to be a saved game";
-    else entry.readable = ParseSave(file.bytes, entry.data, entry.error);
-    return entry;
+    if (file.problem == platform::FileProblem::kNone && !file.cut) {
+        entry.readable = ParseSave(file.bytes, entry.data, entry.error);
+        return;
+    }
+    entry.data = SaveData{};
+    entry.error = file.cut ? "too large to be a saved game" : "cannot be read";
 }
 
 }  // namespace
 
-SaveEntry ReadSaveFile(const std::string& path) { return EntryOf(path, platform::ReadDataFile(path, kLargestSave)); }
+SaveEntry ReadSaveFile(const std::string& path) {
+    SaveEntry entry;
+    EntryOf(path, platform::ReadDataFile(path, kLargestSave), entry);
+    return entry;
+}
 
 namespace {
 
@@ -61,18 +68,24 @@ bool InPlay(const std::string& folder, const std::vector<std::string>& names, co
            platform::LockHeld(LockPathFor(Join(folder, save)), where);
 }
 
-// Every save of the folder, each read once; an empty one (its name claimed,
-// never filled) that no game plays is removed on the way. `names` gets the
-// folder's names, sorted.
-std::vector<SaveEntry> ReadSaves(const std::string& folder, std::vector<std::string>& names) {
+// Every save of the folder, each read once into `entry` and handed to
+// `take` (which may move it away) in the order of their names, with its
+// place in that order; an empty one (its name claimed, never filled) that
+// no game plays is removed on the way. `names` gets the folder's names,
+// sorted.
+// `room`, when given, is made room in for them all.
+template <typename Take>
+void ReadSaves(const std::string& folder, std::vector<std::string>& names, Take take,
+               std::vector<SaveEntry>* room = nullptr) {
     names = platform::FilesIn(folder);
     std::sort(names.begin(), names.end());
     std::vector<std::string> saveNames;
     for (const std::string& name : names)
         if (EndsWith(name, kExtension) && !name.starts_with(".")) saveNames.push_back(name);
-    std::vector<SaveEntry> saves;
-    saves.reserve(saveNames.size());
+    if (room != nullptr) room->reserve(saveNames.size());
     std::string where;
+    std::size_t at = 0;
+    SaveEntry entry;
     // A few at a time, so their bytes are never all held at once.
     constexpr std::size_t kBatch = 64;
     std::vector<std::string> batch;
@@ -82,40 +95,79 @@ std::vector<SaveEntry> ReadSaves(const std::string& folder, std::vector<std::str
                      saveNames.begin() + static_cast<std::ptrdiff_t>(end));
         const std::vector<platform::DataFileBytes> files = platform::ReadDataFilesIn(folder, batch, kLargestSave);
         for (std::size_t i = 0; i < batch.size(); ++i) {
-            SaveEntry entry = EntryOf(Join(folder, batch[i]), files[i]);
+            EntryOf(Join(folder, batch[i]), files[i], entry);
             if (entry.empty && !InPlay(folder, names, batch[i], where) && platform::RemoveFile(entry.path)) continue;
-            saves.push_back(std::move(entry));
+            take(entry, at++);
         }
     }
-    return saves;
+}
+
+// What orders the saves, beside each one's place among their names (which
+// orders two saved in the same second).
+struct Order {
+    bool unreadable, future;
+    std::int64_t savedAt;
+    std::size_t at;
+};
+
+Order OrderOf(const SaveEntry& s, std::size_t at, std::int64_t now) {
+    return {!s.readable, s.data.savedAt > now, s.data.savedAt, at};
+}
+
+bool ComesFirst(const Order& a, const Order& b) {
+    if (a.unreadable != b.unreadable) return b.unreadable;
+    if (a.future != b.future) return b.future;
+    return a.savedAt > b.savedAt || (a.savedAt == b.savedAt && a.at > b.at);
 }
 
 }  // namespace
 
 std::vector<SaveEntry> SavesIn(const std::string& folder, std::vector<std::string>* names) {
     std::vector<std::string> listed;
-    std::vector<SaveEntry> saves = ReadSaves(folder, names ? *names : listed);
     const std::int64_t now = platform::WallClockSeconds();
-    // Only what orders them is sorted, beside each one's place: the entries
-    // are in the order of their names, so the place orders two saved in the
-    // same second.
-    struct Key {
-        bool unreadable, future;
-        std::int64_t savedAt;
-        std::size_t at;
-    };
-    std::vector<Key> keys(saves.size());
-    for (std::size_t i = 0; i < saves.size(); ++i)
-        keys[i] = {!saves[i].readable, saves[i].data.savedAt > now, saves[i].data.savedAt, i};
-    std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
-        if (a.unreadable != b.unreadable) return b.unreadable;
-        if (a.future != b.future) return b.future;
-        return a.savedAt > b.savedAt || (a.savedAt == b.savedAt && a.at > b.at);
+    std::vector<SaveEntry> saves;
+    std::vector<Order> order;
+    ReadSaves(
+        folder, names ? *names : listed,
+        [&](SaveEntry& entry, std::size_t at) {
+            order.push_back(OrderOf(entry, at, now));
+            saves.push_back(std::move(entry));
+        },
+        &saves);
+    // Only what orders them is sorted; each entry is then moved once, along
+    // the cycles of the order (thousands of entries are not copied twice).
+    std::sort(order.begin(), order.end(), ComesFirst);
+    std::vector<bool> placed(saves.size());
+    for (std::size_t start = 0; start < saves.size(); ++start) {
+        if (placed[start]) continue;
+        SaveEntry held = std::move(saves[start]);
+        std::size_t to = start;
+        for (;;) {
+            placed[to] = true;
+            const std::size_t from = order[to].at;
+            if (from == start) break;
+            saves[to] = std::move(saves[from]);
+            to = from;
+        }
+        saves[to] = std::move(held);
+    }
+    return saves;
+}
+
+bool LatestSaveOf(const std::string& folder, const std::string& world, SaveEntry& latest) {
+    std::vector<std::string> names;
+    const std::int64_t now = platform::WallClockSeconds();
+    bool found = false;
+    Order best{};
+    ReadSaves(folder, names, [&](SaveEntry& entry, std::size_t at) {
+        if (!entry.readable || entry.data.world != world) return;
+        const Order order = OrderOf(entry, at, now);
+        if (found && !ComesFirst(order, best)) return;
+        found = true;
+        best = order;
+        std::swap(latest, entry);
     });
-    std::vector<SaveEntry> sorted;
-    sorted.reserve(saves.size());
-    for (const Key& key : keys) sorted.push_back(std::move(saves[key.at]));
-    return sorted;
+    return found;
 }
 
 std::string InDataFolder(const std::string& name, const std::string& folder) {

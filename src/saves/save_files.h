@@ -28,6 +28,9 @@ SaveEntry ReadSaveFile(const std::string& path);
 // An empty save no game plays is removed. `names`, when given, gets the
 // folder's names, sorted.
 std::vector<SaveEntry> SavesIn(const std::string& folder, std::vector<std::string>* names = nullptr);
+// The first readable save of `world` in the order of SavesIn, read the
+// same way, into `latest`; the others are not kept. False when there is none.
+bool LatestSaveOf(const std::string& folder, const std::string& world, SaveEntry& latest);
 // A save or recording named as the player gave it: the path itself, or a
 // bare file name of the data folder when no such file is here.
 std::string InDataFolder(const std::string& name, const std::string& folder);

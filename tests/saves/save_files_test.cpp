@@ -299,7 +299,6 @@ TEST(SaveFiles, OneLockPerSaveAndNoLeftovers) {
 }
 #endif
 
-#ifndef _WIN32
 // A save in play is held open: whatever comes to stand at its name while
 // the game plays (a backup restored with rm and cp, which may get the old
 // file's inode number once it is free, or a file written into it in place)
@@ -349,6 +348,7 @@ TEST(SaveFiles, AHeldSaveIsNeverTakenForAFilePutAtItsName) {
     }
 }
 
+#ifndef _WIN32
 // One lock per file, held by the file itself: another process holding it
 // under any name or hard link refuses it; a lock's file goes when its
 // process exits, even at once (a refusal), and only a killed one leaves it.

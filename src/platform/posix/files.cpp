@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <memory>
 
 #include "platform/files.h"
 
@@ -34,16 +35,14 @@ FileProblem TypeProblem(const struct stat& st) {
 
 // A regular file open for reading, or -1 with the problem; `st` describes
 // it. `path` is relative to the folder `at` (AT_FDCWD: the working one).
-// `typeKnown`: a listing of the folder has just said it is a plain file,
-// so it is not asked again before it is opened.
-int OpenRegular(int at, const char* path, FileProblem& problem, struct stat& st, bool typeKnown = false) {
-    if (!typeKnown && ::fstatat(at, path, &st, 0) != 0) {
+int OpenRegular(int at, const char* path, FileProblem& problem, struct stat& st) {
+    if (::fstatat(at, path, &st, 0) != 0) {
         problem = ProblemOf(errno);
         return -1;
     }
-    if (!typeKnown && (problem = TypeProblem(st)) != FileProblem::kNone) return -1;
-    // Non-blocking in case the file was swapped for a FIFO since the stat
-    // (or the listing); it is read only when it is still a plain file.
+    if ((problem = TypeProblem(st)) != FileProblem::kNone) return -1;
+    // Non-blocking in case the file was swapped for a FIFO since the stat;
+    // it is read only when it is still a plain file.
     int fd = ::openat(at, path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         problem = ProblemOf(errno);
@@ -57,10 +56,10 @@ int OpenRegular(int at, const char* path, FileProblem& problem, struct stat& st,
     return fd;
 }
 
-DataFileBytes ReadDataFileAt(int at, const char* path, std::size_t limit, bool typeKnown) {
+DataFileBytes ReadDataFileAt(int at, const char* path, std::size_t limit) {
     DataFileBytes result;
     struct stat st {};
-    const int fd = OpenRegular(at, path, result.problem, st, typeKnown);
+    const int fd = OpenRegular(at, path, result.problem, st);
     if (fd < 0) return result;
     // Room for the bytes the file has, not the limit's (it grows for a file
     // that grew since, up to the limit); once they are all read, no read
@@ -97,10 +96,45 @@ DataFileBytes ReadDataFileAt(int at, const char* path, std::size_t limit, bool t
     return result;
 }
 
+// A name the listing has just called a plain file, opened without following
+// a link: what is there is then that file, or (put there since) a FIFO, a
+// folder or a socket, which the open or the read refuses without waiting
+// (a device can be made there by root alone), so its type need not be
+// asked; a link is followed as ReadDataFileAt follows a path, its target's
+// type asked first. `room` holds limit + 1 bytes.
+DataFileBytes ReadListedFileAt(int at, const char* name, std::size_t limit, char* room) {
+    const int fd = ::openat(at, name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0 && (errno == ELOOP || errno == EMLINK)) return ReadDataFileAt(at, name, limit);  // EMLINK: BSD
+    DataFileBytes result;
+    if (fd < 0) {
+        result.problem = ProblemOf(errno);
+        return result;
+    }
+    // One read: a plain file gives all it has up to the room's end.
+    ssize_t n = 0;
+    do n = ::read(fd, room, limit + 1);
+    while (n < 0 && errno == EINTR);
+    struct stat st {};
+    if (n < 0) {
+        result.problem =
+            ProblemOf(errno) == FileProblem::kDirectory ? FileProblem::kDirectory : FileProblem::kUnreadable;
+    } else if (n == 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        // Nothing read: an empty file, or a FIFO without a writer.
+        result.problem = FileProblem::kNotRegular;
+    } else if (static_cast<std::size_t>(n) > limit) {
+        result.cut = true;
+        result.bytes.assign(room, limit);
+    } else {
+        result.bytes.assign(room, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return result;
+}
+
 }  // namespace
 
 DataFileBytes ReadDataFile(const std::string& path, std::size_t limit) {
-    return ReadDataFileAt(AT_FDCWD, path.c_str(), limit, false);
+    return ReadDataFileAt(AT_FDCWD, path.c_str(), limit);
 }
 
 std::vector<DataFileBytes> ReadDataFilesIn(const std::string& directory, const std::vector<std::string>& names,
@@ -109,10 +143,11 @@ std::vector<DataFileBytes> ReadDataFilesIn(const std::string& directory, const s
     // Each name looked up in the folder alone, not along its whole path again.
     const int at = ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     const FileProblem problem = at < 0 ? ProblemOf(errno) : FileProblem::kNone;
+    const std::unique_ptr<char[]> room(at < 0 ? nullptr : new char[limit + 1]);
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (at < 0) files[i].problem = problem;
         else if (names[i].find('/') != std::string::npos) files[i].problem = FileProblem::kMissing;
-        else files[i] = ReadDataFileAt(at, names[i].c_str(), limit, true);
+        else files[i] = ReadListedFileAt(at, names[i].c_str(), limit, room.get());
     }
     if (at >= 0) ::close(at);
     return files;

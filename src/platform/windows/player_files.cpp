@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -64,8 +65,53 @@ std::string Target(const std::string& path) {
     return PathText(to.is_absolute() ? to : FsPath(path).parent_path() / to);
 }
 
-bool WriteVia(const std::string& path, std::string_view bytes, bool fresh, bool& taken, std::string& problem) {
+std::string TypeProblem(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return "";
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return "it is a folder";
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return "it is a symbolic link (give the file it points to)";
+    return "";
+}
+
+// A file as the game knows it: which file, and its size and time of writing.
+struct Look {
+    FileIdentity identity;
+    std::uint64_t size = 0, written = 0;
+};
+
+Look LookAt(HANDLE h) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileInformationByHandle(h, &info) == 0) return {};
+    return {
+        {info.dwVolumeSerialNumber, static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow, true},
+        static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow,
+        static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32 | info.ftLastWriteTime.dwLowDateTime};
+}
+
+// The held files as the game last wrote them: a held file written in place
+// by another since (its identity kept, its size or time not) is no longer
+// the game's.
+std::map<std::pair<std::uint64_t, std::uint64_t>, Look> heldFiles;
+
+std::pair<std::uint64_t, std::uint64_t> KeyOf(const FileIdentity& identity) { return {identity.device, identity.file}; }
+
+// The regular file a path names itself, as it is now.
+Look LookAt(const std::string& path) {
+    if (!TypeProblem(path).empty()) return {};
+    HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return {};
+    const Look look = LookAt(h);
+    CloseHandle(h);
+    return look;
+}
+
+// `written` gets the new file as written (a move within its volume keeps
+// its identity and time).
+bool WriteVia(const std::string& path, std::string_view bytes, bool fresh, bool& taken, Look& written,
+              std::string& problem) {
     taken = false;
+    written = {};
     HANDLE h = INVALID_HANDLE_VALUE;
     std::string temporary;
     for (unsigned n = GetTickCount() ^ GetCurrentProcessId(), attempt = 0; attempt < 100;
@@ -86,6 +132,7 @@ bool WriteVia(const std::string& path, std::string_view bytes, bool fresh, bool&
     bool ok = WriteAllTo(h, bytes);
     DWORD error = ok ? 0 : GetLastError();
     if (ok && !FlushFileBuffers(h)) ok = false, error = GetLastError();
+    if (ok) written = LookAt(h);
     if (!CloseHandle(h) && ok) ok = false, error = GetLastError();
     if (faultStage == 2) TerminateProcess(GetCurrentProcess(), 137);
     if (ok && !MoveFileExA(temporary.c_str(), path.c_str(),
@@ -97,16 +144,11 @@ bool WriteVia(const std::string& path, std::string_view bytes, bool fresh, bool&
     if (!ok) {
         DeleteFileA(temporary.c_str());
         problem = Reason(error);
+        written = {};
+    } else if (const Look named = LookAt(path); named.identity == written.identity) {
+        written = named;  // its time as closed and moved
     }
     return ok;
-}
-
-std::string TypeProblem(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return "";
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return "it is a folder";
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return "it is a symbolic link (give the file it points to)";
-    return "";
 }
 
 }  // namespace
@@ -152,45 +194,114 @@ bool PrepareUserDataDirectory(const std::string& folder, std::string& problem) {
 }
 
 bool IdentifyFile(const std::string& path, FileIdentity& identity) {
-    if (!TypeProblem(path).empty()) return false;
-    HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    BY_HANDLE_FILE_INFORMATION info{};
-    const bool ok = GetFileInformationByHandle(h, &info) != 0;
-    CloseHandle(h);
-    if (ok)
-        identity = {info.dwVolumeSerialNumber,
-                    static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow, true};
-    return ok;
+    const Look look = LookAt(path);
+    if (look.identity.known) identity = look.identity;
+    return look.identity.known;
 }
 
+namespace {
+
+// The lock of a file whatever name or hard link reaches it: named after its
+// identity in the player's temporary folder, which all their windows share.
+std::string FileLockPath(const FileIdentity& identity) {
+    char folder[MAX_PATH + 1];
+    const DWORD n = GetTempPathA(sizeof folder, folder);
+    if (n == 0 || n > MAX_PATH) return "";
+    char name[64];
+    std::snprintf(name, sizeof name, "ranks-file-%08llx-%016llx.lock", static_cast<unsigned long long>(identity.device),
+                  static_cast<unsigned long long>(identity.file));
+    return std::string(folder, n) + name;
+}
+
+// kHeldElsewhere when another game holds the file; where no lock can be
+// made, the file is only identified.
+LockResult LockTheFile(const FileIdentity& identity, std::string& said) {
+    const std::string lock = FileLockPath(identity);
+    if (lock.empty()) return LockResult::kHeld;
+    const LockResult result = HoldLock(lock, ThisProcess(), said);
+    return result == LockResult::kHeldElsewhere ? result : LockResult::kHeld;
+}
+
+void UnlockTheFile(const FileIdentity& identity) {
+    if (const std::string lock = FileLockPath(identity); !lock.empty()) ReleaseLock(lock);
+}
+
+// The hold on a held file passes to the one written in its place.
+void PassHold(const FileIdentity& from, const Look& to) {
+    heldFiles.erase(KeyOf(from));
+    UnlockTheFile(from);
+    std::string said;
+    LockTheFile(to.identity, said);
+    heldFiles[KeyOf(to.identity)] = to;
+}
+
+}  // namespace
+
 // NTFS never hands a file's index to another file while a volume lives
-// (its sequence number changes), so the file is identified, not kept open;
-// its lock is the one beside it, by name.
+// (its sequence number changes), so the file is identified, not kept open,
+// and locked by its identity (a hard link shares it), beside the lock by
+// name.
 LockResult HoldFile(const std::string& path, FileIdentity& identity, std::string& said) {
-    if (IdentifyFile(path, identity)) return LockResult::kHeld;
+    const Look look = LookAt(path);
+    if (look.identity.known) {
+        identity = look.identity;
+        if (!heldFiles.contains(KeyOf(identity)) && LockTheFile(identity, said) == LockResult::kHeldElsewhere)
+            return LockResult::kHeldElsewhere;
+        heldFiles[KeyOf(identity)] = look;
+        return LockResult::kHeld;
+    }
     said = TypeProblem(path);
     if (said.empty()) said = Reason(GetLastError());
     return LockResult::kNotALock;
 }
 
-void LetGoOfFile(const FileIdentity&) {}
+void LetGoOfFile(const FileIdentity& identity) {
+    if (heldFiles.erase(KeyOf(identity)) > 0) UnlockTheFile(identity);
+}
 
-// The name is replaced by a move, which never writes through it; which
-// file the name holds is not compared here.
+// The name is replaced by a move, which never writes through it. With
+// `kept` known, only while the name still holds that file as the game last
+// wrote it (a link, a folder, another file, or the file written in place by
+// another, is left alone); a name that holds nothing any more is claimed
+// anew. Without, a link's target is replaced.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, FileIdentity& kept, bool& changed,
                          std::string& problem) {
     bool taken = false;
     changed = false;
-    kept = {};
-    return WriteVia(Target(path), bytes, false, taken, problem);
+    bool fresh = false;
+    const auto held = kept.known ? heldFiles.find(KeyOf(kept)) : heldFiles.end();
+    if (kept.known) {
+        const bool gone = GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
+                          (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND);
+        const Look named = gone ? Look{} : LookAt(path);
+        fresh = gone;
+        changed =
+            !gone &&
+            (!(named.identity == kept) ||
+             (held != heldFiles.end() && (named.size != held->second.size || named.written != held->second.written)));
+        if (changed) {
+            problem = "it is no longer the file this game opened";
+            return false;
+        }
+    }
+    Look written;
+    if (!WriteVia(kept.known ? path : Target(path), bytes, fresh, taken, written, problem)) return false;
+    if (held != heldFiles.end()) PassHold(kept, written);
+    kept = written.identity;
+    return true;
 }
 
 bool WriteNewFileAtomically(const std::string& path, std::string_view bytes, bool& taken, FileIdentity& made,
-                            std::string& problem, bool) {
-    made = {};
-    return WriteVia(path, bytes, true, taken, problem);
+                            std::string& problem, bool hold) {
+    Look written;
+    const bool ok = WriteVia(path, bytes, true, taken, written, problem);
+    made = written.identity;
+    if (ok && hold) {
+        std::string said;
+        LockTheFile(made, said);
+        heldFiles[KeyOf(made)] = written;
+    }
+    return ok;
 }
 
 bool CanWriteBeside(const std::string& path, std::string_view bytes, std::string& problem) {

@@ -4,6 +4,7 @@
 // kept.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -52,25 +53,32 @@ TEST(TypedText, IsTakenWhenReadAndSkippedOtherwise) {
     }
 }
 
-// The Windows console hands over UTF-16 units: taken as text, a full-width
-// letter stays itself; for the game it is its ASCII letter, and a kanji
-// nothing.
+// The Windows console hands over UTF-16 units, a batch of records at a
+// time: decided when read as well. For the game a full-width letter is its
+// ASCII letter and a kanji nothing; taken as text, each stays itself.
 TEST(TypedText, FromTheWindowsConsoleAsTheTerminalsText) {
     const struct {
         const char* name;
-        bool taken;
+        std::vector<std::uint32_t> units;
+        bool takenAfterFirstKey;
         std::vector<int> codes;
     } cases[] = {
-        {"taken", true, {keys::kTypedCharacter + 0xFF21, kKan}},
-        {"for the game", false, {'A'}},
+        {"for the game", {'a', 0xFF21, 0x770B, 0x3000, 'b'}, false, {'a', 'A', ' ', 'b'}},
+        {"taken after the key that asks, in the same batch",
+         {'i', 0xFF21, 0x770B, 0xD83D, 0xDE00, '\r'},
+         true,
+         {'i', keys::kTypedCharacter + 0xFF21, kKan, 13}},
+        {"an arrow among the text stays an arrow", {'i', 0x770B, 0xE0, 72}, true, {'i', kKan, 224, 72}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         WindowsKeyDecoder decoder;
-        decoder.TakeText(c.taken);
-        for (std::uint32_t unit : {0xFF21u, 0x770Bu, 0xD83Du}) decoder.Feed(unit);
+        for (std::uint32_t unit : c.units) decoder.Feed(unit);
         std::vector<int> codes;
-        while (decoder.HasCode()) codes.push_back(decoder.TakeCode());
+        while (decoder.HasCode()) {
+            codes.push_back(decoder.TakeCode());
+            if (codes.size() == 1 && c.takenAfterFirstKey) decoder.TakeText(true);
+        }
         EXPECT_EQ(codes, c.codes);
     }
 }

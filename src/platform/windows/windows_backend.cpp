@@ -18,12 +18,14 @@
 #include <exception>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/model/virtual_console.h"
 #include "platform/model/waiting.h"
 #include "platform/windows/sapi_speech.h"
 #include "platform/windows/windows_keys.h"
 #include "platform/windows/windows_output.h"
+#include "platform/windows/windows_process.h"
 #include "platform/windows/windows_write.h"
 
 namespace rf::platform {
@@ -74,6 +76,12 @@ WindowsConsole win;
 // runs where the game's records are safe to read.
 std::atomic<bool> quitRequested{false};
 std::atomic<bool> quitDone{false};
+// While another program runs in the console (and a moment after: the
+// console calls each process's handler on a thread of its own, perhaps
+// late), Ctrl+C is that program's.
+std::atomic<bool> otherProgramRuns{false};
+std::atomic<std::uint64_t> otherProgramEndedMs{0};
+constexpr std::uint64_t kLateControlMs = 1000;
 
 HANDLE Output() { return GetStdHandle(STD_OUTPUT_HANDLE); }
 
@@ -85,12 +93,10 @@ void ApplyCursorVisible(HANDLE h, bool visible) {
     SetConsoleCursorInfo(h, &info);
 }
 
-// Gives the console back as it was: attribute 7, cursor shown, the shell's
-// screen buffer, the code pages and the timer resolution. Safe to call twice.
-void Restore() {
-    std::lock_guard<std::recursive_mutex> guard(win.lock);
-    if (!win.opened || win.restored) return;
-    win.restored = true;
+// Gives the console back as the game found it: attribute 7, cursor shown,
+// the shell's screen buffer and modes, the code pages. The game's own
+// buffer is closed for good, or kept to be taken back (TakeConsole).
+void GiveConsoleBack(bool forGood) {
     HANDLE h = Output();
     SetConsoleTextAttribute(h, 7);
     ApplyCursorVisible(h, true);
@@ -99,11 +105,22 @@ void Restore() {
     if (win.gameOutput != nullptr) {
         SetConsoleActiveScreenBuffer(win.shellOutput);
         SetStdHandle(STD_OUTPUT_HANDLE, win.shellOutput);
-        CloseHandle(win.gameOutput);
-        win.gameOutput = nullptr;
+        if (forGood) {
+            CloseHandle(win.gameOutput);
+            win.gameOutput = nullptr;
+        }
     }
     if (win.codePages.setOutput) SetConsoleOutputCP(win.codePages.restore.output);
     if (win.codePages.setInput) SetConsoleCP(win.codePages.restore.input);
+}
+
+// Gives the console back as it was, and the timer resolution and the
+// window's title. Safe to call twice.
+void Restore() {
+    std::lock_guard<std::recursive_mutex> guard(win.lock);
+    if (!win.opened || win.restored) return;
+    win.restored = true;
+    GiveConsoleBack(true);
     if (win.timerRaised) timeEndPeriod(1);
     if (win.titleSet) SetConsoleTitleW(win.userTitle.c_str());
 }
@@ -129,6 +146,8 @@ BOOL WINAPI OnControl(DWORD event) {
     switch (event) {
         case CTRL_C_EVENT:
         case CTRL_BREAK_EVENT:
+            if (otherProgramRuns || GetTickCount64() - otherProgramEndedMs < kLateControlMs) return TRUE;
+            [[fallthrough]];
         case CTRL_CLOSE_EVENT:
         case CTRL_LOGOFF_EVENT:
         case CTRL_SHUTDOWN_EVENT:
@@ -190,6 +209,54 @@ void SetConsoleModes() {
         }
         SetConsoleMode(out, GameOutputMode(mode));
     }
+}
+
+// Takes the console again after another program had it: the code pages,
+// the game's buffer, its modes, attribute and cursor as the game left them.
+// The game's buffer still holds its screen; where the game draws in the
+// shell's, the other program's screen stays until the game draws again.
+void TakeConsole() {
+    if (win.codePages.setOutput) SetConsoleOutputCP(kGameCodePage);
+    if (win.codePages.setInput) SetConsoleCP(kGameCodePage);
+    if (win.gameOutput != nullptr) {
+        SetConsoleActiveScreenBuffer(win.gameOutput);
+        SetStdHandle(STD_OUTPUT_HANDLE, win.gameOutput);
+    }
+    if (win.input != nullptr) SetConsoleMode(win.input, GameInputMode(win.inputMode));
+    HANDLE out = Output();
+    if (DWORD mode = 0; GetConsoleMode(out, &mode)) SetConsoleMode(out, GameOutputMode(mode));
+    SetConsoleTextAttribute(out, win.attribute);
+    ApplyCursorVisible(out, win.cursorVisible);
+    // What was read before the other program ran is no key of the game's.
+    win.keys.Reset();
+    win.joiner.Reset();
+    win.pauses.Forget();
+    win.idle.Busy();
+    ++win.outputs;
+}
+
+// The words of a command (in the code page the ...A calls take) as UTF-16.
+std::wstring Wide(const std::string& bytes) {
+    const int size = static_cast<int>(bytes.size());
+    const int wide = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(std::max(wide, 0)), L'\0');
+    if (wide > 0) MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, out.data(), wide);
+    return out;
+}
+
+// Waits for the other program; a quit of the game's own (the console
+// closing) ends the game meanwhile. Its exit status, -1 when unknown.
+int AwaitOtherProgram(HANDLE process) {
+    const HANDLE handles[2] = {process, win.quitEvent};
+    const DWORD count = win.quitEvent != nullptr ? 2 : 1;
+    for (;;) {
+        const DWORD woke = WaitForMultipleObjects(count, handles, FALSE, INFINITE);
+        if (woke == WAIT_OBJECT_0) break;
+        QuitIfRequested();
+        if (woke == WAIT_FAILED) ::Sleep(10);
+    }
+    DWORD code = 0;
+    return GetExitCodeProcess(process, &code) ? ExitStatusOf(code) : -1;
 }
 
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
@@ -368,6 +435,36 @@ void Exit(int status) {
 
 void TakeText(bool on) { win.keys.TakeText(on); }
 
+int RunInConsole(const std::vector<std::string>& command) {
+    if (command.empty()) return -1;
+    QuitIfRequested();
+    std::vector<std::wstring> words;
+    words.reserve(command.size());
+    for (const std::string& word : command) words.push_back(Wide(word));
+    std::wstring line = CommandLineOf(words);
+    {
+        std::lock_guard<std::recursive_mutex> guard(win.lock);
+        GiveConsoleBack(false);
+        otherProgramRuns = true;
+    }
+    // In this console, with its standard handles and the game's environment
+    // and folder; the program is looked for first beside the game's own.
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    int status = -1;
+    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        CloseHandle(process.hThread);
+        status = AwaitOtherProgram(process.hProcess);
+        CloseHandle(process.hProcess);
+    }
+    otherProgramEndedMs = GetTickCount64();
+    otherProgramRuns = false;
+    std::lock_guard<std::recursive_mutex> guard(win.lock);
+    TakeConsole();
+    return status;
+}
+
 }  // namespace wincon
 
 void ShowTitle(std::string_view utf8) {
@@ -405,7 +502,8 @@ const Backend& NativeBackend() {
                                       nullptr,
                                       nullptr,
                                       nullptr,
-                                      wincon::TakeText};
+                                      wincon::TakeText,
+                                      wincon::RunInConsole};
     return kConsole;
 }
 

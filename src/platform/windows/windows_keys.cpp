@@ -86,26 +86,32 @@ void WindowsKeyDecoder::Feed(std::uint32_t unit) {
         codes_.push_back(static_cast<int>(unit));
         return;
     }
-    // A surrogate's pair names no character code page 932 has.
-    if (takeText_) {
-        if (unit < 0xD800 || unit > 0xDFFF) codes_.push_back(keys::kTypedCharacter + static_cast<int>(unit));
-        return;
+    // A surrogate's pair names no character code page 932 has. Any other
+    // character waits as text until the reader says whether it takes it.
+    if (unit < 0xD800 || unit > 0xDFFF) codes_.push_back(keys::kTypedCharacter + static_cast<int>(unit));
+}
+
+bool WindowsKeyDecoder::HasCode() {
+    // Text and the key that asks for it may come in one batch of records.
+    while (!takeText_ && !codes_.empty() && codes_.front() >= keys::kTypedCharacter) {
+        const auto unit = static_cast<std::uint32_t>(codes_.front() - keys::kTypedCharacter);
+        // With a Japanese input method on, the space bar and the letter keys
+        // give full-width forms; the game knows only their ASCII codes.
+        if (unit == kIdeographicSpace) {
+            codes_.front() = ' ';
+        } else if (unit >= kFullWidthFirst && unit <= kFullWidthLast) {
+            codes_.front() = static_cast<int>(unit - kFullWidthOffset);
+        } else {
+            // Any other character means nothing to the game and is dropped
+            // whole, so no part of it can pass for a prefix or a scan code.
+            codes_.pop_front();
+        }
     }
-    // With a Japanese input method on, the space bar and the letter keys give
-    // full-width forms; the game knows only their ASCII codes.
-    if (unit == kIdeographicSpace) {
-        codes_.push_back(' ');
-        return;
-    }
-    if (unit >= kFullWidthFirst && unit <= kFullWidthLast) {
-        codes_.push_back(static_cast<int>(unit - kFullWidthOffset));
-        return;
-    }
-    // Any other character means nothing to the game and is dropped here, so
-    // that no byte of it can pass for a prefix or an arrow's scan code.
+    return !codes_.empty();
 }
 
 int WindowsKeyDecoder::TakeCode() {
+    if (!HasCode()) return -1;
     int code = codes_.front();
     codes_.pop_front();
     return code;

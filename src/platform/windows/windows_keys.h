@@ -15,7 +15,7 @@ class WindowsKeyDecoder {
 public:
     // One unit as _getwch would return it.
     void Feed(std::uint32_t unit);
-    bool HasCode() const { return !codes_.empty(); }
+    bool HasCode();
     // The next key code; call only when HasCode().
     int TakeCode();
     // A prefix has come and its scan code is still to be read.
@@ -25,7 +25,8 @@ public:
     bool QuitRequested() const { return quit_; }
     void Reset();
     // Characters beyond ASCII as keys::kTypedCharacter + the unit (the
-    // world painter's text), where they are otherwise made ASCII or dropped.
+    // world painter's text), where they are otherwise made ASCII or dropped;
+    // said when they are read, not when they come.
     void TakeText(bool on) { takeText_ = on; }
 
 private:

@@ -22,6 +22,33 @@
 
 namespace rf::test {
 
+std::string HeroFile::Text() const {
+    std::string t = name;
+    for (long long v : {static_cast<long long>(maxHp),
+                        static_cast<long long>(attack),
+                        static_cast<long long>(defence),
+                        static_cast<long long>(magicAttack),
+                        static_cast<long long>(magicDefence),
+                        static_cast<long long>(speed),
+                        nextExp,
+                        exp,
+                        static_cast<long long>(level),
+                        0LL,
+                        0LL,
+                        0LL,
+                        0LL,
+                        1LL,
+                        static_cast<long long>(potions),
+                        2LL,
+                        static_cast<long long>(proteins),
+                        3LL,
+                        static_cast<long long>(bucklers),
+                        static_cast<long long>(x),
+                        static_cast<long long>(y)})
+        t += " " + std::to_string(v);
+    return t + "\n";
+}
+
 std::string ToCp932(std::string_view utf8) { return Utf8ToCp932(utf8, nullptr); }
 
 void NewGameOn(const std::filesystem::path& root, const StartPlace& place) {

@@ -24,6 +24,18 @@ namespace rf::test {
 // Converts UTF-8 text to code page 932 at run time (for test data files).
 std::string ToCp932(std::string_view utf8);
 
+// A test world's hero file, from the values a test cares about (the rest
+// are the small worlds' hero), as UTF-8 text in the file's order.
+struct HeroFile {
+    std::string name = "アレン";
+    int maxHp = 40, attack = 8, defence = 6, magicAttack = 5, magicDefence = 5, speed = 8;
+    long long nextExp = 70, exp = 0;
+    int level = 1;
+    int potions = 5, proteins = 3, bucklers = 3;  // items 1, 2 and 3
+    int x = 4, y = 10;
+    std::string Text() const;
+};
+
 // Whether UTF-8 text holds Japanese writing: kana, kanji, their
 // punctuation, full-width letters and digits. The frames' full-width lines
 // and marks (＿ ／ ￣ ＜ ＞) are pictures, the same in every language.

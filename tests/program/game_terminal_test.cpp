@@ -70,7 +70,7 @@ protected:
         }
         dir.Write("map_form/map1/1.txt", picture);
         dir.Write("map_info/map1/1.txt", enemies);
-        dir.WriteText("Hero_Info/Hero_Status_Info.txt", "アレン 40 8 6 5 5 8 70 0 1 0 0 0 0 1 5 2 3 3 3 4 10\n");
+        dir.WriteText("Hero_Info/Hero_Status_Info.txt", HeroFile{}.Text());
     }
     // The headless screen as tmux shows it: ambiguous glyphs one cell wide.
     static std::vector<std::string> HeadlessLines() {
@@ -118,7 +118,20 @@ TEST_F(GameInTerminal, EnemiesCrossingWallsAndTheHerosStepsShowExactlyAsHeadless
 
 // Ctrl+C during a pause, such as this notice, is TerminalTest's above.
 TEST_F(GameInTerminal, MissingMapFileShowsTheNoticeAndExits255ThirtySecondsLater) {
-    dir.WriteText("Hero_Info/Hero_Status_Info.txt", "Hero 10 1 1 1 1 1 10 0 1 0 0 0 0 1 1 2 1 3 1 5 5");
+    dir.WriteText("Hero_Info/Hero_Status_Info.txt", HeroFile{.name = "Hero",
+                                                             .maxHp = 10,
+                                                             .attack = 1,
+                                                             .defence = 1,
+                                                             .magicAttack = 1,
+                                                             .magicDefence = 1,
+                                                             .speed = 1,
+                                                             .nextExp = 10,
+                                                             .potions = 1,
+                                                             .proteins = 1,
+                                                             .bucklers = 1,
+                                                             .x = 5,
+                                                             .y = 5}
+                                                        .Text());
     TerminalSession s;
     auto start = std::chrono::steady_clock::now();
     ASSERT_TRUE(s.Start(dir.Path()));
@@ -221,7 +234,7 @@ TEST_F(SpeechInTerminal, AWallASignAnEnemyABattleAndTheMenuAreSaid) {
     std::string picture = dir.Read("map_form/map1/1.txt");
     picture.replace(60 * 8 + 2, 8, ToCp932("よろしく"));
     dir.Write("map_form/map1/1.txt", picture);
-    dir.WriteText("Hero_Info/Hero_Status_Info.txt", "アレン 40 60 6 5 5 30 70 69 1 0 0 0 0 1 5 2 3 3 3 4 10\n");
+    dir.WriteText("Hero_Info/Hero_Status_Info.txt", HeroFile{.attack = 60, .speed = 30, .exp = 69}.Text());
     SsipServer server(sockets.Path() / "speechd.sock");
     TerminalSession s;
     StartSpeaking(s, server, {});
@@ -295,11 +308,12 @@ TEST_F(SpeechInTerminal, TheRealServiceSaysItInTheGamesLanguage) {
         << "AddVoice \"en\" \"MALE1\" \"en\"\nAddVoice \"ja\" \"MALE1\" \"ja\"\n";
     const std::string socket = (sockets.Path() / "sd.sock").string();
     // Gone by itself a few seconds after the last game leaves it.
-    ASSERT_EQ(std::system(("HOME=" + Quote(sockets.Path().string()) + " XDG_RUNTIME_DIR=" +
-                           Quote(sockets.Path().string()) + " speech-dispatcher -d -t 3 -c unix_socket -S " +
-                           Quote(socket) + " -C " + Quote(conf.string()) + " -L " + Quote(sockets.Path().string()) + " >/dev/null 2>&1")
-                              .c_str()),
-              0);
+    ASSERT_EQ(
+        std::system(("HOME=" + Quote(sockets.Path().string()) + " XDG_RUNTIME_DIR=" + Quote(sockets.Path().string()) +
+                     " speech-dispatcher -d -t 3 -c unix_socket -S " + Quote(socket) + " -C " + Quote(conf.string()) +
+                     " -L " + Quote(sockets.Path().string()) + " >/dev/null 2>&1")
+                        .c_str()),
+        0);
     WriteWorld("1\n1 1 2 19\n");
     for (const auto& [lang, arrival] : {std::pair{"en", "en|Map 1, level 1, HP 40."}, std::pair{"ja", "ja|マップ1"}}) {
         TerminalSession s;

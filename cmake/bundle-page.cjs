@@ -4,8 +4,12 @@
 // its world) instead of seventeen, and the code and world are asked for
 // first. The page names its release: a hash of itself and of the other
 // files of the release (RELEASE_FILES), which the service worker tells an
-// open page of an older release.
-//   node bundle-page.cjs INDEX_HTML PAGE_FOLDER RANKS_JS OUTPUT [RELEASE_FILES...]
+// open page of an older release. The game's WebAssembly (CODE) and world
+// (WORLD) go beside it named after their contents (ranks-HASH.wasm), and
+// the page asks for those names: a page of one release never gets
+// another's, whatever copy of the page a browser or server keeps. Older
+// copies of them in the folder (any name) are removed.
+//   node bundle-page.cjs INDEX_HTML PAGE_FOLDER RANKS_JS OUTPUT CODE WORLD [RELEASE_FILES...]
 // The modules are joined in the order they would run, in one scope: an
 // import names what another module declares, as it is. What that needs is
 // checked, and the build stops otherwise: imports by their own name only,
@@ -16,7 +20,7 @@ const fs = require('node:fs');
 const path = require('node:path');
 const acorn = require('acorn');
 
-const [indexFile, folder, ranksJs, output, ...releaseFiles] = process.argv.slice(2);
+const [indexFile, folder, ranksJs, output, code, world, ...releaseFiles] = process.argv.slice(2);
 function fail(message) {
   console.error('bundle-page: ' + message);
   process.exit(1);
@@ -123,7 +127,23 @@ replace(/<script type="module" src="page\.js"><\/script>\n/, '', 'page.js script
 // have, once the page is parsed.
 replace(/<\/body>/, `<script>\n${inline(fs.readFileSync(ranksJs, 'utf8'), 'ranks.js')}</script>\n` +
   `<script type="module">\n${inline(bundle, 'the modules')}</script>\n</body>`, 'body end');
+
+// The game's files under their contents' names, as the page asks for them.
+const outFolder = path.dirname(output);
+const named = [code, world].map((file) => {
+  const bytes = fs.readFileSync(file);
+  const ext = path.extname(file);
+  const name = `ranks-${crypto.createHash('sha256').update(bytes).digest('hex').slice(0, 16)}${ext}`;
+  replace(new RegExp(`'ranks\\${ext}'`, 'g'), `'${name}'`, `'ranks${ext}'`);
+  return { name, bytes };
+});
+for (const old of fs.readdirSync(outFolder)) {
+  if (/^ranks(-[0-9a-f]{16})?\.(wasm|data)(\.gz|\.br)?$/.test(old)) fs.rmSync(path.join(outFolder, old));
+}
+for (const { name, bytes } of named) fs.writeFileSync(path.join(outFolder, name), bytes);
+
 const release = crypto.createHash('sha256').update(page);
+for (const { bytes } of named) release.update(bytes);
 for (const file of releaseFiles) release.update(fs.readFileSync(file));
 replace(/<meta charset="utf-8">\n/, `<meta charset="utf-8">\n<meta name="release" content="${release.digest('hex').slice(0, 16)}">\n`,
   'charset');

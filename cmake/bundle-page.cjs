@@ -10,7 +10,7 @@
 // another's, whatever copy of the page a browser or server keeps. Older
 // copies of them in the folder (any name) are removed.
 //   node bundle-page.cjs INDEX_HTML PAGE_FOLDER RANKS_JS OUTPUT CODE WORLD [RELEASE_FILES...]
-// The modules are joined in the order they would run, in one scope: an
+// The modules are joined, without their comments, in the order they would run, in one scope: an
 // import names what another module declares, as it is. What that needs is
 // checked, and the build stops otherwise: imports by their own name only,
 // and no top-level name declared in two modules.
@@ -30,8 +30,9 @@ function fail(message) {
 // the names it declares at its top level.
 function strip(name, text) {
   let ast;
+  const comments = [];
   try {
-    ast = acorn.parse(text, { ecmaVersion: 'latest', sourceType: 'module' });
+    ast = acorn.parse(text, { ecmaVersion: 'latest', sourceType: 'module', onComment: comments });
   } catch (error) {
     fail(`${name}: ${error.message}`);
   }
@@ -70,10 +71,15 @@ function strip(name, text) {
       declared.push(declaration.id.name);
     }
   }
+  // Comments are for the source, not sent: each goes as the blank that
+  // keeps its tokens apart and its line ends where they were.
+  for (const c of comments) cuts.push([c.start, c.end, c.type === 'Block' && /\n/.test(c.value) ? '\n' : ' ']);
+  cuts.sort((a, b) => a[0] - b[0]);
   let kept = '';
   let at = 0;
-  for (const [start, end] of cuts) {
-    kept += text.slice(at, start);
+  for (const [start, end, by = ''] of cuts) {
+    if (start < at) continue;
+    kept += text.slice(at, start) + by;
     at = end;
   }
   kept += text.slice(at);

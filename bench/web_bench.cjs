@@ -21,9 +21,11 @@ const kLegend = '移動 ・・・ 矢印キー';
 const runs = Number(process.env.RUNS || 3);
 
 function sizes() {
-  for (const name of ['ranks.wasm', 'index.html', 'ranks.data']) {
+  // The game's files are named after their contents (ranks-HASH.wasm).
+  const named = (ext) => fs.readdirSync(pageDir).find((n) => /^ranks-[0-9a-f]+$/.test(path.basename(n, ext)) && n.endsWith(ext));
+  for (const name of [named('.wasm'), 'index.html', named('.data')]) {
     const data = fs.readFileSync(path.join(pageDir, name));
-    console.log(`${name.padEnd(11)} ${String(data.length).padStart(8)} bytes  ${String(zlib.gzipSync(data, { level: 9 }).length).padStart(8)} gzipped`);
+    console.log(`${name.padEnd(27)} ${String(data.length).padStart(8)} bytes  ${String(zlib.gzipSync(data, { level: 9 }).length).padStart(8)} gzipped`);
   }
 }
 

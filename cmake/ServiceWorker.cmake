@@ -1,5 +1,5 @@
 # Writes the page's service worker: the files it keeps for playing offline
-# (FILES, a list of names in DIR), each with its SHA-256, the release the
+# (FILES, a list of names or patterns in DIR), each with its SHA-256, the release the
 # page says it is, and a cache name made of their contents and of the
 # worker's own code, so a new build is a new cache and the old one is
 # dropped.
@@ -7,10 +7,16 @@
 file(SHA256 ${TEMPLATE} hashes)
 file(SHA256 ${DIR}/index.html page)
 set(names "  ['./', '${page}'],\n")
-foreach(name IN LISTS FILES)
-  file(SHA256 ${DIR}/${name} hash)
-  string(APPEND hashes ${hash})
-  string(APPEND names "  ['${name}', '${hash}'],\n")
+foreach(pattern IN LISTS FILES)
+  file(GLOB matched RELATIVE ${DIR} ${DIR}/${pattern})
+  if(NOT matched)
+    message(FATAL_ERROR "${DIR} has no ${pattern}")
+  endif()
+  foreach(name IN LISTS matched)
+    file(SHA256 ${DIR}/${name} hash)
+    string(APPEND hashes ${hash})
+    string(APPEND names "  ['${name}', '${hash}'],\n")
+  endforeach()
 endforeach()
 string(SHA256 version "${hashes}")
 string(SUBSTRING ${version} 0 16 RANKS_OFFLINE_VERSION)

@@ -78,18 +78,27 @@ set_property(TARGET ranks APPEND PROPERTY LINK_DEPENDS ${RANKS_ASYNCIFY_LIST})
 # The page itself: index.html with its style sheet, the game's JavaScript
 # and page.js with the modules it imports inline (one request, not
 # seventeen); beside it the manifest, the icons, and the game's WebAssembly
-# and world. index.html shows the project's version, and names its release
-# after itself and the other files (the service worker compares the two).
+# and world, named after their contents (ranks-HASH.wasm, ranks-HASH.data)
+# so that a page never gets another release's. index.html shows the
+# project's version, and names its release after itself and the other files
+# (the service worker compares the two).
 file(GLOB RANKS_PAGE_MODULES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/web/*.js ${CMAKE_SOURCE_DIR}/web/*.css)
 file(GLOB RANKS_PAGE_SOURCES CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR}/web
      ${CMAKE_SOURCE_DIR}/web/*.webmanifest ${CMAKE_SOURCE_DIR}/web/*.png)
 list(TRANSFORM RANKS_PAGE_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/web/ OUTPUT_VARIABLE ranks_page_files)
 configure_file(${CMAKE_SOURCE_DIR}/web/index.html ${CMAKE_BINARY_DIR}/page/index.html @ONLY)
+set(ranks_page_code ${CMAKE_BINARY_DIR}/page/ranks.wasm)
+add_custom_command(OUTPUT ${ranks_page_code}
+  COMMAND ${CMAKE_COMMAND} -E env WASM_DIS=${RANKS_WASM_DIS}
+          ${RANKS_NODE} ${ranks_asyncify_script} check ${RANKS_GAME_DIR}/ranks.wasm
+          ${RANKS_GAME_DIR}/asyncify-advice.txt ${ranks_page_code}
+  DEPENDS ranks ${ranks_asyncify_script} VERBATIM)
 add_custom_command(OUTPUT ${RANKS_WEB_DIR}/index.html
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${RANKS_WEB_DIR}
   COMMAND ${RANKS_NODE} ${CMAKE_SOURCE_DIR}/cmake/bundle-page.cjs ${CMAKE_BINARY_DIR}/page/index.html
           ${CMAKE_SOURCE_DIR}/web ${RANKS_GAME_DIR}/ranks.js ${RANKS_WEB_DIR}/index.html
-          ${RANKS_GAME_DIR}/ranks.wasm ${RANKS_GAME_DIR}/ranks.data ${ranks_page_files}
-  DEPENDS ${CMAKE_BINARY_DIR}/page/index.html ${RANKS_PAGE_MODULES} ${ranks_page_files} ranks
+          ${ranks_page_code} ${RANKS_GAME_DIR}/ranks.data ${ranks_page_files}
+  DEPENDS ${CMAKE_BINARY_DIR}/page/index.html ${RANKS_PAGE_MODULES} ${ranks_page_files} ${ranks_page_code} ranks
           ${CMAKE_SOURCE_DIR}/cmake/bundle-page.cjs
   VERBATIM)
 set(RANKS_PAGE_OUTPUTS ${RANKS_WEB_DIR}/index.html)
@@ -99,16 +108,9 @@ foreach(name IN LISTS RANKS_PAGE_SOURCES)
     DEPENDS ${CMAKE_SOURCE_DIR}/web/${name} VERBATIM)
   list(APPEND RANKS_PAGE_OUTPUTS ${RANKS_WEB_DIR}/${name})
 endforeach()
-add_custom_command(OUTPUT ${RANKS_WEB_DIR}/ranks.wasm
-  COMMAND ${CMAKE_COMMAND} -E env WASM_DIS=${RANKS_WASM_DIS}
-          ${RANKS_NODE} ${ranks_asyncify_script} check ${RANKS_GAME_DIR}/ranks.wasm
-          ${RANKS_GAME_DIR}/asyncify-advice.txt ${RANKS_WEB_DIR}/ranks.wasm
-  DEPENDS ranks ${ranks_asyncify_script} VERBATIM)
-add_custom_command(OUTPUT ${RANKS_WEB_DIR}/ranks.data
-  COMMAND ${CMAKE_COMMAND} -E copy ${RANKS_GAME_DIR}/ranks.data ${RANKS_WEB_DIR}/ranks.data
-  DEPENDS ranks VERBATIM)
-list(APPEND RANKS_PAGE_OUTPUTS ${RANKS_WEB_DIR}/ranks.wasm ${RANKS_WEB_DIR}/ranks.data)
-list(APPEND RANKS_PAGE_SOURCES index.html ranks.wasm ranks.data)
+# The game's files by their pattern: the bundling step writes them with
+# index.html.
+list(APPEND RANKS_PAGE_SOURCES index.html ranks-*.wasm ranks-*.data)
 
 # The service worker keeps every file the page loads, each with its hash,
 # under a version of their contents.
@@ -128,18 +130,12 @@ add_dependencies(ranks_offline ranks_page ranks)
 # brotli is installed) for a server that sends them as they are.
 find_program(RANKS_GZIP gzip REQUIRED)
 find_program(RANKS_BROTLI brotli)
-set(RANKS_COMPRESSED)
-foreach(name IN LISTS RANKS_PAGE_SOURCES)
-  set(from ${RANKS_WEB_DIR}/${name})
-  set(commands COMMAND ${RANKS_GZIP} -9 -n -k -f ${from})
-  set(outputs ${from}.gz)
-  if(RANKS_BROTLI)
-    list(APPEND commands COMMAND ${RANKS_BROTLI} -q 11 -k -f ${from})
-    list(APPEND outputs ${from}.br)
-  endif()
-  add_custom_command(OUTPUT ${outputs} ${commands} DEPENDS ${from} VERBATIM)
-  list(APPEND RANKS_COMPRESSED ${outputs})
-endforeach()
+set(RANKS_COMPRESSED ${CMAKE_BINARY_DIR}/page/compressed.stamp)
+add_custom_command(OUTPUT ${RANKS_COMPRESSED}
+  COMMAND ${CMAKE_COMMAND} -DDIR=${RANKS_WEB_DIR} "-DFILES=${RANKS_PAGE_SOURCES}" -DGZIP=${RANKS_GZIP}
+          -DBROTLI=${RANKS_BROTLI} -P ${CMAKE_SOURCE_DIR}/cmake/CompressPage.cmake
+  COMMAND ${CMAKE_COMMAND} -E touch ${RANKS_COMPRESSED}
+  DEPENDS ${RANKS_PAGE_OUTPUTS} ${CMAKE_SOURCE_DIR}/cmake/CompressPage.cmake VERBATIM)
 add_custom_target(ranks_compressed ALL DEPENDS ${RANKS_COMPRESSED})
 add_dependencies(ranks_compressed ranks_page ranks)
 

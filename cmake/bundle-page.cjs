@@ -4,9 +4,13 @@
 // its world) instead of seventeen, and the code and world are asked for
 // first. The page names its release: a hash of itself and of the other
 // files of the release (RELEASE_FILES), which the service worker tells an
-// open page of an older release.
-//   node bundle-page.cjs INDEX_HTML PAGE_FOLDER RANKS_JS OUTPUT [RELEASE_FILES...]
-// The modules are joined in the order they would run, in one scope: an
+// open page of an older release. The game's WebAssembly (CODE) and world
+// (WORLD) go beside it named after their contents (ranks-HASH.wasm), and
+// the page asks for those names: a page of one release never gets
+// another's, whatever copy of the page a browser or server keeps. Older
+// copies of them in the folder (any name) are removed.
+//   node bundle-page.cjs INDEX_HTML PAGE_FOLDER RANKS_JS OUTPUT CODE WORLD [RELEASE_FILES...]
+// The modules are joined, without their comments, in the order they would run, in one scope: an
 // import names what another module declares, as it is. What that needs is
 // checked, and the build stops otherwise: imports by their own name only,
 // and no top-level name declared in two modules.
@@ -16,7 +20,7 @@ const fs = require('node:fs');
 const path = require('node:path');
 const acorn = require('acorn');
 
-const [indexFile, folder, ranksJs, output, ...releaseFiles] = process.argv.slice(2);
+const [indexFile, folder, ranksJs, output, code, world, ...releaseFiles] = process.argv.slice(2);
 function fail(message) {
   console.error('bundle-page: ' + message);
   process.exit(1);
@@ -26,8 +30,9 @@ function fail(message) {
 // the names it declares at its top level.
 function strip(name, text) {
   let ast;
+  const comments = [];
   try {
-    ast = acorn.parse(text, { ecmaVersion: 'latest', sourceType: 'module' });
+    ast = acorn.parse(text, { ecmaVersion: 'latest', sourceType: 'module', onComment: comments });
   } catch (error) {
     fail(`${name}: ${error.message}`);
   }
@@ -66,10 +71,15 @@ function strip(name, text) {
       declared.push(declaration.id.name);
     }
   }
+  // Comments are for the source, not sent: each goes as the blank that
+  // keeps its tokens apart and its line ends where they were.
+  for (const c of comments) cuts.push([c.start, c.end, c.type === 'Block' && /\n/.test(c.value) ? '\n' : ' ']);
+  cuts.sort((a, b) => a[0] - b[0]);
   let kept = '';
   let at = 0;
-  for (const [start, end] of cuts) {
-    kept += text.slice(at, start);
+  for (const [start, end, by = ''] of cuts) {
+    if (start < at) continue;
+    kept += text.slice(at, start) + by;
     at = end;
   }
   kept += text.slice(at);
@@ -123,7 +133,23 @@ replace(/<script type="module" src="page\.js"><\/script>\n/, '', 'page.js script
 // have, once the page is parsed.
 replace(/<\/body>/, `<script>\n${inline(fs.readFileSync(ranksJs, 'utf8'), 'ranks.js')}</script>\n` +
   `<script type="module">\n${inline(bundle, 'the modules')}</script>\n</body>`, 'body end');
+
+// The game's files under their contents' names, as the page asks for them.
+const outFolder = path.dirname(output);
+const named = [code, world].map((file) => {
+  const bytes = fs.readFileSync(file);
+  const ext = path.extname(file);
+  const name = `ranks-${crypto.createHash('sha256').update(bytes).digest('hex').slice(0, 16)}${ext}`;
+  replace(new RegExp(`'ranks\\${ext}'`, 'g'), `'${name}'`, `'ranks${ext}'`);
+  return { name, bytes };
+});
+for (const old of fs.readdirSync(outFolder)) {
+  if (/^ranks(-[0-9a-f]{16})?\.(wasm|data)(\.gz|\.br)?$/.test(old)) fs.rmSync(path.join(outFolder, old));
+}
+for (const { name, bytes } of named) fs.writeFileSync(path.join(outFolder, name), bytes);
+
 const release = crypto.createHash('sha256').update(page);
+for (const { bytes } of named) release.update(bytes);
 for (const file of releaseFiles) release.update(fs.readFileSync(file));
 replace(/<meta charset="utf-8">\n/, `<meta charset="utf-8">\n<meta name="release" content="${release.digest('hex').slice(0, 16)}">\n`,
   'charset');

@@ -366,18 +366,6 @@ void CheckGaps() {
 
 std::string Cell(int x, int y) { return "(" + std::to_string(x) + ", " + std::to_string(y) + ")"; }
 
-// Runs a loader that may end in the missing-file stop; false when it did.
-template <typename F>
-bool Survives(F load) {
-    try {
-        load();
-        return true;
-    } catch (const headless::ExitCalled&) {
-        platform::TakeFarewell();
-        return false;
-    }
-}
-
 // False when the hero file could not be read.
 bool CheckStatusFiles() {
     const bool heroRead = LoadHeroStatus() == 1;

@@ -10,8 +10,24 @@
 #include "authoring/report.h"
 #include "core/game_state.h"
 #include "core/load_log.h"
+#include "platform/backend.h"
+#include "platform/headless/headless.h"
 
 namespace rf::authoring {
+
+// Runs a loader on the headless session, where the missing-file stop is an
+// exception; false when that stop came (its farewell taken), so a tool goes
+// on without the file.
+template <typename F>
+bool Survives(F load) {
+    try {
+        load();
+        return true;
+    } catch (const headless::ExitCalled&) {
+        platform::TakeFarewell();
+        return false;
+    }
+}
 
 struct CheckResult {
     std::vector<LoadRemark> remarks;

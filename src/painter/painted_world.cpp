@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "authoring/world_check.h"
 #include "core/data_files.h"
 #include "core/world_folder.h"
 #include "field/map_files.h"
@@ -19,19 +20,6 @@ namespace {
 
 constexpr std::size_t kFileLimit = 1024 * 1024;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
-// A loader that meets a file it cannot read stops the game; on the headless
-// session that stop is an exception, and the painter goes on without it.
-template <typename F>
-bool Survives(F load) {
-    try {
-        load();
-        return true;
-    } catch (const headless::ExitCalled&) {
-        platform::TakeFarewell();
-        return false;
-    }
-}
 
 std::string PathOf(const std::string& dir, WorldFileId id) {
     std::string path = dir.empty() || dir.back() == platform::PathSeparator() ? dir : dir + platform::PathSeparator();
@@ -237,18 +225,18 @@ bool LoadPaintedWorld(const std::string& dir, PaintedWorld& world, std::string& 
     world.dir = dir;
     WorldState& s = world.now;
     bool forms[kMaps] = {};
-    for (int n = 1; n <= kMaps; ++n) forms[n - 1] = Survives([n] { LoadMapForm(worldNumber, n); });
+    for (int n = 1; n <= kMaps; ++n) forms[n - 1] = authoring::Survives([n] { LoadMapForm(worldNumber, n); });
     ReadStateFromRecords(s, forms);
-    if (Survives([] { LoadWorldInfo(WorldFilePath({WorldFileKind::kWorldInfo})); })) {
+    if (authoring::Survives([] { LoadWorldInfo(WorldFilePath({WorldFileKind::kWorldInfo})); })) {
         s.info = worldInfo;
         s.startMap = hero.mapNumber;
     }
-    if (Survives([] { LoadHeroStatus(); })) s.startX = hero.fieldX, s.startY = hero.fieldY;
-    Survives([] { LoadAllEnemyStatus(); });
-    Survives([] { LoadMiniMap(worldNumber); });
+    if (authoring::Survives([] { LoadHeroStatus(); })) s.startX = hero.fieldX, s.startY = hero.fieldY;
+    authoring::Survives([] { LoadAllEnemyStatus(); });
+    authoring::Survives([] { LoadMiniMap(worldNumber); });
     for (int n = 1; n <= kMaps; ++n) {
         hero.mapNumber = static_cast<std::int16_t>(n);
-        if (Survives([] { LoadMapEnemies(worldNumber); }))
+        if (authoring::Survives([] { LoadMapEnemies(worldNumber); }))
             s.enemies[n - 1].assign(fieldEnemies.entries, fieldEnemies.entries + fieldEnemies.count);
     }
     platform::UseBackend(before);

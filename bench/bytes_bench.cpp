@@ -189,10 +189,10 @@ struct Budget {
 };
 constexpr Budget kFormForBoth[] = {
     {"start-up", {1283, 1283}},
-    {"ten steps", {127, 127}},
+    {"ten steps", {114, 114}},
     {"sideways map change", {19420, 14576}},
     {"vertical map change", {4126, 4059}},
-    {"chase and wipes", {10976, 8686}},
+    {"chase and wipes", {10936, 8646}},
     {"battle", {4316, 4046}},
     {"battle with level-up", {7976, 7726}},
 };

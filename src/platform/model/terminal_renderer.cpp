@@ -18,6 +18,9 @@ constexpr std::uint16_t kForeign = 0xFFFF;
 constexpr std::uint16_t kBlankLook = 0xC0F0;
 // About the cells a scroll must save to pay for its sequences.
 constexpr int kScrollWorth = 32;
+// At most as many blanks written after a glyph of unknown width as a move
+// to a column costs.
+constexpr int kTrailingBlanks = 4;
 
 // The glyph a double-byte cell shows; a code with no character shows as a
 // full-width middle dot.
@@ -666,9 +669,42 @@ void TerminalRenderer::ShiftCells(std::string& out, int y) {
     differs_[y] = RowDiffers(y);
 }
 
+TerminalRenderer::Trail TerminalRenderer::TrailingBlanks(int x, int y) const {
+    const Cell* shown = shown_[y];
+    const Cell* want = want_[y];
+    const std::uint16_t look = BlankLook(want[x].attribute);
+    auto blank = [&](int i) {
+        return want[i].code == ' ' && want[i].half == 0 && WantedBlank(want[i].attribute) == look;
+    };
+    // The blanks that differ right after the glyph; the last column is left
+    // out, where a write leaves the cursor as terminals differ.
+    int end = x + 2;
+    while (end < kColumns - 1 && blank(end) && !Same(shown[end], want[end])) ++end;
+    const int last = end - 1;
+    if (last < x + 2) return {};
+    // They end on the right half of another glyph of unknown width, which
+    // a terminal of one cell shows as a blank already: one cell fewer, and
+    // a terminal of two cells writes over both halves of that glyph.
+    const bool half = last - 1 >= x + 2 && shown[last].half == 2 && shown[last - 1].half == 1 &&
+                      !IsWide(DoubleGlyph(shown[last - 1].code)) &&
+                      BlankLook(shown[last - 1].attribute) == WantedBlank(want[last].attribute);
+    // Otherwise one cell more, which a terminal of two cells writes into:
+    // a blank already, as it must stay.
+    if (!half && !(end < kColumns - 1 && blank(end) && shown[end].half == 0)) return {};
+    for (int i = x + 2; i < (half ? last - 1 : end); ++i)
+        if (shown[i].half != 0) return {};
+    const int blanks = half ? last - x - 1 : last - x;
+    // Longer runs are cheaper erased or reached by a move.
+    if (blanks > kTrailingBlanks) return {};
+    return {blanks, end};
+}
+
 void TerminalRenderer::DrawRows(std::string& out, bool upward, const VirtualConsole& model) {
     const bool wantCursor = model.CursorVisible() && model.CursorY() < kRows;
-    std::vector<std::pair<int, int>> unknownWidth;
+    struct Unknown {
+        int x, y, blanks, end;
+    };
+    std::vector<Unknown> unknownWidth;
     for (int row = 0; row < kRows; ++row) {
         const int y = upward ? kRows - 1 - row : row;
         if (!differs_[y]) continue;
@@ -692,15 +728,28 @@ void TerminalRenderer::DrawRows(std::string& out, bool upward, const VirtualCons
             // A glyph of unknown width leaves the cursor's column unknown:
             // drawn last, after the moves that need the column.
             if (width == 2 && ambiguousWidth_ == 0 && !IsWide(DoubleGlyph(m.code))) {
-                unknownWidth.push_back({x, y});
-                x += width;
+                const auto [blanks, end] = TrailingBlanks(x, y);
+                unknownWidth.push_back({x, y, blanks, end});
+                x = std::max(x + width, end);
                 continue;
             }
             Draw(out, x, y);
             x += width;
         }
     }
-    for (auto [x, y] : unknownWidth) Draw(out, x, y);
+    for (auto [x, y, blanks, end] : unknownWidth) {
+        if (blanks == 0) {
+            Draw(out, x, y);
+            continue;
+        }
+        const Cell& glyph = want_[y][x];
+        MoveTo(out, x, y);
+        UseAttribute(out, glyph.attribute);
+        AppendUtf8(out, DoubleGlyph(glyph.code));
+        out.append(static_cast<std::size_t>(blanks), ' ');
+        std::copy(want_[y] + x, want_[y] + end, shown_[y] + x);
+        cursorX_ = -1;
+    }
     if (wantCursor) {
         MoveTo(out, model.CursorX(), model.CursorY());
         if (cursorState_ != 1) out += "\x1b[?25h";

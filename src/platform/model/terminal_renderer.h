@@ -154,6 +154,14 @@ private:
     // Whether the terminal's cell already looks like the model's.
     bool Same(const Cell& shown, const Cell& wanted) const;
     bool RowDiffers(int y) const;
+    // A glyph of unknown width at (x, y) leaves the cursor one cell on or
+    // two: blanks written after it are right on both terminals where every
+    // cell they may reach wants that blank. How many to write (0: not so),
+    // and the column after the cells that needs no drawing of its own.
+    struct Trail {
+        int blanks = 0, end = 0;
+    };
+    Trail TrailingBlanks(int x, int y) const;
     // Draws the cells that differ, rows top down or bottom up, and places
     // the cursor.
     void DrawRows(std::string& out, bool upward, const VirtualConsole& model);

@@ -15,11 +15,11 @@
 #include <optional>
 #include <queue>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "authoring/battle_policy.h"
+#include "authoring/meant_levels.h"
 #include "console/console.h"
 #include "core/game_state.h"
 #include "core/map_geometry.h"
@@ -340,12 +340,12 @@ int main(int argc, char** argv) {
     dataRoot = argv[1];
     StartUp();
     LoadWorldAbout();
-    std::istringstream levels(worldAbout.levels);
-    for (int m = 1; m <= kMaps && levels >> j.meant[m];) ++m;
-    if (j.meant[kMaps] == 0) {
-        std::fprintf(stderr, "ranks_bench_journey: world.txt gives no levels for the nine maps\n");
+    const rf::authoring::MeantLevels meant = rf::authoring::ReadMeantLevels();
+    if (!meant.why.empty()) {
+        std::fprintf(stderr, "ranks_bench_journey: %s (see ranks check)\n", meant.why.c_str());
         return 2;
     }
+    std::copy(std::begin(meant.level), std::end(meant.level), std::begin(j.meant));
     headless::RunUntil(j.limitMs * 2);
     headless::SetLimits(~0ULL, j.limitMs * 2);
     headless::SetKeySupplier([&j] { j.Supply(); });

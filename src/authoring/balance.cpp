@@ -5,12 +5,12 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "authoring/battle_policy.h"
+#include "authoring/meant_levels.h"
 #include "authoring/world_check.h"
 #include "battle/attack.h"
 #include "battle/battle_driver.h"
@@ -258,28 +258,16 @@ struct LoadedWorld {
     bool reached[kHighestLevel + 1] = {};
     int meant[kMaps + 1] = {};  // world.txt's levels; all 0 when it gives none
     std::string meantWhy;       // why world.txt's levels are not taken, or ""
+    bool meantGiven = false;    // world.txt has them, taken or not
 };
 
-// world.txt's "levels": the level each map is meant for, nine numbers.
-void ReadMeantLevels(LoadedWorld& world) {
+// world.txt's "levels": the level each map is meant for.
+void TakeMeantLevels(LoadedWorld& world) {
     LoadWorldAbout();
-    if (worldAbout.levels.empty()) {
-        world.meantWhy = "world.txt gives no levels";
-        return;
-    }
-    std::istringstream in(worldAbout.levels);
-    int levels[kMaps + 1] = {};
-    int count = 0;
-    for (int level = 0; in >> level;) {
-        if (level < 1 || level > kHighestLevel || ++count > kMaps) break;
-        levels[count] = level;
-    }
-    if (count != kMaps || !in.eof()) {
-        world.meantWhy = "world.txt's levels are not " + std::to_string(kMaps) + " levels from 1 to " +
-                         std::to_string(kHighestLevel);
-        return;
-    }
-    std::copy(std::begin(levels), std::end(levels), std::begin(world.meant));
+    const MeantLevels meant = authoring::ReadMeantLevels();
+    std::copy(std::begin(meant.level), std::end(meant.level), std::begin(world.meant));
+    world.meantWhy = meant.why;
+    world.meantGiven = meant.given;
 }
 
 // False, with why, when there is nothing to play.
@@ -290,7 +278,7 @@ bool Load(const std::string& dir, LoadedWorld& world, std::string& why) {
     LoadHeroStatus();
     LoadAllEnemyStatus();
     LoadAllAbilities();
-    ReadMeantLevels(world);
+    TakeMeantLevels(world);
     bool anyEnemy = false;
     for (int m = 1; m <= kMaps; ++m) {
         world.maps[m] = EnemiesOfMap(m);
@@ -658,6 +646,13 @@ int RunBalance(const BalanceRequest& request) {
         platform::PrintError("ranks balance: warning: " + shown + " has " + std::to_string(check.errors) +
                              (check.errors == 1 ? " error" : " errors") +
                              " (see ranks check): the battles are played as the game reads the files\n");
+    if (!world.meantWhy.empty())
+        platform::PrintError("ranks balance: " + world.meantWhy +
+                             ", so each map is measured at the lowest level that wins it, not at the level it is "
+                             "meant for" +
+                             (!world.meantGiven ? " (write \"levels:\" and nine levels in world.txt, map 1 first)"
+                                                : " (see ranks check)") +
+                             "\n");
     result.world = shown;
     const ReportFormat f = request.format;
     platform::PrintOut(f == ReportFormat::kCsv ? Csv(result) : f == ReportFormat::kJson ? Json(result) : Text(result));

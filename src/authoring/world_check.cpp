@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "authoring/meant_levels.h"
 #include "authoring/reachability.h"
 #include "authoring/translation_check.h"
 #include "battle/attack.h"
@@ -529,6 +530,24 @@ void SayWorldAbout() {
     Say(std::string(kWorldAboutFile), {1, 1, 1, 1}, Severity::kNote, Rule::kWorldFile, said);
 }
 
+// world.txt's levels: a warning where they go wrong, a note when it gives none.
+void SayMeantLevels() {
+    if (!worldAbout.present) return;
+    const MeantLevels meant = ReadMeantLevels();
+    if (meant.why.empty()) return;
+    // Read again only to place the finding; what the reading itself says was said.
+    loadLog.enabled = false;
+    const WorldFile file = ReadWorldFile(DataPath(kWorldAboutFile), kWorldAboutBytes);
+    loadLog.enabled = true;
+    if (!meant.given)
+        Remark(file, 0, Severity::kNote, Rule::kMeantLevels,
+               "the world file gives no levels: ranks balance measures each map at the lowest level that wins it "
+               "(write \"levels:\" and the level each map is meant for, map 1 first)");
+    else
+        Remark(file, meant.at, Severity::kWarning, Rule::kMeantLevels,
+               meant.why + ": ranks balance ignores them and measures each map at the lowest level that wins it");
+}
+
 // The mean damage of a blow, the blows that miss counted as 0, over many draws of the game's own formulas.
 constexpr int kDraws = 256;
 
@@ -707,6 +726,7 @@ CheckResult CheckWorld(const std::string& dir) {
     CheckWholeWorld(read);
     LoadWorldAbout();
     SayWorldAbout();
+    SayMeantLevels();
     CheckTranslations();
 
     CheckResult result = Collected();

@@ -74,6 +74,7 @@ enum class Rule {
     kTranslationFolder,
     kEndlessBattle,
     kWorldFile,
+    kMeantLevels,
 };
 struct RuleInfo {
     Rule rule;
@@ -140,6 +141,7 @@ inline constexpr RuleInfo kRules[] = {
     {Rule::kTranslationFolder, "translation-folder", "translation files in a folder the game does not read"},
     {Rule::kEndlessBattle, "endless-battle", "level-1 battles that can be neither won nor lost"},
     {Rule::kWorldFile, "world-file", "the world file: its name, author, version, licence and description"},
+    {Rule::kMeantLevels, "levels", "the world file's levels: one for each map, each a level of the game"},
 };
 constexpr std::string_view RuleCode(Rule rule) {
     for (const RuleInfo& r : kRules)

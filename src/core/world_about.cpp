@@ -69,13 +69,17 @@ void ReadField(const WorldFile& file, std::size_t at, std::string_view line) {
         Remark(file, at, Severity::kWarning, Rule::kWorldFile,
                "a second " + key + ": the game takes this one, not the one before");
     *field = value;
+    if (field == &worldAbout.levels) {
+        const std::size_t start = line.find_first_not_of(" \t", colon + 1);
+        worldAbout.levelsAt = at + (start == std::string_view::npos ? line.size() : start);
+    }
 }
 
 }  // namespace
 
 void LoadWorldAbout() {
     worldAbout = {};
-    const WorldFile file = ReadWorldFile(DataPath(kWorldAboutFile), 16 * 1024);
+    const WorldFile file = ReadWorldFile(DataPath(kWorldAboutFile), kWorldAboutBytes);
     if (file.problem == platform::FileProblem::kMissing) return;
     if (!file.Readable()) {
         Remark(file, 0, Severity::kWarning, Rule::kWorldFile,

@@ -13,6 +13,7 @@
 namespace rf {
 
 inline constexpr std::string_view kWorldAboutFile = "world.txt";
+inline constexpr std::size_t kWorldAboutBytes = 16 * 1024;  // what the game reads of it
 
 // The fields, in the order `ranks new` writes them.
 inline constexpr std::string_view kWorldAboutFields[] = {"name",        "author",     "version", "licence",
@@ -25,8 +26,9 @@ inline constexpr std::size_t kWorldNameCells = 40;
 struct WorldAbout {
     bool present = false;
     std::string name, author, version, licence, description, decoration;
-    // The level each map is meant for, map 1 first: only `ranks balance` reads it.
+    // The level each map is meant for, map 1 first: only the authors' tools read it.
     std::string levels;
+    std::size_t levelsAt = 0;  // where its text starts in world.txt, for the checker
     // A field in another language: key ("name" or "description"), language, text.
     struct Translated {
         std::string key, language, text;

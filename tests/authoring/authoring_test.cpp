@@ -312,6 +312,11 @@ const Trap kTraps[] = {
      Rows(3, kBlank) + "看板\u3000です" + std::string(49, ' ') + "\n" + Rows(16, kBlank), 4, 3, nullptr, nullptr,
      "translation-extra"},
     {"an unknown key in world.txt", "world-file", "world.txt", "name: W\ncolour: red\n", 2, 1},
+    {"no levels: a note", "levels", "world.txt", "name: W\n", 1, 1},
+    {"eight levels: where the ninth goes", "levels", "world.txt", "name: W\nlevels: 1 2 5 3 6 9 7 11 \n", 2, 25},
+    {"a word among the levels", "levels", "world.txt", "name: W\nlevels:  1 2 five 3 6 9 7 11 14\n", 2, 14},
+    {"a level past the game's", "levels", "world.txt", "name: W\nlevels: 1 2 5 3 6 9 7 11 100\n", 2, 26},
+    {"ten levels", "levels", "world.txt", "name: W\nlevels: 1 2 5 3 6 9 7 11 14 20\n", 2, 29},
 };
 
 TEST_F(WorldCheckTest, TranslationAndWorldFileTrapsAtTheirCause) {

@@ -46,32 +46,32 @@ TEST_F(BalanceLengthTest, DefaultWorldsBattlesStayShortAtTheLevelEachMapIsMeantF
     EXPECT_EQ(Number(json, all, "over_40_share"), 0);
 }
 
-// Where the levels come from, and a group that drags seen dragging.
+// Where the levels come from (a fallback said on the standard error too), and a group that drags seen dragging.
 TEST_F(BalanceLengthTest, LevelsComeFromTheWorldFileAndADraggingGroupIsCounted) {
     struct Case {
         const char* name;
-        const char* levels;      // world.txt's levels line
-        const char* firstList;   // map 1's enemy list; empty: the default
-        const char* levelsFrom;  // what the report says the levels are
-        bool drags;              // some battle over 40 presses
+        const char* levels;     // world.txt's levels line
+        const char* firstList;  // map 1's enemy list; empty: the default
+        const char* why;        // why the report does not take the levels; empty: it takes them
+        bool drags;             // some battle over 40 presses
     };
     const Case cases[] = {
-        {"the default world's", "levels: 1 2 5 3 6 9 7 11 14", "", "world.txt's levels", false},
-        {"none given", "", "", "the lowest level that wins (world.txt gives no levels)", false},
+        {"the default world's", "levels: 1 2 5 3 6 9 7 11 14", "", "", false},
+        {"none given", "", "", "world.txt gives no levels", false},
         {"eight levels", "levels: 1 2 5 3 6 9 7 11", "",
-         "the lowest level that wins (world.txt's levels are not 9 levels from 1 to 99)", false},
-        {"a word among them", "levels: 1 2 5 3 six 9 7 11 14", "",
-         "the lowest level that wins (world.txt's levels are not 9 levels from 1 to 99)", false},
-        {"seven Pawns for a level-1 hero", "levels: 1 2 5 3 6 9 7 11 14", "1\n1 7 20 12\n", "world.txt's levels", true},
+         "world.txt's levels: 8 levels where 9 belong: one for each map, map 1 first", false},
+        {"seven Pawns for a level-1 hero", "levels: 1 2 5 3 6 9 7 11 14", "1\n1 7 20 12\n", "", true},
     };
     for (const Case& c : cases) {
         test::TempDir dir{RANKS_WORLD_DIR};
         dir.WriteText("world.txt", std::string("name: Test\n") + c.levels + "\n");
         if (*c.firstList != '\0') dir.WriteText("map_info/map1/1.txt", c.firstList);
         const std::string json = JsonReport(dir.Path().string(), "20");
-        EXPECT_NE(json.find("\"meant_levels_from\": \"" + std::string(c.levelsFrom) + "\""), std::string::npos)
-            << c.name << "\n"
-            << json;
+        const std::string from =
+            *c.why ? "the lowest level that wins (" + std::string(c.why) + ")" : "world.txt's levels";
+        EXPECT_NE(json.find("\"meant_levels_from\": \"" + from + "\""), std::string::npos) << c.name << "\n" << json;
+        EXPECT_EQ(headless::PrintedError().find(*c.why ? c.why : "levels") != std::string::npos, *c.why != '\0')
+            << c.name << ": " << headless::PrintedError();
         const std::size_t first = json.find("\"at_meant_level\"", MapAt(json, 1));
         EXPECT_EQ(Number(json, first, "most_enters") > kMostEnters, c.drags) << c.name << "\n" << json;
         EXPECT_EQ(Number(json, first, "over_40_share") > 0, c.drags) << c.name;

@@ -199,6 +199,9 @@ void DrawStatus(const Painter& p) {
     if (const int e = EnemyAt(p.world.now, p.map, p.x, p.y); e >= 0) {
         const FieldEnemy& enemy = p.world.now.enemies[p.map - 1][static_cast<std::size_t>(e)];
         Write("  " + std::string(EnemySymbolOf(enemy.kind)) + "x" + std::to_string(enemy.groupSize));
+    } else if (const CellCharacter standing = ShownAt(p, p.x, p.y); standing.bytes != c.bytes) {
+        // The hero or a mark standing on the cell, over the map's character.
+        Write("  " + standing.bytes);
     }
     MoveTo(kModeColumn, kStatusRow);
     if (p.mode == Mode::kText) Write(Text(TextId::kPainterTyping));
@@ -257,8 +260,10 @@ void Draw(const Painter& p) {
     Mark(p, p.x, p.y, kCursorLook);
     DrawStatus(p);
     DrawHelp(p);
+    // The mark alone shows the cursor: a terminal's own block cursor would
+    // draw the marked cell's colours reversed, back to plain. It is left on
+    // the cell all the same, where an input method puts its window.
     MoveTo(p.x, p.y);
-    ShowCursor();
 }
 
 int ReadPainterKey() {

@@ -279,7 +279,8 @@ TEST_F(PaintedMapTest, QuittingWithUnsavedChangesAsks) {
 }
 
 // What the author sees: the map as the field draws it, the start's hero,
-// the cursor's cell as --start takes it with the character and its width,
+// the cursor's cell as --start takes it with the character and its width
+// (and the hero or a mark standing there), the mark alone as the cursor,
 // a full-width character in its two cells, and the checker's findings
 // listed beside the map with their codes, the next one jumped to.
 TEST_F(PaintedMapTest, TheScreenShowsTheCellTheCharacterAndTheFindings) {
@@ -302,8 +303,10 @@ TEST_F(PaintedMapTest, TheScreenShowsTheCellTheCharacterAndTheFindings) {
                              nullptr});
     });
     headless::SetKeyObserver(nullptr);
+    // The mark is the cursor: a terminal's own would turn it back to plain.
+    EXPECT_FALSE(headless::Screen().CursorVisible());
     ASSERT_EQ(screens.size(), 7u);
-    EXPECT_NE(screens[0].find("マス 5,28,10  [ ] 幅 1"), std::string::npos) << screens[0];
+    EXPECT_NE(screens[0].find("マス 5,28,10  [ ] 幅 1  ●"), std::string::npos) << screens[0];
     EXPECT_NE(screens[5].find("#                           壁"), std::string::npos) << screens[5];
     EXPECT_NE(screens[5].find("マス 5,29,11  [壁] 幅 2"), std::string::npos) << screens[5];
     EXPECT_NE(screens[5].find("30,1 on-wall"), std::string::npos) << screens[5];

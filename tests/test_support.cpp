@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <random>
 
@@ -81,6 +82,17 @@ std::vector<std::string> SaveNames(const std::filesystem::path& folder) {
             if (!e.path().filename().string().starts_with(".")) names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::map<std::string, std::string> FilesUnder(const std::filesystem::path& root) {
+    std::map<std::string, std::string> out;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
+        if (entry.is_regular_file()) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            out[std::filesystem::relative(entry.path(), root).generic_string()] =
+                std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }
+    return out;
 }
 
 bool HasJapanese(std::string_view utf8) {

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <initializer_list>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -65,6 +66,9 @@ private:
 // The saved games and recordings in a save folder, sorted, without the
 // locks (none when there is no folder).
 std::vector<std::string> SaveNames(const std::filesystem::path& folder);
+
+// Every file under a folder, its bytes by its path there ('/' between folders).
+std::map<std::string, std::string> FilesUnder(const std::filesystem::path& root);
 
 // Calls `main`-like `f` with the words as its command line.
 template <typename F>

@@ -713,13 +713,14 @@ void CheckWholeWorld(const WorldRead& read) {
 
 }  // namespace
 
-CheckResult CheckWorld(const std::string& dir) {
+CheckResult CheckWorld(const std::string& dir, const std::vector<HeldFile>& unsaved) {
     const platform::Backend& before = platform::ActiveBackend();
     platform::UseBackend(platform::HeadlessBackend());
     headless::Reset();
     ResetGameState();
     dataRoot = dir;
     loadLog.enabled = true;
+    HoldWorldFiles(unsaved);
 
     WorldRead read;
     ReadWorld(read);
@@ -730,6 +731,7 @@ CheckResult CheckWorld(const std::string& dir) {
     CheckTranslations();
 
     CheckResult result = Collected();
+    HoldWorldFiles({});
     loadLog.enabled = false;
     platform::UseBackend(before);
     return result;

@@ -10,6 +10,7 @@
 #include "authoring/report.h"
 #include "core/game_state.h"
 #include "core/load_log.h"
+#include "core/world_file.h"
 #include "platform/backend.h"
 #include "platform/headless/headless.h"
 
@@ -34,9 +35,10 @@ struct CheckResult {
     int errors = 0, warnings = 0, notes = 0;
 };
 
-// Checks the world in `dir` (which must hold a world). Runs on the headless
-// session; leaves the game records as the load left them.
-CheckResult CheckWorld(const std::string& dir);
+// Checks the world in `dir` (which must hold a world), the `unsaved` files
+// standing for theirs on disk. Runs on the headless session; leaves the
+// game records as the load left them.
+CheckResult CheckWorld(const std::string& dir, const std::vector<HeldFile>& unsaved = {});
 
 // Map `map` of the world as the game reads it, after CheckWorld(dir): its
 // cells in UTF-8, those the hero can reach from the world's start marked,

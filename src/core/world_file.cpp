@@ -11,6 +11,8 @@ namespace rf {
 
 namespace {
 
+std::vector<HeldFile> held;
+
 std::string Hex(std::uint32_t value, int digits) {
     std::string out(static_cast<std::size_t>(digits), '0');
     for (int i = digits - 1; i >= 0; --i, value >>= 4)
@@ -92,7 +94,14 @@ WorldFile ReadWorldFile(const std::string& path, std::size_t usable) {
     WorldFile file;
     file.name = WorldRelative(path);
     // A UTF-8 character may take up to three bytes where code page 932 takes two.
-    platform::DataFileBytes raw = platform::ReadDataFile(path, usable * 2 + kReadMargin);
+    const std::size_t limit = usable * 2 + kReadMargin;
+    std::string name = file.name;
+    std::replace(name.begin(), name.end(), platform::PathSeparator(), '/');
+    const auto kept = std::find_if(held.begin(), held.end(), [&](const HeldFile& h) { return h.name == name; });
+    platform::DataFileBytes raw =
+        kept == held.end() ? platform::ReadDataFile(path, limit)
+                           : platform::DataFileBytes{platform::FileProblem::kNone, kept->bytes.substr(0, limit),
+                                                     kept->bytes.size() > limit};
     file.problem = raw.problem;
     if (!file.Readable()) return file;
     std::vector<std::size_t> unmappable;
@@ -131,6 +140,8 @@ WorldFile ReadWorldFile(const std::string& path, std::size_t usable) {
                "the file is longer than the game reads: everything from here on is ignored");
     return file;
 }
+
+void HoldWorldFiles(std::vector<HeldFile> files) { held = std::move(files); }
 
 std::string ProblemSaid(const WorldFile& file) {
     std::string said(platform::ProblemText(file.problem));

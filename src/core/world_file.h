@@ -29,6 +29,14 @@ struct WorldFile {
 // Reads the file at `path` (under dataRoot), at most `usable` plus the margin.
 WorldFile ReadWorldFile(const std::string& path, std::size_t usable);
 
+// Files that stand for those of the same name under the world folder ('/'
+// between folders) while held: the painter's unsaved edits, read by the
+// loaders as a save would write them. Held until the next call.
+struct HeldFile {
+    std::string name, bytes;
+};
+void HoldWorldFiles(std::vector<HeldFile> files);
+
 // ProblemText, and for a missing file the name that differs only in case, if any.
 std::string ProblemSaid(const WorldFile& file);
 

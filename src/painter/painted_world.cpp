@@ -1,12 +1,15 @@
 #include "painter/painted_world.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "authoring/world_check.h"
 #include "core/data_files.h"
+#include "core/world_about.h"
 #include "core/world_folder.h"
+#include "core/world_translation.h"
 #include "field/map_files.h"
 #include "platform/backend.h"
 #include "platform/files.h"
@@ -19,12 +22,31 @@ namespace rf::painter {
 namespace {
 
 constexpr std::size_t kFileLimit = 1024 * 1024;
+// Beyond what any loader reads: a copy cut there reads as the file does.
+constexpr std::size_t kCopyLimit = 4 * kFileLimit;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-std::string PathOf(const std::string& dir, WorldFileId id) {
+// A file's path in `dir` from its name there ('/' between folders).
+std::string PathIn(const std::string& dir, std::string_view name) {
     std::string path = dir.empty() || dir.back() == platform::PathSeparator() ? dir : dir + platform::PathSeparator();
-    for (char c : WorldFileName(id)) path += c == '/' ? platform::PathSeparator() : c;
+    for (char c : name) path += c == '/' ? platform::PathSeparator() : c;
     return path;
+}
+
+std::string PathOf(const std::string& dir, WorldFileId id) { return PathIn(dir, WorldFileName(id)); }
+
+// A file of the play-test's copy written whole, its folders made.
+bool WriteCopy(const std::string& folder, std::string_view name, const std::string& bytes, std::string& problem) {
+    const std::string path = PathIn(folder, name);
+    bool taken = false;
+    if (!platform::PrepareUserDataDirectory(path.substr(0, path.rfind(platform::PathSeparator())), problem))
+        return false;
+    std::FILE* out = platform::OpenOutputFile(path, true, taken, problem);
+    if (out == nullptr) return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    if (std::fclose(out) == 0 && written) return true;
+    problem = path + ": not written whole";
+    return false;
 }
 
 bool SameInfo(const WorldInfo& a, const WorldInfo& b) {
@@ -272,6 +294,32 @@ std::vector<const KeptFile*> ChangedFiles(const PaintedWorld& world) {
     for (const KeptFile& f : world.files)
         if (Changed(f, world.now, world.saved)) out.push_back(&f);
     return out;
+}
+
+std::vector<HeldFile> UnsavedFiles(const PaintedWorld& world) {
+    std::vector<HeldFile> out;
+    for (const KeptFile* f : ChangedFiles(world))
+        out.push_back({WorldFileName(f->id), FileBytes(world, *f, world.now)});
+    return out;
+}
+
+bool CopyAsSaved(const PaintedWorld& world, const std::string& folder, std::string& problem) {
+    std::vector<std::string> names;
+    for (const WorldFileId id : WorldFiles()) names.push_back(WorldFileName(id));
+    names.emplace_back(kWorldAboutFile);
+    for (const std::string& name : platform::DirectoryNames(PathIn(world.dir, kTranslationsFolder)))
+        names.push_back(std::string(kTranslationsFolder) + "/" + name);
+    const std::vector<HeldFile> unsaved = UnsavedFiles(world);
+    for (const std::string& name : names) {
+        const auto held =
+            std::find_if(unsaved.begin(), unsaved.end(), [&](const HeldFile& h) { return h.name == name; });
+        platform::DataFileBytes read;
+        if (held != unsaved.end()) read.bytes = held->bytes;
+        else read = platform::ReadDataFile(PathIn(world.dir, name), kCopyLimit);
+        // A file missing stays missing, as the game would find it.
+        if (read.problem == platform::FileProblem::kNone && !WriteCopy(folder, name, read.bytes, problem)) return false;
+    }
+    return true;
 }
 
 std::vector<std::string> ChangedOnDisk(const PaintedWorld& world) {

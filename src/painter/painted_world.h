@@ -11,6 +11,7 @@
 
 #include "core/game_state.h"
 #include "core/map_geometry.h"
+#include "core/world_file.h"
 #include "core/world_manifest.h"
 
 namespace rf::painter {
@@ -56,6 +57,14 @@ std::string FileBytes(const PaintedWorld& world, const KeptFile& file, const Wor
 // The files whose bytes a save would change.
 std::vector<const KeptFile*> ChangedFiles(const PaintedWorld& world);
 bool Unsaved(const PaintedWorld& world);
+// The files a save would write, as it would write them: read in their
+// place, they give the checker the world as painted.
+std::vector<HeldFile> UnsavedFiles(const PaintedWorld& world);
+// Copies every file the game reads of the world into `folder` (new and
+// empty) as a save would leave them: the changed ones as a save writes
+// them, the others as they are on disk. The world's own folder is only
+// read. False, with the reason.
+bool CopyAsSaved(const PaintedWorld& world, const std::string& folder, std::string& problem);
 // The files a save would write that differ on disk from what was read or
 // last saved.
 std::vector<std::string> ChangedOnDisk(const PaintedWorld& world);

@@ -15,6 +15,7 @@
 #include "platform/backend.h"
 #include "platform/console_session.h"
 #include "platform/keys.h"
+#include "platform/player_files.h"
 #include "text/cp932.h"
 #include "text/sj_literal.h"
 
@@ -57,6 +58,7 @@ struct Painter {
     int moving = -1;
     std::vector<WorldState> undo, redo;
     std::vector<Finding> findings;
+    WorldState checked;  // the world the findings are of
     std::size_t nextFinding = 0;
     std::string message;  // row 24, code page 932; the keys when empty
     EnemyTable kinds;     // the symbols, as the world's files give them
@@ -104,16 +106,18 @@ Finding FindingOf(const LoadRemark& r, const WorldState& s) {
     return f;
 }
 
+// The checker's findings for the world as painted, saved or not.
 void Check(Painter& p) {
     p.findings.clear();
-    if (p.setup.check == nullptr) return;
-    const authoring::CheckResult result = p.setup.check(p.world.dir);
+    p.checked = Now(p);
+    if (!p.setup.check) return;
+    const authoring::CheckResult result = p.setup.check(p.world.dir, UnsavedFiles(p.world));
     // The check starts from a clean game: the painter's own records come back.
     dataRoot = p.world.dir;
     language = p.language;
     for (const LoadRemark& r : result.remarks)
-        if (r.severity != Severity::kNote) p.findings.push_back(FindingOf(r, p.world.saved));
-    p.nextFinding = 0;
+        if (r.severity != Severity::kNote) p.findings.push_back(FindingOf(r, Now(p)));
+    if (p.nextFinding >= p.findings.size()) p.nextFinding = 0;
 }
 
 // The painter's world in the game's records, for the field's drawing.
@@ -195,6 +199,9 @@ void DrawStatus(const Painter& p) {
     if (const int e = EnemyAt(p.world.now, p.map, p.x, p.y); e >= 0) {
         const FieldEnemy& enemy = p.world.now.enemies[p.map - 1][static_cast<std::size_t>(e)];
         Write("  " + std::string(EnemySymbolOf(enemy.kind)) + "x" + std::to_string(enemy.groupSize));
+    } else if (const CellCharacter standing = ShownAt(p, p.x, p.y); standing.bytes != c.bytes) {
+        // The hero or a mark standing on the cell, over the map's character.
+        Write("  " + standing.bytes);
     }
     MoveTo(kModeColumn, kStatusRow);
     if (p.mode == Mode::kText) Write(Text(TextId::kPainterTyping));
@@ -253,8 +260,10 @@ void Draw(const Painter& p) {
     Mark(p, p.x, p.y, kCursorLook);
     DrawStatus(p);
     DrawHelp(p);
+    // The mark alone shows the cursor: a terminal's own block cursor would
+    // draw the marked cell's colours reversed, back to plain. It is left on
+    // the cell all the same, where an input method puts its window.
     MoveTo(p.x, p.y);
-    ShowCursor();
 }
 
 int ReadPainterKey() {
@@ -419,7 +428,6 @@ bool Save(Painter& p) {
         p.message = ComposeWithName(Text(TextId::kPainterNotSaved), Utf8ToCp932(problem));
         return false;
     }
-    Check(p);
     p.message = ComposeWithNumber(Text(TextId::kPainterSaved), static_cast<std::int32_t>(changed));
     return true;
 }
@@ -439,17 +447,25 @@ int AskLevel(Painter& p) {
 }
 
 void Play(Painter& p) {
-    if (!ChangedFiles(p.world).empty() && (Ask(p, std::string(Text(TextId::kPainterSaveFirst))) != 'y' || !Save(p)))
-        return;
     const int level = AskLevel(p);
     p.message.clear();
     if (level < 0) return;
-    std::vector<std::string> command = {p.setup.program, "--world", p.world.dir, "--start",
+    // Unsaved edits are played from a copy of the world as a save would
+    // leave it, removed after: the author's files stay as they are.
+    std::string copy, problem;
+    if (Unsaved(p.world) &&
+        ((copy = platform::MakeTemporaryFolder(problem)).empty() || !CopyAsSaved(p.world, copy, problem))) {
+        platform::RemoveTemporaryFolder(copy);
+        p.message = ComposeWithName(Text(TextId::kPainterNoCopy), Utf8ToCp932(problem));
+        return;
+    }
+    std::vector<std::string> command = {p.setup.program, "--world", copy.empty() ? p.world.dir : copy, "--start",
                                         Place(p.map, std::min(p.x, kLastHeroColumn), p.y)};
     if (level > 0) command.insert(command.end(), {"--level", std::to_string(level)});
     command.push_back("--no-save");
     if (!p.setup.language.empty()) command.insert(command.end(), {"--lang", p.setup.language});
-    const int status = platform::RunInConsole(command);
+    const int status = p.setup.play ? p.setup.play(command) : platform::RunInConsole(command);
+    if (!copy.empty()) platform::RemoveTemporaryFolder(copy);
     p.message = status < 0 ? std::string(Text(TextId::kPainterCannotPlay))
                            : ComposeWithNumber(Text(TextId::kPainterPlayed), status);
 }
@@ -558,6 +574,12 @@ int RunPainter(const PainterSetup& setup) {
     Check(p);
     for (;;) {
         Draw(p);
+        // The findings follow the edits, checked once the keys typed ahead
+        // are handled: the edit is on the screen before the check runs.
+        if (!SameState(p.checked, Now(p)) && !platform::KeyWaiting()) {
+            Check(p);
+            Draw(p);
+        }
         // A map moved to while a group is carried keeps the group on its own map.
         const int map = p.map;
         if (!Handle(p, ReadPainterKey())) break;

@@ -5,7 +5,9 @@
 // the cursor and saves.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "authoring/world_check.h"
 
@@ -15,9 +17,13 @@ struct PainterSetup {
     std::string dir;       // the world's folder
     std::string program;   // how this program was started, to play-test with
     std::string language;  // --lang as given, passed on to a play-test
-    // The checker's findings for the world as saved (ranks check's own in
-    // the program; a test gives its own, so nothing resets its session).
-    authoring::CheckResult (*check)(const std::string& dir) = nullptr;
+    // The checker's findings for the world, the unsaved files standing for
+    // theirs on disk (ranks check's own in the program; a test gives its
+    // own, so nothing resets its session).
+    std::function<authoring::CheckResult(const std::string& dir, const std::vector<HeldFile>& unsaved)> check;
+    // Runs a play-test in the console and says its exit status
+    // (platform::RunInConsole when not given).
+    std::function<int(const std::vector<std::string>& command)> play;
 };
 
 // Paints until the author quits; the console must be open. Its exit status.

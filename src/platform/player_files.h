@@ -116,6 +116,13 @@ std::vector<std::string> FilesIn(const std::string& directory);
 // The absolute path, every symbolic link on the way resolved: a save's own
 // file, whatever name reached it.
 std::string AbsolutePath(const std::string& path);
+// A new folder of the game's own in the system's temporary folder (where a
+// play-test's copy of a world is put); empty, with the reason, when none
+// could be made.
+std::string MakeTemporaryFolder(std::string& problem);
+// Removes a folder MakeTemporaryFolder made, with all it holds; any other
+// path is left alone.
+void RemoveTemporaryFolder(const std::string& path);
 // The wall clock for dates on files; unlike ClockSeconds it is not part of
 // what the game sees, so reading it changes no recording.
 std::int64_t WallClockSeconds();

@@ -51,7 +51,7 @@ int RunPainterTool(const Options& options) {
             platform::Exit(2);
         }
     }
-    platform::Exit(painter::RunPainter({dir, options.program, options.language, authoring::CheckWorld}));
+    platform::Exit(painter::RunPainter({dir, options.program, options.language, authoring::CheckWorld, nullptr}));
 }
 
 // `ranks check` and `ranks balance`, the tools for world authors: on the

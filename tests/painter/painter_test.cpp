@@ -4,12 +4,9 @@
 // kept; a world opened and saved without a change, or with its changes
 // undone, keeps every byte; a file changed on disk is not overwritten
 // unasked. Then the painter in a real terminal: a sign typed through the
-// terminal's UTF-8, saved, a play-test from the cursor and back.
+// terminal's UTF-8, played unsaved from the cursor and back, then saved.
 #include "painter/painter.h"
 
-#include <fstream>
-#include <iterator>
-#include <map>
 #include <memory>
 
 #include "authoring/new_world.h"
@@ -29,24 +26,12 @@ namespace fs = std::filesystem;
 using namespace platform::keys;
 constexpr int kWall = kTypedCharacter + 0x58C1;  // 壁, typed through an input method
 
-// Every file under a folder, by its path there.
-std::map<std::string, std::string> FilesUnder(const fs::path& root) {
-    std::map<std::string, std::string> out;
-    for (const auto& entry : fs::recursive_directory_iterator(root))
-        if (entry.is_regular_file()) {
-            std::ifstream in(entry.path(), std::ios::binary);
-            out[fs::relative(entry.path(), root).generic_string()] =
-                std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        }
-    return out;
-}
-
 class PainterTest : public test::GameTest {
 protected:
     // Runs the painter on `world` until its keys are used up.
     void Paint(const fs::path& world, const std::vector<int>& keys) {
         for (int k : keys) headless::Key(k);
-        RunScript([&] { painter::RunPainter({world.string(), "ranks", "", nullptr}); });
+        RunScript([&] { painter::RunPainter({world.string(), "ranks", "", nullptr, nullptr}); });
     }
 };
 
@@ -184,11 +169,11 @@ TEST_F(PaintedMapTest, EnemiesMarksAndTheStartAreWrittenBesideTheNotes) {
         SCOPED_TRACE(c.name);
         SetUp();
         MakeWorld(true);
-        const auto before = FilesUnder(World().Path());
+        const auto before = test::FilesUnder(World().Path());
         Paint(World().Path(), c.keys);
         EXPECT_EQ(World().Read(c.file), c.expected);
         // Nothing else was written.
-        auto after = FilesUnder(World().Path());
+        auto after = test::FilesUnder(World().Path());
         after[c.file] = before.at(c.file);
         EXPECT_EQ(after, before);
     }
@@ -226,9 +211,9 @@ TEST_F(PainterTest, AWorldSavedWithoutChangesKeepsEveryByte) {
             SCOPED_TRACE(std::string(source) + ": " + c.name);
             SetUp();
             test::TempDir world{fs::path(source)};
-            const auto before = FilesUnder(world.Path());
+            const auto before = test::FilesUnder(world.Path());
             Paint(world.Path(), c.keys);
-            EXPECT_EQ(FilesUnder(world.Path()), before);
+            EXPECT_EQ(test::FilesUnder(world.Path()), before);
         }
 }
 
@@ -285,14 +270,17 @@ TEST_F(PaintedMapTest, QuittingWithUnsavedChangesAsks) {
         keys.insert(keys.end(), c.keys.begin(), c.keys.end());
         for (int k : keys) headless::Key(k);
         bool returned = false;
-        RunScript([&] { returned = painter::RunPainter({World().Path().string(), "ranks", "", nullptr}) == 0; });
+        RunScript([&] {
+            returned = painter::RunPainter({World().Path().string(), "ranks", "", nullptr, nullptr}) == 0;
+        });
         EXPECT_EQ(returned, c.quit);
         EXPECT_EQ(World().Read("map_form/map1/5.txt") == Expected(StartRow(28, "#")), c.saved);
     }
 }
 
 // What the author sees: the map as the field draws it, the start's hero,
-// the cursor's cell as --start takes it with the character and its width,
+// the cursor's cell as --start takes it with the character and its width
+// (and the hero or a mark standing there), the mark alone as the cursor,
 // a full-width character in its two cells, and the checker's findings
 // listed beside the map with their codes, the next one jumped to.
 TEST_F(PaintedMapTest, TheScreenShowsTheCellTheCharacterAndTheFindings) {
@@ -305,16 +293,20 @@ TEST_F(PaintedMapTest, TheScreenShowsTheCellTheCharacterAndTheFindings) {
     headless::SetKeyObserver(
         [&] { screens.push_back(Row(11) + "|" + Row(20) + "|" + Row(24) + "|" + Row(9, 61, 19)); });
     RunScript([&] {
-        painter::RunPainter({World().Path().string(), "ranks", "", [](const std::string&) {
+        painter::RunPainter({World().Path().string(), "ranks", "",
+                             [](const std::string&, const std::vector<HeldFile>&) {
                                  authoring::CheckResult r;
                                  r.remarks.push_back({"map_info/map1/5.txt", 2, 7, 7, Severity::kWarning,
                                                       "the enemy at (30, 1) stands on a wall", Rule::kOnWall, 7});
                                  return r;
-                             }});
+                             },
+                             nullptr});
     });
     headless::SetKeyObserver(nullptr);
+    // The mark is the cursor: a terminal's own would turn it back to plain.
+    EXPECT_FALSE(headless::Screen().CursorVisible());
     ASSERT_EQ(screens.size(), 7u);
-    EXPECT_NE(screens[0].find("マス 5,28,10  [ ] 幅 1"), std::string::npos) << screens[0];
+    EXPECT_NE(screens[0].find("マス 5,28,10  [ ] 幅 1  ●"), std::string::npos) << screens[0];
     EXPECT_NE(screens[5].find("#                           壁"), std::string::npos) << screens[5];
     EXPECT_NE(screens[5].find("マス 5,29,11  [壁] 幅 2"), std::string::npos) << screens[5];
     EXPECT_NE(screens[5].find("30,1 on-wall"), std::string::npos) << screens[5];
@@ -326,9 +318,9 @@ TEST_F(PaintedMapTest, TheScreenShowsTheCellTheCharacterAndTheFindings) {
 class PainterInTerminal : public test::TerminalTest {};
 
 // The real binary: an empty folder made into a world after asking, a sign
-// typed in UTF-8 through the terminal and saved in the file's encoding, a
-// play-test from the cursor's cell that ends with Ctrl+C and comes back to
-// the painter, and the terminal as it was after quitting.
+// typed in UTF-8 through the terminal, played unsaved from the cursor's
+// cell until Ctrl+C brings the painter back, then saved in the file's
+// encoding, and the terminal as it was after quitting.
 TEST_F(PainterInTerminal, MakesAWorldPaintsASignPlaysFromTheCursorAndComesBack) {
     const fs::path folder = dir.Path() / "mine";
     fs::create_directory(folder);
@@ -338,18 +330,20 @@ TEST_F(PainterInTerminal, MakesAWorldPaintsASignPlaysFromTheCursorAndComesBack) 
     s.SendKeys({"y"});
     ASSERT_TRUE(s.WaitForText("マス 5,28,10", std::chrono::seconds(10)));
     s.SendKeys({"i"});
-    s.Tmux("send-keys -l " + test::Quote("看板"));
-    s.SendKeys({"Enter", "s"});
-    ASSERT_TRUE(s.WaitForText("保存しました"));
-    EXPECT_NE(dir.Read("mine/map_form/map1/5.txt").find("看板"), std::string::npos);
-    s.SendKeys({"P"});
+    s.Tmux("send-keys -l " + test::Quote("宝箱"));
+    s.SendKeys({"Enter", "P"});
     ASSERT_TRUE(s.WaitForText("ここから遊ぶレベル"));
     s.SendKeys({"5", "Enter"});
     ASSERT_TRUE(s.WaitForText("メニュー", std::chrono::seconds(10)));
+    EXPECT_TRUE(s.ScreenContains("宝箱"));  // the unsaved sign, in the game
     s.SendKeys({"C-c"});
     ASSERT_TRUE(s.WaitForText("テストプレイから戻りました", std::chrono::seconds(10)));
     EXPECT_TRUE(s.ScreenContains("マス 5,32,10"));
     EXPECT_TRUE(test::SaveNames(s.SaveFolder()).empty());
+    EXPECT_EQ(dir.Read("mine/map_form/map1/5.txt").find("宝箱"), std::string::npos);
+    s.SendKeys({"s"});
+    ASSERT_TRUE(s.WaitForText("保存しました"));
+    EXPECT_NE(dir.Read("mine/map_form/map1/5.txt").find("宝箱"), std::string::npos);
     s.SendKeys({"q"});
     ExpectEnd(s, 0);
 }

@@ -458,6 +458,16 @@ TEST(SaveFiles, ListingShowsTheMostRecentFirstAndWhatCannotBeResumed) {
     EXPECT_EQ(listing.find("notes"), std::string::npos);
 }
 
+// A row or a value the file does not know leaves the settings as the rows before it set them (the
+// values themselves come back in the settings table's test).
+TEST(SettingsFile, WhatItDoesNotKnowLeavesTheSettingsAlone) {
+    Settings s, back;
+    s.pace = MessagePace::kInstant, s.classicNextStart = true;
+    std::int16_t lang = 0;
+    ParseSettings(ComposeSettings(s, 1) + "volume 11\nmessages fast\nlanguage xx\nclassic maybe\n", back, lang);
+    EXPECT_TRUE(lang == 1 && back.pace == MessagePace::kInstant && back.classic && back.classicNextStart);
+}
+
 // The farewell names the game as it was started.
 TEST(SaveFiles, FarewellNamesTheGameAsStarted) {
     const std::pair<const char*, const char*> kCases[] = {

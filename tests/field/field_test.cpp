@@ -153,6 +153,13 @@ protected:
         std::memcpy(enemyTable.kinds[0].name, pawn.data(), pawn.size());
         hero.level = 3, hero.maxHp = 52;
     }
+    void Sign(int x, int y) {
+        const std::string sign = test::ToCp932("キング 門");
+        std::memcpy(&Cell(1, x, y), sign.data(), sign.size());
+    }
+    std::function<void()> Enemy(FieldEnemy e) {
+        return [this, e] { SetEnemies({e}); };
+    }
     void TearDown() override {
         platform::SetNarrator(nullptr);
         language = 0;
@@ -173,11 +180,7 @@ TEST_F(SurroundingsTest, WaysSignsAndEnemies) {
          },
          "マップ1　レベル3　HP52。上は壁、下に10歩で次のマップ、左に10歩で壁、右は壁。ポーン：下に2、右に3。ポーン：す"
          "ぐそば。"},
-        {[this] {
-             const std::string sign = test::ToCp932("キング 門");
-             std::memcpy(&Cell(1, 3, 2), sign.data(), sign.size());
-         },
-         "看板「キング 門」。"},
+        {[this] { Sign(3, 2); }, "看板「キング 門」。"},
         // The same in English, the world's own names kept where it has no
         // translation.
         {[] { language = static_cast<std::int16_t>(LanguageIndex("en")); },
@@ -204,26 +207,12 @@ TEST_F(SurroundingsTest, AStepSaysOnlyWhatChanged) {
         {"a bump", 20, 10, [this] { Wall(1, 22, 10); }, [] { MoveHero(kKeyRight); }, "右は壁。"},
         {"a step with nothing new", 20, 10, [] {}, [] { MoveHero(kKeyLeft); }, ""},
         {"a way off the map in reach", 20, 16, [] {}, [] { MoveHero(kKeyDown); }, "下への出口：下に2。"},
-        {"a sign passed", 20, 10,
-         [this] {
-             const std::string sign = test::ToCp932("キング 門");
-             std::memcpy(&Cell(1, 8, 9), sign.data(), sign.size());
-         },
-         [] { MoveHero(kKeyLeft); }, "看板「キング 門」。"},
-        {"an enemy two steps nearer", 20, 10,
-         [this] {
-             SetEnemies({{1, 1, 20, 17}});
-         },
+        {"a sign passed", 20, 10, [this] { Sign(8, 9); }, [] { MoveHero(kKeyLeft); }, "看板「キング 門」。"},
+        {"an enemy two steps nearer", 20, 10, Enemy({1, 1, 20, 17}),
          [] { fieldEnemies.entries[0].y = 15, NarrateApproach(); }, "ポーンが近づく：下に5。"},
-        {"an enemy one step nearer", 20, 10,
-         [this] {
-             SetEnemies({{1, 1, 20, 17}});
-         },
+        {"an enemy one step nearer", 20, 10, Enemy({1, 1, 20, 17}),
          [] { fieldEnemies.entries[0].y = 16, NarrateApproach(); }, ""},
-        {"an enemy about to reach the hero", 20, 10,
-         [this] {
-             SetEnemies({{1, 1, 26, 10}});
-         },
+        {"an enemy about to reach the hero", 20, 10, Enemy({1, 1, 26, 10}),
          [] { fieldEnemies.entries[0].x = 23, NarrateApproach(); }, "ポーンがすぐそこ：右に1。"},
         {"in English", 20, 10,
          [this] {
@@ -234,17 +223,13 @@ TEST_F(SurroundingsTest, AStepSaysOnlyWhatChanged) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        test::FieldTest::SetUp();  // a bare map 1
-        hero.level = 3, hero.maxHp = 52;
-        const std::string pawn = test::ToCp932("ポーン");
-        std::memcpy(enemyTable.kinds[0].name, pawn.data(), pawn.size());
+        SetUp();  // a bare map 1
         hero.fieldX = c.x, hero.fieldY = c.y;
         c.place();
         NarrateField();
         said.clear();
         c.act();
         EXPECT_EQ(said, c.expected);
-        language = 0;
     }
 }
 

@@ -35,12 +35,10 @@ TEST(ManySaves, AFolderReadAtOnceGivesWhatEachFileReadAloneGives) {
         const char* name;
         std::string bytes;
     };
-    const std::vector<File> files = {
-        {.name = "small", .bytes = "abc"},
-        {.name = "empty", .bytes = ""},
-        {.name = "at-limit", .bytes = std::string(kLimit, 'x')},
-        {.name = "past-limit", .bytes = std::string(kLimit + 1, 'y')},
-    };
+    const File files[] = {{"small", "abc"},
+                          {"empty", ""},
+                          {"at-limit", std::string(kLimit, 'x')},
+                          {"past-limit", std::string(kLimit + 1, 'y')}};
     std::vector<std::string> names;
     for (const File& f : files) dir.Write(f.name, f.bytes), names.emplace_back(f.name);
     // Put at a listed name since the listing: a folder, nothing, a link, a FIFO.
@@ -68,27 +66,22 @@ TEST(ManySaves, TheLatestOfAWorldIsTheFirstOfItInTheListing) {
         const char* name;
         std::string bytes;
     };
-    const std::vector<Save> saves = {
-        {.name = "a.save", .bytes = SaveText(1, 1'700'000'000, "default")},
-        {.name = "b.save", .bytes = SaveText(2, 1'700'000'500, "default")},
-        {.name = "c.save", .bytes = SaveText(3, 1'700'000'500, "default")},  // the same second: the later name
-        {.name = "d.save", .bytes = SaveText(4, 4'102'444'799, "default")},  // a clock that was ahead
-        {.name = "e.save", .bytes = SaveText(5, 1'700'000'900, "/games/other")},
-        {.name = "f.save", .bytes = SaveText(6, 4'102'444'799, "/games/ahead")},
-        {.name = "g.save", .bytes = "ranks-and-files save 1\n"},  // unreadable, of no world
-        {.name = "h.save", .bytes = ""},                          // its name claimed, never filled
-    };
+    // c.save in b.save's second: the later name first; d.save and f.save by a clock that was ahead; g.save
+    // unreadable, of no world; h.save a name claimed, never filled.
+    const Save saves[] = {{"a.save", SaveText(1, 1'700'000'000, "default")},
+                          {"b.save", SaveText(2, 1'700'000'500, "default")},
+                          {"c.save", SaveText(3, 1'700'000'500, "default")},
+                          {"d.save", SaveText(4, 4'102'444'799, "default")},
+                          {"e.save", SaveText(5, 1'700'000'900, "/games/other")},
+                          {"f.save", SaveText(6, 4'102'444'799, "/games/ahead")},
+                          {"g.save", "ranks-and-files save 1\n"},
+                          {"h.save", ""}};
     for (const Save& s : saves) dir.Write(s.name, s.bytes);
     struct Case {
         const char* world;
         int level;  // 0: none
     };
-    const std::vector<Case> cases = {
-        {.world = "default", .level = 3},
-        {.world = "/games/other", .level = 5},
-        {.world = "/games/ahead", .level = 6},
-        {.world = "/games/none", .level = 0},
-    };
+    const Case cases[] = {{"default", 3}, {"/games/other", 5}, {"/games/ahead", 6}, {"/games/none", 0}};
     const std::vector<SaveEntry> listed = SavesIn(dir.Path().string());
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "h.save"));
     dir.Write("h.save", "");

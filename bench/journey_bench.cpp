@@ -8,7 +8,11 @@
 //   ranks_bench_journey WORLD [MINUTES]
 // The played time is the game's own time (walking, the wipes, the typing
 // and every animation) plus the player's reading and choosing per battle
-// key, as `ranks balance` counts it.
+// key, as `ranks balance` counts it. With RECORDING the game is recorded
+// there as a played game is (the size of a long game's recording, or of
+// its link); the player's own time passes in virtual time, so its "t"
+// tokens are left out.
+//   ranks_bench_journey WORLD MINUTES RECORDING
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -28,8 +32,12 @@
 #include "field/hero_movement.h"
 #include "field/map_files.h"
 #include "own_folders.h"
+#include "platform/backend.h"
 #include "platform/headless/headless.h"
+#include "platform/recording.h"
 #include "program/startup.h"
+#include "replay/recording_file.h"
+#include "saves/world_digest.h"
 
 namespace {
 
@@ -328,7 +336,7 @@ void Report(const Player& j) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: ranks_bench_journey WORLD [MINUTES]\n");
+        std::fprintf(stderr, "usage: ranks_bench_journey WORLD [MINUTES [RECORDING]]\n");
         return 2;
     }
     const rf::test::OwnFolders ownFolders;  // the game saves as any game does
@@ -338,6 +346,14 @@ int main(int argc, char** argv) {
     ResetGameState();
     headless::Reset(1'700'000'000);
     dataRoot = argv[1];
+    if (argc > 3) {
+        RecordingHeader header;
+        header.world = "default", header.worldDigest = WorldDigest(), header.settingsGiven = true;
+        header.played = settings, header.language = language, header.edition = kEdition;
+        std::FILE* out = std::fopen(argv[3], "wb");
+        if (out == nullptr) return std::fprintf(stderr, "ranks_bench_journey: cannot write %s\n", argv[3]), 2;
+        platform::StartRecording({out}, ComposeRecordingHeader(header));
+    }
     StartUp();
     LoadWorldAbout();
     const rf::authoring::MeantLevels meant = rf::authoring::ReadMeantLevels();
@@ -361,6 +377,7 @@ int main(int argc, char** argv) {
     }
     headless::SetPresentObserver(nullptr);
     headless::SetKeySupplier(nullptr);
+    platform::FlushRecording();
     Report(j);
     return 0;
 }

@@ -1,7 +1,7 @@
 // The player's choices the page remembers (in localStorage) and gives the
-// game as its options: the language of the screen, the look and the
-// message pace. Each also comes from the address (?lang=en, ?look=console,
-// ?messages=auto) for that visit. They are the game's own settings too
+// game as its options: the language of the screen, the look, the message
+// pace and the original's alone. Each also comes from the address
+// (?lang=en, ?look=console, ?messages=auto, ?classic=on) for that visit. They are the game's own settings too
 // (`setting`, its settings file's row): what the game's menu changes there,
 // its settings file says, and the page takes it back from there. The names
 // are the game's (a test holds them to its table of settings).
@@ -11,12 +11,14 @@ const kChoices = {
   lang: { param: 'lang', setting: 'language', stored: 'ranks-lang', values: ['ja', 'en'] },
   look: { param: 'look', setting: 'look', stored: 'ranks-look', values: ['marked', 'console'] },
   pace: { param: 'messages', setting: 'messages', stored: 'ranks-messages', values: ['wait', 'auto', 'instant'] },
+  classic: { param: 'classic', setting: 'classic', stored: 'ranks-classic', values: ['on', 'off'] },
 };
 
 const chosen = {};
 for (const [name, c] of Object.entries(kChoices)) {
   const asked = [params.get(c.param), localStorage.getItem(c.stored)].find((v) => c.values.includes(v));
-  chosen[name] = asked || c.values[0];
+  // A switch starts off, any other choice at its first value.
+  chosen[name] = asked || (c.values.includes('off') ? 'off' : c.values[0]);
 }
 
 export const choice = (name) => chosen[name];
@@ -29,13 +31,15 @@ export function choose(name, value) {
   return true;
 }
 
-// The game's options for them.
-export const gameOptions = () => ['--lang', chosen.lang, '--look', chosen.look, '--messages', chosen.pace];
+// The game's options for them: the original's own look and pace go
+// without saying (the game refuses them beside it).
+export const gameOptions = () => ['--lang', chosen.lang, '--classic', chosen.classic]
+  .concat(chosen.classic === 'on' ? [] : ['--look', chosen.look, '--messages', chosen.pace]);
 
 // The game's settings file, where its menu keeps the language, the look,
-// the pace and the extra keys: kept whole for the next game, which reads
-// it as it starts (the options above then say the language, the look and
-// the pace).
+// the pace, the extra keys and the original's alone: kept whole for the
+// next game, which reads it as it starts (the options above then say all
+// but the extra keys).
 const kSettingsFolder = '/home/web_user/.config/ranks-and-files';
 const kSettingsFile = kSettingsFolder + '/settings';
 const kStoredSettings = 'ranks-settings';

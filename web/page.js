@@ -36,6 +36,8 @@ function listenToButtons() {
   $('console-look').addEventListener('change', (event) => rechoose('look', event.target.checked ? 'console' : 'marked'));
   $('lang').addEventListener('change', (event) => rechoose('lang', event.target.value));
   $('pace').addEventListener('change', (event) => rechoose('pace', event.target.value));
+  // The original's alone shapes the game from its start: the next game.
+  $('classic').addEventListener('change', (event) => choose('classic', event.target.checked ? 'on' : 'off') && showChoices());
   $('open-world').addEventListener('click', () => {
     takeWanted();
     $('world-input').click();
@@ -68,6 +70,9 @@ function showChoices() {
   $('console-look').checked = choice('look') === 'console';
   $('lang').value = choice('lang');
   $('pace').value = choice('pace');
+  $('classic').checked = choice('classic') === 'on';
+  // The original has its own look and pace.
+  $('console-look').disabled = $('pace').disabled = choice('classic') === 'on';
   $('terminal').lang = choice('lang');
   $('commands').hidden = choice('lang') !== 'ja';
 }

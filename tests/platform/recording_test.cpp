@@ -9,9 +9,15 @@
 
 #include "platform/backend.h"
 #include "platform/console_session.h"
+#include "platform/headless/headless.h"
 #include "platform/player_files.h"
 #include "platform/recording/session_events.h"
 #include "test_support.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace rf::test {
 namespace {
@@ -120,6 +126,43 @@ TEST_F(RecordAndReplay, AGameEndedInsideAPauseEndsBeforeTheTestThatLedToIt) {
         EXPECT_EQ(again, events) << (drawsFirst ? "drawn before the pause" : "straight after the test");
         platform::StartRecording({}, "");
     }
+}
+
+// A replay reads its file on from where it read to, whatever moves the
+// file's position meanwhile: the page's runtime syncs every open stream
+// with what it has handed out when the game first pauses, and a replay
+// that read on from that position read most of a block twice (its hero
+// walked further than recorded).
+TEST_F(RecordAndReplay, AReplayReadsOnFromItsOwnPlaceInTheFile) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the file's position is moved with POSIX calls";
+#else
+    TempDir dir;
+    std::string events;
+    for (int i = 0; i < 3000; ++i) events += "+" + std::to_string(33 + i % 90) + "\n";  // longer than a block
+    dir.Write("long.rec", "header\n" + events);
+    const std::string path = (dir.Path() / "long.rec").string();
+    std::string error;
+    ASSERT_TRUE(platform::StartReplay(path, 7, 1, true, error)) << error;
+    struct stat recording {};
+    ASSERT_EQ(::stat(path.c_str(), &recording), 0);
+    std::vector<int> read;
+    try {
+        while (platform::KeyWaiting()) {
+            read.push_back(platform::ReadKey());
+            if (read.size() > 1) continue;
+            // The first key's line handed out: the position moved back to it.
+            for (int fd = 3; fd < 256; ++fd) {
+                struct stat open {};
+                if (::fstat(fd, &open) == 0 && open.st_ino == recording.st_ino && open.st_dev == recording.st_dev)
+                    ::lseek(fd, 7 + 4, SEEK_SET);
+            }
+        }
+    } catch (const headless::ExitCalled&) {
+    }
+    ASSERT_EQ(read.size(), 3000u);
+    for (std::size_t i = 0; i < read.size(); ++i) ASSERT_EQ(read[i], static_cast<int>(33 + i % 90)) << "key " << i;
+#endif
 }
 
 }  // namespace

@@ -113,6 +113,7 @@ TEST(SettingTable, ThePagesChoicesAreTheTables) {
         {"lang", "lang", SettingKey::kLanguage},
         {"look", "", SettingKey::kLook},
         {"pace", "pace", SettingKey::kMessages},
+        {"classic", "", SettingKey::kClassic},
     };
     const std::string choices = SourceFile("web/choices.js"), page = SourceFile("web/index.html");
     ASSERT_FALSE(choices.empty() || page.empty());

@@ -463,11 +463,7 @@ test('a shared link plays the game in a new browser profile to its last screen, 
         window.ranks.send('\r');  // the last screen stays until a key
         return false;
       }, null, { polling: 500 });
-      // Linked with emscripten's run-time checks the page runs several
-      // times slower, and its replay then ends with the enemies a step
-      // off (not understood yet): the last screen is held to the game as
-      // released.
-      if (!process.env.RANKS_WEB_CHECKS) assert.deepEqual(squeeze(await screen(watching)), squeeze(shown), lang);
+      assert.deepEqual(squeeze(await screen(watching)), squeeze(shown), lang);
       assert.match(await watching.textContent('#ended-text'), new RegExp(`game shared with you \\(default world, in ${language}\\)`));
       // ... and goes on from its end, a game of this browser's own.
       const starts = await watching.evaluate(() => window.ranks.starts());

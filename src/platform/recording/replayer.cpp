@@ -27,14 +27,34 @@ using keys::kSpace;
 constexpr std::int64_t kLookEveryMs = 25;
 
 // Where the events come from, a line at a time: the recording file from
-// its events on, or a text in memory. Only a line is held at a time, so a
-// replay's memory does not grow with the recording.
+// its events on, or a text in memory. Only a line and a block of the file
+// are held at a time, so a replay's memory does not grow with the
+// recording.
 struct EventSource {
     std::FILE* file = nullptr;
     long start = 0;  // where the events begin in the file
     std::string memory;
     std::size_t memoryAt = 0;
     std::size_t lineNumber = 0;
+    // The file is read by block from where this source has read to, never
+    // from the stream's own position: a C library may sync every open
+    // stream's position with what it has handed out (the page's runtime
+    // did when the game's main function first gave way to the browser),
+    // and a replay read on from there read most of a block twice.
+    long next = 0;
+    std::size_t blockAt = 0, blockEnd = 0;
+    char block[4096];
+
+    int NextByte() {
+        if (blockAt == blockEnd) {
+            if (std::fseek(file, next, SEEK_SET) != 0) return EOF;
+            blockEnd = std::fread(block, 1, sizeof block, file);
+            blockAt = 0;
+            next += static_cast<long>(blockEnd);
+            if (blockEnd == 0) return EOF;
+        }
+        return static_cast<unsigned char>(block[blockAt++]);
+    }
 
     // The next whole line without its break; false at the end (a last line
     // without its break, from a game that was killed, is left out).
@@ -48,7 +68,7 @@ struct EventSource {
             memoryAt = end + 1;
             return true;
         }
-        for (int c; (c = std::getc(file)) != EOF;) {
+        for (int c; (c = NextByte()) != EOF;) {
             if (c == '\n') return true;
             // Longer than any line is read no further: the parse refuses it.
             if (line.size() <= kLongestEventLine) line += static_cast<char>(c);
@@ -58,7 +78,8 @@ struct EventSource {
     void Rewind() {
         lineNumber = 0;
         memoryAt = 0;
-        if (file) std::fseek(file, start, SEEK_SET);
+        next = start;
+        blockAt = blockEnd = 0;
     }
 };
 

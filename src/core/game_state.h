@@ -236,7 +236,8 @@ extern std::int16_t menuTop;
 extern bool pieceMarkOnScreen;
 
 // What the field's narration last said, so that a step says only what
-// changed: each enemy's distance in steps when it was said (0: not yet),
+// changed: what was said of each enemy in reach (0: nothing yet; then that
+// it came into reach, or that it is about to reach the hero),
 // the way off the map in reach and the sign passed.
 struct FieldHeard {
     std::int16_t enemySteps[FieldEnemyList::kCapacity] = {};

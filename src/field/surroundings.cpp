@@ -11,6 +11,7 @@
 #include "console/spoken.h"
 #include "core/fixed_text.h"
 #include "core/game_state.h"
+#include "core/map_geometry.h"
 #include "core/texts.h"
 #include "core/world_translation.h"
 #include "field/field_menu.h"
@@ -27,10 +28,12 @@ using spoken::Say;
 
 constexpr int kWayKeys[4] = {kKeyUp, kKeyDown, kKeyLeft, kKeyRight};
 // Within this many steps a way off the map is said, and an enemy coming
-// nearer; an enemy is said again when it has come two steps nearer.
+// nearer.
 constexpr int kExitReach = 6;
 constexpr int kEnemyReach = 8;
-constexpr int kEnemyCloser = 2;
+// What was last said of an enemy in reach (0: nothing yet).
+constexpr std::int16_t kHeardInReach = 1;
+constexpr std::int16_t kHeardClose = 2;
 
 // "上に3歩で壁", "右は壁", "下に5歩で次のマップ".
 std::string Way(int way) {
@@ -143,7 +146,8 @@ bool AboutToReach(int x, int y) {
     return (dy == 0 && dx <= 3) || (dy == 1 && dx <= 1);
 }
 
-// The enemies that came nearer since last said, or are about to reach him.
+// The enemies that came into reach, or are about to reach him, since last
+// said: once each, not at every step they make.
 std::string Approaches() {
     std::string said;
     for (int i = 0; i < fieldEnemies.count && i < FieldEnemyList::kCapacity; ++i) {
@@ -152,10 +156,14 @@ std::string Approaches() {
         if (IsEmptyEntry(e)) continue;
         const int steps = StepsTo(e.x, e.y);
         const bool close = AboutToReach(e.x, e.y);
-        if (heard != 0 && steps > heard) heard = static_cast<std::int16_t>(steps);  // walked off: said when back
-        const bool nearer = heard == 0 || steps <= heard - kEnemyCloser || (close && steps < heard);
-        if (steps > kEnemyReach || !nearer) continue;
-        heard = static_cast<std::int16_t>(steps);
+        if (steps > kEnemyReach) {
+            heard = 0;  // walked off: said again when back
+            continue;
+        }
+        if (heard == kHeardClose && !close) heard = kHeardInReach;  // said again when about to reach
+        const std::int16_t now = close ? kHeardClose : kHeardInReach;
+        if (heard == now) continue;
+        heard = now;
         said += Say(close ? TextId::kSaidEnemyClose : TextId::kSaidEnemyNearer, {EnemyName(e)}) + Place(e.x, e.y) +
                 std::string(Text(TextId::kSaidStop));
     }
@@ -172,7 +180,8 @@ std::string WayOut() {
     };
     for (int x = 0; x <= kLastHeroColumn; ++x) consider(0, x, 0), consider(1, x, kLastHeroRow);
     for (int y = 0; y < kMapRows; ++y) consider(2, 0, y), consider(3, kRightExitColumn, y);
-    const bool same = bestWay == fieldHeard.exitWay && bestSteps == fieldHeard.exitSteps;
+    // Said as it comes nearer, not at each step away from it.
+    const bool same = bestWay == fieldHeard.exitWay && bestSteps >= fieldHeard.exitSteps;
     fieldHeard.exitWay = static_cast<std::int16_t>(bestWay);
     fieldHeard.exitSteps = static_cast<std::int16_t>(bestSteps);
     if (bestWay < 0 || same) return "";
@@ -195,18 +204,66 @@ std::string SignPassed() {
     return "";
 }
 
+// The walk to each edge's nearest way off the map, by the steps the hero
+// can make from where he stands (a breadth-first search of his cells):
+// "上のマップ4へ23歩、まず右に4。". A player who cannot see the maze
+// needs the way round its walls, not only where its gap is.
+std::string Routes() {
+    constexpr int kColumns = kLastHeroColumn + 1;
+    constexpr int kCells = kColumns * kMapRows;
+    constexpr int kAcross[4] = {-kMapsAcross, kMapsAcross, -1, 1};
+    std::vector<int> before(kCells, -1);  // the cell each was reached from
+    std::vector<int> queue{hero.fieldY * kColumns + hero.fieldX};
+    before[queue[0]] = queue[0];
+    int exitCell[4] = {-1, -1, -1, -1};
+    for (std::size_t next = 0; next < queue.size(); ++next) {
+        const int x = queue[next] % kColumns, y = queue[next] / kColumns;
+        for (int way = 0; way < 4; ++way) {
+            const int r = TestStep(kWayKeys[way], x, y);
+            if (r == kStepLeavesMap && exitCell[way] < 0) exitCell[way] = queue[next];
+            if (r == kStepBlocked || r == kStepLeavesMap) continue;
+            const int across = r == kStepShort ? 1 : 2;
+            const int nx = x + (way == 2 ? -across : way == 3 ? across : 0);
+            const int ny = y + (way == 0 ? -1 : way == 1 ? 1 : 0);
+            if (nx < 0 || nx >= kColumns || ny < 0 || ny >= kMapRows || before[ny * kColumns + nx] >= 0) continue;
+            before[ny * kColumns + nx] = queue[next];
+            queue.push_back(ny * kColumns + nx);
+        }
+    }
+    std::string said;
+    for (int way = 0; way < 4; ++way) {
+        const int beyond = hero.mapNumber + kAcross[way];
+        const bool sameRow = way < 2 || (beyond - 1) / kMapsAcross == (hero.mapNumber - 1) / kMapsAcross;
+        if (exitCell[way] < 0 || !IsMapNumber(beyond) || !sameRow) continue;
+        // The path back from the way out, then its first leg from the hero.
+        std::vector<int> ways{way};
+        for (int cell = exitCell[way]; before[cell] != cell; cell = before[cell]) {
+            const int dx = cell % kColumns - before[cell] % kColumns, dy = cell / kColumns - before[cell] / kColumns;
+            ways.push_back(dy < 0 ? 0 : dy > 0 ? 1 : dx < 0 ? 2 : 3);
+        }
+        int leg = 0;
+        while (leg < static_cast<int>(ways.size()) && ways[ways.size() - 1 - leg] == ways.back()) ++leg;
+        said += Say(TextId::kSaidRoute, {Text(spoken::kWays[way]), Text(spoken::kWays[ways.back()])},
+                    {beyond, static_cast<long long>(ways.size()), leg});
+    }
+    return said;
+}
+
 // The whole field in words: map, level and HP, the ways, the signs, the
 // mark and the enemies. What a step says next starts from here.
 std::string FieldLine() {
     std::string line = Say(TextId::kSaidArrival, {}, {hero.mapNumber, hero.level, hero.maxHp});
     for (int way = 0; way < 4; ++way)
         line += Way(way) + std::string(Text(way < 3 ? TextId::kSaidAnd : TextId::kSaidStop));
+    line += Routes();
     for (const Sign& s : Signs()) line += Say(TextId::kSaidSign, {s.words});
     line += Mark();
     line += Enemies();
-    for (int i = 0; i < FieldEnemyList::kCapacity; ++i)
-        fieldHeard.enemySteps[i] = static_cast<std::int16_t>(
-            i < fieldEnemies.count ? StepsTo(fieldEnemies.entries[i].x, fieldEnemies.entries[i].y) : 0);
+    for (int i = 0; i < FieldEnemyList::kCapacity; ++i) {
+        const FieldEnemy& e = fieldEnemies.entries[i];
+        const bool reach = i < fieldEnemies.count && StepsTo(e.x, e.y) <= kEnemyReach;
+        fieldHeard.enemySteps[i] = !reach ? std::int16_t{0} : AboutToReach(e.x, e.y) ? kHeardClose : kHeardInReach;
+    }
     WayOut();
     SignPassed();
     return line;

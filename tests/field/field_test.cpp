@@ -172,20 +172,21 @@ TEST_F(SurroundingsTest, WaysSignsAndEnemies) {
         // Map 1 is the world's top-left corner: up and left end in walls,
         // down and right lead to the next maps.
         {[] {},
-         "マップ1　レベル3　HP52。上に10歩で壁、下に10歩で次のマップ、左に10歩で壁、右に20歩で次のマップ。敵はいない"
-         "。"},
+         "マップ1　レベル3　HP52。上に10歩で壁、下に10歩で次のマップ、左に10歩で壁、右に20歩で次のマップ。下のマップ4"
+         "へ10歩、まず下に10。右のマップ2へ20歩、まず右に20。敵はいない。"},
         {[this] {
              Wall(1, 22, 10), Wall(1, 20, 9);
              SetEnemies({{1, 3, 26, 12}, {1, 1, 20, 10}});
          },
-         "マップ1　レベル3　HP52。上は壁、下に10歩で次のマップ、左に10歩で壁、右は壁。ポーン：下に2、右に3。ポーン：す"
-         "ぐそば。"},
+         // The way round the wall on the right begins with a step down.
+         "右は壁。下のマップ4へ10歩、まず下に10。右のマップ2へ21歩、まず下に1。ポーン：下に2、右に3。ポーン：すぐそば"
+         "。"},
         {[this] { Sign(3, 2); }, "看板「キング 門」。"},
         // The same in English, the world's own names kept where it has no
         // translation.
         {[] { language = static_cast<std::int16_t>(LanguageIndex("en")); },
-         "Map 1, level 3, HP 52. up: a wall; down: 10 steps to the next map; left: 10 steps to a wall; right: a wall. "
-         "Sign: \"キング 門\". ポーン: 2 down; 3 right. ポーン: right here. "},
+         "right: a wall. Way down to map 4: 10 steps, first 10 down. Way right to map 2: 21 steps, first 1 down. Sign: "
+         "\"キング 門\". ポーン: 2 down; 3 right. ポーン: right here. "},
     };
     for (const auto& [edit, expected] : cases) {
         edit();
@@ -208,10 +209,11 @@ TEST_F(SurroundingsTest, AStepSaysOnlyWhatChanged) {
         {"a step with nothing new", 20, 10, [] {}, [] { MoveHero(kKeyLeft); }, ""},
         {"a way off the map in reach", 20, 16, [] {}, [] { MoveHero(kKeyDown); }, "下への出口：下に2。"},
         {"a sign passed", 20, 10, [this] { Sign(8, 9); }, [] { MoveHero(kKeyLeft); }, "看板「キング 門」。"},
-        {"an enemy two steps nearer", 20, 10, Enemy({1, 1, 20, 17}),
-         [] { fieldEnemies.entries[0].y = 15, NarrateApproach(); }, "ポーンが近づく：下に5。"},
-        {"an enemy one step nearer", 20, 10, Enemy({1, 1, 20, 17}),
-         [] { fieldEnemies.entries[0].y = 16, NarrateApproach(); }, ""},
+        {"a step away from a way off the map", 20, 15, [] {}, [] { MoveHero(kKeyUp); }, ""},
+        {"an enemy coming into reach", 20, 10, Enemy({1, 1, 20, 19}),
+         [] { fieldEnemies.entries[0].y = 17, NarrateApproach(); }, "ポーンが近づく：下に7。"},
+        {"an enemy in reach, nearer", 20, 10, Enemy({1, 1, 20, 17}),
+         [] { fieldEnemies.entries[0].y = 13, NarrateApproach(); }, ""},
         {"an enemy about to reach the hero", 20, 10, Enemy({1, 1, 26, 10}),
          [] { fieldEnemies.entries[0].x = 23, NarrateApproach(); }, "ポーンがすぐそこ：右に1。"},
         {"in English", 20, 10,

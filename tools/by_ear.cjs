@@ -37,7 +37,7 @@ const kWords = {
   en: {
     ways: ['up', 'down', 'left', 'right'],
     arrival: /^Map (\d+), level \d+, HP (\d+)\./,
-    route: /Way (up|down|left|right) to map (\d+): (\d+) steps, first (\d+) (up|down|left|right)\./g,
+    route: /Way (up|down|left|right) to map (\d+): (\d+) away, first (\d+) (up|down|left|right)\./g,
     bump: /^(up|down|left|right): a wall\.$/,
     battle: /^Battle: /,
     exchange: /^Your HP (\d+)\/(\d+)\./,

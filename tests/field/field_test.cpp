@@ -185,7 +185,7 @@ TEST_F(SurroundingsTest, WaysSignsAndEnemies) {
         // The same in English, the world's own names kept where it has no
         // translation.
         {[] { language = static_cast<std::int16_t>(LanguageIndex("en")); },
-         "right: a wall. Way down to map 4: 10 steps, first 10 down. Way right to map 2: 21 steps, first 1 down. Sign: "
+         "right: a wall. Way down to map 4: 10 away, first 10 down. Way right to map 2: 21 away, first 1 down. Sign: "
          "\"キング 門\". ポーン: 2 down; 3 right. ポーン: right here. "},
     };
     for (const auto& [edit, expected] : cases) {

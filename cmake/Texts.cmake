@@ -4,7 +4,9 @@
 # each language listed in po/LINGUAS has its msgstr in po/LANG.po. The
 # result is a header of names (a wrong name does not compile) and a table
 # of every language's texts, written as `_sj` literals, so the compiler
-# turns them into code page 932 and refuses a character it lacks.
+# turns them into code page 932 and refuses a character it lacks; and the
+# page's list of the languages (web/languages.js), so that a language is
+# its .po file and its line in LINGUAS, and nothing else.
 #
 # Included by the top CMakeLists.txt, and run as a script:
 #   cmake -DPO_DIR=po -DOUT_DIR=dir -P cmake/Texts.cmake
@@ -145,7 +147,15 @@ if(CMAKE_SCRIPT_MODE_FILE)
   read_po(${PO_DIR}/ranks.pot source)
   file(STRINGS ${PO_DIR}/LINGUAS linguas REGEX "^[a-z]")
   string(REGEX REPLACE "[ \t]+" ";" linguas "${linguas}")
-  set(languages ${linguas} en)
+  # The default language (LINGUAS' first), then English, the texts' own,
+  # then the others: a language added to LINGUAS comes after all there
+  # were, and none moves (the menu steps through them in this order).
+  set(languages ${linguas})
+  list(LENGTH linguas source_index)
+  if(source_index GREATER 1)
+    set(source_index 1)
+  endif()
+  list(INSERT languages ${source_index} en)
 
   set(header "// Made by the build from po/ranks.pot and po/*.po: edit those.\n#pragma once\n\n")
   string(APPEND header "#include <string_view>\n\nnamespace rf {\n\n")
@@ -169,9 +179,9 @@ if(CMAKE_SCRIPT_MODE_FILE)
   string(REGEX REPLACE ", $" "" codes "${codes}")
   string(APPEND header "};\n\ninline constexpr int kTextCount = ${count};\n")
   string(APPEND header "inline constexpr int kLanguageCount = ${language_count};\n")
-  string(APPEND header "// The languages: the default first, the one the texts were written in last.\n")
+  string(APPEND header "// The languages: the default first, then the one the texts were written in, then the others.\n")
   string(APPEND header "inline constexpr std::string_view kLanguageCodes[kLanguageCount] = {${codes}};\n")
-  string(APPEND header "inline constexpr int kSourceLanguage = kLanguageCount - 1;\n\n")
+  string(APPEND header "inline constexpr int kSourceLanguage = ${source_index};\n\n")
   string(APPEND header "struct TextEntry {\n    std::string_view name;\n    int cells;  // the most it may take on the screen\n};\n")
   string(APPEND header "inline constexpr TextEntry kTextEntries[kTextCount] = {\n${entries}};\n\n")
   string(APPEND header "// Every language's texts in code page 932; an empty one is not translated.\n")
@@ -209,16 +219,37 @@ if(CMAKE_SCRIPT_MODE_FILE)
   endforeach()
   string(APPEND table "};\n\n}  // namespace rf\n")
 
+  # The page's list of the same languages, each named in its own words
+  # (its LanguageName), for its picker and its choices.
+  set(page_languages "")
+  foreach(language IN LISTS languages)
+    if(language STREQUAL "en")
+      set(own "${source_LanguageName_msgid}")
+    else()
+      set(own "${${language}_LanguageName_msgstr}")
+    endif()
+    if(own STREQUAL "")
+      set(own ${language})
+    endif()
+    string(REPLACE "${semicolon}" ";" own "${own}")
+    string(REPLACE "${open_bracket}" "[" own "${own}")
+    string(REPLACE "${close_bracket}" "]" own "${own}")
+    string(APPEND page_languages "  { code: '${language}', name: \"${own}\" },\n")
+  endforeach()
+  set(script "// Made by the build from po/LINGUAS and po/*.po: edit those.\n")
+  string(APPEND script "// The game's languages, the default first: each one's code and its name in its own words.\n")
+  string(APPEND script "export const kLanguages = [\n${page_languages}];\n")
+
   # Written only when changed, so a touched PO file rebuilds nothing else.
-  foreach(pair "catalogue.h;header" "catalogue.cpp;table")
+  foreach(pair "core/catalogue.h;header" "core/catalogue.cpp;table" "web/languages.js;script")
     list(GET pair 0 file)
     list(GET pair 1 variable)
     set(old "")
-    if(EXISTS ${OUT_DIR}/core/${file})
-      file(READ ${OUT_DIR}/core/${file} old)
+    if(EXISTS ${OUT_DIR}/${file})
+      file(READ ${OUT_DIR}/${file} old)
     endif()
     if(NOT old STREQUAL "${${variable}}")
-      file(WRITE ${OUT_DIR}/core/${file} "${${variable}}")
+      file(WRITE ${OUT_DIR}/${file} "${${variable}}")
     endif()
   endforeach()
   return()
@@ -235,7 +266,7 @@ if(NOT ranks_texts_result EQUAL 0)
 endif()
 file(GLOB RANKS_PO_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/po/*.po)
 add_custom_command(
-  OUTPUT ${RANKS_TEXTS_DIR}/core/catalogue.h ${RANKS_TEXTS_DIR}/core/catalogue.cpp
+  OUTPUT ${RANKS_TEXTS_DIR}/core/catalogue.h ${RANKS_TEXTS_DIR}/core/catalogue.cpp ${RANKS_TEXTS_DIR}/web/languages.js
   COMMAND ${CMAKE_COMMAND} -DPO_DIR=${CMAKE_SOURCE_DIR}/po -DOUT_DIR=${RANKS_TEXTS_DIR}
     -DCP932_TABLE=${RANKS_CP932_TABLE} -P ${CMAKE_SOURCE_DIR}/cmake/Texts.cmake
   DEPENDS ${CMAKE_SOURCE_DIR}/cmake/Texts.cmake ${CMAKE_SOURCE_DIR}/po/ranks.pot ${CMAKE_SOURCE_DIR}/po/LINGUAS

@@ -77,7 +77,7 @@ set_property(TARGET ranks APPEND PROPERTY LINK_DEPENDS ${RANKS_ASYNCIFY_LIST})
 
 # The page itself: index.html with its style sheet, the game's JavaScript
 # and page.js with the modules it imports inline (one request, not
-# seventeen); beside it the manifest, the icons, and the game's WebAssembly
+# seventeen; the list of languages is made from po/ by cmake/Texts.cmake); beside it the manifest, the icons, and the game's WebAssembly
 # and world, named after their contents (ranks-HASH.wasm, ranks-HASH.data)
 # so that a page never gets another release's. index.html shows the
 # project's version, and names its release after itself and the other files
@@ -96,10 +96,10 @@ add_custom_command(OUTPUT ${ranks_page_code}
 add_custom_command(OUTPUT ${RANKS_WEB_DIR}/index.html
   COMMAND ${CMAKE_COMMAND} -E make_directory ${RANKS_WEB_DIR}
   COMMAND ${RANKS_NODE} ${CMAKE_SOURCE_DIR}/cmake/bundle-page.cjs ${CMAKE_BINARY_DIR}/page/index.html
-          ${CMAKE_SOURCE_DIR}/web ${RANKS_GAME_DIR}/ranks.js ${RANKS_WEB_DIR}/index.html
+          ${CMAKE_SOURCE_DIR}/web:${RANKS_TEXTS_DIR}/web ${RANKS_GAME_DIR}/ranks.js ${RANKS_WEB_DIR}/index.html
           ${ranks_page_code} ${RANKS_GAME_DIR}/ranks.data ${ranks_page_files}
   DEPENDS ${CMAKE_BINARY_DIR}/page/index.html ${RANKS_PAGE_MODULES} ${ranks_page_files} ${ranks_page_code} ranks
-          ${CMAKE_SOURCE_DIR}/cmake/bundle-page.cjs
+          ${CMAKE_SOURCE_DIR}/cmake/bundle-page.cjs ${RANKS_TEXTS_DIR}/web/languages.js
   VERBATIM)
 set(RANKS_PAGE_OUTPUTS ${RANKS_WEB_DIR}/index.html)
 foreach(name IN LISTS RANKS_PAGE_SOURCES)

@@ -9,7 +9,9 @@
 // the page asks for those names: a page of one release never gets
 // another's, whatever copy of the page a browser or server keeps. Older
 // copies of them in the folder (any name) are removed.
-//   node bundle-page.cjs INDEX_HTML PAGE_FOLDER RANKS_JS OUTPUT CODE WORLD [RELEASE_FILES...]
+//   node bundle-page.cjs INDEX_HTML PAGE_FOLDERS RANKS_JS OUTPUT CODE WORLD [RELEASE_FILES...]
+// PAGE_FOLDERS: the page's own, then any the build writes modules into
+// (the languages from po/), joined as PATH is.
 // The modules are joined, without their comments, in the order they would run, in one scope: an
 // import names what another module declares, as it is. What that needs is
 // checked, and the build stops otherwise: imports by their own name only,
@@ -20,7 +22,8 @@ const fs = require('node:fs');
 const path = require('node:path');
 const acorn = require('acorn');
 
-const [indexFile, folder, ranksJs, output, code, world, ...releaseFiles] = process.argv.slice(2);
+const [indexFile, folderList, ranksJs, output, code, world, ...releaseFiles] = process.argv.slice(2);
+const [folder, ...madeFolders] = folderList.split(path.delimiter);
 function fail(message) {
   console.error('bundle-page: ' + message);
   process.exit(1);
@@ -94,8 +97,8 @@ function visit(name, from) {
     if (!order.includes(name)) fail(`${name} and ${from} import each other`);
     return;
   }
-  const file = path.join(folder, name);
-  if (!fs.existsSync(file)) fail(`${from} imports ${name}, which is not there`);
+  const file = [folder, ...madeFolders].map((f) => path.join(f, name)).find((f) => fs.existsSync(f));
+  if (!file) fail(`${from} imports ${name}, which is not there`);
   const module = strip(name, fs.readFileSync(file, 'utf8'));
   modules.set(name, module);
   for (const imported of module.imports) visit(imported, name);

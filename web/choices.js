@@ -4,11 +4,14 @@
 // (?lang=en, ?look=console, ?messages=auto, ?classic=on) for that visit. They are the game's own settings too
 // (`setting`, its settings file's row): what the game's menu changes there,
 // its settings file says, and the page takes it back from there. The names
-// are the game's (a test holds them to its table of settings).
+// are the game's (a test holds them to its table of settings); the
+// languages are its own, made from po/ by the build.
+import { kLanguages } from './languages.js';
+
 const params = new URLSearchParams(location.search);
 
 const kChoices = {
-  lang: { param: 'lang', setting: 'language', stored: 'ranks-lang', values: ['ja', 'en'] },
+  lang: { param: 'lang', setting: 'language', stored: 'ranks-lang', values: kLanguages.map((l) => l.code) },
   look: { param: 'look', setting: 'look', stored: 'ranks-look', values: ['marked', 'console'] },
   pace: { param: 'messages', setting: 'messages', stored: 'ranks-messages', values: ['wait', 'auto', 'instant'] },
   classic: { param: 'classic', setting: 'classic', stored: 'ranks-classic', values: ['on', 'off'] },

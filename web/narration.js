@@ -37,7 +37,7 @@ export const speech = {
     if (!('speechSynthesis' in window)) return;
     if (!kept && keptPending === 0) speechSynthesis.cancel();
     const utterance = new SpeechSynthesisUtterance(text);
-    utterance.lang = speechLang === 'ja' ? 'ja-JP' : 'en-US';
+    utterance.lang = speechLang;  // a language's code: the browser takes a voice of it
     if (kept) {
       keptPending += 1;
       utterance.onend = utterance.onerror = () => { keptPending = Math.max(0, keptPending - 1); };

@@ -4,6 +4,7 @@ import { refreshGames, showGamesList } from './games-list.js';
 import { listenToKeys, onKeys, send } from './keys.js';
 import { keepOffline } from './offline.js';
 import { choice, choose } from './choices.js';
+import { kLanguages } from './languages.js';
 import { said } from './narration.js';
 import {
   backToList, continueCopy, continueEarlier, endedRecording, game, loadOnce, onSettingsChanged, persist, playing, firstWait, restartInPlace, saveNow, start, starts, watchAgain,
@@ -25,7 +26,8 @@ function listenToButtons() {
   $('continue').addEventListener('click', continueEarlier);
   $('zoom').addEventListener('click', toggleZoom);
   // A change of look, language or message pace goes on with the same
-  // game: saved, then continued.
+  // game: saved, then continued. The picker offers the game's languages.
+  for (const { code, name } of kLanguages) $('lang').append(Object.assign(new Option(name, code), { lang: code }));
   showChoices();
   onSettingsChanged(showChoices);
   const rechoose = (name, value) => {

@@ -9,7 +9,6 @@ import { worldLabel } from './worlds.js';
 const kShared = '#play=';
 // Chromium takes addresses up to 2 MiB; a longer link would be cut.
 const kLongestLink = 2 * 1024 * 1024;
-const kLanguageNames = { ja: 'Japanese', en: 'English' };
 
 // zlib's deflate, whose checksum tells a damaged link from a whole one.
 async function squeezed(bytes, way) {
@@ -28,12 +27,21 @@ function fromBase64Url(text) {
   return Uint8Array.from(binary, (c) => c.charCodeAt(0));
 }
 
+// A language's name in English ('fr': French), or its code when it has none.
+function languageName(code) {
+  try {
+    return new Intl.DisplayNames(['en'], { type: 'language', fallback: 'code' }).of(code);
+  } catch {
+    return code;  // not a language tag
+  }
+}
+
 // What a recording's header says of its game: the world and the language.
 export function recordingOrigin(data) {
   const head = new TextDecoder('latin1').decode(data.subarray(0, 64 * 1024));
   const world = (/^world (.*)$/m.exec(head) || [])[1];
   const code = (/^played .* language (\S+)$/m.exec(head) || [])[1] || 'ja';
-  return { world, language: code, about: (world ? worldLabel(world) : 'an unnamed world') + ', in ' + (kLanguageNames[code] || code) };
+  return { world, language: code, about: (world ? worldLabel(world) : 'an unnamed world') + ', in ' + languageName(code) };
 }
 
 // The link that plays `data`, or a string saying why there is none.

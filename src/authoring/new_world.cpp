@@ -58,11 +58,11 @@ std::string Picture(int m) {
     for (int y = 0; y < kMapRows; ++y) {
         std::string& r = rows[y];
         r.assign(kMapColumns - 1, ' ');
-        const bool across = y == 9 || y == 10;
+        const bool across = y == kMapRows / 2 - 1 || y == kMapRows / 2;
         if (column == 0 || !across) r.front() = '#';
-        if (column == 2 || !across) r.back() = '#';
+        if (column == kMapsAcross - 1 || !across) r.back() = '#';
         if (y == 0 || y == kMapRows - 1) {
-            const bool open = y == 0 ? row > 0 : row < 2;
+            const bool open = y == 0 ? row > 0 : row < kMapsDown - 1;
             for (int x = 0; x < kMapColumns - 1; ++x)
                 r[x] = open && x >= kGateColumn - 1 && x <= kGateColumn + 8 ? ' ' : '#';
         }

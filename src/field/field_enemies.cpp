@@ -149,12 +149,14 @@ int EnemyStep(int direction, std::int32_t kind, std::int32_t& x, std::int32_t& y
 
 bool TouchesHero(int x, int y) { return x >= hero.fieldX - 1 && x <= hero.fieldX + 1 && y == hero.fieldY; }
 
+// Pairs of cells from each side on row i: in, to the whole map's width on
+// its last row; out, from a pair beyond it on the first.
 void WipeIn() {
-    Wipe("■"_sj, [](int i) { return 3 * (i + 1) / 2; });
+    Wipe("■"_sj, [](int i) { return kMapColumns / 2 * (i + 1) / kMapRows; });
 }
 
 void WipeOut() {
-    Wipe("  ", [](int i) { return 3 * (21 - i) / 2; });
+    Wipe("  ", [](int i) { return kMapColumns / 2 * (kMapRows + 1 - i) / kMapRows; });
 }
 
 void RemoveFieldEnemy(int index) {

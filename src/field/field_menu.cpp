@@ -30,14 +30,20 @@ constexpr TextId kTabs[kMenuPages] = {TextId::kMenuTabStatus, TextId::kMenuTabIt
 constexpr TextId kHowTo[] = {TextId::kMenuHowTo1, TextId::kMenuHowTo2, TextId::kMenuHowTo3,
                              TextId::kMenuHowTo4, TextId::kMenuHowTo5, TextId::kMenuHowTo6};
 
-// The menu's frame over the field: 60 cells by 20 rows.
-constexpr int kWidth = kMapColumns;
+// The menu's frame over the field, at the top left: 60 cells by 20 rows,
+// what its texts are written for (a body row's 56 cells in po/) and its
+// pages take: the map's size today. Over a smaller map it covers the
+// mini-map or the legend too (kCoversMore), and they are drawn again.
+constexpr int kWidth = 60;
+constexpr int kRows = 20;
 constexpr int kInner = kWidth - 4;  // between "| " and " |"
 constexpr int kTabsRow = 1;
 constexpr int kBodyTop = 3;
-constexpr int kBodyRows = 14;
-constexpr int kFooterRow = 18;
-constexpr int kLastRow = kMapRows - 1;
+constexpr int kLastRow = kRows - 1;
+constexpr int kFooterRow = kLastRow - 1;
+constexpr int kBodyRows = kFooterRow - kBodyTop - 1;  // the signs' room; a row more is drawn
+constexpr bool kCoversMore = kWidth > kMapColumns || kRows > kMapRows;
+static_assert(kWidth <= kScreenColumns && kRows <= kScreenRows);
 constexpr int kSettingRows = kSettingKeys;
 constexpr int kLabelCells = 18;
 
@@ -159,7 +165,7 @@ void AbilityLines(std::vector<std::string>& lines) {
     lines.emplace_back(Text(TextId::kMenuAbilitiesHeader));
 }
 
-// The world's own signs: the runs of words on its nine maps.
+// The world's own signs: the runs of words on its maps.
 void SignLines(std::vector<std::string>& lines, std::size_t room) {
     for (int map = 1; map <= kMaps; ++map)
         for (int y = 0; y < kMapRows; ++y) {
@@ -331,9 +337,17 @@ void ChangeSetting(MenuView& v) {
 }
 
 // The field as it stands: the map, the enemies, the hero, and the mark
-// that was on the screen; in another language, the legend too.
+// that was on the screen; in another language, the legend too; and all of
+// the field screen where the menu covered more than the map.
 void GiveBackField(bool otherWords) {
     SetTextAttribute(kPlain);
+    if constexpr (kCoversMore) {
+        ClearScreen();
+        DrawMiniMapFrame();
+        DrawMiniMap();
+        DrawMiniMapMark();
+        otherWords = true;
+    }
     DrawField();
     if (pieceMarkOnScreen) DrawCurrentPieceMark();
     if (otherWords) DrawLegend();

@@ -13,22 +13,27 @@ namespace rf {
 namespace {
 
 // The field screen: the map at the top left; the mini-map right of it past
-// a blank column, its picture two cells inside its frame; the legend under
-// the map past a blank row.
+// a blank column, its picture two cells inside its frame; the field's line
+// under the map (the Queen's word, as wide as its text), then the legend.
 constexpr int kMiniMapLeft = kMapColumns + 1;
-constexpr int kMiniMapWidth = 19;  // its frame: "|", 17 cells, "|"
 constexpr int kMiniMapShownRows = 5;
 constexpr int kMiniMapShownBytes = 15;
+constexpr int kMiniMapWidth = kMiniMapShownBytes + 4;  // its frame: "|", a blank, the picture, a blank, "|"
 constexpr int kMiniMapPictureLeft = kMiniMapLeft + 2;
 constexpr int kMiniMapMarkLeft = kMiniMapLeft + 3;
 constexpr int kMiniMapMarkStep = 5;  // cells from one map's mark to the next one's
+constexpr int kFieldLineCells = std::max(kMapColumns, kTextEntries[static_cast<int>(TextId::kFieldKingOpen)].cells);
 constexpr int kLegendTop = kMapRows + 1;
 constexpr int kLegendRows = 4;
-static_assert(kMiniMapLeft + kMiniMapWidth <= kScreenColumns, "the mini-map fits beside maps of up to 60 columns");
-static_assert(kMiniMapShownRows + 2 <= kMapRows, "the mini-map's frame needs maps of at least 7 rows");
-static_assert(kLegendTop + kLegendRows <= kScreenRows, "the legend fits under maps of up to 20 rows");
+static_assert(kMiniMapLeft + kMiniMapWidth <= kScreenColumns,
+              "the mini-map stands right of the map past a blank column: at most 60 columns fit 80");
+static_assert(kMiniMapShownRows + 2 <= kMapRows,
+              "the mini-map's frame (7 rows) stands beside the map, over the field's line: at least 7 rows");
+static_assert(kFieldLineCells <= kScreenColumns, "the field's line fits the screen");
+static_assert(kLegendTop + kLegendRows <= kScreenRows,
+              "the field's line and the legend's 4 rows stand under the map: at most 20 rows fit 25");
 
-// Grid row gy from grid column gx, 60 cells as stored.
+// Grid row gy from grid column gx, a map's width as stored.
 std::string GridRow(int gx, int gy) {
     std::string row(kMapColumns, ' ');
     for (int i = 0; i < kMapColumns; ++i) row[static_cast<std::size_t>(i)] = static_cast<char>(DrawnCell(gx + i, gy));
@@ -78,8 +83,8 @@ const PieceMark* CurrentPieceMark(std::string_view& symbol) {
 }
 
 // A mark off the field would land in the mini-map or the legend: it is not
-// drawn, but the way it stands for still opens. Column 59 is the field's
-// last (the mark's second cell is the blank beside it).
+// drawn, but the way it stands for still opens. The field's last column
+// may hold it (the mark's second cell is the blank beside it).
 void DrawMarkSymbol(std::string_view symbol, const PieceMark& mark) {
     const bool onField = mark.x >= 1 && mark.x <= kMapColumns && mark.y >= 1 && mark.y <= kMapRows;
     if (!onField) return;
@@ -123,7 +128,7 @@ void DrawCurrentPieceMark() {
 
 void ClearFieldLine() {
     MoveTo(0, kMapRows);
-    WriteSpaces(kMapColumns);
+    WriteSpaces(kFieldLineCells);
 }
 
 void RestoreFieldCells(int x, int y, int width) {
@@ -170,10 +175,12 @@ void DrawMiniMapFrame() {
     Write(" " + Underlined(Text(TextId::kTitleMiniMap), 5, kMiniMapWidth - 2));
     for (int y = 1; y <= kMiniMapShownRows; ++y) {
         MoveTo(kMiniMapLeft, y);
-        Write("|                 |");
+        Write("|" + std::string(kMiniMapWidth - 2, ' ') + "|");
     }
     MoveTo(kMiniMapLeft, kMiniMapShownRows + 1);
-    Write(" ￣￣￣￣￣￣￣￣￣"_sj);
+    std::string bottom = " ";
+    for (int cells = 1; cells + 2 <= kMiniMapWidth; cells += 2) bottom += "￣"_sj;
+    Write(bottom);
 }
 
 void DrawMiniMap() {
@@ -271,8 +278,7 @@ void DrawScrollColumns(int shift) {
 
 void DrawScrollRows(int shift) {
     for (int y = 0; y < kMapRows; ++y) WriteLine(GridRow(CurrentLeft(), CurrentTop() + shift + y));
-    MoveTo(0, kMapRows);
-    WriteSpaces(kMapColumns);
+    ClearFieldLine();
 }
 
 }  // namespace rf

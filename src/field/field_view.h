@@ -37,9 +37,10 @@ void DrawSymbolAt(std::string_view text, int x, int y);
 // Draws the mark highlighted and opens the strip.
 void DrawPieceMark(std::string_view symbol, const PieceMark& mark);
 void OpenStrip();
-// One frame of the sideways scroll, shift -59 to 59, from the cursor at (0, 0).
+// One frame of the sideways scroll, shift -(kMapColumns - 1) to kMapColumns - 1,
+// from the cursor at (0, 0).
 void DrawScrollColumns(int shift);
-// One frame of the up-and-down scroll, shift -19 to 19.
+// One frame of the up-and-down scroll, shift -(kMapRows - 1) to kMapRows - 1.
 void DrawScrollRows(int shift);
 
 // The enemies of the current list, drawn with their kinds' symbols.

@@ -9,8 +9,8 @@ inline constexpr int kStepShort = 2;
 inline constexpr int kStepLeavesMap = 3;
 
 // Sleep after each scroll frame, so the change of map can be seen.
-inline constexpr unsigned kScrollColumnFrameMs = 10;  // 60 frames
-inline constexpr unsigned kScrollRowFrameMs = 30;     // 20 frames
+inline constexpr unsigned kScrollColumnFrameMs = 10;  // a frame a column of the map
+inline constexpr unsigned kScrollRowFrameMs = 30;     // a frame a row
 
 // Passability of a step by direction key for a mover at (x, y) of the current map.
 int TestStep(int key, int x, int y);

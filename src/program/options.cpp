@@ -48,7 +48,7 @@ bool Numbers(std::string_view text, int low, int high, std::vector<int>& out) {
     }
 }
 
-// MAP or MAP,X,Y: a map 1 to 9 and a cell of it.
+// MAP or MAP,X,Y: a map of the world and a cell of it.
 bool StartPlace(Options& o, std::string_view v) {
     std::vector<int> n;
     if (!Numbers(v, 0, 99, n) || (n.size() != 1 && n.size() != 3) || n[0] < 1 || n[0] > kMaps) return false;
@@ -79,6 +79,12 @@ struct BuiltText {
 constexpr BuiltText kStartWanted = [] {
     BuiltText t;
     t << "a map 1 to " << kMaps << ", or MAP,X,Y with X 0 to " << kLastHeroColumn << " and Y 0 to " << kLastHeroRow;
+    return t;
+}();
+
+constexpr BuiltText kShowWanted = [] {
+    BuiltText t;
+    t << "a map number from 1 to " << kMaps;
     return t;
 }();
 
@@ -192,7 +198,7 @@ constexpr OptionRow kOptions[] = {
     {"--pot", "", kCheck, "ranks check: print a template (.pot) of the world's texts to translate",
      [](Options& o, std::string_view) { return o.pot = true; }},
     {"--show", "N", kCheck, "ranks check: print map N as the game reads it",
-     [](Options& o, std::string_view v) { return Number(v, 1, kMaps, o.show); }, "a map number from 1 to 9"},
+     [](Options& o, std::string_view v) { return Number(v, 1, kMaps, o.show); }, kShowWanted.View()},
     {"--help", "", kAll, "show this text and exit", [](Options& o, std::string_view) { return o.help = true; }},
     {"--version", "", kPlay, "show the version and exit",
      [](Options& o, std::string_view) { return o.version = true; }},

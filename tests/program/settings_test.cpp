@@ -106,11 +106,11 @@ std::string SourceFile(const std::string& relative) {
 TEST(SettingTable, ThePagesChoicesAreTheTables) {
     struct Choice {
         const char* choice;  // in web/choices.js
-        const char* picker;  // the <select> of web/index.html; "" none
+        const char* picker;  // the <select> of web/index.html listing them; "" none
         SettingKey key;
     };
     const Choice kChoices[] = {
-        {"lang", "lang", SettingKey::kLanguage},
+        {"lang", "", SettingKey::kLanguage},  // the languages made from po/
         {"look", "", SettingKey::kLook},
         {"pace", "pace", SettingKey::kMessages},
         {"classic", "", SettingKey::kClassic},
@@ -123,11 +123,12 @@ TEST(SettingTable, ThePagesChoicesAreTheTables) {
         std::string listed;
         for (int v = 0; v < ValueCount(row); ++v)
             listed += (v == 0 ? "'" : ", '") + std::string(ValueName(row, v)) + "'";
+        const std::string values = row.values.empty() ? "kLanguages.map((l) => l.code)" : "[" + listed + "]";
         const std::string option = OptionOf(c.key).substr(2);
         EXPECT_NE(choices.find(std::string(c.choice) + ": { param: '" + option + "', setting: '" +
-                               std::string(row.name) + "', stored: 'ranks-" + option + "', values: [" + listed + "] }"),
+                               std::string(row.name) + "', stored: 'ranks-" + option + "', values: " + values + " }"),
                   std::string::npos)
-            << "choices.js lists " << listed;
+            << "choices.js lists " << values;
         EXPECT_NE(choices.find("'--" + option + "', chosen." + c.choice), std::string::npos);
         if (*c.picker == '\0') continue;
         const std::regex select("<select id=\"" + std::string(c.picker) + "\">([\\s\\S]*?)</select>");
@@ -161,7 +162,8 @@ TEST(SettingTable, ThePagesChoicesAreTheTables) {
 }
 
 // The manual lists each row of the settings file with its values, and
-// the manual's and the README's usage lines spell the options' values.
+// the manual's and the README's usage lines spell the options' values; the
+// languages, which po/ holds, are LANG in both (`ranks --help` lists them).
 TEST(SettingTable, TheManualAndTheReadmeSpellTheValuesAsTheTable) {
     std::string manual = SourceFile("man/ranks.6");
     const std::string readme = SourceFile("README.md");
@@ -169,6 +171,7 @@ TEST(SettingTable, TheManualAndTheReadmeSpellTheValuesAsTheTable) {
     for (const SettingRow& row : AllSettings()) {
         std::string listed = ".BR \"" + std::string(row.name) + " " + std::string(ValueName(row, 0)) + "\"";
         for (int v = 1; v < ValueCount(row); ++v) listed += " | " + std::string(ValueName(row, v));
+        if (row.values.empty()) listed = ".BI \"" + std::string(row.name) + " \" LANG";
         const std::size_t at = manual.find(listed + " ");
         EXPECT_TRUE(at != std::string::npos &&
                     std::string_view(",.").find(manual[at + listed.size() + 1]) != std::string_view::npos)
@@ -182,9 +185,13 @@ TEST(SettingTable, TheManualAndTheReadmeSpellTheValuesAsTheTable) {
                           Usage{SettingKey::kClassic, true}, Usage{SettingKey::kLanguage, false}}) {
         const SettingRow& row = SettingOf(u.key);
         const std::string man = ValueNames(row, " | ", " | "), plain = ValueNames(row, "|", "|");
-        const std::string inManual =
+        std::string inManual =
             ".RB [ " + OptionOf(u.key) + " \" \" " + (u.mayBeLeftOut ? "[ " + man + " ]]" : man + " ]");
-        const std::string inReadme = "[" + OptionOf(u.key) + " " + (u.mayBeLeftOut ? "[" + plain + "]]" : plain + "]");
+        std::string inReadme = "[" + OptionOf(u.key) + " " + (u.mayBeLeftOut ? "[" + plain + "]]" : plain + "]");
+        if (row.values.empty()) {
+            inManual = ".RB [ " + OptionOf(u.key) + "\n.IR LANG ]";
+            inReadme = "[" + OptionOf(u.key) + " LANG]";
+        }
         EXPECT_NE(manual.find(inManual), std::string::npos) << inManual;
         EXPECT_NE(readme.find(inReadme), std::string::npos) << inReadme;
     }

@@ -3,6 +3,8 @@
 // page has chosen since.
 'use strict';
 const assert = require('node:assert/strict');
+const fs = require('node:fs');
+const os = require('node:os');
 const path = require('node:path');
 const { pathToFileURL } = require('node:url');
 const { test } = require('node:test');
@@ -11,7 +13,13 @@ test('the settings the game menu changed come back to the page, and only those',
   const stored = {};
   globalThis.location = { search: '' };
   globalThis.localStorage = { getItem: (k) => stored[k] ?? null, setItem: (k, v) => (stored[k] = String(v)) };
-  const choices = await import(pathToFileURL(path.join(__dirname, '..', '..', 'web', 'choices.js')));
+  // choices.js beside the languages the native build made from po/.
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'ranks-choices-'));
+  const build = path.resolve(process.env.RANKS_NATIVE_BUILD || path.join(__dirname, '..', '..', 'build'));
+  fs.copyFileSync(path.join(__dirname, '..', '..', 'web', 'choices.js'), path.join(dir, 'choices.js'));
+  fs.copyFileSync(path.join(build, 'generated', 'web', 'languages.js'), path.join(dir, 'languages.js'));
+  const choices = await import(pathToFileURL(path.join(dir, 'choices.js')));
+  fs.rmSync(dir, { recursive: true });
   let file = null;
   const FS = { analyzePath: () => ({ exists: file !== null }), readFile: () => file };
   const steps = [

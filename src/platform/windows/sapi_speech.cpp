@@ -23,6 +23,18 @@ Sapi sapi;
 // language number.
 constexpr const wchar_t* kVoices = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Speech\\Voices";
 
+// The voices of the game's language `code`: Windows' number for the
+// language where it is most spoken ("fr": 40C), in hexadecimal as SAPI
+// writes it; an unknown code asks for none, and the default voice speaks.
+std::wstring VoicesOf(std::string_view code) {
+    const std::wstring name(code.begin(), code.end());
+    std::wstring wanted = L"Language=";
+    const LCID number = LocaleNameToLCID(name.c_str(), 0);
+    for (int shift = 12; shift >= 0; shift -= 4)
+        if (number >> shift != 0 || shift == 0) wanted += L"0123456789ABCDEF"[(number >> shift) & 0xF];
+    return wanted;
+}
+
 void Language(std::string_view code) {
     if (!sapi.voice || code == sapi.language) return;
     sapi.language = code;
@@ -32,9 +44,9 @@ void Language(std::string_view code) {
         return;
     IEnumSpObjectTokens* tokens = nullptr;
     ISpObjectToken* token = nullptr;
-    const wchar_t* wanted = code == "ja" ? L"Language=411" : L"Language=409";
-    if (SUCCEEDED(category->SetId(kVoices, FALSE)) && SUCCEEDED(category->EnumTokens(wanted, nullptr, &tokens)) &&
-        tokens->Next(1, &token, nullptr) == S_OK) {
+    const std::wstring wanted = VoicesOf(code);
+    if (SUCCEEDED(category->SetId(kVoices, FALSE)) &&
+        SUCCEEDED(category->EnumTokens(wanted.c_str(), nullptr, &tokens)) && tokens->Next(1, &token, nullptr) == S_OK) {
         sapi.voice->SetVoice(token);  // none of the language: the default voice goes on
         token->Release();
     }

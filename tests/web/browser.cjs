@@ -181,4 +181,26 @@ async function inkMismatches(page) {
   });
 }
 
-module.exports = { root, pageDir, serve, launch, open, openWorld, press, inkMismatches, screen, settled, test, timeFirstField, waitForKeyWait };
+// For the tests that put a later release over the built one: a server of
+// the built page that tells `onRequest` of each file asked for, and the
+// later release (`makeRelease('(later)')`), made before the tests and
+// removed after them.
+function servedWithLater(makeRelease) {
+  const { after, before } = require('node:test');
+  const release = { onRequest: () => {} };
+  before(async () => {
+    release.server = await serve(pageDir, { onRequest: (name) => release.onRequest(name) });
+    release.later = makeRelease('(later)');
+  });
+  after(async () => {
+    await release.server.close();
+    fs.rmSync(release.later, { recursive: true, force: true });
+  });
+  return release;
+}
+
+// The default world's field stands once its legend is drawn.
+const onField = (page) => page.waitForFunction((legend) => window.ranks &&
+  window.ranks.screenText().some((r) => r.includes(legend)), '移動 ・・・ 矢印キー', { timeout: 30000 });
+
+module.exports = { root, pageDir, serve, servedWithLater, onField, launch, open, openWorld, press, inkMismatches, screen, settled, test, timeFirstField, waitForKeyWait };

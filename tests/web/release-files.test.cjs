@@ -9,10 +9,7 @@ const crypto = require('node:crypto');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const { after, before } = require('node:test');
-const { launch, pageDir, serve, test } = require('./browser.cjs');
-
-const kLegend = '移動 ・・・ 矢印キー';
+const { launch, onField, pageDir, servedWithLater, test } = require('./browser.cjs');
 
 // The built release's file of that kind (ranks-HASH.wasm, ranks-HASH.data).
 const gameFile = (dir, ext) => fs.readdirSync(dir).find((n) => n.startsWith('ranks-') && n.endsWith(ext));
@@ -40,20 +37,8 @@ function makeRelease(tag) {
   return dir;
 }
 
-let server;
-let onRequest = () => {};
-let later;
-before(async () => {
-  server = await serve(pageDir, { onRequest: (name) => onRequest(name) });
-  later = makeRelease('(later)');
-});
-after(async () => {
-  await server.close();
-  fs.rmSync(later, { recursive: true, force: true });
-});
+const release = servedWithLater(makeRelease);
 
-const onField = (page) => page.waitForFunction((legend) => window.ranks &&
-  window.ranks.screenText().some((r) => r.includes(legend)), kLegend, { timeout: 30000 });
 const gameFiles = (dir) => ['.wasm', '.data'].map((ext) => `/${gameFile(dir, ext)}`);
 
 const kMixes = [
@@ -67,20 +52,20 @@ const kMixes = [
 
 for (const { name, pageFrom, reloads, plays } of kMixes) {
   test(`${name}: the page never runs the other release's code or world`, async () => {
-    server.deploy(pageDir);
+    release.server.deploy(pageDir);
     const browser = await launch({ serviceWorkers: 'block' });
     try {
       const page = await browser.context.newPage();
       page.on('pageerror', (e) => console.error('page error:', e.message));
       // Each request, with the release whose file was served.
       const requests = [];
-      onRequest = (file) => {
+      release.onRequest = (file) => {
         // The old page is served; everything after it is the new release's.
         const kept = file === '/' ? pageFrom() : null;
-        server.deploy(kept || (requests.length > 0 ? later : pageDir));
+        release.server.deploy(kept || (requests.length > 0 ? release.later : pageDir));
         requests.push(file);
       };
-      await page.goto(server.url);
+      await page.goto(release.server.url);
       if (plays) {
         await onField(page);
         assert.match(await page.textContent('#version'), /\(later\)$/);
@@ -96,12 +81,12 @@ for (const { name, pageFrom, reloads, plays } of kMixes) {
       assert.equal(pages.length, 1 + reloads, `loaded once and again ${reloads} time(s): ${requests}`);
       // The new files are asked for only by the new page, after it came.
       const second = requests.indexOf('/', 1);
-      const newFiles = gameFiles(later);
+      const newFiles = gameFiles(release.later);
       for (const [at, file] of requests.entries()) {
         if (newFiles.includes(file)) assert.ok(plays && at > second, `${file} asked for by the old page: ${requests}`);
       }
     } finally {
-      onRequest = () => {};
+      release.onRequest = () => {};
       await browser.close();
     }
   });

@@ -9,10 +9,8 @@ const crypto = require('node:crypto');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const { after, before } = require('node:test');
-const { launch, pageDir, root, serve, test } = require('./browser.cjs');
+const { launch, onField, pageDir, root, servedWithLater, test } = require('./browser.cjs');
 
-const kLegend = '移動 ・・・ 矢印キー';
 // Update checks every two seconds at most, rather than every minute.
 const kQuery = '?updates=2';
 
@@ -46,20 +44,8 @@ function makeRelease(tag) {
   return dir;
 }
 
-let server;
-let onRequest = () => {};
-let later;
-before(async () => {
-  server = await serve(pageDir, { onRequest: (name) => onRequest(name) });
-  later = makeRelease('(later)');
-});
-after(async () => {
-  await server.close();
-  fs.rmSync(later, { recursive: true, force: true });
-});
+const release = servedWithLater(makeRelease);
 
-const onField = (page) => page.waitForFunction((legend) => window.ranks &&
-  window.ranks.screenText().some((r) => r.includes(legend)), kLegend, { timeout: 30000 });
 const controlled = (page) => page.waitForFunction(() => navigator.serviceWorker.controller !== null);
 const version = (page) => page.textContent('#version');
 // What the page's caches hold, the same way.
@@ -84,19 +70,19 @@ const kDeployments = [
 
 for (const { name, when } of kDeployments) {
   test(`a new release deployed ${name}: the visitor is told, and plays it after a reload`, async () => {
-    server.deploy(pageDir);
+    release.server.deploy(pageDir);
     const browser = await launch();
     try {
       let page = await browser.context.newPage();
       page.on('pageerror', (e) => console.error('page error:', e.message));
       let workerAsked = false;
       let deployed = false;
-      onRequest = (file) => {
+      release.onRequest = (file) => {
         deployed ||= (when === 'worker asked for' && file === '/service-worker.js') || (when === 'cache filling' && workerAsked);
-        if (deployed) server.deploy(later);
+        if (deployed) release.server.deploy(release.later);
         workerAsked ||= file === '/service-worker.js';
       };
-      await page.goto(server.url + kQuery);
+      await page.goto(release.server.url + kQuery);
       await onField(page);
       const first = await version(page);
       if (when === 'cache filling') {
@@ -108,13 +94,13 @@ for (const { name, when } of kDeployments) {
       }
       await controlled(page);
       if (when === 'tab open') {
-        server.deploy(later);
+        release.server.deploy(release.later);
         await page.keyboard.press('ArrowLeft');
       } else if (when === 'between visits') {
         await page.close();
-        server.deploy(later);
+        release.server.deploy(release.later);
         page = await browser.context.newPage();
-        await page.goto(server.url + kQuery);
+        await page.goto(release.server.url + kQuery);
         await onField(page);
       }
       await page.waitForSelector('#update:not([hidden]) button', { timeout: 20000 });
@@ -123,9 +109,9 @@ for (const { name, when } of kDeployments) {
       await onField(page);
       assert.equal(await version(page), `${first} (later)`);
       await page.waitForFunction(async () => (await caches.keys()).filter((n) => n.startsWith('ranks-')).length === 1);
-      assert.deepEqual(await cachedFiles(page), releaseFiles(later), 'the cache holds the new release alone');
+      assert.deepEqual(await cachedFiles(page), releaseFiles(release.later), 'the cache holds the new release alone');
     } finally {
-      onRequest = () => {};
+      release.onRequest = () => {};
       await browser.close();
     }
   });

@@ -286,6 +286,5 @@ async function editFolder() {
 
 export function listenToPainter() {
   $('edit-world').addEventListener('click', () => openPainter());
-  $('edit-folder').hidden = !window.showDirectoryPicker;
   $('edit-folder').addEventListener('click', editFolder);
 }

@@ -1,8 +1,9 @@
 // The world painter in the page: fetched only when opened, a save without
 // edits writes nothing, a painted cell is saved as the world's folder in a
-// zip (every other file as it was), a play-test reaches the field and
-// comes back to the painter where it was, and leaving plays the world as
-// saved.
+// zip (every other file as it was), a play-test of unsaved edits reaches
+// the field and comes back to the painter where it was, leaving plays the
+// world as saved, and a folder the page may write to gets the changed file
+// alone.
 'use strict';
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
@@ -62,30 +63,62 @@ test('the painter in the page: loaded when opened, saved as a download, play-tes
     const zip = unzip(fs.readFileSync(await (await downloading).path()));
     const painted = path.join('map_form', 'map1', `${map}.txt`);
     const names = filesOf(defaultWorld);
+    const expected = (name) => {
+      const bytes = Buffer.from(fs.readFileSync(path.join(defaultWorld, name)));
+      let start = 0;
+      for (let row = 0; name === painted && row < y; ++row) start = bytes.indexOf(10, start) + 1;
+      if (name === painted) bytes[start + x] = 0x23;
+      return bytes;
+    };
     assert.deepEqual(Object.keys(zip).sort(), names.map((n) => 'world/' + n).sort());
-    for (const name of names) {
-      const expected = Buffer.from(fs.readFileSync(path.join(defaultWorld, name)));
-      if (name === painted) {
-        let start = 0;
-        for (let row = 0; row < y; ++row) start = expected.indexOf(10, start) + 1;
-        expected[start + x] = 0x23;
-      }
-      assert.ok(zip['world/' + name].equals(expected), `${name} as expected`);
-    }
+    for (const name of names) assert.ok(zip['world/' + name].equals(expected(name)), `${name} as expected`);
 
-    // Played from the cell right of the painted one, back where it was.
+    // Another '#', unsaved, played from the cell right of it; back where it was.
+    await press(page, 'Enter');
     await press(page, 'P');
     // The game's field with enemies about never waits for a key.
     await page.keyboard.press('Enter');
     await until(page, '移動 ・・・ 矢印キー');
     await page.keyboard.press('Control+C');
     await until(page, 'テストプレイから戻りました');
-    assert.deepEqual(await cellOf(page), [map, x + 1, y]);
+    assert.deepEqual(await cellOf(page), [map, x + 2, y]);
 
-    // Left: the page plays the world as saved.
-    await page.keyboard.press('q');
+    // Left without saving again: the page plays the world as saved.
+    await press(page, 'q');
+    await page.keyboard.press('n');
     await page.waitForFunction(() => /^World: world/.test(document.getElementById('world-name').textContent));
     await until(page, '移動 ・・・ 矢印キー');
+
+    // The origin's own file system stands in for a folder picked with write permission.
+    const files = Object.fromEntries(names.map((n) => [n, [...fs.readFileSync(path.join(defaultWorld, n))]]));
+    await page.evaluate(async (all) => {
+      const mine = await (await navigator.storage.getDirectory()).getDirectoryHandle('mine', { create: true });
+      for (const [name, bytes] of Object.entries(all)) {
+        let dir = mine;
+        const parts = name.split('/');
+        for (const part of parts.slice(0, -1)) dir = await dir.getDirectoryHandle(part, { create: true });
+        const writable = await (await dir.getFileHandle(parts.pop(), { create: true })).createWritable();
+        await writable.write(new Uint8Array(bytes));
+        await writable.close();
+      }
+      window.showDirectoryPicker = async () => mine;
+    }, files);
+    await page.click('#edit-folder');
+    await until(page, 'マス ');
+    await press(page, 'Enter');
+    await press(page, 's');
+    await page.waitForFunction(() => /^Saved into mine/.test(document.getElementById('status').textContent));
+    const written = await page.evaluate(async (all) => {
+      const mine = await (await navigator.storage.getDirectory()).getDirectoryHandle('mine');
+      const read = async (name) => {
+        let dir = mine;
+        const parts = name.split('/');
+        for (const part of parts.slice(0, -1)) dir = await dir.getDirectoryHandle(part);
+        return [...new Uint8Array(await (await (await dir.getFileHandle(parts.pop())).getFile()).arrayBuffer())];
+      };
+      return Object.fromEntries(await Promise.all(all.map(async (name) => [name, await read(name)])));
+    }, names);
+    for (const name of names) assert.ok(Buffer.from(written[name]).equals(expected(name)), `${name} written as expected`);
   } finally {
     await browser.close();
     await server.close();

@@ -16,32 +16,24 @@ const kDefaultWorld = '/game/world';
 // The painter's code, fetched and compiled once.
 let painterCode = null;
 
-function loadScript(src) {
-  return new Promise((resolve, reject) => {
-    const script = Object.assign(document.createElement('script'), { src, onload: resolve });
-    script.onerror = () => reject(new Error(src + ' could not be loaded'));
-    document.head.append(script);
-  });
-}
-
+// Fetched as the game's files are (index.html's ranksFetch): a page whose
+// painter is gone from the server (another release there now) is loaded
+// again once, else says so.
 async function loadPainter() {
   if (!painterCode) {
     painterCode = Promise.all([
-      fetch('painter.wasm').then((response) => {
-        if (!response.ok) throw new Error('painter.wasm: ' + response.status);
-        return WebAssembly.compileStreaming(response);
+      ranksFetch('painter.wasm').then((response) => WebAssembly.compileStreaming(
+        new Response(response.body, { headers: { 'Content-Type': 'application/wasm' } }))),
+      ranksFetch('painter.js').then((response) => response.text()).then((text) => {
+        const script = document.createElement('script');
+        script.textContent = text;
+        document.head.append(script);
       }),
-      loadScript('painter.js'),
     ]).then(([code]) => code);
     painterCode.catch(() => { painterCode = null; });
   }
-  try {
-    const [code, [, world]] = await Promise.all([painterCode, loadOnce()]);
-    return [code, world];
-  } catch (error) {
-    showErrors('The painter could not be loaded (' + error.message + ').');
-    return null;
-  }
+  const [code, [, world]] = await Promise.all([painterCode, loadOnce()]);
+  return [code, world];
 }
 
 // Every file under `dir` in a game's file system: {path (from dir), data}.
@@ -237,7 +229,13 @@ export function openPainter(handle = null, base = []) {
   start({
     painter: true,
     args: ['edit', dir, '--lang', choice('lang')],
-    load: loadPainter,
+    // Not loaded: back to the game, saying why.
+    load: () => loadPainter().catch((error) => {
+      painting = null;
+      lockControls(false);
+      start(before ? { resume: before } : {}).then(() => showErrors('The painter could not be loaded (' + error.message + ').'));
+      return null;
+    }),
     run: (module) => window.RanksPainter(module),
     adapt: (module, session) => {
       showStatus('Painting ' + name + ': its keys are on the screen\'s last rows; s saves, q leaves.');
@@ -249,11 +247,10 @@ export function openPainter(handle = null, base = []) {
         checkSaved(module.FS);
         return waitInput(timeoutMs);
       };
-      session.painterFS = module.FS;
     },
     done: (status) => {
       // A save just before quitting, with no wait between.
-      if (game && game.painterFS) checkSaved(game.painterFS);
+      checkSaved(game.module.FS);
       const savedAny = painting.savedAny;
       painting = null;
       lockControls(false);

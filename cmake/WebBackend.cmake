@@ -19,6 +19,9 @@ endif()
 add_library(ranks_platform_web STATIC
   ${CMAKE_SOURCE_DIR}/src/platform/web/web_backend.cpp ${CMAKE_SOURCE_DIR}/src/platform/platform.cpp)
 target_link_libraries(ranks_platform_web PUBLIC ranks_platform_model ranks_platform_headless_session ranks_platform_os)
+# The game's module says the authors' tools are not in it.
+add_library(ranks_tools_absent STATIC ${CMAKE_SOURCE_DIR}/src/program/web/authors_tools_absent.cpp)
+target_link_libraries(ranks_tools_absent PUBLIC ranks_game)
 
 # Pauses and key waits hand control back to the browser (Asyncify). Only
 # the functions that can be on the stack at a pause are instrumented: a
@@ -42,7 +45,7 @@ set(ranks_web_link_options
 function(ranks_web_game target dir advice)
   add_executable(${target} src/program/main.cpp)
   target_include_directories(${target} PRIVATE src)
-  target_link_libraries(${target} PRIVATE ranks_game ranks_platform_web)
+  target_link_libraries(${target} PRIVATE ranks_game ranks_tools_absent ranks_platform_web)
   add_dependencies(${target} ranks_world)
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${dir} SUFFIX .js
     RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env BINARYEN_CORES=1 ${RANKS_NODE} ${ranks_asyncify_script} probe ${advice} --")
@@ -75,6 +78,39 @@ ranks_web_game(ranks ${RANKS_GAME_DIR} ${RANKS_GAME_DIR}/asyncify-advice.txt -sA
 add_dependencies(ranks ranks_asyncify_list)
 set_property(TARGET ranks APPEND PROPERTY LINK_DEPENDS ${RANKS_ASYNCIFY_LIST})
 
+# The world painter (`ranks edit`) in its own module, which the page
+# fetches only when the visitor opens it: the game with the authors' tools,
+# and the web backend with what the painter asks of it (text typed beyond
+# ASCII, a play-test run by the page). Asyncify instruments whatever may
+# reach a pause, indirect calls included: no list to work out (two links
+# fewer), at a size no first visit waits for. Its world package is the
+# game's own, which the page already has (checked to be the same bytes).
+add_library(ranks_web_tools STATIC ${RANKS_TOOLS_SOURCES})
+target_include_directories(ranks_web_tools PRIVATE ${RANKS_VERSION_DIR})
+target_link_libraries(ranks_web_tools PUBLIC ranks_game)
+add_dependencies(ranks_web_tools ranks_version)
+add_library(ranks_platform_web_painter STATIC
+  ${CMAKE_SOURCE_DIR}/src/platform/web/web_backend.cpp ${CMAKE_SOURCE_DIR}/src/platform/platform.cpp)
+target_compile_definitions(ranks_platform_web_painter PRIVATE RANKS_WEB_PAINTER)
+target_link_libraries(ranks_platform_web_painter PUBLIC ranks_platform_model ranks_platform_headless_session
+  ranks_platform_os)
+add_executable(ranks_painter src/program/main.cpp)
+target_link_libraries(ranks_painter PRIVATE ranks_web_tools ranks_game ranks_platform_web_painter)
+add_dependencies(ranks_painter ranks_world)
+set_target_properties(ranks_painter PROPERTIES OUTPUT_NAME painter RUNTIME_OUTPUT_DIRECTORY ${RANKS_GAME_DIR}
+  SUFFIX .js)
+target_link_options(ranks_painter PRIVATE -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536
+  -sMODULARIZE -sEXPORT_NAME=RanksPainter -sENVIRONMENT=web
+  -sEXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency -sFORCE_FILESYSTEM -sALLOW_MEMORY_GROWTH
+  --preload-file ${CMAKE_BINARY_DIR}/bin/world@/game/world ${ranks_web_checks})
+set_property(TARGET ranks_painter APPEND PROPERTY LINK_DEPENDS ${RANKS_WORLD_OUTPUTS})
+set(ranks_painter_checked ${CMAKE_BINARY_DIR}/page/painter-world.stamp)
+add_custom_command(OUTPUT ${ranks_painter_checked}
+  COMMAND ${CMAKE_COMMAND} -E compare_files ${RANKS_GAME_DIR}/painter.data ${RANKS_GAME_DIR}/ranks.data
+  COMMAND ${CMAKE_COMMAND} -E touch ${ranks_painter_checked}
+  DEPENDS ranks_painter ranks VERBATIM)
+set(ranks_painter_files ${RANKS_GAME_DIR}/painter.js ${RANKS_GAME_DIR}/painter.wasm)
+
 # The page itself: index.html with its style sheet, the game's JavaScript
 # and page.js with the modules it imports inline (one request, not
 # seventeen; the list of languages is made from po/ by cmake/Texts.cmake); beside it the manifest, the icons, and the game's WebAssembly
@@ -97,8 +133,9 @@ add_custom_command(OUTPUT ${RANKS_WEB_DIR}/index.html
   COMMAND ${CMAKE_COMMAND} -E make_directory ${RANKS_WEB_DIR}
   COMMAND ${RANKS_NODE} ${CMAKE_SOURCE_DIR}/cmake/bundle-page.cjs ${CMAKE_BINARY_DIR}/page/index.html
           ${CMAKE_SOURCE_DIR}/web:${RANKS_TEXTS_DIR}/web ${RANKS_GAME_DIR}/ranks.js ${RANKS_WEB_DIR}/index.html
-          ${ranks_page_code} ${RANKS_GAME_DIR}/ranks.data ${ranks_page_files}
+          ${ranks_page_code} ${RANKS_GAME_DIR}/ranks.data "${ranks_painter_files}" ${ranks_page_files}
   DEPENDS ${CMAKE_BINARY_DIR}/page/index.html ${RANKS_PAGE_MODULES} ${ranks_page_files} ${ranks_page_code} ranks
+          ${ranks_painter_checked}
           ${CMAKE_SOURCE_DIR}/cmake/bundle-page.cjs ${RANKS_TEXTS_DIR}/web/languages.js
   VERBATIM)
 set(RANKS_PAGE_OUTPUTS ${RANKS_WEB_DIR}/index.html)
@@ -110,7 +147,7 @@ foreach(name IN LISTS RANKS_PAGE_SOURCES)
 endforeach()
 # The game's files by their pattern: the bundling step writes them with
 # index.html.
-list(APPEND RANKS_PAGE_SOURCES index.html ranks-*.wasm ranks-*.data)
+list(APPEND RANKS_PAGE_SOURCES index.html ranks-*.wasm ranks-*.data painter-*.js painter-*.wasm)
 
 # The service worker keeps every file the page loads, each with its hash,
 # under a version of their contents.

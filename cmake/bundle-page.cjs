@@ -7,9 +7,12 @@
 // open page of an older release. The game's WebAssembly (CODE) and world
 // (WORLD) go beside it named after their contents (ranks-HASH.wasm), and
 // the page asks for those names: a page of one release never gets
-// another's, whatever copy of the page a browser or server keeps. Older
-// copies of them in the folder (any name) are removed.
-//   node bundle-page.cjs INDEX_HTML PAGE_FOLDERS RANKS_JS OUTPUT CODE WORLD [RELEASE_FILES...]
+// another's, whatever copy of the page a browser or server keeps. The
+// files fetched only when asked for (LATER: the painter's code and
+// JavaScript, joined with ';') go beside them the same way
+// (painter-HASH.js), named so where the page's modules ask for them. Older
+// copies of them all in the folder (any name) are removed.
+//   node bundle-page.cjs INDEX_HTML PAGE_FOLDERS RANKS_JS OUTPUT CODE WORLD LATER [RELEASE_FILES...]
 // PAGE_FOLDERS: the page's own, then any the build writes modules into
 // (the languages from po/), joined as PATH is.
 // The modules are joined, without their comments, in the order they would run, in one scope: an
@@ -22,7 +25,7 @@ const fs = require('node:fs');
 const path = require('node:path');
 const acorn = require('acorn');
 
-const [indexFile, folderList, ranksJs, output, code, world, ...releaseFiles] = process.argv.slice(2);
+const [indexFile, folderList, ranksJs, output, code, world, later, ...releaseFiles] = process.argv.slice(2);
 const [folder, ...madeFolders] = folderList.split(path.delimiter);
 function fail(message) {
   console.error('bundle-page: ' + message);
@@ -139,15 +142,17 @@ replace(/<\/body>/, `<script>\n${inline(fs.readFileSync(ranksJs, 'utf8'), 'ranks
 
 // The game's files under their contents' names, as the page asks for them.
 const outFolder = path.dirname(output);
-const named = [code, world].map((file) => {
+// The page's stem for the game's own (ranks.wasm), the file's for the others.
+const named = [code, world, ...later.split(';').filter(Boolean)].map((file, i) => {
   const bytes = fs.readFileSync(file);
   const ext = path.extname(file);
-  const name = `ranks-${crypto.createHash('sha256').update(bytes).digest('hex').slice(0, 16)}${ext}`;
-  replace(new RegExp(`'ranks\\${ext}'`, 'g'), `'${name}'`, `'ranks${ext}'`);
+  const stem = i < 2 ? 'ranks' : path.basename(file, ext);
+  const name = `${stem}-${crypto.createHash('sha256').update(bytes).digest('hex').slice(0, 16)}${ext}`;
+  replace(new RegExp(`'${stem}\\${ext}'`, 'g'), `'${name}'`, `'${stem}${ext}'`);
   return { name, bytes };
 });
 for (const old of fs.readdirSync(outFolder)) {
-  if (/^ranks(-[0-9a-f]{16})?\.(wasm|data)(\.gz|\.br)?$/.test(old)) fs.rmSync(path.join(outFolder, old));
+  if (/^(ranks|painter)(-[0-9a-f]{16})?\.(wasm|data|js)(\.gz|\.br)?$/.test(old)) fs.rmSync(path.join(outFolder, old));
 }
 for (const { name, bytes } of named) fs.writeFileSync(path.join(outFolder, name), bytes);
 

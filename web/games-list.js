@@ -5,19 +5,8 @@ import {
   deleteFiles, freeName, isSave, onFilesChanged, readSave, recorded, storedFiles, storeFile,
 } from './stored-games.js';
 import { recordingOrigin, shareButton } from './share.js';
-import { $, button } from './view.js';
+import { $, button, download } from './view.js';
 import { worldLabel } from './worlds.js';
-
-function download(name, data) {
-  const url = URL.createObjectURL(new Blob([data], { type: 'application/octet-stream' }));
-  const a = document.createElement('a');
-  a.href = url;
-  a.download = name;
-  document.body.appendChild(a);
-  a.click();
-  a.remove();
-  setTimeout(() => URL.revokeObjectURL(url), 1000);
-}
 
 // game-X.save, and its recordings game-X.rec, game-X.2.rec ...
 const stemOf = (name) => name.replace(/(\.\d+)?\.rec$/, '').replace(/\.save$/, '');

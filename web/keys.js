@@ -66,6 +66,9 @@ export function listenToKeys() {
     event.preventDefault();
     send(text);
   });
+  // What an input method composed (Japanese typed into the painter's
+  // signs) goes as typed text; the game itself skips it.
+  screen.input.addEventListener('compositionend', (event) => { if (event.data) send(event.data); });
   // Nothing typed or pasted stays in the input.
   screen.input.addEventListener('input', () => { screen.input.value = ''; });
   $('touch').hidden = !touch;

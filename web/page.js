@@ -10,6 +10,7 @@ import {
   backToList, continueCopy, continueEarlier, endedRecording, game, loadOnce, onSettingsChanged, persist, playing, firstWait, restartInPlace, saveNow, start, starts, watchAgain,
 } from './session.js';
 import { screen } from './screen.js';
+import { listenToPainter } from './painter.js';
 import { openShared, share } from './share.js';
 import { $, firstDrawn, japaneseFontMissing, openTerminal, showStatus, toggleZoom } from './view.js';
 import { chooseWorld, readWorld, takeWanted } from './worlds.js';
@@ -126,6 +127,7 @@ loadOnce().catch(() => {});
 openTerminal();
 listenToKeys();
 listenToButtons();
+listenToPainter();
 listenToLeaving();
 setTimeout(() => { $('font-notice').hidden = !japaneseFontMissing(); }, 1000);
 // A link to a shared game plays it; any other address starts a game.

@@ -140,8 +140,9 @@ export function saveNow() {
   });
 }
 
-// Whether leaving the page now would leave a game being played.
-export const playing = () => game !== null && game.ended === null && game.saveKnown;
+// Whether leaving the page now would leave a game being played (or the
+// painter open, whose edits may be unsaved).
+export const playing = () => game !== null && game.ended === null && (game.saveKnown || !!game.how.painter);
 
 async function retire(session) {
   await saveNow();
@@ -155,21 +156,38 @@ async function retire(session) {
 
 // ---- Starting a game, in its steps ----
 
-// Starts a game: a new one, {resume: path} or {replay: path, speed}.
+// Starts a game: a new one, {resume: path} or {replay: path, speed}; or
+// another program of the page's (painter.js): {args, load, run, adapt,
+// done}, run with the arguments given, its code loaded and started by its
+// own, its module adapted, and done(status) called at its end instead of
+// the page's. A play-test (nested) leaves the game before it waiting.
 export async function start(how = {}) {
   const token = ++startToken;
-  if (!(await claim(how))) return;
+  // The painter, or its play-test, ends by its own keys.
+  if (!how.nested && game && game.how.done && game.ended === null) {
+    showStatus('The painter is open: leave it first (q).');
+    return;
+  }
+  if (!how.nested && !(await claim(how))) return;
   if (token !== startToken) return;
-  const loaded = await load();
+  const loaded = await (how.load || load)();
   if (!loaded || token !== startToken) return;
   const session = new Session(how);
   game = session;
   ++starts;
   clearScreen(how);
   session.module = gameModule(session, ...loaded, {
-    args: gameArguments(how), isCurrent: () => game === session, knowSave, persist, ended, titled, waited: firstWaited,
+    args: how.args || gameArguments(how), isCurrent: () => game === session, knowSave, persist, ended, titled, waited: firstWaited,
   });
-  RanksGame(session.module);
+  if (how.adapt) how.adapt(session.module, session);
+  (how.run || RanksGame)(session.module);
+}
+
+// The session a play-test left waiting takes the screen and keys again.
+export function takeBack(session) {
+  game = session;
+  screen.clear();
+  if (!touch) screen.focus();
 }
 
 // The save to resume is free here, and the game before has stopped.
@@ -289,6 +307,10 @@ export function backToList() {
 function ended(session, status) {
   session.ended = status;
   session.waiting = false;
+  if (session.how.done) {
+    persist(session).then(() => session.how.done(status));
+    return;
+  }
   const kept = persist(session).then(() => releaseLock(session)).then(showFilesChanged);
   if (session.how.endSave && status === 0) {
     kept.then(() => goOnFromEnd(session));
@@ -351,7 +373,7 @@ function offerCopy(name) {
 // played goes on from its save, a replay from its start, a new game nobody
 // played yet begins again.
 export function restartInPlace() {
-  if (!game || game.ended !== null) return;
+  if (!game || game.ended !== null || game.how.done) return;
   if (game.how.replay) start(game.how);
   else if (game.saveKnown) start({ resume: kPlayerFiles + '/' + game.saveName });
   else if (!game.how.resume) start();

@@ -184,6 +184,18 @@ export function button(label, action, name) {
   return b;
 }
 
+// Offers the bytes (or a Blob) as a file the browser downloads.
+export function download(name, data) {
+  const url = URL.createObjectURL(new Blob([data], { type: 'application/octet-stream' }));
+  const a = document.createElement('a');
+  a.href = url;
+  a.download = name;
+  document.body.appendChild(a);
+  a.click();
+  a.remove();
+  setTimeout(() => URL.revokeObjectURL(url), 1000);
+}
+
 // A box drawn for every Japanese glyph when no font has them.
 export function japaneseFontMissing() {
   const canvas = document.createElement('canvas');

@@ -81,5 +81,6 @@ export async function readWorld(files) {
   }
   // Its name as a path: what a file name cannot hold becomes '_'.
   const safe = folder.replace(/[^A-Za-z0-9._-]/g, '_').replace(/^\.+/, '_') || 'world';
-  return { name: folder, title, path: kWorlds + '/' + safe, files: world };
+  // base: the world's place inside the chosen folder.
+  return { name: folder, title, path: kWorlds + '/' + safe, files: world, base: first.slice(1, depth) };
 }

@@ -1,11 +1,14 @@
 // The game in a web page (Emscripten): the console model's cells handed to
 // the page as the terminal renderer would show them, keys from the page
 // through the same key decoder, pauses and key waits handed back to the
-// browser (ASYNCIFY) so the page stays alive while the game blocks.
+// browser (ASYNCIFY) so the page stays alive while the game blocks. The
+// painter's module (RANKS_WEB_PAINTER) also takes text beyond ASCII and
+// has the page play-test a world.
 #include <emscripten.h>
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/backend.h"
 #include "platform/console_session.h"
@@ -94,6 +97,13 @@ EM_JS(int, web_replaced, (), { return Module.ranksReplaced ? 1 : 0; });
 EM_ASYNC_JS(void, web_halt, (), { await new Promise(function() {}); });
 // Resolves once the page has copied the player's stored files in.
 EM_ASYNC_JS(void, web_await_player_files, (), { await Module.ranksPlayerFiles(); });
+#ifdef RANKS_WEB_PAINTER
+// The page plays the command's game (its arguments, one a line) in the
+// same screen, and resolves to its exit status once it has ended.
+EM_ASYNC_JS(int, web_play, (const char* command, int size), {
+    return await Module.ranksPlay(UTF8ToString(command, size).split('\n').slice(0, -1));
+});
+#endif
 // clang-format on
 
 namespace rf::platform {
@@ -318,6 +328,22 @@ void AwaitPlayerFiles() {
 
 void Exit(int status) { End(status); }
 
+#ifdef RANKS_WEB_PAINTER
+void TakeText(bool on) { state.drawn.decoder.TakeText(on); }
+
+int RunInConsole(const std::vector<std::string>& command) {
+    std::string lines;
+    for (const std::string& part : command) lines += part + "\n";
+    Present();
+    const int status = web_play(lines.data(), static_cast<int>(lines.size()));
+    HaltIfReplaced();
+    // The game drew over this screen: all of it again.
+    state.shownOnce = false;
+    state.cursorX = state.cursorY = -2;
+    return status;
+}
+#endif
+
 }  // namespace web
 
 const Speaker* NativeSpeaker() { return &kSpeaker; }
@@ -342,7 +368,12 @@ const Backend& NativeBackend() {
                                   nullptr,
                                   nullptr,
                                   nullptr,
-                                  web::AwaitPlayerFiles};
+                                  web::AwaitPlayerFiles,
+#ifdef RANKS_WEB_PAINTER
+                                  web::TakeText,
+                                  web::RunInConsole
+#endif
+    };
     return kWeb;
 }
 

@@ -7,6 +7,7 @@
 // zip; either way the page's copy follows, so the next game plays it.
 import { loadOnce } from './game-module.js';
 import { choice } from './choices.js';
+import { narrate } from './narration.js';
 import { kPlayerFiles } from './stored-games.js';
 import { game, start, takeBack } from './session.js';
 import { $, button, download, showErrors, showStatus } from './view.js';
@@ -238,6 +239,8 @@ export function openPainter(handle = null, base = []) {
     }),
     run: (module) => window.RanksPainter(module),
     adapt: (module, session) => {
+      // The game's last line does not belong under the painter.
+      narrate(null);
       showStatus('Painting ' + name + ': its keys are on the screen\'s last rows; s saves, q leaves.');
       module.ranksPlay = (command) => playTest(session, command);
       const waitInput = module.ranksWaitInput;

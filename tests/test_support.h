@@ -82,6 +82,11 @@ int CallWith(F f, std::vector<std::string> words) {
 // A clean game and console, started on the world at `root`.
 void NewGameOn(const std::filesystem::path& root, const StartPlace& place = {});
 
+// Runs the program in-process on the headless console with `args` after
+// "ranks" until it exits or its keys run out: its exit status (-1 when the
+// keys ran out), the headless backend put back.
+int RunProgram(std::vector<std::string> args);
+
 // Replays a recording headless as `ranks --replay` does, from a clean game,
 // with `more` words on its command line, calling `eachFrame` at every frame.
 void ReplayHeadless(const std::filesystem::path& recording, const std::filesystem::path& world,

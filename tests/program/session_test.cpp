@@ -15,7 +15,6 @@
 #include "core/world_folder.h"
 #include "platform/backend.h"
 #include "platform/recording.h"
-#include "program/command_line.h"
 #include "program/resume.h"
 #include "replay/state_digest.h"
 #include "saves/autosave.h"
@@ -46,22 +45,15 @@ protected:
     std::filesystem::path Folder() const { return data.Path() / "ranks-and-files"; }
     // Runs the program until its keys run out, `quit` (what a backend does on
     // Ctrl+C or a signal) is called, or it exits.
-    void Run(std::vector<std::string> args, bool quitAtTheNotice = false) {
-        args.insert(args.begin(), "ranks");
+    void Run(const std::vector<std::string>& args, bool quitAtTheNotice = false) {
         if (quitAtTheNotice)
             headless::SetPresentObserver([] {
                 if (headless::RowUtf8(3).find("30 秒後") == std::string::npos) return;
                 platform::RunBeforeExit();
                 throw headless::ExitCalled{130};
             });
-        try {
-            status = CallWith(Main, args);
-        } catch (const headless::ScriptEnded&) {
-        } catch (const headless::ExitCalled& e) {
-            status = e.status;
-        }
+        status = RunProgram(args);
         headless::SetPresentObserver(nullptr);
-        platform::UseBackend(platform::HeadlessBackend());
     }
     // The program run again, from a clean game and console.
     void Again(const std::vector<std::string>& args, bool quitAtTheNotice = false) {

@@ -77,11 +77,8 @@ std::vector<std::string> SaveNames(const std::filesystem::path& folder) {
 std::map<std::string, std::string> FilesUnder(const std::filesystem::path& root) {
     std::map<std::string, std::string> out;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
-        if (entry.is_regular_file()) {
-            std::ifstream in(entry.path(), std::ios::binary);
-            out[std::filesystem::relative(entry.path(), root).generic_string()] =
-                std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        }
+        if (entry.is_regular_file())
+            out[std::filesystem::relative(entry.path(), root).generic_string()] = FileBytes(entry.path());
     return out;
 }
 
@@ -137,8 +134,10 @@ void TempDir::Write(const std::string& relative, std::string_view bytes) const {
 
 void TempDir::WriteText(const std::string& relative, std::string_view utf8) const { Write(relative, ToCp932(utf8)); }
 
-std::string TempDir::Read(const std::string& relative) const {
-    std::ifstream in(path_ / relative, std::ios::binary);
+std::string TempDir::Read(const std::string& relative) const { return FileBytes(path_ / relative); }
+
+std::string FileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 

@@ -63,6 +63,9 @@ private:
     std::filesystem::path path_;
 };
 
+// The bytes of a file (empty when there is none).
+std::string FileBytes(const std::filesystem::path& path);
+
 // The saved games and recordings in a save folder, sorted, without the
 // locks (none when there is no folder).
 std::vector<std::string> SaveNames(const std::filesystem::path& folder);

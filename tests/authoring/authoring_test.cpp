@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <fstream>
 #include <span>
 
 #include "core/data_files.h"
@@ -410,8 +409,7 @@ TEST_F(WorldCheckTest, SarifNamesEveryRuleAndPlacesEachResult) {
 // The authors' reference names every file, every field and every rule the
 // checker knows, so neither can drift from the other.
 TEST(WorldsDocTest, ReferenceNamesEveryFileFieldAndRule) {
-    std::ifstream in(std::string(RANKS_SOURCE_DIR) + "/docs/worlds.md");
-    const std::string doc((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string doc = test::FileBytes(RANKS_SOURCE_DIR "/docs/worlds.md");
     ASSERT_FALSE(doc.empty());
     const std::string reference = doc.substr(doc.find("## The files: a field reference"));
     for (const WorldFileId& file : WorldFiles()) {

@@ -5,7 +5,6 @@
 #include "core/texts.h"
 
 #include <algorithm>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -66,18 +65,11 @@ TEST(Catalogue, EveryTextOfEachKnownLanguageIsThereAndFits) {
     }
 }
 
-std::string FileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The default language of po/LINGUAS, English, the texts' own, then the
 // others there, so that a new one moves none: the game's, and the page's
 // (made by the build), each named there in its own words.
 TEST(Catalogue, EveryListOfLanguagesIsPoLinguas) {
-    std::istringstream linguas(FileText(RANKS_SOURCE_DIR "/po/LINGUAS"));
+    std::istringstream linguas(test::FileBytes(RANKS_SOURCE_DIR "/po/LINGUAS"));
     std::string codes;
     for (std::string line; std::getline(linguas, line);) {
         std::istringstream words(line);
@@ -89,7 +81,7 @@ TEST(Catalogue, EveryListOfLanguagesIsPoLinguas) {
     for (int l = 0; l < kLanguageCount; ++l)
         page += "  { code: '" + std::string(kLanguageCodes[l]) + "', name: \"" +
                 Cp932ToUtf8(TextIn(l, TextId::kLanguageName)) + "\" },\n";
-    EXPECT_NE(FileText(RANKS_PAGE_LANGUAGES).find("[\n" + page + "];"), std::string::npos) << page;
+    EXPECT_NE(test::FileBytes(RANKS_PAGE_LANGUAGES).find("[\n" + page + "];"), std::string::npos) << page;
 }
 
 // The first row of the screen with Japanese on it, or "".

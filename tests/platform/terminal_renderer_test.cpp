@@ -461,8 +461,7 @@ TEST(Cast, EveryRecordedGameEndsOnItsHeadlessScreenAndAsciinemaReadsIt) {
         headless::Reset();
         EXPECT_EQ(
             test::RunProgram({"--replay", entry.path().string(), "--world", RANKS_RECORDINGS_WORLD, "--cast", out}), 0);
-        std::ifstream file(out, std::ios::binary);
-        const std::string cast(std::istreambuf_iterator<char>(file), {});
+        const std::string cast = test::FileBytes(out);
         EXPECT_TRUE(cast.starts_with(R"({"version": 2, "width": 80, "height": 25, "title": "Ranks & Files: world, )"))
             << headless::PrintedError();
         test::VtScreen terminal(1);

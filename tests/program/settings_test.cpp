@@ -95,10 +95,7 @@ TEST(SettingTable, TheRecordingsPlayedLineIsWrittenAsBefore) {
     }
 }
 
-std::string SourceFile(const std::string& relative) {
-    std::ifstream in(RANKS_SOURCE_DIR "/" + relative, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+std::string SourceFile(const std::string& relative) { return FileBytes(RANKS_SOURCE_DIR "/" + relative); }
 
 // The page offers the values the game takes, under the option's and the
 // settings file's names.

@@ -322,8 +322,9 @@ TEST_F(FieldEnemiesTest, MapChangeDuringAWaitEndsTheTurn) {
 
 // Every battle ends with the first blow and its keys are queued, so these
 // tests hold whatever battle runs behind RunBattle. (Contact at zero
-// columns, and the entry after the one fought waiting for the next pass,
-// are in every recorded game.)
+// columns, the entry after the one fought waiting for the next pass, and
+// keys typed before the battle screen stands dropped, are in every
+// recorded game.)
 class EncounterTest : public test::FieldTest {
 protected:
     void SetUp() override {
@@ -363,21 +364,6 @@ TEST_F(EncounterTest, LastEnemyFoughtAndTheRedrawShowsOnlyAMarkThatWasShown) {
         EXPECT_EQ(At(30, 5) + std::to_string(AttrAt(30, 5)), shown ? "Ω15" : "  7");
         EXPECT_EQ(Cell(5, 5, 0), shown ? ' ' : Cell(5, 5, 0));  // the strip stays as it was
     }
-}
-
-// Keys typed during the wipes and the opening were meant for walking: Down
-// Down Right Right there would have used a potion at full hit points.
-TEST_F(EncounterTest, KeysTypedBeforeTheBattleScreenStandsAreDropped) {
-    SetEnemies({{1, 1, 22, 10}});
-    hero.items[kPotion] = {1, 3};
-    for (std::int64_t at : {130, 900, 1900})
-        for (int scan : {kKeyDown, kKeyDown, kKeyRight, kKeyRight}) headless::Arrow(scan, at);
-    QueueBattleKeys(1);
-    MainLoopPass();
-    EXPECT_EQ(fieldEnemies.count, 0);
-    EXPECT_EQ(hero.items[kPotion].count, 3);
-    EXPECT_EQ(headless::KeysLeft(), 1u);  // the field's own poll
-    ExpectFieldScreen();
 }
 
 // What the game makes of an enemy list's count, kinds, groups and cells

@@ -289,6 +289,27 @@ TEST_F(BattleFlowTest, FlightAndDefeatShowTheirMessageOnceAndClearTheBattle) {
     EXPECT_EQ(hero.defence, 10);  // the doubling is undone also on a fall
 }
 
+// A failed flight costs a turn; its own last acknowledgement shows what it
+// waits for (never ▼ in an empty window) with the commands marked behind it.
+TEST_F(BattleFlowTest, FailedFlightCostsATurn) {
+    hero.speed = 0, pawn.speed = 10;  // P = 0 against Q = 28 and more
+    hero.defence = 1000;
+    int emptyWaits = 0, failedWaits = 0;
+    headless::SetKeyObserver([&] {
+        if (headless::RowUtf8(13, 76, 2) != "▼") return;
+        emptyWaits += Line(1).empty();
+        failedWaits += Line(1) == "失敗しました。" && (AttrAt(3, 9) & platform::kUnderscore) != 0;
+    });
+    // Protein (its message, the blow), back, flee, the blow, the failed flight's own acknowledgement.
+    Run(1, "vveveeesveee");
+    headless::SetKeyObserver(nullptr);
+    EXPECT_EQ(emptyWaits, 0);
+    EXPECT_EQ(failedWaits, 1);
+    EXPECT_EQ(headless::KeysLeft(), 0u);
+    EXPECT_EQ(battle.commandCursor, 3);
+    EXPECT_EQ(battle.actionCount, 4);  // item, blow, failed flight, blow
+}
+
 TEST_F(BattleFlowTest, DefendDoublesDefenceAndABucklerEndingInsideItLeavesNoTrace) {
     // No buckler: the blow meets 2 x 20; one ending in the turn's first aging
     // step: 2 x 20 too, in the second: 2 x 25.

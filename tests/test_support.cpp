@@ -25,28 +25,10 @@ namespace rf::test {
 
 std::string HeroFile::Text() const {
     std::string t = name;
-    for (long long v : {static_cast<long long>(maxHp),
-                        static_cast<long long>(attack),
-                        static_cast<long long>(defence),
-                        static_cast<long long>(magicAttack),
-                        static_cast<long long>(magicDefence),
-                        static_cast<long long>(speed),
-                        nextExp,
-                        exp,
-                        static_cast<long long>(level),
-                        0LL,
-                        0LL,
-                        0LL,
-                        0LL,
-                        1LL,
-                        static_cast<long long>(potions),
-                        2LL,
-                        static_cast<long long>(proteins),
-                        3LL,
-                        static_cast<long long>(bucklers),
-                        static_cast<long long>(x),
-                        static_cast<long long>(y)})
-        t += " " + std::to_string(v);
+    for (int v : {maxHp, attack, defence, magicAttack, magicDefence, speed}) t += " " + std::to_string(v);
+    t += " " + std::to_string(nextExp) + " " + std::to_string(exp);
+    // Four reserved numbers, then items 1, 2 and 3 with their counts.
+    for (int v : {level, 0, 0, 0, 0, 1, potions, 2, proteins, 3, bucklers, x, y}) t += " " + std::to_string(v);
     return t + "\n";
 }
 
@@ -64,15 +46,23 @@ void ReplayHeadless(const std::filesystem::path& recording, const std::filesyste
     ResetGameState();
     headless::Reset();
     headless::SetPresentObserver(eachFrame);
-    std::vector<std::string> words = {"ranks", "--replay", recording.string(), "--headless", "--world", world.string()};
+    std::vector<std::string> words = {"--replay", recording.string(), "--headless", "--world", world.string()};
     words.insert(words.end(), more.begin(), more.end());
-    try {
-        CallWith(Main, words);
-    } catch (const headless::ScriptEnded&) {
-    } catch (const headless::ExitCalled&) {
-    }
+    RunProgram(words);
     headless::SetPresentObserver(nullptr);
+}
+
+int RunProgram(std::vector<std::string> args) {
+    args.insert(args.begin(), "ranks");
+    int status = -1;
+    try {
+        status = CallWith(Main, args);
+    } catch (const headless::ScriptEnded&) {
+    } catch (const headless::ExitCalled& e) {
+        status = e.status;
+    }
     platform::UseBackend(platform::HeadlessBackend());
+    return status;
 }
 
 std::vector<std::string> SaveNames(const std::filesystem::path& folder) {
@@ -87,11 +77,8 @@ std::vector<std::string> SaveNames(const std::filesystem::path& folder) {
 std::map<std::string, std::string> FilesUnder(const std::filesystem::path& root) {
     std::map<std::string, std::string> out;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
-        if (entry.is_regular_file()) {
-            std::ifstream in(entry.path(), std::ios::binary);
-            out[std::filesystem::relative(entry.path(), root).generic_string()] =
-                std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        }
+        if (entry.is_regular_file())
+            out[std::filesystem::relative(entry.path(), root).generic_string()] = FileBytes(entry.path());
     return out;
 }
 
@@ -147,8 +134,10 @@ void TempDir::Write(const std::string& relative, std::string_view bytes) const {
 
 void TempDir::WriteText(const std::string& relative, std::string_view utf8) const { Write(relative, ToCp932(utf8)); }
 
-std::string TempDir::Read(const std::string& relative) const {
-    std::ifstream in(path_ / relative, std::ios::binary);
+std::string TempDir::Read(const std::string& relative) const { return FileBytes(path_ / relative); }
+
+std::string FileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 

@@ -63,6 +63,9 @@ private:
     std::filesystem::path path_;
 };
 
+// The bytes of a file (empty when there is none).
+std::string FileBytes(const std::filesystem::path& path);
+
 // The saved games and recordings in a save folder, sorted, without the
 // locks (none when there is no folder).
 std::vector<std::string> SaveNames(const std::filesystem::path& folder);
@@ -81,6 +84,11 @@ int CallWith(F f, std::vector<std::string> words) {
 
 // A clean game and console, started on the world at `root`.
 void NewGameOn(const std::filesystem::path& root, const StartPlace& place = {});
+
+// Runs the program in-process on the headless console with `args` after
+// "ranks" until it exits or its keys run out: its exit status (-1 when the
+// keys ran out), the headless backend put back.
+int RunProgram(std::vector<std::string> args);
 
 // Replays a recording headless as `ranks --replay` does, from a clean game,
 // with `more` words on its command line, calling `eachFrame` at every frame.

@@ -27,19 +27,9 @@ namespace {
 using test::SeedSoNextDrawIs;
 using FormulasTest = test::BattleTest;
 
-TEST_F(FormulasTest, SpreadForMZero) {
-    // 0 covers -1 < x < 1 (k 31..49): twice as many draws as its neighbours.
-    struct Spread {
-        int k;  // the draw
-        int spread;
-    };
-    const Spread cases[] = {{0, -4}, {1, -3}, {10, -3}, {50, 1}, {100, 6}, {101, -4}, {30, -1}, {31, 0}, {49, 0}};
-    for (auto [k, spread] : cases) {
-        SeedSoNextDrawIs(k);
-        EXPECT_EQ(SpreadTerm(0), spread) << k;
-    }
-}
-
+// The spread's draw and its truncation, an enemy's experience from its
+// draw, and an item's cost are in every recorded game's numbers; here the
+// edges those games never reach.
 TEST_F(FormulasTest, DamageOfBothSides) {
     // Striker's attack, level, experience; defender's defences; the ability; the draw.
     auto hit = [&](bool enemy, int atk, int level, std::uint32_t exp, int def, int mdef, int power, int acc, int draw) {
@@ -74,19 +64,10 @@ TEST_F(FormulasTest, EvadeAndFlee) {
 }
 
 TEST_F(FormulasTest, KillAndVictoryExperience) {
-    pawn.maxHp = 41;  // a sum of 60
-    struct Kill {
-        int draw, expected;
-    };
-    for (auto [draw, expected] : {Kill{0, 70}, {59, 129}, {60, 70}}) {
-        SeedSoNextDrawIs(draw);
-        EXPECT_EQ(KillExperience(pawn), expected) << draw;
-    }
     EXPECT_EQ(KillExperience(EnemyStatus{}), 0);  // a sum of 0 does not divide
     // BattleState{remaining, actions, defeated, items}
     EXPECT_EQ(VictoryExperience(100, {0, 39, 3, 0}), 300);
-    EXPECT_EQ(VictoryExperience(100, {0, 40, 3, 0}), 272);  // / 1.1
-    EXPECT_EQ(VictoryExperience(100, {0, 10, 3, 2}), 290);
+    EXPECT_EQ(VictoryExperience(100, {0, 40, 3, 0}), 272);     // / 1.1
     EXPECT_EQ(VictoryExperience(30000, {0, 0, 3, 0}), 24464);  // the product is 16-bit
     EXPECT_EQ(VictoryExperience(70, {0, 0, 1, 20}), 0);        // never below 0
 }

@@ -43,24 +43,17 @@ TEST_F(BattleScreenTest, NamesInTheBanners) {
     }
 }
 
-// Each group as the player sees it: rows 2 to 4 of the enemy window.
-TEST_F(BattleScreenTest, EachGroupStandsInItsFormation) {
-    // clang-format off
-    const char* const pictures[7][3] = {
-        {"              ", "      ◎      ", "              "},
-        {"              ", "    ◎  ◎    ", "              "},
-        {"    ◎  ◎    ", "              ", "      ◎      "},
-        {"    ◎  ◎    ", "              ", "    ◎  ◎    "},
+// The groups no recorded game meets (those of 1 to 4 and 6 are fought in
+// them) as the player sees them: rows 2 to 4 of the enemy window.
+TEST_F(BattleScreenTest, GroupsOfFiveAndSevenStandInTheirFormations) {
+    const char* const pictures[][3] = {
         {"   ◎    ◎   ", "      ◎      ", "   ◎    ◎   "},
-        {"  ◎  ◎  ◎  ", "              ", "  ◎  ◎  ◎  "},
         {"◎  ◎  ◎  ◎", "              ", "  ◎  ◎  ◎  "},
     };
-    // clang-format on
-    for (int n = 1; n <= 7; ++n) {
-        SCOPED_TRACE(n);
+    for (int n : {5, 7}) {
         headless::Reset();
         DrawFormation(pawn, n);
-        for (int row = 0; row < 3; ++row) EXPECT_EQ(Row(2 + row, battleLeft + 5, 14), pictures[n - 1][row]);
+        for (int row = 0; row < 3; ++row) EXPECT_EQ(Row(2 + row, battleLeft + 5, 14), pictures[n / 6][row]) << n;
     }
 }
 

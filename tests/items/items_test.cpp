@@ -42,18 +42,6 @@ protected:
     }
 };
 
-TEST_F(ItemsTest, PotionHealsUpToFullAndCountDropsEvenAtFull) {
-    for (int hp : {95, 100}) {
-        hero.hp = static_cast<std::int16_t>(hp);
-        Acks(1);
-        UseItem(kPotion);
-        EXPECT_EQ(hero.hp, 100);
-        EXPECT_EQ(messageWindow.history[0],
-                  test::ToCp932("Heroの体力が" + std::to_string(100 - hp) + "回復しました。"));
-    }
-    EXPECT_EQ(hero.items[kPotion].count, 1);
-}
-
 TEST_F(ItemsTest, ThreeProteinsEndTwoStepsApartEachWaitingOnce) {
     hero.attack = 30;
     Acks(6);  // three starts, three endings

@@ -24,13 +24,30 @@ namespace {
 
 using platform::SessionEvent;
 
+// The events of a recording's text, written again as the events' text.
+std::string EventsOf(const std::string& text) {
+    std::vector<SessionEvent> events;
+    std::string error, again;
+    EXPECT_TRUE(platform::ParseEvents(text, events, error)) << error;
+    for (const SessionEvent& e : events) platform::AppendEvent(again, e);
+    return again;
+}
+
+// A recording of its own, for the backend in use from now on.
+void StartRecordingTo(const std::string& path, const platform::Backend& backend) {
+    bool taken = false;
+    std::string problem;
+    std::FILE* file = platform::OpenOutputFile(path, true, taken, problem);
+    ASSERT_NE(file, nullptr) << problem;
+    platform::UseBackend(backend);
+    platform::StartRecording({file}, "");
+}
+
 TEST(SessionEvents, TokensAndTheirRefusals) {
+    // The line cut short is left out.
+    EXPECT_EQ(EventsOf("n12 +224 t40 +77\ny r13 c1796000000\nn3 +2"), "n12+224t40+77yr13c1796000000");
     std::vector<SessionEvent> events;
     std::string error;
-    ASSERT_TRUE(platform::ParseEvents("n12 +224 t40 +77\ny r13 c1796000000\nn3 +2", events, error)) << error;
-    std::string again;
-    for (const SessionEvent& e : events) platform::AppendEvent(again, e);
-    EXPECT_EQ(again, "n12+224t40+77yr13c1796000000");  // the line cut short is left out
     const std::pair<const char*, const char*> bad[] = {
         {"n12 x3\n", "unknown event on line 1"},
         {"n\n", "damaged event"},
@@ -64,24 +81,14 @@ TEST_F(RecordAndReplay, APauseForAKeyIsRecordedAsTheKeyTestsItStoodFor) {
         return b;
     }();
     TempDir dir;
-    const std::string path = (dir.Path() / "game.rec").string();
-    bool taken = false;
-    std::string problem;
-    std::FILE* file = platform::OpenOutputFile(path, true, taken, problem);
-    ASSERT_NE(file, nullptr);
-    platform::UseBackend(kThreeSteps);
-    platform::StartRecording({file}, "");
+    StartRecordingTo((dir.Path() / "game.rec").string(), kThreeSteps);
     EXPECT_FALSE(platform::KeyWaiting());
     EXPECT_EQ(platform::PauseForKey(10, 13), 3u);
     EXPECT_TRUE(platform::KeyWaiting());
     EXPECT_EQ(platform::ReadKey(), 'k');
     platform::FlushRecording();
-    std::vector<SessionEvent> events;
+    EXPECT_EQ(EventsOf(dir.Read("game.rec")), "n3+107");
     std::string error;
-    ASSERT_TRUE(platform::ParseEvents(dir.Read("game.rec"), events, error)) << error;
-    std::string again;  // written again as the events' text
-    for (const SessionEvent& e : events) platform::AppendEvent(again, e);
-    EXPECT_EQ(again, "n3+107");
     ASSERT_TRUE(platform::StartReplayOf(dir.Read("game.rec"), 0, true, error)) << error;
     EXPECT_FALSE(platform::KeyWaiting());
     EXPECT_EQ(platform::PauseForKey(10, 13), 1u);
@@ -109,21 +116,13 @@ TEST_F(RecordAndReplay, AGameEndedInsideAPauseEndsBeforeTheTestThatLedToIt) {
     };
     for (const auto& [drawsFirst, events] : {Ending{false, "n1"}, {true, "n2"}}) {
         TempDir dir;
-        bool taken = false;
-        std::string problem, error;
-        std::FILE* file = platform::OpenOutputFile((dir.Path() / "game.rec").string(), true, taken, problem);
-        ASSERT_NE(file, nullptr);
-        platform::UseBackend(kEndsInPause);
-        platform::StartRecording({file}, "");
+        StartRecordingTo((dir.Path() / "game.rec").string(), kEndsInPause);
         EXPECT_FALSE(platform::KeyWaiting());
         EXPECT_FALSE(platform::KeyWaiting());
         if (drawsFirst) platform::Write("x");
         EXPECT_THROW(platform::PauseForKey(10, 13), Ended);
-        std::vector<SessionEvent> read;
-        ASSERT_TRUE(platform::ParseEvents(dir.Read("game.rec"), read, error)) << error;
-        std::string again;
-        for (const SessionEvent& e : read) platform::AppendEvent(again, e);
-        EXPECT_EQ(again, events) << (drawsFirst ? "drawn before the pause" : "straight after the test");
+        EXPECT_EQ(EventsOf(dir.Read("game.rec")), events)
+            << (drawsFirst ? "drawn before the pause" : "straight after the test");
         platform::StartRecording({}, "");
     }
 }

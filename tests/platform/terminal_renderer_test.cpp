@@ -180,6 +180,8 @@ struct Setting {
 // scrolling bring into its own grid, and has no bce in its terminfo; the
 // terminal outside may fill the cells of tmux's own shifts and scrolls
 // with its colours (Konsole and qterminal shifted ones, kitty scrolled).
+// tmux answers for itself, not for the terminal that shows its cells:
+// trusting its answer left patches on the field after a battle there.
 constexpr test::VtQuirks kTmuxIn{.noBce = true, .wrapThroughMoves = true, .movedBce = true};
 constexpr test::VtQuirks TmuxIn(test::VtQuirks outer) {
     outer.noBce = outer.wrapThroughMoves = outer.movedBce = true;
@@ -364,44 +366,6 @@ TEST_P(TerminalRendererTest, ShiftedTextNeverLeavesAGlyphBeyondTheGamesColumns) 
     }
 }
 
-// tmux answers for itself, not for the terminal that shows its cells: a
-// battle that ends on the field, shown through tmux in a terminal that
-// fills moved cells with its own colours, is right in every cell. Trusting
-// tmux's answer left patches on the field there.
-TEST(TerminalRenderer, ABattleEndingOnTheFieldInTmuxIsRightWhereverTmuxShows) {
-    struct Row {
-        const char* name;
-        test::VtQuirks terminal;
-        bool trusted;  // moved blanks trusted for tmux's answer, as once
-        bool right;
-    };
-    const Row rows[] = {
-        {"tmux in xterm", kTmuxIn, false, true},
-        {"tmux in Konsole", TmuxIn({.foreignShifts = true}), false, true},
-        {"tmux in kitty", TmuxIn({.foreignScrolls = true}), false, true},
-        {"tmux in Konsole, its answer trusted", TmuxIn({.foreignShifts = true}), true, false},
-    };
-    test::TempDir dir;
-    for (const auto& s : scenario::All()) {
-        if (std::string_view(s.name).find("battle") == std::string_view::npos) continue;
-        for (const Row& row : rows) {
-            SCOPED_TRACE(std::string(s.name) + ", " + row.name);
-            Terminals::Pair p({Colours::kExact}, 1, 1, 80, row.terminal, false, row.trusted || KeepsMovedBlanks(84),
-                              row.name);
-            std::string failure;
-            bool onField = false;
-            scenario::Play(s, RANKS_WORLD_DIR, dir.Path() / "world", [&](bool) {
-                if (!failure.empty()) return;
-                p.t.Feed(p.r.Frame(headless::Screen()));
-                failure = Terminals::Check(p.r, p.t, headless::Screen(), row.name);
-                onField = scenario::OnField() && !scenario::InBattle();
-            });
-            EXPECT_EQ(failure.empty(), row.right) << failure;
-            EXPECT_TRUE(onField || !row.right) << "the battle ends on the field";
-        }
-    }
-}
-
 // libvterm is optional where the tests are built; CI installs it.
 TEST(TerminalRenderer, FramesAreAlsoCheckedThroughLibvterm) {
 #if !RANKS_HAVE_VTERM
@@ -459,12 +423,9 @@ TEST(Cast, EveryRecordedGameEndsOnItsHeadlessScreenAndAsciinemaReadsIt) {
         const std::string out = (dir.Path() / "game.cast").string();
         ResetGameState();
         headless::Reset();
-        EXPECT_THROW(test::CallWith(Main, {"ranks", "--replay", entry.path().string(), "--world",
-                                           RANKS_RECORDINGS_WORLD, "--cast", out}),
-                     headless::ExitCalled);
-        UseBackend(HeadlessBackend());
-        std::ifstream file(out, std::ios::binary);
-        const std::string cast(std::istreambuf_iterator<char>(file), {});
+        EXPECT_EQ(
+            test::RunProgram({"--replay", entry.path().string(), "--world", RANKS_RECORDINGS_WORLD, "--cast", out}), 0);
+        const std::string cast = test::FileBytes(out);
         EXPECT_TRUE(cast.starts_with(R"({"version": 2, "width": 80, "height": 25, "title": "Ranks & Files: world, )"))
             << headless::PrintedError();
         test::VtScreen terminal(1);

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <regex>
 #include <set>
@@ -110,11 +109,6 @@ std::set<std::string> Lines(const std::string& names) {
     return lines;
 }
 
-std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // The options a text names: in the manual or the usage every --word but the
 // build's; in the README those of the game's own command lines (from "ranks"
 // to the end of the command).
@@ -153,8 +147,8 @@ TEST(CommandLineOptions, UsageLinesHelpManualAndReadmeNameTheSameOptions) {
         EXPECT_EQ(Named(lines, false), table) << lines;
     }
     const std::set<std::string> table = Lines(OptionNames());
-    const std::string manual = Read(RANKS_SOURCE_DIR "/man/ranks.6");
-    const std::string readme = Read(RANKS_SOURCE_DIR "/README.md");
+    const std::string manual = test::FileBytes(RANKS_SOURCE_DIR "/man/ranks.6");
+    const std::string readme = test::FileBytes(RANKS_SOURCE_DIR "/README.md");
     ASSERT_FALSE(manual.empty());
     for (const std::string& name : table) {
         EXPECT_NE(HelpText().find(name), std::string::npos) << name << " is not in --help";
@@ -191,7 +185,7 @@ TEST(CommandLineOptions, TheDocumentsTablesAreWhole) {
     for (const auto& entry : std::filesystem::directory_iterator(RANKS_SOURCE_DIR "/docs"))
         if (entry.path().extension() == ".md") documents.push_back(entry.path());
     for (const std::filesystem::path& name : documents) {
-        std::istringstream in(Read(name.string()));
+        std::istringstream in(test::FileBytes(name));
         std::string previous, line;
         for (int number = 1; std::getline(in, line); ++number, previous = line) {
             if (!line.starts_with("|") || previous.starts_with("|")) continue;
@@ -207,7 +201,7 @@ TEST(CommandLineOptions, TheDocumentsTablesAreWhole) {
 
 // The page finds a world's folder by the same data folders as the game.
 TEST(CommandLineOptions, ThePageKnowsTheWorldsDataFolders) {
-    const std::string page = Read(RANKS_SOURCE_DIR "/web/worlds.js");
+    const std::string page = test::FileBytes(RANKS_SOURCE_DIR "/web/worlds.js");
     std::smatch list;
     ASSERT_TRUE(std::regex_search(page, list, std::regex(R"(const kDataFolders = \[([^\]]*)\];)")));
     std::string expected;

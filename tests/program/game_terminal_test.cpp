@@ -118,20 +118,10 @@ TEST_F(GameInTerminal, EnemiesCrossingWallsAndTheHerosStepsShowExactlyAsHeadless
 
 // Ctrl+C during a pause, such as this notice, is TerminalTest's above.
 TEST_F(GameInTerminal, MissingMapFileShowsTheNoticeAndExits255ThirtySecondsLater) {
-    dir.WriteText("Hero_Info/Hero_Status_Info.txt", HeroFile{.name = "Hero",
-                                                             .maxHp = 10,
-                                                             .attack = 1,
-                                                             .defence = 1,
-                                                             .magicAttack = 1,
-                                                             .magicDefence = 1,
-                                                             .speed = 1,
-                                                             .nextExp = 10,
-                                                             .potions = 1,
-                                                             .proteins = 1,
-                                                             .bucklers = 1,
-                                                             .x = 5,
-                                                             .y = 5}
-                                                        .Text());
+    HeroFile weak{
+        .name = "Hero", .maxHp = 10, .nextExp = 10, .potions = 1, .proteins = 1, .bucklers = 1, .x = 5, .y = 5};
+    weak.attack = weak.defence = weak.magicAttack = weak.magicDefence = weak.speed = 1;
+    dir.WriteText("Hero_Info/Hero_Status_Info.txt", weak.Text());
     TerminalSession s;
     auto start = std::chrono::steady_clock::now();
     ASSERT_TRUE(s.Start(dir.Path()));

@@ -4,10 +4,8 @@
 // cannot be saved says so. (When a game is saved through the real loops is
 // the autosave test's.)
 #include <array>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 
 #include "console/console.h"
 #include "core/save_keeping.h"
@@ -15,7 +13,6 @@
 #include "core/world_folder.h"
 #include "platform/backend.h"
 #include "platform/recording.h"
-#include "program/command_line.h"
 #include "program/resume.h"
 #include "replay/state_digest.h"
 #include "saves/autosave.h"
@@ -25,8 +22,6 @@
 
 #ifndef _WIN32
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #endif
 
 namespace rf::test {
@@ -46,22 +41,15 @@ protected:
     std::filesystem::path Folder() const { return data.Path() / "ranks-and-files"; }
     // Runs the program until its keys run out, `quit` (what a backend does on
     // Ctrl+C or a signal) is called, or it exits.
-    void Run(std::vector<std::string> args, bool quitAtTheNotice = false) {
-        args.insert(args.begin(), "ranks");
+    void Run(const std::vector<std::string>& args, bool quitAtTheNotice = false) {
         if (quitAtTheNotice)
             headless::SetPresentObserver([] {
                 if (headless::RowUtf8(3).find("30 秒後") == std::string::npos) return;
                 platform::RunBeforeExit();
                 throw headless::ExitCalled{130};
             });
-        try {
-            status = CallWith(Main, args);
-        } catch (const headless::ScriptEnded&) {
-        } catch (const headless::ExitCalled& e) {
-            status = e.status;
-        }
+        status = RunProgram(args);
         headless::SetPresentObserver(nullptr);
-        platform::UseBackend(platform::HeadlessBackend());
     }
     // The program run again, from a clean game and console.
     void Again(const std::vector<std::string>& args, bool quitAtTheNotice = false) {
@@ -269,54 +257,6 @@ TEST_F(SessionSaves, ALinkNeitherSharesASaveNorTakesItsWrites) {
     EXPECT_TRUE(Said(own + " was replaced by another file during the game"));
     EXPECT_TRUE(ReadSaveFile(saveKeeping.path).readable);
     EXPECT_NE(saveKeeping.path, (Folder() / own).string());
-}
-
-// A file put at the save's name while the game plays is never replaced,
-// however it came there: the game saves beside it under a new name, and
-// says so. A hard link to the save in play cannot be continued.
-TEST_F(SessionSaves, AFilePutAtTheSaveDuringTheGameIsLeftAlone) {
-    namespace fs = std::filesystem;
-    struct Case {
-        const char* name;
-        void (*put)(const fs::path& save, const std::string& theirs);
-    };
-    const Case cases[] = {
-        {"a backup restored with rm and cp",
-         [](const fs::path& save, const std::string& theirs) {
-             fs::remove(save);
-             std::ofstream(save) << theirs;
-         }},
-        {"another's file renamed over it",
-         [](const fs::path& save, const std::string& theirs) {
-             std::ofstream(save.string() + ".planted") << theirs;
-             fs::rename(save.string() + ".planted", save);
-         }},
-        {"a backup copied into it",
-         [](const fs::path& save, const std::string& theirs) { std::ofstream(save, std::ios::trunc) << theirs; }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        fs::remove_all(Folder());
-        const std::string path = SaveAt(2, 8, 4), theirs = "a backup of another game\n";
-        Again({"--world", world.Path().string(), "--continue", path});
-        c.put(path, theirs);
-        platform::RunBeforeExit();
-        EXPECT_EQ(data.Read("ranks-and-files/" + fs::path(path).filename().string()), theirs);
-        EXPECT_TRUE(Said(" was replaced by another file during the game"));
-        EXPECT_NE(saveKeeping.path, path);
-        EXPECT_EQ(ReadSaveFile(saveKeeping.path).data.hero.level, 2);
-    }
-    fs::remove_all(Folder());
-    const std::string path = SaveAt(2, 8, 4);
-    fs::create_hard_link(path, data.Path() / "linked.save");
-    {
-        const HeldInAnotherProcess other(path);
-        ASSERT_TRUE(other.Held());
-        Again({"--world", world.Path().string(), "--continue", (data.Path() / "linked.save").string()});
-    }
-    EXPECT_EQ(status, 2);
-    EXPECT_TRUE(Said("is being played in another window"));
-    EXPECT_FALSE(fs::exists(data.Path() / ".linked.save.lock"));
 }
 
 // What shapes a game is in its recording: a play-test replays to the same

@@ -10,7 +10,6 @@
 #include "core/setting_table.h"
 #include "platform/backend.h"
 #include "platform/recording.h"
-#include "program/command_line.h"
 #include "program/options.h"
 #include "replay/recording_file.h"
 #include "replay/state_digest.h"
@@ -96,10 +95,7 @@ TEST(SettingTable, TheRecordingsPlayedLineIsWrittenAsBefore) {
     }
 }
 
-std::string SourceFile(const std::string& relative) {
-    std::ifstream in(RANKS_SOURCE_DIR "/" + relative, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+std::string SourceFile(const std::string& relative) { return FileBytes(RANKS_SOURCE_DIR "/" + relative); }
 
 // The page offers the values the game takes, under the option's and the
 // settings file's names.
@@ -205,26 +201,9 @@ class SettingsReplay : public GameTest {
 protected:
     void SetUp() override {
         GameTest::SetUp();
-        for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}) {
-            const char* value = std::getenv(name);
-            saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
-            ::setenv(name, folders_.Path().string().c_str(), 1);
-        }
+        for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
+            environment_.Set(name, folders_.Path().string());
         headless::SetLimits(100'000'000, 600'000);
-    }
-    void TearDown() override {
-        platform::UseBackend(platform::HeadlessBackend());
-        for (const auto& [name, value] : saved_)
-            value ? (void)::setenv(name.c_str(), value->c_str(), 1) : (void)::unsetenv(name.c_str());
-    }
-    void Run(std::vector<std::string> args) {
-        args.insert(args.begin(), "ranks");
-        try {
-            CallWith(Main, args);
-        } catch (const headless::ScriptEnded&) {
-        } catch (const headless::ExitCalled&) {
-        }
-        platform::UseBackend(platform::HeadlessBackend());
     }
     void SettingsFile(const std::string& text) {
         std::filesystem::create_directories(std::filesystem::path(SettingsFilePath()).parent_path());
@@ -232,9 +211,7 @@ protected:
     }
     TempDir world{RANKS_RECORDINGS_WORLD};
     TempDir folders_;
-
-private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+    ScopedEnvironment environment_;
 };
 
 TEST_F(SettingsReplay, AGameReplaysWithEachValueOfWhatShapesIt) {
@@ -255,7 +232,7 @@ TEST_F(SettingsReplay, AGameReplaysWithEachValueOfWhatShapesIt) {
             headless::Arrow(headless::kRight);
             headless::Key(kKeySpace);
             headless::Arrow(headless::kRight);
-            Run({"--world", world.Path().string(), "--record", rec});
+            RunProgram({"--world", world.Path().string(), "--record", rec});
             platform::FlushRecording();
             ASSERT_EQ(row.get(settings, language), v) << "the game played with it";
             const std::vector<std::string> live = platform::HeadlessScreenLines();
@@ -265,7 +242,7 @@ TEST_F(SettingsReplay, AGameReplaysWithEachValueOfWhatShapesIt) {
             SettingsFile(std::string(row.name) + " " + std::string(ValueName(row, (v + 1) % ValueCount(row))) + "\n");
             headless::Reset();
             ResetGameState();
-            Run({"--replay", rec, "--headless"});
+            RunProgram({"--replay", rec, "--headless"});
             EXPECT_EQ(row.get(settings, language), v);
             EXPECT_EQ(platform::HeadlessScreenLines(), live);
             EXPECT_EQ(StateDigest(), state);

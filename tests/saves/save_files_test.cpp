@@ -42,36 +42,37 @@ SaveData Sample() {
     return s;
 }
 
+// What `text` holds, read as a save (and a failure where it is refused).
+SaveData Parsed(const std::string& text) {
+    SaveData out;
+    std::string error;
+    EXPECT_TRUE(ParseSave(text, out, error)) << error;
+    return out;
+}
+
 TEST(SaveFormat, WhatIsWrittenIsReadBackAndReadable) {
     SaveData in = Sample();
     std::string text = ComposeSave(in);
     EXPECT_NE(text.find("name アレン\n"), std::string::npos);
-    SaveData out;
-    std::string error;
-    ASSERT_TRUE(ParseSave(text, out, error)) << error;
-    EXPECT_EQ(ComposeSave(out), text);  // every field, written again from what was read
+    EXPECT_EQ(ComposeSave(Parsed(text)), text);  // every field, written again from what was read
     // A name with no exact UTF-8 form is kept byte for byte.
     std::memcpy(in.hero.name, "a b\x81", 5);
     text = ComposeSave(in);
     EXPECT_NE(text.find("name-bytes 61206281\n"), std::string::npos);
-    ASSERT_TRUE(ParseSave(text, out, error)) << error;
-    EXPECT_STREQ(out.hero.name, "a b\x81");
+    EXPECT_STREQ(Parsed(text).hero.name, "a b\x81");
     // A save from before the journey was kept has one made up from what it
     // holds: its time from start to save, its map, the marks it had shown.
     text.erase(text.find("journey "), text.find('\n', text.find("journey ")) - text.find("journey ") + 1);
-    ASSERT_TRUE(ParseSave(text, out, error)) << error;
-    const Journey& j = out.journey;
+    const Journey j = Parsed(text).journey;
     EXPECT_EQ(
         std::tie(j.secondsBefore, j.battlesWon, j.battlesLost, j.battlesFled, j.mapsVisited, j.queenSeen, j.kingSeen),
         std::make_tuple(3661u, 0u, 0u, 0u, std::uint16_t{1 << 8}, false, true));
     // The world's own name, for the list, read back; one that is no line of UTF-8 is left out.
     in.worldName = "王の門";
-    ASSERT_TRUE(ParseSave(ComposeSave(in), out, error)) << error;
-    EXPECT_EQ(out.worldName, "王の門");
+    EXPECT_EQ(Parsed(ComposeSave(in)).worldName, "王の門");
     text = ComposeSave(in);
     text.replace(text.find("王の門"), std::strlen("王の門"), "\xff\x1b[2J");
-    ASSERT_TRUE(ParseSave(text, out, error)) << error;
-    EXPECT_EQ(out.worldName, "");
+    EXPECT_EQ(Parsed(text).worldName, "");
 }
 
 // Each effect in turn with every slot running, the others free with rows of
@@ -79,15 +80,14 @@ TEST(SaveFormat, WhatIsWrittenIsReadBackAndReadable) {
 TEST(SaveFormat, EverySlotOfEveryEffectIsKept) {
     for (int running = 0; running < kTimedEffects; ++running) {
         SCOPED_TRACE(running);
-        SaveData in = Sample(), out;
+        SaveData in = Sample();
         for (int e = 0; e < kTimedEffects; ++e)
             for (int k = 0; k < kRunningEffects; ++k)
                 in.effects.slots[e][k] = {static_cast<std::int16_t>(e == running ? 2 + k : -1),
                                           static_cast<std::int16_t>(e == running ? k : 10 * e + k)};
         for (std::int16_t& row : in.effects.rowInUse) row = 1;
         in.effects.activeEffects = kRunningEffects;
-        std::string error;
-        ASSERT_TRUE(ParseSave(ComposeSave(in), out, error)) << error;
+        const SaveData out = Parsed(ComposeSave(in));
         EXPECT_EQ(std::memcmp(&out.effects, &in.effects, sizeof in.effects), 0);  // sixteen-bit fields, no padding
     }
 }
@@ -147,12 +147,11 @@ TEST(SaveFormat, DatesAreUtcCivilTimeUnderAnyClock) {
         std::int64_t back = -1;
         EXPECT_TRUE(ParseUtcText(utc, back)) << utc;
         EXPECT_EQ(back, seconds);
-        SaveData in = Sample(), out;
+        SaveData in = Sample();
         in.savedAt = in.startedAt = seconds;
         const std::string text = ComposeSave(in);
-        std::string error;
         EXPECT_NE(text.find(std::string("saved ") + saved + "\n"), std::string::npos) << text;
-        EXPECT_TRUE(ParseSave(text, out, error)) << error;
+        Parsed(text);
     }
 }
 
@@ -187,43 +186,6 @@ TEST(SaveFiles, AKillInTheMiddleOfASaveLeavesThePreviousSaveWhole) {
     ASSERT_TRUE(platform::WriteFileAtomically(path, after, kept, changed, problem));
     EXPECT_EQ(dir.Read("game.save"), after);
 }
-
-#ifndef _WIN32
-// Writes go only to the file the game opened: a link planted at its name or
-// at a temporary file's is replaced or passed by, never followed; another
-// file put under the name stays as it is; a name removed is made again.
-TEST(SaveFiles, WritesGoOnlyToTheFileThatWasOpened) {
-    TempDir dir, elsewhere;
-    elsewhere.Write("victim", "keep me");
-    const std::string path = (dir.Path() / "game.save").string();
-    const std::filesystem::path victim = elsewhere.Path() / "victim", other = dir.Path() / "other";
-    std::filesystem::create_symlink(victim, dir.Path() / "game.save.tmp");
-    struct Planted {
-        std::string planted;  // what comes to stand under the name
-        bool written;         // whether the write goes there
-        const char* after;    // what the name then holds
-    };
-    const Planted cases[] = {
-        {"", true, "new"}, {"link", false, "keep me"}, {"file", false, "theirs"}, {"gone", true, "new"}};
-    for (const auto& [planted, written, after] : cases) {
-        dir.Write("game.save", "old");
-        platform::FileIdentity kept;
-        ASSERT_TRUE(platform::IdentifyFile(path, kept));
-        // Put in place while the old file still exists, so it cannot share its inode.
-        if (planted == "link") std::filesystem::create_symlink(victim, other);
-        if (planted == "file") dir.Write("other", "theirs");
-        if (planted == "link" || planted == "file") std::filesystem::rename(other, path);
-        if (planted == "gone") std::filesystem::remove(path);
-        bool changed = false;
-        std::string problem;
-        EXPECT_EQ(platform::WriteFileAtomically(path, "new", kept, changed, problem), written) << planted;
-        EXPECT_EQ(changed, !written) << planted;
-        EXPECT_EQ(dir.Read("game.save"), after) << planted;
-        EXPECT_EQ(elsewhere.Read("victim"), "keep me");
-        std::filesystem::remove(path);
-    }
-}
-#endif
 
 TEST(SaveFiles, NewGamesNeverTakeAnOlderName) {
     TempDir dir;
@@ -291,52 +253,79 @@ TEST(SaveFiles, OneLockPerSaveAndNoLeftovers) {
 }
 #endif
 
-// A save in play is held open: whatever comes to stand at its name while
-// the game plays (a backup restored with rm and cp, which may get the old
-// file's inode number once it is free, or a file written into it in place)
-// is never replaced; a hard link made to it or the name removed is not a
-// change.
-TEST(SaveFiles, AHeldSaveIsNeverTakenForAFilePutAtItsName) {
+// Writes go only to the file the game opened, held open as a save in play
+// or only known by its identity: a link planted at its name or at a
+// temporary file's is passed by, never followed; whatever else comes to
+// stand at its name (a backup restored with rm and cp, which may get the
+// old file's inode number once it is free, a file written into it in place
+// or renamed over it) is never replaced; a hard link made to it or the name
+// removed is not a change.
+TEST(SaveFiles, WritesGoOnlyToTheFileThatWasOpened) {
+    namespace fs = std::filesystem;
     TempDir dir, elsewhere;
-    const std::filesystem::path save = dir.Path() / "game.save";
+    elsewhere.Write("victim", "keep me");
+    const fs::path save = dir.Path() / "game.save";
+#ifndef _WIN32
+    fs::create_symlink(elsewhere.Path() / "victim", dir.Path() / "game.save.tmp");
+#endif
     struct Case {
         const char* name;
-        void (*during)(const std::filesystem::path& save, const std::filesystem::path& elsewhere);
+        bool held;  // or only identified
+        void (*during)(const fs::path& save, const fs::path& elsewhere);
         bool written;
         const char* after;  // what the name holds then
     };
     const Case cases[] = {
-        {"left alone", [](const auto&, const auto&) {}, true, "new"},
-        {"removed", [](const auto& s, const auto&) { std::filesystem::remove(s); }, true, "new"},
-        {"restored with rm and cp",
+        {"left alone", true, [](const auto&, const auto&) {}, true, "new"},
+        {"removed", true, [](const auto& s, const auto&) { fs::remove(s); }, true, "new"},
+        {"restored with rm and cp", true,
          [](const auto& s, const auto&) {
-             std::filesystem::remove(s);
+             fs::remove(s);
              std::ofstream(s) << "backup!";
          },
          false, "backup!"},
-        {"written in place", [](const auto& s, const auto&) { std::ofstream(s, std::ios::trunc) << "backup!"; }, false,
-         "backup!"},
-        {"hard linked elsewhere",
-         [](const auto& s, const auto& e) { std::filesystem::create_hard_link(s, e / "link.save"); }, true, "new"},
+        {"written in place", true, [](const auto& s, const auto&) { std::ofstream(s, std::ios::trunc) << "backup!"; },
+         false, "backup!"},
+        {"hard linked elsewhere", true, [](const auto& s, const auto& e) { fs::create_hard_link(s, e / "link.save"); },
+         true, "new"},
+        {"identified, left alone", false, [](const auto&, const auto&) {}, true, "new"},
+        {"identified, removed", false, [](const auto& s, const auto&) { fs::remove(s); }, true, "new"},
+        // Put in place while the old file still exists, so it cannot share its inode.
+        {"identified, another file renamed over it", false,
+         [](const auto& s, const auto&) {
+             std::ofstream(s.string() + ".planted") << "backup!";
+             fs::rename(s.string() + ".planted", s);
+         },
+         false, "backup!"},
+#ifndef _WIN32
+        {"identified, a link renamed over it", false,
+         [](const auto& s, const auto& e) {
+             fs::create_symlink(e / "victim", s.string() + ".planted");
+             fs::rename(s.string() + ".planted", s);
+         },
+         false, "keep me"},
+#endif
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         dir.Write("game.save", "old");
         platform::FileIdentity kept;
         std::string problem;
-        ASSERT_EQ(platform::HoldFile(save.string(), kept, problem), platform::LockResult::kHeld) << problem;
+        if (c.held) ASSERT_EQ(platform::HoldFile(save.string(), kept, problem), platform::LockResult::kHeld) << problem;
+        else ASSERT_TRUE(platform::IdentifyFile(save.string(), kept));
         c.during(save, elsewhere.Path());
         bool changed = false;
         EXPECT_EQ(platform::WriteFileAtomically(save.string(), "new", kept, changed, problem), c.written);
         EXPECT_EQ(changed, !c.written);
         EXPECT_EQ(dir.Read("game.save"), c.after);
+        EXPECT_EQ(elsewhere.Read("victim"), "keep me");
         // Written, the new file is the one held.
         if (c.written) {
             EXPECT_TRUE(platform::WriteFileAtomically(save.string(), "newer", kept, changed, problem));
         }
-        platform::LetGoOfFile(kept);
-        std::filesystem::remove(save);
-        std::filesystem::remove(elsewhere.Path() / "link.save");
+        if (c.held) platform::LetGoOfFile(kept);
+        fs::remove(save);
+        fs::remove(elsewhere.Path() / "link.save");
     }
 }
 

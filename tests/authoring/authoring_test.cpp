@@ -252,8 +252,9 @@ TEST_F(WorldCheckTest, EveryKindOfFindingAtItsCause) {
         test::TempDir world{RANKS_WORLD_DIR};
         std::string content = f.content == "<po>" ? po : f.content;
         if (f.from != nullptr) content.replace(content.find(f.from), std::strlen(f.from), f.to);
-        put(world, f.content == "<po>" ? "translations/en.po" : f.file, content);
+        // The other file first: where names are not case-sensitive, taking map1.txt away takes Map1.txt too.
         if (f.other) put(world, f.other, f.otherContent);
+        put(world, f.content == "<po>" ? "translations/en.po" : f.file, content);
         // Where names are not case-sensitive (Windows) the game finds Map1.txt as map1.txt.
         if (f.other && std::string_view(f.otherContent) == "<none>" && std::filesystem::exists(world.Path() / f.other))
             continue;

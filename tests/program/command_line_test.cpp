@@ -133,12 +133,14 @@ std::set<std::string> Named(const std::string& text, bool onlyGameLines) {
 }
 
 // Each command's usage lines name exactly the options that go with it
-// (--help goes with all three and is shown once, with the game's); --help,
+// (--help goes with all of them and is shown once, with the game's); --help,
 // the manual and the README name the same options as the table.
 TEST(CommandLineOptions, UsageLinesHelpManualAndReadmeNameTheSameOptions) {
     const std::string usage = UsageText();
-    const std::size_t check = usage.find("ranks check"), balance = usage.find("ranks balance");
-    const std::pair<Command, std::string> cases[] = {{Command::kPlay, usage.substr(0, check)},
+    const std::size_t edit = usage.find("ranks edit"), check = usage.find("ranks check"),
+                      balance = usage.find("ranks balance");
+    const std::pair<Command, std::string> cases[] = {{Command::kPlay, usage.substr(0, edit)},
+                                                     {Command::kEdit, usage.substr(edit, check - edit)},
                                                      {Command::kCheck, usage.substr(check, balance - check)},
                                                      {Command::kBalance, usage.substr(balance)}};
     for (const auto& [command, lines] : cases) {

@@ -72,6 +72,8 @@ test('the painter in the page: loaded when opened, saved as a download, play-tes
     };
     assert.deepEqual(Object.keys(zip).sort(), names.map((n) => 'world/' + n).sort());
     for (const name of names) assert.ok(zip['world/' + name].equals(expected(name)), `${name} as expected`);
+    // Nothing said under the painter: neither the game's last line nor the checker's walking enemies.
+    assert.equal(await page.textContent('#narration'), '');
 
     // Another '#', unsaved, played from the cell right of it; back where it was.
     await press(page, 'Enter');

@@ -230,6 +230,7 @@ void WaitForInput() {
     ReadInput();
 }
 
+#ifndef RANKS_WEB_PAINTER  // the painter's module says nothing (NativeBackend)
 void ShowNarratedMessage(std::string_view cp932) {
     std::string text = Cp932ToUtf8(cp932);
     web_narrate_message(text.data(), static_cast<int>(text.size()));
@@ -243,6 +244,7 @@ void ShowNarratedLine(std::string_view cp932) {
 void ShowFocus(int x, int y) { web_focus(x, y); }
 
 constexpr Narrator kNarrator{ShowNarratedMessage, ShowNarratedLine, ShowFocus};
+#endif
 
 void SpeechLanguage(std::string_view code) { web_speech_language(code.data(), static_cast<int>(code.size())); }
 
@@ -349,10 +351,14 @@ int RunInConsole(const std::vector<std::string>& command) {
 const Speaker* NativeSpeaker() { return &kSpeaker; }
 
 const Backend& NativeBackend() {
+#ifndef RANKS_WEB_PAINTER
     // Narrated from the game's first call on: start-up draws the field
-    // before the console is opened, and arriving there is said too.
+    // before the console is opened, and arriving there is said too. The
+    // painter says nothing, as in a terminal: its checker walks the world's
+    // enemies, which would be said as if they came near.
     static const bool narrating = (SetNarrator(&kNarrator), true);
     (void)narrating;
+#endif
     static constexpr Backend kWeb{web::Open,
                                   web::SetCursorPosition,
                                   web::SetAttribute,
